@@ -1,0 +1,13 @@
+# Cross-compiling for 32-bit Windows with MinGW-w64 (posix threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+get_filename_component(_lumo_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+set(LUMO_DEPS_DIR "${_lumo_root}/build/deps" CACHE PATH "Prefix of the cross-built libpng and libjpeg")
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32 "${LUMO_DEPS_DIR}")
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
