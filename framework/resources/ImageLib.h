@@ -1,0 +1,83 @@
+#pragma once
+// ImageLib: reading and writing image files. Every read goes through the
+// archive-aware file functions, so files inside the paks load like loose ones.
+// Readers never trust the bytes: a truncated or corrupt file gives null, never
+// a partial image.
+//
+// Alpha companion: for "dir/name.ext" the files "dir/name_.ext" with any of the
+// known extensions (png, gif, tga, jpg, jpeg) are looked for; the first found
+// gives the alpha channel from its red channel (a grey mask). It is used only
+// when its size equals the colour image's.
+
+#include <cstdint>
+#include <string>
+
+namespace Lumo
+{
+class MemoryImage;
+}
+
+namespace ImageLib
+{
+
+// A plain decoded picture: 32-bit 0xAARRGGBB pixels, row-major, owned.
+class Image
+{
+public:
+    Image();
+    ~Image();
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    int GetWidth() const { return mWidth; }
+    int GetHeight() const { return mHeight; }
+    uint32_t* GetBits() { return mBits; }
+    // Allocates width x height pixels, zeroed; false when too large or empty.
+    bool Allocate(int width, int height);
+
+    int mWidth;
+    int mHeight;
+    uint32_t* mBits;
+};
+
+// --- Byte source the readers decode from (a file, an archive entry or memory)
+class ByteSource
+{
+public:
+    virtual ~ByteSource() {}
+    virtual size_t Read(void* dest, size_t count) = 0; // bytes actually read
+    virtual bool Seek(long offset) = 0;                // absolute position
+    virtual long Tell() = 0;
+    virtual long Size() = 0;
+};
+
+// Each reader returns null on any error; the source is read from its current position.
+Image* ReadPNG(ByteSource& src);
+Image* ReadJPEG(ByteSource& src);
+Image* ReadGIF(ByteSource& src);
+Image* ReadTGA(ByteSource& src);
+Image* ReadJ2K(ByteSource& src); // null unless j2k-codec.dll is loaded
+
+// Decodes an in-memory file of any known type (tried in turn).
+Image* DecodeMemory(const void* data, size_t size);
+
+// --- Files
+// Loads the file through the pak layer; with lookForAlpha, merges an alpha
+// companion (see above). Null when nothing could be read. Caller deletes.
+Image* GetImage(const std::string& path, bool lookForAlpha = true);
+
+// 8-bit RGBA PNG.
+bool WritePNGImage(const std::string& path, Lumo::MemoryImage* image);
+// Baseline JPEG at the given quality (1-100); alpha is dropped.
+bool WriteJPEGImage(const std::string& path, Lumo::MemoryImage* image, int quality = 80);
+// The same for raw pixels, so the writers need no image object.
+bool WritePNGPixels(const std::string& path, const uint32_t* pixels, int width, int height);
+bool WriteJPEGPixels(const std::string& path, const uint32_t* pixels, int width, int height,
+                     int quality = 80);
+
+// --- JPEG 2000 codec, loaded at run time
+void LoadJ2KCodec();
+void FreeJ2KCodec();
+bool HasJ2KCodec();
+
+} // namespace ImageLib
