@@ -1,0 +1,482 @@
+// The framework's one application object: window, message pump, fixed-rate
+// update loop, frame pacing, loading and cursor threads, settings, dialogs,
+// message boxes, cursors and the shared image caches.
+// The game derives its own class and replaces single steps through the
+// virtual operations, so their order below is the slot order and must not
+// change; subclasses append after DrawOverlay.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/app/Rect.h"
+#include "framework/graphics/ImageHandle.h"
+#include "framework/widgets/ButtonListener.h"
+#include "framework/widgets/DialogListener.h"
+
+namespace Lumo
+{
+
+class WidgetManager;
+class Widget;
+class Dialog;
+class DDInterface;
+class DDImage;
+class MusicInterface;
+class ResourceManager;
+class Image;
+class MemoryImage;
+class Graphics;
+class Buffer;
+
+// Step states of the main loop.
+enum AppStepState
+{
+    STEP_PUMP = 0,     // pump messages and handle queued input
+    STEP_UPDATE = 1,   // update or draw
+    STEP_FRACTION = 2, // fractional updates after an update
+    STEP_END = 3       // end of a step; becomes STEP_PUMP at the next one
+};
+
+// Cursor numbers for SetCursor; widgets use the first three.
+enum AppCursor
+{
+    CURSOR_POINTER = 0,
+    CURSOR_HAND = 1,
+    CURSOR_DRAGGING = 2,
+    CURSOR_TEXT = 3,
+    CURSOR_CIRCLE_SLASH = 4,
+    CURSOR_SIZEALL = 5,
+    CURSOR_SIZENESW = 6,
+    CURSOR_SIZENS = 7,
+    CURSOR_SIZENWSE = 8,
+    CURSOR_SIZEWE = 9,
+    CURSOR_WAIT = 10,
+    CURSOR_NONE = 11,
+    CURSOR_CUSTOM = 12,
+    NUM_CURSORS = 13
+};
+
+// A window message held for the main loop.
+struct QueuedMessage
+{
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// An object whose deletion waits until StepApp nesting is back to its depth.
+struct DeferredDelete
+{
+    int depth; // StepApp nesting depth when it was queued
+    Widget* object;
+};
+
+// Time source of the loop; tests swap it for a manual clock.
+struct AppClock
+{
+    DWORD (*now)();          // milliseconds, timeGetTime by default
+    void (*sleep)(DWORD ms); // Sleep by default
+};
+
+typedef std::pair<std::string, std::string> SharedImageKey; // (file name, variant), upper case
+typedef std::map<SharedImageKey, SharedImageEntry> SharedImageMap;
+typedef std::set<MemoryImage*> MemoryImageSet;
+typedef std::map<int, Dialog*> DialogMap;
+typedef std::list<Dialog*> DialogList;
+
+class LumoAppBase : public ButtonListener, public DialogListener
+{
+public:
+    LumoAppBase();
+
+    // --- input hooks
+    virtual void OnKeyUp(int keyCode);
+
+    // --- main loop steps (LumoAppBase_MainLoop.cpp)
+    virtual bool PaceFrame(bool allowSleep);
+    virtual void UpdateOnce();
+    virtual bool DoUpdateFrames();
+    virtual void UpdateFramesFraction(float fraction);
+
+    // --- window, cursor and image set
+    virtual void MakeWindow();
+    virtual void ApplyCursor();
+    virtual void CommitAllImages();
+    virtual void PurgeAllImages();
+    virtual void ReleaseAllImagesLocked();
+    virtual void LoadingCompleted();
+
+    virtual ~LumoAppBase();
+
+    // --- start-up and shutdown hooks
+    virtual MusicInterface* MakeMusicInterface(HWND window);
+    virtual void AfterInit();
+    virtual void ShutdownHook();
+    virtual void BeforeExit();
+    virtual void LoadingThreadWork();
+    virtual void SaveSettings();
+    virtual void LoadSettings();
+    virtual Dialog* MakeDialog(int id, bool isModal, const std::wstring& header,
+                               const std::wstring& lines, const std::wstring& footer,
+                               int buttonMode);
+    virtual void BeforeMakeWindow();
+
+    // --- system boxes (LumoAppBase_Dialogs.cpp)
+    virtual void BeginPopup();
+    virtual void EndPopup();
+    virtual int MsgBoxW(const std::wstring& text, const std::wstring& title, int flags);
+    virtual int MsgBox(const std::string& text, const std::string& title, int flags);
+    virtual void PopupW(const std::wstring& text);
+    virtual void Popup(const std::string& text);
+    virtual void AppendScreenSaverError(const std::string& text);
+
+    virtual void DeferDelete(Widget* object);
+
+    // --- desktop services (LumoAppBase_Images.cpp)
+    virtual void UrlOpenFailed(const std::string& url);
+    virtual void UrlOpenDone(const std::string& url);
+    virtual bool OpenURL(const std::string& url, bool shutdownWhenDone);
+    virtual std::string GetProductVersion(const std::string& path);
+    virtual void HideApp();
+    virtual std::string GetCrashInfoText();
+    // Empty; the crash upload may hand it a map of extra form fields.
+    virtual void SpareHook1(std::map<std::string, std::string>& fields);
+    virtual void Shutdown();
+
+    // --- command line (LumoAppBase_CommandLine.cpp)
+    virtual void ParseCommandLine();
+    virtual void ReceiveCommandLine(const std::string& arguments);
+    virtual void HandleCommandLineOption(const std::string& name, const std::string& value);
+
+    virtual void BringToFront(WPARAM flag, LPARAM unused);
+    virtual void OnAlreadyRunning();
+    virtual void RunMainLoop();
+    virtual void InitApp();
+    virtual void BeforeDisplayChange();
+    virtual void AfterDisplayChange();
+    // False: InitApp makes the folder the working folder.
+    virtual bool KeepWorkingDirectory(const std::string& folder);
+    virtual void SpareHook2(int a, int b);
+    virtual void SpareHook3(int a);
+
+    // --- volumes
+    virtual double GetSoundVolume();
+    virtual double GetMusicVolume();
+    virtual double GetSfxVolume();
+    virtual bool IsMuted();
+    virtual void SetSoundVolume(double volume);
+    virtual void SetMusicVolume(double volume);
+    virtual void SetSfxVolume(double volume);
+    virtual void Mute(bool automatic);
+    virtual void Unmute(bool automatic);
+
+    virtual double GetLoadingProgress();
+    virtual DDImage* GetImage(const std::string& fileName, bool commit);
+    virtual ImageHandle GetSharedImage(const std::string& fileName, const std::string& variant,
+                                       bool* isNew = nullptr);
+
+    // --- screen modes (LumoAppBase_Window.cpp)
+    virtual void SwitchScreenMode(bool windowed, bool is3D, bool force);
+    virtual void SetWindowedMode(bool windowed);
+    virtual void ReapplyScreenMode();
+    virtual void Set3DAcceleration(bool is3D);
+
+    // --- framework dialogs (LumoAppBase_Dialogs.cpp)
+    virtual Dialog* DoDialog(int id, bool isModal, const std::wstring& header,
+                             const std::wstring& lines, const std::wstring& footer, int buttonMode);
+    virtual Dialog* GetDialog(int id);
+    virtual void AddDialogPtr(Dialog* dialog);
+    virtual void AddDialog(int id, Dialog* dialog);
+    virtual bool KillDialogPtr(Dialog* dialog);
+    virtual bool KillDialog(int id);
+    virtual bool RemoveDialog(int id, bool removeWidget, bool deleteDialog);
+    virtual int GetDialogCount();
+    virtual void DialogAdded();
+    virtual void DialogRemoved();
+
+    // --- focus and keys
+    virtual void GotFocus();
+    virtual void LostFocus();
+    virtual bool IsSpecialKey(int key);
+    virtual bool HandleDebugKey(int key);
+    virtual bool HandleHotKey(int key, bool ctrlDown, bool altDown);
+    virtual void OnCloseRequest();
+    virtual void After3DTest();
+    virtual std::string GetExtraText();
+    virtual bool SpareQuery(int a, int b);
+
+    // --- drawing (LumoAppBase_Draw.cpp)
+    virtual bool DrawDirtyStuff();
+    virtual void Redraw(Rect* rect);
+    virtual void BeforeInit();
+
+    // --- loop
+    virtual void LoopUntilShutdown();
+    virtual bool StepApp(bool& updated);
+    virtual bool UpdateUntilTick();
+    virtual bool IsEnabled();
+    virtual void DrawOverlay(Graphics* g);
+
+    // ---- DialogListener
+    void OnDialogButtonPressed(int dialogId, int buttonId) override;
+    void OnDialogButtonClicked(int dialogId, int buttonId) override;
+
+    // ---- non-virtual services
+
+    // Display and 3D.
+    bool Is3DAccelerated();
+    bool Is3DSupported();
+    bool Is3DRecommended();
+    void ForgetImageOnDisplay(MemoryImage* image);
+    DDImage* CopyImage(Image* source);
+    int ReinitDisplay();
+    void InitDisplay(bool is3D, bool reinitNow);
+
+    // Main loop pieces.
+    void ProcessDeferredDeletes();
+    void ResetFrameTiming();
+    void AccumulateFrameTime();
+    void StartLoadingThread();
+    void WaitForLoadingThread();
+    void StartCursorThread();
+    void PurgeUnusedSharedImages();
+    bool ProcessQueuedMessages(bool oneOnly);
+    void CheckScreenSaverIdle(DWORD now);
+
+    // Cursors.
+    void SetCursor(int cursorNumber);
+    void SetCursorImage(int cursorNumber, Image* image);
+    void EnableCustomCursors(bool enabled);
+
+    // Strings.
+    std::wstring GetString(const std::string& key, const std::wstring& defaultText);
+
+    // Registry, under HKCU\SOFTWARE\<registry key>; a value name may carry a subkey path.
+    bool WriteRegistryValue(const std::string& valueName, DWORD type, const void* data,
+                            DWORD length);
+    bool WriteRegistryString(const std::string& valueName, const std::string& value);
+    bool WriteRegistryInt(const std::string& valueName, int value);
+    bool WriteRegistryBool(const std::string& valueName, bool value);
+    bool ReadRegistryValue(const std::string& valueName, DWORD* type, void* data, DWORD* length,
+                           HKEY root);
+    bool ReadRegistryValueHKCU(const std::string& valueName, DWORD* type, void* data,
+                               DWORD* length);
+    bool ReadRegistryInt(const std::string& valueName, int* value);
+    bool ReadRegistryBool(const std::string& valueName, bool* value);
+    void DeleteRegistryValue(const std::wstring& valueName);
+
+    // Image set and shared images; the set is walked under the display lock.
+    void AddMemoryImage(MemoryImage* image);
+    void RemoveMemoryImage(MemoryImage* image);
+    const uint8_t* GetSaturationTable() const { return mSaturationTable; }
+
+    // Desktop services.
+    void CopyToClipboard(const std::string& text);
+    std::string GetClipboardText();
+    bool ReadFileToBuffer(const std::string& fileName, Buffer* buffer, bool bypassDemo = false);
+    void UpdateFocusState();
+    void ClearHeldKeys();
+    void ToggleSound();
+
+    // Demo recording and playback; in this build they never record nor play.
+    void WriteDemoTiming();
+    bool ReadDemoTiming(bool consume);
+    void ReplayDemoEvents();
+    void SyncDemoString(std::string& value);
+    void SyncDemoBool(bool& value);
+    bool ReadDemoFile(std::string& errorText);
+    void WriteDemoFile();
+    int ShowDemoJumpToTime();
+    int ShowDemoMarkerList();
+    void DrawFPSOverlay(Graphics* g);
+    void DrawMouseOverlay(Graphics* g, int x, int y);
+    void DrawDemoClockOverlay(Graphics* g);
+
+    // Ends the process at once without shutdown, restoring the desktop mode if changed.
+    static void ExitImmediately(int exitCode);
+
+    static LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Queues a window message by the queue rules; false when it was not queued.
+    bool QueueMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+public:
+    // ---- identity and configuration
+    std::string mNamePrefix;     // put before the hardware-acceleration question titles
+    std::string mCompanyName;    // data-folder part between the shared folder and product
+    std::string mProductName;    // single-instance names, data folder
+    std::wstring mTitle;         // title of both windows
+    std::string mRegKey;         // relative to HKCU\SOFTWARE
+    std::string mExeFolder;      // folder of the executable, with trailing slash
+    std::string mProductVersion; // from the version resource
+    std::string mChangeDirPath;  // "-changedir"
+    HINSTANCE mHInstance;
+
+    int mPreferredX, mPreferredY; // last windowed position; -1 = none
+    int mWidth, mHeight;          // logical screen size
+    int mColorDepth;
+
+    // ---- volumes
+    double mMusicVolume, mSfxVolume; // 0.0 .. 1.0
+    double mSavedMusicVolume,
+        mSavedSfxVolume;             // the user's volumes while a demo plays or toggled off
+    bool mNoMusic, mUseMusicLibrary; // choose the music interface
+    int mMuteCount, mAutoMuteCount;
+    bool mMuteOnLostFocus;
+
+    // ---- start-up state
+    bool mCmdLineParsed;
+    bool mOnlyAllowOneCopy;
+    HANDLE mMutex;
+    UINT mNotifyMessage;
+    DWORD mPrimaryThreadId;
+    bool mInitialized;
+    DWORD mTimeLoaded;       // tick count at start-up; the random seed
+    DWORD mLoadingStartTime; // tick count at construction
+    DWORD mConstructTime;    // tick count at construction, for the crash text
+    bool mScreenSaver;
+    bool mAllowMonitorPowersave;
+    bool mUnicodeWindow; // wide window classes and procedures
+    bool mSettingsLoaded;
+    bool mPrevRunEndedProperly;
+    bool mSaveSettingsAtShutdown;
+
+    // ---- owned objects
+    WidgetManager* mWidgetManager;
+    ResourceManager* mResourceManager;
+    DDInterface* mDDInterface;
+    MusicInterface* mMusicInterface;
+
+    // ---- windows and screen mode
+    HWND mHWnd;                 // main window
+    HWND mInvisHWnd;            // invisible window (music interface owner)
+    bool mIsWindowed;           // the screen mode asked for
+    bool mIsPhysWindowed;       // the mode the current window was made in
+    bool mForceFullscreen;      // windowed mode is impossible
+    bool mWindowedFallbackDone; // full screen failed once and windowed was taken
+    bool mIs3D;                 // 3D choice
+    bool mChanged3D;            // the display's 3D mode changed this run
+    Rect mScreenRect;           // the display's picture centred in the logical screen
+    DWORD mLastModeChange;      // timeGetTime of the last screen-mode change
+
+    // ---- flags
+    bool mHidden;
+    std::atomic<bool> mShutdown;
+    std::atomic<bool> mBreakLoops;
+    std::atomic<bool> mShutdownRequested; // Shutdown asked from another thread
+    bool mInMainLoop;
+    bool mHasFocus, mMinimized, mRawMinimized, mActive, mDisabled, mMouseInWindow;
+    bool mPopupInputBlock; // a system box is open over full screen: queue nothing
+    bool mClosedByWindow;
+    bool mDebugKeysEnabled;
+    bool mCtrlDown, mAltDown;
+
+    // ---- timing (milliseconds unless noted)
+    AppClock mClock;
+    int mFrameTime;           // milliseconds per logic update
+    double mUpdateMultiplier; // 0 or below stops updates
+    int mRefreshRate;         // Hz, from the display
+    bool mVSyncWanted;
+    bool mWaitForVSync;
+    bool mVSyncBroken;
+    int mVSyncUpdates; // updates since the last vsync check
+    int mVSyncFastChecks;
+    DWORD mVSyncCheckTime;
+    int mStepState;            // AppStepState
+    int mNestingDepth;         // active StepApp calls
+    double mTimeAccumulator;   // ms of logic time owed
+    DWORD mLastFrameTime;      // 0 = none yet
+    double mFractionalUpdates; // in updates
+    int mUpdatesSinceDraw;
+    bool mUpdatedSinceDraw;
+    bool mLastDrawSkipped;
+    bool mDrawing;
+    bool mCursorChanged;
+    DWORD mLastPresentTime;
+    DWORD mNoDrawBefore;
+    DWORD mLastTimerTick, mTimerResumeTime, mLastInputTime;
+    DWORD mMainLoopStart;
+
+    // ---- statistics
+    int mUpdateCount, mDrawCount, mSleepCount, mDrawTime, mScreenBltTime;
+
+    // ---- loading and cursor threads
+    bool mStartLoadingThread;
+    std::atomic<bool> mLoadingThreadStarted;
+    std::atomic<bool> mLoadingThreadFinished;
+    bool mLoadingCompleted;
+    std::atomic<bool> mYieldMainThread;
+    std::atomic<int> mLoadingDone, mLoadingTotal; // progress counters kept by the game
+    std::atomic<bool> mCursorThreadRunning;
+
+    // ---- cursors
+    int mCursorNumber;
+    Image* mCursorImages[NUM_CURSORS];
+    bool mCustomCursors;
+    HCURSOR mHandCursor, mDraggingCursor;
+    HCURSOR mOverrideCursor; // wins over the numbered system cursors when set
+
+    // ---- input queue and deferred deletes
+    std::deque<QueuedMessage> mMessageQueue;
+    std::list<DeferredDelete> mDeferredDeletes;
+
+    // ---- dialogs, strings
+    DialogMap mDialogMap;
+    DialogList mDialogList;
+    std::map<std::string, std::wstring> mStringTable;
+    bool mPopupOpen;
+
+    // ---- images
+    SharedImageMap mSharedImages;
+    bool mSharedImagesNeedPurge;
+    MemoryImageSet mMemoryImages;
+    uint8_t mSaturationTable[512]; // [a + b] = min(a + b, 255)
+
+    // ---- URL opening
+    bool mUrlOpenPending;
+    bool mShutdownWhenUrlDone;
+    std::string mPendingUrl;
+    DWORD mUrlOpenTime;
+
+    // ---- demo state (recording and playback stay off in this build)
+    std::string mDemoPrefix; // "lumoapp"
+    std::string mDemoFileName;
+    bool mRecordingDemo;
+    bool mPlayingDemo;
+    bool mDemoEnded;
+    int mDemoFastForwardTarget; // update count; -1 = none
+    bool mDemoRunToEnd;
+    bool mDemoSingleStep;
+    bool mDemoPause;
+    bool mDemoMutedForFastForward;
+    int mDemoLastUpdate;
+    int mDemoMouseX, mDemoMouseY;
+    bool mDemoLoadingCompleted; // the stream replayed the loading-completed record
+
+    // ---- diagnostics overlay
+    bool mShowFPS;
+    int mShowFPSMode; // 0 FPS, 1 mouse position
+};
+
+} // namespace Lumo
+
+extern Lumo::LumoAppBase* gLumoApp;
+extern Lumo::LumoAppBase* gCrashReporterApp;
+extern std::atomic<bool> gIdlePause;   // the user idles for the screen saver: no update, no draw
+extern std::atomic<bool> gDisplayLost; // a present failed; every draw retries the display
+extern HMODULE gVersionDLL, gDDrawDLL, gDSoundDLL;
+typedef BOOL(WINAPI* GetLastInputInfoFunc)(PLASTINPUTINFO);
+extern GetLastInputInfoFunc gGetLastInputInfo;
