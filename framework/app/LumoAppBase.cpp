@@ -16,6 +16,11 @@ static void DefaultSleep(DWORD ms)
     ::Sleep(ms);
 }
 
+static void DefaultWaitInput(DWORD ms)
+{
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+}
+
 LumoAppBase::LumoAppBase()
     : mProductName("Product"), mTitle(L"LumoApp"), mHInstance(nullptr), mPreferredX(-1),
       mPreferredY(-1), mWidth(1024), mHeight(768), mColorDepth(32), mMusicVolume(0.85),
@@ -53,6 +58,7 @@ LumoAppBase::LumoAppBase()
     gLumoApp = this;
     mClock.now = DefaultNow;
     mClock.sleep = DefaultSleep;
+    mClock.waitInput = DefaultWaitInput;
     for (int i = 0; i < NUM_CURSORS; i++)
         mCursorImages[i] = nullptr;
     for (int i = 0; i < 512; i++)

@@ -87,7 +87,11 @@ struct AppClock
 {
     DWORD (*now)();          // milliseconds, timeGetTime by default
     void (*sleep)(DWORD ms); // Sleep by default
+    void (*waitInput)(DWORD ms); // sleeps, waking early when input arrives
 };
+
+// True when an object queued at one StepApp nesting depth may be deleted at another.
+bool DeferredDeleteIsDue(int queuedDepth, int currentDepth);
 
 typedef std::pair<std::string, std::string> SharedImageKey; // (file name, variant), upper case
 typedef std::map<SharedImageKey, SharedImageEntry> SharedImageMap;
