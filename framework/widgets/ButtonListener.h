@@ -3,9 +3,11 @@
 // operations keep this slot order because the application's table starts with it.
 #pragma once
 
-namespace Lumo {
+namespace Lumo
+{
 
-class ButtonListener {
+class ButtonListener
+{
 public:
     // A mouse button went down on the button; clicks as the manager counted them.
     virtual void OnPressedWithClicks(int id, int clicks)

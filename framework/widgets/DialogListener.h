@@ -3,9 +3,11 @@
 // dialog listener and turns them into its own button events.
 #pragma once
 
-namespace Lumo {
+namespace Lumo
+{
 
-class DialogListener {
+class DialogListener
+{
 public:
     virtual void OnDialogButtonPressed(int dialogId, int buttonId)
     {

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 
-namespace Lumo {
+namespace Lumo
+{
 
 // Bits of a pass.
-enum WidgetFlag {
+enum WidgetFlag
+{
     WIDGETFLAGS_UPDATE = 1,
     WIDGETFLAGS_MARK_DIRTY = 2,
     WIDGETFLAGS_DRAW = 4,
@@ -19,7 +21,8 @@ enum WidgetFlag {
 };
 
 // {add, remove}: applied to flags f as (f | add) & ~remove.
-struct WidgetFlagMasks {
+struct WidgetFlagMasks
+{
     uint32_t mAddFlags = 0;
     uint32_t mRemoveFlags = 0;
 
@@ -30,10 +33,11 @@ struct WidgetFlagMasks {
 };
 
 // The record carried by reference down one pass (built by the manager).
-struct WidgetPassFlags {
-    uint32_t mFlags = 0;            // nodes at or after the base-modal widget
-    uint32_t mBelowFlags = 0;       // nodes before it
-    bool mPassedBaseModal = false;  // the walk has reached the base-modal widget
+struct WidgetPassFlags
+{
+    uint32_t mFlags = 0;           // nodes at or after the base-modal widget
+    uint32_t mBelowFlags = 0;      // nodes before it
+    bool mPassedBaseModal = false; // the walk has reached the base-modal widget
 
     uint32_t Current() const { return mPassedBaseModal ? mFlags : mBelowFlags; }
     void ApplyMasks(const WidgetFlagMasks& m)
@@ -45,7 +49,8 @@ struct WidgetPassFlags {
 
 // Restores the two flag fields of a pass record on scope exit, exceptions
 // included, so a node never leaks its own masks to its siblings.
-class PassFlagsGuard {
+class PassFlagsGuard
+{
 public:
     explicit PassFlagsGuard(WidgetPassFlags& pf)
         : mPassFlags(pf), mFlags(pf.mFlags), mBelowFlags(pf.mBelowFlags)
@@ -66,7 +71,8 @@ private:
 };
 
 // A widget position in parent or screen coordinates.
-struct WidgetPoint {
+struct WidgetPoint
+{
     int mX = 0;
     int mY = 0;
 };

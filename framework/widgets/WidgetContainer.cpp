@@ -1,0 +1,515 @@
+#include "framework/widgets/WidgetContainer.h"
+
+#include "framework/graphics/Graphics.h"
+#include "framework/widgets/Widget.h"
+#include "framework/widgets/WidgetManager.h"
+
+namespace Lumo
+{
+
+uint32_t gDisplayChangePass = 0;
+
+WidgetContainer::WidgetContainer() : mUpdateIterator(mWidgets.end()) {}
+
+WidgetContainer::~WidgetContainer() {}
+
+Rect WidgetContainer::GetRect()
+{
+    return Rect(mX, mY, mWidth, mHeight);
+}
+
+bool WidgetContainer::Intersects(WidgetContainer* other)
+{
+    Rect a = GetRect();
+    Rect b = other->GetRect();
+    return a.mX < b.mX + b.mWidth && b.mX < a.mX + a.mWidth && a.mY < b.mY + b.mHeight &&
+           b.mY < a.mY + a.mHeight;
+}
+
+// ============================================================================
+// Child list
+// ============================================================================
+
+void WidgetContainer::InsertByZOrder(WidgetList::iterator start, Widget* w)
+{
+    WidgetList::iterator it = start;
+    while (it != mWidgets.end() && (*it)->mZOrder < w->mZOrder)
+        ++it;
+    if (it != mWidgets.end())
+    {
+        if (it == mWidgets.begin())
+        {
+            mWidgets.insert(it, w);
+            return;
+        }
+        WidgetList::iterator prev = it;
+        --prev;
+        if ((*prev)->mZOrder <= w->mZOrder)
+        {
+            mWidgets.insert(it, w);
+            return;
+        }
+    }
+    // Walk back past every child drawn in front of w's z-order class.
+    while (it != mWidgets.begin())
+    {
+        WidgetList::iterator prev = it;
+        --prev;
+        if ((*prev)->mZOrder <= w->mZOrder)
+            break;
+        it = prev;
+    }
+    mWidgets.insert(it, w);
+}
+
+void WidgetContainer::AddWidget(Widget* w)
+{
+    if (w == nullptr || HasWidget(w))
+        return;
+    InsertByZOrder(mWidgets.end(), w);
+    w->mManager = mManager;
+    w->mParent = this;
+    if (mManager != nullptr)
+    {
+        w->AddedToManager(mManager);
+        w->SetDirtyOverlaps();
+        mManager->RefreshMouseOver();
+    }
+    SetDirty();
+}
+
+bool WidgetContainer::HasWidget(Widget* w)
+{
+    for (Widget* c : mWidgets)
+        if (c == w)
+            return true;
+    return false;
+}
+
+void WidgetContainer::StepIteratorPast(Widget* w)
+{
+    if (mUpdateIterator != mWidgets.end() && *mUpdateIterator == w)
+    {
+        ++mUpdateIterator;
+        mUpdateIteratorModified = true;
+    }
+}
+
+void WidgetContainer::RemoveWidget(Widget* w)
+{
+    WidgetList::iterator it = mWidgets.begin();
+    while (it != mWidgets.end() && *it != w)
+        ++it;
+    if (it == mWidgets.end())
+        return;
+    DetachFromManager(w);
+    w->mParent = nullptr;
+    // Detaching runs user code; find w again rather than trusting it.
+    StepIteratorPast(w);
+    for (it = mWidgets.begin(); it != mWidgets.end(); ++it)
+    {
+        if (*it == w)
+        {
+            mWidgets.erase(it);
+            break;
+        }
+    }
+}
+
+void WidgetContainer::DetachFromManager(Widget* w)
+{
+    WidgetManager* m = w->mManager;
+    if (m == nullptr)
+        return;
+    for (Widget* c : w->mWidgets)
+        w->DetachFromManager(c);
+    m->DropWidgetReferences(w);
+    for (ModalStackEntry& e : m->mModalStack)
+    {
+        if (e.mPrevBaseModalWidget == w)
+            e.mPrevBaseModalWidget = nullptr;
+        if (e.mPrevFocusWidget == w)
+            e.mPrevFocusWidget = nullptr;
+    }
+    w->RemovedFromManager(m);
+    w->SetChildDirtyOverlaps(w);
+    w->mManager = nullptr;
+}
+
+void WidgetContainer::DropWidgetReferences(Widget*) {}
+
+void WidgetContainer::RemoveAllWidgets(bool deleteThem, bool recursive)
+{
+    while (!mWidgets.empty())
+    {
+        Widget* w = mWidgets.front();
+        RemoveWidget(w);
+        if (recursive)
+            w->RemoveAllWidgets(deleteThem, recursive);
+        if (deleteThem)
+            delete w;
+    }
+}
+
+void WidgetContainer::SetFocus(Widget*) {}
+
+bool WidgetContainer::IsBelow(Widget* a, Widget* b)
+{
+    // 0 not found, 1 a first, 2 b first
+    struct Walk
+    {
+        static int Find(WidgetContainer* node, Widget* a, Widget* b)
+        {
+            for (Widget* c : node->mWidgets)
+            {
+                if (c == a)
+                    return 1;
+                if (c == b)
+                    return 2;
+                int r = Find(c, a, b);
+                if (r != 0)
+                    return r;
+            }
+            return 0;
+        }
+    };
+    return Walk::Find(this, a, b) == 1;
+}
+
+void WidgetContainer::SetAllDirty()
+{
+    SetDirty();
+    for (Widget* c : mWidgets)
+    {
+        c->mDirty = true;
+        c->SetAllDirty();
+    }
+}
+
+void WidgetContainer::Reorder(Widget* w, int where, Widget* ref)
+{
+    WidgetList::iterator it = mWidgets.begin();
+    while (it != mWidgets.end() && *it != w)
+        ++it;
+    if (it == mWidgets.end())
+        return;
+    StepIteratorPast(w);
+    mWidgets.erase(it);
+
+    WidgetList::iterator start = mWidgets.end();
+    if (where == 1)
+        start = mWidgets.begin();
+    else if (where >= 2)
+    {
+        WidgetList::iterator r = mWidgets.begin();
+        while (r != mWidgets.end() && *r != ref)
+            ++r;
+        if (r != mWidgets.end() && where == 3)
+            ++r;
+        start = r;
+    }
+    InsertByZOrder(start, w);
+    w->OrderChanged();
+}
+
+void WidgetContainer::BringToFront(Widget* w)
+{
+    Reorder(w, 0, nullptr);
+}
+void WidgetContainer::SendToBack(Widget* w)
+{
+    Reorder(w, 1, nullptr);
+}
+void WidgetContainer::PutBehind(Widget* w, Widget* ref)
+{
+    Reorder(w, 2, ref);
+}
+void WidgetContainer::PutInFront(Widget* w, Widget* ref)
+{
+    Reorder(w, 3, ref);
+}
+
+WidgetPoint WidgetContainer::GetAbsPos()
+{
+    WidgetPoint p;
+    p.mX = mX;
+    p.mY = mY;
+    if (mParent != nullptr)
+    {
+        WidgetPoint pp = mParent->GetAbsPos();
+        p.mX += pp.mX;
+        p.mY += pp.mY;
+    }
+    return p;
+}
+
+// ============================================================================
+// Repaint requests
+// ============================================================================
+
+void WidgetContainer::SetChildDirty(Widget* c)
+{
+    if (c->mDirty)
+        return;
+    SetDirty();
+    c->mDirty = true;
+    if (mParent != nullptr)
+        return;
+    if (c->mSeeThrough)
+    {
+        SetChildDirtyOverlaps(c);
+        return;
+    }
+    WidgetList::iterator it = mWidgets.begin();
+    while (it != mWidgets.end() && *it != c)
+        ++it;
+    if (it == mWidgets.end())
+        return;
+    for (++it; it != mWidgets.end(); ++it)
+    {
+        Widget* s = *it;
+        if (s->mVisible && s->Intersects(c))
+            SetChildDirty(s);
+    }
+}
+
+void WidgetContainer::SetDirty()
+{
+    if (mParent != nullptr)
+        mParent->SetChildDirty(static_cast<Widget*>(this));
+    else
+        mDirty = true;
+}
+
+void WidgetContainer::SetChildDirtyOverlaps(Widget* c)
+{
+    SetDirtyOverlaps();
+    c->mDirty = true;
+    if (mParent != nullptr)
+        return;
+    WidgetList::iterator pos = mWidgets.begin();
+    while (pos != mWidgets.end() && *pos != c)
+        ++pos;
+    if (pos == mWidgets.end())
+        return;
+
+    Rect area = c->GetRect().Intersection(Rect(0, 0, mWidth, mHeight));
+    WidgetList::iterator it = pos;
+    while (it != mWidgets.begin())
+    {
+        --it;
+        Widget* s = *it;
+        if (!s->mVisible)
+            continue;
+        if (!s->mSeeThrough && !s->mHasTransparencies && s->Contains(area.mX, area.mY) &&
+            s->Contains(area.mX + area.mWidth - 1, area.mY + area.mHeight - 1))
+        {
+            // s hides everything further back.
+            s->SetDirty();
+            break;
+        }
+        if (s->Intersects(c))
+            SetChildDirty(s);
+    }
+    for (it = pos; it != mWidgets.end(); ++it)
+    {
+        Widget* s = *it;
+        if (s->mVisible && s->Intersects(c))
+            SetChildDirty(s);
+    }
+}
+
+void WidgetContainer::SetDirtyOverlaps()
+{
+    if (mParent != nullptr)
+        mParent->SetChildDirtyOverlaps(static_cast<Widget*>(this));
+    else
+        mDirty = true;
+}
+
+// ============================================================================
+// Manager attachment
+// ============================================================================
+
+void WidgetContainer::AddedToManager(WidgetManager* manager)
+{
+    for (Widget* c : mWidgets)
+    {
+        c->mManager = manager;
+        c->AddedToManager(manager);
+    }
+    SetDirty();
+}
+
+void WidgetContainer::RemovedFromManager(WidgetManager* manager)
+{
+    for (Widget* c : mWidgets)
+    {
+        manager->DropWidgetReferences(c);
+        c->RemovedFromManager(manager);
+        c->mManager = nullptr;
+    }
+    if (manager->mPopupWidget == this)
+        manager->mPopupWidget = nullptr;
+}
+
+// ============================================================================
+// Passes
+// ============================================================================
+
+void WidgetContainer::Update()
+{
+    mUpdateCnt++;
+}
+
+void WidgetContainer::UpdateAll(WidgetPassFlags& pf)
+{
+    PassFlagsGuard guard(pf);
+    pf.ApplyMasks(mWidgetFlagsMod);
+    uint32_t flags = pf.Current();
+    if (flags & WIDGETFLAGS_MARK_DIRTY)
+        SetDirty();
+    if (mManager == nullptr)
+        return;
+    if ((flags & WIDGETFLAGS_UPDATE) && mLastWMUpdateCount != mManager->mUpdateCnt)
+    {
+        mLastWMUpdateCount = mManager->mUpdateCnt;
+        Update();
+    }
+    mUpdateIterator = mWidgets.begin();
+    while (mUpdateIterator != mWidgets.end())
+    {
+        mUpdateIteratorModified = false;
+        Widget* c = *mUpdateIterator;
+        if (c == mManager->mBaseModalWidget)
+            pf.mPassedBaseModal = true;
+        c->UpdateAll(pf);
+        // A child that left or moved has already stepped the iterator on.
+        if (!mUpdateIteratorModified && mUpdateIterator != mWidgets.end())
+            ++mUpdateIterator;
+    }
+    mUpdateIteratorModified = false;
+}
+
+void WidgetContainer::UpdateWithFraction(float) {}
+
+void WidgetContainer::UpdateAllWithFraction(WidgetPassFlags& pf, float fraction)
+{
+    PassFlagsGuard guard(pf);
+    pf.ApplyMasks(mWidgetFlagsMod);
+    if (pf.Current() & WIDGETFLAGS_UPDATE)
+        UpdateWithFraction(fraction);
+    if (mManager == nullptr)
+        return;
+    mUpdateIterator = mWidgets.begin();
+    while (mUpdateIterator != mWidgets.end())
+    {
+        mUpdateIteratorModified = false;
+        Widget* c = *mUpdateIterator;
+        if (c == mManager->mBaseModalWidget)
+            pf.mPassedBaseModal = true;
+        c->UpdateAllWithFraction(pf, fraction);
+        if (!mUpdateIteratorModified && mUpdateIterator != mWidgets.end())
+            ++mUpdateIterator;
+    }
+    mUpdateIteratorModified = false;
+}
+
+void WidgetContainer::Draw(Graphics*) {}
+
+void WidgetContainer::DrawAll(WidgetPassFlags& pf, Graphics* g)
+{
+    if (mManager != nullptr && mPriority > mManager->mMinDeferredOverlayPriority)
+        mManager->FlushDeferredOverlays(g, mPriority);
+
+    PassFlagsGuard guard(pf);
+    pf.ApplyMasks(mWidgetFlagsMod);
+    uint32_t flags = pf.Current();
+    if (mClip && (flags & WIDGETFLAGS_CLIP))
+        g->IntersectClipRect(0, 0, mWidth, mHeight);
+
+    if (mWidgets.empty())
+    {
+        if (flags & WIDGETFLAGS_DRAW)
+            Draw(g);
+        return;
+    }
+    if (flags & WIDGETFLAGS_DRAW)
+    {
+        // The node's own drawing must not leak colour, font or clip to its children.
+        g->PushState();
+        Draw(g);
+        g->PopState();
+    }
+    for (Widget* c : mWidgets)
+    {
+        if (!c->mVisible)
+            continue;
+        if (mManager != nullptr && c == mManager->mBaseModalWidget)
+            pf.mPassedBaseModal = true;
+        Graphics copy(*g);
+        copy.Translate(c->mX, c->mY);
+        c->DrawAll(pf, &copy);
+        c->mDirty = false;
+    }
+}
+
+void WidgetContainer::DisplayChangedAll()
+{
+    DisplayChanged();
+    if (!mWidgets.empty())
+        gDisplayChangePass++;
+    for (Widget* c : mWidgets)
+        c->DisplayChangedAll();
+}
+
+void WidgetContainer::DisplayChanged() {}
+
+// ============================================================================
+// Hit test
+// ============================================================================
+
+Widget* WidgetContainer::FindChildAt(int x, int y, uint32_t flags, bool& found, int& localX,
+                                     int& localY)
+{
+    found = false;
+    flags = mWidgetFlagsMod.Apply(flags);
+    bool belowModal = false;
+    for (WidgetList::reverse_iterator it = mWidgets.rbegin(); it != mWidgets.rend(); ++it)
+    {
+        Widget* c = *it;
+        uint32_t childFlags = c->mWidgetFlagsMod.Apply(flags);
+        if (belowModal && mManager != nullptr)
+            childFlags = mManager->mBelowModalFlagsMod.Apply(childFlags);
+
+        if ((childFlags & WIDGETFLAGS_ALLOW_MOUSE) && c->mVisible)
+        {
+            int cx = x - c->mX;
+            int cy = y - c->mY;
+            bool childFound = false;
+            Widget* deep = c->FindChildAt(cx, cy, childFlags, childFound, localX, localY);
+            if (childFound)
+            {
+                found = true;
+                return deep;
+            }
+            if (c->mMouseVisible)
+            {
+                Rect r = c->GetInsetRect();
+                if (x >= r.mX && y >= r.mY && x < r.mX + r.mWidth && y < r.mY + r.mHeight &&
+                    c->IsPointVisible(cx, cy))
+                {
+                    localX = cx;
+                    localY = cy;
+                    found = true;
+                    return c;
+                }
+            }
+        }
+        if (mManager != nullptr && c == mManager->mBaseModalWidget)
+            belowModal = true;
+    }
+    return nullptr;
+}
+
+} // namespace Lumo

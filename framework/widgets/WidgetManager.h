@@ -1,0 +1,129 @@
+// Lumo::WidgetManager: the root of the widget tree and the only road by which
+// input reaches widgets. The application feeds it scaled mouse events, keys,
+// its own focus changes, one logic pass per update and one draw pass per
+// frame. It tracks the hover, pressed and focus widgets, the held buttons and
+// keys, a stack of modal widgets whose masks limit what lies behind them, a
+// popup, and the deferred overlays. Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <vector>
+
+#include "framework/widgets/WidgetContainer.h"
+
+namespace Lumo
+{
+
+class Image;
+class LumoAppBase;
+
+// One level of the modal stack: what to restore when the widget is popped.
+struct ModalStackEntry
+{
+    Widget* mWidget = nullptr;
+    Widget* mPrevBaseModalWidget = nullptr; // cleared when it leaves the tree
+    Widget* mPrevFocusWidget = nullptr;     // cleared when it leaves the tree
+    WidgetFlagMasks mPrevBelowModalFlagsMod;
+};
+
+struct DeferredOverlay
+{
+    Widget* mWidget;
+    int mPriority;
+};
+
+class WidgetManager : public WidgetContainer
+{
+public:
+    explicit WidgetManager(LumoAppBase* app);
+    ~WidgetManager() override;
+
+    // --- Overrides of the container
+    void DropWidgetReferences(Widget* w) override;
+    void SetFocus(Widget* w) override;
+
+    // --- Entry points of the application
+    // Destination: widget coordinates the picture maps to; source: window area.
+    void SetMouseRects(const Rect& dest, const Rect& src);
+    void ScaleMousePosition(int& x, int& y) const;
+    void MouseMoveOrDrag(int x, int y);
+    // clicks: above 0 (not 3) left with that many clicks, below 0 right, 3 middle.
+    void MouseDown(int x, int y, int clicks);
+    void MouseUp(int x, int y, int clicks);
+    void MouseExit();
+    void MouseWheel(int delta);
+    void KeyChar(wchar_t c);
+    void KeyDown(int key);
+    void KeyUp(int key);
+    void AppGotFocus();
+    void AppLostFocus();
+    void ReleaseHeldButtons();
+    // Returns the root's dirty flag (set by the first repaint request ever).
+    bool UpdateFrame();
+    bool UpdateFrameWithFraction(float fraction);
+    // True when at least one widget was drawn.
+    bool DrawScreen(LumoAppBase* app);
+
+    // --- Operations used by widgets and dialogs
+    void PushModal(Widget* w, const WidgetFlagMasks& belowModalMasks);
+    void PushModalDefault(Widget* w);
+    // Pops w's entry when it is on top, then any stale levels below it.
+    void PopModal(Widget* w);
+    void SetBaseModal(Widget* w, const WidgetFlagMasks& belowModalMasks);
+    void RefreshMouseOver();
+    void MouseMove(int x, int y);
+    void MouseDrag(int x, int y);
+    Widget* FindWidgetAt(int x, int y, int& localX, int& localY);
+    // As FindWidgetAt, but null when the hit widget is disabled.
+    Widget* GetEnabledWidgetAt(int x, int y, int& localX, int& localY);
+    uint32_t GetWidgetFlags() const;
+    WidgetPassFlags MakePassFlags() const;
+    void RemovePopup();
+    void FlushDeferredOverlays(Graphics* g, int upToPriority);
+
+    void EnterWidget(Widget* w);
+    void LeaveWidget(Widget* w);
+    // Sends MouseUpByClicks for each of the bits 1, 2, 4 present in bits.
+    void ReleaseButtons(Widget* w, uint32_t bits);
+
+    // --- Queries
+    Widget* GetFocusWidget() const { return mFocusWidget; }
+    bool IsModalStackEmpty() const { return mModalStack.empty(); }
+    bool IsKeyDown(int key) const { return key >= 0 && key < 255 && mKeyDown[key]; }
+    uint32_t GetFrameCount() const { return mUpdateCnt; }
+    // Button bit of a click code: 1 left, 2 right, 4 middle.
+    static uint32_t ClickCodeBit(int clicks);
+
+    // --- Data
+    Widget* mDefaultTab = nullptr;  // receives Ctrl+Tab characters
+    Graphics* mCurG = nullptr;      // screen Graphics while DrawScreen runs
+    LumoAppBase* mApp;              // cursor, 3D query and overlay hook
+    Image* mImage = nullptr;        // screen image; set by the application
+    Widget* mPopupWidget = nullptr; // removed by a press outside it
+    std::vector<DeferredOverlay> mDeferredOverlays;
+    int mMinDeferredOverlayPriority = 0x7FFFFFFF; // lowest priority still queued
+    bool mHasFocus = true;                        // the application window is active
+    Widget* mFocusWidget = nullptr;               // receives keys and the wheel
+    Widget* mLastDownWidget = nullptr;            // took the last press and still has buttons held
+    Widget* mOverWidget = nullptr;                // under the pointer
+    Widget* mBaseModalWidget = nullptr;           // top modal widget
+    WidgetFlagMasks mLostFocusFlagsMod;           // applied while the application lacks focus
+    WidgetFlagMasks mBelowModalFlagsMod;          // applied to widgets behind the base-modal one
+    WidgetFlagMasks mDefaultBelowModalFlagsMod{0,
+                                               WIDGETFLAGS_ALLOW_MOUSE | WIDGETFLAGS_ALLOW_FOCUS};
+    std::list<ModalStackEntry> mModalStack; // back is the top
+    Rect mMouseDestRect;                    // widget coordinates
+    Rect mMouseSourceRect;                  // window coordinates
+    bool mMouseIn = false;                  // pointer inside the window
+    int mLastMouseX = 0, mLastMouseY = 0;   // widget coordinates
+    uint32_t mDownButtons = 0; // held through the manager, owned by the down widget: 1 L, 2 R, 4 M
+    uint32_t mActualDownButtons = 0;  // every button held; cleared by releases and focus loss
+    uint32_t mLastInputUpdateCnt = 0; // frame count at the last mouse or key event
+    bool mKeyDown[255];               // keys held, by key code
+    int mLastDownButtonId = 0;        // last press: 1 left, -1 right, 2 middle
+    uint32_t mWidgetFlags = WIDGETFLAGS_UPDATE | WIDGETFLAGS_DRAW | WIDGETFLAGS_CLIP |
+                            WIDGETFLAGS_ALLOW_MOUSE | WIDGETFLAGS_ALLOW_FOCUS;
+};
+
+} // namespace Lumo
