@@ -51,6 +51,26 @@ public:
     virtual long Size() = 0;
 };
 
+// Bytes held in memory (not owned).
+class MemorySource : public ByteSource
+{
+public:
+    MemorySource(const void* data, size_t size);
+    size_t Read(void* dest, size_t count) override;
+    bool Seek(long offset) override;
+    long Tell() override { return (long)mPos; }
+    long Size() override { return (long)mSize; }
+
+private:
+    const unsigned char* mData;
+    size_t mSize;
+    size_t mPos;
+};
+
+// Largest picture the readers accept, so a forged header cannot ask for
+// gigabytes: each side at most 16384 pixels, 16M pixels in all.
+bool IsSizeAcceptable(long width, long height);
+
 // Each reader returns null on any error; the source is read from its current position.
 Image* ReadPNG(ByteSource& src);
 Image* ReadJPEG(ByteSource& src);
