@@ -9,19 +9,22 @@
 #include "framework/app/Color.h"
 #include "framework/app/Rect.h"
 
-namespace Lumo {
+namespace Lumo
+{
 class MemoryImage;
 }
 
 // One vertex of a strip. Read, never written.
-struct TriangleVertex {
+struct TriangleVertex
+{
     float x, y;     // destination pixels
     float u, v;     // 0..1 across the whole texture's width and height
     uint32_t color; // 0xAARRGGBB; 0 means the caller's draw colour is used
 };
 
 // Destination pixel format codes. Any other code draws as 0x8888.
-enum TrianglePixelFormat {
+enum TrianglePixelFormat
+{
     TrianglePixelFormat8888 = 0x8888, // 32-bit ARGB, alpha byte meaningful
     TrianglePixelFormat888 = 0x888,   // 32-bit, alpha byte written as 0xFF
     TrianglePixelFormat565 = 0x565,   // 16-bit 5-6-5
