@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdarg>
+#include <string>
+
+// The framework's free string, path and file helpers. Narrow strings are bytes in the system
+// code page; wide strings are 16-bit and are the framework's own text type (LumoString).
+// Parsers never throw: they return false and leave 0 in their out value (ParseHex excepted).
+// Formatting goes through the Windows runtime's counted formatter, so a wide %s takes a wide
+// string in both the narrow and the wide forms.
+//
+// Sections: conversions and case / number parsing / formatting / paths and folders /
+// operating system.
+
+namespace Lumo
+{
+
+typedef std::wstring LumoString;
+
+// --- Conversions and case
+// Each byte becomes the character of the same value; no code-page conversion.
+std::wstring StringToWString(const std::string& theString);
+LumoString StringToLumoString(const std::string& theString);
+// The runtime's wide-to-multibyte conversion; empty when any character does not convert.
+std::string WStringToString(const std::wstring& theString);
+std::string LumoStringToString(const LumoString& theString);
+std::string StringToUpper(const std::string& theString);
+std::wstring WStringToUpper(const std::wstring& theString);
+// Strips blank, tab, line feed, vertical tab, form feed and carriage return at both ends.
+std::string Trim(const std::string& theString);
+std::wstring Trim(const std::wstring& theString);
+
+// --- Number parsing
+// Optional "-" first, then decimal; an "x" at index 1 after a 0 value switches to hex ("0x1f",
+// "-x1f"). "-" alone is 0. Overflow wraps.
+bool ParseInt(const std::string& theString, int* theValue);
+bool ParseInt(const std::string& theString, int& theValue);
+bool ParseWideInt(const std::wstring& theString, int* theValue);
+bool ParseWideInt(const std::wstring& theString, int& theValue);
+// Optional "-", digits, optionally one "." and digits; no exponent. "-" alone is -0.0.
+bool ParseDouble(const std::wstring& theString, double* theValue);
+bool ParseDouble(const std::wstring& theString, double& theValue);
+// Bare hex digits, no prefix; empty is 0. On a bad character the out value keeps the digits
+// before it, each weighted by its place in the whole text.
+bool ParseHex(const std::string& theString, int* theValue);
+bool ParseHex(const std::string& theString, int& theValue);
+
+// --- Formatting
+// printf-style. Text longer than 1,310,720 characters is cut there.
+std::string VFormat(const char* theFormat, va_list theArgs);
+std::string StrFormat(const char* theFormat, ...);
+std::wstring WVFormat(const wchar_t* theFormat, va_list theArgs);
+std::wstring WStrFormat(const wchar_t* theFormat, ...);
+// Decimal with "," between groups of three digits: 1000 -> "1,000".
+std::wstring CommaSeparate(int theValue);
+// Formats and sends the text to the debugger (narrow).
+void DebugOutput(const wchar_t* theFormat, ...);
+
+// --- Paths and folders ("\" and "/" both separate; the later one counts)
+std::string GetFileNameOfPath(const std::string& thePath);
+// With theNoExtension, also drops the text from the last "." of the file name on.
+std::string GetFileName(const std::string& thePath, bool theNoExtension = false);
+// Empty when there is no separator.
+std::string GetFileDir(const std::string& thePath, bool theWithSlash = false);
+// Drops one trailing separator.
+std::string RemoveTrailingSlash(const std::string& thePath);
+// Appends "\" (theBackslash) or "/" unless the path is empty or already ends in a separator.
+std::string AddTrailingSlash(const std::string& thePath, bool theBackslash = false);
+// Resolves thePath against theBaseFolder: ".", "..", a leading separator (root of the base's
+// drive); a path with a drive letter is returned as it is. The result uses "\" when either
+// argument does, else "/".
+std::string GetPathFrom(const std::string& thePath, const std::string& theBaseFolder);
+// Creates every folder along the path; failures (folders that exist) are ignored.
+void MakeDirectories(const std::string& thePath);
+// Deletes a folder and everything in it; true when all of it went. Refuses paths shorter than
+// two characters. Linked folders are unlinked, never entered.
+bool DeleteTree(const std::string& thePath);
+// Where files written for the user go; empty (the working folder) before Vista.
+void SetAppDataFolder(const std::string& thePath);
+std::string GetAppDataFolder();
+
+} // namespace Lumo
+
+// --- Global helpers
+// Index of the first case-insensitive occurrence; -1 when absent or the haystack is empty.
+int StrFindNoCase(const std::string& theHaystack, const std::string& theNeedle);
+int StrFindNoCase(const std::wstring& theHaystack, const std::wstring& theNeedle);
+// Asked once and cached (not cached while the version query fails).
+bool IsWindows9x();
+bool IsWindowsVistaOrLater();
+
+namespace Lumo
+{
+using ::IsWindows9x;
+using ::IsWindowsVistaOrLater;
+using ::StrFindNoCase;
+} // namespace Lumo
