@@ -1,5 +1,6 @@
 #include "framework/graphics/ImageHandle.h"
 
+#include "framework/app/LumoAppBase.h"
 #include "framework/graphics/Image.h"
 
 namespace Lumo
@@ -36,7 +37,9 @@ void ImageHandle::Release()
     mImage = nullptr;
     if (mEntry)
     {
-        mEntry->mRefCount--;
+        // The cache deletes the image on its next purge, not here.
+        if (--mEntry->mRefCount == 0 && gLumoApp)
+            gLumoApp->mSharedImagesNeedPurge = true;
         mEntry = nullptr;
     }
 }

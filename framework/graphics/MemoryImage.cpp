@@ -1,44 +1,149 @@
+// MemoryImage storage: the pixel array with its guard word, the palette form,
+// the alpha flags, the derived buffers of the display drawing, purge and
+// rebuild. Drawing lives in MemoryImageDraw.cpp and MemoryImageTransform.cpp.
+
 #include "framework/graphics/MemoryImage.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "framework/app/LumoAppBase.h"
+#include "framework/graphics/MemoryImageDisplay.h"
 
 namespace Lumo
 {
 
-static unsigned char sSaturationTable[512];
-static bool sSaturationInit = [] {
-    for (int i = 0; i < 512; i++)
-        sSaturationTable[i] = (unsigned char)(i < 256 ? i : 255);
-    return true;
-}();
+namespace
+{
+
+struct SaturationTable
+{
+    unsigned char entries[512];
+    SaturationTable()
+    {
+        for (int i = 0; i < 512; i++)
+            entries[i] = (unsigned char)(i < 256 ? i : 255);
+    }
+};
+
+const SaturationTable& Saturation()
+{
+    static const SaturationTable table;
+    return table;
+}
+
+uint32_t* NewPixelArray(int width, int height)
+{
+    const size_t count = (size_t)width * (size_t)height;
+    uint32_t* pixels = new uint32_t[count + 1];
+    pixels[count] = MEMORY_IMAGE_GUARD;
+    return pixels;
+}
+
+// Fills one row of run bytes from per-pixel classes: each byte is the number of
+// pixels from it to the end of its run, capped at 255.
+void BuildRunRow(const unsigned char* classes, unsigned char* out, int width)
+{
+    if (width == 1)
+    {
+        out[0] = 1;
+        return;
+    }
+    int run = 0;
+    for (int x = width - 1; x >= 0; x--)
+    {
+        if (x == width - 1 || classes[x] != classes[x + 1])
+            run = 1;
+        else
+            run++;
+        out[x] = (unsigned char)(run > 255 ? 255 : run);
+    }
+}
+
+inline unsigned char AlphaClass(uint32_t alpha)
+{
+    return alpha == 0 ? 0 : (alpha == 255 ? 1 : 2);
+}
+
+}  // namespace
 
 const unsigned char* GetSaturationTable()
 {
-    return sSaturationTable;
+    return Saturation().entries;
 }
 
-bool GetRotatedBounds(float, float, const Rect&, const Rect&, double, float, float, FRect&)
+// --- construction ---
+
+MemoryImage::MemoryImage() : MemoryImage(gLumoApp) {}
+
+MemoryImage::MemoryImage(LumoAppBase* app) : mApp(app)
 {
-    return false;
-}
-bool GetStretchClip(const Rect&, const Rect&, const Rect&, FRect&, Rect&)
-{
-    return false;
-}
-bool GetMirroredStretchClip(const Rect&, const Rect&, const Rect&, FRect&, Rect&)
-{
-    return false;
-}
-bool BuildPalette(const uint32_t*, int, unsigned char*, uint32_t*)
-{
-    return false;
+    if (mApp)
+        mApp->AddMemoryImage(this);
 }
 
-MemoryImage::MemoryImage() {}
-MemoryImage::MemoryImage(LumoAppBase* app) : mApp(app) {}
-MemoryImage::MemoryImage(const MemoryImage& other) : Image(other) {}
+MemoryImage::MemoryImage(const MemoryImage& other)
+    : Image(other), mChangeCount(other.mChangeCount), mTextureFlags(other.mTextureFlags),
+      mAlphaFlagsForced(other.mAlphaFlagsForced), mHasTransparent(other.mHasTransparent),
+      mHasTranslucent(other.mHasTranslucent), mBlitOption(other.mBlitOption),
+      mPurgeWanted(other.mPurgeWanted), mPalettizeWanted(other.mPalettizeWanted),
+      mAlphaFlagsStale(other.mAlphaFlagsStale), mApp(other.mApp)
+{
+    const size_t count = (size_t)mWidth * (size_t)mHeight;
+    MemoryImage& source = const_cast<MemoryImage&>(other);
+    if (other.mPixels)
+    {
+        mPixels = new uint32_t[count + 1];
+        memcpy(mPixels, other.mPixels, (count + 1) * sizeof(uint32_t));
+    }
+    else if (!other.mColorTable)
+    {
+        // Build the source's pixels for the copy, then give the source back the
+        // form it had.
+        uint32_t* built = source.GetPixels();
+        mPixels = NewPixelArray(mWidth, mHeight);
+        memcpy(mPixels, built, count * sizeof(uint32_t));
+        if (source.mPixels == built)
+        {
+            delete[] source.mPixels;
+            source.mPixels = nullptr;
+        }
+    }
+    if (other.mColorTable)
+    {
+        mColorTable = new uint32_t[256];
+        memcpy(mColorTable, other.mColorTable, 256 * sizeof(uint32_t));
+    }
+    if (other.mColorIndices)
+    {
+        mColorIndices = new unsigned char[count];
+        memcpy(mColorIndices, other.mColorIndices, count);
+    }
+    if (other.mRunLengthAlphaData)
+    {
+        mRunLengthAlphaData = new unsigned char[count];
+        memcpy(mRunLengthAlphaData, other.mRunLengthAlphaData, count);
+    }
+    if (other.mRunLengthAdditiveData)
+    {
+        mRunLengthAdditiveData = new unsigned char[count];
+        memcpy(mRunLengthAdditiveData, other.mRunLengthAdditiveData, count);
+    }
+    if (other.mNativeAlphaData)
+    {
+        const size_t words = other.mColorTable ? 256 : count;
+        mNativeAlphaData = new uint32_t[words];
+        memcpy(mNativeAlphaData, other.mNativeAlphaData, words * sizeof(uint32_t));
+    }
+    if (mApp)
+        mApp->AddMemoryImage(this);
+}
+
 MemoryImage::~MemoryImage()
 {
+    if (mApp)
+        mApp->RemoveMemoryImage(this);
     delete[] mPixels;
     delete[] mNativeAlphaData;
     delete[] mRunLengthAlphaData;
@@ -47,94 +152,392 @@ MemoryImage::~MemoryImage()
     delete[] mColorTable;
 }
 
-void MemoryImage::FillRect(const Rect*, const Color*, int) {}
-void MemoryImage::ClearRect(const Rect*) {}
-void MemoryImage::DrawLine(double, double, double, double, const Color*, int) {}
-void MemoryImage::DrawLineAA(double, double, double, double, const Color*, int) {}
-void MemoryImage::FillScanLinesWithCoverage(Span*, int, const Color*, int, const unsigned char*,
-                                            int, int, int, int)
+// --- derived data ---
+
+NativeFormat MemoryImage::GetNativeFormat(DDInterface* display) const
 {
-}
-void MemoryImage::DrawImage(Image*, int, int, const Rect*, const Color*, int) {}
-void MemoryImage::DrawImageF(Image*, float, float, const Rect*, const Rect*, const Color*, int) {}
-void MemoryImage::DrawImageRotated(Image*, float, float, const Rect*, const Rect*, const Color*,
-                                   int, double, float, float)
-{
-}
-void MemoryImage::DrawImageStretched(Image*, const Rect*, const Rect*, const Rect*, const Color*,
-                                     int, bool)
-{
-}
-void MemoryImage::DrawImageMatrix(Image*, float, float, const Matrix3&, const Rect*, const Color*,
-                                  int, const Rect*, bool, Image*, const MaskRect*,
-                                  const MaskRect*, const Matrix3*)
-{
-}
-void MemoryImage::DrawTrianglesTex(Image*, const TriangleVertex*, int, const Rect*, const Color*,
-                                   int, float, float, bool)
-{
+    return NativeFormatOf(display);
 }
 
-uint32_t* MemoryImage::GetNativeAlphaData(DDInterface*)
+uint32_t* MemoryImage::GetNativeAlphaData(DDInterface* display)
 {
-    return nullptr;
+    if (mNativeAlphaData)
+        return mNativeAlphaData;
+    UpdateAlphaFlags();
+    const NativeFormat f = GetNativeFormat(display);
+    const uint32_t* colors;
+    size_t count;
+    if (mColorTable)
+    {
+        colors = mColorTable;
+        count = 256;
+    }
+    else
+    {
+        colors = GetPixels();
+        count = (size_t)mWidth * (size_t)mHeight;
+    }
+    uint32_t* data = new uint32_t[count];
+    for (size_t i = 0; i < count; i++)
+        data[i] = NativeAlphaValue(colors[i], f);
+    mNativeAlphaData = data;
+    return data;
 }
+
 unsigned char* MemoryImage::GetRunLengthAlphaData()
 {
-    return nullptr;
+    UpdateAlphaFlags();
+    if (mRunLengthAlphaData)
+        return mRunLengthAlphaData;
+    const int w = mWidth, h = mHeight;
+    const size_t count = (size_t)w * (size_t)h;
+    const uint32_t* pixels = nullptr;
+    if (!mColorTable && !mNativeAlphaData)
+        pixels = GetPixels();
+    unsigned char* data = new unsigned char[count];
+    std::vector<unsigned char> classes(w > 0 ? w : 1);
+    for (int y = 0; y < h; y++)
+    {
+        const size_t row = (size_t)y * w;
+        for (int x = 0; x < w; x++)
+        {
+            uint32_t color;
+            if (mColorTable && mColorIndices)
+                color = mColorTable[mColorIndices[row + x]];
+            else if (mNativeAlphaData)
+                color = mNativeAlphaData[row + x];
+            else
+                color = pixels[row + x];
+            classes[x] = AlphaClass(color >> 24);
+        }
+        BuildRunRow(classes.data(), data + row, w);
+    }
+    mRunLengthAlphaData = data;
+    return data;
 }
-unsigned char* MemoryImage::GetRunLengthAdditiveData(DDInterface*)
+
+unsigned char* MemoryImage::GetRunLengthAdditiveData(DDInterface* display)
 {
-    return nullptr;
+    if (mRunLengthAdditiveData)
+        return mRunLengthAdditiveData;
+    const uint32_t* native = GetNativeAlphaData(display);
+    const int w = mWidth, h = mHeight;
+    const size_t count = (size_t)w * (size_t)h;
+    const bool palette = mColorTable && mColorIndices;
+    unsigned char* data = new unsigned char[count];
+    std::vector<unsigned char> classes(w > 0 ? w : 1);
+    for (int y = 0; y < h; y++)
+    {
+        const size_t row = (size_t)y * w;
+        for (int x = 0; x < w; x++)
+        {
+            const uint32_t n = palette ? native[mColorIndices[row + x]] : native[row + x];
+            classes[x] = (n & 0x00FFFFFF) != 0;
+        }
+        BuildRunRow(classes.data(), data + row, w);
+    }
+    mRunLengthAdditiveData = data;
+    return data;
 }
-void MemoryImage::PurgePixels() {}
-void MemoryImage::DeleteDerivedData() {}
-void MemoryImage::DeleteTexture() {}
-void MemoryImage::DeleteExtraBuffers() {}
-void MemoryImage::ApplyStorageOptions() {}
+
+void MemoryImage::PurgePixels()
+{
+    mPurgeWanted = true;
+    if (mApp && mApp->Is3DAccelerated())
+    {
+        if (!mTexture)
+            return;
+        delete[] mPixels;
+        mPixels = nullptr;
+        DropPaletteForm();
+        return;
+    }
+    if (!mPixels && !mColorIndices)
+        return;
+    GetNativeAlphaData(mApp ? mApp->mDDInterface : nullptr);
+    delete[] mPixels;
+    mPixels = nullptr;
+    if (mTexture)
+        DropPaletteForm();
+}
+
+void MemoryImage::DropPaletteForm()
+{
+    // Native data built from a table has 256 words, one per entry; without the
+    // table it would be read as one word per pixel, so it goes too.
+    if (mColorTable)
+    {
+        delete[] mNativeAlphaData;
+        mNativeAlphaData = nullptr;
+    }
+    delete[] mColorIndices;
+    mColorIndices = nullptr;
+    delete[] mColorTable;
+    mColorTable = nullptr;
+}
+
+void MemoryImage::DeleteDerivedData()
+{
+    if (!mPixels && !mColorIndices)
+        GetPixels();
+    delete[] mNativeAlphaData;
+    mNativeAlphaData = nullptr;
+    delete[] mRunLengthAdditiveData;
+    mRunLengthAdditiveData = nullptr;
+    delete[] mRunLengthAlphaData;
+    mRunLengthAlphaData = nullptr;
+}
+
+void MemoryImage::DeleteTexture()
+{
+    if (mApp)
+        mApp->ForgetImageOnDisplay(this);
+}
+
+void MemoryImage::DeleteExtraBuffers()
+{
+    DeleteDerivedData();
+    DeleteTexture();
+}
+
+void MemoryImage::ApplyStorageOptions()
+{
+    if (mPalettizeWanted)
+        ConvertToPalette();
+    if (mPurgeWanted)
+        PurgePixels();
+}
+
 void MemoryImage::PixelsChanged()
 {
     mChangeCount++;
+    mAlphaFlagsStale = true;
+    delete[] mNativeAlphaData;
+    mNativeAlphaData = nullptr;
+    delete[] mRunLengthAlphaData;
+    mRunLengthAlphaData = nullptr;
+    delete[] mRunLengthAdditiveData;
+    mRunLengthAdditiveData = nullptr;
 }
-void MemoryImage::UpdateAlphaFlags() {}
-void MemoryImage::DeleteNativeData() {}
-void MemoryImage::ClearPixels() {}
-void MemoryImage::SetPixels(const uint32_t*, int, int, bool) {}
+
+void MemoryImage::UpdateAlphaFlags()
+{
+    if (!mAlphaFlagsStale || mAlphaFlagsForced)
+        return;
+    mHasTranslucent = false;
+    const uint32_t* colors = nullptr;
+    size_t count = 0;
+    if (mPixels)
+    {
+        colors = mPixels;
+        count = (size_t)mWidth * (size_t)mHeight;
+    }
+    else if (mColorTable)
+    {
+        colors = mColorTable;
+        count = 256;
+    }
+    if (colors)
+    {
+        bool transparent = false, translucent = false;
+        for (size_t i = 0; i < count; i++)
+        {
+            const uint32_t a = colors[i] >> 24;
+            if (a == 0)
+                transparent = true;
+            else if (a != 255)
+                translucent = true;
+        }
+        mHasTransparent = transparent;
+        mHasTranslucent = translucent;
+    }
+    else
+    {
+        mHasTransparent = true;
+    }
+    mAlphaFlagsStale = false;
+}
+
+void MemoryImage::DeleteNativeData()
+{
+    if (!mPixels && !mColorIndices)
+        GetPixels();
+    delete[] mNativeAlphaData;
+    mNativeAlphaData = nullptr;
+    delete[] mRunLengthAdditiveData;
+    mRunLengthAdditiveData = nullptr;
+}
+
+void MemoryImage::ClearPixels()
+{
+    uint32_t* pixels = GetPixels();
+    if (!pixels)
+        return;
+    memset(pixels, 0, (size_t)mWidth * (size_t)mHeight * sizeof(uint32_t));
+    PixelsChanged();
+}
+
+void MemoryImage::SetPixels(const uint32_t* pixels, int width, int height, bool updateAlphaFlags)
+{
+    if (pixels && pixels == mPixels)
+        return;
+    if (width < 0 || height < 0)
+        return;
+    delete[] mColorIndices;
+    mColorIndices = nullptr;
+    delete[] mColorTable;
+    mColorTable = nullptr;
+    if (!mPixels || width != mWidth || height != mHeight)
+    {
+        delete[] mPixels;
+        mPixels = NewPixelArray(width, height);
+        mWidth = width;
+        mHeight = height;
+    }
+    const size_t count = (size_t)width * (size_t)height;
+    if (pixels)
+        memcpy(mPixels, pixels, count * sizeof(uint32_t));
+    else
+        memset(mPixels, 0, count * sizeof(uint32_t));
+    mPixels[count] = MEMORY_IMAGE_GUARD;
+    PixelsChanged();
+    if (updateAlphaFlags)
+        UpdateAlphaFlags();
+}
+
 void MemoryImage::Create(int width, int height)
 {
     delete[] mPixels;
     mPixels = nullptr;
-    mWidth = width;
-    mHeight = height;
+    if (width != mWidth || height != mHeight)
+        DropPaletteForm();  // the indices were cut for the old size
+    mHasTransparent = true;
+    mHasTranslucent = true;
+    mWidth = width < 0 ? 0 : width;
+    mHeight = height < 0 ? 0 : height;
     PixelsChanged();
 }
+
 uint32_t* MemoryImage::GetPixels()
 {
-    if (!mPixels)
+    if (mPixels)
+        return mPixels;
+    const size_t count = (size_t)mWidth * (size_t)mHeight;
+    uint32_t* pixels = NewPixelArray(mWidth, mHeight);
+    if (mColorTable && mColorIndices)
     {
-        mPixels = new uint32_t[(size_t)mWidth * mHeight + 1]();
-        mPixels[(size_t)mWidth * mHeight] = MEMORY_IMAGE_GUARD;
+        for (size_t i = 0; i < count; i++)
+            pixels[i] = mColorTable[mColorIndices[i]];
+        delete[] mColorIndices;
+        mColorIndices = nullptr;
+        delete[] mColorTable;
+        mColorTable = nullptr;
+        delete[] mNativeAlphaData;
+        mNativeAlphaData = nullptr;
     }
-    return mPixels;
+    else if (mNativeAlphaData)
+    {
+        const NativeFormat f = GetNativeFormat(mApp ? mApp->mDDInterface : nullptr);
+        for (size_t i = 0; i < count; i++)
+            pixels[i] = PixelFromNative(mNativeAlphaData[i], f);
+    }
+    else
+    {
+        memset(pixels, 0, count * sizeof(uint32_t));
+        if (mTexture && !ReadBackTexture(this, pixels))
+            memset(pixels, 0, count * sizeof(uint32_t));
+    }
+    mPixels = pixels;
+    return pixels;
 }
+
 void MemoryImage::SetAlphaFlags(bool hasTransparent, bool hasTranslucent)
 {
     mAlphaFlagsForced = true;
     mHasTransparent = hasTransparent;
     mHasTranslucent = hasTranslucent;
 }
+
 void MemoryImage::SetBlitOption(bool on)
 {
     mBlitOption = on;
 }
+
 bool MemoryImage::ConvertToPalette()
 {
+    UpdateAlphaFlags();
+    if (mColorTable)
+        return true;
+    uint32_t* pixels = GetPixels();
+    if (!pixels)
+        return false;
+    const size_t count = (size_t)mWidth * (size_t)mHeight;
+    unsigned char* indices = new unsigned char[count > 0 ? count : 1];
+    uint32_t* table = new uint32_t[256]();
+    if (BuildPalette(pixels, (int)count, indices, table))
+    {
+        mColorIndices = indices;
+        mColorTable = table;
+        delete[] mPixels;
+        mPixels = nullptr;
+        delete[] mNativeAlphaData;
+        mNativeAlphaData = nullptr;
+        mPalettizeWanted = true;
+        return true;
+    }
+    delete[] indices;
+    delete[] table;
+    mPalettizeWanted = false;
     return false;
 }
-void MemoryImage::StretchFiltered(MemoryImage*, const FRect&, const Rect&) {}
-NativeFormat MemoryImage::GetNativeFormat(DDInterface*) const
+
+bool BuildPalette(const uint32_t* pixels, int count, unsigned char* indices, uint32_t* table)
 {
-    return NativeFormat();
+    if (count <= 0)
+        return true;
+    // Distinct colours sorted by value, each with its table index.
+    uint32_t sortedColor[256];
+    unsigned char sortedIndex[256];
+    table[0] = pixels[0];
+    indices[0] = 0;
+    sortedColor[0] = pixels[0];
+    sortedIndex[0] = 0;
+    int used = 1;
+    for (int i = 1; i < count; i++)
+    {
+        const uint32_t c = pixels[i];
+        int low = 0, high = used - 1;
+        bool found = false;
+        while (low <= high)
+        {
+            const int mid = (low + high) / 2;
+            if (sortedColor[mid] == c)
+            {
+                indices[i] = sortedIndex[mid];
+                found = true;
+                break;
+            }
+            if (c < sortedColor[mid])
+                high = mid - 1;
+            else
+                low = mid + 1;
+        }
+        if (found)
+            continue;
+        if (used == 256)
+            return false;
+        int place = low;
+        if (place < used && c > sortedColor[place])
+            place++;
+        memmove(sortedColor + place + 1, sortedColor + place, (used - place) * sizeof(uint32_t));
+        memmove(sortedIndex + place + 1, sortedIndex + place, (used - place));
+        sortedColor[place] = c;
+        sortedIndex[place] = (unsigned char)used;
+        table[used] = c;
+        indices[i] = (unsigned char)used;
+        used++;
+    }
+    return true;
 }
 
 }  // namespace Lumo

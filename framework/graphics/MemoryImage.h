@@ -132,6 +132,8 @@ public:
     void StretchFiltered(MemoryImage* src, const FRect& floatSrc, const Rect& clippedDest);
     // Screen format used for the native alpha data of this image's display.
     NativeFormat GetNativeFormat(DDInterface* display) const;
+    // Frees indices and table (and native data built from the table).
+    void DropPaletteForm();
     // Source pixel i (palette or pixels) without building anything.
     uint32_t SourcePixel(int index) const
     {

@@ -1,0 +1,32 @@
+#pragma once
+// Row loops of the memory image's hottest paths. Each has a plain scalar form
+// (BlendRowsScalar) built from the per-pixel rules of BlendPixel.h and a fast
+// form that must give the same bits; the tests compare the two on random rows.
+
+#include <cstdint>
+
+namespace Lumo
+{
+
+// Every pixel := value.
+void FillRow(uint32_t* d, int n, uint32_t value);
+// Coverage blend of rgb with alpha a (1..254) over n pixels.
+void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a);
+// Normal white blit onto an opaque destination, walking the source's run
+// bytes: opaque runs copied, transparent runs skipped, the rest blended.
+void BlitRunsOpaqueDest(uint32_t* d, const uint32_t* s, const unsigned char* runs, int n);
+// Normal white blit, per pixel.
+void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n);
+// Additive white blit; translucent scales each source pixel by its alpha.
+void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
+
+namespace BlendRowsScalar
+{
+void FillRow(uint32_t* d, int n, uint32_t value);
+void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a);
+void BlitRunsOpaqueDest(uint32_t* d, const uint32_t* s, const unsigned char* runs, int n);
+void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n);
+void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
+}  // namespace BlendRowsScalar
+
+}  // namespace Lumo

@@ -1,0 +1,600 @@
+// MemoryImage transformed drawing: float-position and rotated blits with
+// bilinear sampling in 16.16, the fast and the filtered stretch, and the matrix
+// and triangle draws that go through the software rasterizer.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "framework/app/Color.h"
+#include "framework/app/Matrix3.h"
+#include "framework/app/Rect.h"
+#include "framework/graphics/BlendPixel.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/raster/DrawTriangle.h"
+
+namespace Lumo
+{
+
+namespace
+{
+
+inline uint32_t Channel(int v)
+{
+    return (uint32_t)v & 0xFF;
+}
+
+inline bool IsWhite(const Color& c)
+{
+    return c.mRed == 255 && c.mGreen == 255 && c.mBlue == 255 && c.mAlpha == 255;
+}
+
+// The clip, cut to the destination image so no path can write outside it.
+Rect ClipInImage(const Rect* clip, int w, int h)
+{
+    const Rect whole(0, 0, w, h);
+    return clip ? clip->Intersection(whole) : whole;
+}
+
+bool SourceRectInside(const Rect& r, const MemoryImage* source)
+{
+    return r.mWidth >= 0 && r.mHeight >= 0 && r.mX >= 0 && r.mY >= 0 &&
+           r.mX <= source->mWidth - r.mWidth && r.mY <= source->mHeight - r.mHeight;
+}
+
+// Source pixels readable by index, from the palette or the pixel array.
+struct SourcePixels
+{
+    const uint32_t* pixels = nullptr;
+    const uint32_t* table = nullptr;
+    const unsigned char* indices = nullptr;
+    int width = 0;
+
+    explicit SourcePixels(MemoryImage* image) : width(image->mWidth)
+    {
+        if (image->mColorTable && image->mColorIndices)
+        {
+            table = image->mColorTable;
+            indices = image->mColorIndices;
+        }
+        else
+        {
+            pixels = image->GetPixels();
+        }
+    }
+    uint32_t At(int x, int y) const
+    {
+        const size_t i = (size_t)y * width + x;
+        return table ? table[indices[i]] : pixels[i];
+    }
+};
+
+int TrianglePixelFormatOf(const MemoryImage* image)
+{
+    return (image->mAlphaFlagsForced && !image->mHasTransparent && !image->mHasTranslucent)
+               ? TrianglePixelFormat888
+               : TrianglePixelFormat8888;
+}
+
+}  // namespace
+
+// --- clipping helpers ---
+
+bool GetRotatedBounds(float x, float y, const Rect& srcRect, const Rect& clip, double angle,
+                      float centerX, float centerY, FRect& bounds)
+{
+    const float c = (float)std::cos(angle);
+    const float s = (float)std::sin(angle);
+    const float w = (float)srcRect.mWidth, h = (float)srcRect.mHeight;
+    const float cornerX[4] = {0.0f, w, 0.0f, w};
+    const float cornerY[4] = {0.0f, 0.0f, h, h};
+    float minX = 1e7f, minY = 1e7f, maxX = -1e7f, maxY = -1e7f;
+    for (int i = 0; i < 4; i++)
+    {
+        const float dx = cornerX[i] - centerX;
+        const float dy = cornerY[i] - centerY;
+        const float X = dx * c + dy * s + centerX + x;
+        const float Y = dy * c - dx * s + centerY + y;
+        minX = std::min(minX, X);
+        maxX = std::max(maxX, X);
+        minY = std::min(minY, Y);
+        maxY = std::max(maxY, Y);
+    }
+    const FRect box(minX, minY, (double)maxX - minX, (double)maxY - minY);
+    bounds = box.Intersection(FRect(clip.mX, clip.mY, clip.mWidth, clip.mHeight));
+    return bounds.mWidth > 0 && bounds.mHeight > 0;
+}
+
+static bool StretchClip(const Rect& srcRect, const Rect& clip, const Rect& destRect,
+                        FRect& floatSrc, Rect& clippedDest, bool mirrored)
+{
+    if (destRect.mWidth <= 0 || destRect.mHeight <= 0)
+        return false;
+    clippedDest = destRect.Intersection(clip);
+    const double sx = (double)srcRect.mWidth / destRect.mWidth;
+    const double sy = (double)srcRect.mHeight / destRect.mHeight;
+    const Rect& d = destRect;
+    const Rect& c = clippedDest;
+    const double fx = mirrored ? srcRect.mX + (d.mX - c.mX - c.mWidth + d.mWidth) * sx
+                               : srcRect.mX + (c.mX - d.mX) * sx;
+    floatSrc = FRect(fx, srcRect.mY + (c.mY - d.mY) * sy,
+                     srcRect.mWidth + sx * (c.mWidth - d.mWidth),
+                     srcRect.mHeight + sy * (c.mHeight - d.mHeight));
+    return floatSrc.mWidth > 0 && floatSrc.mHeight > 0 && c.mWidth > 0 && c.mHeight > 0;
+}
+
+bool GetStretchClip(const Rect& srcRect, const Rect& clip, const Rect& destRect, FRect& floatSrc,
+                    Rect& clippedDest)
+{
+    return StretchClip(srcRect, clip, destRect, floatSrc, clippedDest, false);
+}
+
+bool GetMirroredStretchClip(const Rect& srcRect, const Rect& clip, const Rect& destRect,
+                            FRect& floatSrc, Rect& clippedDest)
+{
+    return StretchClip(srcRect, clip, destRect, floatSrc, clippedDest, true);
+}
+
+// --- rotated ---
+
+void MemoryImage::DrawImageF(Image* src, float x, float y, const Rect* srcRect, const Rect* clip,
+                             const Color* color, int mode)
+{
+    if (src)
+        src->mUsed = true;
+    DrawImageRotated(src, x, y, srcRect, clip, color, mode, 0.0, 0.0f, 0.0f);
+}
+
+void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect,
+                                   const Rect* clip, const Color* color, int mode, double angle,
+                                   float centerX, float centerY)
+{
+    if (!src)
+        return;
+    src->mUsed = true;
+    MemoryImage* source = dynamic_cast<MemoryImage*>(src);
+    if (!source)
+        return;
+    const Rect r = srcRect ? *srcRect : Rect(0, 0, source->mWidth, source->mHeight);
+    if (!SourceRectInside(r, source))
+        return;
+    FRect bounds;
+    if (!GetRotatedBounds(x, y, r, ClipInImage(clip, mWidth, mHeight), angle, centerX, centerY,
+                          bounds))
+        return;
+
+    const SourcePixels sp(source);
+    uint32_t* dpix = GetPixels();
+    const double c = std::cos(angle), s = std::sin(angle);
+    const int C = (int)(c * 65536), S = (int)(s * 65536);
+    const int RW = r.mWidth, RH = r.mHeight;
+    const int X0 = (int)bounds.mX;
+    const int Y0 = (int)bounds.mY;
+    const int lastStep = (int)(bounds.mWidth - 1);
+    const bool white = IsWhite(*color);
+    const uint32_t ca = Channel(color->mAlpha);
+    const uint32_t cr = Channel(color->mRed), cg = Channel(color->mGreen),
+                   cb = Channel(color->mBlue);
+    const uint32_t kr = (cr * ca) / 255, kg = (cg * ca) / 255, kb = (cb * ca) / 255;
+    const unsigned char* sat = GetSaturationTable();
+    // Sample positions that keep the whole 2x2 block inside the source rect.
+    const int64_t maxU = ((int64_t)RW - 1) << 16, maxV = ((int64_t)RH - 1) << 16;
+
+    for (int row = 0; row < bounds.mHeight; row++)
+    {
+        const int Y = Y0 + row;
+        const double dy = Y - centerY - y;
+        const double dx0 = X0 - centerX - x;
+        int u = (int)((dx0 * c - s * dy + centerX) * 65536);
+        int v = (int)((dy * c + dx0 * s + centerY) * 65536);
+        int k0 = 0, k1 = lastStep;
+        if (C < 0)
+        {
+            if ((u >> 16) < 0)
+                continue;
+            k0 = std::max(((RW << 16) - u - 0x27FFF) / C, 0);
+            k1 = std::min(k1, (32767 - u) / C);
+        }
+        else if (C == 0)
+        {
+            if (u < 0 || u >= (RW << 16) - 0x10000)
+                continue;
+            k0 = 0;
+        }
+        else
+        {
+            if ((u >> 16) >= RW - 1)
+                continue;
+            k0 = std::max((0x10000 - u) / C, 0);
+            k1 = std::min(k1, ((RW << 16) - u - 0x17FFF) / C);
+        }
+        if (S < 0)
+        {
+            if ((v >> 16) < 0)
+                continue;
+            k0 = std::max(k0, ((RH << 16) - v - 0x27FFF) / S);
+            k1 = std::min(k1, -(v / S));
+        }
+        else if (S == 0)
+        {
+            if (v < 0 || v >= (RH << 16) - 0x10000)
+                continue;
+        }
+        else
+        {
+            if ((v >> 16) >= RH - 1)
+                continue;
+            k0 = std::max(k0, (0x10000 - v) / S);
+            k1 = std::min(k1, ((RH << 16) - v - 0x17FFF) / S);
+        }
+        // The narrowing above keeps every sample inside; make sure of it at both
+        // ends of the span (u and v are linear in k).
+        auto inside = [&](int k) {
+            const int64_t uu = (int64_t)u + (int64_t)k * C, vv = (int64_t)v + (int64_t)k * S;
+            return uu >= 0 && vv >= 0 && uu < maxU && vv < maxV;
+        };
+        while (k0 <= k1 && !inside(k0))
+            k0++;
+        while (k1 >= k0 && !inside(k1))
+            k1--;
+        if (k0 > k1 || Y < 0 || Y >= mHeight)
+            continue;
+        u += k0 * C;
+        v += k0 * S;
+        uint32_t* d = dpix + (size_t)Y * mWidth;
+        for (int k = k0; k <= k1; k++, u += C, v += S)
+        {
+            const int X = X0 + k;
+            if ((unsigned)X >= (unsigned)mWidth)
+                continue;
+            const int tx = r.mX + (u >> 16), ty = r.mY + (v >> 16);
+            const uint32_t p00 = sp.At(tx, ty), p10 = sp.At(tx + 1, ty);
+            const uint32_t p01 = sp.At(tx, ty + 1), p11 = sp.At(tx + 1, ty + 1);
+            const uint32_t fu = ((uint32_t)u & 0xFFFE) + 1, fv = ((uint32_t)v & 0xFFFE) + 1;
+            uint32_t w00 = ((((0x10000 - fu) * (0x10000 - fv)) >> 16) * (p00 >> 24)) >> 16;
+            uint32_t w10 = (((fu * (0x10000 - fv)) >> 16) * (p10 >> 24)) >> 16;
+            uint32_t w01 = ((((0x10000 - fu) * fv) >> 16) * (p01 >> 24)) >> 16;
+            uint32_t w11 = (((fu * fv) >> 16) * (p11 >> 24)) >> 16;
+            if (!white)
+            {
+                w00 = (w00 * ca) >> 8;
+                w10 = (w10 * ca) >> 8;
+                w01 = (w01 * ca) >> 8;
+                w11 = (w11 * ca) >> 8;
+            }
+            const uint32_t W = w00 + w10 + w01 + w11;
+            if (W == 0)
+                continue;
+            auto sum = [&](int shift) {
+                return ((p00 >> shift) & 0xFF) * w00 + ((p10 >> shift) & 0xFF) * w10 +
+                       ((p01 >> shift) & 0xFF) * w01 + ((p11 >> shift) & 0xFF) * w11;
+            };
+            const uint32_t sr = sum(16), sg = sum(8), sb = sum(0);
+            uint32_t& dp = d[X];
+            if (mode == 0)
+            {
+                uint32_t vr, vg, vb;
+                if (white)
+                {
+                    vr = sr >> 8;
+                    vg = sg >> 8;
+                    vb = sb >> 8;
+                }
+                else
+                {
+                    vr = (sr * (cr + 1)) >> 16;
+                    vg = (sg * (cg + 1)) >> 16;
+                    vb = (sb * (cb + 1)) >> 16;
+                }
+                if (W >= 251)
+                {
+                    dp = 0xFF000000 | ((vr & 0xFF) << 16) | ((vg & 0xFF) << 8) | (vb & 0xFF);
+                    continue;
+                }
+                const uint32_t D = dp >> 24;
+                const uint32_t T = 256 - W;
+                const uint32_t A = 256 - ((T * (256 - D)) >> 8);
+                auto mix = [&](uint32_t dc, uint32_t sc) {
+                    return (((((dc * D) >> 8) * T) + 256 * sc) / A) & 0xFF;
+                };
+                dp = ((A - 1) << 24) | (mix((dp >> 16) & 0xFF, vr) << 16) |
+                     (mix((dp >> 8) & 0xFF, vg) << 8) | mix(dp & 0xFF, vb);
+            }
+            else
+            {
+                uint32_t vr, vg, vb;
+                if (white)
+                {
+                    vr = sr >> 8;
+                    vg = sg >> 8;
+                    vb = sb >> 8;
+                }
+                else
+                {
+                    vr = ((sr >> 8) * kr) >> 8;
+                    vg = (sg * kg) >> 16;
+                    vb = (sb * kb) >> 16;
+                }
+                dp = AddChannels(dp, std::min(vr, 255u), std::min(vg, 255u), std::min(vb, 255u),
+                                 sat);
+            }
+        }
+    }
+    PixelsChanged();
+}
+
+// --- stretched ---
+
+void MemoryImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* srcRect,
+                                     const Rect* clip, const Color* color, int mode, bool fast)
+{
+    if (!src)
+        return;
+    src->mUsed = true;
+    MemoryImage* source = dynamic_cast<MemoryImage*>(src);
+    if (!source)
+        return;
+    const Rect r = srcRect ? *srcRect : Rect(0, 0, source->mWidth, source->mHeight);
+    if (!SourceRectInside(r, source))
+        return;
+    FRect fs;
+    Rect cd;
+    if (!GetStretchClip(r, ClipInImage(clip, mWidth, mHeight), *destRect, fs, cd))
+        return;
+    if (!fast)
+    {
+        StretchFiltered(source, fs, cd);
+        return;
+    }
+    if (!IsWhite(*color))
+        return;
+
+    const SourcePixels sp(source);
+    uint32_t* dpix = GetPixels();
+    const double sx = fs.mWidth / cd.mWidth, sy = fs.mHeight / cd.mHeight;
+    std::vector<int> columns(cd.mWidth);
+    for (int col = 0; col < cd.mWidth; col++)
+        columns[col] = std::min(std::max((int)(fs.mX + col * sx), 0), source->mWidth - 1);
+    for (int row = 0; row < cd.mHeight; row++)
+    {
+        const int srow = std::min(std::max((int)(fs.mY + row * sy), 0), source->mHeight - 1);
+        uint32_t* d = dpix + (size_t)(cd.mY + row) * mWidth + cd.mX;
+        for (int col = 0; col < cd.mWidth; col++)
+        {
+            const uint32_t s = sp.At(columns[col], srow);
+            const uint32_t S = s >> 24;
+            if (S == 0)
+                continue;
+            const uint32_t dv = d[col];
+            uint32_t A, w;
+            BlitWeight(dv >> 24, S, A, w);
+            auto mix = [&](int shift) {
+                return (((((dv >> shift) & 0xFF) * (256 - w)) >> 8) +
+                        ((((s >> shift) & 0xFF) * w) >> 8)) &
+                       0xFF;
+            };
+            d[col] = (A << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
+        }
+    }
+    PixelsChanged();
+}
+
+void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Rect& cd)
+{
+    int x0 = (int)std::floor(fs.mX), y0 = (int)std::floor(fs.mY);
+    int aw = (int)std::ceil(fs.mX - x0 + fs.mWidth);
+    int ah = (int)std::ceil(fs.mY - y0 + fs.mHeight);
+    if (x0 < 0)
+    {
+        aw += x0;
+        x0 = 0;
+    }
+    if (y0 < 0)
+    {
+        ah += y0;
+        y0 = 0;
+    }
+    aw = std::min(aw, source->mWidth - x0);
+    ah = std::min(ah, source->mHeight - y0);
+    const int DW = cd.mWidth, DH = cd.mHeight;
+    if (aw <= 0 || ah <= 0 || DW <= 0 || DH <= 0)
+        return;
+    if (cd.mX < 0 || cd.mY < 0 || cd.mX > mWidth - DW || cd.mY > mHeight - DH)
+        return;
+
+    const SourcePixels sp(source);
+    const int bw = DW + 4;
+    // Four accumulators per pixel: blue, green, red, alpha.
+    std::vector<int> first((size_t)ah * bw * 4, 0);
+    std::vector<int> second((size_t)(DH + 4) * bw * 4, 0);
+    auto addPixel = [](int* acc, uint32_t p, int weight) {
+        acc[0] += (int)(p & 0xFF) * weight;
+        acc[1] += (int)((p >> 8) & 0xFF) * weight;
+        acc[2] += (int)((p >> 16) & 0xFF) * weight;
+        acc[3] += (int)(p >> 24) * weight;
+    };
+
+    // Horizontal pass into `first`.
+    if (DW > fs.mWidth)
+    {
+        // One sample at the start for a single column; a source narrower than one
+        // pixel samples its start everywhere instead of stepping backwards.
+        double step = DW > 1 ? (fs.mWidth - 1) / (DW - 1) : 0.0;
+        if (step < 0)
+            step = 0;
+        const int lastCol = x0 + aw - 1;
+        for (int j = 1; j <= DW + 2; j++)
+        {
+            const double pos = fs.mX + (j - 1) * step;
+            const int i = (int)pos;
+            const int f = (int)((1 - (pos - i)) * 257);
+            // The run past the last destination column stops at the area's edge.
+            const int i0 = std::min(std::max(i, x0), lastCol);
+            const int i1 = std::min(i0 + 1, lastCol);
+            for (int row = 0; row < ah; row++)
+            {
+                int* acc = &first[((size_t)row * bw + j) * 4];
+                addPixel(acc, sp.At(i0, y0 + row), f);
+                addPixel(acc, sp.At(i1, y0 + row), 257 - f);
+            }
+        }
+    }
+    else
+    {
+        const double k = DW / fs.mWidth;
+        const double start = (x0 - fs.mX) * k + 1.0;
+        for (int i = 0; i < aw; i++)
+        {
+            const double lo = start + i * k, hi = lo + k;
+            const int L = std::min(std::max((int)lo, 0), bw - 1);
+            const int H = std::min(std::max((int)hi, 0), bw - 1);
+            int wl, wh = 0;
+            if ((int)lo == (int)hi)
+                wl = (int)(257 * k);
+            else
+            {
+                wl = (int)(((int)hi - lo) * 257);
+                wh = (int)((hi - (int)hi) * 257);
+            }
+            for (int row = 0; row < ah; row++)
+            {
+                const uint32_t p = sp.At(x0 + i, y0 + row);
+                addPixel(&first[((size_t)row * bw + L) * 4], p, wl);
+                if (wh)
+                    addPixel(&first[((size_t)row * bw + H) * 4], p, wh);
+            }
+        }
+    }
+
+    // Vertical pass into `second`.
+    auto addRow = [&](int to, int from, int weight) {
+        int* d = &second[(size_t)to * bw * 4];
+        const int* s = &first[(size_t)from * bw * 4];
+        for (int i = 0; i < bw * 4; i++)
+            d[i] += s[i] * weight;
+    };
+    if (DH > fs.mHeight)
+    {
+        double step = DH > 1 ? (fs.mHeight - 1) / (DH - 1) : 0.0;
+        if (step < 0)
+            step = 0;
+        for (int j = 1; j <= DH; j++)
+        {
+            const double pos = (fs.mY - y0) + (j - 1) * step;
+            const int i = (int)pos;
+            const int f = (int)((1 - (pos - i)) * 256);
+            const int i0 = std::min(std::max(i, 0), ah - 1);
+            const int i1 = std::min(i0 + 1, ah - 1);
+            addRow(j, i0, f);
+            addRow(j, i1, 256 - f);
+        }
+    }
+    else
+    {
+        const double k = DH / fs.mHeight;
+        const double start = (y0 - fs.mY) * k + 1.0;
+        for (int i = 0; i < ah; i++)
+        {
+            const double lo = start + i * k, hi = lo + k;
+            const int fl = (int)std::floor(lo), fh = (int)std::floor(hi);
+            const int L = std::min(std::max(fl, 0), DH + 3);
+            const int H = std::min(std::max(fh, 0), DH + 3);
+            if (fl == fh)
+                addRow(L, i, (int)(256 * k));
+            else
+            {
+                addRow(L, i, (int)((fh - lo) * 256));
+                addRow(H, i, (int)((hi - fh) * 256));
+            }
+        }
+    }
+
+    uint32_t* dpix = GetPixels();
+    for (int r = 0; r < DH; r++)
+    {
+        const int* acc = &second[((size_t)(r + 1) * bw + 1) * 4];
+        uint32_t* d = dpix + (size_t)(cd.mY + r) * mWidth + cd.mX;
+        for (int c = 0; c < DW; c++, acc += 4)
+        {
+            const uint32_t a = std::min(std::max(acc[3] >> 16, 0), 255);
+            if (a == 0)
+                continue;
+            const uint32_t dv = d[c];
+            const uint32_t D = dv >> 24;
+            auto mix = [&](int shift, int index) {
+                const uint32_t sc = std::min(std::max(acc[index] >> 16, 0), 255);
+                return ((((dv >> shift) & 0xFF) * (256 - a)) >> 8) + ((sc * a) >> 8);
+            };
+            d[c] = ((D + ((255 - D) * a) / 255) << 24) | (mix(16, 2) << 16) | (mix(8, 1) << 8) |
+                   mix(0, 0);
+        }
+    }
+    PixelsChanged();
+}
+
+// --- rasterizer ---
+
+void MemoryImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matrix,
+                                  const Rect* clip, const Color* color, int mode,
+                                  const Rect* srcRect, bool filter, Image* maskImage,
+                                  const MaskRect* maskSrcRect, const MaskRect* maskPlaceRect,
+                                  const Matrix3* maskMatrix)
+{
+    if (!src)
+        return;
+    src->mUsed = true;
+    MemoryImage* source = dynamic_cast<MemoryImage*>(src);
+    if (!source)
+        return;
+    const Rect r = srcRect ? *srcRect : Rect(0, 0, source->mWidth, source->mHeight);
+    if (source->mWidth <= 0 || source->mHeight <= 0)
+        return;
+    const float w = (float)r.mWidth, h = (float)r.mHeight;
+    const float cornerX[4] = {0.0f, w, 0.0f, w};
+    const float cornerY[4] = {0.0f, 0.0f, h, h};
+    TriangleVertex quad[4];
+    for (int i = 0; i < 4; i++)
+    {
+        const LumoVector2 p = matrix.TransformPoint(LumoVector2(cornerX[i], cornerY[i]));
+        quad[i].x = p.x + (x - 0.5f);
+        quad[i].y = p.y + (y - 0.5f);
+        quad[i].u = (r.mX + cornerX[i]) / (float)source->mWidth;
+        quad[i].v = (r.mY + cornerY[i]) / (float)source->mHeight;
+        quad[i].color = 0xFFFFFFFF;
+    }
+    uint32_t* dpix = GetPixels();
+    DrawTriangle(quad, 4, source, *color, mode, ClipInImage(clip, mWidth, mHeight), dpix,
+                 mWidth * 4, TrianglePixelFormatOf(this), filter, false);
+    PixelsChanged();
+}
+
+void MemoryImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangles, int count,
+                                   const Rect* clip, const Color* color, int mode, float tx,
+                                   float ty, bool filter)
+{
+    if (texture)
+        texture->mUsed = true;
+    MemoryImage* tex = dynamic_cast<MemoryImage*>(texture);
+    if (count < 1 || !triangles)
+        return;
+    uint32_t* dpix = GetPixels();
+    const Rect cut = ClipInImage(clip, mWidth, mHeight);
+    const int format = TrianglePixelFormatOf(this);
+    for (int t = 0; t < count; t++)
+    {
+        TriangleVertex v[3];
+        bool vertexColors = false;
+        for (int i = 0; i < 3; i++)
+        {
+            v[i] = triangles[t * 3 + i];
+            v[i].x += tx;
+            v[i].y += ty;
+            vertexColors = vertexColors || v[i].color != 0;
+        }
+        DrawTriangle(v, 3, tex, *color, mode, cut, dpix, mWidth * 4, format, filter, vertexColors);
+    }
+    PixelsChanged();
+}
+
+}  // namespace Lumo
