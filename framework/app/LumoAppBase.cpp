@@ -1,7 +1,11 @@
-// Construction, start-up and shutdown of the application object.
+// Construction, start-up (InitApp), shutdown and destruction of the
+// application object, its volumes and mute counting.
 #include "framework/app/LumoAppBase.h"
+#include "framework/app/LumoAppBase_Links.h"
 
 #include <mmsystem.h>
+
+#include <cstdlib>
 
 namespace Lumo
 {
@@ -20,6 +24,80 @@ static void DefaultWaitInput(DWORD ms)
 {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
 }
+
+// The two hand cursors, 32 x 32: '#' black, '.' white, anything else see-through.
+static const char* const kHandCursorArt[] = {
+    "                                ", "                                ",
+    "                                ", "          ##                    ",
+    "         #..#                   ", "         #..#                   ",
+    "         #..#                   ", "         #..#                   ",
+    "         #..###                 ", "         #..#..###              ",
+    "         #..#..#..##            ", "         #..#..#..#.#           ",
+    "      ## #........#..#          ", "     #..##...........#          ",
+    "     #...#...........#          ", "      #..............#          ",
+    "       #.............#          ", "       #............#           ",
+    "        #...........#           ", "        #..........#            ",
+    "         #.........#            ", "         #.........#            ",
+    "          #.......#             ", "          #########             ",
+};
+static const char* const kGrabCursorArt[] = {
+    "                                ", "                                ",
+    "                                ", "                                ",
+    "             ##                 ", "         ## #..###              ",
+    "        #..##..#..#             ", "        #..##..#..# #           ",
+    "         #..#..#..##.#          ", "         #..#..#..#..#          ",
+    "       ## #........#.#          ", "      #..##..........#          ",
+    "      #...#.........#           ", "       #............#           ",
+    "        #...........#           ", "        #..........#            ",
+    "         #.........#            ", "          #.......#             ",
+    "          #.......#             ", "          #########             ",
+};
+
+static HCURSOR MakeCursor(HINSTANCE instance, const char* const* art, int rows, int hotX, int hotY)
+{
+    BYTE andMask[32 * 4];
+    BYTE xorMask[32 * 4];
+    for (int i = 0; i < 32 * 4; i++)
+    {
+        andMask[i] = 0xFF;
+        xorMask[i] = 0;
+    }
+    for (int y = 0; y < rows && y < 32; y++)
+        for (int x = 0; x < 32 && art[y][x]; x++)
+        {
+            char c = art[y][x];
+            if (c != '#' && c != '.')
+                continue;
+            BYTE bit = (BYTE)(0x80 >> (x & 7));
+            andMask[y * 4 + x / 8] &= (BYTE)~bit;
+            if (c == '.')
+                xorMask[y * 4 + x / 8] |= bit;
+        }
+    return CreateCursor(instance, hotX, hotY, 32, 32, andMask, xorMask);
+}
+
+template <class F> static F ProcAddress(HMODULE module, const char* name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+static std::wstring Widen(const std::string& text)
+{
+    std::wstring out;
+    for (unsigned char c : text)
+        out += (wchar_t)c;
+    return out;
+}
+
+static std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text)
+        out += (char)c;
+    return out;
+}
+
+// ---------------------------------------------------------------- construction
 
 LumoAppBase::LumoAppBase()
     : mProductName("Product"), mTitle(L"LumoApp"), mHInstance(nullptr), mPreferredX(-1),
@@ -42,12 +120,12 @@ LumoAppBase::LumoAppBase()
       mVSyncFastChecks(0), mVSyncCheckTime(0), mStepState(STEP_PUMP), mNestingDepth(0),
       mTimeAccumulator(0.0), mLastFrameTime(0), mFractionalUpdates(0.0), mUpdatesSinceDraw(0),
       mUpdatedSinceDraw(false), mLastDrawSkipped(false), mDrawing(false), mCursorChanged(false),
-      mLastPresentTime(0), mNoDrawBefore(0), mLastTimerTick(0), mTimerResumeTime(0),
-      mLastInputTime(0), mMainLoopStart(0), mUpdateCount(0), mDrawCount(0), mSleepCount(0),
-      mDrawTime(0), mScreenBltTime(0), mStartLoadingThread(true), mLoadingThreadStarted(false),
-      mLoadingThreadFinished(false), mLoadingCompleted(false), mYieldMainThread(false),
-      mLoadingDone(0), mLoadingTotal(0), mCursorThreadRunning(false), mCursorNumber(0),
-      mCustomCursors(false), mHandCursor(nullptr), mDraggingCursor(nullptr),
+      mInRedrawRecovery(false), mLastPresentTime(0), mNoDrawBefore(0), mLastTimerTick(0),
+      mTimerResumeTime(0), mLastInputTime(0), mMainLoopStart(0), mUpdateCount(0), mDrawCount(0),
+      mSleepCount(0), mDrawTime(0), mScreenBltTime(0), mStartLoadingThread(true),
+      mLoadingThreadStarted(false), mLoadingThreadFinished(false), mLoadingCompleted(false),
+      mYieldMainThread(false), mLoadingDone(0), mLoadingTotal(0), mCursorThreadRunning(false),
+      mCursorNumber(0), mCustomCursors(false), mHandCursor(nullptr), mDraggingCursor(nullptr),
       mOverrideCursor(nullptr), mPopupOpen(false), mSharedImagesNeedPurge(false),
       mUrlOpenPending(false), mShutdownWhenUrlDone(false), mUrlOpenTime(0), mDemoPrefix("lumoapp"),
       mRecordingDemo(false), mPlayingDemo(false), mDemoEnded(false), mDemoFastForwardTarget(-1),
@@ -64,19 +142,515 @@ LumoAppBase::LumoAppBase()
     for (int i = 0; i < 512; i++)
         mSaturationTable[i] = (uint8_t)(i < 256 ? i : 255);
 
+    gVersionDLL = LoadLibraryA("version.dll");
+    gDDrawDLL = LoadLibraryA("ddraw.dll");
+    gDSoundDLL = LoadLibraryA("dsound.dll");
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (user32)
+        gGetLastInputInfo = ProcAddress<GetLastInputInfoFunc>(user32, "GetLastInputInfo");
+    AppLink::LoadJ2KCodec();
+
+    char path[256] = {0};
+    GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
+    mProductVersion = GetProductVersion(path);
+    mExeFolder = path;
+    size_t slash = mExeFolder.find_last_of("\\/");
+    mExeFolder = slash == std::string::npos ? std::string() : mExeFolder.substr(0, slash + 1);
+
     mLoadingStartTime = GetTickCount();
     mConstructTime = mLoadingStartTime;
+
+    mStringTable["DIALOG_BUTTON_OK"] = L"OK";
+    mStringTable["DIALOG_BUTTON_CANCEL"] = L"CANCEL";
+    mStringTable["UPDATE_CHECK_TITLE"] = L"Update Check";
+    mStringTable["UPDATE_CHECK_BODY"] =
+        L"Checking if there are any updates available for this product ...";
+    mStringTable["UP_TO_DATE_TITLE"] = L"Up to Date";
+    mStringTable["UP_TO_DATE_BODY"] =
+        L"There are no updates available for this product at this time.";
+    mStringTable["NEW_VERSION_TITLE"] = L"New Version";
+    mStringTable["NEW_VERSION_BODY"] = L"There is an update available for this product.  Would "
+                                       L"you like to visit the web site to download it?";
     mDemoFileName = mDemoPrefix + ".dmo";
+
+    mWidgetManager = AppLink::WMCreate(this);
+    mResourceManager = AppLink::NewResourceManager(this);
 
     gCrashReporterApp = this;
 }
 
+// ---------------------------------------------------------------- start-up
+
+void LumoAppBase::InitApp()
+{
+    mPrimaryThreadId = GetCurrentThreadId();
+    if (mShutdown)
+        return;
+    if (!mHInstance)
+        mHInstance = GetModuleHandleA(nullptr);
+
+    if (!gDDrawDLL || !gDSoundDLL)
+    {
+        MessageBoxW(nullptr,
+                    GetString("APP_REQUIRES_DIRECTX",
+                              L"This application requires DirectX to run.  You can get DirectX "
+                              L"at http://www.microsoft.com/directx")
+                        .c_str(),
+                    GetString("YOU_NEED_DIRECTX", L"You need DirectX").c_str(), MB_ICONERROR);
+        ExitImmediately(0);
+    }
+
+    BeforeInit();
+    LoadSettings();
+
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof(version);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    bool vistaOrLater = GetVersionExA(&version) && version.dwMajorVersion >= 6;
+    bool win9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+#pragma GCC diagnostic pop
+    if (vistaOrLater)
+    {
+        typedef HRESULT(WINAPI * GetFolderPathFunc)(HWND, int, HANDLE, DWORD, LPSTR);
+        HMODULE lib = LoadLibraryA("shell32.dll");
+        GetFolderPathFunc getFolderPath =
+            lib ? ProcAddress<GetFolderPathFunc>(lib, "SHGetFolderPathA") : nullptr;
+        if (!getFolderPath)
+        {
+            if (lib)
+                FreeLibrary(lib);
+            lib = LoadLibraryA("shfolder.dll");
+            getFolderPath = lib ? ProcAddress<GetFolderPathFunc>(lib, "SHGetFolderPathA") : nullptr;
+        }
+        char folder[MAX_PATH] = {0};
+        if (getFolderPath && SUCCEEDED(getFolderPath(nullptr, 0x23, nullptr, 0, folder)))
+        {
+            std::string base = folder;
+            if (!base.empty() && (base.back() == '\\' || base.back() == '/'))
+                base.pop_back();
+            std::string dataFolder = base + "\\" + mCompanyName + "\\" + mProductName + "\\";
+            AppLink::SetAppDataFolder(dataFolder);
+            bool absolute = (mDemoFileName.size() > 1 && mDemoFileName[1] == ':') ||
+                            (mDemoFileName.size() > 2 && mDemoFileName[2] == '\\');
+            if (!absolute)
+                mDemoFileName = dataFolder + mDemoFileName;
+        }
+        if (lib)
+            FreeLibrary(lib);
+    }
+
+    if (!mCmdLineParsed)
+        ParseCommandLine();
+    if (mScreenSaver)
+        mOnlyAllowOneCopy = false;
+
+    if (!KeepWorkingDirectory(mExeFolder))
+        SetCurrentDirectoryA(mExeFolder.c_str());
+
+    mNotifyMessage = RegisterWindowMessageW((Widen(mProductName) + L"Notify").c_str());
+    mMutex = CreateMutexA(nullptr, TRUE, (mProductName + "Mutex").c_str());
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
+        OnAlreadyRunning();
+
+    mTimeLoaded = GetTickCount();
+    AppLink::SeedRandom(mTimeLoaded);
+
+    if (mPlayingDemo)
+    {
+        std::string error;
+        if (!ReadDemoFile(error))
+        {
+            mPlayingDemo = false;
+            Popup(error);
+            ExitImmediately(0);
+        }
+    }
+
+    srand(GetTickCount());
+
+    mUnicodeWindow = !win9x;
+    HICON icon = LoadIconA(mHInstance, MAKEINTRESOURCEA(5));
+    if (mUnicodeWindow)
+    {
+        WNDCLASSW wc = {};
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = AppWindowProc;
+        wc.hInstance = mHInstance;
+        wc.hIcon = icon;
+        wc.lpszClassName = L"MainWindow";
+        RegisterClassW(&wc);
+        wc.style = 0;
+        wc.lpszClassName = L"InvisWindow";
+        RegisterClassW(&wc);
+        mInvisHWnd = CreateWindowExW(0, L"InvisWindow", mTitle.c_str(), 0, 0, 0, 0, 0, nullptr,
+                                     nullptr, mHInstance, nullptr);
+    }
+    else
+    {
+        WNDCLASSA wc = {};
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = AppWindowProc;
+        wc.hInstance = mHInstance;
+        wc.hIcon = icon;
+        wc.lpszClassName = "MainWindow";
+        RegisterClassA(&wc);
+        wc.style = 0;
+        wc.lpszClassName = "InvisWindow";
+        RegisterClassA(&wc);
+        mInvisHWnd = CreateWindowExA(0, "InvisWindow", Narrow(mTitle).c_str(), 0, 0, 0, 0, 0,
+                                     nullptr, nullptr, mHInstance, nullptr);
+    }
+    if (mInvisHWnd)
+        SetWindowLongPtrA(mInvisHWnd, GWLP_USERDATA, (LONG_PTR)this);
+
+    mHandCursor = MakeCursor(mHInstance, kHandCursorArt,
+                             sizeof(kHandCursorArt) / sizeof(kHandCursorArt[0]), 11, 4);
+    mDraggingCursor = MakeCursor(mHInstance, kGrabCursorArt,
+                                 sizeof(kGrabCursorArt) / sizeof(kGrabCursorArt[0]), 15, 10);
+
+    BeforeMakeWindow();
+
+    if (mWidgetManager)
+        AppLink::WMSetMouseRects(mWidgetManager, Rect(0, 0, mWidth, mHeight),
+                                 Rect(0, 0, mWidth, mHeight));
+
+    if (mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN))
+    {
+        mIsWindowed = false;
+        mForceFullscreen = true;
+    }
+
+    MakeWindow();
+
+    if (mPlayingDemo)
+        ReadDemoTiming(false);
+
+    SetSfxVolume(mSfxVolume);
+    mMusicInterface = MakeMusicInterface(mInvisHWnd);
+    SetMusicVolume(mMusicVolume);
+
+    if (mScreenSaver)
+        SetCursor(CURSOR_NONE);
+
+    AfterInit();
+    mInitialized = true;
+}
+
+MusicInterface* LumoAppBase::MakeMusicInterface(HWND window)
+{
+    return AppLink::NewMusicInterface(window, mNoMusic, mUseMusicLibrary);
+}
+
+void LumoAppBase::OnAlreadyRunning()
+{
+    if (!mOnlyAllowOneCopy)
+        return;
+    if (mNotifyMessage)
+        PostMessageA(HWND_BROADCAST, mNotifyMessage, 0, 0);
+    ExitImmediately(0);
+}
+
+// ---------------------------------------------------------------- shutdown
+
+void LumoAppBase::Shutdown()
+{
+    if (mPrimaryThreadId != 0 && GetCurrentThreadId() != mPrimaryThreadId)
+    {
+        mShutdownRequested = true;
+        return;
+    }
+    if (mShutdown)
+        return;
+
+    mBreakLoops = true;
+    mShutdown = true;
+    ShutdownHook();
+
+    if (mPlayingDemo)
+    {
+        SetMusicVolume(mSavedMusicVolume);
+        SetSfxVolume(mSavedSfxVolume);
+    }
+
+    while (mCursorThreadRunning)
+        ::Sleep(10);
+
+    if (mMusicInterface)
+        AppLink::MusicStopAll(mMusicInterface);
+
+    if (!mIsPhysWindowed && mDDInterface && AppLink::DDHasDirectDraw(mDDInterface))
+        AppLink::DDRestoreDisplayMode(mDDInterface);
+
+    if (mHWnd)
+        ShowWindow(mHWnd, SW_HIDE);
+    RestoreDesktopMode();
+
+    if (mSaveSettingsAtShutdown)
+        SaveSettings();
+
+    AppLink::FreeJ2KCodec();
+}
+
 LumoAppBase::~LumoAppBase()
 {
+    WaitForLoadingThread();
+    LumoAppBase::Shutdown();
+
+    bool asked = false;
+    if (mChanged3D && mDDInterface)
+    {
+        bool stored = false;
+        bool is3D = AppLink::DDIs3D(mDDInterface);
+        if (ReadRegistryBool("Is3D", &stored) || Is3DRecommended())
+            WriteRegistryBool("Is3D", is3D);
+        else if (is3D)
+        {
+            asked = true;
+            std::wstring title =
+                Widen(mNamePrefix) + L" " +
+                GetString("HARDWARE_ACCEL_CONFIRMATION", L"Hardware Acceleration Confirmation");
+            std::wstring text = GetString(
+                "HARDWARE_ACCEL_SWITCHED_ON",
+                L"Hardware Acceleration was switched on during this session.\r\nIf this resulted "
+                L"in slower performance, it should be switched off.\r\nWould you like to keep "
+                L"Hardware Acceleration switched on?");
+            bool yes = MessageBoxW(nullptr, text.c_str(), title.c_str(),
+                                   MB_YESNO | MB_ICONQUESTION) == IDYES;
+            AppLink::DDSet3D(mDDInterface, yes);
+            if (yes)
+                WriteRegistryBool("Is3D", true);
+        }
+    }
+    if (!asked && AppLink::D3DFailedThisRun() && !mScreenSaver)
+    {
+        std::wstring title =
+            Widen(mNamePrefix) + L" " +
+            GetString("HARDWARE_ACCEL_CONFIRMATION", L"Hardware Acceleration Confirmation");
+        std::wstring text = GetString(
+            "HARDWARE_ACCEL_NOT_WORKING",
+            L"Hardware Acceleration may not have been working correctly during this "
+            L"session.\r\nIf you noticed graphics problems, you may want to turn off Hardware "
+            L"Acceleration.\r\nWould you like to keep Hardware Acceleration switched on?");
+        if (MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDNO)
+            WriteRegistryBool("Is3D", false);
+    }
+
+    for (Dialog* dialog : mDialogList)
+    {
+        if (mWidgetManager)
+            AppLink::WMRemoveWidget(mWidgetManager, AppLink::DialogAsWidget(dialog));
+        AppLink::DeleteWidget(AppLink::DialogAsWidget(dialog));
+    }
+    mDialogList.clear();
+    mDialogMap.clear();
+
+    // Objects still waiting for deletion go now; nothing uses them any more.
+    for (DeferredDelete& entry : mDeferredDeletes)
+        AppLink::DeleteWidget(entry.object);
+    mDeferredDeletes.clear();
+
+    if (mInvisHWnd)
+    {
+        SetWindowLongPtrA(mInvisHWnd, GWLP_USERDATA, 0);
+        DestroyWindow(mInvisHWnd);
+        mInvisHWnd = nullptr;
+    }
+    AppLink::WMDelete(mWidgetManager);
+    mWidgetManager = nullptr;
+    AppLink::DeleteResourceManager(mResourceManager);
+    mResourceManager = nullptr;
+
+    for (auto& entry : mSharedImages)
+        AppLink::DeleteImage(entry.second.mImage);
+    mSharedImages.clear();
+
+    AppLink::DDDelete(mDDInterface);
+    mDDInterface = nullptr;
+    AppLink::DeleteMusicInterface(mMusicInterface);
+    mMusicInterface = nullptr;
+    if (mHWnd)
+    {
+        SetWindowLongPtrA(mHWnd, GWLP_USERDATA, 0);
+        DestroyWindow(mHWnd);
+        mHWnd = nullptr;
+    }
+    if (mHandCursor)
+        DestroyCursor(mHandCursor);
+    if (mDraggingCursor)
+        DestroyCursor(mDraggingCursor);
+
     if (gLumoApp == this)
         gLumoApp = nullptr;
     if (gCrashReporterApp == this)
         gCrashReporterApp = nullptr;
+    WriteDemoFile();
+    if (mMutex)
+        CloseHandle(mMutex);
+    if (gDDrawDLL)
+        FreeLibrary(gDDrawDLL);
+    if (gDSoundDLL)
+        FreeLibrary(gDSoundDLL);
+    if (gVersionDLL)
+        FreeLibrary(gVersionDLL);
+    gDDrawDLL = gDSoundDLL = gVersionDLL = nullptr;
 }
+
+// ---------------------------------------------------------------- volumes
+
+double LumoAppBase::GetSoundVolume()
+{
+    return mSfxVolume;
+}
+
+double LumoAppBase::GetMusicVolume()
+{
+    return mMusicVolume;
+}
+
+double LumoAppBase::GetSfxVolume()
+{
+    return mSfxVolume;
+}
+
+bool LumoAppBase::IsMuted()
+{
+    return mMuteCount > 0;
+}
+
+void LumoAppBase::SetSoundVolume(double volume)
+{
+    mSfxVolume = volume;
+}
+
+void LumoAppBase::SetMusicVolume(double volume)
+{
+    mMusicVolume = volume;
+    if (mMusicInterface)
+        AppLink::MusicSetVolume(mMusicInterface, mMuteCount > 0 ? 0.0 : volume);
+}
+
+void LumoAppBase::SetSfxVolume(double volume)
+{
+    mSfxVolume = volume;
+}
+
+void LumoAppBase::Mute(bool automatic)
+{
+    mMuteCount++;
+    if (automatic)
+        mAutoMuteCount++;
+    SetMusicVolume(mMusicVolume);
+    SetSfxVolume(mSfxVolume);
+}
+
+void LumoAppBase::Unmute(bool automatic)
+{
+    if (mMuteCount > 0)
+    {
+        mMuteCount--;
+        if (automatic)
+            mAutoMuteCount--;
+    }
+    SetMusicVolume(mMusicVolume);
+    SetSfxVolume(mSfxVolume);
+}
+
+void LumoAppBase::HideApp()
+{
+    SetMusicVolume(0.0);
+    if (mHWnd)
+        ShowWindow(mHWnd, SW_HIDE);
+    mHidden = true;
+    ApplyCursor();
+}
+
+void LumoAppBase::Set3DAcceleration(bool is3D)
+{
+    if (is3D == mIs3D)
+        return;
+    mIs3D = is3D;
+    if (!mDDInterface)
+        return;
+    AppLink::DDSet3D(mDDInterface, is3D);
+    if (mWidgetManager)
+    {
+        AppLink::WMSetScreenImage(mWidgetManager, AppLink::DDScreenImage(mDDInterface));
+        AppLink::WMMarkAllDirty(mWidgetManager);
+    }
+}
+
+bool LumoAppBase::Is3DAccelerated()
+{
+    return mDDInterface && AppLink::DDIs3D(mDDInterface);
+}
+
+bool LumoAppBase::Is3DSupported()
+{
+    return mDDInterface && AppLink::DDIs3DSupported(mDDInterface);
+}
+
+bool LumoAppBase::Is3DRecommended()
+{
+    return mDDInterface && AppLink::DDIs3DRecommended(mDDInterface);
+}
+
+void LumoAppBase::ForgetImageOnDisplay(MemoryImage* image)
+{
+    if (mDDInterface)
+        AppLink::DDForgetImage(mDDInterface, image);
+}
+
+DDImage* LumoAppBase::CopyImage(Image* source)
+{
+    return AppLink::CopyToDDImage(mDDInterface, source);
+}
+
+std::wstring LumoAppBase::GetString(const std::string& key, const std::wstring& defaultText)
+{
+    auto it = mStringTable.find(key);
+    return it == mStringTable.end() ? defaultText : it->second;
+}
+
+// ---------------------------------------------------------------- empty hooks
+
+void LumoAppBase::OnKeyUp(int) {}
+void LumoAppBase::AfterInit() {}
+void LumoAppBase::ShutdownHook() {}
+void LumoAppBase::BeforeExit() {}
+void LumoAppBase::BeforeMakeWindow() {}
+void LumoAppBase::SpareHook1(std::map<std::string, std::string>&) {}
+void LumoAppBase::BeforeDisplayChange() {}
+void LumoAppBase::AfterDisplayChange() {}
+bool LumoAppBase::KeepWorkingDirectory(const std::string&)
+{
+    return false;
+}
+void LumoAppBase::SpareHook2(int, int) {}
+void LumoAppBase::SpareHook3(int) {}
+void LumoAppBase::DialogAdded() {}
+void LumoAppBase::DialogRemoved() {}
+void LumoAppBase::GotFocus() {}
+void LumoAppBase::LostFocus() {}
+bool LumoAppBase::HandleHotKey(int, bool, bool)
+{
+    return false;
+}
+void LumoAppBase::OnCloseRequest() {}
+void LumoAppBase::After3DTest() {}
+std::string LumoAppBase::GetExtraText()
+{
+    return std::string();
+}
+bool LumoAppBase::SpareQuery(int, int)
+{
+    return false;
+}
+void LumoAppBase::BeforeInit() {}
+bool LumoAppBase::IsEnabled()
+{
+    return !mDisabled;
+}
+void LumoAppBase::DrawOverlay(Graphics*) {}
 
 } // namespace Lumo

@@ -85,10 +85,25 @@ struct DeferredDelete
 // Time source of the loop; tests swap it for a manual clock.
 struct AppClock
 {
-    DWORD (*now)();          // milliseconds, timeGetTime by default
-    void (*sleep)(DWORD ms); // Sleep by default
+    DWORD (*now)();              // milliseconds, timeGetTime by default
+    void (*sleep)(DWORD ms);     // Sleep by default
     void (*waitInput)(DWORD ms); // sleeps, waking early when input arrives
 };
+
+// Final place of a windowed frame: the preferred place pulled into the work
+// area with a 4-pixel margin, or, without one (x = -1), centred across with
+// 38.2 % of the free height above.
+void PlaceWindow(int preferredX, int preferredY, int frameWidth, int frameHeight, const RECT& work,
+                 int* x, int* y);
+
+// A volume (0.0 to 1.0) as the registry keeps it (a percentage), and back;
+// a saved volume loads back to the same percentage.
+int VolumeToRegistry(double volume);
+double VolumeFromRegistry(int value);
+
+// Splits a process command line after the program name (quoted or not); false
+// when no argument text follows.
+bool SplitCommandLine(const std::string& line, std::string& arguments);
 
 // True when an object queued at one StepApp nesting depth may be deleted at another.
 bool DeferredDeleteIsDue(int queuedDepth, int currentDepth);
@@ -245,7 +260,12 @@ public:
     void ForgetImageOnDisplay(MemoryImage* image);
     DDImage* CopyImage(Image* source);
     int ReinitDisplay();
-    void InitDisplay(bool is3D, bool reinitNow);
+    // Sets the display's 3D mode, reinitialising at once when asked; false when that failed.
+    bool InitDisplay(bool is3D, bool reinitNow);
+    // The FAILED_INIT_DIRECTDRAW box with the result's name and the display's error text.
+    void ReportDisplayFailure(int result);
+    // Focus bookkeeping, images, screen image and the window timer after a good initialisation.
+    void DisplayReady();
 
     // Main loop pieces.
     void ProcessDeferredDeletes();
@@ -309,6 +329,8 @@ public:
 
     // Ends the process at once without shutdown, restoring the desktop mode if changed.
     static void ExitImmediately(int exitCode);
+    // Puts the desktop's display mode back when the program changed it, keeping window places.
+    static void RestoreDesktopMode();
 
     static LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -316,6 +338,10 @@ public:
     bool ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Queues a window message by the queue rules; false when it was not queued.
     bool QueueMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleQueuedMessage(const QueuedMessage& record);
+    void HandleQueuedMouse(UINT message, LPARAM lParam);
+    void HandleTimerTick();
+    void HandleDemoPlayerKey(int ch);
 
 public:
     // ---- identity and configuration
@@ -409,6 +435,7 @@ public:
     bool mLastDrawSkipped;
     bool mDrawing;
     bool mCursorChanged;
+    bool mInRedrawRecovery; // Redraw is rebuilding the display; no nested present
     DWORD mLastPresentTime;
     DWORD mNoDrawBefore;
     DWORD mLastTimerTick, mTimerResumeTime, mLastInputTime;
@@ -446,6 +473,7 @@ public:
     // ---- images
     SharedImageMap mSharedImages;
     bool mSharedImagesNeedPurge;
+    std::set<SharedImageKey> mSharedImagesLoading; // new entries whose image is being made
     MemoryImageSet mMemoryImages;
     uint8_t mSaturationTable[512]; // [a + b] = min(a + b, 255)
 
@@ -481,6 +509,8 @@ extern Lumo::LumoAppBase* gLumoApp;
 extern Lumo::LumoAppBase* gCrashReporterApp;
 extern std::atomic<bool> gIdlePause;   // the user idles for the screen saver: no update, no draw
 extern std::atomic<bool> gDisplayLost; // a present failed; every draw retries the display
+extern bool (*gDevOptionsQuery)();     // the game's developer master switch, when it has one
+extern bool gDesktopModeChanged;       // the program changed the desktop's display mode
 extern HMODULE gVersionDLL, gDDrawDLL, gDSoundDLL;
 typedef BOOL(WINAPI* GetLastInputInfoFunc)(PLASTINPUTINFO);
 extern GetLastInputInfoFunc gGetLastInputInfo;

@@ -6,6 +6,8 @@ Lumo::LumoAppBase* gLumoApp = nullptr;
 Lumo::LumoAppBase* gCrashReporterApp = nullptr;
 std::atomic<bool> gIdlePause(false);
 std::atomic<bool> gDisplayLost(false);
+bool (*gDevOptionsQuery)() = nullptr;
+bool gDesktopModeChanged = false;
 HMODULE gVersionDLL = nullptr;
 HMODULE gDDrawDLL = nullptr;
 HMODULE gDSoundDLL = nullptr;

@@ -1,97 +1,483 @@
 // Calls from the application object into its neighbours.
 #include "framework/app/LumoAppBase_Links.h"
 
+#include "framework/app/Buffer.h"
+#include "framework/app/LumoAppBase.h"
+#include "framework/app/MersenneRandom.h"
+#include "framework/app/PakInterface.h"
+#include "framework/app/StringUtils.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/widgets/Dialog.h"
+#include "framework/widgets/WidgetManager.h"
+
 namespace Lumo
 {
 namespace AppLink
 {
 
-WidgetManager* WMCreate(LumoAppBase* app) { return nullptr; }
-void WMDelete(WidgetManager* wm) { }
-bool WMUpdateFrame(WidgetManager* wm) { return false; }
-void WMUpdateFrameWithFraction(WidgetManager* wm, float fraction) { }
-bool WMDrawScreen(WidgetManager* wm) { return false; }
-void WMSetScreenImage(WidgetManager* wm, Image* image) { }
-void WMMarkAllDirty(WidgetManager* wm) { }
-void WMSetMouseRects(WidgetManager* wm, const Rect& dest, const Rect& src) { }
-void WMScaleMousePosition(WidgetManager* wm, int& x, int& y) { }
-void WMMouseMoveOrDrag(WidgetManager* wm, int x, int y) { }
-void WMMouseDown(WidgetManager* wm, int x, int y, int clickCode) { }
-void WMMouseUp(WidgetManager* wm, int x, int y, int clickCode) { }
-void WMMouseWheel(WidgetManager* wm, int delta) { }
-void WMMouseExit(WidgetManager* wm, int x, int y) { }
-void WMKeyDown(WidgetManager* wm, int key) { }
-void WMKeyUp(WidgetManager* wm, int key) { }
-void WMKeyChar(WidgetManager* wm, wchar_t ch) { }
-bool WMIsKeyDown(WidgetManager* wm, int key) { return false; }
-void WMClearKeysDown(WidgetManager* wm) { }
-int WMHeldButtons(WidgetManager* wm) { return 0; }
-bool WMReleaseMouseHold(WidgetManager* wm) { return false; }
-void WMDisplayChangedAll(WidgetManager* wm) { }
-void WMAddWidget(WidgetManager* wm, Widget* widget) { }
-void WMRemoveWidget(WidgetManager* wm, Widget* widget) { }
-void WMPushModalDefault(WidgetManager* wm, Widget* widget) { }
-void WMPopModal(WidgetManager* wm, Widget* widget) { }
-void WMAppGotFocus(WidgetManager* wm) { }
-void WMAppLostFocus(WidgetManager* wm) { }
-void WMReleaseHeldButtons(WidgetManager* wm) { }
-void DeleteWidget(Widget* widget) { }
-Dialog* NewDialog(int id, bool isModal, const std::wstring& header, const std::wstring& lines, const std::wstring& footer, int buttonMode) { return nullptr; }
-Widget* DialogAsWidget(Dialog* dialog) { return nullptr; }
-int DialogId(Dialog* dialog) { return 0; }
-bool DialogIsModal(Dialog* dialog) { return false; }
-int DialogWidth(Dialog* dialog) { return 0; }
-int DialogPreferredHeight(Dialog* dialog, int width) { return 0; }
-void DialogResize(Dialog* dialog, int x, int y, int width, int height) { }
-int DialogResult(Dialog* dialog) { return 0; }
-void DialogSetResult(Dialog* dialog, int result) { }
-DDInterface* DDCreate(LumoAppBase* app) { return nullptr; }
-void DDDelete(DDInterface* dd) { }
-int DDInit(DDInterface* dd, HWND window, bool windowed) { return 0; }
-bool DDRedraw(DDInterface* dd, Rect* rect) { return false; }
-std::string DDResultToString(int result) { return std::string(); }
-std::string DDErrorText(DDInterface* dd) { return std::string(); }
-Image* DDScreenImage(DDInterface* dd) { return nullptr; }
-int DDWidth(DDInterface* dd) { return 0; }
-int DDHeight(DDInterface* dd) { return 0; }
-Rect DDPresentationRect(DDInterface* dd) { return Rect(); }
-int DDRefreshRate(DDInterface* dd) { return 0; }
-int DDMillisPerRefresh(DDInterface* dd) { return 0; }
-void DDLock(DDInterface* dd) { }
-void DDUnlock(DDInterface* dd) { }
-bool DDSetCursorImage(DDInterface* dd, Image* image) { return false; }
-void DDSetCursorPos(DDInterface* dd, int x, int y) { }
-void DDSetPendingCursorPos(DDInterface* dd, int x, int y) { }
-void DDGetCursorPos(DDInterface* dd, int& x, int& y) { }
-bool DDIs3D(DDInterface* dd) { return false; }
-void DDSet3D(DDInterface* dd, bool is3D) { }
-bool DDHasDirectDraw(DDInterface* dd) { return false; }
-void DDRestoreDisplayMode(DDInterface* dd) { }
-void DDFlipToGDISurface(DDInterface* dd) { }
-bool DDSelfTestRanAfresh(DDInterface* dd) { return false; }
-bool DDIs3DSupported(DDInterface* dd) { return false; }
-bool DDIs3DRecommended(DDInterface* dd) { return false; }
-void DDForgetImage(DDInterface* dd, MemoryImage* image) { }
-DDImage* DDNewImage(DDInterface* dd) { return nullptr; }
-bool D3DFailedThisRun() { return false; }
-void D3DClearFailedThisRun() { }
-void ImageApplyStorageOptions(MemoryImage* image) { }
-void ImageDeleteNativeData(MemoryImage* image) { }
-void ImageDeleteExtraBuffers(MemoryImage* image) { }
-void DeleteImage(Image* image) { }
-DDImage* LoadDDImage(DDInterface* dd, const std::string& fileName, bool commit) { return nullptr; }
-DDImage* CopyToDDImage(DDInterface* dd, Image* source) { return nullptr; }
-void LoadJ2KCodec() { }
-void FreeJ2KCodec() { }
-MusicInterface* NewMusicInterface(HWND window, bool noMusic, bool useLibrary) { return nullptr; }
-void DeleteMusicInterface(MusicInterface* music) { }
-void MusicSetVolume(MusicInterface* music, double volume) { }
-void MusicUpdate(MusicInterface* music) { }
-void MusicStopAll(MusicInterface* music) { }
-ResourceManager* NewResourceManager(LumoAppBase* app) { return nullptr; }
-void DeleteResourceManager(ResourceManager* rm) { }
-bool ReadWholeFile(const std::string& fileName, std::string& bytes) { return false; }
-void BufferSetData(Buffer* buffer, const std::string& bytes) { }
+// ---------------------------------------------------------------- widget manager
+
+WidgetManager* WMCreate(LumoAppBase* app)
+{
+    return new WidgetManager(app);
+}
+
+void WMDelete(WidgetManager* wm)
+{
+    delete wm;
+}
+
+bool WMUpdateFrame(WidgetManager* wm)
+{
+    return wm->UpdateFrame();
+}
+
+void WMUpdateFrameWithFraction(WidgetManager* wm, float fraction)
+{
+    wm->UpdateFrameWithFraction(fraction);
+}
+
+bool WMDrawScreen(WidgetManager* wm)
+{
+    return wm->DrawScreen(wm->mApp);
+}
+
+void WMSetScreenImage(WidgetManager* wm, Image* image)
+{
+    wm->mImage = image;
+}
+
+void WMMarkAllDirty(WidgetManager* wm)
+{
+    wm->SetAllDirty();
+}
+
+void WMSetMouseRects(WidgetManager* wm, const Rect& dest, const Rect& src)
+{
+    wm->SetMouseRects(dest, src);
+}
+
+void WMScaleMousePosition(WidgetManager* wm, int& x, int& y)
+{
+    wm->ScaleMousePosition(x, y);
+}
+
+void WMMouseMoveOrDrag(WidgetManager* wm, int x, int y)
+{
+    wm->MouseMoveOrDrag(x, y);
+}
+
+void WMMouseDown(WidgetManager* wm, int x, int y, int clickCode)
+{
+    wm->MouseDown(x, y, clickCode);
+}
+
+void WMMouseUp(WidgetManager* wm, int x, int y, int clickCode)
+{
+    wm->MouseUp(x, y, clickCode);
+}
+
+void WMMouseWheel(WidgetManager* wm, int delta)
+{
+    wm->MouseWheel(delta);
+}
+
+void WMMouseExit(WidgetManager* wm, int, int)
+{
+    wm->MouseExit();
+}
+
+void WMKeyDown(WidgetManager* wm, int key)
+{
+    wm->KeyDown(key);
+}
+
+void WMKeyUp(WidgetManager* wm, int key)
+{
+    wm->KeyUp(key);
+}
+
+void WMKeyChar(WidgetManager* wm, wchar_t ch)
+{
+    wm->KeyChar(ch);
+}
+
+bool WMIsKeyDown(WidgetManager* wm, int key)
+{
+    return wm->IsKeyDown(key);
+}
+
+void WMClearKeysDown(WidgetManager* wm)
+{
+    for (int i = 0; i < 255; i++)
+        wm->mKeyDown[i] = false;
+}
+
+int WMHeldButtons(WidgetManager* wm)
+{
+    return (int)wm->mDownButtons;
+}
+
+bool WMReleaseMouseHold(WidgetManager* wm)
+{
+    if (!wm->mLastDownWidget || wm->mDownButtons == 0)
+        return false;
+    wm->ReleaseButtons(wm->mLastDownWidget, wm->mDownButtons);
+    return true;
+}
+
+void WMDisplayChangedAll(WidgetManager* wm)
+{
+    wm->DisplayChangedAll();
+}
+
+void WMAddWidget(WidgetManager* wm, Widget* widget)
+{
+    wm->AddWidget(widget);
+}
+
+void WMRemoveWidget(WidgetManager* wm, Widget* widget)
+{
+    wm->RemoveWidget(widget);
+}
+
+void WMPushModalDefault(WidgetManager* wm, Widget* widget)
+{
+    wm->PushModalDefault(widget);
+}
+
+void WMPopModal(WidgetManager* wm, Widget* widget)
+{
+    wm->PopModal(widget);
+}
+
+void WMAppGotFocus(WidgetManager* wm)
+{
+    wm->AppGotFocus();
+}
+
+void WMAppLostFocus(WidgetManager* wm)
+{
+    wm->AppLostFocus();
+}
+
+void WMReleaseHeldButtons(WidgetManager* wm)
+{
+    wm->ReleaseHeldButtons();
+}
+
+// ---------------------------------------------------------------- widgets and dialogs
+
+void DeleteWidget(Widget* widget)
+{
+    delete widget;
+}
+
+Dialog* NewDialog(int id, bool isModal, const std::wstring& header, const std::wstring& lines,
+                  const std::wstring& footer, int buttonMode)
+{
+    return new Dialog(nullptr, nullptr, id, isModal, header, lines, footer, buttonMode);
+}
+
+Widget* DialogAsWidget(Dialog* dialog)
+{
+    return dialog;
+}
+
+int DialogId(Dialog* dialog)
+{
+    return dialog->mId;
+}
+
+bool DialogIsModal(Dialog* dialog)
+{
+    return dialog->IsModal();
+}
+
+int DialogWidth(Dialog* dialog)
+{
+    return dialog->mWidth;
+}
+
+int DialogPreferredHeight(Dialog* dialog, int width)
+{
+    return dialog->GetPreferredHeight(width);
+}
+
+void DialogResize(Dialog* dialog, int x, int y, int width, int height)
+{
+    dialog->Resize(x, y, width, height);
+}
+
+int DialogResult(Dialog* dialog)
+{
+    return dialog->mResult;
+}
+
+void DialogSetResult(Dialog* dialog, int result)
+{
+    dialog->mResult = result;
+}
+
+// ---------------------------------------------------------------- display
+
+DDInterface* DDCreate(LumoAppBase*)
+{
+    // The display lands with its DirectDraw code; until then the run draws nothing.
+    return nullptr;
+}
+
+void DDDelete(DDInterface* dd)
+{
+    delete dd;
+}
+
+int DDInit(DDInterface* dd, HWND window, bool windowed)
+{
+    return dd->Init(window, windowed);
+}
+
+bool DDRedraw(DDInterface* dd, Rect* rect)
+{
+    return dd->Redraw(rect);
+}
+
+std::string DDResultToString(int result)
+{
+    return DDInterface::ResultToString(result);
+}
+
+std::string DDErrorText(DDInterface* dd)
+{
+    return dd->mErrorString;
+}
+
+Image* DDScreenImage(DDInterface* dd)
+{
+    return (Image*)dd->GetScreenImage();
+}
+
+int DDWidth(DDInterface* dd)
+{
+    return dd->mDisplayWidth;
+}
+
+int DDHeight(DDInterface* dd)
+{
+    return dd->mDisplayHeight;
+}
+
+Rect DDPresentationRect(DDInterface* dd)
+{
+    return dd->mPresentationRect;
+}
+
+int DDRefreshRate(DDInterface* dd)
+{
+    return dd->mRefreshRate;
+}
+
+int DDMillisPerRefresh(DDInterface* dd)
+{
+    return dd->mMillisecondsPerFrame;
+}
+
+void DDLock(DDInterface* dd)
+{
+    dd->mCritSect.Enter();
+}
+
+void DDUnlock(DDInterface* dd)
+{
+    dd->mCritSect.Leave();
+}
+
+bool DDSetCursorImage(DDInterface* dd, Image* image)
+{
+    return dd->SetCursorImage(image);
+}
+
+void DDSetCursorPos(DDInterface* dd, int x, int y)
+{
+    dd->SetCursorPos(x, y);
+}
+
+void DDSetPendingCursorPos(DDInterface* dd, int x, int y)
+{
+    dd->mNextCursorX = x;
+    dd->mNextCursorY = y;
+}
+
+void DDGetCursorPos(DDInterface* dd, int& x, int& y)
+{
+    x = dd->mCursorX;
+    y = dd->mCursorY;
+}
+
+bool DDIs3D(DDInterface* dd)
+{
+    return dd->mIs3D;
+}
+
+void DDSet3D(DDInterface* dd, bool is3D)
+{
+    dd->mIs3D = is3D;
+}
+
+bool DDHasDirectDraw(DDInterface* dd)
+{
+    return dd->mDD != nullptr;
+}
+
+void DDRestoreDisplayMode(DDInterface* dd)
+{
+    if (dd->mDD)
+        dd->mDD->RestoreDisplayMode();
+}
+
+void DDFlipToGDISurface(DDInterface* dd)
+{
+    if (dd->mDD)
+        dd->mDD->FlipToGDISurface();
+}
+
+bool DDSelfTestRanAfresh(DDInterface*)
+{
+    return false;
+}
+
+bool DDIs3DSupported(DDInterface*)
+{
+    return false;
+}
+
+bool DDIs3DRecommended(DDInterface*)
+{
+    return false;
+}
+
+void DDForgetImage(DDInterface* dd, MemoryImage* image)
+{
+    dd->RemoveImageTexture((Image*)image);
+}
+
+DDImage* DDNewImage(DDInterface*)
+{
+    return nullptr;
+}
+
+bool D3DFailedThisRun()
+{
+    return false;
+}
+
+void D3DClearFailedThisRun() {}
+
+// ---------------------------------------------------------------- images
+
+void ImageApplyStorageOptions(MemoryImage* image)
+{
+    image->ApplyStorageOptions();
+}
+
+void ImageDeleteNativeData(MemoryImage* image)
+{
+    image->DeleteNativeData();
+}
+
+void ImageDeleteExtraBuffers(MemoryImage* image)
+{
+    image->DeleteExtraBuffers();
+}
+
+void DeleteImage(Image* image)
+{
+    delete image;
+}
+
+DDImage* LoadDDImage(DDInterface*, const std::string&, bool)
+{
+    return nullptr;
+}
+
+DDImage* CopyToDDImage(DDInterface*, Image*)
+{
+    return nullptr;
+}
+
+void LoadJ2KCodec()
+{
+    ImageLib::LoadJ2KCodec();
+}
+
+void FreeJ2KCodec()
+{
+    ImageLib::FreeJ2KCodec();
+}
+
+// ---------------------------------------------------------------- music
+
+MusicInterface* NewMusicInterface(HWND, bool, bool)
+{
+    return nullptr;
+}
+
+void DeleteMusicInterface(MusicInterface*) {}
+
+void MusicSetVolume(MusicInterface*, double) {}
+
+void MusicUpdate(MusicInterface*) {}
+
+void MusicStopAll(MusicInterface*) {}
+
+// ---------------------------------------------------------------- resources, files
+
+ResourceManager* NewResourceManager(LumoAppBase*)
+{
+    return nullptr;
+}
+
+void DeleteResourceManager(ResourceManager*) {}
+
+bool ReadWholeFile(const std::string& fileName, std::string& bytes)
+{
+    PakFile* file = PakOpen(fileName.c_str(), "rb");
+    if (!file)
+        return false;
+    bool ok = PakSeek(file, 0, SEEK_END) == 0;
+    long size = ok ? PakTell(file) : -1;
+    ok = ok && size >= 0 && PakSeek(file, 0, SEEK_SET) == 0;
+    if (ok)
+    {
+        bytes.resize((size_t)size);
+        // A short read is a failure: the caller must not see half a file.
+        ok = size == 0 || PakRead(&bytes[0], 1, (size_t)size, file) == (size_t)size;
+    }
+    PakClose(file);
+    return ok;
+}
+
+void BufferSetData(Buffer* buffer, const std::string& bytes)
+{
+    buffer->SetData(bytes.data(), (int)bytes.size());
+}
+
+void SetAppDataFolder(const std::string& folder)
+{
+    Lumo::SetAppDataFolder(folder);
+}
+
+std::string GetAppDataFolder()
+{
+    return Lumo::GetAppDataFolder();
+}
+
+void SeedRandom(DWORD seed)
+{
+    ::SeedRandom((unsigned int)seed);
+}
 
 } // namespace AppLink
 } // namespace Lumo

@@ -47,7 +47,7 @@ void WMKeyUp(WidgetManager* wm, int key);
 void WMKeyChar(WidgetManager* wm, wchar_t ch);
 bool WMIsKeyDown(WidgetManager* wm, int key);
 void WMClearKeysDown(WidgetManager* wm);
-int WMHeldButtons(WidgetManager* wm);   // bits: 1 left, 2 right, 4 middle
+int WMHeldButtons(WidgetManager* wm); // bits: 1 left, 2 right, 4 middle
 // Releases a mouse hold of a pressed button; true when there was one.
 bool WMReleaseMouseHold(WidgetManager* wm);
 void WMDisplayChangedAll(WidgetManager* wm);
@@ -80,14 +80,14 @@ bool DDRedraw(DDInterface* dd, Rect* rect);
 std::string DDResultToString(int result);
 std::string DDErrorText(DDInterface* dd);
 Image* DDScreenImage(DDInterface* dd);
-int DDWidth(DDInterface* dd);           // size of the picture actually shown
+int DDWidth(DDInterface* dd); // size of the picture actually shown
 int DDHeight(DDInterface* dd);
 Rect DDPresentationRect(DDInterface* dd);
 int DDRefreshRate(DDInterface* dd);
 int DDMillisPerRefresh(DDInterface* dd);
-void DDLock(DDInterface* dd);           // the display lock; re-entrant
+void DDLock(DDInterface* dd); // the display lock; re-entrant
 void DDUnlock(DDInterface* dd);
-bool DDSetCursorImage(DDInterface* dd, Image* image);   // true when it changed
+bool DDSetCursorImage(DDInterface* dd, Image* image); // true when it changed
 void DDSetCursorPos(DDInterface* dd, int x, int y);
 void DDSetPendingCursorPos(DDInterface* dd, int x, int y);
 void DDGetCursorPos(DDInterface* dd, int& x, int& y);
@@ -128,6 +128,9 @@ void DeleteResourceManager(ResourceManager* rm);
 // Reads a whole file through the archive-aware file functions.
 bool ReadWholeFile(const std::string& fileName, std::string& bytes);
 void BufferSetData(Buffer* buffer, const std::string& bytes);
+void SetAppDataFolder(const std::string& folder);
+std::string GetAppDataFolder();
+void SeedRandom(DWORD seed);
 
 } // namespace AppLink
 } // namespace Lumo

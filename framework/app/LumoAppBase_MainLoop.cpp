@@ -493,12 +493,8 @@ void LumoAppBase::WaitForLoadingThread()
         ::Sleep(20);
 }
 
-void LumoAppBase::LoadingThreadWork()
-{
-}
+void LumoAppBase::LoadingThreadWork() {}
 
-void LumoAppBase::LoadingCompleted()
-{
-}
+void LumoAppBase::LoadingCompleted() {}
 
 } // namespace Lumo

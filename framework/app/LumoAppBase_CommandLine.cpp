@@ -1,0 +1,159 @@
+// The command line: splitting off the program name, the option handler, and
+// ending the process at once for start-up failures.
+#include "framework/app/LumoAppBase.h"
+#include "framework/app/LumoAppBase_Links.h"
+#include "framework/diagnostics/DemoStubs.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace Lumo
+{
+
+bool SplitCommandLine(const std::string& line, std::string& arguments)
+{
+    size_t scan = 0;
+    if (!line.empty() && line[0] == '"')
+    {
+        size_t close = line.find('"', 1);
+        if (close == std::string::npos)
+            return false;
+        scan = close + 1;
+    }
+    size_t blank = line.find(' ', scan);
+    if (blank == std::string::npos)
+        return false;
+    arguments = line.substr(blank + 1);
+    return true;
+}
+
+void LumoAppBase::ParseCommandLine()
+{
+    const char* raw = GetCommandLineA();
+    std::string arguments;
+    if (raw && SplitCommandLine(raw, arguments))
+        ReceiveCommandLine(arguments);
+    mCmdLineParsed = true;
+}
+
+void LumoAppBase::ReceiveCommandLine(const std::string&) {}
+
+// Decimal integer as atoi reads it: leading blanks, a sign, digits up to the first other.
+static int ParseLeadingInt(const std::string& text)
+{
+    return atoi(text.c_str());
+}
+
+static std::string MakeDemoPathAbsolute(const std::string& name)
+{
+    bool absolute = name.size() >= 2 && (name[1] == ':' || (name.size() >= 3 && name[2] == '\\'));
+    if (absolute)
+        return name;
+    return AppLink::GetAppDataFolder() + name;
+}
+
+void LumoAppBase::HandleCommandLineOption(const std::string& name, const std::string& value)
+{
+    if (name == "-play")
+    {
+        mPlayingDemo = true;
+        mRecordingDemo = false;
+    }
+    else if (name == "-recnum")
+    {
+        int keep = ParseLeadingInt(value);
+        if (keep <= 0)
+            keep = 5;
+        int highest = FindLatestDemoNumber(mDemoPrefix, keep, true);
+        char number[32];
+        snprintf(number, sizeof(number), "%d.dmo", highest + 1);
+        mDemoFileName = MakeDemoPathAbsolute(mDemoPrefix + number);
+        mRecordingDemo = true;
+        mPlayingDemo = false;
+    }
+    else if (name == "-playnum")
+    {
+        int back = ParseLeadingInt(value) - 1;
+        if (back < 0)
+            back = 0;
+        int highest = FindLatestDemoNumber(mDemoPrefix, back, false);
+        char number[32];
+        snprintf(number, sizeof(number), "%d.dmo", highest - back);
+        mDemoFileName = mDemoPrefix + number;
+        mRecordingDemo = false;
+        mPlayingDemo = true;
+    }
+    else if (name == "-record")
+    {
+        mRecordingDemo = true;
+        mPlayingDemo = false;
+    }
+    else if (name == "-demofile")
+        mDemoFileName = MakeDemoPathAbsolute(value);
+    else if (name == "-crash")
+    {
+        // A real fault, so the crash reporter sees it as it sees any other.
+        volatile int* nowhere = nullptr;
+        *nowhere = 0;
+    }
+    else if (name == "-screensaver")
+        mScreenSaver = true;
+    else if (name == "-changedir")
+        mChangeDirPath = value;
+    else
+    {
+        std::wstring text =
+            GetString("INVALID_COMMANDLINE_PARAM", L"Invalid command line parameter: ");
+        for (unsigned char c : name)
+            text += (wchar_t)c;
+        PopupW(text);
+        ExitImmediately(0);
+    }
+}
+
+// ---------------------------------------------------------------- ending at once
+
+static std::map<HWND, RECT> gSavedWindowRects;
+
+static BOOL CALLBACK SaveOrRestoreWindowRects(HWND hwnd, LPARAM restore)
+{
+    if (!restore)
+    {
+        if (IsWindowVisible(hwnd) && !IsIconic(hwnd))
+        {
+            RECT rect;
+            if (GetWindowRect(hwnd, &rect))
+                gSavedWindowRects[hwnd] = rect;
+        }
+    }
+    else
+    {
+        auto it = gSavedWindowRects.find(hwnd);
+        if (it != gSavedWindowRects.end())
+        {
+            const RECT& r = it->second;
+            MoveWindow(hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        }
+    }
+    return TRUE;
+}
+
+void LumoAppBase::RestoreDesktopMode()
+{
+    if (!gDesktopModeChanged)
+        return;
+    gSavedWindowRects.clear();
+    EnumWindows(SaveOrRestoreWindowRects, 0);
+    ChangeDisplaySettingsA(nullptr, 0);
+    EnumWindows(SaveOrRestoreWindowRects, 1);
+    gDesktopModeChanged = false;
+}
+
+void LumoAppBase::ExitImmediately(int exitCode)
+{
+    RestoreDesktopMode();
+    ExitProcess(exitCode);
+}
+
+} // namespace Lumo

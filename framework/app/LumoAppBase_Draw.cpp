@@ -1,0 +1,292 @@
+// Drawing the dirty widgets, presenting, recovering a lost display, the idle
+// pause for the system's screen saver, and the cursor thread.
+#include "framework/app/LumoAppBase.h"
+#include "framework/app/LumoAppBase_Links.h"
+#include "framework/diagnostics/Profiler.h"
+
+#include <mmsystem.h>
+#include <objbase.h>
+#include <process.h>
+
+namespace Lumo
+{
+
+static DWORD gLastRecoveryAttempt = 0; // time of the last display-recovery attempt
+static DWORD gLastIdleSettingsRead = 0;
+static DWORD gIdleLimit = 0; // ms without input before the idle pause
+static bool gSystemScreenSaverActive = false;
+
+bool LumoAppBase::DrawDirtyStuff()
+{
+    ProfileZone zone("LumoAppBase::DrawDirtyStuff");
+    DWORD start = mClock.now();
+
+    if (gDisplayLost)
+    {
+        Redraw(nullptr);
+        return false;
+    }
+
+    static DWORD lastIdleCheck = 0;
+    if (start - lastIdleCheck >= 1000)
+    {
+        lastIdleCheck = start;
+        CheckScreenSaverIdle(start);
+    }
+    if (gIdlePause)
+        return false;
+
+    bool dirty = false;
+    if (mWidgetManager)
+    {
+        mDrawing = true;
+        ChangeSectionDepth(false);
+        dirty = AppLink::WMDrawScreen(mWidgetManager);
+        ChangeSectionDepth(true);
+        mDrawing = false;
+    }
+
+    DWORD now = mClock.now();
+    if (!dirty && now - mLastPresentTime < 1000 && !mCursorChanged)
+    {
+        mUpdatedSinceDraw = false;
+        mLastDrawSkipped = true;
+        return false;
+    }
+    if ((int)(now - mNoDrawBefore) < 0)
+    {
+        mUpdatedSinceDraw = false;
+        mLastDrawSkipped = true;
+        return false;
+    }
+
+    mDrawCount++;
+    mLastDrawSkipped = false;
+    mDrawTime += (int)(now - start);
+
+    if (mIsPhysWindowed && mWaitForVSync && mDDInterface)
+    {
+        DWORD period = (DWORD)AppLink::DDMillisPerRefresh(mDDInterface);
+        DWORD since = mClock.now() - mLastPresentTime;
+        if (since < period)
+            mClock.sleep(period - since);
+    }
+
+    mLastPresentTime = mClock.now();
+    Redraw(nullptr);
+    AccumulateFrameTime();
+    DWORD afterPresent = mClock.now();
+    mScreenBltTime = (int)(afterPresent - mLastPresentTime);
+
+    if (mLoadingThreadStarted && !mLoadingThreadFinished)
+    {
+        // While loading, draws are spaced by their own duration + 35 ms.
+        int duration = (int)(afterPresent - start);
+        if (duration < 16)
+            duration = 15;
+        mNoDrawBefore += duration + 35;
+        if ((int)(mNoDrawBefore - afterPresent) > 0)
+        {
+            mUpdatedSinceDraw = false;
+            mCursorChanged = false;
+            return true;
+        }
+    }
+    mNoDrawBefore = afterPresent;
+    mUpdatedSinceDraw = false;
+    mCursorChanged = false;
+    return true;
+}
+
+void LumoAppBase::Redraw(Rect* rect)
+{
+    ProfileZone zone("LumoAppBase::Redraw");
+    if (mDrawing || mShutdown || gIdlePause || !mDDInterface || mInRedrawRecovery)
+        return;
+
+    if (AppLink::DDRedraw(mDDInterface, rect))
+    {
+        if (gDisplayLost)
+        {
+            gDisplayLost = false;
+            gLastRecoveryAttempt = 0;
+        }
+        return;
+    }
+
+    AppLink::D3DClearFailedThisRun();
+    gDisplayLost = true;
+    WINDOWPLACEMENT placement;
+    placement.length = sizeof(placement);
+    placement.showCmd = SW_SHOWNORMAL;
+    if (mHWnd)
+        GetWindowPlacement(mHWnd, &placement);
+
+    DWORD now = mClock.now();
+    if (!mHasFocus)
+    {
+        if (!mIsPhysWindowed || (gLastRecoveryAttempt != 0 && now - gLastRecoveryAttempt < 1000))
+            return;
+    }
+    if (placement.showCmd == SW_SHOWMINIMIZED || mMinimized)
+        return;
+
+    // Recovery may open boxes and switch modes, whose steps draw again.
+    mInRedrawRecovery = true;
+    gLastRecoveryAttempt = now;
+    if (mWidgetManager)
+        AppLink::WMSetScreenImage(mWidgetManager, nullptr);
+
+    if ((mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN)) &&
+        mIsWindowed)
+    {
+        if (!mWindowedFallbackDone)
+        {
+            mForceFullscreen = true;
+            SetWindowedMode(false);
+        }
+        else
+        {
+            PopupW(GetString("PLEASE_SET_COLOR_DEPTH",
+                             L"Please set your desktop color depth to 16 bit."));
+            // Straight to the framework's shutdown: a game's quit question would draw again.
+            LumoAppBase::Shutdown();
+        }
+        mInRedrawRecovery = false;
+        return;
+    }
+
+    int result = ReinitDisplay();
+    if (result == 0)
+    {
+        CommitAllImages();
+        if (mWidgetManager)
+        {
+            AppLink::WMSetScreenImage(mWidgetManager, AppLink::DDScreenImage(mDDInterface));
+            AppLink::WMMarkAllDirty(mWidgetManager);
+        }
+        mLastModeChange = mClock.now();
+    }
+    else if (mIsWindowed && result == 6)
+    {
+        if (mHasFocus)
+        {
+            SetWindowedMode(false);
+            mForceFullscreen = true;
+        }
+    }
+    else if (result == 7)
+        InitDisplay(false, true);
+    mInRedrawRecovery = false;
+}
+
+void LumoAppBase::CheckScreenSaverIdle(DWORD now)
+{
+    if (!mIsPhysWindowed || mScreenSaver)
+        return;
+
+    if (gLastIdleSettingsRead == 0 || now - gLastIdleSettingsRead >= 10000)
+    {
+        gLastIdleSettingsRead = now;
+        int timeout = 0;
+        BOOL active = FALSE;
+        SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
+        SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+        int seconds = timeout - 2;
+        gIdleLimit = (DWORD)(seconds < 1 ? 1 : seconds) * 1000;
+        gSystemScreenSaverActive = active != FALSE;
+        if (!gSystemScreenSaverActive)
+            gIdlePause = false;
+    }
+
+    if (gGetLastInputInfo)
+    {
+        LASTINPUTINFO info;
+        info.cbSize = sizeof(info);
+        if (gGetLastInputInfo(&info))
+            mLastInputTime = (int)(info.dwTime - now) < 0 ? info.dwTime : now;
+    }
+
+    if (!gSystemScreenSaverActive)
+        return;
+    DWORD idle = now - mLastInputTime;
+    if (gIdlePause)
+    {
+        BOOL running = FALSE;
+        SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+        if (!running && idle < gIdleLimit)
+        {
+            gIdlePause = false;
+            if (mWidgetManager)
+                AppLink::WMMarkAllDirty(mWidgetManager);
+        }
+    }
+    else if (idle > gIdleLimit)
+        gIdlePause = true;
+}
+
+// ---------------------------------------------------------------- cursor thread
+
+static unsigned __stdcall CursorThreadProc(void* arg)
+{
+    LumoAppBase* app = (LumoAppBase*)arg;
+    CoInitialize(nullptr);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+    int lastX = -1, lastY = -1;
+    while (!app->mShutdown)
+    {
+        int x, y;
+        HWND hwnd = app->mHWnd;
+        DDInterface* dd = app->mDDInterface;
+        bool havePosition = false;
+        if (app->mPlayingDemo)
+        {
+            x = app->mDemoMouseX;
+            y = app->mDemoMouseY;
+            havePosition = true;
+        }
+        else
+        {
+            POINT p;
+            if (hwnd && GetCursorPos(&p) && ScreenToClient(hwnd, &p))
+            {
+                x = p.x;
+                y = p.y;
+                havePosition = true;
+            }
+        }
+        if (dd && app->mDrawCount > 0)
+            AppLink::DDGetCursorPos(dd, lastX, lastY);
+        if (dd && havePosition && (x != lastX || y != lastY))
+        {
+            DWORD late = (DWORD)AppLink::DDMillisPerRefresh(dd) + 5;
+            if ((int)(timeGetTime() - app->mNoDrawBefore) > (int)late)
+            {
+                AppLink::DDSetCursorPos(dd, x, y);
+                lastX = x;
+                lastY = y;
+            }
+            else
+                AppLink::DDSetPendingCursorPos(dd, x, y);
+        }
+        ::Sleep(10);
+    }
+    CoUninitialize();
+    app->mCursorThreadRunning = false;
+    return 0;
+}
+
+void LumoAppBase::StartCursorThread()
+{
+    if (mCursorThreadRunning)
+        return;
+    mCursorThreadRunning = true;
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+    uintptr_t handle = _beginthreadex(nullptr, 0, CursorThreadProc, this, 0, nullptr);
+    if (handle)
+        CloseHandle((HANDLE)handle);
+    else
+        mCursorThreadRunning = false;
+}
+
+} // namespace Lumo

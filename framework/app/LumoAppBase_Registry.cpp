@@ -1,0 +1,179 @@
+// Registry primitives under HKCU\SOFTWARE\<registry key> and the settings
+// read at start-up and written at shutdown.
+#include "framework/app/LumoAppBase.h"
+
+namespace Lumo
+{
+
+// Full key path and value name for a value name that may carry a subkey path;
+// false while there is no registry key.
+static bool SplitValuePath(const std::string& regKey, const std::string& valueName,
+                           std::string& keyPath, std::string& name)
+{
+    if (regKey.empty())
+        return false;
+    keyPath = "SOFTWARE\\" + regKey;
+    if (!keyPath.empty() && (keyPath.back() == '\\' || keyPath.back() == '/'))
+        keyPath.pop_back();
+    size_t slash = valueName.rfind('\\');
+    if (slash == std::string::npos)
+        name = valueName;
+    else
+    {
+        keyPath += "\\" + valueName.substr(0, slash);
+        name = valueName.substr(slash + 1);
+    }
+    return true;
+}
+
+int VolumeToRegistry(double volume)
+{
+    // The small bias keeps a loaded 0.57 (56.999... after scaling) at 57.
+    return (int)(volume * 100.0 + 1e-6);
+}
+
+double VolumeFromRegistry(int value)
+{
+    return value / 100.0;
+}
+
+bool LumoAppBase::WriteRegistryValue(const std::string& valueName, DWORD type, const void* data,
+                                     DWORD length)
+{
+    std::string keyPath, name;
+    if (!SplitValuePath(mRegKey, valueName, keyPath, name))
+        return false;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+    {
+        DWORD disposition;
+        char keyClass[] = "Key";
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, keyClass, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, &disposition) != ERROR_SUCCESS)
+            return false;
+    }
+    LONG result = RegSetValueExA(key, name.c_str(), 0, type, (const BYTE*)data, length);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool LumoAppBase::WriteRegistryString(const std::string& valueName, const std::string& value)
+{
+    return WriteRegistryValue(valueName, REG_SZ, value.c_str(), (DWORD)value.size() + 1);
+}
+
+bool LumoAppBase::WriteRegistryInt(const std::string& valueName, int value)
+{
+    return WriteRegistryValue(valueName, REG_DWORD, &value, 4);
+}
+
+bool LumoAppBase::WriteRegistryBool(const std::string& valueName, bool value)
+{
+    return WriteRegistryInt(valueName, value ? 1 : 0);
+}
+
+bool LumoAppBase::ReadRegistryValue(const std::string& valueName, DWORD* type, void* data,
+                                    DWORD* length, HKEY root)
+{
+    std::string keyPath, name;
+    if (!SplitValuePath(mRegKey, valueName, keyPath, name))
+        return false;
+    HKEY key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, type, (BYTE*)data, length);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool LumoAppBase::ReadRegistryValueHKCU(const std::string& valueName, DWORD* type, void* data,
+                                        DWORD* length)
+{
+    return ReadRegistryValue(valueName, type, data, length, HKEY_CURRENT_USER);
+}
+
+bool LumoAppBase::ReadRegistryInt(const std::string& valueName, int* value)
+{
+    DWORD type = 0;
+    int stored = 0;
+    DWORD length = 4;
+    if (!ReadRegistryValueHKCU(valueName, &type, &stored, &length) || type != REG_DWORD)
+        return false;
+    *value = stored;
+    return true;
+}
+
+bool LumoAppBase::ReadRegistryBool(const std::string& valueName, bool* value)
+{
+    int stored;
+    if (!ReadRegistryInt(valueName, &stored))
+        return false;
+    *value = stored != 0;
+    return true;
+}
+
+void LumoAppBase::DeleteRegistryValue(const std::wstring& valueName)
+{
+    std::string narrow;
+    for (wchar_t c : valueName)
+        narrow += (char)c;
+    std::string keyPath, name;
+    if (!SplitValuePath(mRegKey, narrow, keyPath, name))
+        return;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+}
+
+// ---------------------------------------------------------------- settings
+
+void LumoAppBase::LoadSettings()
+{
+    mSettingsLoaded = true;
+    mSaveSettingsAtShutdown = true;
+    // The string table is the last word on the key, so a build can move it.
+    std::wstring wideKey;
+    for (unsigned char c : mRegKey)
+        wideKey += (wchar_t)c;
+    std::wstring key = GetString("RegistryKey", wideKey);
+    mRegKey.clear();
+    for (wchar_t c : key)
+        mRegKey += (char)c;
+    if (mRegKey.empty())
+        return;
+
+    int value;
+    if (ReadRegistryInt("MusicVolume", &value))
+        mMusicVolume = VolumeFromRegistry(value);
+    if (ReadRegistryInt("SfxVolume", &value))
+        mSfxVolume = VolumeFromRegistry(value);
+    if (ReadRegistryInt("Muted", &value))
+        mMuteCount = value;
+    ReadRegistryInt("PreferredX", &mPreferredX);
+    ReadRegistryInt("PreferredY", &mPreferredY);
+    if (ReadRegistryInt("CustomCursors", &value))
+        EnableCustomCursors(value != 0);
+    ReadRegistryBool("WaitForVSync", &mWaitForVSync);
+    if (ReadRegistryInt("InProgress", &value))
+        mPrevRunEndedProperly = (value == 0);
+
+    if (!mScreenSaver)
+        WriteRegistryInt("InProgress", 1);
+}
+
+void LumoAppBase::SaveSettings()
+{
+    WriteRegistryInt("MusicVolume", VolumeToRegistry(mMusicVolume));
+    WriteRegistryInt("SfxVolume", VolumeToRegistry(mSfxVolume));
+    WriteRegistryInt("Muted", mMuteCount - mAutoMuteCount > 0 ? 1 : 0);
+    WriteRegistryInt("ScreenMode", mIsPhysWindowed ? 0 : 1);
+    WriteRegistryInt("PreferredX", mPreferredX);
+    WriteRegistryInt("PreferredY", mPreferredY);
+    WriteRegistryInt("CustomCursors", mCustomCursors ? 1 : 0);
+    WriteRegistryInt("InProgress", 0);
+    WriteRegistryBool("WaitForVSync", mWaitForVSync);
+}
+
+} // namespace Lumo

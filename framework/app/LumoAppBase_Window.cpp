@@ -1,0 +1,262 @@
+// Main window creation and placement, display (re)initialisation with its
+// fallbacks, and switching between windowed and full screen.
+#include "framework/app/LumoAppBase.h"
+#include "framework/app/LumoAppBase_Links.h"
+
+namespace Lumo
+{
+
+static const int kDisplayOk = 0;
+static const int kExclusiveFail = 4;
+static const int kDispChangeFail = 5;
+static const int kInvalidColorDepth = 6;
+static const int k3DFail = 7;
+
+void PlaceWindow(int preferredX, int preferredY, int frameWidth, int frameHeight, const RECT& work,
+                 int* x, int* y)
+{
+    if (preferredX == -1)
+    {
+        // No stored place: centred across, 38.2 % of the free height above.
+        *x = work.left + (work.right - work.left - frameWidth) / 2;
+        *y = work.top + (int)((work.bottom - work.top - frameHeight) * 0.382);
+        return;
+    }
+    int px = preferredX;
+    int py = preferredY;
+    if (px < work.left + 4)
+        px = work.left + 4;
+    if (py < work.top + 4)
+        py = work.top + 4;
+    if (px + frameWidth > work.right - 4)
+        px = work.right - 4 - frameWidth;
+    if (py + frameHeight > work.bottom - 4)
+        py = work.bottom - 4 - frameHeight;
+    *x = px;
+    *y = py;
+}
+
+static std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text)
+        out += (char)c;
+    return out;
+}
+
+void LumoAppBase::MakeWindow()
+{
+    if (mHWnd)
+    {
+        HWND old = mHWnd;
+        SetWindowLongPtrA(old, GWLP_USERDATA, 0);
+        mHWnd = nullptr;
+        DestroyWindow(old);
+        if (mWidgetManager)
+            AppLink::WMSetScreenImage(mWidgetManager, nullptr);
+    }
+
+    bool windowed = mPlayingDemo || mIsWindowed;
+    DWORD exStyle, style;
+    int x, y, w, h;
+    if (!windowed)
+    {
+        exStyle = WS_EX_TOPMOST;
+        style = WS_POPUP | WS_VISIBLE;
+        x = 0;
+        y = 0;
+        w = mWidth;
+        h = mHeight;
+    }
+    else
+    {
+        exStyle = 0;
+        style = WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+        RECT frame = {0, 0, mWidth, mHeight};
+        AdjustWindowRect(&frame, style, FALSE);
+        w = frame.right - frame.left;
+        h = frame.bottom - frame.top;
+        RECT work;
+        if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+            SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        PlaceWindow(mPreferredX, mPreferredY, w, h, work, &x, &y);
+    }
+
+    if (mUnicodeWindow)
+        mHWnd = CreateWindowExW(exStyle, L"MainWindow", mTitle.c_str(), style, x, y, w, h, nullptr,
+                                nullptr, mHInstance, nullptr);
+    else
+        mHWnd = CreateWindowExA(exStyle, "MainWindow", Narrow(mTitle).c_str(), style, x, y, w, h,
+                                nullptr, nullptr, mHInstance, nullptr);
+    mIsPhysWindowed = windowed;
+    if (mHWnd)
+        SetWindowLongPtrA(mHWnd, GWLP_USERDATA, (LONG_PTR)this);
+
+    if (!mDDInterface)
+    {
+        mDDInterface = AppLink::DDCreate(this);
+        bool is3D = false;
+        if (mDDInterface && ReadRegistryBool("Is3D", &is3D))
+            AppLink::DDSet3D(mDDInterface, is3D);
+    }
+
+    int result = ReinitDisplay();
+    if (mDDInterface && AppLink::DDSelfTestRanAfresh(mDDInterface))
+        DeleteRegistryValue(L"Is3D");
+
+    if (mIsWindowed && result == kInvalidColorDepth)
+    {
+        if (mWindowedFallbackDone)
+        {
+            PopupW(GetString("PLEASE_SET_COLOR_DEPTH",
+                             L"Please set your desktop color depth to 16 bit."));
+            ExitImmediately(1);
+        }
+        mForceFullscreen = true;
+        SetWindowedMode(false);
+        return;
+    }
+    if (!mIsWindowed && (result == kExclusiveFail || result == kDispChangeFail))
+    {
+        if (mForceFullscreen || mWindowedFallbackDone)
+        {
+            // A window is impossible too, so there is nothing left to show.
+            ReportDisplayFailure(result);
+            ExitImmediately(1);
+        }
+        mWindowedFallbackDone = true;
+        // The new window runs its own result handling and success steps.
+        SetWindowedMode(true);
+        return;
+    }
+    if (result != kDisplayOk)
+    {
+        bool is3D = mDDInterface && AppLink::DDIs3D(mDDInterface);
+        if (result != k3DFail && !is3D)
+        {
+            ReportDisplayFailure(result);
+            ExitImmediately(1);
+        }
+        if (!InitDisplay(false, true))
+            return;
+    }
+    DisplayReady();
+}
+
+void LumoAppBase::ReportDisplayFailure(int result)
+{
+    std::wstring text = GetString("FAILED_INIT_DIRECTDRAW", L"Failed to initialize DirectDraw: ");
+    std::string detail = AppLink::DDResultToString(result) + " " +
+                         (mDDInterface ? AppLink::DDErrorText(mDDInterface) : std::string());
+    for (unsigned char c : detail)
+        text += (wchar_t)c;
+    PopupW(text);
+}
+
+void LumoAppBase::DisplayReady()
+{
+    bool hadFocus = mHasFocus;
+    mHasFocus = mHWnd != nullptr && GetActiveWindow() == mHWnd;
+    mRawMinimized = false;
+    if (mMinimized)
+    {
+        if (mMuteOnLostFocus)
+            Unmute(true);
+        mMinimized = false;
+        UpdateFocusState();
+    }
+    if (mHasFocus != hadFocus)
+        UpdateFocusState();
+
+    CommitAllImages();
+    if (mWidgetManager && mDDInterface)
+    {
+        AppLink::WMSetScreenImage(mWidgetManager, AppLink::DDScreenImage(mDDInterface));
+        AppLink::WMMarkAllDirty(mWidgetManager);
+    }
+    if (mHWnd)
+        SetTimer(mHWnd, 100, mFrameTime, nullptr);
+}
+
+int LumoAppBase::ReinitDisplay()
+{
+    BeforeDisplayChange();
+    PurgeAllImages();
+    if (!mDDInterface)
+        return kDisplayOk; // no display to prepare: nothing is drawn
+    int result = AppLink::DDInit(mDDInterface, mHWnd, mIsPhysWindowed);
+    mRefreshRate = AppLink::DDRefreshRate(mDDInterface);
+    if (result == kDisplayOk)
+    {
+        int dw = AppLink::DDWidth(mDDInterface);
+        int dh = AppLink::DDHeight(mDDInterface);
+        mScreenRect = Rect((mWidth - dw) / 2, (mHeight - dh) / 2, dw, dh);
+        if (mWidgetManager)
+            AppLink::WMSetMouseRects(mWidgetManager, mScreenRect,
+                                     AppLink::DDPresentationRect(mDDInterface));
+        AfterDisplayChange();
+    }
+    return result;
+}
+
+bool LumoAppBase::InitDisplay(bool is3D, bool reinitNow)
+{
+    if (!mDDInterface || AppLink::DDIs3D(mDDInterface) == is3D)
+        return true;
+    mChanged3D = true;
+    AppLink::DDSet3D(mDDInterface, is3D);
+    if (!reinitNow)
+        return true;
+    int result = ReinitDisplay();
+    if (result != kDisplayOk)
+    {
+        if (is3D)
+            return InitDisplay(false, reinitNow);
+        ReportDisplayFailure(result);
+        ExitImmediately(1);
+        return false;
+    }
+    CommitAllImages();
+    if (mWidgetManager)
+    {
+        AppLink::WMSetScreenImage(mWidgetManager, AppLink::DDScreenImage(mDDInterface));
+        AppLink::WMMarkAllDirty(mWidgetManager);
+    }
+    return true;
+}
+
+void LumoAppBase::SwitchScreenMode(bool windowed, bool is3D, bool force)
+{
+    bool wanted = mForceFullscreen ? false : windowed;
+    if (wanted == mIsWindowed && !force)
+    {
+        InitDisplay(is3D, true);
+        return;
+    }
+    InitDisplay(is3D, false);
+    mIsWindowed = wanted;
+    MakeWindow();
+    if (mHWnd)
+    {
+        if (mUrlOpenPending)
+            ShowWindow(mHWnd, SW_SHOWNOACTIVATE);
+        else
+        {
+            ShowWindow(mHWnd, SW_SHOWNORMAL);
+            SetForegroundWindow(mHWnd);
+        }
+    }
+    mLastModeChange = mClock.now();
+}
+
+void LumoAppBase::SetWindowedMode(bool windowed)
+{
+    SwitchScreenMode(windowed, Is3DAccelerated(), false);
+}
+
+void LumoAppBase::ReapplyScreenMode()
+{
+    SwitchScreenMode(mIsWindowed, Is3DAccelerated(), true);
+}
+
+} // namespace Lumo

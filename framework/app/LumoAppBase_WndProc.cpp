@@ -1,0 +1,673 @@
+// The window procedure of both window classes, the input queue that the main
+// loop drains one record at a time, and the cursor choice.
+//
+// Contents: AppWindowProc / WindowProc, QueueMessage, ProcessQueuedMessages,
+// IsSpecialKey, cursors (SetCursor, SetCursorImage, EnableCustomCursors,
+// ApplyCursor).
+#include "framework/app/LumoAppBase.h"
+#include "framework/app/LumoAppBase_Links.h"
+
+#include <mmsystem.h>
+#include <windowsx.h>
+
+#include <cstdio>
+
+namespace Lumo
+{
+
+// Time of the last monitor-power command; the screen-saver filter reads it.
+DWORD gLastMonitorPowerTime = 0;
+
+static bool IsQueuedMessage(UINT message)
+{
+    switch (message)
+    {
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_CLOSE:
+    case WM_SYSCOLORCHANGE:
+    case WM_DISPLAYCHANGE:
+    case WM_ACTIVATEAPP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_TIMER:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MOUSEWHEEL:
+        return true;
+    }
+    return false;
+}
+
+static bool IsMouseMessage(UINT message)
+{
+    return message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP ||
+           message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN || message == WM_RBUTTONUP ||
+           message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDOWN || message == WM_MBUTTONUP;
+}
+
+LRESULT CALLBACK LumoAppBase::AppWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LumoAppBase* app = (LumoAppBase*)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
+    if (!app)
+    {
+        return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, message, wParam, lParam)
+                                     : DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    return app->WindowProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT LumoAppBase::DefaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return mUnicodeWindow ? DefWindowProcW(hwnd, message, wParam, lParam)
+                          : DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+LRESULT LumoAppBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (mScreenSaver && ScreenSaverFilter(hwnd, message, wParam, lParam))
+        return 0;
+
+    switch (message)
+    {
+    case WM_ERASEBKGND:
+        return 1;
+
+    case WM_PAINT:
+        if (mInitialized && !mHidden)
+        {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            if (mInMainLoop)
+                Redraw(nullptr);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        break;
+
+    case WM_SETCURSOR:
+        if (!mHidden)
+            ApplyCursor();
+        return 1;
+
+    case WM_ENABLE:
+        mDisabled = (wParam == 0);
+        break;
+
+    case WM_QUERYOPEN:
+        if (!IsEnabled())
+            return 0;
+        break;
+
+    case WM_ENDSESSION:
+        // Only a session that really ends; a cancelled logoff leaves us running.
+        if (wParam)
+            Shutdown();
+        break;
+
+    case WM_NCLBUTTONDOWN:
+    {
+        LRESULT result = DefaultWindowProc(hwnd, message, wParam, lParam);
+        ResetFrameTiming();
+        return result;
+    }
+
+    case WM_DESTROY:
+    {
+        char text[64];
+        snprintf(text, sizeof(text), "DESTROYED HWND: %d\r\n", (int)(INT_PTR)hwnd);
+        OutputDebugStringA(text);
+        break;
+    }
+
+    case WM_SYSCHAR:
+        if (IsSpecialKey((int)wParam))
+            return 0;
+        break;
+
+    case WM_SYSCOMMAND:
+    {
+        UINT command = (UINT)(wParam & 0xFFF0);
+        if (command == SC_MONITORPOWER)
+        {
+            gLastMonitorPowerTime = GetTickCount();
+            if (mAllowMonitorPowersave && mLoadingCompleted)
+                break;
+            return 0;
+        }
+        if (command == SC_SCREENSAVE)
+        {
+            if (mLoadingCompleted && mIsPhysWindowed)
+                break;
+            return 0;
+        }
+        break;
+    }
+
+    default:
+        if (message == mNotifyMessage && mNotifyMessage != 0 && hwnd == mHWnd)
+        {
+            BringToFront(wParam, lParam);
+            return 0;
+        }
+        break;
+    }
+
+    if (message == WM_ACTIVATEAPP && !mPlayingDemo && hwnd == mHWnd)
+        mHasFocus = (wParam != 0);
+
+    if (!IsQueuedMessage(message))
+        return DefaultWindowProc(hwnd, message, wParam, lParam);
+
+    if (mPopupInputBlock)
+        return DefaultWindowProc(hwnd, message, wParam, lParam);
+
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_KEYUP ||
+        message == WM_SYSKEYUP)
+    {
+        bool down = (message == WM_KEYDOWN || message == WM_SYSKEYDOWN);
+        if (wParam == VK_CONTROL)
+            mCtrlDown = down;
+        else if (wParam == VK_MENU)
+            mAltDown = down;
+        if (down && HandleHotKey((int)wParam, mCtrlDown, mAltDown))
+            return 0;
+    }
+
+    if (mPlayingDemo)
+    {
+        if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+            HandleDebugKey((int)wParam);
+        else if (message == WM_CHAR)
+            HandleDemoPlayerKey((int)wParam);
+    }
+
+    QueueMessage(hwnd, message, wParam, lParam);
+
+    switch (message)
+    {
+    case WM_SIZE:
+        mRawMinimized = (wParam == SIZE_MINIMIZED);
+        break;
+    case WM_SYSKEYDOWN:
+        if (wParam != VK_F4)
+            return 0;
+        break;
+    case WM_CLOSE:
+        OnCloseRequest();
+        return 0;
+    }
+    return DefaultWindowProc(hwnd, message, wParam, lParam);
+}
+
+bool LumoAppBase::QueueMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!mMessageQueue.empty())
+    {
+        const QueuedMessage& last = mMessageQueue.back();
+        if (last.message == WM_CLOSE)
+            return false;
+        if (message == WM_TIMER && last.message == WM_TIMER)
+            return false;
+    }
+    if (message == WM_SYSCOLORCHANGE || message == WM_DISPLAYCHANGE)
+    {
+        for (const QueuedMessage& queued : mMessageQueue)
+            if (queued.message == WM_SYSCOLORCHANGE || queued.message == WM_DISPLAYCHANGE)
+                return false;
+    }
+    QueuedMessage record = {hwnd, message, wParam, lParam};
+    mMessageQueue.push_back(record);
+    return true;
+}
+
+// Typed characters that work the demo player during playback.
+void LumoAppBase::HandleDemoPlayerKey(int ch)
+{
+    switch (ch)
+    {
+    case '+':
+        mUpdateMultiplier *= 1.5;
+        break;
+    case '-':
+        mUpdateMultiplier /= 1.5;
+        break;
+    case '=':
+        mUpdateMultiplier = 1.0;
+        break;
+    case '0':
+        mDemoFastForwardTarget = mDemoLastUpdate;
+        break;
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9':
+    {
+        static const int kBack[] = {120000, 90000, 60000, 30000, 10000, 5000};
+        mDemoFastForwardTarget = mDemoLastUpdate - kBack[ch - '4'] / mFrameTime;
+        break;
+    }
+    case 'J':
+    case 'j':
+        ShowDemoJumpToTime();
+        break;
+    case 'L':
+    case 'l':
+        ShowDemoMarkerList();
+        break;
+    case 'M':
+    case 'm':
+        mDemoRunToEnd = true;
+        break;
+    case 'N':
+    case 'n':
+        mDemoFastForwardTarget = mUpdateCount + 1;
+        mDemoSingleStep = true;
+        break;
+    case 'P':
+    case 'p':
+        mDemoPause = !mDemoPause;
+        mTimeAccumulator = 0;
+        mLastFrameTime = mClock.now();
+        break;
+    case 'S':
+    case 's':
+        ToggleSound();
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- queue handling
+
+bool LumoAppBase::ProcessQueuedMessages(bool oneOnly)
+{
+    while (!mMessageQueue.empty())
+    {
+        QueuedMessage record = mMessageQueue.front();
+        mMessageQueue.pop_front();
+        HandleQueuedMessage(record);
+        if (oneOnly)
+            break;
+    }
+    return !mMessageQueue.empty();
+}
+
+void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
+{
+    UINT message = record.message;
+    WPARAM wParam = record.wParam;
+    LPARAM lParam = record.lParam;
+    bool fromMain = record.hwnd == mHWnd;
+    bool isClose = message == WM_CLOSE && (fromMain || record.hwnd == mInvisHWnd);
+
+    if (mPlayingDemo)
+    {
+        if (isClose)
+        {
+            mClosedByWindow = true;
+            Shutdown();
+        }
+        return;
+    }
+
+    switch (message)
+    {
+    case WM_MOVE:
+        if (fromMain && mIsPhysWindowed)
+        {
+            WINDOWPLACEMENT placement;
+            placement.length = sizeof(placement);
+            if (GetWindowPlacement(mHWnd, &placement) &&
+                (placement.showCmd == SW_SHOWNORMAL || placement.showCmd == SW_SHOW))
+            {
+                mPreferredX = placement.rcNormalPosition.left;
+                mPreferredY = placement.rcNormalPosition.top;
+            }
+        }
+        break;
+
+    case WM_SIZE:
+        if (fromMain && !mShutdown)
+        {
+            bool minimized = (wParam == SIZE_MINIMIZED);
+            if (minimized != mMinimized)
+            {
+                mMinimized = minimized;
+                if (!minimized)
+                {
+                    if (mMuteOnLostFocus)
+                        Unmute(true);
+                    if (mWidgetManager)
+                        AppLink::WMMarkAllDirty(mWidgetManager);
+                }
+                else if (mMuteOnLostFocus)
+                    Mute(true);
+            }
+            UpdateFocusState();
+            if (wParam == SIZE_MAXIMIZED)
+                SetWindowedMode(false);
+        }
+        break;
+
+    case WM_SYSCOLORCHANGE:
+    case WM_DISPLAYCHANGE:
+        if (mWidgetManager)
+        {
+            AppLink::WMDisplayChangedAll(mWidgetManager);
+            AppLink::WMMarkAllDirty(mWidgetManager);
+        }
+        break;
+
+    case WM_ACTIVATEAPP:
+        if (fromMain && !mHidden && !mShutdown)
+        {
+            UpdateFocusState();
+            if (mHasFocus && !mIsWindowed && mWidgetManager)
+                AppLink::WMMarkAllDirty(mWidgetManager);
+            if (mUrlOpenPending && !mHasFocus)
+                UrlOpenDone(mPendingUrl);
+        }
+        break;
+
+    case WM_MOUSEWHEEL:
+        if (mWidgetManager)
+        {
+            short delta = (short)HIWORD(wParam);
+            AppLink::WMMouseWheel(mWidgetManager, (signed char)(delta / 120));
+        }
+        break;
+
+    case WM_TIMER:
+        if (!mHidden && mInMainLoop)
+            HandleTimerTick();
+        break;
+
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        mLastInputTime = mLastTimerTick;
+        OnKeyUp((int)wParam);
+        if (mWidgetManager)
+            AppLink::WMKeyUp(mWidgetManager, (int)wParam);
+        break;
+
+    case WM_CHAR:
+        mLastInputTime = mLastTimerTick;
+        if (mWidgetManager)
+            AppLink::WMKeyChar(mWidgetManager, (wchar_t)wParam);
+        break;
+
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        mLastInputTime = mLastTimerTick;
+        if (message == WM_SYSKEYDOWN && wParam == VK_RETURN)
+        {
+            if (!mForceFullscreen && !mWindowedFallbackDone)
+            {
+                SetWindowedMode(!mIsWindowed);
+                ClearHeldKeys();
+            }
+            break;
+        }
+        if (wParam == 'D' && mWidgetManager && AppLink::WMIsKeyDown(mWidgetManager, VK_CONTROL) &&
+            AppLink::WMIsKeyDown(mWidgetManager, VK_MENU) && gDevOptionsQuery && gDevOptionsQuery())
+        {
+            PlaySoundA("c:\\windows\\media\\Windows XP Menu Command.wav", nullptr, SND_ASYNC);
+            mDebugKeysEnabled = !mDebugKeysEnabled;
+        }
+        if (mWidgetManager)
+        {
+            if (!mDebugKeysEnabled || !HandleDebugKey((int)wParam))
+                AppLink::WMKeyDown(mWidgetManager, (int)wParam);
+        }
+        break;
+
+    default:
+        if (IsMouseMessage(message) && !mHidden)
+            HandleQueuedMouse(message, lParam);
+        break;
+    }
+
+    if (isClose)
+    {
+        mClosedByWindow = true;
+        Shutdown();
+    }
+}
+
+void LumoAppBase::HandleQueuedMouse(UINT message, LPARAM lParam)
+{
+    int x = GET_X_LPARAM(lParam);
+    int y = GET_Y_LPARAM(lParam);
+    if (mWidgetManager)
+        AppLink::WMScaleMousePosition(mWidgetManager, x, y);
+    mLastInputTime = mLastTimerTick;
+    if (mWidgetManager)
+        AppLink::WMMouseMoveOrDrag(mWidgetManager, x, y);
+    if (!mMouseInWindow)
+    {
+        mMouseInWindow = true;
+        ApplyCursor();
+    }
+    WidgetManager* wm = mWidgetManager;
+    int held = wm ? AppLink::WMHeldButtons(wm) : 0;
+    switch (message)
+    {
+    case WM_LBUTTONDOWN:
+        SetCapture(mHWnd);
+        if (wm)
+            AppLink::WMMouseDown(wm, x, y, 1);
+        break;
+    case WM_LBUTTONDBLCLK:
+        SetCapture(mHWnd);
+        if (wm)
+            AppLink::WMMouseDown(wm, x, y, 2);
+        break;
+    case WM_RBUTTONDOWN:
+        SetCapture(mHWnd);
+        if (wm)
+            AppLink::WMMouseDown(wm, x, y, -1);
+        break;
+    case WM_RBUTTONDBLCLK:
+        SetCapture(mHWnd);
+        if (wm)
+            AppLink::WMMouseDown(wm, x, y, -2);
+        break;
+    case WM_MBUTTONDOWN:
+        SetCapture(mHWnd);
+        if (wm)
+            AppLink::WMMouseDown(wm, x, y, 3);
+        break;
+    case WM_LBUTTONUP:
+        if ((held & ~1) == 0)
+            ReleaseCapture();
+        if (wm)
+            AppLink::WMMouseUp(wm, x, y, 1);
+        break;
+    case WM_RBUTTONUP:
+        if ((held & ~2) == 0)
+            ReleaseCapture();
+        if (wm)
+            AppLink::WMMouseUp(wm, x, y, -1);
+        break;
+    case WM_MBUTTONUP:
+        if ((held & ~4) == 0)
+            ReleaseCapture();
+        if (wm)
+            AppLink::WMMouseUp(wm, x, y, 3);
+        break;
+    }
+}
+
+void LumoAppBase::HandleTimerTick()
+{
+    DWORD t = GetTickCount();
+    if (t - mLastTimerTick > 500)
+        mTimerResumeTime = t;
+    mLastTimerTick = t;
+
+    if (mUrlOpenPending && t - mTimerResumeTime >= 5001)
+    {
+        if (t - mUrlOpenTime >= 8001 && !mHasFocus)
+            UrlOpenDone(mPendingUrl);
+        else if (t - mUrlOpenTime >= 12001 && mHasFocus)
+            UrlOpenFailed(mPendingUrl);
+    }
+
+    if (!mHWnd)
+        return;
+    POINT cursor;
+    if (!GetCursorPos(&cursor))
+        return;
+    bool inside = false;
+    if (WindowFromPoint(cursor) == mHWnd)
+    {
+        POINT client = cursor;
+        ScreenToClient(mHWnd, &client);
+        int dw = mDDInterface ? AppLink::DDWidth(mDDInterface) : mWidth;
+        int dh = mDDInterface ? AppLink::DDHeight(mDDInterface) : mHeight;
+        inside = client.x >= 0 && client.y >= 0 && client.x < dw && client.y < dh;
+    }
+    if (inside == mMouseInWindow)
+        return;
+    if (inside)
+    {
+        mMouseInWindow = true;
+        ApplyCursor();
+    }
+    else
+    {
+        POINT client = cursor;
+        ScreenToClient(mHWnd, &client);
+        int x = client.x, y = client.y;
+        if (mWidgetManager)
+        {
+            AppLink::WMScaleMousePosition(mWidgetManager, x, y);
+            AppLink::WMMouseExit(mWidgetManager, x, y);
+        }
+        mMouseInWindow = false;
+        ApplyCursor();
+    }
+}
+
+bool LumoAppBase::IsSpecialKey(int key)
+{
+    int lower = (key >= 'A' && key <= 'Z') ? key + 32 : key;
+    return lower == 13 || lower == 'r';
+}
+
+// ---------------------------------------------------------------- cursors
+
+void LumoAppBase::SetCursor(int cursorNumber)
+{
+    mCursorNumber = cursorNumber;
+    ApplyCursor();
+}
+
+void LumoAppBase::SetCursorImage(int cursorNumber, Image* image)
+{
+    if (cursorNumber < 0 || cursorNumber >= NUM_CURSORS)
+        return;
+    mCursorImages[cursorNumber] = image;
+    ApplyCursor();
+}
+
+void LumoAppBase::EnableCustomCursors(bool enabled)
+{
+    mCustomCursors = enabled;
+    ApplyCursor();
+}
+
+void LumoAppBase::ApplyCursor()
+{
+    if (!mDDInterface)
+        return;
+
+    HCURSOR cursor = LoadCursorA(nullptr, IDC_ARROW);
+    if (!mHidden && mMouseInWindow)
+    {
+        Image* image = (mCursorNumber >= 0 && mCursorNumber < NUM_CURSORS)
+                           ? mCursorImages[mCursorNumber]
+                           : nullptr;
+        if (image && (mPlayingDemo || mCustomCursors || mCursorNumber == CURSOR_CUSTOM))
+        {
+            if (AppLink::DDSetCursorImage(mDDInterface, image))
+                mCursorChanged = true;
+            HCURSOR system = nullptr;
+            if (mPlayingDemo)
+            {
+                system = LoadCursorA(nullptr, IDC_ARROW);
+                POINT p;
+                RECT client;
+                if (mHWnd && GetCursorPos(&p) && GetClientRect(mHWnd, &client))
+                {
+                    ScreenToClient(mHWnd, &p);
+                    if (PtInRect(&client, p))
+                        system = LoadCursorA(nullptr, IDC_NO);
+                }
+            }
+            ::SetCursor(system);
+            return;
+        }
+        if (mOverrideCursor)
+            cursor = mOverrideCursor;
+        else
+        {
+            switch (mCursorNumber)
+            {
+            case CURSOR_HAND:
+                cursor = mHandCursor;
+                break;
+            case CURSOR_DRAGGING:
+                cursor = mDraggingCursor;
+                break;
+            case CURSOR_TEXT:
+                cursor = LoadCursorA(nullptr, IDC_IBEAM);
+                break;
+            case CURSOR_CIRCLE_SLASH:
+                cursor = LoadCursorA(nullptr, IDC_NO);
+                break;
+            case CURSOR_SIZEALL:
+                cursor = LoadCursorA(nullptr, IDC_SIZEALL);
+                break;
+            case CURSOR_SIZENESW:
+                cursor = LoadCursorA(nullptr, IDC_SIZENESW);
+                break;
+            case CURSOR_SIZENS:
+                cursor = LoadCursorA(nullptr, IDC_SIZENS);
+                break;
+            case CURSOR_SIZENWSE:
+                cursor = LoadCursorA(nullptr, IDC_SIZENWSE);
+                break;
+            case CURSOR_SIZEWE:
+                cursor = LoadCursorA(nullptr, IDC_SIZEWE);
+                break;
+            case CURSOR_WAIT:
+                cursor = LoadCursorA(nullptr, IDC_WAIT);
+                break;
+            case CURSOR_NONE:
+            case CURSOR_CUSTOM:
+                cursor = nullptr;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    ::SetCursor(cursor);
+    if (AppLink::DDSetCursorImage(mDDInterface, nullptr))
+        mCursorChanged = true;
+}
+
+} // namespace Lumo
