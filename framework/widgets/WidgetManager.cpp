@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/app/LumoAppBase.h"
+#include "framework/diagnostics/Profiler.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/widgets/Widget.h"
@@ -476,6 +477,7 @@ void WidgetManager::RemovePopup()
 
 bool WidgetManager::UpdateFrame()
 {
+    ProfileZone zone("WidgetManager::UpdateFrame");
     WidgetPassFlags pf = MakePassFlags();
     mUpdateCnt++;
     mLastWMUpdateCount = mUpdateCnt;
@@ -485,6 +487,7 @@ bool WidgetManager::UpdateFrame()
 
 bool WidgetManager::UpdateFrameWithFraction(float fraction)
 {
+    ProfileZone zone("WidgetManager::UpdateFrame");
     WidgetPassFlags pf = MakePassFlags();
     UpdateAllWithFraction(pf, fraction);
     return mDirty;
@@ -492,6 +495,7 @@ bool WidgetManager::UpdateFrameWithFraction(float fraction)
 
 bool WidgetManager::DrawScreen(LumoAppBase* app)
 {
+    ProfileZone zone("WidgetManager::DrawScreen");
     WidgetPassFlags pf = MakePassFlags();
     bool anyDirty = false;
     for (Widget* w : mWidgets)
