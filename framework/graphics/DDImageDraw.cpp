@@ -1,0 +1,737 @@
+// The draw rule of DDImage and its surface routines: every operation goes to
+// the renderer (3D screen), to the locked surface, or to the memory image.
+// A surface routine that cannot lock leaves mSurfaceDrawFailed set, and the
+// rule then draws in memory instead, so the draw is never lost.
+
+#include "framework/graphics/DDImage.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "framework/app/Matrix3.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/DDInterface3D.h"
+#include "framework/raster/DrawTriangle.h"
+
+namespace Lumo
+{
+
+namespace
+{
+
+bool IsWhite(const Color* color) { return !color || *color == gColorWhite; }
+
+const Color& ColorOf(const Color* color) { return color ? *color : gColorWhite; }
+
+}  // namespace
+
+// --- helpers --------------------------------------------------------------------
+
+void DDImage::SurfaceDrawn()
+{
+    // Without a surface the memory copies are the only picture.
+    if (!mSurface)
+        return;
+    DeleteMemoryCopies();
+    // Any texture of the old picture is stale now.
+    ++mChangeCount;
+}
+
+SurfaceSource DDImage::SourceOf(MemoryImage* src, bool wantArgb)
+{
+    SurfaceSource s;
+    s.width = src->mWidth;
+    s.height = src->mHeight;
+    if (wantArgb) {
+        if (src->mColorTable && src->mColorIndices) {
+            s.colorTable = src->mColorTable;
+            s.indices = src->mColorIndices;
+        } else {
+            s.argb = src->GetPixels();
+        }
+    } else {
+        s.native = src->GetNativeAlphaData(mDDInterface);
+        s.runAlpha = src->GetRunLengthAlphaData();
+        s.runAdditive = src->GetRunLengthAdditiveData(mDDInterface);
+        if (src->mColorTable && src->mColorIndices) {
+            s.colorTable = src->mColorTable;
+            s.indices = src->mColorIndices;
+        }
+    }
+    s.hasTransparent = src->mHasTransparent;
+    s.hasTranslucent = src->mHasTranslucent;
+    return s;
+}
+
+bool DDImage::BltFrom(DDImage* src, const RECT& dest, const RECT& from)
+{
+    IDirectDrawSurface* target = GetSurface();
+    IDirectDrawSurface* source = src->GetSurface();
+    if (!target || !source)
+        return false;
+    bool wasLocked = mLockCount > 0;
+    if (wasLocked)
+        target->Unlock(nullptr);
+    DDBLTFX fx;
+    memset(&fx, 0, sizeof(fx));
+    fx.dwSize = sizeof(DDBLTFX);
+    DWORD flags = DDBLT_WAIT | (src->mHasTransparent ? DDBLT_KEYSRC : 0);
+    HRESULT hr = target->Blt((RECT*)&dest, source, (RECT*)&from, flags, &fx);
+    if (wasLocked &&
+        target->Lock(nullptr, &mLockedSurfaceDesc, DDLOCK_WAIT, nullptr) != DD_OK)
+        mLockCount = 0;  // the lock is gone; do not unlock it later
+    return hr == DD_OK;
+}
+
+// --- draw rule ----------------------------------------------------------------------
+
+bool DDImage::FillPolygon(const int* points, int count, const Rect* clip, const Color* color,
+                          int mode, int tx, int ty, int extra)
+{
+    if (!DrawsThrough3D())
+        return false;
+    D3DRoute::FillPolygon(mDDInterface->mD3D, points, count, clip, color, mode, tx, ty);
+    return true;
+}
+
+void DDImage::FillRect(const Rect* rect, const Color* color, int mode)
+{
+    if (DrawsThrough3D()) {
+        D3DRoute::FillRect(mDDInterface->mD3D, rect, color, mode);
+        return;
+    }
+    UpdateAlphaFlags();
+    if (SurfaceFit()) {
+        mSurfaceDrawFailed = false;
+        if (mode == 0)
+            SurfaceFillRect(rect, color);
+        else if (mode == 1)
+            SurfaceFillRectAdditive(rect, color);
+        if (!mSurfaceDrawFailed) {
+            SurfaceDrawn();
+            return;
+        }
+    }
+    if (GetPixels())
+        MemoryImage::FillRect(rect, color, mode);
+}
+
+void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color* color, int mode)
+{
+    if (DrawsThrough3D()) {
+        D3DRoute::DrawLine(mDDInterface->mD3D, x1, y1, x2, y2, color, mode);
+        return;
+    }
+    if (SurfaceFit()) {
+        if (y1 == y2) {
+            int left = (int)(x1 < x2 ? x1 : x2), right = (int)(x1 < x2 ? x2 : x1);
+            Rect r(left, (int)y1, right - left + 1, 1);
+            FillRect(&r, color, mode);
+            return;
+        }
+        if (x1 == x2) {
+            int top = (int)(y1 < y2 ? y1 : y2), bottom = (int)(y1 < y2 ? y2 : y1);
+            Rect r((int)x1, top, 1, bottom - top + 1);
+            FillRect(&r, color, mode);
+            return;
+        }
+        UpdateAlphaFlags();
+        mSurfaceDrawFailed = false;
+        if (mode == 0)
+            SurfaceDrawLine(x1, y1, x2, y2, color);
+        else if (mode == 1)
+            SurfaceDrawLineAdditive(x1, y1, x2, y2, color);
+        if (!mSurfaceDrawFailed) {
+            SurfaceDrawn();
+            return;
+        }
+    }
+    if (GetPixels())
+        MemoryImage::DrawLine(x1, y1, x2, y2, color, mode);
+}
+
+void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color* color,
+                         int mode)
+{
+    if (DrawsThrough3D()) {
+        D3DRoute::DrawLine(mDDInterface->mD3D, x1, y1, x2, y2, color, mode);
+        return;
+    }
+    if (SurfaceFit()) {
+        if (y1 == y2 || x1 == x2) {
+            DrawLine(x1, y1, x2, y2, color, mode);
+            return;
+        }
+        UpdateAlphaFlags();
+        mSurfaceDrawFailed = false;
+        if (mode == 0)
+            SurfaceDrawLineAA(x1, y1, x2, y2, color);
+        else if (mode == 1)
+            SurfaceDrawLineAAAdditive(x1, y1, x2, y2, color);
+        if (!mSurfaceDrawFailed) {
+            SurfaceDrawn();
+            return;
+        }
+    }
+    if (GetPixels())
+        MemoryImage::DrawLineAA(x1, y1, x2, y2, color, mode);
+}
+
+void DDImage::FillScanLinesWithCoverage(Span* spans, int count, const Color* color, int mode,
+                                        const unsigned char* coverage, int x, int y, int width,
+                                        int height)
+{
+    if (count <= 0)
+        return;
+    if (DrawsThrough3D()) {
+        int left = spans[0].x, top = spans[0].y, right = left, bottom = top;
+        for (int i = 0; i < count; ++i) {
+            left = std::min(left, spans[i].x);
+            right = std::max(right, spans[i].x + spans[i].width - 1);
+            top = std::min(top, spans[i].y);
+            bottom = std::max(bottom, spans[i].y);
+        }
+        for (int i = 0; i < count; ++i) {
+            spans[i].x -= left;
+            spans[i].y -= top;
+        }
+        MemoryImage box(mApp);
+        box.Create(right - left + 1, bottom - top + 1);
+        box.GetPixels();
+        box.MemoryImage::FillScanLinesWithCoverage(spans, count, color, mode, coverage, x - left,
+                                                   y - top, width, height);
+        Rect whole(0, 0, box.mWidth, box.mHeight);
+        DrawImage(&box, left, top, &whole, &gColorWhite, mode);
+        return;
+    }
+    SurfaceBits bits;
+    if (!mNoLock && LockBits(bits)) {
+        SurfaceFillCoverageBits(bits, spans, count, ColorOf(color), coverage, x, y, width);
+        Unlock();
+        SurfaceDrawn();
+        return;
+    }
+    if (!mNoLock && GetPixels())
+        MemoryImage::FillScanLinesWithCoverage(spans, count, color, mode, coverage, x, y, width,
+                                               height);
+}
+
+void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Color* color,
+                        int mode)
+{
+    if (!src)
+        return;
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    if (DrawsThrough3D()) {
+        src->mUsed = true;
+        MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+        if (mem)
+            mem->UpdateAlphaFlags();
+        DDImage* dd = dynamic_cast<DDImage*>(src);
+        if (dd && dd->mSurface && D3DRoute::TransformStackEmpty(mDDInterface->mD3D) &&
+            mode == 0 && IsWhite(color) && !dd->mHasTranslucent) {
+            RECT dest = {x, y, x + sr.mWidth, y + sr.mHeight};
+            RECT from = {sr.mX, sr.mY, sr.mX + sr.mWidth, sr.mY + sr.mHeight};
+            BltFrom(dd, dest, from);
+            return;
+        }
+        D3DRoute::Blt(mDDInterface->mD3D, src, (float)x, (float)y, &sr, color, mode, false);
+        return;
+    }
+    src->mUsed = true;
+    UpdateAlphaFlags();
+    bool cursorArea = mDDInterface && (this == mDDInterface->mOldCursorAreaImage ||
+                                       this == mDDInterface->mNewCursorAreaImage);
+    if (!mHasTranslucent && !mHasTransparent &&
+        (!(mDDInterface && mDDInterface->mIs3D) || cursorArea)) {
+        mSurfaceDrawFailed = false;
+        if (mode == 0)
+            SurfaceDrawImage(src, x, y, &sr, color);
+        else if (mode == 1)
+            SurfaceDrawImageAdditive(src, x, y, &sr, color);
+        if (!mSurfaceDrawFailed) {
+            SurfaceDrawn();
+            return;
+        }
+    }
+    if (GetPixels())
+        MemoryImage::DrawImage(src, x, y, &sr, color, mode);
+}
+
+void DDImage::DrawImageF(Image* src, float x, float y, const Rect* srcRect, const Rect* clip,
+                         const Color* color, int mode)
+{
+    if (!src)
+        return;
+    src->mUsed = true;
+    if (DrawsThrough3D()) {
+        FRect dest(x, y, src->mWidth, src->mHeight);
+        FRect box = clip ? dest.Intersection(FRect(clip->mX, clip->mY, clip->mWidth,
+                                                   clip->mHeight))
+                         : dest;
+        if (box.mWidth == dest.mWidth && box.mHeight == dest.mHeight)
+            D3DRoute::Blt(mDDInterface->mD3D, src, x, y, srcRect, color, mode, true);
+        else if (box.mWidth > 0 && box.mHeight > 0)
+            D3DRoute::BltTranslated(mDDInterface->mD3D, src, x, y, srcRect, clip, color, mode);
+        return;
+    }
+    DrawImageRotated(src, x, y, srcRect, clip, color, mode, 0.0, 0.0f, 0.0f);
+}
+
+void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect,
+                               const Rect* clip, const Color* color, int mode, double angle,
+                               float centerX, float centerY)
+{
+    if (!src)
+        return;
+    src->mUsed = true;
+    if (mNoLock)
+        return;
+    UpdateAlphaFlags();
+    if (DrawsThrough3D()) {
+        D3DRoute::BltRotated(mDDInterface->mD3D, src, x, y, clip, color, mode, angle, centerX,
+                             centerY, srcRect);
+        return;
+    }
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    Rect fullClip(0, 0, mWidth, mHeight);
+    const Rect& cl = clip ? *clip : fullClip;
+    if (mem && SurfaceFit()) {
+        FRect bounds;
+        if (!GetRotatedBounds(x, y, sr, cl, angle, centerX, centerY, bounds))
+            return;
+        mem->UpdateAlphaFlags();
+        SurfaceSource source = SourceOf(mem, true);
+        SurfaceBits bits;
+        if ((source.argb || source.colorTable) && LockBits(bits)) {
+            SurfaceDrawRotatedBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr,
+                                   bounds, ColorOf(color), mode, angle, centerX, centerY);
+            Unlock();
+            SurfaceDrawn();
+            return;
+        }
+    }
+    if (GetPixels())
+        MemoryImage::DrawImageRotated(src, x, y, srcRect, clip, color, mode, angle, centerX,
+                                      centerY);
+}
+
+void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* srcRect,
+                                 const Rect* clip, const Color* color, int mode, bool fast)
+{
+    if (!src || !destRect)
+        return;
+    src->mUsed = true;
+    UpdateAlphaFlags();
+    if (DrawsThrough3D()) {
+        D3DRoute::BltStretched(mDDInterface->mD3D, src, destRect, srcRect, clip, color, mode,
+                               fast, false);
+        return;
+    }
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    if (!mem)
+        return;
+    mem->UpdateAlphaFlags();
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    Rect fullClip(0, 0, mWidth, mHeight);
+    const Rect& cl = clip ? *clip : fullClip;
+    FRect floatSrc;
+    Rect clipped;
+    if (!GetStretchClip(sr, cl, *destRect, floatSrc, clipped))
+        return;
+    bool is3D = mDDInterface && mDDInterface->mIs3D;
+    if (!fast) {
+        if (mHasTranslucent || mHasTransparent || is3D) {
+            if (GetPixels())
+                MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
+            return;
+        }
+        MemoryImage temp(mApp);
+        temp.Create(clipped.mWidth, clipped.mHeight);
+        temp.GetPixels();
+        temp.StretchFiltered(mem, floatSrc, Rect(0, 0, clipped.mWidth, clipped.mHeight));
+        Rect all(0, 0, clipped.mWidth, clipped.mHeight);
+        DrawImage(&temp, clipped.mX, clipped.mY, &all, color, mode);
+        return;
+    }
+    DDImage* dd = dynamic_cast<DDImage*>(src);
+    if (dd && IsWhite(color) && mode == 0 && !dd->mHasTranslucent && mSurface && dd->mSurface) {
+        RECT from = {(LONG)floatSrc.mX, (LONG)floatSrc.mY, (LONG)(floatSrc.mX + floatSrc.mWidth),
+                     (LONG)(floatSrc.mY + floatSrc.mHeight)};
+        RECT dest = {clipped.mX, clipped.mY, clipped.mX + clipped.mWidth,
+                     clipped.mY + clipped.mHeight};
+        if (BltFrom(dd, dest, from)) {
+            SurfaceDrawn();
+            return;
+        }
+    }
+    SurfaceSource source = SourceOf(mem, false);
+    SurfaceBits bits;
+    if (source.native && LockBits(bits)) {
+        SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc,
+                                 clipped, ColorOf(color), mode, false);
+        Unlock();
+        SurfaceDrawn();
+        return;
+    }
+    if (GetPixels())
+        MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
+}
+
+void DDImage::DrawImageStretchedMirrored(Image* src, const Rect* destRect, const Rect* srcRect,
+                                         const Rect* clip, const Color* color, int mode,
+                                         bool fast)
+{
+    if (!src || !destRect)
+        return;
+    src->mUsed = true;
+    if (DrawsThrough3D()) {
+        D3DRoute::BltStretched(mDDInterface->mD3D, src, destRect, srcRect, clip, color, mode,
+                               fast, true);
+        return;
+    }
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    if (!mem)
+        return;
+    mem->UpdateAlphaFlags();
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    Rect fullClip(0, 0, mWidth, mHeight);
+    const Rect& cl = clip ? *clip : fullClip;
+    FRect floatSrc;
+    Rect clipped;
+    if (!GetMirroredStretchClip(sr, cl, *destRect, floatSrc, clipped))
+        return;
+    SurfaceSource source = SourceOf(mem, false);
+    SurfaceBits bits;
+    if (source.native && LockBits(bits)) {
+        SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc,
+                                 clipped, ColorOf(color), mode, true);
+        Unlock();
+        SurfaceDrawn();
+    }
+}
+
+void DDImage::DrawImageMirrored(Image* src, int x, int y, const Rect* srcRect, const Color* color,
+                                int mode)
+{
+    if (!src)
+        return;
+    UpdateAlphaFlags();
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    if (DrawsThrough3D()) {
+        D3DRoute::BltMirrored(mDDInterface->mD3D, src, (float)x, (float)y, &sr, color, mode,
+                              false);
+        return;
+    }
+    if (mode == 0)
+        SurfaceDrawImageMirrored(src, x, y, &sr, color);
+    else if (mode == 1)
+        SurfaceDrawImageMirroredAdditive(src, x, y, &sr, color);
+    SurfaceDrawn();
+}
+
+namespace
+{
+
+int TriangleFormatOf(const SurfaceBits& bits)
+{
+    if (bits.bitsPerPixel == 32)
+        return TrianglePixelFormat888;
+    if (bits.bitsPerPixel == 16 && bits.redMask == 0xF800 && bits.greenMask == 0x7E0 &&
+        bits.blueMask == 0x1F)
+        return TrianglePixelFormat565;
+    if (bits.bitsPerPixel == 16 && bits.redMask == 0x7C00 && bits.greenMask == 0x3E0 &&
+        bits.blueMask == 0x1F)
+        return TrianglePixelFormat555;
+    return 0;
+}
+
+}  // namespace
+
+void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matrix,
+                              const Rect* clip, const Color* color, int mode, const Rect* srcRect,
+                              bool filter, Image* maskImage, const MaskRect* maskSrcRect,
+                              const MaskRect* maskPlaceRect, const Matrix3* maskMatrix)
+{
+    if (!src)
+        return;
+    src->mUsed = true;
+    if (DrawsThrough3D()) {
+        D3DRoute::BltTransformed(mDDInterface->mD3D, src, clip, color, mode, srcRect, matrix,
+                                 filter, x, y, false, maskImage, maskSrcRect, maskPlaceRect,
+                                 maskMatrix);
+        return;
+    }
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    if (!mem)
+        return;
+    SurfaceBits bits;
+    if (!LockBits(bits)) {
+        if (GetPixels())
+            MemoryImage::DrawImageMatrix(src, x, y, matrix, clip, color, mode, srcRect, filter,
+                                         maskImage, maskSrcRect, maskPlaceRect, maskMatrix);
+        return;
+    }
+    int format = TriangleFormatOf(bits);
+    if (format && mem->mWidth > 0 && mem->mHeight > 0) {
+        Rect whole(0, 0, src->mWidth, src->mHeight);
+        const Rect& sr = srcRect ? *srcRect : whole;
+        Rect fullClip(0, 0, mWidth, mHeight);
+        const Rect& cl = clip ? *clip : fullClip;
+        TriangleVertex quad[4];
+        const float cx[4] = {0.0f, (float)sr.mWidth, 0.0f, (float)sr.mWidth};
+        const float cy[4] = {0.0f, 0.0f, (float)sr.mHeight, (float)sr.mHeight};
+        for (int i = 0; i < 4; ++i) {
+            float in[3] = {cx[i], cy[i], 1.0f}, out[3];
+            matrix.TransformVector3(in, out);
+            quad[i].x = out[0] + x - 0.5f;
+            quad[i].y = out[1] + y - 0.5f;
+            quad[i].u = (sr.mX + cx[i]) / (float)mem->mWidth;
+            quad[i].v = (sr.mY + cy[i]) / (float)mem->mHeight;
+            quad[i].color = 0xFFFFFFFF;
+        }
+        DrawTriangle(quad, 4, mem, ColorOf(color), mode, cl, bits.bits, bits.pitch, format,
+                     filter, false);
+    }
+    Unlock();
+    SurfaceDrawn();
+}
+
+void DDImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangles, int count,
+                               const Rect* clip, const Color* color, int mode, float tx, float ty,
+                               bool filter)
+{
+    if (texture)
+        texture->mUsed = true;
+    if (DrawsThrough3D()) {
+        D3DRoute::DrawTrianglesTex(mDDInterface->mD3D, triangles, count, color, mode, texture,
+                                   tx, ty, filter);
+        return;
+    }
+    if (count < 1 || !triangles)
+        return;
+    SurfaceBits bits;
+    if (!LockBits(bits)) {
+        if (GetPixels())
+            MemoryImage::DrawTrianglesTex(texture, triangles, count, clip, color, mode, tx, ty,
+                                          filter);
+        return;
+    }
+    int format = TriangleFormatOf(bits);
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(texture);
+    Rect fullClip(0, 0, mWidth, mHeight);
+    const Rect& cl = clip ? *clip : fullClip;
+    for (int t = 0; format && t < count; ++t) {
+        TriangleVertex v[3];
+        bool useColors = false;
+        for (int i = 0; i < 3; ++i) {
+            v[i] = triangles[t * 3 + i];
+            v[i].x += tx;
+            v[i].y += ty;
+            useColors |= v[i].color != 0;
+        }
+        DrawTriangle(v, 3, mem, ColorOf(color), mode, cl, bits.bits, bits.pitch, format, filter,
+                     useColors);
+    }
+    Unlock();
+    SurfaceDrawn();
+}
+
+// --- surface routines -------------------------------------------------------------
+
+void DDImage::SurfaceFillRect(const Rect* rect, const Color* color)
+{
+    SurfaceBits bits;
+    if (mNoLock || !rect)
+        return;
+    if (!LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceFillRectBits(bits, mDDInterface->GetSurfaceFormat(), *rect, ColorOf(color));
+    Unlock();
+}
+
+void DDImage::SurfaceFillRectAdditive(const Rect* rect, const Color* color)
+{
+    SurfaceBits bits;
+    if (mNoLock || !rect)
+        return;
+    if (!LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceFillRectAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), *rect, ColorOf(color));
+    Unlock();
+}
+
+void DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const Color* color)
+{
+    SurfaceBits bits;
+    if (mNoLock)
+        return;
+    if (!LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceDrawLineBits(bits, mDDInterface->GetSurfaceFormat(), x1, y1, x2, y2, ColorOf(color),
+                        false);
+    Unlock();
+}
+
+void DDImage::SurfaceDrawLineAdditive(double x1, double y1, double x2, double y2,
+                                      const Color* color)
+{
+    SurfaceBits bits;
+    if (mNoLock)
+        return;
+    if (!LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceDrawLineBits(bits, mDDInterface->GetSurfaceFormat(), x1, y1, x2, y2, ColorOf(color),
+                        true);
+    Unlock();
+}
+
+void DDImage::SurfaceDrawLineAA(double x1, double y1, double x2, double y2, const Color* color)
+{
+    SurfaceBits bits;
+    if (!LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceDrawLineAABits(bits, x1, y1, x2, y2, ColorOf(color));
+    Unlock();
+}
+
+void DDImage::SurfaceDrawLineAAAdditive(double, double, double, double, const Color*) {}
+
+void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, const Color* color)
+{
+    if (!src)
+        return;
+    src->mUsed = true;
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    if (!mem)
+        return;
+    mem->UpdateAlphaFlags();
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    DDImage* dd = dynamic_cast<DDImage*>(src);
+    bool white = IsWhite(color);
+    SurfaceBits bits;
+    if (mem->mBlitOption && !(dd && dd->mSurface) && !mNoLock && white) {
+        SurfaceSource source = SourceOf(mem, true);
+        if (!LockBits(bits)) {
+            mSurfaceDrawFailed = true;
+            return;
+        }
+        SurfaceDrawStraightBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr);
+        Unlock();
+        return;
+    }
+    if (!mem->mHasTranslucent && white) {
+        if (dd && dd->mSurface && (mWantVideoMemory || !dd->mWantVideoMemory)) {
+            RECT dest = {x, y, x + sr.mWidth, y + sr.mHeight};
+            RECT from = {sr.mX, sr.mY, sr.mX + sr.mWidth, sr.mY + sr.mHeight};
+            if (!BltFrom(dd, dest, from))
+                mSurfaceDrawFailed = true;
+            return;
+        }
+        SurfaceSource source = SourceOf(mem, false);
+        if (!source.native || !LockBits(bits)) {
+            mSurfaceDrawFailed = true;
+            return;
+        }
+        SurfaceDrawOpaqueBits(bits, source, x, y, sr);
+        Unlock();
+        return;
+    }
+    if (mNoLock)
+        return;
+    SurfaceSource source = SourceOf(mem, false);
+    if (!source.native || !source.runAlpha || !LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), false);
+    Unlock();
+}
+
+void DDImage::SurfaceDrawImageAdditive(Image* src, int x, int y, const Rect* srcRect,
+                                       const Color* color)
+{
+    if (!src || mNoLock)
+        return;
+    src->mUsed = true;
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    if (!mem)
+        return;
+    mem->UpdateAlphaFlags();
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    SurfaceSource source = SourceOf(mem, false);
+    SurfaceBits bits;
+    if (!source.native || !source.runAdditive || !LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceDrawAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr,
+                            ColorOf(color), false);
+    Unlock();
+}
+
+void DDImage::SurfaceDrawImageMirrored(Image* src, int x, int y, const Rect* srcRect,
+                                       const Color* color)
+{
+    if (!src || mNoLock)
+        return;
+    src->mUsed = true;
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    if (!mem)
+        return;
+    mem->UpdateAlphaFlags();
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    SurfaceSource source = SourceOf(mem, false);
+    SurfaceBits bits;
+    if (!source.native || !source.runAlpha || !LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), true);
+    Unlock();
+}
+
+void DDImage::SurfaceDrawImageMirroredAdditive(Image* src, int x, int y, const Rect* srcRect,
+                                               const Color* color)
+{
+    if (!src || mNoLock)
+        return;
+    src->mUsed = true;
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    if (!mem)
+        return;
+    mem->UpdateAlphaFlags();
+    Rect whole(0, 0, src->mWidth, src->mHeight);
+    const Rect& sr = srcRect ? *srcRect : whole;
+    SurfaceSource source = SourceOf(mem, false);
+    SurfaceBits bits;
+    if (!source.native || !source.runAdditive || !LockBits(bits)) {
+        mSurfaceDrawFailed = true;
+        return;
+    }
+    SurfaceDrawAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr,
+                            ColorOf(color), true);
+    Unlock();
+}
+
+}  // namespace Lumo
