@@ -5,6 +5,7 @@
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/ImageFile.h"
 
+#include "framework/app/PakInterface.h"
 #include "framework/graphics/MemoryImage.h"
 
 #include <windows.h>
@@ -87,14 +88,14 @@ FileSource::~FileSource()
 bool FileSource::Open(const std::string& path)
 {
     Close();
-    mFile = fopen(path.c_str(), "rb");
+    mFile = PakOpen(path.c_str(), "rb");
     return mFile != nullptr;
 }
 
 void FileSource::Close()
 {
     if (mFile)
-        fclose((FILE*)mFile);
+        PakClose((PakFile*)mFile);
     mFile = nullptr;
     mSize = -1;
 }
@@ -103,27 +104,33 @@ size_t FileSource::Read(void* dest, size_t count)
 {
     if (!mFile || count == 0)
         return 0;
-    return fread(dest, 1, count, (FILE*)mFile);
+    return PakRead(dest, 1, count, (PakFile*)mFile);
 }
 
 bool FileSource::Seek(long offset)
 {
-    return mFile && offset >= 0 && fseek((FILE*)mFile, offset, SEEK_SET) == 0;
+    if (!mFile || offset < 0)
+        return false;
+    // Archive entries report success even past the end; check by hand.
+    if (offset > Size())
+        return false;
+    return PakSeek((PakFile*)mFile, offset, SEEK_SET) == 0;
 }
 
 long FileSource::Tell()
 {
-    return mFile ? ftell((FILE*)mFile) : -1;
+    return mFile ? PakTell((PakFile*)mFile) : -1;
 }
 
 long FileSource::Size()
 {
     if (mSize < 0 && mFile)
     {
-        long at = Tell();
-        if (fseek((FILE*)mFile, 0, SEEK_END) == 0)
-            mSize = ftell((FILE*)mFile);
-        fseek((FILE*)mFile, at, SEEK_SET);
+        PakFile* f = (PakFile*)mFile;
+        long at = PakTell(f);
+        if (PakSeek(f, 0, SEEK_END) == 0)
+            mSize = PakTell(f);
+        PakSeek(f, at, SEEK_SET);
     }
     return mSize;
 }
