@@ -4,10 +4,13 @@
 // Readers never trust the bytes: a truncated or corrupt file gives null, never
 // a partial image.
 //
-// Alpha companion: for "dir/name.ext" the files "dir/name_.ext" with any of the
-// known extensions (png, gif, tga, jpg, jpeg) are looked for; the first found
-// gives the alpha channel from its red channel (a grey mask). It is used only
-// when its size equals the colour image's.
+// A path that does not open as given is tried with the extensions .png, .jpg,
+// .jpeg, .gif, .tga, .jp2 and .j2k in turn; the type is then told by content.
+//
+// Alpha companion: for "dir/name.ext" the files "dir/name_" plus each of those
+// extensions are looked for, in that order; the first found gives the alpha of
+// every pixel from its red channel (a grey mask), replacing any alpha of the
+// colour image. It is used only when its size equals the colour image's.
 
 #include <cstdint>
 #include <string>

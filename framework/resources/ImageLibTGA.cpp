@@ -91,8 +91,9 @@ Image* ReadTGA(ByteSource& src)
             return nullptr;
         if (mapped)
             for (int i = 0; i < mapLength; i++)
+                // Writers leave bit 15 of 16-bit map entries clear: entries stay opaque.
                 palette[mapFirst + i] =
-                    DecodePixel(&map[(size_t)i * entryBytes], entryBytes, false, mapBits == 16);
+                    DecodePixel(&map[(size_t)i * entryBytes], entryBytes, false, false);
     }
 
     const int pixelBytes = (bits + 7) / 8;

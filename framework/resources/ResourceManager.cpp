@@ -1,6 +1,7 @@
 #include "framework/resources/ResourceManager.h"
 
 #include "framework/app/LumoAppBase.h"
+#include "framework/diagnostics/Profiler.h"
 #include "framework/graphics/CelAnimation.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/ImageLib.h"
@@ -237,7 +238,11 @@ bool ResourceManager::ParseRoot(const XmlElement& root)
 
 MemoryImage* ResourceManager::LoadImageResource(const ImageResourceOptions& options)
 {
-    ImageLib::Image* file = ImageLib::GetImage(options.path, true);
+    ImageLib::Image* file;
+    {
+        ProfileZone zone("ResourceManager:GetImage");
+        file = ImageLib::GetImage(options.path, true);
+    }
     if (!file)
     {
         Fail("Failed to load image: " + options.path);
@@ -268,7 +273,10 @@ MemoryImage* ResourceManager::LoadImageResource(const ImageResourceOptions& opti
     if (options.purge)
         image->mPurgeWanted = true;
     image->mTextureFlags |= options.textureFlags;
-    image->ApplyStorageOptions();
+    {
+        ProfileZone zone("ResourceManager:Palletize");
+        image->ApplyStorageOptions();
+    }
     return image;
 }
 
@@ -297,6 +305,7 @@ bool ResourceManager::LoadResources(const std::string& group)
         FontItem& item = entry.second;
         if (item.group != group || item.font)
             continue;
+        ProfileZone zone("ResourceManager:DoLoadFont");
         item.font = new SysFont(mApp, item.face, item.pointSize, item.charSet, item.bold,
                                 item.italic, item.underline);
     }
@@ -331,6 +340,7 @@ void ResourceManager::DeleteResources(const std::string& group)
 
 MemoryImage* ResourceManager::GetImage(const std::string& id)
 {
+    ProfileZone zone("ResourceManager::GetImage");
     auto it = mImages.find(id);
     return it == mImages.end() ? nullptr : it->second.image;
 }
