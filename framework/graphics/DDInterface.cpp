@@ -1,5 +1,15 @@
 #include "framework/graphics/DDInterface.h"
 
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "framework/app/LumoAppBase.h"
+#include "framework/diagnostics/DXResultNames.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface3D.h"
+#include "framework/graphics/Graphics.h"
+
 namespace Lumo
 {
 
@@ -7,38 +17,829 @@ bool gDisplayIsRGB = false;
 
 NativeDisplay::~NativeDisplay() = default;
 
-DDInterface::DDInterface(LumoAppBase* app) : mApp(app) {}
-DDInterface::~DDInterface() {}
-int DDInterface::Init(HWND, bool) { return RESULT_DD_CREATE_FAIL; }
-void DDInterface::Cleanup() {}
-bool DDInterface::Redraw(Rect*) { return false; }
-std::string DDInterface::ResultToString(int) { return "RESULT_UNKNOWN"; }
-bool DDInterface::CheckResult(HRESULT result, const char*) { return FAILED(result); }
-HRESULT DDInterface::CreateSurface(DDSURFACEDESC2*, IDirectDrawSurface** surface)
+// --- pure helpers ---------------------------------------------------------------
+
+bool AspectNarrower(const Ratio& a, const Ratio& b)
 {
-    *surface = nullptr;
-    return DDERR_NOTINITIALIZED;
+    if (a.mDenominator == 0 || b.mDenominator == 0)
+        return false;
+    return a.mNumerator * b.mDenominator / a.mDenominator < b.mNumerator ||
+           a.mNumerator < b.mNumerator * a.mDenominator / b.mDenominator;
 }
-void DDInterface::ClearSurface(IDirectDrawSurface*) {}
-void DDInterface::CreateScreenImage(bool) {}
-void DDInterface::AddDDImage(DDImage* image) { mDDImageSet.insert(image); }
-void DDInterface::RemoveDDImage(DDImage* image) { mDDImageSet.erase(image); }
-void DDInterface::RemoveImageTexture(Image*) {}
+
+int ClampRefreshRate(bool queryOk, DWORD frequency, bool* broken)
+{
+    bool bad = true;
+    int rate;
+    if (!queryOk || frequency < 60)
+        rate = 60;
+    else if (frequency > 100)
+        rate = 100;
+    else {
+        rate = (int)frequency;
+        bad = false;
+    }
+    if (broken)
+        *broken = bad;
+    return rate;
+}
+
+uint32_t VideoMemoryMegabytes(int bitsPerPixel, int width, int height, uint32_t totalFree)
+{
+    uint64_t frameBuffer = (uint64_t)(bitsPerPixel / 8) * (uint64_t)height * (uint64_t)width;
+    return (uint32_t)((frameBuffer + totalFree) >> 20);
+}
+
+FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth,
+                                         int desktopHeight, bool is3D, bool stretch)
+{
+    FullScreenLayout l;
+    l.width = width;
+    l.height = height;
+    l.aspect.Set(width, height);
+    l.displayWidth = width;
+    l.displayHeight = height;
+    l.displayAspect = l.aspect;
+    l.presentation = Rect(0, 0, width, height);
+    Ratio desktop;
+    desktop.Set(desktopWidth, desktopHeight);
+    if (is3D && height > 0 && AspectNarrower(l.aspect, desktop)) {
+        l.aspectCorrected = true;
+        l.displayWidth = desktopWidth;
+        l.displayHeight = desktopHeight;
+        l.displayAspect = desktop;
+        if (stretch) {
+            l.aspect = desktop;
+            l.width = desktop.mNumerator * height / desktop.mDenominator;
+            l.presentation = Rect(0, 0, desktopWidth, desktopHeight);
+        } else {
+            int w = width * desktopHeight / height;
+            l.presentation = Rect((desktopWidth - w) / 2, 0, w, desktopHeight);
+        }
+    }
+    return l;
+}
+
+// --- construction ------------------------------------------------------------------
+
+DDInterface::DDInterface(LumoAppBase* app) : mApp(app)
+{
+    mD3D = D3DRoute::CreateRenderer();
+    mIs3D = true;
+    HMODULE ddraw = gDDrawDLL ? gDDrawDLL : GetModuleHandleA("ddraw.dll");
+    if (ddraw) {
+        mDirectDrawCreate = (DirectDrawCreateFunc)(void*)GetProcAddress(ddraw, "DirectDrawCreate");
+        mDirectDrawCreateEx =
+            (DirectDrawCreateExFunc)(void*)GetProcAddress(ddraw, "DirectDrawCreateEx");
+    }
+}
+
+DDInterface::~DDInterface()
+{
+    Cleanup();
+    D3DRoute::DeleteRenderer(mD3D);
+    mD3D = nullptr;
+    D3DRoute::DeleteTester(mD3DTester);
+    mD3DTester = nullptr;
+}
+
+void DDInterface::ReadOptions()
+{
+    if (!mApp)
+        return;
+    mOptions.width = mApp->mWidth;
+    mOptions.height = mApp->mHeight;
+    mOptions.bitsPerPixel = mApp->mColorDepth;
+    mOptions.popupOpen = mApp->mPopupOpen;
+    mOptions.windowedVSync = mApp->mWaitForVSync;
+}
+
+void DDInterface::Debug(const wchar_t* format, ...)
+{
+    wchar_t text[256];
+    va_list args;
+    va_start(args, format);
+    _vsnwprintf(text, 255, format, args);
+    va_end(args);
+    text[255] = 0;
+    OutputDebugStringW(text);
+}
+
+std::string DDInterface::ResultToString(int result)
+{
+    switch (result) {
+    case RESULT_OK: return "RESULT_OK";
+    case RESULT_FAIL: return "RESULT_FAIL";
+    case RESULT_DD_CREATE_FAIL: return "RESULT_DD_CREATE_FAIL";
+    case RESULT_SURFACE_FAIL: return "RESULT_SURFACE_FAIL";
+    case RESULT_EXCLUSIVE_FAIL: return "RESULT_EXCLUSIVE_FAIL";
+    case RESULT_DISPCHANGE_FAIL: return "RESULT_DISPCHANGE_FAIL";
+    case RESULT_INVALID_COLORDEPTH: return "RESULT_INVALID_COLORDEPTH";
+    default: return "RESULT_UNKNOWN";
+    }
+}
+
+bool DDInterface::CheckResult(HRESULT result, const char* operation)
+{
+    if (SUCCEEDED(result))
+        return false;
+    mErrorString = std::string(operation) + ": " + GetDXResultName((int32_t)result);
+    return true;
+}
+
+// --- clean-up ----------------------------------------------------------------------
+
+void DDInterface::Cleanup()
+{
+    AutoCrit lock(mCritSect);
+    mInitialized = false;
+    D3DRoute::CleanupRenderer(mD3D);
+    delete mOldCursorAreaImage;
+    mOldCursorAreaImage = nullptr;
+    delete mNewCursorAreaImage;
+    mNewCursorAreaImage = nullptr;
+    if (mOldCursorArea)
+        mOldCursorArea->Release();
+    mOldCursorArea = nullptr;
+    if (mNewCursorArea)
+        mNewCursorArea->Release();
+    mNewCursorArea = nullptr;
+    delete mScreenImage;
+    mScreenImage = nullptr;
+    if (mDrawSurface)
+        mDrawSurface->Release();
+    mDrawSurface = nullptr;
+    if (mSecondarySurface)
+        mSecondarySurface->Release();
+    mSecondarySurface = nullptr;
+    if (mPrimarySurface)
+        mPrimarySurface->Release();
+    mPrimarySurface = nullptr;
+    if (mDD) {
+        mDD->SetCooperativeLevel(mHWnd, DDSCL_NORMAL);
+        mDD->Release();
+    }
+    mDD = nullptr;
+    if (mDD7)
+        mDD7->Release();
+    mDD7 = nullptr;
+    mHasOldCursorArea = false;
+}
+
+// --- surfaces -----------------------------------------------------------------------
+
+HRESULT DDInterface::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface** surface)
+{
+    AutoCrit lock(mCritSect);
+    *surface = nullptr;
+    IDirectDrawSurface* created = nullptr;
+    HRESULT hr;
+    if (mDD7) {
+        IDirectDrawSurface7* surface7 = nullptr;
+        hr = mDD7->CreateSurface(desc, &surface7, nullptr);
+        if (hr != DD_OK)
+            return hr;
+        hr = surface7->QueryInterface(IID_IDirectDrawSurface, (void**)&created);
+        surface7->Release();
+        if (hr != DD_OK)
+            return hr;
+    } else if (mDD) {
+        DDSURFACEDESC old;
+        memset(&old, 0, sizeof(old));
+        memcpy(&old, desc, sizeof(old));
+        old.dwSize = sizeof(DDSURFACEDESC);
+        hr = mDD->CreateSurface(&old, &created, nullptr);
+        if (hr != DD_OK)
+            return hr;
+    } else {
+        return DDERR_NOTINITIALIZED;
+    }
+    *surface = created;
+    IDirectDrawSurface* primary = mPrimarySurface ? mPrimarySurface : nullptr;
+    if (!primary && (desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE))
+        primary = created;
+    if (primary) {
+        DDSURFACEDESC pd;
+        memset(&pd, 0, sizeof(pd));
+        pd.dwSize = sizeof(DDSURFACEDESC);
+        if (primary->GetSurfaceDesc(&pd) == DD_OK) {
+            const DDPIXELFORMAT& pf = pd.ddpfPixelFormat;
+            gDisplayIsRGB = MasksAreRGB(pf.dwRBitMask, pf.dwGBitMask, pf.dwBBitMask);
+            if (pf.dwRGBBitCount != 16 && pf.dwRGBBitCount != 32) {
+                created->Release();
+                *surface = nullptr;
+                return DDERR_INVALIDPIXELFORMAT;
+            }
+        }
+    }
+    return DD_OK;
+}
+
+void DDInterface::ClearSurface(IDirectDrawSurface* surface)
+{
+    if (!surface)
+        return;
+    DDSURFACEDESC desc;
+    memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(DDSURFACEDESC);
+    if (surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr) != DD_OK)
+        return;
+    size_t rowBytes = (size_t)desc.dwWidth * (desc.ddpfPixelFormat.dwRGBBitCount / 8);
+    for (DWORD y = 0; y < desc.dwHeight; ++y)
+        memset((uint8_t*)desc.lpSurface + (size_t)y * desc.lPitch, 0, rowBytes);
+    surface->Unlock(nullptr);
+}
+
+void DDInterface::CreateScreenImage(bool inVideoMemory)
+{
+    AutoCrit lock(mCritSect);
+    mVideoOnlyDraw = inVideoMemory;
+    if (!mSecondarySurface && mVideoOnlyDraw) {
+        DDSURFACEDESC2 desc;
+        memset(&desc, 0, sizeof(desc));
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.dwWidth = (DWORD)mWidth;
+        desc.dwHeight = (DWORD)mHeight;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY;
+        if (CreateSurface(&desc, &mSecondarySurface) != DD_OK)
+            mVideoOnlyDraw = false;
+    }
+    delete mScreenImage;
+    mScreenImage = new DDImage(this);
+    mScreenImage->SetSurface(mVideoOnlyDraw ? mSecondarySurface : mDrawSurface);
+    mScreenImage->mWantVideoMemory = mVideoOnlyDraw;
+    mScreenImage->mNoLock = mVideoOnlyDraw;
+    mScreenImage->SetAlphaFlags(false, false);
+}
+
+void DDInterface::AddDDImage(DDImage* image)
+{
+    AutoCrit lock(mCritSect);
+    mDDImageSet.insert(image);
+}
+
+void DDInterface::RemoveDDImage(DDImage* image)
+{
+    AutoCrit lock(mCritSect);
+    mDDImageSet.erase(image);
+}
+
+void DDInterface::RemoveImageTexture(Image* image) { D3DRoute::RemoveImageTexture(mD3D, image); }
+
+void DDInterface::BuildFormat(uint32_t red, uint32_t green, uint32_t blue, int bitsPerPixel)
+{
+    mBitsPerPixel = bitsPerPixel;
+    mRedMask = red;
+    mGreenMask = green;
+    mBlueMask = blue;
+    mFormat.Build(red, green, blue);
+    mRedBits = mFormat.redBits;
+    mGreenBits = mFormat.greenBits;
+    mBlueBits = mFormat.blueBits;
+    mRedShift = mFormat.redShift;
+    mGreenShift = mFormat.greenShift;
+    mBlueShift = mFormat.blueShift;
+}
+
+// --- initialisation -------------------------------------------------------------------
+
+static HRESULT MakeSurface(DDInterface* d, DWORD caps, int width, int height,
+                           IDirectDrawSurface** out)
+{
+    DDSURFACEDESC2 desc;
+    memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = (DWORD)width;
+    desc.dwHeight = (DWORD)height;
+    desc.ddsCaps.dwCaps = caps;
+    return d->CreateSurface(&desc, out);
+}
+
+int DDInterface::Init(HWND window, bool windowed)
+{
+    AutoCrit lock(mCritSect);
+    mInitialized = false;
+    Cleanup();
+    ReadOptions();
+    mErrorString.clear();
+
+    // 1. DirectDraw.
+    bool usedCreate = false;
+    HRESULT createResult = DD_OK;
+    if (mDirectDrawCreateEx) {
+        HRESULT hr = mDirectDrawCreateEx(nullptr, (void**)&mDD7, IID_IDirectDraw7, nullptr);
+        if (CheckResult(hr, "DirectDrawCreateEx")) {
+            mDD7 = nullptr;
+            return RESULT_DD_CREATE_FAIL;
+        }
+        hr = mDD7->QueryInterface(IID_IDirectDraw, (void**)&mDD);
+        if (CheckResult(hr, "QueryrInterface IID_IDirectDraw")) {
+            mDD = nullptr;
+            return RESULT_DD_CREATE_FAIL;
+        }
+    } else {
+        usedCreate = true;
+        createResult = mDirectDrawCreate ? mDirectDrawCreate(nullptr, &mDD, nullptr)
+                                         : DDERR_NODIRECTDRAWSUPPORT;
+        if (FAILED(createResult))
+            mDD = nullptr;
+    }
+
+    // 2. The 3D self-test.
+    if (Run3DSelfTest(window) && D3DRoute::TesterFresh(mD3DTester) && mApp)
+        mApp->After3DTest();
+
+    // 3. Sizes.
+    mHWnd = window;
+    mWidth = mOptions.width;
+    mHeight = mOptions.height;
+    mAspect.Set(mWidth, mHeight);
+    mDesktopWidth = GetSystemMetrics(SM_CXSCREEN);
+    mDesktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    mDesktopAspect.Set(mDesktopWidth, mDesktopHeight);
+    mDisplayWidth = mWidth;
+    mDisplayHeight = mHeight;
+    mDisplayAspect = mAspect;
+    mIsWidescreen = false;
+    mPresentationRect = Rect(0, 0, mWidth, mHeight);
+    if (mApp)
+        mApp->mScreenRect = Rect(0, 0, mWidth, mHeight);
+    mWantedBPP = mOptions.bitsPerPixel;
+    mIsWindowed = windowed;
+    mHasOldCursorArea = false;
+    Debug(L"Application requests %4lu x %4lu [%2d:%2d]\n", mWidth, mHeight, mAspect.mNumerator,
+          mAspect.mDenominator);
+
+    if (usedCreate && CheckResult(createResult, "DirectDrawCreate"))
+        return RESULT_DD_CREATE_FAIL;
+
+    DWORD caps3D = mIs3D ? DDSCAPS_3DDEVICE : 0;
+    DWORD drawCaps = mIs3D ? (DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY)
+                           : (DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
+    const char* clipperName;
+    if (windowed) {
+        const Ratio& wide = mOptions.widescreenAspect;
+        Debug(L"Hack aspect is                   [%2d:%2d]\n", wide.mNumerator, wide.mDenominator);
+        if (mOptions.aspectCorrection && AspectNarrower(mAspect, wide) && wide.mDenominator) {
+            mIsWidescreen = true;
+            mDisplayWidth = wide.mNumerator * mHeight / wide.mDenominator;
+            mDisplayHeight = mHeight;
+            mDisplayAspect = wide;
+            POINT origin = {0, 0};
+            ClientToScreen(window, &origin);
+            RECT frame = {origin.x - (mDisplayWidth - mWidth) / 2,
+                          origin.y - (mDisplayHeight - mHeight) / 2, 0, 0};
+            frame.right = frame.left + mDisplayWidth;
+            frame.bottom = frame.top + mDisplayHeight;
+            AdjustWindowRectEx(&frame, (DWORD)GetWindowLongA(window, GWL_STYLE), FALSE,
+                               (DWORD)GetWindowLongA(window, GWL_EXSTYLE));
+            MoveWindow(window, frame.left < 0 ? 0 : frame.left, frame.top < 0 ? 0 : frame.top,
+                       frame.right - frame.left, frame.bottom - frame.top, FALSE);
+            if (mOptions.stretch) {
+                mWidth = mDisplayWidth;
+                mAspect = mDisplayAspect;
+                mPresentationRect = Rect(0, 0, mDisplayWidth, mDisplayHeight);
+            } else {
+                mPresentationRect = Rect((mDisplayWidth - mWidth) / 2, 0, mWidth, mHeight);
+            }
+        }
+        Debug(L"Window is            %4lu x %4lu [%2d:%2d]\n", mDisplayWidth, mDisplayHeight,
+              mDisplayAspect.mNumerator, mDisplayAspect.mDenominator);
+        mDD->SetCooperativeLevel(window, DDSCL_NORMAL);
+
+        DDSURFACEDESC2 desc;
+        memset(&desc, 0, sizeof(desc));
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | caps3D;
+        HRESULT hr = CreateSurface(&desc, &mPrimarySurface);
+        if (hr == DDERR_INVALIDPIXELFORMAT) {
+            CheckResult(hr, "CreateSurface Windowed Primary");
+            return RESULT_INVALID_COLORDEPTH;
+        }
+        if (CheckResult(hr, "CreateSurface Windowed Primary"))
+            return RESULT_SURFACE_FAIL;
+        hr = MakeSurface(this, drawCaps, mWidth, mHeight, &mDrawSurface);
+        if (CheckResult(hr, "CreateSurface Windowed DrawSurface"))
+            return RESULT_SURFACE_FAIL;
+        clipperName = "CreateClipper Windowed";
+    } else {
+        Debug(L"Desktop is           %4lu x %4lu [%2d:%2d]\n", mDesktopWidth, mDesktopHeight,
+              mDesktopAspect.mNumerator, mDesktopAspect.mDenominator);
+        FullScreenLayout layout = ComputeFullScreenLayout(mWidth, mHeight, mDesktopWidth,
+                                                          mDesktopHeight, mIs3D, mOptions.stretch);
+        mIsWidescreen = layout.aspectCorrected;
+        mWidth = layout.width;
+        mAspect = layout.aspect;
+        mDisplayWidth = layout.displayWidth;
+        mDisplayHeight = layout.displayHeight;
+        mDisplayAspect = layout.displayAspect;
+        mPresentationRect = layout.presentation;
+        Debug(L"Display is           %4lu x %4lu [%2d:%2d]\n", mDisplayWidth, mDisplayHeight,
+              mDisplayAspect.mNumerator, mDisplayAspect.mDenominator);
+        HRESULT hr = mDD->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
+        if (CheckResult(hr, "SetCooperativeLevel FullScreen"))
+            return RESULT_EXCLUSIVE_FAIL;
+        hr = mDD->SetDisplayMode((DWORD)mDisplayWidth, (DWORD)mDisplayHeight, (DWORD)mWantedBPP);
+        if (CheckResult(hr, "SetDisplayMode FullScreen"))
+            return RESULT_DISPCHANGE_FAIL;
+        DDSURFACEDESC2 desc;
+        memset(&desc, 0, sizeof(desc));
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        desc.dwBackBufferCount = 1;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | caps3D;
+        hr = CreateSurface(&desc, &mPrimarySurface);
+        if (CheckResult(hr, "CreateSurface FullScreen Primary"))
+            return RESULT_SURFACE_FAIL;
+        DDSCAPS backCaps;
+        backCaps.dwCaps = DDSCAPS_BACKBUFFER;
+        hr = mPrimarySurface->GetAttachedSurface(&backCaps, &mSecondarySurface);
+        if (CheckResult(hr, "GetAttachedSurface")) {
+            mSecondarySurface = nullptr;
+            return RESULT_SURFACE_FAIL;
+        }
+        if (mIsWidescreen) {
+            ClearSurface(mPrimarySurface);
+            ClearSurface(mSecondarySurface);
+        }
+        hr = MakeSurface(this, drawCaps, mWidth, mHeight, &mDrawSurface);
+        if (CheckResult(hr, "CreateSurface FullScreen DrawSurface"))
+            return RESULT_SURFACE_FAIL;
+        clipperName = "CreateClipper FullScreen";
+    }
+
+    IDirectDrawClipper* clipper = nullptr;
+    HRESULT hr = mDD->CreateClipper(0, &clipper, nullptr);
+    if (CheckResult(hr, clipperName))
+        return RESULT_FAIL;
+    if (clipper->SetHWnd(0, window) == DD_OK)
+        mPrimarySurface->SetClipper(clipper);
+    clipper->Release();
+    if (!windowed && !mOptions.flip)
+        mDD->FlipToGDISurface();
+
+    Debug(L"Draw buffer is       %4lu x %4lu [%2d:%2d]\n", mWidth, mHeight, mAspect.mNumerator,
+          mAspect.mDenominator);
+
+    // Refresh rate.
+    DWORD frequency = 0;
+    bool broken = false;
+    mRefreshRate = ClampRefreshRate(mDD->GetMonitorFrequency(&frequency) == DD_OK, frequency,
+                                    &broken);
+    if (broken && mApp)
+        mApp->mVSyncBroken = true;
+    mMillisecondsPerFrame = 1000 / mRefreshRate;
+
+    // Cursor save areas.
+    DWORD areaCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    hr = MakeSurface(this, areaCaps, mCursorWidth, mCursorHeight, &mOldCursorArea);
+    if (CheckResult(hr, "CreateSurface OldCursorArea"))
+        return RESULT_SURFACE_FAIL;
+    hr = MakeSurface(this, areaCaps, mCursorWidth, mCursorHeight, &mNewCursorArea);
+    if (CheckResult(hr, "CreateSurface NewCursorArea"))
+        return RESULT_SURFACE_FAIL;
+    mOldCursorAreaImage = new DDImage(this);
+    mOldCursorAreaImage->SetSurface(mOldCursorArea);
+    mOldCursorAreaImage->SetAlphaFlags(false, false);
+    mNewCursorAreaImage = new DDImage(this);
+    mNewCursorAreaImage->SetSurface(mNewCursorArea);
+    mNewCursorAreaImage->SetAlphaFlags(false, false);
+
+    // Pixel format.
+    if (mPrimarySurface) {
+        DDSURFACEDESC desc;
+        memset(&desc, 0, sizeof(desc));
+        desc.dwSize = sizeof(DDSURFACEDESC);
+        mPrimarySurface->GetSurfaceDesc(&desc);
+        const DDPIXELFORMAT& pf = desc.ddpfPixelFormat;
+        if (pf.dwRGBBitCount != 16 && pf.dwRGBBitCount != 32) {
+            mErrorString = "Invalid color depth";
+            return RESULT_INVALID_COLORDEPTH;
+        }
+        BuildFormat(pf.dwRBitMask, pf.dwGBitMask, pf.dwBBitMask, (int)pf.dwRGBBitCount);
+    }
+
+    CreateScreenImage(mVideoOnlyDraw);
+
+    if (mIs3D) {
+        std::string error;
+        if (!D3DRoute::InitRenderer(mD3D, this, &error)) {
+            mErrorString = "3D init error: " + error;
+            return RESULT_3D_FAIL;
+        }
+    }
+
+    ++mInitCount;
+    mInitialized = true;
+    return RESULT_OK;
+}
+
+bool DDInterface::Run3DSelfTest(HWND window)
+{
+    if (mD3DTester || !(mOptions.test3D || mOptions.test3DForced))
+        return false;
+    bool failed = false, warned = false, fresh = false;
+    mD3DTester = D3DRoute::RunSelfTest(this, window, mOptions.minVidMemoryMB,
+                                       mOptions.recVidMemoryMB, &failed, &warned, &fresh);
+    if (mOptions.testMayEnable3D && !failed && !warned)
+        mIs3D = true;
+    if (failed)
+        mIs3D = false;
+    if (fresh && (failed || warned))
+        mIs3D = false;
+    return true;
+}
+
+// --- presenting --------------------------------------------------------------------
+
+POINT DDInterface::ClientOrigin() const
+{
+    POINT p = {0, 0};
+    if (mHWnd)
+        ClientToScreen(mHWnd, &p);
+    return p;
+}
+
+bool DDInterface::Redraw(Rect* dirty)
+{
+    AutoCrit lock(mCritSect);
+    if (!mInitialized)
+        return false;
+    ReadOptions();
+    mInRedraw = true;
+    if (mIs3D && mD3D) {
+        if (D3DRoute::HasError(mD3D)) {
+            mInRedraw = false;
+            mIs3D = false;
+            return false;
+        }
+        D3DRoute::EndScene(mD3D);
+    }
+
+    RECT src, dest;
+    if (dirty && !mIsWidescreen) {
+        src = {dirty->mX, dirty->mY, dirty->mX + dirty->mWidth, dirty->mY + dirty->mHeight};
+        dest = src;
+    } else {
+        const Rect& p = mPresentationRect;
+        dest = {p.mX, p.mY, p.mX + p.mWidth, p.mY + p.mHeight};
+        src = {0, 0, mWidth, mHeight};
+    }
+    POINT origin = ClientOrigin();
+    OffsetRect(&dest, origin.x, origin.y);
+
+    // Drawing into the draw surface has finished once it can be locked.
+    DDSURFACEDESC desc;
+    memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(desc);
+    if (mDrawSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) == DD_OK)
+        mDrawSurface->Unlock(nullptr);
+
+    bool failed;
+    if (mIsWindowed) {
+        HRESULT hr;
+        bool vsync = mOptions.windowedVSync && !mOptions.vsyncSuppressed;
+        if (mVideoOnlyDraw && mSecondarySurface) {
+            if (vsync)
+                mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+            mCursorX = mNextCursorX;
+            mCursorY = mNextCursorY;
+            DrawCursor(mSecondarySurface, true);
+            hr = mPrimarySurface->Blt(&dest, mSecondarySurface, &src, DDBLT_WAIT, nullptr);
+        } else {
+            mCursorX = mNextCursorX;
+            mCursorY = mNextCursorY;
+            DrawCursor(mDrawSurface, false);
+            if (vsync && mScanLineFailCount < 3)
+                hr = PresentInHalves(dest, src);
+            else {
+                if (vsync)
+                    mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+                hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
+            }
+            if (mHasOldCursorArea) {
+                RestoreCursorArea(mDrawSurface, false);
+                mHasOldCursorArea = true;  // the cursor stays on the primary
+            }
+        }
+        failed = CheckResult(hr, "Redraw Windowed");
+    } else if (mOptions.flip && !mOptions.popupOpen && mSecondarySurface) {
+        if (!mVideoOnlyDraw) {
+            const Rect& p = mPresentationRect;
+            RECT to = {p.mX, p.mY, p.mX + p.mWidth, p.mY + p.mHeight};
+            RECT from = {0, 0, mWidth, mHeight};
+            mSecondarySurface->Blt(&to, mDrawSurface, &from, DDBLT_WAIT, nullptr);
+        }
+        mCursorX = mNextCursorX;
+        mCursorY = mNextCursorY;
+        DrawCursor(mSecondarySurface, true);
+        HRESULT hr = mPrimarySurface->Flip(nullptr, DDFLIP_WAIT);
+        failed = CheckResult(hr, "Redraw FullScreen Flip");
+    } else {
+        HRESULT hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
+        failed = CheckResult(hr, "Redraw FullScreen Blt");
+    }
+    mInRedraw = false;
+    return !failed;
+}
+
+HRESULT DDInterface::PresentInHalves(const RECT& dest, const RECT& src)
+{
+    int half = mOptions.height / 2;
+    int split = dest.top + half;
+    int bottom = dest.top + (dest.bottom - dest.top);
+    int screenHeight = mIsWindowed ? mDesktopHeight : mDisplayHeight;
+
+    DWORD start = GetTickCount();
+    bool seenAbove = false, reached = false;
+    int lastLine = 0;
+    for (;;) {
+        DWORD line = 0;
+        HRESULT hr = mDD->GetScanLine(&line);
+        if (hr == DDERR_VERTICALBLANKINPROGRESS) {
+            if (seenAbove) {
+                reached = true;
+                break;
+            }
+        } else if (hr != DD_OK) {
+            break;
+        } else if ((int)line < split && (int)line < screenHeight) {
+            seenAbove = true;
+            lastLine = (int)line;
+        } else if (seenAbove && (int)line >= split) {
+            lastLine = (int)line;
+            reached = true;
+            break;
+        }
+        if (GetTickCount() - start > 200)
+            break;
+    }
+    if (!reached) {
+        ++mScanLineFailCount;
+        mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+        return mPrimarySurface->Blt((RECT*)&dest, mDrawSurface, (RECT*)&src, DDBLT_WAIT, nullptr);
+    }
+    RECT upperDest = {dest.left, dest.top, dest.right, split};
+    RECT upperSrc = {src.left, 0, src.right, half};
+    HRESULT hr = mPrimarySurface->Blt(&upperDest, mDrawSurface, &upperSrc, DDBLT_WAIT, nullptr);
+    if (FAILED(hr))
+        return hr;
+    // The second wait is bounded too: a stuck scan line must not hang the frame.
+    start = GetTickCount();
+    for (;;) {
+        DWORD line = 0;
+        HRESULT poll = mDD->GetScanLine(&line);
+        if (poll == DD_OK && ((int)line < lastLine || (int)line >= bottom))
+            break;
+        if (GetTickCount() - start > 200)
+            break;
+    }
+    RECT lowerDest = {dest.left, split, dest.right, bottom};
+    RECT lowerSrc = {src.left, half, src.right, src.bottom};
+    hr = mPrimarySurface->Blt(&lowerDest, mDrawSurface, &lowerSrc, DDBLT_WAIT, nullptr);
+    mScanLineFailCount = 0;
+    return hr;
+}
+
+// --- software cursor ---------------------------------------------------------------
+
 bool DDInterface::SetCursorImage(Image* image)
 {
+    AutoCrit lock(mCritSect);
     if (image == mCursorImage)
         return false;
     mCursorImage = image;
     return true;
 }
+
 void DDInterface::SetCursorPos(int x, int y)
 {
     mNextCursorX = x;
     mNextCursorY = y;
+    if (mInRedraw)
+        return;
+    AutoCrit lock(mCritSect);
+    if (!mInitialized || !mPrimarySurface)
+        return;
+    if (!mHasOldCursorArea) {
+        mCursorX = x;
+        mCursorY = y;
+        DrawCursor(mPrimarySurface, true);
+    } else {
+        MoveCursor(mPrimarySurface, true, x, y);
+    }
 }
-void DDInterface::DrawCursor(IDirectDrawSurface*, bool) {}
-void DDInterface::RestoreCursorArea(IDirectDrawSurface*, bool) {}
-void DDInterface::MoveCursor(IDirectDrawSurface*, bool, int, int) {}
-bool DDInterface::Run3DSelfTest(HWND) { return false; }
+
+RECT DDInterface::CursorArea(int x, int y) const
+{
+    RECT area = {x - mCursorWidth / 2, y - mCursorHeight / 2, 0, 0};
+    area.right = area.left + mCursorWidth;
+    area.bottom = area.top + mCursorHeight;
+    const Rect& p = mPresentationRect;
+    RECT present = {p.mX, p.mY, p.mX + p.mWidth, p.mY + p.mHeight};
+    RECT out;
+    if (!IntersectRect(&out, &area, &present))
+        SetRectEmpty(&out);
+    return out;
+}
+
+// Copies `rect` of the surface (moved by `offset`) into the save area at the
+// same place relative to the cursor's full area; retries clipped to the primary.
+bool DDInterface::SaveUnderCursor(IDirectDrawSurface* surface, IDirectDrawSurface* area,
+                                  RECT& rect, POINT offset, POINT areaOrigin)
+{
+    if (IsRectEmpty(&rect))
+        return false;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        RECT from = rect;
+        OffsetRect(&from, offset.x, offset.y);
+        RECT to = rect;
+        OffsetRect(&to, -areaOrigin.x, -areaOrigin.y);
+        if (area->Blt(&to, surface, &from, DDBLT_WAIT, nullptr) == DD_OK)
+            return true;
+        if (attempt == 0) {
+            DDSURFACEDESC desc;
+            memset(&desc, 0, sizeof(desc));
+            desc.dwSize = sizeof(desc);
+            if (mPrimarySurface->GetSurfaceDesc(&desc) != DD_OK)
+                return false;
+            RECT screen = {-offset.x, -offset.y, (LONG)desc.dwWidth - offset.x,
+                           (LONG)desc.dwHeight - offset.y};
+            RECT clipped;
+            if (!IntersectRect(&clipped, &rect, &screen))
+                return false;
+            rect = clipped;
+        }
+    }
+    return false;
+}
+
+void DDInterface::DrawCursorInto(DDImage* image, int x, int y)
+{
+    if (!image || !mCursorImage)
+        return;
+    Graphics g(image);
+    g.DrawImage(mCursorImage, x + (mCursorWidth - mCursorImage->mWidth) / 2,
+                y + (mCursorHeight - mCursorImage->mHeight) / 2);
+}
+
+void DDInterface::DrawCursor(IDirectDrawSurface* surface, bool toScreen)
+{
+    if (!mCursorImage || !mPrimarySurface || !surface) {
+        mHasOldCursorArea = false;
+        return;
+    }
+    POINT offset = toScreen ? ClientOrigin() : POINT{0, 0};
+    POINT areaOrigin = {mCursorX - mCursorWidth / 2, mCursorY - mCursorHeight / 2};
+    RECT rect = CursorArea(mCursorX, mCursorY);
+    mHasOldCursorArea = SaveUnderCursor(surface, mOldCursorArea, rect, offset, areaOrigin);
+    if (surface == mDrawSurface && !mIs3D) {
+        DrawCursorInto(mScreenImage, areaOrigin.x, areaOrigin.y);
+        return;
+    }
+    if (!mHasOldCursorArea)
+        return;
+    RECT whole = {0, 0, mCursorWidth, mCursorHeight};
+    mNewCursorArea->Blt(&whole, mOldCursorArea, &whole, DDBLT_WAIT, nullptr);
+    DrawCursorInto(mNewCursorAreaImage, 0, 0);
+    RECT from = rect;
+    OffsetRect(&from, -areaOrigin.x, -areaOrigin.y);
+    RECT to = rect;
+    OffsetRect(&to, offset.x, offset.y);
+    surface->Blt(&to, mNewCursorArea, &from, DDBLT_WAIT, nullptr);
+}
+
+void DDInterface::RestoreCursorArea(IDirectDrawSurface* surface, bool toScreen)
+{
+    if (!mHasOldCursorArea || !mPrimarySurface || !surface)
+        return;
+    POINT offset = toScreen ? ClientOrigin() : POINT{0, 0};
+    POINT areaOrigin = {mCursorX - mCursorWidth / 2, mCursorY - mCursorHeight / 2};
+    RECT area = {areaOrigin.x, areaOrigin.y, areaOrigin.x + mCursorWidth,
+                 areaOrigin.y + mCursorHeight};
+    RECT bounds = {0, 0, mWidth, mHeight};
+    RECT rect;
+    if (IntersectRect(&rect, &area, &bounds)) {
+        RECT from = rect;
+        OffsetRect(&from, -areaOrigin.x, -areaOrigin.y);
+        RECT to = rect;
+        OffsetRect(&to, offset.x, offset.y);
+        surface->Blt(&to, mOldCursorArea, &from, DDBLT_WAIT, nullptr);
+    }
+    mHasOldCursorArea = false;
+}
+
+void DDInterface::MoveCursor(IDirectDrawSurface* surface, bool toScreen, int x, int y)
+{
+    // Put the background back, then draw at the new place; the areas are
+    // small, so the moment without a cursor is short.
+    RestoreCursorArea(surface, toScreen);
+    mCursorX = x;
+    mCursorY = y;
+    DrawCursor(surface, toScreen);
+}
 
 }  // namespace Lumo

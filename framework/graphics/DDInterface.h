@@ -210,14 +210,13 @@ public:
 private:
     void ReadOptions();
     void Debug(const wchar_t* format, ...);
-    int InitFail(int result);
     void BuildFormat(uint32_t red, uint32_t green, uint32_t blue, int bitsPerPixel);
     POINT ClientOrigin() const;
-    bool PresentWindowed(const RECT& dest, const RECT& src);
-    bool WaitForScanLine(int splitLine, int screenHeight, DWORD startTick, int* seen);
+    // Two blits timed by the scan line, so the tear falls outside the moving part.
+    HRESULT PresentInHalves(const RECT& dest, const RECT& src);
     RECT CursorArea(int x, int y) const;
     bool SaveUnderCursor(IDirectDrawSurface* surface, IDirectDrawSurface* area, RECT& rect,
-                         POINT offset);
+                         POINT offset, POINT areaOrigin);
     void DrawCursorInto(DDImage* image, int x, int y);
 };
 
