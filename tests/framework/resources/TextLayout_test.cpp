@@ -204,3 +204,22 @@ TEST_F(GraphicsTextTest, WordWrappedJustifiesEachLineAndLimitsCharacters)
     EXPECT_EQ(font.mDraws[1].x, 18);
     EXPECT_EQ(last, 24);
 }
+
+TEST_F(GraphicsTextTest, WrappedColouredTextLandsOnTheImage)
+{
+    g->SetColor(Color(0, 0, 255, 255));
+    g->Translate(3, 2);
+    // Two lines in a 24-pixel box: "ab" blue then "cd" red.
+    g->WriteWordWrapped(Rect(10, 10, 24, 0), L"ab ^FF0000^cd", -1, -1);
+    uint32_t* px = image.GetPixels();
+    auto at = [&](int x, int y) { return px[y * 200 + x]; };
+    // Glyph boxes: 5 wide, from baseline - 8 to baseline - 1; first baseline 10 + 8 (+2).
+    EXPECT_EQ(at(13, 12), 0xFF0000FFu); // "a", top-left corner
+    EXPECT_EQ(at(17, 19), 0xFF0000FFu); // "a", bottom-right corner
+    EXPECT_EQ(at(18, 15) >> 24, 0u);    // the gap between glyphs
+    EXPECT_EQ(at(19, 15), 0xFF0000FFu); // "b"
+    EXPECT_EQ(at(13, 24), 0xFFFF0000u); // "c" on the second line, 12 pixels lower
+    EXPECT_EQ(at(13, 23) >> 24, 0u);
+    EXPECT_EQ(at(23, 31), 0xFFFF0000u); // "d", bottom-right corner
+    EXPECT_EQ(at(13, 20) >> 24, 0u);    // nothing below the first baseline
+}
