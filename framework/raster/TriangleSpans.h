@@ -499,7 +499,7 @@ void DrawTriangleSpans(const PreparedVertex* in, void* bits, int pitch,
     int32_t xLong = (int32_t)(top->X + (((int64_t)dXdy * pre) >> 16));
     uint32_t qLong[QCount] = {};
     for (int i = qFirst; i < qEnd; ++i)
-        qLong[i] = (uint32_t)(top->q[i] + (int32_t)(((int64_t)dqdy[i] * pre) >> 16));
+        qLong[i] = (uint32_t)top->q[i] + (uint32_t)(int32_t)(((int64_t)dqdy[i] * pre) >> 16);
     const bool longOnRight = xAtMid > mid->X;
 
     SpanContext ctx = {};
