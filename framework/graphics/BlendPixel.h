@@ -91,6 +91,21 @@ inline uint32_t BlendTinted(uint32_t d, uint32_t s, uint32_t cr, uint32_t cg, ui
     return (A << 24) | r | g | b;
 }
 
+// Point-sampled stretch: every channel blended in two shifted halves.
+inline uint32_t BlendSample(uint32_t d, uint32_t s)
+{
+    const uint32_t S = s >> 24;
+    if (S == 0)
+        return d;
+    uint32_t A, w;
+    BlitWeight(d >> 24, S, A, w);
+    const uint32_t iw = 256 - w;
+    auto mix = [&](int shift) {
+        return (((((d >> shift) & 0xFF) * iw) >> 8) + ((((s >> shift) & 0xFF) * w) >> 8)) & 0xFF;
+    };
+    return (A << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
+}
+
 // Saturating add of three channel values onto d; d's alpha stays.
 inline uint32_t AddChannels(uint32_t d, uint32_t vr, uint32_t vg, uint32_t vb,
                             const unsigned char* sat)

@@ -19,6 +19,8 @@ void BlitRunsOpaqueDest(uint32_t* d, const uint32_t* s, const unsigned char* run
 void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n);
 // Additive white blit; translucent scales each source pixel by its alpha.
 void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
+// Point-sampled stretch rule over gathered samples.
+void BlendSampledRow(uint32_t* d, const uint32_t* s, int n);
 
 namespace BlendRowsScalar
 {
@@ -27,6 +29,7 @@ void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a);
 void BlitRunsOpaqueDest(uint32_t* d, const uint32_t* s, const unsigned char* runs, int n);
 void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n);
 void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
+void BlendSampledRow(uint32_t* d, const uint32_t* s, int n);
 }  // namespace BlendRowsScalar
 
 }  // namespace Lumo

@@ -11,6 +11,7 @@
 #include "framework/app/Matrix3.h"
 #include "framework/app/Rect.h"
 #include "framework/graphics/BlendPixel.h"
+#include "framework/graphics/BlendRows.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/raster/DrawTriangle.h"
 
@@ -356,26 +357,13 @@ void MemoryImage::DrawImageStretched(Image* src, const Rect* destRect, const Rec
     std::vector<int> columns(cd.mWidth);
     for (int col = 0; col < cd.mWidth; col++)
         columns[col] = std::min(std::max((int)(fs.mX + col * sx), 0), source->mWidth - 1);
+    std::vector<uint32_t> samples(cd.mWidth);
     for (int row = 0; row < cd.mHeight; row++)
     {
         const int srow = std::min(std::max((int)(fs.mY + row * sy), 0), source->mHeight - 1);
-        uint32_t* d = dpix + (size_t)(cd.mY + row) * mWidth + cd.mX;
         for (int col = 0; col < cd.mWidth; col++)
-        {
-            const uint32_t s = sp.At(columns[col], srow);
-            const uint32_t S = s >> 24;
-            if (S == 0)
-                continue;
-            const uint32_t dv = d[col];
-            uint32_t A, w;
-            BlitWeight(dv >> 24, S, A, w);
-            auto mix = [&](int shift) {
-                return (((((dv >> shift) & 0xFF) * (256 - w)) >> 8) +
-                        ((((s >> shift) & 0xFF) * w) >> 8)) &
-                       0xFF;
-            };
-            d[col] = (A << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
-        }
+            samples[col] = sp.At(columns[col], srow);
+        BlendSampledRow(dpix + (size_t)(cd.mY + row) * mWidth + cd.mX, samples.data(), cd.mWidth);
     }
     PixelsChanged();
 }

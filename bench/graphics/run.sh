@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Times the memory image's drawing paths (bench_graphics.exe under Wine) beside
+# a native pixman program doing the same operations on the same pictures, and
+# prints per operation: our Mpx/s, pixman's, and the ratio; then opaque copy
+# against memcpy. BENCH_EXE may name an already built bench_graphics.exe.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+exe=${BENCH_EXE:-}
+if [ -z "$exe" ]; then
+    "$ROOT/scripts/build.sh" --target bench_graphics >/dev/null
+    exe=$(find "$BUILD" -name bench_graphics.exe | head -n1)
+fi
+g++ -O2 -std=c++17 -o "$work/bench_pixman" "$ROOT/bench/graphics/bench_pixman.cpp" \
+    $(pkg-config --cflags --libs pixman-1)
+
+"$ROOT/scripts/wine-prefix.sh" >/dev/null
+source "$ROOT/scripts/wine-session.sh"
+lumo_wine_session_start
+wine "$exe" | tr -d '\r' | grep '^RESULT' >"$work/ours.txt"
+"$work/bench_pixman" | grep '^RESULT' >"$work/pixman.txt"
+
+awk '
+    FNR == NR { theirs[$2 " " $3] = $4; next }
+    { ours[$2 " " $3] = $4; order[++n] = $2 " " $3 }
+    END {
+        printf "%-18s %-9s %10s %10s %7s\n", "operation", "size", "ours", "pixman", "ratio"
+        for (i = 1; i <= n; i++) {
+            k = order[i]; split(k, part, " ")
+            if (part[1] == "memcpy") continue
+            t = (k in theirs) ? theirs[k] : 0
+            ratio = (t > 0) ? sprintf("%.2f", ours[k] / t) : "-"
+            printf("%-18s %-9s %10.1f %10.1f %7s\n", part[1], part[2], ours[k], t, ratio)
+        }
+        print ""
+        for (i = 1; i <= n; i++) {
+            k = order[i]; split(k, part, " ")
+            if (part[1] != "memcpy") continue
+            c = ours["opaque_copy " part[2]]
+            printf "opaque copy vs memcpy %-9s %10.1f %10.1f %7.2f\n", part[2], c, ours[k], c / ours[k]
+        }
+    }' "$work/pixman.txt" "$work/ours.txt"
