@@ -325,18 +325,32 @@ TEST(DrawTriangle, NeedleThinTrianglesStayInsideTheClipRectangle)
 {
     // Corners a few 1/65536 of a pixel apart in y but far apart in x: their
     // slopes do not fit 32 bits.
-    const float yy[][3] = {{9.99999f, 10.00001f, 10.00002f},
-                           {10.0f, 10.0000153f, 10.0000305f},
-                           {4.999f, 5.0f, 5.001f}};
+    // Two corners a few 1/65536 of a pixel apart in y, far apart in x, with a
+    // sampled row between them: the short edge's slope does not fit 32 bits.
+    struct Needle
+    {
+        float x[3], y[3];
+    };
+    const float below = 10.0f - 1.0f / 65536, above = 10.0f + 1.0f / 65536;
+    const Needle needles[] = {
+        {{0, 60, 30}, {below, above, 20}},
+        {{63, 0, 10}, {below, above, 30}},
+        {{30, 0, 60}, {2, below, above}},
+        {{30, 63, 1}, {2, below, above}},
+        {{0, 60, 0.5f}, {below, above, above}},
+        {{0.5f, 63, 0}, {below, below, above}},
+        // Found by search: with wrapped slopes its row starts 3 pixels left of the image.
+        {{788508 / 65536.0f, 2708149 / 65536.0f, 2424471 / 65536.0f},
+         {655324 / 65536.0f, 655375 / 65536.0f, 415734 / 65536.0f}},
+    };
     for (int format : {0x8888, 0x888, 0x565, 0x555})
-        for (const auto& y : yy)
+        for (const Needle& n : needles)
         {
             Canvas c(64, 32, 64);
-            TriangleVertex v[3] = {TV(0, y[0]), TV(60, y[1]), TV(0.5f, y[2])};
+            TriangleVertex v[3] = {TV(n.x[0], n.y[0]), TV(n.x[1], n.y[1], 0xFF00FF00),
+                                   TV(n.x[2], n.y[2], 0x80FF0000)};
             Draw(c, v, 3, c.Whole(), nullptr, gColorWhite, true, format);
-            TriangleVertex w[3] = {TV(63, y[0]), TV(0, y[1]), TV(62, y[2], 0xFF00FF00)};
-            Draw(c, w, 3, c.Whole(), nullptr, gColorWhite, true, format);
-            EXPECT_TRUE(c.GuardIntact()) << format;
+            EXPECT_TRUE(c.GuardIntact()) << format << " " << n.x[1];
         }
 }
 
