@@ -101,6 +101,19 @@ void PlaceWindow(int preferredX, int preferredY, int frameWidth, int frameHeight
 int VolumeToRegistry(double volume);
 double VolumeFromRegistry(int value);
 
+// What the window creation does with a display result code.
+enum DisplayAction
+{
+    DISPLAY_READY,              // the success steps
+    DISPLAY_FULLSCREEN_INSTEAD, // windowed is impossible at this depth: force full screen
+    DISPLAY_WINDOWED_INSTEAD,   // full screen refused: take the windowed fallback
+    DISPLAY_RETRY_2D,           // the 3D start failed: reinitialise without 3D
+    DISPLAY_FATAL_COLOR_DEPTH,  // neither mode works: the colour-depth box, exit code 1
+    DISPLAY_FATAL               // the DirectDraw failure box, exit code 1
+};
+DisplayAction DecideDisplayAction(int result, bool windowedChoice, bool forceFullscreen,
+                                  bool windowedFallbackDone, bool is3D);
+
 // Splits a process command line after the program name (quoted or not); false
 // when no argument text follows.
 bool SplitCommandLine(const std::string& line, std::string& arguments);
@@ -303,6 +316,8 @@ public:
     // Image set and shared images; the set is walked under the display lock.
     void AddMemoryImage(MemoryImage* image);
     void RemoveMemoryImage(MemoryImage* image);
+    // Hands a newly made image to its shared entry and wakes those waiting for it.
+    void CompleteSharedImage(const SharedImageKey& key, Image* image);
     const uint8_t* GetSaturationTable() const { return mSaturationTable; }
 
     // Desktop services.

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 namespace Lumo
@@ -21,7 +22,8 @@ static std::string ToUpper(const std::string& text)
     return out;
 }
 
-// Holds the display lock for a scope, when there is a display.
+// Holds the display lock for a scope; before a display exists a lock of our
+// own guards the sets, so threads never meet them unguarded.
 class DisplayLockScope
 {
 public:
@@ -29,14 +31,23 @@ public:
     {
         if (mDD)
             AppLink::DDLock(mDD);
+        else
+            NoDisplayLock().lock();
     }
     ~DisplayLockScope()
     {
         if (mDD)
             AppLink::DDUnlock(mDD);
+        else
+            NoDisplayLock().unlock();
     }
 
 private:
+    static std::recursive_mutex& NoDisplayLock()
+    {
+        static std::recursive_mutex lock;
+        return lock;
+    }
     DDInterface* mDD;
 };
 
@@ -106,9 +117,7 @@ ImageHandle LumoAppBase::GetSharedImage(const std::string& fileName, const std::
             image = (Image*)AppLink::DDNewImage(mDDInterface);
         else
             image = (Image*)GetImage(fileName, false);
-        DisplayLockScope lock(mDDInterface);
-        handle.mEntry->mImage = image;
-        mSharedImagesLoading.erase(key);
+        CompleteSharedImage(key, image);
         return handle;
     }
 
@@ -124,6 +133,37 @@ ImageHandle LumoAppBase::GetSharedImage(const std::string& fileName, const std::
         ::Sleep(1);
     }
     return handle;
+}
+
+void LumoAppBase::CompleteSharedImage(const SharedImageKey& key, Image* image)
+{
+    DisplayLockScope lock(mDDInterface);
+    auto found = mSharedImages.find(key);
+    if (found != mSharedImages.end())
+        found->second.mImage = image;
+    else
+        AppLink::DeleteImage(image);
+    mSharedImagesLoading.erase(key);
+}
+
+void LumoAppBase::PurgeUnusedSharedImages()
+{
+    if (!mSharedImagesNeedPurge)
+        return;
+    DisplayLockScope lock(mDDInterface);
+    for (auto it = mSharedImages.begin(); it != mSharedImages.end();)
+    {
+        // An entry still being made has no holder yet but must stay.
+        if (it->second.mRefCount == 0 &&
+            mSharedImagesLoading.find(it->first) == mSharedImagesLoading.end())
+        {
+            AppLink::DeleteImage(it->second.mImage);
+            it = mSharedImages.erase(it);
+        }
+        else
+            ++it;
+    }
+    mSharedImagesNeedPurge = false;
 }
 
 DDImage* LumoAppBase::GetImage(const std::string& fileName, bool commit)

@@ -1,14 +1,19 @@
 // Calls from the application object into its neighbours.
 #include "framework/app/LumoAppBase_Links.h"
 
+#include "framework/app/BassMusicInterface.h"
 #include "framework/app/Buffer.h"
+#include "framework/app/FModMusicInterface.h"
 #include "framework/app/LumoAppBase.h"
 #include "framework/app/MersenneRandom.h"
 #include "framework/app/PakInterface.h"
 #include "framework/app/StringUtils.h"
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/ImageLib.h"
+#include "framework/resources/ResourceManager.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 
@@ -363,9 +368,9 @@ void DDForgetImage(DDInterface* dd, MemoryImage* image)
     dd->RemoveImageTexture((Image*)image);
 }
 
-DDImage* DDNewImage(DDInterface*)
+DDImage* DDNewImage(DDInterface* dd)
 {
-    return nullptr;
+    return new DDImage(dd);
 }
 
 bool D3DFailedThisRun()
@@ -397,14 +402,30 @@ void DeleteImage(Image* image)
     delete image;
 }
 
-DDImage* LoadDDImage(DDInterface*, const std::string&, bool)
+DDImage* LoadDDImage(DDInterface* dd, const std::string& fileName, bool commit)
 {
-    return nullptr;
+    ImageLib::Image* file = ImageLib::GetImage(fileName, true);
+    if (!file)
+        return nullptr;
+    DDImage* image = new DDImage(dd);
+    image->mFileName = fileName;
+    image->SetPixels(file->GetBits(), file->GetWidth(), file->GetHeight(), commit);
+    delete file;
+    return image;
 }
 
-DDImage* CopyToDDImage(DDInterface*, Image*)
+DDImage* CopyToDDImage(DDInterface* dd, Image* source)
 {
-    return nullptr;
+    if (!source)
+        return nullptr;
+    DDImage* image = new DDImage(dd);
+    image->Create(source->mWidth, source->mHeight);
+    Graphics g(image);
+    g.DrawImage(source, 0, 0);
+    image->mFileName = source->mFileName;
+    image->mRows = source->mRows;
+    image->mColumns = source->mColumns;
+    return image;
 }
 
 void LoadJ2KCodec()
@@ -419,44 +440,93 @@ void FreeJ2KCodec()
 
 // ---------------------------------------------------------------- music
 
-MusicInterface* NewMusicInterface(HWND, bool, bool)
+MusicInterface* NewMusicInterface(HWND window, bool noMusic, bool useLibrary)
 {
-    return nullptr;
+    if (noMusic)
+        return new MusicInterface();
+    if (useLibrary)
+        return new FModMusicInterface(window);
+    return new BassMusicInterface(window);
 }
 
-void DeleteMusicInterface(MusicInterface*) {}
+void DeleteMusicInterface(MusicInterface* music)
+{
+    delete music;
+}
 
-void MusicSetVolume(MusicInterface*, double) {}
+void MusicSetVolume(MusicInterface* music, double volume)
+{
+    music->SetVolume(volume);
+}
 
-void MusicUpdate(MusicInterface*) {}
+void MusicUpdate(MusicInterface* music)
+{
+    music->Update();
+}
 
-void MusicStopAll(MusicInterface*) {}
+void MusicStopAll(MusicInterface* music)
+{
+    music->StopAllMusic();
+}
 
 // ---------------------------------------------------------------- resources, files
 
-ResourceManager* NewResourceManager(LumoAppBase*)
+ResourceManager* NewResourceManager(LumoAppBase* app)
 {
-    return nullptr;
+    return new ResourceManager(app);
 }
 
-void DeleteResourceManager(ResourceManager*) {}
+void DeleteResourceManager(ResourceManager* rm)
+{
+    delete rm;
+}
+
+static void* PakOpenOp(const char* name)
+{
+    return PakOpen(name, "rb");
+}
+static int PakSeekOp(void* file, long offset, int origin)
+{
+    return PakSeek((PakFile*)file, offset, origin);
+}
+static long PakTellOp(void* file)
+{
+    return PakTell((PakFile*)file);
+}
+static size_t PakReadOp(void* dest, size_t count, void* file)
+{
+    return PakRead(dest, 1, count, (PakFile*)file);
+}
+static void PakCloseOp(void* file)
+{
+    PakClose((PakFile*)file);
+}
+
+bool ReadWholeFileWith(const FileReadOps& ops, const std::string& fileName, std::string& bytes)
+{
+    void* file = ops.open(fileName.c_str());
+    if (!file)
+        return false;
+    bool ok = ops.seek(file, 0, SEEK_END) == 0;
+    long size = ok ? ops.tell(file) : -1;
+    ok = ok && size >= 0 && ops.seek(file, 0, SEEK_SET) == 0;
+    std::string read;
+    if (ok)
+    {
+        read.resize((size_t)size);
+        // A short read is a failure: the caller must never see half a file.
+        ok = size == 0 || ops.read(&read[0], (size_t)size, file) == (size_t)size;
+    }
+    ops.close(file);
+    if (ok)
+        bytes.swap(read);
+    return ok;
+}
 
 bool ReadWholeFile(const std::string& fileName, std::string& bytes)
 {
-    PakFile* file = PakOpen(fileName.c_str(), "rb");
-    if (!file)
-        return false;
-    bool ok = PakSeek(file, 0, SEEK_END) == 0;
-    long size = ok ? PakTell(file) : -1;
-    ok = ok && size >= 0 && PakSeek(file, 0, SEEK_SET) == 0;
-    if (ok)
-    {
-        bytes.resize((size_t)size);
-        // A short read is a failure: the caller must not see half a file.
-        ok = size == 0 || PakRead(&bytes[0], 1, (size_t)size, file) == (size_t)size;
-    }
-    PakClose(file);
-    return ok;
+    static const FileReadOps pakOps = {PakOpenOp, PakSeekOp, PakTellOp, PakReadOp, PakCloseOp};
+    return ReadWholeFileWith(pakOps, fileName, bytes);
 }
 
 void BufferSetData(Buffer* buffer, const std::string& bytes)

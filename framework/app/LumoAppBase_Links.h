@@ -125,8 +125,19 @@ void MusicStopAll(MusicInterface* music);
 // --- resources, files
 ResourceManager* NewResourceManager(LumoAppBase* app);
 void DeleteResourceManager(ResourceManager* rm);
-// Reads a whole file through the archive-aware file functions.
+// Reads a whole file through the archive-aware file functions; false when it
+// cannot be opened or read in full.
 bool ReadWholeFile(const std::string& fileName, std::string& bytes);
+// The same over any file functions (tests hand in their own).
+struct FileReadOps
+{
+    void* (*open)(const char* name); // null when it cannot be opened
+    int (*seek)(void* file, long offset, int origin);
+    long (*tell)(void* file);
+    size_t (*read)(void* dest, size_t count, void* file);
+    void (*close)(void* file);
+};
+bool ReadWholeFileWith(const FileReadOps& ops, const std::string& fileName, std::string& bytes);
 void BufferSetData(Buffer* buffer, const std::string& bytes);
 void SetAppDataFolder(const std::string& folder);
 std::string GetAppDataFolder();

@@ -438,27 +438,6 @@ void LumoAppBase::AccumulateFrameTime()
     mLastFrameTime = now;
 }
 
-void LumoAppBase::PurgeUnusedSharedImages()
-{
-    if (!mSharedImagesNeedPurge)
-        return;
-    if (mDDInterface)
-        AppLink::DDLock(mDDInterface);
-    for (auto it = mSharedImages.begin(); it != mSharedImages.end();)
-    {
-        if (it->second.mRefCount == 0)
-        {
-            AppLink::DeleteImage(it->second.mImage);
-            it = mSharedImages.erase(it);
-        }
-        else
-            ++it;
-    }
-    mSharedImagesNeedPurge = false;
-    if (mDDInterface)
-        AppLink::DDUnlock(mDDInterface);
-}
-
 // ---------------------------------------------------------------- loading thread
 
 static unsigned __stdcall LoadingThreadProc(void* arg)

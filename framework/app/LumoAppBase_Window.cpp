@@ -44,6 +44,25 @@ static std::string Narrow(const std::wstring& text)
     return out;
 }
 
+DisplayAction DecideDisplayAction(int result, bool windowedChoice, bool forceFullscreen,
+                                  bool windowedFallbackDone, bool is3D)
+{
+    if (result == kDisplayOk)
+        return DISPLAY_READY;
+    if (windowedChoice && result == kInvalidColorDepth)
+        return windowedFallbackDone ? DISPLAY_FATAL_COLOR_DEPTH : DISPLAY_FULLSCREEN_INSTEAD;
+    if (!windowedChoice && (result == kExclusiveFail || result == kDispChangeFail))
+    {
+        // With full screen forced a window is impossible too: nothing is left to show.
+        if (forceFullscreen || windowedFallbackDone)
+            return DISPLAY_FATAL;
+        return DISPLAY_WINDOWED_INSTEAD;
+    }
+    if (result == k3DFail || is3D)
+        return DISPLAY_RETRY_2D;
+    return DISPLAY_FATAL;
+}
+
 void LumoAppBase::MakeWindow()
 {
     if (mHWnd)
@@ -104,41 +123,33 @@ void LumoAppBase::MakeWindow()
     if (mDDInterface && AppLink::DDSelfTestRanAfresh(mDDInterface))
         DeleteRegistryValue(L"Is3D");
 
-    if (mIsWindowed && result == kInvalidColorDepth)
+    bool is3D = mDDInterface && AppLink::DDIs3D(mDDInterface);
+    switch (DecideDisplayAction(result, mIsWindowed, mForceFullscreen, mWindowedFallbackDone, is3D))
     {
-        if (mWindowedFallbackDone)
-        {
-            PopupW(GetString("PLEASE_SET_COLOR_DEPTH",
-                             L"Please set your desktop color depth to 16 bit."));
-            ExitImmediately(1);
-        }
+    case DISPLAY_READY:
+        break;
+    case DISPLAY_FULLSCREEN_INSTEAD:
         mForceFullscreen = true;
         SetWindowedMode(false);
         return;
-    }
-    if (!mIsWindowed && (result == kExclusiveFail || result == kDispChangeFail))
-    {
-        if (mForceFullscreen || mWindowedFallbackDone)
-        {
-            // A window is impossible too, so there is nothing left to show.
-            ReportDisplayFailure(result);
-            ExitImmediately(1);
-        }
+    case DISPLAY_WINDOWED_INSTEAD:
         mWindowedFallbackDone = true;
         // The new window runs its own result handling and success steps.
         SetWindowedMode(true);
         return;
-    }
-    if (result != kDisplayOk)
-    {
-        bool is3D = mDDInterface && AppLink::DDIs3D(mDDInterface);
-        if (result != k3DFail && !is3D)
-        {
-            ReportDisplayFailure(result);
-            ExitImmediately(1);
-        }
+    case DISPLAY_RETRY_2D:
         if (!InitDisplay(false, true))
             return;
+        break;
+    case DISPLAY_FATAL_COLOR_DEPTH:
+        PopupW(
+            GetString("PLEASE_SET_COLOR_DEPTH", L"Please set your desktop color depth to 16 bit."));
+        ExitImmediately(1);
+        return;
+    case DISPLAY_FATAL:
+        ReportDisplayFailure(result);
+        ExitImmediately(1);
+        return;
     }
     DisplayReady();
 }

@@ -7,13 +7,9 @@ namespace Lumo
 
 static std::atomic<int> gSectionDepth(0);
 
-void ProfileZoneBegin(const char*)
-{
-}
+void ProfileZoneBegin(const char*) {}
 
-void ProfileZoneEnd(const char*)
-{
-}
+void ProfileZoneEnd(const char*) {}
 
 void ChangeSectionDepth(bool leaving)
 {

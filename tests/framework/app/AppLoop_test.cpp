@@ -1,0 +1,265 @@
+// The main loop's pacing, lag cap, multiplier, vsync pacing and deferred
+// deletes, on a manual clock.
+#include "tests/framework/app/AppTestApp.h"
+
+#include <gtest/gtest.h>
+
+using namespace AppTest;
+
+DWORD ManualClock::now = 100000;
+int ManualClock::sleeps = 0;
+int ManualClock::waits = 0;
+
+TEST(AppLoop, RunsOneHundredUpdatesPerSecond)
+{
+    TestApp app;
+    app.ResetFrameTiming();
+    ASSERT_TRUE(app.RunFor(1000));
+    EXPECT_NEAR(app.mUpdateCount, 100, 1);
+    ASSERT_TRUE(app.RunFor(9000));
+    EXPECT_NEAR(app.mUpdateCount, 1000, 1);
+    EXPECT_GT(app.draws.size(), 0u);
+}
+
+TEST(AppLoop, MultiplierTwoHalvesTheUpdatePeriod)
+{
+    TestApp app;
+    app.mUpdateMultiplier = 2.0;
+    app.ResetFrameTiming();
+    ASSERT_TRUE(app.RunFor(1000));
+    EXPECT_NEAR(app.mUpdateCount, 200, 2);
+}
+
+TEST(AppLoop, StallCatchesUpAtMostTwoHundredMilliseconds)
+{
+    TestApp app;
+    app.ResetFrameTiming();
+    ASSERT_TRUE(app.RunFor(500));
+    int before = app.mUpdateCount;
+    ManualClock::now += 5000; // a debugger stop or a dragged window
+    int sleeps = ManualClock::sleeps;
+    for (int i = 0; i < 10000 && ManualClock::sleeps == sleeps; i++)
+    {
+        bool updated;
+        app.StepApp(updated);
+    }
+    EXPECT_LE(app.mUpdateCount - before, 20);
+    EXPECT_GE(app.mUpdateCount - before, 19);
+}
+
+TEST(AppLoop, AtMostTenUpdatesBetweenDrawsOnceLoaded)
+{
+    TestApp app;
+    app.mLoadingCompleted = true;
+    app.ResetFrameTiming();
+    ASSERT_TRUE(app.RunFor(100));
+    ManualClock::now += 1000;
+    size_t firstDraw = app.draws.size();
+    ASSERT_TRUE(app.RunFor(200));
+    ASSERT_GT(app.draws.size(), firstDraw + 1);
+    for (size_t i = firstDraw + 1; i < app.draws.size(); i++)
+        EXPECT_LE(app.draws[i] - app.draws[i - 1], 10) << "between draws " << i - 1 << " and " << i;
+
+    TestApp fast;
+    fast.mLoadingCompleted = true;
+    fast.mUpdateMultiplier = 2.0;
+    fast.ResetFrameTiming();
+    ASSERT_TRUE(fast.RunFor(100));
+    ManualClock::now += 1000;
+    firstDraw = fast.draws.size();
+    ASSERT_TRUE(fast.RunFor(200));
+    int most = 0;
+    for (size_t i = firstDraw + 1; i < fast.draws.size(); i++)
+        most = std::max(most, fast.draws[i] - fast.draws[i - 1]);
+    // ceil(10 x 2.0) caps the burst; the draw takes the last count.
+    EXPECT_LE(most, 20);
+    EXPECT_GT(most, 10);
+}
+
+TEST(AppLoop, VSyncAtSixtyHertzRunsFiveUpdatesPerThreeFrames)
+{
+    TestApp app;
+    app.mVSyncWanted = true;
+    app.mRefreshRate = 60;
+    app.mIsPhysWindowed = false; // full screen: the refresh paces the loop
+    app.vblankPeriod = 1000.0 / 60;
+    app.ResetFrameTiming();
+    ASSERT_TRUE(app.RunFor(1000));
+    EXPECT_NEAR(app.mUpdateCount, 100, 3);
+    EXPECT_NEAR((double)app.draws.size(), 60, 2);
+    EXPECT_FALSE(app.mVSyncBroken);
+}
+
+TEST(AppLoop, RefreshThatDoesNotWaitBreaksVSyncAndTimerPacingTakesOver)
+{
+    TestApp app;
+    app.mVSyncWanted = true;
+    app.mRefreshRate = 60;
+    app.mIsPhysWindowed = false;
+    app.ResetFrameTiming();
+    // Presents return at once, as flips do under Wine.
+    for (int i = 0; i < 20000 && !app.mVSyncBroken; i++)
+    {
+        bool updated;
+        app.StepApp(updated);
+    }
+    ASSERT_TRUE(app.mVSyncBroken);
+    // Four checks of 100 paced updates each (1.67 updates a frame in all).
+    EXPECT_LE(app.mUpdateCount, 700);
+    int before = app.mUpdateCount;
+    ASSERT_TRUE(app.RunFor(1000));
+    EXPECT_NEAR(app.mUpdateCount - before, 100, 3);
+}
+
+TEST(AppLoop, MultiplierZeroStillHandlesInputWithoutSpinning)
+{
+    TestApp app;
+    app.mUpdateMultiplier = 0;
+    bool deleted = false;
+    app.DeferDelete(new TrackedWidget(&deleted));
+    for (int i = 0; i < 10; i++)
+    {
+        bool updated;
+        ASSERT_TRUE(app.StepApp(updated));
+    }
+    app.QueueMessage(nullptr, WM_KEYUP, 'A', 0);
+    for (int i = 0; i < 10; i++)
+    {
+        bool updated;
+        ASSERT_TRUE(app.StepApp(updated));
+    }
+    ASSERT_EQ(app.keysUp.size(), 1u);
+    EXPECT_EQ(app.keysUp[0], 'A');
+    EXPECT_EQ(app.mUpdateCount, 0);
+    EXPECT_TRUE(deleted);
+    // Every paced step waited for input instead of returning at once.
+    EXPECT_GE(ManualClock::waits, 9);
+}
+
+TEST(AppLoop, DemoPauseStillHandlesInput)
+{
+    TestApp app;
+    app.mDemoPause = true;
+    for (int i = 0; i < 4; i++)
+    {
+        bool updated;
+        app.StepApp(updated);
+    }
+    app.QueueMessage(nullptr, WM_KEYUP, 'Q', 0);
+    for (int i = 0; i < 4; i++)
+    {
+        bool updated;
+        app.StepApp(updated);
+    }
+    EXPECT_EQ(app.keysUp.size(), 1u);
+    EXPECT_EQ(app.mUpdateCount, 0);
+    EXPECT_GT(ManualClock::waits, 0);
+}
+
+TEST(AppLoop, RefusedShutdownRequestIsNotRetriedEveryStep)
+{
+    TestApp app;
+    app.refuseShutdown = true;
+    app.mShutdownRequested = true;
+    app.ResetFrameTiming();
+    ASSERT_TRUE(app.RunFor(100));
+    EXPECT_EQ(app.shutdownCalls, 1);
+    EXPECT_FALSE(app.mShutdown);
+}
+
+TEST(AppLoop, ShutdownFromAnotherThreadRunsOnTheMainThread)
+{
+    TestApp app;
+    app.mPrimaryThreadId = GetCurrentThreadId() + 1; // we play another thread
+    app.LumoAppBase::Shutdown();
+    EXPECT_TRUE(app.mShutdownRequested);
+    EXPECT_FALSE(app.mShutdown);
+    app.mPrimaryThreadId = GetCurrentThreadId();
+    bool updated;
+    app.StepApp(updated); // pump
+    app.StepApp(updated); // pace: the request is served here
+    EXPECT_TRUE(app.mShutdown);
+    EXPECT_FALSE(app.StepApp(updated));
+}
+
+TEST(AppLoop, DeferredDeleteWaitsForTheNestedStepThatQueuedIt)
+{
+    TestApp app;
+    bool nestedDeleted = false;
+    bool topDeleted = false;
+
+    // Queued inside a modal wait (nesting 2): the wait still holds it.
+    app.mNestingDepth = 2;
+    app.DeferDelete(new TrackedWidget(&nestedDeleted));
+    app.ProcessDeferredDeletes();
+    EXPECT_FALSE(nestedDeleted);
+    app.mNestingDepth = 3;
+    app.ProcessDeferredDeletes();
+    EXPECT_FALSE(nestedDeleted);
+    // Back in the step that ran the wait: the wait has returned.
+    app.mNestingDepth = 1;
+    app.ProcessDeferredDeletes();
+    EXPECT_TRUE(nestedDeleted);
+
+    // Queued at the top level: deleted at the next pass of the same level.
+    app.DeferDelete(new TrackedWidget(&topDeleted));
+    app.ProcessDeferredDeletes();
+    EXPECT_TRUE(topDeleted);
+    app.mNestingDepth = 0;
+}
+
+TEST(AppLoop, DeferredDeleteRule)
+{
+    EXPECT_TRUE(Lumo::DeferredDeleteIsDue(0, 0));
+    EXPECT_TRUE(Lumo::DeferredDeleteIsDue(1, 1));
+    EXPECT_TRUE(Lumo::DeferredDeleteIsDue(2, 1));
+    EXPECT_FALSE(Lumo::DeferredDeleteIsDue(2, 2));
+    EXPECT_FALSE(Lumo::DeferredDeleteIsDue(1, 2));
+    EXPECT_TRUE(Lumo::DeferredDeleteIsDue(3, 2));
+}
+
+TEST(AppLoop, LoadingProgress)
+{
+    TestApp app;
+    EXPECT_EQ(app.GetLoadingProgress(), 0.0);
+    app.mLoadingThreadStarted = true;
+    EXPECT_EQ(app.GetLoadingProgress(), 0.0); // total 0
+    app.mLoadingTotal = 4;
+    app.mLoadingDone = 1;
+    EXPECT_EQ(app.GetLoadingProgress(), 0.25);
+    app.mLoadingDone = 9;
+    EXPECT_EQ(app.GetLoadingProgress(), 1.0);
+    app.mLoadingDone = 0;
+    app.mLoadingCompleted = true;
+    EXPECT_EQ(app.GetLoadingProgress(), 1.0);
+    app.mLoadingThreadStarted = false;
+}
+
+TEST(AppLoop, LoadingThreadCompletionCallsTheHookOnce)
+{
+    struct LoadingApp : TestApp
+    {
+        int completed = 0;
+        void LoadingCompleted() override { completed++; }
+    } app;
+    app.mLoadingThreadStarted = true;
+    app.mLoadingThreadFinished = true;
+    app.mYieldMainThread = true;
+    EXPECT_TRUE(app.DoUpdateFrames());
+    EXPECT_TRUE(app.DoUpdateFrames());
+    EXPECT_EQ(app.completed, 1);
+    EXPECT_TRUE(app.mLoadingCompleted);
+    EXPECT_FALSE(app.mYieldMainThread);
+    EXPECT_EQ(app.mUpdateCount, 2);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+}
+
+TEST(AppLoop, IdlePauseStopsUpdates)
+{
+    TestApp app;
+    gIdlePause = true;
+    EXPECT_FALSE(app.DoUpdateFrames());
+    gIdlePause = false;
+    EXPECT_TRUE(app.DoUpdateFrames());
+    EXPECT_EQ(app.mUpdateCount, 1);
+}
