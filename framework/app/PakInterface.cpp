@@ -432,6 +432,16 @@ bool PakInterface::FindClose(HANDLE find)
 
 // --- Pak-aware file functions ---
 
+namespace
+{
+// Without a reader only streams can be served; an archive handle that outlived its
+// reader reads as an empty file instead of crashing.
+bool HasStream(const PakFile* file)
+{
+    return file != nullptr && file->stream != nullptr;
+}
+} // namespace
+
 PakInterfaceBase* GetSharedPakInterface()
 {
     PakInterfaceBase* volatile* slot = SharedSlot();
@@ -463,35 +473,35 @@ int PakSeek(PakFile* file, long offset, int origin)
 {
     if (PakInterfaceBase* pak = GetSharedPakInterface())
         return pak->FSeek(file, offset, origin);
-    return fseek(file->stream, offset, origin);
+    return HasStream(file) ? fseek(file->stream, offset, origin) : -1;
 }
 
 long PakTell(PakFile* file)
 {
     if (PakInterfaceBase* pak = GetSharedPakInterface())
         return pak->FTell(file);
-    return ftell(file->stream);
+    return HasStream(file) ? ftell(file->stream) : -1;
 }
 
 size_t PakRead(void* dest, size_t elementSize, size_t count, PakFile* file)
 {
     if (PakInterfaceBase* pak = GetSharedPakInterface())
         return pak->FRead(dest, elementSize, count, file);
-    return fread(dest, elementSize, count, file->stream);
+    return HasStream(file) ? fread(dest, elementSize, count, file->stream) : 0;
 }
 
 wint_t PakGetWC(PakFile* file)
 {
     if (PakInterfaceBase* pak = GetSharedPakInterface())
         return pak->FGetWC(file);
-    return fgetwc(file->stream);
+    return HasStream(file) ? fgetwc(file->stream) : wint_t(0xFFFF);
 }
 
 int PakEof(PakFile* file)
 {
     if (PakInterfaceBase* pak = GetSharedPakInterface())
         return pak->FEof(file);
-    return feof(file->stream);
+    return HasStream(file) ? feof(file->stream) : 1;
 }
 
 // --- Sound-library file callbacks ---

@@ -460,6 +460,23 @@ TEST_F(PakInterfaceTest, ReaderIsPublishedWhileItLives)
     EXPECT_EQ(nullptr, PublishedInBlock());
 }
 
+TEST_F(PakInterfaceTest, HandleThatOutlivesItsReaderReadsEmpty)
+{
+    WritePak("data.pak", {{"a.txt", 1, "archived"}});
+    std::unique_ptr<PakInterface> pak(new PakInterface);
+    ASSERT_TRUE(pak->AddPakFile("data.pak"));
+    PakFile* f = PakOpen("a.txt", "rb");
+    ASSERT_NE(nullptr, f);
+    pak.reset();
+    char buffer[8];
+    EXPECT_EQ(0u, PakRead(buffer, 1, sizeof(buffer), f));
+    EXPECT_EQ(-1, PakSeek(f, 0, SEEK_END));
+    EXPECT_EQ(-1, PakTell(f));
+    EXPECT_NE(0, PakEof(f));
+    EXPECT_EQ(0xFFFF, PakGetWC(f));
+    EXPECT_EQ(0, PakClose(f));
+}
+
 TEST_F(PakInterfaceTest, FreeFunctionsGoThroughReaderOrCLibrary)
 {
     WritePak("data.pak", {{"a.txt", 1, "archived"}});
