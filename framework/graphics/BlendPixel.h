@@ -106,6 +106,21 @@ inline uint32_t BlendSample(uint32_t d, uint32_t s)
     return (A << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
 }
 
+// Filtered stretch: the resampled colour c (alpha a) over d, blended by a
+// itself; only the alpha goes through the coverage rule.
+inline uint32_t BlendFiltered(uint32_t d, uint32_t c)
+{
+    const uint32_t a = c >> 24;
+    if (a == 0)
+        return d;
+    const uint32_t D = d >> 24;
+    auto mix = [&](int shift) {
+        return (((((d >> shift) & 0xFF) * (256 - a)) >> 8) + ((((c >> shift) & 0xFF) * a) >> 8)) &
+               0xFF;
+    };
+    return ((D + ((255 - D) * a) / 255) << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
+}
+
 // Saturating add of three channel values onto d; d's alpha stays.
 inline uint32_t AddChannels(uint32_t d, uint32_t vr, uint32_t vg, uint32_t vb,
                             const unsigned char* sat)

@@ -70,6 +70,12 @@ void BlendSampledRow(uint32_t* d, const uint32_t* s, int n)
         d[i] = BlendSample(d[i], s[i]);
 }
 
+void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
+{
+    for (int i = 0; i < n; i++)
+        d[i] = BlendFiltered(d[i], c[i]);
+}
+
 }  // namespace BlendRowsScalar
 
 namespace
@@ -266,19 +272,30 @@ void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
         d[i] = BlendAdditive(d[i], s[i], true, translucent, 0, 0, 0, sat);
 }
 
-void BlendSampledRow(uint32_t* d, const uint32_t* s, int n)
+// Over an opaque destination the sampled and the filtered rule agree: alpha
+// 255 and every channel ((d(256-a)) >> 8) + ((s a) >> 8); alpha 0 keeps d.
+template <uint32_t (*Scalar)(uint32_t, uint32_t)>
+static void BlendSeparateRow(uint32_t* d, const uint32_t* s, int n)
 {
+    // With a = 255 the destination drops out: (d x 1) >> 8 is 0, the alpha
+    // becomes 255 and each channel is (s x 255) >> 8, that is s - 1 (0 stays 0).
+    const __m128i one = _mm_set1_epi32(0x00010101);
     int i = 0;
     for (; i + 4 <= n; i += 4)
     {
+        const __m128i sp = _mm_loadu_si128((const __m128i*)(s + i));
+        if (AllOpaque(sp))
+        {
+            _mm_storeu_si128((__m128i*)(d + i), _mm_or_si128(_mm_subs_epu8(sp, one), kAlphaMask));
+            continue;
+        }
         const __m128i dp = _mm_loadu_si128((const __m128i*)(d + i));
         if (!AllOpaque(dp))
         {
             for (int k = i; k < i + 4; k++)
-                d[k] = BlendSample(d[k], s[k]);
+                d[k] = Scalar(d[k], s[k]);
             continue;
         }
-        const __m128i sp = _mm_loadu_si128((const __m128i*)(s + i));
         const __m128i slo = Lo16(sp), shi = Hi16(sp);
         const __m128i lo = BlendHalfSeparate(Lo16(dp), slo, AlphaLanes(slo));
         const __m128i hi = BlendHalfSeparate(Hi16(dp), shi, AlphaLanes(shi));
@@ -288,7 +305,17 @@ void BlendSampledRow(uint32_t* d, const uint32_t* s, int n)
                          _mm_or_si128(_mm_and_si128(keep, dp), _mm_andnot_si128(keep, blended)));
     }
     for (; i < n; i++)
-        d[i] = BlendSample(d[i], s[i]);
+        d[i] = Scalar(d[i], s[i]);
+}
+
+void BlendSampledRow(uint32_t* d, const uint32_t* s, int n)
+{
+    BlendSeparateRow<BlendSample>(d, s, n);
+}
+
+void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
+{
+    BlendSeparateRow<BlendFiltered>(d, c, n);
 }
 
 }  // namespace Lumo

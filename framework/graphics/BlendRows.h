@@ -21,6 +21,8 @@ void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n);
 void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
 // Point-sampled stretch rule over gathered samples.
 void BlendSampledRow(uint32_t* d, const uint32_t* s, int n);
+// Filtered stretch rule of resampled pixels over the destination.
+void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n);
 
 namespace BlendRowsScalar
 {
@@ -30,6 +32,7 @@ void BlitRunsOpaqueDest(uint32_t* d, const uint32_t* s, const unsigned char* run
 void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n);
 void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
 void BlendSampledRow(uint32_t* d, const uint32_t* s, int n);
+void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n);
 }  // namespace BlendRowsScalar
 
 }  // namespace Lumo

@@ -2,9 +2,12 @@
 // bilinear sampling in 16.16, the fast and the filtered stretch, and the matrix
 // and triangle draws that go through the software rasterizer.
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "framework/app/Color.h"
@@ -393,38 +396,58 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
 
     const SourcePixels sp(source);
     const int bw = DW + 4;
-    // Four accumulators per pixel: blue, green, red, alpha.
-    std::vector<int> first((size_t)ah * bw * 4, 0);
-    std::vector<int> second((size_t)(DH + 4) * bw * 4, 0);
-    auto addPixel = [](int* acc, uint32_t p, int weight) {
-        acc[0] += (int)(p & 0xFF) * weight;
-        acc[1] += (int)((p >> 8) & 0xFF) * weight;
-        acc[2] += (int)((p >> 16) & 0xFF) * weight;
-        acc[3] += (int)(p >> 24) * weight;
+    // First pass: per buffer column four 16-bit accumulators (blue, green, red,
+    // alpha); a full weight of 257 on a 255 channel is exactly 0xFFFF.
+    // Every column the second pass reads is written by the magnifying pass; the
+    // minifying pass writes whole rows.
+    std::unique_ptr<uint16_t[]> firstStore(new uint16_t[(size_t)ah * bw * 4]);
+    uint16_t* first = firstStore.get();
+    std::vector<uint32_t> areaRow(aw);
+    auto sourceRow = [&](int row) -> const uint32_t* {
+        if (!sp.table)
+            return sp.pixels + (size_t)(y0 + row) * sp.width + x0;
+        for (int i = 0; i < aw; i++)
+            areaRow[i] = sp.At(x0 + i, y0 + row);
+        return areaRow.data();
     };
 
-    // Horizontal pass into `first`.
     if (DW > fs.mWidth)
     {
         // One sample at the start for a single column; a source narrower than one
-        // pixel samples its start everywhere instead of stepping backwards.
+        // pixel samples its start everywhere instead of stepping backwards, and
+        // the columns past the last destination column stop at the area's edge.
         double step = DW > 1 ? (fs.mWidth - 1) / (DW - 1) : 0.0;
         if (step < 0)
             step = 0;
-        const int lastCol = x0 + aw - 1;
+        std::vector<int> tap0(bw), tap1(bw);
+        // Eight 16-bit weights per column: f for the left tap, 257 - f for the right.
+        std::vector<int16_t> weights((size_t)bw * 8);
         for (int j = 1; j <= DW + 2; j++)
         {
             const double pos = fs.mX + (j - 1) * step;
             const int i = (int)pos;
             const int f = (int)((1 - (pos - i)) * 257);
-            // The run past the last destination column stops at the area's edge.
-            const int i0 = std::min(std::max(i, x0), lastCol);
-            const int i1 = std::min(i0 + 1, lastCol);
-            for (int row = 0; row < ah; row++)
+            tap0[j] = std::min(std::max(i, x0), x0 + aw - 1) - x0;
+            tap1[j] = std::min(tap0[j] + 1, aw - 1);
+            for (int k = 0; k < 8; k++)
+                weights[(size_t)j * 8 + k] = (int16_t)(k < 4 ? f : 257 - f);
+        }
+        const __m128i zero = _mm_setzero_si128();
+        for (int row = 0; row < ah; row++)
+        {
+            const uint32_t* s = sourceRow(row);
+            uint16_t* out = &first[(size_t)row * bw * 4];
+            memset(out, 0, 4 * sizeof(uint16_t));
+            memset(out + (DW + 3) * 4, 0, 4 * sizeof(uint16_t));
+            for (int j = 1; j <= DW + 2; j++)
             {
-                int* acc = &first[((size_t)row * bw + j) * 4];
-                addPixel(acc, sp.At(i0, y0 + row), f);
-                addPixel(acc, sp.At(i1, y0 + row), 257 - f);
+                const __m128i p = _mm_unpacklo_epi8(
+                    _mm_unpacklo_epi32(_mm_cvtsi32_si128((int)s[tap0[j]]),
+                                       _mm_cvtsi32_si128((int)s[tap1[j]])),
+                    zero);
+                const __m128i m = _mm_mullo_epi16(
+                    p, _mm_loadu_si128((const __m128i*)&weights[(size_t)j * 8]));
+                _mm_storel_epi64((__m128i*)(out + j * 4), _mm_add_epi16(m, _mm_srli_si128(m, 8)));
             }
         }
     }
@@ -432,54 +455,103 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
     {
         const double k = DW / fs.mWidth;
         const double start = (x0 - fs.mX) * k + 1.0;
+        std::vector<int> lowCol(aw), highCol(aw), lowWeight(aw), highWeight(aw);
         for (int i = 0; i < aw; i++)
         {
             const double lo = start + i * k, hi = lo + k;
-            const int L = std::min(std::max((int)lo, 0), bw - 1);
-            const int H = std::min(std::max((int)hi, 0), bw - 1);
-            int wl, wh = 0;
+            lowCol[i] = std::min(std::max((int)lo, 0), bw - 1);
+            highCol[i] = std::min(std::max((int)hi, 0), bw - 1);
             if ((int)lo == (int)hi)
-                wl = (int)(257 * k);
+            {
+                lowWeight[i] = (int)(257 * k);
+                highWeight[i] = 0;
+            }
             else
             {
-                wl = (int)(((int)hi - lo) * 257);
-                wh = (int)((hi - (int)hi) * 257);
+                lowWeight[i] = (int)(((int)hi - lo) * 257);
+                highWeight[i] = (int)((hi - (int)hi) * 257);
             }
-            for (int row = 0; row < ah; row++)
+        }
+        std::vector<int> acc((size_t)bw * 4);
+        for (int row = 0; row < ah; row++)
+        {
+            const uint32_t* s = sourceRow(row);
+            std::fill(acc.begin(), acc.end(), 0);
+            for (int i = 0; i < aw; i++)
             {
-                const uint32_t p = sp.At(x0 + i, y0 + row);
-                addPixel(&first[((size_t)row * bw + L) * 4], p, wl);
-                if (wh)
-                    addPixel(&first[((size_t)row * bw + H) * 4], p, wh);
+                const uint32_t p = s[i];
+                for (int c = 0; c < 4; c++)
+                {
+                    const int v = (int)((p >> (8 * c)) & 0xFF);
+                    acc[lowCol[i] * 4 + c] += v * lowWeight[i];
+                    acc[highCol[i] * 4 + c] += v * highWeight[i];
+                }
             }
+            uint16_t* out = &first[(size_t)row * bw * 4];
+            for (int i = 0; i < bw * 4; i++)
+                out[i] = (uint16_t)std::min(acc[i], 0xFFFF);
         }
     }
 
-    // Vertical pass into `second`.
-    auto addRow = [&](int to, int from, int weight) {
-        int* d = &second[(size_t)to * bw * 4];
-        const int* s = &first[(size_t)from * bw * 4];
-        for (int i = 0; i < bw * 4; i++)
-            d[i] += s[i] * weight;
+    // Second pass: each output row as 0xAARRGGBB (the accumulators' upper 16
+    // bits), then blended into the destination.
+    uint32_t* dpix = GetPixels();
+    std::vector<uint32_t> result(DW);
+    auto emit = [&](int r) {
+        BlendFilteredRow(dpix + (size_t)(cd.mY + r) * mWidth + cd.mX, result.data(), DW);
     };
     if (DH > fs.mHeight)
     {
         double step = DH > 1 ? (fs.mHeight - 1) / (DH - 1) : 0.0;
         if (step < 0)
             step = 0;
-        for (int j = 1; j <= DH; j++)
+        for (int r = 0; r < DH; r++)
         {
-            const double pos = (fs.mY - y0) + (j - 1) * step;
+            const double pos = (fs.mY - y0) + r * step;
             const int i = (int)pos;
             const int f = (int)((1 - (pos - i)) * 256);
             const int i0 = std::min(std::max(i, 0), ah - 1);
             const int i1 = std::min(i0 + 1, ah - 1);
-            addRow(j, i0, f);
-            addRow(j, i1, 256 - f);
+            // Output column c reads buffer column c + 1.
+            const uint16_t* a = &first[((size_t)i0 * bw + 1) * 4];
+            const uint16_t* b = &first[((size_t)i1 * bw + 1) * 4];
+            const __m128i fa = _mm_set1_epi16((short)f), fb = _mm_set1_epi16((short)(256 - f));
+            int c = 0;
+            for (; c + 2 <= DW; c += 2)
+            {
+                const __m128i va = _mm_loadu_si128((const __m128i*)(a + c * 4));
+                const __m128i vb = _mm_loadu_si128((const __m128i*)(b + c * 4));
+                const __m128i alo = _mm_mullo_epi16(va, fa), ahi = _mm_mulhi_epu16(va, fa);
+                const __m128i blo = _mm_mullo_epi16(vb, fb), bhi = _mm_mulhi_epu16(vb, fb);
+                const __m128i s0 = _mm_srli_epi32(
+                    _mm_add_epi32(_mm_unpacklo_epi16(alo, ahi), _mm_unpacklo_epi16(blo, bhi)), 16);
+                const __m128i s1 = _mm_srli_epi32(
+                    _mm_add_epi32(_mm_unpackhi_epi16(alo, ahi), _mm_unpackhi_epi16(blo, bhi)), 16);
+                const __m128i px = _mm_packs_epi32(s0, s1);
+                _mm_storel_epi64((__m128i*)(result.data() + c), _mm_packus_epi16(px, px));
+            }
+            for (; c < DW; c++)
+            {
+                uint32_t out = 0;
+                for (int ch = 0; ch < 4; ch++)
+                {
+                    const uint32_t v = ((uint32_t)a[c * 4 + ch] * f + (uint32_t)b[c * 4 + ch] * (256 - f)) >> 16;
+                    out |= std::min(v, 255u) << (8 * ch);
+                }
+                result[c] = out;
+            }
+            emit(r);
         }
     }
     else
     {
+        std::vector<int> second((size_t)(DH + 4) * bw * 4, 0);
+        auto addRow = [&](int to, int from, int weight) {
+            int* d = &second[(size_t)to * bw * 4];
+            const uint16_t* s = &first[(size_t)from * bw * 4];
+            for (int i = 0; i < bw * 4; i++)
+                d[i] += s[i] * weight;
+        };
         const double k = DH / fs.mHeight;
         const double start = (y0 - fs.mY) * k + 1.0;
         for (int i = 0; i < ah; i++)
@@ -496,26 +568,17 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
                 addRow(H, i, (int)((hi - fh) * 256));
             }
         }
-    }
-
-    uint32_t* dpix = GetPixels();
-    for (int r = 0; r < DH; r++)
-    {
-        const int* acc = &second[((size_t)(r + 1) * bw + 1) * 4];
-        uint32_t* d = dpix + (size_t)(cd.mY + r) * mWidth + cd.mX;
-        for (int c = 0; c < DW; c++, acc += 4)
+        for (int r = 0; r < DH; r++)
         {
-            const uint32_t a = std::min(std::max(acc[3] >> 16, 0), 255);
-            if (a == 0)
-                continue;
-            const uint32_t dv = d[c];
-            const uint32_t D = dv >> 24;
-            auto mix = [&](int shift, int index) {
-                const uint32_t sc = std::min(std::max(acc[index] >> 16, 0), 255);
-                return ((((dv >> shift) & 0xFF) * (256 - a)) >> 8) + ((sc * a) >> 8);
-            };
-            d[c] = ((D + ((255 - D) * a) / 255) << 24) | (mix(16, 2) << 16) | (mix(8, 1) << 8) |
-                   mix(0, 0);
+            const int* acc = &second[((size_t)(r + 1) * bw + 1) * 4];
+            for (int c = 0; c < DW; c++, acc += 4)
+            {
+                uint32_t out = 0;
+                for (int ch = 0; ch < 4; ch++)
+                    out |= (uint32_t)std::min(std::max(acc[ch] >> 16, 0), 255) << (8 * ch);
+                result[c] = out;
+            }
+            emit(r);
         }
     }
     PixelsChanged();

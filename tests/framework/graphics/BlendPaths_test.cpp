@@ -466,9 +466,26 @@ TEST(BlendPaths, FastRowsEqualScalarRows)
         BlendCoverageRow(a.data(), n, rgb, alpha);
         BlendRowsScalar::BlendCoverageRow(b.data(), n, rgb, alpha);
         ASSERT_EQ(a, b);
+        // Runs of opaque samples take the shortcut that ignores the destination.
+        std::vector<uint32_t> so = s;
+        for (size_t i = 0; i < so.size(); i++)
+            if (rng() % 8 != 0)
+                so[i] |= 0xFF000000;
+        a = d, b = d;
+        BlendSampledRow(a.data(), so.data(), n);
+        BlendRowsScalar::BlendSampledRow(b.data(), so.data(), n);
+        ASSERT_EQ(a, b);
+        a = d, b = d;
+        BlendFilteredRow(a.data(), so.data(), n);
+        BlendRowsScalar::BlendFilteredRow(b.data(), so.data(), n);
+        ASSERT_EQ(a, b);
         a = d, b = d;
         BlendSampledRow(a.data(), s.data(), n);
         BlendRowsScalar::BlendSampledRow(b.data(), s.data(), n);
+        ASSERT_EQ(a, b);
+        a = d, b = d;
+        BlendFilteredRow(a.data(), s.data(), n);
+        BlendRowsScalar::BlendFilteredRow(b.data(), s.data(), n);
         ASSERT_EQ(a, b);
         a = d, b = d;
         FillRow(a.data(), n, rgb);
