@@ -364,8 +364,15 @@ void MemoryImage::DrawImageStretched(Image* src, const Rect* destRect, const Rec
     for (int row = 0; row < cd.mHeight; row++)
     {
         const int srow = std::min(std::max((int)(fs.mY + row * sy), 0), source->mHeight - 1);
-        for (int col = 0; col < cd.mWidth; col++)
-            samples[col] = sp.At(columns[col], srow);
+        if (sp.table)
+            for (int col = 0; col < cd.mWidth; col++)
+                samples[col] = sp.At(columns[col], srow);
+        else
+        {
+            const uint32_t* row = sp.pixels + (size_t)srow * sp.width;
+            for (int col = 0; col < cd.mWidth; col++)
+                samples[col] = row[columns[col]];
+        }
         BlendSampledRow(dpix + (size_t)(cd.mY + row) * mWidth + cd.mX, samples.data(), cd.mWidth);
     }
     PixelsChanged();
@@ -400,8 +407,12 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
     // alpha); a full weight of 257 on a 255 channel is exactly 0xFFFF.
     // Every column the second pass reads is written by the magnifying pass; the
     // minifying pass writes whole rows.
-    std::unique_ptr<uint16_t[]> firstStore(new uint16_t[(size_t)ah * bw * 4]);
-    uint16_t* first = firstStore.get();
+    // Kept between calls: a fresh multi-megabyte block costs a page fault per
+    // page on every stretch.
+    static thread_local std::vector<uint16_t> firstStore;
+    if (firstStore.size() < (size_t)ah * bw * 4)
+        firstStore.resize((size_t)ah * bw * 4);
+    uint16_t* first = firstStore.data();
     std::vector<uint32_t> areaRow(aw);
     auto sourceRow = [&](int row) -> const uint32_t* {
         if (!sp.table)
@@ -516,9 +527,8 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
             const uint16_t* a = &first[((size_t)i0 * bw + 1) * 4];
             const uint16_t* b = &first[((size_t)i1 * bw + 1) * 4];
             const __m128i fa = _mm_set1_epi16((short)f), fb = _mm_set1_epi16((short)(256 - f));
-            int c = 0;
-            for (; c + 2 <= DW; c += 2)
-            {
+            uint32_t* drow = dpix + (size_t)(cd.mY + r) * mWidth + cd.mX;
+            auto twoColumns = [&](int c) {
                 const __m128i va = _mm_loadu_si128((const __m128i*)(a + c * 4));
                 const __m128i vb = _mm_loadu_si128((const __m128i*)(b + c * 4));
                 const __m128i alo = _mm_mullo_epi16(va, fa), ahi = _mm_mulhi_epu16(va, fa);
@@ -527,8 +537,23 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
                     _mm_add_epi32(_mm_unpacklo_epi16(alo, ahi), _mm_unpacklo_epi16(blo, bhi)), 16);
                 const __m128i s1 = _mm_srli_epi32(
                     _mm_add_epi32(_mm_unpackhi_epi16(alo, ahi), _mm_unpackhi_epi16(blo, bhi)), 16);
-                const __m128i px = _mm_packs_epi32(s0, s1);
-                _mm_storel_epi64((__m128i*)(result.data() + c), _mm_packus_epi16(px, px));
+                return _mm_packs_epi32(s0, s1);  // two pixels, 16 bits a channel
+            };
+            const __m128i one = _mm_set1_epi32(0x00010101);
+            const __m128i opaque = _mm_set1_epi32((int)0xFF000000);
+            int c = 0;
+            for (; c + 4 <= DW; c += 4)
+            {
+                const __m128i px = _mm_packus_epi16(twoColumns(c), twoColumns(c + 2));
+                // Four opaque results replace the pixels outright (see BlendFilteredRow).
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(px, opaque), opaque)) == 0xFFFF)
+                {
+                    _mm_storeu_si128((__m128i*)(drow + c),
+                                     _mm_or_si128(_mm_subs_epu8(px, one), opaque));
+                    continue;
+                }
+                _mm_storeu_si128((__m128i*)(result.data() + c), px);
+                BlendFilteredRow(drow + c, result.data() + c, 4);
             }
             for (; c < DW; c++)
             {
@@ -539,8 +564,8 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
                     out |= std::min(v, 255u) << (8 * ch);
                 }
                 result[c] = out;
+                BlendFilteredRow(drow + c, result.data() + c, 1);
             }
-            emit(r);
         }
     }
     else
