@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine on an Xvfb screen of its own geometry.
+# Usage: scripts/run-on-screen.sh <WxHxD> <program.exe> [args...]
+# Each geometry keeps its own copy of the Wine prefix (so its own wineserver),
+# made once from the project's prefix and warmed up before the program runs.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+geometry=$1
+shift
+BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
+BASE_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
+export WINEPREFIX="$BUILD/wineprefix-$geometry"
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# One copy per geometry; a lock keeps parallel runs from copying twice.
+mkdir -p "$BUILD"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/.lumo-ready" ]; then
+        if [ ! -f "$BASE_PREFIX/.lumo-ready" ]; then
+            WINEPREFIX="$BASE_PREFIX" "$ROOT/scripts/wine-prefix.sh"
+        fi
+        rm -rf "$WINEPREFIX"
+        cp -a "$BASE_PREFIX" "$WINEPREFIX"
+    fi
+) 9>"$BUILD/.wineprefix-$geometry.lock"
+
+dispfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -ac 3>"$dispfile" </dev/null >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -s "$dispfile" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n1 "$dispfile")"
+rm -f "$dispfile"
+cleanup() {
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    kill "$xvfb" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+# Wine's service processes must not hold the caller's pipes.
+wineserver -p </dev/null >/dev/null 2>&1 || true
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+set +e
+wine "$@"
+rc=$?
+set -e
+exit $rc

@@ -1,0 +1,176 @@
+// Display tests that adapt to the screen they run on: run-on-screen.sh starts
+// them on 1280x1024x24, 1024x768x16 and 1024x768x8 Xvfb screens.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "tests/framework/graphics/DDTestSupport.h"
+
+using namespace Lumo;
+
+namespace {
+
+int ScreenDepth()
+{
+    HDC dc = GetDC(nullptr);
+    int depth = GetDeviceCaps(dc, BITSPIXEL);
+    ReleaseDC(nullptr, dc);
+    return depth;
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+TEST(DisplayScreens, WindowedInitTakesTheScreenFormatOrRefusesItsDepth)
+{
+    HWND hwnd = DDTest::MakeWindow(320, 240, false);
+    auto display = DDTest::MakeDisplay();
+    int result = display->Init(hwnd, true);
+    int depth = ScreenDepth();
+    if (depth == 8) {
+        EXPECT_EQ(RESULT_INVALID_COLORDEPTH, result);
+        EXPECT_EQ("RESULT_INVALID_COLORDEPTH", DDInterface::ResultToString(result));
+        EXPECT_EQ("CreateSurface Windowed Primary: DDERR_INVALIDPIXELFORMAT", display->mErrorString);
+        EXPECT_FALSE(display->mInitialized);
+    } else if (depth == 16) {
+        ASSERT_EQ(RESULT_OK, result) << display->mErrorString;
+        EXPECT_EQ(16, display->mBitsPerPixel);
+        EXPECT_EQ(0xF800u, display->mRedMask);
+        EXPECT_EQ(0x7E0u, display->mGreenMask);
+        EXPECT_EQ(0x1Fu, display->mBlueMask);
+        EXPECT_EQ(5, display->mRedBits);
+        EXPECT_EQ(6, display->mGreenBits);
+        EXPECT_EQ(11, display->mRedShift);
+        EXPECT_EQ(5, display->mGreenShift);
+        EXPECT_EQ(63u, display->mFormat.redSaturation.size());
+        EXPECT_EQ(127u, display->mFormat.greenSaturation.size());
+        EXPECT_EQ(0x7E0u, display->mFormat.greenColor[255]);
+        EXPECT_TRUE(gDisplayIsRGB);
+    } else {
+        ASSERT_EQ(RESULT_OK, result) << display->mErrorString;
+        EXPECT_EQ(32, display->mBitsPerPixel);
+        EXPECT_EQ(0xFF0000u, display->mRedMask);
+    }
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+TEST(DisplayScreens, FullScreenWorksOnlyAtTheScreensOwnSize)
+{
+    if (ScreenDepth() == 8)
+        GTEST_SKIP() << "no usable depth";
+    HWND hwnd = DDTest::MakeWindow(1024, 768, true);
+    auto display = DDTest::MakeDisplay(1024, 768);
+    // Xvfb switches only to its own depth.
+    display->mOptions.bitsPerPixel = ScreenDepth() == 16 ? 16 : 32;
+    int result = display->Init(hwnd, false);
+    if (ScreenWidth() != 1024 || ScreenHeight() != 768) {
+        EXPECT_EQ(RESULT_DISPCHANGE_FAIL, result);
+        EXPECT_EQ("SetDisplayMode FullScreen: DDERR_UNSUPPORTED", display->mErrorString);
+        display.reset();
+        DestroyWindow(hwnd);
+        return;
+    }
+    ASSERT_EQ(RESULT_OK, result) << display->mErrorString;
+    EXPECT_NE(nullptr, display->mSecondarySurface);
+    DDImage* screen = display->GetScreenImage();
+    Rect all(0, 0, 1024, 768);
+    Color green(0, 255, 0, 255);
+    screen->FillRect(&all, &green, 0);
+    Rect box(500, 300, 50, 50);
+    Color red(255, 0, 0, 255);
+    screen->FillRect(&box, &red, 0);
+    // Flip twice so whichever buffer the screen shows holds the frame.
+    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+    DDTest::Pump();
+    uint32_t inside = DDTest::WaitForScreenPixel(520, 320, DDTest::IsRed);
+    uint32_t outside = DDTest::WaitForScreenPixel(100, 100, DDTest::IsGreen);
+    EXPECT_TRUE(DDTest::IsRed(inside)) << std::hex << inside;
+    EXPECT_TRUE(DDTest::IsGreen(outside)) << std::hex << outside;
+
+    // Presenting by blit (flip option off) shows the frame as well.
+    display->mOptions.flip = false;
+    Color blue(0, 0, 255, 255);
+    screen->FillRect(&all, &blue, 0);
+    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+    uint32_t blitted = DDTest::WaitForScreenPixel(520, 320, DDTest::IsBlue);
+    EXPECT_TRUE(DDTest::IsBlue(blitted)) << std::hex << blitted;
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+TEST(DisplayScreens, WindowedFrameReachesTheScreen)
+{
+    if (ScreenDepth() == 8)
+        GTEST_SKIP() << "no usable depth";
+    HWND hwnd = DDTest::MakeWindow(320, 240, false);
+    auto display = DDTest::MakeDisplay();
+    ASSERT_EQ(RESULT_OK, display->Init(hwnd, true)) << display->mErrorString;
+    DDImage* screen = display->GetScreenImage();
+    Rect all(0, 0, 320, 240);
+    Color white(255, 255, 255, 255);
+    screen->FillRect(&all, &white, 0);
+    Rect box(10, 10, 30, 30);
+    Color blue(0, 0, 255, 255);
+    screen->FillRect(&box, &blue, 0);
+    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+    DDTest::Pump();
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    uint32_t inside = DDTest::WaitForScreenPixel(origin.x + 20, origin.y + 20, DDTest::IsBlue);
+    uint32_t outside = DDTest::WaitForScreenPixel(origin.x + 200, origin.y + 200, DDTest::IsWhite);
+    EXPECT_TRUE(DDTest::IsBlue(inside)) << std::hex << inside;
+    EXPECT_TRUE(DDTest::IsWhite(outside)) << std::hex << outside;
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+TEST(DisplayScreens, SurfaceImagesRoundTripInTheScreenFormat)
+{
+    if (ScreenDepth() == 8)
+        GTEST_SKIP() << "no usable depth";
+    HWND hwnd = DDTest::MakeWindow(64, 48, false);
+    auto display = DDTest::MakeDisplay(64, 48);
+    ASSERT_EQ(RESULT_OK, display->Init(hwnd, true)) << display->mErrorString;
+    {
+        // Colour key collision: the first transparent pixel matches an opaque one.
+        DDImage image(display.get());
+        std::vector<uint32_t> pixels = {0x00F80000, 0xFFF80000, 0xFF00FC00, 0xFF0000F8};
+        image.SetPixels(pixels.data(), 4, 1, true);
+        ASSERT_NE(nullptr, image.GetSurface());
+        DDCOLORKEY key;
+        ASSERT_EQ(DD_OK, image.mSurface->GetColorKey(DDCKEY_SRCBLT, &key));
+        image.DeleteMemoryCopies();
+        uint32_t* back = image.GetPixels();
+        ASSERT_NE(nullptr, back);
+        // Opaque pixels come back with their top bits; all channels fit 5-6-5.
+        EXPECT_EQ(0xFFF80000u, back[1]);
+        EXPECT_EQ(0xFF00FC00u, back[2]);
+        EXPECT_EQ(0xFF0000F8u, back[3]);
+        EXPECT_NE(back[0], back[1]);
+        EXPECT_EQ(MEMORY_IMAGE_GUARD, back[4]);
+
+        // A translucent fill on the surface follows the depth's own rounding.
+        DDImage dest(display.get());
+        std::vector<uint32_t> black(4, 0xFF000000);
+        dest.SetPixels(black.data(), 4, 1, true);
+        Rect r(0, 0, 1, 1);
+        Color halfRed(255, 0, 0, 128);
+        dest.FillRect(&r, &halfRed, 0);
+        uint32_t* out = dest.GetPixels();
+        ASSERT_NE(nullptr, out);
+        if (display->mBitsPerPixel == 16)
+            EXPECT_EQ(0xFF780000u, out[0]);  // 0x7800 in 5-6-5
+        else
+            EXPECT_EQ(0xFF7F0000u, out[0]);
+    }
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+}  // namespace
