@@ -9,6 +9,8 @@
 #include "framework/app/PakInterface.h"
 #include "framework/app/StringUtils.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
@@ -228,10 +230,9 @@ void DialogSetResult(Dialog* dialog, int result)
 
 // ---------------------------------------------------------------- display
 
-DDInterface* DDCreate(LumoAppBase*)
+DDInterface* DDCreate(LumoAppBase* app)
 {
-    // The display lands with its DirectDraw code; until then the run draws nothing.
-    return nullptr;
+    return new DDInterface(app);
 }
 
 void DDDelete(DDInterface* dd)
@@ -348,19 +349,19 @@ void DDFlipToGDISurface(DDInterface* dd)
         dd->mDD->FlipToGDISurface();
 }
 
-bool DDSelfTestRanAfresh(DDInterface*)
+bool DDSelfTestRanAfresh(DDInterface* dd)
 {
-    return false;
+    return dd->mD3DTester && dd->mD3DTester->mResultsChanged;
 }
 
-bool DDIs3DSupported(DDInterface*)
+bool DDIs3DSupported(DDInterface* dd)
 {
-    return false;
+    return dd->mD3DTester && dd->mD3DTester->mFailureReason.empty();
 }
 
-bool DDIs3DRecommended(DDInterface*)
+bool DDIs3DRecommended(DDInterface* dd)
 {
-    return false;
+    return DDIs3DSupported(dd) && dd->mD3DTester->mWarning.empty();
 }
 
 void DDForgetImage(DDInterface* dd, MemoryImage* image)
@@ -375,10 +376,13 @@ DDImage* DDNewImage(DDInterface* dd)
 
 bool D3DFailedThisRun()
 {
-    return false;
+    return gD3DRenderTargetFailed;
 }
 
-void D3DClearFailedThisRun() {}
+void D3DClearFailedThisRun()
+{
+    gD3DRenderTargetFailed = false;
+}
 
 // ---------------------------------------------------------------- images
 
