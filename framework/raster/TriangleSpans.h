@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <emmintrin.h>
 
 #include "framework/raster/TriangleVariants.h"
 
@@ -74,8 +75,13 @@ inline uint32_t FetchNearest(const uint32_t* texels, uint32_t width, uint32_t co
 
 // Four taps weighted by area and by their own alpha; the colour comes back
 // premultiplied (0x00RRGGBB) and the summed weight in sampleAlpha.
-inline uint32_t FetchBilinear(const uint32_t* texels, uint32_t width, uint32_t count, uint32_t u,
-                              uint32_t v, uint32_t& sampleAlpha)
+//
+// Per channel the sample is (sum of tap channel x weight) >> 8: every weight is
+// at most 254 and the weights sum to at most 255, so each product and each sum
+// fits 16 bits and the whole fetch runs exactly in SSE2 16-bit lanes. The
+// alpha lane carries 256 in place of the tap alpha, which sums the weights.
+inline uint32_t FetchBilinear(const uint32_t* texels, uint32_t width, uint32_t count,
+                              uint32_t fastLimit, uint32_t u, uint32_t v, uint32_t& sampleAlpha)
 {
     // Half a texel back, so that texel centres sample one tap alone.
     int32_t u1 = (int32_t)(u - 0x8000);
@@ -83,28 +89,50 @@ inline uint32_t FetchBilinear(const uint32_t* texels, uint32_t width, uint32_t c
     int32_t uf = (int32_t)((uint32_t)u1 & 0xFFFF0000u);
     int32_t vf = (int32_t)((uint32_t)v1 & 0xFFFF0000u);
     uint32_t i = (uint32_t)(vf >> 16) * width + (uint32_t)(uf >> 16);
-    uint32_t t00 = i < count ? texels[i] : 0;
-    uint32_t t01 = i + 1 < count ? texels[i + 1] : 0;
-    uint32_t t10 = i + width < count ? texels[i + width] : 0;
-    uint32_t t11 = i + width + 1 < count ? texels[i + width + 1] : 0;
     // Odd fractions 1..0xFFFF keep every complement within 16 bits.
     uint32_t fu = ((uint32_t)(u1 - uf) & 0xFFFE) + 1;
     uint32_t fv = ((uint32_t)(v1 - vf) & 0xFFFE) + 1;
-    uint32_t w11 = (((fv * fu) >> 16) * (t11 >> 24)) >> 16;
-    uint32_t w01 = ((((0x10000 - fv) * fu) >> 16) * (t01 >> 24)) >> 16;
-    uint32_t w10 = ((((0x10000 - fu) * fv) >> 16) * (t10 >> 24)) >> 16;
-    uint32_t w00 = ((((0x10000 - fu) * (0x10000 - fv)) >> 16) * (t00 >> 24)) >> 16;
-    uint32_t red = ((t00 & 0xFF0000) * w00 + (t01 & 0xFF0000) * w01 + (t10 & 0xFF0000) * w10 +
-                    (t11 & 0xFF0000) * w11) &
-                   0xFF000000u;
-    uint32_t green = ((t00 & 0xFF00) * w00 + (t01 & 0xFF00) * w01 + (t10 & 0xFF00) * w10 +
-                      (t11 & 0xFF00) * w11) &
-                     0xFF0000;
-    uint32_t blue =
-        ((t00 & 0xFF) * w00 + (t01 & 0xFF) * w01 + (t10 & 0xFF) * w10 + (t11 & 0xFF) * w11) &
-        0xFF00;
-    sampleAlpha = (w00 + w01 + w10 + w11) & 0xFF;
-    return (red | green | blue) >> 8;
+
+    __m128i taps; // t00, t01 (i + 1), t10 (i + width), t11 (i + width + 1)
+    if (i < fastLimit)
+        taps = _mm_unpacklo_epi64(_mm_loadl_epi64((const __m128i*)(texels + i)),
+                                  _mm_loadl_epi64((const __m128i*)(texels + i + width)));
+    else
+    {
+        // Near the end of the array, or outside it: taps past the end read 0.
+        uint32_t t00 = i < count ? texels[i] : 0;
+        uint32_t t01 = i + 1 < count ? texels[i + 1] : 0;
+        uint32_t t10 = i + width < count ? texels[i + width] : 0;
+        uint32_t t11 = i + width + 1 < count ? texels[i + width + 1] : 0;
+        taps = _mm_set_epi32((int)t11, (int)t10, (int)t01, (int)t00);
+    }
+
+    // Areas (1-fu)(1-fv), fu(1-fv), (1-fu)fv, fu fv, each >> 16, in lanes 0-3.
+    __m128i us = _mm_shufflelo_epi16(_mm_cvtsi32_si128((int)((0x10000 - fu) | (fu << 16))),
+                                     _MM_SHUFFLE(1, 0, 1, 0));
+    __m128i vs = _mm_shufflelo_epi16(_mm_cvtsi32_si128((int)((0x10000 - fv) | (fv << 16))),
+                                     _MM_SHUFFLE(1, 1, 0, 0));
+    __m128i area = _mm_mulhi_epu16(us, vs);
+    __m128i alpha = _mm_srli_epi32(taps, 24);
+    alpha = _mm_packs_epi32(alpha, alpha);
+    __m128i w = _mm_mulhi_epu16(area, alpha); // (area x a) >> 16
+    w = _mm_unpacklo_epi16(w, w);
+    __m128i w01 = _mm_unpacklo_epi32(w, w); // w00 x4, w01 x4
+    __m128i w23 = _mm_unpackhi_epi32(w, w); // w10 x4, w11 x4
+
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i colorLanes = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
+    const __m128i weightLane = _mm_set_epi16(256, 0, 0, 0, 256, 0, 0, 0);
+    __m128i c01 =
+        _mm_or_si128(_mm_and_si128(_mm_unpacklo_epi8(taps, zero), colorLanes), weightLane);
+    __m128i c23 =
+        _mm_or_si128(_mm_and_si128(_mm_unpackhi_epi8(taps, zero), colorLanes), weightLane);
+    __m128i sum = _mm_add_epi16(_mm_mullo_epi16(c01, w01), _mm_mullo_epi16(c23, w23));
+    sum = _mm_add_epi16(sum, _mm_srli_si128(sum, 8));
+    sum = _mm_srli_epi16(sum, 8);
+    uint32_t packed = (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum));
+    sampleAlpha = packed >> 24;
+    return packed & 0xFFFFFF;
 }
 
 // Each channel of c times its factor (0-255), truncated: (channel x factor) >> 8.
@@ -293,6 +321,7 @@ struct SpanContext
     const uint32_t* texels;
     uint32_t width;
     uint32_t count;
+    uint32_t fastLimit;      // bilinear: below this index all four taps lie in the array
     uint32_t gA, gR, gG, gB; // global colour
 };
 
@@ -324,7 +353,7 @@ inline void ShadePixel(typename Dest<Fmt>::Pixel* dp, const SpanContext& ctx, ui
     {
         uint32_t c, ta;
         if constexpr (BL)
-            c = FetchBilinear(ctx.texels, ctx.width, ctx.count, u, v, ta);
+            c = FetchBilinear(ctx.texels, ctx.width, ctx.count, ctx.fastLimit, u, v, ta);
         else
         {
             c = FetchNearest(ctx.texels, ctx.width, ctx.count, u, v);
@@ -508,6 +537,7 @@ void DrawTriangleSpans(const PreparedVertex* in, void* bits, int pitch,
         ctx.texels = tex->texels;
         ctx.width = (uint32_t)tex->width;
         ctx.count = (uint32_t)tex->texelCount;
+        ctx.fastLimit = ctx.count > ctx.width + 1 ? ctx.count - ctx.width - 1 : 0;
     }
     if constexpr (GC)
     {
