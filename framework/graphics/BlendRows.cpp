@@ -190,6 +190,33 @@ static void BlendOpaqueDestSpan(uint32_t* d, const uint32_t* s, int n)
         d[i] = BlendOpaqueDest(d[i], s[i], s[i] >> 24);
 }
 
+// Copies n pixels; rows of a few kilobytes go faster through this loop than
+// through a call of the runtime's memcpy each.
+static void CopyPixels(uint32_t* d, const uint32_t* s, int n)
+{
+    if (n >= 16384)
+    {
+        memcpy(d, s, (size_t)n * 4);
+        return;
+    }
+    int i = 0;
+    for (; i + 16 <= n; i += 16)
+    {
+        const __m128i a = _mm_loadu_si128((const __m128i*)(s + i));
+        const __m128i b = _mm_loadu_si128((const __m128i*)(s + i + 4));
+        const __m128i c = _mm_loadu_si128((const __m128i*)(s + i + 8));
+        const __m128i e = _mm_loadu_si128((const __m128i*)(s + i + 12));
+        _mm_storeu_si128((__m128i*)(d + i), a);
+        _mm_storeu_si128((__m128i*)(d + i + 4), b);
+        _mm_storeu_si128((__m128i*)(d + i + 8), c);
+        _mm_storeu_si128((__m128i*)(d + i + 12), e);
+    }
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128((__m128i*)(d + i), _mm_loadu_si128((const __m128i*)(s + i)));
+    for (; i < n; i++)
+        d[i] = s[i];
+}
+
 void BlitRunsOpaqueDest(uint32_t* d, const uint32_t* s, const unsigned char* runs, int n)
 {
     // Runs of one class that follow each other (a run longer than 255 bytes
@@ -216,7 +243,7 @@ void BlitRunsOpaqueDest(uint32_t* d, const uint32_t* s, const unsigned char* run
                 break;
         } while (true);
         if (kind == 1)
-            memcpy(d + i, s + i, (size_t)(end - i) * 4);
+            CopyPixels(d + i, s + i, end - i);
         else if (kind == 2)
             BlendOpaqueDestSpan(d + i, s + i, end - i);
         i = end;
@@ -252,20 +279,31 @@ void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n)
 void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
 {
     const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i one = _mm_set1_epi32(0x00010101);
     int i = 0;
     for (; i + 4 <= n; i += 4)
     {
         const __m128i dp = _mm_loadu_si128((const __m128i*)(d + i));
-        __m128i sp = _mm_and_si128(_mm_loadu_si128((const __m128i*)(s + i)), colour);
+        const __m128i raw = _mm_loadu_si128((const __m128i*)(s + i));
+        __m128i sp = _mm_and_si128(raw, colour);
         if (translucent)
         {
-            const __m128i raw = _mm_loadu_si128((const __m128i*)(s + i));
-            const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(Lo16(sp), AlphaLanes(Lo16(raw))), 8);
-            const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(Hi16(sp), AlphaLanes(Hi16(raw))), 8);
-            sp = _mm_packus_epi16(lo, hi);
+            const __m128i alpha = _mm_srli_epi32(raw, 24);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, kZero)) == 0xFFFF)
+                continue;  // (s x 0) >> 8 adds nothing
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_set1_epi32(255))) == 0xFFFF)
+            {
+                sp = _mm_subs_epu8(sp, one);  // (s x 255) >> 8 is s - 1, 0 stays 0
+            }
+            else
+            {
+                const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(Lo16(sp), AlphaLanes(Lo16(raw))), 8);
+                const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(Hi16(sp), AlphaLanes(Hi16(raw))), 8);
+                sp = _mm_packus_epi16(lo, hi);
+            }
         }
-        // The colour bytes of sp are 0 in the alpha position: d's alpha stays.
-        _mm_storeu_si128((__m128i*)(d + i), _mm_adds_epu8(dp, _mm_and_si128(sp, colour)));
+        // The alpha bytes of sp are 0: d's alpha stays.
+        _mm_storeu_si128((__m128i*)(d + i), _mm_adds_epu8(dp, sp));
     }
     const unsigned char* sat = GetSaturationTable();
     for (; i < n; i++)

@@ -182,6 +182,8 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
                    cb = Channel(color->mBlue);
     const uint32_t kr = (cr * ca) / 255, kg = (cg * ca) / 255, kb = (cb * ca) / 255;
     const unsigned char* sat = GetSaturationTable();
+    const __m128i tintPlusOne = _mm_set_epi16(0, 0, 0, 0, 256, (short)(cr + 1), (short)(cg + 1),
+                                              (short)(cb + 1));
     // Sample positions that keep the whole 2x2 block inside the source rect.
     const int64_t maxU = ((int64_t)RW - 1) << 16, maxV = ((int64_t)RH - 1) << 16;
 
@@ -253,8 +255,28 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
             if ((unsigned)X >= (unsigned)mWidth)
                 continue;
             const int tx = r.mX + (u >> 16), ty = r.mY + (v >> 16);
-            const uint32_t p00 = sp.At(tx, ty), p10 = sp.At(tx + 1, ty);
-            const uint32_t p01 = sp.At(tx, ty + 1), p11 = sp.At(tx + 1, ty + 1);
+            uint32_t p00, p10, p01, p11;
+            __m128i topPair, bottomPair;  // (p00, p10) and (p01, p11) in the low 64 bits
+            if (sp.table)
+            {
+                p00 = sp.At(tx, ty);
+                p10 = sp.At(tx + 1, ty);
+                p01 = sp.At(tx, ty + 1);
+                p11 = sp.At(tx + 1, ty + 1);
+                topPair = _mm_unpacklo_epi32(_mm_cvtsi32_si128((int)p00), _mm_cvtsi32_si128((int)p10));
+                bottomPair =
+                    _mm_unpacklo_epi32(_mm_cvtsi32_si128((int)p01), _mm_cvtsi32_si128((int)p11));
+            }
+            else
+            {
+                const uint32_t* t = sp.pixels + (size_t)ty * sp.width + tx;
+                p00 = t[0];
+                p10 = t[1];
+                p01 = t[sp.width];
+                p11 = t[sp.width + 1];
+                topPair = _mm_loadl_epi64((const __m128i*)t);
+                bottomPair = _mm_loadl_epi64((const __m128i*)(t + sp.width));
+            }
             const uint32_t fu = ((uint32_t)u & 0xFFFE) + 1, fv = ((uint32_t)v & 0xFFFE) + 1;
             uint32_t w00 = ((((0x10000 - fu) * (0x10000 - fv)) >> 16) * (p00 >> 24)) >> 16;
             uint32_t w10 = (((fu * (0x10000 - fv)) >> 16) * (p10 >> 24)) >> 16;
@@ -270,32 +292,30 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
             const uint32_t W = w00 + w10 + w01 + w11;
             if (W == 0)
                 continue;
-            auto sum = [&](int shift) {
-                return ((p00 >> shift) & 0xFF) * w00 + ((p10 >> shift) & 0xFF) * w10 +
-                       ((p01 >> shift) & 0xFF) * w01 + ((p11 >> shift) & 0xFF) * w11;
-            };
-            const uint32_t sr = sum(16), sg = sum(8), sb = sum(0);
+            // Channel sums in 16-bit lanes (blue, green, red, alpha): every
+            // product is at most 255 x 255 and the weights add up to at most 255.
+            const __m128i zero = _mm_setzero_si128();
+            // Weights spread as (w, w, w, w) per tap: two unpacks from one word.
+            __m128i wt = _mm_cvtsi32_si128((int)(w00 | (w10 << 16)));
+            wt = _mm_unpacklo_epi32(_mm_unpacklo_epi16(wt, wt), _mm_unpacklo_epi16(wt, wt));
+            __m128i wb = _mm_cvtsi32_si128((int)(w01 | (w11 << 16)));
+            wb = _mm_unpacklo_epi32(_mm_unpacklo_epi16(wb, wb), _mm_unpacklo_epi16(wb, wb));
+            const __m128i m =
+                _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(topPair, zero), wt),
+                              _mm_mullo_epi16(_mm_unpacklo_epi8(bottomPair, zero), wb));
+            const __m128i sums = _mm_add_epi16(m, _mm_srli_si128(m, 8));
             uint32_t& dp = d[X];
             if (mode == 0)
             {
-                uint32_t vr, vg, vb;
-                if (white)
-                {
-                    vr = sr >> 8;
-                    vg = sg >> 8;
-                    vb = sb >> 8;
-                }
-                else
-                {
-                    vr = (sr * (cr + 1)) >> 16;
-                    vg = (sg * (cg + 1)) >> 16;
-                    vb = (sb * (cb + 1)) >> 16;
-                }
+                // s' per channel: sum >> 8, or (sum x (c + 1)) >> 16 with a tint.
+                const __m128i scaled = white ? _mm_srli_epi16(sums, 8) : _mm_mulhi_epu16(sums, tintPlusOne);
+                const uint32_t packed = (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(scaled, scaled));
                 if (W >= 251)
                 {
-                    dp = 0xFF000000 | ((vr & 0xFF) << 16) | ((vg & 0xFF) << 8) | (vb & 0xFF);
+                    dp = 0xFF000000 | (packed & 0x00FFFFFF);
                     continue;
                 }
+                const uint32_t vr = (packed >> 16) & 0xFF, vg = (packed >> 8) & 0xFF, vb = packed & 0xFF;
                 const uint32_t D = dp >> 24;
                 const uint32_t T = 256 - W;
                 const uint32_t A = 256 - ((T * (256 - D)) >> 8);
@@ -307,6 +327,9 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
             }
             else
             {
+                const uint32_t sb = (uint32_t)_mm_extract_epi16(sums, 0);
+                const uint32_t sg = (uint32_t)_mm_extract_epi16(sums, 1);
+                const uint32_t sr = (uint32_t)_mm_extract_epi16(sums, 2);
                 uint32_t vr, vg, vb;
                 if (white)
                 {
