@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "framework/app/LumoAppBase.h"
 #include "framework/diagnostics/DXResultNames.h"
@@ -197,7 +198,11 @@ void D3DInterface::ReleaseRecord(MemoryImage* image)
     // before they go, or the picture is lost when 3D is switched off.
     if (!image->mPixels && !(image->mColorTable && image->mColorIndices) &&
         !image->mNativeAlphaData && image->mWidth > 0 && image->mHeight > 0)
-        image->GetPixels();
+    {
+        std::vector<uint32_t> pixels((size_t)image->mWidth * image->mHeight);
+        if (ReadBackImageInto(image, pixels.data()))
+            image->SetPixels(pixels.data(), image->mWidth, image->mHeight, false);
+    }
     delete image->mTexture;
     image->mTexture = nullptr;
 }

@@ -417,7 +417,8 @@ bool D3DTester::Init(HWND window, IDirectDraw7* dd)
         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
         desc.dwWidth = 100;
         desc.dwHeight = 100;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+        // A hardware device renders only into video memory.
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
         CheckDX(mDD->CreateSurface(&desc, &mPrimarySurface, nullptr), "CreateSurface (Primary)");
         mTestImage.Create(100, 100);
         CheckDX(mD3D->CreateDevice(IID_IDirect3DHALDevice, mPrimarySurface, &mD3DDevice),

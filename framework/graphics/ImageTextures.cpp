@@ -72,9 +72,14 @@ void ChooseTextureSize(int& width, int& height, bool edge, uint32_t flags)
     }
     if (!edge && !(flags & TextureFlagMinSubdivide))
     {
+        // The table covers extents below 2048, the cap of every real device.
         const int* table = GetTexturePieceSizeTable();
-        width = width >= gMaxTextureWidth ? gMaxTextureWidth : table[std::max(width, 0)];
-        height = height >= gMaxTextureHeight ? gMaxTextureHeight : table[std::max(height, 0)];
+        width = width >= gMaxTextureWidth ? gMaxTextureWidth
+                : width >= 2048          ? NextPowerOfTwo(width)
+                                         : table[std::max(width, 0)];
+        height = height >= gMaxTextureHeight ? gMaxTextureHeight
+                 : height >= 2048           ? NextPowerOfTwo(height)
+                                            : table[std::max(height, 0)];
     }
     else
     {

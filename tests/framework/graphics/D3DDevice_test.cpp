@@ -1,0 +1,299 @@
+// The renderer and the self-test on the real Direct3D 7 HAL device that Wine
+// gives on the test's Xvfb screen (Mesa's software OpenGL underneath; see the
+// platform notes: 32 bpp render targets, A8R8G8B8 / A4R4G4B4 / R5G6B5 textures,
+// a -0.5 offset quad fill covers exactly its integer rectangle).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DTester.h"
+#include "framework/graphics/MemoryImage.h"
+
+using namespace Lumo;
+
+namespace
+{
+
+typedef HRESULT(WINAPI* CreateExFunc)(GUID*, void**, REFIID, IUnknown*);
+
+HWND MakeWindow()
+{
+    static bool registered = false;
+    if (!registered)
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "LumoD3DTestWindow";
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return CreateWindowA("LumoD3DTestWindow", "d3d test", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300,
+                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+std::vector<std::string> gDeviceErrors;
+void KeepError(const std::string& text)
+{
+    gDeviceErrors.push_back(text);
+}
+
+class DeviceTest : public ::testing::Test
+{
+protected:
+    HWND window = nullptr;
+    IDirectDraw7* dd = nullptr;
+    IDirectDrawSurface7* target = nullptr;
+    D3DInterface* d3d = nullptr;
+    static constexpr int kSize = 128;
+
+    void SetUp() override
+    {
+        gDeviceErrors.clear();
+        SetD3DErrorSink(KeepError);
+        window = MakeWindow();
+        ASSERT_NE(nullptr, window);
+        HMODULE ddraw = LoadLibraryA("ddraw.dll");
+        ASSERT_NE(nullptr, ddraw);
+        CreateExFunc createEx = (CreateExFunc)(void*)GetProcAddress(ddraw, "DirectDrawCreateEx");
+        ASSERT_NE(nullptr, createEx);
+        ASSERT_EQ(DD_OK, createEx(nullptr, (void**)&dd, IID_IDirectDraw7, nullptr));
+        ASSERT_EQ(DD_OK, dd->SetCooperativeLevel(window, DDSCL_NORMAL));
+        DDSURFACEDESC2 desc;
+        memset(&desc, 0, sizeof(desc));
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.dwWidth = kSize;
+        desc.dwHeight = kSize;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
+        ASSERT_EQ(DD_OK, dd->CreateSurface(&desc, &target, nullptr));
+        IDirectDrawSurface* first = nullptr;
+        ASSERT_EQ(DD_OK, target->QueryInterface(IID_IDirectDrawSurface, (void**)&first));
+        d3d = new D3DInterface();
+        const bool ok = d3d->InitOn(dd, window, first, kSize, kSize, nullptr);
+        first->Release();
+        ASSERT_TRUE(ok) << gD3DLastError;
+    }
+
+    void TearDown() override
+    {
+        delete d3d;
+        if (target)
+            target->Release();
+        if (dd)
+            dd->Release();
+        if (window)
+            DestroyWindow(window);
+        SetD3DErrorSink(nullptr);
+        ResetTextureLimits();
+        gSupportedTextureFormats = 0;
+    }
+
+    // The render target's pixels as 0xRRGGBB.
+    std::vector<uint32_t> ReadTarget()
+    {
+        d3d->EndSceneIfOpen();
+        std::vector<uint32_t> pixels(kSize * kSize, 0);
+        DDSURFACEDESC2 desc;
+        memset(&desc, 0, sizeof(desc));
+        desc.dwSize = sizeof(desc);
+        if (target->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
+            return pixels;
+        EXPECT_EQ(32u, desc.ddpfPixelFormat.dwRGBBitCount);
+        for (int y = 0; y < kSize; y++)
+            for (int x = 0; x < kSize; x++)
+                pixels[y * kSize + x] =
+                    ((const uint32_t*)((const char*)desc.lpSurface + y * desc.lPitch))[x] &
+                    0xFFFFFF;
+        target->Unlock(nullptr);
+        return pixels;
+    }
+};
+
+}  // namespace
+
+TEST_F(DeviceTest, DeviceReportsLimitsAndFormats)
+{
+    EXPECT_GE(gMaxTextureWidth, 256);
+    EXPECT_LE(gMaxTextureWidth, 2048);
+    EXPECT_GE(gMinTextureWidth, 1);
+    EXPECT_TRUE(gSupportedTextureFormats & A8R8G8B8);
+    EXPECT_TRUE(gSupportedTextureFormats & R5G6B5);
+    EXPECT_FALSE(gSupportedTextureFormats & Palette8);
+    EXPECT_GT(d3d->mViewport.dwWidth, 0u);
+}
+
+TEST_F(DeviceTest, FilledRectangleCoversExactlyItsPixels)
+{
+    Rect rect(10, 20, 5, 5);
+    const Color red(255, 0, 0, 255);
+    d3d->FillRect(&rect, &red, 0);
+    std::vector<uint32_t> p = ReadTarget();
+    EXPECT_EQ(0xFF0000u, p[20 * kSize + 10]);
+    EXPECT_EQ(0xFF0000u, p[24 * kSize + 14]);
+    EXPECT_EQ(0u, p[20 * kSize + 9]);
+    EXPECT_EQ(0u, p[19 * kSize + 10]);
+    EXPECT_EQ(0u, p[25 * kSize + 14]);
+    EXPECT_EQ(0u, p[24 * kSize + 15]);
+
+    // Half-transparent green over the red blends; additive adds.
+    const Color green(0, 255, 0, 128);
+    d3d->FillRect(&rect, &green, 0);
+    p = ReadTarget();
+    const uint32_t blended = p[22 * kSize + 12];
+    EXPECT_NEAR(0x7F, (int)(blended >> 16), 2);
+    EXPECT_NEAR(0x80, (int)((blended >> 8) & 0xFF), 2);
+    const Color blue(0, 0, 255, 255);
+    d3d->FillRect(&rect, &blue, 1);
+    p = ReadTarget();
+    EXPECT_EQ(0xFFu, p[22 * kSize + 12] & 0xFF);
+    EXPECT_NEAR(0x7F, (int)(p[22 * kSize + 12] >> 16), 2);
+    EXPECT_TRUE(gDeviceErrors.empty()) << gDeviceErrors[0];
+}
+
+TEST_F(DeviceTest, LineLightsItsPixelsEndPixelIncluded)
+{
+    const Color white(255, 255, 255, 255);
+    d3d->DrawLine(20, 50, 30, 50, &white, 0);
+    std::vector<uint32_t> p = ReadTarget();
+    EXPECT_EQ(0xFFFFFFu, p[50 * kSize + 25]);
+    EXPECT_EQ(0xFFFFFFu, p[50 * kSize + 30]);
+    EXPECT_EQ(0u, p[50 * kSize + 35]);
+    EXPECT_EQ(0u, p[52 * kSize + 25]);
+}
+
+TEST_F(DeviceTest, TexturedQuadShowsTheImageAndReadsBack)
+{
+    MemoryImage image;
+    std::vector<uint32_t> source(100 * 100);
+    for (int y = 0; y < 100; y++)
+        for (int x = 0; x < 100; x++)
+            source[y * 100 + x] = x < 50 ? 0xFF00FF00 : (y < 50 ? 0xFF0000FF : 0xFFFF0000);
+    image.SetPixels(source.data(), 100, 100, true);
+    Rect src(0, 0, 100, 100);
+    const Color white(255, 255, 255, 255);
+    d3d->Blt(&image, 10, 10, &src, &white, 0, false);
+    ASSERT_NE(nullptr, image.mTexture);
+    EXPECT_EQ(A8R8G8B8, image.mTexture->format);  // new images keep 32 bits
+    EXPECT_EQ(1u, image.mTexture->pieces.size());
+    std::vector<uint32_t> p = ReadTarget();
+    EXPECT_EQ(0x00FF00u, p[10 * kSize + 10]);
+    EXPECT_EQ(0x00FF00u, p[109 * kSize + 59]);
+    EXPECT_EQ(0x0000FFu, p[10 * kSize + 60]);
+    EXPECT_EQ(0xFF0000u, p[109 * kSize + 109]);
+    EXPECT_EQ(0u, p[9 * kSize + 10]);
+    EXPECT_EQ(0u, p[110 * kSize + 109]);
+
+    // Read-back rebuilds the pixels from the texture.
+    memset(image.mPixels, 0, 100 * 100 * 4);
+    ASSERT_TRUE(D3DInterface::ReadBackImage(&image));
+    EXPECT_EQ(0, memcmp(source.data(), image.mPixels, source.size() * 4));
+
+    // A changed image refuses read-back until it is drawn again.
+    image.mPixels[0] = 0xFFFFFFFF;
+    image.PixelsChanged();
+    EXPECT_FALSE(D3DInterface::ReadBackImage(&image));
+    EXPECT_EQ(0xFFFFFFFFu, image.mPixels[0]);
+    d3d->RemoveImageTexture(&image);
+    EXPECT_EQ(nullptr, image.mTexture);
+    EXPECT_TRUE(d3d->mTextureSet.empty());
+}
+
+TEST_F(DeviceTest, ChangedPixelsRefillWhileANewFormatRebuilds)
+{
+    MemoryImage image;
+    std::vector<uint32_t> source(40 * 30, 0xFF204060);
+    image.SetPixels(source.data(), 40, 30, true);
+    image.mTextureFlags = 0;  // opaque images may use 16 bits
+    ASSERT_TRUE(d3d->CreateImageTexture(&image));
+    EXPECT_EQ(R5G6B5, image.mTexture->format);
+    IDirectDrawSurface7* first = image.mTexture->pieces[0].surface;
+    const int bytes = image.mTexture->textureBytes;
+    EXPECT_EQ(64 * 32 * 2, bytes);
+
+    image.mPixels[5] = 0xFF00FF00;
+    image.PixelsChanged();
+    ASSERT_TRUE(d3d->CreateImageTexture(&image));
+    EXPECT_EQ(first, image.mTexture->pieces[0].surface);
+    EXPECT_EQ(bytes, image.mTexture->textureBytes);
+    EXPECT_EQ(image.mChangeCount, image.mTexture->changeCount);
+
+    image.mPixels[6] = 0x80FFFFFF;  // now translucent
+    image.PixelsChanged();
+    ASSERT_TRUE(d3d->CreateImageTexture(&image));
+    EXPECT_EQ(A8R8G8B8, image.mTexture->format);
+    EXPECT_EQ(64 * 32 * 4, image.mTexture->textureBytes);
+
+    // 16-bit texels read back with their low bits cleared.
+    std::vector<uint32_t> back(40 * 30);
+    image.mPixels[6] = 0xFF00FF00;
+    image.PixelsChanged();
+    ASSERT_TRUE(d3d->CreateImageTexture(&image));
+    ASSERT_TRUE(D3DInterface::ReadBackImageInto(&image, back.data()));
+    EXPECT_EQ(R5G6B5, image.mTexture->format);  // opaque again
+    EXPECT_EQ(0xFF00FC00u, back[5]);
+    EXPECT_EQ(0xFF204060u & 0xFFF8FCF8, back[0]);
+    d3d->RemoveImageTexture(&image);
+}
+
+TEST_F(DeviceTest, ImageThatGetsNoTextureKeepsItsPixels)
+{
+    // A size the device refuses: 32768 texels wide.
+    gMaxTextureWidth = 65536;
+    MemoryImage image;
+    std::vector<uint32_t> source(20000, 0xFF112233);
+    image.SetPixels(source.data(), 20000, 1, true);
+    image.mPurgeWanted = true;
+    EXPECT_FALSE(d3d->CreateImageTexture(&image));
+    ASSERT_NE(nullptr, image.mPixels);
+    EXPECT_EQ(0xFF112233u, image.mPixels[19999]);
+    EXPECT_EQ(nullptr, image.mNativeAlphaData);
+    EXPECT_EQ(TextureFormatNone, image.mTexture->format);
+    // Nothing is drawn, and the failed record is rebuilt on the next try.
+    Rect src(0, 0, 100, 1);
+    const Color white(255, 255, 255, 255);
+    d3d->Blt(&image, 0, 0, &src, &white, 0, false);
+    EXPECT_FALSE(D3DInterface::ReadBackImage(&image));
+    ResetTextureLimits();
+    gMaxTextureWidth = gMaxTextureHeight = 2048;
+    gMinTextureWidth = gMinTextureHeight = 1;
+    EXPECT_TRUE(d3d->CreateImageTexture(&image));
+    d3d->RemoveImageTexture(&image);
+}
+
+TEST_F(DeviceTest, CleanupKeepsThePictureOfAPurgedImage)
+{
+    MemoryImage image;
+    std::vector<uint32_t> source(16 * 16, 0xFF336699);
+    image.SetPixels(source.data(), 16, 16, true);
+    ASSERT_TRUE(d3d->CreateImageTexture(&image));
+    delete[] image.mPixels;  // the textures alone hold the picture
+    image.mPixels = nullptr;
+    d3d->Cleanup();
+    EXPECT_EQ(nullptr, image.mTexture);
+    ASSERT_NE(nullptr, image.mPixels);
+    EXPECT_EQ(0xFF336699u, image.mPixels[255]);
+}
+
+// Wine allows one Direct3D device per DirectDraw object, so the self-test
+// runs on a DirectDraw of its own, as it does before the display's renderer.
+TEST(D3DSelfTest, PassesOnTheWineDevice)
+{
+    HWND window = MakeWindow();
+    ASSERT_NE(nullptr, window);
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    D3DTester tester;
+    tester.mCardListFolder = std::string(folder) + "lumo-no-card-lists";
+    tester.SetVidMemoryRequirements(6, 14);
+    tester.TestD3D(window, nullptr);
+    EXPECT_EQ("", tester.GetFailureReason());
+    EXPECT_EQ("", tester.GetWarning());
+    EXPECT_NE(std::string::npos, tester.mDescription.find("NVIDIA")) << tester.mDescription;
+    EXPECT_EQ(nullptr, tester.mD3DDevice);  // everything released
+    EXPECT_EQ(nullptr, tester.mDD);
+    EXPECT_FALSE(tester.ResultsChanged());
+    DestroyWindow(window);
+}
