@@ -191,12 +191,14 @@ void LumoAppBase::InitApp()
 
     if (!gDDrawDLL || !gDSoundDLL)
     {
+        BeginPopup();
         MessageBoxW(nullptr,
                     GetString("APP_REQUIRES_DIRECTX",
                               L"This application requires DirectX to run.  You can get DirectX "
                               L"at http://www.microsoft.com/directx")
                         .c_str(),
                     GetString("YOU_NEED_DIRECTX", L"You need DirectX").c_str(), MB_ICONERROR);
+        EndPopup();
         ExitImmediately(0);
     }
 
@@ -247,6 +249,8 @@ void LumoAppBase::InitApp()
 
     if (!KeepWorkingDirectory(mExeFolder))
         SetCurrentDirectoryA(mExeFolder.c_str());
+    if (!mChangeDirPath.empty() && !KeepWorkingDirectory(mChangeDirPath))
+        SetCurrentDirectoryA(mChangeDirPath.c_str());
 
     mNotifyMessage = RegisterWindowMessageW((Widen(mProductName) + L"Notify").c_str());
     mMutex = CreateMutexA(nullptr, TRUE, (mProductName + "Mutex").c_str());
@@ -415,8 +419,10 @@ LumoAppBase::~LumoAppBase()
                 L"Hardware Acceleration was switched on during this session.\r\nIf this resulted "
                 L"in slower performance, it should be switched off.\r\nWould you like to keep "
                 L"Hardware Acceleration switched on?");
+            BeginPopup();
             bool yes = MessageBoxW(nullptr, text.c_str(), title.c_str(),
                                    MB_YESNO | MB_ICONQUESTION) == IDYES;
+            EndPopup();
             AppLink::DDSet3D(mDDInterface, yes);
             if (yes)
                 WriteRegistryBool("Is3D", true);
@@ -432,7 +438,11 @@ LumoAppBase::~LumoAppBase()
             L"Hardware Acceleration may not have been working correctly during this "
             L"session.\r\nIf you noticed graphics problems, you may want to turn off Hardware "
             L"Acceleration.\r\nWould you like to keep Hardware Acceleration switched on?");
-        if (MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDNO)
+        BeginPopup();
+        bool no =
+            MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDNO;
+        EndPopup();
+        if (no)
             WriteRegistryBool("Is3D", false);
     }
 

@@ -2,6 +2,8 @@
 // deletes, on a manual clock.
 #include "tests/framework/app/AppTestApp.h"
 
+#include "framework/app/LumoAppBase_Links.h"
+
 #include <gtest/gtest.h>
 
 using namespace AppTest;
@@ -262,4 +264,23 @@ TEST(AppLoop, IdlePauseStopsUpdates)
     gIdlePause = false;
     EXPECT_TRUE(app.DoUpdateFrames());
     EXPECT_EQ(app.mUpdateCount, 1);
+}
+
+TEST(AppLoop, FatalDisplayLossShutsDownWithoutTheGamesQuestion)
+{
+    TestApp app;
+    // A display that was never initialised fails every present.
+    app.mDDInterface = Lumo::AppLink::DDCreate(&app);
+    app.mScreenSaver = true; // the box goes to the error file, not the screen
+    app.mHasFocus = true;
+    app.mIsWindowed = true;           // windowed asked for ...
+    app.mWindowedFallbackDone = true; // ... after full screen had failed
+    app.mWidth = GetSystemMetrics(SM_CXSCREEN);
+    app.Redraw(nullptr);
+    EXPECT_TRUE(gDisplayLost);
+    EXPECT_TRUE(app.mShutdown);
+    EXPECT_EQ(app.shutdownCalls, 0); // the framework's own shutdown, no quit question
+    EXPECT_FALSE(app.mInRedrawRecovery);
+    gDisplayLost = false;
+    remove("ScrError.txt");
 }

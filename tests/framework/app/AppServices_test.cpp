@@ -563,3 +563,38 @@ TEST(AppServices, SharedImageStillLoadingIsWaitedFor)
     reader.join();
     EXPECT_EQ(seen, image);
 }
+
+TEST(AppServices, ClipboardTextRoundTrips)
+{
+    TestApp app;
+    app.CopyToClipboard("Zorka 1024;768");
+    EXPECT_EQ(app.GetClipboardText(), "Zorka 1024;768");
+    app.mPlayingDemo = true; // a played demo neither reads nor writes the clipboard
+    app.CopyToClipboard("other");
+    EXPECT_EQ(app.GetClipboardText(), "");
+    app.mPlayingDemo = false;
+    EXPECT_EQ(app.GetClipboardText(), "Zorka 1024;768");
+}
+
+TEST(AppServices, ScreenSaverModeWritesBoxesToTheErrorFile)
+{
+    TestApp app;
+    app.mScreenSaver = true;
+    remove("ScrError.txt");
+    EXPECT_EQ(app.MsgBox("first", "title", MB_OK), 1);
+    EXPECT_EQ(app.MsgBoxW(L"second", L"title", MB_OK), 1);
+    app.Popup("third");
+    FILE* file = fopen("ScrError.txt", "r");
+    ASSERT_NE(file, nullptr);
+    char line[128];
+    std::vector<std::string> lines;
+    while (fgets(line, sizeof(line), file))
+        lines.push_back(line);
+    fclose(file);
+    remove("ScrError.txt");
+    // The first call of the run starts the file afresh.
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 3].substr(0, 6), "first ");
+    EXPECT_EQ(lines[lines.size() - 2].substr(0, 7), "second ");
+    EXPECT_EQ(lines[lines.size() - 1].substr(0, 6), "third ");
+}
