@@ -185,7 +185,7 @@ void DrawTriangleStrip(const TriangleVertex* vertices, int count, const Triangle
         int w = texture->width > 0 ? texture->width : 0;
         int h = texture->height > 0 ? texture->height : 0;
         int log2w = 0;
-        while (log2w < 31 && (2 << log2w) <= w)
+        while (log2w < 30 && ((int64_t)2 << log2w) <= w)
             ++log2w;
         int64_t texels = (int64_t)w * h;
         texInfo.texels = texture->pixels;

@@ -439,14 +439,3 @@ TEST(DrawTriangle, EmptyTableDrawsNothing)
     Draw(c, v, 3, c.Whole());
     EXPECT_EQ(0, c.Painted());
 }
-
-TEST(DrawTriangle, DrawModeMakesNoDifference)
-{
-    Canvas a(16, 16), b(16, 16);
-    TriangleVertex v[3] = {TV(0, 0, 0x80FF0000), TV(16, 0, 0xFF00FF00), TV(0, 16, 0x400000FF)};
-    Lumo::Color color(200, 100, 50, 150);
-    DrawTriangle(v, 3, nullptr, color, 0, a.Whole(), a.Bits(), a.Pitch(), 0x8888, false, true);
-    DrawTriangle(v, 3, nullptr, color, 1, b.Whole(), b.Bits(), b.Pitch(), 0x8888, false, true);
-    EXPECT_EQ(a.pixels, b.pixels);
-    EXPECT_GT(a.Painted(), 0);
-}
