@@ -98,6 +98,9 @@ bool D3DInterface::InitOn(IDirectDraw7* dd, HWND window, IDirectDrawSurface* dra
                           int width, int height, CritSect* lock)
 {
     gD3DLastError.clear();
+    // A second Init without the display's Cleanup must not leak the old device.
+    if (mDevice || mD3D || mDrawSurface)
+        Cleanup();
     mDirectDraw = dd;
     mHWnd = window;
     mWidth = width;
@@ -108,11 +111,6 @@ bool D3DInterface::InitOn(IDirectDraw7* dd, HWND window, IDirectDrawSurface* dra
         if (gD3DLastError.empty())
             gD3DLastError = "Query DrawSurface: no surface";
         return false;
-    }
-    if (mDrawSurface)
-    {
-        mDrawSurface->Release();
-        mDrawSurface = nullptr;
     }
     if (CheckD3DResult(drawSurface->QueryInterface(IID_IDirectDrawSurface7, (void**)&mDrawSurface),
                        "Query DrawSurface"))

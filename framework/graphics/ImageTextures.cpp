@@ -115,6 +115,23 @@ int TextureBytesPerPixel(TextureFormat format)
     }
 }
 
+const char* TextureFormatName(TextureFormat format)
+{
+    switch (format)
+    {
+    case A8R8G8B8:
+        return "A8R8G8B8";
+    case A4R4G4B4:
+        return "A4R4G4B4";
+    case R5G6B5:
+        return "R5G6B5";
+    case Palette8:
+        return "Palette8";
+    default:
+        return "";
+    }
+}
+
 namespace
 {
 

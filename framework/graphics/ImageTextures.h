@@ -62,6 +62,9 @@ void ChooseTextureSize(int& width, int& height, bool edge, uint32_t flags);
 
 // --- format helpers
 int TextureBytesPerPixel(TextureFormat format);
+// "A8R8G8B8", "A4R4G4B4", "R5G6B5", "Palette8", or "" for none; the video
+// statistics print these.
+const char* TextureFormatName(TextureFormat format);
 TextureFormat GetTextureFormat(const DDPIXELFORMAT& format);
 void FillTexturePixelFormat(TextureFormat format, DDPIXELFORMAT& out);
 // Format for an image's alpha and flags among the supported formats, before

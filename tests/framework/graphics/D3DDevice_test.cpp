@@ -201,6 +201,47 @@ TEST_F(DeviceTest, TexturedQuadShowsTheImageAndReadsBack)
     EXPECT_TRUE(d3d->mTextureSet.empty());
 }
 
+TEST_F(DeviceTest, MaskedBlitTakesShapeFromBothAndColourFromTheMask)
+{
+    // The picture is opaque on its left half, the mask on its top half.
+    MemoryImage picture, mask;
+    std::vector<uint32_t> pixels(16 * 16), maskPixels(16 * 16);
+    for (int y = 0; y < 16; y++)
+        for (int x = 0; x < 16; x++)
+        {
+            pixels[y * 16 + x] = x < 8 ? 0xFF00FF00 : 0x0000FF00;
+            maskPixels[y * 16 + x] = y < 8 ? 0xFFFF0000 : 0x00FF0000;
+        }
+    picture.SetPixels(pixels.data(), 16, 16, true);
+    mask.SetPixels(maskPixels.data(), 16, 16, true);
+    Rect src(0, 0, 16, 16);
+    Matrix3 identity;
+    Matrix3 maskMatrix;
+    maskMatrix.Translate(20, 20);
+    MaskRect maskSrc;
+    maskSrc.width = 16;
+    maskSrc.height = 16;
+    MaskRect place;
+    const Color white(255, 255, 255, 255);
+    d3d->BltTransformed(&picture, nullptr, &white, 0, &src, identity, false, 20, 20, false, &mask,
+                        &maskSrc, &place, &maskMatrix);
+    std::vector<uint32_t> p = ReadTarget();
+    EXPECT_EQ(0xFF0000u, p[22 * kSize + 22]);
+    EXPECT_EQ(0xFF0000u, p[26 * kSize + 25]);
+    EXPECT_EQ(0u, p[22 * kSize + 32]);  // the picture is transparent there
+    EXPECT_EQ(0u, p[32 * kSize + 22]);  // the mask is transparent there
+    EXPECT_EQ(0u, p[40 * kSize + 22]);  // outside both
+    EXPECT_TRUE(gDeviceErrors.empty()) << gDeviceErrors[0];
+
+    // Plain draws afterwards are single-stage again.
+    picture.SetPixels(std::vector<uint32_t>(16 * 16, 0xFF0000FF).data(), 16, 16, true);
+    d3d->Blt(&picture, 60, 60, &src, &white, 0, false);
+    p = ReadTarget();
+    EXPECT_EQ(0x0000FFu, p[65 * kSize + 65]);
+    d3d->RemoveImageTexture(&picture);
+    d3d->RemoveImageTexture(&mask);
+}
+
 TEST_F(DeviceTest, ChangedPixelsRefillWhileANewFormatRebuilds)
 {
     MemoryImage image;
