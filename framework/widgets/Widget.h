@@ -20,8 +20,6 @@ class Image;
 extern int gLiveWidgetCount;
 // Colour-code setting lent to the Graphics by the text helpers.
 extern bool gWidgetColorCodes;
-// Bumped once per container with children by DisplayChangedAll.
-extern uint32_t gDisplayChangePass;
 
 class Widget : public WidgetContainer
 {

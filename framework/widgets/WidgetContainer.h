@@ -21,6 +21,9 @@ class WidgetManager;
 
 typedef std::list<Widget*> WidgetList;
 
+// Bumped once per container with children by DisplayChangedAll.
+extern uint32_t gDisplayChangePass;
+
 class WidgetContainer
 {
 public:

@@ -296,3 +296,28 @@ TEST_F(Manager, DeferredOverlayFlushDrawsByPriorityAndEnds)
     EXPECT_TRUE(mgr.mDeferredOverlays.empty());
     EXPECT_EQ(0x7FFFFFFF, mgr.mMinDeferredOverlayPriority);
 }
+
+TEST_F(Manager, RemovingTheHeldWidgetLetsGoOfEverything)
+{
+    Probe* a = Add("A", 0, 0, 50, 50);
+    Probe* other = Add("B", 100, 0, 50, 50);
+    mgr.SetFocus(a);
+    mgr.MouseDown(10, 10, 1);
+    mgr.PushModalDefault(other);
+    Take();
+    mgr.RemoveWidget(a);
+    EXPECT_EQ((Log{}), Take()); // the modal widget already took hover, press and focus
+    mgr.PopModal(other);
+    EXPECT_EQ(nullptr, mgr.GetFocusWidget()); // the saved focus left the tree
+
+    mgr.AddWidget(a);
+    mgr.SetFocus(a);
+    mgr.MouseMoveOrDrag(10, 10);
+    mgr.MouseDown(10, 10, 1);
+    Take();
+    mgr.RemoveWidget(a);
+    EXPECT_EQ((Log{"A:leave", "A:up 10,10 b0 c1", "A:lostfocus"}), Take());
+    EXPECT_EQ(nullptr, mgr.mLastDownWidget);
+    EXPECT_EQ(0u, mgr.mDownButtons);
+    EXPECT_EQ(nullptr, mgr.GetFocusWidget());
+}
