@@ -38,4 +38,4 @@ inline std::vector<uint32_t> Sprite(int w, int h, uint32_t seed)
     return px;
 }
 
-}  // namespace BenchCases
+} // namespace BenchCases

@@ -68,11 +68,9 @@ void Run(int w, int h)
     auto reset = [&] { memcpy(dst.GetPixels(), background.data(), background.size() * 4); };
 
     std::vector<uint32_t> copyTarget(background.size());
-    Report("memcpy", w, h, Time([&] {
-               memcpy(copyTarget.data(), opaque.GetPixels(), copyTarget.size() * 4);
-           }));
-    Report("opaque_copy", w, h,
-           Time([&] { dst.DrawImage(&opaque, 0, 0, &all, &gColorWhite, 0); }));
+    Report("memcpy", w, h,
+           Time([&] { memcpy(copyTarget.data(), opaque.GetPixels(), copyTarget.size() * 4); }));
+    Report("opaque_copy", w, h, Time([&] { dst.DrawImage(&opaque, 0, 0, &all, &gColorWhite, 0); }));
     reset();
     Report("alpha_sprite", w, h,
            Time([&] { dst.DrawImage(&sprite, 0, 0, &all, &gColorWhite, 0); }));
@@ -83,21 +81,23 @@ void Run(int w, int h)
     Report("additive_blit", w, h,
            Time([&] { dst.DrawImage(&sprite, 0, 0, &all, &gColorWhite, 1); }));
     reset();
-    Report("rotated_bilinear", w, h, Time([&] {
-               dst.DrawImageRotated(&sprite, 0, 0, &all, &all, &gColorWhite, 0, 0.3, w / 2.0f,
-                                    h / 2.0f);
-           }));
+    Report("rotated_bilinear", w, h,
+           Time(
+               [&] {
+                   dst.DrawImageRotated(&sprite, 0, 0, &all, &all, &gColorWhite, 0, 0.3, w / 2.0f,
+                                        h / 2.0f);
+               }));
     reset();
-    Report("stretch_filtered", w, h, Time([&] {
-               dst.DrawImageStretched(&half, &all, &halfRect, &all, &gColorWhite, 0, false);
-           }));
+    Report("stretch_filtered", w, h,
+           Time([&]
+                { dst.DrawImageStretched(&half, &all, &halfRect, &all, &gColorWhite, 0, false); }));
     reset();
-    Report("stretch_fast", w, h, Time([&] {
-               dst.DrawImageStretched(&half, &all, &halfRect, &all, &gColorWhite, 0, true);
-           }));
+    Report(
+        "stretch_fast", w, h,
+        Time([&] { dst.DrawImageStretched(&half, &all, &halfRect, &all, &gColorWhite, 0, true); }));
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {

@@ -72,29 +72,40 @@ void Run(int w, int h)
     std::vector<uint32_t> spritePx = Premultiply(BenchCases::Sprite(w, h, 3));
     std::vector<uint32_t> halfPx = BenchCases::Opaque(w / 2, h / 2, 4);
     pixman_image_t* dst = Wrap(dstPx, w, h);
-    pixman_image_t* opaque = pixman_image_create_bits(PIXMAN_x8r8g8b8, w, h, opaquePx.data(), w * 4);
+    pixman_image_t* opaque =
+        pixman_image_create_bits(PIXMAN_x8r8g8b8, w, h, opaquePx.data(), w * 4);
     pixman_image_t* sprite = Wrap(spritePx, w, h);
     pixman_image_t* half = Wrap(halfPx, w / 2, h / 2);
     auto reset = [&] { memcpy(dstPx.data(), background.data(), background.size() * 4); };
 
-    Report("opaque_copy", w, h, Time([&] {
-               pixman_image_composite32(PIXMAN_OP_SRC, opaque, nullptr, dst, 0, 0, 0, 0, 0, 0, w, h);
-           }));
+    Report("opaque_copy", w, h,
+           Time(
+               [&] {
+                   pixman_image_composite32(PIXMAN_OP_SRC, opaque, nullptr, dst, 0, 0, 0, 0, 0, 0,
+                                            w, h);
+               }));
     reset();
-    Report("alpha_sprite", w, h, Time([&] {
-               pixman_image_composite32(PIXMAN_OP_OVER, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0, w, h);
-           }));
+    Report("alpha_sprite", w, h,
+           Time(
+               [&] {
+                   pixman_image_composite32(PIXMAN_OP_OVER, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0,
+                                            w, h);
+               }));
     reset();
     // (200, 100, 50) at alpha 128, premultiplied, 16 bits per channel.
-    const pixman_color_t fill = {(uint16_t)(200 * 128 / 255 * 257), (uint16_t)(100 * 128 / 255 * 257),
+    const pixman_color_t fill = {(uint16_t)(200 * 128 / 255 * 257),
+                                 (uint16_t)(100 * 128 / 255 * 257),
                                  (uint16_t)(50 * 128 / 255 * 257), (uint16_t)(128 * 257)};
     const pixman_rectangle16_t rect = {0, 0, (uint16_t)w, (uint16_t)h};
     Report("translucent_fill", w, h,
            Time([&] { pixman_image_fill_rectangles(PIXMAN_OP_OVER, dst, &fill, 1, &rect); }));
     reset();
-    Report("additive_blit", w, h, Time([&] {
-               pixman_image_composite32(PIXMAN_OP_ADD, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0, w, h);
-           }));
+    Report("additive_blit", w, h,
+           Time(
+               [&] {
+                   pixman_image_composite32(PIXMAN_OP_ADD, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0,
+                                            w, h);
+               }));
     reset();
 
     // Rotation by 0.3 rad about the centre, as the inverse map pixman wants.
@@ -108,23 +119,32 @@ void Run(int w, int h)
                                pixman_double_to_fixed(h / 2.0));
     pixman_image_set_transform(sprite, &rot);
     pixman_image_set_filter(sprite, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-    Report("rotated_bilinear", w, h, Time([&] {
-               pixman_image_composite32(PIXMAN_OP_OVER, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0, w, h);
-           }));
+    Report("rotated_bilinear", w, h,
+           Time(
+               [&] {
+                   pixman_image_composite32(PIXMAN_OP_OVER, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0,
+                                            w, h);
+               }));
     reset();
 
     pixman_transform_t scale;
     pixman_transform_init_scale(&scale, pixman_double_to_fixed(0.5), pixman_double_to_fixed(0.5));
     pixman_image_set_transform(half, &scale);
     pixman_image_set_filter(half, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-    Report("stretch_filtered", w, h, Time([&] {
-               pixman_image_composite32(PIXMAN_OP_OVER, half, nullptr, dst, 0, 0, 0, 0, 0, 0, w, h);
-           }));
+    Report("stretch_filtered", w, h,
+           Time(
+               [&] {
+                   pixman_image_composite32(PIXMAN_OP_OVER, half, nullptr, dst, 0, 0, 0, 0, 0, 0, w,
+                                            h);
+               }));
     reset();
     pixman_image_set_filter(half, PIXMAN_FILTER_NEAREST, nullptr, 0);
-    Report("stretch_fast", w, h, Time([&] {
-               pixman_image_composite32(PIXMAN_OP_OVER, half, nullptr, dst, 0, 0, 0, 0, 0, 0, w, h);
-           }));
+    Report("stretch_fast", w, h,
+           Time(
+               [&] {
+                   pixman_image_composite32(PIXMAN_OP_OVER, half, nullptr, dst, 0, 0, 0, 0, 0, 0, w,
+                                            h);
+               }));
 
     pixman_image_unref(dst);
     pixman_image_unref(opaque);
@@ -132,7 +152,7 @@ void Run(int w, int h)
     pixman_image_unref(half);
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {

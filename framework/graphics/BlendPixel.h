@@ -68,8 +68,8 @@ inline uint32_t BlendGrey(uint32_t d, uint32_t s, uint32_t c, uint32_t ca)
     const uint32_t rb = ((((((s & 0x00FF00FF) * c) >> 8) & 0x00FF00FF) * w >> 8) +
                          (((d & 0x00FF00FF) * (256 - w)) >> 8)) &
                         0x00FF00FF;
-    const uint32_t g = ((((d & 0xFF00) * (256 - w)) >> 8) + (((s & 0xFF00) * w * c) >> 16)) &
-                       0xFF00;
+    const uint32_t g =
+        ((((d & 0xFF00) * (256 - w)) >> 8) + (((s & 0xFF00) * w * c) >> 16)) & 0xFF00;
     return (A << 24) | rb | g;
 }
 
@@ -85,8 +85,8 @@ inline uint32_t BlendTinted(uint32_t d, uint32_t s, uint32_t cr, uint32_t cg, ui
     const uint32_t r =
         (((((((s & 0xFF0000) * w) >> 8) * cr) >> 8) + (((d & 0xFF0000) * (256 - w)) >> 8))) &
         0xFF0000;
-    const uint32_t g = ((((s & 0xFF00) * w * cg) >> 16) + (((d & 0xFF00) * (256 - w)) >> 8)) &
-                       0xFF00;
+    const uint32_t g =
+        ((((s & 0xFF00) * w * cg) >> 16) + (((d & 0xFF00) * (256 - w)) >> 8)) & 0xFF00;
     const uint32_t b = ((((s & 0xFF) * w * cb) >> 16) + (((d & 0xFF) * (256 - w)) >> 8)) & 0xFF;
     return (A << 24) | r | g | b;
 }
@@ -100,9 +100,8 @@ inline uint32_t BlendSample(uint32_t d, uint32_t s)
     uint32_t A, w;
     BlitWeight(d >> 24, S, A, w);
     const uint32_t iw = 256 - w;
-    auto mix = [&](int shift) {
-        return (((((d >> shift) & 0xFF) * iw) >> 8) + ((((s >> shift) & 0xFF) * w) >> 8)) & 0xFF;
-    };
+    auto mix = [&](int shift)
+    { return (((((d >> shift) & 0xFF) * iw) >> 8) + ((((s >> shift) & 0xFF) * w) >> 8)) & 0xFF; };
     return (A << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
 }
 
@@ -114,7 +113,8 @@ inline uint32_t BlendFiltered(uint32_t d, uint32_t c)
     if (a == 0)
         return d;
     const uint32_t D = d >> 24;
-    auto mix = [&](int shift) {
+    auto mix = [&](int shift)
+    {
         return (((((d >> shift) & 0xFF) * (256 - a)) >> 8) + ((((c >> shift) & 0xFF) * a) >> 8)) &
                0xFF;
     };
@@ -152,4 +152,4 @@ inline uint32_t BlendAdditive(uint32_t d, uint32_t s, bool white, bool transluce
     return AddChannels(d, vr, vg, vb, sat);
 }
 
-}  // namespace Lumo
+} // namespace Lumo

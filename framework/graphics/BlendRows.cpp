@@ -76,7 +76,7 @@ void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
         d[i] = BlendFiltered(d[i], c[i]);
 }
 
-}  // namespace BlendRowsScalar
+} // namespace BlendRowsScalar
 
 namespace
 {
@@ -136,7 +136,7 @@ inline __m128i BlendHalfSeparate(__m128i d, __m128i s, __m128i w)
 
 const __m128i kAlphaMask = _mm_set1_epi32((int)0xFF000000);
 
-}  // namespace
+} // namespace
 
 void FillRow(uint32_t* d, int n, uint32_t value)
 {
@@ -290,15 +290,17 @@ void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
         {
             const __m128i alpha = _mm_srli_epi32(raw, 24);
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, kZero)) == 0xFFFF)
-                continue;  // (s x 0) >> 8 adds nothing
+                continue; // (s x 0) >> 8 adds nothing
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_set1_epi32(255))) == 0xFFFF)
             {
-                sp = _mm_subs_epu8(sp, one);  // (s x 255) >> 8 is s - 1, 0 stays 0
+                sp = _mm_subs_epu8(sp, one); // (s x 255) >> 8 is s - 1, 0 stays 0
             }
             else
             {
-                const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(Lo16(sp), AlphaLanes(Lo16(raw))), 8);
-                const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(Hi16(sp), AlphaLanes(Hi16(raw))), 8);
+                const __m128i lo =
+                    _mm_srli_epi16(_mm_mullo_epi16(Lo16(sp), AlphaLanes(Lo16(raw))), 8);
+                const __m128i hi =
+                    _mm_srli_epi16(_mm_mullo_epi16(Hi16(sp), AlphaLanes(Hi16(raw))), 8);
                 sp = _mm_packus_epi16(lo, hi);
             }
         }
@@ -356,4 +358,4 @@ void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
     BlendSeparateRow<BlendFiltered>(d, c, n);
 }
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -33,6 +33,6 @@ void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n);
 void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
 void BlendSampledRow(uint32_t* d, const uint32_t* s, int n);
 void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n);
-}  // namespace BlendRowsScalar
+} // namespace BlendRowsScalar
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -22,7 +22,8 @@ void CelAnimation::SetFrames(int frameCount, int beginDelay, int endDelay)
     if (!mFrameMap.empty())
         mFrameCount = (int)mFrameMap.size();
 
-    auto setDelay = [this](int index, int delay) {
+    auto setDelay = [this](int index, int delay)
+    {
         if ((int)mPerFrameDelay.size() < index + 1)
             mPerFrameDelay.resize(index + 1, 0);
         mPerFrameDelay[index] = delay;
@@ -52,4 +53,4 @@ void CelAnimation::SetFrames(int frameCount, int beginDelay, int endDelay)
         mFrameMap.resize(mFrameCount);
 }
 
-}  // namespace Lumo
+} // namespace Lumo

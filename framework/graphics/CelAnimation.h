@@ -20,15 +20,15 @@ public:
     };
 
     int mType = TYPE_NONE;
-    int mFrameDelay = 1;              // default time of one frame
-    int mFrameCount = 1;              // frames of one cycle
-    std::vector<int> mPerFrameDelay;  // empty: every frame lasts mFrameDelay
-    std::vector<int> mFrameMap;       // cel of each frame; empty: frame i shows cel i
-    int mTotalTime = 0;               // one cycle, the sum of the frame delays
+    int mFrameDelay = 1;             // default time of one frame
+    int mFrameCount = 1;             // frames of one cycle
+    std::vector<int> mPerFrameDelay; // empty: every frame lasts mFrameDelay
+    std::vector<int> mFrameMap;      // cel of each frame; empty: frame i shows cel i
+    int mTotalTime = 0;              // one cycle, the sum of the frame delays
 
     // Settles count, map and delays; begin/end delays above 0 override the first
     // and last frame.
     void SetFrames(int frameCount, int beginDelay, int endDelay);
 };
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -222,8 +222,8 @@ void Graphics::DrawImage(Image* image, int x, int y, const Rect& srcRect)
         const float ph = (float)srcRect.mHeight * mScaleY;
         const Rect dest((int)(std::floor(px) + mScaleOrigX), (int)(std::floor(py) + mScaleOrigY),
                         (int)std::ceil(pw), (int)std::ceil(ph));
-        mDestImage->DrawImageStretched(image, &dest, &srcRect, &mClipRect, ImageColor(),
-                                       mDrawMode, mFastStretch);
+        mDestImage->DrawImageStretched(image, &dest, &srcRect, &mClipRect, ImageColor(), mDrawMode,
+                                       mFastStretch);
         return;
     }
     const Rect r = Rect(tx, ty, srcRect.mWidth, srcRect.mHeight).Intersection(mClipRect);
@@ -277,9 +277,9 @@ void Graphics::DrawImageMatrix(Image* image, const Matrix3& matrix, const Rect& 
     const float oldX = mTransX, oldY = mTransY;
     mTransX = 0.0f;
     mTransY = 0.0f;
-    mDestImage->DrawImageMatrix(image, x, y, matrix, &mClipRect, ImageColor(), mDrawMode,
-                                &srcRect, mBilinearFilter, mMaskImage, &mMaskSrcRect,
-                                &mMaskPlaceRect, &mMaskMatrix);
+    mDestImage->DrawImageMatrix(image, x, y, matrix, &mClipRect, ImageColor(), mDrawMode, &srcRect,
+                                mBilinearFilter, mMaskImage, &mMaskSrcRect, &mMaskPlaceRect,
+                                &mMaskMatrix);
     mTransX = (float)(int)oldX;
     mTransY = (float)(int)oldY;
 }
@@ -339,4 +339,4 @@ void Graphics::DrawImageBox(const Rect& srcRect, const Rect& destRect, Image* im
     }
 }
 
-}  // namespace Lumo
+} // namespace Lumo

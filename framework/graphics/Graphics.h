@@ -26,10 +26,10 @@ extern Image gEmptyImage;
 class GraphicsState
 {
 public:
-    Image* mDestImage = nullptr;  // not owned
-    float mTransX = 0.0f;         // translation added to every position
+    Image* mDestImage = nullptr; // not owned
+    float mTransX = 0.0f;        // translation added to every position
     float mTransY = 0.0f;
-    float mScaleX = 1.0f;         // image draws only; set by the owner
+    float mScaleX = 1.0f; // image draws only; set by the owner
     float mScaleY = 1.0f;
     float mScaleOrigX = 0.0f;
     float mScaleOrigY = 0.0f;
@@ -52,11 +52,11 @@ public:
     // Matrix-draw extras: the mask a comic picture sets for one draw. Handed
     // unchanged to the destination's DrawImageMatrix; only the 3D path reads them.
     Image* mMaskImage = nullptr;
-    MaskRect mMaskSrcRect;     // source rectangle on the mask's page
-    MaskRect mMaskPlaceRect;   // placement of the mask region
-    Matrix3 mMaskMatrix{false};  // filled by whoever sets mMaskImage
+    MaskRect mMaskSrcRect;      // source rectangle on the mask's page
+    MaskRect mMaskPlaceRect;    // placement of the mask region
+    Matrix3 mMaskMatrix{false}; // filled by whoever sets mMaskImage
 
-    std::vector<GraphicsState> mStateStack;  // back = top
+    std::vector<GraphicsState> mStateStack; // back = top
 
     explicit Graphics(Image* destImage = nullptr);
     // Copies the state (clip included); the stack starts empty and the mask is cleared.
@@ -64,11 +64,11 @@ public:
     Graphics& operator=(const Graphics&) = delete;
     virtual ~Graphics();
 
-    Graphics* Clone() const;  // caller owns
+    Graphics* Clone() const; // caller owns
 
     // --- saved states ---
     void PushState();
-    void PopState();  // nothing on an empty stack
+    void PopState(); // nothing on an empty stack
 
     // --- state accessors ---
     Image* GetDestImage() const { return mDestImage; }
@@ -142,6 +142,6 @@ private:
     const Color* ImageColor() const { return mTintImages ? &mColor : &gColorWhite; }
 };
 
-}  // namespace Lumo
+} // namespace Lumo
 
 using Lumo::gEmptyImage;

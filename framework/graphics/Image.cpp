@@ -65,8 +65,8 @@ void Image::FillScanLines(Span* spans, int count, const Color* color, int mode)
     }
 }
 
-void Image::FillScanLinesWithCoverage(Span*, int, const Color*, int, const unsigned char*, int,
-                                      int, int, int)
+void Image::FillScanLinesWithCoverage(Span*, int, const Color*, int, const unsigned char*, int, int,
+                                      int, int)
 {
 }
 
@@ -97,9 +97,9 @@ void Image::DrawTrianglesTex(Image*, const TriangleVertex*, int, const Rect*, co
 
 void Image::DrawImageMirrored(Image*, int, int, const Rect*, const Color*, int) {}
 
-void Image::DrawImageStretchedMirrored(Image*, const Rect*, const Rect*, const Rect*,
-                                       const Color*, int, bool)
+void Image::DrawImageStretchedMirrored(Image*, const Rect*, const Rect*, const Rect*, const Color*,
+                                       int, bool)
 {
 }
 
-}  // namespace Lumo
+} // namespace Lumo

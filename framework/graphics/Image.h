@@ -33,7 +33,7 @@ struct MaskRect
     float height = 0.0f;
 };
 
-}  // namespace Lumo
+} // namespace Lumo
 
 struct TriangleVertex;
 
@@ -43,13 +43,13 @@ namespace Lumo
 class Image
 {
 public:
-    bool mUsed = false;           // set when drawn FROM; never cleared here
-    std::string mFileName;        // path the image was loaded from
-    int mWidth = 0;               // pixels
-    int mHeight = 0;              // pixels
-    int mRows = 1;                // cel rows
-    int mColumns = 1;             // cel columns
-    CelAnimation* mAnimation = nullptr;  // owned; strip images only
+    bool mUsed = false;                 // set when drawn FROM; never cleared here
+    std::string mFileName;              // path the image was loaded from
+    int mWidth = 0;                     // pixels
+    int mHeight = 0;                    // pixels
+    int mRows = 1;                      // cel rows
+    int mColumns = 1;                   // cel columns
+    CelAnimation* mAnimation = nullptr; // owned; strip images only
 
     Image();
     // Copies size and cel layout (animation deeply); the file name and the used
@@ -70,8 +70,7 @@ public:
     virtual void FillRect(const Rect* rect, const Color* color, int mode);
     virtual void DrawRect(const Rect* rect, const Color* color, int mode);
     virtual void ClearRect(const Rect* rect);
-    virtual void DrawLine(double x1, double y1, double x2, double y2, const Color* color,
-                          int mode);
+    virtual void DrawLine(double x1, double y1, double x2, double y2, const Color* color, int mode);
     virtual void DrawLineAA(double x1, double y1, double x2, double y2, const Color* color,
                             int mode);
     virtual void FillScanLines(Span* spans, int count, const Color* color, int mode);
@@ -106,4 +105,4 @@ public:
                                             bool fast);
 };
 
-}  // namespace Lumo
+} // namespace Lumo

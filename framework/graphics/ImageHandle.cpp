@@ -79,4 +79,4 @@ Image* ImageHandle::GetImage() const
     return mImage ? mImage : GetEntryImage();
 }
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -20,8 +20,8 @@ class ImageHandle
 {
 public:
     SharedImageEntry* mEntry = nullptr;
-    Image* mImage = nullptr;  // plain image, used before the entry's
-    bool mOwns = false;       // delete mImage on release
+    Image* mImage = nullptr; // plain image, used before the entry's
+    bool mOwns = false;      // delete mImage on release
 
     ImageHandle() = default;
     ImageHandle(SharedImageEntry* entry);
@@ -42,4 +42,4 @@ public:
     operator Image*() const { return GetImage(); }
 };
 
-}  // namespace Lumo
+} // namespace Lumo

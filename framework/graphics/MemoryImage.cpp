@@ -66,7 +66,7 @@ inline unsigned char AlphaClass(uint32_t alpha)
     return alpha == 0 ? 0 : (alpha == 255 ? 1 : 2);
 }
 
-}  // namespace
+} // namespace
 
 const unsigned char* GetSaturationTable()
 {
@@ -410,7 +410,7 @@ void MemoryImage::Create(int width, int height)
     delete[] mPixels;
     mPixels = nullptr;
     if (width != mWidth || height != mHeight)
-        DropPaletteForm();  // the indices were cut for the old size
+        DropPaletteForm(); // the indices were cut for the old size
     mHasTransparent = true;
     mHasTranslucent = true;
     mWidth = width < 0 ? 0 : width;
@@ -540,4 +540,4 @@ bool BuildPalette(const uint32_t* pixels, int count, unsigned char* indices, uin
     return true;
 }
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -52,23 +52,23 @@ bool GetMirroredStretchClip(const Rect& srcRect, const Rect& clip, const Rect& d
 class MemoryImage : public Image
 {
 public:
-    uint32_t* mPixels = nullptr;        // mWidth x mHeight + guard word, or null
-    int mChangeCount = 0;               // bumped by PixelsChanged; textures compare it
-    ImageTextures* mTexture = nullptr;  // the renderer's; never freed here
-    int mTextureFlags = 8;              // renderer options, kept and copied only
-    uint32_t* mColorTable = nullptr;    // 256 entries, palette form
-    unsigned char* mColorIndices = nullptr;  // mWidth x mHeight, palette form
-    bool mAlphaFlagsForced = false;     // SetAlphaFlags: never rescan
-    bool mHasTransparent = false;       // some pixel has alpha 0
-    bool mHasTranslucent = false;       // some pixel has alpha 1..254
-    bool mBlitOption = false;           // read by the surface drawing
+    uint32_t* mPixels = nullptr;            // mWidth x mHeight + guard word, or null
+    int mChangeCount = 0;                   // bumped by PixelsChanged; textures compare it
+    ImageTextures* mTexture = nullptr;      // the renderer's; never freed here
+    int mTextureFlags = 8;                  // renderer options, kept and copied only
+    uint32_t* mColorTable = nullptr;        // 256 entries, palette form
+    unsigned char* mColorIndices = nullptr; // mWidth x mHeight, palette form
+    bool mAlphaFlagsForced = false;         // SetAlphaFlags: never rescan
+    bool mHasTransparent = false;           // some pixel has alpha 0
+    bool mHasTranslucent = false;           // some pixel has alpha 1..254
+    bool mBlitOption = false;               // read by the surface drawing
     bool mPurgeWanted = false;
     bool mPalettizeWanted = false;
-    uint32_t* mNativeAlphaData = nullptr;          // premultiplied, display format
-    unsigned char* mRunLengthAlphaData = nullptr;  // runs of alpha class per row
-    unsigned char* mRunLengthAdditiveData = nullptr;  // runs of black / non-black
-    bool mAlphaFlagsStale = false;      // pixels changed since the last scan
-    LumoAppBase* mApp = nullptr;        // the application registered with
+    uint32_t* mNativeAlphaData = nullptr;            // premultiplied, display format
+    unsigned char* mRunLengthAlphaData = nullptr;    // runs of alpha class per row
+    unsigned char* mRunLengthAdditiveData = nullptr; // runs of black / non-black
+    bool mAlphaFlagsStale = false;                   // pixels changed since the last scan
+    LumoAppBase* mApp = nullptr;                     // the application registered with
 
     MemoryImage();
     explicit MemoryImage(LumoAppBase* app);
@@ -96,8 +96,8 @@ public:
     void DrawImageRotated(Image* src, float x, float y, const Rect* srcRect, const Rect* clip,
                           const Color* color, int mode, double angle, float centerX,
                           float centerY) override;
-    void DrawImageStretched(Image* src, const Rect* destRect, const Rect* srcRect,
-                            const Rect* clip, const Color* color, int mode, bool fast) override;
+    void DrawImageStretched(Image* src, const Rect* destRect, const Rect* srcRect, const Rect* clip,
+                            const Color* color, int mode, bool fast) override;
     void DrawImageMatrix(Image* src, float x, float y, const Matrix3& matrix, const Rect* clip,
                          const Color* color, int mode, const Rect* srcRect, bool filter,
                          Image* maskImage, const MaskRect* maskSrcRect,
@@ -145,4 +145,4 @@ public:
 // appearance). False when more than 256 colours are found.
 bool BuildPalette(const uint32_t* pixels, int count, unsigned char* indices, uint32_t* table);
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -37,4 +37,4 @@ bool GraphicsDrawsThrough3D(Image* image)
     return ImageDrawsThrough3D(image);
 }
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -18,13 +18,12 @@ NativeFormat NativeFormatOf(DDInterface* display);
 inline uint32_t NativeAlphaValue(uint32_t c, const NativeFormat& f)
 {
     const uint32_t k = (c >> 24) + 1;
-    const uint32_t r = (((((c & 0x00FF0000u) * k) >> 8) >> (24 - f.redBits)) << f.redShift) &
-                       f.redMask;
-    const uint32_t g = (((((c & 0x0000FF00u) * k) >> 8) >> (16 - f.greenBits))
-                        << f.greenShift) &
-                       f.greenMask;
-    const uint32_t b = (((((c & 0x000000FFu) * k) >> 8) >> (8 - f.blueBits)) << f.blueShift) &
-                       f.blueMask;
+    const uint32_t r =
+        (((((c & 0x00FF0000u) * k) >> 8) >> (24 - f.redBits)) << f.redShift) & f.redMask;
+    const uint32_t g =
+        (((((c & 0x0000FF00u) * k) >> 8) >> (16 - f.greenBits)) << f.greenShift) & f.greenMask;
+    const uint32_t b =
+        (((((c & 0x000000FFu) * k) >> 8) >> (8 - f.blueBits)) << f.blueShift) & f.blueMask;
     return r | g | b | (c & 0xFF000000u);
 }
 
@@ -32,7 +31,8 @@ inline uint32_t NativeAlphaValue(uint32_t c, const NativeFormat& f)
 inline uint32_t PixelFromNative(uint32_t n, const NativeFormat& f)
 {
     const uint32_t a = n >> 24;
-    auto channel = [&](uint32_t mask, int bits, int shift) -> uint32_t {
+    auto channel = [&](uint32_t mask, int bits, int shift) -> uint32_t
+    {
         const uint32_t c = (((n & mask) << 8) / (a + 1)) & mask;
         return ((c << 8) >> (shift + bits)) & 0xFF;
     };
@@ -49,4 +49,4 @@ bool ReadBackTexture(MemoryImage* image, uint32_t* pixels);
 // drawing context built on it.
 bool GraphicsDrawsThrough3D(Image* image);
 
-}  // namespace Lumo
+} // namespace Lumo

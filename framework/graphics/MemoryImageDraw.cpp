@@ -135,7 +135,7 @@ template <typename Plot> void WalkLine(double x1, double y1, double x2, double y
     }
 }
 
-}  // namespace
+} // namespace
 
 // --- fills ---
 
@@ -175,8 +175,8 @@ void MemoryImage::ClearRect(const Rect* rect)
 }
 
 void MemoryImage::FillScanLinesWithCoverage(Span* spans, int count, const Color* color, int mode,
-                                            const unsigned char* coverage, int x, int y,
-                                            int width, int height)
+                                            const unsigned char* coverage, int x, int y, int width,
+                                            int height)
 {
     uint32_t* pixels = GetPixels();
     const uint32_t rgb = PackRGB(*color);
@@ -206,8 +206,7 @@ void MemoryImage::FillScanLinesWithCoverage(Span* spans, int count, const Color*
 
 // --- lines ---
 
-void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Color* color,
-                           int mode)
+void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Color* color, int mode)
 {
     if (y1 == y2)
     {
@@ -237,36 +236,42 @@ void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Col
     {
         const uint32_t value = 0xFF000000 | (((cr * 255 + 127) >> 8) << 16) |
                                (((cg * 255 + 127) >> 8) << 8) | ((cb * 255 + 127) >> 8);
-        WalkLine(x1, y1, x2, y2, [&](int x, int y) {
-            if ((unsigned)x < (unsigned)w && (unsigned)y < (unsigned)h)
-                pixels[(size_t)y * w + x] = value;
-        });
+        WalkLine(x1, y1, x2, y2,
+                 [&](int x, int y)
+                 {
+                     if ((unsigned)x < (unsigned)w && (unsigned)y < (unsigned)h)
+                         pixels[(size_t)y * w + x] = value;
+                 });
     }
     else if (mode == 0)
     {
         auto pre = [a](uint32_t c) { return ((((c * a + 128) >> 8) * 255) + 127) >> 8; };
         const uint32_t pr = pre(cr), pg = pre(cg), pb = pre(cb);
         const uint32_t ia = 256 - a;
-        WalkLine(x1, y1, x2, y2, [&](int x, int y) {
-            if ((unsigned)x >= (unsigned)w || (unsigned)y >= (unsigned)h)
-                return;
-            uint32_t& d = pixels[(size_t)y * w + x];
-            const uint32_t r = ((((d >> 16) & 0xFF) * ia + 127) >> 8) + pr;
-            const uint32_t g = ((((d >> 8) & 0xFF) * ia + 127) >> 8) + pg;
-            const uint32_t b = (((d & 0xFF) * ia + 127) >> 8) + pb;
-            d = 0xFF000000 + (r << 16) + (g << 8) + b;
-        });
+        WalkLine(x1, y1, x2, y2,
+                 [&](int x, int y)
+                 {
+                     if ((unsigned)x >= (unsigned)w || (unsigned)y >= (unsigned)h)
+                         return;
+                     uint32_t& d = pixels[(size_t)y * w + x];
+                     const uint32_t r = ((((d >> 16) & 0xFF) * ia + 127) >> 8) + pr;
+                     const uint32_t g = ((((d >> 8) & 0xFF) * ia + 127) >> 8) + pg;
+                     const uint32_t b = (((d & 0xFF) * ia + 127) >> 8) + pb;
+                     d = 0xFF000000 + (r << 16) + (g << 8) + b;
+                 });
     }
     else
     {
         const unsigned char* sat = GetSaturationTable();
         const uint32_t kr = (cr * a) / 255, kg = (cg * a) / 255, kb = (cb * a) / 255;
-        WalkLine(x1, y1, x2, y2, [&](int x, int y) {
-            if ((unsigned)x >= (unsigned)w || (unsigned)y >= (unsigned)h)
-                return;
-            uint32_t& d = pixels[(size_t)y * w + x];
-            d = 0xFF000000 | (AddChannels(d, kr, kg, kb, sat) & 0x00FFFFFF);
-        });
+        WalkLine(x1, y1, x2, y2,
+                 [&](int x, int y)
+                 {
+                     if ((unsigned)x >= (unsigned)w || (unsigned)y >= (unsigned)h)
+                         return;
+                     uint32_t& d = pixels[(size_t)y * w + x];
+                     d = 0xFF000000 | (AddChannels(d, kr, kg, kb, sat) & 0x00FFFFFF);
+                 });
     }
     PixelsChanged();
 }
@@ -308,7 +313,8 @@ void MemoryImage::DrawLineAA(double x1, double y1, double x2, double y2, const C
 
     // Pixels outside the end points' box or the image are dropped, so the
     // neighbour pixel never wraps into the next row.
-    auto plot = [&](int x, int y, uint32_t weight) {
+    auto plot = [&](int x, int y, uint32_t weight)
+    {
         if (x < boxLeft || x > boxRight || y < Y1 || y > Y2)
             return;
         if ((unsigned)x >= (unsigned)w || (unsigned)y >= (unsigned)h)
@@ -377,8 +383,8 @@ void MemoryImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const
         return;
     Rect r = srcRect ? *srcRect : Rect(0, 0, source->mWidth, source->mHeight);
     // A source rectangle reaching outside the source would read past its pixels.
-    if (r.mWidth < 0 || r.mHeight < 0 || r.mX < 0 || r.mY < 0 ||
-        r.mX > source->mWidth - r.mWidth || r.mY > source->mHeight - r.mHeight)
+    if (r.mWidth < 0 || r.mHeight < 0 || r.mX < 0 || r.mY < 0 || r.mX > source->mWidth - r.mWidth ||
+        r.mY > source->mHeight - r.mHeight)
         return;
     // Cut the destination to this image, moving the source corner along.
     int dx = x, dy = y, w = r.mWidth, h = r.mHeight;
@@ -459,7 +465,8 @@ void MemoryImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const
             }
             for (int k = 0; k < w; k++)
             {
-                const uint32_t s = palette ? table[source->mColorIndices[srow + k]] : spix[srow + k];
+                const uint32_t s =
+                    palette ? table[source->mColorIndices[srow + k]] : spix[srow + k];
                 d[k] = BlendAdditive(d[k], s, white, translucent, kr, kg, kb, sat);
             }
         }
@@ -467,4 +474,4 @@ void MemoryImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const
     PixelsChanged();
 }
 
-}  // namespace Lumo
+} // namespace Lumo

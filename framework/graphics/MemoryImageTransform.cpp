@@ -81,7 +81,7 @@ int TrianglePixelFormatOf(const MemoryImage* image)
                : TrianglePixelFormat8888;
 }
 
-}  // namespace
+} // namespace
 
 // --- clipping helpers ---
 
@@ -122,9 +122,9 @@ static bool StretchClip(const Rect& srcRect, const Rect& clip, const Rect& destR
     const Rect& c = clippedDest;
     const double fx = mirrored ? srcRect.mX + (d.mX - c.mX - c.mWidth + d.mWidth) * sx
                                : srcRect.mX + (c.mX - d.mX) * sx;
-    floatSrc = FRect(fx, srcRect.mY + (c.mY - d.mY) * sy,
-                     srcRect.mWidth + sx * (c.mWidth - d.mWidth),
-                     srcRect.mHeight + sy * (c.mHeight - d.mHeight));
+    floatSrc =
+        FRect(fx, srcRect.mY + (c.mY - d.mY) * sy, srcRect.mWidth + sx * (c.mWidth - d.mWidth),
+              srcRect.mHeight + sy * (c.mHeight - d.mHeight));
     return floatSrc.mWidth > 0 && floatSrc.mHeight > 0 && c.mWidth > 0 && c.mHeight > 0;
 }
 
@@ -182,8 +182,8 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
                    cb = Channel(color->mBlue);
     const uint32_t kr = (cr * ca) / 255, kg = (cg * ca) / 255, kb = (cb * ca) / 255;
     const unsigned char* sat = GetSaturationTable();
-    const __m128i tintPlusOne = _mm_set_epi16(0, 0, 0, 0, 256, (short)(cr + 1), (short)(cg + 1),
-                                              (short)(cb + 1));
+    const __m128i tintPlusOne =
+        _mm_set_epi16(0, 0, 0, 0, 256, (short)(cr + 1), (short)(cg + 1), (short)(cb + 1));
     // Sample positions that keep the whole 2x2 block inside the source rect.
     const int64_t maxU = ((int64_t)RW - 1) << 16, maxV = ((int64_t)RH - 1) << 16;
 
@@ -236,7 +236,8 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
         }
         // The narrowing above keeps every sample inside; make sure of it at both
         // ends of the span (u and v are linear in k).
-        auto inside = [&](int k) {
+        auto inside = [&](int k)
+        {
             const int64_t uu = (int64_t)u + (int64_t)k * C, vv = (int64_t)v + (int64_t)k * S;
             return uu >= 0 && vv >= 0 && uu < maxU && vv < maxV;
         };
@@ -256,14 +257,15 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
                 continue;
             const int tx = r.mX + (u >> 16), ty = r.mY + (v >> 16);
             uint32_t p00, p10, p01, p11;
-            __m128i topPair, bottomPair;  // (p00, p10) and (p01, p11) in the low 64 bits
+            __m128i topPair, bottomPair; // (p00, p10) and (p01, p11) in the low 64 bits
             if (sp.table)
             {
                 p00 = sp.At(tx, ty);
                 p10 = sp.At(tx + 1, ty);
                 p01 = sp.At(tx, ty + 1);
                 p11 = sp.At(tx + 1, ty + 1);
-                topPair = _mm_unpacklo_epi32(_mm_cvtsi32_si128((int)p00), _mm_cvtsi32_si128((int)p10));
+                topPair =
+                    _mm_unpacklo_epi32(_mm_cvtsi32_si128((int)p00), _mm_cvtsi32_si128((int)p10));
                 bottomPair =
                     _mm_unpacklo_epi32(_mm_cvtsi32_si128((int)p01), _mm_cvtsi32_si128((int)p11));
             }
@@ -308,20 +310,22 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
             if (mode == 0)
             {
                 // s' per channel: sum >> 8, or (sum x (c + 1)) >> 16 with a tint.
-                const __m128i scaled = white ? _mm_srli_epi16(sums, 8) : _mm_mulhi_epu16(sums, tintPlusOne);
-                const uint32_t packed = (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(scaled, scaled));
+                const __m128i scaled =
+                    white ? _mm_srli_epi16(sums, 8) : _mm_mulhi_epu16(sums, tintPlusOne);
+                const uint32_t packed =
+                    (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(scaled, scaled));
                 if (W >= 251)
                 {
                     dp = 0xFF000000 | (packed & 0x00FFFFFF);
                     continue;
                 }
-                const uint32_t vr = (packed >> 16) & 0xFF, vg = (packed >> 8) & 0xFF, vb = packed & 0xFF;
+                const uint32_t vr = (packed >> 16) & 0xFF, vg = (packed >> 8) & 0xFF,
+                               vb = packed & 0xFF;
                 const uint32_t D = dp >> 24;
                 const uint32_t T = 256 - W;
                 const uint32_t A = 256 - ((T * (256 - D)) >> 8);
-                auto mix = [&](uint32_t dc, uint32_t sc) {
-                    return (((((dc * D) >> 8) * T) + 256 * sc) / A) & 0xFF;
-                };
+                auto mix = [&](uint32_t dc, uint32_t sc)
+                { return (((((dc * D) >> 8) * T) + 256 * sc) / A) & 0xFF; };
                 dp = ((A - 1) << 24) | (mix((dp >> 16) & 0xFF, vr) << 16) |
                      (mix((dp >> 8) & 0xFF, vg) << 8) | mix(dp & 0xFF, vb);
             }
@@ -437,7 +441,8 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
         firstStore.resize((size_t)ah * bw * 4);
     uint16_t* first = firstStore.data();
     std::vector<uint32_t> areaRow(aw);
-    auto sourceRow = [&](int row) -> const uint32_t* {
+    auto sourceRow = [&](int row) -> const uint32_t*
+    {
         if (!sp.table)
             return sp.pixels + (size_t)(y0 + row) * sp.width + x0;
         for (int i = 0; i < aw; i++)
@@ -475,12 +480,12 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
             memset(out + (DW + 3) * 4, 0, 4 * sizeof(uint16_t));
             for (int j = 1; j <= DW + 2; j++)
             {
-                const __m128i p = _mm_unpacklo_epi8(
-                    _mm_unpacklo_epi32(_mm_cvtsi32_si128((int)s[tap0[j]]),
-                                       _mm_cvtsi32_si128((int)s[tap1[j]])),
-                    zero);
-                const __m128i m = _mm_mullo_epi16(
-                    p, _mm_loadu_si128((const __m128i*)&weights[(size_t)j * 8]));
+                const __m128i p =
+                    _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128((int)s[tap0[j]]),
+                                                         _mm_cvtsi32_si128((int)s[tap1[j]])),
+                                      zero);
+                const __m128i m =
+                    _mm_mullo_epi16(p, _mm_loadu_si128((const __m128i*)&weights[(size_t)j * 8]));
                 _mm_storel_epi64((__m128i*)(out + j * 4), _mm_add_epi16(m, _mm_srli_si128(m, 8)));
             }
         }
@@ -531,9 +536,8 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
     // bits), then blended into the destination.
     uint32_t* dpix = GetPixels();
     std::vector<uint32_t> result(DW);
-    auto emit = [&](int r) {
-        BlendFilteredRow(dpix + (size_t)(cd.mY + r) * mWidth + cd.mX, result.data(), DW);
-    };
+    auto emit = [&](int r)
+    { BlendFilteredRow(dpix + (size_t)(cd.mY + r) * mWidth + cd.mX, result.data(), DW); };
     if (DH > fs.mHeight)
     {
         double step = DH > 1 ? (fs.mHeight - 1) / (DH - 1) : 0.0;
@@ -551,7 +555,8 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
             const uint16_t* b = &first[((size_t)i1 * bw + 1) * 4];
             const __m128i fa = _mm_set1_epi16((short)f), fb = _mm_set1_epi16((short)(256 - f));
             uint32_t* drow = dpix + (size_t)(cd.mY + r) * mWidth + cd.mX;
-            auto twoColumns = [&](int c) {
+            auto twoColumns = [&](int c)
+            {
                 const __m128i va = _mm_loadu_si128((const __m128i*)(a + c * 4));
                 const __m128i vb = _mm_loadu_si128((const __m128i*)(b + c * 4));
                 const __m128i alo = _mm_mullo_epi16(va, fa), ahi = _mm_mulhi_epu16(va, fa);
@@ -560,7 +565,7 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
                     _mm_add_epi32(_mm_unpacklo_epi16(alo, ahi), _mm_unpacklo_epi16(blo, bhi)), 16);
                 const __m128i s1 = _mm_srli_epi32(
                     _mm_add_epi32(_mm_unpackhi_epi16(alo, ahi), _mm_unpackhi_epi16(blo, bhi)), 16);
-                return _mm_packs_epi32(s0, s1);  // two pixels, 16 bits a channel
+                return _mm_packs_epi32(s0, s1); // two pixels, 16 bits a channel
             };
             const __m128i one = _mm_set1_epi32(0x00010101);
             const __m128i opaque = _mm_set1_epi32((int)0xFF000000);
@@ -583,7 +588,8 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
                 uint32_t out = 0;
                 for (int ch = 0; ch < 4; ch++)
                 {
-                    const uint32_t v = ((uint32_t)a[c * 4 + ch] * f + (uint32_t)b[c * 4 + ch] * (256 - f)) >> 16;
+                    const uint32_t v =
+                        ((uint32_t)a[c * 4 + ch] * f + (uint32_t)b[c * 4 + ch] * (256 - f)) >> 16;
                     out |= std::min(v, 255u) << (8 * ch);
                 }
                 result[c] = out;
@@ -594,7 +600,8 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
     else
     {
         std::vector<int> second((size_t)(DH + 4) * bw * 4, 0);
-        auto addRow = [&](int to, int from, int weight) {
+        auto addRow = [&](int to, int from, int weight)
+        {
             int* d = &second[(size_t)to * bw * 4];
             const uint16_t* s = &first[(size_t)from * bw * 4];
             for (int i = 0; i < bw * 4; i++)
@@ -696,4 +703,4 @@ void MemoryImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangl
     PixelsChanged();
 }
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -35,7 +35,7 @@ std::vector<std::pair<int, int>> Changed(MemoryImage& img, uint32_t background)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(BlendLines, BresenhamPixelsAndOpaqueRule)
 {
@@ -66,7 +66,8 @@ TEST(BlendLines, HorizontalAndVerticalBecomeFills)
     for (int x = 2; x <= 9; x++)
         expect.push_back({x, 5});
     std::sort(expect.begin(), expect.end(),
-              [](auto a, auto b) { return a.second != b.second ? a.second < b.second : a.first < b.first; });
+              [](auto a, auto b)
+              { return a.second != b.second ? a.second < b.second : a.first < b.first; });
     EXPECT_EQ(px, expect);
     EXPECT_EQ(img->GetPixels()[5 * 12 + 2], 0xFF0A141Eu);
 }
@@ -112,8 +113,7 @@ TEST(BlendLines, AntialiasedLineStaysInItsBox)
         for (auto [x, y] : Changed(*img, 0))
         {
             ASSERT_TRUE(x >= minX && x <= maxX && y >= minY && y <= maxY)
-                << "(" << x1 << "," << y1 << ")-(" << x2 << "," << y2 << ") drew " << x << ","
-                << y;
+                << "(" << x1 << "," << y1 << ")-(" << x2 << "," << y2 << ") drew " << x << "," << y;
         }
         ASSERT_EQ(img->GetPixels()[24 * 24], MEMORY_IMAGE_GUARD);
     }

@@ -20,7 +20,7 @@ using namespace Lumo;
 namespace
 {
 
-uint32_t Ch(uint32_t p, int i)  // 0 blue, 1 green, 2 red, 3 alpha
+uint32_t Ch(uint32_t p, int i) // 0 blue, 1 green, 2 red, 3 alpha
 {
     return (p >> (8 * i)) & 0xFF;
 }
@@ -145,7 +145,7 @@ void ExpectGuard(MemoryImage& img)
     EXPECT_EQ(img.GetPixels()[img.mWidth * img.mHeight], MEMORY_IMAGE_GUARD);
 }
 
-}  // namespace
+} // namespace
 
 TEST(BlendPaths, NormalBlitMatchesReferenceForEveryColourPath)
 {
@@ -214,7 +214,8 @@ TEST(BlendPaths, OpaqueDestinationFastPathMatchesReference)
         dst.DrawImage(&src, 0, 0, &sr, &gColorWhite, 0);
         for (int y = 0; y < h; y++)
             for (int x = 0; x < w - 3; x++)
-                ASSERT_EQ(dst.GetPixels()[y * w + x], RefOpaqueDest(dp[y * w + x], px[y * w + x + 3]))
+                ASSERT_EQ(dst.GetPixels()[y * w + x],
+                          RefOpaqueDest(dp[y * w + x], px[y * w + x + 3]))
                     << x << "," << y;
         ExpectGuard(dst);
     }
@@ -444,7 +445,8 @@ TEST(BlendPaths, FastRowsEqualScalarRows)
         for (int i = 0; i < n; i++)
             classes[i] = (s[i] >> 24) == 0 ? 0 : ((s[i] >> 24) == 255 ? 1 : 2);
         for (int i = n - 1; i >= 0; i--)
-            runs[i] = (i == n - 1 || classes[i] != classes[i + 1]) ? 1 : std::min(runs[i + 1] + 1, 255);
+            runs[i] =
+                (i == n - 1 || classes[i] != classes[i + 1]) ? 1 : std::min(runs[i + 1] + 1, 255);
 
         auto a = d, b = d;
         BlendWhiteRow(a.data(), s.data(), n);
@@ -479,6 +481,18 @@ TEST(BlendPaths, FastRowsEqualScalarRows)
         BlendFilteredRow(a.data(), so.data(), n);
         BlendRowsScalar::BlendFilteredRow(b.data(), so.data(), n);
         ASSERT_EQ(a, b);
+        // Groups of four opaque or four transparent pixels take shortcuts too.
+        std::vector<uint32_t> clear = s;
+        for (size_t i = 0; i < clear.size(); i++)
+            if (rng() % 8 != 0)
+                clear[i] &= 0x00FFFFFF;
+        for (const auto* src : {&so, &clear})
+        {
+            a = d, b = d;
+            AddRow(a.data(), src->data(), n, true);
+            BlendRowsScalar::AddRow(b.data(), src->data(), n, true);
+            ASSERT_EQ(a, b);
+        }
         a = d, b = d;
         BlendSampledRow(a.data(), s.data(), n);
         BlendRowsScalar::BlendSampledRow(b.data(), s.data(), n);

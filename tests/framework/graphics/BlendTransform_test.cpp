@@ -53,33 +53,39 @@ void RefRotated(std::vector<uint32_t>& dst, int dw, int dh, const std::vector<ui
         int k0 = 0, k1 = (int)(b.mWidth - 1);
         if (C < 0)
         {
-            if ((u >> 16) < 0) continue;
+            if ((u >> 16) < 0)
+                continue;
             k0 = std::max(((RW << 16) - u - 0x27FFF) / C, 0);
             k1 = std::min(k1, (32767 - u) / C);
         }
         else if (C == 0)
         {
-            if (u < 0 || u >= (RW << 16) - 0x10000) continue;
+            if (u < 0 || u >= (RW << 16) - 0x10000)
+                continue;
         }
         else
         {
-            if ((u >> 16) >= RW - 1) continue;
+            if ((u >> 16) >= RW - 1)
+                continue;
             k0 = std::max((0x10000 - u) / C, 0);
             k1 = std::min(k1, ((RW << 16) - u - 0x17FFF) / C);
         }
         if (S < 0)
         {
-            if ((v >> 16) < 0) continue;
+            if ((v >> 16) < 0)
+                continue;
             k0 = std::max(k0, ((RH << 16) - v - 0x27FFF) / S);
             k1 = std::min(k1, -(v / S));
         }
         else if (S == 0)
         {
-            if (v < 0 || v >= (RH << 16) - 0x10000) continue;
+            if (v < 0 || v >= (RH << 16) - 0x10000)
+                continue;
         }
         else
         {
-            if ((v >> 16) >= RH - 1) continue;
+            if ((v >> 16) >= RH - 1)
+                continue;
             k0 = std::max(k0, (0x10000 - v) / S);
             k1 = std::min(k1, ((RH << 16) - v - 0x17FFF) / S);
         }
@@ -124,7 +130,8 @@ void RefRotated(std::vector<uint32_t>& dst, int dw, int dh, const std::vector<ui
                 else
                 {
                     const uint32_t k = comp[ch] * col.mAlpha / 255;
-                    const uint32_t add = white ? sum >> 8 : (ch == 2 ? ((sum >> 8) * k) >> 8 : (sum * k) >> 16);
+                    const uint32_t add =
+                        white ? sum >> 8 : (ch == 2 ? ((sum >> 8) * k) >> 8 : (sum * k) >> 16);
                     value = std::min<uint32_t>(dc + add, 255);
                 }
                 out |= value << (8 * ch);
@@ -135,7 +142,7 @@ void RefRotated(std::vector<uint32_t>& dst, int dw, int dh, const std::vector<ui
     }
 }
 
-}  // namespace
+} // namespace
 
 TEST(BlendTransform, RotatedBlitMatchesPlainReference)
 {
@@ -160,7 +167,8 @@ TEST(BlendTransform, RotatedBlitMatchesPlainReference)
         const Rect sr(rx, ry, 2 + rng() % (sw - rx - 1), 2 + rng() % (sh - ry - 1));
         const int clipX = rng() % 10, clipY = rng() % 10;
         const Rect clip(clipX, clipY, 1 + rng() % (40 - clipX), 1 + rng() % (40 - clipY));
-        const Color tints[] = {gColorWhite, Color(rng() & 0xFF, rng() & 0xFF, rng() & 0xFF, rng() & 0xFF)};
+        const Color tints[] = {gColorWhite,
+                               Color(rng() & 0xFF, rng() & 0xFF, rng() & 0xFF, rng() & 0xFF)};
         const Color& c = tints[round & 1];
         const int mode = (round >> 1) & 1;
         const double angle = (rng() % 700) / 100.0 - 0.3;
@@ -220,7 +228,8 @@ TEST(BlendTransform, DrawImageFEqualsUnrotatedDraw)
 TEST(BlendTransform, RotatedBoundsAndEmptyClip)
 {
     FRect b;
-    ASSERT_TRUE(GetRotatedBounds(0, 0, Rect(0, 0, 10, 10), Rect(0, 0, 100, 100), 3.14159265358979 / 2, 5, 5, b));
+    ASSERT_TRUE(GetRotatedBounds(0, 0, Rect(0, 0, 10, 10), Rect(0, 0, 100, 100),
+                                 3.14159265358979 / 2, 5, 5, b));
     EXPECT_NEAR(b.mX, 0, 1e-4);
     EXPECT_NEAR(b.mY, 0, 1e-4);
     EXPECT_NEAR(b.mWidth, 10, 1e-4);
@@ -239,8 +248,8 @@ TEST(BlendTransform, StretchClipTakesTheVisiblePart)
 {
     FRect fs;
     Rect cd;
-    ASSERT_TRUE(GetStretchClip(Rect(0, 0, 10, 20), Rect(0, 0, 100, 100), Rect(-20, 0, 40, 40),
-                               fs, cd));
+    ASSERT_TRUE(
+        GetStretchClip(Rect(0, 0, 10, 20), Rect(0, 0, 100, 100), Rect(-20, 0, 40, 40), fs, cd));
     EXPECT_EQ(cd, Rect(0, 0, 20, 40));
     EXPECT_DOUBLE_EQ(fs.mX, 5.0);
     EXPECT_DOUBLE_EQ(fs.mWidth, 5.0);
@@ -248,8 +257,8 @@ TEST(BlendTransform, StretchClipTakesTheVisiblePart)
     ASSERT_TRUE(GetMirroredStretchClip(Rect(0, 0, 10, 20), Rect(0, 0, 100, 100),
                                        Rect(-20, 0, 40, 40), fs, cd));
     EXPECT_DOUBLE_EQ(fs.mX, 0.0);
-    EXPECT_FALSE(GetStretchClip(Rect(0, 0, 10, 10), Rect(0, 0, 10, 10), Rect(50, 50, 10, 10),
-                                fs, cd));
+    EXPECT_FALSE(
+        GetStretchClip(Rect(0, 0, 10, 10), Rect(0, 0, 10, 10), Rect(50, 50, 10, 10), fs, cd));
 }
 
 TEST(BlendTransform, FilteredStretchWorkedCase)
@@ -298,8 +307,8 @@ TEST(BlendTransform, FastStretch)
         ASSERT_EQ(dst->GetPixels()[i], 0xFF000000u);
     dst->DrawImageStretched(&src, &dest, &sr, &clip, &gColorWhite, 0, true);
     EXPECT_EQ(At(*dst, 1, 1), 0xFFFEFEFEu);
-    EXPECT_EQ(At(*dst, 2, 1), 0xFF000000u);  // alpha 0 leaves the pixel
-    EXPECT_EQ(At(*dst, 0, 3), 0xFF7F0000u);  // w = 128: (255 x 128) >> 8
+    EXPECT_EQ(At(*dst, 2, 1), 0xFF000000u); // alpha 0 leaves the pixel
+    EXPECT_EQ(At(*dst, 0, 3), 0xFF7F0000u); // w = 128: (255 x 128) >> 8
     EXPECT_EQ(At(*dst, 3, 2), 0xFF0000FEu);
 }
 

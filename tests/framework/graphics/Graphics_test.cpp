@@ -16,8 +16,8 @@ namespace
 struct Call
 {
     const char* op;
-    Rect rect;    // fill rect, or destination rect of a blit
-    Rect src;     // source rect of a blit
+    Rect rect; // fill rect, or destination rect of a blit
+    Rect src;  // source rect of a blit
     Color color;
     double line[4];
 };
@@ -49,14 +49,14 @@ public:
     {
         calls.push_back({"image", Rect(x, y, src->mWidth, src->mHeight), *src, *c, {}});
     }
-    void DrawImageStretched(Image*, const Rect* dest, const Rect* src, const Rect*,
-                            const Color* c, int, bool) override
+    void DrawImageStretched(Image*, const Rect* dest, const Rect* src, const Rect*, const Color* c,
+                            int, bool) override
     {
         calls.push_back({"stretch", *dest, *src, *c, {}});
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Graphics, WithoutImageDrawsNothingAndHasEmptyClip)
 {
@@ -78,7 +78,7 @@ TEST(Graphics, ClipRectIsTranslatedAndCutToImage)
     EXPECT_EQ(g.GetClipRect(), Rect(20, 20, 80, 80));
     g.IntersectClipRect(-5, 0, 10, 10);
     EXPECT_EQ(g.GetClipRect(), Rect(20, 20, 5, 10));
-    g.SetClipRect(-20, -20, 100, 100);  // widens again
+    g.SetClipRect(-20, -20, 100, 100); // widens again
     EXPECT_EQ(g.GetClipRect(), Rect(0, 0, 100, 100));
 }
 
@@ -93,7 +93,7 @@ TEST(Graphics, TranslationTruncatesTowardZero)
     ASSERT_EQ(img.calls.size(), 1u);
     EXPECT_EQ(img.calls[0].rect, Rect(0, 2, 5, 5));
 
-    g.mTransX = -0.5f;  // toward zero, not down
+    g.mTransX = -0.5f; // toward zero, not down
     g.FillRect(1, 0, 5, 5);
     EXPECT_EQ(img.calls[1].rect, Rect(0, 2, 5, 5));
 }
@@ -118,7 +118,7 @@ TEST(Graphics, PushAndPopRestoreState)
 {
     RecordingImage img(100, 100);
     Graphics g(&img);
-    g.PopState();  // empty stack: nothing changes
+    g.PopState(); // empty stack: nothing changes
     EXPECT_EQ(g.GetClipRect(), Rect(0, 0, 100, 100));
 
     g.PushState();
@@ -154,7 +154,7 @@ TEST(Graphics, DrawRectInsideOrAsFourFills)
     img.calls.clear();
     g.SetClipRect(0, 0, 10, 10);
     g.DrawRect(0, 0, 10, 10);
-    ASSERT_EQ(img.calls.size(), 2u);  // bottom row and right column are clipped away
+    ASSERT_EQ(img.calls.size(), 2u); // bottom row and right column are clipped away
     EXPECT_EQ(img.calls[0].rect, Rect(0, 0, 10, 1));
     EXPECT_EQ(img.calls[1].rect, Rect(0, 1, 1, 9));
 }
@@ -263,7 +263,7 @@ TEST(Graphics, ImageBoxTilesEdgesAndCentre)
     EXPECT_EQ(left, 2);
     EXPECT_EQ(right, 2);
     EXPECT_EQ(centre, 16);
-    EXPECT_EQ(cut, 2 + 2);  // the eighth top, bottom and two centre tiles
+    EXPECT_EQ(cut, 2 + 2); // the eighth top, bottom and two centre tiles
     EXPECT_EQ(g.GetClipRect(), Rect(0, 0, 200, 200));
 
     // A 2 x 2 source has empty corners: all of it is tiled as centre.

@@ -24,7 +24,7 @@ std::vector<uint32_t> Pixels(MemoryImage& img)
     return std::vector<uint32_t>(p, p + img.mWidth * img.mHeight);
 }
 
-}  // namespace
+} // namespace
 
 TEST(MemoryImageStorage, SetPixelsCopiesAndWritesGuard)
 {
@@ -259,7 +259,7 @@ struct CountedImage : Image
     explicit CountedImage(int* d) : deletions(d) {}
     ~CountedImage() override { ++*deletions; }
 };
-}  // namespace
+} // namespace
 
 TEST(ImageHandle, CountsEntriesAndOwnsPlainImages)
 {
@@ -286,7 +286,7 @@ TEST(ImageHandle, CountsEntriesAndOwnsPlainImages)
         }
         EXPECT_EQ(deletions, 0);
         ImageHandle other;
-        other.AssignEntryOf(owner);  // a plain image is not taken over
+        other.AssignEntryOf(owner); // a plain image is not taken over
         EXPECT_EQ(other.GetImage(), nullptr);
     }
     EXPECT_EQ(deletions, 1);
