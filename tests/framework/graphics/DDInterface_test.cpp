@@ -133,18 +133,33 @@ TEST(DDInterfaceInit, ExclusiveModeWithoutAWindowGivesResult4)
     EXPECT_EQ(0u, display->mErrorString.find("SetCooperativeLevel FullScreen: "));
 }
 
-TEST(DDInterfaceInit, ThreeDWithoutARendererGivesResult7)
+TEST(DDInterfaceInit, ThreeDModeSendsScreenDrawsToTheRendererOrFailsWith7)
 {
     HWND hwnd = DDTest::MakeWindow(320, 240, false);
     auto display = DDTest::MakeDisplay();
     display->mIs3D = true;
-    if (display->mD3D)
-        GTEST_SKIP() << "a renderer is built in; this checks the road without one";
     int result = display->Init(hwnd, true);
-    // Surfaces for a 3D device may already be refused without GL.
-    EXPECT_TRUE(result == 7 || result == RESULT_SURFACE_FAIL) << result;
-    if (result == 7)
-        EXPECT_EQ(0u, display->mErrorString.find("3D init error: "));
+    if (result != RESULT_OK) {
+        // Without a GL driver the 3D surfaces or the device are refused.
+        EXPECT_TRUE(result == RESULT_3D_FAIL || result == RESULT_SURFACE_FAIL) << result;
+        if (result == RESULT_3D_FAIL)
+            EXPECT_EQ(0u, display->mErrorString.find("3D init error: "));
+        EXPECT_EQ("RESULT_UNKNOWN", DDInterface::ResultToString(result == 7 ? 7 : -1));
+    } else {
+        DDImage* screen = display->GetScreenImage();
+        ASSERT_NE(nullptr, screen);
+        EXPECT_TRUE(screen->DrawsThrough3D());
+        EXPECT_TRUE(ImageDrawsThrough3D(screen));
+        EXPECT_FALSE(screen->Lock());  // the renderer owns the screen
+        Rect all(0, 0, 320, 240);
+        Color green(0, 255, 0, 255);
+        screen->FillRect(&all, &green, 0);
+        EXPECT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+        POINT origin = {0, 0};
+        ClientToScreen(hwnd, &origin);
+        uint32_t shown = DDTest::WaitForScreenPixel(origin.x + 100, origin.y + 100, DDTest::IsGreen);
+        EXPECT_TRUE(DDTest::IsGreen(shown)) << std::hex << shown;
+    }
     display.reset();
     DestroyWindow(hwnd);
 }
