@@ -54,6 +54,14 @@ public:
     {
         calls.push_back({"stretch", *dest, *src, *c, {}});
     }
+    void DrawImageMatrix(Image*, float x, float y, const Matrix3&, const Rect* clip, const Color* c,
+                         int, const Rect* src, bool filter, Image* mask, const MaskRect* maskSrc,
+                         const MaskRect*, const Matrix3*) override
+    {
+        calls.push_back({"matrix", *clip, *src, *c, {x, y, filter ? 1.0 : 0.0, maskSrc->width}});
+        lastMask = mask;
+    }
+    Image* lastMask = nullptr;
 };
 
 } // namespace
@@ -276,4 +284,25 @@ TEST(Graphics, ImageBoxTilesEdgesAndCentre)
         EXPECT_EQ(c.src.mY, 0);
     }
     EXPECT_EQ(img.calls.size(), 3u * 2u);
+}
+
+TEST(Graphics, MatrixDrawPassesPositionAndMaskAndTruncatesTranslation)
+{
+    RecordingImage img(100, 100), src(10, 10), mask(4, 4);
+    Graphics g(&img);
+    g.mTransX = 2.7f;
+    g.mTransY = -1.5f;
+    g.SetBilinearFilter(true);
+    g.mMaskImage = &mask;
+    g.mMaskSrcRect.width = 4.0f;
+    g.DrawImageMatrix(&src, Matrix3(), Rect(1, 2, 3, 4), 5.5f, 6.25f);
+    ASSERT_EQ(img.calls.size(), 1u);
+    EXPECT_EQ(img.calls[0].line[0], 5.5);
+    EXPECT_EQ(img.calls[0].line[1], 6.25);
+    EXPECT_EQ(img.calls[0].line[2], 1.0);
+    EXPECT_EQ(img.calls[0].line[3], 4.0);
+    EXPECT_EQ(img.calls[0].src, Rect(1, 2, 3, 4));
+    EXPECT_EQ(img.lastMask, &mask);
+    EXPECT_EQ(g.mTransX, 2.0f);
+    EXPECT_EQ(g.mTransY, -1.0f);
 }
