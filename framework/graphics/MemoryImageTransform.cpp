@@ -388,18 +388,22 @@ void MemoryImage::DrawImageStretched(Image* src, const Rect* destRect, const Rec
     for (int col = 0; col < cd.mWidth; col++)
         columns[col] = std::min(std::max((int)(fs.mX + col * sx), 0), source->mWidth - 1);
     std::vector<uint32_t> samples(cd.mWidth);
+    int sampledRow = -1; // a magnified row repeats the previous row's samples
     for (int row = 0; row < cd.mHeight; row++)
     {
         const int srow = std::min(std::max((int)(fs.mY + row * sy), 0), source->mHeight - 1);
-        if (sp.table)
+        if (srow != sampledRow && sp.table)
+        {
             for (int col = 0; col < cd.mWidth; col++)
                 samples[col] = sp.At(columns[col], srow);
-        else
+        }
+        else if (srow != sampledRow)
         {
             const uint32_t* row = sp.pixels + (size_t)srow * sp.width;
             for (int col = 0; col < cd.mWidth; col++)
                 samples[col] = row[columns[col]];
         }
+        sampledRow = srow;
         BlendSampledRow(dpix + (size_t)(cd.mY + row) * mWidth + cd.mX, samples.data(), cd.mWidth);
     }
     PixelsChanged();
