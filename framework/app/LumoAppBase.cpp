@@ -253,6 +253,7 @@ void LumoAppBase::InitApp()
         SetCurrentDirectoryA(mChangeDirPath.c_str());
 
     mNotifyMessage = RegisterWindowMessageW((Widen(mProductName) + L"Notify").c_str());
+    SetLastError(0);
     mMutex = CreateMutexA(nullptr, TRUE, (mProductName + "Mutex").c_str());
     if (GetLastError() == ERROR_ALREADY_EXISTS)
         OnAlreadyRunning();
