@@ -108,30 +108,25 @@ inline __m128i AlphaLanes(__m128i wide)
     return _mm_shufflehi_epi16(wide, _MM_SHUFFLE(3, 3, 3, 3));
 }
 
-// Blue lanes (lane 0 of each pixel) take `separate`, the others `joint`.
-inline __m128i PickBlue(__m128i joint, __m128i separate)
-{
-    const __m128i blue = _mm_set_epi16(0, 0, 0, -1, 0, 0, 0, -1);
-    return _mm_or_si128(_mm_and_si128(blue, separate), _mm_andnot_si128(blue, joint));
-}
-
 // Opaque-destination blend of two widened pixels by weights w (16-bit lanes):
 // red and green ((d(256-w) + sw) >> 8), blue ((d(256-w)) >> 8) + ((sw) >> 8).
+// Clearing the low byte of both products in the blue lanes before the one sum
+// gives blue's two separately shifted halves.
 inline __m128i BlendHalf(__m128i d, __m128i s, __m128i w)
 {
+    const __m128i keep = _mm_set_epi16(-1, -1, -1, (short)0xFF00, -1, -1, -1, (short)0xFF00);
     const __m128i dw = _mm_mullo_epi16(d, _mm_sub_epi16(_mm_set1_epi16(256), w));
     const __m128i sw = _mm_mullo_epi16(s, w);
-    const __m128i joint = _mm_srli_epi16(_mm_add_epi16(dw, sw), 8);
-    const __m128i separate = _mm_add_epi16(_mm_srli_epi16(dw, 8), _mm_srli_epi16(sw, 8));
-    return PickBlue(joint, separate);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_and_si128(dw, keep), _mm_and_si128(sw, keep)), 8);
 }
 
-// All channels as ((d(256-w)) >> 8) + ((sw) >> 8).
+// All channels as ((d(256-w)) >> 8) + ((sw) >> 8), by the same low-byte mask.
 inline __m128i BlendHalfSeparate(__m128i d, __m128i s, __m128i w)
 {
+    const __m128i keep = _mm_set1_epi16((short)0xFF00);
     const __m128i dw = _mm_mullo_epi16(d, _mm_sub_epi16(_mm_set1_epi16(256), w));
     const __m128i sw = _mm_mullo_epi16(s, w);
-    return _mm_add_epi16(_mm_srli_epi16(dw, 8), _mm_srli_epi16(sw, 8));
+    return _mm_srli_epi16(_mm_add_epi16(_mm_and_si128(dw, keep), _mm_and_si128(sw, keep)), 8);
 }
 
 const __m128i kAlphaMask = _mm_set1_epi32((int)0xFF000000);
@@ -156,7 +151,23 @@ void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a)
     const __m128i s = Lo16(_mm_set1_epi32((int)rgb));
     const __m128i sw = _mm_mullo_epi16(s, _mm_set1_epi16((short)a));
     const __m128i iw = _mm_set1_epi16((short)(256 - a));
+    auto blend4 = [&](__m128i px)
+    {
+        const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(Lo16(px), iw), sw), 8);
+        const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(Hi16(px), iw), sw), 8);
+        return _mm_or_si128(_mm_packus_epi16(lo, hi), kAlphaMask);
+    };
     int i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        const __m128i a = _mm_loadu_si128((const __m128i*)(d + i));
+        const __m128i b = _mm_loadu_si128((const __m128i*)(d + i + 4));
+        const __m128i alpha = _mm_and_si128(_mm_and_si128(a, b), kAlphaMask);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, kAlphaMask)) != 0xFFFF)
+            break;
+        _mm_storeu_si128((__m128i*)(d + i), blend4(a));
+        _mm_storeu_si128((__m128i*)(d + i + 4), blend4(b));
+    }
     for (; i + 4 <= n; i += 4)
     {
         const __m128i px = _mm_loadu_si128((const __m128i*)(d + i));
@@ -166,9 +177,7 @@ void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a)
                 d[k] = BlendCoverage(d[k], rgb, a);
             continue;
         }
-        const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(Lo16(px), iw), sw), 8);
-        const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(Hi16(px), iw), sw), 8);
-        _mm_storeu_si128((__m128i*)(d + i), _mm_or_si128(_mm_packus_epi16(lo, hi), kAlphaMask));
+        _mm_storeu_si128((__m128i*)(d + i), blend4(px));
     }
     for (; i < n; i++)
         d[i] = BlendCoverage(d[i], rgb, a);
