@@ -347,3 +347,35 @@ TEST_F(GameRun, SecondInstanceExitsAtOnce)
     }
     EXPECT_TRUE(exited);
 }
+
+TEST_F(GameRun, EndSessionEndsTheRunOnlyWhenTheSessionEnds)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.Start());
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(game.WaitForOutput("Resource Loading Time: ", 30000));
+
+    // Alt+Enter on a screen no larger than the game keeps the one full-screen window.
+    PostMessageA(hwnd, WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+    PostMessageA(hwnd, WM_SYSKEYUP, VK_RETURN, (1 << 29) | (3u << 30));
+    DWORD_PTR result = 0;
+    // A message sent after them returns once they have been pumped.
+    SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result);
+    EXPECT_FALSE(game.WaitForExit(500));
+    EXPECT_EQ(WindowOf(game.mPid, "MainWindow"), hwnd);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+
+    // A cancelled logoff leaves the game running.
+    ASSERT_NE(SendMessageTimeoutA(hwnd, WM_ENDSESSION, FALSE, 0, SMTO_BLOCK, 10000, &result), 0);
+    EXPECT_FALSE(game.WaitForExit(1000));
+
+    // A real one ends it, with its settings saved.
+    SendMessageTimeoutA(hwnd, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &result);
+    ASSERT_TRUE(game.WaitForExit(20000));
+    EXPECT_EQ(game.mExitCode, 0u);
+    EXPECT_FALSE(game.mSawSystemBox);
+    int value = -1;
+    ASSERT_TRUE(ReadGameInt("InProgress", &value));
+    EXPECT_EQ(value, 0);
+}
