@@ -29,7 +29,9 @@ std::string GamePath()
 // The game keeps its settings under its own key; the tests start and end without it.
 void RemoveGameKey()
 {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kGameKey);
     RegDeleteKeyA(HKEY_CURRENT_USER, kGameKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Tessik Games"); // only when empty
 }
 
 bool ReadGameInt(const char* name, int* value)
