@@ -338,3 +338,50 @@ TEST(D3DSelfTest, PassesOnTheWineDevice)
     EXPECT_FALSE(tester.ResultsChanged());
     DestroyWindow(window);
 }
+
+// With the record switched on: a card never tested is tested and recorded
+// afresh (not waved through untested), a recorded pass is tested again, and a
+// recorded failure stands without drawing.
+TEST(D3DSelfTest, RegistryRecordKeepsFailuresAndRetestsPasses)
+{
+    HWND window = MakeWindow();
+    ASSERT_NE(nullptr, window);
+    const std::string key = "LumoTests\\D3DSelfTest" + std::to_string(GetCurrentProcessId());
+    const std::string path = "SOFTWARE\\" + key + "\\Test3D";
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    auto run = [&](D3DTester& tester) {
+        tester.mUseRegistry = true;
+        tester.mRegistryKey = key;
+        tester.mCardListFolder = std::string(folder) + "lumo-no-card-lists";
+        tester.SetVidMemoryRequirements(6, 14);
+        tester.TestD3D(window, nullptr);
+    };
+    {
+        D3DTester first;
+        run(first);
+        EXPECT_EQ("", first.GetFailureReason());
+        EXPECT_TRUE(first.ResultsChanged());
+        EXPECT_EQ(nullptr, first.mRegKey);  // closed by Release
+    }
+    {
+        D3DTester again;
+        run(again);
+        EXPECT_EQ("", again.GetFailureReason());
+        EXPECT_FALSE(again.ResultsChanged());
+    }
+    HKEY hkey;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &hkey));
+    const char failure[] = "Alpha blend Not Supported";
+    RegSetValueExA(hkey, "FailureReason", 0, REG_SZ, (const BYTE*)failure, sizeof(failure));
+    RegCloseKey(hkey);
+    {
+        D3DTester recorded;
+        run(recorded);
+        EXPECT_EQ("Alpha blend Not Supported", recorded.GetFailureReason());
+        EXPECT_FALSE(recorded.ResultsChanged());
+    }
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeA(HKEY_CURRENT_USER, ("SOFTWARE\\" + key).c_str()));
+    RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\LumoTests");
+    DestroyWindow(window);
+}
