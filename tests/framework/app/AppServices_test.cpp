@@ -5,7 +5,9 @@
 #include "framework/app/Buffer.h"
 #include "framework/app/LumoAppBase_Links.h"
 #include "framework/app/MusicInterface.h"
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Image.h"
+#include "framework/resources/ImageLib.h"
 #include "framework/widgets/Dialog.h"
 
 #include <gtest/gtest.h>
@@ -597,4 +599,37 @@ TEST(AppServices, ScreenSaverModeWritesBoxesToTheErrorFile)
     EXPECT_EQ(lines[lines.size() - 3].substr(0, 6), "first ");
     EXPECT_EQ(lines[lines.size() - 2].substr(0, 7), "second ");
     EXPECT_EQ(lines[lines.size() - 1].substr(0, 6), "third ");
+}
+
+TEST(AppServices, ImageFilesLoadIntoDisplayImages)
+{
+    TestApp app;
+    app.mDDInterface = Lumo::AppLink::DDCreate(&app);
+    char path[64];
+    snprintf(path, sizeof(path), "app_image_%lu.png", GetCurrentProcessId());
+    {
+        Lumo::MemoryImage source(&app);
+        const uint32_t pixels[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                                    0x80FFFFFF, 0xFF000000, 0xFF123456};
+        source.SetPixels(pixels, 3, 2, true);
+        ASSERT_TRUE(ImageLib::WritePNGImage(path, &source));
+    }
+    Lumo::DDImage* image = app.GetImage(path, false);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->mWidth, 3);
+    EXPECT_EQ(image->mHeight, 2);
+    EXPECT_EQ(image->mFileName, path);
+    EXPECT_EQ(app.mMemoryImages.count(image), 1u);
+    delete image;
+    EXPECT_EQ(app.mMemoryImages.size(), 0u);
+    remove(path);
+
+    EXPECT_EQ(app.GetImage("no_such_picture.png", false), nullptr);
+
+    // A name starting with '!' makes an empty image without reading a file.
+    bool isNew = false;
+    Lumo::ImageHandle blank = app.GetSharedImage("!scratch", "", &isNew);
+    EXPECT_TRUE(isNew);
+    ASSERT_NE(blank.GetImage(), nullptr);
+    EXPECT_EQ(blank.GetImage()->mWidth, 0);
 }
