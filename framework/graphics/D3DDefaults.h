@@ -37,4 +37,4 @@ constexpr bool kDisplayAspectCorrectionDefault = false;
 constexpr int kD3DMinVidMemoryMB = 6;
 constexpr int kD3DRecVidMemoryMB = 14;
 
-}  // namespace Lumo
+} // namespace Lumo

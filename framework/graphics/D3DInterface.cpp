@@ -54,7 +54,7 @@ private:
     CritSect* mLock;
 };
 
-}  // namespace
+} // namespace
 
 void SetD3DErrorSink(D3DErrorSink sink)
 {
@@ -82,7 +82,7 @@ D3DInterface::D3DInterface()
 
 D3DInterface::~D3DInterface()
 {
-    mLock = nullptr;  // the display may be gone; the destructor walks the set unlocked
+    mLock = nullptr; // the display may be gone; the destructor walks the set unlocked
     Cleanup();
 }
 
@@ -94,8 +94,8 @@ bool D3DInterface::Init(DDInterface* display)
                   display->mHeight, &display->mCritSect);
 }
 
-bool D3DInterface::InitOn(IDirectDraw7* dd, HWND window, IDirectDrawSurface* drawSurface,
-                          int width, int height, CritSect* lock)
+bool D3DInterface::InitOn(IDirectDraw7* dd, HWND window, IDirectDrawSurface* drawSurface, int width,
+                          int height, CritSect* lock)
 {
     gD3DLastError.clear();
     // A second Init without the display's Cleanup must not leak the old device.
@@ -150,10 +150,9 @@ bool D3DInterface::InitDevice()
         gMinTextureHeight = std::max((int)desc.dwMinTextureHeight, 1);
         gMaxTextureWidth = (int)std::min<DWORD>(desc.dwMaxTextureWidth, 2048);
         gMaxTextureHeight = (int)std::min<DWORD>(std::max<DWORD>(desc.dwMaxTextureHeight, 1), 2048);
-        gMaxTextureAspectRatio =
-            desc.dwMaxTextureAspectRatio == 0 ? 65536
-                                              : (int)std::min<DWORD>(desc.dwMaxTextureAspectRatio,
-                                                                     65536);
+        gMaxTextureAspectRatio = desc.dwMaxTextureAspectRatio == 0
+                                     ? 65536
+                                     : (int)std::min<DWORD>(desc.dwMaxTextureAspectRatio, 65536);
     }
 
     gSupportedTextureFormats = 0;
@@ -313,4 +312,4 @@ LumoVector2 D3DInterface::ThroughStack(float x, float y) const
     return mTransformStack.back().TransformPoint(LumoVector2(x, y));
 }
 
-}  // namespace Lumo
+} // namespace Lumo

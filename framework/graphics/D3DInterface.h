@@ -78,8 +78,7 @@ struct D3DVertex2
 
 // Growable vertex array with room for 100 vertices inside, so clipping
 // allocates nothing in practice.
-template <typename V>
-class VertexListOf
+template <typename V> class VertexListOf
 {
 public:
     VertexListOf() : mData(mInline), mCount(0), mCapacity(kInline) {}
@@ -148,16 +147,16 @@ class D3DInterface
 {
 public:
     HWND mHWnd = nullptr;
-    int mWidth = 800, mHeight = 600;           // draw surface size
-    IDirectDraw7* mDirectDraw = nullptr;       // the display's; borrowed
-    IDirectDrawSurface7* mDrawSurface = nullptr;  // own reference
+    int mWidth = 800, mHeight = 600;             // draw surface size
+    IDirectDraw7* mDirectDraw = nullptr;         // the display's; borrowed
+    IDirectDrawSurface7* mDrawSurface = nullptr; // own reference
     IDirect3D7* mD3D = nullptr;
     IDirect3DDevice7* mDevice = nullptr;
     D3DVIEWPORT7 mViewport{};
     bool mSceneOpen = false;
-    std::set<MemoryImage*> mTextureSet;  // images holding a record; display lock
-    std::list<Matrix3> mTransformStack;  // back applies while not empty
-    CritSect* mLock = nullptr;           // the display lock, or none
+    std::set<MemoryImage*> mTextureSet; // images holding a record; display lock
+    std::list<Matrix3> mTransformStack; // back applies while not empty
+    CritSect* mLock = nullptr;          // the display lock, or none
 
     D3DInterface();
     virtual ~D3DInterface();
@@ -207,14 +206,14 @@ public:
                      int mode, bool linear);
     void BltStretched(Image* src, const Rect* destRect, const Rect* srcRect, const Rect* clip,
                       const Color* color, int mode, bool fast, bool mirror);
-    void BltRotated(Image* src, float x, float y, const Rect* clip, const Color* color,
-                    int mode, double angle, float cx, float cy, const Rect* srcRect);
-    void DrawTrianglesTex(const TriangleVertex* triangles, int count, const Color* color,
-                          int mode, Image* texture, float tx, float ty, bool linear);
+    void BltRotated(Image* src, float x, float y, const Rect* clip, const Color* color, int mode,
+                    double angle, float cx, float cy, const Rect* srcRect);
+    void DrawTrianglesTex(const TriangleVertex* triangles, int count, const Color* color, int mode,
+                          Image* texture, float tx, float ty, bool linear);
     void DrawLine(double x1, double y1, double x2, double y2, const Color* color, int mode);
     void FillRect(const Rect* rect, const Color* color, int mode);
-    void FillPolygon(const int* points, int count, const Rect* clip, const Color* color,
-                     int mode, int tx, int ty);
+    void FillPolygon(const int* points, int count, const Rect* clip, const Color* color, int mode,
+                     int tx, int ty);
 
     // --- transform stack
     // Pushes `matrix`, applied after the current top when concatenating.
@@ -227,4 +226,4 @@ private:
     LumoVector2 ThroughStack(float x, float y) const;
 };
 
-}  // namespace Lumo
+} // namespace Lumo

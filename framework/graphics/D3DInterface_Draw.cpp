@@ -150,8 +150,7 @@ void ClipPolygonMax(int selector, float bound, const D3DVertex2List& in, D3DVert
     ClipAgainst(selector, bound, false, in, out);
 }
 
-template <typename V>
-static void CopyList(const VertexListOf<V>& from, VertexListOf<V>& to)
+template <typename V> static void CopyList(const VertexListOf<V>& from, VertexListOf<V>& to)
 {
     to.Clear();
     for (int i = 0; i < from.Count(); i++)
@@ -191,18 +190,18 @@ void DrawClippedPolygon(IDirect3DDevice7* device, const Rect& clip, D3DVertexLis
 {
     ClipPolygonToRect(clip, list);
     if (list.Count() > 2)
-        CheckD3DResult(device->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertexFVF, list.Data(),
-                                             list.Count(), 0),
-                       "DrawPrimitive (Tri) 2");
+        CheckD3DResult(
+            device->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertexFVF, list.Data(), list.Count(), 0),
+            "DrawPrimitive (Tri) 2");
 }
 
 void DrawClippedPolygon2(IDirect3DDevice7* device, const Rect& clip, D3DVertex2List& list)
 {
     ClipPolygonToRect(clip, list);
     if (list.Count() > 2)
-        CheckD3DResult(device->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertex2FVF, list.Data(),
-                                             list.Count(), 0),
-                       "DrawPrimitive (Tri) 2");
+        CheckD3DResult(
+            device->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertex2FVF, list.Data(), list.Count(), 0),
+            "DrawPrimitive (Tri) 2");
 }
 
 // ---------------------------------------------------------------- helpers
@@ -290,8 +289,8 @@ void ImageTextures::BltTransformed(IDirect3DDevice7* device, const Matrix3& matr
 {
     if (mask && maskSrcRect && maskMatrix)
     {
-        BltMasked(device, matrix, srcRect, color, clip, x, y, center, mask, *maskSrcRect,
-                  maskPosX, maskPosY, *maskMatrix);
+        BltMasked(device, matrix, srcRect, color, clip, x, y, center, mask, *maskSrcRect, maskPosX,
+                  maskPosY, *maskMatrix);
         return;
     }
     const float cx = center ? srcRect.mWidth / 2.0f : 0.0f;
@@ -313,7 +312,8 @@ void ImageTextures::BltTransformed(IDirect3DDevice7* device, const Matrix3& matr
             bool inside = true;
             for (int i = 0; i < 4; i++)
             {
-                LumoVector2 p = matrix.TransformPoint(LumoVector2(cornerX[i] - cx, cornerY[i] - cy));
+                LumoVector2 p =
+                    matrix.TransformPoint(LumoVector2(cornerX[i] - cx, cornerY[i] - cy));
                 quad[i] = MakeVertex(p.x + ox, p.y + oy, color, us[i], vs[i]);
                 if (clip && !InsideClip(*clip, quad[i].x, quad[i].y))
                     inside = false;
@@ -349,10 +349,10 @@ void ImageTextures::BltTransformed(IDirect3DDevice7* device, const Matrix3& matr
 // the part where that piece holds mask texels of the mask's source rectangle:
 // the mask coordinates are affine in the screen position, so clipping them to
 // the piece's texel square is exact and nothing is drawn outside the mask.
-void ImageTextures::BltMasked(IDirect3DDevice7* device, const Matrix3& matrix,
-                              const Rect& srcRect, uint32_t color, const Rect* clip, float x,
-                              float y, bool center, ImageTextures* mask, const Rect& maskSrcRect,
-                              float maskPosX, float maskPosY, const Matrix3& maskMatrix)
+void ImageTextures::BltMasked(IDirect3DDevice7* device, const Matrix3& matrix, const Rect& srcRect,
+                              uint32_t color, const Rect* clip, float x, float y, bool center,
+                              ImageTextures* mask, const Rect& maskSrcRect, float maskPosX,
+                              float maskPosY, const Matrix3& maskMatrix)
 {
     Matrix3 inverse;
     if (!InvertAffine(maskMatrix, inverse) || mask->columns <= 0 || mask->rows <= 0)
@@ -365,17 +365,19 @@ void ImageTextures::BltMasked(IDirect3DDevice7* device, const Matrix3& matrix,
     const float cy = center ? srcRect.mHeight / 2.0f : 0.0f;
     const float ox = center ? x : x - 0.5f, oy = center ? y : y - 0.5f;
     // Mask page position of a vertex; +0.5 undoes the pixel-centre shift.
-    auto maskPoint = [&](float sx, float sy) {
+    auto maskPoint = [&](float sx, float sy)
+    {
         LumoVector2 local = inverse.TransformPoint(LumoVector2(sx + 0.5f, sy + 0.5f));
-        return LumoVector2(local.x - maskPosX + maskSrcRect.mX, local.y - maskPosY + maskSrcRect.mY);
+        return LumoVector2(local.x - maskPosX + maskSrcRect.mX,
+                           local.y - maskPosY + maskSrcRect.mY);
     };
 
     const int firstColumn = maskArea.mX / mask->pieceWidth;
-    const int lastColumn = std::min((maskArea.mX + maskArea.mWidth - 1) / mask->pieceWidth,
-                                    mask->columns - 1);
+    const int lastColumn =
+        std::min((maskArea.mX + maskArea.mWidth - 1) / mask->pieceWidth, mask->columns - 1);
     const int firstRow = maskArea.mY / mask->pieceHeight;
-    const int lastRow = std::min((maskArea.mY + maskArea.mHeight - 1) / mask->pieceHeight,
-                                 mask->rows - 1);
+    const int lastRow =
+        std::min((maskArea.mY + maskArea.mHeight - 1) / mask->pieceHeight, mask->rows - 1);
 
     for (int py = 0; py < srcRect.mHeight;)
     {
@@ -393,7 +395,8 @@ void ImageTextures::BltMasked(IDirect3DDevice7* device, const Matrix3& matrix,
             LumoVector2 maskAt[4];
             for (int i = 0; i < 4; i++)
             {
-                LumoVector2 p = matrix.TransformPoint(LumoVector2(cornerX[i] - cx, cornerY[i] - cy));
+                LumoVector2 p =
+                    matrix.TransformPoint(LumoVector2(cornerX[i] - cx, cornerY[i] - cy));
                 quad[i].x = p.x + ox;
                 quad[i].y = p.y + oy;
                 quad[i].z = 0.0f;
@@ -496,9 +499,9 @@ void ImageTextures::DrawTriangles(IDirect3DDevice7* device, const TriangleVertex
             inBatch++;
             if (inBatch == 100 || i == count - 1)
             {
-                CheckD3DResult(device->DrawPrimitive(D3DPT_TRIANGLELIST, kD3DVertexFVF, batch,
-                                                     inBatch * 3, 0),
-                               "DrawPrimitive (TriList)");
+                CheckD3DResult(
+                    device->DrawPrimitive(D3DPT_TRIANGLELIST, kD3DVertexFVF, batch, inBatch * 3, 0),
+                    "DrawPrimitive (TriList)");
                 inBatch = 0;
             }
         }
@@ -540,8 +543,8 @@ void ImageTextures::DrawTriangles(IDirect3DDevice7* device, const TriangleVertex
                 if (list.Count() < 3)
                     continue;
                 CheckD3DResult(device->SetTexture(0, piece.surface), "SetTexture gTexture");
-                CheckD3DResult(device->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertexFVF,
-                                                     list.Data(), list.Count(), 0),
+                CheckD3DResult(device->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertexFVF, list.Data(),
+                                                     list.Count(), 0),
                                "DrawPrimitive (Tri) 4");
             }
     }
@@ -644,8 +647,8 @@ void D3DInterface::Blt(Image* src, float x, float y, const Rect* srcRect, const 
 }
 
 void D3DInterface::BltTransformed(Image* src, const Rect* clip, const Color* color, int mode,
-                                  const Rect* srcRect, const Matrix3& matrix, bool linear,
-                                  float x, float y, bool center, Image* maskImage,
+                                  const Rect* srcRect, const Matrix3& matrix, bool linear, float x,
+                                  float y, bool center, Image* maskImage,
                                   const MaskRect* maskSrcRect, const MaskRect* maskPlaceRect,
                                   const Matrix3* maskMatrix)
 {
@@ -675,8 +678,8 @@ void D3DInterface::BltTransformed(Image* src, const Rect* clip, const Color* col
         if (mask)
         {
             if (maskSrcRect)
-                maskRect = Rect((int)maskSrcRect->x, (int)maskSrcRect->y,
-                                (int)maskSrcRect->width, (int)maskSrcRect->height);
+                maskRect = Rect((int)maskSrcRect->x, (int)maskSrcRect->y, (int)maskSrcRect->width,
+                                (int)maskSrcRect->height);
             else
                 maskRect = Rect(0, 0, mask->mWidth, mask->mHeight);
             if (maskPlaceRect)
@@ -686,9 +689,8 @@ void D3DInterface::BltTransformed(Image* src, const Rect* clip, const Color* col
             }
         }
         image->mTexture->BltTransformed(mDevice, matrix, area, packed, clip, x, y, center,
-                                        mask ? mask->mTexture : nullptr,
-                                        mask ? &maskRect : nullptr, maskX, maskY,
-                                        mask ? maskMatrix : nullptr);
+                                        mask ? mask->mTexture : nullptr, mask ? &maskRect : nullptr,
+                                        maskX, maskY, mask ? maskMatrix : nullptr);
         return;
     }
 
@@ -766,9 +768,8 @@ void D3DInterface::BltRotated(Image* src, float x, float y, const Rect* clip, co
     BltTransformed(src, clip, color, mode, srcRect, matrix, true, 0.0f, 0.0f, false);
 }
 
-void D3DInterface::DrawTrianglesTex(const TriangleVertex* triangles, int count,
-                                    const Color* color, int mode, Image* texture, float tx,
-                                    float ty, bool linear)
+void D3DInterface::DrawTrianglesTex(const TriangleVertex* triangles, int count, const Color* color,
+                                    int mode, Image* texture, float tx, float ty, bool linear)
 {
     MemoryImage* image = dynamic_cast<MemoryImage*>(texture);
     if (!image || !triangles || count <= 0 || !PreDraw())
@@ -817,8 +818,8 @@ void D3DInterface::FillRect(const Rect* rect, const Color* color, int mode)
                    "DrawPrimitive (Rect)");
 }
 
-void D3DInterface::FillPolygon(const int* points, int count, const Rect* clip,
-                               const Color* color, int mode, int tx, int ty)
+void D3DInterface::FillPolygon(const int* points, int count, const Rect* clip, const Color* color,
+                               int mode, int tx, int ty)
 {
     if (!points || count < 3 || !PreDraw())
         return;
@@ -834,9 +835,9 @@ void D3DInterface::FillPolygon(const int* points, int count, const Rect* clip,
     if (clip)
         DrawClippedPolygon(mDevice, *clip, list);
     else
-        CheckD3DResult(mDevice->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertexFVF, list.Data(),
-                                              list.Count(), 0),
-                       "DrawPrimitive (FillPoly)");
+        CheckD3DResult(
+            mDevice->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertexFVF, list.Data(), list.Count(), 0),
+            "DrawPrimitive (FillPoly)");
 }
 
-}  // namespace Lumo
+} // namespace Lumo

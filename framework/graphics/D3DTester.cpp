@@ -470,8 +470,8 @@ bool D3DTester::OpenRegistryKey()
     if (mRegKey)
         RegCloseKey(mRegKey);
     mRegKey = nullptr;
-    return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                           nullptr, &mRegKey, nullptr) == ERROR_SUCCESS;
+    return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                           &mRegKey, nullptr) == ERROR_SUCCESS;
 }
 
 static bool ReadDword(HKEY key, const char* name, DWORD* value)
@@ -488,7 +488,7 @@ static bool ReadText(HKEY key, const char* name, std::string* value)
     if (RegQueryValueExA(key, name, nullptr, &type, (BYTE*)buffer, &size) != ERROR_SUCCESS ||
         type != REG_SZ)
         return false;
-    buffer[std::min<DWORD>(size, 4096)] = 0;  // the stored text may lack its terminator
+    buffer[std::min<DWORD>(size, 4096)] = 0; // the stored text may lack its terminator
     *value = buffer;
     return true;
 }
@@ -502,8 +502,7 @@ bool D3DTester::ReadRegistryRecord()
     DWORD type = 0, size = sizeof(guid);
     std::string failure, warning;
     const bool read =
-        ReadDword(mRegKey, "Version", &version) &&
-        ReadDword(mRegKey, "MinVidMemory", &minMemory) &&
+        ReadDword(mRegKey, "Version", &version) && ReadDword(mRegKey, "MinVidMemory", &minMemory) &&
         ReadDword(mRegKey, "RecVidMemory", &recMemory) &&
         RegQueryValueExA(mRegKey, "DisplayGUID", nullptr, &type, (BYTE*)&guid, &size) ==
             ERROR_SUCCESS &&
@@ -524,8 +523,7 @@ void D3DTester::WriteRegistryRecord()
     RegSetValueExA(mRegKey, "Version", 0, REG_DWORD, (const BYTE*)&version, sizeof(DWORD));
     RegSetValueExA(mRegKey, "MinVidMemory", 0, REG_DWORD, (const BYTE*)&minMemory, sizeof(DWORD));
     RegSetValueExA(mRegKey, "RecVidMemory", 0, REG_DWORD, (const BYTE*)&recMemory, sizeof(DWORD));
-    RegSetValueExA(mRegKey, "DisplayGUID", 0, REG_BINARY, (const BYTE*)&mDisplayGUID,
-                   sizeof(GUID));
+    RegSetValueExA(mRegKey, "DisplayGUID", 0, REG_BINARY, (const BYTE*)&mDisplayGUID, sizeof(GUID));
     RegSetValueExA(mRegKey, "FailureReason", 0, REG_SZ, (const BYTE*)mFailureReason.c_str(),
                    (DWORD)mFailureReason.size() + 1);
     RegSetValueExA(mRegKey, "Warning", 0, REG_SZ, (const BYTE*)mWarning.c_str(),
@@ -552,7 +550,7 @@ struct TestVertex
     float u, v;
 };
 
-}  // namespace
+} // namespace
 
 void D3DTester::DrawTestPiece(IDirect3DDevice7* device, IDirectDrawSurface7* texture,
                               const D3DTestImage& picture, int px, int py, int pw, int ph, int x,
@@ -668,8 +666,9 @@ bool D3DTester::RunBlendTest(DWORD srcBlend, DWORD destBlend, bool modulateAlpha
         BeginTestScene(srcBlend, destBlend,
                        srcBlend == D3DBLEND_ONE ? "D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE"
                                                 : "D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA",
-                       destBlend == D3DBLEND_ONE ? "D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE"
-                                                 : "D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA");
+                       destBlend == D3DBLEND_ONE
+                           ? "D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE"
+                           : "D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA");
         inScene = true;
         if (modulateAlpha)
             CheckDX(mD3DDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE),
@@ -709,8 +708,8 @@ bool D3DTester::TestAdditiveBlend()
 
 bool D3DTester::TestAlphaAddBlend()
 {
-    return RunBlendTest(D3DBLEND_SRCALPHA, D3DBLEND_ONE, false, 0xFF404040, 0xFFFFFFFF,
-                        0x80808080, 0xFFFFFFFF, 0x808080, "AlphaAdd blend not supported.",
+    return RunBlendTest(D3DBLEND_SRCALPHA, D3DBLEND_ONE, false, 0xFF404040, 0xFFFFFFFF, 0x80808080,
+                        0xFFFFFFFF, 0x808080, "AlphaAdd blend not supported.",
                         "AlphaAdd blend test not uniform.");
 }
 
@@ -757,4 +756,4 @@ bool D3DTester::RunTests()
            TestClipping();
 }
 
-}  // namespace Lumo
+} // namespace Lumo

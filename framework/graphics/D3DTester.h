@@ -60,12 +60,10 @@ int TestVideoMemoryMB(int bitsPerPixel, int width, int height, uint32_t totalVid
 // an empty line matches nothing.
 bool CardListLineMatches(const std::string& line, const std::string& description);
 // Some line of the list file matches; false when the file does not open.
-bool CardListFileMatches(const std::string& path, const std::string& description,
-                         bool* opened);
+bool CardListFileMatches(const std::string& path, const std::string& description, bool* opened);
 // One read-back pixel rebuilt as opaque ARGB from masks of any width.
-uint32_t ConvertTestPixel(uint32_t value, uint32_t redMask, uint32_t greenMask,
-                          uint32_t blueMask);
-int HighestBit(uint32_t mask);  // -1 for 0
+uint32_t ConvertTestPixel(uint32_t value, uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
+int HighestBit(uint32_t mask); // -1 for 0
 
 class D3DTester
 {
@@ -80,7 +78,7 @@ public:
 
     // --- DirectX objects, all released by Release
     IDirectDraw7* mDD = nullptr;
-    IDirectDrawSurface7* mPrimarySurface = nullptr;  // the 100 x 100 render target
+    IDirectDrawSurface7* mPrimarySurface = nullptr; // the 100 x 100 render target
     IDirectDrawSurface7* mTextureSurface = nullptr;
     IDirectDrawSurface7* mTextureSurface2 = nullptr;
     IDirect3D7* mD3D = nullptr;
@@ -96,13 +94,13 @@ public:
     std::string mFailureReason;
     std::string mWarning;
 
-    D3DTestImage mTestImage;  // 100 x 100, the read-back target
-    int mMinVidMemory = 0, mRecVidMemory = 0;  // megabytes
-    bool mUseRegistry = false;  // keep the "Test3D" record
+    D3DTestImage mTestImage;                  // 100 x 100, the read-back target
+    int mMinVidMemory = 0, mRecVidMemory = 0; // megabytes
+    bool mUseRegistry = false;                // keep the "Test3D" record
     bool mShouldWriteToRegistry = false;
-    bool mResultsChanged = false;  // fresh-result flag
+    bool mResultsChanged = false; // fresh-result flag
     int mDriverYear = 0;
-    uint32_t mTextureFormat = D3DTestFormatA8R8G8B8;  // of the test textures
+    uint32_t mTextureFormat = D3DTestFormatA8R8G8B8; // of the test textures
 
     // Registry key relative to HKCU\SOFTWARE; the application's when empty.
     std::string mRegistryKey;
@@ -123,8 +121,8 @@ public:
     void Release();
 
     // --- outcome
-    bool Fail(const std::string& text);  // false
-    bool Warn(const std::string& text);  // true
+    bool Fail(const std::string& text); // false
+    bool Warn(const std::string& text); // true
     const std::string& GetFailureReason() const { return mFailureReason; }
     const std::string& GetWarning() const { return mWarning; }
     bool ResultsChanged() const { return mResultsChanged; }
@@ -143,7 +141,7 @@ public:
 
     // --- registry record
     bool OpenRegistryKey();
-    bool ReadRegistryRecord();  // true when valid
+    bool ReadRegistryRecord(); // true when valid
     void WriteRegistryRecord();
     bool KeyHasFailureReason();
 
@@ -168,10 +166,9 @@ public:
     bool JudgeUniform(uint32_t expected, const char* failText, const char* warnText);
 
 private:
-    void BeginTestScene(DWORD srcBlend, DWORD destBlend, const char* srcText,
-                        const char* destText);
+    void BeginTestScene(DWORD srcBlend, DWORD destBlend, const char* srcText, const char* destText);
     std::string RegistryPath() const;
     std::string CardListPath(const char* name) const;
 };
 
-}  // namespace Lumo
+} // namespace Lumo

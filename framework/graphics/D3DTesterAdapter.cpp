@@ -37,4 +37,4 @@ bool QueryD3D8AdapterIdentity(GUID* deviceGUID, std::string* driver, std::string
     return ok;
 }
 
-}  // namespace Lumo
+} // namespace Lumo

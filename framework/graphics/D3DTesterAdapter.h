@@ -13,4 +13,4 @@ namespace Lumo
 // frees the library again; false when any of that is impossible.
 bool QueryD3D8AdapterIdentity(GUID* deviceGUID, std::string* driver, std::string* description);
 
-}  // namespace Lumo
+} // namespace Lumo

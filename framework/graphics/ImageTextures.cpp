@@ -75,11 +75,11 @@ void ChooseTextureSize(int& width, int& height, bool edge, uint32_t flags)
         // The table covers extents below 2048, the cap of every real device.
         const int* table = GetTexturePieceSizeTable();
         width = width >= gMaxTextureWidth ? gMaxTextureWidth
-                : width >= 2048          ? NextPowerOfTwo(width)
-                                         : table[std::max(width, 0)];
+                : width >= 2048           ? NextPowerOfTwo(width)
+                                          : table[std::max(width, 0)];
         height = height >= gMaxTextureHeight ? gMaxTextureHeight
-                 : height >= 2048           ? NextPowerOfTwo(height)
-                                            : table[std::max(height, 0)];
+                 : height >= 2048            ? NextPowerOfTwo(height)
+                                             : table[std::max(height, 0)];
     }
     else
     {
@@ -150,14 +150,13 @@ const FormatEntry kFormats[] = {
     {Palette8, DDPF_RGB | DDPF_PALETTEINDEXED8, 8, 0, 0, 0, 0},
 };
 
-}  // namespace
+} // namespace
 
 TextureFormat GetTextureFormat(const DDPIXELFORMAT& pf)
 {
     for (const FormatEntry& e : kFormats)
-        if (pf.dwFlags == e.flags && pf.dwRGBBitCount == e.bits &&
-            pf.dwRGBAlphaBitMask == e.a && pf.dwRBitMask == e.r && pf.dwGBitMask == e.g &&
-            pf.dwBBitMask == e.b)
+        if (pf.dwFlags == e.flags && pf.dwRGBBitCount == e.bits && pf.dwRGBAlphaBitMask == e.a &&
+            pf.dwRBitMask == e.r && pf.dwGBitMask == e.g && pf.dwBBitMask == e.b)
             return e.format;
     return TextureFormatNone;
 }
@@ -446,8 +445,8 @@ void ImageTextures::UploadPiece(IDirectDrawSurface7* surface, MemoryImage* image
     if (palette8 || pixels)
         CopyPieceTexels(desc.lpSurface, (int)desc.lPitch, w, h, format, pixels,
                         palette8 ? image->mColorIndices : nullptr,
-                        palette8 ? image->mColorTable : nullptr, image->mWidth, image->mHeight,
-                        x, y);
+                        palette8 ? image->mColorTable : nullptr, image->mWidth, image->mHeight, x,
+                        y);
     CheckD3DResult(surface->Unlock(nullptr), "Texture Unlock");
 }
 
@@ -457,8 +456,8 @@ void ImageTextures::CreateTextures(MemoryImage* image, IDirect3DDevice7* device,
     image->UpdateAlphaFlags();
 
     TextureFormat newFormat = A8R8G8B8;
-    if (!image->mHasTransparent && !image->mHasTranslucent &&
-        (gSupportedTextureFormats & R5G6B5) && !(image->mTextureFlags & TextureFlagA8R8G8B8))
+    if (!image->mHasTransparent && !image->mHasTranslucent && (gSupportedTextureFormats & R5G6B5) &&
+        !(image->mTextureFlags & TextureFlagA8R8G8B8))
         newFormat = R5G6B5;
 
     IDirectDrawPalette* newPalette = nullptr;
@@ -483,8 +482,8 @@ void ImageTextures::CreateTextures(MemoryImage* image, IDirect3DDevice7* device,
         }
     }
     if (newFormat == A8R8G8B8)
-        newFormat = ChooseTextureFormat(true, (uint32_t)image->mTextureFlags,
-                                        gSupportedTextureFormats);
+        newFormat =
+            ChooseTextureFormat(true, (uint32_t)image->mTextureFlags, gSupportedTextureFormats);
 
     const uint32_t imageFlags = (uint32_t)image->mTextureFlags;
     const bool refill = CanRefill(image->mWidth, image->mHeight, newFormat, imageFlags);
@@ -578,4 +577,4 @@ bool ImageTextures::ReadBack(uint32_t* pixels) const
     return true;
 }
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -27,7 +27,7 @@ struct D3DVertex;
 // Texture pixel formats; also the bits of the supported-format mask.
 enum TextureFormat : uint32_t
 {
-    TextureFormatNone = 0,  // no usable textures
+    TextureFormatNone = 0, // no usable textures
     A8R8G8B8 = 1,
     A4R4G4B4 = 2,
     R5G6B5 = 4,
@@ -37,24 +37,24 @@ enum TextureFormat : uint32_t
 // Texture flags of an image (MemoryImage::mTextureFlags).
 enum TextureFlags : uint32_t
 {
-    TextureFlagMinSubdivide = 1,  // inner pieces take the next power of two
-    TextureFlagFixedPieces = 2,   // every piece is 64 x 64
-    TextureFlagA4R4G4B4 = 4,      // prefer A4R4G4B4 over A8R8G8B8
-    TextureFlagA8R8G8B8 = 8       // never R5G6B5
+    TextureFlagMinSubdivide = 1, // inner pieces take the next power of two
+    TextureFlagFixedPieces = 2,  // every piece is 64 x 64
+    TextureFlagA4R4G4B4 = 4,     // prefer A4R4G4B4 over A8R8G8B8
+    TextureFlagA8R8G8B8 = 8      // never R5G6B5
 };
 
 // --- process-wide texture limits, set by the device's initialisation
-extern int gMinTextureWidth, gMinTextureHeight;  // 64 until a device says otherwise
-extern int gMaxTextureWidth, gMaxTextureHeight;  // capped at 2048
-extern int gMaxTextureAspectRatio;               // 1 = square pieces only
-extern uint32_t gSupportedTextureFormats;        // TextureFormat bits
+extern int gMinTextureWidth, gMinTextureHeight; // 64 until a device says otherwise
+extern int gMaxTextureWidth, gMaxTextureHeight; // capped at 2048
+extern int gMaxTextureAspectRatio;              // 1 = square pieces only
+extern uint32_t gSupportedTextureFormats;       // TextureFormat bits
 
 // Back to 64 x 64 pieces, square, no formats.
 void ResetTextureLimits();
 
 // --- size helpers
-int NextPowerOfTwo(int n);  // 1 below 2
-bool IsPowerOfTwo(int n);   // false below 1
+int NextPowerOfTwo(int n); // 1 below 2
+bool IsPowerOfTwo(int n);  // false below 1
 // 2048 entries: the inner piece size for an image extent below the maximum.
 const int* GetTexturePieceSizeTable();
 // Turns a wanted size into a texture size the device takes.
@@ -88,7 +88,7 @@ void ReadPieceTexels(const void* bits, int pitch, int cw, int ch, TextureFormat 
 // One texture of an image.
 struct TexturePiece
 {
-    IDirectDrawSurface7* surface = nullptr;  // null until created
+    IDirectDrawSurface7* surface = nullptr; // null until created
     int width = 0;
     int height = 0;
 };
@@ -96,16 +96,16 @@ struct TexturePiece
 class ImageTextures
 {
 public:
-    std::vector<TexturePiece> pieces;   // row-major
-    IDirectDrawPalette* palette = nullptr;  // shared by the pieces of a Palette8 image
-    int width = 0, height = 0;          // image size at the last upload
+    std::vector<TexturePiece> pieces;      // row-major
+    IDirectDrawPalette* palette = nullptr; // shared by the pieces of a Palette8 image
+    int width = 0, height = 0;             // image size at the last upload
     int columns = 0, rows = 0;
-    int pieceWidth = 64, pieceHeight = 64;  // inner piece size
-    int changeCount = 0;                // the image's change count at the last upload
-    int textureBytes = 0;               // texture memory held, palette included
-    float maxU = 0.0f, maxV = 0.0f;     // image extent in piece units
+    int pieceWidth = 64, pieceHeight = 64; // inner piece size
+    int changeCount = 0;                   // the image's change count at the last upload
+    int textureBytes = 0;                  // texture memory held, palette included
+    float maxU = 0.0f, maxV = 0.0f;        // image extent in piece units
     TextureFormat format = TextureFormatNone;
-    uint32_t flags = 0;                 // the image's texture flags at the last layout
+    uint32_t flags = 0; // the image's texture flags at the last layout
 
     ImageTextures() = default;
     ~ImageTextures();
@@ -142,18 +142,17 @@ public:
                         uint32_t color, const Rect* clip, float x, float y, bool center,
                         ImageTextures* mask, const Rect* maskSrcRect, float maskPosX,
                         float maskPosY, const Matrix3* maskMatrix);
-    void DrawTriangles(IDirect3DDevice7* device, const TriangleVertex* triangles,
-                       int count, uint32_t color, float tx, float ty);
+    void DrawTriangles(IDirect3DDevice7* device, const TriangleVertex* triangles, int count,
+                       uint32_t color, float tx, float ty);
 
 private:
-    IDirectDrawSurface7* CreatePieceSurface(IDirect3DDevice7* device, IDirectDraw7* dd,
-                                            int w, int h);
-    void UploadPiece(IDirectDrawSurface7* surface, MemoryImage* image, int x, int y, int w,
-                     int h);
+    IDirectDrawSurface7* CreatePieceSurface(IDirect3DDevice7* device, IDirectDraw7* dd, int w,
+                                            int h);
+    void UploadPiece(IDirectDrawSurface7* surface, MemoryImage* image, int x, int y, int w, int h);
     void BltMasked(IDirect3DDevice7* device, const Matrix3& matrix, const Rect& srcRect,
                    uint32_t color, const Rect* clip, float x, float y, bool center,
                    ImageTextures* mask, const Rect& maskSrcRect, float maskPosX, float maskPosY,
                    const Matrix3& maskMatrix);
 };
 
-}  // namespace Lumo
+} // namespace Lumo

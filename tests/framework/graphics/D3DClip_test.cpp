@@ -27,7 +27,7 @@ float Area2(const D3DVertexList& list)
     return sum;
 }
 
-}  // namespace
+} // namespace
 
 TEST(D3DClip, TrianglePartlyOutsideIsCutAlongTheRectangle)
 {
@@ -93,7 +93,8 @@ TEST(D3DClip, InterpolatedColourChannelsStayBetweenTheEnds)
     EXPECT_EQ(0xCFu, m.diffuse >> 24);
     EXPECT_EQ(0x48u, (m.diffuse >> 16) & 0xFF);
     // Equal colours pass unchanged.
-    EXPECT_EQ(0x12345678u, InterpolateVertex(V(0, 0, 0x12345678), V(1, 1, 0x12345678), 0.3f).diffuse);
+    EXPECT_EQ(0x12345678u,
+              InterpolateVertex(V(0, 0, 0x12345678), V(1, 1, 0x12345678), 0.3f).diffuse);
 }
 
 TEST(D3DClip, UnitSquareClipKeepsCoordinatesInsideOnePiece)
@@ -112,7 +113,7 @@ TEST(D3DClip, UnitSquareClipKeepsCoordinatesInsideOnePiece)
         if (list[i].u > 0.999f)
         {
             reachesEdge = true;
-            EXPECT_NEAR(40.0f, list[i].x, 1e-3f);  // u = 1 at two thirds of the way
+            EXPECT_NEAR(40.0f, list[i].x, 1e-3f); // u = 1 at two thirds of the way
         }
     }
     EXPECT_TRUE(reachesEdge);

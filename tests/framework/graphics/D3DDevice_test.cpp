@@ -112,7 +112,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DeviceTest, DeviceReportsLimitsAndFormats)
 {
@@ -176,7 +176,7 @@ TEST_F(DeviceTest, TexturedQuadShowsTheImageAndReadsBack)
     const Color white(255, 255, 255, 255);
     d3d->Blt(&image, 10, 10, &src, &white, 0, false);
     ASSERT_NE(nullptr, image.mTexture);
-    EXPECT_EQ(A8R8G8B8, image.mTexture->format);  // new images keep 32 bits
+    EXPECT_EQ(A8R8G8B8, image.mTexture->format); // new images keep 32 bits
     EXPECT_EQ(1u, image.mTexture->pieces.size());
     std::vector<uint32_t> p = ReadTarget();
     EXPECT_EQ(0x00FF00u, p[10 * kSize + 10]);
@@ -228,9 +228,9 @@ TEST_F(DeviceTest, MaskedBlitTakesShapeFromBothAndColourFromTheMask)
     std::vector<uint32_t> p = ReadTarget();
     EXPECT_EQ(0xFF0000u, p[22 * kSize + 22]);
     EXPECT_EQ(0xFF0000u, p[26 * kSize + 25]);
-    EXPECT_EQ(0u, p[22 * kSize + 32]);  // the picture is transparent there
-    EXPECT_EQ(0u, p[32 * kSize + 22]);  // the mask is transparent there
-    EXPECT_EQ(0u, p[40 * kSize + 22]);  // outside both
+    EXPECT_EQ(0u, p[22 * kSize + 32]); // the picture is transparent there
+    EXPECT_EQ(0u, p[32 * kSize + 22]); // the mask is transparent there
+    EXPECT_EQ(0u, p[40 * kSize + 22]); // outside both
     EXPECT_TRUE(gDeviceErrors.empty()) << gDeviceErrors[0];
 
     // Plain draws afterwards are single-stage again.
@@ -247,7 +247,7 @@ TEST_F(DeviceTest, ChangedPixelsRefillWhileANewFormatRebuilds)
     MemoryImage image;
     std::vector<uint32_t> source(40 * 30, 0xFF204060);
     image.SetPixels(source.data(), 40, 30, true);
-    image.mTextureFlags = 0;  // opaque images may use 16 bits
+    image.mTextureFlags = 0; // opaque images may use 16 bits
     ASSERT_TRUE(d3d->CreateImageTexture(&image));
     EXPECT_EQ(R5G6B5, image.mTexture->format);
     IDirectDrawSurface7* first = image.mTexture->pieces[0].surface;
@@ -261,7 +261,7 @@ TEST_F(DeviceTest, ChangedPixelsRefillWhileANewFormatRebuilds)
     EXPECT_EQ(bytes, image.mTexture->textureBytes);
     EXPECT_EQ(image.mChangeCount, image.mTexture->changeCount);
 
-    image.mPixels[6] = 0x80FFFFFF;  // now translucent
+    image.mPixels[6] = 0x80FFFFFF; // now translucent
     image.PixelsChanged();
     ASSERT_TRUE(d3d->CreateImageTexture(&image));
     EXPECT_EQ(A8R8G8B8, image.mTexture->format);
@@ -273,7 +273,7 @@ TEST_F(DeviceTest, ChangedPixelsRefillWhileANewFormatRebuilds)
     image.PixelsChanged();
     ASSERT_TRUE(d3d->CreateImageTexture(&image));
     ASSERT_TRUE(D3DInterface::ReadBackImageInto(&image, back.data()));
-    EXPECT_EQ(R5G6B5, image.mTexture->format);  // opaque again
+    EXPECT_EQ(R5G6B5, image.mTexture->format); // opaque again
     EXPECT_EQ(0xFF00FC00u, back[5]);
     EXPECT_EQ(0xFF204060u & 0xFFF8FCF8, back[0]);
     d3d->RemoveImageTexture(&image);
@@ -310,7 +310,7 @@ TEST_F(DeviceTest, CleanupKeepsThePictureOfAPurgedImage)
     std::vector<uint32_t> source(16 * 16, 0xFF336699);
     image.SetPixels(source.data(), 16, 16, true);
     ASSERT_TRUE(d3d->CreateImageTexture(&image));
-    delete[] image.mPixels;  // the textures alone hold the picture
+    delete[] image.mPixels; // the textures alone hold the picture
     image.mPixels = nullptr;
     d3d->Cleanup();
     EXPECT_EQ(nullptr, image.mTexture);
@@ -333,7 +333,7 @@ TEST(D3DSelfTest, PassesOnTheWineDevice)
     EXPECT_EQ("", tester.GetFailureReason());
     EXPECT_EQ("", tester.GetWarning());
     EXPECT_NE(std::string::npos, tester.mDescription.find("NVIDIA")) << tester.mDescription;
-    EXPECT_EQ(nullptr, tester.mD3DDevice);  // everything released
+    EXPECT_EQ(nullptr, tester.mD3DDevice); // everything released
     EXPECT_EQ(nullptr, tester.mDD);
     EXPECT_FALSE(tester.ResultsChanged());
     DestroyWindow(window);
@@ -350,7 +350,8 @@ TEST(D3DSelfTest, RegistryRecordKeepsFailuresAndRetestsPasses)
     const std::string path = "SOFTWARE\\" + key + "\\Test3D";
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
-    auto run = [&](D3DTester& tester) {
+    auto run = [&](D3DTester& tester)
+    {
         tester.mUseRegistry = true;
         tester.mRegistryKey = key;
         tester.mCardListFolder = std::string(folder) + "lumo-no-card-lists";
@@ -362,7 +363,7 @@ TEST(D3DSelfTest, RegistryRecordKeepsFailuresAndRetestsPasses)
         run(first);
         EXPECT_EQ("", first.GetFailureReason());
         EXPECT_TRUE(first.ResultsChanged());
-        EXPECT_EQ(nullptr, first.mRegKey);  // closed by Release
+        EXPECT_EQ(nullptr, first.mRegKey); // closed by Release
     }
     {
         D3DTester again;
@@ -371,7 +372,8 @@ TEST(D3DSelfTest, RegistryRecordKeepsFailuresAndRetestsPasses)
         EXPECT_FALSE(again.ResultsChanged());
     }
     HKEY hkey;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &hkey));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &hkey));
     const char failure[] = "Alpha blend Not Supported";
     RegSetValueExA(hkey, "FailureReason", 0, REG_SZ, (const BYTE*)failure, sizeof(failure));
     RegCloseKey(hkey);

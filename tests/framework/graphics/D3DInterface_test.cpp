@@ -18,7 +18,7 @@ namespace
 
 struct StateCall
 {
-    DWORD stage;  // ~0 for render states
+    DWORD stage; // ~0 for render states
     DWORD type;
     DWORD value;
 };
@@ -27,8 +27,8 @@ struct Primitive
 {
     D3DPRIMITIVETYPE type;
     DWORD fvf;
-    std::vector<D3DVertex> v;    // for 0x1C4
-    std::vector<D3DVertex2> v2;  // for 0x244
+    std::vector<D3DVertex> v;   // for 0x1C4
+    std::vector<D3DVertex2> v2; // for 0x244
     IDirectDrawSurface7* texture0;
     IDirectDrawSurface7* texture1;
 };
@@ -252,7 +252,7 @@ protected:
 
 const Color kWhite(255, 255, 255, 255);
 
-}  // namespace
+} // namespace
 
 TEST_F(RendererTest, FilledRectangleCornersSitHalfAPixelUpAndLeft)
 {
@@ -333,7 +333,7 @@ TEST_F(RendererTest, FilterStatesGoOutOnlyWhenTheChoiceChanges)
 
 TEST_F(RendererTest, PlainBlitWalksThePiecesOfTheSourceRectangle)
 {
-    MemoryImage* image = TexturedImage(100, 70);  // 64 x 64 pieces: 2 x 2
+    MemoryImage* image = TexturedImage(100, 70); // 64 x 64 pieces: 2 x 2
     Rect src(32, 32, 64, 36);
     d3d.Blt(image, 10, 20, &src, &kWhite, 0, false);
     ASSERT_EQ(4u, device.primitives.size());
@@ -342,7 +342,7 @@ TEST_F(RendererTest, PlainBlitWalksThePiecesOfTheSourceRectangle)
     EXPECT_FLOAT_EQ(9.5f, first.v[0].x);
     EXPECT_FLOAT_EQ(19.5f, first.v[0].y);
     EXPECT_FLOAT_EQ(0.5f, first.v[0].u);
-    EXPECT_FLOAT_EQ(41.5f, first.v[3].x);  // 32 texels to the piece's edge
+    EXPECT_FLOAT_EQ(41.5f, first.v[3].x); // 32 texels to the piece's edge
     EXPECT_FLOAT_EQ(1.0f, first.v[3].u);
     EXPECT_EQ(MarkSurface(1), device.primitives[1].texture0);
     EXPECT_FLOAT_EQ(41.5f, device.primitives[1].v[0].x);
@@ -351,7 +351,7 @@ TEST_F(RendererTest, PlainBlitWalksThePiecesOfTheSourceRectangle)
     Rect outside(90, 60, 50, 50);
     device.primitives.clear();
     d3d.Blt(image, 0, 0, &outside, &kWhite, 0, false);
-    ASSERT_EQ(2u, device.primitives.size());  // rows 60..63 and 64..69 of the last column
+    ASSERT_EQ(2u, device.primitives.size()); // rows 60..63 and 64..69 of the last column
     EXPECT_FLOAT_EQ(9.5f, device.primitives[0].v[3].x);
 }
 
@@ -371,16 +371,16 @@ TEST_F(RendererTest, TriangleListsOfOnePieceGoOutAHundredAtATime)
     const D3DVertex& v0 = device.primitives[0].v[0];
     const D3DVertex& v1 = device.primitives[0].v[1];
     EXPECT_FLOAT_EQ(10.0f, v0.x);
-    EXPECT_EQ(0x04010203u, v0.diffuse);  // colour 0 takes the draw colour
+    EXPECT_EQ(0x04010203u, v0.diffuse); // colour 0 takes the draw colour
     EXPECT_EQ(0xFF102030u, v1.diffuse);
 }
 
 TEST_F(RendererTest, TriangleAcrossTwoColumnsIsDrawnOncePerPiece)
 {
-    MemoryImage* image = TexturedImage(128, 64);  // two 64-wide columns, maxU = 2
+    MemoryImage* image = TexturedImage(128, 64); // two 64-wide columns, maxU = 2
     // u 0.1 .. 0.7 of the image is 0.2 .. 1.4 in piece units.
-    const TriangleVertex tri[3] = {{0, 0, 0.1f, 0.0f, 0}, {50, 0, 0.7f, 0.0f, 0},
-                                   {0, 50, 0.1f, 1.0f, 0}};
+    const TriangleVertex tri[3] = {
+        {0, 0, 0.1f, 0.0f, 0}, {50, 0, 0.7f, 0.0f, 0}, {0, 50, 0.1f, 1.0f, 0}};
     d3d.DrawTrianglesTex(tri, 1, &kWhite, 0, image, 0, 0, false);
     ASSERT_EQ(2u, device.primitives.size());
     EXPECT_EQ(MarkSurface(0), device.primitives[0].texture0);
@@ -432,7 +432,7 @@ TEST_F(RendererTest, TransformStackAppliesToFillsAndRoutesBlitsThroughTheMatrix)
     Rect src(0, 0, 32, 32);
     d3d.Blt(image, 10, 0, &src, &kWhite, 0, false);
     EXPECT_FLOAT_EQ(109.5f, device.primitives.back().v[0].x);
-    EXPECT_TRUE(gLinearFilterOn);  // the stack draws filtered
+    EXPECT_TRUE(gLinearFilterOn); // the stack draws filtered
     d3d.PopTransform();
     EXPECT_TRUE(d3d.TransformStackEmpty());
     d3d.FillRect(&rect, &kWhite, 0);
@@ -446,7 +446,7 @@ TEST_F(RendererTest, MaskedBlitDrawsOnlyWhereTheMaskLies)
     Rect src(0, 0, 64, 64);
     Matrix3 identity;
     Matrix3 maskMatrix;
-    maskMatrix.Translate(32, 0);  // the mask covers screen x 32 .. 96
+    maskMatrix.Translate(32, 0); // the mask covers screen x 32 .. 96
     MaskRect maskSrc;
     maskSrc.width = 64;
     maskSrc.height = 64;
@@ -487,7 +487,7 @@ TEST_F(RendererTest, AFailureIsRecordedOnceUntilTheSceneEnds)
     d3d.FillRect(&rect, &kWhite, 0);
     d3d.FillRect(&rect, &kWhite, 0);
     d3d.DrawLine(0, 0, 3, 3, &kWhite, 0);
-    EXPECT_EQ(3u, device.primitives.size());  // the draws carry on
+    EXPECT_EQ(3u, device.primitives.size()); // the draws carry on
     ASSERT_EQ(1u, gSunk.size());
     EXPECT_EQ(0u, gSunk[0].find("DrawPrimitive (Rect): "));
     EXPECT_EQ(gSunk[0], gD3DLastError);

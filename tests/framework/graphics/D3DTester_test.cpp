@@ -30,7 +30,7 @@ void WriteFile(const std::string& path, const char* text)
     fclose(f);
 }
 
-}  // namespace
+} // namespace
 
 TEST(D3DTester, VideoMemoryCountsTheDesktopFrameBuffer)
 {
@@ -89,7 +89,7 @@ TEST(D3DTester, WithoutListsKnownWordsOrARecentDriverPass)
     EXPECT_TRUE(tester.IsSupportedCard("nVidia Riva"));
     EXPECT_TRUE(tester.IsSupportedCard("ATI Rage"));
     EXPECT_FALSE(tester.IsSupportedCard("Matrox G400"));
-    EXPECT_FALSE(tester.IsSupportedCard("CATIA adapter"));  // "ati" without the blank
+    EXPECT_FALSE(tester.IsSupportedCard("CATIA adapter")); // "ati" without the blank
     tester.mDriverYear = 2001;
     EXPECT_FALSE(tester.IsSupportedCard("Matrox G400"));
     tester.mDriverYear = 2002;
@@ -102,7 +102,7 @@ TEST(D3DTester, DriverYearComesFromTheFileDate)
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     D3DTester tester;
-    tester.mDriver = "ddraw.dll";  // exists in the system folder under Wine
+    tester.mDriver = "ddraw.dll"; // exists in the system folder under Wine
     tester.ReadDriverYear();
     EXPECT_GE(tester.mDriverYear, 1990);
     D3DTester missing;
@@ -123,11 +123,11 @@ TEST(D3DTester, ColourDistancesAgainstTheThreshold)
     int errors = -1;
     EXPECT_TRUE(image.CheckUniform(0x7F007F, errors, 10, 10));
     EXPECT_EQ(0, errors);
-    image.FillRect(3, 3, 1, 1, 0xFF64007F);  // within the threshold, not uniform
+    image.FillRect(3, 3, 1, 1, 0xFF64007F); // within the threshold, not uniform
     EXPECT_FALSE(image.CheckUniform(0x7F007F, errors, 10, 10));
     EXPECT_EQ(0, errors);
     image.FillRect(4, 4, 2, 1, 0xFF5A007F);
-    image.FillRect(50, 50, 5, 5, 0xFF000000);  // outside the 10 x 10 corner
+    image.FillRect(50, 50, 5, 5, 0xFF000000); // outside the 10 x 10 corner
     image.CheckUniform(0x7F007F, errors, 10, 10);
     EXPECT_EQ(2, errors);
 }
@@ -165,8 +165,7 @@ TEST(D3DTester, TextureFormatsDecideTheTestFormat)
     EXPECT_EQ((uint32_t)D3DTestFormatA4R4G4B4, tester.mTextureFormat);
     EXPECT_EQ("A8R8G8B8 texture format not supported.", tester.GetWarning());
     EXPECT_FALSE(tester.CheckTextureFormats(D3DTestFormatR5G6B5));
-    EXPECT_EQ("A4R4G4B4 and A8R8G8B8 texture formats not supported.",
-              tester.GetFailureReason());
+    EXPECT_EQ("A4R4G4B4 and A8R8G8B8 texture formats not supported.", tester.GetFailureReason());
 }
 
 TEST(D3DTester, DirectXFailuresBecomeNamedReasons)

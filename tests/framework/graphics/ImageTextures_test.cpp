@@ -38,15 +38,15 @@ public:
     HRESULT WINAPI SetEntries(DWORD, DWORD, DWORD, PALETTEENTRY*) override { return DD_OK; }
 };
 
-}  // namespace
+} // namespace
 
 TEST(ImageTextures, PieceSizeTableKeepsWasteWithin64Texels)
 {
     const int* table = GetTexturePieceSizeTable();
-    const int samples[][2] = {{1, 1},     {3, 4},     {65, 128},  {129, 128}, {191, 128},
-                              {192, 256}, {320, 256}, {321, 64},  {384, 256}, {400, 128},
-                              {448, 512}, {600, 64},  {800, 256}, {1000, 1024}, {1100, 64},
-                              {2000, 2048}};
+    const int samples[][2] = {{1, 1},     {3, 4},       {65, 128},  {129, 128},
+                              {191, 128}, {192, 256},   {320, 256}, {321, 64},
+                              {384, 256}, {400, 128},   {448, 512}, {600, 64},
+                              {800, 256}, {1000, 1024}, {1100, 64}, {2000, 2048}};
     for (const auto& s : samples)
         EXPECT_EQ(s[1], table[s[0]]) << "entry " << s[0];
     for (int i = 1; i < 2048; i++)
@@ -102,9 +102,9 @@ TEST(ImageTextures, ScreenSizedImageGetsInnerAndEdgePieces)
     ASSERT_EQ(4, record.columns);
     ASSERT_EQ(10, record.rows);
     EXPECT_EQ(256, record.pieces[0].width);
-    EXPECT_EQ(32, record.pieces[3].width);   // right column: 800 mod 256 = 32
+    EXPECT_EQ(32, record.pieces[3].width); // right column: 800 mod 256 = 32
     EXPECT_EQ(64, record.pieces[3].height);
-    EXPECT_EQ(256, record.pieces[36].width);  // bottom row: 600 mod 64 = 24 -> 32
+    EXPECT_EQ(256, record.pieces[36].width); // bottom row: 600 mod 64 = 24 -> 32
     EXPECT_EQ(32, record.pieces[36].height);
     EXPECT_EQ(32, record.pieces.back().width);
     EXPECT_EQ(32, record.pieces.back().height);
@@ -130,7 +130,7 @@ TEST(ImageTextures, SizeRulesForAspectFixedPiecesAndMinimum)
         w = 300, h = 10;
         ChooseTextureSize(w, h, false, TextureFlagMinSubdivide);
         EXPECT_EQ(512, w);
-        EXPECT_EQ(128, h);  // the device minimum
+        EXPECT_EQ(128, h); // the device minimum
     }
     {
         // Extents beyond the table never index past it.
@@ -173,7 +173,7 @@ TEST(ImageTextures, PixelFormatsRoundTripThroughTheTable)
 
 TEST(ImageTextures, RefillOnlyWhenSizeFormatAndFlagsStay)
 {
-    CountingPalette dummy;  // stands in for piece surfaces' existence only
+    CountingPalette dummy; // stands in for piece surfaces' existence only
     ImageTextures record;
     record.LayoutPieces(64, 64, 8);
     record.width = 64;
@@ -185,9 +185,9 @@ TEST(ImageTextures, RefillOnlyWhenSizeFormatAndFlagsStay)
     record.pieces[0].surface = reinterpret_cast<IDirectDrawSurface7*>(&dummy);
     EXPECT_TRUE(record.CanRefill(64, 64, A8R8G8B8, 8));
     EXPECT_FALSE(record.CanRefill(64, 65, A8R8G8B8, 8));
-    EXPECT_FALSE(record.CanRefill(64, 64, R5G6B5, 8));  // gained or lost alpha
+    EXPECT_FALSE(record.CanRefill(64, 64, R5G6B5, 8)); // gained or lost alpha
     EXPECT_FALSE(record.CanRefill(64, 64, A8R8G8B8, 0));
-    record.format = TextureFormatNone;  // the last build failed
+    record.format = TextureFormatNone; // the last build failed
     EXPECT_FALSE(record.CanRefill(64, 64, A8R8G8B8, 8));
     record.pieces[0].surface = nullptr;
 }
@@ -242,7 +242,7 @@ TEST(ImageTextures, UploadRepeatsLastColumnAndRow)
     for (int y = 0; y < 3; y++)
         for (int x = 0; x < 4; x++)
             EXPECT_EQ(expected[y][x], piece[y][x]) << x << "," << y;
-    EXPECT_EQ(0xDEADu, piece[3][0]);  // beyond the one duplicated row nothing is written
+    EXPECT_EQ(0xDEADu, piece[3][0]); // beyond the one duplicated row nothing is written
 
     // The palette form uploads indices unchanged; a 16-bit piece converts.
     const unsigned char indices[6] = {9, 8, 7, 6, 5, 4};
