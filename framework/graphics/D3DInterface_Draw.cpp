@@ -364,10 +364,10 @@ void ImageTextures::BltMasked(IDirect3DDevice7* device, const Matrix3& matrix, c
     const float cx = center ? srcRect.mWidth / 2.0f : 0.0f;
     const float cy = center ? srcRect.mHeight / 2.0f : 0.0f;
     const float ox = center ? x : x - 0.5f, oy = center ? y : y - 0.5f;
-    // Mask page position of a vertex; +0.5 undoes the pixel-centre shift.
+    // Mask page position of a vertex, the pixel-centre shift undone.
     auto maskPoint = [&](float sx, float sy)
     {
-        LumoVector2 local = inverse.TransformPoint(LumoVector2(sx + 0.5f, sy + 0.5f));
+        LumoVector2 local = inverse.TransformPoint(LumoVector2(sx + x - ox, sy + y - oy));
         return LumoVector2(local.x - maskPosX + maskSrcRect.mX,
                            local.y - maskPosY + maskSrcRect.mY);
     };
