@@ -834,12 +834,56 @@ void DDInterface::RestoreCursorArea(IDirectDrawSurface* surface, bool toScreen)
 
 void DDInterface::MoveCursor(IDirectDrawSurface* surface, bool toScreen, int x, int y)
 {
-    // Put the background back, then draw at the new place; the areas are
-    // small, so the moment without a cursor is short.
-    RestoreCursorArea(surface, toScreen);
+    if (!mHasOldCursorArea || !mCursorImage || !mPrimarySurface || !surface) {
+        mCursorX = x;
+        mCursorY = y;
+        DrawCursor(surface, toScreen);
+        return;
+    }
+    POINT offset = toScreen ? ClientOrigin() : POINT{0, 0};
+    POINT oldOrigin = {mCursorX - mCursorWidth / 2, mCursorY - mCursorHeight / 2};
+    POINT newOrigin = {x - mCursorWidth / 2, y - mCursorHeight / 2};
+    RECT newRect = CursorArea(x, y);
+    if (!SaveUnderCursor(surface, mNewCursorArea, newRect, offset, newOrigin)) {
+        RestoreCursorArea(surface, toScreen);
+        mCursorX = x;
+        mCursorY = y;
+        DrawCursor(surface, toScreen);
+        return;
+    }
+    // Where the areas overlap the surface still shows the old cursor: the
+    // background there is in the old save.
+    RECT oldFull = {oldOrigin.x, oldOrigin.y, oldOrigin.x + mCursorWidth,
+                    oldOrigin.y + mCursorHeight};
+    RECT newFull = {newOrigin.x, newOrigin.y, newOrigin.x + mCursorWidth,
+                    newOrigin.y + mCursorHeight};
+    RECT overlap;
+    if (IntersectRect(&overlap, &oldFull, &newFull)) {
+        RECT from = overlap, to = overlap;
+        OffsetRect(&from, -oldOrigin.x, -oldOrigin.y);
+        OffsetRect(&to, -newOrigin.x, -newOrigin.y);
+        mNewCursorArea->Blt(&to, mOldCursorArea, &from, DDBLT_WAIT, nullptr);
+    }
+    // The old area, with the cursor at its new place, restores the old spot
+    // and shows the new cursor where the two overlap, in one blit.
+    DrawCursorInto(mOldCursorAreaImage, newOrigin.x - oldOrigin.x, newOrigin.y - oldOrigin.y);
+    RECT bounds = {0, 0, mWidth, mHeight};
+    RECT oldRect;
+    if (IntersectRect(&oldRect, &oldFull, &bounds)) {
+        RECT from = oldRect, to = oldRect;
+        OffsetRect(&from, -oldOrigin.x, -oldOrigin.y);
+        OffsetRect(&to, offset.x, offset.y);
+        surface->Blt(&to, mOldCursorArea, &from, DDBLT_WAIT, nullptr);
+    }
+    RECT whole = {0, 0, mCursorWidth, mCursorHeight};
+    mOldCursorArea->Blt(&whole, mNewCursorArea, &whole, DDBLT_WAIT, nullptr);
+    DrawCursorInto(mNewCursorAreaImage, 0, 0);
+    RECT from = newRect, to = newRect;
+    OffsetRect(&from, -newOrigin.x, -newOrigin.y);
+    OffsetRect(&to, offset.x, offset.y);
+    surface->Blt(&to, mNewCursorArea, &from, DDBLT_WAIT, nullptr);
     mCursorX = x;
     mCursorY = y;
-    DrawCursor(surface, toScreen);
 }
 
 }  // namespace Lumo

@@ -142,8 +142,9 @@ TEST(DDInterfaceInit, ThreeDModeSendsScreenDrawsToTheRendererOrFailsWith7)
     if (result != RESULT_OK) {
         // Without a GL driver the 3D surfaces or the device are refused.
         EXPECT_TRUE(result == RESULT_3D_FAIL || result == RESULT_SURFACE_FAIL) << result;
-        if (result == RESULT_3D_FAIL)
+        if (result == RESULT_3D_FAIL) {
             EXPECT_EQ(0u, display->mErrorString.find("3D init error: "));
+        }
         EXPECT_EQ("RESULT_UNKNOWN", DDInterface::ResultToString(result == 7 ? 7 : -1));
     } else {
         DDImage* screen = display->GetScreenImage();
@@ -282,10 +283,22 @@ TEST(DDInterfacePresent, SoftwareCursorDrawnOnPresentAndMovedByTheCursorCall)
     EXPECT_EQ(0xFF000000u, pixels[50 * 320 + 50]);
 
     display->SetCursorPos(120, 100);
-    uint32_t moved = DDTest::WaitForScreenPixel(origin.x + 120, origin.y + 100, DDTest::IsRed);
+    auto again = [&] { display->SetCursorPos(display->mNextCursorX, display->mNextCursorY); };
+    uint32_t moved =
+        DDTest::WaitForScreenPixel(origin.x + 120, origin.y + 100, DDTest::IsRed, again);
     EXPECT_TRUE(DDTest::IsRed(moved)) << std::hex << moved;
-    uint32_t left = DDTest::WaitForScreenPixel(origin.x + 50, origin.y + 50, DDTest::IsBlack);
+    uint32_t left = DDTest::WaitForScreenPixel(origin.x + 50, origin.y + 50, DDTest::IsBlack, again);
     EXPECT_TRUE(DDTest::IsBlack(left)) << std::hex << left;
+
+    // A short move overlaps the old area: old spot cleaned, new one drawn.
+    display->SetCursorPos(124, 100);
+    uint32_t shifted =
+        DDTest::WaitForScreenPixel(origin.x + 126, origin.y + 101, DDTest::IsRed, again);
+    EXPECT_TRUE(DDTest::IsRed(shifted)) << std::hex << shifted;
+    uint32_t behind =
+        DDTest::WaitForScreenPixel(origin.x + 117, origin.y + 101, DDTest::IsBlack, again);
+    EXPECT_TRUE(DDTest::IsBlack(behind)) << std::hex << behind;
+    EXPECT_EQ(124, display->mCursorX);
     display->SetCursorImage(nullptr);
     cursor.reset();
     display.reset();

@@ -79,19 +79,28 @@ inline uint32_t ScreenPixel(int x, int y)
     return value;
 }
 
-// The screen shows a present a moment later under Wine; reads the pixel until
-// the condition holds, for at most two seconds, and returns the last value.
-template <typename Condition>
-inline uint32_t WaitForScreenPixel(int x, int y, Condition condition)
+// The screen shows a present a moment later under Wine, and Wine holds back a
+// front-buffer update that follows another within one refresh until the next
+// one. Reads the pixel until the condition holds, for at most two seconds,
+// repeating `again` (the same presentation) between reads.
+template <typename Condition, typename Again>
+inline uint32_t WaitForScreenPixel(int x, int y, Condition condition, Again again)
 {
     DWORD start = GetTickCount();
     uint32_t value = ScreenPixel(x, y);
     while (!condition(value) && GetTickCount() - start < 2000) {
         Pump();
         Sleep(10);
+        again();
         value = ScreenPixel(x, y);
     }
     return value;
+}
+
+template <typename Condition>
+inline uint32_t WaitForScreenPixel(int x, int y, Condition condition)
+{
+    return WaitForScreenPixel(x, y, condition, [] {});
 }
 
 inline bool IsRed(uint32_t v) { return ((v >> 16) & 255) >= 0xE0 && ((v >> 8) & 255) <= 0x20 && (v & 255) <= 0x20; }
