@@ -63,16 +63,6 @@ TEST(D3DClip, PolygonOutsideOrTooSmallVanishes)
     EXPECT_EQ(0, out.Count());
 }
 
-TEST(D3DClip, EdgeVertexEmittedOnceWhenTheBoundaryPassesThroughIt)
-{
-    D3DVertexList list, out;
-    list.Add(V(0, 0));
-    list.Add(V(10, 0));
-    list.Add(V(10, 10));
-    ClipPolygonMax(0, 10.0f, list, out);
-    EXPECT_EQ(3, out.Count());
-}
-
 TEST(D3DClip, InterpolatedColourChannelsStayBetweenTheEnds)
 {
     const D3DVertex a = V(0, 0, 0xFF10F020, 0.0f, 1.0f);
