@@ -199,15 +199,8 @@ static void BlendOpaqueDestSpan(uint32_t* d, const uint32_t* s, int n)
         d[i] = BlendOpaqueDest(d[i], s[i], s[i] >> 24);
 }
 
-// Copies n pixels; rows of a few kilobytes go faster through this loop than
-// through a call of the runtime's memcpy each.
-static void CopyPixels(uint32_t* d, const uint32_t* s, int n)
+void CopyPixels(uint32_t* d, const uint32_t* s, int n)
 {
-    if (n >= 16384)
-    {
-        memcpy(d, s, (size_t)n * 4);
-        return;
-    }
     int i = 0;
     for (; i + 16 <= n; i += 16)
     {

@@ -408,6 +408,21 @@ void MemoryImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const
         const uint32_t cr = Channel(color->mRed), cg = Channel(color->mGreen),
                        cb = Channel(color->mBlue), ca = Channel(color->mAlpha);
         const bool grey = cr == cg && cg == cb;
+        // A source whose flags were found by a scan (not forced) and show no
+        // transparent or translucent pixel is opaque throughout: its rows are
+        // copied whole, one block when both sides are contiguous.
+        if (fast && !palette && !source->mAlphaFlagsForced && !source->mAlphaFlagsStale &&
+            !source->mHasTransparent && !source->mHasTranslucent)
+        {
+            if (sx == 0 && dx == 0 && w == sw && w == mWidth)
+                CopyPixels(dpix + (size_t)dy * mWidth, spix + (size_t)sy * sw, w * h);
+            else
+                for (int j = 0; j < h; j++)
+                    CopyPixels(dpix + (size_t)(dy + j) * mWidth + dx,
+                               spix + (size_t)(sy + j) * sw + sx, w);
+            PixelsChanged();
+            return;
+        }
         uint32_t rowBuf[256];
         for (int j = 0; j < h; j++)
         {
