@@ -633,3 +633,28 @@ TEST(AppServices, ImageFilesLoadIntoDisplayImages)
     ASSERT_NE(blank.GetImage(), nullptr);
     EXPECT_EQ(blank.GetImage()->mWidth, 0);
 }
+
+TEST(AppServices, CursorImagesAreKeptOnlyForKnownNumbers)
+{
+    TestApp app;
+    Lumo::Image image;
+    app.SetCursorImage(12, &image);
+    app.SetCursorImage(13, &image);
+    app.SetCursorImage(-1, &image);
+    EXPECT_EQ(app.mCursorImages[12], &image);
+    for (int i = 0; i < Lumo::NUM_CURSORS - 1; i++)
+        EXPECT_EQ(app.mCursorImages[i], nullptr) << i;
+    app.SetCursor(Lumo::CURSOR_HAND);
+    EXPECT_EQ(app.mCursorNumber, 1);
+    app.EnableCustomCursors(true);
+    EXPECT_TRUE(app.mCustomCursors);
+}
+
+TEST(AppServices, GetStringFallsBackToTheDefault)
+{
+    TestApp app;
+    EXPECT_EQ(app.GetString("DIALOG_BUTTON_OK", L"x"), L"OK");
+    EXPECT_EQ(app.GetString("UP_TO_DATE_TITLE", L"x"), L"Up to Date");
+    EXPECT_EQ(app.GetString("FATAL_ERROR", L"FATAL ERROR"), L"FATAL ERROR");
+    EXPECT_EQ(app.mStringTable.size(), 8u);
+}
