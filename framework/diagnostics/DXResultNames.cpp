@@ -8,16 +8,22 @@
 
 #include <cstdio>
 
-namespace Lumo {
+namespace Lumo
+{
 
-namespace {
+namespace
+{
 
-struct DXResultName {
+struct DXResultName
+{
     int32_t code;
     const char* name;
 };
 
-#define LUMO_DX_NAME(x) {(int32_t)(x), #x}
+#define LUMO_DX_NAME(x)                                                                            \
+    {                                                                                              \
+        (int32_t)(x), #x                                                                           \
+    }
 
 // Where the headers give one code several names, the more general one is
 // kept: E_OUTOFMEMORY for DDERR_OUTOFMEMORY, and the DirectSound names of
@@ -224,7 +230,8 @@ const DXResultName kNames[] = {
 
 std::string GetDXResultName(int32_t code)
 {
-    for (const DXResultName& entry : kNames) {
+    for (const DXResultName& entry : kNames)
+    {
         if (entry.code == code)
             return entry.name;
     }

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-namespace Lumo {
+namespace Lumo
+{
 
 // The constant name of a known result (e.g. "DDERR_INVALIDPIXELFORMAT"), else
 // the code in lower-case hexadecimal without prefix ("%x").

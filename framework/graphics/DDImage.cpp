@@ -35,7 +35,8 @@ void DDImage::Init()
 
 DDImage::~DDImage()
 {
-    if (mSurface) {
+    if (mSurface)
+    {
         if (mLockCount > 0)
             mSurface->Unlock(nullptr);
         mSurface->Release();
@@ -67,7 +68,8 @@ bool DDImage::SurfaceFit() const
 void DDImage::SetSurface(IDirectDrawSurface* surface)
 {
     // The image owns one reference; a surface held before would leak.
-    if (mSurface && mSurface != surface) {
+    if (mSurface && mSurface != surface)
+    {
         if (mLockCount > 0)
             mSurface->Unlock(nullptr);
         mLockCount = 0;
@@ -82,7 +84,8 @@ void DDImage::SetSurface(IDirectDrawSurface* surface)
     memset(&desc, 0, sizeof(desc));
     desc.dwSize = sizeof(DDSURFACEDESC);
     desc.dwFlags = DDSD_HEIGHT | DDSD_WIDTH;
-    if (SUCCEEDED(surface->GetSurfaceDesc(&desc))) {
+    if (SUCCEEDED(surface->GetSurfaceDesc(&desc)))
+    {
         mWidth = (int)desc.dwWidth;
         mHeight = (int)desc.dwHeight;
     }
@@ -97,7 +100,7 @@ bool DDImage::BuildSurface()
         return false;
     UpdateAlphaFlags();
     if (mHasTranslucent)
-        return false;  // such an image is never kept in a surface
+        return false; // such an image is never kept in a surface
     mSurfaceMade = true;
     // The pixels first: once a surface exists GetPixels reads from it.
     uint32_t* pixels = GetPixels();
@@ -117,7 +120,8 @@ bool DDImage::BuildSurface()
     if (mDDInterface->CreateSurface(&desc, &surface) != DD_OK || !surface)
         return false;
     mSurface = surface;
-    if (!Lock()) {
+    if (!Lock())
+    {
         // An unfilled surface would stand for the picture: drop it.
         mSurface->Release();
         mSurface = nullptr;
@@ -126,7 +130,8 @@ bool DDImage::BuildSurface()
 
     const DDInterface& d = *mDDInterface;
     const DDPIXELFORMAT& pf = mLockedSurfaceDesc.ddpfPixelFormat;
-    auto convert = [&](uint32_t p) {
+    auto convert = [&](uint32_t p)
+    {
         uint32_t r = (((p >> 16) & 255) >> (8 - d.mRedBits)) << d.mRedShift;
         uint32_t g = (((p >> 8) & 255) >> (8 - d.mGreenBits)) << d.mGreenShift;
         uint32_t b = ((p & 255) >> (8 - d.mBlueBits)) << d.mBlueShift;
@@ -134,7 +139,8 @@ bool DDImage::BuildSurface()
     };
     int count = mWidth * mHeight;
     int bpp = (int)pf.dwRGBBitCount;
-    if ((bpp != 16 && bpp != 32) || d.mRedBits > 8 || d.mGreenBits > 8 || d.mBlueBits > 8) {
+    if ((bpp != 16 && bpp != 32) || d.mRedBits > 8 || d.mGreenBits > 8 || d.mBlueBits > 8)
+    {
         Unlock();
         mSurface->Release();
         mSurface = nullptr;
@@ -145,28 +151,36 @@ bool DDImage::BuildSurface()
     uint32_t key = 0;
     bool keyFound = false;
     bool collision = false;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         converted[i] = convert(pixels[i]);
-        if (!keyFound && (pixels[i] >> 24) < 255) {
+        if (!keyFound && (pixels[i] >> 24) < 255)
+        {
             key = converted[i];
             keyFound = true;
         }
     }
-    if (mHasTransparent) {
+    if (mHasTransparent)
+    {
         for (int i = 0; i < count && !collision; ++i)
             collision = (pixels[i] >> 24) == 255 && converted[i] == key;
-        if (collision) {
+        if (collision)
+        {
             // A free value that no visible pixel uses; 8 KiB or 2 MiB of bits.
             size_t range = bpp == 16 ? 0x10000 : 0x1000000;
             std::vector<uint8_t> used(range / 8, 0);
-            for (int i = 0; i < count; ++i) {
-                if ((pixels[i] >> 24) > 0) {
+            for (int i = 0; i < count; ++i)
+            {
+                if ((pixels[i] >> 24) > 0)
+                {
                     uint32_t v = converted[i] & (uint32_t)(range - 1);
                     used[v >> 3] |= (uint8_t)(1 << (v & 7));
                 }
             }
-            for (size_t v = 0; v < range; ++v) {
-                if (!(used[v >> 3] & (1 << (v & 7)))) {
+            for (size_t v = 0; v < range; ++v)
+            {
+                if (!(used[v >> 3] & (1 << (v & 7))))
+                {
                     key = (uint32_t)v;
                     break;
                 }
@@ -176,9 +190,11 @@ bool DDImage::BuildSurface()
 
     uint8_t* bits = (uint8_t*)mLockedSurfaceDesc.lpSurface;
     int pitch = (int)mLockedSurfaceDesc.lPitch;
-    for (int y = 0; y < mHeight; ++y) {
+    for (int y = 0; y < mHeight; ++y)
+    {
         uint8_t* row = bits + (intptr_t)y * pitch;
-        for (int x = 0; x < mWidth; ++x) {
+        for (int x = 0; x < mWidth; ++x)
+        {
             int i = y * mWidth + x;
             uint32_t v = converted[i];
             if (mHasTransparent && (pixels[i] >> 24) < 255)
@@ -189,7 +205,8 @@ bool DDImage::BuildSurface()
                 ((uint32_t*)row)[x] = v;
         }
     }
-    if (mHasTransparent) {
+    if (mHasTransparent)
+    {
         DDCOLORKEY colorKey;
         colorKey.dwColorSpaceLowValue = key;
         colorKey.dwColorSpaceHighValue = key;
@@ -206,14 +223,17 @@ IDirectDrawSurface* DDImage::GetSurface()
     return mSurface;
 }
 
-void DDImage::CreateSurface() { BuildSurface(); }
+void DDImage::CreateSurface()
+{
+    BuildSurface();
+}
 
 void DDImage::DeleteSurface()
 {
     if (!mSurface || mAttachedSurface)
         return;
     if (!mColorTable && !mPixels && !mTexture)
-        GetPixels();  // the surface is the only copy: keep the picture
+        GetPixels(); // the surface is the only copy: keep the picture
     if (mLockCount > 0)
         mSurface->Unlock(nullptr);
     mLockCount = 0;
@@ -252,7 +272,8 @@ bool DDImage::Lock()
 {
     if (DrawsThrough3D())
         return false;
-    if (mLockCount == 0) {
+    if (mLockCount == 0)
+    {
         memset(&mLockedSurfaceDesc, 0, sizeof(mLockedSurfaceDesc));
         mLockedSurfaceDesc.dwSize = sizeof(DDSURFACEDESC);
         IDirectDrawSurface* surface = GetSurface();
@@ -270,7 +291,7 @@ bool DDImage::Unlock()
     if (DrawsThrough3D())
         return false;
     if (mLockCount <= 0)
-        return false;  // never below zero, never an unlock of an unlocked surface
+        return false; // never below zero, never an unlock of an unlocked surface
     if (--mLockCount == 0 && mSurface)
         mSurface->Unlock(nullptr);
     return true;
@@ -305,7 +326,8 @@ uint32_t* DDImage::GetPixels()
     SurfaceBits bits;
     if (!LockBits(bits))
         return nullptr;
-    if (bits.bitsPerPixel != 16 && bits.bitsPerPixel != 32) {
+    if (bits.bitsPerPixel != 16 && bits.bitsPerPixel != 32)
+    {
         Unlock();
         return nullptr;
     }
@@ -317,11 +339,13 @@ uint32_t* DDImage::GetPixels()
     int h = mHeight < bits.height ? mHeight : bits.height;
     if (w < mWidth || h < mHeight)
         memset(pixels, 0, sizeof(uint32_t) * count);
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h; ++y)
+    {
         const uint8_t* row = bits.bits + (intptr_t)y * bits.pitch;
-        for (int x = 0; x < w; ++x) {
-            uint32_t v = bits.bitsPerPixel == 16 ? ((const uint16_t*)row)[x]
-                                                 : ((const uint32_t*)row)[x];
+        for (int x = 0; x < w; ++x)
+        {
+            uint32_t v =
+                bits.bitsPerPixel == 16 ? ((const uint16_t*)row)[x] : ((const uint32_t*)row)[x];
             uint32_t r = ((v >> d.mRedShift) << (8 - d.mRedBits)) & 255;
             uint32_t g = ((v >> d.mGreenShift) << (8 - d.mGreenBits)) & 255;
             uint32_t b = ((v >> d.mBlueShift) << (8 - d.mBlueBits)) & 255;
@@ -335,7 +359,8 @@ uint32_t* DDImage::GetPixels()
 
 void DDImage::Create(int width, int height)
 {
-    if (width != mWidth || height != mHeight) {
+    if (width != mWidth || height != mHeight)
+    {
         // A palette form of the old size cannot stand for the new picture.
         delete[] mColorTable;
         mColorTable = nullptr;
@@ -353,7 +378,8 @@ void DDImage::PixelsChanged()
 {
     MemoryImage::PixelsChanged();
     // The pixels hold the truth now; the display's own surface stays.
-    if (mSurface && !mAttachedSurface) {
+    if (mSurface && !mAttachedSurface)
+    {
         if (mLockCount > 0)
             mSurface->Unlock(nullptr);
         mLockCount = 0;
@@ -365,7 +391,7 @@ void DDImage::PixelsChanged()
 void DDImage::UpdateAlphaFlags()
 {
     if (mSurface)
-        return;  // the pixels may be gone
+        return; // the pixels may be gone
     MemoryImage::UpdateAlphaFlags();
 }
 
@@ -398,15 +424,18 @@ void DDImage::PurgePixels()
         return;
     mPurgeWanted = true;
     UpdateAlphaFlags();
-    if (mDDInterface && mDDInterface->mIs3D) {
-        if (mSurface) {
+    if (mDDInterface && mDDInterface->mIs3D)
+    {
+        if (mSurface)
+        {
             GetPixels();
             DeleteSurface();
         }
         MemoryImage::PurgePixels();
         return;
     }
-    if (mSurfaceMade && BuildSurface()) {
+    if (mSurfaceMade && BuildSurface())
+    {
         delete[] mPixels;
         mPixels = nullptr;
         delete[] mColorIndices;
@@ -426,4 +455,4 @@ bool DDImage::ConvertToPalette()
     return true;
 }
 
-}  // namespace Lumo
+} // namespace Lumo

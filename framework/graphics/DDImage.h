@@ -22,15 +22,15 @@ class DDInterface;
 class DDImage : public MemoryImage
 {
 public:
-    DDInterface* mDDInterface = nullptr;     // not owned
-    IDirectDrawSurface* mSurface = nullptr;  // one reference owned
-    bool mAttachedSurface = false;  // handed in by SetSurface: storage leaves it alone
-    bool mNoLock = false;           // surface routines draw nothing, no read-back
-    bool mWantVideoMemory = false;  // a built surface goes to video memory
-    bool mSurfaceMade = false;      // a build passed the alpha test: rebuild on storage ops
-    int mLockCount = 0;             // nesting depth of Lock
-    bool mSurfaceDrawFailed = false;  // the last surface routine could not lock
-    DDSURFACEDESC mLockedSurfaceDesc;  // filled by the surface lock
+    DDInterface* mDDInterface = nullptr;    // not owned
+    IDirectDrawSurface* mSurface = nullptr; // one reference owned
+    bool mAttachedSurface = false;          // handed in by SetSurface: storage leaves it alone
+    bool mNoLock = false;                   // surface routines draw nothing, no read-back
+    bool mWantVideoMemory = false;          // a built surface goes to video memory
+    bool mSurfaceMade = false;              // a build passed the alpha test: rebuild on storage ops
+    int mLockCount = 0;                     // nesting depth of Lock
+    bool mSurfaceDrawFailed = false;        // the last surface routine could not lock
+    DDSURFACEDESC mLockedSurfaceDesc;       // filled by the surface lock
 
     explicit DDImage(DDInterface* display);
     DDImage(const DDImage&) = delete;
@@ -55,8 +55,8 @@ public:
     void DrawImageRotated(Image* src, float x, float y, const Rect* srcRect, const Rect* clip,
                           const Color* color, int mode, double angle, float centerX,
                           float centerY) override;
-    void DrawImageStretched(Image* src, const Rect* destRect, const Rect* srcRect,
-                            const Rect* clip, const Color* color, int mode, bool fast) override;
+    void DrawImageStretched(Image* src, const Rect* destRect, const Rect* srcRect, const Rect* clip,
+                            const Color* color, int mode, bool fast) override;
     void DrawImageMatrix(Image* src, float x, float y, const Matrix3& matrix, const Rect* clip,
                          const Color* color, int mode, const Rect* srcRect, bool filter,
                          Image* maskImage, const MaskRect* maskSrcRect,
@@ -93,8 +93,7 @@ public:
     virtual void SurfaceDrawLine(double x1, double y1, double x2, double y2, const Color* color);
     virtual void SurfaceDrawLineAdditive(double x1, double y1, double x2, double y2,
                                          const Color* color);
-    virtual void SurfaceDrawLineAA(double x1, double y1, double x2, double y2,
-                                   const Color* color);
+    virtual void SurfaceDrawLineAA(double x1, double y1, double x2, double y2, const Color* color);
     virtual void SurfaceDrawLineAAAdditive(double x1, double y1, double x2, double y2,
                                            const Color* color);
     virtual void SurfaceDrawImageMirrored(Image* src, int x, int y, const Rect* srcRect,
@@ -130,4 +129,4 @@ private:
 // True when the image is a DDImage that draws through Direct3D.
 bool ImageDrawsThrough3D(Image* image);
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -20,11 +20,17 @@ namespace Lumo
 namespace
 {
 
-bool IsWhite(const Color* color) { return !color || *color == gColorWhite; }
+bool IsWhite(const Color* color)
+{
+    return !color || *color == gColorWhite;
+}
 
-const Color& ColorOf(const Color* color) { return color ? *color : gColorWhite; }
+const Color& ColorOf(const Color* color)
+{
+    return color ? *color : gColorWhite;
+}
 
-}  // namespace
+} // namespace
 
 // --- helpers --------------------------------------------------------------------
 
@@ -43,18 +49,25 @@ SurfaceSource DDImage::SourceOf(MemoryImage* src, bool wantArgb)
     SurfaceSource s;
     s.width = src->mWidth;
     s.height = src->mHeight;
-    if (wantArgb) {
-        if (src->mColorTable && src->mColorIndices) {
+    if (wantArgb)
+    {
+        if (src->mColorTable && src->mColorIndices)
+        {
             s.colorTable = src->mColorTable;
             s.indices = src->mColorIndices;
-        } else {
+        }
+        else
+        {
             s.argb = src->GetPixels();
         }
-    } else {
+    }
+    else
+    {
         s.native = src->GetNativeAlphaData(mDDInterface);
         s.runAlpha = src->GetRunLengthAlphaData();
         s.runAdditive = src->GetRunLengthAdditiveData(mDDInterface);
-        if (src->mColorTable && src->mColorIndices) {
+        if (src->mColorTable && src->mColorIndices)
+        {
             s.colorTable = src->mColorTable;
             s.indices = src->mColorIndices;
         }
@@ -78,9 +91,8 @@ bool DDImage::BltFrom(DDImage* src, const RECT& dest, const RECT& from)
     fx.dwSize = sizeof(DDBLTFX);
     DWORD flags = DDBLT_WAIT | (src->mHasTransparent ? DDBLT_KEYSRC : 0);
     HRESULT hr = target->Blt((RECT*)&dest, source, (RECT*)&from, flags, &fx);
-    if (wasLocked &&
-        target->Lock(nullptr, &mLockedSurfaceDesc, DDLOCK_WAIT, nullptr) != DD_OK)
-        mLockCount = 0;  // the lock is gone; do not unlock it later
+    if (wasLocked && target->Lock(nullptr, &mLockedSurfaceDesc, DDLOCK_WAIT, nullptr) != DD_OK)
+        mLockCount = 0; // the lock is gone; do not unlock it later
     return hr == DD_OK;
 }
 
@@ -97,18 +109,21 @@ bool DDImage::FillPolygon(const int* points, int count, const Rect* clip, const 
 
 void DDImage::FillRect(const Rect* rect, const Color* color, int mode)
 {
-    if (DrawsThrough3D()) {
+    if (DrawsThrough3D())
+    {
         D3DRoute::FillRect(mDDInterface->mD3D, rect, color, mode);
         return;
     }
     UpdateAlphaFlags();
-    if (SurfaceFit()) {
+    if (SurfaceFit())
+    {
         mSurfaceDrawFailed = false;
         if (mode == 0)
             SurfaceFillRect(rect, color);
         else if (mode == 1)
             SurfaceFillRectAdditive(rect, color);
-        if (!mSurfaceDrawFailed) {
+        if (!mSurfaceDrawFailed)
+        {
             SurfaceDrawn();
             return;
         }
@@ -119,18 +134,22 @@ void DDImage::FillRect(const Rect* rect, const Color* color, int mode)
 
 void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color* color, int mode)
 {
-    if (DrawsThrough3D()) {
+    if (DrawsThrough3D())
+    {
         D3DRoute::DrawLine(mDDInterface->mD3D, x1, y1, x2, y2, color, mode);
         return;
     }
-    if (SurfaceFit()) {
-        if (y1 == y2) {
+    if (SurfaceFit())
+    {
+        if (y1 == y2)
+        {
             int left = (int)(x1 < x2 ? x1 : x2), right = (int)(x1 < x2 ? x2 : x1);
             Rect r(left, (int)y1, right - left + 1, 1);
             FillRect(&r, color, mode);
             return;
         }
-        if (x1 == x2) {
+        if (x1 == x2)
+        {
             int top = (int)(y1 < y2 ? y1 : y2), bottom = (int)(y1 < y2 ? y2 : y1);
             Rect r((int)x1, top, 1, bottom - top + 1);
             FillRect(&r, color, mode);
@@ -142,7 +161,8 @@ void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color* 
             SurfaceDrawLine(x1, y1, x2, y2, color);
         else if (mode == 1)
             SurfaceDrawLineAdditive(x1, y1, x2, y2, color);
-        if (!mSurfaceDrawFailed) {
+        if (!mSurfaceDrawFailed)
+        {
             SurfaceDrawn();
             return;
         }
@@ -151,15 +171,17 @@ void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color* 
         MemoryImage::DrawLine(x1, y1, x2, y2, color, mode);
 }
 
-void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color* color,
-                         int mode)
+void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color* color, int mode)
 {
-    if (DrawsThrough3D()) {
+    if (DrawsThrough3D())
+    {
         D3DRoute::DrawLine(mDDInterface->mD3D, x1, y1, x2, y2, color, mode);
         return;
     }
-    if (SurfaceFit()) {
-        if (y1 == y2 || x1 == x2) {
+    if (SurfaceFit())
+    {
+        if (y1 == y2 || x1 == x2)
+        {
             DrawLine(x1, y1, x2, y2, color, mode);
             return;
         }
@@ -169,7 +191,8 @@ void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color
             SurfaceDrawLineAA(x1, y1, x2, y2, color);
         else if (mode == 1)
             SurfaceDrawLineAAAdditive(x1, y1, x2, y2, color);
-        if (!mSurfaceDrawFailed) {
+        if (!mSurfaceDrawFailed)
+        {
             SurfaceDrawn();
             return;
         }
@@ -184,15 +207,18 @@ void DDImage::FillScanLinesWithCoverage(Span* spans, int count, const Color* col
 {
     if (count <= 0)
         return;
-    if (DrawsThrough3D()) {
+    if (DrawsThrough3D())
+    {
         int left = spans[0].x, top = spans[0].y, right = left, bottom = top;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
+        {
             left = std::min(left, spans[i].x);
             right = std::max(right, spans[i].x + spans[i].width - 1);
             top = std::min(top, spans[i].y);
             bottom = std::max(bottom, spans[i].y);
         }
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
+        {
             spans[i].x -= left;
             spans[i].y -= top;
         }
@@ -206,7 +232,8 @@ void DDImage::FillScanLinesWithCoverage(Span* spans, int count, const Color* col
         return;
     }
     SurfaceBits bits;
-    if (!mNoLock && LockBits(bits)) {
+    if (!mNoLock && LockBits(bits))
+    {
         SurfaceFillCoverageBits(bits, spans, count, ColorOf(color), coverage, x, y, width);
         Unlock();
         SurfaceDrawn();
@@ -217,21 +244,22 @@ void DDImage::FillScanLinesWithCoverage(Span* spans, int count, const Color* col
                                                height);
 }
 
-void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Color* color,
-                        int mode)
+void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Color* color, int mode)
 {
     if (!src)
         return;
     Rect whole(0, 0, src->mWidth, src->mHeight);
     const Rect& sr = srcRect ? *srcRect : whole;
-    if (DrawsThrough3D()) {
+    if (DrawsThrough3D())
+    {
         src->mUsed = true;
         MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
         if (mem)
             mem->UpdateAlphaFlags();
         DDImage* dd = dynamic_cast<DDImage*>(src);
-        if (dd && dd->mSurface && D3DRoute::TransformStackEmpty(mDDInterface->mD3D) &&
-            mode == 0 && IsWhite(color) && !dd->mHasTranslucent) {
+        if (dd && dd->mSurface && D3DRoute::TransformStackEmpty(mDDInterface->mD3D) && mode == 0 &&
+            IsWhite(color) && !dd->mHasTranslucent)
+        {
             RECT dest = {x, y, x + sr.mWidth, y + sr.mHeight};
             RECT from = {sr.mX, sr.mY, sr.mX + sr.mWidth, sr.mY + sr.mHeight};
             BltFrom(dd, dest, from);
@@ -245,13 +273,15 @@ void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Col
     bool cursorArea = mDDInterface && (this == mDDInterface->mOldCursorAreaImage ||
                                        this == mDDInterface->mNewCursorAreaImage);
     if (!mHasTranslucent && !mHasTransparent &&
-        (!(mDDInterface && mDDInterface->mIs3D) || cursorArea)) {
+        (!(mDDInterface && mDDInterface->mIs3D) || cursorArea))
+    {
         mSurfaceDrawFailed = false;
         if (mode == 0)
             SurfaceDrawImage(src, x, y, &sr, color);
         else if (mode == 1)
             SurfaceDrawImageAdditive(src, x, y, &sr, color);
-        if (!mSurfaceDrawFailed) {
+        if (!mSurfaceDrawFailed)
+        {
             SurfaceDrawn();
             return;
         }
@@ -266,11 +296,11 @@ void DDImage::DrawImageF(Image* src, float x, float y, const Rect* srcRect, cons
     if (!src)
         return;
     src->mUsed = true;
-    if (DrawsThrough3D()) {
+    if (DrawsThrough3D())
+    {
         FRect dest(x, y, src->mWidth, src->mHeight);
-        FRect box = clip ? dest.Intersection(FRect(clip->mX, clip->mY, clip->mWidth,
-                                                   clip->mHeight))
-                         : dest;
+        FRect box =
+            clip ? dest.Intersection(FRect(clip->mX, clip->mY, clip->mWidth, clip->mHeight)) : dest;
         if (box.mWidth == dest.mWidth && box.mHeight == dest.mHeight)
             D3DRoute::Blt(mDDInterface->mD3D, src, x, y, srcRect, color, mode, true);
         else if (box.mWidth > 0 && box.mHeight > 0)
@@ -280,9 +310,9 @@ void DDImage::DrawImageF(Image* src, float x, float y, const Rect* srcRect, cons
     DrawImageRotated(src, x, y, srcRect, clip, color, mode, 0.0, 0.0f, 0.0f);
 }
 
-void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect,
-                               const Rect* clip, const Color* color, int mode, double angle,
-                               float centerX, float centerY)
+void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect, const Rect* clip,
+                               const Color* color, int mode, double angle, float centerX,
+                               float centerY)
 {
     if (!src)
         return;
@@ -290,7 +320,8 @@ void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect
     if (mNoLock)
         return;
     UpdateAlphaFlags();
-    if (DrawsThrough3D()) {
+    if (DrawsThrough3D())
+    {
         D3DRoute::BltRotated(mDDInterface->mD3D, src, x, y, clip, color, mode, angle, centerX,
                              centerY, srcRect);
         return;
@@ -300,16 +331,18 @@ void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect
     const Rect& sr = srcRect ? *srcRect : whole;
     Rect fullClip(0, 0, mWidth, mHeight);
     const Rect& cl = clip ? *clip : fullClip;
-    if (mem && SurfaceFit()) {
+    if (mem && SurfaceFit())
+    {
         FRect bounds;
         if (!GetRotatedBounds(x, y, sr, cl, angle, centerX, centerY, bounds))
             return;
         mem->UpdateAlphaFlags();
         SurfaceSource source = SourceOf(mem, true);
         SurfaceBits bits;
-        if ((source.argb || source.colorTable) && LockBits(bits)) {
-            SurfaceDrawRotatedBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr,
-                                   bounds, ColorOf(color), mode, angle, centerX, centerY);
+        if ((source.argb || source.colorTable) && LockBits(bits))
+        {
+            SurfaceDrawRotatedBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr, bounds,
+                                   ColorOf(color), mode, angle, centerX, centerY);
             Unlock();
             SurfaceDrawn();
             return;
@@ -327,9 +360,10 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
         return;
     src->mUsed = true;
     UpdateAlphaFlags();
-    if (DrawsThrough3D()) {
-        D3DRoute::BltStretched(mDDInterface->mD3D, src, destRect, srcRect, clip, color, mode,
-                               fast, false);
+    if (DrawsThrough3D())
+    {
+        D3DRoute::BltStretched(mDDInterface->mD3D, src, destRect, srcRect, clip, color, mode, fast,
+                               false);
         return;
     }
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
@@ -345,8 +379,10 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
     if (!GetStretchClip(sr, cl, *destRect, floatSrc, clipped))
         return;
     bool is3D = mDDInterface && mDDInterface->mIs3D;
-    if (!fast) {
-        if (mHasTranslucent || mHasTransparent || is3D) {
+    if (!fast)
+    {
+        if (mHasTranslucent || mHasTransparent || is3D)
+        {
             if (GetPixels())
                 MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
             return;
@@ -360,21 +396,24 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
         return;
     }
     DDImage* dd = dynamic_cast<DDImage*>(src);
-    if (dd && IsWhite(color) && mode == 0 && !dd->mHasTranslucent && mSurface && dd->mSurface) {
+    if (dd && IsWhite(color) && mode == 0 && !dd->mHasTranslucent && mSurface && dd->mSurface)
+    {
         RECT from = {(LONG)floatSrc.mX, (LONG)floatSrc.mY, (LONG)(floatSrc.mX + floatSrc.mWidth),
                      (LONG)(floatSrc.mY + floatSrc.mHeight)};
         RECT dest = {clipped.mX, clipped.mY, clipped.mX + clipped.mWidth,
                      clipped.mY + clipped.mHeight};
-        if (BltFrom(dd, dest, from)) {
+        if (BltFrom(dd, dest, from))
+        {
             SurfaceDrawn();
             return;
         }
     }
     SurfaceSource source = SourceOf(mem, false);
     SurfaceBits bits;
-    if (source.native && LockBits(bits)) {
-        SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc,
-                                 clipped, ColorOf(color), mode, false);
+    if (source.native && LockBits(bits))
+    {
+        SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc, clipped,
+                                 ColorOf(color), mode, false);
         Unlock();
         SurfaceDrawn();
         return;
@@ -384,15 +423,15 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
 }
 
 void DDImage::DrawImageStretchedMirrored(Image* src, const Rect* destRect, const Rect* srcRect,
-                                         const Rect* clip, const Color* color, int mode,
-                                         bool fast)
+                                         const Rect* clip, const Color* color, int mode, bool fast)
 {
     if (!src || !destRect)
         return;
     src->mUsed = true;
-    if (DrawsThrough3D()) {
-        D3DRoute::BltStretched(mDDInterface->mD3D, src, destRect, srcRect, clip, color, mode,
-                               fast, true);
+    if (DrawsThrough3D())
+    {
+        D3DRoute::BltStretched(mDDInterface->mD3D, src, destRect, srcRect, clip, color, mode, fast,
+                               true);
         return;
     }
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
@@ -409,9 +448,10 @@ void DDImage::DrawImageStretchedMirrored(Image* src, const Rect* destRect, const
         return;
     SurfaceSource source = SourceOf(mem, false);
     SurfaceBits bits;
-    if (source.native && LockBits(bits)) {
-        SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc,
-                                 clipped, ColorOf(color), mode, true);
+    if (source.native && LockBits(bits))
+    {
+        SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc, clipped,
+                                 ColorOf(color), mode, true);
         Unlock();
         SurfaceDrawn();
     }
@@ -425,9 +465,9 @@ void DDImage::DrawImageMirrored(Image* src, int x, int y, const Rect* srcRect, c
     UpdateAlphaFlags();
     Rect whole(0, 0, src->mWidth, src->mHeight);
     const Rect& sr = srcRect ? *srcRect : whole;
-    if (DrawsThrough3D()) {
-        D3DRoute::BltMirrored(mDDInterface->mD3D, src, (float)x, (float)y, &sr, color, mode,
-                              false);
+    if (DrawsThrough3D())
+    {
+        D3DRoute::BltMirrored(mDDInterface->mD3D, src, (float)x, (float)y, &sr, color, mode, false);
         return;
     }
     if (mode == 0)
@@ -453,17 +493,18 @@ int TriangleFormatOf(const SurfaceBits& bits)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matrix,
-                              const Rect* clip, const Color* color, int mode, const Rect* srcRect,
-                              bool filter, Image* maskImage, const MaskRect* maskSrcRect,
+void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matrix, const Rect* clip,
+                              const Color* color, int mode, const Rect* srcRect, bool filter,
+                              Image* maskImage, const MaskRect* maskSrcRect,
                               const MaskRect* maskPlaceRect, const Matrix3* maskMatrix)
 {
     if (!src)
         return;
     src->mUsed = true;
-    if (DrawsThrough3D()) {
+    if (DrawsThrough3D())
+    {
         D3DRoute::BltTransformed(mDDInterface->mD3D, src, clip, color, mode, srcRect, matrix,
                                  filter, x, y, false, maskImage, maskSrcRect, maskPlaceRect,
                                  maskMatrix);
@@ -473,14 +514,16 @@ void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matri
     if (!mem)
         return;
     SurfaceBits bits;
-    if (!LockBits(bits)) {
+    if (!LockBits(bits))
+    {
         if (GetPixels())
             MemoryImage::DrawImageMatrix(src, x, y, matrix, clip, color, mode, srcRect, filter,
                                          maskImage, maskSrcRect, maskPlaceRect, maskMatrix);
         return;
     }
     int format = TriangleFormatOf(bits);
-    if (format && mem->mWidth > 0 && mem->mHeight > 0) {
+    if (format && mem->mWidth > 0 && mem->mHeight > 0)
+    {
         Rect whole(0, 0, src->mWidth, src->mHeight);
         const Rect& sr = srcRect ? *srcRect : whole;
         Rect fullClip(0, 0, mWidth, mHeight);
@@ -488,7 +531,8 @@ void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matri
         TriangleVertex quad[4];
         const float cx[4] = {0.0f, (float)sr.mWidth, 0.0f, (float)sr.mWidth};
         const float cy[4] = {0.0f, 0.0f, (float)sr.mHeight, (float)sr.mHeight};
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 4; ++i)
+        {
             float in[3] = {cx[i], cy[i], 1.0f}, out[3];
             matrix.TransformVector3(in, out);
             quad[i].x = out[0] + x - 0.5f;
@@ -497,8 +541,8 @@ void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matri
             quad[i].v = (sr.mY + cy[i]) / (float)mem->mHeight;
             quad[i].color = 0xFFFFFFFF;
         }
-        DrawTriangle(quad, 4, mem, ColorOf(color), mode, cl, bits.bits, bits.pitch, format,
-                     filter, false);
+        DrawTriangle(quad, 4, mem, ColorOf(color), mode, cl, bits.bits, bits.pitch, format, filter,
+                     false);
     }
     Unlock();
     SurfaceDrawn();
@@ -510,15 +554,17 @@ void DDImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangles, 
 {
     if (texture)
         texture->mUsed = true;
-    if (DrawsThrough3D()) {
-        D3DRoute::DrawTrianglesTex(mDDInterface->mD3D, triangles, count, color, mode, texture,
-                                   tx, ty, filter);
+    if (DrawsThrough3D())
+    {
+        D3DRoute::DrawTrianglesTex(mDDInterface->mD3D, triangles, count, color, mode, texture, tx,
+                                   ty, filter);
         return;
     }
     if (count < 1 || !triangles)
         return;
     SurfaceBits bits;
-    if (!LockBits(bits)) {
+    if (!LockBits(bits))
+    {
         if (GetPixels())
             MemoryImage::DrawTrianglesTex(texture, triangles, count, clip, color, mode, tx, ty,
                                           filter);
@@ -528,10 +574,12 @@ void DDImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangles, 
     MemoryImage* mem = dynamic_cast<MemoryImage*>(texture);
     Rect fullClip(0, 0, mWidth, mHeight);
     const Rect& cl = clip ? *clip : fullClip;
-    for (int t = 0; format && t < count; ++t) {
+    for (int t = 0; format && t < count; ++t)
+    {
         TriangleVertex v[3];
         bool useColors = false;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i)
+        {
             v[i] = triangles[t * 3 + i];
             v[i].x += tx;
             v[i].y += ty;
@@ -551,7 +599,8 @@ void DDImage::SurfaceFillRect(const Rect* rect, const Color* color)
     SurfaceBits bits;
     if (mNoLock || !rect)
         return;
-    if (!LockBits(bits)) {
+    if (!LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -564,7 +613,8 @@ void DDImage::SurfaceFillRectAdditive(const Rect* rect, const Color* color)
     SurfaceBits bits;
     if (mNoLock || !rect)
         return;
-    if (!LockBits(bits)) {
+    if (!LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -577,7 +627,8 @@ void DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const 
     SurfaceBits bits;
     if (mNoLock)
         return;
-    if (!LockBits(bits)) {
+    if (!LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -592,7 +643,8 @@ void DDImage::SurfaceDrawLineAdditive(double x1, double y1, double x2, double y2
     SurfaceBits bits;
     if (mNoLock)
         return;
-    if (!LockBits(bits)) {
+    if (!LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -604,7 +656,8 @@ void DDImage::SurfaceDrawLineAdditive(double x1, double y1, double x2, double y2
 void DDImage::SurfaceDrawLineAA(double x1, double y1, double x2, double y2, const Color* color)
 {
     SurfaceBits bits;
-    if (!LockBits(bits)) {
+    if (!LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -628,9 +681,11 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
     DDImage* dd = dynamic_cast<DDImage*>(src);
     bool white = IsWhite(color);
     SurfaceBits bits;
-    if (mem->mBlitOption && !(dd && dd->mSurface) && !mNoLock && white) {
+    if (mem->mBlitOption && !(dd && dd->mSurface) && !mNoLock && white)
+    {
         SurfaceSource source = SourceOf(mem, true);
-        if (!LockBits(bits)) {
+        if (!LockBits(bits))
+        {
             mSurfaceDrawFailed = true;
             return;
         }
@@ -638,8 +693,10 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
         Unlock();
         return;
     }
-    if (!mem->mHasTranslucent && white) {
-        if (dd && dd->mSurface && (mWantVideoMemory || !dd->mWantVideoMemory)) {
+    if (!mem->mHasTranslucent && white)
+    {
+        if (dd && dd->mSurface && (mWantVideoMemory || !dd->mWantVideoMemory))
+        {
             RECT dest = {x, y, x + sr.mWidth, y + sr.mHeight};
             RECT from = {sr.mX, sr.mY, sr.mX + sr.mWidth, sr.mY + sr.mHeight};
             if (!BltFrom(dd, dest, from))
@@ -647,7 +704,8 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
             return;
         }
         SurfaceSource source = SourceOf(mem, false);
-        if (!source.native || !LockBits(bits)) {
+        if (!source.native || !LockBits(bits))
+        {
             mSurfaceDrawFailed = true;
             return;
         }
@@ -658,7 +716,8 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
     if (mNoLock)
         return;
     SurfaceSource source = SourceOf(mem, false);
-    if (!source.native || !source.runAlpha || !LockBits(bits)) {
+    if (!source.native || !source.runAlpha || !LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -680,7 +739,8 @@ void DDImage::SurfaceDrawImageAdditive(Image* src, int x, int y, const Rect* src
     const Rect& sr = srcRect ? *srcRect : whole;
     SurfaceSource source = SourceOf(mem, false);
     SurfaceBits bits;
-    if (!source.native || !source.runAdditive || !LockBits(bits)) {
+    if (!source.native || !source.runAdditive || !LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -703,7 +763,8 @@ void DDImage::SurfaceDrawImageMirrored(Image* src, int x, int y, const Rect* src
     const Rect& sr = srcRect ? *srcRect : whole;
     SurfaceSource source = SourceOf(mem, false);
     SurfaceBits bits;
-    if (!source.native || !source.runAlpha || !LockBits(bits)) {
+    if (!source.native || !source.runAlpha || !LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -725,7 +786,8 @@ void DDImage::SurfaceDrawImageMirroredAdditive(Image* src, int x, int y, const R
     const Rect& sr = srcRect ? *srcRect : whole;
     SurfaceSource source = SourceOf(mem, false);
     SurfaceBits bits;
-    if (!source.native || !source.runAdditive || !LockBits(bits)) {
+    if (!source.native || !source.runAdditive || !LockBits(bits))
+    {
         mSurfaceDrawFailed = true;
         return;
     }
@@ -734,4 +796,4 @@ void DDImage::SurfaceDrawImageMirroredAdditive(Image* src, int x, int y, const R
     Unlock();
 }
 
-}  // namespace Lumo
+} // namespace Lumo

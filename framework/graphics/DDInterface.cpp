@@ -35,7 +35,8 @@ int ClampRefreshRate(bool queryOk, DWORD frequency, bool* broken)
         rate = 60;
     else if (frequency > 100)
         rate = 100;
-    else {
+    else
+    {
         rate = (int)frequency;
         bad = false;
     }
@@ -50,8 +51,8 @@ uint32_t VideoMemoryMegabytes(int bitsPerPixel, int width, int height, uint32_t 
     return (uint32_t)((frameBuffer + totalFree) >> 20);
 }
 
-FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth,
-                                         int desktopHeight, bool is3D, bool stretch)
+FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth, int desktopHeight,
+                                         bool is3D, bool stretch)
 {
     FullScreenLayout l;
     l.width = width;
@@ -63,16 +64,20 @@ FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth
     l.presentation = Rect(0, 0, width, height);
     Ratio desktop;
     desktop.Set(desktopWidth, desktopHeight);
-    if (is3D && height > 0 && AspectNarrower(l.aspect, desktop)) {
+    if (is3D && height > 0 && AspectNarrower(l.aspect, desktop))
+    {
         l.aspectCorrected = true;
         l.displayWidth = desktopWidth;
         l.displayHeight = desktopHeight;
         l.displayAspect = desktop;
-        if (stretch) {
+        if (stretch)
+        {
             l.aspect = desktop;
             l.width = desktop.mNumerator * height / desktop.mDenominator;
             l.presentation = Rect(0, 0, desktopWidth, desktopHeight);
-        } else {
+        }
+        else
+        {
             int w = width * desktopHeight / height;
             l.presentation = Rect((desktopWidth - w) / 2, 0, w, desktopHeight);
         }
@@ -87,7 +92,8 @@ DDInterface::DDInterface(LumoAppBase* app) : mApp(app)
     mD3D = D3DRoute::CreateRenderer();
     mIs3D = true;
     HMODULE ddraw = gDDrawDLL ? gDDrawDLL : GetModuleHandleA("ddraw.dll");
-    if (ddraw) {
+    if (ddraw)
+    {
         mDirectDrawCreate = (DirectDrawCreateFunc)(void*)GetProcAddress(ddraw, "DirectDrawCreate");
         mDirectDrawCreateEx =
             (DirectDrawCreateExFunc)(void*)GetProcAddress(ddraw, "DirectDrawCreateEx");
@@ -127,15 +133,24 @@ void DDInterface::Debug(const wchar_t* format, ...)
 
 std::string DDInterface::ResultToString(int result)
 {
-    switch (result) {
-    case RESULT_OK: return "RESULT_OK";
-    case RESULT_FAIL: return "RESULT_FAIL";
-    case RESULT_DD_CREATE_FAIL: return "RESULT_DD_CREATE_FAIL";
-    case RESULT_SURFACE_FAIL: return "RESULT_SURFACE_FAIL";
-    case RESULT_EXCLUSIVE_FAIL: return "RESULT_EXCLUSIVE_FAIL";
-    case RESULT_DISPCHANGE_FAIL: return "RESULT_DISPCHANGE_FAIL";
-    case RESULT_INVALID_COLORDEPTH: return "RESULT_INVALID_COLORDEPTH";
-    default: return "RESULT_UNKNOWN";
+    switch (result)
+    {
+    case RESULT_OK:
+        return "RESULT_OK";
+    case RESULT_FAIL:
+        return "RESULT_FAIL";
+    case RESULT_DD_CREATE_FAIL:
+        return "RESULT_DD_CREATE_FAIL";
+    case RESULT_SURFACE_FAIL:
+        return "RESULT_SURFACE_FAIL";
+    case RESULT_EXCLUSIVE_FAIL:
+        return "RESULT_EXCLUSIVE_FAIL";
+    case RESULT_DISPCHANGE_FAIL:
+        return "RESULT_DISPCHANGE_FAIL";
+    case RESULT_INVALID_COLORDEPTH:
+        return "RESULT_INVALID_COLORDEPTH";
+    default:
+        return "RESULT_UNKNOWN";
     }
 }
 
@@ -175,7 +190,8 @@ void DDInterface::Cleanup()
     if (mPrimarySurface)
         mPrimarySurface->Release();
     mPrimarySurface = nullptr;
-    if (mDD) {
+    if (mDD)
+    {
         mDD->SetCooperativeLevel(mHWnd, DDSCL_NORMAL);
         mDD->Release();
     }
@@ -194,7 +210,8 @@ HRESULT DDInterface::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface** su
     *surface = nullptr;
     IDirectDrawSurface* created = nullptr;
     HRESULT hr;
-    if (mDD7) {
+    if (mDD7)
+    {
         IDirectDrawSurface7* surface7 = nullptr;
         hr = mDD7->CreateSurface(desc, &surface7, nullptr);
         if (hr != DD_OK)
@@ -203,7 +220,9 @@ HRESULT DDInterface::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface** su
         surface7->Release();
         if (hr != DD_OK)
             return hr;
-    } else if (mDD) {
+    }
+    else if (mDD)
+    {
         DDSURFACEDESC old;
         memset(&old, 0, sizeof(old));
         memcpy(&old, desc, sizeof(old));
@@ -211,21 +230,26 @@ HRESULT DDInterface::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface** su
         hr = mDD->CreateSurface(&old, &created, nullptr);
         if (hr != DD_OK)
             return hr;
-    } else {
+    }
+    else
+    {
         return DDERR_NOTINITIALIZED;
     }
     *surface = created;
     IDirectDrawSurface* primary = mPrimarySurface ? mPrimarySurface : nullptr;
     if (!primary && (desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE))
         primary = created;
-    if (primary) {
+    if (primary)
+    {
         DDSURFACEDESC pd;
         memset(&pd, 0, sizeof(pd));
         pd.dwSize = sizeof(DDSURFACEDESC);
-        if (primary->GetSurfaceDesc(&pd) == DD_OK) {
+        if (primary->GetSurfaceDesc(&pd) == DD_OK)
+        {
             const DDPIXELFORMAT& pf = pd.ddpfPixelFormat;
             gDisplayIsRGB = MasksAreRGB(pf.dwRBitMask, pf.dwGBitMask, pf.dwBBitMask);
-            if (pf.dwRGBBitCount != 16 && pf.dwRGBBitCount != 32) {
+            if (pf.dwRGBBitCount != 16 && pf.dwRGBBitCount != 32)
+            {
                 created->Release();
                 *surface = nullptr;
                 return DDERR_INVALIDPIXELFORMAT;
@@ -254,7 +278,8 @@ void DDInterface::CreateScreenImage(bool inVideoMemory)
 {
     AutoCrit lock(mCritSect);
     mVideoOnlyDraw = inVideoMemory;
-    if (!mSecondarySurface && mVideoOnlyDraw) {
+    if (!mSecondarySurface && mVideoOnlyDraw)
+    {
         DDSURFACEDESC2 desc;
         memset(&desc, 0, sizeof(desc));
         desc.dwSize = sizeof(desc);
@@ -285,7 +310,10 @@ void DDInterface::RemoveDDImage(DDImage* image)
     mDDImageSet.erase(image);
 }
 
-void DDInterface::RemoveImageTexture(Image* image) { D3DRoute::RemoveImageTexture(mD3D, image); }
+void DDInterface::RemoveImageTexture(Image* image)
+{
+    D3DRoute::RemoveImageTexture(mD3D, image);
+}
 
 void DDInterface::BuildFormat(uint32_t red, uint32_t green, uint32_t blue, int bitsPerPixel)
 {
@@ -328,18 +356,23 @@ int DDInterface::Init(HWND window, bool windowed)
     // 1. DirectDraw.
     bool usedCreate = false;
     HRESULT createResult = DD_OK;
-    if (mDirectDrawCreateEx) {
+    if (mDirectDrawCreateEx)
+    {
         HRESULT hr = mDirectDrawCreateEx(nullptr, (void**)&mDD7, IID_IDirectDraw7, nullptr);
-        if (CheckResult(hr, "DirectDrawCreateEx")) {
+        if (CheckResult(hr, "DirectDrawCreateEx"))
+        {
             mDD7 = nullptr;
             return RESULT_DD_CREATE_FAIL;
         }
         hr = mDD7->QueryInterface(IID_IDirectDraw, (void**)&mDD);
-        if (CheckResult(hr, "QueryrInterface IID_IDirectDraw")) {
+        if (CheckResult(hr, "QueryrInterface IID_IDirectDraw"))
+        {
             mDD = nullptr;
             return RESULT_DD_CREATE_FAIL;
         }
-    } else {
+    }
+    else
+    {
         usedCreate = true;
         createResult = mDirectDrawCreate ? mDirectDrawCreate(nullptr, &mDD, nullptr)
                                          : DDERR_NODIRECTDRAWSUPPORT;
@@ -379,10 +412,12 @@ int DDInterface::Init(HWND window, bool windowed)
     DWORD drawCaps = mIs3D ? (DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY)
                            : (DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
     const char* clipperName;
-    if (windowed) {
+    if (windowed)
+    {
         const Ratio& wide = mOptions.widescreenAspect;
         Debug(L"Hack aspect is                   [%2d:%2d]\n", wide.mNumerator, wide.mDenominator);
-        if (mOptions.aspectCorrection && AspectNarrower(mAspect, wide) && wide.mDenominator) {
+        if (mOptions.aspectCorrection && AspectNarrower(mAspect, wide) && wide.mDenominator)
+        {
             mIsWidescreen = true;
             mDisplayWidth = wide.mNumerator * mHeight / wide.mDenominator;
             mDisplayHeight = mHeight;
@@ -397,11 +432,14 @@ int DDInterface::Init(HWND window, bool windowed)
                                (DWORD)GetWindowLongA(window, GWL_EXSTYLE));
             MoveWindow(window, frame.left < 0 ? 0 : frame.left, frame.top < 0 ? 0 : frame.top,
                        frame.right - frame.left, frame.bottom - frame.top, FALSE);
-            if (mOptions.stretch) {
+            if (mOptions.stretch)
+            {
                 mWidth = mDisplayWidth;
                 mAspect = mDisplayAspect;
                 mPresentationRect = Rect(0, 0, mDisplayWidth, mDisplayHeight);
-            } else {
+            }
+            else
+            {
                 mPresentationRect = Rect((mDisplayWidth - mWidth) / 2, 0, mWidth, mHeight);
             }
         }
@@ -415,7 +453,8 @@ int DDInterface::Init(HWND window, bool windowed)
         desc.dwFlags = DDSD_CAPS;
         desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | caps3D;
         HRESULT hr = CreateSurface(&desc, &mPrimarySurface);
-        if (hr == DDERR_INVALIDPIXELFORMAT) {
+        if (hr == DDERR_INVALIDPIXELFORMAT)
+        {
             CheckResult(hr, "CreateSurface Windowed Primary");
             return RESULT_INVALID_COLORDEPTH;
         }
@@ -425,7 +464,9 @@ int DDInterface::Init(HWND window, bool windowed)
         if (CheckResult(hr, "CreateSurface Windowed DrawSurface"))
             return RESULT_SURFACE_FAIL;
         clipperName = "CreateClipper Windowed";
-    } else {
+    }
+    else
+    {
         Debug(L"Desktop is           %4lu x %4lu [%2d:%2d]\n", mDesktopWidth, mDesktopHeight,
               mDesktopAspect.mNumerator, mDesktopAspect.mDenominator);
         FullScreenLayout layout = ComputeFullScreenLayout(mWidth, mHeight, mDesktopWidth,
@@ -457,11 +498,13 @@ int DDInterface::Init(HWND window, bool windowed)
         DDSCAPS backCaps;
         backCaps.dwCaps = DDSCAPS_BACKBUFFER;
         hr = mPrimarySurface->GetAttachedSurface(&backCaps, &mSecondarySurface);
-        if (CheckResult(hr, "GetAttachedSurface")) {
+        if (CheckResult(hr, "GetAttachedSurface"))
+        {
             mSecondarySurface = nullptr;
             return RESULT_SURFACE_FAIL;
         }
-        if (mIsWidescreen) {
+        if (mIsWidescreen)
+        {
             ClearSurface(mPrimarySurface);
             ClearSurface(mSecondarySurface);
         }
@@ -487,8 +530,8 @@ int DDInterface::Init(HWND window, bool windowed)
     // Refresh rate.
     DWORD frequency = 0;
     bool broken = false;
-    mRefreshRate = ClampRefreshRate(mDD->GetMonitorFrequency(&frequency) == DD_OK, frequency,
-                                    &broken);
+    mRefreshRate =
+        ClampRefreshRate(mDD->GetMonitorFrequency(&frequency) == DD_OK, frequency, &broken);
     if (broken && mApp)
         mApp->mVSyncBroken = true;
     mMillisecondsPerFrame = 1000 / mRefreshRate;
@@ -509,13 +552,15 @@ int DDInterface::Init(HWND window, bool windowed)
     mNewCursorAreaImage->SetAlphaFlags(false, false);
 
     // Pixel format.
-    if (mPrimarySurface) {
+    if (mPrimarySurface)
+    {
         DDSURFACEDESC desc;
         memset(&desc, 0, sizeof(desc));
         desc.dwSize = sizeof(DDSURFACEDESC);
         mPrimarySurface->GetSurfaceDesc(&desc);
         const DDPIXELFORMAT& pf = desc.ddpfPixelFormat;
-        if (pf.dwRGBBitCount != 16 && pf.dwRGBBitCount != 32) {
+        if (pf.dwRGBBitCount != 16 && pf.dwRGBBitCount != 32)
+        {
             mErrorString = "Invalid color depth";
             return RESULT_INVALID_COLORDEPTH;
         }
@@ -524,9 +569,11 @@ int DDInterface::Init(HWND window, bool windowed)
 
     CreateScreenImage(mVideoOnlyDraw);
 
-    if (mIs3D) {
+    if (mIs3D)
+    {
         std::string error;
-        if (!D3DRoute::InitRenderer(mD3D, this, &error)) {
+        if (!D3DRoute::InitRenderer(mD3D, this, &error))
+        {
             mErrorString = "3D init error: " + error;
             return RESULT_3D_FAIL;
         }
@@ -570,8 +617,10 @@ bool DDInterface::Redraw(Rect* dirty)
         return false;
     ReadOptions();
     mInRedraw = true;
-    if (mIs3D && mD3D) {
-        if (D3DRoute::HasError(mD3D)) {
+    if (mIs3D && mD3D)
+    {
+        if (D3DRoute::HasError(mD3D))
+        {
             mInRedraw = false;
             mIs3D = false;
             return false;
@@ -580,10 +629,13 @@ bool DDInterface::Redraw(Rect* dirty)
     }
 
     RECT src, dest;
-    if (dirty && !mIsWidescreen) {
+    if (dirty && !mIsWidescreen)
+    {
         src = {dirty->mX, dirty->mY, dirty->mX + dirty->mWidth, dirty->mY + dirty->mHeight};
         dest = src;
-    } else {
+    }
+    else
+    {
         const Rect& p = mPresentationRect;
         dest = {p.mX, p.mY, p.mX + p.mWidth, p.mY + p.mHeight};
         src = {0, 0, mWidth, mHeight};
@@ -599,35 +651,44 @@ bool DDInterface::Redraw(Rect* dirty)
         mDrawSurface->Unlock(nullptr);
 
     bool failed;
-    if (mIsWindowed) {
+    if (mIsWindowed)
+    {
         HRESULT hr;
         bool vsync = mOptions.windowedVSync && !mOptions.vsyncSuppressed;
-        if (mVideoOnlyDraw && mSecondarySurface) {
+        if (mVideoOnlyDraw && mSecondarySurface)
+        {
             if (vsync)
                 mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
             mCursorX = mNextCursorX;
             mCursorY = mNextCursorY;
             DrawCursor(mSecondarySurface, true);
             hr = mPrimarySurface->Blt(&dest, mSecondarySurface, &src, DDBLT_WAIT, nullptr);
-        } else {
+        }
+        else
+        {
             mCursorX = mNextCursorX;
             mCursorY = mNextCursorY;
             DrawCursor(mDrawSurface, false);
             if (vsync && mScanLineFailCount < 3)
                 hr = PresentInHalves(dest, src);
-            else {
+            else
+            {
                 if (vsync)
                     mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
                 hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
             }
-            if (mHasOldCursorArea) {
+            if (mHasOldCursorArea)
+            {
                 RestoreCursorArea(mDrawSurface, false);
-                mHasOldCursorArea = true;  // the cursor stays on the primary
+                mHasOldCursorArea = true; // the cursor stays on the primary
             }
         }
         failed = CheckResult(hr, "Redraw Windowed");
-    } else if (mOptions.flip && !mOptions.popupOpen && mSecondarySurface) {
-        if (!mVideoOnlyDraw) {
+    }
+    else if (mOptions.flip && !mOptions.popupOpen && mSecondarySurface)
+    {
+        if (!mVideoOnlyDraw)
+        {
             const Rect& p = mPresentationRect;
             RECT to = {p.mX, p.mY, p.mX + p.mWidth, p.mY + p.mHeight};
             RECT from = {0, 0, mWidth, mHeight};
@@ -638,7 +699,9 @@ bool DDInterface::Redraw(Rect* dirty)
         DrawCursor(mSecondarySurface, true);
         HRESULT hr = mPrimarySurface->Flip(nullptr, DDFLIP_WAIT);
         failed = CheckResult(hr, "Redraw FullScreen Flip");
-    } else {
+    }
+    else
+    {
         HRESULT hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
         failed = CheckResult(hr, "Redraw FullScreen Blt");
     }
@@ -656,20 +719,29 @@ HRESULT DDInterface::PresentInHalves(const RECT& dest, const RECT& src)
     DWORD start = GetTickCount();
     bool seenAbove = false, reached = false;
     int lastLine = 0;
-    for (;;) {
+    for (;;)
+    {
         DWORD line = 0;
         HRESULT hr = mDD->GetScanLine(&line);
-        if (hr == DDERR_VERTICALBLANKINPROGRESS) {
-            if (seenAbove) {
+        if (hr == DDERR_VERTICALBLANKINPROGRESS)
+        {
+            if (seenAbove)
+            {
                 reached = true;
                 break;
             }
-        } else if (hr != DD_OK) {
+        }
+        else if (hr != DD_OK)
+        {
             break;
-        } else if ((int)line < split && (int)line < screenHeight) {
+        }
+        else if ((int)line < split && (int)line < screenHeight)
+        {
             seenAbove = true;
             lastLine = (int)line;
-        } else if (seenAbove && (int)line >= split) {
+        }
+        else if (seenAbove && (int)line >= split)
+        {
             lastLine = (int)line;
             reached = true;
             break;
@@ -677,7 +749,8 @@ HRESULT DDInterface::PresentInHalves(const RECT& dest, const RECT& src)
         if (GetTickCount() - start > 200)
             break;
     }
-    if (!reached) {
+    if (!reached)
+    {
         ++mScanLineFailCount;
         mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
         return mPrimarySurface->Blt((RECT*)&dest, mDrawSurface, (RECT*)&src, DDBLT_WAIT, nullptr);
@@ -689,7 +762,8 @@ HRESULT DDInterface::PresentInHalves(const RECT& dest, const RECT& src)
         return hr;
     // The second wait is bounded too: a stuck scan line must not hang the frame.
     start = GetTickCount();
-    for (;;) {
+    for (;;)
+    {
         DWORD line = 0;
         HRESULT poll = mDD->GetScanLine(&line);
         if (poll == DD_OK && ((int)line < lastLine || (int)line >= bottom))
@@ -724,11 +798,14 @@ void DDInterface::SetCursorPos(int x, int y)
     AutoCrit lock(mCritSect);
     if (!mInitialized || !mPrimarySurface)
         return;
-    if (!mHasOldCursorArea) {
+    if (!mHasOldCursorArea)
+    {
         mCursorX = x;
         mCursorY = y;
         DrawCursor(mPrimarySurface, true);
-    } else {
+    }
+    else
+    {
         MoveCursor(mPrimarySurface, true, x, y);
     }
 }
@@ -748,19 +825,21 @@ RECT DDInterface::CursorArea(int x, int y) const
 
 // Copies `rect` of the surface (moved by `offset`) into the save area at the
 // same place relative to the cursor's full area; retries clipped to the primary.
-bool DDInterface::SaveUnderCursor(IDirectDrawSurface* surface, IDirectDrawSurface* area,
-                                  RECT& rect, POINT offset, POINT areaOrigin)
+bool DDInterface::SaveUnderCursor(IDirectDrawSurface* surface, IDirectDrawSurface* area, RECT& rect,
+                                  POINT offset, POINT areaOrigin)
 {
     if (IsRectEmpty(&rect))
         return false;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0; attempt < 2; ++attempt)
+    {
         RECT from = rect;
         OffsetRect(&from, offset.x, offset.y);
         RECT to = rect;
         OffsetRect(&to, -areaOrigin.x, -areaOrigin.y);
         if (area->Blt(&to, surface, &from, DDBLT_WAIT, nullptr) == DD_OK)
             return true;
-        if (attempt == 0) {
+        if (attempt == 0)
+        {
             DDSURFACEDESC desc;
             memset(&desc, 0, sizeof(desc));
             desc.dwSize = sizeof(desc);
@@ -788,7 +867,8 @@ void DDInterface::DrawCursorInto(DDImage* image, int x, int y)
 
 void DDInterface::DrawCursor(IDirectDrawSurface* surface, bool toScreen)
 {
-    if (!mCursorImage || !mPrimarySurface || !surface) {
+    if (!mCursorImage || !mPrimarySurface || !surface)
+    {
         mHasOldCursorArea = false;
         return;
     }
@@ -796,7 +876,8 @@ void DDInterface::DrawCursor(IDirectDrawSurface* surface, bool toScreen)
     POINT areaOrigin = {mCursorX - mCursorWidth / 2, mCursorY - mCursorHeight / 2};
     RECT rect = CursorArea(mCursorX, mCursorY);
     mHasOldCursorArea = SaveUnderCursor(surface, mOldCursorArea, rect, offset, areaOrigin);
-    if (surface == mDrawSurface && !mIs3D) {
+    if (surface == mDrawSurface && !mIs3D)
+    {
         DrawCursorInto(mScreenImage, areaOrigin.x, areaOrigin.y);
         return;
     }
@@ -822,7 +903,8 @@ void DDInterface::RestoreCursorArea(IDirectDrawSurface* surface, bool toScreen)
                  areaOrigin.y + mCursorHeight};
     RECT bounds = {0, 0, mWidth, mHeight};
     RECT rect;
-    if (IntersectRect(&rect, &area, &bounds)) {
+    if (IntersectRect(&rect, &area, &bounds))
+    {
         RECT from = rect;
         OffsetRect(&from, -areaOrigin.x, -areaOrigin.y);
         RECT to = rect;
@@ -834,7 +916,8 @@ void DDInterface::RestoreCursorArea(IDirectDrawSurface* surface, bool toScreen)
 
 void DDInterface::MoveCursor(IDirectDrawSurface* surface, bool toScreen, int x, int y)
 {
-    if (!mHasOldCursorArea || !mCursorImage || !mPrimarySurface || !surface) {
+    if (!mHasOldCursorArea || !mCursorImage || !mPrimarySurface || !surface)
+    {
         mCursorX = x;
         mCursorY = y;
         DrawCursor(surface, toScreen);
@@ -844,7 +927,8 @@ void DDInterface::MoveCursor(IDirectDrawSurface* surface, bool toScreen, int x, 
     POINT oldOrigin = {mCursorX - mCursorWidth / 2, mCursorY - mCursorHeight / 2};
     POINT newOrigin = {x - mCursorWidth / 2, y - mCursorHeight / 2};
     RECT newRect = CursorArea(x, y);
-    if (!SaveUnderCursor(surface, mNewCursorArea, newRect, offset, newOrigin)) {
+    if (!SaveUnderCursor(surface, mNewCursorArea, newRect, offset, newOrigin))
+    {
         RestoreCursorArea(surface, toScreen);
         mCursorX = x;
         mCursorY = y;
@@ -858,7 +942,8 @@ void DDInterface::MoveCursor(IDirectDrawSurface* surface, bool toScreen, int x, 
     RECT newFull = {newOrigin.x, newOrigin.y, newOrigin.x + mCursorWidth,
                     newOrigin.y + mCursorHeight};
     RECT overlap;
-    if (IntersectRect(&overlap, &oldFull, &newFull)) {
+    if (IntersectRect(&overlap, &oldFull, &newFull))
+    {
         RECT from = overlap, to = overlap;
         OffsetRect(&from, -oldOrigin.x, -oldOrigin.y);
         OffsetRect(&to, -newOrigin.x, -newOrigin.y);
@@ -869,7 +954,8 @@ void DDInterface::MoveCursor(IDirectDrawSurface* surface, bool toScreen, int x, 
     DrawCursorInto(mOldCursorAreaImage, newOrigin.x - oldOrigin.x, newOrigin.y - oldOrigin.y);
     RECT bounds = {0, 0, mWidth, mHeight};
     RECT oldRect;
-    if (IntersectRect(&oldRect, &oldFull, &bounds)) {
+    if (IntersectRect(&oldRect, &oldFull, &bounds))
+    {
         RECT from = oldRect, to = oldRect;
         OffsetRect(&from, -oldOrigin.x, -oldOrigin.y);
         OffsetRect(&to, offset.x, offset.y);
@@ -886,4 +972,4 @@ void DDInterface::MoveCursor(IDirectDrawSurface* surface, bool toScreen, int x, 
     mCursorY = y;
 }
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -34,10 +34,10 @@ class Image;
 class NativeDisplay
 {
 public:
-    int mBitsPerPixel = 0;  // 16 or 32 after a successful Init
+    int mBitsPerPixel = 0; // 16 or 32 after a successful Init
     uint32_t mRedMask = 0, mGreenMask = 0, mBlueMask = 0;
-    int mRedBits = 0, mGreenBits = 0, mBlueBits = 0;     // width of each mask
-    int mRedShift = 0, mGreenShift = 0, mBlueShift = 0;  // lowest bit of each mask
+    int mRedBits = 0, mGreenBits = 0, mBlueBits = 0;    // width of each mask
+    int mRedShift = 0, mGreenShift = 0, mBlueShift = 0; // lowest bit of each mask
 
     virtual ~NativeDisplay();
 };
@@ -50,30 +50,30 @@ extern bool gDisplayIsRGB;
 enum DisplayResult
 {
     RESULT_OK = 0,
-    RESULT_FAIL = 1,                // clipper creation failed
-    RESULT_DD_CREATE_FAIL = 2,      // DirectDraw cannot be created or queried
-    RESULT_SURFACE_FAIL = 3,        // a surface cannot be created or attached
-    RESULT_EXCLUSIVE_FAIL = 4,      // exclusive full-screen cooperative level refused
-    RESULT_DISPCHANGE_FAIL = 5,     // the display mode cannot be set
-    RESULT_INVALID_COLORDEPTH = 6,  // the screen is neither 16 nor 32 bits per pixel
-    RESULT_3D_FAIL = 7              // the Direct3D renderer failed (named "RESULT_UNKNOWN")
+    RESULT_FAIL = 1,               // clipper creation failed
+    RESULT_DD_CREATE_FAIL = 2,     // DirectDraw cannot be created or queried
+    RESULT_SURFACE_FAIL = 3,       // a surface cannot be created or attached
+    RESULT_EXCLUSIVE_FAIL = 4,     // exclusive full-screen cooperative level refused
+    RESULT_DISPCHANGE_FAIL = 5,    // the display mode cannot be set
+    RESULT_INVALID_COLORDEPTH = 6, // the screen is neither 16 nor 32 bits per pixel
+    RESULT_3D_FAIL = 7             // the Direct3D renderer failed (named "RESULT_UNKNOWN")
 };
 
 // Settings the display reads from the application before each Init and
 // present. The application fills what it keeps; the rest keep these defaults.
 struct DisplayOptions
 {
-    int width = 1024, height = 768;  // the application's logical screen
-    int bitsPerPixel = 32;           // wanted depth in full screen
-    Ratio widescreenAspect;          // 4:3 unless the application says otherwise
-    bool aspectCorrection = false;   // widen a narrow picture in a window
-    bool stretch = false;            // stretch instead of pillarboxing
-    bool flip = true;                // full-screen flip chain (off on Tablet PCs)
-    bool popupOpen = false;          // a system box is open over full screen
-    bool windowedVSync = false;      // wait for the blank when windowed
+    int width = 1024, height = 768; // the application's logical screen
+    int bitsPerPixel = 32;          // wanted depth in full screen
+    Ratio widescreenAspect;         // 4:3 unless the application says otherwise
+    bool aspectCorrection = false;  // widen a narrow picture in a window
+    bool stretch = false;           // stretch instead of pillarboxing
+    bool flip = true;               // full-screen flip chain (off on Tablet PCs)
+    bool popupOpen = false;         // a system box is open over full screen
+    bool windowedVSync = false;     // wait for the blank when windowed
     bool vsyncSuppressed = false;
-    bool test3D = false, test3DForced = false;  // the two self-test switches
-    bool testMayEnable3D = false;               // a clean self-test turns 3D on
+    bool test3D = false, test3DForced = false; // the two self-test switches
+    bool testMayEnable3D = false;              // a clean self-test turns 3D on
     int minVidMemoryMB = 6, recVidMemoryMB = 14;
 
     DisplayOptions() { widescreenAspect.Set(4, 3); }
@@ -93,72 +93,72 @@ uint32_t VideoMemoryMegabytes(int bitsPerPixel, int width, int height, uint32_t 
 struct FullScreenLayout
 {
     bool aspectCorrected = false;
-    int width = 0, height = 0;                // draw buffer (may widen with stretch)
-    int displayWidth = 0, displayHeight = 0;  // video mode
+    int width = 0, height = 0;               // draw buffer (may widen with stretch)
+    int displayWidth = 0, displayHeight = 0; // video mode
     Ratio aspect, displayAspect;
     Rect presentation;
 };
-FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth,
-                                         int desktopHeight, bool is3D, bool stretch);
+FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth, int desktopHeight,
+                                         bool is3D, bool stretch);
 
 class DDInterface : public NativeDisplay
 {
 public:
     // --- owner and renderer
-    LumoAppBase* mApp = nullptr;   // not owned
-    D3DInterface* mD3D = nullptr;  // owned; null until the renderer exists
+    LumoAppBase* mApp = nullptr;  // not owned
+    D3DInterface* mD3D = nullptr; // owned; null until the renderer exists
     D3DTester* mD3DTester = nullptr;
-    bool mIs3D = true;  // the application sets it from its settings before Init
+    bool mIs3D = true; // the application sets it from its settings before Init
     DisplayOptions mOptions;
 
     // --- lock
-    CritSect mCritSect;                   // the display lock
-    std::atomic<bool> mInRedraw{false};  // read without the lock by SetCursorPos
+    CritSect mCritSect;                 // the display lock
+    std::atomic<bool> mInRedraw{false}; // read without the lock by SetCursorPos
 
     // --- DirectDraw
     IDirectDraw* mDD = nullptr;
-    IDirectDraw7* mDD7 = nullptr;  // only when made through DirectDrawCreateEx
+    IDirectDraw7* mDD7 = nullptr; // only when made through DirectDrawCreateEx
     IDirectDrawSurface* mPrimarySurface = nullptr;
-    IDirectDrawSurface* mSecondarySurface = nullptr;  // back buffer or video-memory copy target
-    IDirectDrawSurface* mDrawSurface = nullptr;       // the frame is drawn here
+    IDirectDrawSurface* mSecondarySurface = nullptr; // back buffer or video-memory copy target
+    IDirectDrawSurface* mDrawSurface = nullptr;      // the frame is drawn here
 
     // --- sizes
-    int mWidth = 0, mHeight = 0;  // the application's screen
+    int mWidth = 0, mHeight = 0; // the application's screen
     Ratio mAspect;
     int mDesktopWidth = 0, mDesktopHeight = 0;
     Ratio mDesktopAspect;
-    bool mIsWidescreen = false;  // aspect-corrected
-    int mDisplayWidth = 0, mDisplayHeight = 0;  // video mode or client area used
+    bool mIsWidescreen = false;                // aspect-corrected
+    int mDisplayWidth = 0, mDisplayHeight = 0; // video mode or client area used
     Ratio mDisplayAspect;
-    Rect mPresentationRect;  // where the draw surface shows in the window or screen
+    Rect mPresentationRect; // where the draw surface shows in the window or screen
 
     int mWantedBPP = 32;
     int mRefreshRate = 60;
     int mMillisecondsPerFrame = 16;
-    int mScanLineFailCount = 0;  // failed two-half presents in a row
+    int mScanLineFailCount = 0; // failed two-half presents in a row
 
-    ScreenFormatTables mFormat;  // saturation and colour tables of the screen
+    ScreenFormatTables mFormat; // saturation and colour tables of the screen
 
     bool mInitialized = false;
     HWND mHWnd = nullptr;
     bool mIsWindowed = true;
-    DDImage* mScreenImage = nullptr;  // owned
-    std::set<DDImage*> mDDImageSet;   // live surface images, not owned
-    bool mVideoOnlyDraw = false;      // the screen image lives in video memory
+    DDImage* mScreenImage = nullptr; // owned
+    std::set<DDImage*> mDDImageSet;  // live surface images, not owned
+    bool mVideoOnlyDraw = false;     // the screen image lives in video memory
     int mInitCount = 0;
 
     // --- software cursor
-    int mCursorWidth = 64, mCursorHeight = 64;  // save-area size
-    int mNextCursorX = 0, mNextCursorY = 0;     // wanted position
-    int mCursorX = 0, mCursorY = 0;             // drawn position
-    Image* mCursorImage = nullptr;              // not owned
-    bool mHasOldCursorArea = false;             // the cursor is saved on screen
+    int mCursorWidth = 64, mCursorHeight = 64; // save-area size
+    int mNextCursorX = 0, mNextCursorY = 0;    // wanted position
+    int mCursorX = 0, mCursorY = 0;            // drawn position
+    Image* mCursorImage = nullptr;             // not owned
+    bool mHasOldCursorArea = false;            // the cursor is saved on screen
     IDirectDrawSurface* mOldCursorArea = nullptr;
     IDirectDrawSurface* mNewCursorArea = nullptr;
     DDImage* mOldCursorAreaImage = nullptr;
     DDImage* mNewCursorAreaImage = nullptr;
 
-    std::string mErrorString;  // the last failure, for the application's box
+    std::string mErrorString; // the last failure, for the application's box
 
     // Entry points of ddraw.dll (either may be missing).
     typedef HRESULT(WINAPI* DirectDrawCreateFunc)(GUID*, IDirectDraw**, IUnknown*);
@@ -220,4 +220,4 @@ private:
     void DrawCursorInto(DDImage* image, int x, int y);
 };
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -19,7 +19,7 @@ class Matrix3;
 struct MaskRect;
 struct Span;
 
-}  // namespace Lumo
+} // namespace Lumo
 
 struct TriangleVertex;
 
@@ -40,8 +40,8 @@ void RemoveImageTexture(D3DInterface* d3d, Image* image);
 
 // --- the self-test: runs it; out flags say what it found
 void DeleteTester(D3DTester* tester);
-D3DTester* RunSelfTest(DDInterface* display, void* window, int minVidMemoryMB,
-                       int recVidMemoryMB, bool* failed, bool* warned, bool* fresh);
+D3DTester* RunSelfTest(DDInterface* display, void* window, int minVidMemoryMB, int recVidMemoryMB,
+                       bool* failed, bool* warned, bool* fresh);
 bool TesterFresh(D3DTester* tester);
 
 // --- drawing on the 3D screen
@@ -51,8 +51,8 @@ void FillRect(D3DInterface* d3d, const Rect* rect, const Color* color, int mode)
 void DrawLine(D3DInterface* d3d, double x1, double y1, double x2, double y2, const Color* color,
               int mode);
 bool TransformStackEmpty(D3DInterface* d3d);
-void Blt(D3DInterface* d3d, Image* src, float x, float y, const Rect* srcRect,
-         const Color* color, int mode, bool linear);
+void Blt(D3DInterface* d3d, Image* src, float x, float y, const Rect* srcRect, const Color* color,
+         int mode, bool linear);
 void BltTranslated(D3DInterface* d3d, Image* src, float x, float y, const Rect* srcRect,
                    const Rect* clip, const Color* color, int mode);
 void BltMirrored(D3DInterface* d3d, Image* src, float x, float y, const Rect* srcRect,
@@ -62,13 +62,13 @@ void BltStretched(D3DInterface* d3d, Image* src, const Rect* destRect, const Rec
 void BltRotated(D3DInterface* d3d, Image* src, float x, float y, const Rect* clip,
                 const Color* color, int mode, double angle, float cx, float cy,
                 const Rect* srcRect);
-void BltTransformed(D3DInterface* d3d, Image* src, const Rect* clip, const Color* color,
-                    int mode, const Rect* srcRect, const Matrix3& matrix, bool linear, float x,
-                    float y, bool center, Image* maskImage, const MaskRect* maskSrcRect,
+void BltTransformed(D3DInterface* d3d, Image* src, const Rect* clip, const Color* color, int mode,
+                    const Rect* srcRect, const Matrix3& matrix, bool linear, float x, float y,
+                    bool center, Image* maskImage, const MaskRect* maskSrcRect,
                     const MaskRect* maskPlaceRect, const Matrix3* maskMatrix);
 void DrawTrianglesTex(D3DInterface* d3d, const TriangleVertex* triangles, int count,
                       const Color* color, int mode, Image* texture, float tx, float ty,
                       bool filter);
 
-}  // namespace D3DRoute
-}  // namespace Lumo
+} // namespace D3DRoute
+} // namespace Lumo

@@ -37,4 +37,4 @@ private:
     CritSect& mSection;
 };
 
-}  // namespace Lumo
+} // namespace Lumo

@@ -20,7 +20,8 @@ int MaskShift(uint32_t mask)
     if (!mask)
         return 0;
     int shift = 0;
-    while (!(mask & 1u)) {
+    while (!(mask & 1u))
+    {
         mask >>= 1;
         ++shift;
     }
@@ -34,7 +35,7 @@ static void BuildChannel(uint32_t mask, int& bits, int& shift, std::vector<uint3
     shift = MaskShift(mask);
     uint32_t max = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
     if (bits > 16)
-        max = 0xFFFF;  // never a screen channel; keeps the table small
+        max = 0xFFFF; // never a screen channel; keeps the table small
     saturation.assign(2 * max + 1, 0);
     for (uint32_t i = 0; i < saturation.size(); ++i)
         saturation[i] = i < max ? i : max;
@@ -69,7 +70,7 @@ SurfaceFormat ScreenFormatTables::GetFormat() const
     return f;
 }
 
-}  // namespace Lumo
+} // namespace Lumo
 
 // ---------------------------------------------------------------------------
 // Pixel arithmetic. The forms below are part of the result: the 16-bit and
@@ -86,10 +87,10 @@ constexpr uint32_t kMask555 = 0x3E07C1F;
 
 enum PackedForm
 {
-    FORM_MASK,  // per channel on (value AND mask)
+    FORM_MASK, // per channel on (value AND mask)
     FORM_565,
     FORM_555,
-    FORM_32     // channel pairs 0xFF00FF and 0xFF00
+    FORM_32 // channel pairs 0xFF00FF and 0xFF00
 };
 
 PackedForm FormOf(const SurfaceBits& d)
@@ -110,9 +111,15 @@ inline uint32_t Spread(uint32_t p, PackedForm form)
                             : (((p & 0x3E0) << 16) | (p & 0x7C1F));
 }
 
-inline uint32_t PackedMask(PackedForm form) { return form == FORM_565 ? kMask565 : kMask555; }
+inline uint32_t PackedMask(PackedForm form)
+{
+    return form == FORM_565 ? kMask565 : kMask555;
+}
 
-inline uint32_t Fold(uint32_t x) { return ((x >> 16) | x) & 0xFFFF; }
+inline uint32_t Fold(uint32_t x)
+{
+    return ((x >> 16) | x) & 0xFFFF;
+}
 
 // (value AND m) x f, shifted and masked; 64-bit so that masks in the top
 // byte do not wrap.
@@ -121,7 +128,10 @@ inline uint32_t Scale(uint32_t value, uint32_t m, uint32_t f, int shift)
     return (uint32_t)((((uint64_t)(value & m)) * f) >> shift) & m;
 }
 
-inline uint8_t* Row(const SurfaceBits& d, int y) { return d.bits + (intptr_t)y * d.pitch; }
+inline uint8_t* Row(const SurfaceBits& d, int y)
+{
+    return d.bits + (intptr_t)y * d.pitch;
+}
 
 inline uint32_t GetPixel(const SurfaceBits& d, int x, int y)
 {
@@ -171,7 +181,8 @@ void FormatChannels(const SurfaceBits& d, const SurfaceFormat& f, FormatChannel 
 
 inline uint32_t Saturate(const FormatChannel& c, uint32_t index)
 {
-    if (!c.saturation) {
+    if (!c.saturation)
+    {
         uint32_t max = c.bits >= 32 ? 0xFFFFFFFFu : (1u << c.bits) - 1;
         return index < max ? index : max;
     }
@@ -180,9 +191,12 @@ inline uint32_t Saturate(const FormatChannel& c, uint32_t index)
 }
 
 // 8-bit value (0..255) reduced to the channel's bit count.
-inline uint32_t ToBits(uint32_t v8, int bits) { return bits >= 8 ? v8 : v8 >> (8 - bits); }
+inline uint32_t ToBits(uint32_t v8, int bits)
+{
+    return bits >= 8 ? v8 : v8 >> (8 - bits);
+}
 
-}  // namespace
+} // namespace
 
 // --- fills -------------------------------------------------------------------
 
@@ -194,9 +208,11 @@ void SurfaceFillRectBits(const SurfaceBits& dst, const SurfaceFormat&, const Rec
     Channels c = ChannelsOf(dst, color);
     uint32_t a = (uint32_t)color.mAlpha;
     bool is16 = dst.bitsPerPixel == 16;
-    if (a >= 255) {
+    if (a >= 255)
+    {
         uint32_t value = 0;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i)
+        {
             uint64_t ch = (uint64_t)c.ch[i] + (is16 ? 1 : 0);
             value |= (uint32_t)((ch * c.m[i]) >> 8) & c.m[i];
         }
@@ -207,16 +223,20 @@ void SurfaceFillRectBits(const SurfaceBits& dst, const SurfaceFormat&, const Rec
     }
     uint32_t round = is16 ? 128 : 127;
     uint32_t p = 0;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         uint64_t pre = (((uint32_t)c.ch[i] * a + round) >> 8) + 1;
         p += (uint32_t)((pre * c.m[i]) >> 8) & c.m[i];
     }
     uint32_t inv = 256 - a;
-    for (int y = rect.mY; y < rect.mY + rect.mHeight; ++y) {
-        for (int x = rect.mX; x < rect.mX + rect.mWidth; ++x) {
+    for (int y = rect.mY; y < rect.mY + rect.mHeight; ++y)
+    {
+        for (int x = rect.mX; x < rect.mX + rect.mWidth; ++x)
+        {
             uint32_t d = GetPixel(dst, x, y);
             uint32_t out = p;
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < 3; ++i)
+            {
                 uint64_t t = (uint64_t)(d & c.m[i]) * inv + (is16 ? c.m[i] : 0);
                 out += (uint32_t)(t >> 8) & c.m[i];
             }
@@ -225,8 +245,8 @@ void SurfaceFillRectBits(const SurfaceBits& dst, const SurfaceFormat&, const Rec
     }
 }
 
-void SurfaceFillRectAdditiveBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
-                                 const Rect& rect, const Color& color)
+void SurfaceFillRectAdditiveBits(const SurfaceBits& dst, const SurfaceFormat& fmt, const Rect& rect,
+                                 const Color& color)
 {
     if (!DepthOk(dst) || rect.mWidth <= 0 || rect.mHeight <= 0)
         return;
@@ -236,8 +256,10 @@ void SurfaceFillRectAdditiveBits(const SurfaceBits& dst, const SurfaceFormat& fm
     uint32_t k[3];
     for (int i = 0; i < 3; ++i)
         k[i] = ToBits((uint32_t)(ch[i] * color.mAlpha) / 255, fc[i].bits);
-    for (int y = rect.mY; y < rect.mY + rect.mHeight; ++y) {
-        for (int x = rect.mX; x < rect.mX + rect.mWidth; ++x) {
+    for (int y = rect.mY; y < rect.mY + rect.mHeight; ++y)
+    {
+        for (int x = rect.mX; x < rect.mX + rect.mWidth; ++x)
+        {
             uint32_t d = GetPixel(dst, x, y);
             uint32_t out = 0;
             for (int i = 0; i < 3; ++i)
@@ -257,15 +279,18 @@ void SurfaceFillCoverageBits(const SurfaceBits& dst, const Span* spans, int coun
     uint32_t value = 0;
     for (int i = 0; i < 3; ++i)
         value |= (uint32_t)(((uint64_t)c.ch[i] * c.m[i]) >> 8) & c.m[i];
-    for (int s = 0; s < count; ++s) {
+    for (int s = 0; s < count; ++s)
+    {
         const Span& span = spans[s];
         const unsigned char* cov =
             coverage + (intptr_t)(span.y - coverageY) * coverageWidth - coverageX;
-        for (int x = span.x; x < span.x + span.width; ++x) {
+        for (int x = span.x; x < span.x + span.width; ++x)
+        {
             uint32_t a = ((uint32_t)(cov[x] + 1) * (uint32_t)color.mAlpha) >> 8;
             uint32_t d = GetPixel(dst, x, span.y);
             uint32_t out = 0;
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < 3; ++i)
+            {
                 uint64_t t = (uint64_t)(d & c.m[i]) * (256 - a) + (uint64_t)(value & c.m[i]) * a;
                 out += (uint32_t)(t >> 8) & c.m[i];
             }
@@ -286,27 +311,33 @@ struct LinePen
     uint32_t m[3];
     bool additive;
     bool opaque;
-    uint32_t value;    // opaque pixel
-    uint32_t p;        // premultiplied colour (alpha below 255)
-    uint32_t inv;      // 256 - alpha
-    uint32_t k[3];     // additive amounts in channel bits
+    uint32_t value; // opaque pixel
+    uint32_t p;     // premultiplied colour (alpha below 255)
+    uint32_t inv;   // 256 - alpha
+    uint32_t k[3];  // additive amounts in channel bits
 
     void Plot(int x, int y) const
     {
         if (x < 0 || y < 0 || x >= dst->width || y >= dst->height)
             return;
-        if (additive) {
+        if (additive)
+        {
             uint32_t d = GetPixel(*dst, x, y);
             uint32_t out = 0;
             for (int i = 0; i < 3; ++i)
                 out |= Saturate(fc[i], ((d & fc[i].mask) >> fc[i].shift) + k[i]) << fc[i].shift;
             PutPixel(*dst, x, y, out);
-        } else if (opaque) {
+        }
+        else if (opaque)
+        {
             PutPixel(*dst, x, y, value);
-        } else {
+        }
+        else
+        {
             uint32_t d = GetPixel(*dst, x, y);
             uint32_t out = p;
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < 3; ++i)
+            {
                 uint64_t t = (uint64_t)(d & m[i]) * inv + (m[i] >> 1);
                 out += (uint32_t)(t >> 8) & m[i];
             }
@@ -315,7 +346,7 @@ struct LinePen
     }
 };
 
-}  // namespace
+} // namespace
 
 void SurfaceDrawLineBits(const SurfaceBits& dst, const SurfaceFormat& fmt, double x1, double y1,
                          double x2, double y2, const Color& color, bool additive)
@@ -332,7 +363,8 @@ void SurfaceDrawLineBits(const SurfaceBits& dst, const SurfaceFormat& fmt, doubl
     pen.inv = 256 - a;
     pen.value = 0;
     pen.p = 0;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         uint32_t m = pen.fc[i].mask;
         pen.m[i] = m;
         pen.value |= (uint32_t)(((uint64_t)ch[i] * m + (m >> 1)) >> 8) & m;
@@ -346,13 +378,15 @@ void SurfaceDrawLineBits(const SurfaceBits& dst, const SurfaceFormat& fmt, doubl
     double dx = x2 - x1, dy = y2 - y1;
     bool yMajor = std::fabs(dx) <= std::fabs(dy);
     // Order the points so that the major coordinate grows.
-    if ((yMajor && dy < 0) || (!yMajor && dx < 0)) {
+    if ((yMajor && dy < 0) || (!yMajor && dx < 0))
+    {
         std::swap(x1, x2);
         std::swap(y1, y2);
         dx = -dx;
         dy = -dy;
     }
-    if (yMajor) {
+    if (yMajor)
+    {
         int step = dx < 0 ? -1 : 1;
         double adx = std::fabs(dx);
         int x = (int)x1;
@@ -361,18 +395,24 @@ void SurfaceDrawLineBits(const SurfaceBits& dst, const SurfaceFormat& fmt, doubl
         int inc1 = (int)(2 * adx);
         int inc2 = (int)(2 * (adx - dy));
         int e = (int)((x1 - (int)x1) * inc1 + (int)(2 * adx - dy));
-        for (y = (int)y1 + 1; y <= y2; ++y) {
-            if (e >= 1) {
+        for (y = (int)y1 + 1; y <= y2; ++y)
+        {
+            if (e >= 1)
+            {
                 x += step;
                 e += inc2;
                 if (x < minX || x > maxX || y < minY || y > maxY)
                     return;
-            } else {
+            }
+            else
+            {
                 e += inc1;
             }
             pen.Plot(x, y);
         }
-    } else {
+    }
+    else
+    {
         int step = dy < 0 ? -1 : 1;
         double ady = std::fabs(dy);
         int x = (int)x1;
@@ -381,13 +421,17 @@ void SurfaceDrawLineBits(const SurfaceBits& dst, const SurfaceFormat& fmt, doubl
         int inc1 = (int)(2 * ady);
         int inc2 = (int)(2 * (ady - dx));
         int e = (int)((y1 - (int)y1) * inc1 + (int)(2 * ady - dx));
-        for (x = (int)x1 + 1; x <= x2; ++x) {
-            if (e >= 1) {
+        for (x = (int)x1 + 1; x <= x2; ++x)
+        {
+            if (e >= 1)
+            {
                 y += step;
                 e += inc2;
                 if (x < minX || x > maxX || y < minY || y > maxY)
                     return;
-            } else {
+            }
+            else
+            {
                 e += inc1;
             }
             pen.Plot(x, y);
@@ -402,23 +446,28 @@ namespace
 inline uint32_t WeightedOver(uint32_t d, uint32_t c, uint32_t w, PackedForm form,
                              const SurfaceBits& dst)
 {
-    switch (form) {
-    case FORM_32: {
+    switch (form)
+    {
+    case FORM_32:
+    {
         uint32_t rb = (((d & 0xFF00FF) * (256 - w) + (c & 0xFF00FF) * w) >> 8) & 0xFF00FF;
         uint32_t g = (((d & 0xFF00) * (256 - w) + (c & 0xFF00) * w) >> 8) & 0xFF00;
         return rb | g;
     }
     case FORM_565:
-    case FORM_555: {
+    case FORM_555:
+    {
         uint32_t mask = PackedMask(form);
         uint32_t s = ((Spread(c, form) * (w >> 3)) >> 5) & mask;
         uint32_t t = ((Spread(d, form) * ((256 - w) >> 3)) >> 5) & mask;
         return Fold(s + t);
     }
-    default: {
+    default:
+    {
         uint32_t m[3] = {dst.redMask, dst.greenMask, dst.blueMask};
         uint32_t out = 0;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i)
+        {
             uint64_t t = (uint64_t)(d & m[i]) * (256 - w) + (uint64_t)(c & m[i]) * w;
             out += (uint32_t)(t >> 8) & m[i];
         }
@@ -427,7 +476,7 @@ inline uint32_t WeightedOver(uint32_t d, uint32_t c, uint32_t w, PackedForm form
     }
 }
 
-}  // namespace
+} // namespace
 
 void SurfaceDrawLineAABits(const SurfaceBits& dst, double x1, double y1, double x2, double y2,
                            const Color& color)
@@ -443,7 +492,8 @@ void SurfaceDrawLineAABits(const SurfaceBits& dst, double x1, double y1, double 
     int bytes = dst.bitsPerPixel / 8;
     int rowLength = dst.pitch / bytes;
 
-    auto plot = [&](int x, int y, uint32_t w) {
+    auto plot = [&](int x, int y, uint32_t w)
+    {
         if (x < 0 || y < 0 || x >= dst.width || y >= dst.height)
             return;
         if (alpha < 255)
@@ -452,7 +502,8 @@ void SurfaceDrawLineAABits(const SurfaceBits& dst, double x1, double y1, double 
     };
 
     int X1 = (int)x1, Y1 = (int)y1, X2 = (int)x2, Y2 = (int)y2;
-    if (Y1 > Y2) {
+    if (Y1 > Y2)
+    {
         std::swap(X1, X2);
         std::swap(Y1, Y2);
         std::swap(x1, x2);
@@ -464,11 +515,14 @@ void SurfaceDrawLineAABits(const SurfaceBits& dst, double x1, double y1, double 
     uint32_t error = (uint32_t)std::lround(std::fabs(x1 - X1) * std::fabs(y1 - Y1) * 65536.0);
     plot(X1, Y1, 255 - ((error >> 8) & 255));
     int x = X1, y = Y1;
-    if (dX < dY) {
+    if (dX < dY)
+    {
         uint32_t slope = (uint32_t)std::lround(std::fabs(x2 - x1) / (y2 - y1) * 65536.0);
-        for (int i = 0; i < dY - 1; ++i) {
+        for (int i = 0; i < dY - 1; ++i)
+        {
             error += slope;
-            if (error > 0xFFFF) {
+            if (error > 0xFFFF)
+            {
                 error &= 0xFFFF;
                 x += step;
             }
@@ -479,11 +533,15 @@ void SurfaceDrawLineAABits(const SurfaceBits& dst, double x1, double y1, double 
             if (nx >= 0 && nx < rowLength - 1)
                 plot(nx, y, w);
         }
-    } else if (dX > 0) {
+    }
+    else if (dX > 0)
+    {
         uint32_t slope = (uint32_t)std::lround((y2 - y1) / std::fabs(x2 - x1) * 65536.0);
-        for (int i = 0; i < dX - 1; ++i) {
+        for (int i = 0; i < dX - 1; ++i)
+        {
             error += slope;
-            if (error > 0xFFFF) {
+            if (error > 0xFFFF)
+            {
                 error &= 0xFFFF;
                 ++y;
             }
@@ -508,27 +566,35 @@ void SurfaceDrawStraightBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
     bool packed = fmt.isRGB && form != FORM_MASK;
     uint32_t m[3] = {dst.redMask, dst.greenMask, dst.blueMask};
     bool is16 = dst.bitsPerPixel == 16;
-    for (int row = 0; row < srcRect.mHeight; ++row) {
+    for (int row = 0; row < srcRect.mHeight; ++row)
+    {
         int srcIndex = (srcRect.mY + row) * src.width + srcRect.mX;
-        for (int col = 0; col < srcRect.mWidth; ++col) {
+        for (int col = 0; col < srcRect.mWidth; ++col)
+        {
             uint32_t s = src.Argb(srcIndex + col);
             uint32_t a = s >> 24;
             uint32_t d = GetPixel(dst, x + col, y + row);
             uint32_t out;
-            if (packed && form == FORM_32) {
+            if (packed && form == FORM_32)
+            {
                 uint32_t rb = ((((s & 0xFF00FF) - (d & 0xFF00FF)) * a) >> 8) + (d & 0xFF00FF);
                 uint32_t g = ((((s & 0xFF00) - (d & 0xFF00)) * a) >> 8) + (d & 0xFF00);
                 out = (rb & 0xFF00FF) | (g & 0xFF00);
-            } else if (packed) {
+            }
+            else if (packed)
+            {
                 uint32_t r = (s >> 16) & 255, g = (s >> 8) & 255, b = s & 255;
                 uint32_t ss = form == FORM_565 ? (((g >> 2) << 21) | ((r >> 3) << 11) | (b >> 3))
                                                : (((g >> 3) << 21) | ((r >> 3) << 10) | (b >> 3));
                 uint32_t sd = Spread(d, form);
                 out = Fold(((((ss - sd) * (a >> 3)) >> 5) + sd) & PackedMask(form));
-            } else {
+            }
+            else
+            {
                 int ch[3] = {(int)((s >> 16) & 255), (int)((s >> 8) & 255), (int)(s & 255)};
                 out = 0;
-                for (int i = 0; i < 3; ++i) {
+                for (int i = 0; i < 3; ++i)
+                {
                     uint64_t dd = (uint64_t)(d & m[i]) * (256 - a);
                     uint64_t ss = is16 ? (((uint64_t)ch[i] * a * m[i]) >> 8)
                                        : (((uint64_t)ch[i] * a) >> 8) * m[i];
@@ -545,9 +611,11 @@ void SurfaceDrawOpaqueBits(const SurfaceBits& dst, const SurfaceSource& src, int
 {
     if (!DepthOk(dst) || !src.native)
         return;
-    for (int row = 0; row < srcRect.mHeight; ++row) {
+    for (int row = 0; row < srcRect.mHeight; ++row)
+    {
         int srcIndex = (srcRect.mY + row) * src.width + srcRect.mX;
-        for (int col = 0; col < srcRect.mWidth; ++col) {
+        for (int col = 0; col < srcRect.mWidth; ++col)
+        {
             uint32_t s = src.Native(srcIndex + col);
             if (src.hasTransparent && (s >> 24) == 0)
                 continue;
@@ -565,10 +633,11 @@ template <typename Visit>
 void WalkRuns(const SurfaceSource& src, const uint8_t* runs, int srcIndex, int width, Visit visit)
 {
     int col = 0;
-    while (col < width) {
+    while (col < width)
+    {
         int run = runs[srcIndex + col];
         if (run < 1)
-            run = 1;  // a zero byte never stalls the walk
+            run = 1; // a zero byte never stalls the walk
         if (run > width - col)
             run = width - col;
         visit(col, run, src.Native(srcIndex + col));
@@ -576,7 +645,7 @@ void WalkRuns(const SurfaceSource& src, const uint8_t* runs, int srcIndex, int w
     }
 }
 
-}  // namespace
+} // namespace
 
 void SurfaceDrawBlendBits(const SurfaceBits& dst, const SurfaceSource& src, int x, int y,
                           const Rect& srcRect, const Color& color, bool mirrored)
@@ -593,73 +662,98 @@ void SurfaceDrawBlendBits(const SurfaceBits& dst, const SurfaceSource& src, int 
                         (uint32_t)(color.mBlue * color.mAlpha) / 255};
     bool grey = tint[0] == tint[1] && tint[1] == tint[2];
     uint32_t cr = tint[0];
-    for (int row = 0; row < srcRect.mHeight; ++row) {
+    for (int row = 0; row < srcRect.mHeight; ++row)
+    {
         int srcIndex = (srcRect.mY + row) * src.width + srcRect.mX;
         int dy = y + row;
         auto destX = [&](int col) { return mirrored ? x + srcRect.mWidth - 1 - col : x + col; };
-        WalkRuns(src, src.runAlpha, srcIndex, srcRect.mWidth, [&](int col, int run, uint32_t first) {
-            uint32_t firstAlpha = first >> 24;
-            if (firstAlpha == 0)
-                return;
-            for (int i = col; i < col + run; ++i) {
-                uint32_t s = src.Native(srcIndex + i);
-                if (is16)
-                    s &= 0xFFFF;
-                uint32_t a = src.Native(srcIndex + i) >> 24;
-                int px = destX(i);
-                uint32_t out;
-                if (white) {
-                    if (firstAlpha == 255) {
-                        PutPixel(dst, px, dy, s);
-                        continue;
-                    }
-                    uint32_t d = GetPixel(dst, px, dy);
-                    uint32_t inv = 256 - a;
-                    if (form == FORM_32) {
-                        out = ((((d & 0xFF00FF) * inv) >> 8) & 0xFF00FF) +
-                              ((((d & 0xFF00) * inv) >> 8) & 0xFF00) + s;
-                    } else if (form != FORM_MASK) {
-                        out = Fold(((Spread(d, form) * (inv >> 3)) >> 5) & PackedMask(form)) + s;
-                    } else {
-                        out = s;
-                        for (int c = 0; c < 3; ++c)
-                            out += Scale(d, m[c], inv, 8);
-                    }
-                } else {
-                    bool full = firstAlpha == 255 && ca == 255;
-                    uint32_t inv = 256 - (a * ca) / 255;
-                    uint32_t d = full ? 0 : GetPixel(dst, px, dy);
-                    if (grey && (form == FORM_565 || form == FORM_555)) {
-                        uint32_t f = cr >> 3;
-                        uint32_t mask = PackedMask(form);
-                        if (full)
-                            out = Fold(((Spread(s, form) * f) >> 5) & mask);
+        WalkRuns(
+            src, src.runAlpha, srcIndex, srcRect.mWidth,
+            [&](int col, int run, uint32_t first)
+            {
+                uint32_t firstAlpha = first >> 24;
+                if (firstAlpha == 0)
+                    return;
+                for (int i = col; i < col + run; ++i)
+                {
+                    uint32_t s = src.Native(srcIndex + i);
+                    if (is16)
+                        s &= 0xFFFF;
+                    uint32_t a = src.Native(srcIndex + i) >> 24;
+                    int px = destX(i);
+                    uint32_t out;
+                    if (white)
+                    {
+                        if (firstAlpha == 255)
+                        {
+                            PutPixel(dst, px, dy, s);
+                            continue;
+                        }
+                        uint32_t d = GetPixel(dst, px, dy);
+                        uint32_t inv = 256 - a;
+                        if (form == FORM_32)
+                        {
+                            out = ((((d & 0xFF00FF) * inv) >> 8) & 0xFF00FF) +
+                                  ((((d & 0xFF00) * inv) >> 8) & 0xFF00) + s;
+                        }
+                        else if (form != FORM_MASK)
+                        {
+                            out =
+                                Fold(((Spread(d, form) * (inv >> 3)) >> 5) & PackedMask(form)) + s;
+                        }
                         else
-                            out = Fold(((Spread(s, form) * f + Spread(d, form) * (inv >> 3)) >> 5) &
-                                       mask);
-                    } else if (grey && form == FORM_32) {
-                        uint32_t rb, g;
-                        if (full) {
-                            rb = (((s & 0xFF00FF) * cr) >> 8) & 0xFF00FF;
-                            g = (((s & 0xFF00) * cr) >> 8) & 0xFF00;
-                        } else {
-                            rb = (((s & 0xFF00FF) * cr + (d & 0xFF00FF) * inv) >> 8) & 0xFF00FF;
-                            g = (((s & 0xFF00) * cr + (d & 0xFF00) * inv) >> 8) & 0xFF00;
-                        }
-                        out = rb | g;
-                    } else {
-                        out = 0;
-                        for (int c = 0; c < 3; ++c) {
-                            uint64_t t = (uint64_t)(s & m[c]) * tint[c];
-                            if (!full)
-                                t += (uint64_t)(d & m[c]) * inv;
-                            out += (uint32_t)(t >> 8) & m[c];
+                        {
+                            out = s;
+                            for (int c = 0; c < 3; ++c)
+                                out += Scale(d, m[c], inv, 8);
                         }
                     }
+                    else
+                    {
+                        bool full = firstAlpha == 255 && ca == 255;
+                        uint32_t inv = 256 - (a * ca) / 255;
+                        uint32_t d = full ? 0 : GetPixel(dst, px, dy);
+                        if (grey && (form == FORM_565 || form == FORM_555))
+                        {
+                            uint32_t f = cr >> 3;
+                            uint32_t mask = PackedMask(form);
+                            if (full)
+                                out = Fold(((Spread(s, form) * f) >> 5) & mask);
+                            else
+                                out = Fold(
+                                    ((Spread(s, form) * f + Spread(d, form) * (inv >> 3)) >> 5) &
+                                    mask);
+                        }
+                        else if (grey && form == FORM_32)
+                        {
+                            uint32_t rb, g;
+                            if (full)
+                            {
+                                rb = (((s & 0xFF00FF) * cr) >> 8) & 0xFF00FF;
+                                g = (((s & 0xFF00) * cr) >> 8) & 0xFF00;
+                            }
+                            else
+                            {
+                                rb = (((s & 0xFF00FF) * cr + (d & 0xFF00FF) * inv) >> 8) & 0xFF00FF;
+                                g = (((s & 0xFF00) * cr + (d & 0xFF00) * inv) >> 8) & 0xFF00;
+                            }
+                            out = rb | g;
+                        }
+                        else
+                        {
+                            out = 0;
+                            for (int c = 0; c < 3; ++c)
+                            {
+                                uint64_t t = (uint64_t)(s & m[c]) * tint[c];
+                                if (!full)
+                                    t += (uint64_t)(d & m[c]) * inv;
+                                out += (uint32_t)(t >> 8) & m[c];
+                            }
+                        }
+                    }
+                    PutPixel(dst, px, dy, out);
                 }
-                PutPixel(dst, px, dy, out);
-            }
-        });
+            });
     }
 }
 
@@ -675,26 +769,31 @@ void SurfaceDrawAdditiveBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
     uint32_t k[3] = {(uint32_t)(color.mRed * color.mAlpha) / 255,
                      (uint32_t)(color.mGreen * color.mAlpha) / 255,
                      (uint32_t)(color.mBlue * color.mAlpha) / 255};
-    for (int row = 0; row < srcRect.mHeight; ++row) {
+    for (int row = 0; row < srcRect.mHeight; ++row)
+    {
         int srcIndex = (srcRect.mY + row) * src.width + srcRect.mX;
         int dy = y + row;
-        WalkRuns(src, src.runAdditive, srcIndex, srcRect.mWidth, [&](int col, int run, uint32_t first) {
-            if ((first & 0xFFFFFF) == 0)
-                return;  // black adds nothing
-            for (int i = col; i < col + run; ++i) {
-                uint32_t s = src.Native(srcIndex + i);
-                int px = mirrored ? x + srcRect.mWidth - 1 - i : x + i;
-                uint32_t d = GetPixel(dst, px, dy);
-                uint32_t out = 0;
-                for (int c = 0; c < 3; ++c) {
-                    uint32_t dv = (d & fc[c].mask) >> fc[c].shift;
-                    uint32_t sv = (s & fc[c].mask) >> fc[c].shift;
-                    uint32_t index = white ? sv + dv : ((sv * k[c]) >> 8) + dv;
-                    out |= Saturate(fc[c], index) << fc[c].shift;
-                }
-                PutPixel(dst, px, dy, out);
-            }
-        });
+        WalkRuns(src, src.runAdditive, srcIndex, srcRect.mWidth,
+                 [&](int col, int run, uint32_t first)
+                 {
+                     if ((first & 0xFFFFFF) == 0)
+                         return; // black adds nothing
+                     for (int i = col; i < col + run; ++i)
+                     {
+                         uint32_t s = src.Native(srcIndex + i);
+                         int px = mirrored ? x + srcRect.mWidth - 1 - i : x + i;
+                         uint32_t d = GetPixel(dst, px, dy);
+                         uint32_t out = 0;
+                         for (int c = 0; c < 3; ++c)
+                         {
+                             uint32_t dv = (d & fc[c].mask) >> fc[c].shift;
+                             uint32_t sv = (s & fc[c].mask) >> fc[c].shift;
+                             uint32_t index = white ? sv + dv : ((sv * k[c]) >> 8) + dv;
+                             out |= Saturate(fc[c], index) << fc[c].shift;
+                         }
+                         PutPixel(dst, px, dy, out);
+                     }
+                 });
     }
 }
 
@@ -726,36 +825,47 @@ void SurfaceDrawRotatedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
     int lastStep = (int)(bounds.mWidth - 1);
     int RW = srcRect.mWidth, RH = srcRect.mHeight;
 
-    for (int r = 0; r < bounds.mHeight; ++r) {
+    for (int r = 0; r < bounds.mHeight; ++r)
+    {
         int Y = Y0 + r;
         double dy = Y - centerY - y;
         double dx0 = X0 - centerX - x;
         int u = (int)((dx0 * c - s * dy + centerX) * 65536.0);
         int v = (int)((dy * c + dx0 * s + centerY) * 65536.0);
         int k0 = 0, k1 = lastStep;
-        if (C < 0) {
+        if (C < 0)
+        {
             if ((u >> 16) < 0)
                 continue;
             k0 = std::max(((RW << 16) - u - 0x27FFF) / C, 0);
             k1 = std::min(k1, (32767 - u) / C);
-        } else if (C == 0) {
+        }
+        else if (C == 0)
+        {
             if (u < 0 || u >= (RW << 16) - 0x10000)
                 continue;
-        } else {
+        }
+        else
+        {
             if ((u >> 16) >= RW - 1)
                 continue;
             k0 = std::max((0x10000 - u) / C, 0);
             k1 = std::min(k1, ((RW << 16) - u - 0x17FFF) / C);
         }
-        if (S < 0) {
+        if (S < 0)
+        {
             if ((v >> 16) < 0)
                 continue;
             k0 = std::max(k0, ((RH << 16) - v - 0x27FFF) / S);
             k1 = std::min(k1, -(v / S));
-        } else if (S == 0) {
+        }
+        else if (S == 0)
+        {
             if (v < 0 || v >= (RH << 16) - 0x10000)
                 continue;
-        } else {
+        }
+        else
+        {
             if ((v >> 16) >= RH - 1)
                 continue;
             k0 = std::max(k0, (0x10000 - v) / S);
@@ -763,7 +873,8 @@ void SurfaceDrawRotatedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
         }
         u += k0 * C;
         v += k0 * S;
-        for (int step = k0; step <= k1; ++step, u += C, v += S) {
+        for (int step = k0; step <= k1; ++step, u += C, v += S)
+        {
             int tu = u >> 16, tv = v >> 16;
             // The narrowing keeps every 2x2 block inside; this guards rounding.
             if (tu < 0 || tv < 0 || tu >= RW - 1 || tv >= RH - 1)
@@ -779,7 +890,8 @@ void SurfaceDrawRotatedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
                                 (fu * (0x10000 - fv)) >> 16, ((0x10000 - fu) * fv) >> 16,
                                 (fu * fv) >> 16};
             uint32_t w[4], W = 0;
-            for (int t = 0; t < 4; ++t) {
+            for (int t = 0; t < 4; ++t)
+            {
                 w[t] = (area[t] * (p[t] >> 24)) >> 16;
                 if (!white)
                     w[t] = (w[t] * ca) >> 8;
@@ -787,23 +899,28 @@ void SurfaceDrawRotatedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
             }
             if (W == 0)
                 continue;
-            uint64_t sum[3] = {0, 0, 0};  // channel x weight in the channel's byte position
+            uint64_t sum[3] = {0, 0, 0}; // channel x weight in the channel's byte position
             for (int t = 0; t < 4; ++t)
                 for (int i = 0; i < 3; ++i)
                     sum[i] += (uint64_t)(p[t] & (0xFFu << bytePos[i])) * w[t];
             uint32_t d = GetPixel(dst, px, Y);
             uint32_t out = 0;
-            if (mode != 0) {
-                for (int i = 0; i < 3; ++i) {
+            if (mode != 0)
+            {
+                for (int i = 0; i < 3; ++i)
+                {
                     uint32_t v8 = (uint32_t)(sum[i] >> (bytePos[i] + 8));
                     if (!white)
                         v8 = (v8 * k[i]) >> 8;
                     uint32_t dv = (d & fc[i].mask) >> fc[i].shift;
                     out |= Saturate(fc[i], dv + ToBits(v8, fc[i].bits)) << fc[i].shift;
                 }
-            } else {
+            }
+            else
+            {
                 uint32_t T = W >= 256 ? 0 : 256 - W;
-                if (white && fmt.isRGB && (form == FORM_565 || form == FORM_555)) {
+                if (white && fmt.isRGB && (form == FORM_565 || form == FORM_555))
+                {
                     uint32_t R = (uint32_t)(sum[0] >> 16), G = (uint32_t)(sum[1] >> 8),
                              B = (uint32_t)sum[2];
                     uint32_t q = form == FORM_565
@@ -811,13 +928,18 @@ void SurfaceDrawRotatedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
                                      : (((G >> 11) << 21) | ((R >> 11) << 10) | (B >> 11));
                     uint32_t mask = PackedMask(form);
                     out = Fold((((Spread(d, form) * (T >> 3)) >> 5) & mask) + q);
-                } else if (white && fmt.isRGB && form == FORM_32) {
+                }
+                else if (white && fmt.isRGB && form == FORM_32)
+                {
                     uint32_t rb = (uint32_t)(sum[0] + sum[2]);
                     uint32_t g = (uint32_t)sum[1];
                     out = ((((rb & 0xFF00FF00) + (d & 0xFF00FF) * T) >> 8) & 0xFF00FF) |
                           ((((g & 0xFF0000) + (d & 0xFF00) * T) >> 8) & 0xFF00);
-                } else {
-                    for (int i = 0; i < 3; ++i) {
+                }
+                else
+                {
+                    for (int i = 0; i < 3; ++i)
+                    {
                         uint64_t sc = sum[i];
                         if (!white)
                             sc = (sc * (uint32_t)(ch[i] + 1)) >> 8;
@@ -835,8 +957,7 @@ void SurfaceDrawRotatedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
 
 void SurfaceDrawStretchedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
                               const SurfaceSource& src, const FRect& floatSrc,
-                              const Rect& clippedDest, const Color& color, int mode,
-                              bool mirrored)
+                              const Rect& clippedDest, const Color& color, int mode, bool mirrored)
 {
     if (!DepthOk(dst) || !src.native || (mode != 0 && mode != 1))
         return;
@@ -853,40 +974,50 @@ void SurfaceDrawStretchedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
     int u0 = (int)(floatSrc.mX * 65536.0), v0 = (int)(floatSrc.mY * 65536.0);
     int du = (int)(floatSrc.mWidth / clippedDest.mWidth * 65536.0);
     int dv = (int)(floatSrc.mHeight / clippedDest.mHeight * 65536.0);
-    for (int r = 0; r < clippedDest.mHeight; ++r) {
+    for (int r = 0; r < clippedDest.mHeight; ++r)
+    {
         int sy = (v0 + r * dv) >> 16;
         sy = std::min(std::max(sy, 0), src.height - 1);
         int py = clippedDest.mY + r;
-        for (int col = 0; col < clippedDest.mWidth; ++col) {
+        for (int col = 0; col < clippedDest.mWidth; ++col)
+        {
             int sx = (u0 + col * du) >> 16;
             sx = std::min(std::max(sx, 0), src.width - 1);
-            int px = mirrored ? clippedDest.mX + clippedDest.mWidth - 1 - col : clippedDest.mX + col;
+            int px =
+                mirrored ? clippedDest.mX + clippedDest.mWidth - 1 - col : clippedDest.mX + col;
             uint32_t s = src.Native(sy * src.width + sx);
             uint32_t a = s >> 24;
             if (is16)
                 s &= 0xFFFF;
             uint32_t d = GetPixel(dst, px, py);
             uint32_t out = 0;
-            if (mode == 1) {
+            if (mode == 1)
+            {
                 if ((s | (a << 24)) == 0)
                     continue;
-                for (int i = 0; i < 3; ++i) {
+                for (int i = 0; i < 3; ++i)
+                {
                     uint32_t sv = (s & fc[i].mask) >> fc[i].shift;
                     uint32_t dv2 = (d & fc[i].mask) >> fc[i].shift;
                     uint32_t index = white ? sv + dv2 : ((sv * tint[i]) >> 8) + dv2;
                     out |= Saturate(fc[i], index) << fc[i].shift;
                 }
-            } else if (white) {
+            }
+            else if (white)
+            {
                 if (a == 0)
                     continue;
                 out = s;
                 for (int i = 0; i < 3; ++i)
                     out += Scale(d, fc[i].mask, 256 - a, 8);
-            } else {
+            }
+            else
+            {
                 uint32_t a2 = (a * ca) / 255;
                 if (a2 == 0)
                     continue;
-                for (int i = 0; i < 3; ++i) {
+                for (int i = 0; i < 3; ++i)
+                {
                     uint64_t t = (uint64_t)(d & fc[i].mask) * (256 - a2) +
                                  (uint64_t)(s & fc[i].mask) * tint[i];
                     out += (uint32_t)(t >> 8) & fc[i].mask;
@@ -897,4 +1028,4 @@ void SurfaceDrawStretchedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
     }
 }
 
-}  // namespace Lumo
+} // namespace Lumo

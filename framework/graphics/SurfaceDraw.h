@@ -22,11 +22,11 @@ namespace Lumo
 // the surface itself reports.
 struct SurfaceBits
 {
-    uint8_t* bits = nullptr;  // first pixel of the first row
-    int pitch = 0;            // bytes from one row to the next
-    int width = 0;            // pixels
-    int height = 0;           // rows
-    int bitsPerPixel = 0;     // 16 or 32; anything else draws nothing
+    uint8_t* bits = nullptr; // first pixel of the first row
+    int pitch = 0;           // bytes from one row to the next
+    int width = 0;           // pixels
+    int height = 0;          // rows
+    int bitsPerPixel = 0;    // 16 or 32; anything else draws nothing
     uint32_t redMask = 0;
     uint32_t greenMask = 0;
     uint32_t blueMask = 0;
@@ -55,7 +55,7 @@ public:
     int redBits = 0, greenBits = 0, blueBits = 0;
     int redShift = 0, greenShift = 0, blueShift = 0;
     std::vector<uint32_t> redSaturation, greenSaturation, blueSaturation;
-    uint32_t redColor[256] = {}, greenColor[256] = {}, blueColor[256] = {};  // v x mask / 255 & mask
+    uint32_t redColor[256] = {}, greenColor[256] = {}, blueColor[256] = {}; // v x mask / 255 & mask
     bool isRGB = false;
 
     // Derives bits, shifts and all tables from the three masks.
@@ -78,24 +78,27 @@ struct SurfaceSource
 {
     int width = 0;
     int height = 0;
-    const uint32_t* argb = nullptr;        // 0xAARRGGBB pixels (straight and rotated draws)
-    const uint32_t* colorTable = nullptr;  // palette form: 256 ARGB entries
-    const uint8_t* indices = nullptr;      // palette form: one table index per pixel
-    const uint32_t* native = nullptr;      // premultiplied screen values, alpha in the top byte
-    const uint8_t* runAlpha = nullptr;     // run lengths of alpha classes (0, 255, between)
-    const uint8_t* runAdditive = nullptr;  // run lengths of black / not black
+    const uint32_t* argb = nullptr;       // 0xAARRGGBB pixels (straight and rotated draws)
+    const uint32_t* colorTable = nullptr; // palette form: 256 ARGB entries
+    const uint8_t* indices = nullptr;     // palette form: one table index per pixel
+    const uint32_t* native = nullptr;     // premultiplied screen values, alpha in the top byte
+    const uint8_t* runAlpha = nullptr;    // run lengths of alpha classes (0, 255, between)
+    const uint8_t* runAdditive = nullptr; // run lengths of black / not black
     bool hasTransparent = false;
     bool hasTranslucent = false;
 
     uint32_t Argb(int index) const { return colorTable ? colorTable[indices[index]] : argb[index]; }
-    uint32_t Native(int index) const { return indices && colorTable ? native[indices[index]] : native[index]; }
+    uint32_t Native(int index) const
+    {
+        return indices && colorTable ? native[indices[index]] : native[index];
+    }
 };
 
 // --- fills
 void SurfaceFillRectBits(const SurfaceBits& dst, const SurfaceFormat& fmt, const Rect& rect,
                          const Color& color);
-void SurfaceFillRectAdditiveBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
-                                 const Rect& rect, const Color& color);
+void SurfaceFillRectAdditiveBits(const SurfaceBits& dst, const SurfaceFormat& fmt, const Rect& rect,
+                                 const Color& color);
 // Spans {y, x, width}; the coverage byte of pixel (px, y) is read at
 // (y - coverageY) x coverageWidth - coverageX + px.
 void SurfaceFillCoverageBits(const SurfaceBits& dst, const Span* spans, int count,
@@ -134,7 +137,6 @@ void SurfaceDrawRotatedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
 // destination; mode 1 adds, mode 0 blends.
 void SurfaceDrawStretchedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
                               const SurfaceSource& src, const FRect& floatSrc,
-                              const Rect& clippedDest, const Color& color, int mode,
-                              bool mirrored);
+                              const Rect& clippedDest, const Color& color, int mode, bool mirrored);
 
-}  // namespace Lumo
+} // namespace Lumo

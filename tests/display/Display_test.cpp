@@ -12,7 +12,8 @@
 
 using namespace Lumo;
 
-namespace {
+namespace
+{
 
 int ScreenDepth()
 {
@@ -22,8 +23,14 @@ int ScreenDepth()
     return depth;
 }
 
-int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
-int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+int ScreenWidth()
+{
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+int ScreenHeight()
+{
+    return GetSystemMetrics(SM_CYSCREEN);
+}
 
 TEST(DisplayScreens, WindowedInitTakesTheScreenFormatOrRefusesItsDepth)
 {
@@ -31,12 +38,16 @@ TEST(DisplayScreens, WindowedInitTakesTheScreenFormatOrRefusesItsDepth)
     auto display = DDTest::MakeDisplay();
     int result = display->Init(hwnd, true);
     int depth = ScreenDepth();
-    if (depth == 8) {
+    if (depth == 8)
+    {
         EXPECT_EQ(RESULT_INVALID_COLORDEPTH, result);
         EXPECT_EQ("RESULT_INVALID_COLORDEPTH", DDInterface::ResultToString(result));
-        EXPECT_EQ("CreateSurface Windowed Primary: DDERR_INVALIDPIXELFORMAT", display->mErrorString);
+        EXPECT_EQ("CreateSurface Windowed Primary: DDERR_INVALIDPIXELFORMAT",
+                  display->mErrorString);
         EXPECT_FALSE(display->mInitialized);
-    } else if (depth == 16) {
+    }
+    else if (depth == 16)
+    {
         ASSERT_EQ(RESULT_OK, result) << display->mErrorString;
         EXPECT_EQ(16, display->mBitsPerPixel);
         EXPECT_EQ(0xF800u, display->mRedMask);
@@ -50,7 +61,9 @@ TEST(DisplayScreens, WindowedInitTakesTheScreenFormatOrRefusesItsDepth)
         EXPECT_EQ(127u, display->mFormat.greenSaturation.size());
         EXPECT_EQ(0x7E0u, display->mFormat.greenColor[255]);
         EXPECT_TRUE(gDisplayIsRGB);
-    } else {
+    }
+    else
+    {
         ASSERT_EQ(RESULT_OK, result) << display->mErrorString;
         EXPECT_EQ(32, display->mBitsPerPixel);
         EXPECT_EQ(0xFF0000u, display->mRedMask);
@@ -68,7 +81,8 @@ TEST(DisplayScreens, FullScreenWorksOnlyAtTheScreensOwnSize)
     // Xvfb switches only to its own depth.
     display->mOptions.bitsPerPixel = ScreenDepth() == 16 ? 16 : 32;
     int result = display->Init(hwnd, false);
-    if (ScreenWidth() != 1024 || ScreenHeight() != 768) {
+    if (ScreenWidth() != 1024 || ScreenHeight() != 768)
+    {
         EXPECT_EQ(RESULT_DISPCHANGE_FAIL, result);
         EXPECT_EQ("SetDisplayMode FullScreen: DDERR_UNSUPPORTED", display->mErrorString);
         display.reset();
@@ -165,7 +179,7 @@ TEST(DisplayScreens, SurfaceImagesRoundTripInTheScreenFormat)
         uint32_t* out = dest.GetPixels();
         ASSERT_NE(nullptr, out);
         if (display->mBitsPerPixel == 16)
-            EXPECT_EQ(0xFF780000u, out[0]);  // 0x7800 in 5-6-5
+            EXPECT_EQ(0xFF780000u, out[0]); // 0x7800 in 5-6-5
         else
             EXPECT_EQ(0xFF7F0000u, out[0]);
     }
@@ -173,4 +187,4 @@ TEST(DisplayScreens, SurfaceImagesRoundTripInTheScreenFormat)
     DestroyWindow(hwnd);
 }
 
-}  // namespace
+} // namespace

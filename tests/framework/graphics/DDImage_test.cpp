@@ -10,7 +10,8 @@
 
 using namespace Lumo;
 
-namespace {
+namespace
+{
 
 // A 2D display in a small window; images made on it are destroyed first.
 class DDImageTest : public ::testing::Test
@@ -42,7 +43,7 @@ protected:
         const DDSURFACEDESC& d = image->mLockedSurfaceDesc;
         const uint8_t* row = (const uint8_t*)d.lpSurface + y * d.lPitch;
         uint32_t v = d.ddpfPixelFormat.dwRGBBitCount == 16 ? ((const uint16_t*)row)[x]
-                                                            : ((const uint32_t*)row)[x];
+                                                           : ((const uint32_t*)row)[x];
         image->Unlock();
         return v;
     }
@@ -123,14 +124,14 @@ TEST_F(DDImageTest, SurfaceOnlyImageReadsBackOpaquePixelsWithTheGuardWord)
     Color c(0x40, 0x80, 0xC0, 255);
     image->FillRect(&r, &c, 0);
     ASSERT_NE(nullptr, image->mSurface);
-    EXPECT_EQ(nullptr, image->mPixels);  // the surface holds the truth
+    EXPECT_EQ(nullptr, image->mPixels); // the surface holds the truth
     uint32_t* pixels = image->GetPixels();
     ASSERT_NE(nullptr, pixels);
     EXPECT_EQ(0xFFu, pixels[0] >> 24);
     EXPECT_EQ(0xFF000000u, pixels[2]);
     EXPECT_EQ(MEMORY_IMAGE_GUARD, pixels[4]);
     EXPECT_EQ(pixels, image->GetPixels());
-    EXPECT_NE(nullptr, image->mSurface);  // both copies now
+    EXPECT_NE(nullptr, image->mSurface); // both copies now
 }
 
 TEST_F(DDImageTest, HorizontalLineOnSurfaceFitImageBecomesAFill)
@@ -142,7 +143,8 @@ TEST_F(DDImageTest, HorizontalLineOnSurfaceFitImageBecomesAFill)
     ASSERT_NE(nullptr, image->mSurface);
     uint32_t* pixels = image->GetPixels();
     ASSERT_NE(nullptr, pixels);
-    for (int x = 0; x < 16; ++x) {
+    for (int x = 0; x < 16; ++x)
+    {
         bool in = x >= 3 && x <= 9;
         EXPECT_EQ(in, (pixels[5 * 16 + x] & 0xFFFFFF) != 0) << x;
     }
@@ -244,4 +246,4 @@ TEST(DDImageNoDisplay, DrawsThrough3DOnlyOnTheRenderersScreen)
     EXPECT_FALSE(ImageDrawsThrough3D(nullptr));
 }
 
-}  // namespace
+} // namespace

@@ -7,7 +7,8 @@
 
 using namespace Lumo;
 
-namespace {
+namespace
+{
 
 TEST(DDInterfaceResults, NamesOfTheResultCodes)
 {
@@ -33,7 +34,7 @@ TEST(DDInterfaceLayout, PillarboxesA4To3ScreenOnAWideDesktopOnlyWith3D)
 
     FullScreenLayout s = ComputeFullScreenLayout(1024, 768, 1280, 800, true, true);
     EXPECT_EQ(Rect(0, 0, 1280, 800), s.presentation);
-    EXPECT_EQ(1228, s.width);  // 8 x 768 / 5
+    EXPECT_EQ(1228, s.width); // 8 x 768 / 5
 
     FullScreenLayout flat = ComputeFullScreenLayout(1024, 768, 1280, 800, false, false);
     EXPECT_FALSE(flat.aspectCorrected);
@@ -89,8 +90,14 @@ TEST(DDInterface, SetCursorImageTwiceReportsNoChange)
     display->SetCursorImage(nullptr);
 }
 
-HRESULT WINAPI FailingCreateEx(GUID*, void**, REFIID, IUnknown*) { return DDERR_NODIRECTDRAWHW; }
-HRESULT WINAPI FailingCreate(GUID*, IDirectDraw**, IUnknown*) { return DDERR_INVALIDPARAMS; }
+HRESULT WINAPI FailingCreateEx(GUID*, void**, REFIID, IUnknown*)
+{
+    return DDERR_NODIRECTDRAWHW;
+}
+HRESULT WINAPI FailingCreate(GUID*, IDirectDraw**, IUnknown*)
+{
+    return DDERR_INVALIDPARAMS;
+}
 
 TEST(DDInterfaceInit, DirectDrawCreationFailuresGiveResult2WithTheCallsName)
 {
@@ -139,26 +146,31 @@ TEST(DDInterfaceInit, ThreeDModeSendsScreenDrawsToTheRendererOrFailsWith7)
     auto display = DDTest::MakeDisplay();
     display->mIs3D = true;
     int result = display->Init(hwnd, true);
-    if (result != RESULT_OK) {
+    if (result != RESULT_OK)
+    {
         // Without a GL driver the 3D surfaces or the device are refused.
         EXPECT_TRUE(result == RESULT_3D_FAIL || result == RESULT_SURFACE_FAIL) << result;
-        if (result == RESULT_3D_FAIL) {
+        if (result == RESULT_3D_FAIL)
+        {
             EXPECT_EQ(0u, display->mErrorString.find("3D init error: "));
         }
         EXPECT_EQ("RESULT_UNKNOWN", DDInterface::ResultToString(result == 7 ? 7 : -1));
-    } else {
+    }
+    else
+    {
         DDImage* screen = display->GetScreenImage();
         ASSERT_NE(nullptr, screen);
         EXPECT_TRUE(screen->DrawsThrough3D());
         EXPECT_TRUE(ImageDrawsThrough3D(screen));
-        EXPECT_FALSE(screen->Lock());  // the renderer owns the screen
+        EXPECT_FALSE(screen->Lock()); // the renderer owns the screen
         Rect all(0, 0, 320, 240);
         Color green(0, 255, 0, 255);
         screen->FillRect(&all, &green, 0);
         EXPECT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
         POINT origin = {0, 0};
         ClientToScreen(hwnd, &origin);
-        uint32_t shown = DDTest::WaitForScreenPixel(origin.x + 100, origin.y + 100, DDTest::IsGreen);
+        uint32_t shown =
+            DDTest::WaitForScreenPixel(origin.x + 100, origin.y + 100, DDTest::IsGreen);
         EXPECT_TRUE(DDTest::IsGreen(shown)) << std::hex << shown;
     }
     display.reset();
@@ -173,7 +185,8 @@ TEST(DDInterfaceInit, WindowedInitReadsTheScreenFormat)
     HDC dc = GetDC(nullptr);
     int depth = GetDeviceCaps(dc, BITSPIXEL);
     ReleaseDC(nullptr, dc);
-    if (depth == 32 || depth == 24) {
+    if (depth == 32 || depth == 24)
+    {
         EXPECT_EQ(32, display->mBitsPerPixel);
         EXPECT_EQ(0xFF0000u, display->mRedMask);
         EXPECT_EQ(0xFF00u, display->mGreenMask);
@@ -287,7 +300,8 @@ TEST(DDInterfacePresent, SoftwareCursorDrawnOnPresentAndMovedByTheCursorCall)
     uint32_t moved =
         DDTest::WaitForScreenPixel(origin.x + 120, origin.y + 100, DDTest::IsRed, again);
     EXPECT_TRUE(DDTest::IsRed(moved)) << std::hex << moved;
-    uint32_t left = DDTest::WaitForScreenPixel(origin.x + 50, origin.y + 50, DDTest::IsBlack, again);
+    uint32_t left =
+        DDTest::WaitForScreenPixel(origin.x + 50, origin.y + 50, DDTest::IsBlack, again);
     EXPECT_TRUE(DDTest::IsBlack(left)) << std::hex << left;
 
     // A short move overlaps the old area: old spot cleaned, new one drawn.
@@ -305,4 +319,4 @@ TEST(DDInterfacePresent, SoftwareCursorDrawnOnPresentAndMovedByTheCursorCall)
     DestroyWindow(hwnd);
 }
 
-}  // namespace
+} // namespace

@@ -5,7 +5,8 @@
 #include <set>
 #include <string>
 
-namespace {
+namespace
+{
 
 TEST(DXResultNames, KnownCodesGiveTheirConstantNames)
 {
@@ -38,7 +39,8 @@ TEST(DXResultNames, TableHas193NamesEachForOneCode)
     std::set<int32_t> codes;
     std::set<std::string> names;
     int dd = 0, d3d = 0, ds = 0;
-    for (int i = 0; i < Lumo::GetDXResultNameCount(); ++i) {
+    for (int i = 0; i < Lumo::GetDXResultNameCount(); ++i)
+    {
         int32_t code = 0;
         const char* name = nullptr;
         ASSERT_TRUE(Lumo::GetDXResultNameEntry(i, &code, &name));

@@ -16,7 +16,8 @@ inline HWND MakeWindow(int width, int height, bool popup)
 {
     static bool registered = false;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!registered) {
+    if (!registered)
+    {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = instance;
@@ -88,7 +89,8 @@ inline uint32_t WaitForScreenPixel(int x, int y, Condition condition, Again agai
 {
     DWORD start = GetTickCount();
     uint32_t value = ScreenPixel(x, y);
-    while (!condition(value) && GetTickCount() - start < 2000) {
+    while (!condition(value) && GetTickCount() - start < 2000)
+    {
         Pump();
         Sleep(10);
         again();
@@ -97,17 +99,34 @@ inline uint32_t WaitForScreenPixel(int x, int y, Condition condition, Again agai
     return value;
 }
 
-template <typename Condition>
-inline uint32_t WaitForScreenPixel(int x, int y, Condition condition)
+template <typename Condition> inline uint32_t WaitForScreenPixel(int x, int y, Condition condition)
 {
     return WaitForScreenPixel(x, y, condition, [] {});
 }
 
-inline bool IsRed(uint32_t v) { return ((v >> 16) & 255) >= 0xE0 && ((v >> 8) & 255) <= 0x20 && (v & 255) <= 0x20; }
-inline bool IsGreen(uint32_t v) { return ((v >> 16) & 255) <= 0x20 && ((v >> 8) & 255) >= 0xE0 && (v & 255) <= 0x20; }
-inline bool IsBlue(uint32_t v) { return ((v >> 16) & 255) <= 0x20 && ((v >> 8) & 255) <= 0x20 && (v & 255) >= 0xE0; }
-inline bool IsYellow(uint32_t v) { return ((v >> 16) & 255) >= 0xE0 && ((v >> 8) & 255) >= 0xE0 && (v & 255) <= 0x20; }
-inline bool IsBlack(uint32_t v) { return ((v >> 16) & 255) <= 0x20 && ((v >> 8) & 255) <= 0x20 && (v & 255) <= 0x20; }
-inline bool IsWhite(uint32_t v) { return ((v >> 16) & 255) >= 0xE0 && ((v >> 8) & 255) >= 0xE0 && (v & 255) >= 0xE0; }
+inline bool IsRed(uint32_t v)
+{
+    return ((v >> 16) & 255) >= 0xE0 && ((v >> 8) & 255) <= 0x20 && (v & 255) <= 0x20;
+}
+inline bool IsGreen(uint32_t v)
+{
+    return ((v >> 16) & 255) <= 0x20 && ((v >> 8) & 255) >= 0xE0 && (v & 255) <= 0x20;
+}
+inline bool IsBlue(uint32_t v)
+{
+    return ((v >> 16) & 255) <= 0x20 && ((v >> 8) & 255) <= 0x20 && (v & 255) >= 0xE0;
+}
+inline bool IsYellow(uint32_t v)
+{
+    return ((v >> 16) & 255) >= 0xE0 && ((v >> 8) & 255) >= 0xE0 && (v & 255) <= 0x20;
+}
+inline bool IsBlack(uint32_t v)
+{
+    return ((v >> 16) & 255) <= 0x20 && ((v >> 8) & 255) <= 0x20 && (v & 255) <= 0x20;
+}
+inline bool IsWhite(uint32_t v)
+{
+    return ((v >> 16) & 255) >= 0xE0 && ((v >> 8) & 255) >= 0xE0 && (v & 255) >= 0xE0;
+}
 
-}  // namespace DDTest
+} // namespace DDTest

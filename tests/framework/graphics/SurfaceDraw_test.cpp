@@ -7,7 +7,8 @@
 
 using namespace Lumo;
 
-namespace {
+namespace
+{
 
 // A synthetic locked surface with its own screen format.
 struct TestSurface
@@ -55,10 +56,22 @@ struct TestSurface
     }
 };
 
-TestSurface Make565(int w = 8, int h = 8) { return TestSurface(w, h, 16, 0xF800, 0x7E0, 0x1F); }
-TestSurface Make555(int w = 8, int h = 8) { return TestSurface(w, h, 16, 0x7C00, 0x3E0, 0x1F); }
-TestSurface Make32(int w = 8, int h = 8) { return TestSurface(w, h, 32, 0xFF0000, 0xFF00, 0xFF); }
-TestSurface MakeBGR32(int w = 8, int h = 8) { return TestSurface(w, h, 32, 0xFF, 0xFF00, 0xFF0000); }
+TestSurface Make565(int w = 8, int h = 8)
+{
+    return TestSurface(w, h, 16, 0xF800, 0x7E0, 0x1F);
+}
+TestSurface Make555(int w = 8, int h = 8)
+{
+    return TestSurface(w, h, 16, 0x7C00, 0x3E0, 0x1F);
+}
+TestSurface Make32(int w = 8, int h = 8)
+{
+    return TestSurface(w, h, 32, 0xFF0000, 0xFF00, 0xFF);
+}
+TestSurface MakeBGR32(int w = 8, int h = 8)
+{
+    return TestSurface(w, h, 32, 0xFF, 0xFF00, 0xFF0000);
+}
 
 // A source picture with derived data built the way the memory image builds it
 // for an 8-8-8 screen: premultiplied native values and run-length classes.
@@ -71,7 +84,8 @@ struct TestSource
     TestSource(int w, int h, std::vector<uint32_t> pixels, bool is565 = false) : argb(pixels)
     {
         native.resize(argb.size());
-        for (size_t i = 0; i < argb.size(); ++i) {
+        for (size_t i = 0; i < argb.size(); ++i)
+        {
             uint32_t c = argb[i], a = c >> 24, k = a + 1;
             uint32_t r = ((c & 0xFF0000) * k) >> 8, g = ((c & 0xFF00) * k) >> 8,
                      b = ((c & 0xFF) * k) >> 8;
@@ -82,10 +96,12 @@ struct TestSource
                 v = (r & 0xFF0000) | (g & 0xFF00) | (b & 0xFF);
             native[i] = v | (a << 24);
         }
-        runAlpha = Runs(w, h, [&](int i) {
-            uint32_t a = argb[i] >> 24;
-            return a == 0 ? 0 : a == 255 ? 1 : 2;
-        });
+        runAlpha = Runs(w, h,
+                        [&](int i)
+                        {
+                            uint32_t a = argb[i] >> 24;
+                            return a == 0 ? 0 : a == 255 ? 1 : 2;
+                        });
         runAdditive = Runs(w, h, [&](int i) { return (native[i] & 0xFFFFFF) ? 1 : 0; });
         src.width = w;
         src.height = h;
@@ -93,18 +109,19 @@ struct TestSource
         src.native = native.data();
         src.runAlpha = runAlpha.data();
         src.runAdditive = runAdditive.data();
-        for (uint32_t p : argb) {
+        for (uint32_t p : argb)
+        {
             uint32_t a = p >> 24;
             src.hasTransparent |= a == 0;
             src.hasTranslucent |= a > 0 && a < 255;
         }
     }
-    template <typename Class>
-    static std::vector<uint8_t> Runs(int w, int h, Class cls)
+    template <typename Class> static std::vector<uint8_t> Runs(int w, int h, Class cls)
     {
         std::vector<uint8_t> out((size_t)w * h);
         for (int y = 0; y < h; ++y)
-            for (int x = w - 1; x >= 0; --x) {
+            for (int x = w - 1; x >= 0; --x)
+            {
                 int i = y * w + x;
                 int len = (x + 1 < w && cls(i) == cls(i + 1)) ? out[i + 1] + 1 : 1;
                 out[i] = (uint8_t)(len > 255 ? 255 : len);
@@ -182,10 +199,12 @@ TEST(SurfaceFillRect, OtherChannelOrdersUseTheirOwnMasks)
 
 TEST(SurfaceFillRectAdditive, SaturatesPerChannel)
 {
-    for (TestSurface s : {Make565(), Make32(), Make555()}) {
+    for (TestSurface s : {Make565(), Make32(), Make555()})
+    {
         uint32_t white = s.bits.redMask | s.bits.greenMask | s.bits.blueMask;
         s.Fill(white);
-        SurfaceFillRectAdditiveBits(s.bits, s.Format(), Rect(0, 0, 4, 4), Color(255, 255, 255, 255));
+        SurfaceFillRectAdditiveBits(s.bits, s.Format(), Rect(0, 0, 4, 4),
+                                    Color(255, 255, 255, 255));
         EXPECT_EQ(white, s.At(2, 2));
     }
     TestSurface s = Make32();
@@ -297,7 +316,8 @@ TEST(SurfaceDrawImage, AdditiveSkipsBlackAndSaturates)
     TestSurface s = Make32(3, 1);
     s.Fill(0x808080);
     TestSource src(3, 1, {0xFF000000, 0xFFC0C0C0, 0xFF100000});
-    SurfaceDrawAdditiveBits(s.bits, s.Format(), src.src, 0, 0, Rect(0, 0, 3, 1), gColorWhite, false);
+    SurfaceDrawAdditiveBits(s.bits, s.Format(), src.src, 0, 0, Rect(0, 0, 3, 1), gColorWhite,
+                            false);
     EXPECT_EQ(0x808080u, s.At(0, 0));
     EXPECT_EQ(0xFFFFFFu, s.At(1, 0));
     EXPECT_EQ(0x908080u, s.At(2, 0));
@@ -308,7 +328,7 @@ TEST(SurfaceDrawImage, StraightPathUsesPackedFormOnlyForRGB)
     TestSource src(2, 1, {0xFFFF0000, 0x00FFFFFF});
     TestSurface rgb = Make32(2, 1);
     SurfaceDrawStraightBits(rgb.bits, rgb.Format(), src.src, 0, 0, Rect(0, 0, 2, 1));
-    EXPECT_EQ(0xFE0000u, rgb.At(0, 0));  // ((s - d) x 255) >> 8 + d
+    EXPECT_EQ(0xFE0000u, rgb.At(0, 0)); // ((s - d) x 255) >> 8 + d
     EXPECT_EQ(0u, rgb.At(1, 0));
     TestSurface bgr = MakeBGR32(2, 1);
     SurfaceDrawStraightBits(bgr.bits, bgr.Format(), src.src, 0, 0, Rect(0, 0, 2, 1));
@@ -356,7 +376,8 @@ TEST(SurfaceDrawRotated, QuarterTurnOfOpaqueSourceStaysInBounds)
     int drawn = 0;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x)
-            if (s.At(x, y)) {
+            if (s.At(x, y))
+            {
                 ++drawn;
                 EXPECT_TRUE(x >= 10 && x < 26 && y >= 10 && y < 26) << x << "," << y;
                 EXPECT_GE(s.At(x, y) & 0xFF, 0xF0u);
