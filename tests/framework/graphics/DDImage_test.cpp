@@ -94,7 +94,9 @@ TEST_F(DDImageTest, UncollidingKeyIsTheFirstTransparentPixel)
     DDCOLORKEY key;
     ASSERT_EQ(DD_OK, image->mSurface->GetColorKey(DDCKEY_SRCBLT, &key));
     if (mDisplay->mBitsPerPixel == 32)
+    {
         EXPECT_EQ(0xABCDEFu, key.dwColorSpaceLowValue);
+    }
 }
 
 TEST_F(DDImageTest, LocksAreCounted)

@@ -172,6 +172,16 @@ TEST(DDInterfaceInit, ThreeDModeSendsScreenDrawsToTheRendererOrFailsWith7)
         uint32_t shown =
             DDTest::WaitForScreenPixel(origin.x + 100, origin.y + 100, DDTest::IsGreen);
         EXPECT_TRUE(DDTest::IsGreen(shown)) << std::hex << shown;
+
+        // Coverage spans on the 3D screen go through a box image; the
+        // caller's spans come back moved by the box's corner.
+        Span spans[2] = {{20, 30, 4}, {21, 28, 2}};
+        unsigned char coverage[64 * 64] = {};
+        screen->FillScanLinesWithCoverage(spans, 2, &green, 0, coverage, 0, 0, 64, 64);
+        EXPECT_EQ(0, spans[0].y);
+        EXPECT_EQ(2, spans[0].x);
+        EXPECT_EQ(1, spans[1].y);
+        EXPECT_EQ(0, spans[1].x);
     }
     display.reset();
     DestroyWindow(hwnd);
