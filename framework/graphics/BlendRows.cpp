@@ -201,20 +201,28 @@ static void BlendOpaqueDestSpan(uint32_t* d, const uint32_t* s, int n)
 
 void CopyPixels(uint32_t* d, const uint32_t* s, int n)
 {
+    if (n >= 4096)
+    {
+        memcpy(d, s, (size_t)n * 4);
+        return;
+    }
     int i = 0;
+    // Aligned stores: a store that splits a cache line costs as much as two.
+    for (; i < n && ((uintptr_t)(d + i) & 15) != 0; i++)
+        d[i] = s[i];
     for (; i + 16 <= n; i += 16)
     {
         const __m128i a = _mm_loadu_si128((const __m128i*)(s + i));
         const __m128i b = _mm_loadu_si128((const __m128i*)(s + i + 4));
         const __m128i c = _mm_loadu_si128((const __m128i*)(s + i + 8));
         const __m128i e = _mm_loadu_si128((const __m128i*)(s + i + 12));
-        _mm_storeu_si128((__m128i*)(d + i), a);
-        _mm_storeu_si128((__m128i*)(d + i + 4), b);
-        _mm_storeu_si128((__m128i*)(d + i + 8), c);
-        _mm_storeu_si128((__m128i*)(d + i + 12), e);
+        _mm_store_si128((__m128i*)(d + i), a);
+        _mm_store_si128((__m128i*)(d + i + 4), b);
+        _mm_store_si128((__m128i*)(d + i + 8), c);
+        _mm_store_si128((__m128i*)(d + i + 12), e);
     }
     for (; i + 4 <= n; i += 4)
-        _mm_storeu_si128((__m128i*)(d + i), _mm_loadu_si128((const __m128i*)(s + i)));
+        _mm_store_si128((__m128i*)(d + i), _mm_loadu_si128((const __m128i*)(s + i)));
     for (; i < n; i++)
         d[i] = s[i];
 }
