@@ -299,7 +299,8 @@ bool DDImage::Unlock()
 
 bool DDImage::LockBits(SurfaceBits& bits)
 {
-    if (!Lock())
+    // The routines need the display's screen format.
+    if (!mDDInterface || !Lock())
         return false;
     const DDSURFACEDESC& d = mLockedSurfaceDesc;
     bits.bits = (uint8_t*)d.lpSurface;

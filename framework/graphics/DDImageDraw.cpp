@@ -229,6 +229,8 @@ void DDImage::FillScanLinesWithCoverage(Span* spans, int count, const Color* col
                                                    y - top, width, height);
         Rect whole(0, 0, box.mWidth, box.mHeight);
         DrawImage(&box, left, top, &whole, &gColorWhite, mode);
+        // The box dies here; the renderer must not keep its texture.
+        mDDInterface->RemoveImageTexture(&box);
         return;
     }
     SurfaceBits bits;

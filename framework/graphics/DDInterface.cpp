@@ -103,6 +103,10 @@ DDInterface::DDInterface(LumoAppBase* app) : mApp(app)
 DDInterface::~DDInterface()
 {
     Cleanup();
+    // Images that outlive the display must not call back into it.
+    for (DDImage* image : mDDImageSet)
+        image->mDDInterface = nullptr;
+    mDDImageSet.clear();
     D3DRoute::DeleteRenderer(mD3D);
     mD3D = nullptr;
     D3DRoute::DeleteTester(mD3DTester);

@@ -240,6 +240,16 @@ TEST_F(DDImageTest, SurfaceBlendAndMirrorMatchTheSoftwareRules)
     EXPECT_EQ(0xFF000000u, pixels[5]);
 }
 
+TEST(DDImageNoDisplay, ImageOutlivingItsDisplayIsDetached)
+{
+    auto display = DDTest::MakeDisplay();
+    DDImage* image = new DDImage(display.get());
+    EXPECT_EQ(1u, display->mDDImageSet.count(image));
+    display.reset();
+    EXPECT_EQ(nullptr, image->mDDInterface);
+    delete image; // must not reach the deleted display
+}
+
 TEST(DDImageNoDisplay, DrawsThrough3DOnlyOnTheRenderersScreen)
 {
     DDImage image(nullptr);
