@@ -307,10 +307,14 @@ void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
             }
             else
             {
+                // Alpha in both 16-bit halves of each pixel's word, then spread
+                // over that pixel's four lanes; the channels sit in the high
+                // byte of their lanes, so the high half of the product is (s S) >> 8.
+                const __m128i pair = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
                 const __m128i lo =
-                    _mm_srli_epi16(_mm_mullo_epi16(Lo16(sp), AlphaLanes(Lo16(raw))), 8);
+                    _mm_mulhi_epu16(_mm_unpacklo_epi8(kZero, sp), _mm_unpacklo_epi32(pair, pair));
                 const __m128i hi =
-                    _mm_srli_epi16(_mm_mullo_epi16(Hi16(sp), AlphaLanes(Hi16(raw))), 8);
+                    _mm_mulhi_epu16(_mm_unpackhi_epi8(kZero, sp), _mm_unpackhi_epi32(pair, pair));
                 sp = _mm_packus_epi16(lo, hi);
             }
         }
