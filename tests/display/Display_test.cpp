@@ -1,5 +1,7 @@
 // Display tests that adapt to the screen they run on: run-on-screen.sh starts
-// them on 1280x1024x24, 1024x768x16 and 1024x768x8 Xvfb screens.
+// them on 1280x1024x24, 1024x768x16 and 1024x768x8 Xvfb screens of their own,
+// so that no other test program covers what they read back from the screen
+// and their exclusive-mode calls reach no other program.
 
 #include <gtest/gtest.h>
 
@@ -183,6 +185,165 @@ TEST(DisplayScreens, SurfaceImagesRoundTripInTheScreenFormat)
         else
             EXPECT_EQ(0xFF7F0000u, out[0]);
     }
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+TEST(DisplayInit, ModeTheScreenCannotTakeGivesResult5)
+{
+    // Xvfb offers only its own mode (PLATFORM-NOTES): 320 x 240 is refused.
+    HWND hwnd = DDTest::MakeWindow(320, 240, true);
+    auto display = DDTest::MakeDisplay(320, 240);
+    EXPECT_EQ(RESULT_DISPCHANGE_FAIL, display->Init(hwnd, false));
+    EXPECT_EQ("SetDisplayMode FullScreen: DDERR_UNSUPPORTED", display->mErrorString);
+    display->Cleanup();
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+TEST(DisplayInit, ExclusiveModeWithoutAWindowGivesResult4)
+{
+    auto display = DDTest::MakeDisplay(320, 240);
+    int result = display->Init(nullptr, false);
+    EXPECT_EQ(RESULT_EXCLUSIVE_FAIL, result) << display->mErrorString;
+    EXPECT_EQ(0u, display->mErrorString.find("SetCooperativeLevel FullScreen: "));
+}
+
+TEST(DisplayInit, ThreeDModeSendsScreenDrawsToTheRendererOrFailsWith7)
+{
+    if (ScreenDepth() == 8)
+        GTEST_SKIP() << "no usable depth";
+    HWND hwnd = DDTest::MakeWindow(320, 240, false);
+    auto display = DDTest::MakeDisplay();
+    display->mIs3D = true;
+    int result = display->Init(hwnd, true);
+    if (result != RESULT_OK)
+    {
+        // Without a GL driver the 3D surfaces or the device are refused.
+        EXPECT_TRUE(result == RESULT_3D_FAIL || result == RESULT_SURFACE_FAIL) << result;
+        if (result == RESULT_3D_FAIL)
+        {
+            EXPECT_EQ(0u, display->mErrorString.find("3D init error: "));
+        }
+        EXPECT_EQ("RESULT_UNKNOWN", DDInterface::ResultToString(result == 7 ? 7 : -1));
+    }
+    else
+    {
+        DDImage* screen = display->GetScreenImage();
+        ASSERT_NE(nullptr, screen);
+        EXPECT_TRUE(screen->DrawsThrough3D());
+        EXPECT_TRUE(ImageDrawsThrough3D(screen));
+        EXPECT_FALSE(screen->Lock()); // the renderer owns the screen
+        Rect all(0, 0, 320, 240);
+        Color green(0, 255, 0, 255);
+        screen->FillRect(&all, &green, 0);
+        EXPECT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+        POINT origin = {0, 0};
+        ClientToScreen(hwnd, &origin);
+        uint32_t shown =
+            DDTest::WaitForScreenPixel(origin.x + 100, origin.y + 100, DDTest::IsGreen);
+        EXPECT_TRUE(DDTest::IsGreen(shown)) << std::hex << shown;
+
+        // Coverage spans on the 3D screen go through a box image; the
+        // caller's spans come back moved by the box's corner.
+        Span spans[2] = {{20, 30, 4}, {21, 28, 2}};
+        unsigned char coverage[64 * 64] = {};
+        screen->FillScanLinesWithCoverage(spans, 2, &green, 0, coverage, 0, 0, 64, 64);
+        EXPECT_EQ(0, spans[0].y);
+        EXPECT_EQ(2, spans[0].x);
+        EXPECT_EQ(1, spans[1].y);
+        EXPECT_EQ(0, spans[1].x);
+    }
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+TEST(DisplayPresent, WindowedFrameAndDirtyRectangleReachTheScreen)
+{
+    if (ScreenDepth() == 8)
+        GTEST_SKIP() << "no usable depth";
+    HWND hwnd = DDTest::MakeWindow(320, 240, false);
+    auto display = DDTest::MakeDisplay();
+    ASSERT_EQ(RESULT_OK, display->Init(hwnd, true)) << display->mErrorString;
+    DDImage* screen = display->GetScreenImage();
+    Rect all(0, 0, 320, 240);
+    Color blue(0, 0, 255, 255);
+    screen->FillRect(&all, &blue, 0);
+    Rect box(100, 50, 40, 30);
+    Color yellow(255, 255, 0, 255);
+    screen->FillRect(&box, &yellow, 0);
+    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+    DDTest::Pump();
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    uint32_t inside = DDTest::WaitForScreenPixel(origin.x + 110, origin.y + 60, DDTest::IsYellow);
+    uint32_t outside = DDTest::WaitForScreenPixel(origin.x + 10, origin.y + 10, DDTest::IsBlue);
+    EXPECT_TRUE(DDTest::IsYellow(inside)) << std::hex << inside;
+    EXPECT_TRUE(DDTest::IsBlue(outside)) << std::hex << outside;
+
+    // A dirty rectangle presents only itself.
+    screen->FillRect(&all, &yellow, 0);
+    Rect dirty(0, 0, 20, 20);
+    ASSERT_TRUE(display->Redraw(&dirty));
+    uint32_t corner = DDTest::WaitForScreenPixel(origin.x + 5, origin.y + 5, DDTest::IsYellow);
+    EXPECT_TRUE(DDTest::IsYellow(corner)) << std::hex << corner;
+    EXPECT_TRUE(DDTest::IsBlue(DDTest::ScreenPixel(origin.x + 60, origin.y + 60)));
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+TEST(DisplayPresent, SoftwareCursorDrawnOnPresentAndMovedByTheCursorCall)
+{
+    if (ScreenDepth() == 8)
+        GTEST_SKIP() << "no usable depth";
+    HWND hwnd = DDTest::MakeWindow(320, 240, false);
+    auto display = DDTest::MakeDisplay();
+    ASSERT_EQ(RESULT_OK, display->Init(hwnd, true)) << display->mErrorString;
+    DDImage* screen = display->GetScreenImage();
+    Rect all(0, 0, 320, 240);
+    Color black(0, 0, 0, 255);
+    screen->FillRect(&all, &black, 0);
+
+    std::unique_ptr<DDImage> cursor(new DDImage(display.get()));
+    cursor->Create(8, 8);
+    cursor->GetPixels();
+    Rect whole(0, 0, 8, 8);
+    Color red(255, 0, 0, 255);
+    cursor->MemoryImage::FillRect(&whole, &red, 0);
+    display->SetCursorImage(cursor.get());
+    display->mNextCursorX = 50;
+    display->mNextCursorY = 50;
+    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    uint32_t drawn = DDTest::WaitForScreenPixel(origin.x + 50, origin.y + 50, DDTest::IsRed);
+    EXPECT_TRUE(DDTest::IsRed(drawn)) << std::hex << drawn;
+    EXPECT_TRUE(display->mHasOldCursorArea);
+    // The draw surface holds no cursor after presenting.
+    uint32_t* pixels = screen->GetPixels();
+    ASSERT_NE(nullptr, pixels);
+    EXPECT_EQ(0xFF000000u, pixels[50 * 320 + 50]);
+
+    display->SetCursorPos(120, 100);
+    auto again = [&] { display->SetCursorPos(display->mNextCursorX, display->mNextCursorY); };
+    uint32_t moved =
+        DDTest::WaitForScreenPixel(origin.x + 120, origin.y + 100, DDTest::IsRed, again);
+    EXPECT_TRUE(DDTest::IsRed(moved)) << std::hex << moved;
+    uint32_t left =
+        DDTest::WaitForScreenPixel(origin.x + 50, origin.y + 50, DDTest::IsBlack, again);
+    EXPECT_TRUE(DDTest::IsBlack(left)) << std::hex << left;
+
+    // A short move overlaps the old area: old spot cleaned, new one drawn.
+    display->SetCursorPos(124, 100);
+    uint32_t shifted =
+        DDTest::WaitForScreenPixel(origin.x + 126, origin.y + 101, DDTest::IsRed, again);
+    EXPECT_TRUE(DDTest::IsRed(shifted)) << std::hex << shifted;
+    uint32_t behind =
+        DDTest::WaitForScreenPixel(origin.x + 117, origin.y + 101, DDTest::IsBlack, again);
+    EXPECT_TRUE(DDTest::IsBlack(behind)) << std::hex << behind;
+    EXPECT_EQ(124, display->mCursorX);
+    display->SetCursorImage(nullptr);
+    cursor.reset();
     display.reset();
     DestroyWindow(hwnd);
 }
