@@ -124,6 +124,13 @@ void DDInterface::ReadOptions()
     mOptions.windowedVSync = mApp->mWaitForVSync;
 }
 
+static DisplayDebugSink gDisplayDebugSink = nullptr;
+
+void SetDisplayDebugSink(DisplayDebugSink sink)
+{
+    gDisplayDebugSink = sink;
+}
+
 void DDInterface::Debug(const wchar_t* format, ...)
 {
     wchar_t text[256];
@@ -132,7 +139,10 @@ void DDInterface::Debug(const wchar_t* format, ...)
     _vsnwprintf(text, 255, format, args);
     va_end(args);
     text[255] = 0;
-    OutputDebugStringW(text);
+    if (gDisplayDebugSink)
+        gDisplayDebugSink(text);
+    else
+        OutputDebugStringW(text);
 }
 
 std::string DDInterface::ResultToString(int result)

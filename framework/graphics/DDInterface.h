@@ -46,6 +46,11 @@ public:
 // bits down; enables the packed forms of the surface routines.
 extern bool gDisplayIsRGB;
 
+// Where the display's debugger lines go: OutputDebugStringW unless a test
+// collects them; null restores the default.
+typedef void (*DisplayDebugSink)(const wchar_t* line);
+void SetDisplayDebugSink(DisplayDebugSink sink);
+
 // Results of Init.
 enum DisplayResult
 {

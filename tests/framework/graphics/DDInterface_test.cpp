@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "framework/graphics/DDImage.h"
 #include "tests/framework/graphics/DDTestSupport.h"
 
@@ -116,6 +119,45 @@ TEST(DDInterfaceInit, DirectDrawCreationFailuresGiveResult2WithTheCallsName)
     display->mDirectDrawCreate = nullptr;
     EXPECT_EQ(RESULT_DD_CREATE_FAIL, display->Init(hwnd, true));
     EXPECT_EQ("DirectDrawCreate: DDERR_NODIRECTDRAWSUPPORT", display->mErrorString);
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+std::vector<std::wstring> gDebugLines;
+void CollectDebugLine(const wchar_t* line)
+{
+    gDebugLines.push_back(line);
+}
+
+TEST(DDInterfaceInit, WindowedInitWritesItsSizesToTheDebugger)
+{
+    HWND hwnd = DDTest::MakeWindow(320, 240, false);
+    auto display = DDTest::MakeDisplay();
+    gDebugLines.clear();
+    SetDisplayDebugSink(CollectDebugLine);
+    int result = display->Init(hwnd, true);
+    SetDisplayDebugSink(nullptr);
+    ASSERT_EQ(RESULT_OK, result) << display->mErrorString;
+    std::vector<std::wstring> expected = {
+        L"Application requests  320 x  240 [ 4: 3]\n",
+        L"Hack aspect is                   [ 4: 3]\n",
+        L"Window is             320 x  240 [ 4: 3]\n",
+        L"Draw buffer is        320 x  240 [ 4: 3]\n",
+    };
+    EXPECT_EQ(expected, gDebugLines);
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
+TEST(DDInterfaceInit, SurfaceTheSystemCannotMakeGivesResult3)
+{
+    HWND hwnd = DDTest::MakeWindow(320, 240, false);
+    // A surface without width is refused.
+    auto display = DDTest::MakeDisplay(0, 240);
+    EXPECT_EQ(RESULT_SURFACE_FAIL, display->Init(hwnd, true));
+    EXPECT_EQ(0u, display->mErrorString.find("CreateSurface Windowed DrawSurface: "))
+        << display->mErrorString;
+    EXPECT_FALSE(display->mInitialized);
     display.reset();
     DestroyWindow(hwnd);
 }
