@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/graphics/DDImage.h"
@@ -74,6 +75,12 @@ TEST(DisplayScreens, WindowedInitTakesTheScreenFormatOrRefusesItsDepth)
     DestroyWindow(hwnd);
 }
 
+std::vector<std::wstring> gDebugLines;
+void CollectDebugLine(const wchar_t* line)
+{
+    gDebugLines.push_back(line);
+}
+
 TEST(DisplayScreens, FullScreenWorksOnlyAtTheScreensOwnSize)
 {
     if (ScreenDepth() == 8)
@@ -82,7 +89,10 @@ TEST(DisplayScreens, FullScreenWorksOnlyAtTheScreensOwnSize)
     auto display = DDTest::MakeDisplay(1024, 768);
     // Xvfb switches only to its own depth.
     display->mOptions.bitsPerPixel = ScreenDepth() == 16 ? 16 : 32;
+    gDebugLines.clear();
+    SetDisplayDebugSink(CollectDebugLine);
     int result = display->Init(hwnd, false);
+    SetDisplayDebugSink(nullptr);
     if (ScreenWidth() != 1024 || ScreenHeight() != 768)
     {
         EXPECT_EQ(RESULT_DISPCHANGE_FAIL, result);
@@ -92,6 +102,13 @@ TEST(DisplayScreens, FullScreenWorksOnlyAtTheScreensOwnSize)
         return;
     }
     ASSERT_EQ(RESULT_OK, result) << display->mErrorString;
+    std::vector<std::wstring> expected = {
+        L"Application requests 1024 x  768 [ 4: 3]\n",
+        L"Desktop is           1024 x  768 [ 4: 3]\n",
+        L"Display is           1024 x  768 [ 4: 3]\n",
+        L"Draw buffer is       1024 x  768 [ 4: 3]\n",
+    };
+    EXPECT_EQ(expected, gDebugLines);
     EXPECT_NE(nullptr, display->mSecondarySurface);
     DDImage* screen = display->GetScreenImage();
     Rect all(0, 0, 1024, 768);
