@@ -30,6 +30,15 @@ const Color& ColorOf(const Color* color)
     return color ? *color : gColorWhite;
 }
 
+// False for a surface image whose picture cannot be read back; the memory
+// routines would read its pixels through a null pointer.
+bool SourceReadable(Image* src)
+{
+    DDImage* dd = dynamic_cast<DDImage*>(src);
+    return !dd || dd->mPixels || dd->mColorTable || dd->mNativeAlphaData || !dd->mSurface ||
+           dd->GetPixels();
+}
+
 } // namespace
 
 // --- helpers --------------------------------------------------------------------
@@ -47,6 +56,10 @@ void DDImage::SurfaceDrawn()
 SurfaceSource DDImage::SourceOf(MemoryImage* src, bool wantArgb)
 {
     SurfaceSource s;
+    // A surface source that cannot be read back (locked out, lost, the 3D
+    // screen) has no picture to give: draw nothing rather than build from null.
+    if (!SourceReadable(src))
+        return s;
     s.width = src->mWidth;
     s.height = src->mHeight;
     if (wantArgb)
@@ -288,7 +301,7 @@ void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Col
             return;
         }
     }
-    if (GetPixels())
+    if (GetPixels() && SourceReadable(src))
         MemoryImage::DrawImage(src, x, y, &sr, color, mode);
 }
 
@@ -350,7 +363,7 @@ void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect
             return;
         }
     }
-    if (GetPixels())
+    if (GetPixels() && SourceReadable(src))
         MemoryImage::DrawImageRotated(src, x, y, srcRect, clip, color, mode, angle, centerX,
                                       centerY);
 }
@@ -385,7 +398,7 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
     {
         if (mHasTranslucent || mHasTransparent || is3D)
         {
-            if (GetPixels())
+            if (GetPixels() && SourceReadable(src))
                 MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
             return;
         }
@@ -420,7 +433,7 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
         SurfaceDrawn();
         return;
     }
-    if (GetPixels())
+    if (GetPixels() && SourceReadable(src))
         MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
 }
 
@@ -513,7 +526,7 @@ void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matri
         return;
     }
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
-    if (!mem)
+    if (!mem || !SourceReadable(src))
         return;
     SurfaceBits bits;
     if (!LockBits(bits))
@@ -562,7 +575,7 @@ void DDImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangles, 
                                    ty, filter);
         return;
     }
-    if (count < 1 || !triangles)
+    if (count < 1 || !triangles || (texture && !SourceReadable(texture)))
         return;
     SurfaceBits bits;
     if (!LockBits(bits))

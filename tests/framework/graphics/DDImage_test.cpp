@@ -185,6 +185,24 @@ TEST_F(DDImageTest, SurfaceDrawThatCannotLockFallsBackToMemory)
     EXPECT_NE(0x80000000u, image->mPixels[0]);
 }
 
+TEST_F(DDImageTest, UnreadableSurfaceSourceDrawsNothingInMemory)
+{
+    auto src = Make(2, 2, std::vector<uint32_t>(4, 0xFF000000));
+    Rect r(0, 0, 2, 2);
+    Color red(255, 0, 0, 255);
+    src->FillRect(&r, &red, 0);
+    ASSERT_NE(nullptr, src->mSurface);
+    ASSERT_EQ(nullptr, src->mPixels);
+    src->mNoLock = true; // the surface can no longer be read back
+    auto dest = Make(2, 2, std::vector<uint32_t>(4, 0x80000000));
+    dest->DrawImage(src.get(), 0, 0, &r, &gColorWhite, 0);
+    dest->DrawImageF(src.get(), 0.5f, 0.0f, &r, &r, &gColorWhite, 0);
+    Rect big(0, 0, 2, 2);
+    dest->DrawImageStretched(src.get(), &big, &r, &r, &gColorWhite, 0, false);
+    ASSERT_NE(nullptr, dest->GetPixels());
+    EXPECT_EQ(0x80000000u, dest->GetPixels()[0]);
+}
+
 class FailingLockImage : public DDImage
 {
 public:
