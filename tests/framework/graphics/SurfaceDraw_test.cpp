@@ -311,6 +311,28 @@ TEST(SurfaceDrawImage, TintedGreyOn565UsesPackedForm)
     EXPECT_EQ(((0x1Fu * 16 >> 5) << 11) | ((0x3Fu * 16 >> 5) << 5) | (0x1Fu * 16 >> 5), s.At(0, 0));
 }
 
+TEST(SurfaceDrawImage, TintedGreyOn555HalvesEachField)
+{
+    TestSurface s = Make555(2, 1);
+    std::vector<uint32_t> native = {0xFF007FFF};
+    std::vector<uint8_t> runs = {1};
+    SurfaceSource src;
+    src.width = 1;
+    src.height = 1;
+    src.native = native.data();
+    src.runAlpha = runs.data();
+    SurfaceDrawBlendBits(s.bits, src, 0, 0, Rect(0, 0, 1, 1), Color(128, 128, 128, 255), false);
+    EXPECT_EQ((15u << 10) | (15u << 5) | 15u, s.At(0, 0));
+    EXPECT_EQ(0u, s.At(1, 0));
+}
+
+TEST(SurfaceFillRectAdditive, BlueFirstOrderPutsRedInTheLowByte)
+{
+    TestSurface s = MakeBGR32(1, 1);
+    SurfaceFillRectAdditiveBits(s.bits, s.Format(), Rect(0, 0, 1, 1), Color(255, 0, 20, 128));
+    EXPECT_EQ(0x0A0080u, s.At(0, 0));
+}
+
 TEST(SurfaceDrawImage, AdditiveSkipsBlackAndSaturates)
 {
     TestSurface s = Make32(3, 1);
