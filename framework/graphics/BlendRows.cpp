@@ -6,7 +6,8 @@
 
 #include "framework/graphics/BlendRows.h"
 
-#include <emmintrin.h>
+#include <cpuid.h>
+#include <immintrin.h>
 
 #include <cstring>
 
@@ -143,46 +144,6 @@ void FillRow(uint32_t* d, int n, uint32_t value)
         d[i] = value;
 }
 
-void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a)
-{
-    if (a == 0)
-        return;
-    // Over an opaque pixel the new alpha is 255 and the weight is a itself.
-    const __m128i s = Lo16(_mm_set1_epi32((int)rgb));
-    const __m128i sw = _mm_mullo_epi16(s, _mm_set1_epi16((short)a));
-    const __m128i iw = _mm_set1_epi16((short)(256 - a));
-    auto blend4 = [&](__m128i px)
-    {
-        const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(Lo16(px), iw), sw), 8);
-        const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(Hi16(px), iw), sw), 8);
-        return _mm_or_si128(_mm_packus_epi16(lo, hi), kAlphaMask);
-    };
-    int i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        const __m128i a = _mm_loadu_si128((const __m128i*)(d + i));
-        const __m128i b = _mm_loadu_si128((const __m128i*)(d + i + 4));
-        const __m128i alpha = _mm_and_si128(_mm_and_si128(a, b), kAlphaMask);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, kAlphaMask)) != 0xFFFF)
-            break;
-        _mm_storeu_si128((__m128i*)(d + i), blend4(a));
-        _mm_storeu_si128((__m128i*)(d + i + 4), blend4(b));
-    }
-    for (; i + 4 <= n; i += 4)
-    {
-        const __m128i px = _mm_loadu_si128((const __m128i*)(d + i));
-        if (!AllOpaque(px))
-        {
-            for (int k = i; k < i + 4; k++)
-                d[k] = BlendCoverage(d[k], rgb, a);
-            continue;
-        }
-        _mm_storeu_si128((__m128i*)(d + i), blend4(px));
-    }
-    for (; i < n; i++)
-        d[i] = BlendCoverage(d[i], rgb, a);
-}
-
 static void BlendOpaqueDestSpan(uint32_t* d, const uint32_t* s, int n)
 {
     int i = 0;
@@ -286,46 +247,6 @@ void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n)
         d[i] = BlendWhite(d[i], s[i]);
 }
 
-void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
-{
-    const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
-    const __m128i one = _mm_set1_epi32(0x00010101);
-    int i = 0;
-    for (; i + 4 <= n; i += 4)
-    {
-        const __m128i dp = _mm_loadu_si128((const __m128i*)(d + i));
-        const __m128i raw = _mm_loadu_si128((const __m128i*)(s + i));
-        __m128i sp = _mm_and_si128(raw, colour);
-        if (translucent)
-        {
-            const __m128i alpha = _mm_srli_epi32(raw, 24);
-            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, kZero)) == 0xFFFF)
-                continue; // (s x 0) >> 8 adds nothing
-            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_set1_epi32(255))) == 0xFFFF)
-            {
-                sp = _mm_subs_epu8(sp, one); // (s x 255) >> 8 is s - 1, 0 stays 0
-            }
-            else
-            {
-                // Alpha in both 16-bit halves of each pixel's word, then spread
-                // over that pixel's four lanes; the channels sit in the high
-                // byte of their lanes, so the high half of the product is (s S) >> 8.
-                const __m128i pair = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
-                const __m128i lo =
-                    _mm_mulhi_epu16(_mm_unpacklo_epi8(kZero, sp), _mm_unpacklo_epi32(pair, pair));
-                const __m128i hi =
-                    _mm_mulhi_epu16(_mm_unpackhi_epi8(kZero, sp), _mm_unpackhi_epi32(pair, pair));
-                sp = _mm_packus_epi16(lo, hi);
-            }
-        }
-        // The alpha bytes of sp are 0: d's alpha stays.
-        _mm_storeu_si128((__m128i*)(d + i), _mm_adds_epu8(dp, sp));
-    }
-    const unsigned char* sat = GetSaturationTable();
-    for (; i < n; i++)
-        d[i] = BlendAdditive(d[i], s[i], true, translucent, 0, 0, 0, sat);
-}
-
 // Over an opaque destination the sampled and the filtered rule agree: alpha
 // 255 and every channel ((d(256-a)) >> 8) + ((s a) >> 8); alpha 0 keeps d.
 template <uint32_t (*Scalar)(uint32_t, uint32_t)>
@@ -370,6 +291,346 @@ void BlendSampledRow(uint32_t* d, const uint32_t* s, int n)
 void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
 {
     BlendSeparateRow<BlendFiltered>(d, c, n);
+}
+
+// --- additive blit and translucent fill: SSE2 and AVX2 forms ---
+//
+// Both work in blocks of four (SSE2) or eight (AVX2) pixels on aligned
+// destination addresses. The unaligned ends of a row are computed as whole
+// blocks from the original pixels before the aligned middle is written, and
+// only their own pixels are copied out afterwards, so no pixel is blended twice
+// and no end pixel needs the scalar rule (with its divisions).
+
+namespace
+{
+
+// What a block asks of the row loop.
+enum BlockResult
+{
+    kBlockStored, // the block's result was written out
+    kBlockKept,   // every pixel stays as it is
+    kBlockScalar  // the block needs the scalar rule
+};
+
+// One row through kernel K: K::W pixels per block; K::Block(d, s, out)
+// computes the block at d (reading s alongside) into out; K::Scalar(d, s, n)
+// applies the scalar rule.
+template <class K>
+inline __attribute__((always_inline)) void RunRow(const K& k, uint32_t* d, const uint32_t* s, int n)
+{
+    constexpr int W = K::W;
+    if (n < W)
+    {
+        k.Scalar(d, s, n);
+        return;
+    }
+    const int head = (int)(((uintptr_t)0 - (uintptr_t)d) & (W * 4 - 1)) / 4;
+    const int end = head + (n - head) / W * W;
+    uint32_t headOut[W], tailOut[W];
+    int headKind = kBlockKept, tailKind = kBlockKept;
+    if (head > 0)
+        headKind = k.Block(d, s, headOut);
+    if (end < n)
+        tailKind = k.Block(d + n - W, s + n - W, tailOut);
+    if (headKind == kBlockScalar)
+        k.Scalar(d, s, head);
+    if (tailKind == kBlockScalar)
+        k.Scalar(d + end, s + end, n - end);
+    for (int i = head; i < end; i += W)
+        if (k.Block(d + i, s + i, d + i) == kBlockScalar)
+            k.Scalar(d + i, s + i, W);
+    if (headKind == kBlockStored)
+        for (int i = 0; i < head; i++)
+            d[i] = headOut[i];
+    if (tailKind == kBlockStored)
+        for (int i = end; i < n; i++)
+            d[i] = tailOut[W - (n - i)];
+}
+
+// Scalar ends shared by both forms.
+struct CoverageScalar
+{
+    uint32_t rgb, a;
+    void Scalar(uint32_t* d, const uint32_t*, int n) const
+    {
+        for (int i = 0; i < n; i++)
+            d[i] = BlendCoverage(d[i], rgb, a);
+    }
+};
+
+struct AddScalar
+{
+    const unsigned char* sat;
+    void Scalar(uint32_t* d, const uint32_t* s, int n) const
+    {
+        for (int i = 0; i < n; i++)
+            d[i] = BlendAdditive(d[i], s[i], true, true, 0, 0, 0, sat);
+    }
+};
+
+struct AddPlainScalar
+{
+    const unsigned char* sat;
+    void Scalar(uint32_t* d, const uint32_t* s, int n) const
+    {
+        for (int i = 0; i < n; i++)
+            d[i] = BlendAdditive(d[i], s[i], true, false, 0, 0, 0, sat);
+    }
+};
+
+// The coverage blend over an opaque pixel is (d(256 - a) + c a) >> 8 per
+// channel with alpha 255. Red and blue go as the 16-bit lanes of d AND
+// 0x00FF00FF, green and alpha as those of d >> 8; the alpha lane's constant
+// 255a makes its high byte (255(256 - a) + 255a) >> 8 = 255.
+inline uint32_t CoverageLanesRB(uint32_t rgb, uint32_t a)
+{
+    return ((((rgb >> 16) & 0xFF) * a) << 16) | ((rgb & 0xFF) * a);
+}
+
+inline uint32_t CoverageLanesGA(uint32_t rgb, uint32_t a)
+{
+    return ((255 * a) << 16) | (((rgb >> 8) & 0xFF) * a);
+}
+
+struct CoverageSse2 : CoverageScalar
+{
+    static constexpr int W = 4;
+    __m128i iw, krb, kga;
+    CoverageSse2(uint32_t rgb_, uint32_t a_) : CoverageScalar{rgb_, a_}
+    {
+        iw = _mm_set1_epi16((short)(256 - a));
+        krb = _mm_set1_epi32((int)CoverageLanesRB(rgb, a));
+        kga = _mm_set1_epi32((int)CoverageLanesGA(rgb, a));
+    }
+    int Block(const uint32_t* d, const uint32_t*, uint32_t* out) const
+    {
+        const __m128i px = _mm_loadu_si128((const __m128i*)d);
+        if (_mm_movemask_epi8(_mm_srai_epi32(px, 24)) != 0xFFFF)
+            return kBlockScalar;
+        const __m128i rb = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(px, _mm_set1_epi32(0x00FF00FF)), iw), krb),
+            8);
+        const __m128i ga =
+            _mm_and_si128(_mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi16(px, 8), iw), kga),
+                          _mm_set1_epi32((int)0xFF00FF00));
+        _mm_storeu_si128((__m128i*)out, _mm_or_si128(rb, ga));
+        return kBlockStored;
+    }
+};
+
+// Additive white with the source's alpha: each channel v = (s S) >> 8. Blue
+// and red are the 16-bit lanes of s << 8 (channel in the high byte), so the
+// high half of the product by S is (s S) >> 8 in place; green and alpha are
+// the lanes of s >> 8, multiplied by (S, 0) so the alpha drops out.
+struct AddSse2 : AddScalar
+{
+    static constexpr int W = 4;
+    int Block(const uint32_t* d, const uint32_t* s, uint32_t* out) const
+    {
+        const __m128i raw = _mm_loadu_si128((const __m128i*)s);
+        const int zero = _mm_movemask_epi8(_mm_cmpeq_epi8(raw, _mm_setzero_si128())) & 0x8888;
+        if (zero == 0x8888)
+            return kBlockKept; // (s x 0) >> 8 adds nothing
+        __m128i v;
+        if (_mm_movemask_epi8(_mm_srai_epi32(raw, 24)) == 0xFFFF)
+        {
+            // (s x 255) >> 8 is s - 1, and 0 stays 0.
+            v = _mm_subs_epu8(_mm_and_si128(raw, _mm_set1_epi32(0x00FFFFFF)),
+                              _mm_set1_epi32(0x00010101));
+        }
+        else
+        {
+            const __m128i S = _mm_srli_epi32(raw, 24);
+            const __m128i SS = _mm_or_si128(S, _mm_slli_epi32(S, 16));
+            const __m128i rb = _mm_mulhi_epu16(_mm_slli_epi16(raw, 8), SS);
+            const __m128i g = _mm_and_si128(_mm_mullo_epi16(_mm_srli_epi16(raw, 8), S),
+                                            _mm_set1_epi32(0x0000FF00));
+            v = _mm_or_si128(rb, g);
+        }
+        // v's alpha bytes are 0: d's alpha stays.
+        _mm_storeu_si128((__m128i*)out, _mm_adds_epu8(_mm_loadu_si128((const __m128i*)d), v));
+        return kBlockStored;
+    }
+};
+
+struct AddPlainSse2 : AddPlainScalar
+{
+    static constexpr int W = 4;
+    int Block(const uint32_t* d, const uint32_t* s, uint32_t* out) const
+    {
+        const __m128i v =
+            _mm_and_si128(_mm_loadu_si128((const __m128i*)s), _mm_set1_epi32(0x00FFFFFF));
+        _mm_storeu_si128((__m128i*)out, _mm_adds_epu8(_mm_loadu_si128((const __m128i*)d), v));
+        return kBlockStored;
+    }
+};
+
+} // namespace
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace
+{
+
+// The AVX2 forms: the same lanes as the SSE2 ones, eight pixels at a time.
+struct CoverageAvx2 : CoverageScalar
+{
+    static constexpr int W = 8;
+    __m256i iw, krb, kga;
+    CoverageAvx2(uint32_t rgb_, uint32_t a_) : CoverageScalar{rgb_, a_}
+    {
+        iw = _mm256_set1_epi16((short)(256 - a));
+        krb = _mm256_set1_epi32((int)CoverageLanesRB(rgb, a));
+        kga = _mm256_set1_epi32((int)CoverageLanesGA(rgb, a));
+    }
+    int Block(const uint32_t* d, const uint32_t*, uint32_t* out) const
+    {
+        const __m256i px = _mm256_loadu_si256((const __m256i*)d);
+        const __m256i alpha = _mm256_set1_epi32((int)0xFF000000);
+        if (!_mm256_testc_si256(px, alpha))
+            return kBlockScalar;
+        const __m256i rb = _mm256_srli_epi16(
+            _mm256_add_epi16(
+                _mm256_mullo_epi16(_mm256_and_si256(px, _mm256_set1_epi32(0x00FF00FF)), iw), krb),
+            8);
+        const __m256i ga = _mm256_and_si256(
+            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(px, 8), iw), kga),
+            _mm256_set1_epi32((int)0xFF00FF00));
+        _mm256_storeu_si256((__m256i*)out, _mm256_or_si256(rb, ga));
+        return kBlockStored;
+    }
+};
+
+struct AddAvx2 : AddScalar
+{
+    static constexpr int W = 8;
+    int Block(const uint32_t* d, const uint32_t* s, uint32_t* out) const
+    {
+        const __m256i raw = _mm256_loadu_si256((const __m256i*)s);
+        const __m256i alpha = _mm256_set1_epi32((int)0xFF000000);
+        if (_mm256_testz_si256(raw, alpha))
+            return kBlockKept;
+        __m256i v;
+        if (_mm256_testc_si256(raw, alpha))
+        {
+            v = _mm256_subs_epu8(_mm256_andnot_si256(alpha, raw), _mm256_set1_epi32(0x00010101));
+        }
+        else
+        {
+            // (S, S) and (S, 0) per pixel straight from the alpha byte.
+            const __m256i SS = _mm256_shuffle_epi8(
+                raw, _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3,
+                                      -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1));
+            const __m256i rb = _mm256_mulhi_epu16(_mm256_slli_epi16(raw, 8), SS);
+            const __m256i g = _mm256_and_si256(_mm256_mullo_epi16(_mm256_srli_epi16(raw, 8), SS),
+                                               _mm256_set1_epi32(0x0000FF00));
+            v = _mm256_or_si256(rb, g);
+        }
+        _mm256_storeu_si256((__m256i*)out,
+                            _mm256_adds_epu8(_mm256_loadu_si256((const __m256i*)d), v));
+        return kBlockStored;
+    }
+};
+
+struct AddPlainAvx2 : AddPlainScalar
+{
+    static constexpr int W = 8;
+    int Block(const uint32_t* d, const uint32_t* s, uint32_t* out) const
+    {
+        const __m256i v =
+            _mm256_and_si256(_mm256_loadu_si256((const __m256i*)s), _mm256_set1_epi32(0x00FFFFFF));
+        _mm256_storeu_si256((__m256i*)out,
+                            _mm256_adds_epu8(_mm256_loadu_si256((const __m256i*)d), v));
+        return kBlockStored;
+    }
+};
+
+void BlendCoverageRowAvx2(uint32_t* d, int n, uint32_t rgb, uint32_t a)
+{
+    RunRow(CoverageAvx2(rgb, a), d, d, n);
+}
+
+void AddRowAvx2(uint32_t* d, const uint32_t* s, int n, bool translucent)
+{
+    const unsigned char* sat = GetSaturationTable();
+    if (translucent)
+        RunRow(AddAvx2{{sat}}, d, s, n);
+    else
+        RunRow(AddPlainAvx2{{sat}}, d, s, n);
+}
+
+} // namespace
+
+#pragma GCC pop_options
+
+namespace
+{
+
+// AVX2 needs the processor's support and the system's saving of the 256-bit
+// registers (XCR0 bits 1 and 2).
+bool DetectAvx2()
+{
+    unsigned a, b, c, d;
+    if (!__get_cpuid(1, &a, &b, &c, &d))
+        return false;
+    if (!(c & bit_OSXSAVE) || !(c & bit_AVX))
+        return false;
+    unsigned lo, hi;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    if ((lo & 6) != 6)
+        return false;
+    if (__get_cpuid_max(0, nullptr) < 7)
+        return false;
+    __cpuid_count(7, 0, a, b, c, d);
+    return (b & bit_AVX2) != 0;
+}
+
+} // namespace
+
+bool RowsUseAvx2()
+{
+    static const bool avx2 = DetectAvx2();
+    return avx2;
+}
+
+namespace BlendRowsSse2
+{
+
+void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a)
+{
+    if (a == 0)
+        return;
+    RunRow(CoverageSse2(rgb, a), d, d, n);
+}
+
+void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
+{
+    const unsigned char* sat = GetSaturationTable();
+    if (translucent)
+        RunRow(AddSse2{{sat}}, d, s, n);
+    else
+        RunRow(AddPlainSse2{{sat}}, d, s, n);
+}
+
+} // namespace BlendRowsSse2
+
+void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a)
+{
+    if (a == 0)
+        return;
+    if (RowsUseAvx2())
+        BlendCoverageRowAvx2(d, n, rgb, a);
+    else
+        BlendRowsSse2::BlendCoverageRow(d, n, rgb, a);
+}
+
+void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
+{
+    if (RowsUseAvx2())
+        AddRowAvx2(d, s, n, translucent);
+    else
+        BlendRowsSse2::AddRow(d, s, n, translucent);
 }
 
 } // namespace Lumo

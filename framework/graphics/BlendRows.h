@@ -12,7 +12,7 @@ namespace Lumo
 void CopyPixels(uint32_t* d, const uint32_t* s, int n);
 // Every pixel := value.
 void FillRow(uint32_t* d, int n, uint32_t value);
-// Coverage blend of rgb with alpha a (1..254) over n pixels.
+// Coverage blend of rgb with alpha a (0..255) over n pixels.
 void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a);
 // Normal white blit onto an opaque destination, walking the source's run
 // bytes: opaque runs copied, transparent runs skipped, the rest blended.
@@ -25,6 +25,16 @@ void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
 void BlendSampledRow(uint32_t* d, const uint32_t* s, int n);
 // Filtered stretch rule of resampled pixels over the destination.
 void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n);
+
+// True when the processor and the system run the 256-bit (AVX2) forms of
+// the additive and coverage rows; the SSE2 forms serve otherwise.
+bool RowsUseAvx2();
+
+namespace BlendRowsSse2
+{
+void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a);
+void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
+} // namespace BlendRowsSse2
 
 namespace BlendRowsScalar
 {
