@@ -2,6 +2,7 @@
 // application object, its volumes and mute counting.
 #include "framework/app/LumoAppBase.h"
 #include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/D3DDefaults.h"
 
 #include <mmsystem.h>
 
@@ -141,6 +142,17 @@ LumoAppBase::LumoAppBase()
         mCursorImages[i] = nullptr;
     for (int i = 0; i < 512; i++)
         mSaturationTable[i] = (uint8_t)(i < 256 ? i : 255);
+
+    mWidescreenAspect.Set(kDisplayWidescreenNumerator, kDisplayWidescreenDenominator);
+    mWidescreenCorrection = kDisplayAspectCorrectionDefault;
+    mStretchDisplay = kDisplayStretchDefault;
+    // A Tablet PC's pen overlay does not survive flipping.
+    mFlipFullscreen = GetSystemMetrics(SM_TABLETPC) == 0;
+    mVSyncSuppressed = false;
+    mTest3D = kD3DRunSelfTest;
+    mAutoEnable3D = kD3DSelfTestMayEnable3D;
+    mMinVidMemory3D = kD3DMinVidMemoryMB;
+    mRecVidMemory3D = kD3DRecVidMemoryMB;
 
     gVersionDLL = LoadLibraryA("version.dll");
     gDDrawDLL = LoadLibraryA("ddraw.dll");

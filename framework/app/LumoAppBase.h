@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/app/Ratio.h"
 #include "framework/app/Rect.h"
 #include "framework/graphics/ImageHandle.h"
 #include "framework/widgets/ButtonListener.h"
@@ -416,6 +417,18 @@ public:
     bool mChanged3D;            // the display's 3D mode changed this run
     Rect mScreenRect;           // the display's picture centred in the logical screen
     DWORD mLastModeChange;      // timeGetTime of the last screen-mode change
+
+    // ---- display options: the display reads these before each Init and present
+    // (mWidth, mHeight, mColorDepth, mPopupOpen, mWaitForVSync and mVSyncBroken too)
+    Ratio mWidescreenAspect;    // the wide-screen shape a window may widen to; 4:3
+    bool mWidescreenCorrection; // widen a narrower picture in a window to that shape
+    bool mStretchDisplay;       // fill the wider shape instead of showing bars
+    bool mFlipFullscreen;       // full screen presents by flipping; off on Tablet PCs
+    bool mVSyncSuppressed;      // skip the windowed wait for the blank
+    bool mTest3D;               // run the 3D self-test on the display's first Init
+    bool mAutoEnable3D;         // a clean self-test may switch 3D on (runs the test too)
+    int mMinVidMemory3D;        // megabytes the self-test demands
+    int mRecVidMemory3D;        // megabytes below which it advises against 3D
 
     // ---- flags
     bool mHidden;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/app/LumoAppBase.h"
+#include "framework/app/StringUtils.h"
 #include "framework/diagnostics/DXResultNames.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface3D.h"
@@ -117,11 +118,21 @@ void DDInterface::ReadOptions()
 {
     if (!mApp)
         return;
-    mOptions.width = mApp->mWidth;
-    mOptions.height = mApp->mHeight;
-    mOptions.bitsPerPixel = mApp->mColorDepth;
-    mOptions.popupOpen = mApp->mPopupOpen;
-    mOptions.windowedVSync = mApp->mWaitForVSync;
+    const LumoAppBase& app = *mApp;
+    mOptions.width = app.mWidth;
+    mOptions.height = app.mHeight;
+    mOptions.bitsPerPixel = app.mColorDepth;
+    mOptions.widescreenAspect = app.mWidescreenAspect;
+    mOptions.aspectCorrection = app.mWidescreenCorrection;
+    mOptions.stretch = app.mStretchDisplay;
+    mOptions.flip = app.mFlipFullscreen;
+    mOptions.popupOpen = app.mPopupOpen;
+    mOptions.windowedVSync = app.mWaitForVSync;
+    mOptions.vsyncSuppressed = app.mVSyncSuppressed;
+    mOptions.test3D = app.mTest3D;
+    mOptions.autoEnable3D = app.mAutoEnable3D;
+    mOptions.minVidMemoryMB = app.mMinVidMemory3D;
+    mOptions.recVidMemoryMB = app.mRecVidMemory3D;
 }
 
 static DisplayDebugSink gDisplayDebugSink = nullptr;
@@ -142,7 +153,7 @@ void DDInterface::Debug(const wchar_t* format, ...)
     if (gDisplayDebugSink)
         gDisplayDebugSink(text);
     else
-        OutputDebugStringW(text);
+        OutputDebugStringA(WStringToString(text).c_str()); // as the framework's DebugOutput
 }
 
 std::string DDInterface::ResultToString(int result)
@@ -600,12 +611,12 @@ int DDInterface::Init(HWND window, bool windowed)
 
 bool DDInterface::Run3DSelfTest(HWND window)
 {
-    if (mD3DTester || !(mOptions.test3D || mOptions.test3DForced))
+    if (mD3DTester || !(mOptions.test3D || mOptions.autoEnable3D))
         return false;
     bool failed = false, warned = false, fresh = false;
     mD3DTester = D3DRoute::RunSelfTest(this, window, mOptions.minVidMemoryMB,
                                        mOptions.recVidMemoryMB, &failed, &warned, &fresh);
-    if (mOptions.testMayEnable3D && !failed && !warned)
+    if (mOptions.autoEnable3D && !failed && !warned)
         mIs3D = true;
     if (failed)
         mIs3D = false;

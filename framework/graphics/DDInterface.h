@@ -18,6 +18,7 @@
 
 #include "framework/app/Ratio.h"
 #include "framework/app/Rect.h"
+#include "framework/graphics/D3DDefaults.h"
 #include "framework/graphics/DDInterfaceLock.h"
 #include "framework/graphics/SurfaceDraw.h"
 
@@ -64,24 +65,29 @@ enum DisplayResult
     RESULT_3D_FAIL = 7             // the Direct3D renderer failed (named "RESULT_UNKNOWN")
 };
 
-// Settings the display reads from the application before each Init and
-// present. The application fills what it keeps; the rest keep these defaults.
+// The application's display options as the display last read them (ReadOptions,
+// before each Init and present). Without an application they keep these
+// defaults: the application's own, except that no self-test runs, since its
+// verdict is the application's to use and tests choose the 3D mode themselves.
 struct DisplayOptions
 {
-    int width = 1024, height = 768; // the application's logical screen
-    int bitsPerPixel = 32;          // wanted depth in full screen
-    Ratio widescreenAspect;         // 4:3 unless the application says otherwise
-    bool aspectCorrection = false;  // widen a narrow picture in a window
-    bool stretch = false;           // stretch instead of pillarboxing
-    bool flip = true;               // full-screen flip chain (off on Tablet PCs)
-    bool popupOpen = false;         // a system box is open over full screen
-    bool windowedVSync = false;     // wait for the blank when windowed
+    int width = 1024, height = 768;                          // the application's logical screen
+    int bitsPerPixel = 32;                                   // wanted depth in full screen
+    Ratio widescreenAspect;                                  // the shape a window may widen to
+    bool aspectCorrection = kDisplayAspectCorrectionDefault; // widen a narrow picture in a window
+    bool stretch = kDisplayStretchDefault;                   // stretch instead of showing bars
+    bool flip = kDisplayFlipDefault; // full-screen flip chain (off on Tablet PCs)
+    bool popupOpen = false;          // a system box is open over full screen
+    bool windowedVSync = false;      // wait for the blank when windowed
     bool vsyncSuppressed = false;
-    bool test3D = false, test3DForced = false; // the two self-test switches
-    bool testMayEnable3D = false;              // a clean self-test turns 3D on
-    int minVidMemoryMB = 6, recVidMemoryMB = 14;
+    bool test3D = false;       // run the self-test on the first Init
+    bool autoEnable3D = false; // a clean self-test turns 3D on
+    int minVidMemoryMB = kD3DMinVidMemoryMB, recVidMemoryMB = kD3DRecVidMemoryMB;
 
-    DisplayOptions() { widescreenAspect.Set(4, 3); }
+    DisplayOptions()
+    {
+        widescreenAspect.Set(kDisplayWidescreenNumerator, kDisplayWidescreenDenominator);
+    }
 };
 
 // a narrower than b, in the integer arithmetic the display uses.
@@ -212,8 +218,10 @@ public:
     // --- 3D
     bool Run3DSelfTest(HWND window);
 
-private:
+    // Copies the application's display options into mOptions; nothing without one.
     void ReadOptions();
+
+private:
     void Debug(const wchar_t* format, ...);
     void BuildFormat(uint32_t red, uint32_t green, uint32_t blue, int bitsPerPixel);
     POINT ClientOrigin() const;
