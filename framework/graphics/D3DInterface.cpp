@@ -242,6 +242,7 @@ bool D3DInterface::CreateImageTexture(MemoryImage* image)
     if (!image->mTexture)
     {
         image->mTexture = new ImageTextures();
+        image->mTexture->owner = this;
         created = true;
         purgeWanted = image->mPurgeWanted;
         OptionalLock lock(mLock);

@@ -7,12 +7,30 @@
 #include <cstdint>
 #include <utility>
 
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/MemoryImageDisplay.h"
 
 namespace Lumo
 {
 
 Image gEmptyImage;
+
+namespace
+{
+
+// False when a memory destination would read a surface image that cannot give
+// its picture back (no-lock flag, the 3D screen, a lost surface): the memory
+// routines would read null pixels. Surface destinations check their sources.
+bool SourceReadable(Image* dest, Image* src)
+{
+    if (dynamic_cast<DDImage*>(dest))
+        return true;
+    DDImage* dd = dynamic_cast<DDImage*>(src);
+    return !dd || dd->mPixels || dd->mColorTable || dd->mNativeAlphaData || !dd->mSurface ||
+           dd->GetPixels();
+}
+
+} // namespace
 
 void GraphicsState::CopyFrom(const GraphicsState& other)
 {
@@ -189,7 +207,7 @@ void Graphics::DrawLine(int x1, int y1, int x2, int y2)
 
 void Graphics::DrawImage(Image* image, int x, int y)
 {
-    if (!image)
+    if (!image || !SourceReadable(mDestImage, image))
         return;
     if (mScaleX != 1.0f || mScaleY != 1.0f)
     {
@@ -206,7 +224,7 @@ void Graphics::DrawImage(Image* image, int x, int y)
 
 void Graphics::DrawImage(Image* image, int x, int y, const Rect& srcRect)
 {
-    if (!image)
+    if (!image || !SourceReadable(mDestImage, image))
         return;
     // A source rectangle reaching past the image draws nothing.
     if (srcRect.mX < 0 || srcRect.mY < 0 || srcRect.mWidth < 0 || srcRect.mHeight < 0 ||
@@ -235,7 +253,7 @@ void Graphics::DrawImage(Image* image, int x, int y, const Rect& srcRect)
 
 void Graphics::DrawImageStretched(Image* image, int x, int y, int width, int height)
 {
-    if (!image)
+    if (!image || !SourceReadable(mDestImage, image))
         return;
     const Rect dest((int)(mTransX + x), (int)(mTransY + y), width, height);
     const Rect src(0, 0, image->mWidth, image->mHeight);
@@ -245,7 +263,7 @@ void Graphics::DrawImageStretched(Image* image, int x, int y, int width, int hei
 
 void Graphics::DrawImageStretched(Image* image, const Rect& destRect, const Rect& srcRect)
 {
-    if (!image)
+    if (!image || !SourceReadable(mDestImage, image))
         return;
     const Rect dest((int)(mTransX + destRect.mX), (int)(mTransY + destRect.mY), destRect.mWidth,
                     destRect.mHeight);
@@ -261,7 +279,7 @@ void Graphics::DrawImageStretchedMirrored(Image* image, const Rect& destRect, co
         DrawImageStretched(image, destRect, srcRect);
         return;
     }
-    if (!image)
+    if (!image || !SourceReadable(mDestImage, image))
         return;
     const Rect dest((int)(mTransX + destRect.mX), (int)(mTransY + destRect.mY), destRect.mWidth,
                     destRect.mHeight);
@@ -272,7 +290,7 @@ void Graphics::DrawImageStretchedMirrored(Image* image, const Rect& destRect, co
 void Graphics::DrawImageMatrix(Image* image, const Matrix3& matrix, const Rect& srcRect, float x,
                                float y)
 {
-    if (!image)
+    if (!image || !SourceReadable(mDestImage, image))
         return;
     const float oldX = mTransX, oldY = mTransY;
     mTransX = 0.0f;

@@ -19,6 +19,7 @@ struct TriangleVertex;
 namespace Lumo
 {
 
+class D3DInterface;
 class MemoryImage;
 class Matrix3;
 class Rect;
@@ -105,7 +106,8 @@ public:
     int textureBytes = 0;                  // texture memory held, palette included
     float maxU = 0.0f, maxV = 0.0f;        // image extent in piece units
     TextureFormat format = TextureFormatNone;
-    uint32_t flags = 0; // the image's texture flags at the last layout
+    uint32_t flags = 0;            // the image's texture flags at the last layout
+    D3DInterface* owner = nullptr; // the renderer whose texture set holds the image
 
     ImageTextures() = default;
     ~ImageTextures();

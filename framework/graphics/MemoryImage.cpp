@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "framework/app/LumoAppBase.h"
+#include "framework/graphics/DDInterface3D.h"
+#include "framework/graphics/ImageTextures.h"
 #include "framework/graphics/MemoryImageDisplay.h"
 
 namespace Lumo
@@ -103,7 +105,11 @@ MemoryImage::MemoryImage(const MemoryImage& other)
         // form it had.
         uint32_t* built = source.GetPixels();
         mPixels = NewPixelArray(mWidth, mHeight);
-        memcpy(mPixels, built, count * sizeof(uint32_t));
+        // A surface that cannot be read back gives a see-through copy.
+        if (built)
+            memcpy(mPixels, built, count * sizeof(uint32_t));
+        else
+            memset(mPixels, 0, count * sizeof(uint32_t));
         if (source.mPixels == built)
         {
             delete[] source.mPixels;
@@ -144,6 +150,12 @@ MemoryImage::~MemoryImage()
 {
     if (mApp)
         mApp->RemoveMemoryImage(this);
+    // An image made without an application is still in the set of the renderer
+    // that made its textures; that renderer's clean-up would touch it later.
+    if (mTexture)
+        D3DRoute::RemoveImageTexture(mTexture->owner, this);
+    delete mTexture; // a record no renderer holds
+    mTexture = nullptr;
     delete[] mPixels;
     delete[] mNativeAlphaData;
     delete[] mRunLengthAlphaData;
@@ -178,8 +190,9 @@ uint32_t* MemoryImage::GetNativeAlphaData(DDInterface* display)
         count = (size_t)mWidth * (size_t)mHeight;
     }
     uint32_t* data = new uint32_t[count];
+    // A source that cannot be read back counts as see-through: nothing is drawn.
     for (size_t i = 0; i < count; i++)
-        data[i] = NativeAlphaValue(colors[i], f);
+        data[i] = colors ? NativeAlphaValue(colors[i], f) : 0;
     mNativeAlphaData = data;
     return data;
 }
@@ -207,7 +220,7 @@ unsigned char* MemoryImage::GetRunLengthAlphaData()
             else if (mNativeAlphaData)
                 color = mNativeAlphaData[row + x];
             else
-                color = pixels[row + x];
+                color = pixels ? pixels[row + x] : 0; // unreadable: see-through
             classes[x] = AlphaClass(color >> 24);
         }
         BuildRunRow(classes.data(), data + row, w);

@@ -54,7 +54,7 @@ class MemoryImage : public Image
 public:
     uint32_t* mPixels = nullptr;            // mWidth x mHeight + guard word, or null
     int mChangeCount = 0;                   // bumped by PixelsChanged; textures compare it
-    ImageTextures* mTexture = nullptr;      // the renderer's; never freed here
+    ImageTextures* mTexture = nullptr;      // the renderer's; handed back to it when the image goes
     int mTextureFlags = 8;                  // renderer options, kept and copied only
     uint32_t* mColorTable = nullptr;        // 256 entries, palette form
     unsigned char* mColorIndices = nullptr; // mWidth x mHeight, palette form

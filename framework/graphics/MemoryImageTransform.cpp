@@ -67,12 +67,20 @@ struct SourcePixels
             pixels = image->GetPixels();
         }
     }
+    // False for a source that cannot give its picture (a surface image that
+    // cannot be read back): the draw then leaves the destination alone.
+    bool Readable() const { return pixels || table; }
     uint32_t At(int x, int y) const
     {
         const size_t i = (size_t)y * width + x;
         return table ? table[indices[i]] : pixels[i];
     }
 };
+
+bool HasPicture(MemoryImage* image)
+{
+    return (image->mColorTable && image->mColorIndices) || image->GetPixels();
+}
 
 int TrianglePixelFormatOf(const MemoryImage* image)
 {
@@ -170,6 +178,8 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
 
     const SourcePixels sp(source);
     uint32_t* dpix = GetPixels();
+    if (!sp.Readable() || !dpix)
+        return;
     const double c = std::cos(angle), s = std::sin(angle);
     const int C = (int)(c * 65536), S = (int)(s * 65536);
     const int RW = r.mWidth, RH = r.mHeight;
@@ -383,6 +393,8 @@ void MemoryImage::DrawImageStretched(Image* src, const Rect* destRect, const Rec
 
     const SourcePixels sp(source);
     uint32_t* dpix = GetPixels();
+    if (!sp.Readable() || !dpix)
+        return;
     const double sx = fs.mWidth / cd.mWidth, sy = fs.mHeight / cd.mHeight;
     std::vector<int> columns(cd.mWidth);
     for (int col = 0; col < cd.mWidth; col++)
@@ -433,6 +445,8 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
         return;
 
     const SourcePixels sp(source);
+    if (!sp.Readable() || !GetPixels())
+        return;
     const int bw = DW + 4;
     // First pass: per buffer column four 16-bit accumulators (blue, green, red,
     // alpha); a full weight of 257 on a 255 channel is exactly 0xFFFF.
@@ -674,6 +688,8 @@ void MemoryImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& m
         quad[i].color = 0xFFFFFFFF;
     }
     uint32_t* dpix = GetPixels();
+    if (!dpix || !HasPicture(source))
+        return;
     DrawTriangle(quad, 4, source, *color, mode, ClipInImage(clip, mWidth, mHeight), dpix,
                  mWidth * 4, TrianglePixelFormatOf(this), filter, false);
     PixelsChanged();
@@ -689,6 +705,8 @@ void MemoryImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangl
     if (count < 1 || !triangles)
         return;
     uint32_t* dpix = GetPixels();
+    if (!dpix || (tex && !HasPicture(tex)))
+        return;
     const Rect cut = ClipInImage(clip, mWidth, mHeight);
     const int format = TrianglePixelFormatOf(this);
     for (int t = 0; t < count; t++)
