@@ -297,9 +297,9 @@ void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
 //
 // Both work in blocks of four (SSE2) or eight (AVX2) pixels on aligned
 // destination addresses. The unaligned ends of a row are computed as whole
-// blocks from the original pixels before the aligned middle is written, and
-// only their own pixels are copied out afterwards, so no pixel is blended twice
-// and no end pixel needs the scalar rule (with its divisions).
+// blocks from the original pixels before the aligned middle is written and
+// stored after it, so no pixel is blended twice and no end pixel needs the
+// scalar rule (with its divisions).
 
 namespace
 {
@@ -339,12 +339,12 @@ inline __attribute__((always_inline)) void RunRow(const K& k, uint32_t* d, const
     for (int i = head; i < end; i += W)
         if (k.Block(d + i, s + i, d + i) == kBlockScalar)
             k.Scalar(d + i, s + i, W);
+    // The end blocks go out whole: where they overlap the middle they hold the
+    // same values the middle got.
     if (headKind == kBlockStored)
-        for (int i = 0; i < head; i++)
-            d[i] = headOut[i];
+        memcpy(d, headOut, sizeof headOut);
     if (tailKind == kBlockStored)
-        for (int i = end; i < n; i++)
-            d[i] = tailOut[W - (n - i)];
+        memcpy(d + n - W, tailOut, sizeof tailOut);
 }
 
 // Scalar ends shared by both forms.
@@ -392,6 +392,12 @@ inline uint32_t CoverageLanesGA(uint32_t rgb, uint32_t a)
     return ((255 * a) << 16) | (((rgb >> 8) & 0xFF) * a);
 }
 
+// True when the alpha byte of each of the four pixels equals that of v.
+inline bool AlphaBytesAll(__m128i px, __m128i v)
+{
+    return (_mm_movemask_epi8(_mm_cmpeq_epi8(px, v)) & 0x8888) == 0x8888;
+}
+
 struct CoverageSse2 : CoverageScalar
 {
     static constexpr int W = 4;
@@ -405,7 +411,7 @@ struct CoverageSse2 : CoverageScalar
     int Block(const uint32_t* d, const uint32_t*, uint32_t* out) const
     {
         const __m128i px = _mm_loadu_si128((const __m128i*)d);
-        if (_mm_movemask_epi8(_mm_srai_epi32(px, 24)) != 0xFFFF)
+        if (!AlphaBytesAll(px, _mm_set1_epi32(-1)))
             return kBlockScalar;
         const __m128i rb = _mm_srli_epi16(
             _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(px, _mm_set1_epi32(0x00FF00FF)), iw), krb),
@@ -428,11 +434,10 @@ struct AddSse2 : AddScalar
     int Block(const uint32_t* d, const uint32_t* s, uint32_t* out) const
     {
         const __m128i raw = _mm_loadu_si128((const __m128i*)s);
-        const int zero = _mm_movemask_epi8(_mm_cmpeq_epi8(raw, _mm_setzero_si128())) & 0x8888;
-        if (zero == 0x8888)
+        if (AlphaBytesAll(raw, _mm_setzero_si128()))
             return kBlockKept; // (s x 0) >> 8 adds nothing
         __m128i v;
-        if (_mm_movemask_epi8(_mm_srai_epi32(raw, 24)) == 0xFFFF)
+        if (AlphaBytesAll(raw, _mm_set1_epi32(-1)))
         {
             // (s x 255) >> 8 is s - 1, and 0 stays 0.
             v = _mm_subs_epu8(_mm_and_si128(raw, _mm_set1_epi32(0x00FFFFFF)),
@@ -518,13 +523,15 @@ struct AddAvx2 : AddScalar
         }
         else
         {
-            // (S, S) and (S, 0) per pixel straight from the alpha byte.
-            const __m256i SS = _mm256_shuffle_epi8(
-                raw, _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3,
-                                      -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1));
-            const __m256i rb = _mm256_mulhi_epu16(_mm256_slli_epi16(raw, 8), SS);
-            const __m256i g = _mm256_and_si256(_mm256_mullo_epi16(_mm256_srli_epi16(raw, 8), SS),
-                                               _mm256_set1_epi32(0x0000FF00));
+            // S << 8 in both lanes of each pixel, straight from its alpha byte.
+            const __m256i S8 = _mm256_shuffle_epi8(
+                raw, _mm256_setr_epi8(-1, 3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15,
+                                      -1, 3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15));
+            const __m256i rb =
+                _mm256_mulhi_epu16(_mm256_and_si256(raw, _mm256_set1_epi32(0x00FF00FF)), S8);
+            const __m256i g = _mm256_and_si256(
+                _mm256_mulhi_epu16(_mm256_and_si256(raw, _mm256_set1_epi32(0x0000FF00)), S8),
+                _mm256_set1_epi32(0x0000FF00));
             v = _mm256_or_si256(rb, g);
         }
         _mm256_storeu_si256((__m256i*)out,
