@@ -1,0 +1,290 @@
+// Frames through the whole application road: a small application whose one
+// widget fills the screen with a known colour, run by its own main-loop steps,
+// and the Xvfb screen read back through GDI where the picture must appear.
+// run-on-screen.sh starts this program on a 1280 x 800 screen (windowed, and
+// Alt+Enter to the 3D full screen, which takes the whole 16:10 desktop) and on
+// an exact 1024 x 768 screen (full screen; PLATFORM-NOTES: Xvfb switches only
+// to its own mode).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <sstream>
+
+#include "framework/app/LumoAppBase.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/widgets/Widget.h"
+#include "framework/widgets/WidgetManager.h"
+#include "tests/framework/graphics/DDTestSupport.h"
+
+using namespace Lumo;
+
+namespace
+{
+
+const char* kAppKey = "SOFTWARE\\Lumo Tests\\Integration Frames";
+
+void RemoveAppKey()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, kAppKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kAppKey);
+}
+
+class FillWidget : public Widget
+{
+public:
+    Color mFill;
+    void Draw(Graphics* g) override
+    {
+        g->SetColor(mFill);
+        g->FillRect(0, 0, mWidth, mHeight);
+    }
+};
+
+class FrameApp : public LumoAppBase
+{
+public:
+    FillWidget* mFillWidget = nullptr;
+
+    explicit FrameApp(bool windowed)
+    {
+        mProductName = "LumoIntegrationFrames";
+        mRegKey = "Lumo Tests\\Integration Frames";
+        mIsWindowed = windowed;
+        mStartLoadingThread = false;
+        mOnlyAllowOneCopy = false;
+    }
+    ~FrameApp() override
+    {
+        if (mFillWidget && mWidgetManager)
+            mWidgetManager->RemoveWidget(mFillWidget);
+        delete mFillWidget;
+    }
+    // A second copy of this program must never end the test process.
+    void OnAlreadyRunning() override {}
+    // No system box may ever block the run.
+    int MsgBoxW(const std::wstring&, const std::wstring&, int) override { return IDOK; }
+    int MsgBox(const std::string&, const std::string&, int) override { return IDOK; }
+    void PopupW(const std::wstring&) override {}
+    void Popup(const std::string&) override {}
+
+    void Fill(const Color& color)
+    {
+        if (!mFillWidget)
+        {
+            mFillWidget = new FillWidget();
+            mWidgetManager->AddWidget(mFillWidget);
+            mFillWidget->Resize(0, 0, mWidth, mHeight);
+        }
+        mFillWidget->mFill = color;
+        mFillWidget->SetDirty();
+    }
+
+    // Runs main-loop steps until the condition holds; false after `boundMs`.
+    bool StepUntil(const std::function<bool()>& condition, DWORD boundMs)
+    {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < boundMs)
+        {
+            bool updated = false;
+            StepApp(updated);
+            if (condition())
+                return true;
+        }
+        return condition();
+    }
+
+    // The start-up the main loop would do: InitApp leaves a window hidden.
+    void Start()
+    {
+        InitApp();
+        if (mHWnd)
+        {
+            ShowWindow(mHWnd, SW_SHOW);
+            SetForegroundWindow(mHWnd);
+        }
+    }
+
+    // Alt+Enter as the window receives it; the loop handles the queued key.
+    void PressAltEnter()
+    {
+        SendMessageA(mHWnd, WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+        StepUntil([&] { return mMessageQueue.empty(); }, 5000);
+        SendMessageA(mHWnd, WM_SYSKEYUP, VK_RETURN, (1 << 29) | (3u << 30));
+        StepUntil([&] { return mMessageQueue.empty(); }, 5000);
+    }
+
+    // The screen pixel at a point of the logical screen, once the steps show
+    // the wanted colour there (or the bound has passed).
+    uint32_t ShownAt(int x, int y, bool (*wanted)(uint32_t))
+    {
+        POINT p = {x, y};
+        uint32_t value = 0;
+        StepUntil(
+            [&]
+            {
+                if (mIsPhysWindowed)
+                {
+                    p = {x, y};
+                    ClientToScreen(mHWnd, &p);
+                }
+                value = DDTest::ScreenPixel(p.x, p.y);
+                return wanted(value);
+            },
+            5000);
+        return value;
+    }
+};
+
+int ScreenWidth()
+{
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+int ScreenHeight()
+{
+    return GetSystemMetrics(SM_CYSCREEN);
+}
+
+std::string Hex(uint32_t v)
+{
+    std::ostringstream out;
+    out << std::hex << v;
+    return out.str();
+}
+
+class IntegrationFrames : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RemoveAppKey();
+        gD3DRenderTargetFailed = false;
+    }
+    void TearDown() override { RemoveAppKey(); }
+
+    // The 3D choice as the application reads it when it makes its display.
+    static void Store3D(FrameApp& app, bool is3D) { app.WriteRegistryBool("Is3D", is3D); }
+
+    // A renderer failure during the run would ask its question at exit.
+    static void ExpectNoRendererFailure()
+    {
+        EXPECT_FALSE(gD3DRenderTargetFailed) << gD3DLastError;
+        gD3DRenderTargetFailed = false;
+    }
+};
+
+} // namespace
+
+TEST_F(IntegrationFrames, WindowedFramesReachTheClientAreaIn2DAnd3D)
+{
+    if (ScreenWidth() <= 1024 || ScreenHeight() <= 768)
+        GTEST_SKIP() << "needs a screen larger than the window";
+    for (bool is3D : {false, true})
+    {
+        SCOPED_TRACE(is3D ? "3D" : "2D");
+        FrameApp app(true);
+        Store3D(app, is3D);
+        app.Start();
+        ASSERT_NE(nullptr, app.mHWnd);
+        ASSERT_NE(nullptr, app.mDDInterface);
+        EXPECT_TRUE(app.mIsPhysWindowed);
+        EXPECT_EQ(is3D, app.Is3DAccelerated());
+
+        app.Fill(Color(0, 255, 0, 255));
+        uint32_t centre = app.ShownAt(512, 384, DDTest::IsGreen);
+        EXPECT_TRUE(DDTest::IsGreen(centre)) << Hex(centre);
+        uint32_t corner = app.ShownAt(2, 765, DDTest::IsGreen);
+        EXPECT_TRUE(DDTest::IsGreen(corner)) << Hex(corner);
+
+        // A later frame replaces it.
+        app.Fill(Color(0, 0, 255, 255));
+        uint32_t next = app.ShownAt(512, 384, DDTest::IsBlue);
+        EXPECT_TRUE(DDTest::IsBlue(next)) << Hex(next);
+        ExpectNoRendererFailure();
+    }
+}
+
+TEST_F(IntegrationFrames, FullScreenFramesFillTheExactScreenIn2DAnd3D)
+{
+    if (ScreenWidth() != 1024 || ScreenHeight() != 768)
+        GTEST_SKIP() << "full screen needs an exact 1024 x 768 screen";
+    for (bool is3D : {false, true})
+    {
+        SCOPED_TRACE(is3D ? "3D" : "2D");
+        FrameApp app(true); // asks for a window; the desktop is too small for one
+        Store3D(app, is3D);
+        app.Start();
+        ASSERT_NE(nullptr, app.mHWnd);
+        EXPECT_TRUE(app.mForceFullscreen);
+        EXPECT_FALSE(app.mIsPhysWindowed);
+        EXPECT_EQ(is3D, app.Is3DAccelerated());
+
+        app.Fill(Color(255, 0, 0, 255));
+        for (POINT p : {POINT{512, 384}, POINT{1, 1}, POINT{1022, 766}})
+        {
+            uint32_t shown = app.ShownAt(p.x, p.y, DDTest::IsRed);
+            EXPECT_TRUE(DDTest::IsRed(shown)) << p.x << "," << p.y << ": " << Hex(shown);
+        }
+        app.Fill(Color(255, 255, 0, 255));
+        uint32_t next = app.ShownAt(512, 384, DDTest::IsYellow);
+        EXPECT_TRUE(DDTest::IsYellow(next)) << Hex(next);
+
+        // Alt+Enter cannot leave a full screen the window would not fit beside.
+        HWND hwnd = app.mHWnd;
+        app.PressAltEnter();
+        EXPECT_EQ(hwnd, app.mHWnd);
+        EXPECT_FALSE(app.mIsPhysWindowed);
+        ExpectNoRendererFailure();
+    }
+}
+
+TEST_F(IntegrationFrames, AltEnterSwitchesTo3DFullScreenAndBack)
+{
+    if (ScreenWidth() != 1280 || ScreenHeight() != 800)
+        GTEST_SKIP() << "needs the 1280 x 800 screen: the 3D full screen takes its mode";
+    FrameApp app(true);
+    Store3D(app, true);
+    app.Start();
+    ASSERT_NE(nullptr, app.mHWnd);
+    ASSERT_TRUE(app.mIsPhysWindowed);
+    ASSERT_TRUE(app.Is3DAccelerated());
+    app.Fill(Color(0, 255, 0, 255));
+    uint32_t windowed = app.ShownAt(512, 384, DDTest::IsGreen);
+    ASSERT_TRUE(DDTest::IsGreen(windowed)) << Hex(windowed);
+
+    // Alt+Enter goes through the window procedure and makes a new window.
+    HWND first = app.mHWnd;
+    app.PressAltEnter();
+    ASSERT_NE(first, app.mHWnd);
+    EXPECT_FALSE(app.mIsWindowed);
+    EXPECT_FALSE(app.mIsPhysWindowed);
+    EXPECT_FALSE(app.mWindowedFallbackDone);
+    EXPECT_TRUE(app.Is3DAccelerated());
+    EXPECT_EQ(1280, app.mDDInterface->mDisplayWidth);
+    EXPECT_EQ(800, app.mDDInterface->mDisplayHeight);
+    EXPECT_EQ(Rect(107, 0, 1066, 800), app.mDDInterface->mPresentationRect);
+
+    // The 4:3 picture fills the middle of the 16:10 screen between black bars.
+    app.Fill(Color(255, 0, 0, 255));
+    app.mWidgetManager->SetAllDirty();
+    uint32_t middle = app.ShownAt(640, 400, DDTest::IsRed);
+    EXPECT_TRUE(DDTest::IsRed(middle)) << Hex(middle);
+    uint32_t bar = app.ShownAt(50, 400, DDTest::IsBlack);
+    EXPECT_TRUE(DDTest::IsBlack(bar)) << Hex(bar);
+    uint32_t otherBar = app.ShownAt(1230, 400, DDTest::IsBlack);
+    EXPECT_TRUE(DDTest::IsBlack(otherBar)) << Hex(otherBar);
+
+    // And back to a window.
+    HWND second = app.mHWnd;
+    app.PressAltEnter();
+    ASSERT_NE(second, app.mHWnd);
+    EXPECT_TRUE(app.mIsPhysWindowed);
+    EXPECT_TRUE(app.Is3DAccelerated());
+    app.Fill(Color(0, 0, 255, 255));
+    uint32_t back = app.ShownAt(512, 384, DDTest::IsBlue);
+    EXPECT_TRUE(DDTest::IsBlue(back)) << Hex(back);
+    ExpectNoRendererFailure();
+}
