@@ -1,0 +1,257 @@
+// The real game as a debuggee, for tests that run it and check it from outside:
+// its windows, its registry key and the debugger output it writes. Every wait
+// is bounded; a system box the game opens is closed and remembered; the game
+// is always killed on the way out.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace GameTest
+{
+
+inline const char* const kGameKey = "SOFTWARE\\Tessik Games\\Zorka Cafe";
+
+inline std::string GamePath()
+{
+    return std::string(LUMO_BINARY_DIR) + "/game/ZorkaCafe.exe";
+}
+
+// The game keeps its settings under its own key; the tests start and end without it.
+inline void RemoveGameKey()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, kGameKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kGameKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Tessik Games"); // only when empty
+}
+
+inline bool ReadGameInt(const char* name, int* value)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, size = 4;
+    int stored = 0;
+    LONG result = RegQueryValueExA(key, name, nullptr, &type, (BYTE*)&stored, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_DWORD)
+        return false;
+    *value = stored;
+    return true;
+}
+
+struct FoundWindow
+{
+    DWORD pid;
+    const char* className;
+    HWND hwnd;
+};
+
+inline BOOL CALLBACK FindProcessWindow(HWND hwnd, LPARAM param)
+{
+    FoundWindow* find = (FoundWindow*)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != find->pid)
+        return TRUE;
+    char name[64] = {0};
+    GetClassNameA(hwnd, name, sizeof(name));
+    if (strcmp(name, find->className) != 0)
+        return TRUE;
+    find->hwnd = hwnd;
+    return FALSE;
+}
+
+inline HWND WindowOf(DWORD pid, const char* className)
+{
+    FoundWindow find = {pid, className, nullptr};
+    EnumWindows(FindProcessWindow, (LPARAM)&find);
+    return find.hwnd;
+}
+
+// The game as a debuggee: one thread starts it and serves its debug events.
+class GameProcess
+{
+public:
+    ~GameProcess() { Kill(); }
+
+    bool Start(const std::string& commandLine = "")
+    {
+        mThread = std::thread([this, commandLine] { DebugLoop(commandLine); });
+        for (int i = 0; i < 2000 && !mStarted && !mFailed; i++)
+            WaitFor(10);
+        return mStarted;
+    }
+
+    // Waits for the visible main window; closes any system box the game opens.
+    HWND WaitForMainWindow(int boundMs)
+    {
+        for (int waited = 0; waited < boundMs; waited += 20)
+        {
+            if (CloseSystemBox())
+                return nullptr;
+            HWND hwnd = WindowOf(mPid, "MainWindow");
+            if (hwnd && IsWindowVisible(hwnd))
+                return hwnd;
+            if (mExited)
+                return nullptr;
+            WaitFor(20);
+        }
+        return nullptr;
+    }
+
+    bool WaitForExit(int boundMs)
+    {
+        for (int waited = 0; waited < boundMs && !mExited; waited += 20)
+        {
+            CloseSystemBox();
+            WaitFor(20);
+        }
+        return mExited;
+    }
+
+    // Waits until the debugger output holds the text.
+    bool WaitForOutput(const std::string& text, int boundMs)
+    {
+        for (int waited = 0; waited < boundMs; waited += 20)
+        {
+            if (Output().find(text) != std::string::npos)
+                return true;
+            if (mExited)
+                return Output().find(text) != std::string::npos;
+            WaitFor(20);
+        }
+        return false;
+    }
+
+    void Kill()
+    {
+        if (mProcess && !mExited)
+            TerminateProcess(mProcess, 99);
+        if (mThread.joinable())
+            mThread.join();
+    }
+
+    std::string Output()
+    {
+        std::lock_guard<std::mutex> lock(mOutputLock);
+        return mOutput;
+    }
+
+    DWORD mPid = 0;
+    std::atomic<bool> mStarted{false}, mFailed{false}, mExited{false};
+    std::atomic<bool> mSawSystemBox{false};
+    DWORD mExitCode = 0;
+
+private:
+    static void WaitFor(DWORD ms)
+    {
+        // A bounded wait on nothing: the conditions are polled by the callers.
+        HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        WaitForSingleObject(never, ms);
+        CloseHandle(never);
+    }
+
+    bool CloseSystemBox()
+    {
+        HWND box = WindowOf(mPid, "#32770");
+        if (!box)
+            return false;
+        mSawSystemBox = true;
+        PostMessageA(box, WM_CLOSE, 0, 0);
+        return true;
+    }
+
+    void DebugLoop(const std::string& commandLine)
+    {
+        std::string line =
+            "\"" + GamePath() + "\"" + (commandLine.empty() ? "" : " " + commandLine);
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back(0);
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        std::string folder = std::string(LUMO_BINARY_DIR) + "/game";
+        if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE,
+                            DEBUG_ONLY_THIS_PROCESS, nullptr, folder.c_str(), &si, &pi))
+        {
+            mFailed = true;
+            return;
+        }
+        mProcess = pi.hProcess;
+        mPid = pi.dwProcessId;
+        CloseHandle(pi.hThread);
+        mStarted = true;
+
+        for (;;)
+        {
+            DEBUG_EVENT event;
+            if (!WaitForDebugEvent(&event, 60000))
+            {
+                TerminateProcess(mProcess, 98);
+                continue;
+            }
+            DWORD status = DBG_CONTINUE;
+            switch (event.dwDebugEventCode)
+            {
+            case CREATE_PROCESS_DEBUG_EVENT:
+                if (event.u.CreateProcessInfo.hFile)
+                    CloseHandle(event.u.CreateProcessInfo.hFile);
+                break;
+            case LOAD_DLL_DEBUG_EVENT:
+                if (event.u.LoadDll.hFile)
+                    CloseHandle(event.u.LoadDll.hFile);
+                break;
+            case OUTPUT_DEBUG_STRING_EVENT:
+            {
+                const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
+                std::vector<char> text(info.nDebugStringLength + 1, 0);
+                SIZE_T read = 0;
+                if (!info.fUnicode &&
+                    ReadProcessMemory(mProcess, info.lpDebugStringData, text.data(),
+                                      info.nDebugStringLength, &read))
+                {
+                    std::lock_guard<std::mutex> lock(mOutputLock);
+                    mOutput += std::string(text.data(), strnlen(text.data(), read));
+                }
+                break;
+            }
+            case EXCEPTION_DEBUG_EVENT:
+                if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                    status = DBG_EXCEPTION_NOT_HANDLED;
+                break;
+            case EXIT_PROCESS_DEBUG_EVENT:
+                mExitCode = event.u.ExitProcess.dwExitCode;
+                ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+                mExited = true;
+                return;
+            }
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+        }
+    }
+
+    HANDLE mProcess = nullptr;
+    std::thread mThread;
+    std::mutex mOutputLock;
+    std::string mOutput;
+};
+
+// Value of a "Name = number" statistics line; -1 when it is missing.
+inline double Statistic(const std::string& output, const std::string& name)
+{
+    size_t at = output.find(name);
+    if (at == std::string::npos)
+        return -1;
+    size_t eq = output.find('=', at);
+    return eq == std::string::npos ? -1 : atof(output.c_str() + eq + 1);
+}
+
+} // namespace GameTest
