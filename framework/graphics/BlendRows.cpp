@@ -9,6 +9,7 @@
 #include <cpuid.h>
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/graphics/BlendPixel.h"
@@ -326,7 +327,7 @@ inline __attribute__((always_inline)) void RunRow(const K& k, uint32_t* d, const
     }
     const int head = (int)(((uintptr_t)0 - (uintptr_t)d) & (W * 4 - 1)) / 4;
     const int end = head + (n - head) / W * W;
-    uint32_t headOut[W], tailOut[W];
+    uint32_t headOut[W] = {}, tailOut[W] = {};
     int headKind = kBlockKept, tailKind = kBlockKept;
     if (head > 0)
         headKind = k.Block(d, s, headOut);
@@ -571,8 +572,88 @@ void AddRowAvx2(uint32_t* d, const uint32_t* s, int n, bool translucent)
 
 #pragma GCC pop_options
 
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw")
+
 namespace
 {
+
+// The AVX-512 additive row: sixteen pixels a block, the row's unaligned ends
+// through masked loads and stores. The lanes are those of the AVX2 form.
+inline __m512i Scaled512(__m512i raw)
+{
+    // S << 8 in both lanes of each pixel, straight from its alpha byte.
+    const __m512i S8 =
+        _mm512_shuffle_epi8(raw, _mm512_set4_epi32(0x0F800F80, 0x0B800B80, 0x07800780, 0x03800380));
+    const __m512i rb = _mm512_mulhi_epu16(_mm512_and_si512(raw, _mm512_set1_epi32(0x00FF00FF)), S8);
+    const __m512i g = _mm512_mulhi_epu16(_mm512_and_si512(raw, _mm512_set1_epi32(0x0000FF00)), S8);
+    // rb OR (g AND 0x0000FF00)
+    return _mm512_ternarylogic_epi32(rb, g, _mm512_set1_epi32(0x0000FF00), 0xF8);
+}
+
+template <bool Translucent> inline void AddBlock512(uint32_t* d, const uint32_t* s, __mmask16 k)
+{
+    const __m512i raw = _mm512_maskz_loadu_epi32(k, s);
+    __m512i v;
+    if (Translucent)
+    {
+        const __m512i alpha = _mm512_set1_epi32((int)0xFF000000);
+        if (!_mm512_test_epi32_mask(raw, alpha))
+            return; // (s x 0) >> 8 adds nothing
+        if (_mm512_cmpge_epu32_mask(raw, alpha) == 0xFFFF)
+            v = _mm512_subs_epu8(raw, _mm512_set1_epi32((int)0xFF010101)); // s - 1, alpha 0
+        else
+            v = Scaled512(raw);
+    }
+    else
+    {
+        v = _mm512_and_si512(raw, _mm512_set1_epi32(0x00FFFFFF));
+    }
+    _mm512_mask_storeu_epi32(d, k, _mm512_adds_epu8(_mm512_maskz_loadu_epi32(k, d), v));
+}
+
+template <bool Translucent> void AddRow512(uint32_t* d, const uint32_t* s, int n)
+{
+    int i = std::min(n, (int)(((uintptr_t)0 - (uintptr_t)d) & 63) / 4);
+    if (i > 0)
+        AddBlock512<Translucent>(d, s, (__mmask16)((1u << i) - 1));
+    for (; i + 16 <= n; i += 16)
+        AddBlock512<Translucent>(d + i, s + i, 0xFFFF);
+    if (i < n)
+        AddBlock512<Translucent>(d + i, s + i, (__mmask16)((1u << (n - i)) - 1));
+}
+
+void AddRowAvx512(uint32_t* d, const uint32_t* s, int n, bool translucent)
+{
+    if (translucent)
+        AddRow512<true>(d, s, n);
+    else
+        AddRow512<false>(d, s, n);
+}
+
+} // namespace
+
+#pragma GCC pop_options
+
+namespace
+{
+
+// AVX-512 (F and BW) needs the system's saving of the opmask and 512-bit
+// registers too (XCR0 bits 5 to 7).
+bool DetectAvx512()
+{
+    unsigned a, b, c, d;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE))
+        return false;
+    unsigned lo, hi;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    if ((lo & 0xE6) != 0xE6)
+        return false;
+    if (__get_cpuid_max(0, nullptr) < 7)
+        return false;
+    __cpuid_count(7, 0, a, b, c, d);
+    return (b & bit_AVX512F) && (b & bit_AVX512BW);
+}
 
 // AVX2 needs the processor's support and the system's saving of the 256-bit
 // registers (XCR0 bits 1 and 2).
@@ -600,6 +681,28 @@ bool RowsUseAvx2()
     static const bool avx2 = DetectAvx2();
     return avx2;
 }
+
+bool RowsUseAvx512()
+{
+    static const bool avx512 = DetectAvx512();
+    return avx512;
+}
+
+namespace BlendRowsAvx2
+{
+
+void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a)
+{
+    if (a != 0)
+        BlendCoverageRowAvx2(d, n, rgb, a);
+}
+
+void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
+{
+    AddRowAvx2(d, s, n, translucent);
+}
+
+} // namespace BlendRowsAvx2
 
 namespace BlendRowsSse2
 {
@@ -634,7 +737,9 @@ void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a)
 
 void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent)
 {
-    if (RowsUseAvx2())
+    if (RowsUseAvx512())
+        AddRowAvx512(d, s, n, translucent);
+    else if (RowsUseAvx2())
         AddRowAvx2(d, s, n, translucent);
     else
         BlendRowsSse2::AddRow(d, s, n, translucent);

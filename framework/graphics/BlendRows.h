@@ -29,7 +29,18 @@ void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n);
 // True when the processor and the system run the 256-bit (AVX2) forms of
 // the additive and coverage rows; the SSE2 forms serve otherwise.
 bool RowsUseAvx2();
+// True when they run the 512-bit (AVX-512 F and BW) additive row, which then
+// serves before the AVX2 one.
+bool RowsUseAvx512();
 
+// The AVX2 forms by name, for comparison; call only when RowsUseAvx2().
+namespace BlendRowsAvx2
+{
+void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a);
+void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
+} // namespace BlendRowsAvx2
+
+// The SSE2 forms by name, for comparison.
 namespace BlendRowsSse2
 {
 void BlendCoverageRow(uint32_t* d, int n, uint32_t rgb, uint32_t a);

@@ -576,27 +576,38 @@ TEST(BlendPaths, BlockRowsEqualScalarAtEveryAlignmentAndAlpha)
             {
                 std::vector<uint32_t> want = d;
                 BlendRowsScalar::AddRow(want.data(), s.data(), n, translucent);
-                Shifted a(d, dOff), b(d, dOff);
+                Shifted a(d, dOff), b(d, dOff), c(d, dOff);
                 AddRow(a.p, src.p, n, translucent);
                 BlendRowsSse2::AddRow(b.p, src.p, n, translucent);
-                ASSERT_EQ(a.Get(n), want)
-                    << "n " << n << " offset " << dOff << " t " << translucent;
-                ASSERT_EQ(b.Get(n), want)
-                    << "n " << n << " offset " << dOff << " t " << translucent;
-                EXPECT_EQ(a.p[n], 0u); // nothing written past the row
-                EXPECT_EQ(a.p[-1], 0u);
+                if (RowsUseAvx2())
+                    BlendRowsAvx2::AddRow(c.p, src.p, n, translucent);
+                else
+                    BlendRowsScalar::AddRow(c.p, src.p, n, translucent);
+                for (const Shifted* x : {&a, &b, &c})
+                {
+                    ASSERT_EQ(x->Get(n), want)
+                        << "n " << n << " offset " << dOff << " t " << translucent;
+                    // Nothing written outside the row.
+                    EXPECT_TRUE(x->p[n] == 0 && x->p[-1] == 0) << "n " << n << " offset " << dOff;
+                }
             }
             for (uint32_t alpha = 0; alpha < 256; alpha += (n < 20 ? 1 : 17))
             {
                 const uint32_t rgb = alpha == 85 ? 0xFFFFFF : (alpha == 170 ? 0 : rng() & 0xFFFFFF);
                 std::vector<uint32_t> want = d;
                 BlendRowsScalar::BlendCoverageRow(want.data(), n, rgb, alpha);
-                Shifted a(d, dOff), b(d, dOff);
+                Shifted a(d, dOff), b(d, dOff), c(d, dOff);
                 BlendCoverageRow(a.p, n, rgb, alpha);
                 BlendRowsSse2::BlendCoverageRow(b.p, n, rgb, alpha);
-                ASSERT_EQ(a.Get(n), want) << "n " << n << " offset " << dOff << " a " << alpha;
-                ASSERT_EQ(b.Get(n), want) << "n " << n << " offset " << dOff << " a " << alpha;
-                EXPECT_EQ(a.p[n], 0u);
+                if (RowsUseAvx2())
+                    BlendRowsAvx2::BlendCoverageRow(c.p, n, rgb, alpha);
+                else
+                    BlendRowsScalar::BlendCoverageRow(c.p, n, rgb, alpha);
+                for (const Shifted* x : {&a, &b, &c})
+                {
+                    ASSERT_EQ(x->Get(n), want) << "n " << n << " offset " << dOff << " a " << alpha;
+                    EXPECT_TRUE(x->p[n] == 0 && x->p[-1] == 0) << "n " << n << " offset " << dOff;
+                }
             }
         }
 }
