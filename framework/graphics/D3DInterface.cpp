@@ -261,6 +261,13 @@ void D3DInterface::RemoveImageTexture(Image* image)
     MemoryImage* memoryImage = dynamic_cast<MemoryImage*>(image);
     if (!memoryImage)
         return;
+    // Textures made by another renderer leave that renderer's set.
+    if (memoryImage->mTexture && memoryImage->mTexture->owner &&
+        memoryImage->mTexture->owner != this)
+    {
+        memoryImage->mTexture->owner->RemoveImageTexture(image);
+        return;
+    }
     if (memoryImage->mTexture)
     {
         delete memoryImage->mTexture;

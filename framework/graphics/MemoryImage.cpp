@@ -305,6 +305,8 @@ void MemoryImage::DeleteTexture()
 {
     if (mApp)
         mApp->ForgetImageOnDisplay(this);
+    if (mTexture) // made by a renderer the application does not know
+        D3DRoute::RemoveImageTexture(mTexture->owner, this);
 }
 
 void MemoryImage::DeleteExtraBuffers()

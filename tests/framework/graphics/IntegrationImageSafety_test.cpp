@@ -39,6 +39,12 @@ TEST(IntegrationImageSafety, ImageWithoutApplicationLeavesTheRendererWhenDestroy
     EXPECT_EQ(d3d, image->mTexture->owner);
     EXPECT_EQ(1u, d3d->mTextureSet.count(image));
 
+    // Dropping the extra buffers drops the texture too, with no application asked.
+    image->DeleteExtraBuffers();
+    EXPECT_EQ(nullptr, image->mTexture);
+    EXPECT_TRUE(d3d->mTextureSet.empty());
+
+    ASSERT_TRUE(d3d->CreateImageTexture(image));
     delete image;
     EXPECT_TRUE(d3d->mTextureSet.empty());
 
