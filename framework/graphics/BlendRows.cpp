@@ -294,13 +294,13 @@ void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
     BlendSeparateRow<BlendFiltered>(d, c, n);
 }
 
-// --- additive blit and translucent fill: SSE2 and AVX2 forms ---
+// --- additive blit and translucent fill: SSE2, AVX2 and AVX-512 forms ---
 //
-// Both work in blocks of four (SSE2) or eight (AVX2) pixels on aligned
+// The SSE2 and AVX2 forms work in blocks of four or eight pixels on aligned
 // destination addresses. The unaligned ends of a row are computed as whole
 // blocks from the original pixels before the aligned middle is written and
 // stored after it, so no pixel is blended twice and no end pixel needs the
-// scalar rule (with its divisions).
+// scalar rule (with its divisions). The AVX-512 additive row masks its ends.
 
 namespace
 {
