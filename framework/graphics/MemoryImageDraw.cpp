@@ -154,6 +154,8 @@ void MemoryImage::FillRect(const Rect* rect, const Color* color, int mode)
 {
     int x = rect->mX, y = rect->mY, rw = rect->mWidth, rh = rect->mHeight;
     uint32_t* pixels = GetPixels();
+    if (!pixels)
+        return; // a surface that cannot be read back: nothing to draw on
     if (CutToImage(x, y, rw, rh, mWidth, mHeight))
     {
         if (color->mAlpha == 255)
@@ -179,6 +181,8 @@ void MemoryImage::ClearRect(const Rect* rect)
 {
     int x = rect->mX, y = rect->mY, rw = rect->mWidth, rh = rect->mHeight;
     uint32_t* pixels = GetPixels();
+    if (!pixels)
+        return;
     if (CutToImage(x, y, rw, rh, mWidth, mHeight))
     {
         for (int j = 0; j < rh; j++)
@@ -192,6 +196,8 @@ void MemoryImage::FillScanLinesWithCoverage(Span* spans, int count, const Color*
                                             int height)
 {
     uint32_t* pixels = GetPixels();
+    if (!pixels)
+        return;
     const uint32_t rgb = PackRGB(*color);
     const uint32_t ca = Channel(color->mAlpha);
     for (int i = 0; i < count; i++)
@@ -242,6 +248,8 @@ void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Col
     if (a == 0)
         return;
     uint32_t* pixels = GetPixels();
+    if (!pixels)
+        return;
     const int w = mWidth, h = mHeight;
     const uint32_t cr = Channel(color->mRed), cg = Channel(color->mGreen),
                    cb = Channel(color->mBlue);
@@ -303,6 +311,8 @@ void MemoryImage::DrawLineAA(double x1, double y1, double x2, double y2, const C
         return;
     }
     uint32_t* pixels = GetPixels();
+    if (!pixels)
+        return;
     const int w = mWidth, h = mHeight;
     const uint32_t rgb = PackRGB(*color);
     const uint32_t alphaPlus = Channel(color->mAlpha) + 1;
@@ -417,6 +427,8 @@ void MemoryImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const
         const uint32_t* table = source->mColorTable;
         const uint32_t* spix = palette ? nullptr : source->GetPixels();
         uint32_t* dpix = GetPixels();
+        if ((!palette && !spix) || !dpix)
+            return; // one side cannot be read back
         const int sw = source->mWidth;
         const uint32_t cr = Channel(color->mRed), cg = Channel(color->mGreen),
                        cb = Channel(color->mBlue), ca = Channel(color->mAlpha);
@@ -476,6 +488,8 @@ void MemoryImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const
         const uint32_t* table = source->mColorTable;
         const uint32_t* spix = palette ? nullptr : source->GetPixels();
         uint32_t* dpix = GetPixels();
+        if ((!palette && !spix) || !dpix)
+            return; // one side cannot be read back
         const int sw = source->mWidth;
         const unsigned char* sat = GetSaturationTable();
         const uint32_t ca = Channel(color->mAlpha);

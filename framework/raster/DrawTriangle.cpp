@@ -287,6 +287,9 @@ void DrawTriangle(const TriangleVertex* vertices, int count, Lumo::MemoryImage* 
         // Only fetched when something may be drawn: it can build the array.
         if (count >= 3)
             source.pixels = texture->GetPixels();
+        // A texture that cannot be read back has no picture to sample.
+        if (!source.pixels)
+            return;
     }
     DrawTriangleStrip(vertices, count, texture ? &source : nullptr, color, clipRect, bits, pitch,
                       pixelFormat, bilinear, useVertexColor);
