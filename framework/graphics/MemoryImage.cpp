@@ -291,12 +291,8 @@ void MemoryImage::DropPaletteForm()
 
 void MemoryImage::DeleteDerivedData()
 {
-    if (!mPixels && !mColorIndices)
-        GetPixels();
-    delete[] mNativeAlphaData;
-    mNativeAlphaData = nullptr;
-    delete[] mRunLengthAdditiveData;
-    mRunLengthAdditiveData = nullptr;
+    // Called by name: a subclass's DeleteNativeData may also drop its surface.
+    MemoryImage::DeleteNativeData();
     delete[] mRunLengthAlphaData;
     mRunLengthAlphaData = nullptr;
 }

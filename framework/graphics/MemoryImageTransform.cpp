@@ -16,6 +16,7 @@
 #include "framework/graphics/BlendPixel.h"
 #include "framework/graphics/BlendRows.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/RotatedRow.h"
 #include "framework/raster/DrawTriangle.h"
 
 namespace Lumo
@@ -45,6 +46,21 @@ bool SourceRectInside(const Rect& r, const MemoryImage* source)
 {
     return r.mWidth >= 0 && r.mHeight >= 0 && r.mX >= 0 && r.mY >= 0 &&
            r.mX <= source->mWidth - r.mWidth && r.mY <= source->mHeight - r.mHeight;
+}
+
+// The source of a transformed draw, marked used, with its source rectangle
+// (the whole image by default). Null when src is no memory image or the
+// rectangle reaches outside it.
+MemoryImage* DrawSource(Image* src, const Rect* srcRect, Rect& r)
+{
+    if (!src)
+        return nullptr;
+    src->mUsed = true;
+    MemoryImage* source = dynamic_cast<MemoryImage*>(src);
+    if (!source)
+        return nullptr;
+    r = srcRect ? *srcRect : Rect(0, 0, source->mWidth, source->mHeight);
+    return SourceRectInside(r, source) ? source : nullptr;
 }
 
 // Source pixels readable by index, from the palette or the pixel array.
@@ -162,14 +178,9 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
                                    const Rect* clip, const Color* color, int mode, double angle,
                                    float centerX, float centerY)
 {
-    if (!src)
-        return;
-    src->mUsed = true;
-    MemoryImage* source = dynamic_cast<MemoryImage*>(src);
+    Rect r;
+    MemoryImage* source = DrawSource(src, srcRect, r);
     if (!source)
-        return;
-    const Rect r = srcRect ? *srcRect : Rect(0, 0, source->mWidth, source->mHeight);
-    if (!SourceRectInside(r, source))
         return;
     FRect bounds;
     if (!GetRotatedBounds(x, y, r, ClipInImage(clip, mWidth, mHeight), angle, centerX, centerY,
@@ -205,45 +216,8 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
         int u = (int)((dx0 * c - s * dy + centerX) * 65536);
         int v = (int)((dy * c + dx0 * s + centerY) * 65536);
         int k0 = 0, k1 = lastStep;
-        if (C < 0)
-        {
-            if ((u >> 16) < 0)
-                continue;
-            k0 = std::max(((RW << 16) - u - 0x27FFF) / C, 0);
-            k1 = std::min(k1, (32767 - u) / C);
-        }
-        else if (C == 0)
-        {
-            if (u < 0 || u >= (RW << 16) - 0x10000)
-                continue;
-            k0 = 0;
-        }
-        else
-        {
-            if ((u >> 16) >= RW - 1)
-                continue;
-            k0 = std::max((0x10000 - u) / C, 0);
-            k1 = std::min(k1, ((RW << 16) - u - 0x17FFF) / C);
-        }
-        if (S < 0)
-        {
-            if ((v >> 16) < 0)
-                continue;
-            k0 = std::max(k0, ((RH << 16) - v - 0x27FFF) / S);
-            k1 = std::min(k1, -(v / S));
-        }
-        else if (S == 0)
-        {
-            if (v < 0 || v >= (RH << 16) - 0x10000)
-                continue;
-        }
-        else
-        {
-            if ((v >> 16) >= RH - 1)
-                continue;
-            k0 = std::max(k0, (0x10000 - v) / S);
-            k1 = std::min(k1, ((RH << 16) - v - 0x17FFF) / S);
-        }
+        if (!NarrowRotatedRow(u, v, C, S, RW, RH, k0, k1))
+            continue;
         // The narrowing above keeps every sample inside; make sure of it at both
         // ends of the span (u and v are linear in k).
         auto inside = [&](int k)
@@ -370,14 +344,9 @@ void MemoryImage::DrawImageRotated(Image* src, float x, float y, const Rect* src
 void MemoryImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* srcRect,
                                      const Rect* clip, const Color* color, int mode, bool fast)
 {
-    if (!src)
-        return;
-    src->mUsed = true;
-    MemoryImage* source = dynamic_cast<MemoryImage*>(src);
+    Rect r;
+    MemoryImage* source = DrawSource(src, srcRect, r);
     if (!source)
-        return;
-    const Rect r = srcRect ? *srcRect : Rect(0, 0, source->mWidth, source->mHeight);
-    if (!SourceRectInside(r, source))
         return;
     FRect fs;
     Rect cd;

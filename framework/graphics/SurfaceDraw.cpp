@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "framework/graphics/RotatedRow.h"
+
 namespace Lumo
 {
 
@@ -833,44 +835,8 @@ void SurfaceDrawRotatedBits(const SurfaceBits& dst, const SurfaceFormat& fmt,
         int u = (int)((dx0 * c - s * dy + centerX) * 65536.0);
         int v = (int)((dy * c + dx0 * s + centerY) * 65536.0);
         int k0 = 0, k1 = lastStep;
-        if (C < 0)
-        {
-            if ((u >> 16) < 0)
-                continue;
-            k0 = std::max(((RW << 16) - u - 0x27FFF) / C, 0);
-            k1 = std::min(k1, (32767 - u) / C);
-        }
-        else if (C == 0)
-        {
-            if (u < 0 || u >= (RW << 16) - 0x10000)
-                continue;
-        }
-        else
-        {
-            if ((u >> 16) >= RW - 1)
-                continue;
-            k0 = std::max((0x10000 - u) / C, 0);
-            k1 = std::min(k1, ((RW << 16) - u - 0x17FFF) / C);
-        }
-        if (S < 0)
-        {
-            if ((v >> 16) < 0)
-                continue;
-            k0 = std::max(k0, ((RH << 16) - v - 0x27FFF) / S);
-            k1 = std::min(k1, -(v / S));
-        }
-        else if (S == 0)
-        {
-            if (v < 0 || v >= (RH << 16) - 0x10000)
-                continue;
-        }
-        else
-        {
-            if ((v >> 16) >= RH - 1)
-                continue;
-            k0 = std::max(k0, (0x10000 - v) / S);
-            k1 = std::min(k1, ((RH << 16) - v - 0x17FFF) / S);
-        }
+        if (!NarrowRotatedRow(u, v, C, S, RW, RH, k0, k1))
+            continue;
         u += k0 * C;
         v += k0 * S;
         for (int step = k0; step <= k1; ++step, u += C, v += S)
