@@ -169,16 +169,20 @@ static void ClipToBounds(VertexListOf<V>& list, int xSel, int ySel, float left, 
     ClipAgainst(ySel, bottom, false, temp, list);
 }
 
-void ClipPolygonToRect(const Rect& clip, D3DVertexList& list)
+template <typename V> static void ClipToRect(const Rect& clip, VertexListOf<V>& list)
 {
     ClipToBounds(list, 0, 1, (float)clip.mX, (float)clip.mY, (float)(clip.mX + clip.mWidth),
                  (float)(clip.mY + clip.mHeight));
 }
 
+void ClipPolygonToRect(const Rect& clip, D3DVertexList& list)
+{
+    ClipToRect(clip, list);
+}
+
 void ClipPolygonToRect(const Rect& clip, D3DVertex2List& list)
 {
-    ClipToBounds(list, 0, 1, (float)clip.mX, (float)clip.mY, (float)(clip.mX + clip.mWidth),
-                 (float)(clip.mY + clip.mHeight));
+    ClipToRect(clip, list);
 }
 
 void ClipPolygonToUnitUV(D3DVertexList& list)
@@ -186,22 +190,25 @@ void ClipPolygonToUnitUV(D3DVertexList& list)
     ClipToBounds(list, 3, 4, 0.0f, 0.0f, 1.0f, 1.0f);
 }
 
+// The polygon cut to the clip rectangle, drawn as a fan in vertex format fvf.
+template <typename V>
+static void DrawClippedFan(IDirect3DDevice7* device, const Rect& clip, VertexListOf<V>& list,
+                           DWORD fvf)
+{
+    ClipToRect(clip, list);
+    if (list.Count() > 2)
+        CheckD3DResult(device->DrawPrimitive(D3DPT_TRIANGLEFAN, fvf, list.Data(), list.Count(), 0),
+                       "DrawPrimitive (Tri) 2");
+}
+
 void DrawClippedPolygon(IDirect3DDevice7* device, const Rect& clip, D3DVertexList& list)
 {
-    ClipPolygonToRect(clip, list);
-    if (list.Count() > 2)
-        CheckD3DResult(
-            device->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertexFVF, list.Data(), list.Count(), 0),
-            "DrawPrimitive (Tri) 2");
+    DrawClippedFan(device, clip, list, kD3DVertexFVF);
 }
 
 void DrawClippedPolygon2(IDirect3DDevice7* device, const Rect& clip, D3DVertex2List& list)
 {
-    ClipPolygonToRect(clip, list);
-    if (list.Count() > 2)
-        CheckD3DResult(
-            device->DrawPrimitive(D3DPT_TRIANGLEFAN, kD3DVertex2FVF, list.Data(), list.Count(), 0),
-            "DrawPrimitive (Tri) 2");
+    DrawClippedFan(device, clip, list, kD3DVertex2FVF);
 }
 
 // ---------------------------------------------------------------- helpers
@@ -254,31 +261,54 @@ static bool InvertAffine(const Matrix3& m, Matrix3& out)
 
 // ---------------------------------------------------------------- record drawing
 
-void ImageTextures::Blt(IDirect3DDevice7* device, float x, float y, const Rect& srcRect,
-                        uint32_t color)
+// One texture piece under a part of the source rectangle: its offset in the
+// rectangle, its size and the UV rectangle of the part it covers.
+struct TexturePieceAt
+{
+    int px, py, w, h;
+    IDirectDrawSurface7* surface;
+    float u0, v0, u1, v1;
+};
+
+// Walks the source rectangle piece by piece, left to right in rows as tall as
+// each row's last piece.
+template <typename Draw>
+static void ForEachPiece(const ImageTextures& textures, const Rect& srcRect, Draw draw)
 {
     for (int py = 0; py < srcRect.mHeight;)
     {
         int rowHeight = srcRect.mHeight - py;
         for (int px = 0; px < srcRect.mWidth;)
         {
-            int w = srcRect.mWidth - px, h = srcRect.mHeight - py;
-            float u0, v0, u1, v1;
-            IDirectDrawSurface7* surface =
-                GetPieceAt(srcRect.mX + px, srcRect.mY + py, w, h, u0, v0, u1, v1);
-            const float left = x - 0.5f + px, top = y - 0.5f + py;
-            D3DVertex quad[4] = {MakeVertex(left, top, color, u0, v0),
-                                 MakeVertex(left + w, top, color, u1, v0),
-                                 MakeVertex(left, top + h, color, u0, v1),
-                                 MakeVertex(left + w, top + h, color, u1, v1)};
-            CheckD3DResult(device->SetTexture(0, surface), "SetTexture gTexture");
-            CheckD3DResult(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kD3DVertexFVF, quad, 4, 0),
-                           "DrawPrimitive (Tri) 1");
-            px += w;
-            rowHeight = h;
+            TexturePieceAt at = {
+                px, py, srcRect.mWidth - px, srcRect.mHeight - py, nullptr, 0.0f, 0.0f, 0.0f, 0.0f};
+            at.surface = textures.GetPieceAt(srcRect.mX + px, srcRect.mY + py, at.w, at.h, at.u0,
+                                             at.v0, at.u1, at.v1);
+            draw(at);
+            px += at.w;
+            rowHeight = at.h;
         }
         py += rowHeight;
     }
+}
+
+void ImageTextures::Blt(IDirect3DDevice7* device, float x, float y, const Rect& srcRect,
+                        uint32_t color)
+{
+    ForEachPiece(*this, srcRect,
+                 [&](const TexturePieceAt& at)
+                 {
+                     const auto& [px, py, w, h, surface, u0, v0, u1, v1] = at;
+                     const float left = x - 0.5f + px, top = y - 0.5f + py;
+                     D3DVertex quad[4] = {MakeVertex(left, top, color, u0, v0),
+                                          MakeVertex(left + w, top, color, u1, v0),
+                                          MakeVertex(left, top + h, color, u0, v1),
+                                          MakeVertex(left + w, top + h, color, u1, v1)};
+                     CheckD3DResult(device->SetTexture(0, surface), "SetTexture gTexture");
+                     CheckD3DResult(
+                         device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kD3DVertexFVF, quad, 4, 0),
+                         "DrawPrimitive (Tri) 1");
+                 });
 }
 
 void ImageTextures::BltTransformed(IDirect3DDevice7* device, const Matrix3& matrix,
@@ -296,15 +326,11 @@ void ImageTextures::BltTransformed(IDirect3DDevice7* device, const Matrix3& matr
     const float cx = center ? srcRect.mWidth / 2.0f : 0.0f;
     const float cy = center ? srcRect.mHeight / 2.0f : 0.0f;
     const float ox = center ? x : x - 0.5f, oy = center ? y : y - 0.5f;
-    for (int py = 0; py < srcRect.mHeight;)
-    {
-        int rowHeight = srcRect.mHeight - py;
-        for (int px = 0; px < srcRect.mWidth;)
+    ForEachPiece(
+        *this, srcRect,
+        [&](const TexturePieceAt& at)
         {
-            int w = srcRect.mWidth - px, h = srcRect.mHeight - py;
-            float u0, v0, u1, v1;
-            IDirectDrawSurface7* surface =
-                GetPieceAt(srcRect.mX + px, srcRect.mY + py, w, h, u0, v0, u1, v1);
+            const auto& [px, py, w, h, surface, u0, v0, u1, v1] = at;
             const float cornerX[4] = {(float)px, (float)(px + w), (float)px, (float)(px + w)};
             const float cornerY[4] = {(float)py, (float)py, (float)(py + h), (float)(py + h)};
             const float us[4] = {u0, u1, u0, u1}, vs[4] = {v0, v0, v1, v1};
@@ -336,11 +362,7 @@ void ImageTextures::BltTransformed(IDirect3DDevice7* device, const Matrix3& matr
                 list.Add(quad[2]);
                 DrawClippedPolygon(device, *clip, list);
             }
-            px += w;
-            rowHeight = h;
-        }
-        py += rowHeight;
-    }
+        });
 }
 
 // The image drawn through its matrix, its alpha multiplied by the mask laid
@@ -379,15 +401,11 @@ void ImageTextures::BltMasked(IDirect3DDevice7* device, const Matrix3& matrix, c
     const int lastRow =
         std::min((maskArea.mY + maskArea.mHeight - 1) / mask->pieceHeight, mask->rows - 1);
 
-    for (int py = 0; py < srcRect.mHeight;)
-    {
-        int rowHeight = srcRect.mHeight - py;
-        for (int px = 0; px < srcRect.mWidth;)
+    ForEachPiece(
+        *this, srcRect,
+        [&](const TexturePieceAt& at)
         {
-            int w = srcRect.mWidth - px, h = srcRect.mHeight - py;
-            float u0, v0, u1, v1;
-            IDirectDrawSurface7* surface =
-                GetPieceAt(srcRect.mX + px, srcRect.mY + py, w, h, u0, v0, u1, v1);
+            const auto& [px, py, w, h, surface, u0, v0, u1, v1] = at;
             const float cornerX[4] = {(float)px, (float)(px + w), (float)(px + w), (float)px};
             const float cornerY[4] = {(float)py, (float)py, (float)(py + h), (float)(py + h)};
             const float us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
@@ -459,11 +477,7 @@ void ImageTextures::BltMasked(IDirect3DDevice7* device, const Matrix3& matrix, c
                     else
                         DrawClippedPolygon2(device, *clip, list);
                 }
-            px += w;
-            rowHeight = h;
-        }
-        py += rowHeight;
-    }
+        });
 
     // Back to the one-stage set-up the other draws expect.
     device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);

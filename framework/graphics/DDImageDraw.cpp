@@ -39,6 +39,50 @@ bool SourceReadable(Image* src)
            dd->GetPixels();
 }
 
+// The surface half of the draw rule: mode 0 and mode 1 each have a surface
+// routine, and a routine that could not lock sets mSurfaceDrawFailed. True when
+// the surface took the draw.
+template <typename Normal, typename Additive>
+bool DrewOnSurface(DDImage& image, int mode, Normal normal, Additive additive)
+{
+    image.mSurfaceDrawFailed = false;
+    if (mode == 0)
+        normal();
+    else if (mode == 1)
+        additive();
+    return !image.mSurfaceDrawFailed;
+}
+
+// Runs draw(bits) on the surface locked by the image's lock, then unlocks. A
+// source that is not ready or a failed lock marks the draw failed instead, so
+// the draw rule falls back to memory.
+template <typename Draw>
+void DrawOnLockedSurface(DDImage& image, bool ready, bool (DDImage::*lock)(SurfaceBits&), Draw draw)
+{
+    SurfaceBits bits;
+    if (!ready || !(image.*lock)(bits))
+    {
+        image.mSurfaceDrawFailed = true;
+        return;
+    }
+    draw(bits);
+    image.Unlock();
+}
+
+// The start of the surface image routines: the source as a memory image with
+// up-to-date alpha flags and the source rectangle (whole image by default).
+// Null when the source is no memory image.
+MemoryImage* SurfaceImageSource(Image* src, const Rect* srcRect, Rect& sr)
+{
+    src->mUsed = true;
+    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    if (!mem)
+        return nullptr;
+    mem->UpdateAlphaFlags();
+    sr = srcRect ? *srcRect : Rect(0, 0, src->mWidth, src->mHeight);
+    return mem;
+}
+
 } // namespace
 
 // --- helpers --------------------------------------------------------------------
@@ -130,12 +174,9 @@ void DDImage::FillRect(const Rect* rect, const Color* color, int mode)
     UpdateAlphaFlags();
     if (SurfaceFit())
     {
-        mSurfaceDrawFailed = false;
-        if (mode == 0)
-            SurfaceFillRect(rect, color);
-        else if (mode == 1)
-            SurfaceFillRectAdditive(rect, color);
-        if (!mSurfaceDrawFailed)
+        if (DrewOnSurface(
+                *this, mode, [&] { SurfaceFillRect(rect, color); },
+                [&] { SurfaceFillRectAdditive(rect, color); }))
         {
             SurfaceDrawn();
             return;
@@ -169,12 +210,9 @@ void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color* 
             return;
         }
         UpdateAlphaFlags();
-        mSurfaceDrawFailed = false;
-        if (mode == 0)
-            SurfaceDrawLine(x1, y1, x2, y2, color);
-        else if (mode == 1)
-            SurfaceDrawLineAdditive(x1, y1, x2, y2, color);
-        if (!mSurfaceDrawFailed)
+        if (DrewOnSurface(
+                *this, mode, [&] { SurfaceDrawLine(x1, y1, x2, y2, color); },
+                [&] { SurfaceDrawLineAdditive(x1, y1, x2, y2, color); }))
         {
             SurfaceDrawn();
             return;
@@ -199,12 +237,9 @@ void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color
             return;
         }
         UpdateAlphaFlags();
-        mSurfaceDrawFailed = false;
-        if (mode == 0)
-            SurfaceDrawLineAA(x1, y1, x2, y2, color);
-        else if (mode == 1)
-            SurfaceDrawLineAAAdditive(x1, y1, x2, y2, color);
-        if (!mSurfaceDrawFailed)
+        if (DrewOnSurface(
+                *this, mode, [&] { SurfaceDrawLineAA(x1, y1, x2, y2, color); },
+                [&] { SurfaceDrawLineAAAdditive(x1, y1, x2, y2, color); }))
         {
             SurfaceDrawn();
             return;
@@ -290,12 +325,9 @@ void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Col
     if (!mHasTranslucent && !mHasTransparent &&
         (!(mDDInterface && mDDInterface->mIs3D) || cursorArea))
     {
-        mSurfaceDrawFailed = false;
-        if (mode == 0)
-            SurfaceDrawImage(src, x, y, &sr, color);
-        else if (mode == 1)
-            SurfaceDrawImageAdditive(src, x, y, &sr, color);
-        if (!mSurfaceDrawFailed)
+        if (DrewOnSurface(
+                *this, mode, [&] { SurfaceDrawImage(src, x, y, &sr, color); },
+                [&] { SurfaceDrawImageAdditive(src, x, y, &sr, color); }))
         {
             SurfaceDrawn();
             return;
@@ -611,73 +643,55 @@ void DDImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangles, 
 
 void DDImage::SurfaceFillRect(const Rect* rect, const Color* color)
 {
-    SurfaceBits bits;
     if (mNoLock || !rect)
         return;
-    if (!LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceFillRectBits(bits, mDDInterface->GetSurfaceFormat(), *rect, ColorOf(color));
-    Unlock();
+    DrawOnLockedSurface(
+        *this, true, &DDImage::LockBits,
+        [&](const SurfaceBits& bits)
+        { SurfaceFillRectBits(bits, mDDInterface->GetSurfaceFormat(), *rect, ColorOf(color)); });
 }
 
 void DDImage::SurfaceFillRectAdditive(const Rect* rect, const Color* color)
 {
-    SurfaceBits bits;
     if (mNoLock || !rect)
         return;
-    if (!LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceFillRectAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), *rect, ColorOf(color));
-    Unlock();
+    DrawOnLockedSurface(*this, true, &DDImage::LockBits,
+                        [&](const SurfaceBits& bits) {
+                            SurfaceFillRectAdditiveBits(bits, mDDInterface->GetSurfaceFormat(),
+                                                        *rect, ColorOf(color));
+                        });
 }
 
 void DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const Color* color)
 {
-    SurfaceBits bits;
     if (mNoLock)
         return;
-    if (!LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceDrawLineBits(bits, mDDInterface->GetSurfaceFormat(), x1, y1, x2, y2, ColorOf(color),
-                        false);
-    Unlock();
+    DrawOnLockedSurface(*this, true, &DDImage::LockBits,
+                        [&](const SurfaceBits& bits)
+                        {
+                            SurfaceDrawLineBits(bits, mDDInterface->GetSurfaceFormat(), x1, y1, x2,
+                                                y2, ColorOf(color), false);
+                        });
 }
 
 void DDImage::SurfaceDrawLineAdditive(double x1, double y1, double x2, double y2,
                                       const Color* color)
 {
-    SurfaceBits bits;
     if (mNoLock)
         return;
-    if (!LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceDrawLineBits(bits, mDDInterface->GetSurfaceFormat(), x1, y1, x2, y2, ColorOf(color),
-                        true);
-    Unlock();
+    DrawOnLockedSurface(*this, true, &DDImage::LockBits,
+                        [&](const SurfaceBits& bits)
+                        {
+                            SurfaceDrawLineBits(bits, mDDInterface->GetSurfaceFormat(), x1, y1, x2,
+                                                y2, ColorOf(color), true);
+                        });
 }
 
 void DDImage::SurfaceDrawLineAA(double x1, double y1, double x2, double y2, const Color* color)
 {
-    SurfaceBits bits;
-    if (!LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceDrawLineAABits(bits, x1, y1, x2, y2, ColorOf(color));
-    Unlock();
+    DrawOnLockedSurface(*this, true, &DDImage::LockBits,
+                        [&](const SurfaceBits& bits)
+                        { SurfaceDrawLineAABits(bits, x1, y1, x2, y2, ColorOf(color)); });
 }
 
 void DDImage::SurfaceDrawLineAAAdditive(double, double, double, double, const Color*) {}
@@ -686,26 +700,19 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
 {
     if (!src)
         return;
-    src->mUsed = true;
-    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    Rect sr;
+    MemoryImage* mem = SurfaceImageSource(src, srcRect, sr);
     if (!mem)
         return;
-    mem->UpdateAlphaFlags();
-    Rect whole(0, 0, src->mWidth, src->mHeight);
-    const Rect& sr = srcRect ? *srcRect : whole;
     DDImage* dd = dynamic_cast<DDImage*>(src);
     bool white = IsWhite(color);
-    SurfaceBits bits;
     if (mem->mBlitOption && !(dd && dd->mSurface) && !mNoLock && white)
     {
-        SurfaceSource source = SourceOf(mem, true);
-        if (!LockBits(bits))
-        {
-            mSurfaceDrawFailed = true;
-            return;
-        }
-        SurfaceDrawStraightBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr);
-        Unlock();
+        const SurfaceSource source = SourceOf(mem, true);
+        DrawOnLockedSurface(
+            *this, true, &DDImage::LockBits,
+            [&](const SurfaceBits& bits)
+            { SurfaceDrawStraightBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr); });
         return;
     }
     if (!mem->mHasTranslucent && white)
@@ -718,26 +725,18 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
                 mSurfaceDrawFailed = true;
             return;
         }
-        SurfaceSource source = SourceOf(mem, false);
-        if (!source.native || !LockBits(bits))
-        {
-            mSurfaceDrawFailed = true;
-            return;
-        }
-        SurfaceDrawOpaqueBits(bits, source, x, y, sr);
-        Unlock();
+        const SurfaceSource source = SourceOf(mem, false);
+        DrawOnLockedSurface(*this, source.native != nullptr, &DDImage::LockBits,
+                            [&](const SurfaceBits& bits)
+                            { SurfaceDrawOpaqueBits(bits, source, x, y, sr); });
         return;
     }
     if (mNoLock)
         return;
-    SurfaceSource source = SourceOf(mem, false);
-    if (!source.native || !source.runAlpha || !LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), false);
-    Unlock();
+    const SurfaceSource source = SourceOf(mem, false);
+    DrawOnLockedSurface(*this, source.native && source.runAlpha, &DDImage::LockBits,
+                        [&](const SurfaceBits& bits)
+                        { SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), false); });
 }
 
 void DDImage::SurfaceDrawImageAdditive(Image* src, int x, int y, const Rect* srcRect,
@@ -745,23 +744,17 @@ void DDImage::SurfaceDrawImageAdditive(Image* src, int x, int y, const Rect* src
 {
     if (!src || mNoLock)
         return;
-    src->mUsed = true;
-    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    Rect sr;
+    MemoryImage* mem = SurfaceImageSource(src, srcRect, sr);
     if (!mem)
         return;
-    mem->UpdateAlphaFlags();
-    Rect whole(0, 0, src->mWidth, src->mHeight);
-    const Rect& sr = srcRect ? *srcRect : whole;
-    SurfaceSource source = SourceOf(mem, false);
-    SurfaceBits bits;
-    if (!source.native || !source.runAdditive || !LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceDrawAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr,
-                            ColorOf(color), false);
-    Unlock();
+    const SurfaceSource source = SourceOf(mem, false);
+    DrawOnLockedSurface(*this, source.native && source.runAdditive, &DDImage::LockBits,
+                        [&](const SurfaceBits& bits)
+                        {
+                            SurfaceDrawAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), source,
+                                                    x, y, sr, ColorOf(color), false);
+                        });
 }
 
 void DDImage::SurfaceDrawImageMirrored(Image* src, int x, int y, const Rect* srcRect,
@@ -769,22 +762,14 @@ void DDImage::SurfaceDrawImageMirrored(Image* src, int x, int y, const Rect* src
 {
     if (!src || mNoLock)
         return;
-    src->mUsed = true;
-    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    Rect sr;
+    MemoryImage* mem = SurfaceImageSource(src, srcRect, sr);
     if (!mem)
         return;
-    mem->UpdateAlphaFlags();
-    Rect whole(0, 0, src->mWidth, src->mHeight);
-    const Rect& sr = srcRect ? *srcRect : whole;
-    SurfaceSource source = SourceOf(mem, false);
-    SurfaceBits bits;
-    if (!source.native || !source.runAlpha || !LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), true);
-    Unlock();
+    const SurfaceSource source = SourceOf(mem, false);
+    DrawOnLockedSurface(*this, source.native && source.runAlpha, &DDImage::LockBits,
+                        [&](const SurfaceBits& bits)
+                        { SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), true); });
 }
 
 void DDImage::SurfaceDrawImageMirroredAdditive(Image* src, int x, int y, const Rect* srcRect,
@@ -792,23 +777,17 @@ void DDImage::SurfaceDrawImageMirroredAdditive(Image* src, int x, int y, const R
 {
     if (!src || mNoLock)
         return;
-    src->mUsed = true;
-    MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
+    Rect sr;
+    MemoryImage* mem = SurfaceImageSource(src, srcRect, sr);
     if (!mem)
         return;
-    mem->UpdateAlphaFlags();
-    Rect whole(0, 0, src->mWidth, src->mHeight);
-    const Rect& sr = srcRect ? *srcRect : whole;
-    SurfaceSource source = SourceOf(mem, false);
-    SurfaceBits bits;
-    if (!source.native || !source.runAdditive || !LockBits(bits))
-    {
-        mSurfaceDrawFailed = true;
-        return;
-    }
-    SurfaceDrawAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), source, x, y, sr,
-                            ColorOf(color), true);
-    Unlock();
+    const SurfaceSource source = SourceOf(mem, false);
+    DrawOnLockedSurface(*this, source.native && source.runAdditive, &DDImage::LockBits,
+                        [&](const SurfaceBits& bits)
+                        {
+                            SurfaceDrawAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), source,
+                                                    x, y, sr, ColorOf(color), true);
+                        });
 }
 
 } // namespace Lumo
