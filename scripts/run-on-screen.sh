@@ -21,8 +21,22 @@ mkdir -p "$BUILD"
         if [ ! -f "$BASE_PREFIX/.lumo-ready" ]; then
             WINEPREFIX="$BASE_PREFIX" "$ROOT/scripts/wine-prefix.sh"
         fi
-        rm -rf "$WINEPREFIX"
-        cp -a "$BASE_PREFIX" "$WINEPREFIX"
+        # Other test programs may be writing temporary files into the base
+        # prefix meanwhile: leave its temporary folders out, and build the
+        # copy beside its final name so a cut-off copy is never taken as ready.
+        rm -rf "$WINEPREFIX" "$WINEPREFIX.partial"
+        mkdir -p "$WINEPREFIX.partial"
+        set +e
+        tar -C "$BASE_PREFIX" --exclude='./drive_c/users/*/Temp/*' --exclude='./drive_c/windows/temp/*' \
+            --ignore-failed-read --warning=none -cf - . | tar -C "$WINEPREFIX.partial" -xf -
+        status=("${PIPESTATUS[@]}")
+        set -e
+        # tar's 1 means a file changed while it was read, which is harmless here.
+        if [ "${status[0]}" -gt 1 ] || [ "${status[1]}" -ne 0 ]; then
+            echo "run-on-screen: copying the Wine prefix failed" >&2
+            exit 1
+        fi
+        mv "$WINEPREFIX.partial" "$WINEPREFIX"
     fi
 ) 9>"$BUILD/.wineprefix-$geometry.lock"
 
