@@ -2,6 +2,7 @@
 // every call that changes its state.
 #include "framework/app/FModMusicInterface.h"
 #include "framework/app/StringUtils.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -61,20 +62,11 @@ protected:
         ASSERT_TRUE(mReset && mLog && mClearLog && mFailNext && mLiveSamples && mSampleInfo);
         mReset();
 
-        char temp[MAX_PATH];
-        ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
-        static int counter = 0;
-        mFolder = std::string(temp) + "lumo_music_" + std::to_string(GetCurrentProcessId()) + "_" +
-                  std::to_string(++counter);
-        ASSERT_TRUE(CreateDirectoryA(mFolder.c_str(), nullptr));
-        char cwd[MAX_PATH];
-        ASSERT_NE(nullptr, _getcwd(cwd, MAX_PATH));
-        mOldFolder = cwd;
-        ASSERT_EQ(0, _chdir(mFolder.c_str()));
+        ASSERT_NO_FATAL_FAILURE(mTemp.Enter("lumo_music_"));
         CreateDirectoryA("music", nullptr);
         CreateDirectoryA("other", nullptr);
         mOldAppData = Lumo::GetAppDataFolder();
-        Lumo::SetAppDataFolder(mFolder + "\\user");
+        Lumo::SetAppDataFolder(mTemp.Path() + "\\user");
         mMusic.reset(new FModMusicInterface(nullptr));
     }
 
@@ -82,30 +74,7 @@ protected:
     {
         mMusic.reset();
         Lumo::SetAppDataFolder(mOldAppData);
-        _chdir(mOldFolder.c_str());
-        Lumo::DeleteTree(mFolder);
-    }
-
-    static void WriteBytes(const std::string& name, const std::string& bytes)
-    {
-        FILE* f = fopen(name.c_str(), "wb");
-        ASSERT_NE(nullptr, f) << name;
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-
-    static std::string ReadBytes(const std::string& name)
-    {
-        FILE* f = fopen(name.c_str(), "rb");
-        if (f == nullptr)
-            return "<missing>";
-        std::string bytes;
-        char buffer[256];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof(buffer), f)) > 0)
-            bytes.append(buffer, got);
-        fclose(f);
-        return bytes;
+        mTemp.Leave();
     }
 
     static std::string U32(uint32_t v)
@@ -117,8 +86,8 @@ protected:
     static void WriteOgg(const std::string& name, unsigned mode, int frequency, unsigned length,
                          const std::string& pcm)
     {
-        WriteBytes(name + ".ogg",
-                   std::string("FAKEOGG", 8) + U32(mode) + U32(frequency) + U32(length) + pcm);
+        WriteTestFile(name + ".ogg",
+                      std::string("FAKEOGG", 8) + U32(mode) + U32(frequency) + U32(length) + pcm);
     }
 
     std::string Log() const { return mLog(); }
@@ -158,7 +127,8 @@ protected:
     FailNextFn mFailNext = nullptr;
     LiveSamplesFn mLiveSamples = nullptr;
     SampleInfoFn mSampleInfo = nullptr;
-    std::string mFolder, mOldFolder, mOldAppData;
+    TempFolder mTemp;
+    std::string mOldAppData;
     std::unique_ptr<FModMusicInterface> mMusic;
 };
 
@@ -171,15 +141,15 @@ TEST_F(MusicFModTest, DecodedSampleIsCachedAsWavAndPreferredAfter)
     WriteOgg("music\\theme", kStereo16, 44100, 3, pcm);
     ASSERT_TRUE(mMusic->LoadCachedMusic(1, "music\\theme", true));
     std::string cache = Lumo::FModCachePath("music\\theme");
-    EXPECT_EQ(0u, cache.find(mFolder + "\\user\\cached\\theme_")) << cache;
+    EXPECT_EQ(0u, cache.find(mTemp.Path() + "\\user\\cached\\theme_")) << cache;
     EXPECT_TRUE(InOrder(TakeLog(), {"FSOUND_Sample_Load -1 " + cache + " 0 0",
                                     "FSOUND_Sample_Load -1 music\\theme.ogg 0 0"}));
 
     std::string expected = "RIFF" + U32(48) + "WAVEfmt " + U32(16) + std::string("\1\0\2\0", 4) +
                            U32(44100) + U32(4 * 44100) + std::string("\4\0\x10\0", 4) + "data" +
                            U32(12) + pcm;
-    EXPECT_EQ(expected, ReadBytes(cache));
-    EXPECT_EQ("<missing>", ReadBytes(cache + ".tmp"));
+    EXPECT_EQ(expected, ReadTestFile(cache));
+    EXPECT_EQ("<missing>", ReadTestFile(cache + ".tmp"));
 
     // The cached file wins, even over a changed ".ogg" file.
     WriteOgg("music\\theme", kStereo16, 44100, 1, "zzzz");
@@ -199,7 +169,7 @@ TEST_F(MusicFModTest, MonoEightBitCacheHeader)
 {
     WriteOgg("music\\click", kMono8, 11025, 5, "abcde");
     ASSERT_TRUE(mMusic->LoadCachedMusic(1, "music\\click", false));
-    std::string wav = ReadBytes(Lumo::FModCachePath("music\\click"));
+    std::string wav = ReadTestFile(Lumo::FModCachePath("music\\click"));
     ASSERT_EQ(49u, wav.size());
     EXPECT_EQ(std::string("\1\0\1\0", 4), wav.substr(20, 4)); // PCM, one channel
     EXPECT_EQ(U32(11025) + U32(11025) + std::string("\1\0\x08\0", 4), wav.substr(24, 12));
@@ -216,8 +186,8 @@ TEST_F(MusicFModTest, SameBaseNameInOtherFolderKeepsItsOwnCache)
     // One path, however it is spelled, is one cache file.
     EXPECT_EQ(0, _stricmp(Lumo::FModCachePath("music\\theme").c_str(),
                           Lumo::FModCachePath("MUSIC/Theme").c_str()));
-    EXPECT_EQ("BB", ReadBytes(Lumo::FModCachePath("other\\theme")).substr(44));
-    EXPECT_EQ("AA", ReadBytes(Lumo::FModCachePath("music\\theme")).substr(44));
+    EXPECT_EQ("BB", ReadTestFile(Lumo::FModCachePath("other\\theme")).substr(44));
+    EXPECT_EQ("AA", ReadTestFile(Lumo::FModCachePath("music\\theme")).substr(44));
 }
 
 TEST_F(MusicFModTest, FailedLockWritesNoCacheButStillLoads)
@@ -225,7 +195,7 @@ TEST_F(MusicFModTest, FailedLockWritesNoCacheButStillLoads)
     WriteOgg("music\\theme", kMono16, 22050, 2, "abcd");
     mFailNext("FSOUND_Sample_Lock");
     EXPECT_TRUE(mMusic->LoadCachedMusic(1, "music\\theme", false));
-    EXPECT_EQ("<missing>", ReadBytes(Lumo::FModCachePath("music\\theme")));
+    EXPECT_EQ("<missing>", ReadTestFile(Lumo::FModCachePath("music\\theme")));
     EXPECT_FALSE(mMusic->LoadCachedMusic(2, "music\\missing", false));
     EXPECT_EQ(1, mLiveSamples());
 }
@@ -276,7 +246,7 @@ TEST_F(MusicFModTest, JoinFailuresReportFalseAndFreeEverySample)
 
 TEST_F(MusicFModTest, ModuleSongPlaysWithOrderAndLooping)
 {
-    WriteBytes("song.mod", "module");
+    WriteTestFile("song.mod", "module");
     EXPECT_FALSE(mMusic->LoadMusic(1, "missing.mod"));
     ASSERT_TRUE(mMusic->LoadMusic(1, "song.mod"));
     ASSERT_TRUE(mMusic->LoadMusic(1, "song.mod")); // the id keeps its first song
@@ -364,7 +334,7 @@ TEST_F(MusicFModTest, FadeOutStopsOneUpdateAfterReachingZero)
 
 TEST_F(MusicFModTest, FadeInClimbsToTheLimit)
 {
-    WriteBytes("song.mod", "module");
+    WriteTestFile("song.mod", "module");
     ASSERT_TRUE(mMusic->LoadMusic(1, "song.mod"));
     mMusic->FadeIn(1, 0, 0.25, false);
     mClearLog();
@@ -378,7 +348,7 @@ TEST_F(MusicFModTest, FadeInClimbsToTheLimit)
 
 TEST_F(MusicFModTest, MasterVolumeScalesEverySong)
 {
-    WriteBytes("song.mod", "module");
+    WriteTestFile("song.mod", "module");
     WriteOgg("music\\theme", kMono16, 22050, 1, "ab");
     ASSERT_TRUE(mMusic->LoadMusic(1, "song.mod"));
     ASSERT_TRUE(mMusic->LoadCachedMusic(2, "music\\theme", false));
@@ -395,7 +365,7 @@ TEST_F(MusicFModTest, MasterVolumeScalesEverySong)
 
 TEST_F(MusicFModTest, FadeOutAllReachesEverySong)
 {
-    WriteBytes("song.mod", "module");
+    WriteTestFile("song.mod", "module");
     WriteOgg("music\\theme", kMono16, 22050, 1, "ab");
     ASSERT_TRUE(mMusic->LoadMusic(1, "song.mod"));
     ASSERT_TRUE(mMusic->LoadCachedMusic(2, "music\\theme", false));

@@ -1,6 +1,7 @@
 #include "framework/app/PakFormat.h"
 #include "framework/app/PakInterface.h"
 #include "framework/app/PakWriter.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,57 +19,16 @@ namespace
 class PakInterfaceTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char temp[MAX_PATH];
-        ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
-        static int counter = 0;
-        mFolder = std::string(temp) + "lumo_pak_" + std::to_string(GetCurrentProcessId()) + "_" +
-                  std::to_string(++counter);
-        ASSERT_TRUE(CreateDirectoryA(mFolder.c_str(), nullptr));
-        char cwd[MAX_PATH];
-        ASSERT_NE(nullptr, _getcwd(cwd, MAX_PATH));
-        mOldFolder = cwd;
-        ASSERT_EQ(0, _chdir(mFolder.c_str()));
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(mTemp.Enter("lumo_pak_")); }
 
-    void TearDown() override
-    {
-        _chdir(mOldFolder.c_str());
-        DeleteTree(mFolder);
-    }
-
-    static void DeleteTree(const std::string& dir)
-    {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE)
-        {
-            do
-            {
-                std::string name = data.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                std::string path = dir + "\\" + name;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    DeleteTree(path);
-                else
-                    DeleteFileA(path.c_str());
-            } while (FindNextFileA(find, &data));
-            ::FindClose(find);
-        }
-        RemoveDirectoryA(dir.c_str());
-    }
+    void TearDown() override { mTemp.Leave(); }
 
     static void WriteFile(const std::string& name, const std::string& bytes)
     {
         std::string dir = name.substr(0, name.find_last_of("\\/") + 1);
         if (!dir.empty())
             CreateDirectoryA(dir.c_str(), nullptr);
-        FILE* f = fopen(name.c_str(), "wb");
-        ASSERT_NE(nullptr, f) << name;
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
+        WriteTestFile(name, bytes);
     }
 
     static void WritePak(const std::string& name, const std::vector<PakWriterEntry>& entries)
@@ -109,7 +69,7 @@ protected:
         return names;
     }
 
-    std::string mFolder, mOldFolder;
+    TempFolder mTemp;
 };
 
 PakInterfaceBase* PublishedInBlock()
@@ -178,7 +138,7 @@ TEST_F(PakInterfaceTest, NameSpellingsOpenOneEntry)
     WritePak("data.pak", {{"DATA\\FONTS\\A.TXT", 1, "font"}});
     PakInterface pak;
     ASSERT_TRUE(pak.AddPakFile("data.pak"));
-    std::string drivePath = mFolder + "\\data\\fonts\\a.txt";
+    std::string drivePath = mTemp.Path() + "\\data\\fonts\\a.txt";
     for (char& c : drivePath)
         c = char(tolower(c));
     for (const char* name :

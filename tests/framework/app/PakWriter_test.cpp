@@ -1,6 +1,7 @@
 #include "framework/app/PakFormat.h"
 #include "framework/app/PakInterface.h"
 #include "framework/app/PakWriter.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,69 +15,9 @@ namespace
 class PakWriterTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char temp[MAX_PATH];
-        ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
-        static int counter = 0;
-        mFolder = std::string(temp) + "lumo_pakw_" + std::to_string(GetCurrentProcessId()) + "_" +
-                  std::to_string(++counter);
-        ASSERT_TRUE(CreateDirectoryA(mFolder.c_str(), nullptr));
-        char cwd[MAX_PATH];
-        ASSERT_NE(nullptr, _getcwd(cwd, MAX_PATH));
-        mOldFolder = cwd;
-        ASSERT_EQ(0, _chdir(mFolder.c_str()));
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(mTemp.Enter("lumo_pakw_")); }
 
-    void TearDown() override
-    {
-        _chdir(mOldFolder.c_str());
-        DeleteTree(mFolder);
-    }
-
-    static void DeleteTree(const std::string& dir)
-    {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE)
-        {
-            do
-            {
-                std::string name = data.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                std::string path = dir + "\\" + name;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    DeleteTree(path);
-                else
-                    DeleteFileA(path.c_str());
-            } while (FindNextFileA(find, &data));
-            ::FindClose(find);
-        }
-        RemoveDirectoryA(dir.c_str());
-    }
-
-    static void WriteFile(const std::string& name, const std::string& bytes)
-    {
-        FILE* f = fopen(name.c_str(), "wb");
-        ASSERT_NE(nullptr, f) << name;
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-
-    static std::string ReadFile(const std::string& name)
-    {
-        FILE* f = fopen(name.c_str(), "rb");
-        if (f == nullptr)
-            return "<missing>";
-        std::string bytes;
-        char buffer[4096];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof(buffer), f)) > 0)
-            bytes.append(buffer, got);
-        fclose(f);
-        return bytes;
-    }
+    void TearDown() override { mTemp.Leave(); }
 
     static void SetWriteTime(const std::string& name, uint64_t time)
     {
@@ -105,14 +46,14 @@ protected:
 
     static PakTable TableOf(const std::string& name)
     {
-        std::string bytes = ReadFile(name);
+        std::string bytes = ReadTestFile(name);
         PakTable table;
         EXPECT_TRUE(PakParseTable(reinterpret_cast<const uint8_t*>(bytes.data()),
                                   uint32_t(bytes.size()), "", table));
         return table;
     }
 
-    std::string mFolder, mOldFolder;
+    TempFolder mTemp;
 };
 
 std::string Binary()
@@ -165,14 +106,14 @@ TEST_F(PakWriterTest, FolderRoundTripsThroughTheReader)
     CreateDirectoryA("src\\Images", nullptr);
     CreateDirectoryA("src\\Images\\sub", nullptr);
     CreateDirectoryA("src\\emptydir", nullptr);
-    WriteFile("src\\readme.txt", "line one\r\nline two\n");
-    WriteFile("src\\cfg\\ui.xml", "<ui/>");
-    WriteFile("src\\Images\\sub\\b.png", Binary());
-    WriteFile("src\\Images\\a.png", "");
+    WriteTestFile("src\\readme.txt", "line one\r\nline two\n");
+    WriteTestFile("src\\cfg\\ui.xml", "<ui/>");
+    WriteTestFile("src\\Images\\sub\\b.png", Binary());
+    WriteTestFile("src\\Images\\a.png", "");
     SetWriteTime("src\\cfg\\ui.xml", 0x01D0000012345678ull);
     std::string error;
     ASSERT_TRUE(PakWriteFolder("src\\", "data.pak", &error)) << error;
-    EXPECT_EQ("<missing>", ReadFile("data.pak.tmp"));
+    EXPECT_EQ("<missing>", ReadTestFile("data.pak.tmp"));
 
     // Key order, names relative to the folder with their letter case.
     PakTable table = TableOf("data.pak");
@@ -203,7 +144,7 @@ TEST_F(PakWriterTest, FolderRoundTripsThroughTheReader)
 TEST_F(PakWriterTest, ArchiveInsideTheFolderIsLeftOut)
 {
     CreateDirectoryA("src", nullptr);
-    WriteFile("src\\a.txt", "a");
+    WriteTestFile("src\\a.txt", "a");
     std::string error;
     ASSERT_TRUE(PakWriteFolder("src", "src\\self.pak", &error)) << error;
     // A second run finds the first archive in the folder and still leaves it out.
@@ -215,18 +156,18 @@ TEST_F(PakWriterTest, ArchiveInsideTheFolderIsLeftOut)
 
 TEST_F(PakWriterTest, FailedWriteKeepsThePreviousArchive)
 {
-    WriteFile("data.pak", "previous");
+    WriteTestFile("data.pak", "previous");
     std::string error;
     EXPECT_FALSE(PakWriteFolder("no_such_folder", "data.pak", &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ("previous", ReadFile("data.pak"));
-    EXPECT_EQ("<missing>", ReadFile("data.pak.tmp"));
+    EXPECT_EQ("previous", ReadTestFile("data.pak"));
+    EXPECT_EQ("<missing>", ReadTestFile("data.pak.tmp"));
 
     // An output folder that does not exist: nothing is written anywhere.
     CreateDirectoryA("src", nullptr);
-    WriteFile("src\\a.txt", "a");
+    WriteTestFile("src\\a.txt", "a");
     EXPECT_FALSE(PakWriteFolder("src", "missing\\data.pak", &error));
-    EXPECT_EQ("<missing>", ReadFile("missing\\data.pak"));
+    EXPECT_EQ("<missing>", ReadTestFile("missing\\data.pak"));
 }
 
 TEST_F(PakWriterTest, EmptyFolderGivesAnEmptyArchive)
@@ -234,7 +175,7 @@ TEST_F(PakWriterTest, EmptyFolderGivesAnEmptyArchive)
     CreateDirectoryA("src", nullptr);
     std::string error;
     ASSERT_TRUE(PakWriteFolder("src", "empty.pak", &error)) << error;
-    EXPECT_EQ(9u, ReadFile("empty.pak").size());
+    EXPECT_EQ(9u, ReadTestFile("empty.pak").size());
     PakInterface pak;
     EXPECT_TRUE(pak.AddPakFile("empty.pak"));
 }
