@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/common/BenchTimer.h"
 #include "bench/graphics/BenchCases.h"
 #include "framework/app/Color.h"
 #include "framework/app/Rect.h"
@@ -20,35 +21,15 @@ using namespace Lumo;
 namespace
 {
 
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return (double)c.QuadPart / (double)f.QuadPart;
-}
-
 // Best seconds per call over at least 0.3 s and 3 calls.
 double Time(const std::function<void()>& fn)
 {
-    fn();
-    double best = 1e9, total = 0;
-    int runs = 0;
-    while (total < 0.3 || runs < 3)
-    {
-        const double t0 = Now();
-        fn();
-        const double dt = Now() - t0;
-        best = dt < best ? dt : best;
-        total += dt;
-        runs++;
-    }
-    return best;
+    return BenchTimer::Best(fn, 0.3, 3);
 }
 
 void Report(const char* op, int w, int h, double seconds)
 {
-    printf("RESULT %s %dx%d %.1f\n", op, w, h, (double)w * h / seconds / 1e6);
+    BenchTimer::ReportMpx(op, w, h, seconds);
 }
 
 void MakeImage(MemoryImage& img, const std::vector<uint32_t>& px, int w, int h)

@@ -11,38 +11,21 @@
 #include <functional>
 #include <vector>
 
+#include "../common/BenchTimer.h"
 #include "BenchCases.h"
 
 namespace
 {
 
-double Now()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
+// Best seconds per call over at least 0.3 s and 3 calls.
 double Time(const std::function<void()>& fn)
 {
-    fn();
-    double best = 1e9, total = 0;
-    int runs = 0;
-    while (total < 0.3 || runs < 3)
-    {
-        const double t0 = Now();
-        fn();
-        const double dt = Now() - t0;
-        best = dt < best ? dt : best;
-        total += dt;
-        runs++;
-    }
-    return best;
+    return BenchTimer::Best(fn, 0.3, 3);
 }
 
 void Report(const char* op, int w, int h, double seconds)
 {
-    printf("RESULT %s %dx%d %.1f\n", op, w, h, (double)w * h / seconds / 1e6);
+    BenchTimer::ReportMpx(op, w, h, seconds);
 }
 
 // pixman blends premultiplied colour.

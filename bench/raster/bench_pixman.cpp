@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "../common/BenchTimer.h"
 #include "RasterCases.h"
 
 using namespace RasterCases;
@@ -17,28 +18,10 @@ using namespace RasterCases;
 namespace
 {
 
-double Now()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
+// Best seconds per call over at least 0.5 s and 5 calls.
 double Time(const std::function<void()>& fn)
 {
-    fn();
-    double best = 1e9, total = 0;
-    int runs = 0;
-    while (total < 0.5 || runs < 5)
-    {
-        const double t0 = Now();
-        fn();
-        const double dt = Now() - t0;
-        best = dt < best ? dt : best;
-        total += dt;
-        runs++;
-    }
-    return best;
+    return BenchTimer::Best(fn, 0.5, 5);
 }
 
 std::vector<uint32_t> Premultiply(std::vector<uint32_t> px)

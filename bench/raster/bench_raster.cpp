@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/common/BenchTimer.h"
 #include "bench/raster/RasterCases.h"
 #include "framework/raster/TriangleDriver.h"
 
@@ -18,30 +19,10 @@ using namespace RasterCases;
 namespace
 {
 
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return (double)c.QuadPart / (double)f.QuadPart;
-}
-
 // Best seconds per call over at least 0.5 s and 5 calls.
 double Time(const std::function<void()>& fn)
 {
-    fn();
-    double best = 1e9, total = 0;
-    int runs = 0;
-    while (total < 0.5 || runs < 5)
-    {
-        const double t0 = Now();
-        fn();
-        const double dt = Now() - t0;
-        best = dt < best ? dt : best;
-        total += dt;
-        runs++;
-    }
-    return best;
+    return BenchTimer::Best(fn, 0.5, 5);
 }
 
 struct Format
