@@ -122,6 +122,11 @@ private:
     bool LockBits(SurfaceBits& bits);
     SurfaceSource SourceOf(MemoryImage* src, bool wantArgb);
     bool BltFrom(DDImage* src, const RECT& dest, const RECT& from);
+    // The plain and mirrored image draws share these; mirror flips the source across.
+    void SurfaceDrawImageBlended(Image* src, int x, int y, const Rect* srcRect, const Color* color,
+                                 bool mirror);
+    void SurfaceDrawImageAdded(Image* src, int x, int y, const Rect* srcRect, const Color* color,
+                               bool mirror);
     // After a draw into the surface: the memory copies go, textures go stale.
     void SurfaceDrawn();
 };

@@ -742,23 +742,23 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
 void DDImage::SurfaceDrawImageAdditive(Image* src, int x, int y, const Rect* srcRect,
                                        const Color* color)
 {
-    if (!src || mNoLock)
-        return;
-    Rect sr;
-    MemoryImage* mem = SurfaceImageSource(src, srcRect, sr);
-    if (!mem)
-        return;
-    const SurfaceSource source = SourceOf(mem, false);
-    DrawOnLockedSurface(*this, source.native && source.runAdditive, &DDImage::LockBits,
-                        [&](const SurfaceBits& bits)
-                        {
-                            SurfaceDrawAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), source,
-                                                    x, y, sr, ColorOf(color), false);
-                        });
+    SurfaceDrawImageAdded(src, x, y, srcRect, color, false);
 }
 
 void DDImage::SurfaceDrawImageMirrored(Image* src, int x, int y, const Rect* srcRect,
                                        const Color* color)
+{
+    SurfaceDrawImageBlended(src, x, y, srcRect, color, true);
+}
+
+void DDImage::SurfaceDrawImageMirroredAdditive(Image* src, int x, int y, const Rect* srcRect,
+                                               const Color* color)
+{
+    SurfaceDrawImageAdded(src, x, y, srcRect, color, true);
+}
+
+void DDImage::SurfaceDrawImageBlended(Image* src, int x, int y, const Rect* srcRect,
+                                      const Color* color, bool mirror)
 {
     if (!src || mNoLock)
         return;
@@ -769,11 +769,11 @@ void DDImage::SurfaceDrawImageMirrored(Image* src, int x, int y, const Rect* src
     const SurfaceSource source = SourceOf(mem, false);
     DrawOnLockedSurface(*this, source.native && source.runAlpha, &DDImage::LockBits,
                         [&](const SurfaceBits& bits)
-                        { SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), true); });
+                        { SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), mirror); });
 }
 
-void DDImage::SurfaceDrawImageMirroredAdditive(Image* src, int x, int y, const Rect* srcRect,
-                                               const Color* color)
+void DDImage::SurfaceDrawImageAdded(Image* src, int x, int y, const Rect* srcRect,
+                                    const Color* color, bool mirror)
 {
     if (!src || mNoLock)
         return;
@@ -786,7 +786,7 @@ void DDImage::SurfaceDrawImageMirroredAdditive(Image* src, int x, int y, const R
                         [&](const SurfaceBits& bits)
                         {
                             SurfaceDrawAdditiveBits(bits, mDDInterface->GetSurfaceFormat(), source,
-                                                    x, y, sr, ColorOf(color), true);
+                                                    x, y, sr, ColorOf(color), mirror);
                         });
 }
 
