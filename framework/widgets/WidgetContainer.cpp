@@ -4,6 +4,8 @@
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 
+#include <algorithm>
+
 namespace Lumo
 {
 
@@ -97,9 +99,7 @@ void WidgetContainer::StepIteratorPast(Widget* w)
 
 void WidgetContainer::RemoveWidget(Widget* w)
 {
-    WidgetList::iterator it = mWidgets.begin();
-    while (it != mWidgets.end() && *it != w)
-        ++it;
+    WidgetList::iterator it = std::find(mWidgets.begin(), mWidgets.end(), w);
     if (it == mWidgets.end())
         return;
     DetachFromManager(w);
@@ -188,9 +188,7 @@ void WidgetContainer::SetAllDirty()
 
 void WidgetContainer::Reorder(Widget* w, int where, Widget* ref)
 {
-    WidgetList::iterator it = mWidgets.begin();
-    while (it != mWidgets.end() && *it != w)
-        ++it;
+    WidgetList::iterator it = std::find(mWidgets.begin(), mWidgets.end(), w);
     if (it == mWidgets.end())
         return;
     StepIteratorPast(w);
@@ -260,17 +258,10 @@ void WidgetContainer::SetChildDirty(Widget* c)
         SetChildDirtyOverlaps(c);
         return;
     }
-    WidgetList::iterator it = mWidgets.begin();
-    while (it != mWidgets.end() && *it != c)
-        ++it;
+    WidgetList::iterator it = std::find(mWidgets.begin(), mWidgets.end(), c);
     if (it == mWidgets.end())
         return;
-    for (++it; it != mWidgets.end(); ++it)
-    {
-        Widget* s = *it;
-        if (s->mVisible && s->Intersects(c))
-            SetChildDirty(s);
-    }
+    SetOverlappingDirtyFrom(++it, c);
 }
 
 void WidgetContainer::SetDirty()
@@ -287,9 +278,7 @@ void WidgetContainer::SetChildDirtyOverlaps(Widget* c)
     c->mDirty = true;
     if (mParent != nullptr)
         return;
-    WidgetList::iterator pos = mWidgets.begin();
-    while (pos != mWidgets.end() && *pos != c)
-        ++pos;
+    WidgetList::iterator pos = std::find(mWidgets.begin(), mWidgets.end(), c);
     if (pos == mWidgets.end())
         return;
 
@@ -311,7 +300,12 @@ void WidgetContainer::SetChildDirtyOverlaps(Widget* c)
         if (s->Intersects(c))
             SetChildDirty(s);
     }
-    for (it = pos; it != mWidgets.end(); ++it)
+    SetOverlappingDirtyFrom(pos, c);
+}
+
+void WidgetContainer::SetOverlappingDirtyFrom(WidgetList::iterator from, Widget* c)
+{
+    for (WidgetList::iterator it = from; it != mWidgets.end(); ++it)
     {
         Widget* s = *it;
         if (s->mVisible && s->Intersects(c))

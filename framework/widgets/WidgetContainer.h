@@ -100,6 +100,8 @@ private:
     // Moves the update iterator past w before w leaves its list position.
     void StepIteratorPast(Widget* w);
     void Reorder(Widget* w, int where, Widget* ref);
+    // Marks dirty every visible child from "from" to the front that overlaps c.
+    void SetOverlappingDirtyFrom(WidgetList::iterator from, Widget* c);
 };
 
 } // namespace Lumo
