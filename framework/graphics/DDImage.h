@@ -127,6 +127,9 @@ private:
                                  bool mirror);
     void SurfaceDrawImageAdded(Image* src, int x, int y, const Rect* srcRect, const Color* color,
                                bool mirror);
+    // Stretches through the locked surface; false when the source or the lock is missing.
+    bool SurfaceDrawStretched(MemoryImage* mem, const FRect& floatSrc, const Rect& clipped,
+                              const Color* color, int mode, bool mirror);
     // After a draw into the surface: the memory copies go, textures go stale.
     void SurfaceDrawn();
 };

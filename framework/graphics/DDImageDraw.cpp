@@ -455,16 +455,8 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
             return;
         }
     }
-    SurfaceSource source = SourceOf(mem, false);
-    SurfaceBits bits;
-    if (source.native && LockBits(bits))
-    {
-        SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc, clipped,
-                                 ColorOf(color), mode, false);
-        Unlock();
-        SurfaceDrawn();
+    if (SurfaceDrawStretched(mem, floatSrc, clipped, color, mode, false))
         return;
-    }
     if (GetPixels() && SourceReadable(src))
         MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
 }
@@ -493,15 +485,21 @@ void DDImage::DrawImageStretchedMirrored(Image* src, const Rect* destRect, const
     Rect clipped;
     if (!GetMirroredStretchClip(sr, cl, *destRect, floatSrc, clipped))
         return;
+    SurfaceDrawStretched(mem, floatSrc, clipped, color, mode, true);
+}
+
+bool DDImage::SurfaceDrawStretched(MemoryImage* mem, const FRect& floatSrc, const Rect& clipped,
+                                   const Color* color, int mode, bool mirror)
+{
     SurfaceSource source = SourceOf(mem, false);
     SurfaceBits bits;
-    if (source.native && LockBits(bits))
-    {
-        SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc, clipped,
-                                 ColorOf(color), mode, true);
-        Unlock();
-        SurfaceDrawn();
-    }
+    if (!source.native || !LockBits(bits))
+        return false;
+    SurfaceDrawStretchedBits(bits, mDDInterface->GetSurfaceFormat(), source, floatSrc, clipped,
+                             ColorOf(color), mode, mirror);
+    Unlock();
+    SurfaceDrawn();
+    return true;
 }
 
 void DDImage::DrawImageMirrored(Image* src, int x, int y, const Rect* srcRect, const Color* color,
