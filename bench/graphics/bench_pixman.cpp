@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../common/BenchTimer.h"
+#include "../common/Premultiply.h"
 #include "BenchCases.h"
 
 namespace
@@ -28,20 +29,6 @@ void Report(const char* op, int w, int h, double seconds)
     BenchTimer::ReportMpx(op, w, h, seconds);
 }
 
-// pixman blends premultiplied colour.
-std::vector<uint32_t> Premultiply(std::vector<uint32_t> px)
-{
-    for (auto& p : px)
-    {
-        const uint32_t a = p >> 24;
-        uint32_t out = a << 24;
-        for (int s = 0; s < 24; s += 8)
-            out |= (((p >> s) & 0xFF) * a / 255) << s;
-        p = out;
-    }
-    return px;
-}
-
 pixman_image_t* Wrap(std::vector<uint32_t>& px, int w, int h)
 {
     return pixman_image_create_bits(PIXMAN_a8r8g8b8, w, h, px.data(), w * 4);
@@ -52,7 +39,7 @@ void Run(int w, int h)
     const std::vector<uint32_t> background = BenchCases::Opaque(w, h, 1);
     std::vector<uint32_t> dstPx = background;
     std::vector<uint32_t> opaquePx = BenchCases::Opaque(w, h, 2);
-    std::vector<uint32_t> spritePx = Premultiply(BenchCases::Sprite(w, h, 3));
+    std::vector<uint32_t> spritePx = BenchPixels::Premultiply(BenchCases::Sprite(w, h, 3));
     std::vector<uint32_t> halfPx = BenchCases::Opaque(w / 2, h / 2, 4);
     pixman_image_t* dst = Wrap(dstPx, w, h);
     pixman_image_t* opaque =
@@ -60,20 +47,20 @@ void Run(int w, int h)
     pixman_image_t* sprite = Wrap(spritePx, w, h);
     pixman_image_t* half = Wrap(halfPx, w / 2, h / 2);
     auto reset = [&] { memcpy(dstPx.data(), background.data(), background.size() * 4); };
+    // Times one whole-picture composite of src onto dst.
+    auto composite = [&](const char* op, pixman_op_t pixmanOp, pixman_image_t* src)
+    {
+        Report(op, w, h,
+               Time(
+                   [&] {
+                       pixman_image_composite32(pixmanOp, src, nullptr, dst, 0, 0, 0, 0, 0, 0, w,
+                                                h);
+                   }));
+    };
 
-    Report("opaque_copy", w, h,
-           Time(
-               [&] {
-                   pixman_image_composite32(PIXMAN_OP_SRC, opaque, nullptr, dst, 0, 0, 0, 0, 0, 0,
-                                            w, h);
-               }));
+    composite("opaque_copy", PIXMAN_OP_SRC, opaque);
     reset();
-    Report("alpha_sprite", w, h,
-           Time(
-               [&] {
-                   pixman_image_composite32(PIXMAN_OP_OVER, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0,
-                                            w, h);
-               }));
+    composite("alpha_sprite", PIXMAN_OP_OVER, sprite);
     reset();
     // (200, 100, 50) at alpha 128, premultiplied, 16 bits per channel.
     const pixman_color_t fill = {(uint16_t)(200 * 128 / 255 * 257),
@@ -83,12 +70,7 @@ void Run(int w, int h)
     Report("translucent_fill", w, h,
            Time([&] { pixman_image_fill_rectangles(PIXMAN_OP_OVER, dst, &fill, 1, &rect); }));
     reset();
-    Report("additive_blit", w, h,
-           Time(
-               [&] {
-                   pixman_image_composite32(PIXMAN_OP_ADD, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0,
-                                            w, h);
-               }));
+    composite("additive_blit", PIXMAN_OP_ADD, sprite);
     reset();
 
     // Rotation by 0.3 rad about the centre, as the inverse map pixman wants.
@@ -102,32 +84,17 @@ void Run(int w, int h)
                                pixman_double_to_fixed(h / 2.0));
     pixman_image_set_transform(sprite, &rot);
     pixman_image_set_filter(sprite, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-    Report("rotated_bilinear", w, h,
-           Time(
-               [&] {
-                   pixman_image_composite32(PIXMAN_OP_OVER, sprite, nullptr, dst, 0, 0, 0, 0, 0, 0,
-                                            w, h);
-               }));
+    composite("rotated_bilinear", PIXMAN_OP_OVER, sprite);
     reset();
 
     pixman_transform_t scale;
     pixman_transform_init_scale(&scale, pixman_double_to_fixed(0.5), pixman_double_to_fixed(0.5));
     pixman_image_set_transform(half, &scale);
     pixman_image_set_filter(half, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-    Report("stretch_filtered", w, h,
-           Time(
-               [&] {
-                   pixman_image_composite32(PIXMAN_OP_OVER, half, nullptr, dst, 0, 0, 0, 0, 0, 0, w,
-                                            h);
-               }));
+    composite("stretch_filtered", PIXMAN_OP_OVER, half);
     reset();
     pixman_image_set_filter(half, PIXMAN_FILTER_NEAREST, nullptr, 0);
-    Report("stretch_fast", w, h,
-           Time(
-               [&] {
-                   pixman_image_composite32(PIXMAN_OP_OVER, half, nullptr, dst, 0, 0, 0, 0, 0, 0, w,
-                                            h);
-               }));
+    composite("stretch_fast", PIXMAN_OP_OVER, half);
 
     pixman_image_unref(dst);
     pixman_image_unref(opaque);

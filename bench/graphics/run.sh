@@ -4,22 +4,8 @@
 # prints per operation: our Mpx/s, pixman's, and the ratio; then opaque copy
 # against memcpy. BENCH_EXE may name an already built bench_graphics.exe.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-exe=${BENCH_EXE:-}
-if [ -z "$exe" ]; then
-    "$ROOT/scripts/build.sh" --target bench_graphics >/dev/null
-    exe=$(find "$BUILD" -name bench_graphics.exe | head -n1)
-fi
-g++ -O2 -std=c++17 -o "$work/bench_pixman" "$ROOT/bench/graphics/bench_pixman.cpp" \
-    $(pkg-config --cflags --libs pixman-1)
-
-"$ROOT/scripts/wine-prefix.sh" >/dev/null
-source "$ROOT/scripts/wine-session.sh"
-lumo_wine_session_start
+source "$(dirname "$0")/../common/prepare.sh"
+bench_prepare bench_graphics graphics
 wine "$exe" | tr -d '\r' | grep '^RESULT' >"$work/ours.txt"
 "$work/bench_pixman" | grep '^RESULT' >"$work/pixman.txt"
 

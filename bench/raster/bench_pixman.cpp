@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../common/BenchTimer.h"
+#include "../common/Premultiply.h"
 #include "RasterCases.h"
 
 using namespace RasterCases;
@@ -24,24 +25,12 @@ double Time(const std::function<void()>& fn)
     return BenchTimer::Best(fn, 0.5, 5);
 }
 
-std::vector<uint32_t> Premultiply(std::vector<uint32_t> px)
-{
-    for (auto& p : px)
-    {
-        uint32_t a = p >> 24, out = a << 24;
-        for (int s = 0; s < 24; s += 8)
-            out |= (((p >> s) & 0xFF) * a / 255) << s;
-        p = out;
-    }
-    return px;
-}
-
 } // namespace
 
 int main()
 {
     std::vector<uint32_t> opaque = Texture(1, 255, 255);
-    std::vector<uint32_t> translucent = Premultiply(Texture(2, 40, 220));
+    std::vector<uint32_t> translucent = BenchPixels::Premultiply(Texture(2, 40, 220));
     std::vector<uint32_t> background((size_t)SCREEN_W * SCREEN_H, 0xFF336699u);
     std::vector<uint32_t> dest = background;
     pixman_image_t* dst =

@@ -5,22 +5,8 @@
 # the same family, then triangles per second. BENCH_EXE may name an already
 # built bench_raster.exe.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-exe=${BENCH_EXE:-}
-if [ -z "$exe" ]; then
-    "$ROOT/scripts/build.sh" --target bench_raster >/dev/null
-    exe=$(find "$BUILD" -name bench_raster.exe | head -n1)
-fi
-g++ -O2 -std=c++17 -o "$work/bench_pixman" "$ROOT/bench/raster/bench_pixman.cpp" \
-    $(pkg-config --cflags --libs pixman-1)
-
-"$ROOT/scripts/wine-prefix.sh" >/dev/null
-source "$ROOT/scripts/wine-session.sh"
-lumo_wine_session_start
+source "$(dirname "$0")/../common/prepare.sh"
+bench_prepare bench_raster raster
 wine "$exe" | tr -d '\r' >"$work/ours.txt"
 "$work/bench_pixman" >"$work/pixman.txt"
 
