@@ -1,6 +1,7 @@
 #include "framework/app/PakFormat.h"
 #include "framework/app/PakInterface.h"
 #include "framework/app/PakWriter.h"
+#include "tests/support/PakRead.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -45,13 +46,7 @@ protected:
         PakFile* f = pak.FOpen(name, mode);
         if (f == nullptr)
             return "<null>";
-        std::string text;
-        char buffer[64];
-        size_t got;
-        while ((got = pak.FRead(buffer, 1, sizeof(buffer), f)) > 0)
-            text.append(buffer, got);
-        pak.FClose(f);
-        return text;
+        return ReadPakRest(pak, f);
     }
 
     // Names a search reports, in order.

@@ -1,6 +1,7 @@
 #include "framework/app/PakFormat.h"
 #include "framework/app/PakInterface.h"
 #include "framework/app/PakWriter.h"
+#include "tests/support/PakRead.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -35,13 +36,7 @@ protected:
         if (f == nullptr)
             return "<null>";
         EXPECT_NE(nullptr, f->entry) << name << " came from the disk";
-        std::string text;
-        char buffer[256];
-        size_t got;
-        while ((got = pak.FRead(buffer, 1, sizeof(buffer), f)) > 0)
-            text.append(buffer, got);
-        pak.FClose(f);
-        return text;
+        return ReadPakRest(pak, f);
     }
 
     static PakTable TableOf(const std::string& name)
