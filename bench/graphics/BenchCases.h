@@ -5,14 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "../common/BenchRandom.h"
+
 namespace BenchCases
 {
 
-inline uint32_t Next(uint32_t& state)
-{
-    state = state * 1664525u + 1013904223u;
-    return state;
-}
+using BenchRandom::Next;
 
 // Opaque noise.
 inline std::vector<uint32_t> Opaque(int w, int h, uint32_t seed)

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "../common/BenchRandom.h"
+
 namespace RasterCases
 {
 
@@ -15,11 +17,7 @@ const int TEX = 256;
 const double ANGLE = 30.0 * 3.14159265358979 / 180.0;
 const double SCALE = 5.0;
 
-inline uint32_t Next(uint32_t& state)
-{
-    state = state * 1664525u + 1013904223u;
-    return state;
-}
+using BenchRandom::Next;
 
 // alphaLow..alphaHigh per texel (255, 255 for an opaque texture).
 inline std::vector<uint32_t> Texture(uint32_t seed, uint32_t alphaLow, uint32_t alphaHigh)
