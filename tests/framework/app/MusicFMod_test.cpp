@@ -90,6 +90,17 @@ protected:
                       std::string("FAKEOGG", 8) + U32(mode) + U32(frequency) + U32(length) + pcm);
     }
 
+    // Song 1 a module, song 2 a cached stream, both playing.
+    void PlayModuleAndStream()
+    {
+        WriteTestFile("song.mod", "module");
+        WriteOgg("music\\theme", kMono16, 22050, 1, "ab");
+        ASSERT_TRUE(mMusic->LoadMusic(1, "song.mod"));
+        ASSERT_TRUE(mMusic->LoadCachedMusic(2, "music\\theme", false));
+        mMusic->PlayMusic(1, 0, false);
+        mMusic->PlayMusic(2, 0, false);
+    }
+
     std::string Log() const { return mLog(); }
     std::string TakeLog()
     {
@@ -348,12 +359,7 @@ TEST_F(MusicFModTest, FadeInClimbsToTheLimit)
 
 TEST_F(MusicFModTest, MasterVolumeScalesEverySong)
 {
-    WriteTestFile("song.mod", "module");
-    WriteOgg("music\\theme", kMono16, 22050, 1, "ab");
-    ASSERT_TRUE(mMusic->LoadMusic(1, "song.mod"));
-    ASSERT_TRUE(mMusic->LoadCachedMusic(2, "music\\theme", false));
-    mMusic->PlayMusic(1, 0, false);
-    mMusic->PlayMusic(2, 0, false);
+    ASSERT_NO_FATAL_FAILURE(PlayModuleAndStream());
     mClearLog();
     mMusic->SetVolume(0.5);
     EXPECT_EQ("FMUSIC_SetMasterVolume M1 50\nFSOUND_SetVolume 2 50\n", TakeLog());
@@ -365,12 +371,7 @@ TEST_F(MusicFModTest, MasterVolumeScalesEverySong)
 
 TEST_F(MusicFModTest, FadeOutAllReachesEverySong)
 {
-    WriteTestFile("song.mod", "module");
-    WriteOgg("music\\theme", kMono16, 22050, 1, "ab");
-    ASSERT_TRUE(mMusic->LoadMusic(1, "song.mod"));
-    ASSERT_TRUE(mMusic->LoadCachedMusic(2, "music\\theme", false));
-    mMusic->PlayMusic(1, 0, false);
-    mMusic->PlayMusic(2, 0, false);
+    ASSERT_NO_FATAL_FAILURE(PlayModuleAndStream());
     mMusic->FadeOutAll(false, 0.75);
     mClearLog();
     mMusic->Update();
