@@ -25,9 +25,10 @@ TEST(IntegrationImageSafety, ImageWithoutApplicationLeavesTheRendererWhenDestroy
     int result = display->Init(hwnd, true);
     if (result != RESULT_OK || !display->mD3D || !display->mD3D->mDevice)
     {
+        std::string why = display->mErrorString;
         display.reset();
         DestroyWindow(hwnd);
-        GTEST_SKIP() << "no Direct3D device here: " << display->mErrorString;
+        GTEST_SKIP() << "no Direct3D device here: " << why;
     }
     D3DInterface* d3d = display->mD3D;
 
