@@ -23,7 +23,6 @@ struct SpyCall
 };
 
 std::vector<SpyCall> gSpyCalls;
-int gSpyIndex;
 
 template <int I>
 void SpyLoop(const PreparedVertex* v, void*, int, const TriangleTextureInfo* t,
@@ -403,8 +402,10 @@ TEST(DrawTriangle, GuardBandsSurviveFuzzedTriangles)
                 bool inClip = x >= inside.mX && x < inside.mX + inside.mWidth && y >= inside.mY &&
                               y < inside.mY + inside.mHeight;
                 if (!inClip)
+                {
                     ASSERT_EQ(a[y * c.Pitch() + xb], b[y * c.Pitch() + xb])
                         << "round " << round << " pixel " << x << ", " << y;
+                }
             }
     }
 }
