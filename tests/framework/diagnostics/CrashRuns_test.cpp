@@ -127,6 +127,9 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
             << kind << ": " << LogicalAddressLines(reports[kind]) << "\nwanted " << expected;
     }
     EXPECT_TRUE(Contains(LogicalAddressLines(reports["read"]), "ReadThroughNull()+0x"));
+    // The stack walk names frames through image help and the DWARF information.
+    EXPECT_TRUE(std::regex_search(
+        read, std::regex("\r\n[0-9A-F]{8} [0-9A-F]{8} ReadThroughNull\\+[0-9A-F]+\r\nParams: ")));
     EXPECT_TRUE(Contains(reports["divide"], "Exception: Integer Divide by Zero (code 0xc0000094)"));
     EXPECT_TRUE(Contains(reports["divide"], "DivideByZero"));
     EXPECT_TRUE(Contains(reports["null-call"],
