@@ -8,6 +8,8 @@ BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
 target=$1; shift
 "$ROOT/scripts/wine-prefix.sh"
 "$ROOT/scripts/build.sh" --target "$target"
+# Unattended: a crash report window answers "Close Now" by itself.
+export LUMO_CRASH_WINDOW=${LUMO_CRASH_WINDOW:-close}
 source "$ROOT/scripts/wine-session.sh"
 lumo_wine_session_start
 cd "$BUILD"

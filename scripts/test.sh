@@ -6,6 +6,8 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
 "$ROOT/scripts/setup.sh"
 "$ROOT/scripts/build.sh"
+# Unattended: a crash report window answers "Close Now" by itself.
+export LUMO_CRASH_WINDOW=${LUMO_CRASH_WINDOW:-close}
 source "$ROOT/scripts/wine-session.sh"
 lumo_wine_session_start
 JOBS=${LUMO_TEST_JOBS:-$(nproc)}

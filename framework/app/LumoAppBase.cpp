@@ -642,7 +642,7 @@ void LumoAppBase::AfterInit() {}
 void LumoAppBase::ShutdownHook() {}
 void LumoAppBase::BeforeExit() {}
 void LumoAppBase::BeforeMakeWindow() {}
-void LumoAppBase::SpareHook1(std::map<std::string, std::string>&) {}
+void LumoAppBase::Hook42(std::map<std::string, std::string>&) {}
 void LumoAppBase::BeforeDisplayChange() {}
 void LumoAppBase::AfterDisplayChange() {}
 bool LumoAppBase::KeepWorkingDirectory(const std::string&)

@@ -183,8 +183,8 @@ public:
     virtual std::string GetProductVersion(const std::string& path);
     virtual void HideApp();
     virtual std::string GetCrashInfoText();
-    // Empty; the crash upload may hand it a map of extra form fields.
-    virtual void SpareHook1(std::map<std::string, std::string>& fields);
+    // Empty; the crash upload sends what a subclass puts in the map as extra form fields.
+    virtual void Hook42(std::map<std::string, std::string>& fields);
     virtual void Shutdown();
 
     // --- command line (LumoAppBase_CommandLine.cpp)

@@ -3,7 +3,6 @@
 #include "framework/app/LumoAppBase.h"
 
 Lumo::LumoAppBase* gLumoApp = nullptr;
-Lumo::LumoAppBase* gCrashReporterApp = nullptr;
 std::atomic<bool> gIdlePause(false);
 std::atomic<bool> gDisplayLost(false);
 bool (*gDevOptionsQuery)() = nullptr;

@@ -1,0 +1,50 @@
+// The two tables of a linker map file that the crash report needs: public
+// symbols and source lines, both by (section, offset). The file is read line
+// by line and any line that fits neither layout is passed over, so a damaged
+// or foreign map file gives a report with fewer names, never a failure.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Lumo
+{
+
+class CrashMapFile
+{
+public:
+    // False when the file cannot be opened.
+    bool ReadFile(const std::string& path);
+    // One line without its line break.
+    void ReadLine(const std::string& line);
+
+    // Replaces every "ssss:oooooooo" address of the report that falls in a
+    // known symbol by the symbol's name (through undecorate) and its distance,
+    // followed by the source line when one is known. The map describes one
+    // program: an address that its line places in another module (named after
+    // it, or on the "Module: " line before "Logical Address: ") keeps its numbers.
+    void Annotate(std::string& report, const std::string& programModule,
+                  const std::function<std::string(const std::string&)>& undecorate) const;
+
+    size_t SymbolCount() const { return mSymbols.size(); }
+    size_t LineCount() const { return mLines.size(); }
+
+private:
+    typedef std::pair<uint32_t, uint32_t> Address; // section, offset
+    struct SourceLine
+    {
+        int file; // index into mFiles
+        int line;
+    };
+
+    std::map<Address, std::string> mSymbols; // decorated names
+    std::map<Address, SourceLine> mLines;
+    std::vector<std::string> mFiles;
+    int mCurrentFile = -1; // the source file of the line-number block being read
+};
+
+} // namespace Lumo

@@ -1,0 +1,41 @@
+#pragma once
+// Runs the crash test program (lumo_crash_test) in a fresh folder of its own,
+// with or without its map file, and gives the tests its windows, its exit and
+// the crash.txt it wrote. Several can run at once.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CrashProcess
+{
+public:
+    ~CrashProcess();
+
+    // unattended: LUMO_CRASH_WINDOW=close, so the report window closes itself.
+    bool Start(const std::string& kind, const std::string& host, bool unattended,
+               bool withMapFile = true);
+    bool WaitForExit(DWORD timeoutMs);
+    // crash.txt as written on disk; empty when there is none.
+    std::string ReportOnDisk() const;
+    // The report text itself: the file's "\r\r\n" back to "\r\n", without the final line feed.
+    std::string Report() const;
+
+    // A visible top-level window of the process by class or title, waited for within the bound.
+    HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs) const;
+
+    // Children of a window by class ("Button", "Edit") in creation order.
+    static std::vector<HWND> Children(HWND parent, const wchar_t* className);
+    static std::wstring Text(HWND window);
+    static int Width(HWND window);
+    static void Click(HWND button);
+
+    // Line number of the "// fault: <marker>" comment in the program's source.
+    static int FaultLine(const std::string& marker);
+
+private:
+    std::string mFolder;
+    HANDLE mProcess = nullptr;
+    DWORD mPid = 0;
+};

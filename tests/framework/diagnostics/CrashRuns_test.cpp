@@ -1,0 +1,220 @@
+// The crash reporter in real crashes: the test program faults under Wine with
+// the reporter installed, and the tests read the crash.txt it wrote, answer
+// its windows as a user would and receive its upload on a loopback server.
+// Wine calls the unhandled-exception filter, and the test prefix has no crash
+// debugger (AeDebug Debugger=false), so each faulting process ends by itself.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <regex>
+
+#include "CrashProcess.h"
+#include "LoopbackServer.h"
+
+namespace
+{
+
+const DWORD kBound = 60000; // ms; a report takes a few seconds under Wine
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+std::string FirstLine(const std::string& report)
+{
+    return report.substr(0, report.find("\r\n"));
+}
+
+// The faulting function and its source line, as the map file gives them.
+std::string LogicalAddressLines(const std::string& report)
+{
+    size_t at = report.find("Logical Address: ");
+    return at == std::string::npos ? "" : report.substr(at, report.find("\r\n\r\n", at) - at);
+}
+
+std::string FormPart(const std::string& name, const std::string& value)
+{
+    return "-----------------------------7d3e1f30eec\r\nContent-Disposition: form-data; name=\"" +
+           name + "\"\r\n\r\n" + value + "\r\n";
+}
+
+// Starts a report whose window the test answers, and returns its report window.
+HWND StartAnswered(CrashProcess& crash, const std::string& host)
+{
+    EXPECT_TRUE(crash.Start("write", host, false));
+    HWND window = crash.WaitForWindow(L"SEHWindow", nullptr, kBound);
+    EXPECT_TRUE(window) << "no report window";
+    return window;
+}
+
+HWND ButtonNamed(HWND window, const wchar_t* text)
+{
+    for (HWND button : CrashProcess::Children(window, L"Button"))
+        if (CrashProcess::Text(button) == text)
+            return button;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
+{
+    struct Run
+    {
+        const char* kind;
+        bool withMap;
+        CrashProcess process;
+    };
+    const char* kinds[] = {"read",  "write",  "divide", "null-call", "overflow",
+                           "throw", "thread", "no-app", "reporter"};
+    std::vector<std::unique_ptr<Run>> runs;
+    for (const char* kind : kinds)
+        runs.push_back(std::unique_ptr<Run>(new Run{kind, true, {}}));
+    runs.push_back(std::unique_ptr<Run>(new Run{"write", false, {}}));
+    // All at once: most of a report's time is Wine waiting on its window.
+    for (auto& run : runs)
+        ASSERT_TRUE(run->process.Start(run->kind, "", true, run->withMap)) << run->kind;
+    std::map<std::string, std::string> reports;
+    for (auto& run : runs)
+    {
+        ASSERT_TRUE(run->process.WaitForExit(kBound)) << run->kind << " did not end";
+        reports[std::string(run->kind) + (run->withMap ? "" : " without map")] =
+            run->process.Report();
+        if (std::string(run->kind) == "read")
+        {
+            EXPECT_TRUE(Contains(run->process.ReportOnDisk(), "\r\r\n")) << "text-mode file";
+        }
+    }
+
+    const std::regex registers(
+        "EAX:[0-9A-F]{8} EBX:[0-9A-F]{8} ECX:[0-9A-F]{8} EDX:[0-9A-F]{8} "
+        "ESI:[0-9A-F]{8} EDI:[0-9A-F]{8}\r\nEIP:[0-9A-F]{8} ESP:[0-9A-F]{8}  "
+        "EBP:[0-9A-F]{8}\r\nCS:[0-9A-F]{4} SS:[0-9A-F]{4} DS:[0-9A-F]{4} "
+        "ES:[0-9A-F]{4} FS:[0-9A-F]{4} GS:[0-9A-F]{4}\r\nFlags:[0-9A-F]{8}\r\n");
+    for (const auto& entry : reports)
+    {
+        if (entry.first == "reporter")
+            continue;
+        SCOPED_TRACE(entry.first + ":\n" + entry.second);
+        const std::string& report = entry.second;
+        EXPECT_TRUE(std::regex_search(report, registers));
+        EXPECT_TRUE(Contains(report, "\r\nWindows Ver: NT 6.1 Service Pack 1 Build 7601\r\n"));
+        bool app = entry.first != "no-app";
+        EXPECT_EQ(Contains(report, "\r\nDDraw Ver: 5.3.1.904\r\nDSound Ver: 5.3.1.904\r\n"), app);
+        EXPECT_EQ(
+            Contains(report, "\r\n\r\nProduct: CrashTest\r\nVersion: 7.5\r\nTime Loaded: 00:00:0"),
+            app);
+        if (app)
+        {
+            EXPECT_TRUE(Contains(report, "\r\nFullscreen: No\r\nPrimary ThreadId: "));
+        }
+    }
+
+    const std::string& read = reports["read"];
+    EXPECT_TRUE(std::regex_match(FirstLine(read),
+                                 std::regex("Exception: Access Violation \\(code 0xc0000005\\) at "
+                                            "address 00[0-9A-F]{6} in thread [0-9A-F]+")))
+        << FirstLine(read);
+    EXPECT_TRUE(Contains(read, "\r\nModule: lumo_crash_test.exe\r\n"));
+    for (const char* kind : {"read", "write", "divide"})
+    {
+        std::string expected = std::string("CrashProgram.cpp line ") +
+                               std::to_string(CrashProcess::FaultLine(
+                                   std::string(kind) == "divide" ? "divide" : kind));
+        EXPECT_TRUE(Contains(LogicalAddressLines(reports[kind]), expected))
+            << kind << ": " << LogicalAddressLines(reports[kind]) << "\nwanted " << expected;
+    }
+    EXPECT_TRUE(Contains(LogicalAddressLines(reports["read"]), "ReadThroughNull()+0x"));
+    // The stack walk names frames through image help and the DWARF information.
+    EXPECT_TRUE(std::regex_search(
+        read, std::regex("\r\n[0-9A-F]{8} [0-9A-F]{8} ReadThroughNull\\+[0-9A-F]+\r\nParams: ")));
+    EXPECT_TRUE(Contains(reports["divide"], "Exception: Integer Divide by Zero (code 0xc0000094)"));
+    EXPECT_TRUE(Contains(reports["divide"], "DivideByZero"));
+    EXPECT_TRUE(Contains(reports["null-call"],
+                         "Exception: Access Violation (code 0xc0000005) at address 00000000"));
+    EXPECT_TRUE(Contains(reports["null-call"], "WinMain"));
+    EXPECT_TRUE(Contains(reports["overflow"], "Exception: Stack Overflow (code 0xc00000fd)"));
+    EXPECT_TRUE(Contains(LogicalAddressLines(reports["overflow"]), "RecurseForever"));
+    EXPECT_TRUE(Contains(reports["throw"], "Unknown exception: (code 0xe06d7363)"));
+    EXPECT_TRUE(Contains(reports["throw"], "ThrowUncaught"));
+    // The second thread's id is in the first line, the primary one below.
+    std::smatch ids;
+    ASSERT_TRUE(std::regex_search(reports["thread"], ids,
+                                  std::regex("in thread ([0-9A-F]+)\r\n[^]*Primary ThreadId: "
+                                             "([0-9A-F]+)")));
+    EXPECT_NE(ids[1].str(), ids[2].str());
+    EXPECT_TRUE(Contains(reports["thread"], "WriteThroughNull"));
+    // Without the map file the addresses keep their numbers.
+    EXPECT_TRUE(std::regex_search(reports["write without map"],
+                                  std::regex("Logical Address: 0001:[0-9A-F]{8}\r\n")));
+    // A fault inside the reporter ends the process before any file or window.
+    EXPECT_EQ(reports["reporter"], "");
+}
+
+TEST(CrashRuns, ReportWindowWithoutServerOffersOnlyClose)
+{
+    CrashProcess crash;
+    HWND window = StartAnswered(crash, "");
+    ASSERT_TRUE(window);
+    EXPECT_EQ(CrashProcess::Text(window), L"Fatal Error!");
+    std::vector<HWND> buttons = CrashProcess::Children(window, L"Button");
+    ASSERT_EQ(buttons.size(), 1u);
+    EXPECT_EQ(CrashProcess::Text(buttons[0]), L"Close Now");
+    EXPECT_EQ(CrashProcess::Width(buttons[0]), 384);
+    CrashProcess::Click(buttons[0]);
+    EXPECT_TRUE(crash.WaitForExit(kBound));
+}
+
+TEST(CrashRuns, SentReportReachesTheServerIntactAfterARetry)
+{
+    LoopbackServer server;
+    ASSERT_TRUE(server.Start(
+        {{LoopbackServer::ANSWER_WHOLE, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"},
+         {LoopbackServer::ANSWER_WHOLE, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"}}));
+    CrashProcess crash;
+    HWND window = StartAnswered(crash, server.Address());
+    ASSERT_TRUE(window);
+    HWND send = ButtonNamed(window, L"Send Report");
+    ASSERT_TRUE(send);
+    EXPECT_TRUE(IsWindowEnabled(send));
+    EXPECT_TRUE(ButtonNamed(window, L"Close Now"));
+    CrashProcess::Click(send);
+
+    HWND details = crash.WaitForWindow(L"SubmitInfoWindow", nullptr, kBound);
+    ASSERT_TRUE(details);
+    std::vector<HWND> fields = CrashProcess::Children(details, L"Edit");
+    ASSERT_EQ(fields.size(), 2u);
+    SendMessageTimeoutW(fields[1], WM_SETTEXT, 0, (LPARAM)L"It fell over.\r\nTwice.", SMTO_BLOCK,
+                        5000, nullptr);
+    CrashProcess::Click(ButtonNamed(details, L"Continue"));
+
+    // The first answer is a 404: the box offers a retry.
+    HWND box = crash.WaitForWindow(nullptr, L"Connection Failed", kBound);
+    ASSERT_TRUE(box);
+    CrashProcess::Click(GetDlgItem(box, IDRETRY));
+    ASSERT_TRUE(server.WaitForRequests(2, kBound));
+    ASSERT_TRUE(crash.WaitForExit(kBound)) << "the done upload ends the windows";
+
+    std::string report = crash.Report();
+    std::smatch address;
+    ASSERT_TRUE(std::regex_search(report, address, std::regex("at address ([0-9A-F]{8})")));
+    unsigned offset = std::stoul(address[1].str(), nullptr, 16) - 0x401000; // .text at 0x1000
+    char title[64];
+    snprintf(title, sizeof(title), "Exception at 0001:%08X", offset);
+    std::string body =
+        FormPart("build", "test") + FormPart("prod", "CrashTest") + FormPart("version", "7.5") +
+        FormPart("usertext", "It fell over.\r\nTwice.") + FormPart("errortitle", title) +
+        FormPart("errortext", report) + "-----------------------------7d3e1f30eec--\r\n";
+    std::string request =
+        "POST /vantic_error.php HTTP/1.1\r\n"
+        "Content-Type: multipart/form-data; boundary=---------------------------7d3e1f30eec\r\n"
+        "User-Agent: Mozilla/4.0 (compatible; fennix)\r\n"
+        "Host: " +
+        server.Address() + "\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\nConnection: close\r\n\r\n" + body;
+    std::vector<std::string> requests = server.Requests();
+    EXPECT_EQ(requests[0], request);
+    EXPECT_EQ(requests[1], request);
+}
