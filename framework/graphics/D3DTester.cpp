@@ -9,7 +9,7 @@
 #include "framework/diagnostics/DXResultNames.h"
 #include "framework/graphics/D3DDefaults.h"
 #include "framework/graphics/D3DTesterAdapter.h"
-#include "framework/graphics/ImageTextures.h"
+#include "framework/graphics/D3DImageTextures.h"
 
 namespace Lumo
 {

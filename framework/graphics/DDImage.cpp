@@ -6,7 +6,6 @@
 
 #include "framework/app/Matrix3.h"
 #include "framework/graphics/DDInterface.h"
-#include "framework/graphics/DDInterface3D.h"
 #include "framework/raster/DrawTriangle.h"
 
 namespace Lumo

@@ -8,7 +8,8 @@
 #include "framework/app/StringUtils.h"
 #include "framework/diagnostics/DXResultNames.h"
 #include "framework/graphics/DDImage.h"
-#include "framework/graphics/DDInterface3D.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DTester.h"
 #include "framework/graphics/Graphics.h"
 
 namespace Lumo
@@ -90,7 +91,7 @@ FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth
 
 DDInterface::DDInterface(LumoAppBase* app) : mApp(app)
 {
-    mD3D = D3DRoute::CreateRenderer();
+    mD3D = new D3DInterface();
     mIs3D = true;
     HMODULE ddraw = gDDrawDLL ? gDDrawDLL : GetModuleHandleA("ddraw.dll");
     if (ddraw)
@@ -108,9 +109,9 @@ DDInterface::~DDInterface()
     for (DDImage* image : mDDImageSet)
         image->mDDInterface = nullptr;
     mDDImageSet.clear();
-    D3DRoute::DeleteRenderer(mD3D);
+    delete mD3D;
     mD3D = nullptr;
-    D3DRoute::DeleteTester(mD3DTester);
+    delete mD3DTester;
     mD3DTester = nullptr;
 }
 
@@ -193,7 +194,8 @@ void DDInterface::Cleanup()
 {
     AutoCrit lock(mCritSect);
     mInitialized = false;
-    D3DRoute::CleanupRenderer(mD3D);
+    if (mD3D)
+        mD3D->Cleanup();
     delete mOldCursorAreaImage;
     mOldCursorAreaImage = nullptr;
     delete mNewCursorAreaImage;
@@ -337,7 +339,8 @@ void DDInterface::RemoveDDImage(DDImage* image)
 
 void DDInterface::RemoveImageTexture(Image* image)
 {
-    D3DRoute::RemoveImageTexture(mD3D, image);
+    if (mD3D)
+        mD3D->RemoveImageTexture(image);
 }
 
 void DDInterface::BuildFormat(uint32_t red, uint32_t green, uint32_t blue, int bitsPerPixel)
@@ -406,7 +409,7 @@ int DDInterface::Init(HWND window, bool windowed)
     }
 
     // 2. The 3D self-test.
-    if (Run3DSelfTest(window) && D3DRoute::TesterFresh(mD3DTester) && mApp)
+    if (Run3DSelfTest(window) && mD3DTester && mD3DTester->ResultsChanged() && mApp)
         mApp->After3DTest();
 
     // 3. Sizes.
@@ -596,10 +599,9 @@ int DDInterface::Init(HWND window, bool windowed)
 
     if (mIs3D)
     {
-        std::string error;
-        if (!D3DRoute::InitRenderer(mD3D, this, &error))
+        if (!mD3D || !mD3D->Init(this))
         {
-            mErrorString = "3D init error: " + error;
+            mErrorString = "3D init error: " + (mD3D ? gD3DLastError : std::string("no renderer"));
             return RESULT_3D_FAIL;
         }
     }
@@ -613,9 +615,12 @@ bool DDInterface::Run3DSelfTest(HWND window)
 {
     if (mD3DTester || !(mOptions.test3D || mOptions.autoEnable3D))
         return false;
-    bool failed = false, warned = false, fresh = false;
-    mD3DTester = D3DRoute::RunSelfTest(this, window, mOptions.minVidMemoryMB,
-                                       mOptions.recVidMemoryMB, &failed, &warned, &fresh);
+    mD3DTester = new D3DTester();
+    mD3DTester->SetVidMemoryRequirements(mOptions.minVidMemoryMB, mOptions.recVidMemoryMB);
+    mD3DTester->TestD3D(window, mDD7);
+    const bool failed = !mD3DTester->GetFailureReason().empty();
+    const bool warned = !mD3DTester->GetWarning().empty();
+    const bool fresh = mD3DTester->ResultsChanged();
     if (mOptions.autoEnable3D && !failed && !warned)
         mIs3D = true;
     if (failed)
@@ -644,13 +649,13 @@ bool DDInterface::Redraw(Rect* dirty)
     mInRedraw = true;
     if (mIs3D && mD3D)
     {
-        if (D3DRoute::HasError(mD3D))
+        if (!gD3DLastError.empty())
         {
             mInRedraw = false;
             mIs3D = false;
             return false;
         }
-        D3DRoute::EndScene(mD3D);
+        mD3D->EndSceneIfOpen();
     }
 
     RECT src, dest;

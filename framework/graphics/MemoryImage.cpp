@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "framework/app/LumoAppBase.h"
-#include "framework/graphics/DDInterface3D.h"
-#include "framework/graphics/ImageTextures.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DImageTextures.h"
 #include "framework/graphics/MemoryImageDisplay.h"
 
 namespace Lumo
@@ -152,8 +152,8 @@ MemoryImage::~MemoryImage()
         mApp->RemoveMemoryImage(this);
     // An image made without an application is still in the set of the renderer
     // that made its textures; that renderer's clean-up would touch it later.
-    if (mTexture)
-        D3DRoute::RemoveImageTexture(mTexture->owner, this);
+    if (mTexture && mTexture->owner)
+        mTexture->owner->RemoveImageTexture(this);
     delete mTexture; // a record no renderer holds
     mTexture = nullptr;
     delete[] mPixels;
@@ -301,8 +301,8 @@ void MemoryImage::DeleteTexture()
 {
     if (mApp)
         mApp->ForgetImageOnDisplay(this);
-    if (mTexture) // made by a renderer the application does not know
-        D3DRoute::RemoveImageTexture(mTexture->owner, this);
+    if (mTexture && mTexture->owner) // made by a renderer the application does not know
+        mTexture->owner->RemoveImageTexture(this);
 }
 
 void MemoryImage::DeleteExtraBuffers()
