@@ -11,6 +11,13 @@
 namespace Lumo
 {
 
+bool ImageReadable(Image* image)
+{
+    DDImage* dd = dynamic_cast<DDImage*>(image);
+    return !dd || dd->mPixels || dd->mColorTable || dd->mNativeAlphaData || !dd->mSurface ||
+           dd->GetPixels();
+}
+
 // --- construction -----------------------------------------------------------
 
 DDImage::DDImage(DDInterface* display)

@@ -30,15 +30,6 @@ const Color& ColorOf(const Color* color)
     return color ? *color : gColorWhite;
 }
 
-// False for a surface image whose picture cannot be read back; the memory
-// routines would read its pixels through a null pointer.
-bool SourceReadable(Image* src)
-{
-    DDImage* dd = dynamic_cast<DDImage*>(src);
-    return !dd || dd->mPixels || dd->mColorTable || dd->mNativeAlphaData || !dd->mSurface ||
-           dd->GetPixels();
-}
-
 // The surface half of the draw rule: mode 0 and mode 1 each have a surface
 // routine, and a routine that could not lock sets mSurfaceDrawFailed. True when
 // the surface took the draw.
@@ -102,7 +93,7 @@ SurfaceSource DDImage::SourceOf(MemoryImage* src, bool wantArgb)
     SurfaceSource s;
     // A surface source that cannot be read back (locked out, lost, the 3D
     // screen) has no picture to give: draw nothing rather than build from null.
-    if (!SourceReadable(src))
+    if (!ImageReadable(src))
         return s;
     s.width = src->mWidth;
     s.height = src->mHeight;
@@ -333,7 +324,7 @@ void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Col
             return;
         }
     }
-    if (GetPixels() && SourceReadable(src))
+    if (GetPixels() && ImageReadable(src))
         MemoryImage::DrawImage(src, x, y, &sr, color, mode);
 }
 
@@ -395,7 +386,7 @@ void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect
             return;
         }
     }
-    if (GetPixels() && SourceReadable(src))
+    if (GetPixels() && ImageReadable(src))
         MemoryImage::DrawImageRotated(src, x, y, srcRect, clip, color, mode, angle, centerX,
                                       centerY);
 }
@@ -429,7 +420,7 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
     {
         if (mHasTranslucent || mHasTransparent || is3D)
         {
-            if (GetPixels() && SourceReadable(src))
+            if (GetPixels() && ImageReadable(src))
                 MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
             return;
         }
@@ -456,7 +447,7 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
     }
     if (SurfaceDrawStretched(mem, floatSrc, clipped, color, mode, false))
         return;
-    if (GetPixels() && SourceReadable(src))
+    if (GetPixels() && ImageReadable(src))
         MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
 }
 
@@ -554,7 +545,7 @@ void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matri
         return;
     }
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
-    if (!mem || !SourceReadable(src))
+    if (!mem || !ImageReadable(src))
         return;
     SurfaceBits bits;
     if (!LockBits(bits))
@@ -603,7 +594,7 @@ void DDImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangles, 
                                              filter);
         return;
     }
-    if (count < 1 || !triangles || (texture && !SourceReadable(texture)))
+    if (count < 1 || !triangles || (texture && !ImageReadable(texture)))
         return;
     SurfaceBits bits;
     if (!LockBits(bits))

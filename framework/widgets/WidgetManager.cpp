@@ -4,7 +4,6 @@
 
 #include "framework/app/LumoAppBase.h"
 #include "framework/diagnostics/Profiler.h"
-#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/widgets/Widget.h"
@@ -508,8 +507,7 @@ bool WidgetManager::DrawScreen(LumoAppBase* app)
 
     Graphics screen(mImage);
     mCurG = &screen;
-    DDImage* surface = dynamic_cast<DDImage*>(mImage);
-    bool locked = surface != nullptr && surface->Lock();
+    DrawPassLock lock(mImage);
     bool drewSomething = false;
     if (anyDirty)
     {
@@ -540,8 +538,6 @@ bool WidgetManager::DrawScreen(LumoAppBase* app)
             app->DrawOverlay(&base);
     }
     FlushDeferredOverlays(&screen, 0x7FFFFFFF);
-    if (locked)
-        surface->Unlock();
     mCurG = nullptr;
     return drewSomething;
 }
