@@ -135,6 +135,7 @@ LumoAppBase::LumoAppBase()
       mDemoLoadingCompleted(false), mShowFPS(false), mShowFPSMode(0)
 {
     gLumoApp = this;
+    gAppHost = this;
     mClock.now = DefaultNow;
     mClock.sleep = DefaultSleep;
     mClock.waitInput = DefaultWaitInput;
@@ -505,6 +506,8 @@ LumoAppBase::~LumoAppBase()
 
     if (gLumoApp == this)
         gLumoApp = nullptr;
+    if (gAppHost == this)
+        gAppHost = nullptr;
     if (gCrashReporterApp == this)
         gCrashReporterApp = nullptr;
     WriteDemoFile();

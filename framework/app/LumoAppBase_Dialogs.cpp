@@ -18,6 +18,11 @@ static std::string Narrow(const std::wstring& text)
 
 // ---------------------------------------------------------------- dialogs
 
+DialogListener* LumoAppBase::GetDialogListener()
+{
+    return this;
+}
+
 Dialog* LumoAppBase::MakeDialog(int id, bool isModal, const std::wstring& header,
                                 const std::wstring& lines, const std::wstring& footer,
                                 int buttonMode)

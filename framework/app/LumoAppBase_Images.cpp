@@ -146,6 +146,11 @@ void LumoAppBase::CompleteSharedImage(const SharedImageKey& key, Image* image)
     mSharedImagesLoading.erase(key);
 }
 
+void LumoAppBase::SharedImageReleased()
+{
+    mSharedImagesNeedPurge = true;
+}
+
 void LumoAppBase::PurgeUnusedSharedImages()
 {
     if (!mSharedImagesNeedPurge)

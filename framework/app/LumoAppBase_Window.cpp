@@ -2,6 +2,7 @@
 // fallbacks, and switching between windowed and full screen.
 #include "framework/app/LumoAppBase.h"
 #include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/DDInterface.h"
 
 namespace Lumo
 {
@@ -234,6 +235,44 @@ bool LumoAppBase::InitDisplay(bool is3D, bool reinitNow)
         AppLink::WMMarkAllDirty(mWidgetManager);
     }
     return true;
+}
+
+DDInterface* LumoAppBase::GetDisplay()
+{
+    return mDDInterface;
+}
+
+bool LumoAppBase::IsMinimized()
+{
+    return mMinimized;
+}
+
+void LumoAppBase::ReadDisplayOptions(DisplayOptions& options)
+{
+    options.width = mWidth;
+    options.height = mHeight;
+    options.bitsPerPixel = mColorDepth;
+    options.widescreenAspect = mWidescreenAspect;
+    options.aspectCorrection = mWidescreenCorrection;
+    options.stretch = mStretchDisplay;
+    options.flip = mFlipFullscreen;
+    options.popupOpen = mPopupOpen;
+    options.windowedVSync = mWaitForVSync;
+    options.vsyncSuppressed = mVSyncSuppressed;
+    options.test3D = mTest3D;
+    options.autoEnable3D = mAutoEnable3D;
+    options.minVidMemoryMB = mMinVidMemory3D;
+    options.recVidMemoryMB = mRecVidMemory3D;
+}
+
+void LumoAppBase::SetScreenRect(const Rect& rect)
+{
+    mScreenRect = rect;
+}
+
+void LumoAppBase::SetVSyncBroken()
+{
+    mVSyncBroken = true;
 }
 
 void LumoAppBase::SwitchScreenMode(bool windowed, bool is3D, bool force)

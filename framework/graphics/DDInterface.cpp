@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/app/StringUtils.h"
 #include "framework/diagnostics/DXResultNames.h"
 #include "framework/graphics/DDImage.h"
@@ -89,11 +89,12 @@ FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth
 
 // --- construction ------------------------------------------------------------------
 
-DDInterface::DDInterface(LumoAppBase* app) : mApp(app)
+DDInterface::DDInterface(AppHost* app) : mApp(app)
 {
     mD3D = new D3DInterface();
     mIs3D = true;
-    HMODULE ddraw = gDDrawDLL ? gDDrawDLL : GetModuleHandleA("ddraw.dll");
+    // Loaded by the application at start-up (or by whoever made this display).
+    HMODULE ddraw = GetModuleHandleA("ddraw.dll");
     if (ddraw)
     {
         mDirectDrawCreate = (DirectDrawCreateFunc)(void*)GetProcAddress(ddraw, "DirectDrawCreate");
@@ -117,23 +118,8 @@ DDInterface::~DDInterface()
 
 void DDInterface::ReadOptions()
 {
-    if (!mApp)
-        return;
-    const LumoAppBase& app = *mApp;
-    mOptions.width = app.mWidth;
-    mOptions.height = app.mHeight;
-    mOptions.bitsPerPixel = app.mColorDepth;
-    mOptions.widescreenAspect = app.mWidescreenAspect;
-    mOptions.aspectCorrection = app.mWidescreenCorrection;
-    mOptions.stretch = app.mStretchDisplay;
-    mOptions.flip = app.mFlipFullscreen;
-    mOptions.popupOpen = app.mPopupOpen;
-    mOptions.windowedVSync = app.mWaitForVSync;
-    mOptions.vsyncSuppressed = app.mVSyncSuppressed;
-    mOptions.test3D = app.mTest3D;
-    mOptions.autoEnable3D = app.mAutoEnable3D;
-    mOptions.minVidMemoryMB = app.mMinVidMemory3D;
-    mOptions.recVidMemoryMB = app.mRecVidMemory3D;
+    if (mApp)
+        mApp->ReadDisplayOptions(mOptions);
 }
 
 static DisplayDebugSink gDisplayDebugSink = nullptr;
@@ -426,7 +412,7 @@ int DDInterface::Init(HWND window, bool windowed)
     mIsWidescreen = false;
     mPresentationRect = Rect(0, 0, mWidth, mHeight);
     if (mApp)
-        mApp->mScreenRect = Rect(0, 0, mWidth, mHeight);
+        mApp->SetScreenRect(Rect(0, 0, mWidth, mHeight));
     mWantedBPP = mOptions.bitsPerPixel;
     mIsWindowed = windowed;
     mHasOldCursorArea = false;
@@ -561,7 +547,7 @@ int DDInterface::Init(HWND window, bool windowed)
     mRefreshRate =
         ClampRefreshRate(mDD->GetMonitorFrequency(&frequency) == DD_OK, frequency, &broken);
     if (broken && mApp)
-        mApp->mVSyncBroken = true;
+        mApp->SetVSyncBroken();
     mMillisecondsPerFrame = 1000 / mRefreshRate;
 
     // Cursor save areas.

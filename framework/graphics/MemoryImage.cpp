@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/D3DImageTextures.h"
 #include "framework/graphics/MemoryImageDisplay.h"
@@ -77,9 +77,9 @@ const unsigned char* GetSaturationTable()
 
 // --- construction ---
 
-MemoryImage::MemoryImage() : MemoryImage(gLumoApp) {}
+MemoryImage::MemoryImage() : MemoryImage(gAppHost) {}
 
-MemoryImage::MemoryImage(LumoAppBase* app) : mApp(app)
+MemoryImage::MemoryImage(AppHost* app) : mApp(app)
 {
     if (mApp)
         mApp->AddMemoryImage(this);
@@ -267,7 +267,7 @@ void MemoryImage::PurgePixels()
     }
     if (!mPixels && !mColorIndices)
         return;
-    GetNativeAlphaData(mApp ? mApp->mDDInterface : nullptr);
+    GetNativeAlphaData(mApp ? mApp->GetDisplay() : nullptr);
     delete[] mPixels;
     mPixels = nullptr;
     if (mTexture)
@@ -448,7 +448,7 @@ uint32_t* MemoryImage::GetPixels()
     }
     else if (mNativeAlphaData)
     {
-        const NativeFormat f = GetNativeFormat(mApp ? mApp->mDDInterface : nullptr);
+        const NativeFormat f = GetNativeFormat(mApp ? mApp->GetDisplay() : nullptr);
         for (size_t i = 0; i < count; i++)
             pixels[i] = PixelFromNative(mNativeAlphaData[i], f);
     }

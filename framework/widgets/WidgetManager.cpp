@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/diagnostics/Profiler.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
@@ -11,7 +11,7 @@
 namespace Lumo
 {
 
-WidgetManager::WidgetManager(LumoAppBase* app) : mApp(app)
+WidgetManager::WidgetManager(AppHost* app) : mApp(app)
 {
     mManager = this;
     std::memset(mKeyDown, 0, sizeof(mKeyDown));
@@ -493,7 +493,7 @@ bool WidgetManager::UpdateFrameWithFraction(float fraction)
     return mDirty;
 }
 
-bool WidgetManager::DrawScreen(LumoAppBase* app)
+bool WidgetManager::DrawScreen(AppHost* app)
 {
     ProfileZone zone("WidgetManager::DrawScreen");
     WidgetPassFlags pf = MakePassFlags();

@@ -16,7 +16,7 @@ namespace Lumo
 {
 
 class Image;
-class LumoAppBase;
+class AppHost;
 
 // One level of the modal stack: what to restore when the widget is popped.
 struct ModalStackEntry
@@ -36,7 +36,7 @@ struct DeferredOverlay
 class WidgetManager : public WidgetContainer
 {
 public:
-    explicit WidgetManager(LumoAppBase* app);
+    explicit WidgetManager(AppHost* app);
     ~WidgetManager() override;
 
     // --- Overrides of the container
@@ -63,7 +63,7 @@ public:
     bool UpdateFrame();
     bool UpdateFrameWithFraction(float fraction);
     // True when at least one widget was drawn.
-    bool DrawScreen(LumoAppBase* app);
+    bool DrawScreen(AppHost* app);
 
     // --- Operations used by widgets and dialogs
     void PushModal(Widget* w, const WidgetFlagMasks& belowModalMasks);
@@ -98,7 +98,7 @@ public:
     // --- Data
     Widget* mDefaultTab = nullptr;  // receives Ctrl+Tab characters
     Graphics* mCurG = nullptr;      // screen Graphics while DrawScreen runs
-    LumoAppBase* mApp;              // cursor, 3D query and overlay hook
+    AppHost* mApp;                  // cursor, 3D query and overlay hook
     Image* mImage = nullptr;        // screen image; set by the application
     Widget* mPopupWidget = nullptr; // removed by a press outside it
     std::vector<DeferredOverlay> mDeferredOverlays;
