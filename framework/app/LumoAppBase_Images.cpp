@@ -2,7 +2,12 @@
 // clipboard, web addresses, the product version, the crash text, whole-file
 // reads, the focus state and the screen-saver input filter.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/app/Buffer.h"
+#include "framework/app/PakInterface.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/widgets/WidgetManager.h"
 
 #include <shellapi.h>
 
@@ -30,14 +35,14 @@ public:
     explicit DisplayLockScope(DDInterface* dd) : mDD(dd)
     {
         if (mDD)
-            AppLink::DDLock(mDD);
+            mDD->mCritSect.Enter();
         else
             NoDisplayLock().lock();
     }
     ~DisplayLockScope()
     {
         if (mDD)
-            AppLink::DDUnlock(mDD);
+            mDD->mCritSect.Leave();
         else
             NoDisplayLock().unlock();
     }
@@ -71,21 +76,21 @@ void LumoAppBase::CommitAllImages()
 {
     DisplayLockScope lock(mDDInterface);
     for (MemoryImage* image : mMemoryImages)
-        AppLink::ImageApplyStorageOptions(image);
+        image->ApplyStorageOptions();
 }
 
 void LumoAppBase::PurgeAllImages()
 {
     DisplayLockScope lock(mDDInterface);
     for (MemoryImage* image : mMemoryImages)
-        AppLink::ImageDeleteNativeData(image);
+        image->DeleteNativeData();
 }
 
 void LumoAppBase::ReleaseAllImagesLocked()
 {
     DisplayLockScope lock(mDDInterface);
     for (MemoryImage* image : mMemoryImages)
-        AppLink::ImageDeleteExtraBuffers(image);
+        image->DeleteExtraBuffers();
 }
 
 // ---------------------------------------------------------------- shared images
@@ -114,7 +119,7 @@ ImageHandle LumoAppBase::GetSharedImage(const std::string& fileName, const std::
     {
         Image* image = nullptr;
         if (!fileName.empty() && fileName[0] == '!')
-            image = (Image*)AppLink::DDNewImage(mDDInterface);
+            image = (Image*)new DDImage(mDDInterface);
         else
             image = (Image*)GetImage(fileName, false);
         CompleteSharedImage(key, image);
@@ -142,7 +147,7 @@ void LumoAppBase::CompleteSharedImage(const SharedImageKey& key, Image* image)
     if (found != mSharedImages.end())
         found->second.mImage = image;
     else
-        AppLink::DeleteImage(image);
+        delete image;
     mSharedImagesLoading.erase(key);
 }
 
@@ -162,7 +167,7 @@ void LumoAppBase::PurgeUnusedSharedImages()
         if (it->second.mRefCount == 0 &&
             mSharedImagesLoading.find(it->first) == mSharedImagesLoading.end())
         {
-            AppLink::DeleteImage(it->second.mImage);
+            delete it->second.mImage;
             it = mSharedImages.erase(it);
         }
         else
@@ -173,7 +178,14 @@ void LumoAppBase::PurgeUnusedSharedImages()
 
 DDImage* LumoAppBase::GetImage(const std::string& fileName, bool commit)
 {
-    return AppLink::LoadDDImage(mDDInterface, fileName, commit);
+    ImageLib::Image* file = ImageLib::GetImage(fileName, true);
+    if (!file)
+        return nullptr;
+    DDImage* image = new DDImage(mDDInterface);
+    image->mFileName = fileName;
+    image->SetPixels(file->GetBits(), file->GetWidth(), file->GetHeight(), commit);
+    delete file;
+    return image;
 }
 
 // ---------------------------------------------------------------- clipboard
@@ -329,9 +341,9 @@ std::string LumoAppBase::GetCrashInfoText()
 bool LumoAppBase::ReadFileToBuffer(const std::string& fileName, Buffer* buffer, bool)
 {
     std::string bytes;
-    if (!AppLink::ReadWholeFile(fileName, bytes))
+    if (!ReadWholeFile(fileName, bytes))
         return false;
-    AppLink::BufferSetData(buffer, bytes);
+    buffer->SetData(bytes.data(), (int)bytes.size());
     return true;
 }
 
@@ -348,7 +360,7 @@ void LumoAppBase::UpdateFocusState()
         if (mMuteOnLostFocus)
             Unmute(true);
         if (mWidgetManager)
-            AppLink::WMAppGotFocus(mWidgetManager);
+            mWidgetManager->AppGotFocus();
         GotFocus();
     }
     else
@@ -356,18 +368,19 @@ void LumoAppBase::UpdateFocusState()
         if (mMuteOnLostFocus)
             Mute(true);
         if (mWidgetManager)
-            AppLink::WMAppLostFocus(mWidgetManager);
+            mWidgetManager->AppLostFocus();
         LostFocus();
         ReleaseCapture();
         if (mWidgetManager)
-            AppLink::WMReleaseHeldButtons(mWidgetManager);
+            mWidgetManager->ReleaseHeldButtons();
     }
 }
 
 void LumoAppBase::ClearHeldKeys()
 {
     if (mWidgetManager)
-        AppLink::WMClearKeysDown(mWidgetManager);
+        for (int i = 0; i < 255; i++)
+            mWidgetManager->mKeyDown[i] = false;
     mCtrlDown = false;
     mAltDown = false;
 }

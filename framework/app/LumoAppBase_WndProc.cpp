@@ -5,7 +5,8 @@
 // IsSpecialKey, cursors (SetCursor, SetCursorImage, EnableCustomCursors,
 // ApplyCursor).
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/widgets/WidgetManager.h"
 
 #include <mmsystem.h>
 #include <windowsx.h>
@@ -350,7 +351,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
                     if (mMuteOnLostFocus)
                         Unmute(true);
                     if (mWidgetManager)
-                        AppLink::WMMarkAllDirty(mWidgetManager);
+                        mWidgetManager->SetAllDirty();
                 }
                 else if (mMuteOnLostFocus)
                     Mute(true);
@@ -365,8 +366,8 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
     case WM_DISPLAYCHANGE:
         if (mWidgetManager)
         {
-            AppLink::WMDisplayChangedAll(mWidgetManager);
-            AppLink::WMMarkAllDirty(mWidgetManager);
+            mWidgetManager->DisplayChangedAll();
+            mWidgetManager->SetAllDirty();
         }
         break;
 
@@ -375,7 +376,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
         {
             UpdateFocusState();
             if (mHasFocus && !mIsWindowed && mWidgetManager)
-                AppLink::WMMarkAllDirty(mWidgetManager);
+                mWidgetManager->SetAllDirty();
             if (mUrlOpenPending && !mHasFocus)
                 UrlOpenDone(mPendingUrl);
         }
@@ -385,7 +386,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
         if (mWidgetManager)
         {
             short delta = (short)HIWORD(wParam);
-            AppLink::WMMouseWheel(mWidgetManager, (signed char)(delta / 120));
+            mWidgetManager->MouseWheel((signed char)(delta / 120));
         }
         break;
 
@@ -399,13 +400,13 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
         mLastInputTime = mLastTimerTick;
         OnKeyUp((int)wParam);
         if (mWidgetManager)
-            AppLink::WMKeyUp(mWidgetManager, (int)wParam);
+            mWidgetManager->KeyUp((int)wParam);
         break;
 
     case WM_CHAR:
         mLastInputTime = mLastTimerTick;
         if (mWidgetManager)
-            AppLink::WMKeyChar(mWidgetManager, (wchar_t)wParam);
+            mWidgetManager->KeyChar((wchar_t)wParam);
         break;
 
     case WM_KEYDOWN:
@@ -420,8 +421,8 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
             }
             break;
         }
-        if (wParam == 'D' && mWidgetManager && AppLink::WMIsKeyDown(mWidgetManager, VK_CONTROL) &&
-            AppLink::WMIsKeyDown(mWidgetManager, VK_MENU) && gDevOptionsQuery && gDevOptionsQuery())
+        if (wParam == 'D' && mWidgetManager && mWidgetManager->IsKeyDown(VK_CONTROL) &&
+            mWidgetManager->IsKeyDown(VK_MENU) && gDevOptionsQuery && gDevOptionsQuery())
         {
             PlaySoundA("c:\\windows\\media\\Windows XP Menu Command.wav", nullptr, SND_ASYNC);
             mDebugKeysEnabled = !mDebugKeysEnabled;
@@ -429,7 +430,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
         if (mWidgetManager)
         {
             if (!mDebugKeysEnabled || !HandleDebugKey((int)wParam))
-                AppLink::WMKeyDown(mWidgetManager, (int)wParam);
+                mWidgetManager->KeyDown((int)wParam);
         }
         break;
 
@@ -451,61 +452,61 @@ void LumoAppBase::HandleQueuedMouse(UINT message, LPARAM lParam)
     int x = GET_X_LPARAM(lParam);
     int y = GET_Y_LPARAM(lParam);
     if (mWidgetManager)
-        AppLink::WMScaleMousePosition(mWidgetManager, x, y);
+        mWidgetManager->ScaleMousePosition(x, y);
     mLastInputTime = mLastTimerTick;
     if (mWidgetManager)
-        AppLink::WMMouseMoveOrDrag(mWidgetManager, x, y);
+        mWidgetManager->MouseMoveOrDrag(x, y);
     if (!mMouseInWindow)
     {
         mMouseInWindow = true;
         ApplyCursor();
     }
     WidgetManager* wm = mWidgetManager;
-    int held = wm ? AppLink::WMHeldButtons(wm) : 0;
+    int held = wm ? (int)wm->mDownButtons : 0;
     switch (message)
     {
     case WM_LBUTTONDOWN:
         SetCapture(mHWnd);
         if (wm)
-            AppLink::WMMouseDown(wm, x, y, 1);
+            wm->MouseDown(x, y, 1);
         break;
     case WM_LBUTTONDBLCLK:
         SetCapture(mHWnd);
         if (wm)
-            AppLink::WMMouseDown(wm, x, y, 2);
+            wm->MouseDown(x, y, 2);
         break;
     case WM_RBUTTONDOWN:
         SetCapture(mHWnd);
         if (wm)
-            AppLink::WMMouseDown(wm, x, y, -1);
+            wm->MouseDown(x, y, -1);
         break;
     case WM_RBUTTONDBLCLK:
         SetCapture(mHWnd);
         if (wm)
-            AppLink::WMMouseDown(wm, x, y, -2);
+            wm->MouseDown(x, y, -2);
         break;
     case WM_MBUTTONDOWN:
         SetCapture(mHWnd);
         if (wm)
-            AppLink::WMMouseDown(wm, x, y, 3);
+            wm->MouseDown(x, y, 3);
         break;
     case WM_LBUTTONUP:
         if ((held & ~1) == 0)
             ReleaseCapture();
         if (wm)
-            AppLink::WMMouseUp(wm, x, y, 1);
+            wm->MouseUp(x, y, 1);
         break;
     case WM_RBUTTONUP:
         if ((held & ~2) == 0)
             ReleaseCapture();
         if (wm)
-            AppLink::WMMouseUp(wm, x, y, -1);
+            wm->MouseUp(x, y, -1);
         break;
     case WM_MBUTTONUP:
         if ((held & ~4) == 0)
             ReleaseCapture();
         if (wm)
-            AppLink::WMMouseUp(wm, x, y, 3);
+            wm->MouseUp(x, y, 3);
         break;
     }
 }
@@ -535,8 +536,8 @@ void LumoAppBase::HandleTimerTick()
     {
         POINT client = cursor;
         ScreenToClient(mHWnd, &client);
-        int dw = mDDInterface ? AppLink::DDWidth(mDDInterface) : mWidth;
-        int dh = mDDInterface ? AppLink::DDHeight(mDDInterface) : mHeight;
+        int dw = mDDInterface ? mDDInterface->mDisplayWidth : mWidth;
+        int dh = mDDInterface ? mDDInterface->mDisplayHeight : mHeight;
         inside = client.x >= 0 && client.y >= 0 && client.x < dw && client.y < dh;
     }
     if (inside == mMouseInWindow)
@@ -553,8 +554,8 @@ void LumoAppBase::HandleTimerTick()
         int x = client.x, y = client.y;
         if (mWidgetManager)
         {
-            AppLink::WMScaleMousePosition(mWidgetManager, x, y);
-            AppLink::WMMouseExit(mWidgetManager, x, y);
+            mWidgetManager->ScaleMousePosition(x, y);
+            mWidgetManager->MouseExit();
         }
         mMouseInWindow = false;
         ApplyCursor();
@@ -602,7 +603,7 @@ void LumoAppBase::ApplyCursor()
                            : nullptr;
         if (image && (mPlayingDemo || mCustomCursors || mCursorNumber == CURSOR_CUSTOM))
         {
-            if (AppLink::DDSetCursorImage(mDDInterface, image))
+            if (mDDInterface->SetCursorImage(image))
                 mCursorChanged = true;
             HCURSOR system = nullptr;
             if (mPlayingDemo)
@@ -666,7 +667,7 @@ void LumoAppBase::ApplyCursor()
         }
     }
     ::SetCursor(cursor);
-    if (AppLink::DDSetCursorImage(mDDInterface, nullptr))
+    if (mDDInterface->SetCursorImage(nullptr))
         mCursorChanged = true;
 }
 
