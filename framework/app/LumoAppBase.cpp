@@ -13,6 +13,7 @@
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/ResourceManager.h"
 #include "framework/widgets/Dialog.h"
+#include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "framework/graphics/D3DDefaults.h"
 
@@ -595,6 +596,24 @@ void LumoAppBase::Unmute(bool automatic)
     }
     SetMusicVolume(mMusicVolume);
     SetSfxVolume(mSfxVolume);
+}
+
+void LumoAppBase::ToggleSound()
+{
+    if (mMusicVolume == 0)
+        SetMusicVolume(mSavedMusicVolume);
+    else
+    {
+        mSavedMusicVolume = mMusicVolume;
+        SetMusicVolume(0);
+    }
+    if (mSfxVolume == 0)
+        SetSfxVolume(mSavedSfxVolume);
+    else
+    {
+        mSavedSfxVolume = mSfxVolume;
+        SetSfxVolume(0);
+    }
 }
 
 void LumoAppBase::HideApp()

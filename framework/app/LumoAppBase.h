@@ -158,7 +158,7 @@ public:
 
     virtual void DeferDelete(Widget* object);
 
-    // --- desktop services (LumoAppBase_Images.cpp)
+    // --- desktop services (LumoAppBase_Desktop.cpp)
     virtual void UrlOpenFailed(const std::string& url);
     virtual void UrlOpenDone(const std::string& url);
     virtual bool OpenURL(const std::string& url, bool shutdownWhenDone);

@@ -238,7 +238,7 @@ static unsigned __stdcall CursorThreadProc(void* arg)
     int lastX = -1, lastY = -1;
     while (!app->mShutdown)
     {
-        int x, y;
+        int x = 0, y = 0;
         HWND hwnd = app->mHWnd;
         DDInterface* dd = app->mDDInterface;
         bool havePosition = false;

@@ -6,6 +6,7 @@
 // the loading thread.
 #include "framework/app/LumoAppBase.h"
 #include "framework/app/MusicInterface.h"
+#include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "framework/diagnostics/Profiler.h"
 

@@ -304,4 +304,13 @@ void LumoAppBase::ReapplyScreenMode()
     SwitchScreenMode(mIsWindowed, Is3DAccelerated(), true);
 }
 
+void LumoAppBase::BringToFront(WPARAM flag, LPARAM)
+{
+    if (flag != 0 || !mHWnd)
+        return;
+    if (IsIconic(mHWnd))
+        ShowWindow(mHWnd, SW_RESTORE);
+    SetForegroundWindow(mHWnd);
+}
+
 } // namespace Lumo

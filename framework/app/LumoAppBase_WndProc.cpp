@@ -3,7 +3,7 @@
 //
 // Contents: AppWindowProc / WindowProc, QueueMessage, ProcessQueuedMessages,
 // IsSpecialKey, cursors (SetCursor, SetCursorImage, EnableCustomCursors,
-// ApplyCursor).
+// ApplyCursor), the focus state and held keys, the screen-saver input filter.
 #include "framework/app/LumoAppBase.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
@@ -17,7 +17,7 @@ namespace Lumo
 {
 
 // Time of the last monitor-power command; the screen-saver filter reads it.
-DWORD gLastMonitorPowerTime = 0;
+static DWORD gLastMonitorPowerTime = 0;
 
 static bool IsQueuedMessage(UINT message)
 {
@@ -669,6 +669,115 @@ void LumoAppBase::ApplyCursor()
     ::SetCursor(cursor);
     if (mDDInterface->SetCursorImage(nullptr))
         mCursorChanged = true;
+}
+
+// ---------------------------------------------------------------- focus and keys
+
+void LumoAppBase::UpdateFocusState()
+{
+    bool active = mHasFocus && !mMinimized;
+    if (active == mActive)
+        return;
+    mActive = active;
+    if (active)
+    {
+        if (mMuteOnLostFocus)
+            Unmute(true);
+        if (mWidgetManager)
+            mWidgetManager->AppGotFocus();
+        GotFocus();
+    }
+    else
+    {
+        if (mMuteOnLostFocus)
+            Mute(true);
+        if (mWidgetManager)
+            mWidgetManager->AppLostFocus();
+        LostFocus();
+        ReleaseCapture();
+        if (mWidgetManager)
+            mWidgetManager->ReleaseHeldButtons();
+    }
+}
+
+void LumoAppBase::ClearHeldKeys()
+{
+    if (mWidgetManager)
+        for (int i = 0; i < 255; i++)
+            mWidgetManager->mKeyDown[i] = false;
+    mCtrlDown = false;
+    mAltDown = false;
+}
+
+// ---------------------------------------------------------------- screen-saver filter
+
+bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    static bool closing = false;
+    static bool created = false;
+    static POINT startCursor = {0, 0};
+    static int moveCount = 0;
+
+    if (closing)
+        return false;
+
+    if ((message == WM_CREATE || message == WM_NCCREATE) && !created)
+    {
+        created = true;
+        GetCursorPos(&startCursor);
+        return false;
+    }
+
+    bool close = false;
+    bool recentPower = GetTickCount() - gLastMonitorPowerTime < 1000;
+    switch (message)
+    {
+    case WM_SYSCOMMAND:
+    {
+        UINT command = (UINT)(wParam & 0xFFF0);
+        if (command == SC_SCREENSAVE || command == SC_CLOSE || command == SC_TASKLIST ||
+            command == SC_KEYMENU)
+            return true;
+        return false;
+    }
+    case WM_MOUSEMOVE:
+    {
+        POINT p;
+        GetCursorPos(&p);
+        if (p.x != startCursor.x || p.y != startCursor.y)
+        {
+            startCursor = p;
+            moveCount++;
+        }
+        if (moveCount < 4)
+            return true;
+        close = !recentPower;
+        break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        close = true;
+        break;
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+        close = (wParam == 0) && !recentPower;
+        break;
+    case WM_CLOSE:
+        close = !recentPower;
+        break;
+    default:
+        return false;
+    }
+    if (!close || hwnd != mHWnd)
+        return false;
+
+    closing = true;
+    PostMessageA(mHWnd, WM_CLOSE, 0, 0);
+    return message != WM_CLOSE;
 }
 
 } // namespace Lumo
