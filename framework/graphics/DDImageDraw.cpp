@@ -12,7 +12,7 @@
 #include "framework/app/Matrix3.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/D3DInterface.h"
-#include "framework/raster/DrawTriangle.h"
+#include "framework/graphics/ImageTriangles.h"
 
 namespace Lumo
 {
