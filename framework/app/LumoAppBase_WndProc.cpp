@@ -447,68 +447,68 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
     }
 }
 
+// Click code of a button message (WidgetManager::MouseDown's); 0 for the rest.
+static int ClickCodeOf(UINT message, bool* press)
+{
+    *press = true;
+    switch (message)
+    {
+    case WM_LBUTTONDOWN:
+        return 1;
+    case WM_LBUTTONDBLCLK:
+        return 2;
+    case WM_RBUTTONDOWN:
+        return -1;
+    case WM_RBUTTONDBLCLK:
+        return -2;
+    case WM_MBUTTONDOWN:
+        return 3;
+    }
+    *press = false;
+    switch (message)
+    {
+    case WM_LBUTTONUP:
+        return 1;
+    case WM_RBUTTONUP:
+        return -1;
+    case WM_MBUTTONUP:
+        return 3;
+    }
+    return 0;
+}
+
 void LumoAppBase::HandleQueuedMouse(UINT message, LPARAM lParam)
 {
     int x = GET_X_LPARAM(lParam);
     int y = GET_Y_LPARAM(lParam);
-    if (mWidgetManager)
-        mWidgetManager->ScaleMousePosition(x, y);
+    WidgetManager* wm = mWidgetManager;
+    if (wm)
+        wm->ScaleMousePosition(x, y);
     mLastInputTime = mLastTimerTick;
-    if (mWidgetManager)
-        mWidgetManager->MouseMoveOrDrag(x, y);
+    bool press = false;
+    int clicks = ClickCodeOf(message, &press);
+    // A press moves the pointer itself, with the same hit test as the press.
+    if (wm && !press)
+        wm->MouseMoveOrDrag(x, y);
     if (!mMouseInWindow)
     {
         mMouseInWindow = true;
         ApplyCursor();
     }
-    WidgetManager* wm = mWidgetManager;
-    int held = wm ? (int)wm->mDownButtons : 0;
-    switch (message)
+    if (clicks == 0)
+        return;
+    if (press)
     {
-    case WM_LBUTTONDOWN:
         SetCapture(mHWnd);
         if (wm)
-            wm->MouseDown(x, y, 1);
-        break;
-    case WM_LBUTTONDBLCLK:
-        SetCapture(mHWnd);
-        if (wm)
-            wm->MouseDown(x, y, 2);
-        break;
-    case WM_RBUTTONDOWN:
-        SetCapture(mHWnd);
-        if (wm)
-            wm->MouseDown(x, y, -1);
-        break;
-    case WM_RBUTTONDBLCLK:
-        SetCapture(mHWnd);
-        if (wm)
-            wm->MouseDown(x, y, -2);
-        break;
-    case WM_MBUTTONDOWN:
-        SetCapture(mHWnd);
-        if (wm)
-            wm->MouseDown(x, y, 3);
-        break;
-    case WM_LBUTTONUP:
-        if ((held & ~1) == 0)
-            ReleaseCapture();
-        if (wm)
-            wm->MouseUp(x, y, 1);
-        break;
-    case WM_RBUTTONUP:
-        if ((held & ~2) == 0)
-            ReleaseCapture();
-        if (wm)
-            wm->MouseUp(x, y, -1);
-        break;
-    case WM_MBUTTONUP:
-        if ((held & ~4) == 0)
-            ReleaseCapture();
-        if (wm)
-            wm->MouseUp(x, y, 3);
-        break;
+            wm->MousePress(x, y, clicks);
+        return;
     }
+    int held = wm ? (int)wm->mDownButtons : 0;
+    if ((held & ~(int)WidgetManager::ClickCodeBit(clicks)) == 0)
+        ReleaseCapture();
+    if (wm)
+        wm->MouseUp(x, y, clicks);
 }
 
 void LumoAppBase::HandleTimerTick()

@@ -49,7 +49,11 @@ public:
     void ScaleMousePosition(int& x, int& y) const;
     void MouseMoveOrDrag(int x, int y);
     // clicks: above 0 (not 3) left with that many clicks, below 0 right, 3 middle.
+    // The pointer moves to (x, y) first.
     void MouseDown(int x, int y, int clicks);
+    // A press as the window reports it: the pointer moves, or drags when a
+    // button is held, to (x, y), then MouseDown's press; one hit test serves both.
+    void MousePress(int x, int y, int clicks);
     void MouseUp(int x, int y, int clicks);
     void MouseExit();
     void MouseWheel(int delta);
@@ -81,6 +85,16 @@ public:
     WidgetPassFlags MakePassFlags() const;
     void RemovePopup();
     void FlushDeferredOverlays(Graphics* g, int upToPriority);
+
+    // The pointer moves (drags) to (x, y); returns the enabled widget hit there
+    // with the position inside it. The hit test of a mouse event.
+    Widget* MoveTo(int x, int y, int& localX, int& localY);
+    Widget* DragTo(int x, int y, int& localX, int& localY);
+    // The hover follows the pointer onto w, the widget hit at its position.
+    void HoverOver(Widget* w, int localX, int localY, bool moved);
+    // The press part of MouseDown, on w, the widget the move hit.
+    uint32_t NoteButtonDown(int clicks);
+    void PressAt(int x, int y, int clicks, uint32_t bit, Widget* w, int localX, int localY);
 
     void EnterWidget(Widget* w);
     void LeaveWidget(Widget* w);
