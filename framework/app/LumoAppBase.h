@@ -247,7 +247,7 @@ public:
     void OnDialogButtonPressed(int dialogId, int buttonId) override;
     void OnDialogButtonClicked(int dialogId, int buttonId) override;
 
-    // ---- AppHost, for the layers below (the rest of it is declared above or below)
+    // ---- AppHost operations of its own; the others are marked override where declared
     void SharedImageReleased() override;
     DDInterface* GetDisplay() override;
     bool IsMinimized() override;
@@ -258,7 +258,7 @@ public:
     bool IsPlayingDemo() override;
     DialogListener* GetDialogListener() override;
 
-    // ---- services; those marked override also serve the layers below as AppHost
+    // ---- services
 
     // Display and 3D.
     bool Is3DAccelerated() override;
