@@ -1,7 +1,20 @@
 // Construction, start-up (InitApp), shutdown and destruction of the
 // application object, its volumes and mute counting.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/app/BassMusicInterface.h"
+#include "framework/app/FModMusicInterface.h"
+#include "framework/app/MersenneRandom.h"
+#include "framework/app/StringUtils.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DTester.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/resources/ResourceManager.h"
+#include "framework/widgets/Dialog.h"
+#include "framework/widgets/Widget.h"
+#include "framework/widgets/WidgetManager.h"
 #include "framework/graphics/D3DDefaults.h"
 
 #include <mmsystem.h>
@@ -135,6 +148,7 @@ LumoAppBase::LumoAppBase()
       mDemoLoadingCompleted(false), mShowFPS(false), mShowFPSMode(0)
 {
     gLumoApp = this;
+    gAppHost = this;
     mClock.now = DefaultNow;
     mClock.sleep = DefaultSleep;
     mClock.waitInput = DefaultWaitInput;
@@ -160,7 +174,7 @@ LumoAppBase::LumoAppBase()
     HMODULE user32 = GetModuleHandleA("user32.dll");
     if (user32)
         gGetLastInputInfo = ProcAddress<GetLastInputInfoFunc>(user32, "GetLastInputInfo");
-    AppLink::LoadJ2KCodec();
+    ImageLib::LoadJ2KCodec();
 
     char path[256] = {0};
     GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
@@ -185,8 +199,8 @@ LumoAppBase::LumoAppBase()
                                        L"you like to visit the web site to download it?";
     mDemoFileName = mDemoPrefix + ".dmo";
 
-    mWidgetManager = AppLink::WMCreate(this);
-    mResourceManager = AppLink::NewResourceManager(this);
+    mWidgetManager = new WidgetManager(this);
+    mResourceManager = new ResourceManager(this);
 
     gCrashReporterApp = this;
 }
@@ -244,7 +258,7 @@ void LumoAppBase::InitApp()
             if (!base.empty() && (base.back() == '\\' || base.back() == '/'))
                 base.pop_back();
             std::string dataFolder = base + "\\" + mCompanyName + "\\" + mProductName + "\\";
-            AppLink::SetAppDataFolder(dataFolder);
+            Lumo::SetAppDataFolder(dataFolder);
             bool absolute = (mDemoFileName.size() > 1 && mDemoFileName[1] == ':') ||
                             (mDemoFileName.size() > 2 && mDemoFileName[2] == '\\');
             if (!absolute)
@@ -271,7 +285,7 @@ void LumoAppBase::InitApp()
         OnAlreadyRunning();
 
     mTimeLoaded = GetTickCount();
-    AppLink::SeedRandom(mTimeLoaded);
+    ::SeedRandom((unsigned int)mTimeLoaded);
 
     if (mPlayingDemo)
     {
@@ -329,8 +343,7 @@ void LumoAppBase::InitApp()
     BeforeMakeWindow();
 
     if (mWidgetManager)
-        AppLink::WMSetMouseRects(mWidgetManager, Rect(0, 0, mWidth, mHeight),
-                                 Rect(0, 0, mWidth, mHeight));
+        mWidgetManager->SetMouseRects(Rect(0, 0, mWidth, mHeight), Rect(0, 0, mWidth, mHeight));
 
     if (mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN))
     {
@@ -356,7 +369,11 @@ void LumoAppBase::InitApp()
 
 MusicInterface* LumoAppBase::MakeMusicInterface(HWND window)
 {
-    return AppLink::NewMusicInterface(window, mNoMusic, mUseMusicLibrary);
+    if (mNoMusic)
+        return new MusicInterface();
+    if (mUseMusicLibrary)
+        return new FModMusicInterface(window);
+    return new BassMusicInterface(window);
 }
 
 void LumoAppBase::OnAlreadyRunning()
@@ -394,10 +411,10 @@ void LumoAppBase::Shutdown()
         ::Sleep(10);
 
     if (mMusicInterface)
-        AppLink::MusicStopAll(mMusicInterface);
+        mMusicInterface->StopAllMusic();
 
-    if (!mIsPhysWindowed && mDDInterface && AppLink::DDHasDirectDraw(mDDInterface))
-        AppLink::DDRestoreDisplayMode(mDDInterface);
+    if (!mIsPhysWindowed && mDDInterface && mDDInterface->mDD)
+        mDDInterface->mDD->RestoreDisplayMode();
 
     if (mHWnd)
         ShowWindow(mHWnd, SW_HIDE);
@@ -406,7 +423,7 @@ void LumoAppBase::Shutdown()
     if (mSaveSettingsAtShutdown)
         SaveSettings();
 
-    AppLink::FreeJ2KCodec();
+    ImageLib::FreeJ2KCodec();
 }
 
 LumoAppBase::~LumoAppBase()
@@ -418,7 +435,7 @@ LumoAppBase::~LumoAppBase()
     if (mChanged3D && mDDInterface)
     {
         bool stored = false;
-        bool is3D = AppLink::DDIs3D(mDDInterface);
+        bool is3D = mDDInterface->mIs3D;
         if (ReadRegistryBool("Is3D", &stored) || Is3DRecommended())
             WriteRegistryBool("Is3D", is3D);
         else if (is3D)
@@ -436,12 +453,12 @@ LumoAppBase::~LumoAppBase()
             bool yes = MessageBoxW(nullptr, text.c_str(), title.c_str(),
                                    MB_YESNO | MB_ICONQUESTION) == IDYES;
             EndPopup();
-            AppLink::DDSet3D(mDDInterface, yes);
+            mDDInterface->mIs3D = yes;
             if (yes)
                 WriteRegistryBool("Is3D", true);
         }
     }
-    if (!asked && AppLink::D3DFailedThisRun() && !mScreenSaver)
+    if (!asked && gD3DRenderTargetFailed && !mScreenSaver)
     {
         std::wstring title =
             Widen(mNamePrefix) + L" " +
@@ -462,15 +479,15 @@ LumoAppBase::~LumoAppBase()
     for (Dialog* dialog : mDialogList)
     {
         if (mWidgetManager)
-            AppLink::WMRemoveWidget(mWidgetManager, AppLink::DialogAsWidget(dialog));
-        AppLink::DeleteWidget(AppLink::DialogAsWidget(dialog));
+            mWidgetManager->RemoveWidget(dialog);
+        delete dialog;
     }
     mDialogList.clear();
     mDialogMap.clear();
 
     // Objects still waiting for deletion go now; nothing uses them any more.
     for (DeferredDelete& entry : mDeferredDeletes)
-        AppLink::DeleteWidget(entry.object);
+        delete entry.object;
     mDeferredDeletes.clear();
 
     if (mInvisHWnd)
@@ -479,18 +496,18 @@ LumoAppBase::~LumoAppBase()
         DestroyWindow(mInvisHWnd);
         mInvisHWnd = nullptr;
     }
-    AppLink::WMDelete(mWidgetManager);
+    delete mWidgetManager;
     mWidgetManager = nullptr;
-    AppLink::DeleteResourceManager(mResourceManager);
+    delete mResourceManager;
     mResourceManager = nullptr;
 
     for (auto& entry : mSharedImages)
-        AppLink::DeleteImage(entry.second.mImage);
+        delete entry.second.mImage;
     mSharedImages.clear();
 
-    AppLink::DDDelete(mDDInterface);
+    delete mDDInterface;
     mDDInterface = nullptr;
-    AppLink::DeleteMusicInterface(mMusicInterface);
+    delete mMusicInterface;
     mMusicInterface = nullptr;
     if (mHWnd)
     {
@@ -505,6 +522,8 @@ LumoAppBase::~LumoAppBase()
 
     if (gLumoApp == this)
         gLumoApp = nullptr;
+    if (gAppHost == this)
+        gAppHost = nullptr;
     if (gCrashReporterApp == this)
         gCrashReporterApp = nullptr;
     WriteDemoFile();
@@ -550,7 +569,7 @@ void LumoAppBase::SetMusicVolume(double volume)
 {
     mMusicVolume = volume;
     if (mMusicInterface)
-        AppLink::MusicSetVolume(mMusicInterface, mMuteCount > 0 ? 0.0 : volume);
+        mMusicInterface->SetVolume(mMuteCount > 0 ? 0.0 : volume);
 }
 
 void LumoAppBase::SetSfxVolume(double volume)
@@ -579,6 +598,24 @@ void LumoAppBase::Unmute(bool automatic)
     SetSfxVolume(mSfxVolume);
 }
 
+void LumoAppBase::ToggleSound()
+{
+    if (mMusicVolume == 0)
+        SetMusicVolume(mSavedMusicVolume);
+    else
+    {
+        mSavedMusicVolume = mMusicVolume;
+        SetMusicVolume(0);
+    }
+    if (mSfxVolume == 0)
+        SetSfxVolume(mSavedSfxVolume);
+    else
+    {
+        mSavedSfxVolume = mSfxVolume;
+        SetSfxVolume(0);
+    }
+}
+
 void LumoAppBase::HideApp()
 {
     SetMusicVolume(0.0);
@@ -595,38 +632,48 @@ void LumoAppBase::Set3DAcceleration(bool is3D)
     mIs3D = is3D;
     if (!mDDInterface)
         return;
-    AppLink::DDSet3D(mDDInterface, is3D);
+    mDDInterface->mIs3D = is3D;
     if (mWidgetManager)
     {
-        AppLink::WMSetScreenImage(mWidgetManager, AppLink::DDScreenImage(mDDInterface));
-        AppLink::WMMarkAllDirty(mWidgetManager);
+        mWidgetManager->mImage = mDDInterface->GetScreenImage();
+        mWidgetManager->SetAllDirty();
     }
 }
 
 bool LumoAppBase::Is3DAccelerated()
 {
-    return mDDInterface && AppLink::DDIs3D(mDDInterface);
+    return mDDInterface && mDDInterface->mIs3D;
 }
 
 bool LumoAppBase::Is3DSupported()
 {
-    return mDDInterface && AppLink::DDIs3DSupported(mDDInterface);
+    return mDDInterface && mDDInterface->mD3DTester &&
+           mDDInterface->mD3DTester->mFailureReason.empty();
 }
 
 bool LumoAppBase::Is3DRecommended()
 {
-    return mDDInterface && AppLink::DDIs3DRecommended(mDDInterface);
+    return Is3DSupported() && mDDInterface->mD3DTester->mWarning.empty();
 }
 
 void LumoAppBase::ForgetImageOnDisplay(MemoryImage* image)
 {
     if (mDDInterface)
-        AppLink::DDForgetImage(mDDInterface, image);
+        mDDInterface->RemoveImageTexture(image);
 }
 
 DDImage* LumoAppBase::CopyImage(Image* source)
 {
-    return AppLink::CopyToDDImage(mDDInterface, source);
+    if (!source)
+        return nullptr;
+    DDImage* image = new DDImage(mDDInterface);
+    image->Create(source->mWidth, source->mHeight);
+    Graphics g(image);
+    g.DrawImage(source, 0, 0);
+    image->mFileName = source->mFileName;
+    image->mRows = source->mRows;
+    image->mColumns = source->mColumns;
+    return image;
 }
 
 std::wstring LumoAppBase::GetString(const std::string& key, const std::wstring& defaultText)

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/app/AppHost.h"
 #include "framework/app/Ratio.h"
 #include "framework/app/Rect.h"
 #include "framework/graphics/ImageHandle.h"
@@ -46,25 +47,6 @@ enum AppStepState
     STEP_UPDATE = 1,   // update or draw
     STEP_FRACTION = 2, // fractional updates after an update
     STEP_END = 3       // end of a step; becomes STEP_PUMP at the next one
-};
-
-// Cursor numbers for SetCursor; widgets use the first three.
-enum AppCursor
-{
-    CURSOR_POINTER = 0,
-    CURSOR_HAND = 1,
-    CURSOR_DRAGGING = 2,
-    CURSOR_TEXT = 3,
-    CURSOR_CIRCLE_SLASH = 4,
-    CURSOR_SIZEALL = 5,
-    CURSOR_SIZENESW = 6,
-    CURSOR_SIZENS = 7,
-    CURSOR_SIZENWSE = 8,
-    CURSOR_SIZEWE = 9,
-    CURSOR_WAIT = 10,
-    CURSOR_NONE = 11,
-    CURSOR_CUSTOM = 12,
-    NUM_CURSORS = 13
 };
 
 // A window message held for the main loop.
@@ -128,7 +110,7 @@ typedef std::set<MemoryImage*> MemoryImageSet;
 typedef std::map<int, Dialog*> DialogMap;
 typedef std::list<Dialog*> DialogList;
 
-class LumoAppBase : public ButtonListener, public DialogListener
+class LumoAppBase : public ButtonListener, public DialogListener, public AppHost
 {
 public:
     LumoAppBase();
@@ -176,7 +158,7 @@ public:
 
     virtual void DeferDelete(Widget* object);
 
-    // --- desktop services (LumoAppBase_Images.cpp)
+    // --- desktop services (LumoAppBase_Desktop.cpp)
     virtual void UrlOpenFailed(const std::string& url);
     virtual void UrlOpenDone(const std::string& url);
     virtual bool OpenURL(const std::string& url, bool shutdownWhenDone);
@@ -265,13 +247,24 @@ public:
     void OnDialogButtonPressed(int dialogId, int buttonId) override;
     void OnDialogButtonClicked(int dialogId, int buttonId) override;
 
-    // ---- non-virtual services
+    // ---- AppHost operations of its own; the others are marked override where declared
+    void SharedImageReleased() override;
+    DDInterface* GetDisplay() override;
+    bool IsMinimized() override;
+    void ReadDisplayOptions(DisplayOptions& options) override;
+    void SetScreenRect(const Rect& rect) override;
+    void SetVSyncBroken() override;
+    std::string GetRegistryKey() override;
+    bool IsPlayingDemo() override;
+    DialogListener* GetDialogListener() override;
+
+    // ---- services
 
     // Display and 3D.
-    bool Is3DAccelerated();
+    bool Is3DAccelerated() override;
     bool Is3DSupported();
     bool Is3DRecommended();
-    void ForgetImageOnDisplay(MemoryImage* image);
+    void ForgetImageOnDisplay(MemoryImage* image) override;
     DDImage* CopyImage(Image* source);
     int ReinitDisplay();
     // Sets the display's 3D mode, reinitialising at once when asked; false when that failed.
@@ -293,7 +286,7 @@ public:
     void CheckScreenSaverIdle(DWORD now);
 
     // Cursors.
-    void SetCursor(int cursorNumber);
+    void SetCursor(int cursorNumber) override;
     void SetCursorImage(int cursorNumber, Image* image);
     void EnableCustomCursors(bool enabled);
 
@@ -303,7 +296,7 @@ public:
     // Registry, under HKCU\SOFTWARE\<registry key>; a value name may carry a subkey path.
     bool WriteRegistryValue(const std::string& valueName, DWORD type, const void* data,
                             DWORD length);
-    bool WriteRegistryString(const std::string& valueName, const std::string& value);
+    bool WriteRegistryString(const std::string& valueName, const std::string& value) override;
     bool WriteRegistryInt(const std::string& valueName, int value);
     bool WriteRegistryBool(const std::string& valueName, bool value);
     bool ReadRegistryValue(const std::string& valueName, DWORD* type, void* data, DWORD* length,
@@ -315,8 +308,8 @@ public:
     void DeleteRegistryValue(const std::wstring& valueName);
 
     // Image set and shared images; the set is walked under the display lock.
-    void AddMemoryImage(MemoryImage* image);
-    void RemoveMemoryImage(MemoryImage* image);
+    void AddMemoryImage(MemoryImage* image) override;
+    void RemoveMemoryImage(MemoryImage* image) override;
     // Hands a newly made image to its shared entry and wakes those waiting for it.
     void CompleteSharedImage(const SharedImageKey& key, Image* image);
     const uint8_t* GetSaturationTable() const { return mSaturationTable; }
@@ -333,8 +326,8 @@ public:
     void WriteDemoTiming();
     bool ReadDemoTiming(bool consume);
     void ReplayDemoEvents();
-    void SyncDemoString(std::string& value);
-    void SyncDemoBool(bool& value);
+    void SyncDemoString(std::string& value) override;
+    void SyncDemoBool(bool& value) override;
     bool ReadDemoFile(std::string& errorText);
     void WriteDemoFile();
     int ShowDemoJumpToTime();

@@ -1,7 +1,7 @@
 // The command line: splitting off the program name, the option handler, and
 // ending the process at once for start-up failures.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/app/StringUtils.h"
 #include "framework/diagnostics/DemoStubs.h"
 
 #include <cstdio>
@@ -50,7 +50,7 @@ static std::string MakeDemoPathAbsolute(const std::string& name)
     bool absolute = name.size() >= 2 && (name[1] == ':' || (name.size() >= 3 && name[2] == '\\'));
     if (absolute)
         return name;
-    return AppLink::GetAppDataFolder() + name;
+    return Lumo::GetAppDataFolder() + name;
 }
 
 void LumoAppBase::HandleCommandLineOption(const std::string& name, const std::string& value)

@@ -1,7 +1,9 @@
 // The framework's dialogs by id, system message boxes bracketed by
 // BeginPopup / EndPopup, and the screen-saver error file.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/widgets/Dialog.h"
+#include "framework/widgets/WidgetManager.h"
 
 #include <cstdio>
 
@@ -18,11 +20,16 @@ static std::string Narrow(const std::wstring& text)
 
 // ---------------------------------------------------------------- dialogs
 
+DialogListener* LumoAppBase::GetDialogListener()
+{
+    return this;
+}
+
 Dialog* LumoAppBase::MakeDialog(int id, bool isModal, const std::wstring& header,
                                 const std::wstring& lines, const std::wstring& footer,
                                 int buttonMode)
 {
-    return AppLink::NewDialog(id, isModal, header, lines, footer, buttonMode);
+    return new Dialog(nullptr, nullptr, id, isModal, header, lines, footer, buttonMode);
 }
 
 Dialog* LumoAppBase::DoDialog(int id, bool isModal, const std::wstring& header,
@@ -42,7 +49,7 @@ Dialog* LumoAppBase::GetDialog(int id)
 
 void LumoAppBase::AddDialogPtr(Dialog* dialog)
 {
-    AddDialog(AppLink::DialogId(dialog), dialog);
+    AddDialog(dialog->mId, dialog);
 }
 
 void LumoAppBase::AddDialog(int id, Dialog* dialog)
@@ -55,27 +62,27 @@ void LumoAppBase::AddDialog(int id, Dialog* dialog)
     else
         KillDialog(id);
 
-    if (AppLink::DialogWidth(dialog) == 0)
+    if (dialog->mWidth == 0)
     {
         int width = mWidth / 2;
-        int height = AppLink::DialogPreferredHeight(dialog, width);
-        AppLink::DialogResize(dialog, (mWidth - width) / 2, mHeight / 5, width, height);
+        int height = dialog->GetPreferredHeight(width);
+        dialog->Resize((mWidth - width) / 2, mHeight / 5, width, height);
     }
     mDialogMap[id] = dialog;
     mDialogList.push_back(dialog);
     if (mWidgetManager)
-        AppLink::WMAddWidget(mWidgetManager, AppLink::DialogAsWidget(dialog));
-    if (AppLink::DialogIsModal(dialog))
+        mWidgetManager->AddWidget(dialog);
+    if (dialog->IsModal())
     {
         if (mWidgetManager)
-            AppLink::WMPushModalDefault(mWidgetManager, AppLink::DialogAsWidget(dialog));
+            mWidgetManager->PushModalDefault(dialog);
         DialogAdded();
     }
 }
 
 bool LumoAppBase::KillDialogPtr(Dialog* dialog)
 {
-    return KillDialog(AppLink::DialogId(dialog));
+    return KillDialog(dialog->mId);
 }
 
 bool LumoAppBase::KillDialog(int id)
@@ -89,19 +96,19 @@ bool LumoAppBase::RemoveDialog(int id, bool removeWidget, bool deleteDialog)
     if (it == mDialogMap.end())
         return false;
     Dialog* dialog = it->second;
-    if (AppLink::DialogResult(dialog) == -1)
-        AppLink::DialogSetResult(dialog, 0);
+    if (dialog->mResult == -1)
+        dialog->mResult = 0;
     mDialogList.remove(dialog);
     mDialogMap.erase(it);
 
-    Widget* widget = AppLink::DialogAsWidget(dialog);
+    Widget* widget = dialog;
     if ((removeWidget || deleteDialog) && mWidgetManager)
-        AppLink::WMRemoveWidget(mWidgetManager, widget);
-    if (AppLink::DialogIsModal(dialog))
+        mWidgetManager->RemoveWidget(widget);
+    if (dialog->IsModal())
     {
         DialogRemoved();
         if (mWidgetManager)
-            AppLink::WMPopModal(mWidgetManager, widget);
+            mWidgetManager->PopModal(widget);
     }
     if (deleteDialog)
         DeferDelete(widget);
@@ -135,8 +142,8 @@ void LumoAppBase::BeginPopup()
 {
     if (!mIsPhysWindowed)
     {
-        if (mDDInterface)
-            AppLink::DDFlipToGDISurface(mDDInterface);
+        if (mDDInterface && mDDInterface->mDD)
+            mDDInterface->mDD->FlipToGDISurface();
         mPopupOpen = true;
         mPopupInputBlock = true;
     }
@@ -151,8 +158,12 @@ void LumoAppBase::EndPopup()
     }
     ResetFrameTiming();
     ClearHeldKeys();
-    if (mWidgetManager && AppLink::WMReleaseMouseHold(mWidgetManager))
+    if (mWidgetManager && mWidgetManager->mLastDownWidget && mWidgetManager->mDownButtons != 0)
+    {
+        mWidgetManager->ReleaseButtons(mWidgetManager->mLastDownWidget,
+                                       mWidgetManager->mDownButtons);
         ReleaseCapture();
+    }
 }
 
 int LumoAppBase::MsgBoxW(const std::wstring& text, const std::wstring& title, int flags)

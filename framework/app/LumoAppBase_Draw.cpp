@@ -1,7 +1,10 @@
 // Drawing the dirty widgets, presenting, recovering a lost display, the idle
 // pause for the system's screen saver, and the cursor thread.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/widgets/WidgetManager.h"
 #include "framework/diagnostics/Profiler.h"
 
 #include <mmsystem.h>
@@ -41,7 +44,7 @@ bool LumoAppBase::DrawDirtyStuff()
     {
         mDrawing = true;
         ChangeSectionDepth(false);
-        dirty = AppLink::WMDrawScreen(mWidgetManager);
+        dirty = mWidgetManager->DrawScreen(mWidgetManager->mApp);
         ChangeSectionDepth(true);
         mDrawing = false;
     }
@@ -66,7 +69,7 @@ bool LumoAppBase::DrawDirtyStuff()
 
     if (mIsPhysWindowed && mWaitForVSync && mDDInterface)
     {
-        DWORD period = (DWORD)AppLink::DDMillisPerRefresh(mDDInterface);
+        DWORD period = (DWORD)mDDInterface->mMillisecondsPerFrame;
         DWORD since = mClock.now() - mLastPresentTime;
         if (since < period)
             mClock.sleep(period - since);
@@ -104,7 +107,7 @@ void LumoAppBase::Redraw(Rect* rect)
     if (mDrawing || mShutdown || gIdlePause || !mDDInterface || mInRedrawRecovery)
         return;
 
-    if (AppLink::DDRedraw(mDDInterface, rect))
+    if (mDDInterface->Redraw(rect))
     {
         if (gDisplayLost)
         {
@@ -114,7 +117,7 @@ void LumoAppBase::Redraw(Rect* rect)
         return;
     }
 
-    AppLink::D3DClearFailedThisRun();
+    gD3DRenderTargetFailed = false;
     gDisplayLost = true;
     WINDOWPLACEMENT placement;
     placement.length = sizeof(placement);
@@ -135,7 +138,7 @@ void LumoAppBase::Redraw(Rect* rect)
     mInRedrawRecovery = true;
     gLastRecoveryAttempt = now;
     if (mWidgetManager)
-        AppLink::WMSetScreenImage(mWidgetManager, nullptr);
+        mWidgetManager->mImage = nullptr;
 
     if ((mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN)) &&
         mIsWindowed)
@@ -157,17 +160,17 @@ void LumoAppBase::Redraw(Rect* rect)
     }
 
     int result = ReinitDisplay();
-    if (result == 0)
+    if (result == RESULT_OK)
     {
         CommitAllImages();
         if (mWidgetManager)
         {
-            AppLink::WMSetScreenImage(mWidgetManager, AppLink::DDScreenImage(mDDInterface));
-            AppLink::WMMarkAllDirty(mWidgetManager);
+            mWidgetManager->mImage = mDDInterface->GetScreenImage();
+            mWidgetManager->SetAllDirty();
         }
         mLastModeChange = mClock.now();
     }
-    else if (mIsWindowed && result == 6)
+    else if (mIsWindowed && result == RESULT_INVALID_COLORDEPTH)
     {
         if (mHasFocus)
         {
@@ -175,7 +178,7 @@ void LumoAppBase::Redraw(Rect* rect)
             mForceFullscreen = true;
         }
     }
-    else if (result == 7)
+    else if (result == RESULT_3D_FAIL)
         InitDisplay(false, true);
     mInRedrawRecovery = false;
 }
@@ -218,7 +221,7 @@ void LumoAppBase::CheckScreenSaverIdle(DWORD now)
         {
             gIdlePause = false;
             if (mWidgetManager)
-                AppLink::WMMarkAllDirty(mWidgetManager);
+                mWidgetManager->SetAllDirty();
         }
     }
     else if (idle > gIdleLimit)
@@ -235,7 +238,7 @@ static unsigned __stdcall CursorThreadProc(void* arg)
     int lastX = -1, lastY = -1;
     while (!app->mShutdown)
     {
-        int x, y;
+        int x = 0, y = 0;
         HWND hwnd = app->mHWnd;
         DDInterface* dd = app->mDDInterface;
         bool havePosition = false;
@@ -256,18 +259,24 @@ static unsigned __stdcall CursorThreadProc(void* arg)
             }
         }
         if (dd && app->mDrawCount > 0)
-            AppLink::DDGetCursorPos(dd, lastX, lastY);
+        {
+            lastX = dd->mCursorX;
+            lastY = dd->mCursorY;
+        }
         if (dd && havePosition && (x != lastX || y != lastY))
         {
-            DWORD late = (DWORD)AppLink::DDMillisPerRefresh(dd) + 5;
+            DWORD late = (DWORD)dd->mMillisecondsPerFrame + 5;
             if ((int)(timeGetTime() - app->mNoDrawBefore) > (int)late)
             {
-                AppLink::DDSetCursorPos(dd, x, y);
+                dd->SetCursorPos(x, y);
                 lastX = x;
                 lastY = y;
             }
             else
-                AppLink::DDSetPendingCursorPos(dd, x, y);
+            {
+                dd->mNextCursorX = x;
+                dd->mNextCursorY = y;
+            }
         }
         ::Sleep(10);
     }

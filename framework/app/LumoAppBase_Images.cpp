@@ -1,14 +1,10 @@
-// The image set and the shared-image cache, and the desktop services: the
-// clipboard, web addresses, the product version, the crash text, whole-file
-// reads, the focus state and the screen-saver input filter.
+// The image set, walked under the display lock, and the shared-image cache.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/resources/ImageLib.h"
 
-#include <shellapi.h>
-
-#include <cstdio>
 #include <mutex>
-#include <vector>
 
 namespace Lumo
 {
@@ -30,14 +26,14 @@ public:
     explicit DisplayLockScope(DDInterface* dd) : mDD(dd)
     {
         if (mDD)
-            AppLink::DDLock(mDD);
+            mDD->mCritSect.Enter();
         else
             NoDisplayLock().lock();
     }
     ~DisplayLockScope()
     {
         if (mDD)
-            AppLink::DDUnlock(mDD);
+            mDD->mCritSect.Leave();
         else
             NoDisplayLock().unlock();
     }
@@ -71,21 +67,21 @@ void LumoAppBase::CommitAllImages()
 {
     DisplayLockScope lock(mDDInterface);
     for (MemoryImage* image : mMemoryImages)
-        AppLink::ImageApplyStorageOptions(image);
+        image->ApplyStorageOptions();
 }
 
 void LumoAppBase::PurgeAllImages()
 {
     DisplayLockScope lock(mDDInterface);
     for (MemoryImage* image : mMemoryImages)
-        AppLink::ImageDeleteNativeData(image);
+        image->DeleteNativeData();
 }
 
 void LumoAppBase::ReleaseAllImagesLocked()
 {
     DisplayLockScope lock(mDDInterface);
     for (MemoryImage* image : mMemoryImages)
-        AppLink::ImageDeleteExtraBuffers(image);
+        image->DeleteExtraBuffers();
 }
 
 // ---------------------------------------------------------------- shared images
@@ -114,7 +110,7 @@ ImageHandle LumoAppBase::GetSharedImage(const std::string& fileName, const std::
     {
         Image* image = nullptr;
         if (!fileName.empty() && fileName[0] == '!')
-            image = (Image*)AppLink::DDNewImage(mDDInterface);
+            image = (Image*)new DDImage(mDDInterface);
         else
             image = (Image*)GetImage(fileName, false);
         CompleteSharedImage(key, image);
@@ -142,8 +138,13 @@ void LumoAppBase::CompleteSharedImage(const SharedImageKey& key, Image* image)
     if (found != mSharedImages.end())
         found->second.mImage = image;
     else
-        AppLink::DeleteImage(image);
+        delete image;
     mSharedImagesLoading.erase(key);
+}
+
+void LumoAppBase::SharedImageReleased()
+{
+    mSharedImagesNeedPurge = true;
 }
 
 void LumoAppBase::PurgeUnusedSharedImages()
@@ -157,7 +158,7 @@ void LumoAppBase::PurgeUnusedSharedImages()
         if (it->second.mRefCount == 0 &&
             mSharedImagesLoading.find(it->first) == mSharedImagesLoading.end())
         {
-            AppLink::DeleteImage(it->second.mImage);
+            delete it->second.mImage;
             it = mSharedImages.erase(it);
         }
         else
@@ -168,303 +169,14 @@ void LumoAppBase::PurgeUnusedSharedImages()
 
 DDImage* LumoAppBase::GetImage(const std::string& fileName, bool commit)
 {
-    return AppLink::LoadDDImage(mDDInterface, fileName, commit);
-}
-
-// ---------------------------------------------------------------- clipboard
-
-void LumoAppBase::CopyToClipboard(const std::string& text)
-{
-    if (mPlayingDemo)
-        return;
-    if (!OpenClipboard(mHWnd))
-        return;
-    EmptyClipboard();
-
-    HGLOBAL narrow = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
-    if (narrow)
-    {
-        char* dest = (char*)GlobalLock(narrow);
-        memcpy(dest, text.c_str(), text.size() + 1);
-        GlobalUnlock(narrow);
-        if (!SetClipboardData(CF_TEXT, narrow))
-            GlobalFree(narrow);
-    }
-
-    int count =
-        MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.c_str(), (int)text.size(), nullptr, 0);
-    HGLOBAL wide = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (count + 1) * sizeof(wchar_t));
-    if (wide)
-    {
-        wchar_t* dest = (wchar_t*)GlobalLock(wide);
-        MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.c_str(), (int)text.size(), dest, count);
-        dest[count] = 0;
-        GlobalUnlock(wide);
-        if (!SetClipboardData(CF_UNICODETEXT, wide))
-            GlobalFree(wide);
-    }
-    CloseClipboard();
-}
-
-std::string LumoAppBase::GetClipboardText()
-{
-    std::string text;
-    if (!mPlayingDemo && OpenClipboard(mHWnd))
-    {
-        HANDLE data = GetClipboardData(CF_TEXT);
-        if (data)
-        {
-            const char* chars = (const char*)GlobalLock(data);
-            if (chars)
-            {
-                // Never past the block, even without a terminator.
-                SIZE_T size = GlobalSize(data);
-                text.assign(chars, strnlen(chars, size));
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-    }
-    SyncDemoString(text);
-    return text;
-}
-
-// ---------------------------------------------------------------- web addresses
-
-bool LumoAppBase::OpenURL(const std::string& url, bool shutdownWhenDone)
-{
-    if (mUrlOpenPending && mPendingUrl == url)
-        return true;
-    mUrlOpenPending = true;
-    mShutdownWhenUrlDone = shutdownWhenDone;
-    mPendingUrl = url;
-    mUrlOpenTime = GetTickCount();
-    INT_PTR result =
-        (INT_PTR)ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    if (result > 32)
-        return true;
-    UrlOpenFailed(url);
-    return false;
-}
-
-void LumoAppBase::UrlOpenFailed(const std::string&)
-{
-    mUrlOpenPending = false;
-}
-
-void LumoAppBase::UrlOpenDone(const std::string&)
-{
-    mUrlOpenPending = false;
-    if (mShutdownWhenUrlDone)
-        Shutdown();
-}
-
-// ---------------------------------------------------------------- version, crash text
-
-std::string LumoAppBase::GetProductVersion(const std::string& path)
-{
-    typedef DWORD(WINAPI * SizeFunc)(LPCSTR, LPDWORD);
-    typedef BOOL(WINAPI * InfoFunc)(LPCSTR, DWORD, DWORD, LPVOID);
-    typedef BOOL(WINAPI * QueryFunc)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-    static SizeFunc getSize = nullptr;
-    static InfoFunc getInfo = nullptr;
-    static QueryFunc query = nullptr;
-    static bool looked = false;
-    if (!looked && gVersionDLL)
-    {
-        looked = true;
-        getSize = reinterpret_cast<SizeFunc>(
-            reinterpret_cast<void*>(GetProcAddress(gVersionDLL, "GetFileVersionInfoSizeA")));
-        getInfo = reinterpret_cast<InfoFunc>(
-            reinterpret_cast<void*>(GetProcAddress(gVersionDLL, "GetFileVersionInfoA")));
-        query = reinterpret_cast<QueryFunc>(
-            reinterpret_cast<void*>(GetProcAddress(gVersionDLL, "VerQueryValueA")));
-    }
-    if (!getSize || !getInfo || !query)
-        return std::string();
-
-    DWORD handle = 0;
-    DWORD size = getSize(path.c_str(), &handle);
-    if (size == 0)
-        return std::string();
-    std::vector<char> block(size);
-    if (!getInfo(path.c_str(), 0, size, block.data()))
-        return std::string();
-    const char* const queries[] = {"\\StringFileInfo\\040904B0\\ProductVersion",
-                                   "\\StringFileInfo\\040904E4\\ProductVersion"};
-    for (const char* q : queries)
-    {
-        char* value = nullptr;
-        UINT length = 0;
-        if (query(block.data(), q, (LPVOID*)&value, &length) && value)
-            return std::string(value, strnlen(value, length));
-    }
-    return std::string();
-}
-
-std::string LumoAppBase::GetCrashInfoText()
-{
-    unsigned seconds = (unsigned)(GetTickCount() - mConstructTime) / 1000;
-    char loaded[32];
-    snprintf(loaded, sizeof(loaded), "%02d:%02d:%02d", seconds / 3600, (seconds / 60) % 60,
-             seconds % 60);
-    char thread[16];
-    snprintf(thread, sizeof(thread), "%X", (unsigned)mPrimaryThreadId);
-    std::string text;
-    text += "Product: " + mProductName + "\r\n";
-    text += "Version: " + mProductVersion + "\r\n";
-    text += std::string("Time Loaded: ") + loaded + "\r\n";
-    text += std::string("Fullscreen: ") + (mIsPhysWindowed ? "No" : "Yes") + "\r\n";
-    text += std::string("Primary ThreadId: ") + thread + "\r\n";
-    return text;
-}
-
-// ---------------------------------------------------------------- whole files
-
-bool LumoAppBase::ReadFileToBuffer(const std::string& fileName, Buffer* buffer, bool)
-{
-    std::string bytes;
-    if (!AppLink::ReadWholeFile(fileName, bytes))
-        return false;
-    AppLink::BufferSetData(buffer, bytes);
-    return true;
-}
-
-// ---------------------------------------------------------------- focus and keys
-
-void LumoAppBase::UpdateFocusState()
-{
-    bool active = mHasFocus && !mMinimized;
-    if (active == mActive)
-        return;
-    mActive = active;
-    if (active)
-    {
-        if (mMuteOnLostFocus)
-            Unmute(true);
-        if (mWidgetManager)
-            AppLink::WMAppGotFocus(mWidgetManager);
-        GotFocus();
-    }
-    else
-    {
-        if (mMuteOnLostFocus)
-            Mute(true);
-        if (mWidgetManager)
-            AppLink::WMAppLostFocus(mWidgetManager);
-        LostFocus();
-        ReleaseCapture();
-        if (mWidgetManager)
-            AppLink::WMReleaseHeldButtons(mWidgetManager);
-    }
-}
-
-void LumoAppBase::ClearHeldKeys()
-{
-    if (mWidgetManager)
-        AppLink::WMClearKeysDown(mWidgetManager);
-    mCtrlDown = false;
-    mAltDown = false;
-}
-
-void LumoAppBase::ToggleSound()
-{
-    if (mMusicVolume == 0)
-        SetMusicVolume(mSavedMusicVolume);
-    else
-    {
-        mSavedMusicVolume = mMusicVolume;
-        SetMusicVolume(0);
-    }
-    if (mSfxVolume == 0)
-        SetSfxVolume(mSavedSfxVolume);
-    else
-    {
-        mSavedSfxVolume = mSfxVolume;
-        SetSfxVolume(0);
-    }
-}
-
-void LumoAppBase::BringToFront(WPARAM flag, LPARAM)
-{
-    if (flag != 0 || !mHWnd)
-        return;
-    if (IsIconic(mHWnd))
-        ShowWindow(mHWnd, SW_RESTORE);
-    SetForegroundWindow(mHWnd);
-}
-
-// ---------------------------------------------------------------- screen-saver filter
-
-extern DWORD gLastMonitorPowerTime;
-
-bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    static bool closing = false;
-    static bool created = false;
-    static POINT startCursor = {0, 0};
-    static int moveCount = 0;
-
-    if (closing)
-        return false;
-
-    if ((message == WM_CREATE || message == WM_NCCREATE) && !created)
-    {
-        created = true;
-        GetCursorPos(&startCursor);
-        return false;
-    }
-
-    bool close = false;
-    bool recentPower = GetTickCount() - gLastMonitorPowerTime < 1000;
-    switch (message)
-    {
-    case WM_SYSCOMMAND:
-    {
-        UINT command = (UINT)(wParam & 0xFFF0);
-        if (command == SC_SCREENSAVE || command == SC_CLOSE || command == SC_TASKLIST ||
-            command == SC_KEYMENU)
-            return true;
-        return false;
-    }
-    case WM_MOUSEMOVE:
-    {
-        POINT p;
-        GetCursorPos(&p);
-        if (p.x != startCursor.x || p.y != startCursor.y)
-        {
-            startCursor = p;
-            moveCount++;
-        }
-        if (moveCount < 4)
-            return true;
-        close = !recentPower;
-        break;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        close = true;
-        break;
-    case WM_ACTIVATE:
-    case WM_ACTIVATEAPP:
-    case WM_NCACTIVATE:
-        close = (wParam == 0) && !recentPower;
-        break;
-    case WM_CLOSE:
-        close = !recentPower;
-        break;
-    default:
-        return false;
-    }
-    if (!close || hwnd != mHWnd)
-        return false;
-
-    closing = true;
-    PostMessageA(mHWnd, WM_CLOSE, 0, 0);
-    return message != WM_CLOSE;
+    ImageLib::Image* file = ImageLib::GetImage(fileName, true);
+    if (!file)
+        return nullptr;
+    DDImage* image = new DDImage(mDDInterface);
+    image->mFileName = fileName;
+    image->SetPixels(file->GetBits(), file->GetWidth(), file->GetHeight(), commit);
+    delete file;
+    return image;
 }
 
 } // namespace Lumo

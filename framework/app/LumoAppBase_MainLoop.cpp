@@ -5,7 +5,9 @@
 // PaceFrame, DoUpdateFrames, UpdateOnce, deferred deletes, frame timing,
 // the loading thread.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/app/MusicInterface.h"
+#include "framework/widgets/Widget.h"
+#include "framework/widgets/WidgetManager.h"
 #include "framework/diagnostics/Profiler.h"
 
 #include <mmsystem.h>
@@ -359,16 +361,16 @@ void LumoAppBase::UpdateOnce()
 {
     mUpdateCount++;
     if (!mMinimized && mWidgetManager)
-        AppLink::WMUpdateFrame(mWidgetManager);
+        mWidgetManager->UpdateFrame();
     if (mMusicInterface)
-        AppLink::MusicUpdate(mMusicInterface);
+        mMusicInterface->Update();
     PurgeUnusedSharedImages();
 }
 
 void LumoAppBase::UpdateFramesFraction(float fraction)
 {
     if (mVSyncWanted && !mMinimized && mWidgetManager)
-        AppLink::WMUpdateFrameWithFraction(mWidgetManager, fraction);
+        mWidgetManager->UpdateFrameWithFraction(fraction);
 }
 
 double LumoAppBase::GetLoadingProgress()
@@ -413,7 +415,7 @@ void LumoAppBase::ProcessDeferredDeletes()
         Widget* object = it->object;
         it = mDeferredDeletes.erase(it);
         // A destructor may queue more; the list iterator stays valid for a std::list.
-        AppLink::DeleteWidget(object);
+        delete object;
     }
     ChangeSectionDepth(true);
 }

@@ -37,6 +37,11 @@ double VolumeFromRegistry(int value)
     return value / 100.0;
 }
 
+std::string LumoAppBase::GetRegistryKey()
+{
+    return mRegKey;
+}
+
 bool LumoAppBase::WriteRegistryValue(const std::string& valueName, DWORD type, const void* data,
                                      DWORD length)
 {

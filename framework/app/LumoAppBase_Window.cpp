@@ -1,16 +1,13 @@
 // Main window creation and placement, display (re)initialisation with its
 // fallbacks, and switching between windowed and full screen.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/D3DTester.h"
+#include "framework/widgets/WidgetManager.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
 
 namespace Lumo
 {
-
-static const int kDisplayOk = 0;
-static const int kExclusiveFail = 4;
-static const int kDispChangeFail = 5;
-static const int kInvalidColorDepth = 6;
-static const int k3DFail = 7;
 
 void PlaceWindow(int preferredX, int preferredY, int frameWidth, int frameHeight, const RECT& work,
                  int* x, int* y)
@@ -47,18 +44,18 @@ static std::string Narrow(const std::wstring& text)
 DisplayAction DecideDisplayAction(int result, bool windowedChoice, bool forceFullscreen,
                                   bool windowedFallbackDone, bool is3D)
 {
-    if (result == kDisplayOk)
+    if (result == RESULT_OK)
         return DISPLAY_READY;
-    if (windowedChoice && result == kInvalidColorDepth)
+    if (windowedChoice && result == RESULT_INVALID_COLORDEPTH)
         return windowedFallbackDone ? DISPLAY_FATAL_COLOR_DEPTH : DISPLAY_FULLSCREEN_INSTEAD;
-    if (!windowedChoice && (result == kExclusiveFail || result == kDispChangeFail))
+    if (!windowedChoice && (result == RESULT_EXCLUSIVE_FAIL || result == RESULT_DISPCHANGE_FAIL))
     {
         // With full screen forced a window is impossible too: nothing is left to show.
         if (forceFullscreen || windowedFallbackDone)
             return DISPLAY_FATAL;
         return DISPLAY_WINDOWED_INSTEAD;
     }
-    if (result == k3DFail || is3D)
+    if (result == RESULT_3D_FAIL || is3D)
         return DISPLAY_RETRY_2D;
     return DISPLAY_FATAL;
 }
@@ -72,7 +69,7 @@ void LumoAppBase::MakeWindow()
         mHWnd = nullptr;
         DestroyWindow(old);
         if (mWidgetManager)
-            AppLink::WMSetScreenImage(mWidgetManager, nullptr);
+            mWidgetManager->mImage = nullptr;
     }
 
     bool windowed = mPlayingDemo || mIsWindowed;
@@ -113,17 +110,17 @@ void LumoAppBase::MakeWindow()
 
     if (!mDDInterface)
     {
-        mDDInterface = AppLink::DDCreate(this);
+        mDDInterface = new DDInterface(this);
         bool is3D = false;
         if (mDDInterface && ReadRegistryBool("Is3D", &is3D))
-            AppLink::DDSet3D(mDDInterface, is3D);
+            mDDInterface->mIs3D = is3D;
     }
 
     int result = ReinitDisplay();
-    if (mDDInterface && AppLink::DDSelfTestRanAfresh(mDDInterface))
+    if (mDDInterface && mDDInterface->mD3DTester && mDDInterface->mD3DTester->mResultsChanged)
         DeleteRegistryValue(L"Is3D");
 
-    bool is3D = mDDInterface && AppLink::DDIs3D(mDDInterface);
+    bool is3D = mDDInterface && mDDInterface->mIs3D;
     switch (DecideDisplayAction(result, mIsWindowed, mForceFullscreen, mWindowedFallbackDone, is3D))
     {
     case DISPLAY_READY:
@@ -157,8 +154,8 @@ void LumoAppBase::MakeWindow()
 void LumoAppBase::ReportDisplayFailure(int result)
 {
     std::wstring text = GetString("FAILED_INIT_DIRECTDRAW", L"Failed to initialize DirectDraw: ");
-    std::string detail = AppLink::DDResultToString(result) + " " +
-                         (mDDInterface ? AppLink::DDErrorText(mDDInterface) : std::string());
+    std::string detail = DDInterface::ResultToString(result) + " " +
+                         (mDDInterface ? mDDInterface->mErrorString : std::string());
     for (unsigned char c : detail)
         text += (wchar_t)c;
     PopupW(text);
@@ -182,8 +179,8 @@ void LumoAppBase::DisplayReady()
     CommitAllImages();
     if (mWidgetManager && mDDInterface)
     {
-        AppLink::WMSetScreenImage(mWidgetManager, AppLink::DDScreenImage(mDDInterface));
-        AppLink::WMMarkAllDirty(mWidgetManager);
+        mWidgetManager->mImage = mDDInterface->GetScreenImage();
+        mWidgetManager->SetAllDirty();
     }
     if (mHWnd)
         SetTimer(mHWnd, 100, mFrameTime, nullptr);
@@ -194,17 +191,16 @@ int LumoAppBase::ReinitDisplay()
     BeforeDisplayChange();
     PurgeAllImages();
     if (!mDDInterface)
-        return kDisplayOk; // no display to prepare: nothing is drawn
-    int result = AppLink::DDInit(mDDInterface, mHWnd, mIsPhysWindowed);
-    mRefreshRate = AppLink::DDRefreshRate(mDDInterface);
-    if (result == kDisplayOk)
+        return RESULT_OK; // no display to prepare: nothing is drawn
+    int result = mDDInterface->Init(mHWnd, mIsPhysWindowed);
+    mRefreshRate = mDDInterface->mRefreshRate;
+    if (result == RESULT_OK)
     {
-        int dw = AppLink::DDWidth(mDDInterface);
-        int dh = AppLink::DDHeight(mDDInterface);
+        int dw = mDDInterface->mDisplayWidth;
+        int dh = mDDInterface->mDisplayHeight;
         mScreenRect = Rect((mWidth - dw) / 2, (mHeight - dh) / 2, dw, dh);
         if (mWidgetManager)
-            AppLink::WMSetMouseRects(mWidgetManager, mScreenRect,
-                                     AppLink::DDPresentationRect(mDDInterface));
+            mWidgetManager->SetMouseRects(mScreenRect, mDDInterface->mPresentationRect);
         AfterDisplayChange();
     }
     return result;
@@ -212,14 +208,14 @@ int LumoAppBase::ReinitDisplay()
 
 bool LumoAppBase::InitDisplay(bool is3D, bool reinitNow)
 {
-    if (!mDDInterface || AppLink::DDIs3D(mDDInterface) == is3D)
+    if (!mDDInterface || mDDInterface->mIs3D == is3D)
         return true;
     mChanged3D = true;
-    AppLink::DDSet3D(mDDInterface, is3D);
+    mDDInterface->mIs3D = is3D;
     if (!reinitNow)
         return true;
     int result = ReinitDisplay();
-    if (result != kDisplayOk)
+    if (result != RESULT_OK)
     {
         if (is3D)
             return InitDisplay(false, reinitNow);
@@ -230,10 +226,48 @@ bool LumoAppBase::InitDisplay(bool is3D, bool reinitNow)
     CommitAllImages();
     if (mWidgetManager)
     {
-        AppLink::WMSetScreenImage(mWidgetManager, AppLink::DDScreenImage(mDDInterface));
-        AppLink::WMMarkAllDirty(mWidgetManager);
+        mWidgetManager->mImage = mDDInterface->GetScreenImage();
+        mWidgetManager->SetAllDirty();
     }
     return true;
+}
+
+DDInterface* LumoAppBase::GetDisplay()
+{
+    return mDDInterface;
+}
+
+bool LumoAppBase::IsMinimized()
+{
+    return mMinimized;
+}
+
+void LumoAppBase::ReadDisplayOptions(DisplayOptions& options)
+{
+    options.width = mWidth;
+    options.height = mHeight;
+    options.bitsPerPixel = mColorDepth;
+    options.widescreenAspect = mWidescreenAspect;
+    options.aspectCorrection = mWidescreenCorrection;
+    options.stretch = mStretchDisplay;
+    options.flip = mFlipFullscreen;
+    options.popupOpen = mPopupOpen;
+    options.windowedVSync = mWaitForVSync;
+    options.vsyncSuppressed = mVSyncSuppressed;
+    options.test3D = mTest3D;
+    options.autoEnable3D = mAutoEnable3D;
+    options.minVidMemoryMB = mMinVidMemory3D;
+    options.recVidMemoryMB = mRecVidMemory3D;
+}
+
+void LumoAppBase::SetScreenRect(const Rect& rect)
+{
+    mScreenRect = rect;
+}
+
+void LumoAppBase::SetVSyncBroken()
+{
+    mVSyncBroken = true;
 }
 
 void LumoAppBase::SwitchScreenMode(bool windowed, bool is3D, bool force)
@@ -268,6 +302,15 @@ void LumoAppBase::SetWindowedMode(bool windowed)
 void LumoAppBase::ReapplyScreenMode()
 {
     SwitchScreenMode(mIsWindowed, Is3DAccelerated(), true);
+}
+
+void LumoAppBase::BringToFront(WPARAM flag, LPARAM)
+{
+    if (flag != 0 || !mHWnd)
+        return;
+    if (IsIconic(mHWnd))
+        ShowWindow(mHWnd, SW_RESTORE);
+    SetForegroundWindow(mHWnd);
 }
 
 } // namespace Lumo

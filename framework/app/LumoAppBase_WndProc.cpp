@@ -3,9 +3,10 @@
 //
 // Contents: AppWindowProc / WindowProc, QueueMessage, ProcessQueuedMessages,
 // IsSpecialKey, cursors (SetCursor, SetCursorImage, EnableCustomCursors,
-// ApplyCursor).
+// ApplyCursor), the focus state and held keys, the screen-saver input filter.
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/widgets/WidgetManager.h"
 
 #include <mmsystem.h>
 #include <windowsx.h>
@@ -16,7 +17,7 @@ namespace Lumo
 {
 
 // Time of the last monitor-power command; the screen-saver filter reads it.
-DWORD gLastMonitorPowerTime = 0;
+static DWORD gLastMonitorPowerTime = 0;
 
 static bool IsQueuedMessage(UINT message)
 {
@@ -350,7 +351,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
                     if (mMuteOnLostFocus)
                         Unmute(true);
                     if (mWidgetManager)
-                        AppLink::WMMarkAllDirty(mWidgetManager);
+                        mWidgetManager->SetAllDirty();
                 }
                 else if (mMuteOnLostFocus)
                     Mute(true);
@@ -365,8 +366,8 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
     case WM_DISPLAYCHANGE:
         if (mWidgetManager)
         {
-            AppLink::WMDisplayChangedAll(mWidgetManager);
-            AppLink::WMMarkAllDirty(mWidgetManager);
+            mWidgetManager->DisplayChangedAll();
+            mWidgetManager->SetAllDirty();
         }
         break;
 
@@ -375,7 +376,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
         {
             UpdateFocusState();
             if (mHasFocus && !mIsWindowed && mWidgetManager)
-                AppLink::WMMarkAllDirty(mWidgetManager);
+                mWidgetManager->SetAllDirty();
             if (mUrlOpenPending && !mHasFocus)
                 UrlOpenDone(mPendingUrl);
         }
@@ -385,7 +386,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
         if (mWidgetManager)
         {
             short delta = (short)HIWORD(wParam);
-            AppLink::WMMouseWheel(mWidgetManager, (signed char)(delta / 120));
+            mWidgetManager->MouseWheel((signed char)(delta / 120));
         }
         break;
 
@@ -399,13 +400,13 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
         mLastInputTime = mLastTimerTick;
         OnKeyUp((int)wParam);
         if (mWidgetManager)
-            AppLink::WMKeyUp(mWidgetManager, (int)wParam);
+            mWidgetManager->KeyUp((int)wParam);
         break;
 
     case WM_CHAR:
         mLastInputTime = mLastTimerTick;
         if (mWidgetManager)
-            AppLink::WMKeyChar(mWidgetManager, (wchar_t)wParam);
+            mWidgetManager->KeyChar((wchar_t)wParam);
         break;
 
     case WM_KEYDOWN:
@@ -420,8 +421,8 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
             }
             break;
         }
-        if (wParam == 'D' && mWidgetManager && AppLink::WMIsKeyDown(mWidgetManager, VK_CONTROL) &&
-            AppLink::WMIsKeyDown(mWidgetManager, VK_MENU) && gDevOptionsQuery && gDevOptionsQuery())
+        if (wParam == 'D' && mWidgetManager && mWidgetManager->IsKeyDown(VK_CONTROL) &&
+            mWidgetManager->IsKeyDown(VK_MENU) && gDevOptionsQuery && gDevOptionsQuery())
         {
             PlaySoundA("c:\\windows\\media\\Windows XP Menu Command.wav", nullptr, SND_ASYNC);
             mDebugKeysEnabled = !mDebugKeysEnabled;
@@ -429,7 +430,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
         if (mWidgetManager)
         {
             if (!mDebugKeysEnabled || !HandleDebugKey((int)wParam))
-                AppLink::WMKeyDown(mWidgetManager, (int)wParam);
+                mWidgetManager->KeyDown((int)wParam);
         }
         break;
 
@@ -446,68 +447,68 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
     }
 }
 
+// Click code of a button message (WidgetManager::MouseDown's); 0 for the rest.
+static int ClickCodeOf(UINT message, bool* press)
+{
+    *press = true;
+    switch (message)
+    {
+    case WM_LBUTTONDOWN:
+        return 1;
+    case WM_LBUTTONDBLCLK:
+        return 2;
+    case WM_RBUTTONDOWN:
+        return -1;
+    case WM_RBUTTONDBLCLK:
+        return -2;
+    case WM_MBUTTONDOWN:
+        return 3;
+    }
+    *press = false;
+    switch (message)
+    {
+    case WM_LBUTTONUP:
+        return 1;
+    case WM_RBUTTONUP:
+        return -1;
+    case WM_MBUTTONUP:
+        return 3;
+    }
+    return 0;
+}
+
 void LumoAppBase::HandleQueuedMouse(UINT message, LPARAM lParam)
 {
     int x = GET_X_LPARAM(lParam);
     int y = GET_Y_LPARAM(lParam);
-    if (mWidgetManager)
-        AppLink::WMScaleMousePosition(mWidgetManager, x, y);
+    WidgetManager* wm = mWidgetManager;
+    if (wm)
+        wm->ScaleMousePosition(x, y);
     mLastInputTime = mLastTimerTick;
-    if (mWidgetManager)
-        AppLink::WMMouseMoveOrDrag(mWidgetManager, x, y);
+    bool press = false;
+    int clicks = ClickCodeOf(message, &press);
+    // A press moves the pointer itself, with the same hit test as the press.
+    if (wm && !press)
+        wm->MouseMoveOrDrag(x, y);
     if (!mMouseInWindow)
     {
         mMouseInWindow = true;
         ApplyCursor();
     }
-    WidgetManager* wm = mWidgetManager;
-    int held = wm ? AppLink::WMHeldButtons(wm) : 0;
-    switch (message)
+    if (clicks == 0)
+        return;
+    if (press)
     {
-    case WM_LBUTTONDOWN:
         SetCapture(mHWnd);
         if (wm)
-            AppLink::WMMouseDown(wm, x, y, 1);
-        break;
-    case WM_LBUTTONDBLCLK:
-        SetCapture(mHWnd);
-        if (wm)
-            AppLink::WMMouseDown(wm, x, y, 2);
-        break;
-    case WM_RBUTTONDOWN:
-        SetCapture(mHWnd);
-        if (wm)
-            AppLink::WMMouseDown(wm, x, y, -1);
-        break;
-    case WM_RBUTTONDBLCLK:
-        SetCapture(mHWnd);
-        if (wm)
-            AppLink::WMMouseDown(wm, x, y, -2);
-        break;
-    case WM_MBUTTONDOWN:
-        SetCapture(mHWnd);
-        if (wm)
-            AppLink::WMMouseDown(wm, x, y, 3);
-        break;
-    case WM_LBUTTONUP:
-        if ((held & ~1) == 0)
-            ReleaseCapture();
-        if (wm)
-            AppLink::WMMouseUp(wm, x, y, 1);
-        break;
-    case WM_RBUTTONUP:
-        if ((held & ~2) == 0)
-            ReleaseCapture();
-        if (wm)
-            AppLink::WMMouseUp(wm, x, y, -1);
-        break;
-    case WM_MBUTTONUP:
-        if ((held & ~4) == 0)
-            ReleaseCapture();
-        if (wm)
-            AppLink::WMMouseUp(wm, x, y, 3);
-        break;
+            wm->MousePress(x, y, clicks);
+        return;
     }
+    int held = wm ? (int)wm->mDownButtons : 0;
+    if ((held & ~(int)WidgetManager::ClickCodeBit(clicks)) == 0)
+        ReleaseCapture();
+    if (wm)
+        wm->MouseUp(x, y, clicks);
 }
 
 void LumoAppBase::HandleTimerTick()
@@ -535,8 +536,8 @@ void LumoAppBase::HandleTimerTick()
     {
         POINT client = cursor;
         ScreenToClient(mHWnd, &client);
-        int dw = mDDInterface ? AppLink::DDWidth(mDDInterface) : mWidth;
-        int dh = mDDInterface ? AppLink::DDHeight(mDDInterface) : mHeight;
+        int dw = mDDInterface ? mDDInterface->mDisplayWidth : mWidth;
+        int dh = mDDInterface ? mDDInterface->mDisplayHeight : mHeight;
         inside = client.x >= 0 && client.y >= 0 && client.x < dw && client.y < dh;
     }
     if (inside == mMouseInWindow)
@@ -553,8 +554,8 @@ void LumoAppBase::HandleTimerTick()
         int x = client.x, y = client.y;
         if (mWidgetManager)
         {
-            AppLink::WMScaleMousePosition(mWidgetManager, x, y);
-            AppLink::WMMouseExit(mWidgetManager, x, y);
+            mWidgetManager->ScaleMousePosition(x, y);
+            mWidgetManager->MouseExit();
         }
         mMouseInWindow = false;
         ApplyCursor();
@@ -602,7 +603,7 @@ void LumoAppBase::ApplyCursor()
                            : nullptr;
         if (image && (mPlayingDemo || mCustomCursors || mCursorNumber == CURSOR_CUSTOM))
         {
-            if (AppLink::DDSetCursorImage(mDDInterface, image))
+            if (mDDInterface->SetCursorImage(image))
                 mCursorChanged = true;
             HCURSOR system = nullptr;
             if (mPlayingDemo)
@@ -666,8 +667,117 @@ void LumoAppBase::ApplyCursor()
         }
     }
     ::SetCursor(cursor);
-    if (AppLink::DDSetCursorImage(mDDInterface, nullptr))
+    if (mDDInterface->SetCursorImage(nullptr))
         mCursorChanged = true;
+}
+
+// ---------------------------------------------------------------- focus and keys
+
+void LumoAppBase::UpdateFocusState()
+{
+    bool active = mHasFocus && !mMinimized;
+    if (active == mActive)
+        return;
+    mActive = active;
+    if (active)
+    {
+        if (mMuteOnLostFocus)
+            Unmute(true);
+        if (mWidgetManager)
+            mWidgetManager->AppGotFocus();
+        GotFocus();
+    }
+    else
+    {
+        if (mMuteOnLostFocus)
+            Mute(true);
+        if (mWidgetManager)
+            mWidgetManager->AppLostFocus();
+        LostFocus();
+        ReleaseCapture();
+        if (mWidgetManager)
+            mWidgetManager->ReleaseHeldButtons();
+    }
+}
+
+void LumoAppBase::ClearHeldKeys()
+{
+    if (mWidgetManager)
+        for (int i = 0; i < 255; i++)
+            mWidgetManager->mKeyDown[i] = false;
+    mCtrlDown = false;
+    mAltDown = false;
+}
+
+// ---------------------------------------------------------------- screen-saver filter
+
+bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    static bool closing = false;
+    static bool created = false;
+    static POINT startCursor = {0, 0};
+    static int moveCount = 0;
+
+    if (closing)
+        return false;
+
+    if ((message == WM_CREATE || message == WM_NCCREATE) && !created)
+    {
+        created = true;
+        GetCursorPos(&startCursor);
+        return false;
+    }
+
+    bool close = false;
+    bool recentPower = GetTickCount() - gLastMonitorPowerTime < 1000;
+    switch (message)
+    {
+    case WM_SYSCOMMAND:
+    {
+        UINT command = (UINT)(wParam & 0xFFF0);
+        if (command == SC_SCREENSAVE || command == SC_CLOSE || command == SC_TASKLIST ||
+            command == SC_KEYMENU)
+            return true;
+        return false;
+    }
+    case WM_MOUSEMOVE:
+    {
+        POINT p;
+        GetCursorPos(&p);
+        if (p.x != startCursor.x || p.y != startCursor.y)
+        {
+            startCursor = p;
+            moveCount++;
+        }
+        if (moveCount < 4)
+            return true;
+        close = !recentPower;
+        break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        close = true;
+        break;
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+        close = (wParam == 0) && !recentPower;
+        break;
+    case WM_CLOSE:
+        close = !recentPower;
+        break;
+    default:
+        return false;
+    }
+    if (!close || hwnd != mHWnd)
+        return false;
+
+    closing = true;
+    PostMessageA(mHWnd, WM_CLOSE, 0, 0);
+    return message != WM_CLOSE;
 }
 
 } // namespace Lumo

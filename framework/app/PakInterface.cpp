@@ -542,3 +542,58 @@ void SquallFileClose(int handle)
     if (PakFile* file = FromHandle(handle))
         PakClose(file);
 }
+
+// --- whole files ---
+
+namespace
+{
+
+void* PakOpenOp(const char* name)
+{
+    return PakOpen(name, "rb");
+}
+int PakSeekOp(void* file, long offset, int origin)
+{
+    return PakSeek((PakFile*)file, offset, origin);
+}
+long PakTellOp(void* file)
+{
+    return PakTell((PakFile*)file);
+}
+size_t PakReadOp(void* dest, size_t count, void* file)
+{
+    return PakRead(dest, 1, count, (PakFile*)file);
+}
+void PakCloseOp(void* file)
+{
+    PakClose((PakFile*)file);
+}
+
+} // namespace
+
+bool ReadWholeFileWith(const FileReadOps& ops, const std::string& fileName, std::string& bytes)
+{
+    void* file = ops.open(fileName.c_str());
+    if (!file)
+        return false;
+    bool ok = ops.seek(file, 0, SEEK_END) == 0;
+    long size = ok ? ops.tell(file) : -1;
+    ok = ok && size >= 0 && ops.seek(file, 0, SEEK_SET) == 0;
+    std::string read;
+    if (ok)
+    {
+        read.resize((size_t)size);
+        // A short read is a failure: the caller must never see half a file.
+        ok = size == 0 || ops.read(&read[0], (size_t)size, file) == (size_t)size;
+    }
+    ops.close(file);
+    if (ok)
+        bytes.swap(read);
+    return ok;
+}
+
+bool ReadWholeFile(const std::string& fileName, std::string& bytes)
+{
+    static const FileReadOps pakOps = {PakOpenOp, PakSeekOp, PakTellOp, PakReadOp, PakCloseOp};
+    return ReadWholeFileWith(pakOps, fileName, bytes);
+}

@@ -128,6 +128,21 @@ size_t PakRead(void* dest, size_t elementSize, size_t count, PakFile* file);
 wint_t PakGetWC(PakFile* file);
 int PakEof(PakFile* file);
 
+// --- Whole files ---
+// Reads a whole file through the pak-aware file functions; false when it cannot be
+// opened or read in full.
+bool ReadWholeFile(const std::string& fileName, std::string& bytes);
+// The same over any file functions (tests hand in their own).
+struct FileReadOps
+{
+    void* (*open)(const char* name); // null when it cannot be opened
+    int (*seek)(void* file, long offset, int origin);
+    long (*tell)(void* file);
+    size_t (*read)(void* dest, size_t count, void* file);
+    void (*close)(void* file);
+};
+bool ReadWholeFileWith(const FileReadOps& ops, const std::string& fileName, std::string& bytes);
+
 // --- File callbacks of the sound library: handles are PakFile addresses, -1 failed ---
 int SquallFileOpen(const char* name);
 int SquallFileSeek(int handle, int offset, int origin);

@@ -1,5 +1,6 @@
 #include "framework/diagnostics/DemoStubs.h"
-#include "framework/app/LumoAppBase.h"
+
+#include <windows.h>
 
 #include <cstdlib>
 #include <vector>
@@ -51,49 +52,5 @@ int FindLatestDemoNumber(const std::string& prefix, int keepCount, bool allowDel
         DeleteFileA((prefix + std::to_string(lowest) + ".dmo").c_str());
     return highest;
 }
-
-// ---------------------------------------------------------------- application hooks
-
-void LumoAppBase::WriteDemoTiming() {}
-
-bool LumoAppBase::ReadDemoTiming(bool)
-{
-    return false;
-}
-
-void LumoAppBase::ReplayDemoEvents() {}
-
-void LumoAppBase::SyncDemoString(std::string&) {}
-
-void LumoAppBase::SyncDemoBool(bool&) {}
-
-bool LumoAppBase::ReadDemoFile(std::string& errorText)
-{
-    errorText = "Demo file not found: " + mDemoFileName;
-    return false;
-}
-
-void LumoAppBase::WriteDemoFile() {}
-
-int LumoAppBase::ShowDemoJumpToTime()
-{
-    return -1;
-}
-
-int LumoAppBase::ShowDemoMarkerList()
-{
-    return -1;
-}
-
-bool LumoAppBase::HandleDebugKey(int)
-{
-    return false;
-}
-
-void LumoAppBase::DrawFPSOverlay(Graphics*) {}
-
-void LumoAppBase::DrawMouseOverlay(Graphics*, int, int) {}
-
-void LumoAppBase::DrawDemoClockOverlay(Graphics*) {}
 
 } // namespace Lumo

@@ -1,6 +1,6 @@
-// Demo recording and playback hooks of the application object. This build
-// never records nor plays a demo: the hooks keep their places in the loop and
-// do nothing, and the registry and file records pass straight through.
+// Demo files on disk. This build never records nor plays a demo (the
+// application object's hooks for it, in LumoAppBase_Demo.cpp, do nothing);
+// only the numbering of the files exists.
 #pragma once
 
 #include <string>

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/diagnostics/DXResultNames.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/DDInterfaceLock.h"
@@ -23,8 +23,8 @@ namespace
 
 void WriteToApplicationRegistry(const std::string& text)
 {
-    if (gLumoApp)
-        gLumoApp->WriteRegistryString("Test3D\\RuntimeError", text);
+    if (gAppHost)
+        gAppHost->WriteRegistryString("Test3D\\RuntimeError", text);
 }
 
 D3DErrorSink gErrorSink = WriteToApplicationRegistry;

@@ -5,7 +5,7 @@
 // lists, lines, rectangles and polygons. Each draw opens the scene if needed,
 // sets the blend and filter states it needs and sends pre-transformed vertices
 // in screen pixels; the scene stays open until the display presents. Images
-// become textures through their Lumo::ImageTextures record (ImageTextures.h).
+// become textures through their Lumo::ImageTextures record (D3DImageTextures.h).
 
 #include <windows.h>
 #include <ddraw.h>
@@ -18,7 +18,7 @@
 #include "framework/app/Color.h"
 #include "framework/app/Matrix3.h"
 #include "framework/app/Rect.h"
-#include "framework/graphics/ImageTextures.h"
+#include "framework/graphics/D3DImageTextures.h"
 
 struct TriangleVertex;
 

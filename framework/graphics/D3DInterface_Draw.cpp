@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/MemoryImage.h"
@@ -568,7 +568,7 @@ void ImageTextures::DrawTriangles(IDirect3DDevice7* device, const TriangleVertex
 
 bool D3DInterface::PreDraw()
 {
-    if (gLumoApp && gLumoApp->mMinimized)
+    if (gAppHost && gAppHost->IsMinimized())
         return false;
     if (!mDevice || !mDrawSurface)
         return false;

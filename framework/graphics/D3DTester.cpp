@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/diagnostics/DXResultNames.h"
 #include "framework/graphics/D3DDefaults.h"
 #include "framework/graphics/D3DTesterAdapter.h"
-#include "framework/graphics/ImageTextures.h"
+#include "framework/graphics/D3DImageTextures.h"
 
 namespace Lumo
 {
@@ -220,7 +220,7 @@ void D3DTester::Release()
 
 void D3DTester::TestD3D(HWND window, IDirectDraw7* dd)
 {
-    const bool playing = gLumoApp && gLumoApp->mPlayingDemo;
+    const bool playing = gAppHost && gAppHost->IsPlayingDemo();
     if (!playing)
     {
         mShouldWriteToRegistry = false;
@@ -242,11 +242,11 @@ void D3DTester::TestD3D(HWND window, IDirectDraw7* dd)
         }
         Release();
     }
-    if (gLumoApp)
+    if (gAppHost)
     {
-        gLumoApp->SyncDemoString(mFailureReason);
-        gLumoApp->SyncDemoString(mWarning);
-        gLumoApp->SyncDemoBool(mResultsChanged);
+        gAppHost->SyncDemoString(mFailureReason);
+        gAppHost->SyncDemoString(mWarning);
+        gAppHost->SyncDemoBool(mResultsChanged);
     }
 }
 
@@ -455,8 +455,8 @@ bool D3DTester::Init(HWND window, IDirectDraw7* dd)
 std::string D3DTester::RegistryPath() const
 {
     std::string key = mRegistryKey;
-    if (key.empty() && gLumoApp)
-        key = gLumoApp->mRegKey;
+    if (key.empty() && gAppHost)
+        key = gAppHost->GetRegistryKey();
     if (key.empty())
         return std::string();
     return "SOFTWARE\\" + key + "\\Test3D";

@@ -6,11 +6,17 @@
 
 #include "framework/app/Matrix3.h"
 #include "framework/graphics/DDInterface.h"
-#include "framework/graphics/DDInterface3D.h"
 #include "framework/raster/DrawTriangle.h"
 
 namespace Lumo
 {
+
+bool ImageReadable(Image* image)
+{
+    DDImage* dd = dynamic_cast<DDImage*>(image);
+    return !dd || dd->mPixels || dd->mColorTable || dd->mNativeAlphaData || !dd->mSurface ||
+           dd->GetPixels();
+}
 
 // --- construction -----------------------------------------------------------
 

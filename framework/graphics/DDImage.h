@@ -137,4 +137,9 @@ private:
 // True when the image is a DDImage that draws through Direct3D.
 bool ImageDrawsThrough3D(Image* image);
 
+// False for a surface image whose picture cannot be read back (no-lock flag,
+// the 3D screen, a lost surface): memory routines would read its pixels
+// through a null pointer. Every other image is readable.
+bool ImageReadable(Image* image);
+
 } // namespace Lumo

@@ -11,8 +11,8 @@
 
 #include "framework/app/Matrix3.h"
 #include "framework/graphics/DDInterface.h"
-#include "framework/graphics/DDInterface3D.h"
-#include "framework/raster/DrawTriangle.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/ImageTriangles.h"
 
 namespace Lumo
 {
@@ -28,15 +28,6 @@ bool IsWhite(const Color* color)
 const Color& ColorOf(const Color* color)
 {
     return color ? *color : gColorWhite;
-}
-
-// False for a surface image whose picture cannot be read back; the memory
-// routines would read its pixels through a null pointer.
-bool SourceReadable(Image* src)
-{
-    DDImage* dd = dynamic_cast<DDImage*>(src);
-    return !dd || dd->mPixels || dd->mColorTable || dd->mNativeAlphaData || !dd->mSurface ||
-           dd->GetPixels();
 }
 
 // The surface half of the draw rule: mode 0 and mode 1 each have a surface
@@ -102,7 +93,7 @@ SurfaceSource DDImage::SourceOf(MemoryImage* src, bool wantArgb)
     SurfaceSource s;
     // A surface source that cannot be read back (locked out, lost, the 3D
     // screen) has no picture to give: draw nothing rather than build from null.
-    if (!SourceReadable(src))
+    if (!ImageReadable(src))
         return s;
     s.width = src->mWidth;
     s.height = src->mHeight;
@@ -160,7 +151,7 @@ bool DDImage::FillPolygon(const int* points, int count, const Rect* clip, const 
 {
     if (!DrawsThrough3D())
         return false;
-    D3DRoute::FillPolygon(mDDInterface->mD3D, points, count, clip, color, mode, tx, ty);
+    mDDInterface->mD3D->FillPolygon(points, count, clip, color, mode, tx, ty);
     return true;
 }
 
@@ -168,7 +159,7 @@ void DDImage::FillRect(const Rect* rect, const Color* color, int mode)
 {
     if (DrawsThrough3D())
     {
-        D3DRoute::FillRect(mDDInterface->mD3D, rect, color, mode);
+        mDDInterface->mD3D->FillRect(rect, color, mode);
         return;
     }
     UpdateAlphaFlags();
@@ -190,7 +181,7 @@ void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color* 
 {
     if (DrawsThrough3D())
     {
-        D3DRoute::DrawLine(mDDInterface->mD3D, x1, y1, x2, y2, color, mode);
+        mDDInterface->mD3D->DrawLine(x1, y1, x2, y2, color, mode);
         return;
     }
     if (SurfaceFit())
@@ -226,7 +217,7 @@ void DDImage::DrawLineAA(double x1, double y1, double x2, double y2, const Color
 {
     if (DrawsThrough3D())
     {
-        D3DRoute::DrawLine(mDDInterface->mD3D, x1, y1, x2, y2, color, mode);
+        mDDInterface->mD3D->DrawLine(x1, y1, x2, y2, color, mode);
         return;
     }
     if (SurfaceFit())
@@ -307,7 +298,7 @@ void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Col
         if (mem)
             mem->UpdateAlphaFlags();
         DDImage* dd = dynamic_cast<DDImage*>(src);
-        if (dd && dd->mSurface && D3DRoute::TransformStackEmpty(mDDInterface->mD3D) && mode == 0 &&
+        if (dd && dd->mSurface && mDDInterface->mD3D->TransformStackEmpty() && mode == 0 &&
             IsWhite(color) && !dd->mHasTranslucent)
         {
             RECT dest = {x, y, x + sr.mWidth, y + sr.mHeight};
@@ -315,7 +306,7 @@ void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Col
             BltFrom(dd, dest, from);
             return;
         }
-        D3DRoute::Blt(mDDInterface->mD3D, src, (float)x, (float)y, &sr, color, mode, false);
+        mDDInterface->mD3D->Blt(src, (float)x, (float)y, &sr, color, mode, false);
         return;
     }
     src->mUsed = true;
@@ -333,7 +324,7 @@ void DDImage::DrawImage(Image* src, int x, int y, const Rect* srcRect, const Col
             return;
         }
     }
-    if (GetPixels() && SourceReadable(src))
+    if (GetPixels() && ImageReadable(src))
         MemoryImage::DrawImage(src, x, y, &sr, color, mode);
 }
 
@@ -349,9 +340,9 @@ void DDImage::DrawImageF(Image* src, float x, float y, const Rect* srcRect, cons
         FRect box =
             clip ? dest.Intersection(FRect(clip->mX, clip->mY, clip->mWidth, clip->mHeight)) : dest;
         if (box.mWidth == dest.mWidth && box.mHeight == dest.mHeight)
-            D3DRoute::Blt(mDDInterface->mD3D, src, x, y, srcRect, color, mode, true);
+            mDDInterface->mD3D->Blt(src, x, y, srcRect, color, mode, true);
         else if (box.mWidth > 0 && box.mHeight > 0)
-            D3DRoute::BltTranslated(mDDInterface->mD3D, src, x, y, srcRect, clip, color, mode);
+            mDDInterface->mD3D->BltTranslated(src, x, y, srcRect, clip, color, mode);
         return;
     }
     DrawImageRotated(src, x, y, srcRect, clip, color, mode, 0.0, 0.0f, 0.0f);
@@ -369,8 +360,8 @@ void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect
     UpdateAlphaFlags();
     if (DrawsThrough3D())
     {
-        D3DRoute::BltRotated(mDDInterface->mD3D, src, x, y, clip, color, mode, angle, centerX,
-                             centerY, srcRect);
+        mDDInterface->mD3D->BltRotated(src, x, y, clip, color, mode, angle, centerX, centerY,
+                                       srcRect);
         return;
     }
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
@@ -395,7 +386,7 @@ void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect
             return;
         }
     }
-    if (GetPixels() && SourceReadable(src))
+    if (GetPixels() && ImageReadable(src))
         MemoryImage::DrawImageRotated(src, x, y, srcRect, clip, color, mode, angle, centerX,
                                       centerY);
 }
@@ -409,8 +400,7 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
     UpdateAlphaFlags();
     if (DrawsThrough3D())
     {
-        D3DRoute::BltStretched(mDDInterface->mD3D, src, destRect, srcRect, clip, color, mode, fast,
-                               false);
+        mDDInterface->mD3D->BltStretched(src, destRect, srcRect, clip, color, mode, fast, false);
         return;
     }
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
@@ -430,7 +420,7 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
     {
         if (mHasTranslucent || mHasTransparent || is3D)
         {
-            if (GetPixels() && SourceReadable(src))
+            if (GetPixels() && ImageReadable(src))
                 MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
             return;
         }
@@ -457,7 +447,7 @@ void DDImage::DrawImageStretched(Image* src, const Rect* destRect, const Rect* s
     }
     if (SurfaceDrawStretched(mem, floatSrc, clipped, color, mode, false))
         return;
-    if (GetPixels() && SourceReadable(src))
+    if (GetPixels() && ImageReadable(src))
         MemoryImage::DrawImageStretched(src, destRect, srcRect, clip, color, mode, fast);
 }
 
@@ -469,8 +459,7 @@ void DDImage::DrawImageStretchedMirrored(Image* src, const Rect* destRect, const
     src->mUsed = true;
     if (DrawsThrough3D())
     {
-        D3DRoute::BltStretched(mDDInterface->mD3D, src, destRect, srcRect, clip, color, mode, fast,
-                               true);
+        mDDInterface->mD3D->BltStretched(src, destRect, srcRect, clip, color, mode, fast, true);
         return;
     }
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
@@ -512,7 +501,7 @@ void DDImage::DrawImageMirrored(Image* src, int x, int y, const Rect* srcRect, c
     const Rect& sr = srcRect ? *srcRect : whole;
     if (DrawsThrough3D())
     {
-        D3DRoute::BltMirrored(mDDInterface->mD3D, src, (float)x, (float)y, &sr, color, mode, false);
+        mDDInterface->mD3D->BltMirrored(src, (float)x, (float)y, &sr, color, mode, false);
         return;
     }
     if (mode == 0)
@@ -550,13 +539,13 @@ void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matri
     src->mUsed = true;
     if (DrawsThrough3D())
     {
-        D3DRoute::BltTransformed(mDDInterface->mD3D, src, clip, color, mode, srcRect, matrix,
-                                 filter, x, y, false, maskImage, maskSrcRect, maskPlaceRect,
-                                 maskMatrix);
+        mDDInterface->mD3D->BltTransformed(src, clip, color, mode, srcRect, matrix, filter, x, y,
+                                           false, maskImage, maskSrcRect, maskPlaceRect,
+                                           maskMatrix);
         return;
     }
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
-    if (!mem || !SourceReadable(src))
+    if (!mem || !ImageReadable(src))
         return;
     SurfaceBits bits;
     if (!LockBits(bits))
@@ -601,11 +590,11 @@ void DDImage::DrawTrianglesTex(Image* texture, const TriangleVertex* triangles, 
         texture->mUsed = true;
     if (DrawsThrough3D())
     {
-        D3DRoute::DrawTrianglesTex(mDDInterface->mD3D, triangles, count, color, mode, texture, tx,
-                                   ty, filter);
+        mDDInterface->mD3D->DrawTrianglesTex(triangles, count, color, mode, texture, tx, ty,
+                                             filter);
         return;
     }
-    if (count < 1 || !triangles || (texture && !SourceReadable(texture)))
+    if (count < 1 || !triangles || (texture && !ImageReadable(texture)))
         return;
     SurfaceBits bits;
     if (!LockBits(bits))

@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/app/StringUtils.h"
 #include "framework/diagnostics/DXResultNames.h"
 #include "framework/graphics/DDImage.h"
-#include "framework/graphics/DDInterface3D.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DTester.h"
 #include "framework/graphics/Graphics.h"
 
 namespace Lumo
@@ -88,11 +89,12 @@ FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth
 
 // --- construction ------------------------------------------------------------------
 
-DDInterface::DDInterface(LumoAppBase* app) : mApp(app)
+DDInterface::DDInterface(AppHost* app) : mApp(app)
 {
-    mD3D = D3DRoute::CreateRenderer();
+    mD3D = new D3DInterface();
     mIs3D = true;
-    HMODULE ddraw = gDDrawDLL ? gDDrawDLL : GetModuleHandleA("ddraw.dll");
+    // Loaded by the application at start-up (or by whoever made this display).
+    HMODULE ddraw = GetModuleHandleA("ddraw.dll");
     if (ddraw)
     {
         mDirectDrawCreate = (DirectDrawCreateFunc)(void*)GetProcAddress(ddraw, "DirectDrawCreate");
@@ -108,31 +110,16 @@ DDInterface::~DDInterface()
     for (DDImage* image : mDDImageSet)
         image->mDDInterface = nullptr;
     mDDImageSet.clear();
-    D3DRoute::DeleteRenderer(mD3D);
+    delete mD3D;
     mD3D = nullptr;
-    D3DRoute::DeleteTester(mD3DTester);
+    delete mD3DTester;
     mD3DTester = nullptr;
 }
 
 void DDInterface::ReadOptions()
 {
-    if (!mApp)
-        return;
-    const LumoAppBase& app = *mApp;
-    mOptions.width = app.mWidth;
-    mOptions.height = app.mHeight;
-    mOptions.bitsPerPixel = app.mColorDepth;
-    mOptions.widescreenAspect = app.mWidescreenAspect;
-    mOptions.aspectCorrection = app.mWidescreenCorrection;
-    mOptions.stretch = app.mStretchDisplay;
-    mOptions.flip = app.mFlipFullscreen;
-    mOptions.popupOpen = app.mPopupOpen;
-    mOptions.windowedVSync = app.mWaitForVSync;
-    mOptions.vsyncSuppressed = app.mVSyncSuppressed;
-    mOptions.test3D = app.mTest3D;
-    mOptions.autoEnable3D = app.mAutoEnable3D;
-    mOptions.minVidMemoryMB = app.mMinVidMemory3D;
-    mOptions.recVidMemoryMB = app.mRecVidMemory3D;
+    if (mApp)
+        mApp->ReadDisplayOptions(mOptions);
 }
 
 static DisplayDebugSink gDisplayDebugSink = nullptr;
@@ -193,7 +180,8 @@ void DDInterface::Cleanup()
 {
     AutoCrit lock(mCritSect);
     mInitialized = false;
-    D3DRoute::CleanupRenderer(mD3D);
+    if (mD3D)
+        mD3D->Cleanup();
     delete mOldCursorAreaImage;
     mOldCursorAreaImage = nullptr;
     delete mNewCursorAreaImage;
@@ -337,7 +325,8 @@ void DDInterface::RemoveDDImage(DDImage* image)
 
 void DDInterface::RemoveImageTexture(Image* image)
 {
-    D3DRoute::RemoveImageTexture(mD3D, image);
+    if (mD3D)
+        mD3D->RemoveImageTexture(image);
 }
 
 void DDInterface::BuildFormat(uint32_t red, uint32_t green, uint32_t blue, int bitsPerPixel)
@@ -406,7 +395,7 @@ int DDInterface::Init(HWND window, bool windowed)
     }
 
     // 2. The 3D self-test.
-    if (Run3DSelfTest(window) && D3DRoute::TesterFresh(mD3DTester) && mApp)
+    if (Run3DSelfTest(window) && mD3DTester && mD3DTester->ResultsChanged() && mApp)
         mApp->After3DTest();
 
     // 3. Sizes.
@@ -423,7 +412,7 @@ int DDInterface::Init(HWND window, bool windowed)
     mIsWidescreen = false;
     mPresentationRect = Rect(0, 0, mWidth, mHeight);
     if (mApp)
-        mApp->mScreenRect = Rect(0, 0, mWidth, mHeight);
+        mApp->SetScreenRect(Rect(0, 0, mWidth, mHeight));
     mWantedBPP = mOptions.bitsPerPixel;
     mIsWindowed = windowed;
     mHasOldCursorArea = false;
@@ -558,7 +547,7 @@ int DDInterface::Init(HWND window, bool windowed)
     mRefreshRate =
         ClampRefreshRate(mDD->GetMonitorFrequency(&frequency) == DD_OK, frequency, &broken);
     if (broken && mApp)
-        mApp->mVSyncBroken = true;
+        mApp->SetVSyncBroken();
     mMillisecondsPerFrame = 1000 / mRefreshRate;
 
     // Cursor save areas.
@@ -596,10 +585,9 @@ int DDInterface::Init(HWND window, bool windowed)
 
     if (mIs3D)
     {
-        std::string error;
-        if (!D3DRoute::InitRenderer(mD3D, this, &error))
+        if (!mD3D || !mD3D->Init(this))
         {
-            mErrorString = "3D init error: " + error;
+            mErrorString = "3D init error: " + (mD3D ? gD3DLastError : std::string("no renderer"));
             return RESULT_3D_FAIL;
         }
     }
@@ -613,9 +601,12 @@ bool DDInterface::Run3DSelfTest(HWND window)
 {
     if (mD3DTester || !(mOptions.test3D || mOptions.autoEnable3D))
         return false;
-    bool failed = false, warned = false, fresh = false;
-    mD3DTester = D3DRoute::RunSelfTest(this, window, mOptions.minVidMemoryMB,
-                                       mOptions.recVidMemoryMB, &failed, &warned, &fresh);
+    mD3DTester = new D3DTester();
+    mD3DTester->SetVidMemoryRequirements(mOptions.minVidMemoryMB, mOptions.recVidMemoryMB);
+    mD3DTester->TestD3D(window, mDD7);
+    const bool failed = !mD3DTester->GetFailureReason().empty();
+    const bool warned = !mD3DTester->GetWarning().empty();
+    const bool fresh = mD3DTester->ResultsChanged();
     if (mOptions.autoEnable3D && !failed && !warned)
         mIs3D = true;
     if (failed)
@@ -644,13 +635,13 @@ bool DDInterface::Redraw(Rect* dirty)
     mInRedraw = true;
     if (mIs3D && mD3D)
     {
-        if (D3DRoute::HasError(mD3D))
+        if (!gD3DLastError.empty())
         {
             mInRedraw = false;
             mIs3D = false;
             return false;
         }
-        D3DRoute::EndScene(mD3D);
+        mD3D->EndSceneIfOpen();
     }
 
     RECT src, dest;

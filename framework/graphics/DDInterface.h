@@ -25,7 +25,7 @@
 namespace Lumo
 {
 
-class LumoAppBase;
+class AppHost;
 class D3DInterface;
 class D3DTester;
 class DDImage;
@@ -116,7 +116,7 @@ class DDInterface : public NativeDisplay
 {
 public:
     // --- owner and renderer
-    LumoAppBase* mApp = nullptr;  // not owned
+    AppHost* mApp = nullptr;      // not owned
     D3DInterface* mD3D = nullptr; // owned; null until the renderer exists
     D3DTester* mD3DTester = nullptr;
     bool mIs3D = true; // the application sets it from its settings before Init
@@ -177,7 +177,7 @@ public:
     DirectDrawCreateFunc mDirectDrawCreate = nullptr;
     DirectDrawCreateExFunc mDirectDrawCreateEx = nullptr;
 
-    explicit DDInterface(LumoAppBase* app);
+    explicit DDInterface(AppHost* app);
     ~DDInterface() override;
 
     // --- life cycle

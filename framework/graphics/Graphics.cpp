@@ -18,19 +18,25 @@ Image gEmptyImage;
 namespace
 {
 
-// False when a memory destination would read a surface image that cannot give
-// its picture back (no-lock flag, the 3D screen, a lost surface): the memory
-// routines would read null pixels. Surface destinations check their sources.
+// A memory destination would read an unreadable surface image through null
+// pixels; surface destinations check their sources themselves.
 bool SourceReadable(Image* dest, Image* src)
 {
-    if (dynamic_cast<DDImage*>(dest))
-        return true;
-    DDImage* dd = dynamic_cast<DDImage*>(src);
-    return !dd || dd->mPixels || dd->mColorTable || dd->mNativeAlphaData || !dd->mSurface ||
-           dd->GetPixels();
+    return dynamic_cast<DDImage*>(dest) || ImageReadable(src);
 }
 
 } // namespace
+
+DrawPassLock::DrawPassLock(Image* image) : mSurface(dynamic_cast<DDImage*>(image))
+{
+    mLocked = mSurface != nullptr && mSurface->Lock();
+}
+
+DrawPassLock::~DrawPassLock()
+{
+    if (mLocked)
+        mSurface->Unlock();
+}
 
 void GraphicsState::CopyFrom(const GraphicsState& other)
 {

@@ -17,6 +17,7 @@
 namespace Lumo
 {
 
+class DDImage;
 class Font;
 
 // Stands in for a missing destination: no pixels, every draw does nothing.
@@ -140,6 +141,21 @@ public:
 
 private:
     const Color* ImageColor() const { return mTintImages ? &mColor : &gColorWhite; }
+};
+
+// Keeps an image's surface locked across a run of draws (a whole draw pass),
+// so the draws do not each lock it; images without a surface need no lock.
+class DrawPassLock
+{
+public:
+    explicit DrawPassLock(Image* image);
+    ~DrawPassLock();
+    DrawPassLock(const DrawPassLock&) = delete;
+    DrawPassLock& operator=(const DrawPassLock&) = delete;
+
+private:
+    DDImage* mSurface; // null for images without a surface
+    bool mLocked;
 };
 
 } // namespace Lumo

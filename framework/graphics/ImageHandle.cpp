@@ -1,6 +1,6 @@
 #include "framework/graphics/ImageHandle.h"
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/graphics/Image.h"
 
 namespace Lumo
@@ -38,8 +38,8 @@ void ImageHandle::Release()
     if (mEntry)
     {
         // The cache deletes the image on its next purge, not here.
-        if (--mEntry->mRefCount == 0 && gLumoApp)
-            gLumoApp->mSharedImagesNeedPurge = true;
+        if (--mEntry->mRefCount == 0 && gAppHost)
+            gAppHost->SharedImageReleased();
         mEntry = nullptr;
     }
 }

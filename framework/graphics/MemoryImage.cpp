@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/app/LumoAppBase.h"
-#include "framework/graphics/DDInterface3D.h"
-#include "framework/graphics/ImageTextures.h"
+#include "framework/app/AppHost.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DImageTextures.h"
 #include "framework/graphics/MemoryImageDisplay.h"
 
 namespace Lumo
@@ -77,9 +77,9 @@ const unsigned char* GetSaturationTable()
 
 // --- construction ---
 
-MemoryImage::MemoryImage() : MemoryImage(gLumoApp) {}
+MemoryImage::MemoryImage() : MemoryImage(gAppHost) {}
 
-MemoryImage::MemoryImage(LumoAppBase* app) : mApp(app)
+MemoryImage::MemoryImage(AppHost* app) : mApp(app)
 {
     if (mApp)
         mApp->AddMemoryImage(this);
@@ -152,8 +152,8 @@ MemoryImage::~MemoryImage()
         mApp->RemoveMemoryImage(this);
     // An image made without an application is still in the set of the renderer
     // that made its textures; that renderer's clean-up would touch it later.
-    if (mTexture)
-        D3DRoute::RemoveImageTexture(mTexture->owner, this);
+    if (mTexture && mTexture->owner)
+        mTexture->owner->RemoveImageTexture(this);
     delete mTexture; // a record no renderer holds
     mTexture = nullptr;
     delete[] mPixels;
@@ -267,7 +267,7 @@ void MemoryImage::PurgePixels()
     }
     if (!mPixels && !mColorIndices)
         return;
-    GetNativeAlphaData(mApp ? mApp->mDDInterface : nullptr);
+    GetNativeAlphaData(mApp ? mApp->GetDisplay() : nullptr);
     delete[] mPixels;
     mPixels = nullptr;
     if (mTexture)
@@ -301,8 +301,8 @@ void MemoryImage::DeleteTexture()
 {
     if (mApp)
         mApp->ForgetImageOnDisplay(this);
-    if (mTexture) // made by a renderer the application does not know
-        D3DRoute::RemoveImageTexture(mTexture->owner, this);
+    if (mTexture && mTexture->owner) // made by a renderer the application does not know
+        mTexture->owner->RemoveImageTexture(this);
 }
 
 void MemoryImage::DeleteExtraBuffers()
@@ -448,7 +448,7 @@ uint32_t* MemoryImage::GetPixels()
     }
     else if (mNativeAlphaData)
     {
-        const NativeFormat f = GetNativeFormat(mApp ? mApp->mDDInterface : nullptr);
+        const NativeFormat f = GetNativeFormat(mApp ? mApp->GetDisplay() : nullptr);
         for (size_t i = 0; i < count; i++)
             pixels[i] = PixelFromNative(mNativeAlphaData[i], f);
     }

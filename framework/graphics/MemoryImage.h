@@ -13,7 +13,7 @@
 namespace Lumo
 {
 
-class LumoAppBase;
+class AppHost;
 class DDInterface;
 class ImageTextures;
 
@@ -68,10 +68,10 @@ public:
     unsigned char* mRunLengthAlphaData = nullptr;    // runs of alpha class per row
     unsigned char* mRunLengthAdditiveData = nullptr; // runs of black / non-black
     bool mAlphaFlagsStale = false;                   // pixels changed since the last scan
-    LumoAppBase* mApp = nullptr;                     // the application registered with
+    AppHost* mApp = nullptr;                         // the application registered with
 
     MemoryImage();
-    explicit MemoryImage(LumoAppBase* app);
+    explicit MemoryImage(AppHost* app);
     MemoryImage(const MemoryImage& other);
     MemoryImage& operator=(const MemoryImage&) = delete;
 

@@ -17,7 +17,7 @@
 #include "framework/graphics/BlendRows.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/RotatedRow.h"
-#include "framework/raster/DrawTriangle.h"
+#include "framework/graphics/ImageTriangles.h"
 
 namespace Lumo
 {

@@ -1,5 +1,6 @@
-// The software triangle rasterizer's single entry. Memory images and locked
-// surfaces hand it textured, coloured triangle strips; it clips each triangle
+// The software triangle rasterizer's vertices and pixel formats. Memory images
+// and locked surfaces hand it textured, coloured triangle strips (DrawTriangle,
+// ImageTriangles.h, reads the texture image); it clips each triangle
 // to the clip rectangle in floats, converts it to 16.16 fixed point and draws it
 // with an inner loop specialised for the pixel format and the features in use.
 #pragma once
@@ -8,11 +9,6 @@
 
 #include "framework/app/Color.h"
 #include "framework/app/Rect.h"
-
-namespace Lumo
-{
-class MemoryImage;
-}
 
 // One vertex of a strip. Read, never written.
 struct TriangleVertex
@@ -30,12 +26,3 @@ enum TrianglePixelFormat
     TrianglePixelFormat565 = 0x565,   // 16-bit 5-6-5
     TrianglePixelFormat555 = 0x555,   // 16-bit 5-5-5, top bit always 0
 };
-
-// Draws the vertices as a strip of triangles ((0,1,2), (1,3,2), ...) clipped to
-// clipRect. Fewer than 3 vertices draw nothing. The texture may be null
-// (untextured; then only vertex colours paint). drawMode is accepted and not
-// read. pitch is in bytes. Not reentrant: the clipper's pool is static, so
-// call it from the painting thread only.
-void DrawTriangle(const TriangleVertex* vertices, int count, Lumo::MemoryImage* texture,
-                  const Lumo::Color& color, int drawMode, const Lumo::Rect& clipRect, void* bits,
-                  int pitch, int pixelFormat, bool bilinear, bool useVertexColor);

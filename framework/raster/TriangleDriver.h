@@ -1,5 +1,5 @@
-// The rasterizer's driver below DrawTriangle: the strip walk, the float
-// clipper and the preparation of 16.16 records. DrawTriangle reads what it
+// The rasterizer's driver: the strip walk, the float clipper and the
+// preparation of 16.16 records. DrawTriangle (ImageTriangles.h) reads what it
 // needs from the texture image and calls DrawTriangleStrip; tests call the
 // strip and the clipper directly with plain texel arrays.
 #pragma once

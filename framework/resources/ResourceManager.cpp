@@ -1,6 +1,6 @@
 #include "framework/resources/ResourceManager.h"
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/diagnostics/Profiler.h"
 #include "framework/graphics/CelAnimation.h"
 #include "framework/graphics/MemoryImage.h"
@@ -62,7 +62,7 @@ bool ParseNumberList(const std::string& text, std::vector<int>& out)
 
 } // namespace
 
-ResourceManager::ResourceManager(LumoAppBase* app) : mApp(app) {}
+ResourceManager::ResourceManager(AppHost* app) : mApp(app) {}
 
 ResourceManager::~ResourceManager()
 {

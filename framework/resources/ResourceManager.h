@@ -25,7 +25,7 @@
 
 namespace Lumo
 {
-class LumoAppBase;
+class AppHost;
 class MemoryImage;
 class Font;
 struct XmlElement;
@@ -57,7 +57,7 @@ struct ImageResourceOptions
 class ResourceManager
 {
 public:
-    explicit ResourceManager(LumoAppBase* app);
+    explicit ResourceManager(AppHost* app);
     virtual ~ResourceManager();
 
     // --- Resource files (a file may be parsed after others; ids must stay unique)
@@ -107,7 +107,7 @@ private:
     bool Fail(const std::string& text);
     bool ParseRoot(const XmlElement& root);
 
-    LumoAppBase* mApp;
+    AppHost* mApp;
     std::map<std::string, ImageItem> mImages;
     std::map<std::string, FontItem> mFonts;
     std::vector<std::string> mGroups; // known groups, in file order

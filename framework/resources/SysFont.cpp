@@ -35,7 +35,7 @@ static int DisplayPixelsPerInch()
     return ppi > 0 ? ppi : 96;
 }
 
-SysFont::SysFont(LumoAppBase* app, const std::string& face, int pointSize, int charSet, bool bold,
+SysFont::SysFont(AppHost* app, const std::string& face, int pointSize, int charSet, bool bold,
                  bool italic, bool underline)
     : mFace(face), mPointSize(pointSize), mCharSet(charSet), mBold(bold), mItalic(italic),
       mUnderline(underline), mRequestedHeight(0), mHFont(nullptr), mDC(nullptr)
@@ -43,7 +43,7 @@ SysFont::SysFont(LumoAppBase* app, const std::string& face, int pointSize, int c
     Init(app);
 }
 
-SysFont::SysFont(LumoAppBase* app, const std::string& face, int pointSize, bool bold, bool italic,
+SysFont::SysFont(AppHost* app, const std::string& face, int pointSize, bool bold, bool italic,
                  bool underline)
     : SysFont(app, face, pointSize, DEFAULT_CHARSET, bold, italic, underline)
 {
@@ -65,7 +65,7 @@ SysFont::~SysFont()
         DeleteObject((HFONT)mHFont);
 }
 
-void SysFont::Init(LumoAppBase* app)
+void SysFont::Init(AppHost* app)
 {
     // The point size follows the display's pixels per inch; the application
     // object has no setting of its own for it, so the screen is asked.

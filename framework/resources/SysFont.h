@@ -11,15 +11,15 @@
 
 namespace Lumo
 {
-class LumoAppBase;
+class AppHost;
 
 class SysFont : public Font
 {
 public:
     // pointSize in points; charSet is the GDI character set, passed through.
-    SysFont(LumoAppBase* app, const std::string& face, int pointSize, int charSet, bool bold,
+    SysFont(AppHost* app, const std::string& face, int pointSize, int charSet, bool bold,
             bool italic, bool underline);
-    SysFont(LumoAppBase* app, const std::string& face, int pointSize, bool bold = false,
+    SysFont(AppHost* app, const std::string& face, int pointSize, bool bold = false,
             bool italic = false, bool underline = false);
     SysFont(const SysFont& other);
     ~SysFont() override;
@@ -37,7 +37,7 @@ public:
     int GetPixelHeightRequested() const { return mRequestedHeight; }
 
 private:
-    void Init(LumoAppBase* app);
+    void Init(AppHost* app);
 
     std::string mFace;
     int mPointSize;

@@ -1,6 +1,6 @@
 #include "framework/widgets/ButtonWidget.h"
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/resources/SysFont.h"
@@ -145,7 +145,7 @@ void ButtonWidget::Draw(Graphics* g)
         return;
     if (mFont == nullptr && !mLabel.empty())
     {
-        LumoAppBase* app = mManager != nullptr ? mManager->mApp : nullptr;
+        AppHost* app = mManager != nullptr ? mManager->mApp : nullptr;
         mOwnedFont = new SysFont(app, "Arial Unicode MS", 10, 0, false, false, false);
         mFont = mOwnedFont;
     }

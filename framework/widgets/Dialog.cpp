@@ -1,6 +1,6 @@
 #include "framework/widgets/Dialog.h"
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/resources/SysFont.h"
@@ -26,8 +26,9 @@ const int kDialogColors[7][3] = {
 Dialog::Dialog(Image* componentImage, Image* buttonComponentImage, int id, bool isModal,
                const std::wstring& header, const std::wstring& lines, const std::wstring& footer,
                int buttonMode)
-    : mDialogListener(gLumoApp), mComponentImage(componentImage), mDialogHeader(header),
-      mDialogFooter(footer), mDialogLines(lines), mButtonMode(buttonMode),
+    : mDialogListener(gAppHost ? gAppHost->GetDialogListener() : nullptr),
+      mComponentImage(componentImage), mDialogHeader(header), mDialogFooter(footer),
+      mDialogLines(lines), mButtonMode(buttonMode),
       mButtonHeight(buttonComponentImage != nullptr ? buttonComponentImage->GetHeight() : 24),
       mId(id), mIsModal(isModal), mLifeToken(std::make_shared<LifeToken>())
 {
@@ -106,9 +107,9 @@ void Dialog::SetLinesFont(Font* font)
 void Dialog::EnsureFonts()
 {
     if (mHeaderFont == nullptr)
-        mHeaderFont = new SysFont(gLumoApp, "Arial Unicode MS", 14, 0, false, false, false);
+        mHeaderFont = new SysFont(gAppHost, "Arial Unicode MS", 14, 0, false, false, false);
     if (mLinesFont == nullptr)
-        mLinesFont = new SysFont(gLumoApp, "Arial Unicode MS", 12, 0, false, false, false);
+        mLinesFont = new SysFont(gAppHost, "Arial Unicode MS", 12, 0, false, false, false);
 }
 
 void Dialog::SetColor(int index, const Color& color)
@@ -361,7 +362,7 @@ int Dialog::WaitForResult(bool autoKill)
     // The steps run every widget's code, which may remove or delete this
     // dialog; the token outlives it and says whether it may still be touched.
     std::shared_ptr<LifeToken> token = mLifeToken;
-    LumoAppBase* app = mManager != nullptr && mManager->mApp != nullptr ? mManager->mApp : gLumoApp;
+    AppHost* app = mManager != nullptr && mManager->mApp != nullptr ? mManager->mApp : gAppHost;
     int id = mId;
     if (app != nullptr)
     {

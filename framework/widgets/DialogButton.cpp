@@ -30,7 +30,7 @@ void DialogButton::Draw(Graphics* g)
     }
     if (mFont == nullptr && !mLabel.empty())
     {
-        LumoAppBase* app = mManager != nullptr ? mManager->mApp : nullptr;
+        AppHost* app = mManager != nullptr ? mManager->mApp : nullptr;
         mOwnedFont = new SysFont(app, "Arial Unicode MS", 12, 1, false, false, false);
         mFont = mOwnedFont;
     }

@@ -2,9 +2,8 @@
 
 #include <cstring>
 
-#include "framework/app/LumoAppBase.h"
+#include "framework/app/AppHost.h"
 #include "framework/diagnostics/Profiler.h"
-#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/widgets/Widget.h"
@@ -12,7 +11,7 @@
 namespace Lumo
 {
 
-WidgetManager::WidgetManager(LumoAppBase* app) : mApp(app)
+WidgetManager::WidgetManager(AppHost* app) : mApp(app)
 {
     mManager = this;
     std::memset(mKeyDown, 0, sizeof(mKeyDown));
@@ -142,14 +141,25 @@ Widget* WidgetManager::GetEnabledWidgetAt(int x, int y, int& localX, int& localY
 
 void WidgetManager::MouseMove(int x, int y)
 {
-    int prevX = mLastMouseX, prevY = mLastMouseY;
+    int lx = 0, ly = 0;
+    MoveTo(x, y, lx, ly);
+}
+
+Widget* WidgetManager::MoveTo(int x, int y, int& lx, int& ly)
+{
+    bool moved = x != mLastMouseX || y != mLastMouseY;
     mLastMouseX = x;
     mLastMouseY = y;
-    int lx = 0, ly = 0;
     Widget* w = GetEnabledWidgetAt(x, y, lx, ly);
+    HoverOver(w, lx, ly, moved);
+    return w;
+}
+
+void WidgetManager::HoverOver(Widget* w, int lx, int ly, bool moved)
+{
     if (w == mOverWidget)
     {
-        if ((prevX != x || prevY != y) && w != nullptr)
+        if (moved && w != nullptr)
             w->MouseMove(lx, ly);
         return;
     }
@@ -224,6 +234,12 @@ void WidgetManager::MouseMoveOrDrag(int x, int y)
 
 void WidgetManager::MouseDrag(int x, int y)
 {
+    int lx = 0, ly = 0;
+    DragTo(x, y, lx, ly);
+}
+
+Widget* WidgetManager::DragTo(int x, int y, int& lx, int& ly)
+{
     mLastInputUpdateCnt = mUpdateCnt;
     mMouseIn = true;
     mLastMouseX = x;
@@ -239,7 +255,6 @@ void WidgetManager::MouseDrag(int x, int y)
         WidgetPoint abs = mLastDownWidget->GetAbsPos();
         mLastDownWidget->MouseDrag(x - abs.mX, y - abs.mY);
     }
-    int lx = 0, ly = 0;
     Widget* w = GetEnabledWidgetAt(x, y, lx, ly);
     if (w != nullptr && w == mLastDownWidget)
     {
@@ -255,19 +270,56 @@ void WidgetManager::MouseDrag(int x, int y)
         mOverWidget = nullptr;
         LeaveWidget(old);
     }
+    return w;
 }
 
 void WidgetManager::MouseDown(int x, int y, int clicks)
 {
+    uint32_t bit = NoteButtonDown(clicks);
+    int lx = 0, ly = 0;
+    Widget* w = MoveTo(x, y, lx, ly);
+    PressAt(x, y, clicks, bit, w, lx, ly);
+}
+
+void WidgetManager::MousePress(int x, int y, int clicks)
+{
+    mLastInputUpdateCnt = mUpdateCnt;
+    int lx = 0, ly = 0;
+    Widget* w = nullptr;
+    if (mDownButtons == 0)
+    {
+        mMouseIn = true;
+        w = MoveTo(x, y, lx, ly);
+    }
+    else
+    {
+        // The press's own move finds the pointer where the drag left it.
+        w = DragTo(x, y, lx, ly);
+        HoverOver(w, lx, ly, false);
+    }
+    uint32_t bit = NoteButtonDown(clicks);
+    PressAt(x, y, clicks, bit, w, lx, ly);
+}
+
+uint32_t WidgetManager::NoteButtonDown(int clicks)
+{
     uint32_t bit = ClickCodeBit(clicks);
     mLastInputUpdateCnt = mUpdateCnt;
     mActualDownButtons |= bit;
-    MouseMove(x, y);
-    if (mPopupWidget != nullptr && !mPopupWidget->Contains(x, y))
-        RemovePopup();
+    return bit;
+}
 
-    int lx = 0, ly = 0;
-    Widget* w = GetEnabledWidgetAt(x, y, lx, ly);
+void WidgetManager::PressAt(int x, int y, int clicks, uint32_t bit, Widget* w, int lx, int ly)
+{
+    // The hit of the move serves the press unless something changed the tree
+    // since: the popup's removal, or a hover handler that dropped the widget.
+    if (mPopupWidget != nullptr && !mPopupWidget->Contains(x, y))
+    {
+        RemovePopup();
+        w = GetEnabledWidgetAt(x, y, lx, ly);
+    }
+    else if (w != mOverWidget)
+        w = GetEnabledWidgetAt(x, y, lx, ly);
     Widget* target = mLastDownWidget != nullptr ? mLastDownWidget : w;
     if (target != w)
     {
@@ -277,7 +329,8 @@ void WidgetManager::MouseDown(int x, int y, int clicks)
         ly = y - abs.mY;
     }
     mDownButtons |= bit;
-    mLastDownButtonId = clicks < 0 ? -1 : (clicks == 3 ? 2 : 1);
+    static const int kButtonIds[5] = {0, 1, -1, 0, 2}; // by button bit
+    mLastDownButtonId = kButtonIds[bit];
     mLastDownWidget = target;
     if (target == nullptr)
         return;
@@ -494,7 +547,7 @@ bool WidgetManager::UpdateFrameWithFraction(float fraction)
     return mDirty;
 }
 
-bool WidgetManager::DrawScreen(LumoAppBase* app)
+bool WidgetManager::DrawScreen(AppHost* app)
 {
     ProfileZone zone("WidgetManager::DrawScreen");
     WidgetPassFlags pf = MakePassFlags();
@@ -508,8 +561,7 @@ bool WidgetManager::DrawScreen(LumoAppBase* app)
 
     Graphics screen(mImage);
     mCurG = &screen;
-    DDImage* surface = dynamic_cast<DDImage*>(mImage);
-    bool locked = surface != nullptr && surface->Lock();
+    DrawPassLock lock(mImage);
     bool drewSomething = false;
     if (anyDirty)
     {
@@ -540,8 +592,6 @@ bool WidgetManager::DrawScreen(LumoAppBase* app)
             app->DrawOverlay(&base);
     }
     FlushDeferredOverlays(&screen, 0x7FFFFFFF);
-    if (locked)
-        surface->Unlock();
     mCurG = nullptr;
     return drewSomething;
 }

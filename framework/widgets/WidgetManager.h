@@ -16,7 +16,7 @@ namespace Lumo
 {
 
 class Image;
-class LumoAppBase;
+class AppHost;
 
 // One level of the modal stack: what to restore when the widget is popped.
 struct ModalStackEntry
@@ -36,7 +36,7 @@ struct DeferredOverlay
 class WidgetManager : public WidgetContainer
 {
 public:
-    explicit WidgetManager(LumoAppBase* app);
+    explicit WidgetManager(AppHost* app);
     ~WidgetManager() override;
 
     // --- Overrides of the container
@@ -49,7 +49,11 @@ public:
     void ScaleMousePosition(int& x, int& y) const;
     void MouseMoveOrDrag(int x, int y);
     // clicks: above 0 (not 3) left with that many clicks, below 0 right, 3 middle.
+    // The pointer moves to (x, y) first.
     void MouseDown(int x, int y, int clicks);
+    // A press as the window reports it: the pointer moves, or drags when a
+    // button is held, to (x, y), then MouseDown's press; one hit test serves both.
+    void MousePress(int x, int y, int clicks);
     void MouseUp(int x, int y, int clicks);
     void MouseExit();
     void MouseWheel(int delta);
@@ -63,7 +67,7 @@ public:
     bool UpdateFrame();
     bool UpdateFrameWithFraction(float fraction);
     // True when at least one widget was drawn.
-    bool DrawScreen(LumoAppBase* app);
+    bool DrawScreen(AppHost* app);
 
     // --- Operations used by widgets and dialogs
     void PushModal(Widget* w, const WidgetFlagMasks& belowModalMasks);
@@ -82,6 +86,16 @@ public:
     void RemovePopup();
     void FlushDeferredOverlays(Graphics* g, int upToPriority);
 
+    // The pointer moves (drags) to (x, y); returns the enabled widget hit there
+    // with the position inside it. The hit test of a mouse event.
+    Widget* MoveTo(int x, int y, int& localX, int& localY);
+    Widget* DragTo(int x, int y, int& localX, int& localY);
+    // The hover follows the pointer onto w, the widget hit at its position.
+    void HoverOver(Widget* w, int localX, int localY, bool moved);
+    // The press part of MouseDown, on w, the widget the move hit.
+    uint32_t NoteButtonDown(int clicks);
+    void PressAt(int x, int y, int clicks, uint32_t bit, Widget* w, int localX, int localY);
+
     void EnterWidget(Widget* w);
     void LeaveWidget(Widget* w);
     // Sends MouseUpByClicks for each of the bits 1, 2, 4 present in bits.
@@ -98,7 +112,7 @@ public:
     // --- Data
     Widget* mDefaultTab = nullptr;  // receives Ctrl+Tab characters
     Graphics* mCurG = nullptr;      // screen Graphics while DrawScreen runs
-    LumoAppBase* mApp;              // cursor, 3D query and overlay hook
+    AppHost* mApp;                  // cursor, 3D query and overlay hook
     Image* mImage = nullptr;        // screen image; set by the application
     Widget* mPopupWidget = nullptr; // removed by a press outside it
     std::vector<DeferredOverlay> mDeferredOverlays;

@@ -2,7 +2,7 @@
 // deletes, on a manual clock.
 #include "tests/framework/app/AppTestApp.h"
 
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/graphics/DDInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -270,7 +270,7 @@ TEST(AppLoop, FatalDisplayLossShutsDownWithoutTheGamesQuestion)
 {
     TestApp app;
     // A display that was never initialised fails every present.
-    app.mDDInterface = Lumo::AppLink::DDCreate(&app);
+    app.mDDInterface = new Lumo::DDInterface(&app);
     app.mScreenSaver = true; // the box goes to the error file, not the screen
     app.mHasFocus = true;
     app.mIsWindowed = true;           // windowed asked for ...

@@ -3,9 +3,10 @@
 #include "tests/framework/app/AppTestApp.h"
 
 #include "framework/app/Buffer.h"
-#include "framework/app/LumoAppBase_Links.h"
+#include "framework/app/PakInterface.h"
 #include "framework/app/MusicInterface.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Image.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/widgets/Dialog.h"
@@ -495,14 +496,14 @@ void FakeClose(void*) {}
 
 TEST(AppServices, WholeFileReadFailsOnAShortRead)
 {
-    Lumo::AppLink::FileReadOps ops = {FakeOpen, FakeSeek, FakeTell, FakeRead, FakeClose};
+    FileReadOps ops = {FakeOpen, FakeSeek, FakeTell, FakeRead, FakeClose};
     std::string bytes = "kept";
     gFake = {100, 0, 60};
-    EXPECT_FALSE(Lumo::AppLink::ReadWholeFileWith(ops, "short", bytes));
+    EXPECT_FALSE(ReadWholeFileWith(ops, "short", bytes));
     EXPECT_EQ(bytes, "kept");
-    EXPECT_FALSE(Lumo::AppLink::ReadWholeFileWith(ops, "missing", bytes));
+    EXPECT_FALSE(ReadWholeFileWith(ops, "missing", bytes));
     gFake = {100, 0, 1000};
-    EXPECT_TRUE(Lumo::AppLink::ReadWholeFileWith(ops, "whole", bytes));
+    EXPECT_TRUE(ReadWholeFileWith(ops, "whole", bytes));
     EXPECT_EQ(bytes, std::string(100, 'x'));
 }
 
@@ -604,7 +605,7 @@ TEST(AppServices, ScreenSaverModeWritesBoxesToTheErrorFile)
 TEST(AppServices, ImageFilesLoadIntoDisplayImages)
 {
     TestApp app;
-    app.mDDInterface = Lumo::AppLink::DDCreate(&app);
+    app.mDDInterface = new Lumo::DDInterface(&app);
     char path[64];
     snprintf(path, sizeof(path), "app_image_%lu.png", GetCurrentProcessId());
     {

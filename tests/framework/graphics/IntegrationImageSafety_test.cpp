@@ -11,7 +11,7 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
-#include "framework/graphics/ImageTextures.h"
+#include "framework/graphics/D3DImageTextures.h"
 #include "framework/raster/DrawTriangle.h"
 #include "tests/framework/graphics/DDTestSupport.h"
 

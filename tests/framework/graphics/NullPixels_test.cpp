@@ -11,7 +11,7 @@
 #include "framework/app/Matrix3.h"
 #include "framework/app/Rect.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/raster/DrawTriangle.h"
+#include "framework/graphics/ImageTriangles.h"
 
 using namespace Lumo;
 

@@ -321,3 +321,62 @@ TEST_F(Manager, RemovingTheHeldWidgetLetsGoOfEverything)
     EXPECT_EQ(0u, mgr.mDownButtons);
     EXPECT_EQ(nullptr, mgr.GetFocusWidget());
 }
+
+namespace
+{
+
+// Counts the hit tests that reach it.
+class CountingProbe : public Probe
+{
+public:
+    using Probe::Probe;
+    int mHitTests = 0;
+    bool IsPointVisible(int x, int y) override
+    {
+        mHitTests++;
+        return Probe::IsPointVisible(x, y);
+    }
+};
+
+// The same presses, as the window delivers them and as a move then a down.
+Log PressesThroughTheWindow(bool window, int* hitTests)
+{
+    Log log;
+    WidgetManager mgr(nullptr);
+    mgr.SetMouseRects(Rect(0, 0, 200, 200), Rect(0, 0, 200, 200));
+    CountingProbe a("A", &log, 0, 0, 50, 50);
+    CountingProbe b("B", &log, 100, 0, 50, 50);
+    mgr.AddWidget(&a);
+    mgr.AddWidget(&b);
+    auto press = [&](int x, int y, int clicks)
+    {
+        if (window)
+            mgr.MousePress(x, y, clicks);
+        else
+        {
+            mgr.MouseMoveOrDrag(x, y);
+            mgr.MouseDown(x, y, clicks);
+        }
+    };
+    press(10, 10, 1);
+    *hitTests = a.mHitTests;
+    press(110, 10, -1); // over B with A held
+    mgr.MouseUp(110, 10, 1);
+    mgr.MouseUp(110, 10, -1);
+    press(120, 20, 2);
+    log.push_back("last button " + std::to_string(mgr.mLastDownButtonId));
+    mgr.RemoveAllWidgets(false, false);
+    return log;
+}
+
+} // namespace
+
+TEST(ManagerPress, WindowPressHitTestsOnceAndDeliversAsMoveThenDown)
+{
+    int windowHits = 0, separateHits = 0;
+    Log window = PressesThroughTheWindow(true, &windowHits);
+    Log separate = PressesThroughTheWindow(false, &separateHits);
+    EXPECT_EQ(separate, window);
+    EXPECT_EQ(1, windowHits);
+    EXPECT_EQ(2, separateHits);
+}

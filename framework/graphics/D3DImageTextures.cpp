@@ -1,4 +1,4 @@
-#include "framework/graphics/ImageTextures.h"
+#include "framework/graphics/D3DImageTextures.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "framework/graphics/ImageTextures.h"
+#include "framework/graphics/D3DImageTextures.h"
 
 using namespace Lumo;
 
