@@ -2,6 +2,7 @@
 
 #include "framework/app/PakInterface.h"
 #include "game/engine/KpDevOptions.h"
+#include "game/engine/KpWorkingFolder.h"
 
 Lumo::LumoAppBase* gGameApp = nullptr;
 KpEngine* gEngine = nullptr;
@@ -23,19 +24,16 @@ KpEngine::KpEngine() : mPakInterface(nullptr)
     mWidth = 1024;
     mHeight = 768;
 
-    // The game's files sit beside the executable, whatever folder started it.
-    char path[MAX_PATH] = {0};
-    GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
-    char drive[_MAX_DRIVE] = {0};
-    char folder[_MAX_DIR] = {0};
-    _splitpath(path, drive, folder, nullptr, nullptr);
-    SetCurrentDirectoryA((std::string(drive) + folder).c_str());
+    KpUseExecutableFolder();
 
     // Registered before any other thread starts; a missing archive is no error.
-    mPakInterface = new PakInterface();
-    mPakInterface->AddPakFile("loc.pak");
-    mPakInterface->AddPakFile("data.pak");
-    mPakInterface->AddPakFile("mod.pak");
+    if (!gDevOptions.mIgnorePaks)
+    {
+        mPakInterface = new PakInterface();
+        mPakInterface->AddPakFile("loc.pak");
+        mPakInterface->AddPakFile("data.pak");
+        mPakInterface->AddPakFile("mod.pak");
+    }
 }
 
 KpEngine::~KpEngine()
