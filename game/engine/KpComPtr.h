@@ -43,3 +43,17 @@ public:
 private:
     T* mPtr = nullptr;
 };
+
+// COM for the lifetime of a scope on the calling thread (the loading thread
+// reads XML through COM objects).
+class KpComScope
+{
+public:
+    KpComScope();
+    ~KpComScope();
+    KpComScope(const KpComScope&) = delete;
+    KpComScope& operator=(const KpComScope&) = delete;
+
+private:
+    bool mInitialised;
+};

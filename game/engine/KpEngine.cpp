@@ -1,7 +1,17 @@
 #include "game/engine/KpEngine.h"
 
 #include "framework/app/PakInterface.h"
+#include "framework/app/StringUtils.h"
+#include "game/engine/KpComPtr.h"
+#include "game/engine/KpCursorSet.h"
 #include "game/engine/KpDevOptions.h"
+#include "game/engine/KpFont.h"
+#include "game/engine/KpLocTable.h"
+#include "game/engine/KpLog.h"
+#include "game/engine/KpMusic.h"
+#include "game/engine/KpProfileFile.h"
+#include "game/engine/KpSoundManager.h"
+#include "game/engine/KpTextureManager.h"
 #include "game/engine/KpWorkingFolder.h"
 
 Lumo::LumoAppBase* gGameApp = nullptr;
@@ -12,7 +22,7 @@ static bool DevOptionsEnabled()
     return gDevOptions.IsEnabled();
 }
 
-KpEngine::KpEngine() : mPakInterface(nullptr)
+KpEngine::KpEngine() : mPakInterface(nullptr), mCurrentFrameTime(0), modalBoxOpen(0)
 {
     gEngine = this;
     gDevOptionsQuery = DevOptionsEnabled;
@@ -41,6 +51,14 @@ KpEngine::~KpEngine()
     // The base destructor shuts down first; nothing reads archives after this.
     WaitForLoadingThread();
     LumoAppBase::Shutdown();
+    KpCursorSet::Clear();
+    KpFont::Clear();
+    KpTextureManager::Clear();
+    GetEngineMusic()->Clear();
+    KpSoundSystem::Shutdown();
+    gDevOptions.ReleaseDevFont();
+    mLayoutRoot.Reset();
+    mUiDocument.Reset();
     delete mPakInterface;
     mPakInterface = nullptr;
     if (gEngine == this)
@@ -49,24 +67,74 @@ KpEngine::~KpEngine()
 
 void KpEngine::OnKeyUp(int) {}
 
-void KpEngine::LoadingCompleted() {}
+void KpEngine::LoadingCompleted()
+{
+    KpCursorSet::Show();
+    // Always on the debugger output (not the log): what the run really loaded.
+    OutputDebugStringA(
+        Lumo::StrFormat("KpEngine: loading completed: %d sounds, %d music streams, %d textures, "
+                        "%d fonts, %d cursors, %d texts, layouts %s, sound %s\n",
+                        GetSoundManager()->GetCount(), GetEngineMusic()->GetStreamCount(),
+                        KpTextureManager::GetCount(), KpFont::GetCount(), KpCursorSet::GetCount(),
+                        GetEngineLocTable()->GetCount(), mLayoutRoot ? "ready" : "missing",
+                        gSoundAvailable ? "on" : "off")
+            .c_str());
+}
 
-void KpEngine::LoadingThreadWork() {}
+void KpEngine::LoadingThreadWork()
+{
+    KpComScope com;
+    mLoadingTotal = 2;
+
+    KpXmlDocument cfg = XmlLoadFile("cfg\\cfg.xml");
+    if (cfg)
+    {
+        GetSoundManager()->LoadConfig(cfg.Get());
+        GetEngineMusic()->LoadConfig(cfg.Get());
+    }
+    mLoadingDone++;
+
+    mUiDocument = XmlLoadFile("cfg\\ui.xml");
+    if (mUiDocument)
+    {
+        KpTextureManager::LoadConfig(mUiDocument.Get());
+        KpFont::LoadConfig(mUiDocument.Get());
+        KpCursorSet::LoadConfig(mUiDocument.Get());
+        mLayoutRoot = XmlSelectNode(mUiDocument.Get(), L"ui");
+    }
+    mLoadingDone++;
+}
 
 void KpEngine::InitApp()
 {
     LumoAppBase::InitApp();
+    if (mShutdown)
+        return;
+    KpSoundSystem::Init(mHWnd);
+    gProfileFile.SetPath(KpProfileFile::DefaultPath());
+    gProfileFile.Read();
 }
 
-void KpEngine::GotFocus() {}
+void KpEngine::GotFocus()
+{
+    GetSoundManager()->SoundResumeAll();
+}
 
-void KpEngine::LostFocus() {}
+void KpEngine::LostFocus()
+{
+    GetSoundManager()->SoundPauseAll();
+}
 
 bool KpEngine::StepApp(bool& updated)
 {
+    mCurrentFrameTime = mFrameTime;
+    if (mLoadingCompleted)
+        GetSoundManager()->Update();
     return LumoAppBase::StepApp(updated);
 }
 
+// The game cursor is the display's own cursor picture (KpCursorSet), which the
+// cursor thread moves between frames; the developer overlay is not built.
 void KpEngine::DrawOverlay(Lumo::Graphics*) {}
 
 void KpEngine::EngineHook1() {}
