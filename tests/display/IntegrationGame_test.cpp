@@ -94,13 +94,8 @@ protected:
             return game.Output();
         EXPECT_TRUE(game.WaitForOutput("Resource Loading Time: ", 30000)) << game.Output();
         EXPECT_FALSE(game.WaitForExit(1500)) << game.Output();
-        bool exited = false;
-        for (int i = 0; i < 6 && !exited; i++)
-        {
-            PostMessageA(WindowOf(game.mPid, "MainWindow"), WM_CLOSE, 0, 0);
-            exited = game.WaitForExit(5000);
-        }
-        EXPECT_TRUE(exited);
+        // Closing asks the quit question; the test answers yes.
+        EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), nullptr, 10000));
         EXPECT_EQ(0u, game.mExitCode);
         EXPECT_FALSE(game.mSawSystemBox);
         std::string output = game.Output();
