@@ -14,7 +14,8 @@ PKGS=(cmake ninja-build make pkg-config dpkg-dev
       g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
       libz-mingw-w64-dev googletest
       wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 fonts-wine
-      xvfb xauth x11-apps imagemagick libpixman-1-dev g++)
+      xvfb xauth x11-apps imagemagick libpixman-1-dev g++
+      fonts-quicksand fonts-dejavu-core)
 
 apt_updated=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -1,7 +1,18 @@
 #include "game/engine/KpEngine.h"
 
 #include "framework/app/PakInterface.h"
+#include "framework/app/StringUtils.h"
+#include "game/engine/KpComPtr.h"
+#include "game/engine/KpCursorSet.h"
 #include "game/engine/KpDevOptions.h"
+#include "game/engine/KpFont.h"
+#include "game/engine/KpLocTable.h"
+#include "game/engine/KpLog.h"
+#include "game/engine/KpMusic.h"
+#include "game/engine/KpProfileFile.h"
+#include "game/engine/KpSoundManager.h"
+#include "game/engine/KpTextureManager.h"
+#include "game/engine/KpWorkingFolder.h"
 
 Lumo::LumoAppBase* gGameApp = nullptr;
 KpEngine* gEngine = nullptr;
@@ -11,7 +22,7 @@ static bool DevOptionsEnabled()
     return gDevOptions.IsEnabled();
 }
 
-KpEngine::KpEngine() : mPakInterface(nullptr)
+KpEngine::KpEngine() : mPakInterface(nullptr), mCurrentFrameTime(0), modalBoxOpen(0)
 {
     gEngine = this;
     gDevOptionsQuery = DevOptionsEnabled;
@@ -23,19 +34,16 @@ KpEngine::KpEngine() : mPakInterface(nullptr)
     mWidth = 1024;
     mHeight = 768;
 
-    // The game's files sit beside the executable, whatever folder started it.
-    char path[MAX_PATH] = {0};
-    GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
-    char drive[_MAX_DRIVE] = {0};
-    char folder[_MAX_DIR] = {0};
-    _splitpath(path, drive, folder, nullptr, nullptr);
-    SetCurrentDirectoryA((std::string(drive) + folder).c_str());
+    KpUseExecutableFolder();
 
     // Registered before any other thread starts; a missing archive is no error.
-    mPakInterface = new PakInterface();
-    mPakInterface->AddPakFile("loc.pak");
-    mPakInterface->AddPakFile("data.pak");
-    mPakInterface->AddPakFile("mod.pak");
+    if (!gDevOptions.mIgnorePaks)
+    {
+        mPakInterface = new PakInterface();
+        mPakInterface->AddPakFile("loc.pak");
+        mPakInterface->AddPakFile("data.pak");
+        mPakInterface->AddPakFile("mod.pak");
+    }
 }
 
 KpEngine::~KpEngine()
@@ -43,6 +51,14 @@ KpEngine::~KpEngine()
     // The base destructor shuts down first; nothing reads archives after this.
     WaitForLoadingThread();
     LumoAppBase::Shutdown();
+    KpCursorSet::Clear();
+    KpFont::Clear();
+    KpTextureManager::Clear();
+    GetEngineMusic()->Clear();
+    KpSoundSystem::Shutdown();
+    gDevOptions.ReleaseDevFont();
+    mLayoutRoot.Reset();
+    mUiDocument.Reset();
     delete mPakInterface;
     mPakInterface = nullptr;
     if (gEngine == this)
@@ -51,24 +67,76 @@ KpEngine::~KpEngine()
 
 void KpEngine::OnKeyUp(int) {}
 
-void KpEngine::LoadingCompleted() {}
+void KpEngine::LoadingCompleted()
+{
+    KpCursorSet::Show();
+    // Always on the debugger output (not the log): what the run really loaded.
+    OutputDebugStringA(
+        Lumo::StrFormat("KpEngine: loading completed: %d sounds, %d music streams, %d textures, "
+                        "%d fonts, %d cursors, %d texts, layouts %s, sound %s\n",
+                        GetSoundManager()->GetCount(), GetEngineMusic()->GetStreamCount(),
+                        KpTextureManager::GetCount(), KpFont::GetCount(), KpCursorSet::GetCount(),
+                        GetEngineLocTable()->GetCount(), mLayoutRoot ? "ready" : "missing",
+                        gSoundAvailable ? "on" : "off")
+            .c_str());
+}
 
-void KpEngine::LoadingThreadWork() {}
+void KpEngine::LoadingThreadWork()
+{
+    KpComScope com;
+    mLoadingTotal = 2;
+
+    KpXmlDocument cfg = XmlLoadFile("cfg\\cfg.xml");
+    if (cfg)
+    {
+        GetSoundManager()->LoadConfig(cfg.Get());
+        GetEngineMusic()->LoadConfig(cfg.Get());
+    }
+    mLoadingDone++;
+
+    mUiDocument = XmlLoadFile("cfg\\ui.xml");
+    if (mUiDocument)
+    {
+        KpTextureManager::LoadConfig(mUiDocument.Get());
+        KpFont::LoadConfig(mUiDocument.Get());
+        KpCursorSet::LoadConfig(mUiDocument.Get());
+        mLayoutRoot = XmlSelectNode(mUiDocument.Get(), L"ui");
+    }
+    mLoadingDone++;
+}
 
 void KpEngine::InitApp()
 {
     LumoAppBase::InitApp();
+    if (mShutdown)
+        return;
+    KpSoundSystem::Init(mHWnd);
+    gProfileFile.SetPath(KpProfileFile::DefaultPath());
+    // A first run keeps the screen mode the application chose.
+    if (!gProfileFile.Read())
+        gProfileFile.mWindowed = mIsWindowed ? 1 : 0;
 }
 
-void KpEngine::GotFocus() {}
+void KpEngine::GotFocus()
+{
+    GetSoundManager()->SoundResumeAll();
+}
 
-void KpEngine::LostFocus() {}
+void KpEngine::LostFocus()
+{
+    GetSoundManager()->SoundPauseAll();
+}
 
 bool KpEngine::StepApp(bool& updated)
 {
+    mCurrentFrameTime = mFrameTime;
+    if (mLoadingCompleted)
+        GetSoundManager()->Update();
     return LumoAppBase::StepApp(updated);
 }
 
+// The game cursor is the display's own cursor picture (KpCursorSet), which the
+// cursor thread moves between frames; the developer overlay is not built.
 void KpEngine::DrawOverlay(Lumo::Graphics*) {}
 
 void KpEngine::EngineHook1() {}

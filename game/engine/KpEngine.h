@@ -1,9 +1,15 @@
 // The game's application object: product identity, the archives, and the
-// game's steps around the framework's loop. It is created once by the main
+// game's steps around the framework's loop: the sound system and the profile
+// file at start-up, the configuration ("cfg\cfg.xml": sounds and music;
+// "cfg\ui.xml": textures, fonts, cursors, layouts) on the loading thread, the
+// game cursor once loading completed. It is created once by the main
 // function; gGameApp, gEngine and gLumoApp all point at it.
 #pragma once
 
+#include <cstdint>
+
 #include "framework/app/LumoAppBase.h"
+#include "game/engine/KpXml.h"
 
 class PakInterface;
 
@@ -27,7 +33,17 @@ public:
     virtual void EngineHook1();
     virtual void EngineHook2();
 
+    // The "ui" element of "cfg\ui.xml", kept for the whole run: dialog layouts
+    // are looked up under it. Null before loading read it or when it failed.
+    IXMLDOMNode* GetLayoutRoot() const { return mLayoutRoot.Get(); }
+
     PakInterface* mPakInterface; // owned; null when the archives are ignored
+    int mCurrentFrameTime;       // milliseconds of logic time of the current update
+    uint8_t modalBoxOpen;        // a confirmation or message box is open: boards hold still
+
+private:
+    KpXmlDocument mUiDocument;
+    KpXmlNode mLayoutRoot;
 };
 
 extern Lumo::LumoAppBase* gGameApp;

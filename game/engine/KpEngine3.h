@@ -4,6 +4,31 @@
 
 #include "game/engine/KpEngine.h"
 
+namespace Lumo
+{
+class Widget;
+}
+
+// The engine's screen table: the screens reach one another through it.
+enum KpEngineBoard
+{
+    kBoardGame = 0,
+    kBoardMenuBackground,
+    kBoardMainMenu,
+    kBoardOptions,
+    kBoardHelp,
+    kBoardHiScores,
+    kBoardCareer,
+    kBoardSurvival,
+    kBoardSplash,
+    kBoardLoadScreen,
+    kEngineBoardCount
+};
+
+// Filled once by KpEngine3::CreateScreens on the loading thread, owned by the
+// engine for the whole run; an entry stays null until its screen exists.
+extern Lumo::Widget* gEngine3Boards[kEngineBoardCount];
+
 class KpEngine3 : public KpEngine
 {
 public:
@@ -14,12 +39,17 @@ public:
     void LoadingThreadWork() override;
     void InitApp() override;
     void SwitchScreenMode(bool windowed, bool is3D, bool force) override;
-    // Shuts down only after loading and a yes to the quit question; a close
-    // request during loading is ignored.
+    // Shuts down only after loading and a yes to the quit question (then the
+    // profile file is saved); a close request during loading is ignored.
     void Shutdown() override;
 
+    // Builds every screen of the game except the in-level dialogs into gEngine3Boards.
+    void CreateScreens();
     // The quit confirmation; true when the player confirms.
     bool ConfirmQuit();
+
+private:
+    bool mAskingQuit; // the quit question is open: further close requests wait for it
 };
 
 extern KpEngine3* gEngine3;

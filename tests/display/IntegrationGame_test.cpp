@@ -5,6 +5,7 @@
 // to a window. The game keeps the player's choice in its "Is3D" value.
 #include <gtest/gtest.h>
 
+#include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 
 using namespace GameTest;
@@ -73,11 +74,14 @@ protected:
         if (GetSystemMetrics(SM_CXSCREEN) != 1280 || GetSystemMetrics(SM_CYSCREEN) != 800)
             GTEST_SKIP() << "the roads differ visibly only on the 1280 x 800 screen";
         RemoveGameKey();
+        // The game keeps its own windowed choice there; each run starts without it.
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
         SetWineWithout3D(false);
     }
     void TearDown() override
     {
         RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
         SetWineWithout3D(false);
     }
 
@@ -94,13 +98,8 @@ protected:
             return game.Output();
         EXPECT_TRUE(game.WaitForOutput("Resource Loading Time: ", 30000)) << game.Output();
         EXPECT_FALSE(game.WaitForExit(1500)) << game.Output();
-        bool exited = false;
-        for (int i = 0; i < 6 && !exited; i++)
-        {
-            PostMessageA(WindowOf(game.mPid, "MainWindow"), WM_CLOSE, 0, 0);
-            exited = game.WaitForExit(5000);
-        }
-        EXPECT_TRUE(exited);
+        // Closing asks the quit question; the test answers yes.
+        EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), nullptr, 10000));
         EXPECT_EQ(0u, game.mExitCode);
         EXPECT_FALSE(game.mSawSystemBox);
         std::string output = game.Output();

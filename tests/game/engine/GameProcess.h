@@ -132,6 +132,36 @@ public:
         return false;
     }
 
+    // Waits for a system box of the game, returns its message text and presses
+    // the button (IDYES, IDNO, ...); false when no box came within the bound.
+    bool AnswerBox(int buttonId, std::wstring* text, int boundMs)
+    {
+        for (int waited = 0; waited < boundMs && !mExited; waited += 20)
+        {
+            HWND box = WindowOf(mPid, "#32770");
+            HWND button = box ? GetDlgItem(box, buttonId) : nullptr;
+            if (button)
+            {
+                if (text)
+                    *text = BoxText(box);
+                PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button);
+                // Gone once the answer was taken.
+                for (int i = 0; i < 500 && IsWindow(box); i++)
+                    WaitFor(10);
+                return true;
+            }
+            WaitFor(20);
+        }
+        return false;
+    }
+
+    // Closes the window, confirms the quit question and waits for the exit.
+    bool Quit(HWND hwnd, std::wstring* question, int boundMs)
+    {
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        return AnswerBox(IDYES, question, boundMs) && WaitForExit(boundMs);
+    }
+
     void Kill()
     {
         if (mProcess && !mExited)
@@ -158,6 +188,23 @@ private:
         HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         WaitForSingleObject(never, ms);
         CloseHandle(never);
+    }
+
+    static BOOL CALLBACK CollectStatic(HWND child, LPARAM param)
+    {
+        char name[16] = {0};
+        GetClassNameA(child, name, sizeof(name));
+        wchar_t text[512] = {0};
+        if (_stricmp(name, "Static") == 0 && GetWindowTextW(child, text, 512) > 0)
+            *(std::wstring*)param += text;
+        return TRUE;
+    }
+
+    static std::wstring BoxText(HWND box)
+    {
+        std::wstring text;
+        EnumChildWindows(box, CollectStatic, (LPARAM)&text);
+        return text;
     }
 
     bool CloseSystemBox()

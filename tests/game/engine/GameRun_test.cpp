@@ -3,9 +3,10 @@
 // writes to the debugger output.
 //
 // The game runs as our debuggee (GameProcess.h); a system box it opens is
-// closed and fails the test.
+// closed and fails the test, except the quit question, which the tests answer.
 #include <gtest/gtest.h>
 
+#include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 
 using namespace GameTest;
@@ -13,11 +14,22 @@ using namespace GameTest;
 namespace
 {
 
+const wchar_t* const kQuitQuestion = L"Close the cafe for today?";
+
 class GameRun : public ::testing::Test
 {
 protected:
-    void SetUp() override { RemoveGameKey(); }
-    void TearDown() override { RemoveGameKey(); }
+    // The game and the tests share the prefix, so the same user's profile file.
+    void SetUp() override
+    {
+        RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    }
+    void TearDown() override
+    {
+        RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    }
 };
 
 } // namespace
@@ -44,26 +56,34 @@ TEST_F(GameRun, OpensItsWindowMarksTheRunAndSavesSettingsOnClose)
 
     // Loading has finished once its time is reported; a close before that is ignored.
     ASSERT_TRUE(game.WaitForOutput("Resource Loading Time: ", 30000));
+    // The game's data came from the archives beside it.
+    ASSERT_TRUE(game.WaitForOutput("KpEngine: loading completed: ", 30000));
+    EXPECT_NE(game.Output().find("KpEngine: loading completed: 5 sounds, 4 music streams, 2 "
+                                 "textures, 5 fonts, 3 cursors, 9 texts, layouts ready"),
+              std::string::npos)
+        << game.Output();
     // It keeps running on its own for a while (and gathers some statistics).
     EXPECT_FALSE(game.WaitForExit(1500)) << game.Output();
+
+    // The quit question: no keeps the game, yes ends it and saves the profile file.
+    std::wstring question;
     ASSERT_TRUE(PostMessageA(hwnd, WM_CLOSE, 0, 0));
-    bool exited = game.WaitForExit(10000);
-    for (int i = 0; i < 5 && !exited; i++)
-    {
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        exited = game.WaitForExit(5000);
-    }
-    ASSERT_TRUE(exited);
+    ASSERT_TRUE(game.AnswerBox(IDNO, &question, 10000));
+    EXPECT_EQ(question, kQuitQuestion);
+    EXPECT_FALSE(game.WaitForExit(500));
+    ASSERT_TRUE(game.Quit(hwnd, &question, 10000));
     EXPECT_EQ(game.mExitCode, 0u);
     EXPECT_FALSE(game.mSawSystemBox);
+    EXPECT_NE(GetFileAttributesA(KpProfileFile::DefaultPath().c_str()), INVALID_FILE_ATTRIBUTES);
 
     int value = -1;
     ASSERT_TRUE(ReadGameInt("InProgress", &value));
     EXPECT_EQ(value, 0);
+    // The game's own volumes from its profile file (defaults on a first run).
     ASSERT_TRUE(ReadGameInt("MusicVolume", &value));
-    EXPECT_EQ(value, 85);
+    EXPECT_EQ(value, 30);
     ASSERT_TRUE(ReadGameInt("SfxVolume", &value));
-    EXPECT_EQ(value, 85);
+    EXPECT_EQ(value, 60);
     ASSERT_TRUE(ReadGameInt("Muted", &value));
     EXPECT_EQ(value, 0);
     EXPECT_TRUE(ReadGameInt("ScreenMode", &value));
@@ -99,13 +119,7 @@ TEST_F(GameRun, SecondInstanceExitsAtOnce)
     EXPECT_FALSE(first.mExited);
 
     ASSERT_TRUE(first.WaitForOutput("Resource Loading Time: ", 30000));
-    bool exited = false;
-    for (int i = 0; i < 6 && !exited; i++)
-    {
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        exited = first.WaitForExit(5000);
-    }
-    EXPECT_TRUE(exited);
+    EXPECT_TRUE(first.Quit(hwnd, nullptr, 10000));
 }
 
 TEST_F(GameRun, EndSessionEndsTheRunOnlyWhenTheSessionEnds)

@@ -1,0 +1,401 @@
+#include "game/engine/KpProfileFile.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "framework/app/LumoAppBase.h"
+#include "framework/app/StringUtils.h"
+#include "game/engine/KpLog.h"
+#include "game/engine/KpMusic.h"
+#include "game/engine/KpSoundManager.h"
+
+KpProfileFile gProfileFile;
+
+namespace
+{
+const char kMagic[4] = {'Z', 'K', 'P', 'F'};
+const size_t kHeaderBytes = 64;
+const size_t kRecordBytes = kProfileNameUnits * 2 + 4;
+const size_t kTableBytes = kRecordBytes * kRecordCount;
+const size_t kProfilesAt = kHeaderBytes + 2 * kTableBytes;
+
+// Offsets inside one stored profile.
+const size_t kNameAt = 0, kHighestLevelAt = 292, kMoneyAt = 296, kExpertAt = 552, kGoalsAt = 612;
+
+const wchar_t* const kHouseNames[kRecordCount] = {L"Zorka", L"Marta", L"Oskar", L"Lina",  L"Pavel",
+                                                  L"Rosa",  L"Igor",  L"Nina",  L"Bruno", L"Vera",
+                                                  L"Tomas", L"Ada",   L"Felix", L"Mila"};
+
+void PutU32(std::string& out, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; i++)
+        out[at + i] = char(v >> (8 * i));
+}
+uint32_t GetU32(const std::string& in, size_t at)
+{
+    uint32_t v = 0;
+    for (int i = 0; i < 4; i++)
+        v |= uint32_t(uint8_t(in[at + i])) << (8 * i);
+    return v;
+}
+
+void PutName(std::string& out, size_t at, const std::wstring& name)
+{
+    size_t units = std::min(name.size(), size_t(kProfileNameUnits - 1));
+    for (size_t i = 0; i < units; i++)
+    {
+        out[at + 2 * i] = char(name[i] & 0xFF);
+        out[at + 2 * i + 1] = char(name[i] >> 8);
+    }
+}
+
+// A name must end inside its field; one that does not is cut before its last unit.
+std::wstring GetName(const std::string& in, size_t at, const std::string& what,
+                     std::vector<std::string>& warnings)
+{
+    std::wstring name;
+    for (int i = 0; i < kProfileNameUnits; i++)
+    {
+        wchar_t c = wchar_t(uint8_t(in[at + 2 * i]) | uint8_t(in[at + 2 * i + 1]) << 8);
+        if (c == 0)
+            return name;
+        name += c;
+    }
+    warnings.push_back("WARNING: pref.dat: " + what + ": name without terminator, cut");
+    name.resize(kProfileNameUnits - 1);
+    return name;
+}
+
+int32_t Clamp(int32_t value, int32_t low, int32_t high, const std::string& what,
+              std::vector<std::string>& warnings)
+{
+    if (value >= low && value <= high)
+        return value;
+    warnings.push_back(Lumo::StrFormat("WARNING: pref.dat: %s %d is outside %d..%d, clamped",
+                                       what.c_str(), value, low, high));
+    return value < low ? low : high;
+}
+} // namespace
+
+// --- KpProfile
+
+void KpProfile::ClearCareer()
+{
+    highestLevel = 1;
+    memset(levelMoney, 0, sizeof(levelMoney));
+    memset(levelExpert, 0, sizeof(levelExpert));
+    memset(levelGoals, 0, sizeof(levelGoals));
+}
+
+KpProfileData::KpProfileData()
+{
+    for (int i = 0; i < kRecordCount; i++)
+    {
+        records[0][i].name = kHouseNames[i];
+        records[0][i].score = 14000 - 1000 * i;
+        records[1][i].name = kHouseNames[(i + 7) % kRecordCount];
+        records[1][i].score = 7000 - 500 * i;
+    }
+}
+
+// --- Bytes
+
+std::string WriteProfileData(const KpProfileData& data)
+{
+    std::string out(kProfilesAt + kProfileRecordBytes * data.slots.size(), '\0');
+    memcpy(&out[0], kMagic, 4);
+    PutU32(out, 4, kProfileFileVersion);
+    PutU32(out, 8, uint32_t(data.musicVolume));
+    PutU32(out, 12, uint32_t(data.soundVolume));
+    out[16] = char(data.windowed);
+    out[17] = char(data.mute);
+    PutU32(out, 20, uint32_t(data.currentSlot));
+    PutU32(out, 24, uint32_t(data.slots.size()));
+    for (int table = 0; table < 2; table++)
+        for (int i = 0; i < kRecordCount; i++)
+        {
+            size_t at = kHeaderBytes + table * kTableBytes + i * kRecordBytes;
+            PutName(out, at, data.records[table][i].name);
+            PutU32(out, at + kProfileNameUnits * 2, uint32_t(data.records[table][i].score));
+        }
+    for (size_t s = 0; s < data.slots.size(); s++)
+    {
+        const KpProfile& p = data.slots[s];
+        size_t at = kProfilesAt + s * kProfileRecordBytes;
+        PutName(out, at + kNameAt, p.name);
+        PutU32(out, at + kHighestLevelAt, uint32_t(p.highestLevel));
+        for (int l = 0; l < kProfileLevels; l++)
+            PutU32(out, at + kMoneyAt + 4 * l, uint32_t(p.levelMoney[l]));
+        memcpy(&out[at + kExpertAt], p.levelExpert, kProfileLevels);
+        memcpy(&out[at + kGoalsAt], p.levelGoals, kProfileLevels * kProfileGoals);
+    }
+    return out;
+}
+
+bool ReadProfileData(const std::string& bytes, KpProfileData& data,
+                     std::vector<std::string>& warnings)
+{
+    if (bytes.size() < kProfilesAt || memcmp(bytes.data(), kMagic, 4) != 0)
+    {
+        warnings.push_back("WARNING: pref.dat: not a profile file or cut short");
+        return false;
+    }
+    uint32_t version = GetU32(bytes, 4);
+    if (version != kProfileFileVersion)
+    {
+        warnings.push_back(Lumo::StrFormat("WARNING: pref.dat: version %u is not %u", version,
+                                           kProfileFileVersion));
+        return false;
+    }
+    KpProfileData read;
+    read.musicVolume = Clamp(int32_t(GetU32(bytes, 8)), 0, 100, "music volume", warnings);
+    read.soundVolume = Clamp(int32_t(GetU32(bytes, 12)), 0, 100, "sound volume", warnings);
+    read.windowed = uint8_t(Clamp(uint8_t(bytes[16]), 0, 1, "windowed flag", warnings));
+    read.mute = uint8_t(Clamp(uint8_t(bytes[17]), 0, 1, "mute flag", warnings));
+
+    for (int table = 0; table < 2; table++)
+        for (int i = 0; i < kRecordCount; i++)
+        {
+            size_t at = kHeaderBytes + table * kTableBytes + i * kRecordBytes;
+            std::string what = Lumo::StrFormat("%s record %d", table ? "survival" : "career", i);
+            KpRecord& record = read.records[table][i];
+            record.name = GetName(bytes, at, what, warnings);
+            record.score = Clamp(int32_t(GetU32(bytes, at + kProfileNameUnits * 2)), 0, 0x7FFFFFFF,
+                                 what + " score", warnings);
+        }
+
+    // Only whole stored profiles that the file really holds are read.
+    int32_t count = int32_t(GetU32(bytes, 24));
+    int32_t present = int32_t((bytes.size() - kProfilesAt) / kProfileRecordBytes);
+    int32_t limit = std::min(present, int32_t(kProfileMaxSlots));
+    count = Clamp(count, 0, limit, "profile count", warnings);
+    if (bytes.size() > kProfilesAt + size_t(count) * kProfileRecordBytes)
+        warnings.push_back("WARNING: pref.dat: bytes after the last profile ignored");
+    for (int32_t s = 0; s < count; s++)
+    {
+        size_t at = kProfilesAt + size_t(s) * kProfileRecordBytes;
+        std::string what = Lumo::StrFormat("profile %d", s);
+        KpProfile p;
+        p.name = GetName(bytes, at + kNameAt, what, warnings);
+        p.highestLevel = Clamp(int32_t(GetU32(bytes, at + kHighestLevelAt)), 1, kProfileLevels,
+                               what + " highest level", warnings);
+        for (int l = 0; l < kProfileLevels; l++)
+            p.levelMoney[l] = Clamp(int32_t(GetU32(bytes, at + kMoneyAt + 4 * l)), 0, 0x7FFFFFFF,
+                                    what + " money", warnings);
+        memcpy(p.levelExpert, bytes.data() + at + kExpertAt, kProfileLevels);
+        memcpy(p.levelGoals, bytes.data() + at + kGoalsAt, kProfileLevels * kProfileGoals);
+        read.slots.push_back(p);
+    }
+    int32_t current = int32_t(GetU32(bytes, 20));
+    if (current < -1 || current >= count)
+    {
+        warnings.push_back(
+            Lumo::StrFormat("WARNING: pref.dat: current profile %d does not exist", current));
+        current = count > 0 ? 0 : -1;
+    }
+    read.currentSlot = current;
+    data = read;
+    return true;
+}
+
+// --- KpProfileFile
+
+KpProfileFile::KpProfileFile()
+    : mMusicVolume(mData.musicVolume), mSoundVolume(mData.soundVolume), mWindowed(mData.windowed),
+      mMute(mData.mute), mCurrentSlot(mData.currentSlot), mProfileLoaded(false)
+{
+}
+
+std::string KpProfileFile::DefaultPath()
+{
+    char folder[MAX_PATH] = {0};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder)))
+        return "pref.dat";
+    return std::string(folder) + "\\Tessik Games\\Zorka2\\pref.dat";
+}
+
+void KpProfileFile::StartFresh()
+{
+    mData = KpProfileData();
+    mProfile = KpProfile();
+    mProfileLoaded = false;
+}
+
+bool KpProfileFile::Read()
+{
+    HANDLE file = CreateFileA(mPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+    {
+        StartFresh();
+        return false;
+    }
+    std::string bytes;
+    LARGE_INTEGER size = {};
+    // Anything larger than the largest file this format writes is not ours.
+    const LONGLONG largest = kProfilesAt + kProfileMaxSlots * kProfileRecordBytes + 65536;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= largest;
+    if (ok && size.QuadPart > 0)
+    {
+        bytes.resize(size_t(size.QuadPart));
+        DWORD got = 0;
+        ok = ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr) && got == bytes.size();
+    }
+    CloseHandle(file);
+
+    std::vector<std::string> warnings;
+    KpProfileData data;
+    if (!ok || !ReadProfileData(bytes, data, warnings))
+    {
+        for (const std::string& w : warnings)
+            WriteLog("%s", w.c_str());
+        // Nothing the player had is destroyed: the old file stays beside the new one.
+        std::string aside = mPath + ".bad";
+        MoveFileExA(mPath.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
+        WriteLog("WARNING: KpProfileFile::Read: '%s' cannot be read; kept as '%s', starting fresh",
+                 mPath.c_str(), aside.c_str());
+        StartFresh();
+        return false;
+    }
+    for (const std::string& w : warnings)
+        WriteLog("%s", w.c_str());
+    mData = data;
+    mProfileLoaded = mData.currentSlot >= 0;
+    mProfile = mProfileLoaded ? mData.slots[size_t(mData.currentSlot)] : KpProfile();
+    return true;
+}
+
+void KpProfileFile::StoreCurrent()
+{
+    if (mProfileLoaded && mData.currentSlot >= 0 && mData.currentSlot < GetProfileCount())
+        mData.slots[size_t(mData.currentSlot)] = mProfile;
+}
+
+bool KpProfileFile::Save()
+{
+    StoreCurrent();
+    std::string bytes = WriteProfileData(mData);
+    Lumo::MakeDirectories(Lumo::GetFileDir(mPath, true));
+    std::string temporary = mPath + ".tmp";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+    {
+        WriteLog("WARNING: KpProfileFile::Save: cannot create '%s'", temporary.c_str());
+        return false;
+    }
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (ok && mBeforeReplace)
+        mBeforeReplace();
+    // The old file is replaced only by a complete new one.
+    ok = ok && MoveFileExA(temporary.c_str(), mPath.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok)
+    {
+        DeleteFileA(temporary.c_str());
+        WriteLog("WARNING: KpProfileFile::Save: cannot write '%s'", mPath.c_str());
+    }
+    return ok;
+}
+
+bool KpProfileFile::NewProfile(const std::wstring& name, KpProfileFillFn fill, void* argument)
+{
+    if (GetProfileCount() >= kProfileMaxSlots)
+    {
+        WriteLog("WARNING: KpProfileFile::NewProfile: all %d slots are taken", kProfileMaxSlots);
+        return false;
+    }
+    StoreCurrent();
+    KpProfile profile;
+    profile.name = name.substr(0, kProfileNameUnits - 1);
+    if (fill)
+        fill(&profile, argument);
+    mData.slots.push_back(profile);
+    mData.currentSlot = GetProfileCount() - 1;
+    mProfile = profile;
+    mProfileLoaded = true;
+    Save();
+    return true;
+}
+
+bool KpProfileFile::LoadProfile(const char* fileName, int slot)
+{
+    if (fileName)
+    {
+        std::string own = mPath;
+        mPath = fileName;
+        Read();
+        mPath = own;
+    }
+    if (slot < 0 || slot >= GetProfileCount())
+        return false;
+    StoreCurrent();
+    mData.currentSlot = slot;
+    mProfile = mData.slots[size_t(slot)];
+    mProfileLoaded = true;
+    Save();
+    return true;
+}
+
+bool KpProfileFile::DeleteProfile(int slot)
+{
+    if (slot < 0 || slot >= GetProfileCount())
+        return false;
+    StoreCurrent();
+    mData.slots.erase(mData.slots.begin() + slot);
+    int& current = mData.currentSlot;
+    if (current == slot)
+        current = GetProfileCount() > 0 ? 0 : -1;
+    else if (current > slot)
+        current--;
+    mProfileLoaded = current >= 0;
+    mProfile = mProfileLoaded ? mData.slots[size_t(current)] : KpProfile();
+    return true;
+}
+
+void KpProfileFile::ReadAllProfiles(std::vector<std::wstring>& names) const
+{
+    for (const KpProfile& profile : mData.slots)
+        names.push_back(profile.name);
+}
+
+void KpProfileFile::ClearProfile()
+{
+    mProfile.ClearCareer();
+}
+
+int KpProfileFile::InsertRecord(bool survival, const std::wstring& name, int score)
+{
+    KpRecord* table = GetRecords(survival);
+    int place = 0;
+    // An equal score ranks below the one already there.
+    while (place < kRecordCount && !table[place].name.empty() && table[place].score >= score)
+        place++;
+    if (place == kRecordCount)
+        return kRecordCount;
+    for (int i = kRecordCount - 1; i > place; i--)
+        table[i] = table[i - 1];
+    table[place].name = name.substr(0, kProfileNameUnits - 1);
+    table[place].score = score;
+    return place;
+}
+
+void KpProfileFile::ApplySettings()
+{
+    GetSoundManager()->SoundSetMasterVolume(mData.mute ? 0 : mData.soundVolume);
+    MusicSetGlobalVolume(mData.mute ? 0 : mData.musicVolume);
+    if (gLumoApp)
+        gLumoApp->SetSfxVolume((mData.mute ? 0 : mData.soundVolume) / 100.0);
+    if (!gLumoApp)
+        return;
+    bool windowed = mData.windowed != 0;
+    if (!gLumoApp->mHWnd)
+        gLumoApp->mIsWindowed = windowed;
+    else if (gLumoApp->mIsWindowed != windowed)
+        gLumoApp->SwitchScreenMode(windowed, gLumoApp->mIs3D, false);
+}

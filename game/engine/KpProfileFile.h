@@ -1,0 +1,152 @@
+// The profile and records file "pref.dat" in the user's application-data
+// folder ("Tessik Games\Zorka2"): the game's settings, up to 16 player
+// profiles with their career progress, and the career and survival record
+// tables. The whole file is small and lives in memory; Save writes all of it
+// to a temporary file in the same folder and then replaces the old one, so a
+// crash never leaves a half-written file. Reading trusts nothing: bad fields
+// are clamped or refused one by one with a "WARNING: " line, and a file that
+// cannot be read at all is kept aside as "pref.dat.bad".
+//
+// File layout (little-endian), version 1:
+//   0    char[4]  "ZKPF"
+//   4    uint32   version (1)
+//   8    int32    music volume 0-100
+//   12   int32    sound volume 0-100
+//   16   uint8    windowed (0/1)
+//   17   uint8    mute (0/1)
+//   18   uint16   0
+//   20   int32    current profile slot, -1 for none
+//   24   int32    profile count 0-16
+//   28   36 zero bytes
+//   64   career record table: 14 records of 260 bytes (UTF-16 name of 128
+//        units with its terminating zero, then int32 score), best first
+//   3704 survival record table, the same
+//   7344 the profile records, 920 bytes each, in slot order:
+//        0 UTF-16 name, 128 units with its terminating zero; 256 36 zero bytes;
+//        292 int32 highestLevel (1-60); 296 int32 levelMoney[60];
+//        536 16 zero bytes; 552 uint8 levelExpert[60];
+//        612 uint8 levelGoals[60][5]; 912 8 zero bytes
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+const int kProfileLevels = 60;       // career arrays are indexed by level number
+const int kProfileGoals = 5;         // task goals per level
+const int kProfileMaxSlots = 16;     // profiles a file holds
+const int kProfileNameUnits = 128;   // UTF-16 units of a stored name, terminator included
+const int kRecordCount = 14;         // entries of each record table
+const int kProfileRecordBytes = 920; // one stored profile
+const uint32_t kProfileFileVersion = 1;
+
+struct KpProfile
+{
+    std::wstring name; // at most 127 units
+    int32_t highestLevel = 1;
+    int32_t levelMoney[kProfileLevels] = {};
+    uint8_t levelExpert[kProfileLevels] = {};
+    uint8_t levelGoals[kProfileLevels][kProfileGoals] = {};
+
+    // highestLevel back to 1, the other career fields to 0; the name stays.
+    void ClearCareer();
+};
+
+struct KpRecord
+{
+    std::wstring name; // empty: an empty row
+    int32_t score = 0;
+};
+
+// Everything the file holds, as it is read and written.
+struct KpProfileData
+{
+    int32_t musicVolume = 30;
+    int32_t soundVolume = 60;
+    uint8_t windowed = 1;
+    uint8_t mute = 0;
+    int32_t currentSlot = -1;
+    KpRecord records[2][kRecordCount]; // [0] career, [1] survival
+    std::vector<KpProfile> slots;
+
+    // Defaults: settings as above, no profile, both tables filled with house names.
+    KpProfileData();
+};
+
+// The file's bytes for the data.
+std::string WriteProfileData(const KpProfileData& data);
+// Reads the bytes field by field. False when the file cannot be read at all
+// (too short for its header and tables, not this format, another version);
+// otherwise true with every bad field clamped and one warning each.
+bool ReadProfileData(const std::string& bytes, KpProfileData& data,
+                     std::vector<std::string>& warnings);
+
+typedef void (*KpProfileFillFn)(KpProfile* profile, void* argument);
+
+class KpProfileFile
+{
+public:
+    KpProfileFile();
+
+    // "<application data>\Tessik Games\Zorka2\pref.dat" of the user.
+    static std::string DefaultPath();
+    void SetPath(const std::string& path) { mPath = path; }
+    const std::string& GetPath() const { return mPath; }
+
+    // Reads the file at the path. A missing file starts fresh; an unreadable one
+    // is renamed to "<path>.bad" and a fresh one started. True when something
+    // of the file was kept.
+    bool Read();
+    // Writes header, both tables and every profile (the current one included).
+    bool Save();
+
+    // --- Profiles
+    // Creates a profile (filled by the callback when given), makes it current
+    // and saves; false when every slot is taken.
+    bool NewProfile(const std::wstring& name, KpProfileFillFn fill, void* argument);
+    // Makes slot i the current profile and saves; with a file name, the stored
+    // profiles are first read from that file.
+    bool LoadProfile(const char* fileName, int slot);
+    // Removes a slot; later slots move down. The current profile follows its slot;
+    // when it was the one removed, slot 0 becomes current (none when empty).
+    bool DeleteProfile(int slot);
+    // Appends every stored profile's name in slot order.
+    void ReadAllProfiles(std::vector<std::wstring>& names) const;
+    int GetProfileCount() const { return int(mData.slots.size()); }
+    // The current profile's career fields back to their start.
+    void ClearProfile();
+
+    // --- Records
+    // The 14-entry table, best first.
+    KpRecord* GetRecords(bool survival) { return mData.records[survival ? 1 : 0]; }
+    // The place 0-13 the score took, or 14 when it does not enter.
+    int InsertRecord(bool survival, const std::wstring& name, int score);
+
+    // --- Settings
+    // Sound and music volumes (0 when muted) and the windowed choice reach the game.
+    void ApplySettings();
+
+    // Header fields, the loaded flag and the current profile, read and written by the screens.
+    int32_t& mMusicVolume;
+    int32_t& mSoundVolume;
+    uint8_t& mWindowed;
+    uint8_t& mMute;
+    int32_t& mCurrentSlot;
+    bool mProfileLoaded; // a valid current profile is in mProfile
+    KpProfile mProfile;
+
+    // Called between writing the temporary file and replacing the old one (tests).
+    void (*mBeforeReplace)() = nullptr;
+
+private:
+    KpProfileFile(const KpProfileFile&) = delete;
+    KpProfileFile& operator=(const KpProfileFile&) = delete;
+    // Puts the current profile back into its slot.
+    void StoreCurrent();
+    void StartFresh();
+
+    std::string mPath;
+    KpProfileData mData;
+};
+
+extern KpProfileFile gProfileFile;

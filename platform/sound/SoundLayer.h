@@ -1,0 +1,75 @@
+// Our sound library: PCM WAV samples played through DirectSound, which is
+// loaded from dsound.dll at run time. It stands where the game's design puts
+// an imported sound library (absent here) and offers what the game asks of
+// one: samples, voices that can be replayed, numbered groups that stop, pause
+// and resume together, a master volume, and file callbacks so that samples
+// are read through the game's archive reader.
+//
+// Every call is safe before SndStartup, after SndShutdown and when no sound
+// device exists: it does nothing and returns 0 / false. All state is behind
+// one lock, so the loading thread may load samples while the main thread plays.
+// Volumes are 0 to 100; pan runs from -100 (left) through 0 to 100 (right).
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// --- Start and stop
+// Opens the default DirectSound device for the window (the desktop when null);
+// false when there is none.
+bool SndStartup(HWND window);
+// Stops every voice and frees samples, voices and the device.
+void SndShutdown();
+bool SndIsStarted();
+
+// --- Files: samples are read through these (the C library's by default)
+typedef int (*SndOpenFn)(const char* name); // handle, -1 when it cannot be opened
+typedef int (*SndSeekFn)(int handle, int offset, int origin);
+typedef int (*SndReadFn)(int handle, void* dest, int count);
+typedef void (*SndCloseFn)(int handle);
+void SndSetFileCallbacks(SndOpenFn open, SndSeekFn seek, SndReadFn read, SndCloseFn close);
+
+// --- Samples (ids above 0)
+// Loads a WAV file through the file callbacks; 0 when it cannot be read or is
+// no WAV the layer plays (see SndLastError).
+int SndSampleLoadFile(const char* name);
+// The same for WAV bytes held in memory (copied).
+int SndSampleLoadMemory(const void* bytes, size_t size);
+// Stops the sample's voices and frees it.
+void SndSampleFree(int sample);
+// Milliseconds of sound in the sample; 0 for an unknown id.
+int SndSampleLengthMs(int sample);
+
+// --- Voices (ids above 0): one playing copy of a sample
+// A voice that plays the sample once and frees itself when done; 0 on failure.
+int SndPlay(int sample, int group, int volume, int pan, bool loop);
+// A voice kept until SndVoiceFree, stopped at first.
+int SndVoiceCreate(int sample, int group);
+// Plays from the start (restarts when playing).
+void SndVoicePlay(int voice, bool loop);
+void SndVoiceStop(int voice);
+void SndVoiceSetVolume(int voice, int volume);
+void SndVoiceSetPan(int voice, int pan);
+bool SndVoiceIsPlaying(int voice);
+// Play position in bytes; -1 for an unknown voice.
+int SndVoicePosition(int voice);
+void SndVoiceFree(int voice);
+
+// --- Groups (any int; SND_ALL_GROUPS names every voice)
+const int SND_ALL_GROUPS = -1;
+void SndGroupStop(int group);
+// Pauses are counted: a voice plays again when every pause on it was resumed.
+void SndGroupPause(int group);
+void SndGroupResume(int group);
+
+// --- Mixing
+void SndSetMasterVolume(int volume);
+int SndGetMasterVolume();
+// Frees the one-shot voices that have finished; call once per update.
+void SndUpdate();
+// Voices alive (playing, paused or kept).
+int SndVoiceCount();
+
+// The reason of the last failed load or start ("" when none).
+const char* SndLastError();

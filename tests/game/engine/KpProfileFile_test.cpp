@@ -1,0 +1,241 @@
+// The profile and records file: fields at their byte offsets, slots moving
+// down, record places, seeded corruption through the reader, and a save cut
+// off by killing the process between writing and replacing.
+#include "game/engine/KpProfileFile.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <random>
+
+#include "tests/game/engine/EngineTestSupport.h"
+#include "tests/support/TempFolder.h"
+
+namespace
+{
+const char* const kChildVar = "LUMO_PROFILE_SAVE_CHILD";
+
+int32_t I32(const std::string& b, size_t at)
+{
+    int32_t v;
+    memcpy(&v, b.data() + at, 4);
+    return v;
+}
+
+class ProfileFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(mTemp.Enter("kp_profile_"));
+        mPath = mTemp.Path() + "\\Tessik Games\\Zorka2\\pref.dat";
+        mFile.SetPath(mPath);
+    }
+    void TearDown() override { mTemp.Leave(); }
+
+    TempFolder mTemp;
+    std::string mPath;
+    KpProfileFile mFile;
+};
+
+void FillSample(KpProfile* p, void*)
+{
+    p->highestLevel = 17;
+    p->levelMoney[1] = 1234;
+    p->levelMoney[59] = 0x01020304;
+    p->levelExpert[3] = 1;
+    p->levelGoals[59][4] = 1;
+}
+} // namespace
+
+TEST_F(ProfileFileTest, FieldsLieAtTheirByteOffsetsAndReadBack)
+{
+    mFile.Read(); // no file yet: a fresh start
+    mFile.mMusicVolume = 44;
+    mFile.mMute = 1;
+    ASSERT_TRUE(mFile.NewProfile(L"Anna", nullptr, nullptr));
+    ASSERT_TRUE(mFile.NewProfile(L"Zo\u00eb", FillSample, nullptr));
+    EXPECT_EQ(mFile.mCurrentSlot, 1);
+
+    std::string b = ReadTestFile(mPath);
+    ASSERT_EQ(b.size(), 7344u + 2 * 920u);
+    EXPECT_EQ(b.substr(0, 4), "ZKPF");
+    EXPECT_EQ(I32(b, 8), 44);
+    EXPECT_EQ(b[17], 1);
+    EXPECT_EQ(I32(b, 20), 1);
+    EXPECT_EQ(I32(b, 24), 2);
+    size_t p = 7344 + 920;           // the second profile
+    EXPECT_EQ(b[p + 4], char(0xEB)); // UTF-16 "e with diaeresis"
+    EXPECT_EQ(I32(b, p + 292), 17);
+    EXPECT_EQ(I32(b, p + 296 + 4 * 1), 1234);
+    EXPECT_EQ(I32(b, p + 296 + 4 * 59), 0x01020304);
+    EXPECT_EQ(b[p + 552 + 3], 1);
+    EXPECT_EQ(b[p + 612 + 59 * 5 + 4], 1);
+    // Career records start with the house's best.
+    EXPECT_EQ(b[64], 'Z');
+    EXPECT_EQ(I32(b, 64 + 256), 14000);
+
+    KpProfileFile again;
+    again.SetPath(mPath);
+    ASSERT_TRUE(again.Read());
+    EXPECT_TRUE(again.mProfileLoaded);
+    EXPECT_EQ(again.mProfile.name, L"Zo\u00eb");
+    EXPECT_EQ(again.mProfile.levelMoney[59], 0x01020304);
+    EXPECT_EQ(again.mMusicVolume, 44);
+    again.ClearProfile();
+    EXPECT_EQ(again.mProfile.highestLevel, 1);
+    EXPECT_EQ(again.mProfile.levelMoney[1], 0);
+}
+
+TEST_F(ProfileFileTest, DeletingASlotMovesLaterSlotsDownAndKeepsTheCurrentOne)
+{
+    for (const wchar_t* name : {L"A", L"B", L"C", L"D"})
+        ASSERT_TRUE(mFile.NewProfile(name, nullptr, nullptr));
+    ASSERT_TRUE(mFile.LoadProfile(nullptr, 2)); // C
+    mFile.mProfile.levelMoney[5] = 77;          // unsaved progress travels with it
+    ASSERT_TRUE(mFile.DeleteProfile(1));
+    std::vector<std::wstring> names;
+    mFile.ReadAllProfiles(names);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"A", L"C", L"D"}));
+    EXPECT_EQ(mFile.mCurrentSlot, 1);
+    EXPECT_EQ(mFile.mProfile.name, L"C");
+    EXPECT_EQ(mFile.mProfile.levelMoney[5], 77);
+    ASSERT_TRUE(mFile.DeleteProfile(1)); // the current one: slot 0 takes over
+    EXPECT_EQ(mFile.mProfile.name, L"A");
+    EXPECT_FALSE(mFile.DeleteProfile(5));
+    EXPECT_FALSE(mFile.LoadProfile(nullptr, -1));
+}
+
+TEST_F(ProfileFileTest, RecordsEnterAtTheirPlaceOrNotAtAll)
+{
+    EXPECT_EQ(mFile.InsertRecord(false, L"Top", 20000), 0);
+    // Below the 13000 already there (at place 2 since "Top" came in).
+    EXPECT_EQ(mFile.InsertRecord(false, L"Tie", 13000), 3);
+    EXPECT_EQ(mFile.GetRecords(false)[2].name, L"Marta");
+    EXPECT_EQ(mFile.GetRecords(false)[3].name, L"Tie");
+    EXPECT_EQ(mFile.InsertRecord(false, L"Low", 1), 14);
+    EXPECT_EQ(mFile.InsertRecord(true, L"Surv", 6800), 1);
+    EXPECT_EQ(mFile.GetRecords(true)[13].score, 1000); // the last one fell off
+}
+
+TEST_F(ProfileFileTest, SeededCorruptionIsClampedOrRefusedNeverReadPastTheEnd)
+{
+    KpProfileData data;
+    KpProfile p;
+    p.name = L"Valid";
+    data.slots.assign(3, p);
+    data.currentSlot = 2;
+    const std::string valid = WriteProfileData(data);
+    std::mt19937 random(20240607);
+    int refused = 0, kept = 0;
+    for (int i = 0; i < 100000; i++)
+    {
+        std::string bytes = valid;
+        switch (random() % 4)
+        {
+        case 0: // cut short
+            bytes.resize(random() % bytes.size());
+            break;
+        case 1: // grown
+            bytes.append(random() % 2000, char(random()));
+            break;
+        default: // bytes changed
+            for (int n = 1 + random() % 8; n > 0; n--)
+                bytes[random() % bytes.size()] = char(random());
+        }
+        // The reader sees exactly these bytes: a heap copy with nothing after it.
+        std::string exact(bytes.begin(), bytes.end());
+        KpProfileData out;
+        std::vector<std::string> warnings;
+        if (!ReadProfileData(exact, out, warnings))
+        {
+            refused++;
+            ASSERT_FALSE(warnings.empty());
+            continue;
+        }
+        kept++;
+        ASSERT_LE(out.slots.size(), size_t(kProfileMaxSlots));
+        ASSERT_GE(out.currentSlot, -1);
+        ASSERT_LT(out.currentSlot, int(out.slots.size()));
+        ASSERT_LE(out.musicVolume, 100);
+        for (const KpProfile& s : out.slots)
+        {
+            ASSERT_GE(s.highestLevel, 1);
+            ASSERT_LE(s.highestLevel, 60);
+            ASSERT_LT(s.name.size(), size_t(kProfileNameUnits));
+            for (int32_t money : s.levelMoney)
+                ASSERT_GE(money, 0);
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(kept, 0);
+}
+
+TEST_F(ProfileFileTest, UnreadableFileIsKeptAsideAndAFreshOneStarts)
+{
+    ASSERT_TRUE(mFile.NewProfile(L"A", nullptr, nullptr));
+    WriteTestFile(mPath, "not a profile file");
+    StartTestLog();
+    EXPECT_FALSE(mFile.Read());
+    StopTestLog();
+    EXPECT_EQ(ReadTestFile(mPath + ".bad"), "not a profile file");
+    EXPECT_EQ(mFile.GetProfileCount(), 0);
+    EXPECT_FALSE(mFile.mProfileLoaded);
+    EXPECT_NE(TestLogText().find("WARNING: KpProfileFile::Read:"), std::string::npos);
+}
+
+// Runs only as the child of the next test: saves, and stops for good between
+// writing the temporary file and replacing the old one.
+TEST(ProfileSaveChild, StopsBetweenWriteAndReplace)
+{
+    char path[MAX_PATH] = {0};
+    if (!GetEnvironmentVariableA(kChildVar, path, MAX_PATH))
+        GTEST_SKIP() << "runs as a child process only";
+    KpProfileFile file;
+    file.SetPath(path);
+    file.Read();
+    file.mBeforeReplace = []
+    {
+        HANDLE written = OpenEventA(EVENT_MODIFY_STATE, FALSE, "LumoProfileSaveWritten");
+        SetEvent(written);
+        for (;;)
+            Sleep(1000); // killed here by the parent
+    };
+    file.NewProfile(L"New", nullptr, nullptr);
+}
+
+TEST_F(ProfileFileTest, SaveKilledBeforeTheReplaceLeavesTheOldFileWhole)
+{
+    ASSERT_TRUE(mFile.NewProfile(L"Old", nullptr, nullptr));
+    const std::string before = ReadTestFile(mPath);
+
+    HANDLE written = CreateEventA(nullptr, TRUE, FALSE, "LumoProfileSaveWritten");
+    char exe[MAX_PATH] = {0};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string line = std::string("\"") + exe + "\" --gtest_filter=ProfileSaveChild.*";
+    SetEnvironmentVariableA(kChildVar, mPath.c_str());
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    BOOL started =
+        CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA(kChildVar, nullptr);
+    ASSERT_TRUE(started);
+    DWORD waited = WaitForSingleObject(written, 60000);
+    TerminateProcess(pi.hProcess, 9);
+    WaitForSingleObject(pi.hProcess, 60000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(written);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the child never reached the replace";
+
+    EXPECT_EQ(ReadTestFile(mPath), before);
+    EXPECT_EQ(ReadTestFile(mPath + ".tmp").size(), 7344u + 2 * 920u); // the cut-off save
+    KpProfileFile after;
+    after.SetPath(mPath);
+    ASSERT_TRUE(after.Read());
+    EXPECT_EQ(after.mProfile.name, L"Old");
+    EXPECT_EQ(after.GetProfileCount(), 1);
+}
