@@ -76,6 +76,10 @@ uint64_t gOverhead = 0; // ticks spent folding samples
 double gTotalTime = 0;  // milliseconds, set by ProfileStop
 bool gStopped = true;   // times are converted; a second stop changes nothing
 DWORD gProfileThread = 0;
+// Zones come back by the same name pointers: the last two found spare most
+// table lookups. Records never move while the table lives; a start clears both.
+const char* gCachedName[2] = {nullptr, nullptr};
+ZoneRecord* gCachedZone[2] = {nullptr, nullptr};
 std::atomic<int> gSectionDepth(0);
 
 void AddSample(const char* name, bool begin)
@@ -98,6 +102,8 @@ bool IsProfiling()
 void ProfileStart(bool keepOff)
 {
     gZones.clear();
+    gCachedName[0] = gCachedName[1] = nullptr;
+    gCachedZone[0] = gCachedZone[1] = nullptr;
     gSampleCount = 0;
     gNestingDepth = 0;
     gOverhead = 0;
@@ -132,22 +138,36 @@ void ProfileFlushSamples()
     for (size_t i = 0; i < gSampleCount; i++)
     {
         const Sample& sample = gSamples[i];
-        if (sample.begin)
+        ZoneRecord* found = nullptr;
+        if (sample.name == gCachedName[0])
+            found = gCachedZone[0];
+        else if (sample.name == gCachedName[1])
+            found = gCachedZone[1];
+        else
         {
             auto it = gZones.find(sample.name);
-            if (it == gZones.end())
+            if (it == gZones.end() && sample.begin)
                 it = gZones.emplace(sample.name, ZoneRecord()).first;
-            ZoneRecord& zone = it->second;
-            zone.calls++;
-            if (++zone.depth == 1)
-                zone.start = sample.stamp;
+            if (it != gZones.end())
+            {
+                found = &it->second;
+                gCachedName[1] = gCachedName[0];
+                gCachedZone[1] = gCachedZone[0];
+                gCachedName[0] = sample.name;
+                gCachedZone[0] = found;
+            }
+        }
+        if (sample.begin)
+        {
+            found->calls++;
+            if (++found->depth == 1)
+                found->start = sample.stamp;
             continue;
         }
-        auto it = gZones.find(sample.name);
         // Unbalanced ends are ignored; every caller balances its zones.
-        if (it == gZones.end() || it->second.depth <= 0)
+        if (!found || found->depth <= 0)
             continue;
-        ZoneRecord& zone = it->second;
+        ZoneRecord& zone = *found;
         if (--zone.depth == 0)
         {
             uint64_t ticks = sample.stamp - zone.start;
