@@ -83,6 +83,18 @@ TEST_F(ImageDump, ListsEveryImageEscapesNamesAndWritesItsPictures)
     EXPECT_EQ(html, ReadTestFile(page));
 }
 
+TEST_F(ImageDump, DumpThatCannotBeWrittenLeavesNoFileBehind)
+{
+    WriteTestFile("blocked", "a file where the dump's folder would go");
+    MemoryImage picture;
+    picture.Create(4, 4);
+    picture.GetPixels();
+    EXPECT_EQ("", WriteImageDump("blocked", "x", {DescribeImage(&picture, nullptr)}));
+    EXPECT_FALSE(FileExists("blocked\\imagelist.html"));
+    EXPECT_FALSE(FileExists("blocked\\img0000.png"));
+    EXPECT_EQ("a file where the dump's folder would go", ReadTestFile("blocked"));
+}
+
 TEST_F(ImageDump, ThumbnailAveragesTheAreaItCoversOverThePage)
 {
     // 128 x 2: left half opaque red, right half fully transparent.
