@@ -116,7 +116,7 @@ void ProfileStart(bool keepOff)
 
 void ProfileZoneBeginOn(const char* zoneName)
 {
-    if (GetCurrentThreadId() != gProfileThread)
+    if (!zoneName || GetCurrentThreadId() != gProfileThread)
         return;
     gNestingDepth++;
     AddSample(zoneName, true);
@@ -125,7 +125,7 @@ void ProfileZoneBeginOn(const char* zoneName)
 void ProfileZoneEndOn(const char* zoneName)
 {
     // An end whose begin came before the start has nothing to close.
-    if (GetCurrentThreadId() != gProfileThread || gNestingDepth <= 0)
+    if (!zoneName || GetCurrentThreadId() != gProfileThread || gNestingDepth <= 0)
         return;
     AddSample(zoneName, false);
     if (--gNestingDepth == 0)
