@@ -5,6 +5,7 @@
 #include "framework/app/FModMusicInterface.h"
 #include "framework/app/MersenneRandom.h"
 #include "framework/app/StringUtils.h"
+#include "framework/diagnostics/DebugOverlay.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDImage.h"
@@ -500,6 +501,7 @@ LumoAppBase::~LumoAppBase()
     mWidgetManager = nullptr;
     delete mResourceManager;
     mResourceManager = nullptr;
+    ReleaseDiagnosticsOverlay();
 
     for (auto& entry : mSharedImages)
         delete entry.second.mImage;

@@ -322,6 +322,11 @@ public:
     void ClearHeldKeys();
     void ToggleSound();
 
+    // Developer aids behind the debug keys (framework/diagnostics).
+    void SaveScreenshot(); // the back buffer as "_screenshots/imageN.png" in the data folder
+    void DumpImages();     // every live image into "_dump" in the data folder
+    void ShowVideoStats(); // a box with the 3D mode, image count and video memory
+
     // Demo recording and playback; in this build they never record nor play.
     void WriteDemoTiming();
     bool ReadDemoTiming(bool consume);

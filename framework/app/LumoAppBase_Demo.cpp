@@ -43,15 +43,4 @@ int LumoAppBase::ShowDemoMarkerList()
     return -1;
 }
 
-bool LumoAppBase::HandleDebugKey(int)
-{
-    return false;
-}
-
-void LumoAppBase::DrawFPSOverlay(Graphics*) {}
-
-void LumoAppBase::DrawMouseOverlay(Graphics*, int, int) {}
-
-void LumoAppBase::DrawDemoClockOverlay(Graphics*) {}
-
 } // namespace Lumo

@@ -5,6 +5,7 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
+#include "framework/diagnostics/DebugOverlay.h"
 #include "framework/diagnostics/Profiler.h"
 
 #include <mmsystem.h>
@@ -66,6 +67,9 @@ bool LumoAppBase::DrawDirtyStuff()
     mDrawCount++;
     mLastDrawSkipped = false;
     mDrawTime += (int)(now - start);
+
+    if (mShowFPS)
+        DrawDiagnosticsOverlay(this);
 
     if (mIsPhysWindowed && mWaitForVSync && mDDInterface)
     {
