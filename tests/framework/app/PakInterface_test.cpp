@@ -1,6 +1,7 @@
 #include "framework/app/PakFormat.h"
 #include "framework/app/PakInterface.h"
 #include "framework/app/PakWriter.h"
+#include "tests/support/DebugOutput.h"
 #include "tests/support/PakRead.h"
 #include "tests/support/TempFolder.h"
 
@@ -491,7 +492,11 @@ TEST_F(PakInterfaceTest, DamagedArchivesRegisterOnlySoundEntries)
     bytes[badSize] = 0x40 ^ kPakScrambleKey;
     WriteFile("data.pak", std::string(bytes.begin(), bytes.end()));
     PakInterface pak;
+    DebugOutputCapture output;
     ASSERT_TRUE(pak.AddPakFile("data.pak"));
+    // The developer learns from the debugger output what was left out.
+    EXPECT_EQ("WARNING: PakInterface::AddPakFile: data.pak: 2 damaged entries skipped\n",
+              output.Text());
     EXPECT_EQ("good", ReadAll(pak, "good"));
     EXPECT_EQ("<null>", ReadAll(pak, "bad"));
     // The record named like the archive does not hide the archive's own entry.
