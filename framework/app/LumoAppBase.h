@@ -498,7 +498,7 @@ public:
 
     // ---- images
     SharedImageMap mSharedImages;
-    bool mSharedImagesNeedPurge;
+    std::atomic<bool> mSharedImagesNeedPurge;      // set by handles dropped on any thread
     std::set<SharedImageKey> mSharedImagesLoading; // new entries whose image is being made
     MemoryImageSet mMemoryImages;
     uint8_t mSaturationTable[512]; // [a + b] = min(a + b, 255)

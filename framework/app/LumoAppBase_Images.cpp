@@ -97,7 +97,7 @@ ImageHandle LumoAppBase::GetSharedImage(const std::string& fileName, const std::
         auto found = mSharedImages.find(key);
         if (found == mSharedImages.end())
         {
-            found = mSharedImages.insert(std::make_pair(key, SharedImageEntry())).first;
+            found = mSharedImages.try_emplace(key).first;
             mSharedImagesLoading.insert(key);
             inserted = true;
         }
@@ -149,7 +149,9 @@ void LumoAppBase::SharedImageReleased()
 
 void LumoAppBase::PurgeUnusedSharedImages()
 {
-    if (!mSharedImagesNeedPurge)
+    // Cleared before the walk: a handle dropped meanwhile on another thread
+    // sets it again for the next purge instead of being forgotten.
+    if (!mSharedImagesNeedPurge.exchange(false))
         return;
     DisplayLockScope lock(mDDInterface);
     for (auto it = mSharedImages.begin(); it != mSharedImages.end();)
@@ -164,7 +166,6 @@ void LumoAppBase::PurgeUnusedSharedImages()
         else
             ++it;
     }
-    mSharedImagesNeedPurge = false;
 }
 
 DDImage* LumoAppBase::GetImage(const std::string& fileName, bool commit)

@@ -52,11 +52,6 @@ PakFile* NewStreamFile(FILE* stream)
     return file;
 }
 
-const uint8_t* EntryBytes(const PakFile* file)
-{
-    return file->entry->archive->view + file->entry->start;
-}
-
 void Warn(const std::string& text)
 {
     std::string line = "WARNING: " + text + "\n";
@@ -188,6 +183,8 @@ PakFile* PakInterface::FOpen(const char* name, const char* mode)
             {
                 PakFile* file = new PakFile;
                 file->entry = &found->second;
+                file->bytes = found->second.archive->view + found->second.start;
+                file->size = found->second.size;
                 return file;
             }
         }
@@ -216,11 +213,11 @@ int PakInterface::FSeek(PakFile* file, long offset, int origin)
     else if (origin == SEEK_CUR)
         pos += offset;
     else if (origin == SEEK_END)
-        pos = int64_t(file->entry->size) + offset;
+        pos = int64_t(file->size) + offset;
     if (pos < 0)
         pos = 0;
-    if (pos > file->entry->size)
-        pos = file->entry->size;
+    if (pos > file->size)
+        pos = file->size;
     file->pos = int32_t(pos);
     return 0;
 }
@@ -239,11 +236,11 @@ size_t PakInterface::FRead(void* dest, size_t elementSize, size_t count, PakFile
     if (elementSize == 0 || count == 0)
         return 0;
     uint64_t wanted = uint64_t(elementSize) * count;
-    uint64_t left = uint64_t(file->entry->size - file->pos);
+    uint64_t left = uint64_t(file->size - file->pos);
     uint32_t bytes = uint32_t(wanted < left ? wanted : left);
     if (bytes == 0)
         return 0;
-    const uint8_t* src = EntryBytes(file) + file->pos;
+    const uint8_t* src = file->bytes + file->pos;
     uint8_t* out = static_cast<uint8_t*>(dest);
     for (uint32_t i = 0; i < bytes; ++i)
         out[i] = src[i] ^ kPakScrambleKey;
@@ -256,8 +253,8 @@ int PakInterface::FGetC(PakFile* file)
 {
     if (file->entry == nullptr)
         return fgetc(file->stream);
-    const uint8_t* bytes = EntryBytes(file);
-    while (file->pos < file->entry->size)
+    const uint8_t* bytes = file->bytes;
+    while (file->pos < file->size)
     {
         int c = bytes[file->pos++] ^ kPakScrambleKey;
         if (c != '\r')
@@ -270,8 +267,8 @@ wint_t PakInterface::FGetWC(PakFile* file)
 {
     if (file->entry == nullptr)
         return fgetwc(file->stream);
-    const uint8_t* bytes = EntryBytes(file);
-    while (file->pos + 2 <= file->entry->size)
+    const uint8_t* bytes = file->bytes;
+    while (file->pos + 2 <= file->size)
     {
         wint_t c = wint_t((bytes[file->pos] ^ kPakScrambleKey) |
                           ((bytes[file->pos + 1] ^ kPakScrambleKey) << 8));
@@ -280,7 +277,7 @@ wint_t PakInterface::FGetWC(PakFile* file)
             return c;
     }
     // A lone trailing byte is no character; it is consumed so that FEof turns true.
-    file->pos = file->entry->size;
+    file->pos = file->size;
     return 0xFFFF;
 }
 
@@ -352,7 +349,7 @@ int PakInterface::FEof(PakFile* file)
 {
     if (file->entry == nullptr)
         return feof(file->stream);
-    return file->pos >= file->entry->size ? 1 : 0;
+    return file->pos >= file->size ? 1 : 0;
 }
 
 // --- Searching ---

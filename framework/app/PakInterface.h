@@ -36,9 +36,14 @@ struct PakEntry
 // Handle of one open file: an archive entry or a C library stream.
 struct PakFile
 {
-    PakEntry* entry = nullptr; // null for a file served by the file system
-    int32_t pos = 0;           // bytes from the entry's start, always 0 to size
-    FILE* stream = nullptr;    // null for an archive entry
+    PakEntry* entry = nullptr; // the entry opened; null for a file served by the file system
+    // The entry's bytes and size as they were when it was opened: a later archive may
+    // refile the name while the handle is open, and the handle keeps reading what it
+    // opened (every registered archive stays mapped while the reader lives).
+    const uint8_t* bytes = nullptr;
+    int32_t size = 0;
+    int32_t pos = 0;        // bytes from the entry's start, always 0 to size
+    FILE* stream = nullptr; // null for an archive entry
 };
 
 // State of one running search: archive entries first, in key order, then the disk.

@@ -366,6 +366,9 @@ uint32_t* DDImage::GetPixels()
 
 void DDImage::Create(int width, int height)
 {
+    // A size no pixel array can hold is refused: the image stays as it was.
+    if (!PixelArrayFits(width, height))
+        return;
     if (width != mWidth || height != mHeight)
     {
         // A palette form of the old size cannot stand for the new picture.

@@ -3,6 +3,8 @@
 // application's shared-image cache (counted; the cache deletes the image once
 // the count fell to 0) or a plain image that it may own.
 
+#include <atomic>
+
 namespace Lumo
 {
 
@@ -13,7 +15,9 @@ class Image;
 struct SharedImageEntry
 {
     Image* mImage = nullptr;
-    int mRefCount = 0;
+    // Handles are taken and dropped on the loading thread and the main thread
+    // at once, while the main thread purges entries whose count is 0.
+    std::atomic<int> mRefCount{0};
 };
 
 class ImageHandle

@@ -75,6 +75,13 @@ const unsigned char* GetSaturationTable()
     return Saturation().entries;
 }
 
+bool PixelArrayFits(int width, int height)
+{
+    if (width < 0 || height < 0)
+        return false;
+    return (uint64_t)width * (uint64_t)height + 1 <= SIZE_MAX / sizeof(uint32_t);
+}
+
 // --- construction ---
 
 MemoryImage::MemoryImage() : MemoryImage(gAppHost) {}
@@ -392,7 +399,7 @@ void MemoryImage::SetPixels(const uint32_t* pixels, int width, int height, bool 
 {
     if (pixels && pixels == mPixels)
         return;
-    if (width < 0 || height < 0)
+    if (!PixelArrayFits(width, height))
         return;
     delete[] mColorIndices;
     mColorIndices = nullptr;
@@ -418,14 +425,17 @@ void MemoryImage::SetPixels(const uint32_t* pixels, int width, int height, bool 
 
 void MemoryImage::Create(int width, int height)
 {
+    // A size no pixel array can hold is refused: the image stays as it was.
+    if (!PixelArrayFits(width, height))
+        return;
     delete[] mPixels;
     mPixels = nullptr;
     if (width != mWidth || height != mHeight)
         DropPaletteForm(); // the indices were cut for the old size
     mHasTransparent = true;
     mHasTranslucent = true;
-    mWidth = width < 0 ? 0 : width;
-    mHeight = height < 0 ? 0 : height;
+    mWidth = width;
+    mHeight = height;
     PixelsChanged();
 }
 

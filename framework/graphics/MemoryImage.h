@@ -36,6 +36,10 @@ struct NativeFormat
     int blueShift = 0;
 };
 
+// True when width x height pixels and the guard word fit in one allocation;
+// negative sizes never do. Sizes beyond it would wrap the array's byte count.
+bool PixelArrayFits(int width, int height);
+
 // 512 entries, entry i = min(i, 255): table[a + b] adds two channel values with
 // saturation. Filled statically, so it exists without an application object.
 const unsigned char* GetSaturationTable();

@@ -6,6 +6,7 @@
 #include "framework/resources/ImageLib.h"
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace ImageLib
@@ -181,9 +182,14 @@ bool DecodeLzw(const std::vector<unsigned char>& data, int minCodeSize, size_t c
     return out.size() == count;
 }
 
-} // namespace
+// Most indices LZW data of this many bytes can give: every code takes at least
+// minCodeSize + 1 bits and stands for at most 4096 indices.
+uint64_t MostLzwIndices(size_t dataBytes, int minCodeSize)
+{
+    return (uint64_t)dataBytes * 8 / (uint64_t)(minCodeSize + 1) * 4096;
+}
 
-Image* ReadGIF(ByteSource& src)
+Image* ReadGifImage(ByteSource& src)
 {
     GifInput in(src);
     char sig[6];
@@ -265,16 +271,12 @@ Image* ReadGIF(ByteSource& src)
             return nullptr;
         if (!IsSizeAcceptable(screenW, screenH) || !IsSizeAcceptable(w, h))
             return nullptr;
+        if (MostLzwIndices(data.size(), minCodeSize) < (uint64_t)w * h)
+            return nullptr; // the data cannot fill the image
         std::vector<unsigned char> indices;
         if (!DecodeLzw(data, minCodeSize, (size_t)w * h, indices))
             return nullptr;
 
-        Image* image = new Image();
-        if (!image->Allocate(screenW, screenH))
-        {
-            delete image;
-            return nullptr;
-        }
         // Interlaced rows come in four passes.
         std::vector<int> rowOrder;
         if (iflags & 0x40)
@@ -289,6 +291,12 @@ Image* ReadGIF(ByteSource& src)
         {
             for (int y = 0; y < h; y++)
                 rowOrder.push_back(y);
+        }
+        Image* image = new Image();
+        if (!image->Allocate(screenW, screenH))
+        {
+            delete image;
+            return nullptr;
         }
         for (int r = 0; r < h; r++)
         {
@@ -308,6 +316,21 @@ Image* ReadGIF(ByteSource& src)
             }
         }
         return image;
+    }
+}
+
+} // namespace
+
+// A failed allocation refuses the file like any other fault.
+Image* ReadGIF(ByteSource& src)
+{
+    try
+    {
+        return ReadGifImage(src);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
     }
 }
 

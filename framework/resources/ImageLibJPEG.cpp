@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include <jpeglib.h>
@@ -81,7 +82,10 @@ Image* ReadJPEG(ByteSource& src)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
-    SourceManager* sm = new SourceManager();
+    // No exception may cross libjpeg's frames: a failed allocation is an error.
+    SourceManager* sm = new (std::nothrow) SourceManager();
+    if (!sm)
+        return nullptr;
     Image* volatile image = nullptr;
     JSAMPLE* volatile row = nullptr;
 
@@ -118,12 +122,14 @@ Image* ReadJPEG(ByteSource& src)
     if ((cmyk && comps != 4) || (!cmyk && comps != 3))
         ErrorExit((j_common_ptr)&cinfo);
 
-    Image* img = new Image();
+    Image* img = new (std::nothrow) Image();
     image = img;
-    if (!img->Allocate((int)cinfo.output_width, (int)cinfo.output_height))
+    if (!img || !img->Allocate((int)cinfo.output_width, (int)cinfo.output_height))
         ErrorExit((j_common_ptr)&cinfo);
-    JSAMPLE* line = new JSAMPLE[(size_t)cinfo.output_width * comps];
+    JSAMPLE* line = new (std::nothrow) JSAMPLE[(size_t)cinfo.output_width * comps];
     row = line;
+    if (!line)
+        ErrorExit((j_common_ptr)&cinfo);
     while (cinfo.output_scanline < cinfo.output_height)
     {
         uint32_t* out = img->mBits + (size_t)cinfo.output_scanline * cinfo.output_width;

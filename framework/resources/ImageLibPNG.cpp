@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace ImageLib
@@ -64,6 +65,12 @@ Image* ReadPNG(ByteSource& src)
     int bitDepth = png_get_bit_depth(png, info);
     if (!IsSizeAcceptable((long)width, (long)height))
         png_error(png, "image too large");
+    // Deflate gives at most 1032 bytes for each byte it reads: a file too
+    // short to hold the picture's rows is refused before its memory is taken.
+    const long left = src.Size() - src.Tell();
+    const uint64_t rowBytes = png_get_rowbytes(png, info) + 1; // with the filter byte
+    if (left < 0 || (uint64_t)left * 1032 < rowBytes * height)
+        png_error(png, "too little data for the image");
 
     // Everything becomes 8-bit B, G, R, A in memory: 0xAARRGGBB words.
     if (colorType == PNG_COLOR_TYPE_PALETTE)
@@ -83,12 +90,15 @@ Image* ReadPNG(ByteSource& src)
     if (png_get_rowbytes(png, info) != (png_size_t)width * 4)
         png_error(png, "unexpected row layout");
 
-    Image* img = new Image();
+    // No exception may cross libpng's frames: a failed allocation is an error.
+    Image* img = new (std::nothrow) Image();
     image = img;
-    if (!img->Allocate((int)width, (int)height))
+    if (!img || !img->Allocate((int)width, (int)height))
         png_error(png, "out of memory");
-    png_bytep* rowTable = new png_bytep[height];
+    png_bytep* rowTable = new (std::nothrow) png_bytep[height];
     rows = rowTable;
+    if (!rowTable)
+        png_error(png, "out of memory");
     for (png_uint_32 y = 0; y < height; y++)
         rowTable[y] = (png_bytep)(img->mBits + (size_t)y * width);
     png_read_image(png, rowTable);

@@ -5,6 +5,9 @@
 
 #include "framework/resources/ImageLib.h"
 
+#include <algorithm>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace ImageLib
@@ -40,9 +43,7 @@ uint32_t DecodePixel(const unsigned char* p, int bytes, bool grey, bool alphaBit
     return 0xFF000000u;
 }
 
-} // namespace
-
-Image* ReadTGA(ByteSource& src)
+Image* ReadTgaImage(ByteSource& src)
 {
     unsigned char h[18];
     if (src.Read(h, 18) != 18)
@@ -78,15 +79,18 @@ Image* ReadTGA(ByteSource& src)
     if ((desc & 0xC0) != 0)
         return nullptr; // interleaved rows, never written in practice
 
-    std::vector<unsigned char> skip(idLength);
-    if (idLength && src.Read(skip.data(), (size_t)idLength) != (size_t)idLength)
+    unsigned char skip[255];
+    if (idLength && src.Read(skip, (size_t)idLength) != (size_t)idLength)
         return nullptr;
 
     uint32_t palette[256] = {};
     if (mapType == 1)
     {
         int entryBytes = (mapBits + 7) / 8;
-        std::vector<unsigned char> map((size_t)mapLength * entryBytes);
+        const size_t mapBytes = (size_t)mapLength * entryBytes;
+        if (src.Size() - src.Tell() < (long)mapBytes)
+            return nullptr;
+        std::vector<unsigned char> map(mapBytes);
         if (src.Read(map.data(), map.size()) != map.size())
             return nullptr;
         if (mapped)
@@ -99,68 +103,90 @@ Image* ReadTGA(ByteSource& src)
     const int pixelBytes = (bits + 7) / 8;
     const bool alphaBit = bits == 16 && !grey && attrBits >= 1;
     const size_t count = (size_t)width * height;
-    // Read the whole pixel stream first so a short file fails before any work.
-    std::vector<uint32_t> stream(count);
+    // Nothing is allocated that the bytes left could not fill: raw pixels take
+    // their bytes each; a run-length packet of a head and one pixel gives at
+    // most 128 pixels. TGA is also the reader of unrecognised bytes.
+    const long left = src.Size() - src.Tell();
+    if (left < 0)
+        return nullptr;
+    const uint64_t most =
+        rle ? (uint64_t)left / (1 + pixelBytes) * 128 : (uint64_t)left / pixelBytes;
+    if (most < count)
+        return nullptr;
+
+    std::unique_ptr<Image> image(new Image());
+    if (!image->Allocate(width, height))
+        return nullptr;
+    // Pixels in file order first; the rows and columns are put in place after.
+    uint32_t* out = image->mBits;
     unsigned char px[4];
     auto convert = [&](const unsigned char* p) -> uint32_t
     { return mapped ? palette[p[0]] : DecodePixel(p, pixelBytes, grey, alphaBit); };
+    bool complete = true;
     if (rle)
     {
         size_t at = 0;
-        while (at < count)
+        while (complete && at < count)
         {
             unsigned char head;
-            if (src.Read(&head, 1) != 1)
-                return nullptr;
-            size_t run = (head & 0x7F) + 1u;
-            if (run > count - at)
-                return nullptr; // a packet may not run past the image
-            if (head & 0x80)
+            size_t run = 0;
+            if (src.Read(&head, 1) != 1 || (run = (head & 0x7F) + 1u) > count - at)
+                complete = false; // short, or a packet running past the image
+            else if (head & 0x80)
             {
-                if (src.Read(px, (size_t)pixelBytes) != (size_t)pixelBytes)
-                    return nullptr;
-                uint32_t c = convert(px);
-                for (size_t i = 0; i < run; i++)
-                    stream[at++] = c;
+                complete = src.Read(px, (size_t)pixelBytes) == (size_t)pixelBytes;
+                const uint32_t c = convert(px);
+                for (size_t i = 0; complete && i < run; i++)
+                    out[at++] = c;
             }
             else
             {
-                for (size_t i = 0; i < run; i++)
+                for (size_t i = 0; complete && i < run; i++)
                 {
-                    if (src.Read(px, (size_t)pixelBytes) != (size_t)pixelBytes)
-                        return nullptr;
-                    stream[at++] = convert(px);
+                    complete = src.Read(px, (size_t)pixelBytes) == (size_t)pixelBytes;
+                    out[at++] = convert(px);
                 }
             }
         }
     }
     else
     {
-        std::vector<unsigned char> raw(count * pixelBytes);
-        if (src.Read(raw.data(), raw.size()) != raw.size())
-            return nullptr;
-        for (size_t i = 0; i < count; i++)
-            stream[i] = convert(&raw[i * pixelBytes]);
-    }
-
-    Image* image = new Image();
-    if (!image->Allocate(width, height))
-    {
-        delete image;
-        return nullptr;
-    }
-    const bool topDown = (desc & 0x20) != 0;
-    const bool rightToLeft = (desc & 0x10) != 0;
-    for (int y = 0; y < height; y++)
-    {
-        int destY = topDown ? y : height - 1 - y;
-        for (int x = 0; x < width; x++)
+        // A row at a time: at most 64 KB besides the picture.
+        std::vector<unsigned char> raw((size_t)width * pixelBytes);
+        for (int y = 0; complete && y < height; y++)
         {
-            int destX = rightToLeft ? width - 1 - x : x;
-            image->mBits[(size_t)destY * width + destX] = stream[(size_t)y * width + x];
+            complete = src.Read(raw.data(), raw.size()) == raw.size();
+            for (int x = 0; complete && x < width; x++)
+                out[(size_t)y * width + x] = convert(&raw[(size_t)x * pixelBytes]);
         }
     }
-    return image;
+    if (!complete)
+        return nullptr;
+
+    // File order is bottom-up and left to right unless the descriptor says otherwise.
+    if (!(desc & 0x20))
+        for (int y = 0; y < height / 2; y++)
+            std::swap_ranges(out + (size_t)y * width, out + (size_t)(y + 1) * width,
+                             out + (size_t)(height - 1 - y) * width);
+    if (desc & 0x10)
+        for (int y = 0; y < height; y++)
+            std::reverse(out + (size_t)y * width, out + (size_t)(y + 1) * width);
+    return image.release();
+}
+
+} // namespace
+
+// A failed allocation refuses the file like any other fault.
+Image* ReadTGA(ByteSource& src)
+{
+    try
+    {
+        return ReadTgaImage(src);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
 }
 
 } // namespace ImageLib

@@ -3,6 +3,7 @@
 #include "tests/framework/app/AppTestApp.h"
 
 #include "framework/graphics/DDInterface.h"
+#include "framework/widgets/Dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -184,30 +185,79 @@ TEST(AppLoop, ShutdownFromAnotherThreadRunsOnTheMainThread)
     EXPECT_FALSE(app.StepApp(updated));
 }
 
-TEST(AppLoop, DeferredDeleteWaitsForTheNestedStepThatQueuedIt)
+namespace
 {
-    TestApp app;
-    bool nestedDeleted = false;
-    bool topDeleted = false;
 
-    // Queued inside a modal wait (nesting 2): the wait still holds it.
-    app.mNestingDepth = 2;
-    app.DeferDelete(new TrackedWidget(&nestedDeleted));
-    app.ProcessDeferredDeletes();
-    EXPECT_FALSE(nestedDeleted);
-    app.mNestingDepth = 3;
-    app.ProcessDeferredDeletes();
-    EXPECT_FALSE(nestedDeleted);
-    // Back in the step that ran the wait: the wait has returned.
-    app.mNestingDepth = 1;
-    app.ProcessDeferredDeletes();
-    EXPECT_TRUE(nestedDeleted);
+// A modal dialog that removes itself on its third update, from inside the
+// wait that shows it.
+class SelfClosingDialog : public Lumo::Dialog
+{
+public:
+    explicit SelfClosingDialog(bool* deleted)
+        : Dialog(nullptr, nullptr, 9, true, L"", L"", L"", Lumo::BUTTONS_NONE), mDeleted(deleted)
+    {
+        Resize(0, 0, 100, 60);
+    }
+    ~SelfClosingDialog() override { *mDeleted = true; }
+    void Update() override
+    {
+        Dialog::Update();
+        if (++mUpdates == 3)
+            gLumoApp->KillDialog(mId);
+    }
 
-    // Queued at the top level: deleted at the next pass of the same level.
-    app.DeferDelete(new TrackedWidget(&topDeleted));
-    app.ProcessDeferredDeletes();
-    EXPECT_TRUE(topDeleted);
-    app.mNestingDepth = 0;
+private:
+    bool* mDeleted;
+    int mUpdates = 0;
+};
+
+// A key press shows the dialog and waits for it, inside the step that
+// handles the key; every step is the application's own.
+class WaitingApp : public TestApp
+{
+public:
+    WaitingApp(bool* deleted, bool* deletedInWait)
+        : mDeleted(deleted), mDeletedInWait(deletedInWait)
+    {
+    }
+    void OnKeyUp(int) override
+    {
+        AddDialog(9, new SelfClosingDialog(mDeleted));
+        GetDialog(9)->WaitForResult(false);
+        *mDeletedInWait = *mDeleted;
+        waited = true;
+    }
+    // The real step; the manual clock moves on when a step owes less than a
+    // millisecond, and a wait that never ends fails instead of hanging.
+    bool StepApp(bool& updated) override
+    {
+        if (++steps > 100000)
+            return false;
+        DWORD before = ManualClock::now;
+        bool result = LumoAppBase::StepApp(updated);
+        if (ManualClock::now == before && steps % 50 == 0)
+            ManualClock::now++;
+        return result;
+    }
+    bool* mDeleted;
+    bool* mDeletedInWait;
+    bool waited = false;
+    int steps = 0;
+};
+
+} // namespace
+
+TEST(AppLoop, DialogDeletedInsideItsOwnWaitLivesUntilTheWaitHasReturned)
+{
+    bool deleted = false, deletedInWait = false;
+    WaitingApp app(&deleted, &deletedInWait);
+    app.ResetFrameTiming();
+    app.QueueMessage(nullptr, WM_KEYUP, 'D', 0);
+    ASSERT_TRUE(app.RunFor(200));
+    ASSERT_TRUE(app.waited);
+    EXPECT_FALSE(deletedInWait);
+    EXPECT_TRUE(deleted); // by the steps after the wait
+    EXPECT_EQ(nullptr, app.GetDialog(9));
 }
 
 TEST(AppLoop, DeferredDeleteRule)

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -565,6 +566,47 @@ TEST(AppServices, SharedImageStillLoadingIsWaitedFor)
     app.CompleteSharedImage(key, image);
     reader.join();
     EXPECT_EQ(seen, image);
+}
+
+TEST(AppServices, SharedImageCountsHoldWhileTwoThreadsTakeHandlesDuringPurges)
+{
+    TestApp app;
+    Lumo::ImageHandle kept = app.GetSharedImage("!kept", "", nullptr);
+    Lumo::Image* image = kept.GetImage();
+    ASSERT_NE(image, nullptr);
+
+    // Each thread takes, copies and drops handles on the kept entry, and now
+    // and then makes an entry of its own that it drops at once, while this
+    // thread purges whatever lost its last holder.
+    std::atomic<int> running(2);
+    auto work = [&](const std::string& own)
+    {
+        for (int i = 0; i < 20000; i++)
+        {
+            Lumo::ImageHandle taken = app.GetSharedImage("!kept", "", nullptr);
+            for (int k = 0; k < 16; k++)
+            {
+                Lumo::ImageHandle copy(taken);
+                copy = kept;
+            }
+            if (i % 64 == 0)
+                Lumo::ImageHandle passing = app.GetSharedImage(own, "", nullptr);
+        }
+        running--;
+    };
+    std::thread first(work, "!first"), second(work, "!second");
+    while (running > 0)
+        app.PurgeUnusedSharedImages();
+    first.join();
+    second.join();
+
+    EXPECT_EQ(kept.mEntry->mRefCount, 1);
+    EXPECT_EQ(kept.GetImage(), image);
+    app.PurgeUnusedSharedImages();
+    EXPECT_EQ(app.mSharedImages.size(), 1u); // the passing entries went
+    kept.Release();
+    app.PurgeUnusedSharedImages();
+    EXPECT_TRUE(app.mSharedImages.empty());
 }
 
 TEST(AppServices, ClipboardTextRoundTrips)

@@ -1,6 +1,7 @@
 #include "framework/app/PakFormat.h"
 #include "framework/app/PakInterface.h"
 #include "framework/app/PakWriter.h"
+#include "tests/support/DebugOutput.h"
 #include "tests/support/PakRead.h"
 #include "tests/support/TempFolder.h"
 
@@ -432,6 +433,37 @@ TEST_F(PakInterfaceTest, HandleThatOutlivesItsReaderReadsEmpty)
     EXPECT_EQ(0, PakClose(f));
 }
 
+TEST_F(PakInterfaceTest, OpenHandleKeepsReadingWhatItOpenedWhenTheNameIsRefiled)
+{
+    std::string text(3000, 0);
+    for (size_t i = 0; i < text.size(); i++)
+        text[i] = char('a' + i % 26);
+    WritePak("data.pak", {{"x.txt", 1, text}});
+    WritePak("mod.pak", {{"x.txt", 2, "tiny"}});
+    PakInterface pak;
+    ASSERT_TRUE(pak.AddPakFile("data.pak"));
+    PakFile* f = pak.FOpen("x.txt", "rb");
+    ASSERT_NE(nullptr, f);
+    pak.FSeek(f, 2000, SEEK_SET);
+
+    // The same archive again, then one whose entry of that name is far shorter
+    // than the position the handle stands at.
+    ASSERT_TRUE(pak.AddPakFile("data.pak"));
+    ASSERT_TRUE(pak.AddPakFile("mod.pak"));
+    char part[1000];
+    ASSERT_EQ(40u, pak.FRead(part, 1, 40, f));
+    EXPECT_EQ(text.substr(2000, 40), std::string(part, 40));
+    ASSERT_EQ(960u, pak.FRead(part, 1, sizeof(part), f));
+    EXPECT_TRUE(text.substr(2040) == std::string(part, 960));
+    EXPECT_NE(0, pak.FEof(f));
+    pak.FSeek(f, -4, SEEK_END);
+    EXPECT_EQ(2996, pak.FTell(f));
+    EXPECT_EQ('a' + 2996 % 26, pak.FGetC(f));
+    pak.FClose(f);
+    // A new handle reads the name as it is filed now.
+    EXPECT_EQ("tiny", ReadAll(pak, "x.txt"));
+}
+
 TEST_F(PakInterfaceTest, FreeFunctionsGoThroughReaderOrCLibrary)
 {
     WritePak("data.pak", {{"a.txt", 1, "archived"}});
@@ -491,7 +523,11 @@ TEST_F(PakInterfaceTest, DamagedArchivesRegisterOnlySoundEntries)
     bytes[badSize] = 0x40 ^ kPakScrambleKey;
     WriteFile("data.pak", std::string(bytes.begin(), bytes.end()));
     PakInterface pak;
+    DebugOutputCapture output;
     ASSERT_TRUE(pak.AddPakFile("data.pak"));
+    // The developer learns from the debugger output what was left out.
+    EXPECT_EQ("WARNING: PakInterface::AddPakFile: data.pak: 2 damaged entries skipped\n",
+              output.Text());
     EXPECT_EQ("good", ReadAll(pak, "good"));
     EXPECT_EQ("<null>", ReadAll(pak, "bad"));
     // The record named like the archive does not hide the archive's own entry.

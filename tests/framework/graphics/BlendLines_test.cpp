@@ -119,6 +119,38 @@ TEST(BlendLines, AntialiasedLineStaysInItsBox)
     }
 }
 
+TEST(BlendLines, AntialiasedLineFromOutsideDrawsOnlyItsVisiblePart)
+{
+    // The same line on a canvas 24 pixels larger on every side, where it lies
+    // wholly inside, gives the reference for the visible part. Positions are
+    // 1/64 steps, exact in both places; outside on the left and top they are
+    // whole, since a fraction there would round the other way.
+    std::mt19937 rng(91);
+    for (int round = 0; round < 300; round++)
+    {
+        auto coord = [&]
+        {
+            const int whole = (int)(rng() % 72) - 24;
+            return whole < 0 ? (double)whole : whole + (rng() % 64) / 64.0;
+        };
+        double x1 = coord(), y1 = coord(), x2 = coord(), y2 = coord();
+        if (round % 2 == 0)
+            x2 = 24 + (rng() % 24) + (rng() % 64) / 64.0; // past the right edge
+        else
+            y1 = -1.0 - (rng() % 24); // above the top
+        std::unique_ptr<MemoryImage> img(MakeImage(24, 24, 0));
+        std::unique_ptr<MemoryImage> canvas(MakeImage(72, 72, 0));
+        img->DrawLineAA(x1, y1, x2, y2, &gColorWhite, 0);
+        canvas->DrawLineAA(x1 + 24, y1 + 24, x2 + 24, y2 + 24, &gColorWhite, 0);
+        for (int y = 0; y < 24; y++)
+            for (int x = 0; x < 24; x++)
+                ASSERT_EQ(img->GetPixels()[y * 24 + x], canvas->GetPixels()[(y + 24) * 72 + x + 24])
+                    << "(" << x1 << "," << y1 << ")-(" << x2 << "," << y2 << ") at " << x << ","
+                    << y;
+        ASSERT_EQ(img->GetPixels()[24 * 24], MEMORY_IMAGE_GUARD);
+    }
+}
+
 TEST(BlendLines, AntialiasedLineNeverWrapsIntoNextRow)
 {
     // A steep line along the right edge: its neighbour pixels would fall on

@@ -309,22 +309,6 @@ TEST(BlendPaths, WorkedFillCases)
     EXPECT_EQ(img.GetPixels()[0], 0xFFFEFEFEu);
 }
 
-TEST(BlendPaths, ZeroAlphaFillOnTransparentPixelLeavesIt)
-{
-    MemoryImage img(nullptr);
-    const uint32_t px[2] = {0x00000000, 0x00123456};
-    img.SetPixels(px, 2, 1, true);
-    const Color clear(255, 0, 0, 0);
-    const Rect r(0, 0, 2, 1);
-    img.FillRect(&r, &clear, 0);
-    EXPECT_EQ(img.GetPixels()[0], 0x00000000u);
-    EXPECT_EQ(img.GetPixels()[1], 0x00123456u);
-    const unsigned char cov[2] = {0, 0};
-    Span span{0, 0, 2};
-    img.FillScanLinesWithCoverage(&span, 1, &clear, 0, cov, 0, 0, 2, 1);
-    EXPECT_EQ(img.GetPixels()[1], 0x00123456u);
-}
-
 TEST(BlendPaths, WorkedBlitCases)
 {
     MemoryImage dst(nullptr), src(nullptr);

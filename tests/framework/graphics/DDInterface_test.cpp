@@ -69,9 +69,11 @@ TEST(DDInterfaceLayout, RefreshRateIsClampedAndFlagged)
 
 TEST(DDInterfaceLayout, VideoMemorySumDoesNotWrap)
 {
-    // Wine reports 0xFFFFFFFF minus the desktop's frame buffer.
-    uint32_t desktop = 1024 * 768 * 4;
-    EXPECT_EQ(4095u, VideoMemoryMegabytes(32, 1024, 768, 0xFFFFFFFFu - desktop));
+    // Totals whose sum with the desktop's frame buffer passes 32 bits: a
+    // 32-bit sum would wrap to a few megabytes.
+    EXPECT_EQ(4098u, VideoMemoryMegabytes(32, 1024, 768, 0xFFFFFFFFu));
+    EXPECT_EQ(4097u, VideoMemoryMegabytes(32, 1024, 768, 0xFFFFFFFFu - (1u << 20)));
+    EXPECT_EQ(4111u, VideoMemoryMegabytes(32, 2560, 1600, 0xFFFFFFFFu));
     EXPECT_EQ(7u, VideoMemoryMegabytes(32, 1024, 768, 4u << 20));
 }
 

@@ -9,6 +9,7 @@
 #include "framework/app/Color.h"
 #include "framework/app/Rect.h"
 #include "framework/graphics/CelAnimation.h"
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/ImageHandle.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/MemoryImageDisplay.h"
@@ -59,6 +60,30 @@ TEST(MemoryImageStorage, CreateAndAlphaFlags)
     img.UpdateAlphaFlags();
     EXPECT_FALSE(img.mHasTransparent);
     EXPECT_FALSE(img.mHasTranslucent);
+}
+
+TEST(MemoryImageStorage, CreateRefusesSizesNoPixelArrayCanHold)
+{
+    // Byte counts past 32 bits would wrap to a tiny array; negative sizes
+    // are no sizes. Both leave the image as it was, surface images too.
+    MemoryImage plain(nullptr);
+    DDImage surface(nullptr);
+    for (MemoryImage* img : {&plain, (MemoryImage*)&surface})
+    {
+        const uint32_t px[4] = {1, 2, 3, 4};
+        img->SetPixels(px, 2, 2, true);
+        const int sizes[][2] = {{65536, 65536}, {70000, 70000}, {65536, 16384}, {-1, 4}, {4, -2}};
+        for (const auto& size : sizes)
+        {
+            img->Create(size[0], size[1]);
+            EXPECT_EQ(img->mWidth, 2) << size[0] << " x " << size[1];
+            EXPECT_EQ(img->mHeight, 2) << size[0] << " x " << size[1];
+            EXPECT_EQ(Pixels(*img), (std::vector<uint32_t>{1, 2, 3, 4}));
+        }
+        img->Create(3, 5);
+        EXPECT_EQ(Pixels(*img), std::vector<uint32_t>(15, 0));
+        EXPECT_EQ(img->GetPixels()[15], MEMORY_IMAGE_GUARD);
+    }
 }
 
 TEST(MemoryImageStorage, PaletteBuildAndRebuild)

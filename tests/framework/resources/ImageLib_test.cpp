@@ -1,10 +1,14 @@
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/ImageFile.h"
 
+#include "AllocationProbe.h"
 #include "ImageTestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -205,6 +209,72 @@ TEST(ImageLib, ForgedHeadersAreRefused)
     EXPECT_FALSE(ImageLib::HasJ2KCodec());
     EXPECT_EQ(Decode(jp2), nullptr);
     EXPECT_EQ(ImageLib::DecodeMemory(nullptr, 0), nullptr);
+}
+
+// A few bytes that promise 4096 x 4096 pixels (64 MB) must not make a reader
+// take memory the rest of the file could never fill. JPEG has no least size
+// per pixel (arithmetic coding), so it is held to the size cap alone.
+TEST(ImageLib, SmallFilesNeverTakeMemoryTheyCannotFill)
+{
+    const Bytes tgaHead = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0x10, 32, 0x28};
+    Bytes tga = tgaHead;
+    tga.resize(tga.size() + 100, 0);
+    Bytes rle = tgaHead;
+    rle[2] = 10;
+    for (int i = 0; i < 20; i++) // runs of 128 transparent pixels
+        rle.insert(rle.end(), {0xFF, 0, 0, 0, 0});
+
+    Bytes gif = {'G',  'I', 'F', '8', '9', 'a', 0,   0x10, 0,  0x10,
+                 0x80, 0,   0,   0,   0,   0,   255, 255,  255};
+    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 0, 0x10, 0, 0x10, 0, 2});
+    Bytes lzw = LzwEncode(std::vector<unsigned char>(4096, 0), 2);
+    for (size_t at = 0; at < lzw.size(); at += 255)
+    {
+        size_t n = std::min<size_t>(255, lzw.size() - at);
+        gif.push_back((unsigned char)n);
+        gif.insert(gif.end(), lzw.begin() + at, lzw.begin() + at + n);
+    }
+    gif.insert(gif.end(), {0, 0x3B});
+
+    // A real one-pixel PNG whose header is made to say 4096 x 4096.
+    Bytes png = PngBytes(1, 1, {0xFF102030}, "huge.png");
+    for (int i : {16, 20})
+        png[i + 2] = 0x10, png[i + 3] = 0;
+    uint32_t crc = crc32(crc32(0, nullptr, 0), &png[12], 17);
+    for (int i = 0; i < 4; i++)
+        png[29 + i] = (unsigned char)(crc >> (24 - 8 * i));
+
+    for (auto& c : std::vector<std::pair<const char*, Bytes*>>{
+             {"tga", &tga}, {"tga-rle", &rle}, {"gif", &gif}, {"png", &png}})
+    {
+        AllocationProbe::Reset();
+        std::unique_ptr<Image> img = Decode(*c.second);
+        size_t largest = AllocationProbe::Largest();
+        EXPECT_EQ(img, nullptr) << c.first;
+        EXPECT_LT(largest, 1u << 20) << c.first << " from " << c.second->size() << " bytes";
+    }
+}
+
+// A picture whose memory cannot be had is refused like a damaged file.
+TEST(ImageLib, FailedAllocationRefusesTheImage)
+{
+    int w = 300, h = 300;
+    std::vector<uint32_t> px = Gradient(w, h, false);
+    std::vector<std::pair<const char*, Bytes>> files = {
+        {"tga", MakeTga(w, h, px, 32, false)},
+        {"tga-rle", MakeTgaRle(w, h, px)},
+        {"gif", MakeGif(w, h, kPalette, IndexPattern(w, h))},
+        {"png", PngBytes(w, h, px, "big.png")},
+        {"jpeg", JpegBytes(w, h, px, "big.jpg")},
+    };
+    for (auto& file : files)
+    {
+        AllocationProbe::Reset(64 * 1024); // less than the picture's 352 KB
+        std::unique_ptr<Image> img = Decode(file.second);
+        AllocationProbe::Reset();
+        EXPECT_EQ(img, nullptr) << file.first;
+        EXPECT_NE(Decode(file.second), nullptr) << file.first;
+    }
 }
 
 // Seeded mutations of a valid file of each type: every result is either no
