@@ -566,6 +566,13 @@ void KpCandyWidget::SetMouseTasks(KpTask* enter, KpTask* leave)
         mMouseVisible = true;
 }
 
+void KpCandyWidget::SetMousePressTarget(Lumo::Widget* target)
+{
+    mPressTarget = target;
+    if (target)
+        mMouseVisible = true;
+}
+
 void KpCandyWidget::MouseEnter()
 {
     if (mEnterTask)
