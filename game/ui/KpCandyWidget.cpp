@@ -33,6 +33,9 @@ KpCandyWidget::KpCandyWidget()
 KpCandyWidget::~KpCandyWidget()
 {
     mEffect.Stop();
+    // Leaving the tree unlocks the images, so it comes before they go.
+    if (mParent)
+        mParent->RemoveWidget(this);
     for (auto& named : mNamedChildren)
     {
         RemoveWidget(named.second);
@@ -42,9 +45,8 @@ KpCandyWidget::~KpCandyWidget()
     for (auto& state : mImages)
         for (KpTexture* image : state)
             delete image;
+    mImages.clear();
     delete mLayer;
-    if (mParent)
-        mParent->RemoveWidget(this);
 }
 
 // ============================================================================
