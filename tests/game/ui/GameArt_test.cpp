@@ -7,6 +7,9 @@
 #include <map>
 
 #include "framework/app/PakInterface.h"
+#include "framework/graphics/MemoryImage.h"
+#include "game/scene/KpAtlasCache.h"
+#include "game/scene/KpAtlasImage.h"
 #include "game/engine/KpFile.h"
 #include "game/engine/KpXml.h"
 #include "tests/game/ui/UiTestSupport.h"
@@ -103,4 +106,42 @@ TEST(GameArt, EveryTextureTheLayoutsNameIsInTheArchive)
                                                  L"textures/texture[@name=\"" + texture + L"\"]"))
                            << "no texture named " << std::string(texture.begin(), texture.end());
                    });
+}
+
+TEST(GameArt, AtlasPagesHoldTrimmedPicturesTheCacheFinds)
+{
+    KpAtlasCache cache("img\\ui\\sample\\icons");
+    ASSERT_EQ(cache.GetRegionCount(), 8);
+    for (const char* name :
+         {"flash", "clean", "expert", "match", "mega", "money", "lives", "clock"})
+    {
+        KpAtlasImage icon;
+        ASSERT_TRUE(icon.Load(&cache, std::string("img/ui/sample/icons/") + name + ".png")) << name;
+        ASSERT_TRUE(icon.IsRegion()) << name;
+        EXPECT_EQ(icon.GetWidth(), 64);
+        EXPECT_EQ(icon.GetHeight(), 64);
+        // Trimmed to the visible pixels: each edge row and column of the
+        // rectangle shows something, and the gap around it shows nothing.
+        Lumo::MemoryImage* page = dynamic_cast<Lumo::MemoryImage*>(icon.GetImage());
+        ASSERT_NE(page, nullptr);
+        const Lumo::Rect r = icon.GetRect();
+        auto alpha = [page](int x, int y)
+        { return page->GetPixels()[size_t(y) * page->mWidth + x] >> 24; };
+        uint32_t top = 0, bottom = 0, left = 0, right = 0, gap = 0;
+        for (int x = r.mX; x < r.mX + r.mWidth; x++)
+        {
+            top |= alpha(x, r.mY);
+            bottom |= alpha(x, r.mY + r.mHeight - 1);
+            gap |= alpha(x, r.mY - 1) | alpha(x, r.mY + r.mHeight);
+        }
+        for (int y = r.mY; y < r.mY + r.mHeight; y++)
+        {
+            left |= alpha(r.mX, y);
+            right |= alpha(r.mX + r.mWidth - 1, y);
+            gap |= alpha(r.mX - 1, y) | alpha(r.mX + r.mWidth, y);
+        }
+        EXPECT_TRUE(top && bottom && left && right) << name;
+        EXPECT_EQ(gap, 0u) << name;
+        EXPECT_GE(icon.GetTrimX(), 8) << name; // drawn 8 pixels into its frame
+    }
 }
