@@ -1,16 +1,22 @@
 // The span scheme shared by every inner loop, as one template over the
 // destination format and the five features. Each named loop instantiates it
 // once, so the features are compile-time constants and the per-pixel path has
-// no feature tests. Included only by the rasterizer's own .cpp files.
+// no feature tests. Included by the rasterizer's own .cpp files and its tests.
+//
+// The per-pixel rules below are the readable reference. The nearest loops
+// without vertex colours run them in blocks (TriangleSpanBlocks.h), which
+// must give the same bits.
 //
 // Contents: fixed-point helpers / texel fetch and colour / destination formats /
-// pixel shading / the triangle walk.
+// pixel shading / span blocks / the triangle walk.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <emmintrin.h>
 
+#include "framework/raster/TriangleSpanBlocks.h"
 #include "framework/raster/TriangleVariants.h"
 
 namespace TriangleSpans
@@ -181,11 +187,37 @@ template <> struct Dest<Format8888>
         uint32_t b = ((((((d & 0xFF) * da) >> 8) & 0xFF) * k + srcB) / outA) & 0xFF;
         *dp = r | g | b | ((outA - 1) << 24);
     }
+    // Over with the division by outA as a multiply by its reciprocal, the one
+    // division reused while outA repeats: the same bits (TriangleSpanBlocks.h).
+    static void OverDividedOnce(Pixel* dp, uint32_t srcR, uint32_t srcG, uint32_t srcB, uint32_t sa,
+                                ResultAlphaDivisor& divisor)
+    {
+        uint32_t d = *dp;
+        uint32_t da = d >> 24;
+        uint32_t outA = 256 - (((256 - da) * (256 - sa)) >> 8);
+        if (outA == 0)
+            return;
+        uint32_t m = divisor.For(outA);
+        uint32_t k = 256 - sa;
+        // Each sum shifted down to its byte is below 2^17; the quotient's byte
+        // is the byte of the unshifted quotient.
+        uint32_t r = (((((d & 0xFF0000) * da) >> 8) & 0xFF0000) * k + srcR) >> 16;
+        uint32_t g = (((((d & 0xFF00) * da) >> 8) & 0xFF00) * k + srcG) >> 8;
+        uint32_t b = ((((d & 0xFF) * da) >> 8) & 0xFF) * k + srcB;
+        *dp = ((DivideBy(r, m) & 0xFF) << 16) | ((DivideBy(g, m) & 0xFF) << 8) |
+              (DivideBy(b, m) & 0xFF) | ((outA - 1) << 24);
+    }
     static void OpaqueTexel(Pixel* dp, uint32_t c) { *dp = c | 0xFF000000u; }
     static void BlendStraight(Pixel* dp, uint32_t c, uint32_t sa)
     {
         Over(dp, ((c & 0xFF0000) * sa) & 0xFF000000u, ((c & 0xFF00) * sa) & 0xFF0000,
              ((c & 0xFF) * sa) & 0xFF00, sa);
+    }
+    static void BlendStraightDividedOnce(Pixel* dp, uint32_t c, uint32_t sa,
+                                         ResultAlphaDivisor& divisor)
+    {
+        OverDividedOnce(dp, ((c & 0xFF0000) * sa) & 0xFF000000u, ((c & 0xFF00) * sa) & 0xFF0000,
+                        ((c & 0xFF) * sa) & 0xFF00, sa, divisor);
     }
     static void BlendPremul(Pixel* dp, uint32_t p, uint32_t sa)
     {
@@ -322,6 +354,7 @@ struct SpanContext
     uint32_t width;
     uint32_t count;
     uint32_t fastLimit;      // bilinear: below this index all four taps lie in the array
+    uint32_t rows;           // whole rows of width texels in the array
     uint32_t gA, gR, gG, gB; // global colour
 };
 
@@ -411,8 +444,8 @@ inline void ShadePixel(typename Dest<Fmt>::Pixel* dp, const SpanContext& ctx, ui
 }
 
 template <int Fmt, bool T, bool TA, bool VC, bool GC, bool BL>
-inline void DrawSpan(typename Dest<Fmt>::Pixel* dp, int n, const SpanContext& ctx,
-                     const uint32_t* q, const uint32_t* dq)
+inline void DrawSpanScalar(typename Dest<Fmt>::Pixel* dp, int n, const SpanContext& ctx,
+                           const uint32_t* q, const uint32_t* dq)
 {
     uint32_t u = q[QU], v = q[QV], a = q[QA], r = q[QR], g = q[QG], b = q[QB];
     const uint32_t du = dq[QU], dv = dq[QV], da = dq[QA], dr = dq[QR], dg = dq[QG], db = dq[QB];
@@ -432,6 +465,110 @@ inline void DrawSpan(typename Dest<Fmt>::Pixel* dp, int n, const SpanContext& ct
             b += db;
         }
     }
+}
+
+// --- span blocks ---
+
+// Which loops run their spans in blocks: the nearest ones without vertex
+// colours. The plain texture copy of the 32-bit rows stays per pixel; it
+// is a load and a store either way.
+template <int Fmt, bool T, bool TA, bool VC, bool GC, bool BL>
+constexpr bool kSpanBlocks = T && !VC && !BL && (TA || GC || Fmt == Format565 || Fmt == Format555);
+
+// Writes up to eight pixels from eight texels.
+template <int Fmt, bool TA, bool GC>
+SPAN_BLOCK_INLINE void StoreBlock(typename Dest<Fmt>::Pixel* dp, int count, __m128i t0, __m128i t1,
+                                  const BlockColor& gc, ResultAlphaDivisor& divisor)
+{
+    if constexpr (Fmt == Format8888)
+    {
+        const BlockSource s[2] = {NearestBlockSource<TA, GC>(t0, gc),
+                                  NearestBlockSource<TA, GC>(t1, gc)};
+        // Without a colour the texture alpha loops blend only sa above 8.
+        int lanes = StoreBlock8888<GC>(dp, s[0]) | (StoreBlock8888<GC>(dp + 4, s[1]) << 4);
+        lanes &= (1 << count) - 1;
+        if (lanes == 0)
+            return;
+        // Blends with a result alpha other than 256 take the scalar rule.
+        uint32_t color[8], alpha[8];
+        _mm_storeu_si128((__m128i*)color, s[0].color);
+        _mm_storeu_si128((__m128i*)(color + 4), s[1].color);
+        _mm_storeu_si128((__m128i*)alpha, s[0].alpha);
+        _mm_storeu_si128((__m128i*)(alpha + 4), s[1].alpha);
+        for (int i = 0; i < 8; ++i)
+            if (lanes & (1 << i))
+                Dest<Format8888>::BlendStraightDividedOnce(dp + i, color[i], alpha[i], divisor);
+    }
+    else if constexpr (Fmt == Format888)
+    {
+        StoreBlock888(dp, NearestBlockSource<TA, GC>(t0, gc));
+        StoreBlock888(dp + 4, NearestBlockSource<TA, GC>(t1, gc));
+    }
+    else
+        Block16<Fmt == Format565>::Store(dp, NearestPlanarSource<TA, GC>(t0, t1, gc));
+}
+
+// True when every step of a span reads inside the texel array: u and v lie
+// inside the texture at both ends, and so all the way between them.
+inline bool SpanInsideTexture(const SpanContext& ctx, uint32_t u, uint32_t v, uint32_t du,
+                              uint32_t dv, int n)
+{
+    const int64_t uLimit = (int64_t)ctx.width << 16, vLimit = (int64_t)ctx.rows << 16;
+    const int64_t uEnd = (int64_t)u + (int64_t)(int32_t)du * (n - 1);
+    const int64_t vEnd = (int64_t)v + (int64_t)(int32_t)dv * (n - 1);
+    return u < uLimit && v < vLimit && uEnd >= 0 && uEnd < uLimit && vEnd >= 0 && vEnd < vLimit;
+}
+
+template <int Fmt, bool TA, bool GC, FetchKind Kind>
+inline void DrawSpanBlocks(typename Dest<Fmt>::Pixel* dp, int n, const SpanContext& ctx, uint32_t u,
+                           uint32_t v, uint32_t du, uint32_t dv)
+{
+    typedef typename Dest<Fmt>::Pixel Pixel;
+    const BlockColor gc = GC ? MakeBlockColor(ctx.gR, ctx.gG, ctx.gB, ctx.gA) : BlockColor{};
+    ResultAlphaDivisor divisor;
+    NearestFetch<Kind> fetch(ctx.texels, ctx.width, ctx.count, u, v, du, dv);
+    for (; n >= 8; n -= 8, dp += 8)
+    {
+        const __m128i t0 = fetch.Next();
+        const __m128i t1 = fetch.Next();
+        StoreBlock<Fmt, TA, GC>(dp, 8, t0, t1, gc, divisor);
+    }
+    if (n > 0)
+    {
+        // The last few pixels go through a whole block on a copy. The steps
+        // past the span's end are fetched checked and never stored.
+        Pixel copy[8] = {};
+        memcpy(copy, dp, n * sizeof(Pixel));
+        NearestFetch<kFetchChecked> rest(ctx.texels, ctx.width, ctx.count,
+                                         (uint32_t)_mm_cvtsi128_si32(fetch.u),
+                                         (uint32_t)_mm_cvtsi128_si32(fetch.v), du, dv);
+        const __m128i t0 = rest.Next();
+        const __m128i t1 = rest.Next();
+        StoreBlock<Fmt, TA, GC>(copy, n, t0, t1, gc, divisor);
+        memcpy(dp, copy, n * sizeof(Pixel));
+    }
+}
+
+template <int Fmt, bool T, bool TA, bool VC, bool GC, bool BL>
+inline void DrawSpan(typename Dest<Fmt>::Pixel* dp, int n, const SpanContext& ctx,
+                     const uint32_t* q, const uint32_t* dq)
+{
+    if constexpr (kSpanBlocks<Fmt, T, TA, VC, GC, BL>)
+    {
+        // The block fetch multiplies in 16 bits; wider textures take the scalar rule.
+        if (ctx.width < 0x10000)
+        {
+            const uint32_t u = q[QU], v = q[QV], du = dq[QU], dv = dq[QV];
+            if (!SpanInsideTexture(ctx, u, v, du, dv, n))
+                DrawSpanBlocks<Fmt, TA, GC, kFetchChecked>(dp, n, ctx, u, v, du, dv);
+            else if (ctx.width < 0x8000 && ctx.rows < 0x8000)
+                DrawSpanBlocks<Fmt, TA, GC, kFetchSmall>(dp, n, ctx, u, v, du, dv);
+            else
+                DrawSpanBlocks<Fmt, TA, GC, kFetchInside>(dp, n, ctx, u, v, du, dv);
+            return;
+        }
+    }
+    DrawSpanScalar<Fmt, T, TA, VC, GC, BL>(dp, n, ctx, q, dq);
 }
 
 // --- the triangle walk ---
@@ -538,6 +675,7 @@ void DrawTriangleSpans(const PreparedVertex* in, void* bits, int pitch,
         ctx.width = (uint32_t)tex->width;
         ctx.count = (uint32_t)tex->texelCount;
         ctx.fastLimit = ctx.count > ctx.width + 1 ? ctx.count - ctx.width - 1 : 0;
+        ctx.rows = ctx.width ? ctx.count / ctx.width : 0;
     }
     if constexpr (GC)
     {
