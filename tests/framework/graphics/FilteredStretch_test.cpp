@@ -10,6 +10,7 @@
 
 #include "framework/app/Rect.h"
 #include "framework/graphics/BlendPixel.h"
+#include "framework/graphics/BlendRows.h"
 #include "framework/graphics/MemoryImage.h"
 
 using namespace Lumo;
@@ -168,5 +169,45 @@ TEST(FilteredStretch, MatchesThePlainAccumulatorRules)
         for (int i = 0; i < dw * dh; i++)
             ASSERT_EQ(dst[i], actual.GetPixels()[i])
                 << "round " << round << " pixel (" << i % dw << ", " << i / dw << ")";
+    }
+}
+
+TEST(FilteredStretch, MagnifyingRowsEqualTheirScalarForms)
+{
+    std::mt19937 rng(4711);
+    for (int round = 0; round < 400; round++)
+    {
+        const int n = 1 + rng() % 40, aw = 2 + rng() % 30;
+        std::vector<uint32_t> s(aw);
+        for (uint32_t& p : s)
+            p = rng();
+        std::vector<int> left(n);
+        std::vector<int16_t> weights((size_t)n * 8);
+        for (int j = 0; j < n; j++)
+        {
+            left[j] = rng() % (aw - 1);
+            const int f = (int)(rng() % 300) - 20; // past both ends of 0..257 too
+            for (int k = 0; k < 8; k++)
+                weights[j * 8 + k] = (int16_t)(k < 4 ? f : 257 - f);
+        }
+        std::vector<uint16_t> fast((size_t)n * 4), plain((size_t)n * 4);
+        MagnifyColumns(fast.data(), s.data(), left.data(), weights.data(), n);
+        BlendRowsScalar::MagnifyColumns(plain.data(), s.data(), left.data(), weights.data(), n);
+        ASSERT_EQ(plain, fast) << "round " << round;
+
+        std::vector<uint16_t> a((size_t)n * 4), b((size_t)n * 4);
+        for (size_t i = 0; i < a.size(); i++)
+        {
+            a[i] = (uint16_t)rng();
+            b[i] = rng() % 3 ? (uint16_t)rng() : a[i];
+        }
+        std::vector<uint32_t> d1(n);
+        for (uint32_t& p : d1)
+            p = rng() % 2 ? rng() : 0xFF000000u | rng();
+        std::vector<uint32_t> d2 = d1;
+        const int f = round % 4 ? (int)(rng() % 257) : (int)(rng() % 70000) - 35000;
+        BlendMagnifiedRows(d1.data(), a.data(), b.data(), f, n);
+        BlendRowsScalar::BlendMagnifiedRows(d2.data(), a.data(), b.data(), f, n);
+        ASSERT_EQ(d2, d1) << "round " << round << " f " << f;
     }
 }
