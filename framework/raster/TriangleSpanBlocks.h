@@ -4,8 +4,8 @@
 // Every lane computes exactly what the scalar pixel rules of TriangleSpans.h
 // compute; those stay the reference and the tests hold the two together.
 //
-// Contents: exact division by a result alpha / nearest fetch / paired lanes /
-// the source of a block / destination formats.
+// Contents: nearest fetch / paired lanes / the source of a block /
+// destination formats.
 #pragma once
 
 #include <cstdint>
@@ -17,45 +17,6 @@
 
 namespace TriangleSpans
 {
-
-// --- exact division by a result alpha ---
-//
-// The 0x8888 blend divides by its result alpha (1..256). Every dividend it
-// forms, once shifted down to the channel's byte, is below 2^17, and for such
-// n, floor(n / d) = (n x ceil(2^31 / d)) >> 31 exactly: the reciprocal's
-// excess e = m d - 2^31 is below d, so n e < 2^31 never lifts the product over
-// the next multiple. One division per distinct result alpha in place of three
-// per pixel; over an opaque destination the result alpha never changes.
-
-const uint32_t kDividendLimit = 1u << 17; // every n handed to DivideBy is below this
-
-inline uint32_t ReciprocalOf(uint32_t d)
-{
-    return (0x80000000u + d - 1) / d;
-}
-
-// floor(n / d) for n below kDividendLimit, with m = ReciprocalOf(d).
-inline uint32_t DivideBy(uint32_t n, uint32_t m)
-{
-    return (uint32_t)(((uint64_t)(n << 1) * m) >> 32);
-}
-
-// The last result alpha and its reciprocal, kept along one span.
-struct ResultAlphaDivisor
-{
-    uint32_t outA = 0;
-    uint32_t m = 0;
-
-    uint32_t For(uint32_t a)
-    {
-        if (a != outA)
-        {
-            outA = a;
-            m = ReciprocalOf(a);
-        }
-        return m;
-    }
-};
 
 // --- nearest fetch ---
 

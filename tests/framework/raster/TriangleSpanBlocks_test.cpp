@@ -90,17 +90,6 @@ template <int Fmt> void CompareFormat()
 
 } // namespace
 
-TEST(TriangleSpanBlocks, ReciprocalDivisionIsExactForEveryBlendDividend)
-{
-    for (uint32_t d = 1; d <= 256; ++d)
-    {
-        const uint32_t m = ReciprocalOf(d);
-        for (uint32_t n = 0; n < kDividendLimit; ++n)
-            if (DivideBy(n, m) != n / d)
-                FAIL() << n << " / " << d << " gave " << DivideBy(n, m);
-    }
-}
-
 TEST(TriangleSpanBlocks, NearestBlocksMatchThePixelRulesInEveryFormat)
 {
     CompareFormat<Format8888>();
