@@ -24,8 +24,7 @@ namespace TriangleSpans
 enum FetchKind
 {
     kFetchChecked, // indices at or past the texel count read 0
-    kFetchInside,  // every index lies inside the array
-    kFetchSmall,   // inside, and row, column and width are all below 2^15
+    kFetchSmall,   // every index lies inside the array; row, column, width below 2^15
 };
 
 // Four nearest texels at a time along a span: the indices (v >> 16) x width

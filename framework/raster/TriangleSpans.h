@@ -533,12 +533,10 @@ inline void DrawSpan(typename Dest<Fmt>::Pixel* dp, int n, const SpanContext& ct
         if (ctx.width < 0x10000)
         {
             const uint32_t u = q[QU], v = q[QV], du = dq[QU], dv = dq[QV];
-            if (!SpanInsideTexture(ctx, u, v, du, dv, n))
-                DrawSpanBlocks<Fmt, TA, GC, kFetchChecked>(dp, n, ctx, u, v, du, dv);
-            else if (ctx.width < 0x8000 && ctx.rows < 0x8000)
+            if (ctx.width < 0x8000 && ctx.rows < 0x8000 && SpanInsideTexture(ctx, u, v, du, dv, n))
                 DrawSpanBlocks<Fmt, TA, GC, kFetchSmall>(dp, n, ctx, u, v, du, dv);
             else
-                DrawSpanBlocks<Fmt, TA, GC, kFetchInside>(dp, n, ctx, u, v, du, dv);
+                DrawSpanBlocks<Fmt, TA, GC, kFetchChecked>(dp, n, ctx, u, v, du, dv);
             return;
         }
     }
