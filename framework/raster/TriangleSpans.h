@@ -463,8 +463,9 @@ SPAN_BLOCK_INLINE void StoreBlock(typename Dest<Fmt>::Pixel* dp, int count, __m1
         lanes &= (1 << count) - 1;
         if (lanes == 0)
             return;
-        // Blends with a result alpha other than 256 take the scalar rule: its
-        // three divisions measured as fast as one and three multiplies.
+        // Blends with a result alpha other than 256 take the scalar rule; its
+        // three divisions measured as fast as one division and three
+        // multiplies by an exact reciprocal.
         uint32_t color[8], alpha[8];
         _mm_storeu_si128((__m128i*)color, s[0].color);
         _mm_storeu_si128((__m128i*)(color + 4), s[1].color);
