@@ -277,42 +277,36 @@ void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n)
 
 // Over an opaque destination the sampled and the filtered rule agree: alpha
 // 255 and every channel ((d(256-a)) >> 8) + ((s a) >> 8); alpha 0 keeps d.
-// Four pixels of source sp onto d.
-template <uint32_t (*Scalar)(uint32_t, uint32_t)>
-static inline void BlendSeparate4(uint32_t* d, __m128i sp)
-{
-    // With a = 255 the destination drops out: (d x 1) >> 8 is 0, the alpha
-    // becomes 255 and each channel is (s x 255) >> 8, that is s - 1 (0 stays 0).
-    if (AllOpaque(sp))
-    {
-        _mm_storeu_si128((__m128i*)d,
-                         _mm_or_si128(_mm_subs_epu8(sp, _mm_set1_epi32(0x00010101)), kAlphaMask));
-        return;
-    }
-    const __m128i dp = _mm_loadu_si128((const __m128i*)d);
-    if (!AllOpaque(dp))
-    {
-        alignas(16) uint32_t s[4];
-        _mm_store_si128((__m128i*)s, sp);
-        for (int k = 0; k < 4; k++)
-            d[k] = Scalar(d[k], s[k]);
-        return;
-    }
-    const __m128i slo = Lo16(sp), shi = Hi16(sp);
-    const __m128i lo = BlendHalfSeparate(Lo16(dp), slo, AlphaLanes(slo));
-    const __m128i hi = BlendHalfSeparate(Hi16(dp), shi, AlphaLanes(shi));
-    const __m128i blended = _mm_or_si128(_mm_packus_epi16(lo, hi), kAlphaMask);
-    const __m128i keep = _mm_cmpeq_epi32(_mm_srli_epi32(sp, 24), kZero);
-    _mm_storeu_si128((__m128i*)d,
-                     _mm_or_si128(_mm_and_si128(keep, dp), _mm_andnot_si128(keep, blended)));
-}
-
 template <uint32_t (*Scalar)(uint32_t, uint32_t)>
 static void BlendSeparateRow(uint32_t* d, const uint32_t* s, int n)
 {
+    // With a = 255 the destination drops out: (d x 1) >> 8 is 0, the alpha
+    // becomes 255 and each channel is (s x 255) >> 8, that is s - 1 (0 stays 0).
+    const __m128i one = _mm_set1_epi32(0x00010101);
     int i = 0;
     for (; i + 4 <= n; i += 4)
-        BlendSeparate4<Scalar>(d + i, _mm_loadu_si128((const __m128i*)(s + i)));
+    {
+        const __m128i sp = _mm_loadu_si128((const __m128i*)(s + i));
+        if (AllOpaque(sp))
+        {
+            _mm_storeu_si128((__m128i*)(d + i), _mm_or_si128(_mm_subs_epu8(sp, one), kAlphaMask));
+            continue;
+        }
+        const __m128i dp = _mm_loadu_si128((const __m128i*)(d + i));
+        if (!AllOpaque(dp))
+        {
+            for (int k = i; k < i + 4; k++)
+                d[k] = Scalar(d[k], s[k]);
+            continue;
+        }
+        const __m128i slo = Lo16(sp), shi = Hi16(sp);
+        const __m128i lo = BlendHalfSeparate(Lo16(dp), slo, AlphaLanes(slo));
+        const __m128i hi = BlendHalfSeparate(Hi16(dp), shi, AlphaLanes(shi));
+        const __m128i blended = _mm_or_si128(_mm_packus_epi16(lo, hi), kAlphaMask);
+        const __m128i keep = _mm_cmpeq_epi32(_mm_srli_epi32(sp, 24), kZero);
+        _mm_storeu_si128((__m128i*)(d + i),
+                         _mm_or_si128(_mm_and_si128(keep, dp), _mm_andnot_si128(keep, blended)));
+    }
     for (; i < n; i++)
         d[i] = Scalar(d[i], s[i]);
 }
@@ -380,9 +374,22 @@ void BlendMagnifiedRows(uint32_t* d, const uint16_t* a, const uint16_t* b, int f
             _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(va, vb), weights), unbias), 16);
         return _mm_packs_epi32(s0, s1); // two pixels, 16 bits a channel
     };
+    // Four opaque results replace the pixels outright (see BlendSeparateRow);
+    // any others blend through the filtered row.
+    const __m128i one = _mm_set1_epi32(0x00010101);
+    alignas(16) uint32_t result[4];
     int c = 0;
     for (; c + 4 <= n; c += 4)
-        BlendSeparate4<BlendFiltered>(d + c, _mm_packus_epi16(twoColumns(c), twoColumns(c + 2)));
+    {
+        const __m128i px = _mm_packus_epi16(twoColumns(c), twoColumns(c + 2));
+        if (AllOpaque(px))
+        {
+            _mm_storeu_si128((__m128i*)(d + c), _mm_or_si128(_mm_subs_epu8(px, one), kAlphaMask));
+            continue;
+        }
+        _mm_store_si128((__m128i*)result, px);
+        BlendSeparateRow<BlendFiltered>(d + c, result, 4);
+    }
     if (c < n)
         BlendRowsScalar::BlendMagnifiedRows(d + c, a + c * 4, b + c * 4, f, n - c);
 }
