@@ -78,6 +78,33 @@ void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
         d[i] = BlendFiltered(d[i], c[i]);
 }
 
+void MagnifyColumns(uint16_t* out, const uint32_t* s, const int* left, const int16_t* weights,
+                    int n)
+{
+    for (int j = 0; j < n; j++)
+        for (int ch = 0; ch < 4; ch++)
+        {
+            const uint32_t p0 = (s[left[j]] >> (8 * ch)) & 0xFF;
+            const uint32_t p1 = (s[left[j] + 1] >> (8 * ch)) & 0xFF;
+            out[j * 4 + ch] = (uint16_t)(p0 * weights[j * 8 + ch] + p1 * weights[j * 8 + 4 + ch]);
+        }
+}
+
+void BlendMagnifiedRows(uint32_t* d, const uint16_t* a, const uint16_t* b, int f, int n)
+{
+    for (int c = 0; c < n; c++)
+    {
+        uint32_t px = 0;
+        for (int ch = 0; ch < 4; ch++)
+        {
+            const uint32_t v =
+                ((uint32_t)a[c * 4 + ch] * f + (uint32_t)b[c * 4 + ch] * (256 - f)) >> 16;
+            px |= std::min(v, 255u) << (8 * ch);
+        }
+        d[c] = BlendFiltered(d[c], px);
+    }
+}
+
 } // namespace BlendRowsScalar
 
 namespace
@@ -292,6 +319,79 @@ void BlendSampledRow(uint32_t* d, const uint32_t* s, int n)
 void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n)
 {
     BlendSeparateRow<BlendFiltered>(d, c, n);
+}
+
+// --- filtered stretch: the magnifying passes ---
+
+// Two columns a step: each column's pair of neighbours is one 8-byte load,
+// widened to 16-bit lanes and weighted; the two halves then sum.
+void MagnifyColumns(uint16_t* out, const uint32_t* s, const int* left, const int16_t* weights,
+                    int n)
+{
+    auto weighted = [&](int j)
+    {
+        const __m128i pair =
+            _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)(s + left[j])), kZero);
+        return _mm_mullo_epi16(pair, _mm_loadu_si128((const __m128i*)(weights + j * 8)));
+    };
+    int j = 0;
+    for (; j + 2 <= n; j += 2)
+    {
+        const __m128i a = weighted(j), b = weighted(j + 1);
+        _mm_storeu_si128((__m128i*)(out + j * 4),
+                         _mm_add_epi16(_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b)));
+    }
+    if (j < n)
+    {
+        const __m128i a = weighted(j);
+        _mm_storel_epi64((__m128i*)(out + j * 4), _mm_add_epi16(a, _mm_srli_si128(a, 8)));
+    }
+}
+
+// Two columns of both rows a step. With a and b moved to signed 16 bits
+// (less 32768) one multiply-add forms a' f + b' (256 - f), and adding back
+// 32768 x 256 gives a f + b (256 - f), both modulo 2^32 as the scalar form
+// computes them, for any f whose two weights fit 16 bits. Four pixels then
+// blend at once.
+void BlendMagnifiedRows(uint32_t* d, const uint16_t* a, const uint16_t* b, int f, int n)
+{
+    if (f < -32512 || f > 32767)
+    {
+        BlendRowsScalar::BlendMagnifiedRows(d, a, b, f, n);
+        return;
+    }
+    const __m128i weights =
+        _mm_set1_epi32((int)((uint32_t)(uint16_t)f | (uint32_t)(uint16_t)(256 - f) << 16));
+    const __m128i toSigned = _mm_set1_epi16((short)0x8000);
+    const __m128i unbias = _mm_set1_epi32(32768 * 256);
+    auto twoColumns = [&](int c)
+    {
+        const __m128i va = _mm_xor_si128(_mm_loadu_si128((const __m128i*)(a + c * 4)), toSigned);
+        const __m128i vb = _mm_xor_si128(_mm_loadu_si128((const __m128i*)(b + c * 4)), toSigned);
+        const __m128i s0 = _mm_srli_epi32(
+            _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(va, vb), weights), unbias), 16);
+        const __m128i s1 = _mm_srli_epi32(
+            _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(va, vb), weights), unbias), 16);
+        return _mm_packs_epi32(s0, s1); // two pixels, 16 bits a channel
+    };
+    // Four opaque results replace the pixels outright (see BlendSeparateRow);
+    // any others blend through the filtered row.
+    const __m128i one = _mm_set1_epi32(0x00010101);
+    alignas(16) uint32_t result[4];
+    int c = 0;
+    for (; c + 4 <= n; c += 4)
+    {
+        const __m128i px = _mm_packus_epi16(twoColumns(c), twoColumns(c + 2));
+        if (AllOpaque(px))
+        {
+            _mm_storeu_si128((__m128i*)(d + c), _mm_or_si128(_mm_subs_epu8(px, one), kAlphaMask));
+            continue;
+        }
+        _mm_store_si128((__m128i*)result, px);
+        BlendSeparateRow<BlendFiltered>(d + c, result, 4);
+    }
+    if (c < n)
+        BlendRowsScalar::BlendMagnifiedRows(d + c, a + c * 4, b + c * 4, f, n - c);
 }
 
 // --- additive blit and translucent fill: SSE2, AVX2 and AVX-512 forms ---

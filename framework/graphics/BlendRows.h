@@ -25,6 +25,14 @@ void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
 void BlendSampledRow(uint32_t* d, const uint32_t* s, int n);
 // Filtered stretch rule of resampled pixels over the destination.
 void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n);
+// Magnifying first pass of the filtered stretch over one source row: column j
+// gets, per channel, s[left[j]] x weights[8j + ch] + s[left[j] + 1] x
+// weights[8j + 4 + ch] in 16-bit arithmetic (four 16-bit channels a column).
+void MagnifyColumns(uint16_t* out, const uint32_t* s, const int* left, const int16_t* weights,
+                    int n);
+// Magnifying second pass onto n pixels: per channel min((a f + b (256 - f)) >> 16,
+// 255) of two first-pass rows, then the filtered stretch rule.
+void BlendMagnifiedRows(uint32_t* d, const uint16_t* a, const uint16_t* b, int f, int n);
 
 // True when the processor and the system run the 256-bit (AVX2) forms of
 // the additive and coverage rows; the SSE2 forms serve otherwise.
@@ -56,6 +64,9 @@ void BlendWhiteRow(uint32_t* d, const uint32_t* s, int n);
 void AddRow(uint32_t* d, const uint32_t* s, int n, bool translucent);
 void BlendSampledRow(uint32_t* d, const uint32_t* s, int n);
 void BlendFilteredRow(uint32_t* d, const uint32_t* c, int n);
+void MagnifyColumns(uint16_t* out, const uint32_t* s, const int* left, const int16_t* weights,
+                    int n);
+void BlendMagnifiedRows(uint32_t* d, const uint16_t* a, const uint16_t* b, int f, int n);
 } // namespace BlendRowsScalar
 
 } // namespace Lumo

@@ -416,28 +416,31 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
     const SourcePixels sp(source);
     if (!sp.Readable() || !GetPixels())
         return;
-    const int bw = DW + 4;
     // First pass: per buffer column four 16-bit accumulators (blue, green, red,
-    // alpha); a full weight of 257 on a 255 channel is exactly 0xFFFF.
-    // Every column the second pass reads is written by the magnifying pass; the
-    // minifying pass writes whole rows.
-    // Kept between calls: a fresh multi-megabyte block costs a page fault per
-    // page on every stretch.
-    static thread_local std::vector<uint16_t> firstStore;
-    if (firstStore.size() < (size_t)ah * bw * 4)
-        firstStore.resize((size_t)ah * bw * 4);
-    uint16_t* first = firstStore.data();
-    std::vector<uint32_t> areaRow(aw);
+    // alpha); a full weight of 257 on a 255 channel is exactly 0xFFFF. Buffer
+    // rows are DW + 4 columns; the second pass reads columns 1 to DW.
+    const int bw = DW + 4;
+    // Palette rows, and the single pixel of a one-column area, are read from
+    // a copy with a spare pixel after it.
+    const bool copyRows = sp.table || aw == 1;
+    std::vector<uint32_t> areaRow(aw + 1, 0);
     auto sourceRow = [&](int row) -> const uint32_t*
     {
-        if (!sp.table)
+        if (!copyRows)
             return sp.pixels + (size_t)(y0 + row) * sp.width + x0;
         for (int i = 0; i < aw; i++)
             areaRow[i] = sp.At(x0 + i, y0 + row);
         return areaRow.data();
     };
 
-    if (DW > fs.mWidth)
+    // Magnifying: each of the buffer columns 1 to DW + 2 weighs two
+    // neighbouring area pixels, left[j] and left[j] + 1.
+    const bool magnifyWidth = DW > fs.mWidth;
+    std::vector<int> left;
+    std::vector<int16_t> weights;
+    // Minifying: each area column adds into one or two buffer columns.
+    std::vector<int> lowCol, highCol, lowWeight, highWeight, acc;
+    if (magnifyWidth)
     {
         // One sample at the start for a single column; a source narrower than one
         // pixel samples its start everywhere instead of stepping backwards, and
@@ -445,43 +448,37 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
         double step = DW > 1 ? (fs.mWidth - 1) / (DW - 1) : 0.0;
         if (step < 0)
             step = 0;
-        std::vector<int> tap0(bw), tap1(bw);
-        // Eight 16-bit weights per column: f for the left tap, 257 - f for the right.
-        std::vector<int16_t> weights((size_t)bw * 8);
+        left.assign(bw, 0);
+        weights.assign((size_t)bw * 8, 0);
         for (int j = 1; j <= DW + 2; j++)
         {
             const double pos = fs.mX + (j - 1) * step;
             const int i = (int)pos;
             const int f = (int)((1 - (pos - i)) * 257);
-            tap0[j] = std::min(std::max(i, x0), x0 + aw - 1) - x0;
-            tap1[j] = std::min(tap0[j] + 1, aw - 1);
-            for (int k = 0; k < 8; k++)
-                weights[(size_t)j * 8 + k] = (int16_t)(k < 4 ? f : 257 - f);
-        }
-        const __m128i zero = _mm_setzero_si128();
-        for (int row = 0; row < ah; row++)
-        {
-            const uint32_t* s = sourceRow(row);
-            uint16_t* out = &first[(size_t)row * bw * 4];
-            memset(out, 0, 4 * sizeof(uint16_t));
-            memset(out + (DW + 3) * 4, 0, 4 * sizeof(uint16_t));
-            for (int j = 1; j <= DW + 2; j++)
+            const int tap0 = std::min(std::max(i, x0), x0 + aw - 1) - x0;
+            int16_t w0 = (int16_t)f, w1 = (int16_t)(257 - f);
+            left[j] = tap0;
+            if (tap0 == aw - 1)
             {
-                const __m128i p =
-                    _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128((int)s[tap0[j]]),
-                                                         _mm_cvtsi32_si128((int)s[tap1[j]])),
-                                      zero);
-                const __m128i m =
-                    _mm_mullo_epi16(p, _mm_loadu_si128((const __m128i*)&weights[(size_t)j * 8]));
-                _mm_storel_epi64((__m128i*)(out + j * 4), _mm_add_epi16(m, _mm_srli_si128(m, 8)));
+                // The last pixel weighs 257 in all; as the right one of a pair
+                // (or alone, before the copy's spare pixel).
+                left[j] = aw > 1 ? aw - 2 : 0;
+                w0 = aw > 1 ? 0 : 257;
+                w1 = aw > 1 ? 257 : 0;
             }
+            for (int k = 0; k < 8; k++)
+                weights[(size_t)j * 8 + k] = k < 4 ? w0 : w1;
         }
     }
     else
     {
         const double k = DW / fs.mWidth;
         const double start = (x0 - fs.mX) * k + 1.0;
-        std::vector<int> lowCol(aw), highCol(aw), lowWeight(aw), highWeight(aw);
+        lowCol.resize(aw);
+        highCol.resize(aw);
+        lowWeight.resize(aw);
+        highWeight.resize(aw);
+        acc.resize((size_t)bw * 4);
         for (int i = 0; i < aw; i++)
         {
             const double lo = start + i * k, hi = lo + k;
@@ -498,35 +495,52 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
                 highWeight[i] = (int)((hi - (int)hi) * 257);
             }
         }
-        std::vector<int> acc((size_t)bw * 4);
-        for (int row = 0; row < ah; row++)
-        {
-            const uint32_t* s = sourceRow(row);
-            std::fill(acc.begin(), acc.end(), 0);
-            for (int i = 0; i < aw; i++)
-            {
-                const uint32_t p = s[i];
-                for (int c = 0; c < 4; c++)
-                {
-                    const int v = (int)((p >> (8 * c)) & 0xFF);
-                    acc[lowCol[i] * 4 + c] += v * lowWeight[i];
-                    acc[highCol[i] * 4 + c] += v * highWeight[i];
-                }
-            }
-            uint16_t* out = &first[(size_t)row * bw * 4];
-            for (int i = 0; i < bw * 4; i++)
-                out[i] = (uint16_t)std::min(acc[i], 0xFFFF);
-        }
     }
+    // The first pass of area row `row` into one buffer row.
+    auto filterRow = [&](int row, uint16_t* out)
+    {
+        const uint32_t* s = sourceRow(row);
+        if (magnifyWidth)
+        {
+            memset(out, 0, 4 * sizeof(uint16_t));
+            memset(out + (DW + 3) * 4, 0, 4 * sizeof(uint16_t));
+            MagnifyColumns(out + 4, s, &left[1], &weights[8], DW + 2);
+            return;
+        }
+        std::fill(acc.begin(), acc.end(), 0);
+        for (int i = 0; i < aw; i++)
+        {
+            const uint32_t p = s[i];
+            for (int c = 0; c < 4; c++)
+            {
+                const int v = (int)((p >> (8 * c)) & 0xFF);
+                acc[lowCol[i] * 4 + c] += v * lowWeight[i];
+                acc[highCol[i] * 4 + c] += v * highWeight[i];
+            }
+        }
+        for (int i = 0; i < bw * 4; i++)
+            out[i] = (uint16_t)std::min(acc[i], 0xFFFF);
+    };
 
-    // Second pass: each output row as 0xAARRGGBB (the accumulators' upper 16
-    // bits), then blended into the destination.
+    // Second pass: each output row from the first pass's rows, blended into
+    // the destination.
     uint32_t* dpix = GetPixels();
-    std::vector<uint32_t> result(DW);
-    auto emit = [&](int r)
-    { BlendFilteredRow(dpix + (size_t)(cd.mY + r) * mWidth + cd.mX, result.data(), DW); };
     if (DH > fs.mHeight)
     {
+        // Each output row reads two neighbouring buffer rows, in order: two
+        // rows, filled as they are first needed, stay in the cache.
+        std::vector<uint16_t> pair((size_t)2 * bw * 4);
+        int held[2] = {-1, -1};
+        auto bufferRow = [&](int i) -> const uint16_t*
+        {
+            uint16_t* slot = &pair[(size_t)(i & 1) * bw * 4];
+            if (held[i & 1] != i)
+            {
+                filterRow(i, slot);
+                held[i & 1] = i;
+            }
+            return slot;
+        };
         double step = DH > 1 ? (fs.mHeight - 1) / (DH - 1) : 0.0;
         if (step < 0)
             step = 0;
@@ -538,54 +552,22 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
             const int i0 = std::min(std::max(i, 0), ah - 1);
             const int i1 = std::min(i0 + 1, ah - 1);
             // Output column c reads buffer column c + 1.
-            const uint16_t* a = &first[((size_t)i0 * bw + 1) * 4];
-            const uint16_t* b = &first[((size_t)i1 * bw + 1) * 4];
-            const __m128i fa = _mm_set1_epi16((short)f), fb = _mm_set1_epi16((short)(256 - f));
-            uint32_t* drow = dpix + (size_t)(cd.mY + r) * mWidth + cd.mX;
-            auto twoColumns = [&](int c)
-            {
-                const __m128i va = _mm_loadu_si128((const __m128i*)(a + c * 4));
-                const __m128i vb = _mm_loadu_si128((const __m128i*)(b + c * 4));
-                const __m128i alo = _mm_mullo_epi16(va, fa), ahi = _mm_mulhi_epu16(va, fa);
-                const __m128i blo = _mm_mullo_epi16(vb, fb), bhi = _mm_mulhi_epu16(vb, fb);
-                const __m128i s0 = _mm_srli_epi32(
-                    _mm_add_epi32(_mm_unpacklo_epi16(alo, ahi), _mm_unpacklo_epi16(blo, bhi)), 16);
-                const __m128i s1 = _mm_srli_epi32(
-                    _mm_add_epi32(_mm_unpackhi_epi16(alo, ahi), _mm_unpackhi_epi16(blo, bhi)), 16);
-                return _mm_packs_epi32(s0, s1); // two pixels, 16 bits a channel
-            };
-            const __m128i one = _mm_set1_epi32(0x00010101);
-            const __m128i opaque = _mm_set1_epi32((int)0xFF000000);
-            int c = 0;
-            for (; c + 4 <= DW; c += 4)
-            {
-                const __m128i px = _mm_packus_epi16(twoColumns(c), twoColumns(c + 2));
-                // Four opaque results replace the pixels outright (see BlendFilteredRow).
-                if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(px, opaque), opaque)) == 0xFFFF)
-                {
-                    _mm_storeu_si128((__m128i*)(drow + c),
-                                     _mm_or_si128(_mm_subs_epu8(px, one), opaque));
-                    continue;
-                }
-                _mm_storeu_si128((__m128i*)(result.data() + c), px);
-                BlendFilteredRow(drow + c, result.data() + c, 4);
-            }
-            for (; c < DW; c++)
-            {
-                uint32_t out = 0;
-                for (int ch = 0; ch < 4; ch++)
-                {
-                    const uint32_t v =
-                        ((uint32_t)a[c * 4 + ch] * f + (uint32_t)b[c * 4 + ch] * (256 - f)) >> 16;
-                    out |= std::min(v, 255u) << (8 * ch);
-                }
-                result[c] = out;
-                BlendFilteredRow(drow + c, result.data() + c, 1);
-            }
+            const uint16_t* a = bufferRow(i0) + 4;
+            const uint16_t* b = bufferRow(i1) + 4;
+            BlendMagnifiedRows(dpix + (size_t)(cd.mY + r) * mWidth + cd.mX, a, b, f, DW);
         }
     }
     else
     {
+        // Kept between calls: a fresh multi-megabyte block costs a page fault
+        // per page on every stretch.
+        static thread_local std::vector<uint16_t> firstStore;
+        if (firstStore.size() < (size_t)ah * bw * 4)
+            firstStore.resize((size_t)ah * bw * 4);
+        uint16_t* first = firstStore.data();
+        for (int row = 0; row < ah; row++)
+            filterRow(row, &first[(size_t)row * bw * 4]);
+
         std::vector<int> second((size_t)(DH + 4) * bw * 4, 0);
         auto addRow = [&](int to, int from, int weight)
         {
@@ -610,17 +592,18 @@ void MemoryImage::StretchFiltered(MemoryImage* source, const FRect& fs, const Re
                 addRow(H, i, (int)((hi - fh) * 256));
             }
         }
+        std::vector<uint32_t> result(DW);
         for (int r = 0; r < DH; r++)
         {
-            const int* acc = &second[((size_t)(r + 1) * bw + 1) * 4];
-            for (int c = 0; c < DW; c++, acc += 4)
+            const int* acc2 = &second[((size_t)(r + 1) * bw + 1) * 4];
+            for (int c = 0; c < DW; c++, acc2 += 4)
             {
                 uint32_t out = 0;
                 for (int ch = 0; ch < 4; ch++)
-                    out |= (uint32_t)std::min(std::max(acc[ch] >> 16, 0), 255) << (8 * ch);
+                    out |= (uint32_t)std::min(std::max(acc2[ch] >> 16, 0), 255) << (8 * ch);
                 result[c] = out;
             }
-            emit(r);
+            BlendFilteredRow(dpix + (size_t)(cd.mY + r) * mWidth + cd.mX, result.data(), DW);
         }
     }
     PixelsChanged();
