@@ -2,7 +2,7 @@
 // ending the process at once for start-up failures.
 #include "framework/app/LumoAppBase.h"
 #include "framework/app/StringUtils.h"
-#include "framework/diagnostics/DemoStubs.h"
+#include "framework/diagnostics/DemoNumbering.h"
 
 #include <cstdio>
 #include <cstdlib>
