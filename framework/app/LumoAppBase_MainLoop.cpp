@@ -367,9 +367,11 @@ bool LumoAppBase::DoUpdateFrames()
         SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
         mLoadingCompleted = true;
         mYieldMainThread = false;
-        LoadingCompleted();
+        // Written before the hook runs: whatever the hook records comes after
+        // it, where a replay, which completes only on this record, looks.
         if (mRecordingDemo)
             WriteDemoCommand(DEMO_LOADED);
+        LoadingCompleted();
     }
     if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate && !mDemoEndNoted)
     {

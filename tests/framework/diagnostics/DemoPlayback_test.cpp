@@ -259,6 +259,56 @@ TEST(DemoPlayback, RecordNobodyTakesIsPassedOverWholeAndNamed)
     DeleteFileA(demo.c_str());
 }
 
+namespace
+{
+
+// Reads the registry when loading completes, as a game's hook may.
+class LoadingApp : public DemoApp
+{
+public:
+    using DemoApp::DemoApp;
+    int mValue = 0;
+    void LoadingCompleted() override { ReadRegistryInt("Loaded", &mValue); }
+};
+
+} // namespace
+
+TEST(DemoPlayback, LoadingCompletesAtTheRecordedUpdateWithWhatItsHookRead)
+{
+    RemoveKey();
+    std::string demo = TempPath("loading.dmo");
+    {
+        LoadingApp app(demo, true);
+        app.WriteRegistryInt("Loaded", 9);
+        app.mUpdateCount = 12;
+        app.mLoadingThreadFinished = true;
+        ASSERT_TRUE(app.DoUpdateFrames());
+        EXPECT_EQ(app.mValue, 9);
+        app.WriteDemoFile();
+    }
+    RemoveKey();
+    LoadingApp app(demo, false);
+    std::string error;
+    ASSERT_TRUE(app.ReadDemoFile(error)) << error;
+    app.mLoadingThreadFinished = true;
+    EXPECT_TRUE(app.WriteRegistryInt("Loaded", 9));
+    // Loading has finished here sooner than in the recording: it completes only
+    // at the update where the recording's did.
+    for (int update = 0; update < 12; update++)
+    {
+        app.ReplayDemoEvents();
+        ASSERT_TRUE(app.DoUpdateFrames());
+        EXPECT_FALSE(app.mLoadingCompleted);
+    }
+    app.ReplayDemoEvents();
+    app.DoUpdateFrames();
+    EXPECT_TRUE(app.mLoadingCompleted);
+    EXPECT_EQ(app.mValue, 9);
+    EXPECT_EQ(app.mDemoDivergences, 0);
+    DeleteFileA(demo.c_str());
+    RemoveKey();
+}
+
 TEST(DemoPlayback, ReaderReportsMissingAndForeignFiles)
 {
     std::string missing = TempPath("missing.dmo");
