@@ -28,6 +28,10 @@ public:
     int GetDataLen() const { return (mDataBitSize + 7) / 8; }
     void SeekFront() { mReadBitPos = 0; }
     bool AtEnd() const { return mReadBitPos >= mDataBitSize; }
+    // Bits held; a reader that peeks puts its position back afterwards.
+    int GetDataBitSize() const { return mDataBitSize; }
+    int GetReadBitPos() const { return mReadBitPos; }
+    void SetReadBitPos(int theBitPos) { mReadBitPos = theBitPos; }
 
     // --- Writing at the write position
     void WriteByte(unsigned char theByte);

@@ -143,10 +143,11 @@ LumoAppBase::LumoAppBase()
       mCursorNumber(0), mCustomCursors(false), mHandCursor(nullptr), mDraggingCursor(nullptr),
       mOverrideCursor(nullptr), mPopupOpen(false), mSharedImagesNeedPurge(false),
       mUrlOpenPending(false), mShutdownWhenUrlDone(false), mUrlOpenTime(0), mDemoPrefix("lumoapp"),
-      mRecordingDemo(false), mPlayingDemo(false), mDemoEnded(false), mDemoFastForwardTarget(-1),
-      mDemoRunToEnd(false), mDemoSingleStep(false), mDemoPause(false),
-      mDemoMutedForFastForward(false), mDemoLastUpdate(0), mDemoMouseX(0), mDemoMouseY(0),
-      mDemoLoadingCompleted(false), mShowFPS(false), mShowFPSMode(0)
+      mRecordingDemo(false), mPlayingDemo(false), mDemoEnded(false), mDemoClosing(false),
+      mDemoRandomSeed(0), mDemoFastForwardTarget(-1), mDemoRunToEnd(false), mDemoSingleStep(false),
+      mDemoPause(false), mDemoMutedForFastForward(false), mDemoLastUpdate(0), mDemoMouseX(0),
+      mDemoMouseY(0), mDemoLoadingCompleted(false), mDemoEndNoted(false), mDemoDivergences(0),
+      mShowFPS(false), mShowFPSMode(0)
 {
     gLumoApp = this;
     gAppHost = this;
@@ -287,6 +288,7 @@ void LumoAppBase::InitApp()
 
     mTimeLoaded = GetTickCount();
     ::SeedRandom((unsigned int)mTimeLoaded);
+    mDemoRandomSeed = mTimeLoaded;
 
     if (mPlayingDemo)
     {
@@ -354,8 +356,13 @@ void LumoAppBase::InitApp()
 
     MakeWindow();
 
-    if (mPlayingDemo)
-        ReadDemoTiming(false);
+    // The display the recording saw (vertical sync, refresh rate) paces the replay.
+    if (mPlayingDemo && ReadDemoTiming(false) && !mDemo.mPointerKind &&
+        mDemo.mPendingCommand == DEMO_DISPLAY)
+    {
+        mDemo.mRecordTaken = true;
+        ApplyDemoRecord();
+    }
 
     SetSfxVolume(mSfxVolume);
     mMusicInterface = MakeMusicInterface(mInvisHWnd);
@@ -528,6 +535,7 @@ LumoAppBase::~LumoAppBase()
         gAppHost = nullptr;
     if (gCrashReporterApp == this)
         gCrashReporterApp = nullptr;
+    ReportDemoPlaybackEnd();
     WriteDemoFile();
     if (mMutex)
         CloseHandle(mMutex);

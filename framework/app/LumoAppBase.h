@@ -21,6 +21,8 @@
 #include "framework/app/AppHost.h"
 #include "framework/app/Ratio.h"
 #include "framework/app/Rect.h"
+#include "framework/diagnostics/DemoFile.h"
+#include "framework/diagnostics/DemoStream.h"
 #include "framework/graphics/ImageHandle.h"
 #include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/DialogListener.h"
@@ -100,6 +102,14 @@ DisplayAction DecideDisplayAction(int result, bool windowedChoice, bool forceFul
 // Splits a process command line after the program name (quoted or not); false
 // when no argument text follows.
 bool SplitCommandLine(const std::string& line, std::string& arguments);
+
+// Splits argument text into (option, value) pairs for HandleCommandLineOption:
+// blank-separated tokens, double quotes grouping blanks into one; a token
+// starting with '-' and a non-digit is an option, and takes the next token as
+// its value unless that is an option too. A stray token comes out as an option
+// of its own, so the handler refuses it.
+std::vector<std::pair<std::string, std::string>>
+SplitCommandLineOptions(const std::string& arguments);
 
 // True when an object queued at one StepApp nesting depth may be deleted at another.
 bool DeferredDeleteIsDue(int queuedDepth, int currentDepth);
@@ -327,16 +337,49 @@ public:
     void DumpImages();     // every live image into "_dump" in the data folder
     void ShowVideoStats(); // a box with the 3D mode, image count and video memory
 
-    // Demo recording and playback; in this build they never record nor play.
+    // Demo recording and playback (LumoAppBase_Demo.cpp). While recording,
+    // every outside value that reaches the application goes into the demo
+    // stream stamped with the update count; while playing, it comes back from
+    // the stream at the same update instead of from outside.
+    // The timing field of a record about to be written.
     void WriteDemoTiming();
+    // Reads the next record's header once the pending one was taken; true when
+    // the pending record is due at this update. The argument is not used.
     bool ReadDemoTiming(bool consume);
+    // Acts on every due record that the replay owns (input, window state).
     void ReplayDemoEvents();
+    void SyncDemoBuffer(Buffer& value);
     void SyncDemoString(std::string& value) override;
     void SyncDemoBool(bool& value) override;
     bool ReadDemoFile(std::string& errorText);
     void WriteDemoFile();
+    // Names the current update in the recording, for the marker list.
+    void AddDemoMarker(const std::string& name);
     int ShowDemoJumpToTime();
     int ShowDemoMarkerList();
+    // Record helpers for the code that owns each outside value.
+    void WriteDemoCommand(int command);
+    void WriteDemoPointer(int kind);
+    // Recording or playing, on the main thread: other threads' values stay
+    // out of the stream, which they would tear.
+    bool RecordingDemoHere();
+    bool PlayingDemoHere();
+    // Playback: the pending record is due, untaken and of this command (any thread).
+    bool DemoRecordIsPending(int command);
+    // Playback: takes the pending record when it is due and of this command;
+    // otherwise reports the divergence (unless the demo has ended) and takes nothing.
+    bool TakeDemoRecord(int command);
+    // Playback has no record left for callers: the demo ended, or the viewer closed it.
+    bool DemoEndedForCallers();
+    void NoteDemoDivergence(const std::string& what);
+    void ApplyDemoRecord();
+    void RecordDemoMessage(const QueuedMessage& record);
+    void RecordDemoPointerMove(int x, int y);
+    void RecordDemoPointerInside(bool inside);
+    void RecordDemoDisplay();
+    bool TakeDemoBoxAnswer(int* answer);
+    void RecordDemoBoxAnswer(int answer);
+    void ReportDemoPlaybackEnd();
     void DrawFPSOverlay(Graphics* g);
     void DrawMouseOverlay(Graphics* g, int x, int y);
     void DrawDemoClockOverlay(Graphics* g);
@@ -509,20 +552,26 @@ public:
     std::string mPendingUrl;
     DWORD mUrlOpenTime;
 
-    // ---- demo state (recording and playback stay off in this build)
+    // ---- demo state
     std::string mDemoPrefix; // "lumoapp"
     std::string mDemoFileName;
     bool mRecordingDemo;
     bool mPlayingDemo;
-    bool mDemoEnded;
+    bool mDemoEnded;   // the played stream has no record left
+    bool mDemoClosing; // the main window got a close message: playback takes no more
+    DemoStream mDemo;  // the stream with its reading and writing state
+    std::vector<DemoMarker> mDemoMarkers;
+    uint32_t mDemoRandomSeed;   // seed of gLumoRandom, kept in the file
     int mDemoFastForwardTarget; // update count; -1 = none
     bool mDemoRunToEnd;
     bool mDemoSingleStep;
     bool mDemoPause;
     bool mDemoMutedForFastForward;
-    int mDemoLastUpdate;
-    int mDemoMouseX, mDemoMouseY;
-    bool mDemoLoadingCompleted; // the stream replayed the loading-completed record
+    int mDemoLastUpdate;          // total updates of the played file
+    int mDemoMouseX, mDemoMouseY; // last recorded or replayed pointer (logical)
+    bool mDemoLoadingCompleted;   // the stream replayed the loading-completed record
+    bool mDemoEndNoted;           // playback reached the last update and said so
+    int mDemoDivergences;         // divergences reported in this playback
 
     // ---- diagnostics overlay
     bool mShowFPS;

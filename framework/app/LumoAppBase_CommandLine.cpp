@@ -2,7 +2,7 @@
 // ending the process at once for start-up failures.
 #include "framework/app/LumoAppBase.h"
 #include "framework/app/StringUtils.h"
-#include "framework/diagnostics/DemoStubs.h"
+#include "framework/diagnostics/DemoNumbering.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +39,53 @@ void LumoAppBase::ParseCommandLine()
 
 void LumoAppBase::ReceiveCommandLine(const std::string&) {}
 
+// An option is a token that starts with '-' and no digit ("-5" is a value).
+static bool IsOptionName(const std::string& token)
+{
+    return token.size() >= 2 && token[0] == '-' && !(token[1] >= '0' && token[1] <= '9');
+}
+
+std::vector<std::pair<std::string, std::string>>
+SplitCommandLineOptions(const std::string& arguments)
+{
+    std::vector<std::string> tokens;
+    std::string token;
+    bool inToken = false, quoted = false;
+    for (char c : arguments)
+    {
+        if (c == '"')
+        {
+            quoted = !quoted;
+            inToken = true;
+        }
+        else if ((c == ' ' || c == '\t') && !quoted)
+        {
+            if (inToken)
+                tokens.push_back(token);
+            token.clear();
+            inToken = false;
+        }
+        else
+        {
+            token += c;
+            inToken = true;
+        }
+    }
+    if (inToken)
+        tokens.push_back(token);
+
+    std::vector<std::pair<std::string, std::string>> options;
+    for (size_t i = 0; i < tokens.size(); i++)
+    {
+        bool takesValue =
+            IsOptionName(tokens[i]) && i + 1 < tokens.size() && !IsOptionName(tokens[i + 1]);
+        options.emplace_back(tokens[i], takesValue ? tokens[i + 1] : std::string());
+        if (takesValue)
+            i++;
+    }
+    return options;
+}
+
 // Decimal integer as atoi reads it: leading blanks, a sign, digits up to the first other.
 static int ParseLeadingInt(const std::string& text)
 {
@@ -65,10 +112,12 @@ void LumoAppBase::HandleCommandLineOption(const std::string& name, const std::st
         int keep = ParseLeadingInt(value);
         if (keep <= 0)
             keep = 5;
-        int highest = FindLatestDemoNumber(mDemoPrefix, keep, true);
+        // The numbering looks where the recordings are written.
+        std::string prefix = MakeDemoPathAbsolute(mDemoPrefix);
+        int highest = FindLatestDemoNumber(prefix, keep, true);
         char number[32];
         snprintf(number, sizeof(number), "%d.dmo", highest + 1);
-        mDemoFileName = MakeDemoPathAbsolute(mDemoPrefix + number);
+        mDemoFileName = prefix + number;
         mRecordingDemo = true;
         mPlayingDemo = false;
     }
@@ -77,10 +126,12 @@ void LumoAppBase::HandleCommandLineOption(const std::string& name, const std::st
         int back = ParseLeadingInt(value) - 1;
         if (back < 0)
             back = 0;
-        int highest = FindLatestDemoNumber(mDemoPrefix, back, false);
+        // Where "-recnum" wrote them, so that 1 plays the newest recording.
+        std::string prefix = MakeDemoPathAbsolute(mDemoPrefix);
+        int highest = FindLatestDemoNumber(prefix, back, false);
         char number[32];
         snprintf(number, sizeof(number), "%d.dmo", highest - back);
-        mDemoFileName = mDemoPrefix + number;
+        mDemoFileName = prefix + number;
         mRecordingDemo = false;
         mPlayingDemo = true;
     }

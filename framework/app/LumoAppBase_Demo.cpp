@@ -1,46 +1,601 @@
-// The application object's demo recording and playback hooks and its debug
-// keys and overlays. This build
-// never records nor plays a demo: the hooks keep their places in the loop and
-// do nothing, and the registry and file records pass straight through.
+// The application object's demo recording and playback, and its debug keys
+// and overlays.
+//
+// A demo is every outside value that reached the application, stamped with
+// the update count: while recording, each owner of such a value writes a
+// record; while playing, input and window records are replayed here at their
+// update, and the owners of the other values (registry, files, transfers,
+// syncs) take their records themselves in the same order. Anything that does
+// not line up is a divergence, reported with its update count.
+//
+// Contents: recording, playback (headers, taking records, the replay), syncs,
+// system box answers, the demo file and markers, the debug hooks.
 #include "framework/app/LumoAppBase.h"
+#include "framework/app/MersenneRandom.h"
+#include "framework/app/StringUtils.h"
+#include "framework/widgets/WidgetManager.h"
+
+#include <windowsx.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace Lumo
 {
+
+static void DemoOut(const std::string& text)
+{
+    OutputDebugStringA(text.c_str());
+}
 
 bool LumoAppBase::IsPlayingDemo()
 {
     return mPlayingDemo;
 }
 
-void LumoAppBase::WriteDemoTiming() {}
+bool LumoAppBase::RecordingDemoHere()
+{
+    return mRecordingDemo && (mPrimaryThreadId == 0 || GetCurrentThreadId() == mPrimaryThreadId);
+}
+
+bool LumoAppBase::PlayingDemoHere()
+{
+    return mPlayingDemo && (mPrimaryThreadId == 0 || GetCurrentThreadId() == mPrimaryThreadId);
+}
+
+// ---------------------------------------------------------------- recording
+
+void LumoAppBase::WriteDemoTiming()
+{
+    mDemo.WriteTiming(mUpdateCount);
+}
+
+void LumoAppBase::WriteDemoCommand(int command)
+{
+    mDemo.WriteCommand(mUpdateCount, command);
+}
+
+void LumoAppBase::WriteDemoPointer(int kind)
+{
+    mDemo.WritePointer(mUpdateCount, kind);
+}
+
+// Moves go in against the last recorded position: relative while both steps
+// are below 32, else absolute. An absolute position is held to its 12-bit
+// field, so the position kept here is always the one a replay will find.
+void LumoAppBase::RecordDemoPointerMove(int x, int y)
+{
+    int dx = x - mDemoMouseX;
+    int dy = y - mDemoMouseY;
+    if (dx == 0 && dy == 0)
+        return;
+    if (abs(dx) < 32 && abs(dy) < 32)
+    {
+        WriteDemoPointer(DEMO_POINTER_MOVE);
+        mDemo.mBuffer.WriteNumBits((unsigned)dx, 6);
+        mDemo.mBuffer.WriteNumBits((unsigned)dy, 6);
+    }
+    else
+    {
+        x = x < 0 ? 0 : (x > 4095 ? 4095 : x);
+        y = y < 0 ? 0 : (y > 4095 ? 4095 : y);
+        WriteDemoCommand(DEMO_MOUSE_ABSOLUTE);
+        mDemo.mBuffer.WriteNumBits((unsigned)x, 12);
+        mDemo.mBuffer.WriteNumBits((unsigned)y, 12);
+    }
+    mDemoMouseX = x;
+    mDemoMouseY = y;
+}
+
+void LumoAppBase::RecordDemoMessage(const QueuedMessage& record)
+{
+    if (!RecordingDemoHere() || mShutdown)
+        return;
+    Buffer& out = mDemo.mBuffer;
+    bool fromMain = record.hwnd == mHWnd;
+    WPARAM wParam = record.wParam;
+    switch (record.message)
+    {
+    case WM_SIZE:
+        if (fromMain)
+        {
+            WriteDemoCommand(DEMO_MINIMIZE);
+            out.WriteBoolean(wParam == SIZE_MINIMIZED);
+        }
+        return;
+    case WM_CLOSE:
+        if (fromMain || record.hwnd == mInvisHWnd)
+            WriteDemoCommand(DEMO_CLOSE);
+        return;
+    case WM_ACTIVATEAPP:
+        if (fromMain)
+        {
+            WriteDemoCommand(DEMO_ACTIVATE);
+            out.WriteNumBits(wParam != 0, 1);
+        }
+        return;
+    case WM_SYSKEYDOWN:
+        // Alt+Enter switches the screen mode and reaches no widget; a replay
+        // runs in a window of its own, so it has nothing to repeat.
+        if (wParam == VK_RETURN && !mForceFullscreen && !mWindowedFallbackDone)
+            return;
+        // fall through
+    case WM_KEYDOWN:
+        WriteDemoCommand(DEMO_KEY_DOWN);
+        out.WriteNumBits((unsigned)wParam, 8);
+        return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        WriteDemoCommand(DEMO_KEY_UP);
+        out.WriteNumBits((unsigned)wParam, 8);
+        return;
+    case WM_CHAR:
+        WriteDemoCommand(DEMO_CHAR);
+        out.WriteNumBits(1, 1);
+        out.WriteNumBits((unsigned)wParam, 16);
+        return;
+    case WM_MOUSEWHEEL:
+        WriteDemoCommand(DEMO_WHEEL);
+        out.WriteNumBits((unsigned)(((short)HIWORD(wParam)) / 120), 8);
+        return;
+    }
+
+    int button = 0;
+    bool down = true;
+    switch (record.message)
+    {
+    case WM_MOUSEMOVE:
+        break;
+    case WM_LBUTTONDOWN:
+        button = 1;
+        break;
+    case WM_LBUTTONDBLCLK:
+        button = 2;
+        break;
+    case WM_RBUTTONDOWN:
+        button = -1;
+        break;
+    case WM_RBUTTONDBLCLK:
+        button = -2;
+        break;
+    case WM_MBUTTONDOWN:
+        button = 3;
+        break;
+    case WM_LBUTTONUP:
+        button = 1;
+        down = false;
+        break;
+    case WM_RBUTTONUP:
+        button = -1;
+        down = false;
+        break;
+    case WM_MBUTTONUP:
+        button = 3;
+        down = false;
+        break;
+    default:
+        return;
+    }
+    // The logical position, as the widgets get it: a full-screen recording
+    // with bars then replays at the same places in a window.
+    int x = GET_X_LPARAM(record.lParam);
+    int y = GET_Y_LPARAM(record.lParam);
+    if (mWidgetManager)
+        mWidgetManager->ScaleMousePosition(x, y);
+    RecordDemoPointerMove(x, y);
+    if (button != 0)
+    {
+        WriteDemoPointer(DEMO_POINTER_BUTTON);
+        out.WriteNumBits(down ? 1 : 0, 1);
+        out.WriteNumBits((unsigned)button, 3);
+    }
+}
+
+void LumoAppBase::RecordDemoPointerInside(bool inside)
+{
+    if (RecordingDemoHere() && !mShutdown)
+        WriteDemoCommand(inside ? DEMO_MOUSE_ENTER : DEMO_MOUSE_LEAVE);
+}
+
+void LumoAppBase::RecordDemoDisplay()
+{
+    if (!RecordingDemoHere())
+        return;
+    WriteDemoCommand(DEMO_DISPLAY);
+    mDemo.mBuffer.WriteBoolean(mVSyncWanted);
+    mDemo.mBuffer.WriteByte((unsigned char)(mRefreshRate > 255 ? 255 : mRefreshRate));
+}
+
+// ---------------------------------------------------------------- playback
 
 bool LumoAppBase::ReadDemoTiming(bool)
 {
+    if (!mDemo.ReadHeaderIfTaken())
+    {
+        mDemoEnded = true;
+        return false;
+    }
+    return mDemo.mLastRecordUpdate == mUpdateCount;
+}
+
+bool LumoAppBase::DemoEndedForCallers()
+{
+    if (mDemo.AtEnd())
+        mDemoEnded = true;
+    return mDemoEnded || mDemoClosing;
+}
+
+void LumoAppBase::NoteDemoDivergence(const std::string& what)
+{
+    mDemoDivergences++;
+    DemoOut(StrFormat("WARNING: Demo playback diverged at update %d: %s\r\n", mUpdateCount,
+                      what.c_str()));
+}
+
+static std::string DescribeRecord(const DemoStream& demo)
+{
+    return StrFormat("%s %d of update %d", demo.mPointerKind ? "pointer record" : "command",
+                     demo.mPendingCommand, demo.mLastRecordUpdate);
+}
+
+bool LumoAppBase::DemoRecordIsPending(int command)
+{
+    if (!mPlayingDemo || DemoEndedForCallers())
+        return false;
+    return ReadDemoTiming(false) && !mDemo.mRecordTaken && !mDemo.mPointerKind &&
+           mDemo.mPendingCommand == command;
+}
+
+bool LumoAppBase::TakeDemoRecord(int command)
+{
+    if (DemoEndedForCallers())
+        return false;
+    bool due = ReadDemoTiming(true);
+    // A display record comes from the display's own set-up, which a replay
+    // does in a window of its own (no full-screen fallback, no mode switch):
+    // one that stands before a caller's record is simply applied there.
+    while (due && !mDemo.mPointerKind && mDemo.mPendingCommand == DEMO_DISPLAY)
+    {
+        mDemo.mRecordTaken = true;
+        ApplyDemoRecord();
+        due = ReadDemoTiming(true);
+    }
+    if (mDemoEnded)
+        return false;
+    if (due && !mDemo.mPointerKind && mDemo.mPendingCommand == command)
+    {
+        mDemo.mRecordTaken = true;
+        return true;
+    }
+    // The record stays for whoever it belongs to; this caller goes without.
+    NoteDemoDivergence(StrFormat("command %d was asked for, the stream holds ", command) +
+                       DescribeRecord(mDemo));
     return false;
 }
 
-void LumoAppBase::ReplayDemoEvents() {}
+void LumoAppBase::ReplayDemoEvents()
+{
+    if (!mPlayingDemo || mDemoEnded)
+        return;
+    while (!mShutdown)
+    {
+        ReadDemoTiming(false);
+        if (mDemoEnded)
+            return;
+        int stamp = mDemo.mLastRecordUpdate;
+        if (stamp > mUpdateCount)
+            return;
+        bool late = stamp < mUpdateCount;
+        if (IsDemoRecordTakenByCaller(mDemo.mPointerKind, mDemo.mPendingCommand))
+        {
+            // Its caller may still ask during this update; once the update has
+            // moved on nobody will, and its payload is passed over whole.
+            if (!late)
+                return;
+            NoteDemoDivergence(DescribeRecord(mDemo) + " was never taken");
+            mDemo.SkipPayload();
+            mDemo.mRecordTaken = true;
+            continue;
+        }
+        if (late)
+            NoteDemoDivergence(DescribeRecord(mDemo) + " replayed late");
+        mDemo.mRecordTaken = true;
+        ApplyDemoRecord();
+    }
+}
 
-void LumoAppBase::SyncDemoString(std::string&) {}
+// Acts on the record just taken, as the window message it stands for would.
+void LumoAppBase::ApplyDemoRecord()
+{
+    Buffer& in = mDemo.mBuffer;
+    WidgetManager* wm = mWidgetManager;
+    if (mDemo.mPointerKind)
+    {
+        if (mDemo.mPendingCommand == DEMO_POINTER_MOVE)
+        {
+            mDemoMouseX += in.ReadNumBits(6, true);
+            mDemoMouseY += in.ReadNumBits(6, true);
+            if (wm)
+                wm->MouseMoveOrDrag(mDemoMouseX, mDemoMouseY);
+            return;
+        }
+        bool down = in.ReadNumBits(1, false) != 0;
+        int button = in.ReadNumBits(3, true);
+        if (button == 0 || !wm)
+            return;
+        // As the window's own messages go: a press moves and presses with one
+        // hit test, a release drags to its place first.
+        if (down)
+            wm->MousePress(mDemoMouseX, mDemoMouseY, button);
+        else
+        {
+            wm->MouseMoveOrDrag(mDemoMouseX, mDemoMouseY);
+            wm->MouseUp(mDemoMouseX, mDemoMouseY, button);
+        }
+        return;
+    }
 
-void LumoAppBase::SyncDemoBool(bool&) {}
+    switch (mDemo.mPendingCommand)
+    {
+    case DEMO_MOUSE_ABSOLUTE:
+        mDemoMouseX = in.ReadNumBits(12, false);
+        mDemoMouseY = in.ReadNumBits(12, false);
+        if (wm)
+            wm->MouseMoveOrDrag(mDemoMouseX, mDemoMouseY);
+        break;
+    case DEMO_ACTIVATE:
+        mHasFocus = in.ReadNumBits(1, false) != 0;
+        UpdateFocusState();
+        if (mHasFocus && !mIsWindowed && wm)
+            wm->SetAllDirty();
+        break;
+    case DEMO_MINIMIZE:
+    {
+        bool minimized = in.ReadBoolean();
+        if (minimized != mMinimized)
+        {
+            mMinimized = minimized;
+            if (minimized && mMuteOnLostFocus)
+                Mute(true);
+            if (!minimized)
+            {
+                if (mMuteOnLostFocus)
+                    Unmute(true);
+                if (wm)
+                    wm->SetAllDirty();
+            }
+        }
+        UpdateFocusState();
+        break;
+    }
+    case DEMO_KEY_DOWN:
+    {
+        int key = in.ReadNumBits(8, false);
+        if (wm)
+            wm->KeyDown(key);
+        break;
+    }
+    case DEMO_KEY_UP:
+    {
+        int key = in.ReadNumBits(8, false);
+        OnKeyUp(key);
+        if (wm)
+            wm->KeyUp(key);
+        break;
+    }
+    case DEMO_CHAR:
+    {
+        bool wide = in.ReadNumBits(1, false) != 0;
+        int c = in.ReadNumBits(wide ? 16 : 8, false);
+        if (wm)
+            wm->KeyChar((wchar_t)c);
+        break;
+    }
+    case DEMO_CLOSE:
+        mClosedByWindow = true;
+        Shutdown();
+        break;
+    case DEMO_MOUSE_ENTER:
+        mMouseInWindow = true;
+        ApplyCursor();
+        break;
+    case DEMO_MOUSE_LEAVE:
+        if (wm)
+            wm->MouseExit();
+        mMouseInWindow = false;
+        ApplyCursor();
+        break;
+    case DEMO_LOADED:
+        mDemoLoadingCompleted = true;
+        break;
+    case DEMO_WHEEL:
+    {
+        int delta = in.ReadNumBits(8, true);
+        if (wm)
+            wm->MouseWheel(delta);
+        break;
+    }
+    case DEMO_DISPLAY:
+    {
+        mVSyncWanted = in.ReadBoolean();
+        int refresh = in.ReadByte();
+        if (refresh > 0)
+            mRefreshRate = refresh;
+        break;
+    }
+    default:
+        break; // fillers, and numbers that carry nothing
+    }
+}
+
+// ---------------------------------------------------------------- syncs
+
+void LumoAppBase::SyncDemoBuffer(Buffer& value)
+{
+    if (PlayingDemoHere())
+    {
+        if (!TakeDemoRecord(DEMO_SYNC))
+            return;
+        // The count was checked against the stream when the file was read.
+        uint32_t count = (uint32_t)mDemo.mBuffer.ReadLong();
+        value.Clear();
+        for (uint32_t i = 0; i < count; i++)
+            value.WriteByte(mDemo.mBuffer.ReadByte());
+        return;
+    }
+    if (RecordingDemoHere())
+    {
+        WriteDemoCommand(DEMO_SYNC);
+        mDemo.mBuffer.WriteLong(value.GetDataLen());
+        if (value.GetDataLen() > 0)
+            mDemo.mBuffer.WriteBytes(value.GetDataPtr(), value.GetDataLen());
+    }
+}
+
+void LumoAppBase::SyncDemoString(std::string& value)
+{
+    Buffer buffer;
+    buffer.WriteString(value);
+    SyncDemoBuffer(buffer);
+    value = buffer.ReadString();
+}
+
+void LumoAppBase::SyncDemoBool(bool& value)
+{
+    Buffer buffer;
+    buffer.WriteBoolean(value);
+    SyncDemoBuffer(buffer);
+    value = buffer.ReadBoolean();
+}
+
+// The answer of a system box is an outside value like any other: it goes into
+// the stream as a sync of four bytes, and a replay shows no box.
+bool LumoAppBase::TakeDemoBoxAnswer(int* answer)
+{
+    if (!PlayingDemoHere() || !TakeDemoRecord(DEMO_SYNC))
+        return false;
+    uint32_t count = (uint32_t)mDemo.mBuffer.ReadLong();
+    Buffer bytes;
+    for (uint32_t i = 0; i < count; i++)
+        bytes.WriteByte(mDemo.mBuffer.ReadByte());
+    *answer = bytes.ReadLong();
+    return true;
+}
+
+void LumoAppBase::RecordDemoBoxAnswer(int answer)
+{
+    if (!RecordingDemoHere())
+        return;
+    Buffer buffer;
+    buffer.WriteLong(answer);
+    SyncDemoBuffer(buffer);
+}
+
+// ---------------------------------------------------------------- demo file
+
+static bool ReadLocalFile(const std::string& fileName, std::string& bytes)
+{
+    FILE* file = fopen(fileName.c_str(), "rb");
+    if (!file)
+        return false;
+    bool ok = fseek(file, 0, SEEK_END) == 0;
+    long size = ok ? ftell(file) : -1;
+    ok = ok && size >= 0 && fseek(file, 0, SEEK_SET) == 0;
+    if (ok)
+    {
+        bytes.resize((size_t)size);
+        ok = size == 0 || fread(&bytes[0], 1, (size_t)size, file) == (size_t)size;
+    }
+    fclose(file);
+    return ok;
+}
 
 bool LumoAppBase::ReadDemoFile(std::string& errorText)
 {
-    errorText = "Demo file not found: " + mDemoFileName;
-    return false;
+    std::string bytes;
+    if (!ReadLocalFile(mDemoFileName, bytes))
+    {
+        errorText = "Demo file not found: " + mDemoFileName;
+        return false;
+    }
+    DemoFileContents contents;
+    bool seedRead = false;
+    bool ok = ParseDemoFile(bytes, mProductVersion, &contents, &seedRead, &errorText);
+    if (seedRead)
+    {
+        mDemoRandomSeed = contents.randomSeed;
+        ::SeedRandom(contents.randomSeed);
+    }
+    if (!ok)
+        return false;
+    if (!mDemo.Load((const unsigned char*)contents.stream.data(), (int)contents.stream.size()))
+    {
+        errorText = "Invalid demo file.";
+        return false;
+    }
+    mDemoMarkers = contents.markers;
+    mDemoLastUpdate = contents.totalUpdates;
+    mDemoEnded = false;
+    mDemoEndNoted = false;
+    mDemoDivergences = 0;
+    // The user's own volumes come back when the replay ends.
+    mSavedMusicVolume = mMusicVolume;
+    mSavedSfxVolume = mSfxVolume;
+    return true;
 }
 
-void LumoAppBase::WriteDemoFile() {}
-
-int LumoAppBase::ShowDemoJumpToTime()
+void LumoAppBase::WriteDemoFile()
 {
-    return -1;
+    if (!mRecordingDemo)
+        return;
+    DemoFileContents contents;
+    contents.randomSeed = mDemoRandomSeed;
+    contents.programVersion = mProductVersion;
+    contents.markers = mDemoMarkers;
+    contents.totalUpdates = mUpdateCount;
+    if (mDemo.mBuffer.GetDataLen() > 0)
+        contents.stream.assign((const char*)mDemo.mBuffer.GetDataPtr(),
+                               (size_t)mDemo.mBuffer.GetDataLen());
+    std::string bytes = BuildDemoFile(contents);
+
+    // Written beside its final name and renamed, so a crash meanwhile leaves
+    // no half file; the folder may not exist yet on a first recording.
+    MakeDirectories(GetFileDir(mDemoFileName, true));
+    std::string temporary = mDemoFileName + ".tmp";
+    FILE* file = fopen(temporary.c_str(), "w+b");
+    bool ok = file != nullptr;
+    if (file)
+    {
+        ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        ok = fclose(file) == 0 && ok;
+    }
+    if (ok)
+        ok = MoveFileExA(temporary.c_str(), mDemoFileName.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    if (!ok)
+    {
+        DeleteFileA(temporary.c_str());
+        DemoOut("WARNING: the demo file '" + mDemoFileName + "' could not be written\r\n");
+    }
 }
 
-int LumoAppBase::ShowDemoMarkerList()
+void LumoAppBase::AddDemoMarker(const std::string& name)
 {
-    return -1;
+    if (mRecordingDemo)
+        mDemoMarkers.push_back(DemoMarker{name, mUpdateCount});
+}
+
+// The last word of a playback, for whoever watches the debugger output: how
+// much of the recording was replayed, and whether all of it was.
+void LumoAppBase::ReportDemoPlaybackEnd()
+{
+    if (!mPlayingDemo)
+        return;
+    int taken = mDemo.mRecordCount - (mDemo.mRecordTaken ? 0 : 1);
+    if (taken < mDemo.mTotalRecords && !mDemoClosing)
+        NoteDemoDivergence(StrFormat("the run ended with %d of %d records not replayed",
+                                     mDemo.mTotalRecords - taken, mDemo.mTotalRecords));
+    DemoOut(StrFormat("Demo playback: %d of %d records replayed, %d divergences\r\n", taken,
+                      mDemo.mTotalRecords, mDemoDivergences));
 }
 
 } // namespace Lumo

@@ -163,13 +163,43 @@ std::string LumoAppBase::GetCrashInfoText()
 
 // ---------------------------------------------------------------- whole files
 
-bool LumoAppBase::ReadFileToBuffer(const std::string& fileName, Buffer* buffer, bool)
+bool LumoAppBase::ReadFileToBuffer(const std::string& fileName, Buffer* buffer, bool bypassDemo)
 {
+    // A replay takes the outcome from its stream and opens nothing.
+    if (!bypassDemo && PlayingDemoHere())
+    {
+        Buffer& in = mDemo.mBuffer;
+        if (!TakeDemoRecord(DEMO_FILE_READ) || in.ReadNumBits(1, false) == 0)
+            return false;
+        // The count was checked against the stream when the file was read.
+        uint32_t count = (uint32_t)in.ReadLong();
+        std::string bytes(count, '\0');
+        for (uint32_t i = 0; i < count; i++)
+            bytes[i] = (char)in.ReadByte();
+        buffer->Clear();
+        buffer->SetData(bytes.data(), (int)bytes.size());
+        return true;
+    }
+
     std::string bytes;
-    if (!ReadWholeFile(fileName, bytes))
-        return false;
-    buffer->SetData(bytes.data(), (int)bytes.size());
-    return true;
+    bool ok = ReadWholeFile(fileName, bytes);
+    if (ok)
+    {
+        buffer->Clear();
+        buffer->SetData(bytes.data(), (int)bytes.size());
+    }
+    if (!bypassDemo && RecordingDemoHere())
+    {
+        Buffer& out = mDemo.mBuffer;
+        WriteDemoCommand(DEMO_FILE_READ);
+        out.WriteNumBits(ok ? 1 : 0, 1);
+        if (ok)
+        {
+            out.WriteLong((int)bytes.size());
+            out.WriteBytes(bytes.data(), (int)bytes.size());
+        }
+    }
+    return ok;
 }
 
 } // namespace Lumo

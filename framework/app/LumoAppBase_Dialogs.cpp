@@ -1,5 +1,6 @@
 // The framework's dialogs by id, system message boxes bracketed by
-// BeginPopup / EndPopup, and the screen-saver error file.
+// BeginPopup / EndPopup (their answers pass through a demo like any outside
+// value), and the screen-saver error file.
 #include "framework/app/LumoAppBase.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/Dialog.h"
@@ -174,7 +175,12 @@ int LumoAppBase::MsgBoxW(const std::wstring& text, const std::wstring& title, in
         return 1;
     }
     BeginPopup();
-    int result = MessageBoxW(mHWnd, text.c_str(), title.c_str(), (UINT)flags);
+    int result;
+    if (!TakeDemoBoxAnswer(&result))
+    {
+        result = MessageBoxW(mHWnd, text.c_str(), title.c_str(), (UINT)flags);
+        RecordDemoBoxAnswer(result);
+    }
     EndPopup();
     return result;
 }
@@ -187,7 +193,12 @@ int LumoAppBase::MsgBox(const std::string& text, const std::string& title, int f
         return 1;
     }
     BeginPopup();
-    int result = MessageBoxA(mHWnd, text.c_str(), title.c_str(), (UINT)flags);
+    int result;
+    if (!TakeDemoBoxAnswer(&result))
+    {
+        result = MessageBoxA(mHWnd, text.c_str(), title.c_str(), (UINT)flags);
+        RecordDemoBoxAnswer(result);
+    }
     EndPopup();
     return result;
 }

@@ -166,7 +166,11 @@ bool LumoAppBase::PaceFrame(bool allowSleep)
 
     if (mPlayingDemo && (mDemoFastForwardTarget >= 0 || mDemoRunToEnd))
     {
-        if (mUpdateCount < mDemoFastForwardTarget || mDemoRunToEnd)
+        // Run-to-end stops at the recording's last update, as any target does.
+        int target = mDemoRunToEnd ? mDemoLastUpdate : mDemoFastForwardTarget;
+        if (target > mDemoLastUpdate)
+            target = mDemoLastUpdate;
+        if (mUpdateCount < target)
         {
             if (!mDemoMutedForFastForward && !mDemoSingleStep)
             {
@@ -177,8 +181,9 @@ bool LumoAppBase::PaceFrame(bool allowSleep)
             int before = mUpdateCount;
             if (DoUpdateFrames())
             {
+                // The fractional updates of the step, never past the target.
                 mFractionalUpdates += updateStep - 1.0;
-                while (mFractionalUpdates >= 1.0)
+                while (mFractionalUpdates >= 1.0 && mUpdateCount < target)
                 {
                     ReplayDemoEvents();
                     if (!DoUpdateFrames())
@@ -209,6 +214,23 @@ bool LumoAppBase::PaceFrame(bool allowSleep)
             mDemoMutedForFastForward = false;
         }
         mDemoFastForwardTarget = -1;
+        mDemoRunToEnd = false;
+        mDemoSingleStep = false;
+    }
+
+    // At the recording's last update a replay holds its last picture: drawn,
+    // then waiting for input as a pause does, instead of spinning for
+    // updates that will never come.
+    if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate)
+    {
+        DoUpdateFrames(); // says once that the end was reached
+        DrawDirtyStuff();
+        ProcessDeferredDeletes();
+        mStepState = STEP_END;
+        if (!allowSleep)
+            return false;
+        mClock.waitInput(mFrameTime);
+        return true;
     }
 
     if (mDemoPause || mUpdateMultiplier <= 0)
@@ -345,9 +367,18 @@ bool LumoAppBase::DoUpdateFrames()
         SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
         mLoadingCompleted = true;
         mYieldMainThread = false;
-        LoadingCompleted();
+        // Written before the hook runs: whatever the hook records comes after
+        // it, where a replay, which completes only on this record, looks.
         if (mRecordingDemo)
-            WriteDemoTiming();
+            WriteDemoCommand(DEMO_LOADED);
+        LoadingCompleted();
+    }
+    if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate && !mDemoEndNoted)
+    {
+        // Said once, for whoever watches a replay: the recording holds no later update.
+        mDemoEndNoted = true;
+        DebugOut("Demo playback: reached the last update of the recording (%d)\r\n",
+                 mDemoLastUpdate);
     }
     if (mPlayingDemo &&
         (mLoadingCompleted != mDemoLoadingCompleted || mUpdateCount >= mDemoLastUpdate))

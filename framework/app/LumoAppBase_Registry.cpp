@@ -48,18 +48,31 @@ bool LumoAppBase::WriteRegistryValue(const std::string& valueName, DWORD type, c
     std::string keyPath, name;
     if (!SplitValuePath(mRegKey, valueName, keyPath, name))
         return false;
+    // A replay leaves the registry alone and reports what the recording got;
+    // past the end of the recording every write succeeds.
+    if (PlayingDemoHere())
+        return !TakeDemoRecord(DEMO_REGISTRY_WRITE) || mDemo.mBuffer.ReadNumBits(1, false) != 0;
+
     HKEY key;
+    bool ok = true;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
     {
         DWORD disposition;
         char keyClass[] = "Key";
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, keyClass, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, &disposition) != ERROR_SUCCESS)
-            return false;
+        ok = RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, keyClass, 0, KEY_ALL_ACCESS,
+                             nullptr, &key, &disposition) == ERROR_SUCCESS;
     }
-    LONG result = RegSetValueExA(key, name.c_str(), 0, type, (const BYTE*)data, length);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    if (ok)
+    {
+        ok = RegSetValueExA(key, name.c_str(), 0, type, (const BYTE*)data, length) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    if (RecordingDemoHere())
+    {
+        WriteDemoCommand(DEMO_REGISTRY_WRITE);
+        mDemo.mBuffer.WriteNumBits(ok ? 1 : 0, 1);
+    }
+    return ok;
 }
 
 bool LumoAppBase::WriteRegistryString(const std::string& valueName, const std::string& value)
@@ -83,12 +96,51 @@ bool LumoAppBase::ReadRegistryValue(const std::string& valueName, DWORD* type, v
     std::string keyPath, name;
     if (!SplitValuePath(mRegKey, valueName, keyPath, name))
         return false;
+    DWORD room = (data && length) ? *length : 0;
+    if (PlayingDemoHere())
+    {
+        Buffer& in = mDemo.mBuffer;
+        if (!TakeDemoRecord(DEMO_REGISTRY_READ) || in.ReadNumBits(1, false) == 0)
+            return false;
+        DWORD storedType = (DWORD)in.ReadLong();
+        uint32_t count = (uint32_t)in.ReadLong();
+        // Never more than the caller's buffer holds; the rest is read past.
+        for (uint32_t i = 0; i < count; i++)
+        {
+            unsigned char byte = in.ReadByte();
+            if (i < room)
+                ((unsigned char*)data)[i] = byte;
+        }
+        if (type)
+            *type = storedType;
+        if (length)
+            *length = count < room ? count : room;
+        return true;
+    }
+
+    bool ok = false;
     HKEY key;
-    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, type, (BYTE*)data, length);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
+    {
+        ok = RegQueryValueExA(key, name.c_str(), nullptr, type, (BYTE*)data, length) ==
+             ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    if (RecordingDemoHere())
+    {
+        Buffer& out = mDemo.mBuffer;
+        WriteDemoCommand(DEMO_REGISTRY_READ);
+        out.WriteNumBits(ok ? 1 : 0, 1);
+        if (ok)
+        {
+            DWORD count = data && length ? *length : 0;
+            out.WriteLong(type ? (int)*type : 0);
+            out.WriteLong((int)count);
+            if (count > 0)
+                out.WriteBytes(data, (int)count);
+        }
+    }
+    return ok;
 }
 
 bool LumoAppBase::ReadRegistryValueHKCU(const std::string& valueName, DWORD* type, void* data,
@@ -123,7 +175,8 @@ void LumoAppBase::DeleteRegistryValue(const std::wstring& valueName)
     for (wchar_t c : valueName)
         narrow += (char)c;
     std::string keyPath, name;
-    if (!SplitValuePath(mRegKey, narrow, keyPath, name))
+    // A replay leaves the registry as it found it.
+    if (mPlayingDemo || !SplitValuePath(mRegKey, narrow, keyPath, name))
         return;
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)

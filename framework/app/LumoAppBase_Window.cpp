@@ -194,6 +194,7 @@ int LumoAppBase::ReinitDisplay()
         return RESULT_OK; // no display to prepare: nothing is drawn
     int result = mDDInterface->Init(mHWnd, mIsPhysWindowed);
     mRefreshRate = mDDInterface->mRefreshRate;
+    RecordDemoDisplay();
     if (result == RESULT_OK)
     {
         int dw = mDDInterface->mDisplayWidth;

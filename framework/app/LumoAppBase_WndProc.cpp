@@ -205,6 +205,9 @@ LRESULT LumoAppBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             return 0;
         break;
     case WM_CLOSE:
+        // A close from outside ends what a replay takes from its stream.
+        if (hwnd == mHWnd)
+            mDemoClosing = true;
         OnCloseRequest();
         return 0;
     }
@@ -313,6 +316,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
     bool fromMain = record.hwnd == mHWnd;
     bool isClose = message == WM_CLOSE && (fromMain || record.hwnd == mInvisHWnd);
 
+    RecordDemoMessage(record);
     if (mPlayingDemo)
     {
         if (isClose)
@@ -492,6 +496,7 @@ void LumoAppBase::HandleQueuedMouse(UINT message, LPARAM lParam)
         wm->MouseMoveOrDrag(x, y);
     if (!mMouseInWindow)
     {
+        RecordDemoPointerInside(true);
         mMouseInWindow = true;
         ApplyCursor();
     }
@@ -542,6 +547,7 @@ void LumoAppBase::HandleTimerTick()
     }
     if (inside == mMouseInWindow)
         return;
+    RecordDemoPointerInside(inside);
     if (inside)
     {
         mMouseInWindow = true;

@@ -228,9 +228,9 @@ void SaveRunningDemo(LumoAppBase* app)
 {
     if (app->mRecordingDemo)
     {
-        // The stream's closing record (a 0 flag bit and command 31) follows
-        // the timing once the demo stream exists.
-        app->WriteDemoTiming();
+        // The stream ends with a filler record (timing, a 0 flag bit and
+        // command 31) that marks where the run broke off.
+        app->WriteDemoCommand(DEMO_FILLER);
         app->WriteDemoFile();
         gCrashAttachmentPath = app->mDemoFileName;
     }

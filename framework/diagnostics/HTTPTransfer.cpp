@@ -319,8 +319,6 @@ void HTTPTransfer::ReceiveReply()
 // record holds the transfer id (32 bits), the result code (one byte) and the
 // reply (a stream string, empty while the code is "under way"). During playback
 // no socket is opened and the result comes from the stream instead.
-// The application reports neither recording nor playing in this build, so the
-// two record operations below are reached only once the demo stream exists.
 
 bool HTTPTransfer::ResultComesFromDemo()
 {
@@ -341,18 +339,47 @@ void HTTPTransfer::UpdateStatus()
 
 void HTTPTransfer::TakeDemoResult()
 {
-    // With the demo stream: when a record is due now, not taken, and is command
-    // 17, read its id; another transfer's record is put back (read position
-    // restored) and left for it. Ours gives the result code and the reply, the
-    // published result becomes that code, the record is flagged taken, and busy
-    // is cleared so that WaitFor ends.
+    LumoAppBase* app = gLumoApp;
+    if (!mBusy)
+        return;
+    // Past the end of the recording no result will ever come: the transfer
+    // ends as aborted instead of keeping WaitFor polling for ever.
+    if (app->DemoEndedForCallers())
+    {
+        mResultCode = RESULT_ABORTED;
+        mPublishedResult = RESULT_ABORTED;
+        mBusy = 0;
+        return;
+    }
+    if (!app->DemoRecordIsPending(DEMO_HTTP_RESULT))
+        return;
+    // Another transfer's record stays in the stream for that transfer.
+    Buffer& in = app->mDemo.mBuffer;
+    int mark = in.GetReadBitPos();
+    if ((uint32_t)in.ReadLong() != mTransferId)
+    {
+        in.SetReadBitPos(mark);
+        return;
+    }
+    int code = in.ReadByte();
+    mReply = in.ReadString();
+    mResultCode = code;
+    mPublishedResult = code;
+    app->mDemo.mRecordTaken = true;
+    if (code != RESULT_UNDER_WAY)
+        mBusy = 0;
 }
 
 void HTTPTransfer::PublishDemoResult()
 {
-    // With the demo stream: WriteDemoTiming, flag bit 0, command 17 in 5 bits,
-    // the transfer id, the result code, and the reply (empty while under way);
-    // then the published result becomes the result code.
+    LumoAppBase* app = gLumoApp;
+    int code = mResultCode;
+    Buffer& out = app->mDemo.mBuffer;
+    app->WriteDemoCommand(DEMO_HTTP_RESULT);
+    out.WriteLong((int)mTransferId);
+    out.WriteByte((unsigned char)code);
+    out.WriteString(code == RESULT_UNDER_WAY ? std::string() : mReply);
+    mPublishedResult = code;
 }
 
 } // namespace Lumo

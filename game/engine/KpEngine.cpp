@@ -117,6 +117,12 @@ void KpEngine::InitApp()
         gProfileFile.mWindowed = mIsWindowed ? 1 : 0;
 }
 
+void KpEngine::ReceiveCommandLine(const std::string& arguments)
+{
+    for (const auto& option : Lumo::SplitCommandLineOptions(arguments))
+        HandleCommandLineOption(option.first, option.second);
+}
+
 void KpEngine::GotFocus()
 {
     GetSoundManager()->SoundResumeAll();

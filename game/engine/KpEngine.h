@@ -24,6 +24,9 @@ public:
     void LoadingCompleted() override;
     void LoadingThreadWork() override;
     void InitApp() override;
+    // The game takes the framework's options: demo recording and playback,
+    // the crash test, the screen saver and the working folder.
+    void ReceiveCommandLine(const std::string& arguments) override;
     void GotFocus() override;
     void LostFocus() override;
     bool StepApp(bool& updated) override;

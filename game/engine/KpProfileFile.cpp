@@ -225,25 +225,44 @@ void KpProfileFile::StartFresh()
 
 bool KpProfileFile::Read()
 {
-    HANDLE file = CreateFileA(mPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-    {
-        StartFresh();
-        return false;
-    }
-    std::string bytes;
-    LARGE_INTEGER size = {};
     // Anything larger than the largest file this format writes is not ours.
     const LONGLONG largest = kProfilesAt + kProfileMaxSlots * kProfileRecordBytes + 65536;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= largest;
-    if (ok && size.QuadPart > 0)
+    std::string bytes;
+    bool ok;
+    if (gLumoApp && (gLumoApp->mRecordingDemo || gLumoApp->mPlayingDemo))
     {
-        bytes.resize(size_t(size.QuadPart));
-        DWORD got = 0;
-        ok = ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr) && got == bytes.size();
+        // The profile is an outside value: a demo keeps what the recorded run
+        // found, and its replay starts from that, whatever the file holds now.
+        Lumo::Buffer file;
+        if (!gLumoApp->ReadFileToBuffer(mPath, &file))
+        {
+            StartFresh();
+            return false;
+        }
+        ok = file.GetDataLen() <= largest;
+        if (ok && file.GetDataLen() > 0)
+            bytes.assign((const char*)file.GetDataPtr(), size_t(file.GetDataLen()));
     }
-    CloseHandle(file);
+    else
+    {
+        HANDLE file = CreateFileA(mPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+        {
+            StartFresh();
+            return false;
+        }
+        LARGE_INTEGER size = {};
+        ok = GetFileSizeEx(file, &size) && size.QuadPart <= largest;
+        if (ok && size.QuadPart > 0)
+        {
+            bytes.resize(size_t(size.QuadPart));
+            DWORD got = 0;
+            ok = ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr) &&
+                 got == bytes.size();
+        }
+        CloseHandle(file);
+    }
 
     std::vector<std::string> warnings;
     KpProfileData data;

@@ -144,6 +144,9 @@ public:
             HWND button = box ? GetDlgItem(box, buttonId) : nullptr;
             if (button)
             {
+                // The box fills in its text after its buttons exist.
+                for (int i = 0; text && i < 100 && BoxText(box).empty(); i++)
+                    WaitFor(10);
                 if (text)
                     *text = BoxText(box);
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button);

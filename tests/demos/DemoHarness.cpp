@@ -1,0 +1,521 @@
+#include "tests/demos/DemoHarness.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "framework/app/StringUtils.h"
+#include "game/engine/KpProfileFile.h"
+#include "tests/game/engine/GameProcess.h"
+
+namespace DemoTest
+{
+
+using GameTest::GameProcess;
+
+namespace
+{
+
+const char kLoaded[] = "KpEngine: loading completed";
+const char kReachedEnd[] = "Demo playback: reached the last update";
+const char kDiverged[] = "Demo playback diverged";
+const int kStartBoundMs = 30000;
+
+// A bounded wait on nothing: the script's own pauses and the pixel polls.
+void WaitMs(DWORD ms)
+{
+    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    WaitForSingleObject(never, ms);
+    CloseHandle(never);
+}
+
+bool ToInt(const std::string& text, int* value)
+{
+    char* end = nullptr;
+    long v = strtol(text.c_str(), &end, 0);
+    if (text.empty() || *end != 0)
+        return false;
+    *value = (int)v;
+    return true;
+}
+
+// Both runs start alike: the game's key holds only Is3D = 0 (the software
+// road, whose pixels do not depend on a 3D driver), and pref.dat is a
+// returning player's default settings file, which asks for a window. A first
+// run would copy the display's own outcome into pref.dat, and a replay always
+// runs in a window.
+void PrepareGame()
+{
+    GameTest::RemoveGameKey();
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, GameTest::kGameKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS)
+    {
+        DWORD zero = 0;
+        RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&zero, sizeof(zero));
+        RegCloseKey(key);
+    }
+    std::string path = KpProfileFile::DefaultPath();
+    Lumo::MakeDirectories(Lumo::GetFileDir(path, true));
+    KpProfileData data;
+    data.windowed = 1;
+    WriteWholeFile(path, WriteProfileData(data));
+}
+
+// The fields of the pref.dat the game saved, and a digest of all its bytes.
+std::map<std::string, std::string> ReadPrefFields()
+{
+    std::map<std::string, std::string> fields;
+    std::string bytes;
+    if (!ReadWholeFile(KpProfileFile::DefaultPath(), &bytes))
+    {
+        fields["file"] = "missing";
+        return fields;
+    }
+    KpProfileData data;
+    std::vector<std::string> warnings;
+    if (!ReadProfileData(bytes, data, warnings))
+    {
+        fields["file"] = "unreadable";
+        return fields;
+    }
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : bytes)
+        hash = (hash ^ c) * 16777619u;
+    fields["musicVolume"] = std::to_string(data.musicVolume);
+    fields["soundVolume"] = std::to_string(data.soundVolume);
+    fields["windowed"] = std::to_string(data.windowed);
+    fields["mute"] = std::to_string(data.mute);
+    fields["currentSlot"] = std::to_string(data.currentSlot);
+    fields["profiles"] = std::to_string(data.slots.size());
+    fields["bytes"] = Lumo::StrFormat("%u/%08X", (unsigned)bytes.size(), hash);
+    return fields;
+}
+
+uint32_t ScreenPixel(int x, int y)
+{
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = 1;
+    bi.bmiHeader.biHeight = 1;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, 1, 1, screen, x, y, SRCCOPY);
+    GdiFlush();
+    uint32_t value = *(uint32_t*)bits & 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return value;
+}
+
+POINT ClientToScreenPoint(HWND hwnd, int x, int y)
+{
+    POINT p = {x, y};
+    ClientToScreen(hwnd, &p);
+    return p;
+}
+
+uint32_t ClientPixel(HWND hwnd, int x, int y)
+{
+    POINT p = ClientToScreenPoint(hwnd, x, y);
+    return ScreenPixel(p.x, p.y);
+}
+
+// The game's main window now; the game makes a new one at a screen-mode change.
+HWND MainWindow(GameProcess& game)
+{
+    return GameTest::WindowOf(game.mPid, "MainWindow");
+}
+
+std::vector<std::string> Lines(const std::string& text, const std::string& part)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.find(part) != std::string::npos)
+            lines.push_back(line);
+    return lines;
+}
+
+// Posts one step of input, the real pointer moved along so that the game's
+// own view of it (the cursor picture, the pointer-inside test) agrees.
+bool PostStep(GameProcess& game, const ScriptStep& step, std::string* error)
+{
+    HWND hwnd = MainWindow(game);
+    if (!hwnd)
+    {
+        *error = "the game has no main window";
+        return false;
+    }
+    const std::vector<std::string>& a = step.args;
+    if (step.verb == "move" || step.verb == "click")
+    {
+        int x = 0, y = 0;
+        ToInt(a[0], &x);
+        ToInt(a[1], &y);
+        POINT p = ClientToScreenPoint(hwnd, x, y);
+        SetCursorPos(p.x, p.y);
+        LPARAM at = MAKELPARAM(x, y);
+        PostMessageA(hwnd, WM_MOUSEMOVE, 0, at);
+        if (step.verb == "click")
+        {
+            bool right = a.size() > 2 && a[2] == "right";
+            PostMessageA(hwnd, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
+                         right ? MK_RBUTTON : MK_LBUTTON, at);
+            PostMessageA(hwnd, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+        }
+        return true;
+    }
+    if (step.verb == "key")
+    {
+        int code = 0;
+        if (a[0].size() == 1)
+            code = (unsigned char)a[0][0];
+        else
+            ToInt(a[0], &code);
+        PostMessageA(hwnd, WM_KEYDOWN, (WPARAM)code, 1);
+        PostMessageA(hwnd, WM_KEYUP, (WPARAM)code, (LPARAM)(1u | (3u << 30)));
+        return true;
+    }
+    if (step.verb == "type")
+    {
+        for (unsigned char c : a[0])
+            PostMessageA(hwnd, WM_CHAR, (WPARAM)c, 1);
+        return true;
+    }
+    *error = "unknown verb " + step.verb;
+    return false;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- scripts
+
+bool ParseScript(const std::string& text, std::vector<ScriptStep>* steps, std::string* error)
+{
+    static const struct
+    {
+        const char* verb;
+        int minArgs;
+        int maxArgs;
+    } kVerbs[] = {{"wait-loaded", 0, 0}, {"pause", 1, 1}, {"move", 2, 2},
+                  {"click", 2, 3},       {"key", 1, 1},   {"type", 1, 1},
+                  {"pixels", 2, 64},     {"close", 1, 1}, {"end-session", 0, 0}};
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    steps->clear();
+    while (std::getline(in, line))
+    {
+        number++;
+        size_t hash = line.find('#');
+        if (hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream words(line);
+        ScriptStep step;
+        step.line = number;
+        if (!(words >> step.verb))
+            continue;
+        std::string word;
+        while (words >> word)
+            step.args.push_back(word);
+        bool known = false;
+        for (const auto& v : kVerbs)
+            if (step.verb == v.verb)
+            {
+                known = true;
+                int n = (int)step.args.size();
+                if (n < v.minArgs || n > v.maxArgs)
+                {
+                    *error = Lumo::StrFormat("line %d: %s takes %d to %d words", number, v.verb,
+                                             v.minArgs, v.maxArgs);
+                    return false;
+                }
+            }
+        if (!known)
+        {
+            *error = Lumo::StrFormat("line %d: unknown step '%s'", number, step.verb.c_str());
+            return false;
+        }
+        if (step.verb == "pixels" && step.args.size() % 2 != 0)
+        {
+            *error = Lumo::StrFormat("line %d: pixels takes x y pairs", number);
+            return false;
+        }
+        if (!steps->empty() && (steps->back().verb == "end-session" ||
+                                (steps->back().verb == "close" && steps->back().args[0] == "yes")))
+        {
+            *error = Lumo::StrFormat("line %d: nothing may follow the end of the run", number);
+            return false;
+        }
+        steps->push_back(step);
+    }
+    if (steps->empty() || !(steps->back().verb == "end-session" ||
+                            (steps->back().verb == "close" && steps->back().args[0] == "yes")))
+    {
+        *error = "the script must end with 'close yes' or 'end-session'";
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- expectations
+
+std::string FormatExpectation(const Expectation& e, const std::string& header)
+{
+    std::string out = header;
+    out += "ending " + e.ending + "\n";
+    out += "updates " + std::to_string(e.updates) + "\n";
+    for (const auto& field : e.pref)
+        out += "pref " + field.first + " " + field.second + "\n";
+    for (const Pixel& p : e.pixels)
+        out += Lumo::StrFormat("pixel %d %d %06X\n", p.x, p.y, (unsigned)p.rgb);
+    return out;
+}
+
+bool ParseExpectation(const std::string& text, Expectation* e, std::string* error)
+{
+    std::istringstream in(text);
+    std::string line;
+    *e = Expectation();
+    while (std::getline(in, line))
+    {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream words(line);
+        std::string what, a, b, c;
+        words >> what >> a >> b >> c;
+        if (what == "ending")
+            e->ending = a;
+        else if (what == "updates")
+            e->updates = atoi(a.c_str());
+        else if (what == "pref")
+            e->pref[a] = b;
+        else if (what == "pixel")
+            e->pixels.push_back(
+                {atoi(a.c_str()), atoi(b.c_str()), (uint32_t)strtoul(c.c_str(), nullptr, 16)});
+        else
+        {
+            *error = "unknown line: " + line;
+            return false;
+        }
+    }
+    if ((e->ending != "close" && e->ending != "end-session") || e->updates < 0)
+    {
+        *error = "no ending or update count";
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- files
+
+std::string DataFolder()
+{
+    return std::string(LUMO_SOURCE_DIR) + "/tests/demos/data/";
+}
+
+std::vector<std::string> StoredDemoNames()
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((DataFolder() + "*.expect").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        std::string name = data.cFileName;
+        names.push_back(name.substr(0, name.size() - 7));
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+std::string TemporaryDemoPath(const std::string& name)
+{
+    char folder[MAX_PATH] = {0};
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + "lumo_demo_" + name + ".dmo";
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    bytes->clear();
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0)
+        bytes->append(chunk, got);
+    fclose(file);
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && ok;
+}
+
+// ---------------------------------------------------------------- runs
+
+bool RecordDemo(const std::vector<ScriptStep>& steps, const std::string& demoPath,
+                Expectation* expectation, std::string* error)
+{
+    PrepareGame();
+    DeleteFileA(demoPath.c_str());
+    *expectation = Expectation();
+    GameProcess game;
+    if (!game.Start("-record -demofile \"" + demoPath + "\"") ||
+        !game.WaitForMainWindow(kStartBoundMs))
+    {
+        *error = "the game did not start:\n" + game.Output();
+        return false;
+    }
+    for (const ScriptStep& step : steps)
+    {
+        const std::vector<std::string>& a = step.args;
+        bool ok = true;
+        if (step.verb == "wait-loaded")
+            ok = game.WaitForOutput(kLoaded, kStartBoundMs);
+        else if (step.verb == "pause")
+            WaitMs((DWORD)atoi(a[0].c_str()));
+        else if (step.verb == "pixels")
+        {
+            HWND hwnd = MainWindow(game);
+            for (size_t i = 0; i + 1 < a.size(); i += 2)
+            {
+                Pixel p = {atoi(a[i].c_str()), atoi(a[i + 1].c_str()), 0};
+                p.rgb = ClientPixel(hwnd, p.x, p.y);
+                expectation->pixels.push_back(p);
+            }
+        }
+        else if (step.verb == "close")
+        {
+            bool yes = a[0] == "yes";
+            PostMessageA(MainWindow(game), WM_CLOSE, 0, 0);
+            ok = game.AnswerBox(yes ? IDYES : IDNO, nullptr, 10000);
+            if (yes)
+                expectation->ending = "close";
+        }
+        else if (step.verb == "end-session")
+        {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(MainWindow(game), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000,
+                                &result);
+            expectation->ending = "end-session";
+        }
+        else
+            ok = PostStep(game, step, error);
+        if (!ok)
+        {
+            if (error->empty())
+                *error =
+                    Lumo::StrFormat("line %d (%s) did not complete", step.line, step.verb.c_str());
+            *error += "\n" + game.Output();
+            return false;
+        }
+    }
+    if (!game.WaitForExit(kStartBoundMs) || game.mExitCode != 0 || game.mSawSystemBox)
+    {
+        *error = Lumo::StrFormat("the game did not end cleanly (exit %u, system box %d):\n",
+                                 (unsigned)game.mExitCode, (int)game.mSawSystemBox) +
+                 game.Output();
+        return false;
+    }
+    expectation->updates = (int)GameTest::Statistic(game.Output(), "Update Count  = ");
+    expectation->pref = ReadPrefFields();
+    if (GetFileAttributesA(demoPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    {
+        *error = "the game wrote no demo file:\n" + game.Output();
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> ReplayDemo(const std::string& demoPath, const Expectation& e)
+{
+    std::vector<std::string> failures;
+    PrepareGame();
+    GameProcess game;
+    if (!game.Start("-play -demofile \"" + demoPath + "\"") ||
+        !game.WaitForMainWindow(kStartBoundMs))
+    {
+        failures.push_back("the replay did not start:\n" + game.Output());
+        return failures;
+    }
+    // The replay runs at the recording's pace; the bound leaves room for a slow machine.
+    int boundMs = e.updates * 10 * 3 + kStartBoundMs;
+    if (e.ending == "end-session")
+    {
+        if (!game.WaitForOutput(kReachedEnd, boundMs))
+            failures.push_back("the replay never reached the last update");
+        else
+        {
+            for (const Pixel& p : e.pixels)
+            {
+                // The last frame reaches the screen a moment after the last update.
+                uint32_t seen = ClientPixel(MainWindow(game), p.x, p.y);
+                for (int waited = 0; seen != p.rgb && waited < 3000; waited += 50)
+                {
+                    WaitMs(50);
+                    seen = ClientPixel(MainWindow(game), p.x, p.y);
+                }
+                if (seen != p.rgb)
+                    failures.push_back(Lumo::StrFormat("pixel %d, %d of the last frame is %06X, "
+                                                       "the recording's was %06X",
+                                                       p.x, p.y, (unsigned)seen, (unsigned)p.rgb));
+            }
+        }
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(MainWindow(game), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &result);
+    }
+    // A replay that ends itself does so at its last update; one that sits
+    // there has lost the close on the way.
+    int sinceEnd = -1;
+    for (int waited = 0; waited < boundMs && !game.mExited && sinceEnd < 10000; waited += 500)
+    {
+        game.WaitForExit(500);
+        if (sinceEnd >= 0)
+            sinceEnd += 500;
+        else if (game.Output().find(kReachedEnd) != std::string::npos)
+            sinceEnd = 0;
+    }
+    if (!game.mExited)
+        failures.push_back("the replay did not end");
+    std::string output = game.Output();
+    if (game.mExitCode != 0 || game.mSawSystemBox)
+        failures.push_back(Lumo::StrFormat("exit code %u, system box %d", (unsigned)game.mExitCode,
+                                           (int)game.mSawSystemBox));
+    // The first divergence names the update where the replay left its recording.
+    std::vector<std::string> diverged = Lines(output, kDiverged);
+    if (!diverged.empty())
+        failures.push_back(diverged[0] +
+                           Lumo::StrFormat(" (%d divergences in all)", (int)diverged.size()));
+    int updates = (int)GameTest::Statistic(output, "Update Count  = ");
+    if (updates != e.updates)
+        failures.push_back(
+            Lumo::StrFormat("the replay ran %d updates, the recording %d", updates, e.updates));
+    std::map<std::string, std::string> pref = ReadPrefFields();
+    for (const auto& field : e.pref)
+        if (pref[field.first] != field.second)
+            failures.push_back("pref.dat " + field.first + " is " + pref[field.first] +
+                               ", the recording's was " + field.second);
+    if (!failures.empty())
+        failures.push_back("the replay's debugger output:\n" + output);
+    return failures;
+}
+
+} // namespace DemoTest

@@ -1,0 +1,72 @@
+// Demos of the real game as end-to-end tests. A script of input (real
+// messages posted to the game's window, the real pointer moved with them) is
+// played against the game started with "-record"; the demo file it writes is
+// stored under tests/demos/data with what the run produced: the update count,
+// the fields of the pref.dat it saved and, for a run ended by the session's
+// end, a few pixels of its last frame. A replay ("-play") must produce the
+// same, and must report no divergence; a diverged replay fails with the
+// update count where it left the recording.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace DemoTest
+{
+
+// One line of a script: a verb and its arguments.
+struct ScriptStep
+{
+    std::string verb;
+    std::vector<std::string> args;
+    int line;
+};
+
+// Verbs: "wait-loaded"; "pause ms"; "move x y"; "click x y [right]";
+// "key code"; "type text"; "pixels x y [x y ...]"; "close yes|no";
+// "end-session". Coordinates are the game's logical ones (its client area).
+// The last step ends the run: "close yes" or "end-session".
+bool ParseScript(const std::string& text, std::vector<ScriptStep>* steps, std::string* error);
+
+struct Pixel
+{
+    int x, y;
+    uint32_t rgb; // 0xRRGGBB
+};
+
+// What a run must produce.
+struct Expectation
+{
+    std::string ending; // "close" (the game ends itself) or "end-session"
+    int updates = -1;   // the run's update count
+    std::map<std::string, std::string> pref;
+    std::vector<Pixel> pixels;
+};
+
+std::string FormatExpectation(const Expectation& expectation, const std::string& header);
+bool ParseExpectation(const std::string& text, Expectation* expectation, std::string* error);
+
+// The folder of the stored demos, and the names found there (one per ".expect").
+std::string DataFolder();
+std::vector<std::string> StoredDemoNames();
+
+// Runs a script against the game recording to `demoPath` (a Windows path);
+// false with the reason in `error`.
+bool RecordDemo(const std::vector<ScriptStep>& steps, const std::string& demoPath,
+                Expectation* expectation, std::string* error);
+
+// Replays a demo file; every way in which the run differs from the
+// expectation, as text (none when it matched).
+std::vector<std::string> ReplayDemo(const std::string& demoPath, const Expectation& expectation);
+
+// A temporary Windows path for a demo file of that name.
+std::string TemporaryDemoPath(const std::string& name);
+
+bool ReadWholeFile(const std::string& path, std::string* bytes);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
+} // namespace DemoTest
