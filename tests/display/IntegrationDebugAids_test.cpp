@@ -29,6 +29,14 @@
 
 using namespace Lumo;
 
+// The game inside this test program: the program's own arguments are gtest's,
+// which the game's option handler would reject with a box.
+class InProcessGame : public KpEngine3
+{
+public:
+    void ReceiveCommandLine(const std::string&) override {}
+};
+
 namespace
 {
 
@@ -252,7 +260,7 @@ protected:
     // Starts the game from its own folder, with its archives, and runs it until loaded.
     void StartGame()
     {
-        mGame.reset(new KpEngine3());
+        mGame.reset(new InProcessGame());
         gGameApp = mGame.get();
         // The engine took this program's folder; the game's files lie beside the game.
         std::string gameFolder = std::string(LUMO_BINARY_DIR) + "/game";
