@@ -112,7 +112,9 @@ void KpEngine::InitApp()
         return;
     KpSoundSystem::Init(mHWnd);
     gProfileFile.SetPath(KpProfileFile::DefaultPath());
-    gProfileFile.Read();
+    // A first run keeps the screen mode the application chose.
+    if (!gProfileFile.Read())
+        gProfileFile.mWindowed = mIsWindowed ? 1 : 0;
 }
 
 void KpEngine::GotFocus()

@@ -10,6 +10,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpTextureManager.h"
 #include "game/engine/KpXml.h"
+#include "game/scene/KpEffectNames.h"
 #include "game/scene/KpFrameClock.h"
 #include "game/scene/KpTexture.h"
 #include "game/ui/KpDialog.h"
@@ -33,6 +34,9 @@ KpCandyWidget::KpCandyWidget()
 KpCandyWidget::~KpCandyWidget()
 {
     mEffect.Stop();
+    // Leaving the tree unlocks the images, so it comes before they go.
+    if (mParent)
+        mParent->RemoveWidget(this);
     for (auto& named : mNamedChildren)
     {
         RemoveWidget(named.second);
@@ -42,9 +46,8 @@ KpCandyWidget::~KpCandyWidget()
     for (auto& state : mImages)
         for (KpTexture* image : state)
             delete image;
+    mImages.clear();
     delete mLayer;
-    if (mParent)
-        mParent->RemoveWidget(this);
 }
 
 // ============================================================================
@@ -214,7 +217,7 @@ void KpCandyWidget::ReadXml(IXMLDOMNode* element)
 void KpCandyWidget::Show()
 {
     OnShow();
-    if (!StartEffect("onshow", kEffectShow))
+    if (!StartEffect(kEffectOnShow, kEffectShow))
         SetVisible(true);
 }
 
@@ -222,7 +225,7 @@ void KpCandyWidget::Hide()
 {
     OnHide();
     // A hidden widget has nothing to fade out.
-    if (!mVisible || !StartEffect("onhide", kEffectHide))
+    if (!mVisible || !StartEffect(kEffectOnHide, kEffectHide))
         SetVisible(false);
 }
 
@@ -563,6 +566,13 @@ void KpCandyWidget::SetMouseTasks(KpTask* enter, KpTask* leave)
     mEnterTask = enter;
     mLeaveTask = leave;
     if (enter || leave)
+        mMouseVisible = true;
+}
+
+void KpCandyWidget::SetMousePressTarget(Lumo::Widget* target)
+{
+    mPressTarget = target;
+    if (target)
         mMouseVisible = true;
 }
 

@@ -125,8 +125,9 @@ public:
     void SetMouseTasks(KpTask* enter, KpTask* leave);
     KpTask* GetMouseEnterTask() const { return mEnterTask; }
     KpTask* GetMouseLeaveTask() const { return mLeaveTask; }
-    // A widget that receives this one's mouse presses before its own handling.
-    void SetMousePressTarget(Lumo::Widget* target) { mPressTarget = target; }
+    // A widget that receives this one's mouse presses before its own handling
+    // (the widget takes the mouse from then on).
+    void SetMousePressTarget(Lumo::Widget* target);
     Lumo::Widget* GetMousePressTarget() const { return mPressTarget; }
 
     // --- Framework operations

@@ -45,9 +45,9 @@ void KpText::SetText(const std::wstring& text)
 {
     if (text == mRawText)
         return;
+    // The variables are read on the main thread, when the text is next shown.
     mRawText = text;
     mVarsChange = ~0u;
-    RefreshShownText();
     SetDirty();
 }
 
@@ -118,6 +118,12 @@ void KpText::ReadXml(IXMLDOMNode* element)
         SetText(GetEngineLocTable()->GetText(id));
     else if (ReadWString(element, "text", text))
         SetText(text);
+}
+
+void KpText::UnlockImages()
+{
+    KpCandyWidget::UnlockImages();
+    mCache.Clear();
 }
 
 void KpText::Update()

@@ -39,6 +39,8 @@ public:
     // --- Overrides
     void ReadXml(IXMLDOMNode* element) override;
     KpText* AsText() override { return this; }
+    // Off view the laid-out text picture goes too.
+    void UnlockImages() override;
     void Update() override;
     void Draw(Lumo::Graphics* g) override;
 

@@ -5,6 +5,7 @@
 // to a window. The game keeps the player's choice in its "Is3D" value.
 #include <gtest/gtest.h>
 
+#include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 
 using namespace GameTest;
@@ -73,11 +74,14 @@ protected:
         if (GetSystemMetrics(SM_CXSCREEN) != 1280 || GetSystemMetrics(SM_CYSCREEN) != 800)
             GTEST_SKIP() << "the roads differ visibly only on the 1280 x 800 screen";
         RemoveGameKey();
+        // The game keeps its own windowed choice there; each run starts without it.
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
         SetWineWithout3D(false);
     }
     void TearDown() override
     {
         RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
         SetWineWithout3D(false);
     }
 

@@ -19,6 +19,8 @@ public:
     // Writes the picture as an RGBA PNG under the output folder ("cursors/arrow.png");
     // a failure is remembered and fails the run.
     void Save(const std::string& relativePath, Lumo::MemoryImage& image);
+    // Writes a text file (an atlas pack's description) under the output folder.
+    void SaveText(const std::string& relativePath, const std::string& text);
     bool Failed() const { return mFailed; }
     int Written() const { return mWritten; }
 

@@ -2,6 +2,7 @@
 // shelf, the backdrop (a corner of the cafe: striped wall, window, lamp,
 // shelf with cups, wooden wainscot) and the small icons it shows.
 #include "framework/graphics/MemoryImage.h"
+#include "tools/artgen/ArtAtlas.h"
 #include "tools/artgen/ArtGroup.h"
 #include "tools/artgen/ArtIcons.h"
 #include "tools/artgen/ArtMask.h"
@@ -205,6 +206,22 @@ void Icons(ArtOutput& out)
     ArtText::DrawCentred(badge, L"NEW", 22, 27, style);
     out.Save("ui/sample/badge_new.png", badge);
 }
+
+// The sample icons once more as an atlas pack, in 64-pixel frames with room
+// around them, the way comic pictures are packed.
+void IconPack(ArtOutput& out)
+{
+    ArtAtlas atlas("ui/sample/icons", 256, 256);
+    for (int i = 0; i < ArtIcons::kIconCount; i++)
+    {
+        Lumo::MemoryImage frame = Blank(64, 64);
+        ArtIcons::Draw(frame, (ArtIcons::Icon)i, 8, 8, 48);
+        atlas.Add(std::string("img\\ui\\sample\\icons\\") + ArtIcons::Name((ArtIcons::Icon)i) +
+                      ".png",
+                  frame);
+    }
+    atlas.Save(out);
+}
 } // namespace
 
 ART_GROUP(sample)
@@ -212,4 +229,5 @@ ART_GROUP(sample)
     Panel(out);
     Backdrop(out);
     Icons(out);
+    IconPack(out);
 }

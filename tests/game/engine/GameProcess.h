@@ -83,8 +83,10 @@ class GameProcess
 public:
     ~GameProcess() { Kill(); }
 
-    bool Start(const std::string& commandLine = "")
+    // Another program of the game's folder may stand in for the game (a test hook).
+    bool Start(const std::string& commandLine = "", const std::string& program = GamePath())
     {
+        mProgram = program;
         mThread = std::thread([this, commandLine] { DebugLoop(commandLine); });
         for (int i = 0; i < 2000 && !mStarted && !mFailed; i++)
             WaitFor(10);
@@ -220,7 +222,7 @@ private:
     void DebugLoop(const std::string& commandLine)
     {
         std::string line =
-            "\"" + GamePath() + "\"" + (commandLine.empty() ? "" : " " + commandLine);
+            "\"" + mProgram + "\"" + (commandLine.empty() ? "" : " " + commandLine);
         std::vector<char> buffer(line.begin(), line.end());
         buffer.push_back(0);
         STARTUPINFOA si = {};
@@ -286,6 +288,7 @@ private:
     }
 
     HANDLE mProcess = nullptr;
+    std::string mProgram;
     std::thread mThread;
     std::mutex mOutputLock;
     std::string mOutput;
