@@ -78,6 +78,8 @@ void KpBoard_Game3::BeginLevel(KpLevelData* level)
     mPlay.End();
     delete mLevelData;
     mLevelData = level;
+    mLevel = level->number;
+    mEndless = level->endless;
 
     mLevelAbandoned = 0;
     mFailed = 0;
