@@ -139,6 +139,8 @@ void KpBoard_Game3::EndLevel()
     mLevelOver = true;
     mEndDelayMs = 0;
     mBackdrop.Release();
+    mHasTransparencies = true;
+    mSeeThrough = true;
     KpBoard_Game::EndLevel();
 }
 
