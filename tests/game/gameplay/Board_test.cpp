@@ -87,9 +87,10 @@ protected:
             mFolder.Leave();
     }
     // A fresh working folder for the test, left (and removed) however the test ends.
+    // Wine gives a new process the same id run after run: the time keeps the name new.
     void EnterFolder(const char* prefix)
     {
-        ASSERT_NO_FATAL_FAILURE(mFolder.Enter(prefix));
+        ASSERT_NO_FATAL_FAILURE(mFolder.Enter(prefix + std::to_string(GetTickCount()) + "_"));
         mInFolder = true;
     }
 
