@@ -88,10 +88,18 @@ public:
         if (!mStarted)
             return;
         KpCafePlay& play = board->GetPlay();
+        // Clients come and go (a new one may take a gone one's address): the set
+        // holds only those waiting now.
+        std::set<KpClient*> waiting;
         for (KpClient* client : play.GetClients())
-            if (client->GetState() == kClientWaiting && mWaiting.insert(client).second)
-                Report(
-                    Lumo::StrFormat("waiting %d %d", (int)client->HeadX(), (int)client->HeadY()));
+            if (client->GetState() == kClientWaiting)
+            {
+                waiting.insert(client);
+                if (!mWaiting.count(client))
+                    Report(Lumo::StrFormat("waiting %d %d", (int)client->HeadX(),
+                                           (int)client->HeadY()));
+            }
+        mWaiting.swap(waiting);
         for (KpCafeTable* table : play.GetTables())
         {
             bool dirty = table->IsDirty();
