@@ -26,14 +26,6 @@ namespace
 const int kEndDelayMs = 1800;
 // The shop offers at most this many upgrades at once.
 const int kMaxOffers = 6;
-
-void ShowScreen(int index)
-{
-    if (KpCandyWidget* screen = dynamic_cast<KpCandyWidget*>(gEngine3Boards[index]))
-        screen->Show();
-    else if (gEngine3Boards[index])
-        gEngine3Boards[index]->SetVisible(true);
-}
 } // namespace
 
 KpLevelResultKind LevelResultKind(bool failed, int money, int goal, int expert)
@@ -357,8 +349,8 @@ void KpBoard_Game3::ShowLevelResult()
     }
     Hide();
     QuitLevel();
-    ShowScreen(kBoardMenuBackground);
-    ShowScreen(mLastRecordPlace < kRecordCount ? kBoardHiScores : kBoardSurvival);
+    ShowEngineScreen(kBoardMenuBackground, true);
+    ShowEngineScreen(mLastRecordPlace < kRecordCount ? kBoardHiScores : kBoardSurvival, true);
 }
 
 // ============================================================================
