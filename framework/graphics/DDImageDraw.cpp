@@ -12,6 +12,7 @@
 #include "framework/app/Matrix3.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/DDInterface3D.h"
+#include "framework/graphics/MaskedMatrixDraw.h"
 #include "framework/raster/DrawTriangle.h"
 
 namespace Lumo
@@ -555,6 +556,9 @@ void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matri
                                  maskMatrix);
         return;
     }
+    if (DrawMaskedMatrix(this, src, x, y, matrix, clip, color, mode, srcRect, filter, maskImage,
+                         maskSrcRect, maskPlaceRect, maskMatrix))
+        return;
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
     if (!mem || !SourceReadable(src))
         return;
