@@ -5,6 +5,7 @@
 #include "game/engine/KpComPtr.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpProfileFile.h"
+#include "game/gameplay/KpBoard_Game3.h"
 
 KpEngine3* gEngine3 = nullptr;
 Lumo::Widget* gEngine3Boards[kEngineBoardCount] = {};
@@ -47,6 +48,7 @@ void KpEngine3::CreateScreens()
 {
     // Each screen is made here, once, from its layout under GetLayoutRoot(), into
     // its gEngine3Boards entry.
+    gEngine3Boards[kBoardGame] = new KpBoard_Game3(this, GetLayoutRoot());
 }
 
 void KpEngine3::InitApp()
