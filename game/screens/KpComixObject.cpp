@@ -117,7 +117,11 @@ void KpComixObjectPic::ResetState()
 void KpComixObjectPic::Draw(Lumo::Graphics* g)
 {
     const KpComixObjectState& s = mState;
-    if (!s.visible || mPicture.IsEmpty())
+    // Alpha beyond 0 to 1 (from the document or a swinging actor) is held at
+    // the ends: the drawing code does not clamp colour channels itself. At
+    // zero opacity there is nothing to see, and nothing is drawn.
+    const int alpha255 = (int)(std::min(std::max(s.alpha, 0.0f), 1.0f) * 255.0f);
+    if (!s.visible || mPicture.IsEmpty() || alpha255 <= 0)
         return;
     const bool region = mPicture.IsRegion();
     const Lumo::LumoVector2 trim((float)mPicture.GetTrimX(), (float)mPicture.GetTrimY());
@@ -163,15 +167,15 @@ void KpComixObjectPic::Draw(Lumo::Graphics* g)
 
     const Lumo::Rect savedClip = g->GetClipRect();
     const bool savedTint = g->GetTintImages();
+    const bool savedFilter = g->mBilinearFilter;
     g->SetClipRect(s.clipRect);
     g->SetTintImages(true);
-    // Alpha beyond 0 to 1 (from the document or a swinging actor) is held at
-    // the ends: the drawing code does not clamp colour channels itself.
-    const float alpha = std::min(std::max(s.alpha, 0.0f), 1.0f);
-    g->SetColor(s.color.mRed & 0xFF, s.color.mGreen & 0xFF, s.color.mBlue & 0xFF,
-                (int)(alpha * 255.0f));
+    // Turned or scaled pictures are sampled smoothly; plain ones stay pixel for pixel.
+    g->SetBilinearFilter(savedFilter || s.scale != 1.0f || s.angle != 0.0f);
+    g->SetColor(s.color.mRed & 0xFF, s.color.mGreen & 0xFF, s.color.mBlue & 0xFF, alpha255);
     g->DrawImageMatrix(mPicture.GetImage(), m, mPicture.GetRect(), d.x, d.y);
     g->SetTintImages(savedTint);
+    g->SetBilinearFilter(savedFilter);
     g->mClipRect = savedClip;
     g->mMaskImage = nullptr;
 }
