@@ -3,8 +3,8 @@
 // opens with its comic over the paused board, real clicks posted to the
 // window skip an episode and the button ends it (the board resumes, the cafe
 // music starts); a closing comic leads on to the next level, and a comic that
-// does not exist hands back at once. The back buffer is read between steps
-// and checked at chosen points of two episodes, the masked reveal among them.
+// does not exist hands back at once. Four updates run per 10 ms. The back buffer is read between
+// steps and checked at chosen points of two episodes, the masked reveal among them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -347,6 +347,16 @@ TEST_P(ComixGameRun, ClosingComicLeadsOnToTheNextLevelAndAMissingOneHandsBackAtO
         game, [&] { return board.GetLevel() == 17 && board.IsLevelActive(); }, 30000));
     EXPECT_FALSE(board.IsCutSceneShown());
     EXPECT_EQ(0, board.GetPauseCount());
+
+    // So does an opening comic that does not exist: the level goes on with its music.
+    GetEngineMusic()->Change("");
+    board.mOnStartComix = "no_such_opening";
+    board.OnLevelStart();
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return !board.IsCutSceneShown(); }, 5000));
+    EXPECT_EQ(0, board.GetPauseCount());
+    ASSERT_NE(nullptr, GetEngineMusic()->GetCurrent());
+    EXPECT_EQ("level2", GetEngineMusic()->GetCurrent()->GetId());
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, ComixGameRun, ::testing::Values(false, true),
