@@ -30,7 +30,7 @@ const int kDirtyWidth = 150, kDirtyHeight = 64;
 // A client sits this far above the table's place.
 const int kSeatAbove = 14;
 
-// "bar_back" and "bar_fill_mint", "bar_fill_butter", "bar_fill_cherry": the
+// "patience_back" and "patience_fill_mint", "_butter", "_cherry": the
 // patience bar; the fill sits inside the back at (kBarInset, kBarInset).
 const int kBarWidth = 76, kBarHeight = 16, kBarInset = 3;
 const int kBarFillWidth = kBarWidth - 2 * kBarInset, kBarFillHeight = kBarHeight - 2 * kBarInset;

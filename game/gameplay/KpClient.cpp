@@ -30,7 +30,7 @@ KpClient::KpClient(int look, const std::string& order, int price, int patienceMs
 {
     mSit.Set(Lumo::StrFormat("client_sit_%d", mLook), 0.5f, 1.0f);
     mStand.Set(Lumo::StrFormat("client_stand_%d", mLook), 0.5f, 1.0f);
-    mBarBack.Set("bar_back", 0.0f, 0.0f);
+    mBarBack.Set("patience_back", 0.0f, 0.0f);
     mBubble.Set("bubble", 0.0f, 0.0f);
     mProduct.Set("prod_" + order, 0.5f, 0.5f);
     // The pick shape covers the seated body, the head and the order bubble.
@@ -120,11 +120,12 @@ void KpClient::Update(int ms)
         float s = t * t * (3.0f - 2.0f * t); // eased at both ends
         mX = mFromX + (mToX - mFromX) * s;
         mY = mFromY + (mToY - mFromY) * s;
-        if (!IsMoving() && mState == kClientWalking)
-        {
-            mState = kClientWaiting;
-            mStateMs = 0;
-        }
+    }
+    // At the table (also when it was no way off): seated, waiting for the order.
+    if (!IsMoving() && mState == kClientWalking)
+    {
+        mState = kClientWaiting;
+        mStateMs = 0;
     }
     mZ = int(mY) * 4;
 
@@ -140,9 +141,9 @@ void KpClient::Update(int ms)
         mFaceName = face;
         mFace.Set(face, 0.5f, 0.5f);
     }
-    const char* fill = left > 0.6f   ? "bar_fill_mint"
-                       : left > 0.3f ? "bar_fill_butter"
-                                     : "bar_fill_cherry";
+    const char* fill = left > 0.6f   ? "patience_fill_mint"
+                       : left > 0.3f ? "patience_fill_butter"
+                                     : "patience_fill_cherry";
     if (mFillName != fill)
     {
         mFillName = fill;

@@ -277,7 +277,7 @@ void Bars(ArtOutput& out)
                         kBarFillHeight * 0.5f + 1);
     ArtPaint::FillVertical(back, inside, ArtPaint::Darker(kPaperShade, 0.35f),
                            ArtPaint::Darker(kPaperShade, 0.15f), 0, kBarHeight);
-    out.Save("cafe/bar_back.png", back);
+    out.Save("cafe/patience_back.png", back);
 
     const uint32_t fills[3] = {kMint, kButter, kCherry};
     const char* names[3] = {"mint", "butter", "cherry"};
@@ -289,7 +289,7 @@ void Bars(ArtOutput& out)
         ArtPaint::FillVertical(fill, bar, ArtPaint::Lighter(fills[i], 0.3f),
                                ArtPaint::Darker(fills[i], 0.05f), 0, kBarFillHeight);
         Gleam(fill, 3, 1.5f, kBarFillWidth - 6, 2.5f, 0.45f);
-        out.Save(std::string("cafe/bar_fill_") + names[i] + ".png", fill);
+        out.Save(std::string("cafe/patience_fill_") + names[i] + ".png", fill);
     }
 }
 

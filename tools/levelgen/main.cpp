@@ -57,8 +57,8 @@ const Product kProducts[6] = {{"coffee", 6}, {"tea", 5},   {"croissant", 8},
                               {"cake", 10},  {"juice", 7}, {"sundae", 12}};
 
 // Table places, filled in this order (the middle first).
-const int kTableSpots[8][2] = {{345, 440}, {540, 440}, {345, 625}, {540, 625},
-                               {150, 440}, {735, 440}, {150, 625}, {735, 625}};
+const int kTableSpots[8][2] = {{345, 425}, {540, 425}, {345, 640}, {540, 640},
+                               {150, 425}, {735, 425}, {150, 640}, {735, 640}};
 const int kDoorX = 958, kDoorY = 350;
 
 struct Decor
@@ -71,7 +71,7 @@ const Decor kDecor[] = {{"window_curtains", 200, 262},
                         {"plants_left", 42, 330},
                         {"plants_right", 532, 324},
                         {"counter_espresso", 640, 238},
-                        {"radio_shelf", 846, 238}};
+                        {"radio_shelf", 858, 238}};
 
 struct Upgrade
 {

@@ -58,8 +58,8 @@ TEST_F(GameRun, OpensItsWindowMarksTheRunAndSavesSettingsOnClose)
     ASSERT_TRUE(game.WaitForOutput("Resource Loading Time: ", 30000));
     // The game's data came from the archives beside it.
     ASSERT_TRUE(game.WaitForOutput("KpEngine: loading completed: ", 30000));
-    EXPECT_NE(game.Output().find("KpEngine: loading completed: 5 sounds, 4 music streams, 42 "
-                                 "textures, 5 fonts, 3 cursors, 17 texts, layouts ready"),
+    EXPECT_NE(game.Output().find("KpEngine: loading completed: 5 sounds, 4 music streams, 86 "
+                                 "textures, 5 fonts, 3 cursors, 18 texts, layouts ready"),
               std::string::npos)
         << game.Output();
     // It keeps running on its own for a while (and gathers some statistics).
