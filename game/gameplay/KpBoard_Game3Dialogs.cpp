@@ -14,7 +14,7 @@ void KpBoard_Game3::CreateLevelDialogs(IXMLDOMNode* layoutRoot)
     // InitElements run once), the pause menu ("escape_menu"), the upgrade shop
     // ("upgrade_menu"), the briefing ("briefing_dialog") and the success and
     // fail debriefings ("debriefing_dialog", "debriefing_dialog_fail").
-    mComix = new KpComix(layoutRoot, nullptr, mApp);
+    mComix = new KpComix(mApp, layoutRoot);
     AddChild("comix_ui", mComix);
 }
 

@@ -13,8 +13,7 @@
 #include "game/screens/KpComixEpisode.h"
 #include "game/screens/KpComixObject.h"
 
-KpComix::KpComix(IXMLDOMNode* layoutRoot, Lumo::WidgetContainer* parent, KpEngine* app)
-    : KpDialog(parent, app)
+KpComix::KpComix(KpEngine* app, IXMLDOMNode* layoutRoot) : KpDialog(nullptr, app)
 {
     if (layoutRoot)
         LoadLayout(layoutRoot, "comix_ui");
@@ -62,8 +61,10 @@ void KpComix::Clear()
 
 void KpComix::NextEpisode()
 {
-    if (mEpisodeIndex < (int)mEpisodes.size())
-        mEpisodes[mEpisodeIndex]->End();
+    // Once past the last episode the index stays at the count.
+    if (mEpisodeIndex >= (int)mEpisodes.size())
+        return;
+    mEpisodes[mEpisodeIndex]->End();
     mEpisodeIndex++;
     if (mEpisodeIndex < (int)mEpisodes.size())
         mEpisodes[mEpisodeIndex]->Start(mClock);

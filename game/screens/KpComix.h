@@ -27,8 +27,7 @@ class KpComix : public KpDialog
 public:
     // The dialog reads its layout from the root when one is given; it covers
     // the screen and starts hidden and empty.
-    explicit KpComix(IXMLDOMNode* layoutRoot = nullptr, Lumo::WidgetContainer* parent = nullptr,
-                     KpEngine* app = nullptr);
+    explicit KpComix(KpEngine* app = nullptr, IXMLDOMNode* layoutRoot = nullptr);
     // Clears the scene.
     ~KpComix() override;
 

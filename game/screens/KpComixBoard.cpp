@@ -1,12 +1,13 @@
 // The comic player's calls on the level board and the screens around it:
 // the counted pause while it is shown, the cafe's music after an opening
 // comic, and the career's next level after a closing one.
-#include "game/engine/KpEngine3.h"
+#include "game/screens/KpComix.h"
+
 #include "framework/app/StringUtils.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpDevOptions.h"
+#include "game/engine/KpEngine3.h"
 #include "game/gameplay/KpBoard_Game3.h"
-#include "game/screens/KpComix.h"
 
 namespace
 {
@@ -52,6 +53,8 @@ bool KpComix::IsClosingComix() const
     return gGameBoard3 && mName != gGameBoard3->mOnStartComix;
 }
 
+// What the success debriefing's StartNextLevel does, for as long as the board
+// has no debriefing of that kind to hand the career to.
 void KpComix::StartNextLevel()
 {
     KpBoard_Game* board = GetGameBoard();
