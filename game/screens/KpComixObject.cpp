@@ -52,6 +52,23 @@ void LoadPicture(KpComix* comix, KpAtlasImage& image, const std::string& path)
 
 } // namespace
 
+namespace
+{
+// Pixels from the screen beyond which nothing of a picture could show, and
+// the scale beyond which it would cover the screen many times over; a
+// document or an actor may reach either, and the drawing code takes
+// positions into fixed point, so such a draw is left out.
+const float kComixFarAway = 1.0e6f;
+const float kComixHugeScale = 1.0e4f;
+
+bool IsSaneMatrix(const Lumo::Matrix3& m)
+{
+    return std::fabs(m.m02) < kComixFarAway && std::fabs(m.m12) < kComixFarAway &&
+           std::fabs(m.m00) < kComixHugeScale && std::fabs(m.m01) < kComixHugeScale &&
+           std::fabs(m.m10) < kComixHugeScale && std::fabs(m.m11) < kComixHugeScale;
+}
+} // namespace
+
 int ComixTruncate(float v)
 {
     // Out of int's range (or not a number) the conversion would be undefined.
@@ -120,7 +137,8 @@ void KpComixObjectPic::Draw(Lumo::Graphics* g)
     // Alpha beyond 0 to 1 (from the document or a swinging actor) is held at
     // the ends: the drawing code does not clamp colour channels itself. At
     // zero opacity there is nothing to see, and nothing is drawn.
-    const int alpha255 = (int)(std::min(std::max(s.alpha, 0.0f), 1.0f) * 255.0f);
+    const float alpha = s.alpha > 0.0f ? (s.alpha < 1.0f ? s.alpha : 1.0f) : 0.0f;
+    const int alpha255 = (int)(alpha * 255.0f);
     if (!s.visible || mPicture.IsEmpty() || alpha255 <= 0)
         return;
     const bool region = mPicture.IsRegion();
@@ -144,6 +162,9 @@ void KpComixObjectPic::Draw(Lumo::Graphics* g)
     }
     const Lumo::LumoVector2 d = region ? trim : Lumo::LumoVector2();
     m.Translate(p.x, p.y);
+    if (!IsSaneMatrix(m) || (s.staticMask && !(std::fabs(s.maskStaticPos.x) < kComixFarAway &&
+                                               std::fabs(s.maskStaticPos.y) < kComixFarAway)))
+        return;
 
     if (!mMask.IsEmpty())
     {
