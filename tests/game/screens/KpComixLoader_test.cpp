@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
 #include "game/screens/KpComix.h"
 #include "game/screens/KpComixActor.h"
 #include "game/screens/KpComixEpisode.h"
@@ -309,6 +311,8 @@ TEST(ComixLoaderMutations, SeededMutationsOfTheShippedComicsNeverCrashTheLoader)
                 SysFreeString(name);
             }
 
+    Lumo::MemoryImage canvas(nullptr);
+    canvas.Create(256, 192);
     Seeded random{20240611u};
     for (int i = 0; i < 10000; i++)
     {
@@ -321,11 +325,17 @@ TEST(ComixLoaderMutations, SeededMutationsOfTheShippedComicsNeverCrashTheLoader)
             Mutate(elements, random);
         KpComix comix;
         comix.LoadComix(copy.Get());
-        // Every episode runs on and is skipped, as a player would.
+        // Every episode runs on and is skipped, as a player would, and the
+        // scene is drawn (its texts are pictures) half way and at the end.
         for (float clock = 0.0f; clock < 3.0f; clock += 0.5f)
             for (KpComixEpisode* episode : comix.GetEpisodes())
                 episode->Apply(clock);
+        Lumo::Graphics g(&canvas);
+        for (KpComixObject* object : comix.GetObjects())
+            object->Draw(&g);
         while (comix.GetEpisodeIndex() < (int)comix.GetEpisodes().size())
             comix.SkipEpisode();
+        for (KpComixObject* object : comix.GetObjects())
+            object->Draw(&g);
     }
 }
