@@ -142,7 +142,8 @@ public:
         {
             HWND box = WindowOf(mPid, "#32770");
             HWND button = box ? GetDlgItem(box, buttonId) : nullptr;
-            if (button)
+            // A box shows itself once its text is set: one seen earlier reads empty.
+            if (button && IsWindowVisible(box))
             {
                 if (text)
                     *text = BoxText(box);
@@ -221,8 +222,7 @@ private:
 
     void DebugLoop(const std::string& commandLine)
     {
-        std::string line =
-            "\"" + mProgram + "\"" + (commandLine.empty() ? "" : " " + commandLine);
+        std::string line = "\"" + mProgram + "\"" + (commandLine.empty() ? "" : " " + commandLine);
         std::vector<char> buffer(line.begin(), line.end());
         buffer.push_back(0);
         STARTUPINFOA si = {};
