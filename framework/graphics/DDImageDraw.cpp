@@ -13,6 +13,7 @@
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/ImageTriangles.h"
+#include "framework/graphics/MaskedMatrixDraw.h"
 
 namespace Lumo
 {
@@ -544,6 +545,9 @@ void DDImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& matri
                                            maskMatrix);
         return;
     }
+    if (DrawMaskedMatrix(this, src, x, y, matrix, clip, color, mode, srcRect, filter, maskImage,
+                         maskSrcRect, maskPlaceRect, maskMatrix))
+        return;
     MemoryImage* mem = dynamic_cast<MemoryImage*>(src);
     if (!mem || !ImageReadable(src))
         return;

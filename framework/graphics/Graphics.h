@@ -51,7 +51,7 @@ class Graphics : public GraphicsState
 {
 public:
     // Matrix-draw extras: the mask a comic picture sets for one draw. Handed
-    // unchanged to the destination's DrawImageMatrix; only the 3D path reads them.
+    // unchanged to the destination's DrawImageMatrix (Direct3D and software alike).
     Image* mMaskImage = nullptr;
     MaskRect mMaskSrcRect;      // source rectangle on the mask's page
     MaskRect mMaskPlaceRect;    // placement of the mask region

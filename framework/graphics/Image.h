@@ -24,7 +24,7 @@ struct Span
 };
 
 // Four floats the drawing context carries for the matrix draw's mask (source
-// rectangle on the mask's page, placement rectangle); only the 3D path reads them.
+// rectangle on the mask's page, placement rectangle).
 struct MaskRect
 {
     float x = 0.0f;
@@ -88,8 +88,9 @@ public:
                                   float centerX, float centerY);
     virtual void DrawImageStretched(Image* src, const Rect* destRect, const Rect* srcRect,
                                     const Rect* clip, const Color* color, int mode, bool fast);
-    // The last four arguments are the drawing context's mask fields, handed on
-    // untouched; only the Direct3D path reads them.
+    // The last four arguments are the drawing context's mask fields: with a
+    // mask image the picture gives the shape and the mask the colour
+    // (MaskedMatrixDraw.h), on the Direct3D and the software road alike.
     virtual void DrawImageMatrix(Image* src, float x, float y, const Matrix3& matrix,
                                  const Rect* clip, const Color* color, int mode,
                                  const Rect* srcRect, bool filter, Image* maskImage,

@@ -15,6 +15,7 @@
 #include "framework/app/Rect.h"
 #include "framework/graphics/BlendPixel.h"
 #include "framework/graphics/BlendRows.h"
+#include "framework/graphics/MaskedMatrixDraw.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/RotatedRow.h"
 #include "framework/graphics/ImageTriangles.h"
@@ -620,6 +621,9 @@ void MemoryImage::DrawImageMatrix(Image* src, float x, float y, const Matrix3& m
     if (!src)
         return;
     src->mUsed = true;
+    if (DrawMaskedMatrix(this, src, x, y, matrix, clip, color, mode, srcRect, filter, maskImage,
+                         maskSrcRect, maskPlaceRect, maskMatrix))
+        return;
     MemoryImage* source = dynamic_cast<MemoryImage*>(src);
     if (!source)
         return;

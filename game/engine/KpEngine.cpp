@@ -13,6 +13,7 @@
 #include "game/engine/KpSoundManager.h"
 #include "game/engine/KpTextureManager.h"
 #include "game/engine/KpWorkingFolder.h"
+#include "game/screens/KpComix.h"
 
 Lumo::LumoAppBase* gGameApp = nullptr;
 KpEngine* gEngine = nullptr;
@@ -65,7 +66,12 @@ KpEngine::~KpEngine()
         gEngine = nullptr;
 }
 
-void KpEngine::OnKeyUp(int) {}
+// The developer hot keys; each acts only while the developer master switch is on.
+void KpEngine::OnKeyUp(int keyCode)
+{
+    if (gDevOptions.IsEnabled())
+        ComixDebugKey(keyCode);
+}
 
 void KpEngine::LoadingCompleted()
 {

@@ -5,21 +5,27 @@
 #include "game/gameplay/KpBoard_Game3.h"
 
 #include "game/engine/KpEngine3.h"
+#include "game/screens/KpComix.h"
 
-void KpBoard_Game3::CreateLevelDialogs(IXMLDOMNode*)
+void KpBoard_Game3::CreateLevelDialogs(IXMLDOMNode* layoutRoot)
 {
     // Made here from the layout root and added as the board's children, kept
     // for the board's life: the comic player ("comix_ui"), the HUD ("hud", its
     // InitElements run once), the pause menu ("escape_menu"), the upgrade shop
     // ("upgrade_menu"), the briefing ("briefing_dialog") and the success and
     // fail debriefings ("debriefing_dialog", "debriefing_dialog_fail").
+    mComix = new KpComix(mApp, layoutRoot);
+    AddChild("comix_ui", mComix);
 }
 
 // The comic player: KpComix::Play of the name, then Show.
-void KpBoard_Game3::PlayComix(const std::string&)
+void KpBoard_Game3::PlayComix(const std::string& name)
 {
-    if (mComix)
-        mComix->Show();
+    if (KpComix* comix = dynamic_cast<KpComix*>(mComix))
+    {
+        comix->Play(name);
+        comix->Show();
+    }
 }
 
 // The HUD (KBoard_Hud): ShowLevelPanels (endless) when a level starts,

@@ -50,3 +50,15 @@ bool KpAtlasImage::Load(KpAtlasCache* cache, const std::string& path)
     mRect = Lumo::Rect(0, 0, mWidth, mHeight);
     return true;
 }
+
+void KpAtlasImage::Adopt(Lumo::Image* image)
+{
+    Clear();
+    if (!image)
+        return;
+    mImage = image;
+    mOwned = true;
+    mWidth = image->mWidth;
+    mHeight = image->mHeight;
+    mRect = Lumo::Rect(0, 0, mWidth, mHeight);
+}

@@ -25,6 +25,8 @@ public:
     // The region of the path in the cache (when a cache is given and holds it),
     // else the image file itself; empty when neither loads. False when empty.
     bool Load(KpAtlasCache* cache, const std::string& path);
+    // A picture made in memory becomes this plain image, owned from then on.
+    void Adopt(Lumo::Image* image);
     void Clear();
 
     bool IsEmpty() const { return !mImage; }

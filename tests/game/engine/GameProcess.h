@@ -142,7 +142,8 @@ public:
         {
             HWND box = WindowOf(mPid, "#32770");
             HWND button = box ? GetDlgItem(box, buttonId) : nullptr;
-            if (button)
+            // A box shows itself once its text is set: one seen earlier reads empty.
+            if (button && IsWindowVisible(box))
             {
                 // The box fills in its text after its buttons exist.
                 for (int i = 0; text && i < 100 && BoxText(box).empty(); i++)
@@ -224,8 +225,7 @@ private:
 
     void DebugLoop(const std::string& commandLine)
     {
-        std::string line =
-            "\"" + mProgram + "\"" + (commandLine.empty() ? "" : " " + commandLine);
+        std::string line = "\"" + mProgram + "\"" + (commandLine.empty() ? "" : " " + commandLine);
         std::vector<char> buffer(line.begin(), line.end());
         buffer.push_back(0);
         STARTUPINFOA si = {};

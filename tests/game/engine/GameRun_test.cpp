@@ -59,7 +59,7 @@ TEST_F(GameRun, OpensItsWindowMarksTheRunAndSavesSettingsOnClose)
     // The game's data came from the archives beside it.
     ASSERT_TRUE(game.WaitForOutput("KpEngine: loading completed: ", 30000));
     EXPECT_NE(game.Output().find("KpEngine: loading completed: 5 sounds, 4 music streams, 86 "
-                                 "textures, 5 fonts, 3 cursors, 18 texts, layouts ready"),
+                                 "textures, 7 fonts, 3 cursors, 37 texts, layouts ready"),
               std::string::npos)
         << game.Output();
     // It keeps running on its own for a while (and gathers some statistics).

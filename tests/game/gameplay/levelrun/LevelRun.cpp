@@ -15,7 +15,8 @@
 // engine's), LEVELRUN_AUTOPLAY (1: serves and cleans by itself, to look at a
 // busy cafe), LEVELRUN_PROFILE (a pref.dat path to use instead of the user's),
 // LEVELRUN_UPGRADES (1: every upgrade of the catalog applied at the start, to
-// look at them).
+// look at them), LEVELRUN_COMIX (1: the level's opening comic plays first, as
+// in the game; otherwise the level starts at once).
 #include <windows.h>
 #include <objbase.h>
 
@@ -25,6 +26,7 @@
 #include "framework/app/MersenneRandom.h"
 #include "framework/app/StringUtils.h"
 #include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpDevOptions.h"
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpWorkingFolder.h"
@@ -183,6 +185,7 @@ public:
     void InitApp() override
     {
         KpEngine3::InitApp();
+        gDevOptions.mNoComix = EnvInt("LEVELRUN_COMIX", 0) == 0;
         if (const char* profile = getenv("LEVELRUN_PROFILE"))
         {
             gProfileFile.SetPath(profile);

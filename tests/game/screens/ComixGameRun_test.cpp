@@ -1,0 +1,364 @@
+// The comics in the real game, run in this process by its own main-loop
+// steps on the exact 1024 x 768 screen, in 2D and in 3D full screen: level 1
+// opens with its comic over the paused board, real clicks posted to the
+// window skip an episode and the button ends it (the board resumes, the cafe
+// music starts); a closing comic leads on to the next level, and a comic that
+// does not exist hands back at once. Four updates run per 10 ms. The back buffer is read between
+// steps and checked at chosen points of two episodes, the masked reveal among them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/app/PakInterface.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/DDInterfaceLock.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpEngine3.h"
+#include "game/engine/KpMusic.h"
+#include "game/engine/KpProfileFile.h"
+#include "game/gameplay/KpBoard_Game3.h"
+#include "game/screens/KpComix.h"
+#include "game/screens/KpComixEpisode.h"
+#include "game/screens/KpComixObject.h"
+
+using namespace Lumo;
+
+namespace
+{
+
+const char* kGameKey = "SOFTWARE\\Tessik Games\\Zorka Cafe";
+
+void RemoveKey(const char* key)
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, key);
+    RegDeleteKeyA(HKEY_CURRENT_USER, key);
+}
+
+bool IsScreen(int width, int height)
+{
+    return GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
+}
+
+// Runs the application's steps until the condition holds; false after the bound.
+template <typename Condition> bool StepUntil(LumoAppBase& app, Condition condition, DWORD boundMs)
+{
+    DWORD start = GetTickCount();
+    while (!condition())
+    {
+        if (GetTickCount() - start > boundMs)
+            return false;
+        bool updated = false;
+        app.StepApp(updated);
+    }
+    return true;
+}
+
+// A left click as the window receives it.
+void Click(HWND window, int x, int y)
+{
+    LPARAM at = MAKELPARAM(x, y);
+    PostMessageA(window, WM_MOUSEMOVE, 0, at);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
+int Red(uint32_t rgb)
+{
+    return (rgb >> 16) & 0xFF;
+}
+int Green(uint32_t rgb)
+{
+    return (rgb >> 8) & 0xFF;
+}
+int Blue(uint32_t rgb)
+{
+    return rgb & 0xFF;
+}
+
+// A pixel of the back buffer, printed as it is when a check fails.
+struct Pixel
+{
+    uint32_t rgb;
+    int x, y;
+};
+std::ostream& operator<<(std::ostream& out, const Pixel& p)
+{
+    char text[48];
+    snprintf(text, sizeof(text), "%06X at %d,%d", p.rgb, p.x, p.y);
+    return out << text;
+}
+Pixel At(const std::vector<uint32_t>& pixels, int x, int y)
+{
+    return {pixels[y * 1024 + x], x, y};
+}
+bool IsSky(Pixel p)
+{
+    return Blue(p.rgb) > Red(p.rgb) + 30;
+}
+bool IsWarm(Pixel p) // caramel and wood: red well above blue
+{
+    return Red(p.rgb) > Blue(p.rgb) + 50;
+}
+bool IsCream(Pixel p) // paper, aprons, bubbles
+{
+    return Red(p.rgb) > 220 && Green(p.rgb) > 205 && Blue(p.rgb) > 180;
+}
+bool IsButter(Pixel p)
+{
+    return Red(p.rgb) > 200 && Green(p.rgb) > 150 && Blue(p.rgb) < 130;
+}
+
+class ComixGameRun : public ::testing::TestWithParam<bool>
+{
+protected:
+    void SetUp() override
+    {
+        if (!IsScreen(1024, 768))
+            GTEST_SKIP() << "the game's full screen needs the exact 1024 x 768 screen";
+        RemoveKey(kGameKey);
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0,
+                                                 KEY_WRITE, nullptr, &key, nullptr));
+        DWORD is3D = GetParam() ? 1 : 0;
+        RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&is3D, sizeof(is3D));
+        RegCloseKey(key);
+        char cwd[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, cwd);
+        mOldFolder = cwd;
+    }
+    void TearDown() override
+    {
+        if (mGame)
+        {
+            mGame.reset();
+            gGameApp = nullptr;
+        }
+        SetCurrentDirectoryA(mOldFolder.c_str());
+        RemoveKey(kGameKey);
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    }
+
+    // Starts the game from its own folder, with its archives, and runs it until loaded.
+    void StartGame()
+    {
+        mGame.reset(new KpEngine3());
+        gGameApp = mGame.get();
+        std::string gameFolder = std::string(LUMO_BINARY_DIR) + "/game";
+        ASSERT_TRUE(SetCurrentDirectoryA(gameFolder.c_str()));
+        ASSERT_NE(nullptr, mGame->mPakInterface);
+        for (const char* pak : {"loc.pak", "data.pak", "mod.pak"})
+            mGame->mPakInterface->AddPakFile(pak);
+        mGame->InitApp();
+        ASSERT_NE(nullptr, mGame->mHWnd);
+        ASSERT_NE(nullptr, mGame->mDDInterface);
+        mGame->StartLoadingThread();
+        ShowWindow(mGame->mHWnd, SW_SHOW);
+        SetForegroundWindow(mGame->mHWnd);
+        mGame->mInMainLoop = true;
+        // Four updates for every 10 ms: the comics' seconds pass quickly.
+        mGame->mUpdateMultiplier = 4.0;
+        ASSERT_TRUE(StepUntil(
+            *mGame, [&] { return mGame->mLoadingCompleted; }, 30000));
+        ASSERT_EQ(GetParam(), mGame->Is3DAccelerated());
+        ASSERT_NE(nullptr, gGameBoard3);
+        mComix = dynamic_cast<KpComix*>(gGameBoard3->mComix);
+        ASSERT_NE(nullptr, mComix);
+    }
+
+    // Runs until the comic's clock has passed `seconds` and holds it there
+    // (the comic's own pause), then lets two frames draw.
+    void HoldAt(float seconds)
+    {
+        ASSERT_TRUE(StepUntil(
+            *mGame, [&] { return mComix->GetClock() >= seconds; }, 20000))
+            << mComix->GetClock();
+        mComix->SetPaused(true);
+        Redraw();
+    }
+
+    void Redraw()
+    {
+        int draws = mGame->mDrawCount;
+        mGame->mWidgetManager->SetAllDirty();
+        ASSERT_TRUE(StepUntil(
+            *mGame, [&] { return mGame->mDrawCount >= draws + 2; }, 5000));
+    }
+
+    // The back buffer as 0xRRGGBB pixels; written to LUMO_COMIX_SHOTS as a PNG when set.
+    std::vector<uint32_t> BackBuffer(const char* shotName)
+    {
+        DDInterface* display = mGame->mDDInterface;
+        AutoCrit lock(display->mCritSect);
+        IDirectDrawSurface* surface = display->GetScreenImage()->mSurface;
+        DDSURFACEDESC desc = {};
+        desc.dwSize = sizeof(desc);
+        std::vector<uint32_t> pixels;
+        if (surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
+            return pixels;
+        EXPECT_EQ(32u, desc.ddpfPixelFormat.dwRGBBitCount);
+        pixels.resize(1024 * 768);
+        for (int y = 0; y < 768; y++)
+            for (int x = 0; x < 1024; x++)
+                pixels[y * 1024 + x] =
+                    ((const uint32_t*)((const uint8_t*)desc.lpSurface + y * desc.lPitch))[x] &
+                    0xFFFFFF;
+        surface->Unlock(nullptr);
+        if (const char* folder = getenv("LUMO_COMIX_SHOTS"))
+        {
+            MemoryImage shot(nullptr);
+            std::vector<uint32_t> opaque(pixels);
+            for (uint32_t& p : opaque)
+                p |= 0xFF000000;
+            shot.SetPixels(opaque.data(), 1024, 768, false);
+            ImageLib::WritePNGImage(std::string(folder) + "\\" + shotName +
+                                        (GetParam() ? "_3d.png" : "_2d.png"),
+                                    &shot);
+        }
+        return pixels;
+    }
+
+    std::unique_ptr<KpEngine3> mGame;
+    KpComix* mComix = nullptr;
+    std::string mOldFolder;
+};
+
+} // namespace
+
+TEST_P(ComixGameRun, OpeningComicPlaysOverThePausedLevelAndHandsBackToIt)
+{
+    ASSERT_NO_FATAL_FAILURE(StartGame());
+    KpEngine3& game = *mGame;
+    KpBoard_Game3& board = *gGameBoard3;
+
+    // Level 1 names its opening comic: it plays before anything of the level.
+    ASSERT_TRUE(board.StartLevelLoading(1, false));
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return board.IsLevelActive(); }, 30000));
+    EXPECT_EQ("intro_cafe1", board.mOnStartComix);
+    EXPECT_TRUE(board.IsCutSceneShown());
+    EXPECT_EQ("intro_cafe1", mComix->GetComixName());
+    EXPECT_EQ(1, board.GetPauseCount());
+    EXPECT_EQ(nullptr, GetEngineMusic()->GetCurrent()); // the music stopped for it
+    ASSERT_GE(mComix->GetEpisodes().size(), 3u);
+
+    // Episode 1, the street: the sun up, Zorka arrived, the sign lettered in gold.
+    ASSERT_NO_FATAL_FAILURE(HoldAt(3.0f));
+    EXPECT_EQ(0, mComix->GetEpisodeIndex());
+    std::vector<uint32_t> street = BackBuffer("intro_street");
+    ASSERT_EQ(1024u * 768u, street.size());
+    EXPECT_PRED1(IsSky, At(street, 40, 120));
+    EXPECT_PRED1(IsWarm, At(street, 250, 300));  // the awning in the first cafe's caramel
+    EXPECT_PRED1(IsCream, At(street, 424, 520)); // Zorka's apron
+    // The sign's lettering, coloured by its gold mask (the board itself is mocha).
+    int gold = 0;
+    for (int y = 192; y < 232; y++)
+        for (int x = 330; x < 690; x++)
+            gold += IsButter(At(street, x, y));
+    EXPECT_GT(gold, 300);
+    mComix->SetPaused(false);
+
+    // A real click anywhere but on the button skips to the next episode.
+    Click(game.mHWnd, 500, 600);
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return mComix->GetEpisodeIndex() == 1; }, 5000));
+    const float secondStart = mComix->GetEpisodes()[1]->mStartTime;
+
+    // Half way through the iris: the room shows through the growing disc.
+    ASSERT_NO_FATAL_FAILURE(HoldAt(secondStart + 1.0f));
+    std::vector<uint32_t> iris = BackBuffer("intro_iris");
+    // Inside the disc the room's own colours (a lamp shade where the street
+    // has its sign); outside it the street's sky.
+    EXPECT_PRED1(IsButter, At(iris, 420, 166));
+    EXPECT_PRED1(IsSky, At(iris, 20, 60));
+    EXPECT_FALSE(IsButter(At(street, 420, 166))) << At(street, 420, 166);
+    mComix->SetPaused(false);
+
+    // The room with Zorka's bubble.
+    ASSERT_NO_FATAL_FAILURE(HoldAt(secondStart + 2.8f));
+    std::vector<uint32_t> room = BackBuffer("intro_room");
+    EXPECT_PRED1(IsCream, At(room, 470, 298)); // inside the bubble
+    EXPECT_PRED1(IsCream, At(room, 700, 520)); // Zorka's apron
+    EXPECT_PRED1(IsWarm, At(room, 100, 740));  // the floor
+    EXPECT_FALSE(IsCream(At(iris, 700, 520))) << At(iris, 700, 520);
+    mComix->SetPaused(false);
+    EXPECT_EQ(1, mComix->GetEpisodeIndex());
+    EXPECT_EQ(1, board.GetPauseCount());
+
+    // The button ends the comic: the board runs again and the cafe's music plays.
+    Click(game.mHWnd, 836 + 85, 694 + 28);
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return !board.IsCutSceneShown(); }, 5000));
+    EXPECT_EQ(0, board.GetPauseCount());
+    ASSERT_NE(nullptr, GetEngineMusic()->GetCurrent());
+    EXPECT_EQ("level1", GetEngineMusic()->GetCurrent()->GetId());
+    EXPECT_TRUE(mComix->GetObjects().empty());
+}
+
+TEST_P(ComixGameRun, ClosingComicLeadsOnToTheNextLevelAndAMissingOneHandsBackAtOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(StartGame());
+    KpEngine3& game = *mGame;
+    KpBoard_Game3& board = *gGameBoard3;
+
+    ASSERT_TRUE(board.StartLevelLoading(15, false));
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return board.IsLevelActive(); }, 30000));
+    EXPECT_FALSE(board.IsCutSceneShown()); // level 15 opens with no comic
+    EXPECT_EQ("outro_cafe1", board.mOnFinishComix);
+
+    // What the success debriefing does when the level names a closing comic.
+    board.ShowDebriefingComix(board.mOnFinishComix);
+    ASSERT_TRUE(board.IsCutSceneShown());
+    EXPECT_EQ(1, board.GetPauseCount());
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return mComix->GetClock() >= 0.5f; }, 5000));
+
+    Click(game.mHWnd, 836 + 85, 694 + 28);
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return !board.IsCutSceneShown(); }, 5000));
+    EXPECT_EQ(0, board.GetPauseCount());
+    // The next level loads and opens with the second cafe's comic.
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return board.GetLevel() == 16 && board.IsLevelActive(); }, 30000));
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return board.IsCutSceneShown(); }, 5000));
+    EXPECT_EQ("intro_cafe2", mComix->GetComixName());
+    EXPECT_EQ(1, board.GetPauseCount());
+    Click(game.mHWnd, 836 + 85, 694 + 28);
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return !board.IsCutSceneShown(); }, 5000));
+    EXPECT_EQ(0, board.GetPauseCount());
+    EXPECT_EQ("level2", GetEngineMusic()->GetCurrent()->GetId());
+
+    // A closing comic that does not exist ends at once and the career goes on.
+    board.ShowDebriefingComix("no_such_comix");
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return board.GetLevel() == 17 && board.IsLevelActive(); }, 30000));
+    EXPECT_FALSE(board.IsCutSceneShown());
+    EXPECT_EQ(0, board.GetPauseCount());
+
+    // So does an opening comic that does not exist: the level goes on with its music.
+    GetEngineMusic()->Change("");
+    board.mOnStartComix = "no_such_opening";
+    board.OnLevelStart();
+    ASSERT_TRUE(StepUntil(
+        game, [&] { return !board.IsCutSceneShown(); }, 5000));
+    EXPECT_EQ(0, board.GetPauseCount());
+    ASSERT_NE(nullptr, GetEngineMusic()->GetCurrent());
+    EXPECT_EQ("level2", GetEngineMusic()->GetCurrent()->GetId());
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, ComixGameRun, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info)
+                         { return info.param ? "ThreeD" : "TwoD"; });

@@ -1,0 +1,801 @@
+// The comics' pictures: the street in front of the cafe and the room inside
+// (full screen, plain files), and in one atlas pack ("img\comix\comix") Zorka and
+// three guests at comic size (the in-game figures scaled up, with a face),
+// Zorka's arms as pictures of their own so actors can swing them about the
+// shoulder, speech bubbles and the caption box, sky and props, and the shapes
+// that reveal through masks (a soft iris disc; a gold gradient that colours
+// the sign's lettering). White parts of the awning and the bunting take the
+// cafe's colour from the comic's tint.
+#include <cmath>
+#include <string>
+
+#include "framework/graphics/MemoryImage.h"
+#include "tools/artgen/ArtAtlas.h"
+#include "tools/artgen/ArtCafe.h"
+#include "tools/artgen/ArtGroup.h"
+#include "tools/artgen/ArtIcons.h"
+
+namespace
+{
+using namespace ArtPalette;
+using namespace ArtCafe;
+
+const int kScreenW = 1024, kScreenH = 768;
+
+// --- people -----------------------------------------------------------------
+// The in-game standing figure (96 x 168) at comic size: every coordinate of
+// that figure times kPersonScale, plus a face.
+const float kPersonScale = 2.6f;
+const int kPersonW = 250, kPersonH = 440;
+// The saved pictures leave room on the left for Zorka's raised arm.
+const int kFrameLeft = 30, kFrameW = kPersonW + kFrameLeft;
+
+struct Look
+{
+    uint32_t colour; // clothes
+    uint32_t skin;
+    uint32_t hair;
+    int style; // 0 bun, 1 beret, 2 curls, 3 cap
+};
+
+const Look kZorka = {kCaramel, 0xF8DCC0, kCoffee, 0};
+const Look kGuests[3] = {
+    {kSky, 0xEFC39E, 0x3B2A22, 1}, {kMint, 0xD9A47E, kMocha, 2}, {kCherry, 0xB07A57, kCoffee, 3}};
+
+float S(float v)
+{
+    return v * kPersonScale;
+}
+
+void Arc(ArtMask& mask, float cx, float cy, float r, float from, float to, float width)
+{
+    const int steps = 16;
+    float px = 0, py = 0;
+    for (int i = 0; i <= steps; i++)
+    {
+        float a = (from + (to - from) * float(i) / steps) * 3.14159265f / 180.0f;
+        float x = cx + r * std::cos(a), y = cy + r * std::sin(a);
+        if (i > 0)
+            mask.AddLine(px, py, x, y, width);
+        px = x;
+        py = y;
+    }
+}
+
+void Hair(Lumo::MemoryImage& image, const Look& look, bool front)
+{
+    const float hx = S(48), hy = S(36), r = S(27);
+    if (!front)
+    {
+        if (look.style == 0) // Zorka's bun sits behind the head
+        {
+            ArtMask bun = Mask(image);
+            bun.AddCircle(hx, hy - r - S(4), S(11));
+            Lit(image, bun, look.hair, hy - r - S(15), hy - r + S(7));
+        }
+        return;
+    }
+    ArtMask cap = Mask(image);
+    cap.AddCircle(hx, hy - S(2), r + S(2));
+    ArtMask top = Mask(image);
+    top.AddRoundRect(0, 0, kPersonW, hy - S(8), 0);
+    cap.Intersect(top);
+    cap.AddEllipse(hx - S(24), hy - S(4), S(6), S(12))
+        .AddEllipse(hx + S(24), hy - S(4), S(6), S(12));
+    switch (look.style)
+    {
+    case 0:
+    {
+        // A side-swept fringe and a butter clip.
+        cap.AddEllipse(hx - S(9), hy - S(17), S(17), S(7));
+        Lit(image, cap, look.hair, hy - r, hy);
+        ArtMask clip = Mask(image);
+        clip.AddRoundRect(hx + S(9), hy - S(24), S(12), S(5), S(2.5f));
+        Lit(image, clip, kButter, hy - S(24), hy - S(19));
+        break;
+    }
+    case 1:
+    {
+        Lit(image, cap, look.hair, hy - r, hy);
+        ArtMask beret = Mask(image);
+        beret.AddEllipse(hx - S(4), hy - S(23), S(28), S(10));
+        beret.AddCircle(hx - S(4), hy - S(33), S(3.5f));
+        Lit(image, beret, ArtPaint::Darker(look.colour, 0.1f), hy - S(36), hy - S(13));
+        break;
+    }
+    case 2:
+    {
+        ArtMask curls = Mask(image);
+        for (int i = 0; i < 5; i++)
+            curls.AddCircle(hx - S(22) + i * S(11), hy - S(22) + (i % 2) * S(3), S(10));
+        curls.AddCircle(hx - S(25), hy - S(8), S(8)).AddCircle(hx + S(25), hy - S(8), S(8));
+        Lit(image, curls, look.hair, hy - S(32), hy);
+        break;
+    }
+    default:
+    {
+        Lit(image, cap, look.hair, hy - r, hy);
+        ArtMask dome = Mask(image);
+        dome.AddCircle(hx, hy - S(4), r + S(1));
+        ArtMask above = Mask(image);
+        above.AddRoundRect(0, 0, kPersonW, hy - S(14), 0);
+        dome.Intersect(above);
+        dome.AddEllipse(hx + S(22), hy - S(15), S(18), S(5));
+        Lit(image, dome, ArtPaint::Darker(look.colour, 0.1f), hy - r - S(4), hy - S(10));
+        break;
+    }
+    }
+}
+
+void Face(Lumo::MemoryImage& image, const Look& look)
+{
+    const float hx = S(48), hy = S(36), r = S(27);
+    ArtMask head = Mask(image);
+    head.AddCircle(hx, hy, r);
+    Outlined(image, head, ArtPaint::Lighter(look.skin, 0.12f), ArtPaint::Darker(look.skin, 0.06f),
+             hy - r, hy + r);
+    ArtMask cheeks = Mask(image);
+    cheeks.AddEllipse(hx - S(15), hy + S(9), S(5.5f), S(3.5f));
+    cheeks.AddEllipse(hx + S(15), hy + S(9), S(5.5f), S(3.5f));
+    cheeks.Blur(3);
+    ArtPaint::Fill(image, cheeks, kCherry, 0.4f);
+    ArtMask eyes = Mask(image);
+    eyes.AddCircle(hx - S(9), hy, S(3.6f)).AddCircle(hx + S(9), hy, S(3.6f));
+    ArtPaint::Fill(image, eyes, kCoffee);
+    ArtMask sparks = Mask(image);
+    sparks.AddCircle(hx - S(10), hy - S(1.3f), S(1.2f)).AddCircle(hx + S(8), hy - S(1.3f), S(1.2f));
+    ArtPaint::Fill(image, sparks, 0xFFFFFF, 0.9f);
+    ArtMask mouth = Mask(image);
+    Arc(mouth, hx, hy + S(5), S(7.5f), 25, 155, S(2.2f));
+    ArtPaint::Fill(image, mouth, kCoffee);
+}
+
+// Body, legs, the arm on the picture's right and the head; the arm on the
+// left only when `leftArm` (Zorka's is a picture of its own).
+void Person(Lumo::MemoryImage& image, const Look& look, bool leftArm, bool apron)
+{
+    FloorShadow(image, S(48), S(163), S(32), S(5), 0.35f);
+    Hair(image, look, false);
+    const uint32_t trousers = ArtPaint::Mix(kCoffee, look.colour, 0.25f);
+    ArtMask legs = Mask(image);
+    legs.AddRoundRect(S(31), S(128), S(14), S(34), S(6))
+        .AddRoundRect(S(51), S(128), S(14), S(34), S(6));
+    Lit(image, legs, trousers, S(128), S(162));
+    ArtMask shoes = Mask(image);
+    shoes.AddEllipse(S(37), S(162), S(10), S(5)).AddEllipse(S(59), S(162), S(10), S(5));
+    Lit(image, shoes, kCoffee, S(157), S(167));
+    ArtMask arms = Mask(image);
+    if (leftArm)
+        arms.AddEllipse(S(16), S(96), S(9), S(24));
+    arms.AddEllipse(S(80), S(96), S(9), S(24));
+    Lit(image, arms, ArtPaint::Darker(look.colour, 0.06f), S(72), S(120));
+    ArtMask hands = Mask(image);
+    if (leftArm)
+        hands.AddCircle(S(16), S(120), S(6.5f));
+    hands.AddCircle(S(80), S(120), S(6.5f));
+    Lit(image, hands, look.skin, S(114), S(126));
+    ArtMask body = Mask(image);
+    body.AddRoundRect(S(18), S(56), S(60), S(82), S(24));
+    Lit(image, body, look.colour, S(56), S(138));
+    if (apron)
+    {
+        ArtMask front = Mask(image);
+        front.AddRoundRect(S(29), S(74), S(38), S(58), S(10));
+        ArtMask straps = Mask(image);
+        straps.AddLine(S(33), S(76), S(40), S(58), S(3)).AddLine(S(63), S(76), S(56), S(58), S(3));
+        front.Union(straps);
+        Outlined(image, front, 0xFFFFFF, kCream, S(58), S(132), 1.5f);
+        ArtMask pocket = Mask(image);
+        pocket.AddRoundRect(S(39), S(104), S(18), S(11), S(4));
+        ArtPaint::Fill(image, pocket.Dilated(1.2f), kPageEdge, 0.8f);
+        ArtPaint::Fill(image, pocket, kCream);
+    }
+    else
+    {
+        ArtMask collar = Polygon(image, {{S(36), S(60)}, {S(48), S(72)}, {S(60), S(60)}});
+        ArtPaint::Fill(image, collar.Dilated(1.5f), ArtPaint::OutlineOf(look.colour));
+        ArtPaint::Fill(image, collar, 0xFFFFFF, 0.95f);
+        ArtMask buttons = Mask(image);
+        buttons.AddCircle(S(48), S(82), S(2.5f)).AddCircle(S(48), S(94), S(2.5f));
+        ArtPaint::Fill(image, buttons, ArtPaint::Darker(look.colour, 0.35f));
+    }
+    Face(image, look);
+    Hair(image, look, true);
+}
+
+// A figure drawn in the person frame, moved into the wider saved frame.
+Lumo::MemoryImage Framed(const Lumo::MemoryImage& figure)
+{
+    Lumo::MemoryImage image = Blank(kFrameW, kPersonH);
+    const uint32_t* from = const_cast<Lumo::MemoryImage&>(figure).GetPixels();
+    uint32_t* to = image.GetPixels();
+    for (int y = 0; y < kPersonH; y++)
+        for (int x = 0; x < kPersonW; x++)
+            to[y * kFrameW + x + kFrameLeft] = from[y * kPersonW + x];
+    image.PixelsChanged();
+    return image;
+}
+
+// Zorka's own arm in the frame of her saved picture: hanging, or raised to
+// wave, out to the side of her head.
+void ZorkaArm(Lumo::MemoryImage& image, bool raised)
+{
+    const uint32_t sleeve = ArtPaint::Darker(kZorka.colour, 0.06f);
+    const float ox = kFrameLeft;
+    ArtMask arm = Mask(image);
+    ArtMask hand = Mask(image);
+    if (raised)
+    {
+        // From the shoulder (S(20), S(78)) up and out.
+        arm.AddLine(ox + S(20), S(80), ox + S(0), S(46), S(17));
+        hand.AddCircle(ox - S(2), S(40), S(7.5f));
+    }
+    else
+    {
+        arm.AddEllipse(ox + S(16), S(96), S(9), S(24));
+        hand.AddCircle(ox + S(16), S(120), S(6.5f));
+    }
+    Lit(image, arm, sleeve, raised ? S(30) : S(72), raised ? S(80) : S(120));
+    Lit(image, hand, kZorka.skin, raised ? S(30) : S(114), raised ? S(46) : S(126));
+}
+
+// --- speech -------------------------------------------------------------------
+
+// A cream bubble with its tail down on the left (or the right).
+Lumo::MemoryImage SpeechBubble(bool tailRight)
+{
+    const int w = 480, h = 210;
+    Lumo::MemoryImage image = Blank(w, h);
+    ArtMask bubble = Mask(image);
+    bubble.AddRoundRect(8, 6, w - 16, h - 52, 34);
+    const float tx = tailRight ? w - 110.0f : 110.0f, dir = tailRight ? 1.0f : -1.0f;
+    bubble.Union(Polygon(
+        image,
+        {{tx - 26 * dir, h - 60.0f}, {tx + 44 * dir, h - 6.0f}, {tx + 16 * dir, h - 60.0f}}));
+    ArtPaint::Shadow(image, bubble, 0, 4, 3, 0.28f);
+    Outlined(image, bubble, 0xFFFFFF, kCream, 6, h - 40);
+    ArtPaint::Grain(image, bubble, 41, 0.03f);
+    return image;
+}
+
+Lumo::MemoryImage Caption()
+{
+    const int m = ArtPaint::kPanelMargin;
+    Lumo::MemoryImage image = Blank(700 + 2 * m, 118 + 2 * m);
+    ArtPaint::PanelStyle style;
+    style.seed = 43;
+    ArtPaint::Panel(image, m, m, 700, 118, style);
+    // A caramel ribbon down the left edge, like a bookmark.
+    ArtMask ribbon = Mask(image);
+    ribbon.AddRoundRect(m + 18, m - 4, 22, 96, 4);
+    ribbon.Union(Polygon(image, {{m + 18.0f, m + 90.0f},
+                                 {m + 29.0f, m + 80.0f},
+                                 {m + 40.0f, m + 90.0f},
+                                 {m + 40.0f, m + 100.0f},
+                                 {m + 18.0f, m + 100.0f}}));
+    ArtMask notch =
+        Polygon(image, {{m + 18.0f, m + 100.0f}, {m + 29.0f, m + 89.0f}, {m + 40.0f, m + 100.0f}});
+    ribbon.Subtract(notch);
+    Lit(image, ribbon, kCaramel, m - 4, m + 100);
+    return image;
+}
+
+// --- places ---------------------------------------------------------------------
+
+void Sky(Lumo::MemoryImage& image, float horizon)
+{
+    ArtMask all = Mask(image);
+    all.AddRoundRect(-2, -2, image.mWidth + 4, horizon + 2, 0);
+    ArtPaint::FillVertical(image, all, 0x8FC3E6, 0xF4E6CC, 0, horizon);
+}
+
+// The street in front of the cafe; the awning and the sign are pictures of their own.
+Lumo::MemoryImage Street()
+{
+    Lumo::MemoryImage image = Blank(kScreenW, kScreenH);
+    const float ground = 600;
+    Sky(image, ground);
+    // Far houses in the haze.
+    ArtMask far = Mask(image);
+    const float roofs[][3] = {{-10, 330, 150}, {130, 290, 120}, {860, 300, 180}, {990, 340, 60}};
+    for (const auto& r : roofs)
+        far.AddRoundRect(r[0], r[1], r[2], ground - r[1], 6);
+    ArtPaint::Fill(image, far, ArtPaint::Mix(kSky, kCoffee, 0.25f), 0.35f);
+    ArtMask farWindows = Mask(image);
+    for (int i = 0; i < 6; i++)
+        farWindows.AddRoundRect(20 + i * 24.0f + (i > 2 ? 880 : 0), 380 + (i % 2) * 60.0f, 12, 18,
+                                3);
+    ArtPaint::Fill(image, farWindows, 0xFFF6D8, 0.5f);
+
+    // The house of the cafe: a cream front with a mocha cornice.
+    ArtMask house = Mask(image);
+    house.AddRoundRect(212, 150, 600, ground - 150 + 4, 10);
+    ArtPaint::Shadow(image, house, 0, 6, 4, 0.3f);
+    Outlined(image, house, 0xF7EEDC, 0xEAD7B2, 150, ground);
+    ArtPaint::Grain(image, house, 51, 0.045f);
+    ArtMask bricks = Mask(image);
+    for (int row = 0; row < 8; row++)
+        for (int i = 0; i < 4; i++)
+            bricks.AddRoundRect(232 + i * 150 + (row % 2) * 70.0f, 180 + row * 52.0f, 46, 10, 5);
+    ArtPaint::Fill(image, bricks, kPageEdge, 0.18f);
+    ArtMask cornice = Mask(image);
+    cornice.AddRoundRect(196, 136, 632, 26, 8);
+    Lit(image, cornice, kMocha, 136, 162);
+
+    // The big window, warm inside, with two tables and a lamp seen through it.
+    ArtMask frame = Mask(image);
+    frame.AddRoundRect(246, 326, 276, 244, 14);
+    Lit(image, frame, kMocha, 326, 570);
+    ArtMask glass = Mask(image);
+    glass.AddRoundRect(262, 342, 244, 212, 8);
+    ArtPaint::FillVertical(image, glass, 0xFFF1C9, 0xF2C98A, 342, 554);
+    ArtMask inside = Mask(image);
+    inside.AddEllipse(330, 500, 42, 12).AddRoundRect(324, 500, 12, 50, 4);
+    inside.AddEllipse(440, 510, 38, 11).AddRoundRect(434, 510, 12, 44, 4);
+    inside.AddLine(384, 342, 384, 392, 3).AddEllipse(384, 402, 24, 12);
+    inside.Intersect(glass);
+    ArtPaint::Fill(image, inside, kMocha, 0.55f);
+    ArtMask shine = Polygon(image, {{280, 552}, {340, 344}, {372, 344}, {312, 552}});
+    shine.Intersect(glass);
+    ArtPaint::Fill(image, shine, 0xFFFFFF, 0.28f);
+    ArtMask bars = Mask(image);
+    bars.AddRoundRect(380, 342, 8, 212, 0);
+    ArtPaint::Fill(image, bars, kMocha);
+
+    // The door, with its glass and a butter handle.
+    ArtMask door = Mask(image);
+    door.AddRoundRect(592, 346, 150, ground - 346 + 2, 12);
+    Lit(image, door, kMocha, 346, ground);
+    ArtMask pane = Mask(image);
+    pane.AddRoundRect(612, 366, 110, 120, 8);
+    ArtPaint::FillVertical(image, pane, 0xFFF1C9, 0xF2C98A, 366, 486);
+    ArtMask handle = Mask(image);
+    handle.AddCircle(720, 520, 8);
+    Lit(image, handle, kButter, 512, 528);
+    // Steps and two pots of flowers by the door.
+    ArtMask step = Mask(image);
+    step.AddRoundRect(580, ground - 4, 174, 14, 5);
+    Lit(image, step, kPaperShade, ground - 4, ground + 10);
+    for (float x : {560.0f, 776.0f})
+    {
+        ArtMask leaves = Mask(image);
+        leaves.AddCircle(x, 534, 20).AddCircle(x - 16, 548, 15).AddCircle(x + 16, 548, 15);
+        Lit(image, leaves, kMint, 514, 564);
+        ArtMask blooms = Mask(image);
+        blooms.AddCircle(x - 8, 528, 6).AddCircle(x + 10, 538, 6).AddCircle(x - 14, 548, 5);
+        ArtPaint::Fill(image, blooms, kCherry);
+        ArtMask pot = Mask(image);
+        pot.AddRoundRect(x - 22, 558, 44, 42, 8);
+        Lit(image, pot, kCaramel, 558, 600);
+    }
+
+    // The pavement: paper slabs and the kerb.
+    ArtMask pavement = Mask(image);
+    pavement.AddRoundRect(-4, ground, kScreenW + 8, kScreenH - ground + 4, 0);
+    ArtPaint::FillVertical(image, pavement, 0xE8D8B8, 0xD5BF98, ground, kScreenH);
+    ArtPaint::Grain(image, pavement, 53, 0.05f);
+    ArtMask joints = Mask(image);
+    for (int x = -40; x < kScreenW; x += 128)
+        joints.AddLine(x + 60.0f, ground, x - 30.0f, kScreenH, 2);
+    joints.AddLine(-4, 680, kScreenW + 4, 680, 2);
+    ArtPaint::Fill(image, joints, kPageEdge, 0.6f);
+
+    // A street lamp on the left.
+    ArtMask post = Mask(image);
+    post.AddRoundRect(118, 250, 12, 380, 5).AddRoundRect(104, 622, 40, 14, 6);
+    Lit(image, post, kCoffee, 250, 636);
+    ArtMask lamp = Polygon(image, {{104, 250}, {144, 250}, {136, 210}, {112, 210}});
+    lamp.AddRoundRect(108, 200, 32, 12, 6);
+    Lit(image, lamp, kButter, 200, 250);
+    return image;
+}
+
+// The inside of the cafe: wallpaper, a window, the counter with the coffee
+// machine, lamps, two tables and the floor.
+Lumo::MemoryImage Room()
+{
+    Lumo::MemoryImage image = Blank(kScreenW, kScreenH);
+    const float wall = 520;
+    ArtMask all = Mask(image);
+    all.AddRoundRect(-2, -2, kScreenW + 4, wall + 2, 0);
+    ArtPaint::FillVertical(image, all, 0xFAF0DC, kPaperShade, 0, wall);
+    ArtMask stripes = Mask(image);
+    for (int x = 0; x < kScreenW; x += 56)
+        stripes.AddRoundRect(x + 10, -2, 24, wall + 2, 0);
+    ArtPaint::Fill(image, stripes, kPaperShade, 0.5f);
+    ArtPaint::Grain(image, all, 61, 0.035f);
+
+    // The window with the morning sky.
+    ArtMask frame = Mask(image);
+    frame.AddRoundRect(60, 90, 250, 290, 16);
+    ArtPaint::Shadow(image, frame, 0, 4, 3, 0.25f);
+    Lit(image, frame, kCaramel, 90, 380);
+    ArtMask glass = Mask(image);
+    glass.AddRoundRect(78, 108, 214, 254, 8);
+    ArtPaint::FillVertical(image, glass, 0xA9D3EE, 0xF4E6CC, 108, 362);
+    ArtMask cloud = Mask(image);
+    cloud.AddEllipse(140, 170, 34, 13).AddEllipse(168, 160, 24, 15).AddEllipse(196, 172, 30, 11);
+    cloud.Intersect(glass);
+    ArtPaint::Fill(image, cloud, 0xFFFFFF, 0.85f);
+    ArtMask bar = Mask(image);
+    bar.AddRoundRect(181, 108, 8, 254, 0).AddRoundRect(78, 232, 214, 8, 0);
+    ArtPaint::Fill(image, bar, kCaramel);
+
+    // Two pendant lamps with their warm light.
+    for (float x : {430.0f, 700.0f})
+    {
+        ArtMask glow = Mask(image);
+        glow.AddEllipse(x, 230, 120, 90);
+        glow.Blur(10);
+        ArtPaint::Fill(image, glow, kButter, 0.2f);
+        ArtMask cord = Mask(image);
+        cord.AddLine(x, -4, x, 150, 3);
+        ArtPaint::Fill(image, cord, kCoffee);
+        ArtMask shade =
+            Polygon(image, {{x - 30, 150}, {x + 30, 150}, {x + 58, 204}, {x - 58, 204}});
+        shade.AddRoundRect(x - 24, 142, 48, 14, 7);
+        Lit(image, shade, kButter, 142, 204);
+    }
+
+    // The counter on the right with the coffee machine and cups.
+    ArtMask shelf = Mask(image);
+    shelf.AddRoundRect(760, 200, 230, 14, 5);
+    Lit(image, shelf, kMocha, 200, 214);
+    const uint32_t cups[4] = {kMint, kCherry, kSky, kButter};
+    for (int i = 0; i < 4; i++)
+    {
+        float x = 776 + i * 54.0f;
+        ArtMask cup = Mask(image);
+        cup.AddRoundRect(x, 164, 34, 36, 8);
+        ArtMask ring = Mask(image);
+        ring.AddCircle(x + 36, 180, 9);
+        ArtMask hole = Mask(image);
+        hole.AddCircle(x + 36, 180, 4.5f);
+        ring.Subtract(hole);
+        cup.Union(ring);
+        Lit(image, cup, cups[i], 164, 200);
+        Gleam(image, x + 5, 170, 6, 20, 0.4f);
+    }
+    ArtMask machine = Mask(image);
+    machine.AddRoundRect(800, 300, 150, 120, 14);
+    Lit(image, machine, 0xB9B3AA, 300, 420);
+    ArtMask top = Mask(image);
+    top.AddRoundRect(792, 292, 166, 20, 8);
+    Lit(image, top, kCoffee, 292, 312);
+    ArtMask spouts = Mask(image);
+    spouts.AddRoundRect(840, 380, 14, 24, 4).AddRoundRect(896, 380, 14, 24, 4);
+    ArtPaint::Fill(image, spouts, kCoffee);
+    ArtMask dial = Mask(image);
+    dial.AddCircle(875, 342, 14);
+    Lit(image, dial, kCream, 328, 356);
+    ArtMask counter = Mask(image);
+    counter.AddRoundRect(740, 420, 280, 220, 10);
+    ArtPaint::Shadow(image, counter, 0, 6, 4, 0.3f);
+    Lit(image, counter, kMocha, 420, 640);
+    ArtMask counterTop = Mask(image);
+    counterTop.AddRoundRect(728, 410, 292, 22, 8);
+    Lit(image, counterTop, kCaramel, 410, 432);
+    ArtMask panels = Mask(image);
+    panels.AddRoundRect(770, 460, 110, 150, 10).AddRoundRect(900, 460, 110, 150, 10);
+    ArtPaint::Fill(image, panels, ArtPaint::Lighter(kMocha, 0.12f), 0.8f);
+
+    // Wainscot and the floor planks.
+    ArtMask rail = Mask(image);
+    rail.AddRoundRect(-4, wall - 8, kScreenW + 8, 14, 4);
+    Lit(image, rail, kCaramel, wall - 8, wall + 6);
+    ArtMask floor = Mask(image);
+    floor.AddRoundRect(-4, wall + 6, kScreenW + 8, kScreenH - wall, 0);
+    ArtPaint::FillVertical(image, floor, ArtPaint::Lighter(kCaramel, 0.18f),
+                           ArtPaint::Darker(kCaramel, 0.05f), wall, kScreenH);
+    ArtPaint::Grain(image, floor, 67, 0.06f);
+    ArtMask gaps = Mask(image);
+    for (int i = 0; i < 6; i++)
+        gaps.AddLine(-4, wall + 40.0f + i * i * 8.0f + i * 20, kScreenW + 4,
+                     wall + 40.0f + i * i * 8.0f + i * 20, 2);
+    ArtPaint::Fill(image, gaps, kMocha, 0.45f);
+
+    // Two round tables with their shadows and a cup each.
+    const float tables[2][2] = {{250, 600}, {520, 650}};
+    for (const auto& t : tables)
+    {
+        FloorShadow(image, t[0], t[1] + 70, 90, 16, 0.3f);
+        ArtMask leg = Mask(image);
+        leg.AddRoundRect(t[0] - 8, t[1], 16, 70, 5).AddEllipse(t[0], t[1] + 70, 34, 8);
+        Lit(image, leg, kCoffee, t[1], t[1] + 78);
+        ArtMask top = Mask(image);
+        top.AddEllipse(t[0], t[1], 96, 26);
+        Lit(image, top, kCream, t[1] - 26, t[1] + 26);
+        ArtMask cup = Mask(image);
+        cup.AddRoundRect(t[0] - 14, t[1] - 30, 28, 24, 7);
+        Lit(image, cup, 0xFFFFFF, t[1] - 30, t[1] - 6);
+    }
+    return image;
+}
+
+// --- props ------------------------------------------------------------------------
+
+Lumo::MemoryImage Awning()
+{
+    // White and light grey stripes: the comic's tint turns them into the cafe's colour.
+    const int w = 640, h = 112;
+    Lumo::MemoryImage image = Blank(w, h);
+    ArtMask below = Mask(image);
+    below.AddRoundRect(0, 74, w, h, 0);
+    ArtMask scallops = Mask(image);
+    for (int i = 0; i < 10; i++)
+        scallops.AddCircle(6 + 31.2f + i * 62.8f, 74, 31.4f);
+    scallops.Intersect(below);
+    ArtMask body = Mask(image);
+    body.AddRoundRect(6, 6, w - 12, 70, 8);
+    body.Union(scallops);
+    ArtPaint::Shadow(image, body, 0, 6, 3, 0.3f);
+    Outlined(image, body, 0xFFFFFF, 0xF0F0F0, 6, h);
+    ArtMask stripes = Mask(image);
+    for (int i = 0; i < 10; i++)
+        stripes.AddRoundRect(6 + i * 62.8f, 0, 31.4f, h, 0);
+    stripes.Intersect(body);
+    ArtPaint::Fill(image, stripes, 0xBDBDBD, 0.55f);
+    ArtMask fold = Mask(image);
+    fold.AddRoundRect(6, 6, w - 12, 12, 6);
+    ArtPaint::Fill(image, fold, 0xFFFFFF, 0.5f);
+    return image;
+}
+
+Lumo::MemoryImage Sign()
+{
+    const int w = 440, h = 120;
+    Lumo::MemoryImage image = Blank(w, h);
+    ArtMask chains = Mask(image);
+    chains.AddLine(80, 0, 80, 34, 3).AddLine(w - 80.0f, 0, w - 80.0f, 34, 3);
+    ArtPaint::Fill(image, chains, kCoffee);
+    ArtMask board = Mask(image);
+    board.AddRoundRect(10, 30, w - 20, h - 40, 16);
+    ArtPaint::Shadow(image, board, 0, 4, 3, 0.3f);
+    Lit(image, board, kMocha, 30, h - 10);
+    ArtPaint::Grain(image, board, 71, 0.06f);
+    ArtMask inner = Mask(image);
+    inner.AddRoundRect(22, 42, w - 44, h - 64, 10);
+    ArtMask ring = inner.Dilated(2);
+    ring.Subtract(inner);
+    ArtPaint::Fill(image, ring, kButter, 0.7f);
+    return image;
+}
+
+// The lettering's colour for the sign: butter to deep gold, with a shine.
+Lumo::MemoryImage Gold()
+{
+    const int w = 440, h = 120;
+    Lumo::MemoryImage image = Blank(w, h);
+    ArtMask all = Mask(image);
+    all.AddRoundRect(-2, -2, w + 4, h + 4, 0);
+    ArtPaint::FillVertical(image, all, 0xFFF0B0, 0xD99A2B, 30, 100);
+    ArtMask shine = Polygon(image, {{120, 0}, {170, 0}, {120, h}, {70, h}});
+    shine.Blur(4);
+    ArtPaint::Fill(image, shine, 0xFFFFFF, 0.5f);
+    return image;
+}
+
+// A soft white disc: the shape of the iris that opens onto the room.
+Lumo::MemoryImage Iris()
+{
+    Lumo::MemoryImage image = Blank(256, 256);
+    ArtMask disc = Mask(image);
+    disc.AddCircle(128, 128, 116);
+    disc.Blur(4);
+    ArtPaint::Fill(image, disc, 0xFFFFFF);
+    return image;
+}
+
+Lumo::MemoryImage Sun()
+{
+    Lumo::MemoryImage image = Blank(200, 200);
+    ArtMask glow = Mask(image);
+    glow.AddCircle(100, 100, 86);
+    glow.Blur(8);
+    ArtPaint::Fill(image, glow, kButter, 0.35f);
+    ArtMask rays = Mask(image);
+    for (int i = 0; i < 12; i++)
+    {
+        float a = i * 30.0f * 3.14159265f / 180.0f, b = a + 0.13f, c = a - 0.13f;
+        rays.AddShape(
+            [&]
+            {
+                ArtShape s(200, 200);
+                s.AddPolygon({{100 + 52 * std::cos(b), 100 + 52 * std::sin(b)},
+                              {100 + 84 * std::cos(a), 100 + 84 * std::sin(a)},
+                              {100 + 52 * std::cos(c), 100 + 52 * std::sin(c)}});
+                return s;
+            }());
+    }
+    Lit(image, rays, kButter, 20, 180);
+    ArtMask disc = Mask(image);
+    disc.AddCircle(100, 100, 48);
+    Outlined(image, disc, 0xFFE58A, kButter, 52, 148);
+    Gleam(image, 76, 70, 18, 12, 0.5f);
+    return image;
+}
+
+Lumo::MemoryImage Cloud()
+{
+    Lumo::MemoryImage image = Blank(260, 120);
+    ArtMask cloud = Mask(image);
+    cloud.AddEllipse(70, 78, 56, 30).AddEllipse(130, 58, 58, 42).AddEllipse(190, 78, 54, 30);
+    cloud.AddRoundRect(40, 70, 180, 38, 19);
+    ArtPaint::Shadow(image, cloud, 0, 4, 3, 0.15f);
+    ArtPaint::FillVertical(image, cloud, 0xFFFFFF, 0xE8EEF2, 16, 108);
+    return image;
+}
+
+Lumo::MemoryImage Steam()
+{
+    Lumo::MemoryImage image = Blank(90, 110);
+    ArtMask steam = Mask(image);
+    for (int i = 0; i < 3; i++)
+    {
+        float x = 22 + i * 23.0f;
+        for (int k = 0; k < 10; k++)
+        {
+            float y0 = 104 - k * 10.0f, y1 = y0 - 10;
+            float x0 = x + 7 * std::sin(k * 0.9f), x1 = x + 7 * std::sin((k + 1) * 0.9f);
+            steam.AddLine(x0, y0, x1, y1, 6 - k * 0.4f);
+        }
+    }
+    ArtPaint::Fill(image, steam, 0xFFFFFF, 0.85f);
+    return image;
+}
+
+Lumo::MemoryImage Cup()
+{
+    Lumo::MemoryImage image = Blank(170, 130);
+    ArtMask saucer = Mask(image);
+    saucer.AddEllipse(80, 112, 74, 14);
+    Lit(image, saucer, 0xFFFFFF, 98, 126);
+    ArtMask cup = Mask(image);
+    cup.AddRoundRect(30, 20, 100, 92, 28);
+    ArtMask ring = Mask(image);
+    ring.AddCircle(136, 62, 22);
+    ArtMask hole = Mask(image);
+    hole.AddCircle(136, 62, 11);
+    ring.Subtract(hole);
+    cup.Union(ring);
+    Lit(image, cup, kCherry, 20, 112);
+    ArtMask coffee = Mask(image);
+    coffee.AddEllipse(80, 24, 46, 9);
+    ArtPaint::Fill(image, coffee, kCoffee);
+    Gleam(image, 42, 36, 12, 52, 0.4f);
+    return image;
+}
+
+Lumo::MemoryImage Keys()
+{
+    Lumo::MemoryImage image = Blank(220, 130);
+    ArtMask ring = Mask(image);
+    ring.AddCircle(50, 50, 34);
+    ArtMask hole = Mask(image);
+    hole.AddCircle(50, 50, 26);
+    ring.Subtract(hole);
+    Lit(image, ring, 0xB9B3AA, 16, 84);
+    for (int k = 0; k < 2; k++)
+    {
+        float y = 46 + k * 40.0f;
+        ArtMask key = Mask(image);
+        key.AddCircle(84, y, 18);
+        key.AddRoundRect(96, y - 6, 104, 12, 5);
+        key.AddRoundRect(168, y + 4, 10, 16, 3).AddRoundRect(186, y + 4, 10, 20, 3);
+        ArtMask eye = Mask(image);
+        eye.AddCircle(80, y, 6);
+        key.Subtract(eye);
+        Lit(image, key, k ? kCaramel : kButter, y - 18, y + 24);
+    }
+    return image;
+}
+
+Lumo::MemoryImage Trophy()
+{
+    Lumo::MemoryImage image = Blank(240, 270);
+    ArtMask cup =
+        Polygon(image, {{50, 30}, {190, 30}, {176, 110}, {150, 150}, {90, 150}, {64, 110}});
+    cup.AddEllipse(120, 30, 70, 14);
+    ArtMask handles = Mask(image);
+    for (float x : {44.0f, 196.0f})
+    {
+        ArtMask r = Mask(image);
+        r.AddCircle(x, 74, 30);
+        ArtMask h = Mask(image);
+        h.AddCircle(x, 74, 20);
+        r.Subtract(h);
+        handles.Union(r);
+    }
+    cup.Union(handles);
+    cup.AddRoundRect(106, 146, 28, 50, 6);
+    cup.AddRoundRect(70, 192, 100, 22, 8);
+    cup.AddRoundRect(54, 214, 132, 40, 10);
+    ArtPaint::Shadow(image, cup, 0, 5, 3, 0.3f);
+    Outlined(image, cup, 0xFFE58A, 0xD99A2B, 20, 254);
+    Gleam(image, 70, 42, 14, 70, 0.45f);
+    ArtMask plate = Mask(image);
+    plate.AddRoundRect(80, 222, 80, 22, 5);
+    ArtPaint::Fill(image, plate, kMocha);
+    ArtIcons::Draw(image, ArtIcons::kExpert, 96, 62, 48);
+    return image;
+}
+
+// A string of little flags; white, so the comic tints them.
+Lumo::MemoryImage Bunting()
+{
+    // Narrower than a page: the packer keeps a gap around every picture.
+    const int w = 1000, h = 100;
+    Lumo::MemoryImage image = Blank(w, h);
+    ArtMask string = Mask(image);
+    for (int x = 0; x < w; x += 8)
+    {
+        float y0 = 12 + 26 * std::sin(x * 3.14159265f / w),
+              y1 = 12 + 26 * std::sin((x + 8) * 3.14159265f / w);
+        string.AddLine((float)x, y0, x + 8.0f, y1, 2.5f);
+    }
+    ArtPaint::Fill(image, string, kCoffee);
+    for (int i = 0; i < 16; i++)
+    {
+        float x = 24 + i * 62.0f, y = 12 + 26 * std::sin(x * 3.14159265f / w);
+        ArtMask flag = Polygon(image, {{x - 20, y}, {x + 20, y}, {x, y + 46}});
+        Outlined(image, flag, 0xFFFFFF, i % 2 ? 0xD8D8D8 : 0xF4F4F4, y, y + 46, 1.5f);
+    }
+    return image;
+}
+
+void Add(ArtAtlas& atlas, const char* name, const Lumo::MemoryImage& image)
+{
+    atlas.Add(std::string("img\\comix\\") + name + ".png", image);
+}
+
+} // namespace
+
+ART_GROUP(comix)
+{
+    // The two full-screen pictures are files of their own: a page would hold nothing else.
+    Lumo::MemoryImage street = Street(), room = Room();
+    out.Save("comix/street.png", street);
+    out.Save("comix/room.png", room);
+
+    ArtAtlas atlas("comix/comix");
+
+    Lumo::MemoryImage zorka = Blank(kPersonW, kPersonH);
+    Person(zorka, kZorka, false, true);
+    Add(atlas, "zorka", Framed(zorka));
+    Lumo::MemoryImage arm = Blank(kFrameW, kPersonH);
+    ZorkaArm(arm, false);
+    Add(atlas, "zorka_arm", arm);
+    Lumo::MemoryImage wave = Blank(kFrameW, kPersonH);
+    ZorkaArm(wave, true);
+    Add(atlas, "zorka_wave", wave);
+    for (int i = 0; i < 3; i++)
+    {
+        Lumo::MemoryImage guest = Blank(kPersonW, kPersonH);
+        Person(guest, kGuests[i], true, false);
+        Add(atlas, ("guest" + std::to_string(i + 1)).c_str(), Framed(guest));
+    }
+
+    Add(atlas, "bubble_left", SpeechBubble(false));
+    Add(atlas, "bubble_right", SpeechBubble(true));
+    Add(atlas, "caption", Caption());
+    Add(atlas, "awning", Awning());
+    Add(atlas, "sign", Sign());
+    Add(atlas, "gold", Gold());
+    Add(atlas, "iris", Iris());
+    Add(atlas, "sun", Sun());
+    Add(atlas, "cloud", Cloud());
+    Add(atlas, "steam", Steam());
+    Add(atlas, "cup", Cup());
+    Add(atlas, "keys", Keys());
+    Add(atlas, "trophy", Trophy());
+    Add(atlas, "bunting", Bunting());
+    const ArtIcons::Icon icons[3] = {ArtIcons::kMoney, ArtIcons::kExpert, ArtIcons::kLives};
+    const char* names[3] = {"coin", "star", "heart"};
+    for (int i = 0; i < 3; i++)
+    {
+        Lumo::MemoryImage icon = Blank(72, 72);
+        ArtIcons::Draw(icon, icons[i], 0, 0, 72);
+        Add(atlas, names[i], icon);
+    }
+    atlas.Save(out);
+}
