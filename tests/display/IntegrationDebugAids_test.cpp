@@ -25,17 +25,10 @@
 #include "game/engine/KpDevOptions.h"
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpProfileFile.h"
+#include "tests/game/engine/InProcessGame.h"
 #include "tests/display/IntegrationFrameApp.h"
 
 using namespace Lumo;
-
-// The game inside this test program: the program's own arguments are gtest's,
-// which the game's option handler would reject with a box.
-class InProcessGame : public KpEngine3
-{
-public:
-    void ReceiveCommandLine(const std::string&) override {}
-};
 
 namespace
 {

@@ -30,6 +30,7 @@
 #include "game/screens/KpComix.h"
 #include "game/screens/KpComixEpisode.h"
 #include "game/screens/KpComixObject.h"
+#include "tests/game/engine/InProcessGame.h"
 
 using namespace Lumo;
 
@@ -152,7 +153,7 @@ protected:
     // Starts the game from its own folder, with its archives, and runs it until loaded.
     void StartGame()
     {
-        mGame.reset(new KpEngine3());
+        mGame.reset(new InProcessGame());
         gGameApp = mGame.get();
         std::string gameFolder = std::string(LUMO_BINARY_DIR) + "/game";
         ASSERT_TRUE(SetCurrentDirectoryA(gameFolder.c_str()));
