@@ -5,6 +5,9 @@
 #include "game/engine/KpComPtr.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpProfileFile.h"
+#include "game/screens/KpBoard_Career.h"
+#include "game/screens/KpBoard_Confirm.h"
+#include "game/screens/KpBoard_MainMenu.h"
 
 KpEngine3* gEngine3 = nullptr;
 Lumo::Widget* gEngine3Boards[kEngineBoardCount] = {};
@@ -17,6 +20,7 @@ KpEngine3::KpEngine3() : mAskingQuit(false)
 KpEngine3::~KpEngine3()
 {
     WaitForLoadingThread();
+    DestroyConfirmBoxes();
     for (Lumo::Widget*& board : gEngine3Boards)
     {
         if (board && mWidgetManager)
@@ -34,6 +38,22 @@ void KpEngine3::LoadingCompleted()
     for (Lumo::Widget* board : gEngine3Boards)
         if (board)
             mWidgetManager->AddWidget(board);
+    AttachConfirmBoxes(mWidgetManager);
+    ShowFirstScreen();
+}
+
+void KpEngine3::ShowFirstScreen()
+{
+    // The splash leads on to the menus when it ends; without one they come at once.
+    if (KpCandyWidget* splash = dynamic_cast<KpCandyWidget*>(gEngine3Boards[kBoardSplash]))
+    {
+        splash->Show();
+        return;
+    }
+    if (Lumo::Widget* background = gEngine3Boards[kBoardMenuBackground])
+        background->SetVisible(true);
+    if (KpCandyWidget* menu = dynamic_cast<KpCandyWidget*>(gEngine3Boards[kBoardMainMenu]))
+        menu->Show();
 }
 
 void KpEngine3::LoadingThreadWork()
@@ -47,6 +67,10 @@ void KpEngine3::CreateScreens()
 {
     // Each screen is made here, once, from its layout under GetLayoutRoot(), into
     // its gEngine3Boards entry.
+    IXMLDOMNode* layouts = GetLayoutRoot();
+    gEngine3Boards[kBoardMainMenu] = new KpBoard_MainMenu(layouts, this);
+    gEngine3Boards[kBoardCareer] = new KpBoard_Career(this, layouts);
+    CreateConfirmBoxes(this, layouts);
 }
 
 void KpEngine3::InitApp()
@@ -87,12 +111,18 @@ void KpEngine3::Shutdown()
 
 bool KpEngine3::ConfirmQuit()
 {
-    // The game's own confirmation box belongs to the screens; until it exists the
-    // question goes through a system box with the same text.
     mAskingQuit = true;
-    modalBoxOpen = 1;
-    int answer = MsgBoxW(GetEngineLocTable()->GetText("quit"), mTitle, MB_YESNO | MB_ICONQUESTION);
-    modalBoxOpen = 0;
+    bool yes;
+    if (gConfirm2 && gConfirm2->mManager)
+        yes = ShowConfirmBox("quit") == 1;
+    else
+    {
+        // Without the game's own box (its layout is missing) a system box asks.
+        modalBoxOpen = 1;
+        yes = MsgBoxW(GetEngineLocTable()->GetText("db01_text1_quit"), mTitle,
+                      MB_YESNO | MB_ICONQUESTION) == IDYES;
+        modalBoxOpen = 0;
+    }
     mAskingQuit = false;
-    return answer == IDYES;
+    return yes;
 }
