@@ -10,6 +10,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpTextureManager.h"
 #include "game/engine/KpXml.h"
+#include "game/scene/KpEffectNames.h"
 #include "game/scene/KpFrameClock.h"
 #include "game/scene/KpTexture.h"
 #include "game/ui/KpDialog.h"
@@ -216,7 +217,7 @@ void KpCandyWidget::ReadXml(IXMLDOMNode* element)
 void KpCandyWidget::Show()
 {
     OnShow();
-    if (!StartEffect("onshow", kEffectShow))
+    if (!StartEffect(kEffectOnShow, kEffectShow))
         SetVisible(true);
 }
 
@@ -224,7 +225,7 @@ void KpCandyWidget::Hide()
 {
     OnHide();
     // A hidden widget has nothing to fade out.
-    if (!mVisible || !StartEffect("onhide", kEffectHide))
+    if (!mVisible || !StartEffect(kEffectOnHide, kEffectHide))
         SetVisible(false);
 }
 
