@@ -5,6 +5,7 @@
 #include "game/engine/KpComPtr.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpProfileFile.h"
+#include "game/gameplay/KpBoard_Game3.h"
 #include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_Confirm.h"
 #include "game/screens/KpBoard_MainMenu.h"
@@ -68,6 +69,7 @@ void KpEngine3::CreateScreens()
     // Each screen is made here, once, from its layout under GetLayoutRoot(), into
     // its gEngine3Boards entry.
     IXMLDOMNode* layouts = GetLayoutRoot();
+    gEngine3Boards[kBoardGame] = new KpBoard_Game3(this, layouts);
     gEngine3Boards[kBoardMainMenu] = new KpBoard_MainMenu(layouts, this);
     gEngine3Boards[kBoardCareer] = new KpBoard_Career(this, layouts);
     CreateConfirmBoxes(this, layouts);

@@ -1,0 +1,222 @@
+#include "game/gameplay/KpBoard_Game.h"
+
+#include "framework/app/LumoAppBase.h"
+#include "framework/app/StringUtils.h"
+#include "framework/raster/TriangleVariants.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpEngine3.h"
+#include "game/engine/KpLocTable.h"
+#include "game/engine/KpLog.h"
+#include "game/engine/KpSoundManager.h"
+#include "game/gameplay/KpLevelData.h"
+
+KpBoard_Game* gGameBoard = nullptr;
+
+KpBoard_Game* GetGameBoard()
+{
+    return gGameBoard;
+}
+
+namespace
+{
+void ShowScreen(int index, bool show)
+{
+    Lumo::Widget* screen = gEngine3Boards[index];
+    if (!screen)
+        return;
+    KpCandyWidget* candy = dynamic_cast<KpCandyWidget*>(screen);
+    if (candy && show)
+        candy->Show();
+    else if (candy)
+        candy->Hide();
+    else
+        screen->SetVisible(show);
+}
+} // namespace
+
+KpBoard_Game::KpBoard_Game(KpEngine* app) : KpDialog(nullptr, app)
+{
+    InitTriangleVariantTable();
+    mName = "game_board";
+    // The board takes clicks on the scene and the focus when dialogs close.
+    mMouseVisible = true;
+    mWantsFocus = true;
+    SetVisible(false);
+    gGameBoard = this;
+}
+
+KpBoard_Game::~KpBoard_Game()
+{
+    mLoader.Cancel();
+    delete mLevelData;
+    if (gGameBoard == this)
+        gGameBoard = nullptr;
+}
+
+// ============================================================================
+// Level
+// ============================================================================
+
+bool KpBoard_Game::StartLevelLoading(int level, bool endless)
+{
+    if (!IsLevelNumberValid(level, endless))
+    {
+        WriteLog("WARNING: KpBoard_Game::StartLevelLoading: no %s level %d",
+                 endless ? "survival" : "career", level);
+        return false;
+    }
+    if (mLevelActive || mLevelData)
+        QuitLevel();
+    mLevel = level;
+    mEndless = endless;
+    ShowLoadScreen(true);
+    // A thread that cannot start is reported as a load that failed.
+    mLoader.Start(level, endless);
+    return true;
+}
+
+void KpBoard_Game::RestartLevel()
+{
+    if (IsLevelNumberValid(mLevel, mEndless))
+        StartLevelLoading(mLevel, mEndless);
+}
+
+void KpBoard_Game::QuitLevel()
+{
+    EndLevel();
+}
+
+void KpBoard_Game::EndLevel()
+{
+    mLevelActive = false;
+}
+
+void KpBoard_Game::BeginLevel(KpLevelData* level)
+{
+    delete mLevelData;
+    mLevelData = level;
+    ResetPause();
+    mLevelActive = true;
+    SetVisible(true);
+    OnLevelStart();
+}
+
+void KpBoard_Game::OnLevelLoadFailed(const std::string& error)
+{
+    WriteLog("WARNING: KpBoard_Game: level %d cannot be played: %s", mLevel, error.c_str());
+    if (gLumoApp)
+    {
+        std::wstring text = GetEngineLocTable()->GetText("level_load_failed") + L"\n\n" +
+                            Lumo::StringToWString(error);
+        if (gEngine)
+            gEngine->modalBoxOpen = 1;
+        gLumoApp->MsgBoxW(text, gLumoApp->mTitle, MB_OK | MB_ICONWARNING);
+        if (gEngine)
+            gEngine->modalBoxOpen = 0;
+    }
+    ReturnToMenus();
+}
+
+void KpBoard_Game::OnLevelStart() {}
+
+bool KpBoard_Game::IsCutSceneShown()
+{
+    return false;
+}
+
+float KpBoard_Game::GetDayProgress()
+{
+    return 0.0f;
+}
+
+void KpBoard_Game::ReturnToMenus()
+{
+    mLevelActive = false;
+    SetVisible(false);
+    ShowScreen(kBoardMenuBackground, true);
+    ShowScreen(kBoardMainMenu, true);
+}
+
+void KpBoard_Game::ShowLoadScreen(bool show)
+{
+    Lumo::Widget* screen = gEngine3Boards[kBoardLoadScreen];
+    if (show && screen && mManager && screen->mParent == mManager)
+        mManager->BringToFront(screen);
+    ShowScreen(kBoardLoadScreen, show);
+}
+
+// ============================================================================
+// Pause
+// ============================================================================
+
+void KpBoard_Game::Pause()
+{
+    if (++mPauseCount != 1)
+        return;
+    GetSoundManager()->SoundPauseGroup("game");
+    OnPauseHook();
+}
+
+void KpBoard_Game::Resume()
+{
+    // A stray Resume must not leave the count below 0, where the next Pause
+    // would no longer pause.
+    if (mPauseCount <= 0)
+        return;
+    if (--mPauseCount != 0)
+        return;
+    GetSoundManager()->SoundResumeGroup("game");
+    OnResumeHook();
+}
+
+void KpBoard_Game::ResetPause()
+{
+    if (mPauseCount <= 0)
+        return;
+    mPauseCount = 1;
+    Resume();
+}
+
+void KpBoard_Game::OnPauseHook() {}
+
+void KpBoard_Game::OnResumeHook() {}
+
+bool KpBoard_Game::IsRunning()
+{
+    return mLevelActive && mPauseCount == 0 && !(gEngine && gEngine->modalBoxOpen) &&
+           !IsCutSceneShown();
+}
+
+// ============================================================================
+// Widget
+// ============================================================================
+
+void KpBoard_Game::Update()
+{
+    KpDialog::Update();
+    if (mLoader.IsBusy() && mLoader.IsDone())
+    {
+        std::string error;
+        KpLevelData* level = mLoader.Take(error, mLoadWarnings);
+        ShowLoadScreen(false);
+        if (level)
+            BeginLevel(level);
+        else
+            OnLevelLoadFailed(error);
+    }
+}
+
+void KpBoard_Game::MouseDown(int x, int y, int button, int clicks)
+{
+    KpDialog::MouseDown(x, y, button, clicks);
+    if (button == 0 && IsRunning())
+        OnScenePress(x, y);
+}
+
+void KpBoard_Game::OnScenePress(int, int) {}
+
+void KpBoard_Game::OnHide()
+{
+    // The player left the level's screen: it is no longer the active level.
+    mLevelActive = false;
+}

@@ -1,0 +1,306 @@
+#include "game/gameplay/KpCafePlay.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "framework/app/MersenneRandom.h"
+#include "framework/app/StringUtils.h"
+#include "game/engine/KpSoundManager.h"
+#include "game/gameplay/KpCafeArt.h"
+#include "game/gameplay/KpCafeTable.h"
+#include "game/gameplay/KpClient.h"
+#include "game/gameplay/KpDecor.h"
+#include "game/gameplay/KpFloatingPop.h"
+#include "game/gameplay/KpTaskGoals.h"
+#include "game/gameplay/KpTutorialController.h"
+#include "game/scene/KpItemList.h"
+#include "game/scene/KpObjectClassFactory.h"
+#include "game/scene/KpZOrderManager.h"
+
+namespace
+{
+// Clients queue down from the door, one step apart.
+const float kQueueStep = 92.0f;
+
+KpItem* MakeTable()
+{
+    return new KpCafeTable();
+}
+KpItem* MakeDecor()
+{
+    return new KpDecor();
+}
+} // namespace
+
+void KpCafePlay::RegisterClasses()
+{
+    RegisterObjectClass("table", MakeTable);
+    RegisterObjectClass("decor", MakeDecor);
+}
+
+KpCafePlay::KpCafePlay()
+{
+    RegisterClasses();
+}
+
+KpCafePlay::~KpCafePlay()
+{
+    End();
+}
+
+void KpCafePlay::Begin(const KpLevelData* level)
+{
+    End();
+    mLevel = level;
+    if (!level)
+        return;
+    mMoney = 0;
+    mLives = level->lives;
+    mServed = mWalkouts = mCleaned = 0;
+    for (const KpLevelObject& object : level->objects)
+    {
+        KpItem* item = CreateObjectOfClass(object.className);
+        if (!item)
+            continue;
+        item->mName = object.name;
+        if (KpCafeTable* table = dynamic_cast<KpCafeTable*>(item))
+        {
+            table->Place(object.x, object.y);
+            mTables.push_back(table);
+        }
+        else if (KpDecor* decor = dynamic_cast<KpDecor*>(item))
+            decor->Place(object.x, object.y);
+        gItemList.Add(item);
+    }
+    BeginDay(1);
+}
+
+void KpCafePlay::End()
+{
+    gItemList.Clear();
+    mTables.clear();
+    mClients.clear();
+    mQueue.clear();
+    mApplied.clear();
+    mLevel = nullptr;
+}
+
+void KpCafePlay::BeginDay(int day)
+{
+    mDay = day < 1 ? 1 : day;
+    mDayMs = 0;
+    mNextArrival = 0;
+    float factor = mLevel ? mLevel->patienceFactor : 1.0f;
+    mDayPatience = float(std::pow(double(factor), double(mDay - 1)));
+}
+
+bool KpCafePlay::IsDayOver() const
+{
+    return mLevel && mDayMs >= mLevel->dayLengthMs;
+}
+
+int KpCafePlay::PatienceOf(const KpLevelClient& arrival) const
+{
+    double patience = double(arrival.patienceMs) * mDayPatience;
+    if (IsUpgradeApplied("chairs", "comfy"))
+        patience *= kComfyPatienceFactor;
+    return std::max(1, int(std::lround(patience)));
+}
+
+void KpCafePlay::Update(int ms)
+{
+    if (!mLevel || ms <= 0)
+        return;
+    mDayMs += ms;
+    gItemList.UpdateAll(ms);
+
+    // What the clients' time brought: walk-outs, meals eaten, clients gone.
+    std::vector<KpClient*> clients = mClients;
+    for (KpClient* client : clients)
+    {
+        KpClientState state = client->GetState();
+        if ((state == kClientQueued || state == kClientWaiting) && client->IsOutOfPatience())
+            WalkOut(client, true);
+        else if (client->HasFinishedMeal())
+            WalkOut(client, false);
+        else if (client->IsGone())
+        {
+            client->mRemove = true;
+            mClients.erase(std::find(mClients.begin(), mClients.end(), client));
+        }
+    }
+
+    const std::vector<KpLevelClient>& arrivals = mLevel->clients;
+    while (mNextArrival < arrivals.size() && arrivals[mNextArrival].timeMs <= mDayMs &&
+           arrivals[mNextArrival].timeMs < mLevel->dayLengthMs)
+        Arrive(arrivals[mNextArrival++]);
+    SeatQueue();
+}
+
+void KpCafePlay::Arrive(const KpLevelClient& arrival)
+{
+    const KpLevelProduct* product = mLevel->FindProduct(arrival.order);
+    int look = int(gLumoRandom.Next() % unsigned(KpCafeArt::kClientLooks));
+    KpClient* client =
+        new KpClient(look, arrival.order, product ? product->price : 0, PatienceOf(arrival));
+    // In at the door, then down to the end of the queue.
+    client->mX = mLevel->doorX;
+    client->mY = mLevel->doorY;
+    gItemList.Add(client);
+    mClients.push_back(client);
+    mQueue.push_back(client);
+    PlaceQueue();
+    gTutorial.OnEvent("arrive");
+}
+
+void KpCafePlay::SeatQueue()
+{
+    bool seated = false;
+    while (!mQueue.empty())
+    {
+        std::vector<KpCafeTable*> free;
+        for (KpCafeTable* table : mTables)
+            if (table->IsFree())
+                free.push_back(table);
+        if (free.empty())
+            break;
+        KpCafeTable* table = free[gLumoRandom.Next() % unsigned(free.size())];
+        KpClient* client = mQueue.front();
+        mQueue.erase(mQueue.begin());
+        client->GoToTable(table);
+        seated = true;
+    }
+    if (seated)
+        PlaceQueue();
+}
+
+void KpCafePlay::PlaceQueue()
+{
+    for (size_t i = 0; i < mQueue.size(); i++)
+        mQueue[i]->Queue(mLevel->doorX, mLevel->doorY + kQueueStep * float(i));
+}
+
+KpItem* KpCafePlay::Click(float x, float y)
+{
+    if (!mLevel)
+        return nullptr;
+    KpItem* item = gZOrderManager.Pick(x, y);
+    if (!item)
+        return nullptr;
+    item->OnClick();
+    if (KpClient* client = dynamic_cast<KpClient*>(item))
+    {
+        if (gTutorial.IsAllowed("serve"))
+            Serve(client);
+    }
+    else if (KpCafeTable* table = dynamic_cast<KpCafeTable*>(item))
+    {
+        if (gTutorial.IsAllowed("clean"))
+            Clean(table);
+    }
+    return item;
+}
+
+void KpCafePlay::Serve(KpClient* client)
+{
+    if (client->GetState() != kClientWaiting)
+        return;
+    int64_t base =
+        client->GetPrice() + (IsUpgradeApplied("counter", "espresso") ? kEspressoBonus : 0);
+    int64_t patience = client->GetPatienceMs();
+    int64_t left = std::max<int64_t>(0, patience - client->GetWaitedMs());
+    int pay = int(base + base * left / (2 * patience));
+    bool quick = int64_t(client->GetWaitedMs()) * 4 <= patience;
+
+    mMoney += pay;
+    mServed++;
+    if (quick)
+        gTaskGoals.CountDown(0);
+    gTaskGoals.CountDown(3);
+    if (mMoney >= mLevel->expertMoney)
+        gTaskGoals.SetExpertReached();
+
+    float eat = float(mLevel->eatMs);
+    if (IsUpgradeApplied("radio", "jazz"))
+        eat *= kRadioEatFactor;
+    client->Serve(int(std::lround(eat)));
+    gItemList.Add(new KpFloatingPop("coin_small", Lumo::WStrFormat(L"+%d", pay), client->HeadX(),
+                                    client->HeadY() - 40.0f));
+    GetSoundManager()->SoundPlay("money");
+    gTutorial.OnEvent("serve");
+    gTutorial.OnEvent("pay");
+}
+
+void KpCafePlay::Clean(KpCafeTable* table)
+{
+    if (!table->IsDirty())
+        return;
+    table->SetDirty(false);
+    mCleaned++;
+    gTaskGoals.CountDown(1);
+    gTutorial.OnEvent("clean");
+}
+
+void KpCafePlay::WalkOut(KpClient* client, bool angry)
+{
+    KpCafeTable* table = client->GetTable();
+    auto queued = std::find(mQueue.begin(), mQueue.end(), client);
+    if (queued != mQueue.end())
+    {
+        mQueue.erase(queued);
+        PlaceQueue();
+    }
+    if (table && !angry)
+        table->SetDirty(true);
+    client->Leave(mLevel->doorX, mLevel->doorY - 20.0f, angry);
+    if (angry)
+    {
+        mLives = std::max(0, mLives - 1);
+        mWalkouts++;
+        gTaskGoals.ResetChain();
+        gItemList.Add(
+            new KpFloatingPop("heart_small", L"-1", client->HeadX(), client->HeadY() - 40.0f));
+        GetSoundManager()->SoundPlay("fail");
+    }
+    gTutorial.OnEvent("leave");
+}
+
+void KpCafePlay::ApplyUpgrade(const KpUpgradeOffer& offer, bool apply)
+{
+    if (apply)
+        mApplied.push_back(offer);
+    else
+    {
+        for (size_t i = mApplied.size(); i-- > 0;)
+            if (mApplied[i].object == offer.object && mApplied[i].name == offer.name)
+            {
+                mApplied.erase(mApplied.begin() + long(i));
+                break;
+            }
+    }
+    ApplySkins();
+}
+
+bool KpCafePlay::IsUpgradeApplied(const std::string& object, const std::string& name) const
+{
+    for (const KpUpgradeOffer& offer : mApplied)
+        if (offer.object == object && offer.name == name)
+            return true;
+    return false;
+}
+
+void KpCafePlay::ApplySkins()
+{
+    // Each group shows the upgrade applied to it last, or its own look.
+    for (int i = 0; i < GetUpgradeInfoCount(); i++)
+    {
+        const std::string group = GetUpgradeInfo(i).object;
+        std::string skin;
+        for (const KpUpgradeOffer& offer : mApplied)
+            if (offer.object == group)
+                skin = offer.name;
+        for (KpItem* item : gItemList.Items())
+            if (KpIUpgrade* target = dynamic_cast<KpIUpgrade*>(item))
+                target->ApplyUpgradeSkin(group, skin);
+    }
+}

@@ -1,0 +1,91 @@
+// The stand-in play of a level: what makes money, task goals and failure real
+// until the full cafe (workers, the boss, trays) exists. Clients come in at
+// the times of the level file and queue at the door; a free clean table takes
+// the first of them; a click on a seated client serves the order at once (the
+// order's price, more for fast service); a client whose patience runs out
+// walks out and costs a life; a client who ate leaves the table dirty until it
+// is clicked. The play counts the task goals (gTaskGoals), reports its events
+// to the tutorial (gTutorial) and keeps the scene's items in gItemList.
+//
+// Rules, with patience P and time waited W (ms) of the client served:
+//   pay   = B + B * (P - W) / (2 P), B = the price (+ the espresso bonus),
+//           integer division: up to half again for instant service;
+//   quick = 4 W <= P (served in the first quarter of its patience): goal 0;
+//   each table cleaned: goal 1; each serve: goal 3 counts down, each client
+//   who walks out starts goal 3 over.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "game/gameplay/KpLevelData.h"
+
+class KpCafeTable;
+class KpClient;
+class KpItem;
+
+class KpCafePlay
+{
+public:
+    KpCafePlay();
+    ~KpCafePlay();
+
+    // Builds the cafe of the level (its tables and decoration) and starts day 1.
+    // The level data must outlive the play's use of it.
+    void Begin(const KpLevelData* level);
+    // Removes every item of the level.
+    void End();
+    // Survival: the next day of the run starts (the cafe and its clients stay).
+    void BeginDay(int day);
+
+    // Advances the day by ms of game time: arrivals, seating, patience, meals.
+    void Update(int ms);
+    // A click at a scene point: serves the client or cleans the table under
+    // it. The item clicked (its click registered), or null for no hit.
+    KpItem* Click(float x, float y);
+
+    // --- Upgrades: applied in order; undo takes one back
+    void ApplyUpgrade(const KpUpgradeOffer& offer, bool apply);
+    bool IsUpgradeApplied(const std::string& object, const std::string& name) const;
+
+    // --- State
+    bool IsRunning() const { return mLevel != nullptr; }
+    int GetMoney() const { return mMoney; }
+    int GetLives() const { return mLives; }
+    int GetDay() const { return mDay; }
+    int GetDayTimeMs() const { return mDayMs; }
+    // The day's clock has run out (the last arrival may still be inside).
+    bool IsDayOver() const;
+    int GetServed() const { return mServed; }
+    int GetWalkouts() const { return mWalkouts; }
+    int GetCleaned() const { return mCleaned; }
+    const std::vector<KpCafeTable*>& GetTables() const { return mTables; }
+    const std::vector<KpClient*>& GetClients() const { return mClients; }
+
+    // Scene objects' classes for the object-class factory.
+    static void RegisterClasses();
+
+private:
+    void Arrive(const KpLevelClient& arrival);
+    void SeatQueue();
+    void PlaceQueue();
+    void Serve(KpClient* client);
+    void Clean(KpCafeTable* table);
+    void WalkOut(KpClient* client, bool angry);
+    void ApplySkins();
+    int PatienceOf(const KpLevelClient& arrival) const;
+
+    const KpLevelData* mLevel = nullptr;
+    int mDay = 1;
+    int mDayMs = 0;
+    size_t mNextArrival = 0; // index into the level's clients for this day
+    float mDayPatience = 1.0f;
+    int mMoney = 0;
+    int mLives = 0;
+    int mServed = 0, mWalkouts = 0, mCleaned = 0;
+
+    std::vector<KpCafeTable*> mTables;    // items of the registry
+    std::vector<KpClient*> mClients;      // every client inside, in arrival order
+    std::vector<KpClient*> mQueue;        // clients at the door, first first
+    std::vector<KpUpgradeOffer> mApplied; // upgrades in the order applied
+};

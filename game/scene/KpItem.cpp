@@ -1,0 +1,5 @@
+#include "game/scene/KpItem.h"
+
+void KpItem::Update(int) {}
+
+void KpItem::DrawPart(Lumo::Graphics*, int) {}

@@ -1,0 +1,48 @@
+#include "game/scene/KpZOrderManager.h"
+
+#include <algorithm>
+
+#include "framework/graphics/Graphics.h"
+#include "game/scene/KpItem.h"
+#include "game/scene/KpItemList.h"
+
+KpZOrderManager gZOrderManager(gItemList);
+
+void KpZOrderManager::Sort()
+{
+    // Depths change as items move, so the order is taken afresh each time.
+    mEntries.clear();
+    const std::vector<KpItem*>& items = mItems.Items();
+    for (size_t i = 0; i < items.size(); i++)
+    {
+        KpItem* item = items[i];
+        if (!item->mVisible || item->mRemove)
+            continue;
+        int parts = std::min(item->GetPartCount(), 8);
+        for (int p = 0; p < parts; p++)
+            mEntries.push_back(Entry{item->GetPartZ(p), int(i) * 8 + p, item, p});
+    }
+    std::sort(mEntries.begin(), mEntries.end(),
+              [](const Entry& a, const Entry& b)
+              { return a.z != b.z ? a.z < b.z : a.order < b.order; });
+}
+
+void KpZOrderManager::Draw(Lumo::Graphics* g)
+{
+    Sort();
+    for (const Entry& e : mEntries)
+    {
+        g->PushState();
+        e.item->DrawPart(g, e.part);
+        g->PopState();
+    }
+}
+
+KpItem* KpZOrderManager::Pick(float x, float y)
+{
+    Sort();
+    for (auto it = mEntries.rbegin(); it != mEntries.rend(); ++it)
+        if (it->item->IsPickable() && it->item->HitTest(x, y))
+            return it->item;
+    return nullptr;
+}

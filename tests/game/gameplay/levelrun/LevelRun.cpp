@@ -1,0 +1,207 @@
+// The game's engine with one level started from code, as the career book or
+// the survival page would start it, but without the menus. It reports what
+// happens on the debugger output, one line each, so a test driving it from
+// outside can follow and click:
+//   "LevelRun: ready 3D=<0|1>"              loading done, the level requested
+//   "LevelRun: started level=<n> endless=<0|1> tables=<n>"
+//   "LevelRun: waiting <x> <y>"             a client sat down; a click there serves it
+//   "LevelRun: dirty <x> <y>"               a table was left dirty; a click there cleans it
+//   "LevelRun: money=<n> lives=<n> served=<n> cleaned=<n> goals=<r0>,<r1>,<r2>,<r3>,<r4>"
+//   "LevelRun: over failed=<0|1>"           the level is over
+//   "LevelRun: result kind=<k> debriefing=<d> place=<p>"
+//   "LevelRun: load failed"                 the level could not be read
+// Settings (environment): LEVELRUN_LEVEL (1), LEVELRUN_ENDLESS (0), LEVELRUN_SEED
+// (the random seed, 1), LEVELRUN_FRAME_MS (game time per update; 0: the
+// engine's), LEVELRUN_AUTOPLAY (1: serves and cleans by itself, to look at a
+// busy cafe), LEVELRUN_PROFILE (a pref.dat path to use instead of the user's).
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdlib>
+#include <set>
+
+#include "framework/app/MersenneRandom.h"
+#include "framework/app/StringUtils.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpEngine3.h"
+#include "game/engine/KpProfileFile.h"
+#include "game/engine/KpWorkingFolder.h"
+#include "game/gameplay/KpBoard_Game3.h"
+#include "game/gameplay/KpCafeTable.h"
+#include "game/gameplay/KpClient.h"
+#include "game/gameplay/KpLevelData.h"
+#include "game/gameplay/KpTaskGoals.h"
+#include "game/scene/KpFrameClock.h"
+
+namespace
+{
+void Report(const std::string& line)
+{
+    OutputDebugStringA(("LevelRun: " + line + "\n").c_str());
+}
+
+int EnvInt(const char* name, int fallback)
+{
+    const char* value = getenv(name);
+    return value && *value ? atoi(value) : fallback;
+}
+
+// An invisible widget that watches the board once per update and reports.
+class Probe : public Lumo::Widget
+{
+public:
+    explicit Probe(bool autoplay) : mAutoplay(autoplay)
+    {
+        mMouseVisible = false;
+        Resize(0, 0, 0, 0);
+    }
+
+    void Update() override
+    {
+        KpBoard_Game3* board = gGameBoard3;
+        if (!board)
+            return;
+        if (board->IsLevelActive() && !mStarted)
+        {
+            mStarted = true;
+            Report(Lumo::StrFormat("started level=%d endless=%d tables=%d", board->GetLevel(),
+                                   (int)board->IsEndless(),
+                                   (int)board->GetPlay().GetTables().size()));
+        }
+        if (!mStarted && !board->IsLoading() && mRequested && !board->IsLevelActive() &&
+            !mFailedReported)
+        {
+            mFailedReported = true;
+            Report("load failed");
+        }
+        if (!mStarted)
+            return;
+        KpCafePlay& play = board->GetPlay();
+        for (KpClient* client : play.GetClients())
+            if (client->GetState() == kClientWaiting && mWaiting.insert(client).second)
+                Report(
+                    Lumo::StrFormat("waiting %d %d", (int)client->HeadX(), (int)client->HeadY()));
+        for (KpCafeTable* table : play.GetTables())
+        {
+            bool dirty = table->IsDirty();
+            if (dirty && !mDirty.count(table))
+                Report(Lumo::StrFormat("dirty %d %d", (int)table->mX, (int)table->mY));
+            if (dirty)
+                mDirty.insert(table);
+            else
+                mDirty.erase(table);
+        }
+        std::string state = Lumo::StrFormat(
+            "money=%d lives=%d served=%d cleaned=%d goals=%d,%d,%d,%d,%d", play.GetMoney(),
+            play.GetLives(), play.GetServed(), play.GetCleaned(), gTaskGoals.GetRemaining(0),
+            gTaskGoals.GetRemaining(1), gTaskGoals.GetRemaining(2), gTaskGoals.GetRemaining(3),
+            gTaskGoals.GetRemaining(4));
+        if (state != mState)
+        {
+            mState = state;
+            Report(state);
+        }
+        if (board->IsLevelOver() && !mOverReported && board->IsLevelActive())
+        {
+            mOverReported = true;
+            Report(Lumo::StrFormat("over failed=%d", (int)board->mFailed));
+        }
+        if (board->GetShownDebriefing() != mDebriefing || board->GetLastRecordPlace() != mPlace)
+        {
+            mDebriefing = board->GetShownDebriefing();
+            mPlace = board->GetLastRecordPlace();
+            Report(Lumo::StrFormat("result kind=%d debriefing=%d place=%d",
+                                   board->GetLastResultKind(), mDebriefing, mPlace));
+        }
+        if (mAutoplay && board->IsRunning() && !board->IsLevelOver())
+            Autoplay(board);
+    }
+
+    bool mRequested = false;
+
+private:
+    // A quick waiter: serves a client a moment after it sits, cleans a table a moment after.
+    void Autoplay(KpBoard_Game3* board)
+    {
+        if (++mTick % 45 != 0)
+            return;
+        KpCafePlay& play = board->GetPlay();
+        for (KpClient* client : play.GetClients())
+            if (client->GetState() == kClientWaiting && client->GetWaitedMs() > 1500)
+            {
+                board->MouseDown((int)client->HeadX(), (int)client->HeadY(), 0, 1);
+                return;
+            }
+        for (KpCafeTable* table : play.GetTables())
+            if (table->IsDirty())
+            {
+                board->MouseDown((int)table->mX, (int)table->mY, 0, 1);
+                return;
+            }
+    }
+
+    bool mAutoplay;
+    bool mStarted = false, mFailedReported = false, mOverReported = false;
+    int mDebriefing = 0, mPlace = 14;
+    int mTick = 0;
+    std::string mState;
+    std::set<KpClient*> mWaiting;
+    std::set<KpCafeTable*> mDirty;
+};
+
+class LevelRunApp : public KpEngine3
+{
+public:
+    ~LevelRunApp() override
+    {
+        WaitForLoadingThread();
+        if (mProbe && mWidgetManager)
+            mWidgetManager->RemoveWidget(mProbe);
+        delete mProbe;
+    }
+
+    void InitApp() override
+    {
+        KpEngine3::InitApp();
+        if (const char* profile = getenv("LEVELRUN_PROFILE"))
+        {
+            gProfileFile.SetPath(profile);
+            gProfileFile.Read();
+        }
+    }
+
+    void LoadingCompleted() override
+    {
+        KpEngine3::LoadingCompleted();
+        mProbe = new Probe(EnvInt("LEVELRUN_AUTOPLAY", 0) != 0);
+        mWidgetManager->AddWidget(mProbe);
+        SeedRandom((unsigned)EnvInt("LEVELRUN_SEED", 1));
+        Report(Lumo::StrFormat("ready 3D=%d", (int)Is3DAccelerated()));
+        if (gGameBoard3)
+        {
+            mWidgetManager->BringToFront(gGameBoard3);
+            mProbe->mRequested = gGameBoard3->StartLevelLoading(EnvInt("LEVELRUN_LEVEL", 1),
+                                                                EnvInt("LEVELRUN_ENDLESS", 0) != 0);
+        }
+    }
+
+    Probe* mProbe = nullptr;
+};
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    CoInitialize(nullptr);
+    KpUseExecutableFolder();
+    if (int frameMs = EnvInt("LEVELRUN_FRAME_MS", 0))
+        KpSetFrameTimeOverride(frameMs);
+    LevelRunApp* app = new LevelRunApp();
+    gGameApp = app;
+    app->mHInstance = instance;
+    app->InitApp();
+    app->RunMainLoop();
+    delete app;
+    gGameApp = nullptr;
+    CoUninitialize();
+    return 0;
+}

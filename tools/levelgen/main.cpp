@@ -1,0 +1,316 @@
+// levelgen <out folder>: writes the game's level files, "l001.xml" to
+// "l059.xml" (the career) and "e001.xml" to "e003.xml" (survival, one per
+// cafe), from the difficulty table below. Everything is whole-number
+// arithmetic and one seeded generator per level, so two runs give the same
+// bytes. The format is described in docs/data-formats.md.
+#include <algorithm>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+// A small seeded generator (xorshift32): the level's arrivals and orders.
+struct Random
+{
+    uint32_t state;
+    explicit Random(uint32_t seed) : state(seed ? seed : 0x9E3779B9u) {}
+    uint32_t Next()
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    // lo to hi, both included.
+    int Range(int lo, int hi) { return lo + int(Next() % uint32_t(hi - lo + 1)); }
+};
+
+struct Cafe
+{
+    int firstLevel; // levels firstLevel + 1 to firstLevel + days
+    int days;
+    int tablesFrom, tablesTo;     // tables on the first and the last day
+    int dayFrom, dayTo;           // day length, seconds
+    int patienceFrom, patienceTo; // tenths of seconds
+    int eat;                      // tenths of seconds
+    int lives;
+    int menuFrom, menuTo; // products on the menu, first and last day
+    const char* look;
+};
+
+// The three cafes: each one larger, faster and busier than the one before.
+const Cafe kCafes[3] = {
+    {0, 15, 3, 5, 90, 120, 320, 220, 40, 5, 3, 4, "cafe1"},
+    {15, 20, 4, 6, 100, 130, 290, 190, 35, 4, 4, 5, "cafe2"},
+    {35, 24, 5, 8, 110, 140, 260, 160, 30, 4, 5, 6, "cafe3"},
+};
+
+struct Product
+{
+    const char* name;
+    int price; // in cafe 1; each later cafe asks one more
+};
+const Product kProducts[6] = {{"coffee", 6}, {"tea", 5},   {"croissant", 8},
+                              {"cake", 10},  {"juice", 7}, {"sundae", 12}};
+
+// Table places, filled in this order (the middle first).
+const int kTableSpots[8][2] = {{345, 425}, {540, 425}, {345, 640}, {540, 640},
+                               {150, 425}, {735, 425}, {150, 640}, {735, 640}};
+const int kDoorX = 958, kDoorY = 350;
+
+struct Decor
+{
+    const char* name;
+    int x, y;
+};
+// The places of the upgrades' decoration, the same in every cafe.
+const Decor kDecor[] = {{"window_curtains", 200, 262},
+                        {"plants_left", 42, 330},
+                        {"plants_right", 532, 324},
+                        {"counter_espresso", 640, 238},
+                        {"radio_shelf", 846, 238}};
+
+struct Upgrade
+{
+    const char* object;
+    const char* name;
+    const char* kind;
+};
+const Upgrade kUpgrades[6] = {
+    {"tables", "marble", "visual"},        {"window", "curtains", "visual"},
+    {"plants", "ferns", "visual"},         {"chairs", "comfy", "functional"},
+    {"counter", "espresso", "functional"}, {"radio", "jazz", "functional"},
+};
+
+// a + (b - a) * num / den, rounded to the nearest whole number.
+int Lerp(int a, int b, int num, int den)
+{
+    if (den <= 0)
+        return a;
+    int span = (b - a) * num;
+    return a + (span >= 0 ? (span + den / 2) / den : -((-span + den / 2) / den));
+}
+
+int RoundTo5(int v)
+{
+    return (v + 2) / 5 * 5;
+}
+
+struct Level
+{
+    int number;
+    bool endless;
+    int cafe;        // 1-3
+    int day;         // 1-based day of the cafe (survival: 1)
+    int step, steps; // how far through the cafe: step of steps
+};
+
+class Writer
+{
+public:
+    void Line(const std::string& text) { mText += text + "\r\n"; }
+    const std::string& Text() const { return mText; }
+
+private:
+    std::string mText;
+};
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
+{
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string Tenths(int tenths)
+{
+    return Format("%d.%d", tenths / 10, tenths % 10);
+}
+
+std::string MakeLevel(const Level& lv)
+{
+    const Cafe& cafe = kCafes[lv.cafe - 1];
+    Random random(uint32_t(lv.number) * 2654435761u + (lv.endless ? 0x51ED27u : 0u));
+    const int s = lv.step, n = lv.steps; // progress s / n through the cafe
+
+    int tables = lv.endless ? cafe.tablesTo : Lerp(cafe.tablesFrom, cafe.tablesTo, s, n);
+    int dayLength = lv.endless ? 75 : Lerp(cafe.dayFrom, cafe.dayTo, s, n);
+    int patience = lv.endless ? cafe.patienceFrom : Lerp(cafe.patienceFrom, cafe.patienceTo, s, n);
+    int menuCount = lv.endless ? cafe.menuTo : Lerp(cafe.menuFrom, cafe.menuTo, s, n);
+
+    // Arrivals: about one every `gap` tenths, jittered by a third of it,
+    // from 2 s until 85% of the day.
+    int gap = std::max(6, (Lerp(160, 120, s, n) - 10 * (lv.cafe - 1)) / std::min(tables, 6));
+    int first = 20, last = dayLength * 10 * 85 / 100;
+    std::vector<int> times;
+    for (int t = first; t <= last; t += gap)
+        times.push_back(std::min(last, std::max(first, t + random.Range(-gap / 3, gap / 3))));
+    std::sort(times.begin(), times.end());
+
+    struct Arrival
+    {
+        int time, patience;
+        int product;
+    };
+    std::vector<Arrival> arrivals;
+    int total = 0;
+    for (int t : times)
+    {
+        Arrival a;
+        a.time = t;
+        a.product = random.Range(0, menuCount - 1);
+        a.patience = patience * random.Range(85, 115) / 100;
+        total += kProducts[a.product].price + lv.cafe - 1;
+        arrivals.push_back(a);
+    }
+
+    // Money: the goal asks for most orders, the expert for quick service too.
+    int goal = RoundTo5(total * Lerp(60, 75, s, n) / 100);
+    int expert = RoundTo5(total * Lerp(95, 110, s, n) / 100);
+    int count = int(arrivals.size());
+    int flash = 0, clean = 0, match = 0, expertGoal = 1, mega = 0;
+    if (!lv.endless)
+    {
+        bool first3 = lv.cafe == 1 && lv.day <= 2;
+        flash = std::max(2, count * Lerp(30, 50, s, n) / 100);
+        clean = std::max(2, count / 2);
+        match = lv.cafe == 1 && lv.day == 1 ? 0 : Lerp(4, 10, s, n) + 2 * (lv.cafe - 1);
+        mega = first3 ? 0 : 1;
+    }
+    else
+        expertGoal = 0;
+
+    Writer w;
+    w.Line("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    w.Line("<!-- Made by tools/levelgen from its difficulty table: change the table, not this "
+           "file. -->");
+    std::string comics;
+    if (!lv.endless && lv.day == 1)
+        comics += Format(" onstart_comix=\"intro_cafe%d\"", lv.cafe);
+    if (!lv.endless && lv.day == cafe.days)
+        comics += Format(" onfinish_comix=\"outro_cafe%d\"", lv.cafe);
+    w.Line(Format("<level mode=\"%s\" number=\"%d\"%s>", lv.endless ? "survival" : "career",
+                  lv.number, comics.c_str()));
+    w.Line(Format("  <day length=\"%d\" eat=\"%s\"/>", dayLength, Tenths(cafe.eat).c_str()));
+    w.Line(Format("  <money goal=\"%d\" expert=\"%d\"/>", goal, expert));
+    w.Line(Format("  <lives count=\"%d\"/>", lv.endless ? 3 : cafe.lives));
+    w.Line(Format("  <goals flash=\"%d\" clean=\"%d\" expert=\"%d\" match=\"%d\" mega=\"%d\"/>",
+                  flash, clean, expertGoal, match, mega));
+    if (lv.endless)
+        w.Line("  <survival patience_factor=\"0.9\"/>");
+    w.Line(Format("  <scene look=\"%s\" door=\"%d;%d\">", cafe.look, kDoorX, kDoorY));
+    for (int i = 0; i < tables; i++)
+        w.Line(Format("    <object class=\"table\" name=\"table%d\" pos=\"%d;%d\"/>", i + 1,
+                      kTableSpots[i][0], kTableSpots[i][1]));
+    for (const Decor& d : kDecor)
+        w.Line(Format("    <object class=\"decor\" name=\"%s\" pos=\"%d;%d\"/>", d.name, d.x, d.y));
+    w.Line("  </scene>");
+    w.Line("  <menu>");
+    for (int i = 0; i < menuCount; i++)
+        w.Line(Format("    <product name=\"%s\" price=\"%d\"/>", kProducts[i].name,
+                      kProducts[i].price + lv.cafe - 1));
+    w.Line("  </menu>");
+    w.Line("  <clients>");
+    for (const Arrival& a : arrivals)
+        w.Line(Format("    <client time=\"%s\" order=\"%s\" patience=\"%s\"/>",
+                      Tenths(a.time).c_str(), kProducts[a.product].name,
+                      Tenths(a.patience).c_str()));
+    w.Line("  </clients>");
+
+    // Upgrades: a career day that ends a third of its cafe offers three; a
+    // survival run two a day for three days.
+    std::vector<std::string> offers;
+    if (!lv.endless && lv.day % 5 == 0)
+        for (int k = 0; k < 3; k++)
+        {
+            const Upgrade& u = kUpgrades[(lv.day / 5 + lv.cafe + k * 2) % 6];
+            offers.push_back(Format("    <upgrade object=\"%s\" name=\"%s\" kind=\"%s\" "
+                                    "levels=\"%d;%d\"/>",
+                                    u.object, u.name, u.kind, cafe.firstLevel + 1,
+                                    cafe.firstLevel + cafe.days));
+        }
+    if (lv.endless)
+        for (int k = 0; k < 6; k++)
+            offers.push_back(Format("    <upgrade object=\"%s\" name=\"%s\" kind=\"%s\" "
+                                    "levels=\"1;3\" stage=\"%d\"/>",
+                                    kUpgrades[k].object, kUpgrades[k].name, kUpgrades[k].kind,
+                                    1 + k / 2));
+    if (!offers.empty())
+    {
+        w.Line("  <upgrades>");
+        for (const std::string& o : offers)
+            w.Line(o);
+        w.Line("  </upgrades>");
+    }
+
+    // The first two days teach the play.
+    if (!lv.endless && lv.number == 1)
+    {
+        w.Line("  <tutorial>");
+        w.Line("    <step show=\"tutorial_serve\" wait=\"serve\" allow=\"serve\"/>");
+        w.Line("    <step show=\"tutorial_clean\" wait=\"clean\" allow=\"clean\"/>");
+        w.Line("    <step show=\"tutorial_money\" wait=\"pay\"/>");
+        w.Line("  </tutorial>");
+    }
+    if (!lv.endless && lv.number == 2)
+    {
+        w.Line("  <tutorial>");
+        w.Line("    <step show=\"tutorial_patience\" wait=\"serve\"/>");
+        w.Line("  </tutorial>");
+    }
+    w.Line("</level>");
+    return w.Text();
+}
+
+bool WriteFile(const std::string& path, const std::string& text)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+    return fclose(f) == 0 && ok;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+    {
+        fprintf(stderr, "usage: levelgen <out folder>\n");
+        return 2;
+    }
+    std::string folder = argv[1];
+    int written = 0;
+    for (int c = 1; c <= 3; c++)
+    {
+        const Cafe& cafe = kCafes[c - 1];
+        for (int d = 1; d <= cafe.days; d++)
+        {
+            Level lv{cafe.firstLevel + d, false, c, d, d - 1, cafe.days - 1};
+            std::string name = Format("%s/l%03d.xml", folder.c_str(), lv.number);
+            if (!WriteFile(name, MakeLevel(lv)))
+            {
+                fprintf(stderr, "levelgen: cannot write %s\n", name.c_str());
+                return 1;
+            }
+            written++;
+        }
+        Level survival{c, true, c, 1, 0, 1};
+        std::string name = Format("%s/e%03d.xml", folder.c_str(), c);
+        if (!WriteFile(name, MakeLevel(survival)))
+        {
+            fprintf(stderr, "levelgen: cannot write %s\n", name.c_str());
+            return 1;
+        }
+        written++;
+    }
+    printf("levelgen: %d levels\n", written);
+    return 0;
+}
