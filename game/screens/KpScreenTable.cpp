@@ -5,6 +5,8 @@
 #include <cstdarg>
 
 #include "framework/app/StringUtils.h"
+#include "game/gameplay/KpBoard_Game.h"
+#include "game/gameplay/KpTaskGoals.h"
 #include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_MainMenu.h"
 #include "game/ui/KpCandyWidget.h"
@@ -44,7 +46,8 @@ void ScreenTrace(const char* format, ...)
 
 bool IsGameLevelActive()
 {
-    return false;
+    KpBoard_Game* board = GetGameBoard();
+    return board && board->IsLevelActive();
 }
 
 void HideHelpPages(KpCandyWidget* help)
@@ -56,14 +59,15 @@ void HideHelpPages(KpCandyWidget* help)
             named.second->SetVisible(false);
 }
 
-bool StartGameLevel(int, bool)
+bool StartGameLevel(int level, bool endless)
 {
-    return false;
+    KpBoard_Game* board = GetGameBoard();
+    return board && board->StartLevelLoading(level, endless);
 }
 
-bool IsTaskGoalMet(int)
+bool IsTaskGoalMet(int goal)
 {
-    return false;
+    return gTaskGoals.IsGoalMet(goal);
 }
 
 void SetWidgetImage(KpCandyWidget* w, const KpImageHandle& handle)
