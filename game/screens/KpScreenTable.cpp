@@ -5,6 +5,7 @@
 #include <cstdarg>
 
 #include "framework/app/StringUtils.h"
+#include "framework/widgets/WidgetManager.h"
 #include "game/gameplay/KpBoard_Game.h"
 #include "game/gameplay/KpTaskGoals.h"
 #include "game/screens/KpBoard_Career.h"
@@ -78,4 +79,30 @@ void SetWidgetImage(KpCandyWidget* w, const KpImageHandle& handle)
         text->SetImage(handle);
     else
         w->SetStateImage(0, handle, Lumo::Rect());
+}
+
+void KpBoardPauseHold::Take()
+{
+    KpBoard_Game* board = GetGameBoard();
+    if (mHeld || !board)
+        return;
+    mHeld = true;
+    board->Pause();
+}
+
+void KpBoardPauseHold::Release()
+{
+    KpBoard_Game* board = GetGameBoard();
+    if (!mHeld)
+        return;
+    mHeld = false;
+    if (board)
+        board->Resume();
+}
+
+void FocusGameBoard()
+{
+    KpBoard_Game* board = GetGameBoard();
+    if (board && board->mManager)
+        board->mManager->SetFocus(board);
 }

@@ -43,3 +43,20 @@ bool IsTaskGoalMet(int goal);
 // Shows the texture (whole) as the widget's picture: a label's image, or the
 // first image of state 0.
 void SetWidgetImage(KpCandyWidget* w, const KpImageHandle& handle);
+
+// --- The level board's counted pause, as one dialog holds it
+// Taken once when the dialog shows and given back once when it hides, so a
+// dialog hidden twice (or never shown) never gives back another's pause.
+class KpBoardPauseHold
+{
+public:
+    void Take();
+    void Release();
+    bool IsHeld() const { return mHeld; }
+
+private:
+    bool mHeld = false;
+};
+
+// Gives the keyboard focus to the level board (when it exists and is attached).
+void FocusGameBoard();
