@@ -77,10 +77,8 @@ void Page(ArtOutput& out, bool left)
     // The gutter darkens towards the spine; the outer edge has a thin shade.
     for (int i = 0; i < 40; i++)
     {
-        ArtMask band = Mask(image);
-        band.AddRoundRect(left ? float(kPageW - 1 - i) : float(i), 0, 1, kPageH, 0);
         float t = 1.0f - i / 40.0f;
-        ArtPaint::Fill(image, band, kCoffee, 0.22f * t * t);
+        ShadeColumn(image, left ? kPageW - 1 - i : i, 0, kPageH, kCoffee, 0.22f * t * t);
     }
     ArtMask edge = Mask(image);
     edge.AddRoundRect(left ? 0 : kPageW - 3.0f, 0, 3, kPageH, 0);
@@ -142,7 +140,7 @@ void Ribbon(ArtOutput& out, const std::string& name, int w, int h, uint32_t colo
         ArtMask seam = Mask(image);
         seam.AddRoundRect(10, 4 + dy, w - 12.0f, 2, 1);
         ArtPaint::Fill(image, seam, 0xFFFFFF, 0.35f);
-        ArtIcons::Draw(image, icon, w / 2 - 16 + 4, int(8 + dy), 32);
+        Icon(image, icon, w / 2 - 16 + 4, int(8 + dy), 32);
         if (word)
             Label(image, word, w / 2 + 4, int(h - 24 + dy), 15, 0xFFFFFF, true);
         if (state == ArtPaint::kDisabled)
@@ -165,7 +163,7 @@ void MenuButtons(ArtOutput& out, const char* name, uint32_t color)
 void Logo(ArtOutput& out)
 {
     Lumo::MemoryImage image = Blank(400, 120);
-    ArtIcons::Draw(image, ArtIcons::kMoney, 6, 22, 76);
+    Icon(image, ArtIcons::kMoney, 6, 22, 76);
     Label(image, L"Zorka", 232, 62, 52, kCaramel, true);
     Label(image, L"Cafe", 232, 106, 40, kMint, true);
     out.Save("menu/logo.png", image);
@@ -232,14 +230,15 @@ ART_GROUP(book)
     out.Save("book/back.png", back);
     // In front while a page turns: the ring again, and the spine's shadow.
     Lumo::MemoryImage cover = Blank(kCoverW, kCoverH);
-    Ring(cover);
+    {
+        Lumo::Graphics g(&cover);
+        g.DrawImage(&back, 0, 0);
+    }
     for (int i = 0; i < 18; i++)
     {
         float t = 1.0f - i / 18.0f;
-        ArtMask band = Mask(cover);
-        band.AddRoundRect(float(kRimX + kPageW - 1 - i), kRimY, 1, kPageH, 0);
-        band.AddRoundRect(float(kRimX + kPageW + i), kRimY, 1, kPageH, 0);
-        ArtPaint::Fill(cover, band, kCoffee, 0.25f * t * t);
+        ShadeColumn(cover, kRimX + kPageW - 1 - i, kRimY, kRimY + kPageH, kCoffee, 0.25f * t * t);
+        ShadeColumn(cover, kRimX + kPageW + i, kRimY, kRimY + kPageH, kCoffee, 0.25f * t * t);
     }
     out.Save("book/cover.png", cover);
     Page(out, true);

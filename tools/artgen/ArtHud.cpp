@@ -220,7 +220,7 @@ void Splash(ArtOutput& out, const char* name, uint32_t color, ArtIcons::Icon ico
     {
         int size = i == stars / 2 ? 76 : 56;
         int x = w / 2 - size / 2 + (i - stars / 2) * 70;
-        ArtIcons::Draw(image, icon, x, 70 - size + (i == stars / 2 ? 0 : 14), size);
+        Icon(image, icon, x, 70 - size + (i == stars / 2 ? 0 : 14), size);
     }
     out.Save(std::string("hud/splash_") + name + ".png", image);
 }
@@ -329,7 +329,7 @@ void Note(ArtOutput& out)
     ArtMask band = Mask(image);
     band.AddRoundRect(10, 8, 12, h - 20.0f, 6);
     ArtPaint::Fill(image, band, kSky);
-    ArtIcons::Draw(image, ArtIcons::kLives, 30, 34, 44);
+    Icon(image, ArtIcons::kLives, 30, 34, 44);
     out.Save("hud/note.png", image);
 
     Lumo::MemoryImage dim = Blank(8, 8);

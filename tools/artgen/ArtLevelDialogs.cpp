@@ -35,8 +35,8 @@ void Card(ArtOutput& out, const char* file, int w, int h, uint32_t band, ArtIcon
     ArtMask shelf = Mask(image);
     shelf.AddRoundRect(m + 20.0f, m + h - 96.0f, w - 40.0f, 80, 14);
     ArtPaint::Fill(image, shelf, kPaperShade, 0.6f);
-    ArtIcons::Draw(image, badge, m + 14, m + 6, 56);
-    ArtIcons::Draw(image, badge, m + w - 70, m + 6, 56);
+    Icon(image, badge, m + 14, m + 6, 56);
+    Icon(image, badge, m + w - 70, m + 6, 56);
     out.Save(file, image);
 }
 

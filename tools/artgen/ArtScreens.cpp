@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/graphics/BlendPixel.h"
+#include "framework/graphics/Graphics.h"
+#include "tools/artgen/ArtIcons.h"
+
 #include "tools/artgen/ArtPaint.h"
 #include "tools/artgen/ArtPalette.h"
 #include "tools/artgen/ArtText.h"
@@ -86,9 +90,24 @@ void Face(Lumo::MemoryImage& image, float cx, float cy, float r)
 
 const uint32_t kSkin = 0xF6D2B0;
 const uint32_t kHair = 0x4A2C20;
-} // namespace
 
-void Hostess(Lumo::MemoryImage& image, float cx, float baseY, float s, bool waving)
+// A figure is drawn on a canvas of its own bounds and then laid on the
+// picture: its masks stay small however large the picture is.
+template <class Draw>
+void OnCanvas(Lumo::MemoryImage& image, float x0, float y0, float x1, float y1, Draw draw)
+{
+    const int margin = 6;
+    int ix = int(std::floor(x0)) - margin, iy = int(std::floor(y0)) - margin;
+    int iw = int(std::ceil(x1)) - ix + margin, ih = int(std::ceil(y1)) - iy + margin;
+    if (iw <= 0 || ih <= 0)
+        return;
+    Lumo::MemoryImage local = Blank(iw, ih);
+    draw(local, float(ix), float(iy));
+    Lumo::Graphics g(&image);
+    g.DrawImage(&local, ix, iy);
+}
+
+void DrawHostess(Lumo::MemoryImage& image, float cx, float baseY, float s, bool waving)
 {
     const float top = baseY - s;
     const float headR = s * 0.13f;
@@ -146,7 +165,8 @@ void Hostess(Lumo::MemoryImage& image, float cx, float baseY, float s, bool wavi
     Gleam(image, cx - headR * 0.5f, headY - headR * 0.75f, headR * 0.4f, headR * 0.2f, 0.35f);
 }
 
-void Client(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color, bool seated)
+void DrawClient(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color,
+                bool seated)
 {
     const float top = baseY - s;
     const float headR = s * 0.16f;
@@ -163,7 +183,7 @@ void Client(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t c
     Face(image, cx, headY + headR * 0.12f, headR);
 }
 
-void Cup(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color)
+void DrawCup(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color)
 {
     ArtMask cup = Mask(image);
     cup.AddRoundRect(cx - s * 0.5f, baseY - s, s, s, s * 0.25f);
@@ -176,7 +196,7 @@ void Cup(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t colo
     Lit(image, cup, color, baseY - s, baseY, std::max(1.0f, s * 0.08f));
 }
 
-void Table(Lumo::MemoryImage& image, float cx, float topY, float w, uint32_t cloth)
+void DrawTable(Lumo::MemoryImage& image, float cx, float topY, float w, uint32_t cloth)
 {
     const float legH = w * 0.55f;
     FloorShadow(image, cx, topY + legH, w * 0.45f, w * 0.07f, 0.3f);
@@ -188,7 +208,36 @@ void Table(Lumo::MemoryImage& image, float cx, float topY, float w, uint32_t clo
     top.AddEllipse(cx, topY, w * 0.5f, w * 0.12f);
     top.AddRoundRect(cx - w * 0.5f, topY, w, w * 0.1f, w * 0.04f);
     Lit(image, top, cloth, topY - w * 0.12f, topY + w * 0.1f);
-    Cup(image, cx - w * 0.12f, topY - w * 0.02f, w * 0.16f, kCream);
+    DrawCup(image, cx - w * 0.12f, topY - w * 0.02f, w * 0.16f, kCream);
+}
+} // namespace
+
+void Hostess(Lumo::MemoryImage& image, float cx, float baseY, float s, bool waving)
+{
+    OnCanvas(image, cx - 0.45f * s, baseY - 1.12f * s, cx + 0.45f * s, baseY + 0.08f * s,
+             [&](Lumo::MemoryImage& local, float ox, float oy)
+             { DrawHostess(local, cx - ox, baseY - oy, s, waving); });
+}
+
+void Client(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color, bool seated)
+{
+    OnCanvas(image, cx - 0.3f * s, baseY - 1.05f * s, cx + 0.3f * s, baseY + 0.08f * s,
+             [&](Lumo::MemoryImage& local, float ox, float oy)
+             { DrawClient(local, cx - ox, baseY - oy, s, color, seated); });
+}
+
+void Cup(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color)
+{
+    OnCanvas(image, cx - 0.6f * s, baseY - 1.1f * s, cx + 0.95f * s, baseY + 2,
+             [&](Lumo::MemoryImage& local, float ox, float oy)
+             { DrawCup(local, cx - ox, baseY - oy, s, color); });
+}
+
+void Table(Lumo::MemoryImage& image, float cx, float topY, float w, uint32_t cloth)
+{
+    OnCanvas(image, cx - 0.56f * w, topY - 0.25f * w, cx + 0.56f * w, topY + 0.7f * w,
+             [&](Lumo::MemoryImage& local, float ox, float oy)
+             { DrawTable(local, cx - ox, topY - oy, w, cloth); });
 }
 
 // ============================================================================
@@ -220,13 +269,11 @@ const CafeLook kLooks[3] = {
 };
 } // namespace
 
-void CafeScene(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe, uint32_t seed,
-               float busy, bool hostess)
+CafeRoomLayout CafeRoom(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe,
+                        uint32_t variant)
 {
     const CafeLook& look = kLooks[std::clamp(cafe, 1, 3) - 1];
-    uint32_t state = seed * 2654435761u + uint32_t(cafe) * 97u;
-    ArtMask frame = Mask(image);
-    frame.AddRoundRect(float(x), float(y), float(w), float(h), 0);
+    uint32_t state = variant * 2654435761u + uint32_t(cafe) * 97u;
 
     const float floorY = y + h * 0.72f;
     ArtMask wall = Mask(image);
@@ -255,36 +302,47 @@ void CafeScene(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe, u
     uint32_t skyBottom = hour < 0.33f ? 0xBFE0F0 : (hour < 0.66f ? kSky : 0x8F7FB5);
     float wx = x + w * (0.08f + 0.5f * Unit(state)), ww = w * 0.3f, wy = y + h * 0.08f,
           wh = h * 0.36f;
-    ArtMask window = Mask(image);
-    window.AddRoundRect(wx, wy, ww, wh, 6);
-    ArtPaint::Fill(image, window.Dilated(4), ArtPaint::OutlineOf(look.trim));
-    ArtPaint::Fill(image, window.Dilated(2.5f), look.trim);
-    ArtPaint::FillVertical(image, window, skyTop, skyBottom, wy, wy + wh);
-    ArtMask cloud = Mask(image);
-    float cx0 = wx + ww * (0.2f + 0.5f * Unit(state));
-    cloud.AddEllipse(cx0, wy + wh * 0.35f, ww * 0.16f, wh * 0.08f);
-    cloud.AddEllipse(cx0 + ww * 0.1f, wy + wh * 0.3f, ww * 0.12f, wh * 0.1f);
-    cloud.Intersect(window);
-    ArtPaint::Fill(image, cloud, 0xFFFFFF, 0.8f);
-    ArtMask bars = Mask(image);
-    bars.AddRoundRect(wx + ww / 2 - 2, wy, 4, wh, 0);
-    bars.AddRoundRect(wx, wy + wh / 2 - 2, ww, 4, 0);
-    ArtPaint::Fill(image, bars, look.trim);
+    float cloudU = Unit(state);
+    OnCanvas(image, wx - 5, wy - 5, wx + ww + 5, wy + wh + 5,
+             [&](Lumo::MemoryImage& local, float ox, float oy)
+             {
+                 float lx = wx - ox, ly = wy - oy;
+                 ArtMask window = Mask(local);
+                 window.AddRoundRect(lx, ly, ww, wh, 6);
+                 ArtPaint::Fill(local, window.Dilated(4), ArtPaint::OutlineOf(look.trim));
+                 ArtPaint::Fill(local, window.Dilated(2.5f), look.trim);
+                 ArtPaint::FillVertical(local, window, skyTop, skyBottom, ly, ly + wh);
+                 ArtMask cloud = Mask(local);
+                 float cx0 = lx + ww * (0.2f + 0.5f * cloudU);
+                 cloud.AddEllipse(cx0, ly + wh * 0.35f, ww * 0.16f, wh * 0.08f);
+                 cloud.AddEllipse(cx0 + ww * 0.1f, ly + wh * 0.3f, ww * 0.12f, wh * 0.1f);
+                 cloud.Intersect(window);
+                 ArtPaint::Fill(local, cloud, 0xFFFFFF, 0.8f);
+                 ArtMask bars = Mask(local);
+                 bars.AddRoundRect(lx + ww / 2 - 2, ly, 4, wh, 0);
+                 bars.AddRoundRect(lx, ly + wh / 2 - 2, ww, 4, 0);
+                 ArtPaint::Fill(local, bars, look.trim);
+             });
 
     // A lamp hanging from the ceiling.
     float lx = x + w * (0.15f + 0.7f * Unit(state));
-    ArtMask cord = Mask(image);
-    cord.AddLine(lx, float(y) - 2, lx, y + h * 0.12f, 2);
-    ArtPaint::Fill(image, cord, kCoffee);
     ArtMask glow = Mask(image);
     glow.AddEllipse(lx, y + h * 0.2f, w * 0.12f, h * 0.12f);
     glow.Blur(4).Intersect(wall);
     ArtPaint::Fill(image, glow, kButter, 0.25f);
-    ArtMask shade = Polygon(image, {{lx - h * 0.05f, y + h * 0.12f},
-                                    {lx + h * 0.05f, y + h * 0.12f},
-                                    {lx + h * 0.09f, y + h * 0.19f},
-                                    {lx - h * 0.09f, y + h * 0.19f}});
-    Lit(image, shade, kButter, y + h * 0.12f, y + h * 0.19f, 1.5f);
+    OnCanvas(image, lx - h * 0.1f, float(y), lx + h * 0.1f, y + h * 0.2f,
+             [&](Lumo::MemoryImage& local, float ox, float oy)
+             {
+                 float cx = lx - ox, top = y - oy;
+                 ArtMask cord = Mask(local);
+                 cord.AddLine(cx, top - 2, cx, top + h * 0.12f, 2);
+                 ArtPaint::Fill(local, cord, kCoffee);
+                 ArtMask shade = Polygon(local, {{cx - h * 0.05f, top + h * 0.12f},
+                                                 {cx + h * 0.05f, top + h * 0.12f},
+                                                 {cx + h * 0.09f, top + h * 0.19f},
+                                                 {cx - h * 0.09f, top + h * 0.19f}});
+                 Lit(local, shade, kButter, top + h * 0.12f, top + h * 0.19f, 1.5f);
+             });
 
     // Floor boards.
     ArtMask floor = Mask(image);
@@ -303,15 +361,29 @@ void CafeScene(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe, u
     bool counterLeft = (Next(state) & 1) != 0;
     float cw = w * 0.26f, ch = h * 0.3f;
     float ctx = counterLeft ? x - 6.0f : x + w - cw + 6.0f;
-    ArtMask counter = Mask(image);
-    counter.AddRoundRect(ctx, floorY - ch, cw, ch + 6, 5);
-    Lit(image, counter, look.trim, floorY - ch, floorY);
-    ArtMask machine = Mask(image);
     float mx = ctx + cw * (counterLeft ? 0.45f : 0.15f);
-    machine.AddRoundRect(mx, floorY - ch - h * 0.16f, cw * 0.4f, h * 0.16f, 4);
-    Lit(image, machine, 0xB8B2AA, floorY - ch - h * 0.16f, floorY - ch);
+    OnCanvas(image, ctx, floorY - ch - h * 0.16f, ctx + cw, floorY + 6,
+             [&](Lumo::MemoryImage& local, float ox, float oy)
+             {
+                 ArtMask counter = Mask(local);
+                 counter.AddRoundRect(ctx - ox, floorY - ch - oy, cw, ch + 6, 5);
+                 Lit(local, counter, look.trim, floorY - ch - oy, floorY - oy);
+                 ArtMask machine = Mask(local);
+                 machine.AddRoundRect(mx - ox, floorY - ch - h * 0.16f - oy, cw * 0.4f, h * 0.16f,
+                                      4);
+                 Lit(local, machine, 0xB8B2AA, floorY - ch - h * 0.16f - oy, floorY - ch - oy);
+             });
     Cup(image, mx + cw * 0.2f, floorY - ch - 2, h * 0.05f, kCream);
+    return {counterLeft, floorY, cw};
+}
 
+void CafeFolk(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe,
+              const CafeRoomLayout& room, uint32_t seed, float busy, bool hostess)
+{
+    const CafeLook& look = kLooks[std::clamp(cafe, 1, 3) - 1];
+    uint32_t state = seed * 2654435761u + uint32_t(cafe) * 131u;
+    const bool counterLeft = room.counterLeft;
+    const float floorY = room.floorY, cw = room.counterWidth;
     // Tables and clients; busier days bring more of them.
     const uint32_t clients[6] = {kSky, kMint, kCaramel, 0x9B7BC4, kButter, 0x6FA0BF};
     int tables = 2 + int(Unit(state) * 1.5f);
@@ -334,7 +406,13 @@ void CafeScene(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe, u
     bool waving = Unit(state) < 0.3f;
     if (hostess)
         Hostess(image, hx, y + h * 0.97f, h * 0.52f, waving);
-    (void)frame;
+}
+
+void CafeScene(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe, uint32_t seed,
+               float busy, bool hostess)
+{
+    CafeRoomLayout room = CafeRoom(image, x, y, w, h, cafe, seed);
+    CafeFolk(image, x, y, w, h, cafe, room, seed, busy, hostess);
 }
 
 void PhotoCard(Lumo::MemoryImage& image, int x, int y, int w, int h, int margin, int caption)
@@ -350,6 +428,28 @@ void PhotoCard(Lumo::MemoryImage& image, int x, int y, int w, int h, int margin,
     hole.AddRoundRect(float(x + margin), float(y + margin), float(w - 2 * margin),
                       float(h - margin - caption), 0);
     ArtPaint::Fill(image, hole, kCoffee, 0.15f);
+}
+
+void Icon(Lumo::MemoryImage& image, int icon, int x, int y, int size, int frame)
+{
+    Lumo::MemoryImage local = Blank(size, size);
+    ArtIcons::Draw(local, (ArtIcons::Icon)icon, 0, 0, size, frame);
+    Lumo::Graphics g(&image);
+    g.DrawImage(&local, x, y);
+}
+
+void ShadeColumn(Lumo::MemoryImage& image, int x, int y0, int y1, uint32_t rgb, float alpha)
+{
+    uint32_t a = uint32_t(std::lround(std::clamp(alpha, 0.0f, 1.0f) * 255.0f));
+    if (a == 0 || x < 0 || x >= image.mWidth)
+        return;
+    uint32_t* pixels = image.GetPixels();
+    for (int y = std::max(0, y0); y < std::min(image.mHeight, y1); y++)
+    {
+        uint32_t& p = pixels[size_t(y) * image.mWidth + x];
+        p = Lumo::BlendCoverage(p, rgb, a);
+    }
+    image.PixelsChanged();
 }
 
 void Label(Lumo::MemoryImage& image, const std::wstring& text, int cx, int baseline, int pixels,

@@ -39,6 +39,19 @@ void Table(Lumo::MemoryImage& image, float cx, float topY, float w, uint32_t clo
 void Cup(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color);
 
 // --- scenes
+struct CafeRoomLayout
+{
+    bool counterLeft;   // the counter stands on the left
+    float floorY;       // where the wall meets the floor
+    float counterWidth; // pixels
+};
+// The cafe's empty room: wall, window with the hour's sky, lamp, floor and
+// counter; `variant` picks the hour and where things stand.
+CafeRoomLayout CafeRoom(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe,
+                        uint32_t variant);
+// Tables, clients and the hostess in a room; `seed` picks who is there.
+void CafeFolk(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe,
+              const CafeRoomLayout& room, uint32_t seed, float busy, bool hostess = true);
 // The cafe's room in the rectangle of the picture: wall, window with the
 // hour's sky, counter, tables and clients. cafe 1-3 picks the look; `seed`
 // varies the furniture, the clients and the hour; busy 0-1 fills the room.
@@ -47,6 +60,12 @@ void CafeScene(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe, u
 // A photo print: the picture on a white card with a soft shadow, in a
 // `margin`-pixel border, the bottom border `caption` pixels tall.
 void PhotoCard(Lumo::MemoryImage& image, int x, int y, int w, int h, int margin, int caption);
+
+// One of the game's icons drawn on a canvas of its own size and laid on the
+// picture (ArtIcons' masks are as large as the picture they draw into).
+void Icon(Lumo::MemoryImage& image, int icon, int x, int y, int size, int frame = 0);
+// A column of pixels (x, y0 to y1) shaded towards the colour.
+void ShadeColumn(Lumo::MemoryImage& image, int x, int y0, int y1, uint32_t rgb, float alpha);
 
 // Text centred on a point (Quicksand), in the colour with a coffee outline when `outline`.
 void Label(Lumo::MemoryImage& image, const std::wstring& text, int cx, int baseline, int pixels,
