@@ -168,7 +168,9 @@ void KpBoard_MainMenu::ShowMainPage()
     RefreshProfiles();
     if (IsGameLevelActive())
     {
+        // Show makes the menu visible after its OnShow: it goes again on the next update.
         Hide();
+        mHideAgain = true;
         return;
     }
     SetVisibleIf(mainPage, true);
@@ -474,6 +476,12 @@ void KpBoard_MainMenu::ShowTurnDestination()
 
 void KpBoard_MainMenu::Update()
 {
+    if (mHideAgain)
+    {
+        mHideAgain = false;
+        if (mVisible)
+            Hide();
+    }
     if (turning && turnPage)
     {
         KpCandyWidget* left = turnPage->FindChild("left_page");

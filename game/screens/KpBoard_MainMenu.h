@@ -97,6 +97,7 @@ private:
     void BindProfilePage(KpCandyWidget* page);
     void BindNameDialog(KpCandyWidget* dialog);
     void CloseNameEntry();
+    bool mHideAgain = false; // shown while a level is active: hidden on the next update
     void FinishTurn();
     void ShowTurnDestination();
 };
