@@ -192,6 +192,14 @@ public:
         return AnswerGameBox("quit", true, boundMs) && WaitForExit(boundMs);
     }
 
+    // The same for callers that read the question's text from a system box once:
+    // the game's own box has none to read, so `question` is left as it is.
+    bool Quit(HWND hwnd, std::wstring* question, int boundMs)
+    {
+        (void)question;
+        return Quit(hwnd, boundMs);
+    }
+
     // How often the text occurs in the debugger output so far.
     size_t CountOutput(const std::string& text)
     {
