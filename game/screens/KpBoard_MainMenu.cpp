@@ -404,6 +404,16 @@ void KpBoard_MainMenu::KeyDown(int key)
     ConfirmNameEntry();
 }
 
+void KpBoard_MainMenu::Draw(Lumo::Graphics* g)
+{
+    KpDialog::Draw(g);
+    if (!mDrawn)
+    {
+        mDrawn = true;
+        ScreenTrace("main menu drawn");
+    }
+}
+
 // ============================================================================
 // Page turn
 // ============================================================================
