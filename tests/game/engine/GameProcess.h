@@ -188,6 +188,9 @@ public:
     // Closes the window, confirms the game's quit question and waits for the exit.
     bool Quit(HWND hwnd, int boundMs)
     {
+        // The question box is on the screen once loading has completed.
+        if (!WaitForOutput("KpEngine: loading completed", boundMs))
+            return false;
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
         return AnswerGameBox("quit", true, boundMs) && WaitForExit(boundMs);
     }
