@@ -551,9 +551,10 @@ bool WidgetManager::DrawScreen(AppHost* app)
 {
     ProfileZone zone("WidgetManager::DrawScreen");
     WidgetPassFlags pf = MakePassFlags();
+    // A hidden widget keeps its dirty flag until it shows; it draws nothing now.
     bool anyDirty = false;
     for (Widget* w : mWidgets)
-        if (w->mDirty)
+        if (w->mDirty && w->mVisible)
             anyDirty = true;
 
     mMinDeferredOverlayPriority = 0x7FFFFFFF;
@@ -561,7 +562,9 @@ bool WidgetManager::DrawScreen(AppHost* app)
 
     Graphics screen(mImage);
     mCurG = &screen;
-    DrawPassLock lock(mImage);
+    // A frame with nothing to draw leaves the surface alone: a lock is a round
+    // trip to the display (under Wine it keeps its command thread spinning).
+    DrawPassLock lock(anyDirty ? mImage : nullptr);
     bool drewSomething = false;
     if (anyDirty)
     {

@@ -6,6 +6,9 @@
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/gameplay/KpBoard_Game3.h"
+#include "game/screens/KpBoard_Career.h"
+#include "game/screens/KpBoard_Confirm.h"
+#include "game/screens/KpBoard_MainMenu.h"
 
 KpEngine3* gEngine3 = nullptr;
 Lumo::Widget* gEngine3Boards[kEngineBoardCount] = {};
@@ -18,6 +21,7 @@ KpEngine3::KpEngine3() : mAskingQuit(false)
 KpEngine3::~KpEngine3()
 {
     WaitForLoadingThread();
+    DestroyConfirmBoxes();
     for (Lumo::Widget*& board : gEngine3Boards)
     {
         if (board && mWidgetManager)
@@ -35,6 +39,22 @@ void KpEngine3::LoadingCompleted()
     for (Lumo::Widget* board : gEngine3Boards)
         if (board)
             mWidgetManager->AddWidget(board);
+    AttachConfirmBoxes(mWidgetManager);
+    ShowFirstScreen();
+}
+
+void KpEngine3::ShowFirstScreen()
+{
+    // The splash leads on to the menus when it ends; without one they come at once.
+    if (KpCandyWidget* splash = dynamic_cast<KpCandyWidget*>(gEngine3Boards[kBoardSplash]))
+    {
+        splash->Show();
+        return;
+    }
+    if (Lumo::Widget* background = gEngine3Boards[kBoardMenuBackground])
+        background->SetVisible(true);
+    if (KpCandyWidget* menu = dynamic_cast<KpCandyWidget*>(gEngine3Boards[kBoardMainMenu]))
+        menu->Show();
 }
 
 void KpEngine3::LoadingThreadWork()
@@ -48,7 +68,11 @@ void KpEngine3::CreateScreens()
 {
     // Each screen is made here, once, from its layout under GetLayoutRoot(), into
     // its gEngine3Boards entry.
-    gEngine3Boards[kBoardGame] = new KpBoard_Game3(this, GetLayoutRoot());
+    IXMLDOMNode* layouts = GetLayoutRoot();
+    gEngine3Boards[kBoardGame] = new KpBoard_Game3(this, layouts);
+    gEngine3Boards[kBoardMainMenu] = new KpBoard_MainMenu(layouts, this);
+    gEngine3Boards[kBoardCareer] = new KpBoard_Career(this, layouts);
+    CreateConfirmBoxes(this, layouts);
 }
 
 void KpEngine3::InitApp()
@@ -89,12 +113,21 @@ void KpEngine3::Shutdown()
 
 bool KpEngine3::ConfirmQuit()
 {
-    // The game's own confirmation box belongs to the screens; until it exists the
-    // question goes through a system box with the same text.
+    // The boxes join the screen when loading completes; a close before then waits.
+    if (gConfirm2 && !gConfirm2->mManager)
+        return false;
     mAskingQuit = true;
-    modalBoxOpen = 1;
-    int answer = MsgBoxW(GetEngineLocTable()->GetText("quit"), mTitle, MB_YESNO | MB_ICONQUESTION);
-    modalBoxOpen = 0;
+    bool yes;
+    if (gConfirm2)
+        yes = ShowConfirmBox("quit") == 1;
+    else
+    {
+        // Without the game's own box (its layout is missing) a system box asks.
+        modalBoxOpen = 1;
+        yes = MsgBoxW(GetEngineLocTable()->GetText("db01_text1_quit"), mTitle,
+                      MB_YESNO | MB_ICONQUESTION) == IDYES;
+        modalBoxOpen = 0;
+    }
     mAskingQuit = false;
-    return answer == IDYES;
+    return yes;
 }

@@ -45,8 +45,11 @@ public:
 
     // Builds every screen of the game except the in-level dialogs into gEngine3Boards.
     void CreateScreens();
-    // The quit confirmation; true when the player confirms.
+    // The quit confirmation ("quit" in the game's two-button box); true on yes.
     bool ConfirmQuit();
+    // Once loading completed: the splash, or without one the menus. Tools that
+    // start elsewhere (a level from code) show nothing here.
+    virtual void ShowFirstScreen();
 
 private:
     bool mAskingQuit; // the quit question is open: further close requests wait for it

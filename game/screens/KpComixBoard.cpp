@@ -8,22 +8,7 @@
 #include "game/engine/KpDevOptions.h"
 #include "game/engine/KpEngine3.h"
 #include "game/gameplay/KpBoard_Game3.h"
-
-namespace
-{
-const int kLastCareerLevel = 59;
-
-void ShowBoard(KpEngineBoard which, bool show)
-{
-    if (Lumo::Widget* screen = gEngine3Boards[which])
-    {
-        if (KpCandyWidget* candy = dynamic_cast<KpCandyWidget*>(screen))
-            show ? candy->Show() : candy->Hide();
-        else
-            screen->SetVisible(show);
-    }
-}
-} // namespace
+#include "game/screens/KpBoard_Debriefing.h"
 
 void KpComix::PauseBoard()
 {
@@ -53,23 +38,15 @@ bool KpComix::IsClosingComix() const
     return gGameBoard3 && mName != gGameBoard3->mOnStartComix;
 }
 
-// What the success debriefing's StartNextLevel does, for as long as the board
-// has no debriefing of that kind to hand the career to.
+// A closing comic hands the career on through the success debriefing: the
+// next level, or after the last one the menus.
 void KpComix::StartNextLevel()
 {
-    KpBoard_Game* board = GetGameBoard();
+    KpBoard_Game3* board = gGameBoard3;
     if (!board)
         return;
-    // The career goes on to the next level, or after the last one back to the menus.
-    if (board->GetLevel() < kLastCareerLevel && !board->IsEndless())
-    {
-        board->StartLevelLoading(board->GetLevel() + 1, false);
-        return;
-    }
-    board->QuitLevel();
-    board->SetVisible(false);
-    ShowBoard(kBoardMenuBackground, true);
-    ShowBoard(kBoardMainMenu, true);
+    if (auto* success = dynamic_cast<KpBoard_Debriefing*>(board->mDebriefingSuccess))
+        success->StartNextLevel();
 }
 
 void ComixDebugKey(int keyCode)

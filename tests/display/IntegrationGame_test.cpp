@@ -99,7 +99,7 @@ protected:
         EXPECT_TRUE(game.WaitForOutput("Resource Loading Time: ", 30000)) << game.Output();
         EXPECT_FALSE(game.WaitForExit(1500)) << game.Output();
         // Closing asks the quit question; the test answers yes.
-        EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), nullptr, 10000));
+        EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), 10000));
         EXPECT_EQ(0u, game.mExitCode);
         EXPECT_FALSE(game.mSawSystemBox);
         std::string output = game.Output();

@@ -132,6 +132,30 @@ int main(int argc, char** argv)
                         0.82, 0, 0)},
         {"money", Render({{0, 0.12, 987.77, 18, 1.0}, {0.07, 0.35, 1318.5, 10, 1.0}}, 0.44, 0, 0)},
         {"fail", Render({{0, 0.2, 220, 10, 1.0}, {0.22, 0.35, 207.65, 8, 1.0}}, 0.6, 0, 0)},
+        // The book opens: a soft paper rustle under a low two-note chime.
+        {"briefing_show",
+         Render({{0.02, 0.3, 392.0, 10, 0.5}, {0.12, 0.35, 523.25, 9, 0.5}}, 0.5, 0.35, 14)},
+        // A star: a quick high sparkle going up.
+        {"expert",
+         Render(
+             {{0, 0.2, 1046.5, 10, 1.0}, {0.08, 0.2, 1318.5, 10, 1.0}, {0.16, 0.4, 1568.0, 7, 1.0}},
+             0.6, 0, 0)},
+        // A day won: a bright major jingle.
+        {"good_debriefing_show", Render({{0, 0.25, 523.25, 7, 1.0},
+                                         {0.12, 0.25, 659.25, 7, 1.0},
+                                         {0.24, 0.25, 783.99, 7, 1.0},
+                                         {0.36, 0.6, 1046.5, 4, 1.0},
+                                         {0.36, 0.6, 659.25, 4, 0.6}},
+                                        1.0, 0, 0)},
+        // A day lost: a slow falling minor line.
+        {"bad_debriefing_show", Render({{0, 0.3, 440, 6, 1.0},
+                                        {0.2, 0.3, 392.0, 6, 1.0},
+                                        {0.4, 0.6, 329.63, 4, 1.0},
+                                        {0.4, 0.6, 261.63, 4, 0.5}},
+                                       1.0, 0, 0)},
+        // An award appears: a bell.
+        {"debriefing_awards",
+         Render({{0, 0.5, 1567.98, 8, 1.0}, {0, 0.5, 2349.3, 11, 0.35}}, 0.55, 0, 0)},
     };
     for (const Sound& sound : sounds)
     {

@@ -161,11 +161,60 @@ public:
         return false;
     }
 
-    // Closes the window, confirms the quit question and waits for the exit.
+    // Waits until the game's own question box of that key is asked once more
+    // (its "Screens: box '<key>' asked" line) and answers it from the keyboard:
+    // Enter presses the yes button, Escape the other one. True once the game
+    // took the answer.
+    bool AnswerGameBox(const std::string& key, bool yes, int boundMs)
+    {
+        const std::string asked = "Screens: box '" + key + "' asked";
+        const std::string answered = "Screens: box '" + key + "' answered";
+        size_t done = CountOutput(answered);
+        for (int waited = 0; CountOutput(asked) <= done; waited += 20)
+        {
+            if (waited >= boundMs || mExited)
+                return false;
+            WaitFor(20);
+        }
+        HWND hwnd = WindowOf(mPid, "MainWindow");
+        WPARAM vk = yes ? VK_RETURN : VK_ESCAPE;
+        PostMessageW(hwnd, WM_KEYDOWN, vk, 1);
+        PostMessageW(hwnd, WM_KEYUP, vk, 0xC0000001);
+        for (int waited = 0; CountOutput(answered) <= done; waited += 20)
+        {
+            if (waited >= boundMs || mExited)
+                return CountOutput(answered) > done;
+            WaitFor(20);
+        }
+        return true;
+    }
+
+    // Closes the window, confirms the game's quit question and waits for the exit.
+    bool Quit(HWND hwnd, int boundMs)
+    {
+        // The question box is on the screen once loading has completed.
+        if (!WaitForOutput("KpEngine: loading completed", boundMs))
+            return false;
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        return AnswerGameBox("quit", true, boundMs) && WaitForExit(boundMs);
+    }
+
+    // The same for callers that read the question's text from a system box once:
+    // the game's own box has none to read, so `question` is left as it is.
     bool Quit(HWND hwnd, std::wstring* question, int boundMs)
     {
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        return AnswerBox(IDYES, question, boundMs) && WaitForExit(boundMs);
+        (void)question;
+        return Quit(hwnd, boundMs);
+    }
+
+    // How often the text occurs in the debugger output so far.
+    size_t CountOutput(const std::string& text)
+    {
+        std::string output = Output();
+        size_t n = 0;
+        for (size_t at = output.find(text); at != std::string::npos; at = output.find(text, at + 1))
+            n++;
+        return n;
     }
 
     void Kill()
@@ -187,7 +236,6 @@ public:
     std::atomic<bool> mSawSystemBox{false};
     DWORD mExitCode = 0;
 
-private:
     static void WaitFor(DWORD ms)
     {
         // A bounded wait on nothing: the conditions are polled by the callers.
@@ -196,6 +244,7 @@ private:
         CloseHandle(never);
     }
 
+private:
     static BOOL CALLBACK CollectStatic(HWND child, LPARAM param)
     {
         char name[16] = {0};

@@ -98,6 +98,6 @@ TEST_F(UiSampleRun, DialogTakesClicksAndTypedTextAndAnimatesOutAndIn)
     EXPECT_EQ(Count(output, "UiSample: OnButton"), 2u) << output;
     EXPECT_NE(output.find("UiSample: OnButton cancel"), std::string::npos) << output;
 
-    EXPECT_TRUE(game.Quit(hwnd, nullptr, 10000));
+    EXPECT_TRUE(game.Quit(hwnd, 10000));
     EXPECT_FALSE(game.mSawSystemBox);
 }

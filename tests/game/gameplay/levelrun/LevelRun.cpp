@@ -89,6 +89,9 @@ public:
         }
         if (!mStarted)
             return;
+        // The level runs at once: its briefing is closed as "start" would.
+        if (board->mBriefing && board->mBriefing->mVisible && !board->mBriefing->IsEffectRunning())
+            board->mBriefing->Hide();
         KpCafePlay& play = board->GetPlay();
         // Clients come and go (a new one may take a gone one's address): the set
         // holds only those waiting now.
@@ -207,6 +210,9 @@ public:
                                                                 EnvInt("LEVELRUN_ENDLESS", 0) != 0);
         }
     }
+
+    // No menus: the level is the only screen.
+    void ShowFirstScreen() override {}
 
     Probe* mProbe = nullptr;
 };

@@ -1,0 +1,73 @@
+// Shared strokes of the screens' pictures: a blank picture, masks, shapes
+// lit from the top left inside the coffee outline, the hostess and her
+// clients as rounded figures, and the little cafe scenes that the book's
+// photos and the days' pictures are made of (one look per cafe, varied by a
+// seed so that every day has a picture of its own).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/graphics/MemoryImage.h"
+#include "tools/artgen/ArtMask.h"
+#include "tools/artgen/ArtShape.h"
+
+class ArtOutput;
+
+namespace ArtScreens
+{
+Lumo::MemoryImage Blank(int width, int height);
+ArtMask Mask(const Lumo::MemoryImage& image);
+ArtMask Polygon(const Lumo::MemoryImage& image, const std::vector<ArtPoint>& points);
+
+// The coffee outline, then the shape lit from the top (lighter at y0, darker at y1).
+void Lit(Lumo::MemoryImage& image, const ArtMask& shape, uint32_t color, float y0, float y1,
+         float outline = 2.0f);
+// A small white gleam (light from the top left).
+void Gleam(Lumo::MemoryImage& image, float x, float y, float w, float h, float alpha);
+// A soft shadow on the floor.
+void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, float ry, float alpha);
+
+// --- figures (feet at baseY, s = height in pixels)
+// The hostess: dark bun, cherry dress, cream apron; waving raises her right arm.
+void Hostess(Lumo::MemoryImage& image, float cx, float baseY, float s, bool waving = false);
+// A client: a rounded body of the colour, round head, two dot eyes.
+void Client(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color, bool seated);
+// A round cafe table seen from the side with a cup on it.
+void Table(Lumo::MemoryImage& image, float cx, float topY, float w, uint32_t cloth);
+void Cup(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color);
+
+// --- scenes
+struct CafeRoomLayout
+{
+    bool counterLeft;   // the counter stands on the left
+    float floorY;       // where the wall meets the floor
+    float counterWidth; // pixels
+};
+// The cafe's empty room: wall, window with the hour's sky, lamp, floor and
+// counter; `variant` picks the hour and where things stand.
+CafeRoomLayout CafeRoom(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe,
+                        uint32_t variant);
+// Tables, clients and the hostess in a room; `seed` picks who is there.
+void CafeFolk(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe,
+              const CafeRoomLayout& room, uint32_t seed, float busy, bool hostess = true);
+// The cafe's room in the rectangle of the picture: wall, window with the
+// hour's sky, counter, tables and clients. cafe 1-3 picks the look; `seed`
+// varies the furniture, the clients and the hour; busy 0-1 fills the room.
+void CafeScene(Lumo::MemoryImage& image, int x, int y, int w, int h, int cafe, uint32_t seed,
+               float busy, bool hostess = true);
+// A photo print: the picture on a white card with a soft shadow, in a
+// `margin`-pixel border, the bottom border `caption` pixels tall.
+void PhotoCard(Lumo::MemoryImage& image, int x, int y, int w, int h, int margin, int caption);
+
+// One of the game's icons drawn on a canvas of its own size and laid on the
+// picture (ArtIcons' masks are as large as the picture they draw into).
+void Icon(Lumo::MemoryImage& image, int icon, int x, int y, int size, int frame = 0);
+// A column of pixels (x, y0 to y1) shaded towards the colour.
+void ShadeColumn(Lumo::MemoryImage& image, int x, int y0, int y1, uint32_t rgb, float alpha);
+
+// Text centred on a point (Quicksand), in the colour with a coffee outline when `outline`.
+void Label(Lumo::MemoryImage& image, const std::wstring& text, int cx, int baseline, int pixels,
+           uint32_t color, bool outline);
+} // namespace ArtScreens
