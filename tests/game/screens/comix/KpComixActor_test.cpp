@@ -15,7 +15,7 @@
 #include "game/screens/KpComixEasing.h"
 #include "game/screens/KpComixEpisode.h"
 #include "game/screens/KpComixObject.h"
-#include "tests/game/screens/ComixTestSupport.h"
+#include "tests/game/screens/comix/ComixTestSupport.h"
 
 namespace
 {

@@ -15,7 +15,7 @@
 #include "game/screens/KpComixActor.h"
 #include "game/screens/KpComixEpisode.h"
 #include "game/screens/KpComixObject.h"
-#include "tests/game/screens/ComixTestSupport.h"
+#include "tests/game/screens/comix/ComixTestSupport.h"
 #include "tests/support/TempFolder.h"
 
 namespace

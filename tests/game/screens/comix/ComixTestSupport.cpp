@@ -1,4 +1,4 @@
-#include "tests/game/screens/ComixTestSupport.h"
+#include "tests/game/screens/comix/ComixTestSupport.h"
 
 #include <windows.h>
 #include <objbase.h>
