@@ -54,6 +54,9 @@ void KpBoard_HiScores::AddChild(const std::string& name, KpCandyWidget* child)
     else if (name == "hiscores_dlg")
     {
         page = child;
+        // The close button may turn with the pages.
+        if (KpCandyWidget* close = child->FindChild("close"))
+            closeButton = close;
         rightPage = child->FindChild("right_page");
         leftPage = child->FindChild("left_page");
     }
