@@ -115,6 +115,7 @@ void KpBoard_Options::LockImages()
 void KpBoard_Options::UnlockImages()
 {
     KpDialog::UnlockImages();
+    ScreenTrace("options closed");
 }
 
 // ============================================================================
@@ -180,10 +181,10 @@ void KpBoard_Options::OnButton(KpCandyWidget* widget)
         gProfileFile.mSoundVolume = savedSound;
         gProfileFile.mWindowed = savedFullscreen ? 0 : 1;
         gProfileFile.mMute = savedMute ? 1 : 0;
-        ScreenTrace("options applied: music %d sound %d mute %d fullscreen %d", savedMusic,
-                    savedSound, savedMute ? 1 : 0, savedFullscreen ? 1 : 0);
         gProfileFile.ApplySettings();
         gProfileFile.Save();
+        ScreenTrace("options applied: music %d sound %d mute %d fullscreen %d", savedMusic,
+                    savedSound, savedMute ? 1 : 0, savedFullscreen ? 1 : 0);
     }
     Hide();
 }
