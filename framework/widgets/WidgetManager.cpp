@@ -498,9 +498,10 @@ bool WidgetManager::DrawScreen(LumoAppBase* app)
 {
     ProfileZone zone("WidgetManager::DrawScreen");
     WidgetPassFlags pf = MakePassFlags();
+    // A hidden widget keeps its dirty flag until it shows; it draws nothing now.
     bool anyDirty = false;
     for (Widget* w : mWidgets)
-        if (w->mDirty)
+        if (w->mDirty && w->mVisible)
             anyDirty = true;
 
     mMinDeferredOverlayPriority = 0x7FFFFFFF;
@@ -509,7 +510,9 @@ bool WidgetManager::DrawScreen(LumoAppBase* app)
     Graphics screen(mImage);
     mCurG = &screen;
     DDImage* surface = dynamic_cast<DDImage*>(mImage);
-    bool locked = surface != nullptr && surface->Lock();
+    // A frame with nothing to draw leaves the surface alone: a lock is a round
+    // trip to the display (under Wine it keeps its command thread spinning).
+    bool locked = anyDirty && surface != nullptr && surface->Lock();
     bool drewSomething = false;
     if (anyDirty)
     {

@@ -127,9 +127,12 @@ void KpEngine3::Shutdown()
 
 bool KpEngine3::ConfirmQuit()
 {
+    // The boxes join the screen when loading completes; a close before then waits.
+    if (gConfirm2 && !gConfirm2->mManager)
+        return false;
     mAskingQuit = true;
     bool yes;
-    if (gConfirm2 && gConfirm2->mManager)
+    if (gConfirm2)
         yes = ShowConfirmBox("quit") == 1;
     else
     {

@@ -47,8 +47,9 @@ public:
     void CreateScreens();
     // The quit confirmation ("quit" in the game's two-button box); true on yes.
     bool ConfirmQuit();
-    // Once loading completed: the splash, or without one the menus.
-    void ShowFirstScreen();
+    // Once loading completed: the splash, or without one the menus. Tools that
+    // start elsewhere (a level from code) show nothing here.
+    virtual void ShowFirstScreen();
 
 private:
     bool mAskingQuit; // the quit question is open: further close requests wait for it

@@ -17,23 +17,6 @@ KpBoard_Game* GetGameBoard()
     return gGameBoard;
 }
 
-namespace
-{
-void ShowScreen(int index, bool show)
-{
-    Lumo::Widget* screen = gEngine3Boards[index];
-    if (!screen)
-        return;
-    KpCandyWidget* candy = dynamic_cast<KpCandyWidget*>(screen);
-    if (candy && show)
-        candy->Show();
-    else if (candy)
-        candy->Hide();
-    else
-        screen->SetVisible(show);
-}
-} // namespace
-
 KpBoard_Game::KpBoard_Game(KpEngine* app) : KpDialog(nullptr, app)
 {
     InitTriangleVariantTable();
@@ -133,8 +116,22 @@ void KpBoard_Game::ReturnToMenus()
 {
     mLevelActive = false;
     SetVisible(false);
-    ShowScreen(kBoardMenuBackground, true);
-    ShowScreen(kBoardMainMenu, true);
+    ShowEngineScreen(kBoardMenuBackground, true);
+    ShowEngineScreen(kBoardMainMenu, true);
+}
+
+void KpBoard_Game::ShowEngineScreen(int index, bool show)
+{
+    Lumo::Widget* screen = gEngine3Boards[index];
+    if (!screen)
+        return;
+    KpCandyWidget* candy = dynamic_cast<KpCandyWidget*>(screen);
+    if (candy && show)
+        candy->Show();
+    else if (candy)
+        candy->Hide();
+    else
+        screen->SetVisible(show);
 }
 
 void KpBoard_Game::ShowLoadScreen(bool show)
@@ -142,7 +139,7 @@ void KpBoard_Game::ShowLoadScreen(bool show)
     Lumo::Widget* screen = gEngine3Boards[kBoardLoadScreen];
     if (show && screen && mManager && screen->mParent == mManager)
         mManager->BringToFront(screen);
-    ShowScreen(kBoardLoadScreen, show);
+    ShowEngineScreen(kBoardLoadScreen, show);
 }
 
 // ============================================================================

@@ -79,6 +79,9 @@ protected:
     virtual void OnScenePress(int x, int y);
     // Shows or hides the load screen of the engine's table (when it exists).
     void ShowLoadScreen(bool show);
+    // Shows (through its show effect) or hides a screen of the engine's table;
+    // nothing while the entry is empty.
+    static void ShowEngineScreen(int index, bool show);
     // Back to the menus: the board hidden, the menu background and the main menu shown.
     void ReturnToMenus();
     // Pause count back to 0 (a new level never starts paused).

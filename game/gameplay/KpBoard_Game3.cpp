@@ -26,14 +26,6 @@ namespace
 const int kEndDelayMs = 1800;
 // The shop offers at most this many upgrades at once.
 const int kMaxOffers = 6;
-
-void ShowScreen(int index)
-{
-    if (KpCandyWidget* screen = dynamic_cast<KpCandyWidget*>(gEngine3Boards[index]))
-        screen->Show();
-    else if (gEngine3Boards[index])
-        gEngine3Boards[index]->SetVisible(true);
-}
 } // namespace
 
 KpLevelResultKind LevelResultKind(bool failed, int money, int goal, int expert)
@@ -78,6 +70,8 @@ void KpBoard_Game3::BeginLevel(KpLevelData* level)
     mPlay.End();
     delete mLevelData;
     mLevelData = level;
+    mLevel = level->number;
+    mEndless = level->endless;
 
     mLevelAbandoned = 0;
     mFailed = 0;
@@ -137,6 +131,8 @@ void KpBoard_Game3::EndLevel()
     mLevelOver = true;
     mEndDelayMs = 0;
     mBackdrop.Release();
+    mHasTransparencies = true;
+    mSeeThrough = true;
     KpBoard_Game::EndLevel();
 }
 
@@ -353,8 +349,8 @@ void KpBoard_Game3::ShowLevelResult()
     }
     Hide();
     QuitLevel();
-    ShowScreen(kBoardMenuBackground);
-    ShowScreen(mLastRecordPlace < kRecordCount ? kBoardHiScores : kBoardSurvival);
+    ShowEngineScreen(kBoardMenuBackground, true);
+    ShowEngineScreen(mLastRecordPlace < kRecordCount ? kBoardHiScores : kBoardSurvival, true);
 }
 
 // ============================================================================

@@ -29,6 +29,9 @@ void KpBoard_Game3::CreateLevelDialogs(IXMLDOMNode* layoutRoot)
     // InitElements run once), the pause menu ("escape_menu"), the upgrade shop
     // ("upgrade_menu"), the briefing ("briefing_dialog") and the success and
     // fail debriefings ("debriefing_dialog", "debriefing_dialog_fail").
+    // A board without layouts (its own tests) plays without them.
+    if (!layoutRoot)
+        return;
     KBoard_Hud* hud = new KBoard_Hud(mApp, layoutRoot);
     mHud = hud;
     AddChild("hud", hud);

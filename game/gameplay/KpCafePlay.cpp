@@ -72,7 +72,41 @@ void KpCafePlay::Begin(const KpLevelData* level)
             decor->Place(object.x, object.y);
         gItemList.Add(item);
     }
+    HoldPictures();
     BeginDay(1);
+}
+
+void KpCafePlay::HoldPictures()
+{
+    std::vector<std::string> names = {"table_oak",
+                                      "chair",
+                                      "table_dirty",
+                                      "face_happy",
+                                      "face_neutral",
+                                      "face_angry",
+                                      "patience_back",
+                                      "patience_fill_mint",
+                                      "patience_fill_butter",
+                                      "patience_fill_cherry",
+                                      "bubble",
+                                      "coin_small",
+                                      "heart_small"};
+    for (int look = 0; look < KpCafeArt::kClientLooks; look++)
+    {
+        names.push_back(Lumo::StrFormat("client_sit_%d", look));
+        names.push_back(Lumo::StrFormat("client_stand_%d", look));
+    }
+    for (const KpLevelProduct& product : mLevel->menu)
+        names.push_back("prod_" + product.name);
+    for (const KpUpgradeOffer& offer : mLevel->upgrades)
+        names.push_back(offer.object == "tables"   ? "table_" + offer.name
+                        : offer.object == "chairs" ? "chair_" + offer.name
+                                                   : offer.object + "_" + offer.name);
+    for (const std::string& name : names)
+    {
+        mHeld.emplace_back(new KpSprite());
+        mHeld.back()->Set(name);
+    }
 }
 
 void KpCafePlay::End()
@@ -82,6 +116,7 @@ void KpCafePlay::End()
     mClients.clear();
     mQueue.clear();
     mApplied.clear();
+    mHeld.clear();
     mLevel = nullptr;
 }
 

@@ -15,10 +15,12 @@
 //   who walks out starts goal 3 over.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/gameplay/KpLevelData.h"
+#include "game/scene/KpSprite.h"
 
 class KpCafeTable;
 class KpClient;
@@ -74,6 +76,8 @@ private:
     void WalkOut(KpClient* client, bool angry);
     void ApplySkins();
     int PatienceOf(const KpLevelClient& arrival) const;
+    // Holds every picture the level may show, so none is read in the middle of the day.
+    void HoldPictures();
 
     const KpLevelData* mLevel = nullptr;
     int mDay = 1;
@@ -84,8 +88,9 @@ private:
     int mLives = 0;
     int mServed = 0, mWalkouts = 0, mCleaned = 0;
 
-    std::vector<KpCafeTable*> mTables;    // items of the registry
-    std::vector<KpClient*> mClients;      // every client inside, in arrival order
-    std::vector<KpClient*> mQueue;        // clients at the door, first first
-    std::vector<KpUpgradeOffer> mApplied; // upgrades in the order applied
+    std::vector<KpCafeTable*> mTables;            // items of the registry
+    std::vector<KpClient*> mClients;              // every client inside, in arrival order
+    std::vector<KpClient*> mQueue;                // clients at the door, first first
+    std::vector<KpUpgradeOffer> mApplied;         // upgrades in the order applied
+    std::vector<std::unique_ptr<KpSprite>> mHeld; // the level's pictures, held while it runs
 };

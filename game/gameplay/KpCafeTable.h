@@ -32,6 +32,9 @@ public:
     float SeatY() const;
     // The depth of a client sitting here: between the chair and the top.
     int SeatedZ() const { return mZ - 1; }
+    // The textures it shows now for its top and its chair.
+    const std::string& GetTopPicture() const { return mTop.GetName(); }
+    const std::string& GetChairPicture() const { return mChair.GetName(); }
 
     // --- KpItem
     int GetPartCount() const override { return 2; }

@@ -120,11 +120,12 @@ void KpClient::Update(int ms)
         float s = t * t * (3.0f - 2.0f * t); // eased at both ends
         mX = mFromX + (mToX - mFromX) * s;
         mY = mFromY + (mToY - mFromY) * s;
-        if (!IsMoving() && mState == kClientWalking)
-        {
-            mState = kClientWaiting;
-            mStateMs = 0;
-        }
+    }
+    // At the table (also when it was no way off): seated, waiting for the order.
+    if (!IsMoving() && mState == kClientWalking)
+    {
+        mState = kClientWaiting;
+        mStateMs = 0;
     }
     mZ = int(mY) * 4;
 

@@ -116,15 +116,24 @@ void KpBoard_Briefing::LockImages()
     }
 }
 
+void KpBoard_Briefing::RemovedFromManager(Lumo::WidgetManager* manager)
+{
+    mLeavingTree = true;
+    KpDialog::RemovedFromManager(manager);
+    mLeavingTree = false;
+}
+
 void KpBoard_Briefing::UnlockImages()
 {
     KpDialog::UnlockImages();
-    if (mParent)
+    if (mParent && !mLeavingTree)
         mParent->SendToBack(this);
     if (mManager && mModalPushed)
     {
         mModalPushed = false;
         mManager->PopModal(this);
-        FocusGameBoard();
+        if (!mLeavingTree)
+            FocusGameBoard();
+        ScreenTrace("briefing closed");
     }
 }

@@ -40,6 +40,8 @@ public:
     void LockImages() override;
     void UnlockImages() override;
     void AddChild(const std::string& name, KpCandyWidget* child) override;
+    // Leaving the tree (the board goes): the siblings are not reordered then.
+    void RemovedFromManager(Lumo::WidgetManager* manager) override;
     void OnButton(KpCandyWidget* widget) override;
 
     KpText* goalText = nullptr;     // "goal_text"
@@ -51,4 +53,5 @@ public:
 private:
     KpBoardPauseHold mPause;
     bool mModalPushed = false;
+    bool mLeavingTree = false; // RemovedFromManager runs: the parent walks its children
 };

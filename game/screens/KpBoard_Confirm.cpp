@@ -95,6 +95,8 @@ int32_t Ask(KpDialog* box, int32_t& result, bool& waiting, const std::string& ke
     waiting = true;
     gBoxesWaiting++;
 
+    // Taken before the box shows: a modal box takes the focus from what lies below it.
+    Lumo::Widget* focus = manager->GetFocusWidget();
     if (gBgDialog && gBgDialog->mManager)
     {
         manager->BringToFront(gBgDialog);
@@ -102,7 +104,6 @@ int32_t Ask(KpDialog* box, int32_t& result, bool& waiting, const std::string& ke
     }
     manager->BringToFront(box);
     box->Show();
-    Lumo::Widget* focus = manager->GetFocusWidget();
     manager->SetFocus(box);
 
     uint8_t wasOpen = app->modalBoxOpen;

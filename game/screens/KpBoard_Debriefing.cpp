@@ -228,17 +228,25 @@ void KpBoard_Debriefing::LockImages()
     }
 }
 
+void KpBoard_Debriefing::RemovedFromManager(Lumo::WidgetManager* manager)
+{
+    mLeavingTree = true;
+    KpDialog::RemovedFromManager(manager);
+    mLeavingTree = false;
+}
+
 void KpBoard_Debriefing::UnlockImages()
 {
     KpDialog::UnlockImages();
-    if (mParent)
+    if (mParent && !mLeavingTree)
         mParent->SendToBack(this);
     if (mManager && mModalPushed)
     {
         mModalPushed = false;
         if (!mManager->IsModalStackEmpty())
             mManager->PopModal(this);
-        FocusGameBoard();
+        if (!mLeavingTree)
+            FocusGameBoard();
     }
 }
 

@@ -59,6 +59,8 @@ public:
     void LockImages() override;
     void UnlockImages() override;
     void AddChild(const std::string& name, KpCandyWidget* child) override;
+    // Leaving the tree (the board goes): the siblings are not reordered then.
+    void RemovedFromManager(Lumo::WidgetManager* manager) override;
     void ReadXml(IXMLDOMNode* element) override;
     void OnButton(KpCandyWidget* widget) override;
 
@@ -88,4 +90,5 @@ private:
     KpText* mAboutLabel = nullptr;
     KpBoardPauseHold mPause;
     bool mModalPushed = false;
+    bool mLeavingTree = false; // RemovedFromManager runs: the parent walks its children
 };

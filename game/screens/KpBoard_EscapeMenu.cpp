@@ -51,6 +51,7 @@ void KpBoard_EscapeMenu::OnHide()
 {
     mPause.Release();
     FocusGameBoard();
+    ScreenTrace("pause menu closed");
 }
 
 void KpBoard_EscapeMenu::LockImages()

@@ -168,7 +168,9 @@ void KpBoard_MainMenu::ShowMainPage()
     RefreshProfiles();
     if (IsGameLevelActive())
     {
+        // Show makes the menu visible after its OnShow: it goes again on the next update.
         Hide();
+        mHideAgain = true;
         return;
     }
     SetVisibleIf(mainPage, true);
@@ -402,6 +404,16 @@ void KpBoard_MainMenu::KeyDown(int key)
     ConfirmNameEntry();
 }
 
+void KpBoard_MainMenu::Draw(Lumo::Graphics* g)
+{
+    KpDialog::Draw(g);
+    if (!mDrawn)
+    {
+        mDrawn = true;
+        ScreenTrace("main menu drawn");
+    }
+}
+
 // ============================================================================
 // Page turn
 // ============================================================================
@@ -474,6 +486,12 @@ void KpBoard_MainMenu::ShowTurnDestination()
 
 void KpBoard_MainMenu::Update()
 {
+    if (mHideAgain)
+    {
+        mHideAgain = false;
+        if (mVisible)
+            Hide();
+    }
     if (turning && turnPage)
     {
         KpCandyWidget* left = turnPage->FindChild("left_page");

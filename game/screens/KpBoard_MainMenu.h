@@ -49,6 +49,8 @@ public:
     void UnlockImages() override;
     void KeyDown(int key) override;
     void Update() override;
+    // The first drawing is reported once (start-up time is measured to it).
+    void Draw(Lumo::Graphics* g) override;
 
     // Turns the book to `page` (null: the main page, ending on the main menu),
     // backwards (left to right) or forwards, ending on the screen of `action`.
@@ -97,6 +99,8 @@ private:
     void BindProfilePage(KpCandyWidget* page);
     void BindNameDialog(KpCandyWidget* dialog);
     void CloseNameEntry();
+    bool mHideAgain = false; // shown while a level is active: hidden on the next update
+    bool mDrawn = false;
     void FinishTurn();
     void ShowTurnDestination();
 };

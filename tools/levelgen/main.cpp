@@ -71,7 +71,7 @@ const Decor kDecor[] = {{"window_curtains", 200, 262},
                         {"plants_left", 42, 330},
                         {"plants_right", 532, 324},
                         {"counter_espresso", 640, 238},
-                        {"radio_shelf", 846, 238}};
+                        {"radio_shelf", 858, 238}};
 
 struct Upgrade
 {

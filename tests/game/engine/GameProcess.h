@@ -188,8 +188,19 @@ public:
     // Closes the window, confirms the game's quit question and waits for the exit.
     bool Quit(HWND hwnd, int boundMs)
     {
+        // The question box is on the screen once loading has completed.
+        if (!WaitForOutput("KpEngine: loading completed", boundMs))
+            return false;
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
         return AnswerGameBox("quit", true, boundMs) && WaitForExit(boundMs);
+    }
+
+    // The same for callers that read the question's text from a system box once:
+    // the game's own box has none to read, so `question` is left as it is.
+    bool Quit(HWND hwnd, std::wstring* question, int boundMs)
+    {
+        (void)question;
+        return Quit(hwnd, boundMs);
     }
 
     // How often the text occurs in the debugger output so far.

@@ -13,7 +13,9 @@
 // Settings (environment): LEVELRUN_LEVEL (1), LEVELRUN_ENDLESS (0), LEVELRUN_SEED
 // (the random seed, 1), LEVELRUN_FRAME_MS (game time per update; 0: the
 // engine's), LEVELRUN_AUTOPLAY (1: serves and cleans by itself, to look at a
-// busy cafe), LEVELRUN_PROFILE (a pref.dat path to use instead of the user's).
+// busy cafe), LEVELRUN_PROFILE (a pref.dat path to use instead of the user's),
+// LEVELRUN_UPGRADES (1: every upgrade of the catalog applied at the start, to
+// look at them).
 #include <windows.h>
 #include <objbase.h>
 
@@ -64,6 +66,15 @@ public:
         if (board->IsLevelActive() && !mStarted)
         {
             mStarted = true;
+            if (EnvInt("LEVELRUN_UPGRADES", 0))
+                for (int i = 0; i < GetUpgradeInfoCount(); i++)
+                {
+                    const KpUpgradeInfo& info = GetUpgradeInfo(i);
+                    mUpgrades[i].object = info.object;
+                    mUpgrades[i].name = info.name;
+                    mUpgrades[i].kind = info.kind;
+                    board->ApplyUpgrade(&mUpgrades[i], true);
+                }
             Report(Lumo::StrFormat("started level=%d endless=%d tables=%d", board->GetLevel(),
                                    (int)board->IsEndless(),
                                    (int)board->GetPlay().GetTables().size()));
@@ -76,11 +87,22 @@ public:
         }
         if (!mStarted)
             return;
+        // The level runs at once: its briefing is closed as "start" would.
+        if (board->mBriefing && board->mBriefing->mVisible && !board->mBriefing->IsEffectRunning())
+            board->mBriefing->Hide();
         KpCafePlay& play = board->GetPlay();
+        // Clients come and go (a new one may take a gone one's address): the set
+        // holds only those waiting now.
+        std::set<KpClient*> waiting;
         for (KpClient* client : play.GetClients())
-            if (client->GetState() == kClientWaiting && mWaiting.insert(client).second)
-                Report(
-                    Lumo::StrFormat("waiting %d %d", (int)client->HeadX(), (int)client->HeadY()));
+            if (client->GetState() == kClientWaiting)
+            {
+                waiting.insert(client);
+                if (!mWaiting.count(client))
+                    Report(Lumo::StrFormat("waiting %d %d", (int)client->HeadX(),
+                                           (int)client->HeadY()));
+            }
+        mWaiting.swap(waiting);
         for (KpCafeTable* table : play.GetTables())
         {
             bool dirty = table->IsDirty();
@@ -147,6 +169,7 @@ private:
     std::string mState;
     std::set<KpClient*> mWaiting;
     std::set<KpCafeTable*> mDirty;
+    KpUpgradeOffer mUpgrades[8];
 };
 
 class LevelRunApp : public KpEngine3
@@ -184,6 +207,9 @@ public:
                                                                 EnvInt("LEVELRUN_ENDLESS", 0) != 0);
         }
     }
+
+    // No menus: the level is the only screen.
+    void ShowFirstScreen() override {}
 
     Probe* mProbe = nullptr;
 };

@@ -1,0 +1,145 @@
+// Everything a player reads and sees on these screens exists: every layout the
+// screens read builds without a warning (every child, picture and effect it
+// names is there), every text id and picture the code asks for by name or by
+// pattern is in the data, and so is every text id the layouts name.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/app/StringUtils.h"
+#include "game/engine/KpLocTable.h"
+#include "game/engine/KpSoundManager.h"
+#include "game/engine/KpTextureManager.h"
+#include "game/engine/KpXml.h"
+#include "game/screens/KBoard_Hud.h"
+#include "game/screens/KpBoard_Briefing.h"
+#include "game/screens/KpBoard_Career.h"
+#include "game/screens/KpBoard_Confirm.h"
+#include "game/screens/KpBoard_Debriefing.h"
+#include "game/screens/KpBoard_EscapeMenu.h"
+#include "game/screens/KpBoard_MainMenu.h"
+#include "tests/game/screens/ScreensTestSupport.h"
+
+namespace
+{
+std::vector<std::string> Numbered(const char* format, int first, int last)
+{
+    std::vector<std::string> names;
+    for (int n = first; n <= last; n++)
+        names.push_back(Lumo::StrFormat(format, n));
+    return names;
+}
+
+void Append(std::vector<std::string>& to, const std::vector<std::string>& more)
+{
+    to.insert(to.end(), more.begin(), more.end());
+}
+} // namespace
+
+TEST(ScreensData, EveryLayoutTheScreensReadBuildsWithoutAWarning)
+{
+    StartScreensLog();
+    ScreensEngine* app = TestEngine();
+    IXMLDOMNode* root = ScreensLayoutRoot();
+    {
+        KpBoard_Confirm2 confirm2(app, root);
+        KpBoard_Confirm1 confirm1(app, root);
+        KpBoard_MainMenu menu(root, app);
+        KpBoard_Career book(app, root);
+        KpBoard_Briefing briefing(app, root);
+        KpBoard_EscapeMenu pause(app, root);
+        KBoard_Hud hud(app, root);
+        KpBoard_Debriefing success(app, root, false);
+        KpBoard_Debriefing fail(app, root, true);
+        EXPECT_TRUE(confirm2.yesButton && confirm2.noButton && confirm2.text1 && confirm2.text2 &&
+                    confirm2.icon);
+        EXPECT_TRUE(confirm1.yesButton && confirm1.text1 && confirm1.text2 && confirm1.icon);
+        EXPECT_TRUE(menu.mainPage && menu.careerButton && menu.quitButton && menu.girlPhoto &&
+                    menu.profileList && menu.nameField && menu.nameCancelButton && menu.pages);
+        EXPECT_TRUE(book.careerPage && book.snapshotPage && book.playButton && book.dayFrame &&
+                    book.snapshotDayFrame && book.cafeBigText[2] && book.currentDayButton);
+        for (int d = 0; d < kCareerDaySlots; d++)
+            EXPECT_TRUE(book.dayButtons[d] && book.dayTexts[d] && book.goalTicks[d] &&
+                        book.expertTicks[d] && book.snapshotDayTexts[d] &&
+                        book.snapshotExpertTicks[d])
+                << d;
+        EXPECT_TRUE(briefing.startButton && briefing.goalText && briefing.settingsText);
+        EXPECT_TRUE(pause.page && pause.resumeButton && pause.quitButton);
+        EXPECT_TRUE(hud.clock && hud.survivalClock && hud.alarm && hud.moneyExpertGhost &&
+                    hud.cleanOverlay && hud.freezeOverlay && hud.smiles[2] &&
+                    hud.tutorResetWidget && hud.skipTutorialDialog && hud.lifeWidgets[3]);
+        EXPECT_EQ(hud.watchFrames.size(), 12u);
+        EXPECT_EQ(hud.upgradeFrames.size(), 12u);
+        EXPECT_EQ(hud.tutorialList.size(), 4u);
+        for (const KpHudGoalPanel& panel : hud.goalPanels)
+            EXPECT_TRUE(panel.panel && panel.ghost && panel.count[1] && panel.gauge[1]);
+        EXPECT_TRUE(success.awardsReady && fail.awardsReady && fail.outroText &&
+                    fail.replayButton && success.startButton);
+    }
+    std::string log = ScreensLogText();
+    StopScreensLog();
+    EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+}
+
+TEST(ScreensData, EveryTextPictureAndSoundTheScreensAskForExists)
+{
+    std::vector<std::string> texts = {"breif_qq",
+                                      "mn04_goal",
+                                      "mn04_expert",
+                                      "mn04_ready",
+                                      "mn04_endless_goal",
+                                      "mn04_endless_expert",
+                                      "mn04_endless_ready",
+                                      "mn00_debrief_fail_vip",
+                                      "mn00_debrief_fail_goal"};
+    for (const char* key : {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "upgrade"})
+        for (const char* part : {"db01_text1_", "db01_text2_", "db01_btnyes_", "db01_btnno_"})
+            if (std::string(key) != "upgrade" || std::string(part) != "db01_btnno_")
+                texts.push_back(std::string(part) + key);
+    for (const char* award : {"flash", "clean", "expert", "mach", "mega"})
+        for (const char* suffix : {"", "_active", "_inactive"})
+            texts.push_back(std::string("mn00_achiev_") + award + suffix);
+    Append(texts, Numbered("breif_l%d", 1, 59));
+    Append(texts, Numbered("breif_text_l%02d", 1, 59));
+    Append(texts, Numbered("ebreif_text_l%02d", 1, 3));
+    Append(texts, Numbered("%d", 1, 24));
+    for (const std::string& id : texts)
+        EXPECT_TRUE(GetEngineLocTable()->HasText(id)) << id;
+
+    std::vector<std::string> pictures = {"briefing_00", "briefing_qq", "cafe_01",
+                                         "pages_f",     "pages_b",     "achievment"};
+    for (const char* key : {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "upgrade"})
+        pictures.push_back(std::string("db01_icon_") + key);
+    Append(pictures, Numbered("briefing_%02d", 1, 59));
+    Append(pictures, Numbered("ebriefing_%02d", 1, 3));
+    Append(pictures, Numbered("cafe_%d", 1, 3));
+    Append(pictures, Numbered("hud_watch%02d", 0, 11));
+    Append(pictures, Numbered("hud_upgrade_%02d", 0, 11));
+    for (const std::string& name : pictures)
+    {
+        KpImageHandle handle = KpTextureManager::GetImage(name);
+        EXPECT_FALSE(handle.IsNull()) << name;
+        if (!handle.IsNull())
+        {
+            EXPECT_TRUE(handle.Lock()) << name;
+            handle.Unlock();
+        }
+    }
+    for (const char* sound : {"click", "window_open", "briefing_show", "goal", "expert",
+                              "good_debriefing_show", "bad_debriefing_show", "debriefing_awards"})
+        EXPECT_TRUE(GetSoundManager()->HasSound(sound)) << sound;
+}
+
+TEST(ScreensData, EveryTextIdTheLayoutsNameExists)
+{
+    int named = 0;
+    XmlForEachNode(ScreensLayoutRoot(), L"layouts//widget[@loc]",
+                   [&](IXMLDOMNode* widget)
+                   {
+                       std::string id = Lumo::WStringToString(XmlGetAttrString(widget, L"loc"));
+                       EXPECT_TRUE(GetEngineLocTable()->HasText(id)) << id;
+                       named++;
+                   });
+    EXPECT_GT(named, 60);
+}

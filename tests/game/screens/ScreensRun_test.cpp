@@ -1,0 +1,290 @@
+// The road a new player walks, in the real game under Wine: the name entry,
+// the main menu, the career book, day 1 with its briefing, a pause and back,
+// a guest served, the day's end and its debriefing with the awards, back to
+// the main menu, and the quit question declined and then confirmed, with real
+// clicks and keys posted to the window. Each screen is checked on screen at
+// chosen pixels (and saved as a picture in the build folder), and the profile
+// file afterwards holds the day's result.
+//
+// The game runs from a copy of its folder with a mod.pak (the archive that
+// wins over data.pak) whose day 1 is short, has one table and one guest, a
+// goal of 1 and an expert target of 2, so a whole day fits in seconds.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "framework/app/PakWriter.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/resources/ImageLib.h"
+#include "game/engine/KpProfileFile.h"
+#include "tests/game/engine/GameProcess.h"
+#include "tests/support/TempFolder.h"
+
+using namespace GameTest;
+
+namespace
+{
+// The part of `text` from `open` to the first `close` after it, replaced.
+bool Replace(std::string& text, const std::string& open, const std::string& close,
+             const std::string& with)
+{
+    size_t at = text.find(open);
+    size_t end = at == std::string::npos ? at : text.find(close, at + open.size());
+    if (end == std::string::npos)
+        return false;
+    text.replace(at, end + close.size() - at, with);
+    return true;
+}
+
+// Day 1 as the run plays it.
+std::string ShortDayOne()
+{
+    std::string level = ReadTestFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/l001.xml");
+    bool ok = Replace(level, " onstart_comix=\"", "\"", "") &&
+              Replace(level, "<day length=\"", "\"", "<day length=\"12\"") &&
+              Replace(level, "<money ", "/>", "<money goal=\"1\" expert=\"2\"/>") &&
+              Replace(level, "<goals ", "/>",
+                      "<goals flash=\"1\" clean=\"0\" expert=\"1\" match=\"0\" mega=\"0\"/>") &&
+              Replace(level, "<object class=\"table\" name=\"table2\"", "/>", "") &&
+              Replace(level, "<object class=\"table\" name=\"table3\"", "/>", "") &&
+              Replace(level, "<clients>", "</clients>",
+                      "<clients><client time=\"0.5\" order=\"tea\" patience=\"60\"/></clients>");
+    EXPECT_TRUE(ok) << level;
+    return level;
+}
+
+void Click(HWND hwnd, int x, int y)
+{
+    LPARAM at = MAKELPARAM(x, y);
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+}
+
+void Key(HWND hwnd, WPARAM key)
+{
+    PostMessageW(hwnd, WM_KEYDOWN, key, 1);
+    PostMessageW(hwnd, WM_KEYUP, key, 0xC0000001);
+}
+
+// The game's 1024 x 768 picture as the screen shows it.
+class Screen
+{
+public:
+    explicit Screen(HWND hwnd) : mHwnd(hwnd) {}
+
+    void Grab()
+    {
+        POINT origin = {0, 0};
+        ClientToScreen(mHwnd, &origin);
+        HDC screen = GetDC(nullptr);
+        HDC mem = CreateCompatibleDC(screen);
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = 1024;
+        bi.bmiHeader.biHeight = -768;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        BitBlt(mem, 0, 0, 1024, 768, screen, origin.x, origin.y, SRCCOPY);
+        GdiFlush();
+        mPixels.assign((uint32_t*)bits, (uint32_t*)bits + 1024 * 768);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        ReleaseDC(nullptr, screen);
+    }
+    uint32_t At(int x, int y) const { return mPixels[size_t(y) * 1024 + x] & 0xFFFFFF; }
+
+    // Waits (bounded) until every point is within `tolerance` of its colour;
+    // the last picture is saved under the name either way.
+    bool WaitFor(const char* name, const std::vector<std::pair<POINT, uint32_t>>& points,
+                 int tolerance = 40)
+    {
+        bool ok = false;
+        for (int waited = 0; waited <= 5000 && !ok; waited += 100)
+        {
+            if (waited)
+                GameProcess::WaitFor(100);
+            Grab();
+            ok = true;
+            for (const auto& p : points)
+                ok = ok && Near(At(p.first.x, p.first.y), p.second, tolerance);
+        }
+        Save(name);
+        if (!ok)
+            for (const auto& p : points)
+                ADD_FAILURE() << name << ": pixel " << p.first.x << "," << p.first.y << " is "
+                              << std::hex << At(p.first.x, p.first.y) << ", wanted near "
+                              << p.second;
+        return ok;
+    }
+
+private:
+    static bool Near(uint32_t a, uint32_t b, int tolerance)
+    {
+        for (int shift = 0; shift < 24; shift += 8)
+            if (abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > tolerance)
+                return false;
+        return true;
+    }
+
+    void Save(const char* name)
+    {
+        Lumo::MemoryImage image;
+        image.Create(1024, 768);
+        uint32_t* pixels = image.GetPixels();
+        for (size_t i = 0; i < mPixels.size(); i++)
+            pixels[i] = mPixels[i] | 0xFF000000;
+        image.PixelsChanged();
+        CreateDirectoryA((std::string(LUMO_BINARY_DIR) + "/screens-run").c_str(), nullptr);
+        ImageLib::WritePNGImage(std::string(LUMO_BINARY_DIR) + "/screens-run/" + name + ".png",
+                                &image);
+    }
+
+    HWND mHwnd;
+    std::vector<uint32_t> mPixels;
+};
+
+POINT P(int x, int y)
+{
+    return POINT{x, y};
+}
+
+// Palette colours the screens are drawn in.
+const uint32_t kLeather = 0x6B4330, kPaper = 0xF5E8CE, kCaramel = 0xC98B4F, kMint = 0x6FBF9B,
+               kSky = 0x7DB7D9;
+
+class ScreensRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+        ASSERT_NO_FATAL_FAILURE(mFolder.Enter("screens_run"));
+        const std::string game = std::string(LUMO_BINARY_DIR) + "/game/";
+        for (const char* file : {"ZorkaCafe.exe", "data.pak", "loc.pak"})
+            ASSERT_TRUE(
+                CopyFileA((game + file).c_str(), (mFolder.Path() + "\\" + file).c_str(), FALSE))
+                << file;
+        CreateDirectoryA("mod", nullptr);
+        CreateDirectoryA("mod\\cfg", nullptr);
+        WriteTestFile("mod\\cfg\\l001.xml", ShortDayOne());
+        std::string error;
+        ASSERT_TRUE(PakWriteFolder("mod", mFolder.Path() + "\\mod.pak", &error)) << error;
+    }
+    void TearDown() override
+    {
+        mFolder.Leave();
+        RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    }
+
+    TempFolder mFolder;
+};
+} // namespace
+
+TEST_F(ScreensRun, ANewPlayerWalksThroughADayAndBackToTheMenu)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", mFolder.Path() + "\\ZorkaCafe.exe"));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr) << game.Output();
+    Screen screen(hwnd);
+    auto WaitLine = [&](const char* line, int boundMs = 15000)
+    { return game.WaitForOutput(std::string("Screens: ") + line, boundMs); };
+
+    // The first run asks the name before anything else: the name panel's band,
+    // the book's leather.
+    ASSERT_TRUE(WaitLine("main menu shown", 30000)) << game.Output();
+    screen.WaitFor("1_name_entry", {{P(512, 250), kSky}, {P(26, 400), kLeather}});
+    for (wchar_t c : std::wstring(L"Tester"))
+        PostMessageW(hwnd, WM_CHAR, c, 1);
+    Key(hwnd, VK_RETURN);
+    ASSERT_TRUE(WaitLine("profile created")) << game.Output();
+    screen.WaitFor("2_main_menu", {{P(625, 255), kCaramel}, {P(600, 700), kPaper}});
+
+    Click(hwnd, 748, 236); // Career
+    ASSERT_TRUE(WaitLine("page turn ended on 3")) << game.Output();
+    screen.WaitFor("3_career", {{P(680, 700), kMint}, {P(90, 85), kCaramel}});
+
+    Click(hwnd, 748, 690); // Play
+    ASSERT_TRUE(WaitLine("briefing shown: level 1")) << game.Output();
+    screen.WaitFor("4_briefing", {{P(300, 126), kCaramel}, {P(445, 625), kMint}});
+    Click(hwnd, 512, 612); // Start
+    ASSERT_TRUE(WaitLine("briefing closed")) << game.Output();
+
+    Click(hwnd, 310, 32); // the HUD's menu button
+    ASSERT_TRUE(WaitLine("pause menu shown")) << game.Output();
+    screen.WaitFor("5_pause", {{P(300, 640), kPaper}, {P(615, 225), kCaramel}});
+    Key(hwnd, VK_ESCAPE);
+    ASSERT_TRUE(WaitLine("pause menu closed")) << game.Output();
+
+    // The guest sits at the one table: a click on them serves them, which
+    // reaches the goal (1) and the expert money (2).
+    for (int tries = 0;
+         tries < 100 && game.Output().find("Screens: hud: goal splash") == std::string::npos;
+         tries++)
+    {
+        Click(hwnd, 345, 380);
+        GameProcess::WaitFor(150);
+    }
+    ASSERT_TRUE(WaitLine("hud: expert splash", 5000)) << game.Output();
+
+    ASSERT_TRUE(WaitLine("debriefing shown: success, level 1, 2 awards", 30000)) << game.Output();
+    ASSERT_TRUE(WaitLine("debriefing: award 2 revealed", 10000)) << game.Output();
+    screen.WaitFor("6_debriefing", {{P(300, 112), kMint}, {P(560, 630), kMint}});
+
+    Click(hwnd, 397, 616); // Menu
+    ASSERT_TRUE(WaitLine("debriefing: back to the main menu")) << game.Output();
+    screen.WaitFor("7_back_at_the_menu", {{P(625, 255), kCaramel}});
+
+    // The quit question, answered with clicks: no first, then yes.
+    for (int answer = 0; answer < 2; answer++)
+    {
+        size_t asked = game.CountOutput("Screens: box 'quit' asked");
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        for (int waited = 0; game.CountOutput("Screens: box 'quit' asked") == asked; waited += 20)
+        {
+            ASSERT_LT(waited, 10000) << game.Output();
+            GameProcess::WaitFor(20);
+        }
+        std::string output = game.Output();
+        size_t at = output.rfind("Screens: box 'quit' asked: yes=");
+        int yx = 0, yy = 0, nx = 0, ny = 0;
+        ASSERT_EQ(sscanf(output.c_str() + at, "Screens: box 'quit' asked: yes=%d,%d no=%d,%d", &yx,
+                         &yy, &nx, &ny),
+                  4);
+        if (answer == 0)
+            screen.WaitFor("8_quit_question", {{P(yx - 70, yy + 14), kMint}});
+        GameProcess::WaitFor(300); // the box's opening effect
+        Click(hwnd, answer ? yx : nx, answer ? yy : ny);
+        ASSERT_TRUE(WaitLine(answer ? "box 'quit' answered 1" : "box 'quit' answered 0"))
+            << game.Output();
+        if (answer == 0)
+            EXPECT_FALSE(game.WaitForExit(500));
+    }
+    ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
+    EXPECT_EQ(game.mExitCode, 0u);
+    EXPECT_FALSE(game.mSawSystemBox);
+
+    // The profile file holds the day: passed at expert level with two awards.
+    KpProfileFile file;
+    file.SetPath(KpProfileFile::DefaultPath());
+    ASSERT_TRUE(file.Read());
+    ASSERT_TRUE(file.mProfileLoaded);
+    EXPECT_EQ(file.mProfile.name, L"Tester");
+    EXPECT_EQ(file.mProfile.highestLevel, 2);
+    EXPECT_GE(file.mProfile.levelMoney[1], 2);
+    EXPECT_EQ(file.mProfile.levelExpert[1], 1);
+    EXPECT_EQ(file.mProfile.levelGoals[1][0], 1);
+    EXPECT_EQ(file.mProfile.levelGoals[1][2], 1);
+}
