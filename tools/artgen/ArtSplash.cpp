@@ -34,16 +34,16 @@ void Steam(Lumo::MemoryImage& image, float cx, float baseY, float s, float phase
     for (int i = 0; i < 3; i++)
     {
         float x = cx + (i - 1) * s * 0.18f;
-        for (int k = 0; k < 6; k++)
+        for (int k = 0; k < 24; k++)
         {
-            float t = k / 6.0f + phase / 6.0f;
+            float t = k / 24.0f + phase / 24.0f;
             float y = baseY - t * s * 0.55f;
             float wob = std::sin((t * 2.0f + i * 0.7f + phase) * 6.2832f) * s * 0.04f;
-            wisps.AddCircle(x + wob, y, s * 0.035f * (1.0f - t * 0.5f));
+            wisps.AddCircle(x + wob, y, s * 0.03f * (1.0f - t * 0.6f));
         }
     }
-    wisps.Blur(1);
-    ArtPaint::Fill(image, wisps, 0xFFFFFF, 0.55f);
+    wisps.Blur(2);
+    ArtPaint::Fill(image, wisps, 0xFFFFFF, 0.45f);
 }
 
 void Studio(ArtOutput& out)
@@ -55,8 +55,8 @@ void Studio(ArtOutput& out)
     glow.AddCircle(130, 130, 110);
     glow.Blur(12);
     ArtPaint::Fill(mark, glow, kCaramel, 0.25f);
-    Cup(mark, 130, 200, 150, kCream);
-    Steam(mark, 122, 120, 150, 0.3f);
+    Cup(mark, 130, 230, 110, kCream);
+    Steam(mark, 124, 118, 150, 0.3f);
     {
         Lumo::Graphics g(&image);
         g.DrawImage(&mark, kScreenW / 2 - 130, 170);
@@ -112,8 +112,8 @@ void LoadCup(ArtOutput& out)
     for (int cel = 0; cel < 8; cel++)
     {
         Lumo::MemoryImage image = Blank(64, 64);
-        Cup(image, 32, 58, 34, kCream);
-        Steam(image, 30, 40, 60, cel / 8.0f);
+        Cup(image, 32, 62, 28, kCream);
+        Steam(image, 30, 32, 52, cel / 8.0f);
         Lumo::Graphics g(&strip);
         g.DrawImage(&image, cel * 64, 0);
     }

@@ -19,7 +19,7 @@ const int kTray = 110; // the tray picture is square
 
 void ShopPanel(ArtOutput& out)
 {
-    const int w = 840, h = 352;
+    const int w = 840, h = 256;
     Lumo::MemoryImage image = Blank(w, h);
     ArtPaint::PanelStyle style;
     style.seed = 91;
@@ -31,12 +31,12 @@ void ShopPanel(ArtOutput& out)
     ArtMask shine = Mask(image);
     shine.AddRoundRect(16, 13, w - 32.0f, 14, 7);
     ArtPaint::Fill(image, shine, 0xFFFFFF, 0.22f);
-    // The shelf the trays stand on, and the strip for the description.
+    // The shelf the trays stand on; the description and the button go below it.
     ArtMask shelf = Mask(image);
-    shelf.AddRoundRect(24, 66, w - 48.0f, 156, 14);
+    shelf.AddRoundRect(24, 60, w - 48.0f, 140, 14);
     ArtPaint::Fill(image, shelf, kPaperShade, 0.7f);
     ArtMask lip = Mask(image);
-    lip.AddRoundRect(24, 212, w - 48.0f, 10, 5);
+    lip.AddRoundRect(24, 190, w - 48.0f, 10, 5);
     ArtPaint::Fill(image, lip, kPageEdge, 0.8f);
     out.Save("upgrade/panel.png", image);
 }
