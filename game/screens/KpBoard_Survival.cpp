@@ -1,6 +1,7 @@
 #include "game/screens/KpBoard_Survival.h"
 
 #include "framework/app/StringUtils.h"
+#include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/screens/KpBoard_MainMenu.h"
@@ -123,6 +124,8 @@ void KpBoard_Survival::Refresh()
 void KpBoard_Survival::OnShow()
 {
     Refresh();
+    if (mManager)
+        mManager->SetFocus(this);
     GetSoundManager()->SoundPlay("briefing_show");
     if (KpBoard_MainMenu* menu = GetMainMenu())
         menu->TurnMenuPage(page, false, kTurnSurvival);
