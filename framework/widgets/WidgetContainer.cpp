@@ -121,8 +121,12 @@ void WidgetContainer::DetachFromManager(Widget* w)
     WidgetManager* m = w->mManager;
     if (m == nullptr)
         return;
-    for (Widget* c : w->mWidgets)
-        w->DetachFromManager(c);
+    // A child's removal hook may reorder its siblings (a dialog sent to the
+    // back as it closes): walk a copy, skipping children that left meanwhile.
+    WidgetList children = w->mWidgets;
+    for (Widget* c : children)
+        if (c->mParent == w)
+            w->DetachFromManager(c);
     m->DropWidgetReferences(w);
     for (ModalStackEntry& e : m->mModalStack)
     {
@@ -337,8 +341,12 @@ void WidgetContainer::AddedToManager(WidgetManager* manager)
 
 void WidgetContainer::RemovedFromManager(WidgetManager* manager)
 {
-    for (Widget* c : mWidgets)
+    // A child's hook may reorder its siblings: walk a copy.
+    WidgetList children = mWidgets;
+    for (Widget* c : children)
     {
+        if (c->mParent != this)
+            continue;
         manager->DropWidgetReferences(c);
         c->RemovedFromManager(manager);
         c->mManager = nullptr;

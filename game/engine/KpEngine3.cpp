@@ -8,7 +8,14 @@
 #include "game/gameplay/KpBoard_Game3.h"
 #include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_Confirm.h"
+#include "game/screens/KpBoard_HiScores.h"
+#include "game/screens/KpBoard_Help.h"
+#include "game/screens/KpBoard_LoadScreen.h"
 #include "game/screens/KpBoard_MainMenu.h"
+#include "game/screens/KpBoard_Menu.h"
+#include "game/screens/KpBoard_Options.h"
+#include "game/screens/KpBoard_Splash.h"
+#include "game/screens/KpBoard_Survival.h"
 
 KpEngine3* gEngine3 = nullptr;
 Lumo::Widget* gEngine3Boards[kEngineBoardCount] = {};
@@ -70,8 +77,15 @@ void KpEngine3::CreateScreens()
     // its gEngine3Boards entry.
     IXMLDOMNode* layouts = GetLayoutRoot();
     gEngine3Boards[kBoardGame] = new KpBoard_Game3(this, layouts);
+    gEngine3Boards[kBoardMenuBackground] = new KpBoard_Menu(this, layouts);
     gEngine3Boards[kBoardMainMenu] = new KpBoard_MainMenu(layouts, this);
+    gEngine3Boards[kBoardOptions] = new KpBoard_Options(this, layouts);
+    gEngine3Boards[kBoardHelp] = new KpBoard_Help(this, layouts);
+    gEngine3Boards[kBoardHiScores] = new KpBoard_HiScores(this, layouts);
     gEngine3Boards[kBoardCareer] = new KpBoard_Career(this, layouts);
+    gEngine3Boards[kBoardSurvival] = new KpBoard_Survival(this, layouts);
+    gEngine3Boards[kBoardSplash] = new KpBoard_Splash(this, layouts);
+    gEngine3Boards[kBoardLoadScreen] = new KpBoard_LoadScreen(this, layouts);
     CreateConfirmBoxes(this, layouts);
 }
 

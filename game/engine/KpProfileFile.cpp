@@ -416,5 +416,5 @@ void KpProfileFile::ApplySettings()
     if (!gLumoApp->mHWnd)
         gLumoApp->mIsWindowed = windowed;
     else if (gLumoApp->mIsWindowed != windowed)
-        gLumoApp->SwitchScreenMode(windowed, gLumoApp->mIs3D, false);
+        gLumoApp->SwitchScreenMode(windowed, gLumoApp->Is3DAccelerated(), false);
 }

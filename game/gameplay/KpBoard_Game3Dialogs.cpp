@@ -11,6 +11,7 @@
 #include "game/screens/KpBoard_Confirm.h"
 #include "game/screens/KpBoard_Debriefing.h"
 #include "game/screens/KpBoard_EscapeMenu.h"
+#include "game/screens/KpBoard_Upgrade.h"
 #include "game/screens/KpComix.h"
 #include "game/screens/KpScreenTable.h"
 
@@ -42,6 +43,8 @@ void KpBoard_Game3::CreateLevelDialogs(IXMLDOMNode* layoutRoot)
     AddChild("briefing_dialog", mBriefing);
     mEscapeMenu = new KpBoard_EscapeMenu(mApp, layoutRoot);
     AddChild("escape_menu", mEscapeMenu);
+    mUpgradeMenu = new KpBoard_Upgrade(mApp, layoutRoot);
+    AddChild("upgrade_menu", mUpgradeMenu);
     mDebriefingSuccess = new KpBoard_Debriefing(mApp, layoutRoot, false);
     AddChild("debriefing_dialog", mDebriefingSuccess);
     mDebriefingFail = new KpBoard_Debriefing(mApp, layoutRoot, true);

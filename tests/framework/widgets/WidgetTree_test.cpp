@@ -269,3 +269,36 @@ TEST_F(Tree, NumberStripDrawsOneCellPerDigit)
     EXPECT_EQ(10, a->GetNumDigits(INT_MAX));
     EXPECT_EQ(2, a->GetNumDigits(-12));
 }
+
+namespace
+{
+// A child that steps to the back of its parent as it leaves the manager.
+struct BackOnRemoval : Probe
+{
+    using Probe::Probe;
+    void RemovedFromManager(WidgetManager* manager) override
+    {
+        if (mParent)
+            mParent->SendToBack(this);
+        Probe::RemovedFromManager(manager);
+    }
+};
+} // namespace
+
+TEST_F(Tree, RemovalSurvivesChildrenReorderingThemselves)
+{
+    Probe* parent = Make("p", 0, 0, 50, 50);
+    BackOnRemoval a("a", &log, 0, 0, 10, 10), b("b", &log, 0, 0, 10, 10);
+    Probe* c = Make("c", 0, 0, 10, 10);
+    parent->AddWidget(&a);
+    parent->AddWidget(c);
+    parent->AddWidget(&b);
+    mgr.AddWidget(parent);
+    mgr.RemoveWidget(parent);
+    EXPECT_EQ(nullptr, a.mManager);
+    EXPECT_EQ(nullptr, b.mManager);
+    EXPECT_EQ(nullptr, c->mManager);
+    EXPECT_EQ(3u, parent->mWidgets.size());
+    parent->RemoveWidget(&a);
+    parent->RemoveWidget(&b);
+}
