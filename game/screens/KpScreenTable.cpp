@@ -71,6 +71,30 @@ bool IsTaskGoalMet(int goal)
     return gTaskGoals.IsGoalMet(goal);
 }
 
+void ShowIf(KpCandyWidget* w)
+{
+    if (w)
+        w->Show();
+}
+
+void HideIf(KpCandyWidget* w)
+{
+    if (w)
+        w->Hide();
+}
+
+void SetVisibleIf(KpCandyWidget* w, bool visible)
+{
+    if (w)
+        w->SetVisible(visible);
+}
+
+void SetDisabledIf(KpCandyWidget* w, bool disabled)
+{
+    if (w)
+        w->SetDisabled(disabled);
+}
+
 void SetWidgetImage(KpCandyWidget* w, const KpImageHandle& handle)
 {
     if (!w)

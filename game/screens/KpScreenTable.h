@@ -39,6 +39,12 @@ bool StartGameLevel(int level, bool endless);
 // Task goal i (0 to 4) of the level just played was met.
 bool IsTaskGoalMet(int goal);
 
+// --- Widgets a layout may lack: each does nothing for null
+void ShowIf(KpCandyWidget* w);
+void HideIf(KpCandyWidget* w);
+void SetVisibleIf(KpCandyWidget* w, bool visible);
+void SetDisabledIf(KpCandyWidget* w, bool disabled);
+
 // --- Pictures
 // Shows the texture (whole) as the widget's picture: a label's image, or the
 // first image of state 0.
