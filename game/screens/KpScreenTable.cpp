@@ -130,3 +130,29 @@ void FocusGameBoard()
     if (board && board->mManager)
         board->mManager->SetFocus(board);
 }
+
+void KpBoardModalHold::Push(KpCandyWidget* dialog)
+{
+    if (dialog->mParent)
+        dialog->mParent->BringToFront(dialog);
+    if (dialog->mManager && !mPushed)
+    {
+        mPushed = true;
+        dialog->mManager->PushModalDefault(dialog);
+        dialog->mManager->SetFocus(dialog);
+    }
+}
+
+bool KpBoardModalHold::Pop(KpCandyWidget* dialog)
+{
+    if (dialog->mParent && !mLeavingTree)
+        dialog->mParent->SendToBack(dialog);
+    if (!dialog->mManager || !mPushed)
+        return false;
+    mPushed = false;
+    if (!dialog->mManager->IsModalStackEmpty())
+        dialog->mManager->PopModal(dialog);
+    if (!mLeavingTree)
+        FocusGameBoard();
+    return true;
+}

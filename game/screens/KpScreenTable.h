@@ -66,3 +66,22 @@ private:
 
 // Gives the keyboard focus to the level board (when it exists and is attached).
 void FocusGameBoard();
+
+// --- A dialog over the level board while it is on view (briefing, debriefing)
+// In front of its siblings, modal with the default masks and focused; when it
+// stops being visible, behind them again with the focus back on the board.
+class KpBoardModalHold
+{
+public:
+    // After the dialog's KpDialog::LockImages.
+    void Push(KpCandyWidget* dialog);
+    // After the dialog's KpDialog::UnlockImages; true when it was modal till now.
+    bool Pop(KpCandyWidget* dialog);
+    // Set around the dialog's RemovedFromManager (the board goes): the parent
+    // walks its children then, so no sibling is reordered and no focus moves.
+    void SetLeavingTree(bool leaving) { mLeavingTree = leaving; }
+
+private:
+    bool mPushed = false;
+    bool mLeavingTree = false;
+};
