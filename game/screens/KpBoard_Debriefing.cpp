@@ -286,13 +286,6 @@ void KpBoard_Debriefing::GoToMenu()
     KpBoard_Game3* board = gGameBoard3;
     if (board)
         board->Hide();
-    if (KpCandyWidget* background = GetScreen(kBoardMenuBackground))
-        background->Show();
-    if (KpCandyWidget* menu = GetScreen(kBoardMainMenu))
-        menu->Show();
-    if (board)
-        board->QuitLevel();
-    if (gSoundAvailable)
-        GetSoundManager()->SoundStopGroup("game");
+    ShowMenusAndQuitLevel(board);
     ScreenTrace("debriefing: back to the main menu");
 }

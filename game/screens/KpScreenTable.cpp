@@ -6,6 +6,7 @@
 
 #include "framework/app/StringUtils.h"
 #include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpSoundManager.h"
 #include "game/gameplay/KpBoard_Game.h"
 #include "game/gameplay/KpTaskGoals.h"
 #include "game/screens/KpBoard_Career.h"
@@ -49,6 +50,16 @@ bool IsGameLevelActive()
 {
     KpBoard_Game* board = GetGameBoard();
     return board && board->IsLevelActive();
+}
+
+void ShowMenusAndQuitLevel(KpBoard_Game* board)
+{
+    ShowIf(GetScreen(kBoardMenuBackground));
+    ShowIf(GetScreen(kBoardMainMenu));
+    if (board)
+        board->QuitLevel();
+    if (gSoundAvailable)
+        GetSoundManager()->SoundStopGroup("game");
 }
 
 void HideHelpPages(KpCandyWidget* help)

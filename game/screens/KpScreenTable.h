@@ -30,6 +30,9 @@ void ScreenTrace(const char* format, ...);
 // --- The level board as the menus see it (nothing while no board exists)
 // A level is loaded and not yet left.
 bool IsGameLevelActive();
+// The menu background and the main menu come back, the board (when given)
+// quits its level and the game's sounds stop: a level left for the menus.
+void ShowMenusAndQuitLevel(KpBoard_Game* board);
 
 // --- The help screen as the main menu sees it
 // Hides every help page (the children whose names contain "page_").
