@@ -1,6 +1,7 @@
 // Shared strokes of the cafe's pictures (the room, its furniture, its
-// clients): a blank picture, a shape filled with a top-lit gradient inside the
-// coffee outline, a soft floor shadow, and a polygon as a mask. Sizes and
+// clients) and of the screens': a blank picture, a shape filled with a top-lit
+// gradient inside the coffee outline, a soft floor shadow and a polygon as a
+// mask. Sizes and
 // anchors come from game/gameplay/KpCafeArt.h, which the play places them by.
 #pragma once
 
@@ -56,11 +57,11 @@ inline void Lit(Lumo::MemoryImage& image, const ArtMask& shape, uint32_t color, 
 
 // A soft shadow on the floor: a blurred ellipse in coffee.
 inline void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, float ry,
-                        float alpha)
+                        float alpha, int blur = 3)
 {
     ArtMask shadow = Mask(image);
     shadow.AddEllipse(cx, cy, rx, ry);
-    shadow.Blur(3);
+    shadow.Blur(blur);
     ArtPaint::Fill(image, shadow, ArtPalette::kCoffee, alpha);
 }
 

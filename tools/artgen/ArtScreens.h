@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/graphics/MemoryImage.h"
+#include "tools/artgen/ArtCafe.h"
 #include "tools/artgen/ArtMask.h"
 #include "tools/artgen/ArtShape.h"
 
@@ -17,17 +18,19 @@ class ArtOutput;
 
 namespace ArtScreens
 {
-Lumo::MemoryImage Blank(int width, int height);
-ArtMask Mask(const Lumo::MemoryImage& image);
-ArtMask Polygon(const Lumo::MemoryImage& image, const std::vector<ArtPoint>& points);
+// The strokes the cafe's pictures are drawn with.
+using ArtCafe::Blank;
+using ArtCafe::Gleam;
+using ArtCafe::Lit;
+using ArtCafe::Mask;
+using ArtCafe::Polygon;
 
-// The coffee outline, then the shape lit from the top (lighter at y0, darker at y1).
-void Lit(Lumo::MemoryImage& image, const ArtMask& shape, uint32_t color, float y0, float y1,
-         float outline = 2.0f);
-// A small white gleam (light from the top left).
-void Gleam(Lumo::MemoryImage& image, float x, float y, float w, float h, float alpha);
-// A soft shadow on the floor.
-void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, float ry, float alpha);
+// A soft shadow on the floor, blurred less than the cafe's own (smaller figures).
+inline void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, float ry,
+                        float alpha)
+{
+    ArtCafe::FloorShadow(image, cx, cy, rx, ry, alpha, 2);
+}
 
 // --- figures (feet at baseY, s = height in pixels)
 // The hostess: dark bun, cherry dress, cream apron; waving raises her right arm.
