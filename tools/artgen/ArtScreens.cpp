@@ -407,6 +407,22 @@ void ShadeColumn(Lumo::MemoryImage& image, int x, int y0, int y1, uint32_t rgb, 
     image.PixelsChanged();
 }
 
+void HangingTab(Lumo::MemoryImage& image, const ArtMask& tab, uint32_t face, int state, int w,
+                int h, float dy, float seam)
+{
+    ArtPaint::Shadow(image, tab, 0, 3, 2, 0.35f);
+    if (state == ArtPaint::kOver)
+    {
+        ArtMask glow = tab.Dilated(2.0f);
+        glow.Blur(1);
+        ArtPaint::Fill(image, glow, kButter);
+    }
+    Lit(image, tab, face, dy, h + dy);
+    ArtMask band = Mask(image);
+    band.AddRoundRect(10, 4 + dy, w - 12.0f, seam, seam * 0.5f);
+    ArtPaint::Fill(image, band, 0xFFFFFF, 0.35f);
+}
+
 void Label(Lumo::MemoryImage& image, const std::wstring& text, int cx, int baseline, int pixels,
            uint32_t color, bool outline)
 {

@@ -70,6 +70,13 @@ void Icon(Lumo::MemoryImage& image, int icon, int x, int y, int size, int frame 
 // A column of pixels (x, y0 to y1) shaded towards the colour.
 void ShadeColumn(Lumo::MemoryImage& image, int x, int y0, int y1, uint32_t rgb, float alpha);
 
+// A tab hanging from a page's top edge in a button state (ArtPaint::ButtonState):
+// its drop shadow, the butter glow when pointed at, the face lit from dy down
+// to h + dy, and a white seam `seam` pixels high across its top. `face` is the
+// state's colour (ArtPaint::StateColour).
+void HangingTab(Lumo::MemoryImage& image, const ArtMask& tab, uint32_t face, int state, int w,
+                int h, float dy, float seam);
+
 // Text centred on a point (Quicksand), in the colour with a coffee outline when `outline`.
 void Label(Lumo::MemoryImage& image, const std::wstring& text, int cx, int baseline, int pixels,
            uint32_t color, bool outline);
