@@ -1,8 +1,8 @@
 // Shared strokes of the cafe's pictures (the room, its furniture, its
 // clients) and of the screens': a blank picture, a shape filled with a top-lit
 // gradient inside the coffee outline, a soft floor shadow, a polygon as a
-// mask and an arc as a stroke. Sizes and
-// anchors come from game/gameplay/KpCafeArt.h, which the play places them by.
+// mask and an arc as a stroke. Sizes and anchors come from
+// game/gameplay/KpCafeArt.h, which the play places them by.
 #pragma once
 
 #include <algorithm>
