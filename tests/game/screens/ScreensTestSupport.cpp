@@ -9,7 +9,6 @@
 #include "game/engine/KpDevOptions.h"
 #include "game/engine/KpFont.h"
 #include "game/engine/KpLocTable.h"
-#include "game/engine/KpLog.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/engine/KpTextureManager.h"
@@ -18,7 +17,6 @@
 #include "game/scene/KpFrameClock.h"
 #include "game/screens/KpBoard_Confirm.h"
 #include "game/ui/KpCandyWidget.h"
-#include "tests/support/TempFolder.h"
 
 namespace
 {
@@ -26,7 +24,7 @@ PakInterface* gPak = nullptr;
 KpXmlDocument gUi;
 KpXmlNode gRoot;
 ScreensEngine* gTestEngine = nullptr;
-std::string gLog, gProfilePath;
+std::string gProfilePath;
 
 class ScreensEnvironment : public ::testing::Environment
 {
@@ -36,7 +34,6 @@ public:
         CoInitialize(nullptr);
         char folder[MAX_PATH] = {0};
         GetCurrentDirectoryA(MAX_PATH, folder);
-        gLog = std::string(folder) + "\\screens-test.log";
         gProfilePath = std::string(folder) + "\\screens-test-pref.dat";
         gPak = new PakInterface();
         ASSERT_TRUE(gPak->AddPakFile("game\\loc.pak"));
@@ -150,23 +147,4 @@ KpBoard_Game3* MakeGameBoard()
     gEngine3Boards[kBoardGame] = board;
     gTestEngine->mWidgetManager->AddWidget(board);
     return board;
-}
-
-void StartScreensLog()
-{
-    DeleteFileA(gLog.c_str());
-    SetLogFileName(gLog.c_str());
-    gDevOptions.mEnabled = true;
-}
-
-std::string ScreensLogText()
-{
-    std::string text = ReadTestFile(gLog);
-    return text == "<missing>" ? std::string() : text;
-}
-
-void StopScreensLog()
-{
-    gDevOptions.mEnabled = false;
-    SetLogFileName("velk.log");
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "game/engine/KpEngine3.h"
+#include "tests/support/GameTestLog.h"
 
 class KpCandyWidget;
 class KpBoard_Game3;
@@ -47,6 +48,15 @@ void ClearScreens();
 // The board made for a test (in the screen table and the widget manager).
 KpBoard_Game3* MakeGameBoard();
 
-void StartScreensLog();
-std::string ScreensLogText();
-void StopScreensLog();
+inline void StartScreensLog()
+{
+    StartTestLog("screens-test.log");
+}
+inline std::string ScreensLogText()
+{
+    return TestLogText();
+}
+inline void StopScreensLog()
+{
+    StopTestLog();
+}

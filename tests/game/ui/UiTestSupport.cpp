@@ -5,20 +5,16 @@
 #include <gtest/gtest.h>
 
 #include "framework/app/PakInterface.h"
-#include "game/engine/KpDevOptions.h"
 #include "game/engine/KpFont.h"
 #include "game/engine/KpLocTable.h"
-#include "game/engine/KpLog.h"
 #include "game/engine/KpTextureManager.h"
 #include "game/scene/KpEffect.h"
-#include "tests/support/TempFolder.h"
 
 namespace
 {
 PakInterface* gPak = nullptr;
 KpXmlDocument gUi;
 KpXmlNode gRoot;
-std::string gLog;
 
 class UiEnvironment : public ::testing::Environment
 {
@@ -55,33 +51,4 @@ public:
 IXMLDOMNode* UiLayoutRoot()
 {
     return gRoot.Get();
-}
-
-KpXmlDocument UiDocument(const std::string& text)
-{
-    KpXmlDocument document = XmlLoadBytes(text, "test");
-    EXPECT_TRUE(document) << text;
-    return document;
-}
-
-void StartUiLog()
-{
-    char folder[MAX_PATH] = {0};
-    GetCurrentDirectoryA(MAX_PATH, folder);
-    gLog = std::string(folder) + "\\ui-test.log";
-    DeleteFileA(gLog.c_str());
-    SetLogFileName(gLog.c_str());
-    gDevOptions.mEnabled = true;
-}
-
-std::string UiLogText()
-{
-    std::string text = ReadTestFile(gLog);
-    return text == "<missing>" ? std::string() : text;
-}
-
-void StopUiLog()
-{
-    gDevOptions.mEnabled = false;
-    SetLogFileName("velk.log");
 }
