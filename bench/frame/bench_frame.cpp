@@ -6,7 +6,6 @@
 // and ends. The road (2D or 3D) is the game's own choice ("Is3D" in its
 // registry key, which run.sh sets); the profile file is a temporary one.
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdio>
 #include <cstring>
@@ -17,7 +16,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpProfileFile.h"
-#include "game/engine/KpWorkingFolder.h"
+#include "game/engine/KpProcessMain.h"
 #include "game/gameplay/KpBoard_Game3.h"
 #include "game/screens/KpBoard_MainMenu.h"
 #include "game/screens/KpScreenTable.h"
@@ -135,15 +134,5 @@ private:
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    CoInitialize(nullptr);
-    KpUseExecutableFolder();
-    BenchApp* app = new BenchApp();
-    gGameApp = app;
-    app->mHInstance = instance;
-    app->InitApp();
-    app->RunMainLoop();
-    delete app;
-    gGameApp = nullptr;
-    CoUninitialize();
-    return 0;
+    return KpRunProcess(instance, []() -> Lumo::LumoAppBase* { return new BenchApp(); });
 }

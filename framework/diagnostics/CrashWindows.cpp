@@ -120,6 +120,41 @@ void AbortUpload()
         gCrashWindowDone = 1;
 }
 
+// The report and details windows answer alike: closing the window or its
+// second button ends the reporter; the first button hides the window and
+// goes on to the next step.
+LRESULT TwoButtonWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, void (*next)())
+{
+    if (message == WM_CLOSE)
+    {
+        gCrashWindowDone = 1;
+        return 0;
+    }
+    if (message == WM_COMMAND && lParam)
+    {
+        HWND button = (HWND)lParam;
+        if (button == sFirstButton)
+        {
+            ShowWindow(hwnd, SW_HIDE);
+            next();
+        }
+        else if (button == sSecondButton)
+            gCrashWindowDone = 1;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The details window's "Continue": its text goes with the report.
+void SubmitWithUserText()
+{
+    std::wstring text(kMaxUserText + 1, L'\0');
+    int length = GetWindowTextW(sUserTextField, &text[0], kMaxUserText + 1);
+    text.resize(length > 0 ? length : 0);
+    gCrashUserText = Narrow(text);
+    ShowProgressWindow();
+    StartSubmitThread();
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- report window
@@ -181,23 +216,7 @@ void ShowReportWindow(const std::string& title, const std::string& report)
 
 LRESULT CALLBACK ReportWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CLOSE)
-    {
-        gCrashWindowDone = 1;
-        return 0;
-    }
-    if (message == WM_COMMAND && lParam)
-    {
-        HWND button = (HWND)lParam;
-        if (button == sFirstButton)
-        {
-            ShowWindow(hwnd, SW_HIDE);
-            ShowSubmitInfoWindow();
-        }
-        else if (button == sSecondButton)
-            gCrashWindowDone = 1;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return TwoButtonWindowProc(hwnd, message, wParam, lParam, ShowSubmitInfoWindow);
 }
 
 // ---------------------------------------------------------------- details window
@@ -223,28 +242,7 @@ void ShowSubmitInfoWindow()
 
 LRESULT CALLBACK SubmitInfoWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CLOSE)
-    {
-        gCrashWindowDone = 1;
-        return 0;
-    }
-    if (message == WM_COMMAND && lParam)
-    {
-        HWND button = (HWND)lParam;
-        if (button == sFirstButton)
-        {
-            ShowWindow(hwnd, SW_HIDE);
-            std::wstring text(kMaxUserText + 1, L'\0');
-            int length = GetWindowTextW(sUserTextField, &text[0], kMaxUserText + 1);
-            text.resize(length > 0 ? length : 0);
-            gCrashUserText = Narrow(text);
-            ShowProgressWindow();
-            StartSubmitThread();
-        }
-        else if (button == sSecondButton)
-            gCrashWindowDone = 1;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return TwoButtonWindowProc(hwnd, message, wParam, lParam, SubmitWithUserText);
 }
 
 // ---------------------------------------------------------------- progress window

@@ -118,6 +118,20 @@ void LogParseError(IXMLDOMDocument2* document, const std::string& name)
     WriteLog("WARNING: XmlLoadFile: '%s' does not parse (line %ld): %s", name.c_str(), line,
              Lumo::WStringToString(Strip(reason.Text())).c_str());
 }
+
+// The attribute read by the parsing rule into `value`, which is left as it
+// was when the attribute is missing or does not parse.
+template <typename T>
+bool ReadParsed(IXMLDOMNode* node, const wchar_t* name, T& value,
+                bool (*parse)(const std::wstring&, T&))
+{
+    std::wstring text;
+    T parsed = 0;
+    if (!XmlGetAttr(node, name, text) || !parse(text, parsed))
+        return false;
+    value = parsed;
+    return true;
+}
 } // namespace
 
 // --- Documents and queries
@@ -260,19 +274,15 @@ std::wstring XmlGetAttrString(IXMLDOMNode* node, const wchar_t* name, const std:
 
 int XmlGetAttrInt(IXMLDOMNode* node, const wchar_t* name, int fallback)
 {
-    std::wstring text;
     int value = fallback;
-    if (XmlGetAttr(node, name, text) && !XmlParseInt(text, value))
-        value = fallback;
+    ReadParsed(node, name, value, XmlParseInt);
     return value;
 }
 
 float XmlGetAttrFloat(IXMLDOMNode* node, const wchar_t* name, float fallback)
 {
-    std::wstring text;
     float value = fallback;
-    if (XmlGetAttr(node, name, text) && !XmlParseFloat(text, value))
-        value = fallback;
+    ReadParsed(node, name, value, XmlParseFloat);
     return value;
 }
 
@@ -305,22 +315,12 @@ bool XmlReadString(IXMLDOMNode* node, const char* name, std::string& value)
 
 bool XmlReadInt(IXMLDOMNode* node, const char* name, int& value)
 {
-    std::wstring text;
-    int parsed = 0;
-    if (!XmlGetAttr(node, WideName(name).c_str(), text) || !XmlParseInt(text, parsed))
-        return false;
-    value = parsed;
-    return true;
+    return ReadParsed(node, WideName(name).c_str(), value, XmlParseInt);
 }
 
 bool XmlReadFloat(IXMLDOMNode* node, const char* name, float& value)
 {
-    std::wstring text;
-    float parsed = 0;
-    if (!XmlGetAttr(node, WideName(name).c_str(), text) || !XmlParseFloat(text, parsed))
-        return false;
-    value = parsed;
-    return true;
+    return ReadParsed(node, WideName(name).c_str(), value, XmlParseFloat);
 }
 
 bool XmlReadBool(IXMLDOMNode* node, const char* name, bool& value)

@@ -15,24 +15,6 @@ namespace
 const float kOverlayScale = 5.12f;
 const int kMaxFrames = 100;
 
-void ShowIf(KpCandyWidget* w)
-{
-    if (w)
-        w->Show();
-}
-
-void HideIf(KpCandyWidget* w)
-{
-    if (w)
-        w->Hide();
-}
-
-void SetVisibleIf(KpCandyWidget* w, bool visible)
-{
-    if (w)
-        w->SetVisible(visible);
-}
-
 // "<prefix>00", "<prefix>01", ... up to the first name no texture bears.
 std::vector<KpImageHandle> CollectFrames(const char* format)
 {

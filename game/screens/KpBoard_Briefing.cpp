@@ -106,34 +106,19 @@ void KpBoard_Briefing::OnButton(KpCandyWidget* widget)
 void KpBoard_Briefing::LockImages()
 {
     KpDialog::LockImages();
-    if (mParent)
-        mParent->BringToFront(this);
-    if (mManager && !mModalPushed)
-    {
-        mModalPushed = true;
-        mManager->PushModalDefault(this);
-        mManager->SetFocus(this);
-    }
+    mModal.Push(this);
 }
 
 void KpBoard_Briefing::RemovedFromManager(Lumo::WidgetManager* manager)
 {
-    mLeavingTree = true;
+    mModal.SetLeavingTree(true);
     KpDialog::RemovedFromManager(manager);
-    mLeavingTree = false;
+    mModal.SetLeavingTree(false);
 }
 
 void KpBoard_Briefing::UnlockImages()
 {
     KpDialog::UnlockImages();
-    if (mParent && !mLeavingTree)
-        mParent->SendToBack(this);
-    if (mManager && mModalPushed)
-    {
-        mModalPushed = false;
-        mManager->PopModal(this);
-        if (!mLeavingTree)
-            FocusGameBoard();
+    if (mModal.Pop(this))
         ScreenTrace("briefing closed");
-    }
 }

@@ -52,6 +52,5 @@ public:
 
 private:
     KpBoardPauseHold mPause;
-    bool mModalPushed = false;
-    bool mLeavingTree = false; // RemovedFromManager runs: the parent walks its children
+    KpBoardModalHold mModal;
 };

@@ -20,30 +20,6 @@ const char* const kAwardIcons[kCareerAwardCount] = {"achiev_flash_active", "achi
 // Where the first earned award of the right page sits, and the step to the next.
 const int kAwardX = 60, kAwardY = 353, kAwardStep = 66;
 
-void SetVisibleIf(KpCandyWidget* w, bool visible)
-{
-    if (w)
-        w->SetVisible(visible);
-}
-
-void SetDisabledIf(KpCandyWidget* w, bool disabled)
-{
-    if (w)
-        w->SetDisabled(disabled);
-}
-
-void ShowIf(KpCandyWidget* w)
-{
-    if (w)
-        w->Show();
-}
-
-void HideIf(KpCandyWidget* w)
-{
-    if (w)
-        w->Hide();
-}
-
 // The 24 children "<format>" numbered 1 to 24 (null where missing).
 std::vector<KpCandyWidget*> Numbered(KpCandyWidget* page, const char* format)
 {

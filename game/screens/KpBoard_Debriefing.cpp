@@ -218,36 +218,20 @@ void KpBoard_Debriefing::Update()
 void KpBoard_Debriefing::LockImages()
 {
     KpDialog::LockImages();
-    if (mParent)
-        mParent->BringToFront(this);
-    if (mManager && !mModalPushed)
-    {
-        mModalPushed = true;
-        mManager->PushModalDefault(this);
-        mManager->SetFocus(this);
-    }
+    mModal.Push(this);
 }
 
 void KpBoard_Debriefing::RemovedFromManager(Lumo::WidgetManager* manager)
 {
-    mLeavingTree = true;
+    mModal.SetLeavingTree(true);
     KpDialog::RemovedFromManager(manager);
-    mLeavingTree = false;
+    mModal.SetLeavingTree(false);
 }
 
 void KpBoard_Debriefing::UnlockImages()
 {
     KpDialog::UnlockImages();
-    if (mParent && !mLeavingTree)
-        mParent->SendToBack(this);
-    if (mManager && mModalPushed)
-    {
-        mModalPushed = false;
-        if (!mManager->IsModalStackEmpty())
-            mManager->PopModal(this);
-        if (!mLeavingTree)
-            FocusGameBoard();
-    }
+    mModal.Pop(this);
 }
 
 // ============================================================================
@@ -302,13 +286,6 @@ void KpBoard_Debriefing::GoToMenu()
     KpBoard_Game3* board = gGameBoard3;
     if (board)
         board->Hide();
-    if (KpCandyWidget* background = GetScreen(kBoardMenuBackground))
-        background->Show();
-    if (KpCandyWidget* menu = GetScreen(kBoardMainMenu))
-        menu->Show();
-    if (board)
-        board->QuitLevel();
-    if (gSoundAvailable)
-        GetSoundManager()->SoundStopGroup("game");
+    ShowMenusAndQuitLevel(board);
     ScreenTrace("debriefing: back to the main menu");
 }

@@ -89,6 +89,5 @@ private:
     KpText* mNameLabel = nullptr;
     KpText* mAboutLabel = nullptr;
     KpBoardPauseHold mPause;
-    bool mModalPushed = false;
-    bool mLeavingTree = false; // RemovedFromManager runs: the parent walks its children
+    KpBoardModalHold mModal;
 };

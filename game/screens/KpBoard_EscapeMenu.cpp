@@ -118,14 +118,7 @@ void KpBoard_EscapeMenu::OnButton(KpCandyWidget* widget)
             if (board)
                 board->Hide();
             HideUpgradeShop();
-            if (KpCandyWidget* background = GetScreen(kBoardMenuBackground))
-                background->Show();
-            if (KpCandyWidget* menu = GetScreen(kBoardMainMenu))
-                menu->Show();
-            if (board)
-                board->QuitLevel();
-            if (gSoundAvailable)
-                GetSoundManager()->SoundStopGroup("game");
+            ShowMenusAndQuitLevel(board);
             ScreenTrace("level left for the main menu");
         }
     }

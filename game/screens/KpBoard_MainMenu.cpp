@@ -27,18 +27,6 @@ KpCandyWidget* OnPage(KpCandyWidget* page, const char* side, const char* name)
     return (half ? half : page)->FindChild(name);
 }
 
-void SetVisibleIf(KpCandyWidget* w, bool visible)
-{
-    if (w)
-        w->SetVisible(visible);
-}
-
-void EnableIf(KpCandyWidget* w)
-{
-    if (w)
-        w->SetDisabled(false);
-}
-
 KpCandyWidget* ParentOf(KpCandyWidget* w)
 {
     return w ? dynamic_cast<KpCandyWidget*>(w->mParent) : nullptr;
@@ -285,8 +273,8 @@ void KpBoard_MainMenu::ConfirmNameEntry()
         CloseNameEntry();
         RefreshProfiles();
     }
-    EnableIf(openTab);
-    EnableIf(closeTab);
+    SetDisabledIf(openTab, false);
+    SetDisabledIf(closeTab, false);
 }
 
 // ============================================================================
@@ -380,8 +368,8 @@ void KpBoard_MainMenu::OnButton(KpCandyWidget* widget)
     else if (widget == nameCancelButton)
     {
         CloseNameEntry();
-        EnableIf(openTab);
-        EnableIf(closeTab);
+        SetDisabledIf(openTab, false);
+        SetDisabledIf(closeTab, false);
     }
     else if (widget == nameCreateButton)
         ConfirmNameEntry();
@@ -396,8 +384,8 @@ void KpBoard_MainMenu::KeyDown(int key)
             if (profileList)
                 profileList->GetSelected();
             CloseNameEntry();
-            EnableIf(openTab);
-            EnableIf(closeTab);
+            SetDisabledIf(openTab, false);
+            SetDisabledIf(closeTab, false);
         }
         return;
     }

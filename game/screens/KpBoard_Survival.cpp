@@ -9,30 +9,6 @@
 
 namespace
 {
-void SetVisibleIf(KpCandyWidget* w, bool visible)
-{
-    if (w)
-        w->SetVisible(visible);
-}
-
-void SetDisabledIf(KpCandyWidget* w, bool disabled)
-{
-    if (w)
-        w->SetDisabled(disabled);
-}
-
-void ShowIf(KpCandyWidget* w)
-{
-    if (w)
-        w->Show();
-}
-
-void HideIf(KpCandyWidget* w)
-{
-    if (w)
-        w->Hide();
-}
-
 KpCandyWidget* Find(KpCandyWidget* half, const std::string& name)
 {
     return half ? half->FindChild(name) : nullptr;

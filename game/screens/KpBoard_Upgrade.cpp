@@ -14,18 +14,6 @@
 namespace
 {
 const char kTrayPrefix[] = "upgrade_tray"; // 12 characters
-
-void ShowIf(KpCandyWidget* w)
-{
-    if (w)
-        w->Show();
-}
-
-void HideIf(KpCandyWidget* w)
-{
-    if (w)
-        w->Hide();
-}
 } // namespace
 
 KpBoard_Upgrade::KpBoard_Upgrade(KpEngine* engine, IXMLDOMNode* layoutRoot)

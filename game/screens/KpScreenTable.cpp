@@ -6,6 +6,7 @@
 
 #include "framework/app/StringUtils.h"
 #include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpSoundManager.h"
 #include "game/gameplay/KpBoard_Game.h"
 #include "game/gameplay/KpTaskGoals.h"
 #include "game/screens/KpBoard_Career.h"
@@ -51,6 +52,16 @@ bool IsGameLevelActive()
     return board && board->IsLevelActive();
 }
 
+void ShowMenusAndQuitLevel(KpBoard_Game* board)
+{
+    ShowIf(GetScreen(kBoardMenuBackground));
+    ShowIf(GetScreen(kBoardMainMenu));
+    if (board)
+        board->QuitLevel();
+    if (gSoundAvailable)
+        GetSoundManager()->SoundStopGroup("game");
+}
+
 void HideHelpPages(KpCandyWidget* help)
 {
     if (!help)
@@ -69,6 +80,30 @@ bool StartGameLevel(int level, bool endless)
 bool IsTaskGoalMet(int goal)
 {
     return gTaskGoals.IsGoalMet(goal);
+}
+
+void ShowIf(KpCandyWidget* w)
+{
+    if (w)
+        w->Show();
+}
+
+void HideIf(KpCandyWidget* w)
+{
+    if (w)
+        w->Hide();
+}
+
+void SetVisibleIf(KpCandyWidget* w, bool visible)
+{
+    if (w)
+        w->SetVisible(visible);
+}
+
+void SetDisabledIf(KpCandyWidget* w, bool disabled)
+{
+    if (w)
+        w->SetDisabled(disabled);
 }
 
 void SetWidgetImage(KpCandyWidget* w, const KpImageHandle& handle)
@@ -105,4 +140,30 @@ void FocusGameBoard()
     KpBoard_Game* board = GetGameBoard();
     if (board && board->mManager)
         board->mManager->SetFocus(board);
+}
+
+void KpBoardModalHold::Push(KpCandyWidget* dialog)
+{
+    if (dialog->mParent)
+        dialog->mParent->BringToFront(dialog);
+    if (dialog->mManager && !mPushed)
+    {
+        mPushed = true;
+        dialog->mManager->PushModalDefault(dialog);
+        dialog->mManager->SetFocus(dialog);
+    }
+}
+
+bool KpBoardModalHold::Pop(KpCandyWidget* dialog)
+{
+    if (dialog->mParent && !mLeavingTree)
+        dialog->mParent->SendToBack(dialog);
+    if (!dialog->mManager || !mPushed)
+        return false;
+    mPushed = false;
+    if (!dialog->mManager->IsModalStackEmpty())
+        dialog->mManager->PopModal(dialog);
+    if (!mLeavingTree)
+        FocusGameBoard();
+    return true;
 }

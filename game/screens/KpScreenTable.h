@@ -30,6 +30,9 @@ void ScreenTrace(const char* format, ...);
 // --- The level board as the menus see it (nothing while no board exists)
 // A level is loaded and not yet left.
 bool IsGameLevelActive();
+// The menu background and the main menu come back, the board (when given)
+// quits its level and the game's sounds stop: a level left for the menus.
+void ShowMenusAndQuitLevel(KpBoard_Game* board);
 
 // --- The help screen as the main menu sees it
 // Hides every help page (the children whose names contain "page_").
@@ -38,6 +41,12 @@ void HideHelpPages(KpCandyWidget* help);
 bool StartGameLevel(int level, bool endless);
 // Task goal i (0 to 4) of the level just played was met.
 bool IsTaskGoalMet(int goal);
+
+// --- Widgets a layout may lack: each does nothing for null
+void ShowIf(KpCandyWidget* w);
+void HideIf(KpCandyWidget* w);
+void SetVisibleIf(KpCandyWidget* w, bool visible);
+void SetDisabledIf(KpCandyWidget* w, bool disabled);
 
 // --- Pictures
 // Shows the texture (whole) as the widget's picture: a label's image, or the
@@ -60,3 +69,22 @@ private:
 
 // Gives the keyboard focus to the level board (when it exists and is attached).
 void FocusGameBoard();
+
+// --- A dialog over the level board while it is on view (briefing, debriefing)
+// In front of its siblings, modal with the default masks and focused; when it
+// stops being visible, behind them again with the focus back on the board.
+class KpBoardModalHold
+{
+public:
+    // After the dialog's KpDialog::LockImages.
+    void Push(KpCandyWidget* dialog);
+    // After the dialog's KpDialog::UnlockImages; true when it was modal till now.
+    bool Pop(KpCandyWidget* dialog);
+    // Set around the dialog's RemovedFromManager (the board goes): the parent
+    // walks its children then, so no sibling is reordered and no focus moves.
+    void SetLeavingTree(bool leaving) { mLeavingTree = leaving; }
+
+private:
+    bool mPushed = false;
+    bool mLeavingTree = false;
+};

@@ -34,13 +34,6 @@ namespace
 {
 
 const char* kFramesKey = "SOFTWARE\\Lumo Tests\\Integration Frames";
-const char* kGameKey = "SOFTWARE\\Tessik Games\\Zorka Cafe";
-
-void RemoveKey(const char* key)
-{
-    RegDeleteTreeA(HKEY_CURRENT_USER, key);
-    RegDeleteKeyA(HKEY_CURRENT_USER, key);
-}
 
 std::string ReadWholeFile(const std::string& path)
 {
@@ -54,25 +47,6 @@ std::string ReadWholeFile(const std::string& path)
         bytes.append(buffer, got);
     fclose(file);
     return bytes;
-}
-
-bool IsScreen(int width, int height)
-{
-    return GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
-}
-
-// Runs the application's steps until the condition holds; false after the bound.
-template <typename Condition> bool StepUntil(LumoAppBase& app, Condition condition, DWORD boundMs)
-{
-    DWORD start = GetTickCount();
-    while (!condition())
-    {
-        if (GetTickCount() - start > boundMs)
-            return false;
-        bool updated = false;
-        app.StepApp(updated);
-    }
-    return true;
 }
 
 // A key as the window receives it; Shift is held through its own key messages.
@@ -212,68 +186,28 @@ namespace
 
 // The real game, run in this process by its own main-loop steps, so that the
 // test reads its back buffer between two steps.
-class GameDebugAids : public ::testing::TestWithParam<bool>
+class GameDebugAids : public InProcessGameTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!IsScreen(1024, 768))
-            GTEST_SKIP() << "the game's full screen needs the exact 1024 x 768 screen";
-        RemoveKey(kGameKey);
-        DeleteFileA(KpProfileFile::DefaultPath().c_str());
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0,
-                                                 KEY_WRITE, nullptr, &key, nullptr));
-        DWORD is3D = GetParam() ? 1 : 0;
-        RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&is3D, sizeof(is3D));
-        RegCloseKey(key);
-        char cwd[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, cwd);
-        mOldFolder = cwd;
-    }
     void TearDown() override
     {
-        if (mGame)
-        {
-            mGame.reset();
-            gGameApp = nullptr;
-        }
+        InProcessGameTest::TearDown();
         gDevOptions.mEnabled = false;
-        SetCurrentDirectoryA(mOldFolder.c_str());
         if (!mDataFolder.empty())
         {
             DeleteTree(mDataFolder + "_screenshots");
             DeleteTree(mDataFolder + "_dump");
             RemoveDirectoryA(mDataFolder.c_str()); // only when nothing else is in it
         }
-        RemoveKey(kGameKey);
-        DeleteFileA(KpProfileFile::DefaultPath().c_str());
     }
 
     // Starts the game from its own folder, with its archives, and runs it until loaded.
     void StartGame()
     {
-        mGame.reset(new InProcessGame());
-        gGameApp = mGame.get();
-        // The engine took this program's folder; the game's files lie beside the game.
-        std::string gameFolder = std::string(LUMO_BINARY_DIR) + "/game";
-        ASSERT_TRUE(SetCurrentDirectoryA(gameFolder.c_str()));
-        ASSERT_NE(nullptr, mGame->mPakInterface);
-        for (const char* pak : {"loc.pak", "data.pak", "mod.pak"})
-            mGame->mPakInterface->AddPakFile(pak);
-
-        mGame->InitApp();
-        ASSERT_NE(nullptr, mGame->mHWnd);
-        ASSERT_NE(nullptr, mGame->mDDInterface);
+        ASSERT_NO_FATAL_FAILURE(LaunchGame());
         mDataFolder = GetAppDataFolder();
-        mGame->StartLoadingThread();
-        ShowWindow(mGame->mHWnd, SW_SHOW);
-        SetForegroundWindow(mGame->mHWnd);
-        mGame->mInMainLoop = true;
-        ASSERT_TRUE(StepUntil(
-            *mGame, [&] { return mGame->mLoadingCompleted; }, 30000));
+        ASSERT_NO_FATAL_FAILURE(WaitForLoading());
         ASSERT_FALSE(mGame->mIsPhysWindowed);
-        ASSERT_EQ(GetParam(), mGame->Is3DAccelerated());
     }
 
     // The back buffer as the test reads it: 32-bit pixels of the screen image's surface.
@@ -300,8 +234,7 @@ protected:
         return pixels;
     }
 
-    std::unique_ptr<KpEngine3> mGame;
-    std::string mOldFolder, mDataFolder;
+    std::string mDataFolder;
 };
 
 } // namespace

@@ -121,25 +121,13 @@ void Ribbon(ArtOutput& out, const std::string& name, int w, int h, uint32_t colo
     {
         Lumo::MemoryImage image = Blank(w + 8, h + 10);
         float dy = state == ArtPaint::kDown ? 2.0f : 0.0f;
-        uint32_t c = state == ArtPaint::kOver
-                         ? ArtPaint::Lighter(color, 0.08f)
-                         : (state == ArtPaint::kDown ? ArtPaint::Darker(color, 0.08f) : color);
+        uint32_t c = ArtPaint::StateColour(color, (ArtPaint::ButtonState)state);
         ArtMask ribbon = Polygon(image, {{4, dy},
                                          {float(w + 4), dy},
                                          {float(w + 4), h + dy},
                                          {w / 2.0f + 4, h - 16 + dy},
                                          {4, h + dy}});
-        ArtPaint::Shadow(image, ribbon, 0, 3, 2, 0.35f);
-        if (state == ArtPaint::kOver)
-        {
-            ArtMask glow = ribbon.Dilated(2.0f);
-            glow.Blur(1);
-            ArtPaint::Fill(image, glow, kButter);
-        }
-        Lit(image, ribbon, c, dy, h + dy);
-        ArtMask seam = Mask(image);
-        seam.AddRoundRect(10, 4 + dy, w - 12.0f, 2, 1);
-        ArtPaint::Fill(image, seam, 0xFFFFFF, 0.35f);
+        HangingTab(image, ribbon, c, state, w, h, dy, 2);
         Icon(image, icon, w / 2 - 16 + 4, int(8 + dy), 32);
         if (word)
             Label(image, word, w / 2 + 4, int(h - 24 + dy), 15, 0xFFFFFF, true);

@@ -1,10 +1,12 @@
 // Shared strokes of the cafe's pictures (the room, its furniture, its
-// clients): a blank picture, a shape filled with a top-lit gradient inside the
-// coffee outline, a soft floor shadow, and a polygon as a mask. Sizes and
-// anchors come from game/gameplay/KpCafeArt.h, which the play places them by.
+// clients) and of the screens': a blank picture, a shape filled with a top-lit
+// gradient inside the coffee outline, a soft floor shadow, a polygon as a
+// mask and an arc as a stroke. Sizes and anchors come from
+// game/gameplay/KpCafeArt.h, which the play places them by.
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -56,12 +58,29 @@ inline void Lit(Lumo::MemoryImage& image, const ArtMask& shape, uint32_t color, 
 
 // A soft shadow on the floor: a blurred ellipse in coffee.
 inline void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, float ry,
-                        float alpha)
+                        float alpha, int blur = 3)
 {
     ArtMask shadow = Mask(image);
     shadow.AddEllipse(cx, cy, rx, ry);
-    shadow.Blur(3);
+    shadow.Blur(blur);
     ArtPaint::Fill(image, shadow, ArtPalette::kCoffee, alpha);
+}
+
+// An arc of a circle as a stroke of `steps` straight pieces (angles in
+// degrees, 0 = right, 90 = down).
+inline void Arc(ArtMask& mask, float cx, float cy, float r, float from, float to, float width,
+                int steps)
+{
+    float px = 0, py = 0;
+    for (int i = 0; i <= steps; i++)
+    {
+        float a = (from + (to - from) * float(i) / steps) * 3.14159265f / 180.0f;
+        float x = cx + r * std::cos(a), y = cy + r * std::sin(a);
+        if (i > 0)
+            mask.AddLine(px, py, x, y, width);
+        px = x;
+        py = y;
+    }
 }
 
 // A small white gleam (light from the top left).

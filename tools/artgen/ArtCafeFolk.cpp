@@ -208,20 +208,10 @@ void Standing(ArtOutput& out, int look)
     out.Save(Lumo::StrFormat("cafe/client_stand_%d.png", look), image);
 }
 
-// An arc of a circle as a stroke (angles in degrees, 0 = right, 90 = down).
+// Arcs of the clients' faces, in 12 pieces (angles in degrees, 0 = right, 90 = down).
 void Arc(ArtMask& mask, float cx, float cy, float r, float from, float to, float width)
 {
-    const int steps = 12;
-    float px = 0, py = 0;
-    for (int i = 0; i <= steps; i++)
-    {
-        float a = (from + (to - from) * float(i) / steps) * 3.14159265f / 180.0f;
-        float x = cx + r * std::cos(a), y = cy + r * std::sin(a);
-        if (i > 0)
-            mask.AddLine(px, py, x, y, width);
-        px = x;
-        py = y;
-    }
+    ArtCafe::Arc(mask, cx, cy, r, from, to, width, 12);
 }
 
 void Faces(ArtOutput& out)

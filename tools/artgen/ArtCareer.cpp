@@ -99,26 +99,12 @@ void Ticks(ArtOutput& out)
 void CafeTab(ArtOutput& out, int cafe, bool big, int state)
 {
     const int w = 104, h = big ? 122 : 92;
-    uint32_t color = kCafeColour[cafe];
-    if (state == ArtPaint::kOver)
-        color = ArtPaint::Lighter(color, 0.08f);
-    else if (state == ArtPaint::kDown)
-        color = ArtPaint::Darker(color, 0.08f);
+    uint32_t color = ArtPaint::StateColour(kCafeColour[cafe], (ArtPaint::ButtonState)state);
     Lumo::MemoryImage image = Blank(w + 8, h + 10);
     float dy = state == ArtPaint::kDown ? 2.0f : 0.0f;
     ArtMask tab = Mask(image);
     tab.AddRoundRect(4, -12 + dy, float(w), h + 12.0f, 14);
-    ArtPaint::Shadow(image, tab, 0, 3, 2, 0.35f);
-    if (state == ArtPaint::kOver)
-    {
-        ArtMask glow = tab.Dilated(2);
-        glow.Blur(1);
-        ArtPaint::Fill(image, glow, kButter);
-    }
-    Lit(image, tab, color, dy, h + dy);
-    ArtMask band = Mask(image);
-    band.AddRoundRect(10, 4 + dy, w - 12.0f, 3, 1.5f);
-    ArtPaint::Fill(image, band, 0xFFFFFF, 0.35f);
+    HangingTab(image, tab, color, state, w, h, dy, 3);
     Label(image, std::to_wstring(cafe + 1), w / 2 + 4, int((big ? 58 : 46) + dy), big ? 44 : 32,
           0xFFFFFF, true);
     Label(image, kCafeWords[cafe], w / 2 + 4, int((big ? 96 : 76) + dy), big ? 20 : 16, 0xFFFFFF,

@@ -47,19 +47,10 @@ float S(float v)
     return v * kPersonScale;
 }
 
+// The comic's arcs, drawn larger, in 16 pieces.
 void Arc(ArtMask& mask, float cx, float cy, float r, float from, float to, float width)
 {
-    const int steps = 16;
-    float px = 0, py = 0;
-    for (int i = 0; i <= steps; i++)
-    {
-        float a = (from + (to - from) * float(i) / steps) * 3.14159265f / 180.0f;
-        float x = cx + r * std::cos(a), y = cy + r * std::sin(a);
-        if (i > 0)
-            mask.AddLine(px, py, x, y, width);
-        px = x;
-        py = y;
-    }
+    ArtCafe::Arc(mask, cx, cy, r, from, to, width, 16);
 }
 
 void Hair(Lumo::MemoryImage& image, const Look& look, bool front)

@@ -38,6 +38,20 @@ void HudPanel(ArtOutput& out, const char* file, int w, int h, uint32_t trim)
     out.Save(file, image);
 }
 
+// A clock's round face of the rim colour with its shadow, and the dial inside
+// it from white to `dialBottom`.
+void ClockFace(Lumo::MemoryImage& image, float cx, float cy, float r, uint32_t rim,
+               uint32_t dialBottom)
+{
+    ArtMask face = Mask(image);
+    face.AddCircle(cx, cy, r);
+    ArtPaint::Shadow(image, face, 0, 2, 2, 0.3f);
+    Lit(image, face, rim, cy - r, cy + r, 2.5f);
+    ArtMask dial = Mask(image);
+    dial.AddCircle(cx, cy, r - 6);
+    ArtPaint::FillVertical(image, dial, 0xFFFFFF, dialBottom, cy - r, cy + r);
+}
+
 // The day clock: the hand sweeps from 8 (opening) to 6 (closing) over 12
 // frames; the last one is the closing hour, its face warmed red.
 void Watch(ArtOutput& out)
@@ -46,14 +60,8 @@ void Watch(ArtOutput& out)
     {
         Lumo::MemoryImage image = Blank(96, 96);
         const float cx = 48, cy = 50, r = 40;
-        ArtMask face = Mask(image);
-        face.AddCircle(cx, cy, r);
-        ArtPaint::Shadow(image, face, 0, 2, 2, 0.3f);
-        Lit(image, face, kCaramel, cy - r, cy + r, 2.5f);
-        ArtMask dial = Mask(image);
-        dial.AddCircle(cx, cy, r - 6);
         bool closing = frame == 11;
-        ArtPaint::FillVertical(image, dial, 0xFFFFFF, closing ? 0xF6C9C2 : kCream, cy - r, cy + r);
+        ClockFace(image, cx, cy, r, kCaramel, closing ? 0xF6C9C2 : kCream);
         // The opening hours as a mint band, the part gone by in butter.
         const float a0 = -2.0f * kPi / 3.0f, span = 2.0f * kPi * 10.0f / 12.0f;
         float done = span * frame / 11.0f;
@@ -89,13 +97,7 @@ void UpgradeClock(ArtOutput& out)
     {
         Lumo::MemoryImage image = Blank(96, 96);
         const float cx = 48, cy = 50, r = 40;
-        ArtMask face = Mask(image);
-        face.AddCircle(cx, cy, r);
-        ArtPaint::Shadow(image, face, 0, 2, 2, 0.3f);
-        Lit(image, face, kSky, cy - r, cy + r, 2.5f);
-        ArtMask dial = Mask(image);
-        dial.AddCircle(cx, cy, r - 6);
-        ArtPaint::FillVertical(image, dial, 0xFFFFFF, kCream, cy - r, cy + r);
+        ClockFace(image, cx, cy, r, kSky, kCream);
         float sweep = 2.0f * kPi * frame / 11.0f;
         if (frame > 0)
         {

@@ -167,18 +167,22 @@ void Inset(Lumo::MemoryImage& image, float x, float y, float w, float h, float r
     Fill(image, top, ArtPalette::kCoffee, 0.12f);
 }
 
+uint32_t StateColour(uint32_t color, ButtonState state)
+{
+    if (state == kOver)
+        return Lighter(color, 0.08f);
+    if (state == kDown)
+        return Darker(color, 0.08f);
+    return color;
+}
+
 void Button(Lumo::MemoryImage& image, float x, float y, float w, float h, float radius,
             uint32_t color, ButtonState state)
 {
     const int width = image.mWidth, height = image.mHeight;
-    uint32_t fill = color;
-    if (state == kOver)
-        fill = Lighter(color, 0.08f);
-    else if (state == kDown)
-    {
-        fill = Darker(color, 0.08f);
+    uint32_t fill = StateColour(color, state);
+    if (state == kDown)
         y += 2;
-    }
     ArtMask body(width, height);
     body.AddRoundRect(x, y, w, h, radius);
     if (state != kDown)

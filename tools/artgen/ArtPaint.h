@@ -62,6 +62,8 @@ enum ButtonState
     kDown,
     kDisabled
 };
+// The face colour of a state: over 8% lighter, down 8% darker.
+uint32_t StateColour(uint32_t color, ButtonState state);
 // Room around a button for its glow and shadow, pixels.
 const int kButtonMargin = 6;
 // A pill (or rounded) button in (x, y, w, h): over is 8% lighter with a 2 px

@@ -3,6 +3,7 @@
 // shelf with cups, wooden wainscot) and the small icons it shows.
 #include "framework/graphics/MemoryImage.h"
 #include "tools/artgen/ArtAtlas.h"
+#include "tools/artgen/ArtCafe.h"
 #include "tools/artgen/ArtGroup.h"
 #include "tools/artgen/ArtIcons.h"
 #include "tools/artgen/ArtMask.h"
@@ -15,12 +16,7 @@ namespace
 {
 using namespace ArtPalette;
 
-Lumo::MemoryImage Blank(int width, int height)
-{
-    Lumo::MemoryImage image;
-    image.Create(width, height);
-    return image;
-}
+using ArtCafe::Blank;
 
 void Panel(ArtOutput& out)
 {

@@ -15,51 +15,6 @@ namespace ArtScreens
 {
 using namespace ArtPalette;
 
-Lumo::MemoryImage Blank(int width, int height)
-{
-    Lumo::MemoryImage image;
-    image.Create(width, height);
-    return image;
-}
-
-ArtMask Mask(const Lumo::MemoryImage& image)
-{
-    return ArtMask(image.mWidth, image.mHeight);
-}
-
-ArtMask Polygon(const Lumo::MemoryImage& image, const std::vector<ArtPoint>& points)
-{
-    ArtShape shape(image.mWidth, image.mHeight);
-    shape.AddPolygon(points);
-    ArtMask mask(image.mWidth, image.mHeight);
-    mask.AddShape(shape);
-    return mask;
-}
-
-void Lit(Lumo::MemoryImage& image, const ArtMask& shape, uint32_t color, float y0, float y1,
-         float outline)
-{
-    if (outline > 0.0f)
-        ArtPaint::Fill(image, shape.Dilated(outline), kCoffee);
-    ArtPaint::FillVertical(image, shape, ArtPaint::Lighter(color, 0.22f),
-                           ArtPaint::Darker(color, 0.08f), y0, y1);
-}
-
-void Gleam(Lumo::MemoryImage& image, float x, float y, float w, float h, float alpha)
-{
-    ArtMask gleam = Mask(image);
-    gleam.AddRoundRect(x, y, w, h, std::min(w, h) * 0.5f);
-    ArtPaint::Fill(image, gleam, 0xFFFFFF, alpha);
-}
-
-void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, float ry, float alpha)
-{
-    ArtMask shadow = Mask(image);
-    shadow.AddEllipse(cx, cy, rx, ry);
-    shadow.Blur(2);
-    ArtPaint::Fill(image, shadow, kCoffee, alpha);
-}
-
 // ============================================================================
 // Figures
 // ============================================================================
@@ -450,6 +405,22 @@ void ShadeColumn(Lumo::MemoryImage& image, int x, int y0, int y1, uint32_t rgb, 
         p = Lumo::BlendCoverage(p, rgb, a);
     }
     image.PixelsChanged();
+}
+
+void HangingTab(Lumo::MemoryImage& image, const ArtMask& tab, uint32_t face, int state, int w,
+                int h, float dy, float seam)
+{
+    ArtPaint::Shadow(image, tab, 0, 3, 2, 0.35f);
+    if (state == ArtPaint::kOver)
+    {
+        ArtMask glow = tab.Dilated(2.0f);
+        glow.Blur(1);
+        ArtPaint::Fill(image, glow, kButter);
+    }
+    Lit(image, tab, face, dy, h + dy);
+    ArtMask band = Mask(image);
+    band.AddRoundRect(10, 4 + dy, w - 12.0f, seam, seam * 0.5f);
+    ArtPaint::Fill(image, band, 0xFFFFFF, 0.35f);
 }
 
 void Label(Lumo::MemoryImage& image, const std::wstring& text, int cx, int baseline, int pixels,

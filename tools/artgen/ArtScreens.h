@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/graphics/MemoryImage.h"
+#include "tools/artgen/ArtCafe.h"
 #include "tools/artgen/ArtMask.h"
 #include "tools/artgen/ArtShape.h"
 
@@ -17,17 +18,19 @@ class ArtOutput;
 
 namespace ArtScreens
 {
-Lumo::MemoryImage Blank(int width, int height);
-ArtMask Mask(const Lumo::MemoryImage& image);
-ArtMask Polygon(const Lumo::MemoryImage& image, const std::vector<ArtPoint>& points);
+// The strokes the cafe's pictures are drawn with.
+using ArtCafe::Blank;
+using ArtCafe::Gleam;
+using ArtCafe::Lit;
+using ArtCafe::Mask;
+using ArtCafe::Polygon;
 
-// The coffee outline, then the shape lit from the top (lighter at y0, darker at y1).
-void Lit(Lumo::MemoryImage& image, const ArtMask& shape, uint32_t color, float y0, float y1,
-         float outline = 2.0f);
-// A small white gleam (light from the top left).
-void Gleam(Lumo::MemoryImage& image, float x, float y, float w, float h, float alpha);
-// A soft shadow on the floor.
-void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, float ry, float alpha);
+// A soft shadow on the floor, blurred less than the cafe's own (smaller figures).
+inline void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, float ry,
+                        float alpha)
+{
+    ArtCafe::FloorShadow(image, cx, cy, rx, ry, alpha, 2);
+}
 
 // --- figures (feet at baseY, s = height in pixels)
 // The hostess: dark bun, cherry dress, cream apron; waving raises her right arm.
@@ -66,6 +69,13 @@ void PhotoCard(Lumo::MemoryImage& image, int x, int y, int w, int h, int margin,
 void Icon(Lumo::MemoryImage& image, int icon, int x, int y, int size, int frame = 0);
 // A column of pixels (x, y0 to y1) shaded towards the colour.
 void ShadeColumn(Lumo::MemoryImage& image, int x, int y0, int y1, uint32_t rgb, float alpha);
+
+// A tab hanging from a page's top edge in a button state (ArtPaint::ButtonState):
+// its drop shadow, the butter glow when pointed at, the face lit from dy down
+// to h + dy, and a white seam `seam` pixels high across its top. `face` is the
+// state's colour (ArtPaint::StateColour).
+void HangingTab(Lumo::MemoryImage& image, const ArtMask& tab, uint32_t face, int state, int w,
+                int h, float dy, float seam);
 
 // Text centred on a point (Quicksand), in the colour with a coffee outline when `outline`.
 void Label(Lumo::MemoryImage& image, const std::wstring& text, int cx, int baseline, int pixels,

@@ -3,6 +3,7 @@
 // fill bar, text field and list field; and the game's icons at 64 pixels
 // (the clock as a strip of 12 frames).
 #include "framework/graphics/MemoryImage.h"
+#include "tools/artgen/ArtCafe.h"
 #include "tools/artgen/ArtGroup.h"
 #include "tools/artgen/ArtIcons.h"
 #include "tools/artgen/ArtMask.h"
@@ -14,12 +15,7 @@ namespace
 {
 using namespace ArtPalette;
 
-Lumo::MemoryImage Blank(int width, int height)
-{
-    Lumo::MemoryImage image;
-    image.Create(width, height);
-    return image;
-}
+using ArtCafe::Blank;
 
 const char* const kStateNames[4] = {"normal", "over", "down", "disabled"};
 

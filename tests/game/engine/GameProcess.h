@@ -346,6 +346,15 @@ private:
     std::string mOutput;
 };
 
+// A left click as the window receives it, posted.
+inline void Click(HWND hwnd, int x, int y)
+{
+    LPARAM at = MAKELPARAM(x, y);
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+}
+
 // Value of a "Name = number" statistics line; -1 when it is missing.
 inline double Statistic(const std::string& output, const std::string& name)
 {

@@ -10,6 +10,7 @@
 #include "framework/app/StringUtils.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
+#include "tests/game/engine/WithoutGameSettings.h"
 #include "tests/support/TempFolder.h"
 
 using namespace GameTest;
@@ -27,20 +28,8 @@ int CountInSource(const char* file, const char* opening)
     return n;
 }
 
-class GameRun : public ::testing::Test
+class GameRun : public WithoutGameSettings
 {
-protected:
-    // The game and the tests share the prefix, so the same user's profile file.
-    void SetUp() override
-    {
-        RemoveGameKey();
-        DeleteFileA(KpProfileFile::DefaultPath().c_str());
-    }
-    void TearDown() override
-    {
-        RemoveGameKey();
-        DeleteFileA(KpProfileFile::DefaultPath().c_str());
-    }
 };
 
 } // namespace

@@ -24,19 +24,9 @@ bool WaitForPoint(GameProcess& game, const std::string& what, size_t from, int& 
         if (at != std::string::npos && output.find('\n', at) != std::string::npos &&
             sscanf(output.c_str() + at + key.size(), "%d %d", &x, &y) == 2)
             return true;
-        HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        WaitForSingleObject(never, 20);
-        CloseHandle(never);
+        GameProcess::WaitFor(20);
     }
     return false;
-}
-
-void Click(HWND hwnd, int x, int y)
-{
-    LPARAM at = MAKELPARAM(x, y);
-    PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
-    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
 }
 
 class LevelRun : public ::testing::Test

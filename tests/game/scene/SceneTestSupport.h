@@ -5,10 +5,23 @@
 #include <string>
 
 #include "game/engine/KpXml.h"
+#include "tests/support/GameTestLog.h"
 
 // Turns the log on into a fresh file of the working folder.
-void StartSceneLog();
-std::string SceneLogText();
-void StopSceneLog();
+inline void StartSceneLog()
+{
+    StartTestLog("scene-test.log");
+}
+inline std::string SceneLogText()
+{
+    return TestLogText();
+}
+inline void StopSceneLog()
+{
+    StopTestLog();
+}
 // A document parsed from the text; fails the test when it does not parse.
-KpXmlDocument SceneDocument(const std::string& text);
+inline KpXmlDocument SceneDocument(const std::string& text)
+{
+    return TestDocument(text);
+}

@@ -58,14 +58,6 @@ std::string ShortDayOne()
     return level;
 }
 
-void Click(HWND hwnd, int x, int y)
-{
-    LPARAM at = MAKELPARAM(x, y);
-    PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
-    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
-}
-
 void Key(HWND hwnd, WPARAM key)
 {
     PostMessageW(hwnd, WM_KEYDOWN, key, 1);

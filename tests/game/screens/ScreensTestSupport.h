@@ -9,27 +9,15 @@
 #include <windows.h>
 #include <msxml2.h>
 
-#include <functional>
 #include <string>
 
-#include "game/engine/KpEngine3.h"
+#include "tests/support/GameTestLog.h"
+#include "tests/support/WindowlessGame.h"
 
 class KpCandyWidget;
 class KpBoard_Game3;
 
-class ScreensEngine : public KpEngine3
-{
-public:
-    ScreensEngine();
-    // One update of the widget tree, then the test's step; false ends the app.
-    bool StepApp(bool& updated) override;
-    int MsgBoxW(const std::wstring&, const std::wstring&, int) override { return IDNO; }
-    int MsgBox(const std::string&, const std::string&, int) override { return IDNO; }
-
-    // Run on every step of a wait; returns whether the application goes on.
-    std::function<bool()> mOnStep;
-    int mSteps = 0;
-};
+typedef WindowlessEngine ScreensEngine;
 
 ScreensEngine* TestEngine();
 IXMLDOMNode* ScreensLayoutRoot();
@@ -47,6 +35,15 @@ void ClearScreens();
 // The board made for a test (in the screen table and the widget manager).
 KpBoard_Game3* MakeGameBoard();
 
-void StartScreensLog();
-std::string ScreensLogText();
-void StopScreensLog();
+inline void StartScreensLog()
+{
+    StartTestLog("screens-test.log");
+}
+inline std::string ScreensLogText()
+{
+    return TestLogText();
+}
+inline void StopScreensLog()
+{
+    StopTestLog();
+}

@@ -6,6 +6,7 @@
 
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
+#include "tests/game/engine/WithoutGameSettings.h"
 
 using namespace GameTest;
 
@@ -25,19 +26,9 @@ bool WaitForCount(GameProcess& game, const std::string& text, size_t count, int 
     {
         if (Count(game.Output(), text) >= count)
             return true;
-        HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        WaitForSingleObject(never, 20);
-        CloseHandle(never);
+        GameProcess::WaitFor(20);
     }
     return false;
-}
-
-void Click(HWND hwnd, int x, int y)
-{
-    LPARAM at = MAKELPARAM(x, y);
-    PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
-    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
 }
 
 void Type(HWND hwnd, const std::wstring& text)
@@ -46,19 +37,8 @@ void Type(HWND hwnd, const std::wstring& text)
         PostMessageW(hwnd, WM_CHAR, c, 1);
 }
 
-class UiSampleRun : public ::testing::Test
+class UiSampleRun : public WithoutGameSettings
 {
-protected:
-    void SetUp() override
-    {
-        RemoveGameKey();
-        DeleteFileA(KpProfileFile::DefaultPath().c_str());
-    }
-    void TearDown() override
-    {
-        RemoveGameKey();
-        DeleteFileA(KpProfileFile::DefaultPath().c_str());
-    }
 };
 } // namespace
 

@@ -4,48 +4,25 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/app/PakInterface.h"
-#include "game/engine/KpDevOptions.h"
 #include "game/engine/KpFont.h"
-#include "game/engine/KpLocTable.h"
-#include "game/engine/KpLog.h"
 #include "game/engine/KpTextureManager.h"
-#include "game/scene/KpEffect.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/WindowlessGame.h"
 
 namespace
 {
-PakInterface* gPak = nullptr;
-KpXmlDocument gUi;
-KpXmlNode gRoot;
-std::string gLog;
-
 class UiEnvironment : public ::testing::Environment
 {
 public:
     void SetUp() override
     {
         CoInitialize(nullptr);
-        gPak = new PakInterface();
-        ASSERT_TRUE(gPak->AddPakFile("game\\loc.pak"));
-        ASSERT_TRUE(gPak->AddPakFile("game\\data.pak"));
-        ASSERT_TRUE(GetEngineLocTable()->LoadFile("cfg\\loc.xml"));
-        gUi = XmlLoadFile("cfg\\ui.xml");
-        ASSERT_TRUE(gUi);
-        gRoot = XmlSelectNode(gUi.Get(), L"ui");
-        KpTextureManager::LoadConfig(gUi.Get());
-        KpFont::LoadConfig(gUi.Get());
-        ASSERT_TRUE(KpEffect::LoadFile("cfg\\effect.xml"));
+        LoadTestGameData(false);
     }
     void TearDown() override
     {
-        KpEffect::Reset();
         KpFont::Clear();
         KpTextureManager::Clear();
-        gRoot.Reset();
-        gUi.Reset();
-        delete gPak;
-        gPak = nullptr;
+        UnloadTestGameData();
         CoUninitialize();
     }
 };
@@ -54,34 +31,5 @@ public:
 
 IXMLDOMNode* UiLayoutRoot()
 {
-    return gRoot.Get();
-}
-
-KpXmlDocument UiDocument(const std::string& text)
-{
-    KpXmlDocument document = XmlLoadBytes(text, "test");
-    EXPECT_TRUE(document) << text;
-    return document;
-}
-
-void StartUiLog()
-{
-    char folder[MAX_PATH] = {0};
-    GetCurrentDirectoryA(MAX_PATH, folder);
-    gLog = std::string(folder) + "\\ui-test.log";
-    DeleteFileA(gLog.c_str());
-    SetLogFileName(gLog.c_str());
-    gDevOptions.mEnabled = true;
-}
-
-std::string UiLogText()
-{
-    std::string text = ReadTestFile(gLog);
-    return text == "<missing>" ? std::string() : text;
-}
-
-void StopUiLog()
-{
-    gDevOptions.mEnabled = false;
-    SetLogFileName("velk.log");
+    return TestLayoutRoot();
 }

@@ -10,12 +10,25 @@
 #include <string>
 
 #include "game/engine/KpXml.h"
+#include "tests/support/GameTestLog.h"
 
 // The "ui" element of the packed cfg\ui.xml (loaded once).
 IXMLDOMNode* UiLayoutRoot();
 // A document parsed from the text; fails the test when it does not parse.
-KpXmlDocument UiDocument(const std::string& text);
+inline KpXmlDocument UiDocument(const std::string& text)
+{
+    return TestDocument(text);
+}
 
-void StartUiLog();
-std::string UiLogText();
-void StopUiLog();
+inline void StartUiLog()
+{
+    StartTestLog("ui-test.log");
+}
+inline std::string UiLogText()
+{
+    return TestLogText();
+}
+inline void StopUiLog()
+{
+    StopTestLog();
+}

@@ -18,7 +18,6 @@
 // look at them), LEVELRUN_COMIX (1: the level's opening comic plays first, as
 // in the game; otherwise the level starts at once).
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdlib>
 #include <set>
@@ -29,7 +28,7 @@
 #include "game/engine/KpDevOptions.h"
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpProfileFile.h"
-#include "game/engine/KpWorkingFolder.h"
+#include "game/engine/KpProcessMain.h"
 #include "game/gameplay/KpBoard_Game3.h"
 #include "game/gameplay/KpCafeTable.h"
 #include "game/gameplay/KpClient.h"
@@ -220,17 +219,11 @@ public:
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    CoInitialize(nullptr);
-    KpUseExecutableFolder();
-    if (int frameMs = EnvInt("LEVELRUN_FRAME_MS", 0))
-        KpSetFrameTimeOverride(frameMs);
-    LevelRunApp* app = new LevelRunApp();
-    gGameApp = app;
-    app->mHInstance = instance;
-    app->InitApp();
-    app->RunMainLoop();
-    delete app;
-    gGameApp = nullptr;
-    CoUninitialize();
-    return 0;
+    return KpRunProcess(instance,
+                        []() -> Lumo::LumoAppBase*
+                        {
+                            if (int frameMs = EnvInt("LEVELRUN_FRAME_MS", 0))
+                                KpSetFrameTimeOverride(frameMs);
+                            return new LevelRunApp();
+                        });
 }

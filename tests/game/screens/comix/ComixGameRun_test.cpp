@@ -41,33 +41,6 @@ using namespace Lumo;
 namespace
 {
 
-const char* kGameKey = "SOFTWARE\\Tessik Games\\Zorka Cafe";
-
-void RemoveKey(const char* key)
-{
-    RegDeleteTreeA(HKEY_CURRENT_USER, key);
-    RegDeleteKeyA(HKEY_CURRENT_USER, key);
-}
-
-bool IsScreen(int width, int height)
-{
-    return GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
-}
-
-// Runs the application's steps until the condition holds; false after the bound.
-template <typename Condition> bool StepUntil(LumoAppBase& app, Condition condition, DWORD boundMs)
-{
-    DWORD start = GetTickCount();
-    while (!condition())
-    {
-        if (GetTickCount() - start > boundMs)
-            return false;
-        bool updated = false;
-        app.StepApp(updated);
-    }
-    return true;
-}
-
 // A left click as the window receives it.
 void Click(HWND window, int x, int y)
 {
@@ -123,59 +96,16 @@ bool IsButter(Pixel p)
     return Red(p.rgb) > 200 && Green(p.rgb) > 150 && Blue(p.rgb) < 130;
 }
 
-class ComixGameRun : public ::testing::TestWithParam<bool>
+class ComixGameRun : public InProcessGameTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!IsScreen(1024, 768))
-            GTEST_SKIP() << "the game's full screen needs the exact 1024 x 768 screen";
-        RemoveKey(kGameKey);
-        DeleteFileA(KpProfileFile::DefaultPath().c_str());
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0,
-                                                 KEY_WRITE, nullptr, &key, nullptr));
-        DWORD is3D = GetParam() ? 1 : 0;
-        RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&is3D, sizeof(is3D));
-        RegCloseKey(key);
-        char cwd[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, cwd);
-        mOldFolder = cwd;
-    }
-    void TearDown() override
-    {
-        if (mGame)
-        {
-            mGame.reset();
-            gGameApp = nullptr;
-        }
-        SetCurrentDirectoryA(mOldFolder.c_str());
-        RemoveKey(kGameKey);
-        DeleteFileA(KpProfileFile::DefaultPath().c_str());
-    }
-
     // Starts the game from its own folder, with its archives, and runs it until loaded.
     void StartGame()
     {
-        mGame.reset(new InProcessGame());
-        gGameApp = mGame.get();
-        std::string gameFolder = std::string(LUMO_BINARY_DIR) + "/game";
-        ASSERT_TRUE(SetCurrentDirectoryA(gameFolder.c_str()));
-        ASSERT_NE(nullptr, mGame->mPakInterface);
-        for (const char* pak : {"loc.pak", "data.pak", "mod.pak"})
-            mGame->mPakInterface->AddPakFile(pak);
-        mGame->InitApp();
-        ASSERT_NE(nullptr, mGame->mHWnd);
-        ASSERT_NE(nullptr, mGame->mDDInterface);
-        mGame->StartLoadingThread();
-        ShowWindow(mGame->mHWnd, SW_SHOW);
-        SetForegroundWindow(mGame->mHWnd);
-        mGame->mInMainLoop = true;
+        ASSERT_NO_FATAL_FAILURE(LaunchGame());
         // Four updates for every 10 ms: the comics' seconds pass quickly.
         mGame->mUpdateMultiplier = 4.0;
-        ASSERT_TRUE(StepUntil(
-            *mGame, [&] { return mGame->mLoadingCompleted; }, 30000));
-        ASSERT_EQ(GetParam(), mGame->Is3DAccelerated());
+        ASSERT_NO_FATAL_FAILURE(WaitForLoading());
         ASSERT_NE(nullptr, gGameBoard3);
         mComix = dynamic_cast<KpComix*>(gGameBoard3->mComix);
         ASSERT_NE(nullptr, mComix);
@@ -190,10 +120,7 @@ protected:
     }
 
     // What the career book's play button does for a level.
-    void StartCareerLevel(int level)
-    {
-        GetCareerBook()->StartLevel(level);
-    }
+    void StartCareerLevel(int level) { GetCareerBook()->StartLevel(level); }
 
     // The briefing that follows an opening comic (or opens a level without
     // one) holds the board until its start button is pressed.
@@ -261,9 +188,7 @@ protected:
         return pixels;
     }
 
-    std::unique_ptr<KpEngine3> mGame;
     KpComix* mComix = nullptr;
-    std::string mOldFolder;
 };
 
 } // namespace

@@ -6,12 +6,22 @@
 #include <string>
 
 #include "game/engine/KpXml.h"
+#include "tests/support/GameTestLog.h"
 
 class KpComix;
 
 // The first "comixes/comix" of the text, loaded into the comic (not cleared first).
 void LoadComixText(KpComix& comix, const std::string& comixElements);
 
-void StartComixLog();
-std::string ComixLogText();
-void StopComixLog();
+inline void StartComixLog()
+{
+    StartTestLog("comix-test.log");
+}
+inline std::string ComixLogText()
+{
+    return TestLogText();
+}
+inline void StopComixLog()
+{
+    StopTestLog();
+}

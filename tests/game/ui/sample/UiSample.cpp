@@ -8,7 +8,6 @@
 // UISAMPLE_FRAME_MS sets the game time of one update (1 plays effects at a
 // tenth of their speed, to look at them).
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstdlib>
 
@@ -16,7 +15,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpTextVars.h"
-#include "game/engine/KpWorkingFolder.h"
+#include "game/engine/KpProcessMain.h"
 #include "game/scene/KpFrameClock.h"
 #include "game/ui/KpCheckBox.h"
 #include "game/ui/KpDialog.h"
@@ -139,17 +138,11 @@ public:
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    CoInitialize(nullptr);
-    KpUseExecutableFolder();
-    if (const char* frameMs = getenv("UISAMPLE_FRAME_MS"))
-        KpSetFrameTimeOverride(atoi(frameMs));
-    UiSampleApp* app = new UiSampleApp();
-    gGameApp = app;
-    app->mHInstance = instance;
-    app->InitApp();
-    app->RunMainLoop();
-    delete app;
-    gGameApp = nullptr;
-    CoUninitialize();
-    return 0;
+    return KpRunProcess(instance,
+                        []() -> Lumo::LumoAppBase*
+                        {
+                            if (const char* frameMs = getenv("UISAMPLE_FRAME_MS"))
+                                KpSetFrameTimeOverride(atoi(frameMs));
+                            return new UiSampleApp();
+                        });
 }
