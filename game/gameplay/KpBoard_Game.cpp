@@ -191,7 +191,14 @@ bool KpBoard_Game::IsRunning()
 void KpBoard_Game::Update()
 {
     KpDialog::Update();
-    if (mLoader.IsBusy() && mLoader.IsDone())
+    if (!mLoader.IsBusy())
+        return;
+    // When the load finishes depends on the machine: a demo holds the update
+    // it was seen on, and a replay waits for its own load there.
+    bool done = mLoader.IsDone();
+    if (gLumoApp)
+        gLumoApp->SyncDemoBool(done);
+    if (done)
     {
         std::string error;
         KpLevelData* level = mLoader.Take(error, mLoadWarnings);

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 
+#include "framework/app/PakWriter.h"
 #include "framework/app/StringUtils.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
@@ -19,7 +21,12 @@ namespace
 const char kLoaded[] = "KpEngine: loading completed";
 const char kReachedEnd[] = "Demo playback: reached the last update";
 const char kDiverged[] = "Demo playback diverged";
+const char kTracePrefix[] = "Screens: ";
 const int kStartBoundMs = 30000;
+// How long a "wait" step or a pixel check waits for the game at most.
+const int kStepBoundMs = 30000;
+// The question box scales in: its buttons reach their places after this.
+const int kBoxSettleMs = 500;
 
 // A bounded wait on nothing: the script's own pauses and the pixel polls.
 void WaitMs(DWORD ms)
@@ -62,7 +69,9 @@ void PrepareGame()
     WriteWholeFile(path, WriteProfileData(data));
 }
 
-// The fields of the pref.dat the game saved, and a digest of all its bytes.
+// The fields of the pref.dat the game saved, and a digest of all its bytes:
+// the settings, and the current profile's name and career (its highest day,
+// and each played day's money, expert mark and task goals).
 std::map<std::string, std::string> ReadPrefFields()
 {
     std::map<std::string, std::string> fields;
@@ -89,6 +98,32 @@ std::map<std::string, std::string> ReadPrefFields()
     fields["currentSlot"] = std::to_string(data.currentSlot);
     fields["profiles"] = std::to_string(data.slots.size());
     fields["bytes"] = Lumo::StrFormat("%u/%08X", (unsigned)bytes.size(), hash);
+    if (data.currentSlot >= 0 && data.currentSlot < (int)data.slots.size())
+    {
+        const KpProfile& profile = data.slots[data.currentSlot];
+        std::string name = Lumo::WStringToString(profile.name);
+        for (char& c : name)
+            if (c == ' ')
+                c = '_';
+        fields["profile.name"] = name;
+        fields["profile.highestLevel"] = std::to_string(profile.highestLevel);
+        for (int level = 0; level < kProfileLevels; level++)
+        {
+            std::string goals;
+            bool played = profile.levelMoney[level] != 0 || profile.levelExpert[level] != 0;
+            for (int g = 0; g < kProfileGoals; g++)
+            {
+                goals += (g ? "/" : "") + std::to_string(profile.levelGoals[level][g]);
+                played = played || profile.levelGoals[level][g] != 0;
+            }
+            if (!played)
+                continue;
+            std::string key = "level" + std::to_string(level);
+            fields[key + ".money"] = std::to_string(profile.levelMoney[level]);
+            fields[key + ".expert"] = std::to_string(profile.levelExpert[level]);
+            fields[key + ".goals"] = goals;
+        }
+    }
     return fields;
 }
 
@@ -145,6 +180,17 @@ std::vector<std::string> Lines(const std::string& text, const std::string& part)
     return lines;
 }
 
+void PostClick(HWND hwnd, int x, int y, bool right)
+{
+    POINT p = ClientToScreenPoint(hwnd, x, y);
+    SetCursorPos(p.x, p.y);
+    LPARAM at = MAKELPARAM(x, y);
+    PostMessageA(hwnd, WM_MOUSEMOVE, 0, at);
+    PostMessageA(hwnd, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON,
+                 at);
+    PostMessageA(hwnd, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+}
+
 // Posts one step of input, the real pointer moved along so that the game's
 // own view of it (the cursor picture, the pointer-inside test) agrees.
 bool PostStep(GameProcess& game, const ScriptStep& step, std::string* error)
@@ -161,17 +207,14 @@ bool PostStep(GameProcess& game, const ScriptStep& step, std::string* error)
         int x = 0, y = 0;
         ToInt(a[0], &x);
         ToInt(a[1], &y);
-        POINT p = ClientToScreenPoint(hwnd, x, y);
-        SetCursorPos(p.x, p.y);
-        LPARAM at = MAKELPARAM(x, y);
-        PostMessageA(hwnd, WM_MOUSEMOVE, 0, at);
         if (step.verb == "click")
         {
-            bool right = a.size() > 2 && a[2] == "right";
-            PostMessageA(hwnd, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
-                         right ? MK_RBUTTON : MK_LBUTTON, at);
-            PostMessageA(hwnd, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+            PostClick(hwnd, x, y, a.size() > 2 && a[2] == "right");
+            return true;
         }
+        POINT p = ClientToScreenPoint(hwnd, x, y);
+        SetCursorPos(p.x, p.y);
+        PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
         return true;
     }
     if (step.verb == "key")
@@ -195,6 +238,108 @@ bool PostStep(GameProcess& game, const ScriptStep& step, std::string* error)
     return false;
 }
 
+bool StartsWith(const std::string& text, const std::string& start)
+{
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// Waits until the screen trace holds a line starting with `text` at or after
+// `*from`, and moves `*from` past it; the line, or false at the bound.
+bool WaitForTrace(GameProcess& game, const std::string& text, size_t* from, std::string* line)
+{
+    for (int waited = 0; waited < kStepBoundMs; waited += 20)
+    {
+        std::vector<std::string> trace = ScreenTraceOf(game.Output());
+        for (size_t i = *from; i < trace.size(); i++)
+            if (StartsWith(trace[i], text))
+            {
+                *from = i + 1;
+                if (line)
+                    *line = trace[i];
+                return true;
+            }
+        if (game.mExited)
+            return false;
+        WaitMs(20);
+    }
+    return false;
+}
+
+// The pixels now, read twice a moment apart: a picture still moving would
+// make a replay's check depend on when it looked.
+bool TakeStillPixels(GameProcess& game, const std::vector<std::string>& a, int after,
+                     std::vector<Pixel>* pixels, std::string* error)
+{
+    std::vector<Pixel> taken;
+    for (size_t i = 0; i + 1 < a.size(); i += 2)
+    {
+        Pixel p;
+        p.x = atoi(a[i].c_str());
+        p.y = atoi(a[i + 1].c_str());
+        p.rgb = ClientPixel(MainWindow(game), p.x, p.y);
+        p.after = after;
+        taken.push_back(p);
+    }
+    WaitMs(300);
+    for (const Pixel& p : taken)
+    {
+        uint32_t again = ClientPixel(MainWindow(game), p.x, p.y);
+        if (again != p.rgb)
+        {
+            *error = Lumo::StrFormat("pixel %d, %d is still changing (%06X, then %06X): pause "
+                                     "longer before taking it",
+                                     p.x, p.y, (unsigned)p.rgb, (unsigned)again);
+            return false;
+        }
+    }
+    pixels->insert(pixels->end(), taken.begin(), taken.end());
+    return true;
+}
+
+// Closes the window and answers the game's own question box with a click on
+// the button, at the place its "asked" line gives.
+bool AnswerQuit(GameProcess& game, bool yes, size_t* traceAt, std::string* error)
+{
+    PostMessageA(MainWindow(game), WM_CLOSE, 0, 0);
+    std::string asked;
+    if (!WaitForTrace(game, "box 'quit' asked", traceAt, &asked))
+    {
+        *error = "the quit question was not asked";
+        return false;
+    }
+    int yx = 0, yy = 0, nx = 0, ny = 0;
+    if (sscanf(asked.c_str(), "box 'quit' asked: yes=%d,%d no=%d,%d", &yx, &yy, &nx, &ny) != 4)
+    {
+        *error = "the quit question's buttons are not in its line: " + asked;
+        return false;
+    }
+    WaitMs(kBoxSettleMs);
+    PostClick(MainWindow(game), yes ? yx : nx, yes ? yy : ny, false);
+    if (!WaitForTrace(game, yes ? "box 'quit' answered 1" : "box 'quit' answered 0", traceAt,
+                      nullptr))
+    {
+        *error = "the quit question took no answer";
+        return false;
+    }
+    return true;
+}
+
+// The stored demo's own game folder, when it has data of its own.
+std::string ModFolder(const std::string& name)
+{
+    std::string folder = DataFolder() + name + ".mod";
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return "";
+    return folder;
+}
+
+bool IsInput(const std::string& verb)
+{
+    return verb == "move" || verb == "click" || verb == "key" || verb == "type" ||
+           verb == "close" || verb == "wait";
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- scripts
@@ -206,9 +351,9 @@ bool ParseScript(const std::string& text, std::vector<ScriptStep>* steps, std::s
         const char* verb;
         int minArgs;
         int maxArgs;
-    } kVerbs[] = {{"wait-loaded", 0, 0}, {"pause", 1, 1}, {"move", 2, 2},
-                  {"click", 2, 3},       {"key", 1, 1},   {"type", 1, 1},
-                  {"pixels", 2, 64},     {"close", 1, 1}, {"end-session", 0, 0}};
+    } kVerbs[] = {{"wait-loaded", 0, 0}, {"wait", 1, 64},      {"pause", 1, 1}, {"move", 2, 2},
+                  {"click", 2, 3},       {"key", 1, 1},        {"type", 1, 1},  {"pixels", 2, 64},
+                  {"close", 1, 1},       {"end-session", 0, 0}};
     std::istringstream in(text);
     std::string line;
     int number = 0;
@@ -250,6 +395,11 @@ bool ParseScript(const std::string& text, std::vector<ScriptStep>* steps, std::s
             *error = Lumo::StrFormat("line %d: pixels takes x y pairs", number);
             return false;
         }
+        if (step.verb == "close" && step.args[0] != "yes" && step.args[0] != "no")
+        {
+            *error = Lumo::StrFormat("line %d: close takes yes or no", number);
+            return false;
+        }
         if (!steps->empty() && (steps->back().verb == "end-session" ||
                                 (steps->back().verb == "close" && steps->back().args[0] == "yes")))
         {
@@ -269,6 +419,22 @@ bool ParseScript(const std::string& text, std::vector<ScriptStep>* steps, std::s
 
 // ---------------------------------------------------------------- expectations
 
+std::vector<std::string> ScreenTraceOf(const std::string& output)
+{
+    std::vector<std::string> trace;
+    for (std::string line : Lines(output, kTracePrefix))
+    {
+        size_t at = line.find(kTracePrefix);
+        line = line.substr(at + sizeof(kTracePrefix) - 1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.pop_back();
+        if (line.size() >= 6 && line.compare(line.size() - 6, 6, " drawn") == 0)
+            continue;
+        trace.push_back(line);
+    }
+    return trace;
+}
+
 std::string FormatExpectation(const Expectation& e, const std::string& header)
 {
     std::string out = header;
@@ -276,8 +442,12 @@ std::string FormatExpectation(const Expectation& e, const std::string& header)
     out += "updates " + std::to_string(e.updates) + "\n";
     for (const auto& field : e.pref)
         out += "pref " + field.first + " " + field.second + "\n";
+    for (const std::string& line : e.trace)
+        out += "trace " + line + "\n";
     for (const Pixel& p : e.pixels)
-        out += Lumo::StrFormat("pixel %d %d %06X\n", p.x, p.y, (unsigned)p.rgb);
+        out += p.after < 0 ? Lumo::StrFormat("pixel %d %d %06X\n", p.x, p.y, (unsigned)p.rgb)
+                           : Lumo::StrFormat("pixel %d %d %06X after %d\n", p.x, p.y,
+                                             (unsigned)p.rgb, p.after);
     return out;
 }
 
@@ -288,20 +458,27 @@ bool ParseExpectation(const std::string& text, Expectation* e, std::string* erro
     *e = Expectation();
     while (std::getline(in, line))
     {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         if (line.empty() || line[0] == '#')
             continue;
         std::istringstream words(line);
-        std::string what, a, b, c;
-        words >> what >> a >> b >> c;
+        std::string what, a, b, c, d, f;
+        words >> what >> a >> b >> c >> d >> f;
         if (what == "ending")
             e->ending = a;
         else if (what == "updates")
             e->updates = atoi(a.c_str());
         else if (what == "pref")
             e->pref[a] = b;
-        else if (what == "pixel")
-            e->pixels.push_back(
-                {atoi(a.c_str()), atoi(b.c_str()), (uint32_t)strtoul(c.c_str(), nullptr, 16)});
+        else if (what == "trace")
+            e->trace.push_back(line.size() > 6 ? line.substr(6) : "");
+        else if (what == "pixel" && (d.empty() || d == "after"))
+        {
+            Pixel p = {atoi(a.c_str()), atoi(b.c_str()), (uint32_t)strtoul(c.c_str(), nullptr, 16)};
+            p.after = d.empty() ? -1 : atoi(f.c_str());
+            e->pixels.push_back(p);
+        }
         else
         {
             *error = "unknown line: " + line;
@@ -369,44 +546,100 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
     return fclose(file) == 0 && ok;
 }
 
+// ---------------------------------------------------------------- the game
+
+DemoGame::~DemoGame()
+{
+    if (!mFolder.empty())
+        Lumo::DeleteTree(mFolder);
+}
+
+bool DemoGame::Prepare(const std::string& name, std::string* error)
+{
+    std::string mod = ModFolder(name);
+    if (mod.empty())
+    {
+        mProgram = GameTest::GamePath();
+        return true;
+    }
+    char temp[MAX_PATH] = {0};
+    GetTempPathA(MAX_PATH, temp);
+    mFolder = std::string(temp) + "lumo_demo_game_" + name;
+    Lumo::DeleteTree(mFolder);
+    Lumo::MakeDirectories(mFolder + "\\");
+    const std::string build = std::string(LUMO_BINARY_DIR) + "/game/";
+    for (const char* file : {"ZorkaCafe.exe", "data.pak", "loc.pak"})
+        if (!CopyFileA((build + file).c_str(), (mFolder + "\\" + file).c_str(), FALSE))
+        {
+            *error = std::string("cannot copy the game's ") + file + " to " + mFolder;
+            return false;
+        }
+    if (!PakWriteFolder(mod, mFolder + "\\mod.pak", error))
+        return false;
+    mProgram = mFolder + "\\ZorkaCafe.exe";
+    return true;
+}
+
 // ---------------------------------------------------------------- runs
 
-bool RecordDemo(const std::vector<ScriptStep>& steps, const std::string& demoPath,
-                Expectation* expectation, std::string* error)
+bool RecordDemo(const DemoGame& demoGame, const std::vector<ScriptStep>& steps,
+                const std::string& demoPath, Expectation* expectation, std::string* error)
 {
     PrepareGame();
     DeleteFileA(demoPath.c_str());
     *expectation = Expectation();
     GameProcess game;
-    if (!game.Start("-record -demofile \"" + demoPath + "\"") ||
+    if (!game.Start("-record -demofile \"" + demoPath + "\"", demoGame.Program()) ||
         !game.WaitForMainWindow(kStartBoundMs))
     {
         *error = "the game did not start:\n" + game.Output();
         return false;
     }
-    for (const ScriptStep& step : steps)
+    // Pixels after the last input of a run that the session's end stops are
+    // its last frame, which a replay holds; any others are checked while the
+    // screen trace stands where it stood when they were taken.
+    bool endsBySession = steps.back().verb == "end-session";
+    size_t lastInput = 0;
+    for (size_t i = 0; i < steps.size(); i++)
+        if (IsInput(steps[i].verb))
+            lastInput = i;
+    size_t traceAt = 0;
+    for (size_t i = 0; i < steps.size(); i++)
     {
+        const ScriptStep& step = steps[i];
         const std::vector<std::string>& a = step.args;
         bool ok = true;
         if (step.verb == "wait-loaded")
             ok = game.WaitForOutput(kLoaded, kStartBoundMs);
+        else if (step.verb == "wait")
+        {
+            std::string text = a[0];
+            for (size_t w = 1; w < a.size(); w++)
+                text += " " + a[w];
+            ok = WaitForTrace(game, text, &traceAt, nullptr);
+            if (!ok)
+                *error =
+                    Lumo::StrFormat("line %d: the game did not show '%s'", step.line, text.c_str());
+        }
         else if (step.verb == "pause")
             WaitMs((DWORD)atoi(a[0].c_str()));
         else if (step.verb == "pixels")
         {
-            HWND hwnd = MainWindow(game);
-            for (size_t i = 0; i + 1 < a.size(); i += 2)
+            bool lastFrame = endsBySession && i > lastInput;
+            int after = lastFrame ? -1 : (int)ScreenTraceOf(game.Output()).size();
+            ok = TakeStillPixels(game, a, after, &expectation->pixels, error);
+            if (ok && !lastFrame && (int)ScreenTraceOf(game.Output()).size() != after)
             {
-                Pixel p = {atoi(a[i].c_str()), atoi(a[i + 1].c_str()), 0};
-                p.rgb = ClientPixel(hwnd, p.x, p.y);
-                expectation->pixels.push_back(p);
+                ok = false;
+                *error = Lumo::StrFormat("line %d: the screen trace moved on while the pixels "
+                                         "were taken",
+                                         step.line);
             }
         }
         else if (step.verb == "close")
         {
             bool yes = a[0] == "yes";
-            PostMessageA(MainWindow(game), WM_CLOSE, 0, 0);
-            ok = game.AnswerBox(yes ? IDYES : IDNO, nullptr, 10000);
+            ok = AnswerQuit(game, yes, &traceAt, error);
             if (yes)
                 expectation->ending = "close";
         }
@@ -421,10 +654,9 @@ bool RecordDemo(const std::vector<ScriptStep>& steps, const std::string& demoPat
             ok = PostStep(game, step, error);
         if (!ok)
         {
-            if (error->empty())
-                *error =
-                    Lumo::StrFormat("line %d (%s) did not complete", step.line, step.verb.c_str());
-            *error += "\n" + game.Output();
+            *error =
+                Lumo::StrFormat("line %d (%s) did not complete: ", step.line, step.verb.c_str()) +
+                *error + "\n" + game.Output();
             return false;
         }
     }
@@ -437,6 +669,7 @@ bool RecordDemo(const std::vector<ScriptStep>& steps, const std::string& demoPat
     }
     expectation->updates = (int)GameTest::Statistic(game.Output(), "Update Count  = ");
     expectation->pref = ReadPrefFields();
+    expectation->trace = ScreenTraceOf(game.Output());
     if (GetFileAttributesA(demoPath.c_str()) == INVALID_FILE_ATTRIBUTES)
     {
         *error = "the game wrote no demo file:\n" + game.Output();
@@ -445,12 +678,49 @@ bool RecordDemo(const std::vector<ScriptStep>& steps, const std::string& demoPat
     return true;
 }
 
-std::vector<std::string> ReplayDemo(const std::string& demoPath, const Expectation& e)
+namespace
+{
+
+// Polls the pixels until each shows its colour; false with what was seen when
+// `stillValid` turns false (the run moved on) or at the bound.
+bool PixelsShow(GameProcess& game, const std::vector<Pixel>& pixels, int boundMs,
+                const std::function<bool()>& stillValid, std::vector<std::string>* failures)
+{
+    std::vector<uint32_t> seen(pixels.size());
+    for (int waited = 0;; waited += 20)
+    {
+        bool all = true;
+        for (size_t i = 0; i < pixels.size(); i++)
+        {
+            seen[i] = ClientPixel(MainWindow(game), pixels[i].x, pixels[i].y);
+            all = all && seen[i] == pixels[i].rgb;
+        }
+        if (all)
+            return true;
+        if (waited >= boundMs || game.mExited || !stillValid())
+            break;
+        WaitMs(20);
+    }
+    for (size_t i = 0; i < pixels.size(); i++)
+        if (seen[i] != pixels[i].rgb)
+            failures->push_back(Lumo::StrFormat(
+                "pixel %d, %d %s is %06X, the recording's was %06X", pixels[i].x, pixels[i].y,
+                pixels[i].after < 0
+                    ? "of the last frame"
+                    : Lumo::StrFormat("after screen trace line %d", pixels[i].after).c_str(),
+                (unsigned)seen[i], (unsigned)pixels[i].rgb));
+    return false;
+}
+
+} // namespace
+
+std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string& demoPath,
+                                    const Expectation& e)
 {
     std::vector<std::string> failures;
     PrepareGame();
     GameProcess game;
-    if (!game.Start("-play -demofile \"" + demoPath + "\"") ||
+    if (!game.Start("-play -demofile \"" + demoPath + "\"", demoGame.Program()) ||
         !game.WaitForMainWindow(kStartBoundMs))
     {
         failures.push_back("the replay did not start:\n" + game.Output());
@@ -458,27 +728,42 @@ std::vector<std::string> ReplayDemo(const std::string& demoPath, const Expectati
     }
     // The replay runs at the recording's pace; the bound leaves room for a slow machine.
     int boundMs = e.updates * 10 * 3 + kStartBoundMs;
+    auto traceSize = [&] { return (int)ScreenTraceOf(game.Output()).size(); };
+
+    // The pixels of the run's middle, each group while the trace stands where
+    // it stood in the recording.
+    std::vector<Pixel> lastFrame;
+    for (size_t i = 0; i < e.pixels.size();)
+    {
+        if (e.pixels[i].after < 0)
+        {
+            lastFrame.push_back(e.pixels[i++]);
+            continue;
+        }
+        int after = e.pixels[i].after;
+        std::vector<Pixel> group;
+        for (; i < e.pixels.size() && e.pixels[i].after == after; i++)
+            group.push_back(e.pixels[i]);
+        for (int waited = 0; traceSize() < after && !game.mExited && waited < boundMs; waited += 20)
+            WaitMs(20);
+        if (traceSize() != after)
+        {
+            failures.push_back(Lumo::StrFormat("the replay's screen trace never stood at %d "
+                                               "lines to check pixels there (it has %d)",
+                                               after, traceSize()));
+            continue;
+        }
+        PixelsShow(
+            game, group, kStepBoundMs, [&] { return traceSize() == after; }, &failures);
+    }
+
     if (e.ending == "end-session")
     {
         if (!game.WaitForOutput(kReachedEnd, boundMs))
             failures.push_back("the replay never reached the last update");
         else
-        {
-            for (const Pixel& p : e.pixels)
-            {
-                // The last frame reaches the screen a moment after the last update.
-                uint32_t seen = ClientPixel(MainWindow(game), p.x, p.y);
-                for (int waited = 0; seen != p.rgb && waited < 3000; waited += 50)
-                {
-                    WaitMs(50);
-                    seen = ClientPixel(MainWindow(game), p.x, p.y);
-                }
-                if (seen != p.rgb)
-                    failures.push_back(Lumo::StrFormat("pixel %d, %d of the last frame is %06X, "
-                                                       "the recording's was %06X",
-                                                       p.x, p.y, (unsigned)seen, (unsigned)p.rgb));
-            }
-        }
+            PixelsShow(
+                game, lastFrame, 5000, [] { return true; }, &failures);
         DWORD_PTR result = 0;
         SendMessageTimeoutA(MainWindow(game), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &result);
     }
@@ -508,11 +793,27 @@ std::vector<std::string> ReplayDemo(const std::string& demoPath, const Expectati
     if (updates != e.updates)
         failures.push_back(
             Lumo::StrFormat("the replay ran %d updates, the recording %d", updates, e.updates));
+    std::vector<std::string> trace = ScreenTraceOf(output);
+    for (size_t i = 0; i < trace.size() || i < e.trace.size(); i++)
+    {
+        std::string got = i < trace.size() ? "'" + trace[i] + "'" : "missing";
+        std::string want = i < e.trace.size() ? "'" + e.trace[i] + "'" : "missing";
+        if (got != want)
+        {
+            failures.push_back(Lumo::StrFormat("screen trace line %d is %s, the recording's %s",
+                                               (int)i + 1, got.c_str(), want.c_str()));
+            break;
+        }
+    }
     std::map<std::string, std::string> pref = ReadPrefFields();
     for (const auto& field : e.pref)
         if (pref[field.first] != field.second)
             failures.push_back("pref.dat " + field.first + " is " + pref[field.first] +
                                ", the recording's was " + field.second);
+    for (const auto& field : pref)
+        if (!e.pref.count(field.first))
+            failures.push_back("pref.dat has " + field.first + " " + field.second +
+                               ", the recording's had none");
     if (!failures.empty())
         failures.push_back("the replay's debugger output:\n" + output);
     return failures;

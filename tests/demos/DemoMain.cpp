@@ -21,14 +21,20 @@ static int Record(const std::string& name)
         fprintf(stderr, "record: %s: %s\n", scriptPath.c_str(), error.c_str());
         return 1;
     }
-    std::string path = TemporaryDemoPath(name);
-    Expectation expectation;
-    if (!RecordDemo(steps, path, &expectation, &error))
+    DemoGame game;
+    if (!game.Prepare(name, &error))
     {
         fprintf(stderr, "record: %s\n", error.c_str());
         return 1;
     }
-    std::vector<std::string> failures = ReplayDemo(path, expectation);
+    std::string path = TemporaryDemoPath(name);
+    Expectation expectation;
+    if (!RecordDemo(game, steps, path, &expectation, &error))
+    {
+        fprintf(stderr, "record: %s\n", error.c_str());
+        return 1;
+    }
+    std::vector<std::string> failures = ReplayDemo(game, path, expectation);
     if (!failures.empty())
     {
         fprintf(stderr, "record: the new demo does not replay to its end:\n");

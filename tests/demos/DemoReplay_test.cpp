@@ -36,7 +36,9 @@ TEST_P(StoredDemo, ReplaysToTheRecordedEnd)
     ASSERT_TRUE(ReadWholeFile(DataFolder() + name + ".dmo", &bytes));
     std::string path = TemporaryDemoPath(name);
     ASSERT_TRUE(WriteWholeFile(path, bytes));
-    std::vector<std::string> failures = ReplayDemo(path, expectation);
+    DemoGame game;
+    ASSERT_TRUE(game.Prepare(name, &error)) << error;
+    std::vector<std::string> failures = ReplayDemo(game, path, expectation);
     EXPECT_TRUE(failures.empty()) << Joined(failures);
     DeleteFileA(path.c_str());
 }
