@@ -46,7 +46,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# --- libpng and libjpeg, cross-built from Debian's sources -----------------
+# --- libpng, libjpeg, libogg and libvorbis, cross-built from Debian's sources
 TOOLCHAIN="$ROOT/cmake/mingw-i686.cmake"
 build_source_pkg() { # name srcpkg marker cmake-args...
     local name=$1 srcpkg=$2 marker=$3; shift 3
@@ -71,6 +71,11 @@ build_source_pkg libpng libpng1.6 lib/libpng16.a \
     -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include
 build_source_pkg libjpeg libjpeg-turbo lib/libjpeg.a \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF
+# The music: Ogg Vorbis decoding in the game, encoding in tools/musicgen.
+build_source_pkg libogg libogg lib/libogg.a -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF \
+    -DINSTALL_DOCS=OFF
+build_source_pkg libvorbis libvorbis lib/libvorbisenc.a -DBUILD_SHARED_LIBS=OFF \
+    -DOGG_INCLUDE_DIR="$DEPS/include" -DOGG_LIBRARY="$DEPS/lib/libogg.a"
 
 # --- the project's Wine prefix ----------------------------------------------
 "$ROOT/scripts/wine-prefix.sh"

@@ -14,6 +14,9 @@
 #include "game/engine/KpTextureManager.h"
 #include "game/engine/KpWorkingFolder.h"
 #include "game/screens/KpComix.h"
+#include "platform/sound/SoundLayer.h"
+
+#include <cmath>
 
 Lumo::LumoAppBase* gGameApp = nullptr;
 KpEngine* gEngine = nullptr;
@@ -144,7 +147,18 @@ bool KpEngine::StepApp(bool& updated)
     mCurrentFrameTime = mFrameTime;
     if (mLoadingCompleted)
         GetSoundManager()->Update();
-    return LumoAppBase::StepApp(updated);
+    int before = mUpdateCount;
+    bool result = LumoAppBase::StepApp(updated);
+    // Fades follow game time: one frame time per logic update that ran.
+    if (mUpdateCount > before)
+        GetEngineMusic()->Update((mUpdateCount - before) * mFrameTime);
+    return result;
+}
+
+void KpEngine::SetMusicVolume(double volume)
+{
+    LumoAppBase::SetMusicVolume(volume);
+    SndGroupSetVolume(kMusicGroup, mMuteCount > 0 ? 0 : int(std::lround(volume * 100.0)));
 }
 
 // The game cursor is the display's own cursor picture (KpCursorSet), which the

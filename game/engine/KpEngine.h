@@ -31,6 +31,9 @@ public:
     void LostFocus() override;
     bool StepApp(bool& updated) override;
     void DrawOverlay(Lumo::Graphics* g) override;
+    // The framework's, then the resulting music volume (0 while muted or
+    // hidden, as after a crash) reaches the game's music voices.
+    void SetMusicVolume(double volume) override;
 
     // --- appended after the framework's operations; slots kept for the engine
     virtual void EngineHook1();

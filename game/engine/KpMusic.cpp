@@ -1,99 +1,127 @@
 #include "game/engine/KpMusic.h"
 
-#include "framework/app/FModMusicInterface.h"
+#include <cmath>
+
 #include "framework/app/LumoAppBase.h"
-#include "framework/app/MusicInterface.h"
 #include "game/engine/KpLog.h"
+#include "game/engine/KpSoundManager.h"
 #include "game/engine/KpXml.h"
-
-namespace
-{
-Lumo::MusicInterface* gMusicOverride = nullptr;
-int gNextSongId = 1;
-
-// Volume change per logic update (10 ms) for a fade over `ms`.
-double FadeSpeed(int ms)
-{
-    return ms <= 10 ? 1.0 : 10.0 / ms;
-}
-
-bool EndsWith(const std::string& text, const char* tail)
-{
-    size_t n = strlen(tail);
-    return text.size() >= n && _stricmp(text.c_str() + text.size() - n, tail) == 0;
-}
-} // namespace
+#include "platform/sound/SoundLayer.h"
 
 // --- MusicTrack
 
 MusicTrack::MusicTrack(const std::string& file, int volume, int fadeInMs, int fadeOutMs)
-    : mFile(file), mSongId(gNextSongId++), mVolume(volume), mFadeInMs(fadeInMs),
-      mFadeOutMs(fadeOutMs), mPan(0), mLoaded(false), mLoadFailed(false), mPlaying(false)
+    : mFile(file), mVolume(volume), mFadeInMs(fadeInMs), mFadeOutMs(fadeOutMs), mPan(0),
+      mVoice(0), mLoadFailed(false), mPlaying(false), mReported(false), mLevel(1.0), mFade(0)
 {
 }
 
 MusicTrack::~MusicTrack()
 {
-    if (mPlaying)
-        Stop(false);
+    if (mVoice)
+        SndVoiceFree(mVoice);
 }
 
-bool MusicTrack::Load(Lumo::MusicInterface* music)
+bool MusicTrack::Load()
 {
-    if (mLoaded || mLoadFailed)
-        return mLoaded;
-    // Ogg files are decoded once into the fmod interface's WAV cache; the rest load as songs.
-    auto* fmod = dynamic_cast<Lumo::FModMusicInterface*>(music);
-    if (fmod && EndsWith(mFile, ".ogg"))
-        mLoaded = fmod->LoadCachedMusic(mSongId, mFile.substr(0, mFile.size() - 4), true);
-    else
-        mLoaded = music->LoadMusic(mSongId, mFile);
-    if (!mLoaded)
+    if (mVoice || mLoadFailed || !gSoundAvailable)
+        return mVoice != 0;
+    mVoice = SndStreamCreate(mFile.c_str(), kMusicGroup);
+    if (!mVoice)
     {
         mLoadFailed = true;
-        WriteLog("WARNING: MusicTrack::Play: cannot load '%s'", mFile.c_str());
+        WriteLog("WARNING: MusicTrack::Play: cannot play '%s': %s; the track stays silent",
+                 mFile.c_str(), SndLastError());
+        return false;
     }
-    return mLoaded;
+    SndVoiceSetPan(mVoice, int(mPan));
+    return true;
+}
+
+void MusicTrack::ApplyVolume()
+{
+    if (mVoice)
+        SndVoiceSetVolume(mVoice, int(std::lround(mVolume * mLevel)));
 }
 
 void MusicTrack::Play(bool fadeIn)
 {
-    Lumo::MusicInterface* music = KpMusic::GetInterface();
-    if (!music || !Load(music))
+    if (!Load())
         return;
-    if (fadeIn && mFadeInMs > 0)
-        music->FadeIn(mSongId, 0, FadeSpeed(mFadeInMs), false);
+    bool fading = fadeIn && mFadeInMs > 0;
+    if (mPlaying)
+    {
+        // Still heard (a fade-out under way): back up from where it stands.
+        mFade = fading ? 1 : 0;
+        if (!fading)
+            mLevel = 1.0;
+    }
     else
     {
-        music->PlayMusic(mSongId, 0, false);
-        music->SetSongVolume(mSongId, mVolume / 100.0);
+        mLevel = fading ? 0.0 : 1.0;
+        mFade = fading ? 1 : 0;
+        SndVoicePlay(mVoice, true);
     }
     mPlaying = true;
+    ApplyVolume();
 }
 
 void MusicTrack::Stop(bool fadeOut)
 {
-    Lumo::MusicInterface* music = KpMusic::GetInterface();
-    mPlaying = false;
-    if (!music || !mLoaded)
+    if (!mPlaying)
         return;
-    if (fadeOut && mFadeOutMs > 0)
-        music->FadeOut(mSongId, true, FadeSpeed(mFadeOutMs));
-    else
-        music->StopMusic(mSongId);
+    if (fadeOut && mFadeOutMs > 0 && mVoice)
+    {
+        mFade = -1;
+        return;
+    }
+    mPlaying = false;
+    mFade = 0;
+    if (mVoice)
+        SndVoiceStop(mVoice);
 }
 
 void MusicTrack::SetPan(float pan)
 {
     mPan = pan;
+    if (mVoice)
+        SndVoiceSetPan(mVoice, int(pan));
 }
 
 void MusicTrack::SetVolume(int volume)
 {
     mVolume = volume < 0 ? 0 : volume > 100 ? 100 : volume;
-    Lumo::MusicInterface* music = KpMusic::GetInterface();
-    if (music && mLoaded)
-        music->SetSongVolume(mSongId, mVolume / 100.0);
+    ApplyVolume();
+}
+
+void MusicTrack::Update(int ms)
+{
+    if (mVoice && !mReported && SndVoiceFailed(mVoice))
+    {
+        mReported = true;
+        WriteLog("WARNING: MusicTrack::Update: '%s' is damaged; the track stays silent",
+                 mFile.c_str());
+    }
+    if (!mFade || ms <= 0)
+        return;
+    if (mFade > 0)
+    {
+        mLevel += double(ms) / mFadeInMs;
+        if (mLevel >= 1.0)
+            mLevel = 1.0, mFade = 0;
+    }
+    else
+    {
+        mLevel -= double(ms) / mFadeOutMs;
+        if (mLevel <= 0.0)
+        {
+            mLevel = 0.0;
+            mFade = 0;
+            mPlaying = false;
+            SndVoiceStop(mVoice);
+        }
+    }
+    ApplyVolume();
 }
 
 // --- KpTracks
@@ -136,22 +164,19 @@ KpMusic* GetEngineMusic()
 void MusicSetGlobalVolume(int volume)
 {
     volume = volume < 0 ? 0 : volume > 100 ? 100 : volume;
-    if (gLumoApp && !gMusicOverride)
+    // The application keeps the music volume and its mute; the engine hands
+    // what results to the music group.
+    if (gLumoApp)
         gLumoApp->SetMusicVolume(volume / 100.0);
-    else if (Lumo::MusicInterface* music = KpMusic::GetInterface())
-        music->SetVolume(volume / 100.0);
+    else
+        SndGroupSetVolume(kMusicGroup, volume);
 }
 
-Lumo::MusicInterface* KpMusic::GetInterface()
+void KpMusic::Update(int ms)
 {
-    if (gMusicOverride)
-        return gMusicOverride;
-    return gLumoApp ? gLumoApp->mMusicInterface : nullptr;
-}
-
-void KpMusic::SetInterface(Lumo::MusicInterface* music)
-{
-    gMusicOverride = music;
+    for (auto& stream : mStreams)
+        for (MusicTrack* track : stream.second->GetTracks())
+            track->Update(ms);
 }
 
 KpMusic::~KpMusic()

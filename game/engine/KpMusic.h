@@ -1,8 +1,9 @@
 // The game's music: streams named in "cfg\cfg.xml", each a list of tracks
 // (KpTracks); one stream plays at a time and Change switches between them.
-// Tracks play looped through the application's music interface, so music is
-// silent with the inert interface the application makes and plays through
-// fmod.dll where that interface is the fmod one.
+// Tracks are streamed voices of our sound layer in a group of their own, so a
+// paused level (the group "game") keeps its music while focus loss pauses
+// everything. Fades are stepped by game time in the engine's update; the
+// application's music interface stays the inert one.
 #pragma once
 
 #include <windows.h>
@@ -12,12 +13,10 @@
 #include <string>
 #include <vector>
 
-namespace Lumo
-{
-class MusicInterface;
-}
+// The sound layer's group of every music voice: no id the sound manager hands out.
+const int kMusicGroup = -2;
 
-// One music file, played looped under its own song id.
+// One music file, played looped as a streamed voice.
 class MusicTrack
 {
 public:
@@ -25,32 +24,45 @@ public:
     MusicTrack(const std::string& file, int volume, int fadeInMs, int fadeOutMs);
     ~MusicTrack();
 
-    // Loads the file on first use and plays it looped, fading in when asked.
+    // Loads the file on first use and plays it looped, fading in when asked; a
+    // track still playing (fading out) goes back up from where it is.
     void Play(bool fadeIn);
     // Stops at once or through the fade-out.
     void Stop(bool fadeOut);
-    // Kept for the track; the music interface has no pan of its own.
+    // -100 (left) to 100 (right), taken as an integer.
     void SetPan(float pan);
-    // 0 to 100.
+    // 0 to 100: the level the track plays at once faded in.
     void SetVolume(int volume);
+    // Moves a running fade on by that much game time; a track whose file broke
+    // off while playing is reported once.
+    void Update(int ms);
 
     const std::string& GetFile() const { return mFile; }
-    int GetSongId() const { return mSongId; }
     bool IsPlaying() const { return mPlaying; }
+    int GetVolume() const { return mVolume; }
+    // 0 to 1: where the fade stands (1 when not fading).
+    double GetLevel() const { return mLevel; }
     int GetFadeInMs() const { return mFadeInMs; }
     int GetFadeOutMs() const { return mFadeOutMs; }
     float GetPan() const { return mPan; }
+    // The sound layer's voice; 0 before the first play or when the file is unusable.
+    int GetVoice() const { return mVoice; }
 
 private:
-    bool Load(Lumo::MusicInterface* music);
+    bool Load();
+    void ApplyVolume();
 
     std::string mFile;
-    int mSongId;    // unique per track
     int mVolume;    // 0 to 100
     int mFadeInMs;  // 0: no fade
     int mFadeOutMs; // 0: no fade
     float mPan;
-    bool mLoaded, mLoadFailed, mPlaying;
+    int mVoice;         // streamed voice, 0 until loaded
+    bool mLoadFailed;   // tried once and failed: silent for the run
+    bool mPlaying;      // heard or fading out
+    bool mReported;     // the damage warning was written
+    double mLevel;      // 0 to 1, fade position
+    int mFade;          // +1 fading in, -1 fading out, 0 none
 };
 
 // The tracks of one stream; each start plays the next one in turn.
@@ -92,10 +104,8 @@ public:
     KpTracks* GetStream(const std::string& id) const;
     KpTracks* GetCurrent() const { return mCurrent; }
     int GetStreamCount() const { return int(mStreams.size()); }
-
-    // The interface tracks play through: the application's, unless one is set here.
-    static Lumo::MusicInterface* GetInterface();
-    static void SetInterface(Lumo::MusicInterface* music);
+    // Steps every track's fade by that much game time; once per update.
+    void Update(int ms);
 
 private:
     std::map<std::string, KpTracks*> mStreams; // owned
@@ -103,5 +113,5 @@ private:
 };
 
 KpMusic* GetEngineMusic();
-// 0 to 100: the application's music volume, which the music interface applies.
+// 0 to 100: scales every music voice (0 while muted); the application keeps it as its music volume.
 void MusicSetGlobalVolume(int volume);

@@ -80,6 +80,7 @@ int KpSoundManager::GroupId(const std::string& group)
         return found->second;
     int id = int(mGroups.size()) + 1;
     mGroups[group] = id;
+    SndGroupSetVolume(id, mEffectsVolume);
     return id;
 }
 
@@ -202,10 +203,13 @@ void KpSoundManager::SoundResumeAll()
         SndGroupResume(SND_ALL_GROUPS);
 }
 
+// The effects' groups only: the music group has a volume of its own.
 void KpSoundManager::SoundSetMasterVolume(int volume)
 {
-    if (gSoundAvailable)
-        SndSetMasterVolume(volume);
+    std::lock_guard<std::mutex> lock(mTableLock);
+    mEffectsVolume = volume < 0 ? 0 : volume > 100 ? 100 : volume;
+    for (auto& group : mGroups)
+        SndGroupSetVolume(group.second, mEffectsVolume);
 }
 
 SoundChannel* KpSoundManager::SoundCreateChannel(const std::string& name)

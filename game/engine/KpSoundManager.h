@@ -67,7 +67,7 @@ public:
     // Every sound, for the application's focus changes.
     void SoundPauseAll();
     void SoundResumeAll();
-    // 0 to 100.
+    // 0 to 100: the volume of every sound of the table (the music keeps its own).
     void SoundSetMasterVolume(int volume);
     // A new channel on the sample (inert when unknown or without sound).
     SoundChannel* SoundCreateChannel(const std::string& name);
@@ -88,7 +88,8 @@ private:
 
     std::mutex mTableLock; // guards both maps: the loading thread fills them
     std::map<std::string, Entry> mSounds;
-    std::map<std::string, int> mGroups;
+    std::map<std::string, int> mGroups; // layer group ids from 1 up
+    int mEffectsVolume = 100;           // 0 to 100, every group of the table
 };
 
 KpSoundManager* GetSoundManager();

@@ -3,14 +3,18 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/sound/StreamDecoder.h"
 #include "platform/sound/WavFile.h"
 
 namespace
@@ -20,6 +24,46 @@ struct Sample
     WAVEFORMATEX format = {};
     std::vector<uint8_t> pcm;
     IDirectSoundBuffer* master = nullptr; // voices are duplicates of it
+};
+
+// A voice that streams a long file: a looping DirectSound buffer that the
+// decode thread keeps filled ahead of the play position. Once the voice is
+// made, only the decode thread reads the decoder and plays, stops and fills the
+// buffer; the rest of the layer talks to it through the atomics (volume and pan
+// go straight to the buffer, which DirectSound allows from any thread).
+struct Stream
+{
+    std::unique_ptr<StreamDecoder> decoder;
+    IDirectSoundBuffer* buffer = nullptr;
+    DWORD bufferBytes = 0;
+    DWORD frameBytes = 0;
+
+    std::atomic<bool> run{false};     // to be heard: playing and not paused
+    std::atomic<bool> loop{true};     // back to the start at the end of the file
+    std::atomic<int> startRequest{0}; // raised by each play from the start
+    std::atomic<bool> ended{false};   // a stream without loop has played out
+    std::atomic<bool> damaged{false}; // the file broke off: silent from then on
+    std::atomic<int64_t> playedFrames{0}; // since the last start
+
+    // The decode thread's own.
+    int startSeen = 0;
+    bool primed = false;   // filled since the last start
+    bool playing = false;  // the buffer was told to play
+    bool atEnd = false;    // the decoder gave its last frame (no loop): silence follows
+    DWORD lastPlay = 0;    // play cursor at the last visit, bytes
+    DWORD writePos = 0;    // next byte to fill
+    int64_t queued = 0;    // frames filled and not yet played
+    int64_t written = 0;   // frames of sound filled since the last start
+    int64_t endAt = -1;    // played-frame count at which a stream without loop ends
+
+    ~Stream()
+    {
+        if (buffer)
+        {
+            buffer->Stop();
+            buffer->Release();
+        }
+    }
 };
 
 struct Voice
@@ -34,30 +78,45 @@ struct Voice
     bool wantsPlay = false; // playing, or would be without its pauses
     int pauses = 0;
     DWORD pausedAt = 0; // play position kept while paused
+    std::shared_ptr<Stream> stream; // set for a streamed voice (sample is 0)
 };
 
 typedef HRESULT(WINAPI* DirectSoundCreateFn)(LPCGUID, LPDIRECTSOUND*, LPUNKNOWN);
 
 // Most voices alive at once; the oldest one-shot gives way beyond it.
 const int kMaxVoices = 48;
+// A stream's buffer in frames: 0.74 s at 44.1 kHz, refilled every visit of
+// the decode thread, which comes every kStreamVisitMs or when woken.
+const int kStreamFrames = 32768;
+const DWORD kStreamVisitMs = 20;
 
-std::mutex gSoundLock; // guards everything below
+// Guards everything below. Recursive so that a crash filter silencing the music
+// cannot hang on a lock that its own thread held when it crashed.
+std::recursive_mutex gSoundLock;
 HMODULE gDSoundModule = nullptr;
 IDirectSound* gDevice = nullptr;
 std::map<int, Sample> gSamples;
 std::map<int, Voice> gVoices;
+std::map<int, int> gGroupVolumes; // groups whose volume is not 100
 int gNextSample = 1, gNextVoice = 1;
 int gMasterVolume = 100;
 std::string gLastError;
+
+// The decode thread: started with the first stream, ended by SndShutdown.
+std::thread gDecodeThread;
+std::atomic<bool> gDecodeQuit{false};
+HANDLE gDecodeWake = nullptr; // auto-reset event: a stream wants a visit now
 
 int StdOpen(const char* name)
 {
     FILE* file = fopen(name, "rb");
     return file ? int(reinterpret_cast<intptr_t>(file)) : -1;
 }
+// The new position, as the archive reader's callback gives it; -1 on failure.
 int StdSeek(int handle, int offset, int origin)
 {
-    return fseek(reinterpret_cast<FILE*>(intptr_t(handle)), offset, origin);
+    FILE* file = reinterpret_cast<FILE*>(intptr_t(handle));
+    return fseek(file, offset, origin) == 0 ? int(ftell(file)) : -1;
 }
 int StdRead(int handle, void* dest, int count)
 {
@@ -73,7 +132,7 @@ SndReadFn gRead = StdRead;
 SndCloseFn gClose = StdClose;
 
 // Hundredths of a decibel for a 0-100 volume, as DirectSound takes them.
-LONG VolumeToDirectSound(int volume)
+LONG VolumeToDirectSound(double volume)
 {
     if (volume <= 0)
         return DSBVOLUME_MIN;
@@ -93,14 +152,31 @@ LONG PanToDirectSound(int pan)
     return pan < 0 ? -db : db;
 }
 
+int GroupVolume(int group)
+{
+    auto found = gGroupVolumes.find(group);
+    return found == gGroupVolumes.end() ? 100 : found->second;
+}
+
 void ApplyVolume(Voice& voice)
 {
+    // Worked out in hundredths so that a slow fade has no steps of its own.
     if (voice.buffer)
-        voice.buffer->SetVolume(VolumeToDirectSound(voice.volume * gMasterVolume / 100));
+        voice.buffer->SetVolume(VolumeToDirectSound(
+            double(voice.volume) * GroupVolume(voice.group) * gMasterVolume / 10000.0));
 }
 
 void ReleaseVoice(Voice& voice)
 {
+    if (voice.stream)
+    {
+        // The decode thread may still hold the stream for one visit; the last
+        // holder releases the buffer.
+        voice.stream->run = false;
+        voice.stream.reset();
+        voice.buffer = nullptr;
+        return;
+    }
     if (voice.buffer)
     {
         voice.buffer->Stop();
@@ -111,15 +187,55 @@ void ReleaseVoice(Voice& voice)
 
 bool IsBufferPlaying(const Voice& voice)
 {
+    if (voice.stream)
+        return voice.stream->run && !voice.stream->ended;
     DWORD status = 0;
     return voice.buffer && SUCCEEDED(voice.buffer->GetStatus(&status)) &&
            (status & DSBSTATUS_PLAYING) != 0;
 }
 
+// A streamed voice is heard while it is wanted and not paused; the decode thread acts on it.
+void SyncStream(Voice& voice)
+{
+    voice.stream->run = voice.wantsPlay && voice.pauses == 0;
+    voice.stream->loop = voice.loop;
+    if (gDecodeWake)
+        SetEvent(gDecodeWake);
+}
+
 void StartBuffer(Voice& voice)
 {
-    if (voice.buffer && voice.pauses == 0)
+    if (voice.stream)
+        SyncStream(voice);
+    else if (voice.buffer && voice.pauses == 0)
         voice.buffer->Play(0, 0, voice.loop ? DSBPLAY_LOOPING : 0);
+}
+
+// Playing from the start, which for a stream the decode thread carries out.
+void RestartVoice(Voice& voice, bool loop)
+{
+    voice.loop = loop;
+    voice.wantsPlay = true;
+    voice.pausedAt = 0;
+    if (voice.stream)
+    {
+        voice.stream->ended = false;
+        voice.stream->startRequest++;
+        SyncStream(voice);
+        return;
+    }
+    voice.buffer->Stop();
+    voice.buffer->SetCurrentPosition(0);
+    StartBuffer(voice);
+}
+
+void HaltVoice(Voice& voice)
+{
+    voice.wantsPlay = false;
+    if (voice.stream)
+        SyncStream(voice);
+    else
+        voice.buffer->Stop();
 }
 
 // Frees finished one-shots, then, while too many voices live, the oldest one-shots.
@@ -233,13 +349,165 @@ template <class F> void ForGroup(int group, F action)
         if (group == SND_ALL_GROUPS || entry.second.group == group)
             action(entry.second);
 }
+
+// --- The decode thread
+
+// Copies frames into the buffer at the fill position.
+void WriteFrames(Stream& stream, const int16_t* frames, int count)
+{
+    DWORD bytes = DWORD(count) * stream.frameBytes;
+    void *part1 = nullptr, *part2 = nullptr;
+    DWORD bytes1 = 0, bytes2 = 0;
+    if (SUCCEEDED(stream.buffer->Lock(stream.writePos, bytes, &part1, &bytes1, &part2, &bytes2, 0)))
+    {
+        const uint8_t* from = reinterpret_cast<const uint8_t*>(frames);
+        memcpy(part1, from, bytes1);
+        if (part2)
+            memcpy(part2, from + bytes1, bytes2);
+        stream.buffer->Unlock(part1, bytes1, part2, bytes2);
+    }
+    stream.writePos = (stream.writePos + bytes) % stream.bufferBytes;
+    stream.queued += count;
+}
+
+// Fills `frames` frames ahead: the file, back to its start when it loops,
+// silence after its end or once it broke off.
+void FillStream(Stream& stream, int64_t frames)
+{
+    static int16_t chunk[4096 * 2]; // the decode thread's alone
+    const int chunkFrames = 4096;
+    bool rewound = false; // a file that gives nothing after a rewind would spin
+    while (frames > 0)
+    {
+        int want = frames < chunkFrames ? int(frames) : chunkFrames;
+        int got = 0;
+        if (!stream.atEnd && !stream.damaged)
+        {
+            got = stream.decoder->Read(chunk, want);
+            if (got < 0 || (got == 0 && rewound))
+            {
+                stream.damaged = true;
+                got = 0;
+            }
+            else if (got == 0 && stream.loop)
+            {
+                rewound = true;
+                if (!stream.decoder->Rewind())
+                    stream.damaged = true;
+                continue;
+            }
+            else if (got == 0)
+            {
+                stream.atEnd = true;
+                stream.endAt = stream.written;
+            }
+            if (got > 0)
+                rewound = false;
+            stream.written += got;
+        }
+        if (got == 0)
+        {
+            got = want;
+            memset(chunk, 0, size_t(got) * stream.frameBytes);
+        }
+        WriteFrames(stream, chunk, got);
+        frames -= got;
+    }
+}
+
+void ServiceStream(Stream& stream)
+{
+    const int64_t bufferFrames = stream.bufferBytes / stream.frameBytes;
+    int request = stream.startRequest;
+    if (request != stream.startSeen)
+    {
+        stream.startSeen = request;
+        stream.buffer->Stop();
+        stream.playing = false;
+        if (!stream.decoder->Rewind())
+            stream.damaged = true;
+        stream.buffer->SetCurrentPosition(0);
+        stream.lastPlay = stream.writePos = 0;
+        stream.queued = stream.written = 0;
+        stream.playedFrames = 0;
+        stream.endAt = -1;
+        stream.atEnd = false;
+        stream.primed = true;
+        FillStream(stream, bufferFrames);
+    }
+    if (!stream.primed)
+        return;
+    if (stream.playing)
+    {
+        DWORD play = 0, write = 0;
+        if (SUCCEEDED(stream.buffer->GetCurrentPosition(&play, &write)))
+        {
+            int64_t moved =
+                ((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) /
+                stream.frameBytes;
+            stream.lastPlay = play;
+            stream.playedFrames += moved;
+            stream.queued -= moved;
+            if (stream.queued < 0)
+            {
+                // Starved: pick up again at the play cursor.
+                stream.queued = 0;
+                stream.writePos = play - play % stream.frameBytes;
+            }
+        }
+        if (stream.endAt >= 0 && stream.playedFrames >= stream.endAt)
+            stream.ended = true;
+    }
+    bool run = stream.run && !stream.ended && !stream.damaged;
+    if (!run && stream.playing)
+    {
+        stream.buffer->Stop();
+        stream.playing = false;
+    }
+    if (stream.queued < bufferFrames)
+        FillStream(stream, bufferFrames - stream.queued);
+    if (run && !stream.playing)
+    {
+        stream.buffer->Play(0, 0, DSBPLAY_LOOPING);
+        stream.playing = true;
+    }
+}
+
+void DecodeThreadMain()
+{
+    std::vector<std::shared_ptr<Stream>> streams;
+    while (!gDecodeQuit)
+    {
+        WaitForSingleObject(gDecodeWake, kStreamVisitMs);
+        streams.clear();
+        {
+            std::lock_guard<std::recursive_mutex> lock(gSoundLock);
+            for (auto& entry : gVoices)
+                if (entry.second.stream)
+                    streams.push_back(entry.second.stream);
+        }
+        // Decoding happens outside the layer's lock: the main thread never waits on it.
+        for (auto& stream : streams)
+            ServiceStream(*stream);
+    }
+}
+
+void StopDecodeThread()
+{
+    if (!gDecodeThread.joinable())
+        return;
+    gDecodeQuit = true;
+    SetEvent(gDecodeWake);
+    gDecodeThread.join();
+    gDecodeQuit = false;
+}
 } // namespace
 
 // --- Start and stop
 
 bool SndStartup(HWND window)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     if (gDevice)
         return true;
     gLastError.clear();
@@ -276,7 +544,8 @@ bool SndStartup(HWND window)
 
 void SndShutdown()
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    StopDecodeThread();
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     for (auto& entry : gVoices)
         ReleaseVoice(entry.second);
     gVoices.clear();
@@ -284,6 +553,7 @@ void SndShutdown()
         if (entry.second.master)
             entry.second.master->Release();
     gSamples.clear();
+    gGroupVolumes.clear();
     if (gDevice)
         gDevice->Release();
     gDevice = nullptr;
@@ -291,13 +561,13 @@ void SndShutdown()
 
 bool SndIsStarted()
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     return gDevice != nullptr;
 }
 
 void SndSetFileCallbacks(SndOpenFn open, SndSeekFn seek, SndReadFn read, SndCloseFn close)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     bool all = open && seek && read && close;
     gOpen = all ? open : StdOpen;
     gSeek = all ? seek : StdSeek;
@@ -314,7 +584,7 @@ int SndSampleLoadFile(const char* name)
     SndReadFn read;
     SndCloseFn close;
     {
-        std::lock_guard<std::mutex> lock(gSoundLock);
+        std::lock_guard<std::recursive_mutex> lock(gSoundLock);
         if (!gDevice)
             return 0;
         open = gOpen, seek = gSeek, read = gRead, close = gClose;
@@ -323,16 +593,15 @@ int SndSampleLoadFile(const char* name)
     int handle = open(name);
     if (handle == -1)
     {
-        std::lock_guard<std::mutex> lock(gSoundLock);
+        std::lock_guard<std::recursive_mutex> lock(gSoundLock);
         gLastError = "cannot open the file";
         return 0;
     }
     std::vector<uint8_t> bytes;
-    bool ok = seek(handle, 0, SEEK_END) == 0;
+    bool ok = seek(handle, 0, SEEK_END) >= 0;
     int size = 0;
     if (ok)
     {
-        // The reader reports the end position as the count read from the start.
         ok = seek(handle, 0, SEEK_SET) == 0;
         uint8_t chunk[16384];
         for (;;)
@@ -350,7 +619,7 @@ int SndSampleLoadFile(const char* name)
         }
     }
     close(handle);
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     if (!ok)
     {
         gLastError = "cannot read the file";
@@ -361,7 +630,7 @@ int SndSampleLoadFile(const char* name)
 
 int SndSampleLoadMemory(const void* bytes, size_t size)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     if (!gDevice || !bytes)
         return 0;
     return AddSample(static_cast<const uint8_t*>(bytes), size);
@@ -369,7 +638,7 @@ int SndSampleLoadMemory(const void* bytes, size_t size)
 
 void SndSampleFree(int sample)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     auto found = gSamples.find(sample);
     if (found == gSamples.end())
         return;
@@ -390,7 +659,7 @@ void SndSampleFree(int sample)
 
 int SndSampleLengthMs(int sample)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     auto found = gSamples.find(sample);
     if (found == gSamples.end() || found->second.format.nAvgBytesPerSec == 0)
         return 0;
@@ -401,7 +670,7 @@ int SndSampleLengthMs(int sample)
 
 int SndPlay(int sample, int group, int volume, int pan, bool loop)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     int id = NewVoice(sample, group, true);
     Voice* voice = FindVoice(id);
     if (!voice)
@@ -418,37 +687,27 @@ int SndPlay(int sample, int group, int volume, int pan, bool loop)
 
 int SndVoiceCreate(int sample, int group)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     return NewVoice(sample, group, false);
 }
 
 void SndVoicePlay(int id, bool loop)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     if (Voice* voice = FindVoice(id))
-    {
-        voice->buffer->Stop();
-        voice->buffer->SetCurrentPosition(0);
-        voice->pausedAt = 0;
-        voice->loop = loop;
-        voice->wantsPlay = true;
-        StartBuffer(*voice);
-    }
+        RestartVoice(*voice, loop);
 }
 
 void SndVoiceStop(int id)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     if (Voice* voice = FindVoice(id))
-    {
-        voice->buffer->Stop();
-        voice->wantsPlay = false;
-    }
+        HaltVoice(*voice);
 }
 
 void SndVoiceSetVolume(int id, int volume)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     if (Voice* voice = FindVoice(id))
     {
         voice->volume = volume < 0 ? 0 : volume > 100 ? 100 : volume;
@@ -458,7 +717,7 @@ void SndVoiceSetVolume(int id, int volume)
 
 void SndVoiceSetPan(int id, int pan)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     if (Voice* voice = FindVoice(id))
     {
         voice->pan = pan < -100 ? -100 : pan > 100 ? 100 : pan;
@@ -468,16 +727,18 @@ void SndVoiceSetPan(int id, int pan)
 
 bool SndVoiceIsPlaying(int id)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     Voice* voice = FindVoice(id);
     return voice && IsBufferPlaying(*voice);
 }
 
 int SndVoicePosition(int id)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     Voice* voice = FindVoice(id);
     DWORD play = 0, write = 0;
+    if (voice && voice->stream)
+        return int(voice->stream->playedFrames * voice->stream->frameBytes % 0x7FFFFFFF);
     if (!voice || FAILED(voice->buffer->GetCurrentPosition(&play, &write)))
         return -1;
     return int(play);
@@ -485,7 +746,7 @@ int SndVoicePosition(int id)
 
 void SndVoiceFree(int id)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     if (Voice* voice = FindVoice(id))
     {
         ReleaseVoice(*voice);
@@ -497,22 +758,23 @@ void SndVoiceFree(int id)
 
 void SndGroupStop(int group)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
-    ForGroup(group,
-             [](Voice& voice)
-             {
-                 voice.buffer->Stop();
-                 voice.wantsPlay = false;
-             });
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
+    ForGroup(group, [](Voice& voice) { HaltVoice(voice); });
     ReclaimVoices(false);
 }
 
 void SndGroupPause(int group)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     ForGroup(group,
              [](Voice& voice)
              {
+                 if (voice.stream)
+                 {
+                     voice.pauses++;
+                     SyncStream(voice);
+                     return;
+                 }
                  if (voice.pauses++ == 0 && voice.wantsPlay)
                  {
                      // A one-shot that already ended stays ended.
@@ -530,22 +792,109 @@ void SndGroupPause(int group)
 
 void SndGroupResume(int group)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     ForGroup(group,
              [](Voice& voice)
              {
                  if (voice.pauses == 0 || --voice.pauses > 0 || !voice.wantsPlay)
+                 {
+                     if (voice.stream)
+                         SyncStream(voice);
                      return;
+                 }
+                 if (voice.stream)
+                 {
+                     SyncStream(voice);
+                     return;
+                 }
                  voice.buffer->SetCurrentPosition(voice.pausedAt);
                  StartBuffer(voice);
              });
+}
+
+void SndGroupSetVolume(int group, int volume)
+{
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
+    volume = volume < 0 ? 0 : volume > 100 ? 100 : volume;
+    if (volume == 100)
+        gGroupVolumes.erase(group);
+    else
+        gGroupVolumes[group] = volume;
+    ForGroup(group, [](Voice& voice) { ApplyVolume(voice); });
+}
+
+// --- Streams
+
+int SndStreamCreate(const char* name, int group)
+{
+    SndFileFns files;
+    {
+        std::lock_guard<std::recursive_mutex> lock(gSoundLock);
+        if (!gDevice || !name)
+            return 0;
+        files = {gOpen, gSeek, gRead, gClose};
+    }
+    // Only the first pages are read here, outside the lock.
+    std::string reason;
+    std::unique_ptr<StreamDecoder> decoder = OpenStreamDecoder(name, files, &reason);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
+    if (!decoder)
+    {
+        gLastError = reason;
+        return 0;
+    }
+    if (!gDevice)
+        return 0;
+    auto stream = std::make_shared<Stream>();
+    WAVEFORMATEX format = {};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = WORD(decoder->Channels());
+    format.nSamplesPerSec = DWORD(decoder->Rate());
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = WORD(format.nChannels * 2);
+    format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
+    DSBUFFERDESC desc = {};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags =
+        DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS;
+    desc.dwBufferBytes = DWORD(kStreamFrames) * format.nBlockAlign;
+    desc.lpwfxFormat = &format;
+    if (FAILED(gDevice->CreateSoundBuffer(&desc, &stream->buffer, nullptr)) || !stream->buffer)
+    {
+        stream->buffer = nullptr;
+        gLastError = "the device refused the sound buffer";
+        return 0;
+    }
+    stream->bufferBytes = desc.dwBufferBytes;
+    stream->frameBytes = format.nBlockAlign;
+    stream->decoder = std::move(decoder);
+    ReclaimVoices(true);
+    Voice voice;
+    voice.group = group;
+    voice.buffer = stream->buffer;
+    voice.stream = stream;
+    ApplyVolume(voice);
+    if (!gDecodeWake)
+        gDecodeWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!gDecodeThread.joinable())
+        gDecodeThread = std::thread(DecodeThreadMain);
+    int id = gNextVoice++;
+    gVoices[id] = voice;
+    return id;
+}
+
+bool SndVoiceFailed(int id)
+{
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
+    Voice* voice = FindVoice(id);
+    return voice && voice->stream && voice->stream->damaged;
 }
 
 // --- Mixing
 
 void SndSetMasterVolume(int volume)
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     gMasterVolume = volume < 0 ? 0 : volume > 100 ? 100 : volume;
     for (auto& entry : gVoices)
         ApplyVolume(entry.second);
@@ -553,25 +902,25 @@ void SndSetMasterVolume(int volume)
 
 int SndGetMasterVolume()
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     return gMasterVolume;
 }
 
 void SndUpdate()
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     ReclaimVoices(false);
 }
 
 int SndVoiceCount()
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     return int(gVoices.size());
 }
 
 const char* SndLastError()
 {
-    std::lock_guard<std::mutex> lock(gSoundLock);
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     static thread_local std::string copy;
     copy = gLastError;
     return copy.c_str();

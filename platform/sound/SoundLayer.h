@@ -1,13 +1,15 @@
 // Our sound library: PCM WAV samples played through DirectSound, which is
 // loaded from dsound.dll at run time. It stands where the game's design puts
 // an imported sound library (absent here) and offers what the game asks of
-// one: samples, voices that can be replayed, numbered groups that stop, pause
-// and resume together, a master volume, and file callbacks so that samples
-// are read through the game's archive reader.
+// one: samples, voices that can be replayed, numbered groups that stop, pause,
+// resume and turn down together, a master volume, file callbacks so that files
+// are read through the game's archive reader, and streamed voices for music
+// (Ogg Vorbis or WAV files decoded while they play, never whole in memory).
 //
 // Every call is safe before SndStartup, after SndShutdown and when no sound
 // device exists: it does nothing and returns 0 / false. All state is behind
-// one lock, so the loading thread may load samples while the main thread plays.
+// one lock, so the loading thread may load samples while the main thread plays;
+// streams are decoded by a thread of the layer's own, outside that lock.
 // Volumes are 0 to 100; pan runs from -100 (left) through 0 to 100 (right).
 #pragma once
 
@@ -25,7 +27,7 @@ bool SndIsStarted();
 
 // --- Files: samples are read through these (the C library's by default)
 typedef int (*SndOpenFn)(const char* name); // handle, -1 when it cannot be opened
-typedef int (*SndSeekFn)(int handle, int offset, int origin);
+typedef int (*SndSeekFn)(int handle, int offset, int origin); // new position, -1 on failure
 typedef int (*SndReadFn)(int handle, void* dest, int count);
 typedef void (*SndCloseFn)(int handle);
 void SndSetFileCallbacks(SndOpenFn open, SndSeekFn seek, SndReadFn read, SndCloseFn close);
@@ -52,9 +54,19 @@ void SndVoiceStop(int voice);
 void SndVoiceSetVolume(int voice, int volume);
 void SndVoiceSetPan(int voice, int pan);
 bool SndVoiceIsPlaying(int voice);
-// Play position in bytes; -1 for an unknown voice.
+// Play position in bytes (a stream's: bytes played since its start); -1 for an unknown voice.
 int SndVoicePosition(int voice);
 void SndVoiceFree(int voice);
+
+// --- Streams: a voice that plays a long file as it decodes it
+// A kept voice (stopped at first) on an Ogg Vorbis or WAV file, read through the
+// file callbacks a piece at a time; 0 when the file cannot be opened, is cut
+// off or is no file the layer streams (see SndLastError). The voice calls above
+// act on it; playing starts within one visit of the decode thread, a loop
+// crosses the file's end without a gap.
+int SndStreamCreate(const char* name, int group);
+// True once a streamed voice found its file damaged while playing; it stays silent.
+bool SndVoiceFailed(int voice);
 
 // --- Groups (any int; SND_ALL_GROUPS names every voice)
 const int SND_ALL_GROUPS = -1;
@@ -62,6 +74,8 @@ void SndGroupStop(int group);
 // Pauses are counted: a voice plays again when every pause on it was resumed.
 void SndGroupPause(int group);
 void SndGroupResume(int group);
+// Scales every voice of the group, now and later (100 at first).
+void SndGroupSetVolume(int group, int volume);
 
 // --- Mixing
 void SndSetMasterVolume(int volume);

@@ -1,0 +1,29 @@
+// What the sound device played, read back from ALSA's file device: ctest runs
+// this program with ALSA_CONFIG_PATH on a configuration whose default device
+// writes the mix to LUMO_SOUND_OUT (tests/CMakeLists.txt). Wine mixes ahead
+// of the play position, so a measurement skips a little of what follows a
+// change before it reads.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class SoundCapture
+{
+public:
+    // False (and the test should skip) without the file device.
+    static bool Available();
+    // The bytes written so far.
+    static size_t Mark();
+    // Waits (bounded) until `skipMs` and then `ms` more of sound follow `from`;
+    // returns the interleaved 16-bit samples of that last stretch, empty on timeout.
+    static std::vector<int16_t> After(size_t from, int skipMs, int ms);
+    // Root mean square of the samples, full scale 32768.
+    static double Rms(const std::vector<int16_t>& samples);
+};
+
+// 16-bit stereo WAV bytes of `frames` frames of a sine at `hz` (an amplitude of 0 to 1).
+std::string SineWav(double hz, int frames, double amplitude);
