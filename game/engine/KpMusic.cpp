@@ -11,8 +11,8 @@
 // --- MusicTrack
 
 MusicTrack::MusicTrack(const std::string& file, int volume, int fadeInMs, int fadeOutMs)
-    : mFile(file), mVolume(volume), mFadeInMs(fadeInMs), mFadeOutMs(fadeOutMs), mPan(0),
-      mVoice(0), mLoadFailed(false), mPlaying(false), mReported(false), mLevel(1.0), mFade(0)
+    : mFile(file), mVolume(volume), mFadeInMs(fadeInMs), mFadeOutMs(fadeOutMs), mPan(0), mVoice(0),
+      mLoadFailed(false), mPlaying(false), mReported(false), mLevel(1.0), mFade(0)
 {
 }
 

@@ -57,12 +57,12 @@ private:
     int mFadeInMs;  // 0: no fade
     int mFadeOutMs; // 0: no fade
     float mPan;
-    int mVoice;         // streamed voice, 0 until loaded
-    bool mLoadFailed;   // tried once and failed: silent for the run
-    bool mPlaying;      // heard or fading out
-    bool mReported;     // the damage warning was written
-    double mLevel;      // 0 to 1, fade position
-    int mFade;          // +1 fading in, -1 fading out, 0 none
+    int mVoice;       // streamed voice, 0 until loaded
+    bool mLoadFailed; // tried once and failed: silent for the run
+    bool mPlaying;    // heard or fading out
+    bool mReported;   // the damage warning was written
+    double mLevel;    // 0 to 1, fade position
+    int mFade;        // +1 fading in, -1 fading out, 0 none
 };
 
 // The tracks of one stream; each start plays the next one in turn.

@@ -38,23 +38,23 @@ struct Stream
     DWORD bufferBytes = 0;
     DWORD frameBytes = 0;
 
-    std::atomic<bool> run{false};     // to be heard: playing and not paused
-    std::atomic<bool> loop{true};     // back to the start at the end of the file
-    std::atomic<int> startRequest{0}; // raised by each play from the start
-    std::atomic<bool> ended{false};   // a stream without loop has played out
-    std::atomic<bool> damaged{false}; // the file broke off: silent from then on
+    std::atomic<bool> run{false};         // to be heard: playing and not paused
+    std::atomic<bool> loop{true};         // back to the start at the end of the file
+    std::atomic<int> startRequest{0};     // raised by each play from the start
+    std::atomic<bool> ended{false};       // a stream without loop has played out
+    std::atomic<bool> damaged{false};     // the file broke off: silent from then on
     std::atomic<int64_t> playedFrames{0}; // since the last start
 
     // The decode thread's own.
     int startSeen = 0;
-    bool primed = false;   // filled since the last start
-    bool playing = false;  // the buffer was told to play
-    bool atEnd = false;    // the decoder gave its last frame (no loop): silence follows
-    DWORD lastPlay = 0;    // play cursor at the last visit, bytes
-    DWORD writePos = 0;    // next byte to fill
-    int64_t queued = 0;    // frames filled and not yet played
-    int64_t written = 0;   // frames of sound filled since the last start
-    int64_t endAt = -1;    // played-frame count at which a stream without loop ends
+    bool primed = false;  // filled since the last start
+    bool playing = false; // the buffer was told to play
+    bool atEnd = false;   // the decoder gave its last frame (no loop): silence follows
+    DWORD lastPlay = 0;   // play cursor at the last visit, bytes
+    DWORD writePos = 0;   // next byte to fill
+    int64_t queued = 0;   // frames filled and not yet played
+    int64_t written = 0;  // frames of sound filled since the last start
+    int64_t endAt = -1;   // played-frame count at which a stream without loop ends
 
     ~Stream()
     {
@@ -77,7 +77,7 @@ struct Voice
     bool oneShot = false;   // freed by SndUpdate once it has stopped
     bool wantsPlay = false; // playing, or would be without its pauses
     int pauses = 0;
-    DWORD pausedAt = 0; // play position kept while paused
+    DWORD pausedAt = 0;             // play position kept while paused
     std::shared_ptr<Stream> stream; // set for a streamed voice (sample is 0)
 };
 
@@ -442,9 +442,8 @@ void ServiceStream(Stream& stream)
         DWORD play = 0, write = 0;
         if (SUCCEEDED(stream.buffer->GetCurrentPosition(&play, &write)))
         {
-            int64_t moved =
-                ((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) /
-                stream.frameBytes;
+            int64_t moved = ((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) /
+                            stream.frameBytes;
             stream.lastPlay = play;
             stream.playedFrames += moved;
             stream.queued -= moved;

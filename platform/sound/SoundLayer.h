@@ -26,7 +26,7 @@ void SndShutdown();
 bool SndIsStarted();
 
 // --- Files: samples are read through these (the C library's by default)
-typedef int (*SndOpenFn)(const char* name); // handle, -1 when it cannot be opened
+typedef int (*SndOpenFn)(const char* name);                   // handle, -1 when it cannot be opened
 typedef int (*SndSeekFn)(int handle, int offset, int origin); // new position, -1 on failure
 typedef int (*SndReadFn)(int handle, void* dest, int count);
 typedef void (*SndCloseFn)(int handle);

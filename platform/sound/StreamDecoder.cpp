@@ -62,8 +62,9 @@ size_t OggRead(void* dest, size_t size, size_t count, void* source)
 int OggSeek(void* source, ogg_int64_t offset, int origin)
 {
     CallbackFile* file = static_cast<CallbackFile*>(source);
-    int64_t to = origin == SEEK_SET ? offset : origin == SEEK_CUR ? file->pos + offset
-                                                                  : file->size + offset;
+    int64_t to = origin == SEEK_SET   ? offset
+                 : origin == SEEK_CUR ? file->pos + offset
+                                      : file->size + offset;
     return file->Seek(to) ? 0 : -1;
 }
 long OggTell(void* source)
@@ -168,10 +169,9 @@ public:
         mRate = info.samplesPerSec;
         mBytesPerSample = info.bitsPerSample / 8;
         size_t frame = size_t(mChannels * mBytesPerSample);
-        uint32_t declared = uint32_t(head[info.dataOffset - 4]) |
-                            uint32_t(head[info.dataOffset - 3]) << 8 |
-                            uint32_t(head[info.dataOffset - 2]) << 16 |
-                            uint32_t(head[info.dataOffset - 1]) << 24;
+        uint32_t declared =
+            uint32_t(head[info.dataOffset - 4]) | uint32_t(head[info.dataOffset - 3]) << 8 |
+            uint32_t(head[info.dataOffset - 2]) << 16 | uint32_t(head[info.dataOffset - 1]) << 24;
         // A cut-off file keeps the frames it has, as a sample does.
         int64_t present = mFile.size - int64_t(info.dataOffset);
         int64_t bytes = declared < present ? int64_t(declared) : present;

@@ -25,7 +25,7 @@ enum Quality
 
 struct Chord
 {
-    int root;    // pitch class, C = 0
+    int root; // pitch class, C = 0
     Quality q;
     double beats; // how long it lasts
 };
@@ -35,11 +35,16 @@ std::vector<int> Tones(Quality q)
 {
     switch (q)
     {
-    case MAJ7: return {0, 4, 7, 11, 14};
-    case MIN7: return {0, 3, 7, 10, 14};
-    case DOM7: return {0, 4, 7, 10, 14};
-    case HALFDIM: return {0, 3, 6, 10, 13};
-    case MIN9: return {0, 3, 7, 10, 14};
+    case MAJ7:
+        return {0, 4, 7, 11, 14};
+    case MIN7:
+        return {0, 3, 7, 10, 14};
+    case DOM7:
+        return {0, 4, 7, 10, 14};
+    case HALFDIM:
+        return {0, 3, 6, 10, 13};
+    case MIN9:
+        return {0, 3, 7, 10, 14};
     }
     return {0, 4, 7};
 }
@@ -138,11 +143,11 @@ enum Instrument
 struct Note
 {
     Instrument instrument;
-    double beat;   // start, in beats from the loop's start
-    double beats;  // held for
-    double midi;   // pitch (drums ignore it)
-    double level;  // 0 to 1
-    double pan;    // -1 to 1
+    double beat;  // start, in beats from the loop's start
+    double beats; // held for
+    double midi;  // pitch (drums ignore it)
+    double level; // 0 to 1
+    double pan;   // -1 to 1
 };
 
 // A piece's notes on a loop of `frames` frames; rendering wraps round it.
@@ -151,7 +156,7 @@ struct Score
     std::vector<Note> notes;
     double framesPerBeat;
     int frames;
-    double swing;      // share of a beat before the off-beat eighth (0.5 straight)
+    double swing; // share of a beat before the off-beat eighth (0.5 straight)
     uint32_t seed;
 };
 
@@ -198,8 +203,11 @@ void Voice(const Note& n, int length, Random& random, std::vector<float>& out)
     case RIDE:
     case KICK:
     case SHAKER:
-    case RIM: length = int(0.9 * sr), release = 0; break;
-    default: break;
+    case RIM:
+        length = int(0.9 * sr), release = 0;
+        break;
+    default:
+        break;
     }
     const int total = length + release;
     out.assign(size_t(total), 0.0f);
@@ -218,7 +226,8 @@ void Voice(const Note& n, int length, Random& random, std::vector<float>& out)
         {
             double t = i / sr, x = f * t;
             double index = 1.4 * n.level * bright.Next() + 0.25;
-            double v = Sine(x + index * Sine(x) / (2 * kPi)) + tineLevel * Sine(14 * x) * tineDecay.Next();
+            double v =
+                Sine(x + index * Sine(x) / (2 * kPi)) + tineLevel * Sine(14 * x) * tineDecay.Next();
             double env = std::min(1.0, t / 0.003) * body.Next() * releaseEnv(i);
             out[size_t(i)] = float(v * env);
             if (env < 1e-4 && i > length / 2)
@@ -544,8 +553,8 @@ int Nearest(int from, int lo, int hi, const Chord& chord, const Style& style, bo
             int p = from + sign * d;
             if (p < lo || p > hi)
                 continue;
-            bool fits = chordTone ? IsChordTone(p, chord)
-                                  : (InScale(p, style) || IsChordTone(p, chord));
+            bool fits =
+                chordTone ? IsChordTone(p, chord) : (InScale(p, style) || IsChordTone(p, chord));
             if (fits)
                 return p;
         }
@@ -570,8 +579,8 @@ Score Compose(const Style& style)
 
     // Chords: rootless voicings near the middle of the keyboard, comped in a
     // rhythm that changes from bar to bar.
-    const double kComp[][4] = {{0, 1.5, -1, -1}, {offbeat(0), 2, -1, -1},
-                               {0, offbeat(1), 3, -1}, {1, offbeat(2), -1, -1}};
+    const double kComp[][4] = {
+        {0, 1.5, -1, -1}, {offbeat(0), 2, -1, -1}, {0, offbeat(1), 3, -1}, {1, offbeat(2), -1, -1}};
     double at = 0;
     int previousCenter = 62;
     for (const Chord& chord : chords)
@@ -601,8 +610,8 @@ Score Compose(const Style& style)
             double length = std::min(chord.beats - hit, 1.2);
             double level = 0.16 + 0.04 * random.Unit();
             for (size_t k = 0; k < voicing.size(); k++)
-                score.notes.push_back(Note{EPIANO, at + hit + 0.004 * k, length,
-                                           double(voicing[k]), level, -0.25 + 0.12 * k});
+                score.notes.push_back(Note{EPIANO, at + hit + 0.004 * k, length, double(voicing[k]),
+                                           level, -0.25 + 0.12 * k});
         }
         at += chord.beats;
     }
@@ -655,8 +664,7 @@ Score Compose(const Style& style)
                 continue;
             }
             // Brushes on every beat, leaning on two and four; the ride's swung pattern.
-            score.notes.push_back(
-                Note{BRUSH, t, 0.3, 0, beat % 2 ? 0.24 : 0.12, -0.2});
+            score.notes.push_back(Note{BRUSH, t, 0.3, 0, beat % 2 ? 0.24 : 0.12, -0.2});
             score.notes.push_back(Note{RIDE, t, 0.3, 0, beat % 2 ? 0.09 : 0.12, 0.35});
             if (beat % 2 == 1)
                 score.notes.push_back(Note{RIDE, offbeat(t), 0.2, 0, 0.06, 0.35});
@@ -670,9 +678,9 @@ Score Compose(const Style& style)
     // Melody: a two-bar motif of rhythm and steps, made once per eight bars of
     // the form and fitted to the chords where it lands; every eighth bar
     // breathes on a long note.
-    static const double kRhythms[][6] = {
-        {0, 1, 1.5, 2.5, 3, -1}, {0.5, 1, 2, 3, -1, -1}, {0, 0.5, 1.5, 2, 3.5, -1},
-        {0, 1.5, 2, 2.5, -1, -1}, {1, 1.5, 2, 3, 3.5, -1}, {0, 2, 2.5, 3, -1, -1}};
+    static const double kRhythms[][6] = {{0, 1, 1.5, 2.5, 3, -1},   {0.5, 1, 2, 3, -1, -1},
+                                         {0, 0.5, 1.5, 2, 3.5, -1}, {0, 1.5, 2, 2.5, -1, -1},
+                                         {1, 1.5, 2, 3, 3.5, -1},   {0, 2, 2.5, 3, -1, -1}};
     int phraseSeed = int(random.Next());
     int pitch = (style.leadLow + style.leadHigh) / 2;
     for (int bar = 0; bar < bars; bar++)
@@ -691,8 +699,8 @@ Score Compose(const Style& style)
         for (int k = 0; k < 6 && rhythm[k] >= 0; k++)
         {
             double onset = rhythm[k];
-            double swung = onset - std::floor(onset) > 0.25 ? std::floor(onset) + style.swing
-                                                              : onset;
+            double swung =
+                onset - std::floor(onset) > 0.25 ? std::floor(onset) + style.swing : onset;
             double next = k + 1 < 6 && rhythm[k + 1] >= 0 ? rhythm[k + 1] : 4.0;
             const Chord& chord = ChordAt(chords, b + onset);
             int step = motif.Below(5) - 2; // -2 to 2 scale steps
@@ -705,8 +713,8 @@ Score Compose(const Style& style)
             bool strong = onset == std::floor(onset);
             pitch = Nearest(target, style.leadLow, style.leadHigh, chord, style, strong, direction);
             double level = 0.30 + 0.06 * motif.Unit() + (strong ? 0.04 : 0);
-            score.notes.push_back(Note{style.lead, b + swung, (next - onset) * 0.9, double(pitch),
-                                       level, 0.15});
+            score.notes.push_back(
+                Note{style.lead, b + swung, (next - onset) * 0.9, double(pitch), level, 0.15});
         }
     }
     return score;

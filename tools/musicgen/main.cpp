@@ -52,8 +52,7 @@ int main(int argc, char** argv)
         workers.emplace_back(
             [&, i]
             {
-                if (!MusicSynth::EncodeOgg(audio[i], 0x4C554D00 + int(i), pieces[i].name,
-                                           files[i]))
+                if (!MusicSynth::EncodeOgg(audio[i], 0x4C554D00 + int(i), pieces[i].name, files[i]))
                     files[i].clear();
             });
     }
@@ -77,9 +76,8 @@ int main(int argc, char** argv)
         MusicSynth::Measure(audio[i], peak, rms);
         printf("musicgen: %-6s %3d bpm %2d bars %5.1f s  rms %6.2f dBFS  peak %6.2f dBFS  %4.0f "
                "kbps\n",
-               pieces[i].name.c_str(), pieces[i].bpm, pieces[i].bars, seconds,
-               20 * std::log10(rms), 20 * std::log10(peak),
-               files[i].size() * 8 / seconds / 1000);
+               pieces[i].name.c_str(), pieces[i].bpm, pieces[i].bars, seconds, 20 * std::log10(rms),
+               20 * std::log10(peak), files[i].size() * 8 / seconds / 1000);
     }
     return 0;
 }

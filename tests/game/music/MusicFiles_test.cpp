@@ -164,8 +164,8 @@ TEST(MusicFiles, TheToolWritesTheSameBytesEveryRun)
         std::string again = FileBytes(temp.Path() + "\\" + piece.name + ".ogg");
         std::string built = FileBytes(kBuiltMusic + piece.name + ".ogg");
         EXPECT_FALSE(again.empty()) << piece.name;
-        EXPECT_TRUE(again == built) << piece.name << ": " << again.size() << " bytes against "
-                                    << built.size();
+        EXPECT_TRUE(again == built)
+            << piece.name << ": " << again.size() << " bytes against " << built.size();
     }
     temp.Leave();
 }

@@ -1,12 +1,13 @@
 #include "tests/game/music/SoundCapture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 namespace
 {
-// The device's stream: 16-bit stereo; its rate is Wine's choice, at most 48 kHz.
-const int kBytesPerMs = 48 * 4;
+// The device's stream as Wine's mixer writes it: 32-bit float stereo, at most 48 kHz.
+const int kBytesPerMs = 48 * 8;
 
 size_t FileSize()
 {
@@ -32,15 +33,15 @@ std::vector<int16_t> SoundCapture::After(size_t from, int skipMs, int ms)
 {
     size_t start = from + size_t(skipMs) * kBytesPerMs;
     size_t end = start + size_t(ms) * kBytesPerMs;
-    start -= start % 4;
-    end -= end % 4;
+    start -= start % 8;
+    end -= end % 8;
     for (int waited = 0; FileSize() < end; waited += 10)
     {
         if (waited > 20000)
             return {};
         Sleep(10); // the device writes in real time; the bound is what matters
     }
-    std::vector<int16_t> samples((end - start) / 2);
+    std::vector<float> mixed((end - start) / 4);
     HANDLE file = CreateFileA(getenv("LUMO_SOUND_OUT"), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
@@ -48,9 +49,11 @@ std::vector<int16_t> SoundCapture::After(size_t from, int skipMs, int ms)
     if (file == INVALID_HANDLE_VALUE)
         return {};
     SetFilePointer(file, LONG(start), nullptr, FILE_BEGIN);
-    ReadFile(file, samples.data(), DWORD(samples.size() * 2), &got, nullptr);
+    ReadFile(file, mixed.data(), DWORD(mixed.size() * 4), &got, nullptr);
     CloseHandle(file);
-    samples.resize(got / 2);
+    std::vector<int16_t> samples(got / 4);
+    for (size_t i = 0; i < samples.size(); i++)
+        samples[i] = int16_t(std::lround(std::max(-1.0f, std::min(1.0f, mixed[i])) * 32767));
     return samples;
 }
 
@@ -64,12 +67,14 @@ double SoundCapture::Rms(const std::vector<int16_t>& samples)
 
 std::string SineWav(double hz, int frames, double amplitude)
 {
-    auto u32 = [](uint32_t v)
-    { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    auto u32 = [](uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
     std::string pcm;
     for (int i = 0; i < frames; i++)
     {
-        int16_t v = int16_t(std::lround(32767 * amplitude * std::sin(2 * 3.14159265358979 * hz * i / 44100)));
+        int16_t v = int16_t(
+            std::lround(32767 * amplitude * std::sin(2 * 3.14159265358979 * hz * i / 44100)));
         for (int c = 0; c < 2; c++)
         {
             pcm += char(v & 0xFF);

@@ -19,7 +19,7 @@ public:
     // The bytes written so far.
     static size_t Mark();
     // Waits (bounded) until `skipMs` and then `ms` more of sound follow `from`;
-    // returns the interleaved 16-bit samples of that last stretch, empty on timeout.
+    // returns that last stretch as interleaved 16-bit stereo samples, empty on timeout.
     static std::vector<int16_t> After(size_t from, int skipMs, int ms);
     // Root mean square of the samples, full scale 32768.
     static double Rms(const std::vector<int16_t>& samples);
