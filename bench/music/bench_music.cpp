@@ -1,18 +1,22 @@
 // Plays each of the game's music files from data.pak as the game does (a
 // streamed voice of our sound layer, archive callbacks) for a few seconds on
 // the sound device, and prints:
-// - the process's processor time over that stretch as a share of one core
-//   (everything else is asleep, so it is the decode thread's and the mixer's);
-// - the private memory the process grew by when the track was made and played;
+// - the decoder's cost: processor time to decode the whole file against its
+//   length, as a share of one core;
+// - the process's processor time while it plays, as a share of one core
+//   (everything else is asleep: the decode thread and Wine's mixer);
+// - the heap bytes the process grew by when the track was made and played;
 // - the size of the music files.
 // Run it through bench/music/run.sh, which gives it ALSA's file device.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 
 #include "framework/app/PakInterface.h"
 #include "platform/sound/SoundLayer.h"
+#include "platform/sound/StreamDecoder.h"
+
+#include <string>
 
 namespace
 {
@@ -25,13 +29,47 @@ double ProcessSeconds()
     return seconds(kernel) + seconds(user);
 }
 
-size_t PrivateBytes()
+// Bytes in use in every heap of the process (the C library's, Wine's DirectSound's).
+size_t HeapBytes()
 {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&counters,
-                         sizeof(counters));
-    return counters.PrivateUsage;
+    HANDLE heaps[64];
+    DWORD count = GetProcessHeaps(64, heaps);
+    size_t used = 0;
+    for (DWORD i = 0; i < count && i < 64; i++)
+    {
+        PROCESS_HEAP_ENTRY entry = {};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                used += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return used;
+}
+
+double ThreadSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    auto seconds = [](FILETIME t)
+    { return (double(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
+    return seconds(kernel) + seconds(user);
+}
+
+// Processor seconds to decode the whole file once, against its length in seconds.
+double DecodeShare(const char* name)
+{
+    std::string reason;
+    auto decoder = OpenStreamDecoder(
+        name, {SquallFileOpen, SquallFileSeek, SquallFileRead, SquallFileClose}, &reason);
+    if (!decoder)
+        return -1;
+    static int16_t chunk[4096 * 2];
+    double start = ThreadSeconds();
+    int64_t frames = 0;
+    for (int got; (got = decoder->Read(chunk, 4096)) > 0;)
+        frames += got;
+    return (ThreadSeconds() - start) / (double(frames) / decoder->Rate());
 }
 } // namespace
 
@@ -60,7 +98,7 @@ int main(int argc, char** argv)
         if (handle != -1)
             SquallFileClose(handle);
         total += size;
-        size_t before = PrivateBytes();
+        size_t before = HeapBytes();
         int voice = SndStreamCreate(name, 1);
         if (!voice)
         {
@@ -69,13 +107,14 @@ int main(int argc, char** argv)
         }
         SndVoicePlay(voice, true);
         Sleep(1000); // the first fill and the start
-        size_t held = PrivateBytes() - before;
+        size_t held = HeapBytes() - before;
         double cpu = ProcessSeconds();
         DWORD start = GetTickCount();
         Sleep(DWORD(seconds) * 1000); // the measured stretch: only the sound threads run
         double share = (ProcessSeconds() - cpu) / ((GetTickCount() - start) / 1000.0);
-        printf("RESULT %s cpu %.2f %% memory %.0f KB file %.0f KB\n", name, share * 100,
-               held / 1024.0, size / 1024.0);
+        printf("RESULT %-16s decoder %.2f %% of a core, process while playing %.2f %% (with "
+               "the mixer), held %.0f KB, file %.0f KB\n",
+               name, DecodeShare(name) * 100, share * 100, held / 1024.0, size / 1024.0);
         SndVoiceFree(voice);
     }
     printf("RESULT music-in-data.pak %.0f KB\n", total / 1024.0);

@@ -102,8 +102,10 @@ int gNextSample = 1, gNextVoice = 1;
 int gMasterVolume = 100;
 std::string gLastError;
 
-// The decode thread: started with the first stream, ended by SndShutdown.
-std::thread gDecodeThread;
+// The decode thread: started with the first stream, ended by SndShutdown. Held
+// by pointer, so that a process ending without SndShutdown has no joinable
+// thread object left to destroy.
+std::thread* gDecodeThread = nullptr;
 std::atomic<bool> gDecodeQuit{false};
 HANDLE gDecodeWake = nullptr; // auto-reset event: a stream wants a visit now
 
@@ -493,11 +495,13 @@ void DecodeThreadMain()
 
 void StopDecodeThread()
 {
-    if (!gDecodeThread.joinable())
+    if (!gDecodeThread)
         return;
     gDecodeQuit = true;
     SetEvent(gDecodeWake);
-    gDecodeThread.join();
+    gDecodeThread->join();
+    delete gDecodeThread;
+    gDecodeThread = nullptr;
     gDecodeQuit = false;
 }
 } // namespace
@@ -875,8 +879,8 @@ int SndStreamCreate(const char* name, int group)
     ApplyVolume(voice);
     if (!gDecodeWake)
         gDecodeWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!gDecodeThread.joinable())
-        gDecodeThread = std::thread(DecodeThreadMain);
+    if (!gDecodeThread)
+        gDecodeThread = new std::thread(DecodeThreadMain);
     int id = gNextVoice++;
     gVoices[id] = voice;
     return id;
