@@ -199,6 +199,9 @@ void KBoard_Hud::ShowLevelPanels(bool isEndless)
     endless = isEndless;
     lastClockFrame = -1;
     alarmPending = true;
+    // The last day's closing stays up across "Next day": every start takes it down.
+    SetVisibleIf(closedSign, false);
+    SetVisibleIf(alarm, false);
     for (KpCandyWidget* w :
          {goalBackground, goalText, goalValue, moneyGoalValue, moneyGoalGhost, rightPart})
         ShowIf(w);
