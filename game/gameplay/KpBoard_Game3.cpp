@@ -294,6 +294,19 @@ void KpBoard_Game3::OnScenePress(int x, int y)
         GetSoundManager()->SoundPlay("click");
 }
 
+void KpBoard_Game3::KeyUp(int key)
+{
+    // Released keys reach the board from its dialogs too: only a running,
+    // unfinished level opens the menu (a pause, a box or a comic means another
+    // screen has the key).
+    if (key == VK_ESCAPE && mEscapeMenu && !mEscapeMenu->mVisible && IsRunning() && !mLevelOver)
+    {
+        mEscapeMenu->Show();
+        return;
+    }
+    KpBoard_Game::KeyUp(key);
+}
+
 void KpBoard_Game3::Draw(Lumo::Graphics* g)
 {
     if (!mBackdrop.GetImage() && gItemList.Count() == 0)

@@ -86,6 +86,8 @@ public:
     // --- Widget
     void Update() override;
     void Draw(Lumo::Graphics* g) override;
+    // Escape on the running level opens the pause menu, as the HUD's "Menu" does.
+    void KeyUp(int key) override;
 
     // --- KpTutorialView: the tutorial's widgets live in the HUD
     void ShowTutorialElement(const std::string& name, bool show) override;
