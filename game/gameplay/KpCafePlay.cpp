@@ -170,6 +170,18 @@ void KpCafePlay::Update(int ms)
            arrivals[mNextArrival].timeMs < mLevel->dayLengthMs)
         Arrive(arrivals[mNextArrival++]);
     SeatQueue();
+    ReportPossible();
+}
+
+void KpCafePlay::ReportPossible()
+{
+    bool waiting = false, dirty = false;
+    for (KpClient* client : mClients)
+        waiting = waiting || client->GetState() == kClientWaiting;
+    for (KpCafeTable* table : mTables)
+        dirty = dirty || table->IsDirty();
+    gTutorial.SetPossible("serve", waiting);
+    gTutorial.SetPossible("clean", dirty);
 }
 
 void KpCafePlay::Arrive(const KpLevelClient& arrival)
@@ -223,16 +235,13 @@ KpItem* KpCafePlay::Click(float x, float y)
     if (!item)
         return nullptr;
     item->OnClick();
+    // The tutorial leads but never holds a click back: a guest left waiting
+    // loses patience whatever the tip on view says.
     if (KpClient* client = dynamic_cast<KpClient*>(item))
-    {
-        if (gTutorial.IsAllowed("serve"))
-            Serve(client);
-    }
+        Serve(client);
     else if (KpCafeTable* table = dynamic_cast<KpCafeTable*>(item))
-    {
-        if (gTutorial.IsAllowed("clean"))
-            Clean(table);
-    }
+        Clean(table);
+    ReportPossible();
     return item;
 }
 

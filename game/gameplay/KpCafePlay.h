@@ -75,6 +75,8 @@ private:
     void Clean(KpCafeTable* table);
     void WalkOut(KpClient* client, bool angry);
     void ApplySkins();
+    // Tells the tutorial what the player can do now (serve, clean).
+    void ReportPossible();
     int PatienceOf(const KpLevelClient& arrival) const;
     // Holds every picture the level may show, so none is read in the middle of the day.
     void HoldPictures();

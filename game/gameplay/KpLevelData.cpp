@@ -361,31 +361,17 @@ void LevelReader::ReadUpgrades(IXMLDOMNode* root)
 void LevelReader::ReadTutorial(IXMLDOMNode* root)
 {
     static const char* const kEvents[] = {"arrive", "serve", "pay", "clean", "leave"};
-    XmlForEachNode(
-        root, L"tutorial/step",
-        [&](IXMLDOMNode* e)
-        {
-            KpTutorialStep step;
-            std::string allow;
-            if (!Name(e, "show", step.show, true) || !Name(e, "wait", step.wait, true))
-                return Warn("tutorial step skipped: " + mWhat);
-            if (std::none_of(std::begin(kEvents), std::end(kEvents),
-                             [&](const char* ev) { return step.wait == ev; }))
-                return Warn("tutorial step skipped: unknown event '" + step.wait + "'");
-            XmlReadString(e, "allow", allow);
-            size_t at = 0;
-            while (at < allow.size())
-            {
-                size_t end = allow.find(';', at);
-                std::string action =
-                    allow.substr(at, end == std::string::npos ? std::string::npos : end - at);
-                if (action != "serve" && action != "clean")
-                    return Warn("tutorial step skipped: unknown action '" + action + "'");
-                step.allow.push_back(action);
-                at = end == std::string::npos ? allow.size() : end + 1;
-            }
-            mLevel.tutorial.push_back(step);
-        });
+    XmlForEachNode(root, L"tutorial/step",
+                   [&](IXMLDOMNode* e)
+                   {
+                       KpTutorialStep step;
+                       if (!Name(e, "show", step.show, true) || !Name(e, "wait", step.wait, true))
+                           return Warn("tutorial step skipped: " + mWhat);
+                       if (std::none_of(std::begin(kEvents), std::end(kEvents),
+                                        [&](const char* ev) { return step.wait == ev; }))
+                           return Warn("tutorial step skipped: unknown event '" + step.wait + "'");
+                       mLevel.tutorial.push_back(step);
+                   });
 }
 } // namespace
 

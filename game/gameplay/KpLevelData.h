@@ -54,9 +54,8 @@ struct KpLevelObject
 
 struct KpTutorialStep
 {
-    std::string show;               // HUD tutorial widget shown during the step
-    std::string wait;               // event that ends the step
-    std::vector<std::string> allow; // actions allowed meanwhile; empty: all
+    std::string show; // HUD tutorial widget shown during the step
+    std::string wait; // event that ends the step
 };
 
 struct KpLevelData

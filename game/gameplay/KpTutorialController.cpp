@@ -1,7 +1,5 @@
 #include "game/gameplay/KpTutorialController.h"
 
-#include <algorithm>
-
 KpTutorialController gTutorial;
 
 void KpTutorialController::Start(const std::vector<KpTutorialStep>& steps, KpTutorialView* view)
@@ -14,14 +12,15 @@ void KpTutorialController::Start(const std::vector<KpTutorialStep>& steps, KpTut
     mCurrent = 0;
     if (mView)
         mView->ShowTutorialSkip(true);
-    ShowStep(0, true);
+    Refresh();
 }
 
 void KpTutorialController::Skip()
 {
     if (!IsRunning())
         return;
-    ShowStep(mCurrent, false);
+    mCurrent = -1;
+    Refresh();
     if (mView)
         mView->ShowTutorialSkip(false);
     Stop();
@@ -31,6 +30,7 @@ void KpTutorialController::Stop()
 {
     mSteps.clear();
     mCurrent = -1;
+    mShown = -1;
     mView = nullptr;
 }
 
@@ -38,11 +38,9 @@ void KpTutorialController::OnEvent(const std::string& event)
 {
     if (!IsRunning() || mSteps[mCurrent].wait != event)
         return;
-    ShowStep(mCurrent, false);
     mCurrent++;
-    if (IsRunning())
-        ShowStep(mCurrent, true);
-    else
+    Refresh();
+    if (!IsRunning())
     {
         if (mView)
             mView->ShowTutorialSkip(false);
@@ -50,16 +48,27 @@ void KpTutorialController::OnEvent(const std::string& event)
     }
 }
 
-bool KpTutorialController::IsAllowed(const std::string& action) const
+void KpTutorialController::SetPossible(const std::string& event, bool possible)
 {
-    if (!IsRunning() || mSteps[mCurrent].allow.empty())
-        return true;
-    const std::vector<std::string>& allow = mSteps[mCurrent].allow;
-    return std::find(allow.begin(), allow.end(), action) != allow.end();
+    mPossible[event] = possible;
+    Refresh();
 }
 
-void KpTutorialController::ShowStep(int index, bool show)
+bool KpTutorialController::IsPossible(const std::string& event) const
 {
-    if (mView && index >= 0 && index < int(mSteps.size()))
-        mView->ShowTutorialElement(mSteps[index].show, show);
+    // Paying comes with serving: it can happen while a serve can.
+    auto found = mPossible.find(event == "pay" ? std::string("serve") : event);
+    return found == mPossible.end() || found->second;
+}
+
+void KpTutorialController::Refresh()
+{
+    int wanted = IsRunning() && IsPossible(mSteps[mCurrent].wait) ? mCurrent : -1;
+    if (wanted == mShown)
+        return;
+    if (mView && mShown >= 0 && mShown < int(mSteps.size()))
+        mView->ShowTutorialElement(mSteps[mShown].show, false);
+    mShown = wanted;
+    if (mView && mShown >= 0)
+        mView->ShowTutorialElement(mSteps[mShown].show, true);
 }

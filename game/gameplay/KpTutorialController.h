@@ -1,11 +1,14 @@
 // The tutorial of the first days: a list of steps from the level file, each
 // showing one tutorial widget of the HUD until the play reports the event it
 // waits for (a client arrived, was served, paid, a table was cleaned, a client
-// left). While a step runs it may allow only some actions ("serve", "clean"),
-// so the player is led through them in order. The controller draws nothing
-// itself: it shows and hides the HUD's widgets through the view it is given.
+// left). A step's tip is on view only while its event can happen (a tip that
+// asks to clean shows while a table is dirty), and the tutorial never stands
+// in the way of the play: it leads, it blocks no click. The controller draws
+// nothing itself: it shows and hides the HUD's widgets through the view it is
+// given.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,18 +38,26 @@ public:
     // An event of the play ("arrive", "serve", "pay", "clean", "leave"): ends
     // the current step when it waits for it, and shows the next one.
     void OnEvent(const std::string& event);
-    // Whether the player may do the action ("serve", "clean") now.
-    bool IsAllowed(const std::string& action) const;
+    // The play says whether an event can happen now ("serve": a client is
+    // waiting; "clean": a table is dirty). An event never reported can always
+    // happen. The current step's tip follows at once.
+    void SetPossible(const std::string& event, bool possible);
+    bool IsPossible(const std::string& event) const;
 
     bool IsRunning() const { return mCurrent >= 0 && mCurrent < int(mSteps.size()); }
     int GetCurrentStep() const { return IsRunning() ? mCurrent : -1; }
+    // The step whose tip is on view, -1 for none.
+    int GetShownStep() const { return mShown; }
 
 private:
-    void ShowStep(int index, bool show);
+    // Shows the current step's tip when its event can happen, hides any other.
+    void Refresh();
 
     std::vector<KpTutorialStep> mSteps;
     int mCurrent = -1;
+    int mShown = -1;
     KpTutorialView* mView = nullptr;
+    std::map<std::string, bool> mPossible; // as the play last reported; kept across levels
 };
 
 extern KpTutorialController gTutorial;

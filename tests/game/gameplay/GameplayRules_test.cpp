@@ -108,34 +108,53 @@ public:
 };
 } // namespace
 
-TEST(GameplayRules, TutorialLeadsStepByStepLimitsActionsAndSkipHidesIt)
+TEST(GameplayRules, TutorialTipsShowOnlyWhileTheirEventCanHappenAndSkipHidesThem)
 {
-    std::vector<KpTutorialStep> steps(2);
-    steps[0] = {"tutorial_serve", "serve", {"serve"}};
-    steps[1] = {"tutorial_clean", "clean", {}};
+    std::vector<KpTutorialStep> steps(3);
+    steps[0] = {"tutorial_serve", "serve"};
+    steps[1] = {"tutorial_clean", "clean"};
+    steps[2] = {"tutorial_money", "pay"};
     ViewLog view;
     KpTutorialController tutorial;
+    // A new level: nobody waits, nothing is dirty.
+    tutorial.SetPossible("serve", false);
+    tutorial.SetPossible("clean", false);
     tutorial.Start(steps, &view);
+    EXPECT_EQ("+skip ", view.log);
+    EXPECT_EQ(-1, tutorial.GetShownStep());
+    tutorial.SetPossible("serve", true);
     EXPECT_EQ("+skip +tutorial_serve ", view.log);
-    EXPECT_TRUE(tutorial.IsAllowed("serve"));
-    EXPECT_FALSE(tutorial.IsAllowed("clean"));
     tutorial.OnEvent("clean"); // not the event the step waits for
     EXPECT_EQ(0, tutorial.GetCurrentStep());
+
+    // Served: the clean tip waits for a dirty table, the serve tip is gone.
     tutorial.OnEvent("serve");
     EXPECT_EQ(1, tutorial.GetCurrentStep());
-    EXPECT_TRUE(tutorial.IsAllowed("clean"));
+    EXPECT_EQ("+skip +tutorial_serve -tutorial_serve ", view.log);
+    tutorial.SetPossible("clean", true);
+    tutorial.SetPossible("clean", true); // no news: no second show
     EXPECT_EQ("+skip +tutorial_serve -tutorial_serve +tutorial_clean ", view.log);
+    view.log.clear();
+    tutorial.SetPossible("clean", false); // cleaned some other way, or not yet
+    EXPECT_EQ("-tutorial_clean ", view.log);
+    tutorial.SetPossible("clean", true);
     tutorial.OnEvent("clean");
+    // Paying comes with serving: the money tip shows while a client waits.
+    EXPECT_EQ("-tutorial_clean +tutorial_clean -tutorial_clean +tutorial_money ", view.log);
+    tutorial.SetPossible("serve", false);
+    tutorial.OnEvent("pay");
     EXPECT_FALSE(tutorial.IsRunning());
-    EXPECT_EQ("+skip +tutorial_serve -tutorial_serve +tutorial_clean -tutorial_clean -skip ",
+    EXPECT_EQ("-tutorial_clean +tutorial_clean -tutorial_clean +tutorial_money -tutorial_money "
+              "-skip ",
               view.log);
 
     view.log.clear();
+    tutorial.SetPossible("serve", true);
     tutorial.Start(steps, &view);
     tutorial.Skip();
     EXPECT_FALSE(tutorial.IsRunning());
-    EXPECT_TRUE(tutorial.IsAllowed("clean"));
     EXPECT_EQ("+skip +tutorial_serve -tutorial_serve -skip ", view.log);
     tutorial.Skip(); // nothing left to hide
+    tutorial.SetPossible("clean", true);
     EXPECT_EQ("+skip +tutorial_serve -tutorial_serve -skip ", view.log);
 }

@@ -159,18 +159,17 @@ TEST(LevelData, UnplayableLevelsAreRefusedWithTheirReason)
 
 TEST(LevelData, BadElementsAreSkippedWithAWarningAndTheRestIsRead)
 {
-    std::string xml =
-        Replace(kSmall, "</clients>",
-                "<client time=\"2\" order=\"pizza\" patience=\"9\"/>"
-                "<client time=\"0.5\" order=\"coffee\" patience=\"7.25\"/></clients>"
-                "<upgrades><upgrade object=\"tables\" name=\"marble\" kind=\"visual\""
-                " levels=\"1;15\"/><upgrade object=\"tables\" name=\"gold\""
-                " kind=\"visual\"/><upgrade object=\"chairs\" name=\"comfy\""
-                " kind=\"visual\"/><upgrade object=\"radio\" name=\"jazz\""
-                " kind=\"functional\" levels=\"9;3\"/></upgrades>"
-                "<tutorial><step show=\"tutorial_serve\" wait=\"serve\""
-                " allow=\"serve\"/><step show=\"tutorial_x\" wait=\"dance\"/>"
-                "<step show=\"tutorial_y\" wait=\"clean\" allow=\"fly\"/></tutorial>");
+    std::string xml = Replace(kSmall, "</clients>",
+                              "<client time=\"2\" order=\"pizza\" patience=\"9\"/>"
+                              "<client time=\"0.5\" order=\"coffee\" patience=\"7.25\"/></clients>"
+                              "<upgrades><upgrade object=\"tables\" name=\"marble\" kind=\"visual\""
+                              " levels=\"1;15\"/><upgrade object=\"tables\" name=\"gold\""
+                              " kind=\"visual\"/><upgrade object=\"chairs\" name=\"comfy\""
+                              " kind=\"visual\"/><upgrade object=\"radio\" name=\"jazz\""
+                              " kind=\"functional\" levels=\"9;3\"/></upgrades>"
+                              "<tutorial><step show=\"tutorial_serve\" wait=\"serve\"/>"
+                              "<step show=\"tutorial_x\" wait=\"dance\"/>"
+                              "<step show=\"Tutorial_y\" wait=\"clean\"/></tutorial>");
     xml = Replace(xml, "</scene>",
                   "<object class=\"sofa\" name=\"sofa1\" pos=\"1;1\"/>"
                   "<object class=\"table\" name=\"table1\" pos=\"2;2\"/>"

@@ -8,13 +8,16 @@
 
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
+#include "tests/game/engine/GameScreen.h"
 
 using namespace GameTest;
 
 namespace
 {
-// The first "LevelRun: <what> <x> <y>" line after `from`; false when none came in time.
-bool WaitForPoint(GameProcess& game, const std::string& what, size_t from, int& x, int& y)
+// The first "LevelRun: <what> <x> <y>" line after `from`; false when none came
+// in time. `next` (when given) receives where the line ends.
+bool WaitForPoint(GameProcess& game, const std::string& what, size_t from, int& x, int& y,
+                  size_t* next = nullptr)
 {
     std::string key = "LevelRun: " + what + " ";
     for (int waited = 0; waited < 20000; waited += 20)
@@ -23,11 +26,20 @@ bool WaitForPoint(GameProcess& game, const std::string& what, size_t from, int& 
         size_t at = output.find(key, from);
         if (at != std::string::npos && output.find('\n', at) != std::string::npos &&
             sscanf(output.c_str() + at + key.size(), "%d %d", &x, &y) == 2)
+        {
+            if (next)
+                *next = output.find('\n', at);
             return true;
+        }
         GameProcess::WaitFor(20);
     }
     return false;
 }
+
+// The tutorial's tip note, by the sky band down its left edge, and the top of
+// the third table of day 1 (345;640) in its wood.
+const POINT kTipBand = {276, 180}, kThirdTable = {345, 650};
+const uint32_t kSky = 0x7DB7D9, kTableWood = 0xD3A374;
 
 class LevelRun : public ::testing::Test
 {
@@ -79,6 +91,45 @@ TEST_F(LevelRun, ClicksOnTheWindowServeAClientAndCleanItsTable)
     ASSERT_TRUE(WaitForPoint(game, "dirty", 0, x, y)) << game.Output();
     Click(hwnd, x, y);
     ASSERT_TRUE(game.WaitForOutput(" served=1 cleaned=1", 10000)) << game.Output();
+
+    EXPECT_TRUE(game.Quit(hwnd, nullptr, 10000));
+    EXPECT_FALSE(game.mSawSystemBox);
+}
+
+TEST_F(LevelRun, TheTutorialLeadsWithoutHoldingBackAServeAndItsTipsKeepOffTheTables)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", std::string(LUMO_BINARY_DIR) + "/game/LevelRun.exe"));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("LevelRun: started level=1 endless=0 tables=3", 30000))
+        << game.Output();
+    GameScreen screen(hwnd, "levelrun");
+
+    // A guest waits: the serve tip shows, on the wall, clear of the tables.
+    int x = 0, y = 0;
+    size_t after = 0;
+    ASSERT_TRUE(WaitForPoint(game, "waiting", 0, x, y, &after)) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("LevelRun: tutorial tip=0", 5000)) << game.Output();
+    EXPECT_TRUE(screen.WaitFor("1_serve_tip", {{kTipBand, kSky}, {kThirdTable, kTableWood}}));
+    Click(hwnd, x, y);
+    ASSERT_TRUE(game.WaitForOutput(" served=1 cleaned=0", 10000)) << game.Output();
+
+    // The next step asks to clean, but no table is dirty yet: its tip waits,
+    // and a second guest is served all the same.
+    ASSERT_TRUE(WaitForPoint(game, "waiting", after, x, y)) << game.Output();
+    Click(hwnd, x, y);
+    ASSERT_TRUE(game.WaitForOutput(" served=2 ", 10000)) << game.Output();
+
+    // A table is left dirty: now the clean tip shows, and the click cleans.
+    ASSERT_TRUE(WaitForPoint(game, "dirty", 0, x, y)) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("LevelRun: tutorial tip=1", 5000)) << game.Output();
+    std::string output = game.Output();
+    EXPECT_LT(output.find("LevelRun: dirty "), output.find("LevelRun: tutorial tip=1"))
+        << "the clean tip showed before any table was dirty";
+    EXPECT_TRUE(screen.WaitFor("2_clean_tip", {{kTipBand, kSky}}));
+    Click(hwnd, x, y);
+    ASSERT_TRUE(game.WaitForOutput(" cleaned=1", 10000)) << game.Output();
 
     EXPECT_TRUE(game.Quit(hwnd, nullptr, 10000));
     EXPECT_FALSE(game.mSawSystemBox);

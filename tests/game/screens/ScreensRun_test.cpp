@@ -19,10 +19,9 @@
 #include <vector>
 
 #include "framework/app/PakWriter.h"
-#include "framework/graphics/MemoryImage.h"
-#include "framework/resources/ImageLib.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
+#include "tests/game/engine/GameScreen.h"
 #include "tests/support/TempFolder.h"
 
 using namespace GameTest;
@@ -62,92 +61,6 @@ void Key(HWND hwnd, WPARAM key)
 {
     PostMessageW(hwnd, WM_KEYDOWN, key, 1);
     PostMessageW(hwnd, WM_KEYUP, key, 0xC0000001);
-}
-
-// The game's 1024 x 768 picture as the screen shows it.
-class Screen
-{
-public:
-    explicit Screen(HWND hwnd) : mHwnd(hwnd) {}
-
-    void Grab()
-    {
-        POINT origin = {0, 0};
-        ClientToScreen(mHwnd, &origin);
-        HDC screen = GetDC(nullptr);
-        HDC mem = CreateCompatibleDC(screen);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = 1024;
-        bi.bmiHeader.biHeight = -768;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        BitBlt(mem, 0, 0, 1024, 768, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        mPixels.assign((uint32_t*)bits, (uint32_t*)bits + 1024 * 768);
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
-    }
-    uint32_t At(int x, int y) const { return mPixels[size_t(y) * 1024 + x] & 0xFFFFFF; }
-
-    // Waits (bounded) until every point is within `tolerance` of its colour;
-    // the last picture is saved under the name either way.
-    bool WaitFor(const char* name, const std::vector<std::pair<POINT, uint32_t>>& points,
-                 int tolerance = 40)
-    {
-        bool ok = false;
-        for (int waited = 0; waited <= 5000 && !ok; waited += 100)
-        {
-            if (waited)
-                GameProcess::WaitFor(100);
-            Grab();
-            ok = true;
-            for (const auto& p : points)
-                ok = ok && Near(At(p.first.x, p.first.y), p.second, tolerance);
-        }
-        Save(name);
-        if (!ok)
-            for (const auto& p : points)
-                ADD_FAILURE() << name << ": pixel " << p.first.x << "," << p.first.y << " is "
-                              << std::hex << At(p.first.x, p.first.y) << ", wanted near "
-                              << p.second;
-        return ok;
-    }
-
-private:
-    static bool Near(uint32_t a, uint32_t b, int tolerance)
-    {
-        for (int shift = 0; shift < 24; shift += 8)
-            if (abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > tolerance)
-                return false;
-        return true;
-    }
-
-    void Save(const char* name)
-    {
-        Lumo::MemoryImage image;
-        image.Create(1024, 768);
-        uint32_t* pixels = image.GetPixels();
-        for (size_t i = 0; i < mPixels.size(); i++)
-            pixels[i] = mPixels[i] | 0xFF000000;
-        image.PixelsChanged();
-        CreateDirectoryA((std::string(LUMO_BINARY_DIR) + "/screens-run").c_str(), nullptr);
-        ImageLib::WritePNGImage(std::string(LUMO_BINARY_DIR) + "/screens-run/" + name + ".png",
-                                &image);
-    }
-
-    HWND mHwnd;
-    std::vector<uint32_t> mPixels;
-};
-
-POINT P(int x, int y)
-{
-    return POINT{x, y};
 }
 
 // Palette colours the screens are drawn in.
@@ -190,7 +103,7 @@ TEST_F(ScreensRun, ANewPlayerWalksThroughADayAndBackToTheMenu)
     ASSERT_TRUE(game.Start("", mFolder.Path() + "\\ZorkaCafe.exe"));
     HWND hwnd = game.WaitForMainWindow(30000);
     ASSERT_NE(hwnd, nullptr) << game.Output();
-    Screen screen(hwnd);
+    GameScreen screen(hwnd, "screens-run");
     auto WaitLine = [&](const char* line, int boundMs = 15000)
     { return game.WaitForOutput(std::string("Screens: ") + line, boundMs); };
 
@@ -262,7 +175,9 @@ TEST_F(ScreensRun, ANewPlayerWalksThroughADayAndBackToTheMenu)
         ASSERT_TRUE(WaitLine(answer ? "box 'quit' answered 1" : "box 'quit' answered 0"))
             << game.Output();
         if (answer == 0)
+        {
             EXPECT_FALSE(game.WaitForExit(500));
+        }
     }
     ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
     EXPECT_EQ(game.mExitCode, 0u);

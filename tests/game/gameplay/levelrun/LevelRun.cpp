@@ -7,6 +7,7 @@
 //   "LevelRun: waiting <x> <y>"             a client sat down; a click there serves it
 //   "LevelRun: dirty <x> <y>"               a table was left dirty; a click there cleans it
 //   "LevelRun: money=<n> lives=<n> served=<n> cleaned=<n> goals=<r0>,<r1>,<r2>,<r3>,<r4>"
+//   "LevelRun: tutorial tip=<n>"           the tutorial's step whose tip is on view (-1: none)
 //   "LevelRun: over failed=<0|1>"           the level is over
 //   "LevelRun: result kind=<k> debriefing=<d> place=<p>"
 //   "LevelRun: load failed"                 the level could not be read
@@ -34,6 +35,7 @@
 #include "game/gameplay/KpClient.h"
 #include "game/gameplay/KpLevelData.h"
 #include "game/gameplay/KpTaskGoals.h"
+#include "game/gameplay/KpTutorialController.h"
 #include "game/scene/KpFrameClock.h"
 
 namespace
@@ -124,6 +126,11 @@ public:
             mState = state;
             Report(state);
         }
+        if (gTutorial.GetShownStep() != mTip)
+        {
+            mTip = gTutorial.GetShownStep();
+            Report(Lumo::StrFormat("tutorial tip=%d", mTip));
+        }
         if (board->IsLevelOver() && !mOverReported && board->IsLevelActive())
         {
             mOverReported = true;
@@ -167,6 +174,7 @@ private:
     bool mStarted = false, mFailedReported = false, mOverReported = false;
     int mDebriefing = 0, mPlace = 14;
     int mTick = 0;
+    int mTip = -1;
     std::string mState;
     std::set<KpClient*> mWaiting;
     std::set<KpCafeTable*> mDirty;
