@@ -190,6 +190,8 @@ void KpBoard_Game3::RunLevel(int ms)
     KpGameClock::Advance(ms);
     if (mLevelOver)
     {
+        // The closed cafe: the queue walks out while the scene stays on view.
+        mPlay.Update(ms);
         if (mEndDelayMs <= 0)
             return;
         mEndDelayMs -= ms;
@@ -273,6 +275,9 @@ void KpBoard_Game3::FinishLevel(bool failed)
     mEndFailed = failed;
     mFailed = failed ? 1 : 0;
     mEndDelayMs = kEndDelayMs;
+    // The cafe closes: its queue leaves and the tutorial has nothing left to lead.
+    mPlay.Close();
+    gTutorial.Skip();
     HudShowEndSplash();
 }
 

@@ -41,4 +41,7 @@ const int kProductSize = 40;
 
 // "coin_small", "heart_small": the money and life pops.
 const int kPopIconSize = 28;
+// "life_heart", "life_heart_lost": a career day's lives on the scene, as big
+// as the survival HUD's hearts.
+const int kLifeHeartSize = 44;
 } // namespace KpCafeArt

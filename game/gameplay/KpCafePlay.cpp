@@ -11,6 +11,7 @@
 #include "game/gameplay/KpClient.h"
 #include "game/gameplay/KpDecor.h"
 #include "game/gameplay/KpFloatingPop.h"
+#include "game/gameplay/KpLifeHearts.h"
 #include "game/gameplay/KpTaskGoals.h"
 #include "game/gameplay/KpTutorialController.h"
 #include "game/scene/KpItemList.h"
@@ -19,8 +20,9 @@
 
 namespace
 {
-// Clients queue down from the door, one step apart.
-const float kQueueStep = 92.0f;
+// The door area: clients queue down from the door, one whole standing client
+// (its patience bar included) apart, and the lowest one's feet stay above this.
+const float kQueueFloor = 760.0f;
 
 KpItem* MakeTable()
 {
@@ -57,6 +59,7 @@ void KpCafePlay::Begin(const KpLevelData* level)
     mMoney = 0;
     mLives = level->lives;
     mServed = mWalkouts = mCleaned = 0;
+    mClosed = false;
     for (const KpLevelObject& object : level->objects)
     {
         KpItem* item = CreateObjectOfClass(object.className);
@@ -72,8 +75,11 @@ void KpCafePlay::Begin(const KpLevelData* level)
             decor->Place(object.x, object.y);
         gItemList.Add(item);
     }
+    if (!level->endless)
+        mHearts = static_cast<KpLifeHearts*>(gItemList.Add(new KpLifeHearts(mLives)));
     HoldPictures();
     BeginDay(1);
+    ReportPossible();
 }
 
 void KpCafePlay::HoldPictures()
@@ -90,7 +96,9 @@ void KpCafePlay::HoldPictures()
                                       "patience_fill_cherry",
                                       "bubble",
                                       "coin_small",
-                                      "heart_small"};
+                                      "heart_small",
+                                      "life_heart",
+                                      "life_heart_lost"};
     for (int look = 0; look < KpCafeArt::kClientLooks; look++)
     {
         names.push_back(Lumo::StrFormat("client_sit_%d", look));
@@ -117,6 +125,8 @@ void KpCafePlay::End()
     mQueue.clear();
     mApplied.clear();
     mHeld.clear();
+    mHearts = nullptr;
+    mClosed = false;
     mLevel = nullptr;
 }
 
@@ -142,10 +152,37 @@ int KpCafePlay::PatienceOf(const KpLevelClient& arrival) const
     return std::max(1, int(std::lround(patience)));
 }
 
+void KpCafePlay::Close()
+{
+    if (!mLevel || mClosed)
+        return;
+    mClosed = true;
+    std::vector<KpClient*> queue;
+    queue.swap(mQueue);
+    for (KpClient* client : queue)
+    {
+        client->mVisible = true;
+        client->Leave(mLevel->doorX, mLevel->doorY - 20.0f, false);
+    }
+}
+
 void KpCafePlay::Update(int ms)
 {
     if (!mLevel || ms <= 0)
         return;
+    if (mClosed)
+    {
+        // Only what moves: the clients on their way out.
+        gItemList.UpdateAll(ms);
+        std::vector<KpClient*> clients = mClients;
+        for (KpClient* client : clients)
+            if (client->IsGone())
+            {
+                client->mRemove = true;
+                mClients.erase(std::find(mClients.begin(), mClients.end(), client));
+            }
+        return;
+    }
     mDayMs += ms;
     gItemList.UpdateAll(ms);
 
@@ -221,10 +258,39 @@ void KpCafePlay::SeatQueue()
         PlaceQueue();
 }
 
+int KpCafePlay::GetQueueShown() const
+{
+    if (!mLevel)
+        return 0;
+    float room = kQueueFloor - mLevel->doorY;
+    return std::max(1, 1 + int(room / float(KpClient::GetStandingHeight())));
+}
+
 void KpCafePlay::PlaceQueue()
 {
+    const float step = float(KpClient::GetStandingHeight());
+    const int shown = GetQueueShown();
     for (size_t i = 0; i < mQueue.size(); i++)
-        mQueue[i]->Queue(mLevel->doorX, mLevel->doorY + kQueueStep * float(i));
+    {
+        KpClient* client = mQueue[i];
+        if (int(i) >= shown)
+        {
+            // Waits outside: unseen, at the door, until a place in the door area is free.
+            client->mVisible = false;
+            client->mX = mLevel->doorX;
+            client->mY = mLevel->doorY;
+            client->Queue(mLevel->doorX, mLevel->doorY);
+            continue;
+        }
+        if (!client->mVisible)
+        {
+            // In from outside: through the door to its place.
+            client->mX = mLevel->doorX;
+            client->mY = mLevel->doorY;
+            client->mVisible = true;
+        }
+        client->Queue(mLevel->doorX, mLevel->doorY + step * float(i));
+    }
 }
 
 KpItem* KpCafePlay::Click(float x, float y)
@@ -296,10 +362,14 @@ void KpCafePlay::WalkOut(KpClient* client, bool angry)
     }
     if (table && !angry)
         table->SetDirty(true);
+    // One who waited outside is seen leaving at the door.
+    client->mVisible = true;
     client->Leave(mLevel->doorX, mLevel->doorY - 20.0f, angry);
     if (angry)
     {
         mLives = std::max(0, mLives - 1);
+        if (mHearts)
+            mHearts->SetLeft(mLives);
         mWalkouts++;
         gTaskGoals.ResetChain();
         gItemList.Add(

@@ -25,6 +25,7 @@
 class KpCafeTable;
 class KpClient;
 class KpItem;
+class KpLifeHearts;
 
 class KpCafePlay
 {
@@ -39,6 +40,9 @@ public:
     void End();
     // Survival: the next day of the run starts (the cafe and its clients stay).
     void BeginDay(int day);
+    // The level is over: the clients queued at the door leave (no life lost)
+    // and from now on Update only moves what is on the scene.
+    void Close();
 
     // Advances the day by ms of game time: arrivals, seating, patience, meals.
     void Update(int ms);
@@ -52,6 +56,7 @@ public:
 
     // --- State
     bool IsRunning() const { return mLevel != nullptr; }
+    bool IsClosed() const { return mClosed; }
     int GetMoney() const { return mMoney; }
     int GetLives() const { return mLives; }
     int GetDay() const { return mDay; }
@@ -63,6 +68,13 @@ public:
     int GetCleaned() const { return mCleaned; }
     const std::vector<KpCafeTable*>& GetTables() const { return mTables; }
     const std::vector<KpClient*>& GetClients() const { return mClients; }
+    // Clients at the door, first first; only the first GetQueueShown() are on view.
+    const std::vector<KpClient*>& GetQueue() const { return mQueue; }
+    // How many queued clients the door area shows one under the other
+    // without overlapping: the others wait outside, unseen, for their turn.
+    int GetQueueShown() const;
+    // A career day's hearts on the scene (null in survival and without a level).
+    const KpLifeHearts* GetHearts() const { return mHearts; }
 
     // Scene objects' classes for the object-class factory.
     static void RegisterClasses();
@@ -89,6 +101,8 @@ private:
     int mMoney = 0;
     int mLives = 0;
     int mServed = 0, mWalkouts = 0, mCleaned = 0;
+    bool mClosed = false;
+    KpLifeHearts* mHearts = nullptr; // an item of the registry
 
     std::vector<KpCafeTable*> mTables;            // items of the registry
     std::vector<KpClient*> mClients;              // every client inside, in arrival order

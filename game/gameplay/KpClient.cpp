@@ -54,6 +54,11 @@ float KpClient::HeadY() const
     return mY - float(IsSeated() ? kSitHeadY : kStandHeadY);
 }
 
+int KpClient::GetStandingHeight()
+{
+    return kStandHeadY + kBarAboveHead + kBarHeight;
+}
+
 void KpClient::MoveTo(float x, float y)
 {
     mFromX = mX;

@@ -55,6 +55,8 @@ public:
     // Head centre in the scene, for pops over it.
     float HeadX() const;
     float HeadY() const;
+    // From a standing client's feet to the top of its patience bar, pixels.
+    static int GetStandingHeight();
 
     // --- KpItem
     void Update(int ms) override;

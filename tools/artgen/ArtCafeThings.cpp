@@ -307,6 +307,13 @@ void Pops(ArtOutput& out)
     Lumo::MemoryImage heart = Blank(kPopIconSize, kPopIconSize);
     ArtIcons::Draw(heart, ArtIcons::kLives, 0, 0, kPopIconSize);
     out.Save("cafe/heart_small.png", heart);
+
+    // A career day's lives on the scene: the survival HUD's hearts, a lost one greyed as there.
+    Lumo::MemoryImage life = Blank(kLifeHeartSize, kLifeHeartSize);
+    ArtIcons::Draw(life, ArtIcons::kLives, 0, 0, kLifeHeartSize);
+    out.Save("cafe/life_heart.png", life);
+    ArtPaint::Desaturate(life, 0.35f);
+    out.Save("cafe/life_heart_lost.png", life);
 }
 
 // --- the upgrades' decoration (bottom centre at its place in the level)

@@ -305,6 +305,70 @@ TEST_F(Board, ASurvivalRunGoesDayByDayWithOffersUntilItsLivesRunOut)
     EXPECT_EQ(0, gItemList.Count());
 }
 
+TEST_F(Board, TheDoorQueueShowsOnlyWhatFitsItsAreaAndLeavesWhenTheDayCloses)
+{
+    // One table and seven guests at once: one sits, six queue at the door.
+    std::string xml = kDay;
+    xml.replace(xml.find("    <object class=\"table\" name=\"table2\""),
+                xml.find("</scene>") - xml.find("    <object class=\"table\" name=\"table2\""),
+                "");
+    std::string clients;
+    for (int i = 0; i < 7; i++)
+        clients += Lumo::StrFormat("<client time=\"1.%d\" order=\"tea\" patience=\"60\"/>", i);
+    xml.replace(xml.find("<clients>") + 9, xml.find("</clients>") - xml.find("<clients>") - 9,
+                clients);
+    TestBoard board;
+    board.BeginLevel(LevelFromText(xml, 3, false));
+    KpCafePlay& play = board.GetPlay();
+    ASSERT_TRUE(StepUntil(
+        board,
+        [&]
+        {
+            if (play.GetQueue().size() != 6)
+                return false;
+            for (KpClient* c : play.GetQueue())
+                if (c->IsMoving())
+                    return false;
+            return true;
+        },
+        1000));
+
+    // The shown ones stand one under the other, each bar clear of the feet
+    // before it, all on the screen; the rest wait unseen at the door.
+    const int shown = play.GetQueueShown();
+    EXPECT_GE(shown, 2);
+    EXPECT_LT(shown, 6);
+    const float height = float(KpClient::GetStandingHeight());
+    for (int i = 0; i < 6; i++)
+    {
+        KpClient* c = play.GetQueue()[i];
+        EXPECT_EQ(i < shown, c->mVisible) << i;
+        if (i >= shown)
+            continue;
+        EXPECT_LE(c->mY, 768.0f) << i;
+        if (i > 0)
+        {
+            EXPECT_GE(c->mY - height, play.GetQueue()[i - 1]->mY) << i;
+        }
+    }
+
+    // The day's clock runs out with the queue still there: it leaves, content
+    // (no life lost), and is gone before the result shows.
+    std::vector<KpClient*> queued = play.GetQueue();
+    ASSERT_TRUE(StepUntil(
+        board, [&] { return board.IsLevelOver(); }, 3000));
+    EXPECT_TRUE(play.GetQueue().empty());
+    for (KpClient* c : queued)
+    {
+        EXPECT_EQ(kClientLeaving, c->GetState());
+        EXPECT_TRUE(c->mVisible);
+    }
+    EXPECT_EQ(2, play.GetLives());
+    ASSERT_TRUE(StepUntil(
+        board, [&] { return board.GetLastResultKind() >= 0; }, 300));
+    EXPECT_EQ(1u, play.GetClients().size()); // only the seated one, still there
+}
+
 TEST_F(Board, LevelsLoadOnTheLoaderThreadAndABadOneReturnsToTheMenus)
 {
     ASSERT_NO_FATAL_FAILURE(EnterFolder("loading"));
@@ -399,8 +463,9 @@ TEST_F(Board, TheCafeDrawsItsRoomAndASeatedClientWithItsOrder)
             1000));
         manager.SetAllDirty();
         manager.DrawScreen(nullptr);
-        // The wall and the counter of cafe 1, where nothing stands in front of them.
-        for (const int* p : {(const int[]){20, 150}, (const int[]){700, 300}})
+        // The wall (below the day's hearts) and the counter of cafe 1, where
+        // nothing stands in front of them.
+        for (const int* p : {(const int[]){20, 200}, (const int[]){700, 300}})
             EXPECT_PRED2(Near, TexturePixel("img\\cafe\\cafe1_back.png", p[0], p[1]),
                          Pixel(screen, p[0], p[1]))
                 << p[0] << "," << p[1];
