@@ -3,12 +3,20 @@
 // cafe), from the difficulty table below. Everything is whole-number
 // arithmetic and one seeded generator per level, so two runs give the same
 // bytes. The format is described in docs/data-formats.md.
+// levelgen --play <folder>: the simulated players (SimPlayer.h) play those
+// files and print what they earn, to tune the table by.
 #include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <objbase.h>
+
+#include "game/engine/KpXml.h"
+#include "game/gameplay/KpLevelData.h"
+#include "tools/levelgen/SimPlayer.h"
 
 namespace
 {
@@ -37,15 +45,21 @@ struct Cafe
     int patienceFrom, patienceTo; // tenths of seconds
     int eat;                      // tenths of seconds
     int lives;
-    int menuFrom, menuTo; // products on the menu, first and last day
+    int menuFrom, menuTo;     // products on the menu, first and last day
+    int gapFrom, gapTo;       // tenths of seconds between two guests of one table
+    int goalFrom, goalTo;     // the goal money, percent of the day's orders' prices
+    int expertFrom, expertTo; // the expert money, the same
     const char* look;
 };
 
 // The three cafes: each one larger, faster and busier than the one before.
+// Tuned with the simulated players (levelgen --play): a new player makes the
+// goal on the first days of cafe 1 and needs more care from then on; a good
+// player makes the expert money only near the day's end.
 const Cafe kCafes[3] = {
-    {0, 15, 3, 5, 90, 120, 320, 220, 40, 5, 3, 4, "cafe1"},
-    {15, 20, 4, 6, 100, 130, 290, 190, 35, 4, 4, 5, "cafe2"},
-    {35, 24, 5, 8, 110, 140, 260, 160, 30, 4, 5, 6, "cafe3"},
+    {0, 15, 3, 5, 90, 120, 300, 200, 40, 5, 3, 4, 160, 110, 80, 105, 128, 132, "cafe1"},
+    {15, 20, 4, 6, 100, 130, 220, 150, 35, 4, 4, 5, 110, 85, 105, 115, 128, 132, "cafe2"},
+    {35, 24, 5, 8, 110, 140, 180, 130, 30, 4, 5, 6, 95, 75, 105, 120, 128, 132, "cafe3"},
 };
 
 struct Product
@@ -60,6 +74,15 @@ const Product kProducts[6] = {{"coffee", 6}, {"tea", 5},   {"croissant", 8},
 const int kTableSpots[8][2] = {{345, 425}, {540, 425}, {345, 640}, {540, 640},
                                {150, 425}, {735, 425}, {150, 640}, {735, 640}};
 const int kDoorX = 958, kDoorY = 350;
+// The last guest of a day comes in at this percent of it.
+const int kLastArrival = 92;
+// Guests come no closer together than this, tenths of seconds, however many
+// tables there are: a good player clicks about twice a second, twice a guest.
+const int kMinGap = 15;
+// Survival: a run's day, seconds; its first day is the cafe's career day this
+// percent of the way through; each next day's patience is multiplied by
+// 0.kSurvivalPatience.
+const int kSurvivalDay = 75, kSurvivalStep = 25, kSurvivalPatience = 80;
 
 struct Decor
 {
@@ -140,15 +163,15 @@ std::string MakeLevel(const Level& lv)
     Random random(uint32_t(lv.number) * 2654435761u + (lv.endless ? 0x51ED27u : 0u));
     const int s = lv.step, n = lv.steps; // progress s / n through the cafe
 
-    int tables = lv.endless ? cafe.tablesTo : Lerp(cafe.tablesFrom, cafe.tablesTo, s, n);
-    int dayLength = lv.endless ? 75 : Lerp(cafe.dayFrom, cafe.dayTo, s, n);
-    int patience = lv.endless ? cafe.patienceFrom : Lerp(cafe.patienceFrom, cafe.patienceTo, s, n);
+    int tables = Lerp(cafe.tablesFrom, cafe.tablesTo, s, n);
+    int dayLength = lv.endless ? kSurvivalDay : Lerp(cafe.dayFrom, cafe.dayTo, s, n);
+    int patience = Lerp(cafe.patienceFrom, cafe.patienceTo, s, n);
     int menuCount = lv.endless ? cafe.menuTo : Lerp(cafe.menuFrom, cafe.menuTo, s, n);
 
     // Arrivals: about one every `gap` tenths, jittered by a third of it,
-    // from 2 s until 85% of the day.
-    int gap = std::max(6, (Lerp(160, 120, s, n) - 10 * (lv.cafe - 1)) / std::min(tables, 6));
-    int first = 20, last = dayLength * 10 * 85 / 100;
+    // from 2 s until kLastArrival percent of the day.
+    int gap = std::max(kMinGap, Lerp(cafe.gapFrom, cafe.gapTo, s, n) / tables);
+    int first = 20, last = dayLength * 10 * kLastArrival / 100;
     std::vector<int> times;
     for (int t = first; t <= last; t += gap)
         times.push_back(std::min(last, std::max(first, t + random.Range(-gap / 3, gap / 3))));
@@ -171,9 +194,10 @@ std::string MakeLevel(const Level& lv)
         arrivals.push_back(a);
     }
 
-    // Money: the goal asks for most orders, the expert for quick service too.
-    int goal = RoundTo5(total * Lerp(60, 75, s, n) / 100);
-    int expert = RoundTo5(total * Lerp(95, 110, s, n) / 100);
+    // Money, in percent of the orders' prices: a serve pays up to half again
+    // for speed, so the expert money asks for nearly every order served quickly.
+    int goal = RoundTo5(total * Lerp(cafe.goalFrom, cafe.goalTo, s, n) / 100);
+    int expert = RoundTo5(total * Lerp(cafe.expertFrom, cafe.expertTo, s, n) / 100);
     int count = int(arrivals.size());
     int flash = 0, clean = 0, match = 0, expertGoal = 1, mega = 0;
     if (!lv.endless)
@@ -204,7 +228,7 @@ std::string MakeLevel(const Level& lv)
     w.Line(Format("  <goals flash=\"%d\" clean=\"%d\" expert=\"%d\" match=\"%d\" mega=\"%d\"/>",
                   flash, clean, expertGoal, match, mega));
     if (lv.endless)
-        w.Line("  <survival patience_factor=\"0.9\"/>");
+        w.Line(Format("  <survival patience_factor=\"0.%02d\"/>", kSurvivalPatience));
     w.Line(Format("  <scene look=\"%s\" door=\"%d;%d\">", cafe.look, kDoorX, kDoorY));
     for (int i = 0; i < tables; i++)
         w.Line(Format("    <object class=\"table\" name=\"table%d\" pos=\"%d;%d\"/>", i + 1,
@@ -254,8 +278,8 @@ std::string MakeLevel(const Level& lv)
     if (!lv.endless && lv.number == 1)
     {
         w.Line("  <tutorial>");
-        w.Line("    <step show=\"tutorial_serve\" wait=\"serve\" allow=\"serve\"/>");
-        w.Line("    <step show=\"tutorial_clean\" wait=\"clean\" allow=\"clean\"/>");
+        w.Line("    <step show=\"tutorial_serve\" wait=\"serve\"/>");
+        w.Line("    <step show=\"tutorial_clean\" wait=\"clean\"/>");
         w.Line("    <step show=\"tutorial_money\" wait=\"pay\"/>");
         w.Line("  </tutorial>");
     }
@@ -277,13 +301,59 @@ bool WriteFile(const std::string& path, const std::string& text)
     bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
     return fclose(f) == 0 && ok;
 }
+
+bool ReadFile(const std::string& path, std::string& text)
+{
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    char buffer[4096];
+    size_t n;
+    text.clear();
+    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
+        text.append(buffer, n);
+    fclose(f);
+    return true;
+}
+
+// Both simulated players on every level file of the folder: the table of
+// what they earn, one line per level.
+int Play(const std::string& folder)
+{
+    CoInitialize(nullptr);
+    printf("%s", SimTableHeading().c_str());
+    int bad = 0;
+    for (bool endless : {false, true})
+        for (int n = 1; n <= (endless ? kSurvivalLevelCount : kCareerLevelCount); n++)
+        {
+            std::string name = Format(endless ? "%s/e%03d.xml" : "%s/l%03d.xml", folder.c_str(), n);
+            std::string text, error;
+            std::vector<std::string> warnings;
+            KpLevelData level;
+            KpXmlDocument document;
+            if (ReadFile(name, text))
+                document = XmlLoadBytes(text, name);
+            if (!document || !ReadLevelData(document.Get(), n, endless, level, error, warnings))
+            {
+                fprintf(stderr, "levelgen: cannot play %s %s\n", name.c_str(), error.c_str());
+                bad++;
+                continue;
+            }
+            printf("%s", SimTableLine(SimPlayLevel(level)).c_str());
+            fflush(stdout);
+        }
+    CoUninitialize();
+    return bad ? 1 : 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--play")
+        return Play(argv[2]);
     if (argc != 2)
     {
-        fprintf(stderr, "usage: levelgen <out folder>\n");
+        fprintf(stderr, "usage: levelgen <out folder> | levelgen --play <level folder>\n");
         return 2;
     }
     std::string folder = argv[1];
@@ -302,7 +372,8 @@ int main(int argc, char** argv)
             }
             written++;
         }
-        Level survival{c, true, c, 1, 0, 1};
+        // A run starts as busy as the middle of its cafe's career.
+        Level survival{c, true, c, 1, kSurvivalStep * (cafe.days - 1) / 100, cafe.days - 1};
         std::string name = Format("%s/e%03d.xml", folder.c_str(), c);
         if (!WriteFile(name, MakeLevel(survival)))
         {
