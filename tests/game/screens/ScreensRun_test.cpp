@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "framework/app/PakWriter.h"
+#include "framework/app/StringUtils.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 #include "tests/game/engine/GameScreen.h"
@@ -40,21 +41,27 @@ bool Replace(std::string& text, const std::string& open, const std::string& clos
     return true;
 }
 
-// Day 1 as the run plays it.
-std::string ShortDayOne()
+// A short day of one table: its guests, goal 1 and expert 2, no comic.
+std::string ShortDay(int number, const std::string& clients)
 {
-    std::string level = ReadTestFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/l001.xml");
-    bool ok = Replace(level, " onstart_comix=\"", "\"", "") &&
-              Replace(level, "<day length=\"", "\"", "<day length=\"12\"") &&
+    std::string level =
+        ReadTestFile(Lumo::StrFormat("%s/data/cfg/l%03d.xml", LUMO_SOURCE_DIR, number).c_str());
+    Replace(level, " onstart_comix=\"", "\"", "");
+    bool ok = Replace(level, "<day length=\"", "\"", "<day length=\"12\"") &&
               Replace(level, "<money ", "/>", "<money goal=\"1\" expert=\"2\"/>") &&
               Replace(level, "<goals ", "/>",
                       "<goals flash=\"1\" clean=\"0\" expert=\"1\" match=\"0\" mega=\"0\"/>") &&
               Replace(level, "<object class=\"table\" name=\"table2\"", "/>", "") &&
               Replace(level, "<object class=\"table\" name=\"table3\"", "/>", "") &&
-              Replace(level, "<clients>", "</clients>",
-                      "<clients><client time=\"0.5\" order=\"tea\" patience=\"60\"/></clients>");
+              Replace(level, "<clients>", "</clients>", "<clients>" + clients + "</clients>");
     EXPECT_TRUE(ok) << level;
     return level;
+}
+
+// Day 1 as the run plays it: one guest who sits at once.
+std::string ShortDayOne()
+{
+    return ShortDay(1, "<client time=\"0.5\" order=\"tea\" patience=\"60\"/>");
 }
 
 void Key(HWND hwnd, WPARAM key)
@@ -65,7 +72,9 @@ void Key(HWND hwnd, WPARAM key)
 
 // Palette colours the screens are drawn in.
 const uint32_t kLeather = 0x6B4330, kPaper = 0xF5E8CE, kCaramel = 0xC98B4F, kMint = 0x6FBF9B,
-               kSky = 0x7DB7D9;
+               kSky = 0x7DB7D9, kCherry = 0xD9534F;
+// The HUD's red "Closed" sign, beside the clock, where the day's end puts it.
+const POINT kClosedSign = {124, 82};
 
 class ScreensRun : public ::testing::Test
 {
@@ -80,9 +89,15 @@ protected:
             ASSERT_TRUE(
                 CopyFileA((game + file).c_str(), (mFolder.Path() + "\\" + file).c_str(), FALSE))
                 << file;
+        ASSERT_NO_FATAL_FAILURE(WriteMod({{"l001.xml", ShortDayOne()}}));
+    }
+    // The mod.pak of the game's copy: these level files over the shipped ones.
+    void WriteMod(const std::vector<std::pair<std::string, std::string>>& levels)
+    {
         CreateDirectoryA("mod", nullptr);
         CreateDirectoryA("mod\\cfg", nullptr);
-        WriteTestFile("mod\\cfg\\l001.xml", ShortDayOne());
+        for (const auto& level : levels)
+            WriteTestFile("mod\\cfg\\" + level.first, level.second);
         std::string error;
         ASSERT_TRUE(PakWriteFolder("mod", mFolder.Path() + "\\mod.pak", &error)) << error;
     }
@@ -194,4 +209,95 @@ TEST_F(ScreensRun, ANewPlayerWalksThroughADayAndBackToTheMenu)
     EXPECT_EQ(file.mProfile.levelExpert[1], 1);
     EXPECT_EQ(file.mProfile.levelGoals[1][0], 1);
     EXPECT_EQ(file.mProfile.levelGoals[1][2], 1);
+}
+
+// A day whose queue is longer than the door area and a guest who walks out,
+// closed with the queue still waiting; "Next day" starts the next one clean.
+TEST_F(ScreensRun, ADayShowsItsLivesAndClosesItsQueueAndTheNextDayStartsClean)
+{
+    std::string guests = "<client time=\"0.5\" order=\"tea\" patience=\"60\"/>";
+    for (int i = 0; i < 4; i++)
+        guests += Lumo::StrFormat("<client time=\"1.%d\" order=\"tea\" patience=\"60\"/>", i);
+    guests += "<client time=\"1.4\" order=\"tea\" patience=\"3\"/>";
+    ASSERT_NO_FATAL_FAILURE(WriteMod(
+        {{"l001.xml", ShortDay(1, guests)},
+         {"l002.xml", ShortDay(2, "<client time=\"5\" order=\"tea\" patience=\"60\"/>")}}));
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", mFolder.Path() + "\\ZorkaCafe.exe"));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr) << game.Output();
+    GameScreen screen(hwnd, "screens-run");
+    auto WaitLine = [&](const char* line, int boundMs = 15000)
+    { return game.WaitForOutput(std::string("Screens: ") + line, boundMs); };
+
+    ASSERT_TRUE(WaitLine("main menu shown", 30000)) << game.Output();
+    for (wchar_t c : std::wstring(L"Tester"))
+        PostMessageW(hwnd, WM_CHAR, c, 1);
+    Key(hwnd, VK_RETURN);
+    ASSERT_TRUE(WaitLine("profile created")) << game.Output();
+    screen.WaitFor("9_main_menu", {{P(625, 255), kCaramel}});
+    Click(hwnd, 748, 236); // Career
+    ASSERT_TRUE(WaitLine("page turn ended on 3")) << game.Output();
+    Click(hwnd, 748, 690); // Play
+    ASSERT_TRUE(WaitLine("briefing shown: level 1")) << game.Output();
+
+    // The door area beside the briefing as the empty cafe shows it.
+    const POINT queue[2] = {P(958, 487), P(958, 684)}; // bodies at places 2 and 3
+    uint32_t floor[2] = {};
+    screen.WaitFor("10_day_one_briefing", {{P(445, 625), kMint}});
+    for (int i = 0; i < 2; i++)
+        floor[i] = screen.At(queue[i].x, queue[i].y);
+    Click(hwnd, 512, 612); // Start
+    ASSERT_TRUE(WaitLine("briefing closed")) << game.Output();
+
+    // Hearts under the clock, one per life (5), drawn at 12 + 48 i, 122.
+    auto Heart = [](int i) { return P(34 + 48 * i, 144); };
+    auto Hearts = [&](const GameScreen& s, int left)
+    {
+        for (int i = 0; i < 5; i++)
+            if (s.IsNear(Heart(i).x, Heart(i).y, kCherry) != (i < left))
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(screen.WaitUntil("11_day_one", [&](const GameScreen& s) { return Hearts(s, 5); }));
+
+    // Escape on the running day opens the pause menu, and closes it again.
+    Key(hwnd, VK_ESCAPE);
+    ASSERT_TRUE(WaitLine("pause menu shown")) << game.Output();
+    Key(hwnd, VK_ESCAPE);
+    ASSERT_TRUE(WaitLine("pause menu closed")) << game.Output();
+
+    // The seated guest is served (the goal and the expert money); the last
+    // guest, waiting outside, walks out: one heart greys.
+    for (int tries = 0;
+         tries < 100 && game.Output().find("Screens: hud: expert splash") == std::string::npos;
+         tries++)
+    {
+        Click(hwnd, 345, 380);
+        GameProcess::WaitFor(150);
+    }
+    EXPECT_TRUE(screen.WaitUntil(
+        "12_queue_and_a_life_lost",
+        [&](const GameScreen& s)
+        {
+            // Two guests stand below the first in the door area.
+            return Hearts(s, 4) && !s.IsNear(queue[0].x, queue[0].y, floor[0], 12) &&
+                   !s.IsNear(queue[1].x, queue[1].y, floor[1], 12);
+        },
+        8000));
+
+    // Closing time: the queue walks out before the result shows.
+    ASSERT_TRUE(WaitLine("debriefing shown: success, level 1", 30000)) << game.Output();
+    EXPECT_TRUE(screen.WaitFor("13_day_closed", {{queue[0], floor[0]}, {queue[1], floor[1]}}, 12));
+    Click(hwnd, 627, 616); // Next day
+    ASSERT_TRUE(WaitLine("briefing shown: level 2")) << game.Output();
+    Click(hwnd, 512, 612); // Start
+    ASSERT_TRUE(WaitLine("briefing closed")) << game.Output();
+
+    // The new day: all hearts back, and no "Closed" sign left from yesterday.
+    EXPECT_TRUE(screen.WaitUntil(
+        "14_next_day", [&](const GameScreen& s)
+        { return Hearts(s, 5) && !s.IsNear(kClosedSign.x, kClosedSign.y, kCherry); }));
+    EXPECT_TRUE(game.Quit(hwnd, 20000)) << game.Output();
+    EXPECT_FALSE(game.mSawSystemBox);
 }
