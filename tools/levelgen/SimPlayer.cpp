@@ -75,13 +75,15 @@ private:
 
     void Choose(KpCafePlay& play, int now)
     {
+        // The play's own orders (arrival, table) break ties: the maps are
+        // ordered by address, which differs from run to run.
         const KpClient* nearest = nullptr;
         const KpClient* impatient = nullptr;
-        for (const auto& seen : mWaiting)
+        for (const KpClient* c : play.GetClients())
         {
-            if (now - seen.second < mStyle.reactMs)
+            auto seen = mWaiting.find(c);
+            if (seen == mWaiting.end() || now - seen->second < mStyle.reactMs)
                 continue;
-            const KpClient* c = seen.first;
             if (!nearest ||
                 Distance(c->HeadX(), c->HeadY()) < Distance(nearest->HeadX(), nearest->HeadY()))
                 nearest = c;
@@ -91,11 +93,11 @@ private:
         // A new player takes longer to see the mess than the guests.
         int cleanReact = mStyle.cleansEarly ? mStyle.reactMs : 2 * mStyle.reactMs;
         const KpCafeTable* table = nullptr;
-        for (const auto& seen : mDirty)
+        for (const KpCafeTable* t : play.GetTables())
         {
-            if (now - seen.second < cleanReact)
+            auto seen = mDirty.find(t);
+            if (seen == mDirty.end() || now - seen->second < cleanReact)
                 continue;
-            const KpCafeTable* t = seen.first;
             if (!table || Distance(t->mX, t->mY) < Distance(table->mX, table->mY))
                 table = t;
         }
