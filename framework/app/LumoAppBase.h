@@ -277,8 +277,12 @@ public:
     void ForgetImageOnDisplay(MemoryImage* image) override;
     DDImage* CopyImage(Image* source);
     int ReinitDisplay();
-    // Sets the display's 3D mode, reinitialising at once when asked; false when that failed.
+    // Sets the display's 3D mode, reinitialising at once when asked; false when that
+    // failed and the program ends. A failure in 2D takes a new window's fallbacks.
     bool InitDisplay(bool is3D, bool reinitNow);
+    // What a failed initialisation leads to: a window in the other mode (made
+    // here, with its own result handling), or the box and exit code 1.
+    void TakeDisplayFallback(DisplayAction action, int result);
     // The FAILED_INIT_DIRECTDRAW box with the result's name and the display's error text.
     void ReportDisplayFailure(int result);
     // Focus bookkeeping, images, screen image and the window timer after a good initialisation.

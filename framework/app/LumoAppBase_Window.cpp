@@ -51,7 +51,10 @@ DisplayAction DecideDisplayAction(int result, bool windowedChoice, bool forceFul
     if (!windowedChoice && (result == RESULT_EXCLUSIVE_FAIL || result == RESULT_DISPCHANGE_FAIL))
     {
         // With full screen forced a window is impossible too: nothing is left to show.
-        if (forceFullscreen || windowedFallbackDone)
+        // A fallback taken before is no reason to give up: full screen asked for
+        // again (the settings, a choice saved on another screen) is refused the
+        // same way, and the window that worked then works now.
+        if (forceFullscreen)
             return DISPLAY_FATAL;
         return DISPLAY_WINDOWED_INSTEAD;
     }
@@ -121,10 +124,27 @@ void LumoAppBase::MakeWindow()
         DeleteRegistryValue(L"Is3D");
 
     bool is3D = mDDInterface && mDDInterface->mIs3D;
-    switch (DecideDisplayAction(result, mIsWindowed, mForceFullscreen, mWindowedFallbackDone, is3D))
+    DisplayAction action =
+        DecideDisplayAction(result, mIsWindowed, mForceFullscreen, mWindowedFallbackDone, is3D);
+    if (action == DISPLAY_RETRY_2D)
     {
-    case DISPLAY_READY:
-        break;
+        HWND made = mHWnd;
+        // Ended, or the 2D road took a fallback whose new window did its own success steps.
+        if (!InitDisplay(false, true) || mHWnd != made)
+            return;
+    }
+    else if (action != DISPLAY_READY)
+    {
+        TakeDisplayFallback(action, result);
+        return;
+    }
+    DisplayReady();
+}
+
+void LumoAppBase::TakeDisplayFallback(DisplayAction action, int result)
+{
+    switch (action)
+    {
     case DISPLAY_FULLSCREEN_INSTEAD:
         mForceFullscreen = true;
         SetWindowedMode(false);
@@ -134,21 +154,16 @@ void LumoAppBase::MakeWindow()
         // The new window runs its own result handling and success steps.
         SetWindowedMode(true);
         return;
-    case DISPLAY_RETRY_2D:
-        if (!InitDisplay(false, true))
-            return;
-        break;
     case DISPLAY_FATAL_COLOR_DEPTH:
         PopupW(
             GetString("PLEASE_SET_COLOR_DEPTH", L"Please set your desktop color depth to 16 bit."));
         ExitImmediately(1);
         return;
-    case DISPLAY_FATAL:
+    default:
         ReportDisplayFailure(result);
         ExitImmediately(1);
         return;
     }
-    DisplayReady();
 }
 
 void LumoAppBase::ReportDisplayFailure(int result)
@@ -220,9 +235,12 @@ bool LumoAppBase::InitDisplay(bool is3D, bool reinitNow)
     {
         if (is3D)
             return InitDisplay(false, reinitNow);
-        ReportDisplayFailure(result);
-        ExitImmediately(1);
-        return false;
+        // 2D fails too: the fallbacks of a new window (full screen refused comes
+        // up windowed), so the 3D road ends where the 2D road does.
+        DisplayAction action = DecideDisplayAction(result, mIsWindowed, mForceFullscreen,
+                                                   mWindowedFallbackDone, false);
+        TakeDisplayFallback(action, result);
+        return action == DISPLAY_WINDOWED_INSTEAD || action == DISPLAY_FULLSCREEN_INSTEAD;
     }
     CommitAllImages();
     if (mWidgetManager)

@@ -10,78 +10,16 @@
 
 #include <objbase.h>
 
-#include <initializer_list>
-
-#include "framework/app/StringUtils.h"
 #include "game/engine/KpProfileFile.h"
-#include "game/engine/KpXml.h"
 #include "tests/framework/graphics/DDTestSupport.h"
+#include "tests/display/GameLayout.h"
 #include "tests/game/engine/GameProcess.h"
 
 using namespace GameTest;
+using namespace GameLayout;
 
 namespace
 {
-
-struct Point
-{
-    int x = -1, y = -1;
-};
-
-// The centre of a widget of a layout in cfg\ui.xml, found by the chain of
-// names below the layout, in game coordinates.
-Point LayoutCentre(const char* layout, std::initializer_list<const char*> names)
-{
-    Point p;
-    KpXmlDocument doc = XmlLoadFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/ui.xml");
-    if (!doc)
-        return p;
-    std::wstring path = L"ui/layouts/widget[@name=\"" + Lumo::StringToWString(layout) + L"\"]";
-    for (const char* name : names)
-        path += L"//widget[@name=\"" + Lumo::StringToWString(name) + L"\"]";
-    KpXmlNode node = XmlSelectNode(doc.Get(), path);
-    if (!node)
-        return p;
-    int x = XmlGetAttrInt(node.Get(), L"w") / 2, y = XmlGetAttrInt(node.Get(), L"h") / 2;
-    // Up through every widget it sits in.
-    IXMLDOMNode* at = node.Get();
-    at->AddRef();
-    while (at && XmlGetName(at) == L"widget")
-    {
-        x += XmlGetAttrInt(at, L"x");
-        y += XmlGetAttrInt(at, L"y");
-        IXMLDOMNode* parent = nullptr;
-        at->get_parentNode(&parent);
-        at->Release();
-        at = parent;
-    }
-    if (at)
-        at->Release();
-    p.x = x;
-    p.y = y;
-    return p;
-}
-
-// Where a point of the game's 1024 x 768 picture lies in the window: full
-// screen on a wider desktop shows the picture scaled between bars.
-Point InWindow(HWND hwnd, Point p)
-{
-    RECT client = {0, 0, 1024, 768};
-    GetClientRect(hwnd, &client);
-    const double sx = client.right / 1024.0, sy = client.bottom / 768.0;
-    const double scale = sx < sy ? sx : sy;
-    const double ox = (client.right - 1024 * scale) / 2, oy = (client.bottom - 768 * scale) / 2;
-    return Point{int(ox + p.x * scale), int(oy + p.y * scale)};
-}
-
-void Click(HWND hwnd, Point game)
-{
-    Point p = InWindow(hwnd, game);
-    LPARAM at = MAKELPARAM(p.x, p.y);
-    PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
-    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
-}
 
 // The game's pixel at a point of its picture, as 0xRRGGBB.
 uint32_t Pixel(HWND hwnd, Point game)
@@ -137,11 +75,6 @@ bool IsCaramel(uint32_t c)
 bool IsMint(uint32_t c)
 {
     return G(c) > 160 && G(c) > R(c) + 30 && B(c) > 120;
-}
-
-bool IsFullScreen(HWND hwnd)
-{
-    return (GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) != WS_CAPTION;
 }
 
 class IntegrationScreens : public ::testing::Test

@@ -334,12 +334,14 @@ TEST(AppWindow, DisplayResultsChooseTheFallback)
 {
     using namespace Lumo;
     EXPECT_EQ(DecideDisplayAction(0, true, false, false, false), DISPLAY_READY);
-    // Full screen refused: windowed, unless windowed is impossible too.
+    // Full screen refused: windowed, unless windowed is impossible too; asked
+    // for again after a fallback, it falls back again.
     EXPECT_EQ(DecideDisplayAction(4, false, false, false, false), DISPLAY_WINDOWED_INSTEAD);
     EXPECT_EQ(DecideDisplayAction(5, false, false, false, true), DISPLAY_WINDOWED_INSTEAD);
     EXPECT_EQ(DecideDisplayAction(4, false, true, false, false), DISPLAY_FATAL);
     EXPECT_EQ(DecideDisplayAction(5, false, true, false, false), DISPLAY_FATAL);
-    EXPECT_EQ(DecideDisplayAction(4, false, false, true, false), DISPLAY_FATAL);
+    EXPECT_EQ(DecideDisplayAction(4, false, false, true, false), DISPLAY_WINDOWED_INSTEAD);
+    EXPECT_EQ(DecideDisplayAction(5, false, false, true, true), DISPLAY_WINDOWED_INSTEAD);
     // Windowed at a bad depth: full screen, or the colour-depth box after a failed one.
     EXPECT_EQ(DecideDisplayAction(6, true, false, false, false), DISPLAY_FULLSCREEN_INSTEAD);
     EXPECT_EQ(DecideDisplayAction(6, true, false, true, false), DISPLAY_FATAL_COLOR_DEPTH);

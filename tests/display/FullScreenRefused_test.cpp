@@ -1,0 +1,130 @@
+// The real game on a screen larger than its picture whose mode cannot change
+// (Xvfb switches only to its own size, PLATFORM-NOTES): full screen is refused
+// there, and as it is not forced the game must come up in a window, on the 3D
+// road and on the 2D one, whether full screen was saved by another run or is
+// ticked in the settings; the settings then show a window, and pref.dat keeps it.
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <string>
+
+#include "game/engine/KpProfileFile.h"
+#include "tests/display/GameLayout.h"
+#include "tests/game/engine/GameProcess.h"
+
+using namespace GameTest;
+using namespace GameLayout;
+
+namespace
+{
+
+class FullScreenRefused : public ::testing::TestWithParam<bool>
+{
+protected:
+    void SetUp() override
+    {
+        if (GetSystemMetrics(SM_CXSCREEN) != 1280 || GetSystemMetrics(SM_CYSCREEN) != 1024)
+            GTEST_SKIP() << "needs the 1280 x 1024 screen, where a window fits";
+        CoInitialize(nullptr);
+        RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0,
+                                                 KEY_WRITE, nullptr, &key, nullptr));
+        DWORD is3D = GetParam() ? 1 : 0;
+        RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&is3D, sizeof(is3D));
+        RegCloseKey(key);
+        // A player whose last run was full screen on another screen.
+        KpProfileFile file;
+        file.SetPath(KpProfileFile::DefaultPath());
+        ASSERT_TRUE(file.NewProfile(L"Anna", nullptr, nullptr));
+        file.mWindowed = 0;
+        ASSERT_TRUE(file.Save());
+        mStarted = true;
+    }
+    void TearDown() override
+    {
+        if (!mStarted)
+            return;
+        RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+        CoUninitialize();
+    }
+
+    int StoredWindowed()
+    {
+        KpProfileFile file;
+        file.SetPath(KpProfileFile::DefaultPath());
+        return file.Read() ? file.mWindowed : -1;
+    }
+
+    // Clicks Settings and returns the line the options wrote when shown ("" when they did not).
+    std::string OpenOptions(GameProcess& game)
+    {
+        const size_t shown = game.CountOutput("Screens: options shown");
+        Click(WindowOf(game.mPid, "MainWindow"),
+              LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"}));
+        for (int waited = 0; game.CountOutput("Screens: options shown") == shown; waited += 20)
+        {
+            if (waited > 5000 || game.mExited)
+                return "";
+            GameProcess::WaitFor(20);
+        }
+        std::string output = game.Output();
+        size_t at = output.rfind("Screens: options shown");
+        return output.substr(at, output.find('\n', at) - at);
+    }
+
+    bool mStarted = false;
+};
+
+} // namespace
+
+TEST_P(FullScreenRefused, SavedOrTickedFullScreenComesUpWindowed)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.Start());
+    ASSERT_NE(game.WaitForMainWindow(30000), nullptr)
+        << "system box seen: " << game.mSawSystemBox << "\n"
+        << game.Output();
+    // The slides, clicked away; the saved choice was applied before them.
+    ASSERT_TRUE(game.WaitForOutput("Screens: splash slide 0", 30000)) << game.Output();
+    while (!game.WaitForOutput("Screens: splash ended", 200))
+    {
+        ASSERT_FALSE(game.mExited) << game.Output();
+        Click(WindowOf(game.mPid, "MainWindow"), Point{512, 384});
+    }
+    ASSERT_TRUE(game.WaitForOutput("Screens: main menu shown", 10000)) << game.Output();
+    EXPECT_FALSE(game.mSawSystemBox);
+    HWND hwnd = WindowOf(game.mPid, "MainWindow");
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_FALSE(IsFullScreen(hwnd));
+    EXPECT_EQ(OpenOptions(game), "Screens: options shown: music 30 sound 60 mute 0 fullscreen 0");
+
+    // Full screen ticked and applied: refused again, so a window again.
+    Click(hwnd, LayoutCentre("options", {"panel", "fullscreen_checkbox"}));
+    Click(hwnd, LayoutCentre("options", {"panel", "apply"}));
+    ASSERT_TRUE(game.WaitForOutput("Screens: options applied: music 30 sound 60 mute 0 "
+                                   "fullscreen 1",
+                                   5000))
+        << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("Screens: options closed", 5000)) << game.Output();
+    EXPECT_FALSE(game.WaitForExit(1000)) << game.Output();
+    EXPECT_FALSE(game.mSawSystemBox);
+    hwnd = WindowOf(game.mPid, "MainWindow");
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_FALSE(IsFullScreen(hwnd));
+    EXPECT_EQ(OpenOptions(game), "Screens: options shown: music 30 sound 60 mute 0 fullscreen 0");
+    Click(hwnd, LayoutCentre("options", {"panel", "cancel"}));
+    ASSERT_TRUE(game.WaitForOutput("Screens: options cancelled", 5000)) << game.Output();
+
+    EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
+    EXPECT_EQ(0u, game.mExitCode);
+    EXPECT_FALSE(game.mSawSystemBox);
+    EXPECT_EQ(StoredWindowed(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, FullScreenRefused, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info)
+                         { return info.param ? "ThreeD" : "TwoD"; });
