@@ -80,7 +80,12 @@ void KpBoard_Options::OnShow()
         if (mManager)
             mManager->SetFocus(this);
     }
-    SetChecked(fullscreenBox, gProfileFile.mWindowed == 0);
+    // Where no window fits the screen full screen is forced: the box shows it
+    // and takes no click, rather than letting a change be undone unseen.
+    const bool forced = mApp && mApp->mForceFullscreen;
+    SetChecked(fullscreenBox, forced || gProfileFile.mWindowed == 0);
+    if (fullscreenBox)
+        fullscreenBox->SetDisabled(forced);
     SetChecked(muteBox, gProfileFile.mMute != 0);
     SetSlider(soundSlider, gProfileFile.mSoundVolume);
     SetSlider(musicSlider, gProfileFile.mMusicVolume);
@@ -90,8 +95,8 @@ void KpBoard_Options::OnShow()
     savedMute = IsChecked(muteBox);
     mEntryTaken = true;
     GetSoundManager()->SoundPlay("window_open");
-    ScreenTrace("options shown: music %d sound %d mute %d fullscreen %d", savedMusic, savedSound,
-                savedMute ? 1 : 0, savedFullscreen ? 1 : 0);
+    ScreenTrace("options shown: music %d sound %d mute %d fullscreen %d%s", savedMusic, savedSound,
+                savedMute ? 1 : 0, savedFullscreen ? 1 : 0, forced ? " (forced)" : "");
 }
 
 void KpBoard_Options::OnHide()

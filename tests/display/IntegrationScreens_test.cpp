@@ -229,17 +229,26 @@ TEST_F(IntegrationScreens, OptionsSwitchFromAWindowToFullScreenAndBack)
 
     if (!wide)
     {
-        // A window cannot be had here: asking for one keeps full screen, and the
-        // stored choice says so.
+        // A window cannot be had here: the box shows full screen, disabled (its
+        // tick drawn faded over the panel rather than in solid mint), and a
+        // click on it changes nothing; the stored choice stays full screen.
         EXPECT_TRUE(IsFullScreen(hwnd));
         Click(hwnd, settings);
         ASSERT_TRUE(game.WaitForOutput("Screens: options shown: music 30 sound 60 mute 0 "
+                                       "fullscreen 1 (forced)",
+                                       5000))
+            << game.Output();
+        // The tick's middle in the box's 36 x 36 picture, at the box's left.
+        const Point tick{checkBox.x - 330 / 2 + 24, checkBox.y - 36 / 2 + 12};
+        const uint32_t faded = WaitPixel(hwnd, tick, [](uint32_t c) { return R(c) > 150; });
+        EXPECT_GT(R(faded), 150) << std::hex << faded;
+        EXPECT_FALSE(Near(faded, 0x6EBE9A, 20)) << std::hex << faded;
+        Click(hwnd, checkBox);
+        Click(hwnd, apply);
+        ASSERT_TRUE(game.WaitForOutput("Screens: options applied: music 30 sound 60 mute 0 "
                                        "fullscreen 1",
                                        5000))
             << game.Output();
-        Click(hwnd, checkBox);
-        Click(hwnd, apply);
-        ASSERT_TRUE(game.WaitForOutput("Screens: options applied", 5000));
         EXPECT_FALSE(game.WaitForExit(500));
         EXPECT_TRUE(IsFullScreen(WindowOf(game.mPid, "MainWindow")));
         EXPECT_EQ(StoredFile().mWindowed, 0);
