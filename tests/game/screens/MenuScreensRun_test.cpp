@@ -1,11 +1,13 @@
 // The menus in the real game under Wine, driven with clicks posted to its
 // window and looked at on screen: Zorka in the book's corner stays in view
 // whatever the menus did before (the settings, page turns there and back, the
-// profile page).
+// profile page), and the question boxes draw the answer that gives something
+// up in the warning colour and the one that keeps it in the calm colour.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -29,6 +31,8 @@ bool Near(uint32_t a, uint32_t b, int tolerance)
             return false;
     return true;
 }
+
+const uint32_t kCherry = 0xD9534F, kMint = 0x6FBF9B;
 
 class MenuScreensRun : public ::testing::Test
 {
@@ -159,6 +163,38 @@ TEST_F(MenuScreensRun, ZorkaStaysInTheCornerAfterTheSettingsAndEveryPageTurn)
         << mGame.Output();
     EXPECT_EQ(Changed(first, Corner(hwnd)), 0) << "after the profile page and back";
 
+    EXPECT_TRUE(mGame.Quit(hwnd, 10000)) << mGame.Output();
+    EXPECT_FALSE(mGame.mSawSystemBox);
+}
+
+TEST_F(MenuScreensRun, TheQuestionsYesIsTheWarningColourAndItsNoTheCalmOne)
+{
+    HWND hwnd = StartToMenu();
+    ASSERT_NE(hwnd, nullptr) << mGame.Output();
+    // The quit question, asked by closing the window.
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(mGame.WaitForOutput("Screens: box 'quit' asked", 10000)) << mGame.Output();
+    std::string output = mGame.Output();
+    int yx = 0, yy = 0, nx = 0, ny = 0;
+    ASSERT_EQ(sscanf(output.c_str() + output.find("Screens: box 'quit' asked"),
+                     "Screens: box 'quit' asked: yes=%d,%d no=%d,%d", &yx, &yy, &nx, &ny),
+              4);
+    // Inside each pill, below its label: the button's own colour.
+    auto shown = [&](int x, int y, uint32_t wanted)
+    {
+        POINT p = {x - 70, y + 14};
+        ClientToScreen(hwnd, &p);
+        return DDTest::WaitForScreenPixel(
+            p.x, p.y, [&](uint32_t c) { return Near(c, wanted, 40); }, [] {});
+    };
+    const uint32_t yes = shown(yx, yy, kCherry), no = shown(nx, ny, kMint);
+    EXPECT_TRUE(Near(yes, kCherry, 40)) << std::hex << yes;
+    EXPECT_TRUE(Near(no, kMint, 40)) << std::hex << no;
+
+    // "Stay" keeps the game; then it closes for real.
+    GameLayout::Click(hwnd, Point{nx, ny});
+    ASSERT_TRUE(mGame.WaitForOutput("Screens: box 'quit' answered 0", 10000)) << mGame.Output();
+    EXPECT_FALSE(mGame.WaitForExit(300));
     EXPECT_TRUE(mGame.Quit(hwnd, 10000)) << mGame.Output();
     EXPECT_FALSE(mGame.mSawSystemBox);
 }

@@ -184,7 +184,7 @@ TEST_F(ScreensRun, ANewPlayerWalksThroughADayAndBackToTheMenu)
                          &yy, &nx, &ny),
                   4);
         if (answer == 0)
-            screen.WaitFor("8_quit_question", {{P(yx - 70, yy + 14), kMint}});
+            screen.WaitFor("8_quit_question", {{P(yx - 70, yy + 14), 0xD9534F}});
         GameProcess::WaitFor(300); // the box's opening effect
         Click(hwnd, answer ? yx : nx, answer ? yy : ny);
         ASSERT_TRUE(WaitLine(answer ? "box 'quit' answered 1" : "box 'quit' answered 0"))
