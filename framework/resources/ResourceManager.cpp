@@ -3,6 +3,8 @@
 #include "framework/app/AppHost.h"
 #include "framework/diagnostics/Profiler.h"
 #include "framework/graphics/CelAnimation.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/SysFont.h"
@@ -248,11 +250,28 @@ MemoryImage* ResourceManager::LoadImageResource(const ImageResourceOptions& opti
         Fail("Failed to load image: " + options.path);
         return nullptr;
     }
-    // A memory image registered with the application (when there is one), so
-    // the application's image-wide operations reach it.
-    MemoryImage* image = new MemoryImage(mApp);
+    // With a display up the picture goes to it: a surface image, whose surface
+    // is made now in 2D, so the first draw does not pay for it (in 3D the
+    // renderer makes its texture on the first draw). Without one, a memory
+    // image registered with the application (when there is one), so the
+    // application's image-wide operations reach it.
+    DDInterface* display = mApp ? mApp->GetDisplay() : nullptr;
+    MemoryImage* image;
+    if (display)
+    {
+        ProfileZone zone("ResourceManager:DDSurface");
+        DDImage* surfaceImage = new DDImage(display);
+        surfaceImage->SetPixels(file->mBits, file->mWidth, file->mHeight, true);
+        if (!display->mIs3D)
+            surfaceImage->BuildSurface();
+        image = surfaceImage;
+    }
+    else
+    {
+        image = new MemoryImage(mApp);
+        image->SetPixels(file->mBits, file->mWidth, file->mHeight, true);
+    }
     image->mFileName = options.path;
-    image->SetPixels(file->mBits, file->mWidth, file->mHeight, true);
     delete file;
 
     image->mRows = options.rows;

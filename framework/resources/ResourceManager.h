@@ -13,7 +13,9 @@
 // minsubdivide, a4r4g4b4, a8r8g8b8 (texture flags 1, 4, 8). Booleans are
 // "true" or a non-zero number. Font attributes: face, size (points), charset,
 // bold, italic, underline.
-// Groups load on demand so the loading thread can spread the work. Lookups of
+// Once the application has a display, images load as display images (in a
+// surface of their own in 2D). Groups load on demand so the loading thread can
+// spread the work. Lookups of
 // missing ids through the Throw forms raise ResourceManagerException: a missing
 // resource is a data fault the game cannot paper over.
 
