@@ -2,8 +2,10 @@
 
 #include "framework/app/PakInterface.h"
 #include "framework/app/StringUtils.h"
+#include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpComPtr.h"
 #include "game/engine/KpCursorSet.h"
+#include "game/engine/KpDevOverlay.h"
 #include "game/engine/KpDevOptions.h"
 #include "game/engine/KpFont.h"
 #include "game/engine/KpLocTable.h"
@@ -152,6 +154,7 @@ bool KpEngine::StepApp(bool& updated)
     // Fades follow game time: one frame time per logic update that ran.
     if (mUpdateCount > before)
         GetEngineMusic()->Update((mUpdateCount - before) * mFrameTime);
+    RefreshDevOverlay();
     return result;
 }
 
@@ -161,9 +164,27 @@ void KpEngine::SetMusicVolume(double volume)
     SndGroupSetVolume(kMusicGroup, mMuteCount > 0 ? 0 : int(std::lround(volume * 100.0)));
 }
 
+void KpEngine::RefreshDevOverlay()
+{
+    std::string text;
+    if (gDevOptions.IsEnabled() && mWidgetManager)
+        text = KpDevOverlayText(mUpdateCount, mCurrentFrameTime, mWidgetManager->mLastMouseX,
+                                mWidgetManager->mLastMouseY,
+                                KpWidgetPath(mWidgetManager->mOverWidget), modalBoxOpen != 0);
+    // The line sits over whatever is drawn there: a new one (or none) needs the
+    // screen drawn again under it.
+    if (text != mDevOverlayText && mWidgetManager)
+        mWidgetManager->SetAllDirty();
+    mDevOverlayText = text;
+}
+
 // The game cursor is the display's own cursor picture (KpCursorSet), which the
-// cursor thread moves between frames; the developer overlay is not built.
-void KpEngine::DrawOverlay(Lumo::Graphics*) {}
+// cursor thread moves between frames; only the developer overlay draws here.
+void KpEngine::DrawOverlay(Lumo::Graphics* g)
+{
+    if (gDevOptions.IsEnabled())
+        KpDrawDevOverlay(g, mDevOverlayText);
+}
 
 void KpEngine::EngineHook1() {}
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "framework/app/LumoAppBase.h"
 #include "game/engine/KpXml.h"
@@ -48,8 +49,12 @@ public:
     uint8_t modalBoxOpen;        // a confirmation or message box is open: boards hold still
 
 private:
+    // The developer overlay's line for the next draw; empty while the switch is off.
+    void RefreshDevOverlay();
+
     KpXmlDocument mUiDocument;
     KpXmlNode mLayoutRoot;
+    std::string mDevOverlayText;
 };
 
 extern Lumo::LumoAppBase* gGameApp;

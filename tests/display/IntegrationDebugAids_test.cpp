@@ -2,7 +2,9 @@
 // without Shift pressed through the window, as the window procedure and the
 // widget manager's key table see it; and, in the real game on the exact
 // 1024 x 768 screen (2D and 3D full screen), a screenshot compared with the
-// back buffer it was taken from, and the image dump against the live images.
+// back buffer it was taken from, the image dump against the live images, the
+// developer overlay coming and going with the master switch, and a resource
+// image handed to the display in its own profiling zone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,6 +24,7 @@
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/resources/ImageLib.h"
+#include "framework/resources/ResourceManager.h"
 #include "game/engine/KpDevOptions.h"
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpProfileFile.h"
@@ -335,3 +338,55 @@ TEST_P(GameDebugAids, ScreenshotMatchesTheBackBufferAndTheDumpListsEveryLiveImag
 INSTANTIATE_TEST_SUITE_P(Roads, GameDebugAids, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info)
                          { return info.param ? "ThreeD" : "TwoD"; });
+
+TEST_P(GameDebugAids, DeveloperOverlayShowsWhileTheMasterSwitchIsOn)
+{
+    ASSERT_NO_FATAL_FAILURE(StartGame());
+    KpEngine3& game = *mGame;
+    // White text in the overlay's corner band, counted in the back buffer of
+    // the frame after the next two draws.
+    auto whiteInBand = [&]()
+    {
+        const int draws = game.mDrawCount;
+        EXPECT_TRUE(StepUntil(
+            game, [&] { return game.mDrawCount >= draws + 2; }, 5000));
+        std::vector<uint32_t> back = BackBuffer();
+        int white = 0;
+        for (int y = 0; y < 14 && !back.empty(); y++)
+            for (int x = 0; x < 300; x++)
+                white += (back[y * 1024 + x] & 0xF0F0F0) == 0xF0F0F0;
+        return white;
+    };
+    // Nothing of the game's own pictures is white up there.
+    game.mWidgetManager->SetAllDirty();
+    EXPECT_EQ(whiteInBand(), 0);
+
+    gDevOptions.mEnabled = true;
+    SendMessageA(game.mHWnd, WM_MOUSEMOVE, 0, MAKELPARAM(512, 384));
+    EXPECT_GT(whiteInBand(), 30);
+    gDevOptions.mEnabled = false;
+    EXPECT_EQ(whiteInBand(), 0) << "the line goes with the switch";
+}
+
+TEST_P(GameDebugAids, ResourceImagesGoToTheDisplayInTheirOwnProfilingZone)
+{
+    ASSERT_NO_FATAL_FAILURE(StartGame());
+    ResourceManager* resources = mGame->mResourceManager;
+    ASSERT_TRUE(resources->ParseResourcesText(
+        "<Resources><Group id=\"test\">"
+        "<Image id=\"STUDIO\" path=\"img\\splash\\studio.png\"/></Group></Resources>"))
+        << resources->GetErrorText();
+    ProfileStart(false);
+    ASSERT_TRUE(resources->LoadResources("test")) << resources->GetErrorText();
+    ProfileStop();
+    const std::string report = ProfileReport();
+    EXPECT_NE(report.find("ResourceManager:DDSurface (1 calls"), std::string::npos) << report;
+    EXPECT_NE(report.find("ResourceManager:GetImage (1 calls"), std::string::npos) << report;
+    // An opaque picture: 2D keeps it in a surface of the display; 3D leaves
+    // it to the renderer's texture.
+    DDImage* image = dynamic_cast<DDImage*>(resources->GetImage("STUDIO"));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->mDDInterface, mGame->mDDInterface);
+    EXPECT_EQ(image->mSurface != nullptr, !GetParam());
+    resources->DeleteResources("test");
+}

@@ -1,13 +1,17 @@
 // The widget set's own rules: the text field's character count (never half a
 // surrogate pair), typing and backspace; the list's selection kept in view;
-// the slider's range; text variables in labels.
+// the slider's range; text variables in labels; a widget's layout path as the
+// developer overlay names it.
 #include <gtest/gtest.h>
 
+#include "framework/widgets/Widget.h"
+#include "game/engine/KpDevOverlay.h"
 #include "game/engine/KpTextVars.h"
 #include "game/ui/KpDialog.h"
 #include "game/ui/KpEditWidget.h"
 #include "game/ui/KpList.h"
 #include "game/ui/KpSlider.h"
+#include "game/ui/KpText.h"
 #include "tests/game/ui/UiTestSupport.h"
 
 namespace
@@ -116,4 +120,22 @@ TEST(KpWidgets, LabelsShowTheCurrentValuesOfTheirTextVariables)
     EXPECT_EQ(label.GetShownText(), L"Day 3 of Zorka's: {not a var}");
     GetTextVars()->SetInt("day", 4);
     EXPECT_EQ(label.GetShownText(), L"Day 4 of Zorka's: {not a var}");
+}
+
+TEST(KpWidgets, DeveloperOverlayNamesTheWidgetByItsLayoutPath)
+{
+    // Named children belong to their parent, which deletes them.
+    KpDialog screen;
+    KpDialog* page = new KpDialog();
+    KpText* label = new KpText();
+    Lumo::Widget plain; // a framework widget in between has no name
+    screen.AddChild("main_menu", page);
+    page->AddWidget(&plain);
+    page->AddChild("career", label);
+    EXPECT_EQ(KpWidgetPath(label), "main_menu/career");
+    EXPECT_EQ(KpWidgetPath(&plain), "main_menu");
+    EXPECT_EQ(KpWidgetPath(nullptr), "");
+    EXPECT_EQ(KpDevOverlayText(12, 10, 5, 6, "", true),
+              "update 12  10 ms  pointer 5,6  -  [question box]");
+    page->RemoveWidget(&plain);
 }
