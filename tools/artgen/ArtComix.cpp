@@ -14,6 +14,7 @@
 #include "tools/artgen/ArtCafe.h"
 #include "tools/artgen/ArtGroup.h"
 #include "tools/artgen/ArtIcons.h"
+#include "tools/artgen/ArtPeople.h"
 
 namespace
 {
@@ -23,212 +24,12 @@ using namespace ArtCafe;
 const int kScreenW = 1024, kScreenH = 768;
 
 // --- people -----------------------------------------------------------------
-// The in-game standing figure (96 x 168) at comic size: every coordinate of
-// that figure times kPersonScale, plus a face.
+// Zorka and the guests at comic size: the in-game figure at 2.6 pixels a unit.
 const float kPersonScale = 2.6f;
-const int kPersonW = 250, kPersonH = 440;
-// The saved pictures leave room on the left for Zorka's raised arm.
-const int kFrameLeft = 30, kFrameW = kPersonW + kFrameLeft;
 
-struct Look
-{
-    uint32_t colour; // clothes
-    uint32_t skin;
-    uint32_t hair;
-    int style; // 0 bun, 1 beret, 2 curls, 3 cap
-};
-
-const Look kZorka = {kCaramel, 0xF8DCC0, kCoffee, 0};
+using ArtPeople::Look;
 const Look kGuests[3] = {
-    {kSky, 0xEFC39E, 0x3B2A22, 1}, {kMint, 0xD9A47E, kMocha, 2}, {kCherry, 0xB07A57, kCoffee, 3}};
-
-float S(float v)
-{
-    return v * kPersonScale;
-}
-
-// The comic's arcs, drawn larger, in 16 pieces.
-void Arc(ArtMask& mask, float cx, float cy, float r, float from, float to, float width)
-{
-    ArtCafe::Arc(mask, cx, cy, r, from, to, width, 16);
-}
-
-void Hair(Lumo::MemoryImage& image, const Look& look, bool front)
-{
-    const float hx = S(48), hy = S(36), r = S(27);
-    if (!front)
-    {
-        if (look.style == 0) // Zorka's bun sits behind the head
-        {
-            ArtMask bun = Mask(image);
-            bun.AddCircle(hx, hy - r - S(4), S(11));
-            Lit(image, bun, look.hair, hy - r - S(15), hy - r + S(7));
-        }
-        return;
-    }
-    ArtMask cap = Mask(image);
-    cap.AddCircle(hx, hy - S(2), r + S(2));
-    ArtMask top = Mask(image);
-    top.AddRoundRect(0, 0, kPersonW, hy - S(8), 0);
-    cap.Intersect(top);
-    cap.AddEllipse(hx - S(24), hy - S(4), S(6), S(12))
-        .AddEllipse(hx + S(24), hy - S(4), S(6), S(12));
-    switch (look.style)
-    {
-    case 0:
-    {
-        // A side-swept fringe and a butter clip.
-        cap.AddEllipse(hx - S(9), hy - S(17), S(17), S(7));
-        Lit(image, cap, look.hair, hy - r, hy);
-        ArtMask clip = Mask(image);
-        clip.AddRoundRect(hx + S(9), hy - S(24), S(12), S(5), S(2.5f));
-        Lit(image, clip, kButter, hy - S(24), hy - S(19));
-        break;
-    }
-    case 1:
-    {
-        Lit(image, cap, look.hair, hy - r, hy);
-        ArtMask beret = Mask(image);
-        beret.AddEllipse(hx - S(4), hy - S(23), S(28), S(10));
-        beret.AddCircle(hx - S(4), hy - S(33), S(3.5f));
-        Lit(image, beret, ArtPaint::Darker(look.colour, 0.1f), hy - S(36), hy - S(13));
-        break;
-    }
-    case 2:
-    {
-        ArtMask curls = Mask(image);
-        for (int i = 0; i < 5; i++)
-            curls.AddCircle(hx - S(22) + i * S(11), hy - S(22) + (i % 2) * S(3), S(10));
-        curls.AddCircle(hx - S(25), hy - S(8), S(8)).AddCircle(hx + S(25), hy - S(8), S(8));
-        Lit(image, curls, look.hair, hy - S(32), hy);
-        break;
-    }
-    default:
-    {
-        Lit(image, cap, look.hair, hy - r, hy);
-        ArtMask dome = Mask(image);
-        dome.AddCircle(hx, hy - S(4), r + S(1));
-        ArtMask above = Mask(image);
-        above.AddRoundRect(0, 0, kPersonW, hy - S(14), 0);
-        dome.Intersect(above);
-        dome.AddEllipse(hx + S(22), hy - S(15), S(18), S(5));
-        Lit(image, dome, ArtPaint::Darker(look.colour, 0.1f), hy - r - S(4), hy - S(10));
-        break;
-    }
-    }
-}
-
-void Face(Lumo::MemoryImage& image, const Look& look)
-{
-    const float hx = S(48), hy = S(36), r = S(27);
-    ArtMask head = Mask(image);
-    head.AddCircle(hx, hy, r);
-    Outlined(image, head, ArtPaint::Lighter(look.skin, 0.12f), ArtPaint::Darker(look.skin, 0.06f),
-             hy - r, hy + r);
-    ArtMask cheeks = Mask(image);
-    cheeks.AddEllipse(hx - S(15), hy + S(9), S(5.5f), S(3.5f));
-    cheeks.AddEllipse(hx + S(15), hy + S(9), S(5.5f), S(3.5f));
-    cheeks.Blur(3);
-    ArtPaint::Fill(image, cheeks, kCherry, 0.4f);
-    ArtMask eyes = Mask(image);
-    eyes.AddCircle(hx - S(9), hy, S(3.6f)).AddCircle(hx + S(9), hy, S(3.6f));
-    ArtPaint::Fill(image, eyes, kCoffee);
-    ArtMask sparks = Mask(image);
-    sparks.AddCircle(hx - S(10), hy - S(1.3f), S(1.2f)).AddCircle(hx + S(8), hy - S(1.3f), S(1.2f));
-    ArtPaint::Fill(image, sparks, 0xFFFFFF, 0.9f);
-    ArtMask mouth = Mask(image);
-    Arc(mouth, hx, hy + S(5), S(7.5f), 25, 155, S(2.2f));
-    ArtPaint::Fill(image, mouth, kCoffee);
-}
-
-// Body, legs, the arm on the picture's right and the head; the arm on the
-// left only when `leftArm` (Zorka's is a picture of its own).
-void Person(Lumo::MemoryImage& image, const Look& look, bool leftArm, bool apron)
-{
-    FloorShadow(image, S(48), S(163), S(32), S(5), 0.35f);
-    Hair(image, look, false);
-    const uint32_t trousers = ArtPaint::Mix(kCoffee, look.colour, 0.25f);
-    ArtMask legs = Mask(image);
-    legs.AddRoundRect(S(31), S(128), S(14), S(34), S(6))
-        .AddRoundRect(S(51), S(128), S(14), S(34), S(6));
-    Lit(image, legs, trousers, S(128), S(162));
-    ArtMask shoes = Mask(image);
-    shoes.AddEllipse(S(37), S(162), S(10), S(5)).AddEllipse(S(59), S(162), S(10), S(5));
-    Lit(image, shoes, kCoffee, S(157), S(167));
-    ArtMask arms = Mask(image);
-    if (leftArm)
-        arms.AddEllipse(S(16), S(96), S(9), S(24));
-    arms.AddEllipse(S(80), S(96), S(9), S(24));
-    Lit(image, arms, ArtPaint::Darker(look.colour, 0.06f), S(72), S(120));
-    ArtMask hands = Mask(image);
-    if (leftArm)
-        hands.AddCircle(S(16), S(120), S(6.5f));
-    hands.AddCircle(S(80), S(120), S(6.5f));
-    Lit(image, hands, look.skin, S(114), S(126));
-    ArtMask body = Mask(image);
-    body.AddRoundRect(S(18), S(56), S(60), S(82), S(24));
-    Lit(image, body, look.colour, S(56), S(138));
-    if (apron)
-    {
-        ArtMask front = Mask(image);
-        front.AddRoundRect(S(29), S(74), S(38), S(58), S(10));
-        ArtMask straps = Mask(image);
-        straps.AddLine(S(33), S(76), S(40), S(58), S(3)).AddLine(S(63), S(76), S(56), S(58), S(3));
-        front.Union(straps);
-        Outlined(image, front, 0xFFFFFF, kCream, S(58), S(132), 1.5f);
-        ArtMask pocket = Mask(image);
-        pocket.AddRoundRect(S(39), S(104), S(18), S(11), S(4));
-        ArtPaint::Fill(image, pocket.Dilated(1.2f), kPageEdge, 0.8f);
-        ArtPaint::Fill(image, pocket, kCream);
-    }
-    else
-    {
-        ArtMask collar = Polygon(image, {{S(36), S(60)}, {S(48), S(72)}, {S(60), S(60)}});
-        ArtPaint::Fill(image, collar.Dilated(1.5f), ArtPaint::OutlineOf(look.colour));
-        ArtPaint::Fill(image, collar, 0xFFFFFF, 0.95f);
-        ArtMask buttons = Mask(image);
-        buttons.AddCircle(S(48), S(82), S(2.5f)).AddCircle(S(48), S(94), S(2.5f));
-        ArtPaint::Fill(image, buttons, ArtPaint::Darker(look.colour, 0.35f));
-    }
-    Face(image, look);
-    Hair(image, look, true);
-}
-
-// A figure drawn in the person frame, moved into the wider saved frame.
-Lumo::MemoryImage Framed(const Lumo::MemoryImage& figure)
-{
-    Lumo::MemoryImage image = Blank(kFrameW, kPersonH);
-    const uint32_t* from = const_cast<Lumo::MemoryImage&>(figure).GetPixels();
-    uint32_t* to = image.GetPixels();
-    for (int y = 0; y < kPersonH; y++)
-        for (int x = 0; x < kPersonW; x++)
-            to[y * kFrameW + x + kFrameLeft] = from[y * kPersonW + x];
-    image.PixelsChanged();
-    return image;
-}
-
-// Zorka's own arm in the frame of her saved picture: hanging, or raised to
-// wave, out to the side of her head.
-void ZorkaArm(Lumo::MemoryImage& image, bool raised)
-{
-    const uint32_t sleeve = ArtPaint::Darker(kZorka.colour, 0.06f);
-    const float ox = kFrameLeft;
-    ArtMask arm = Mask(image);
-    ArtMask hand = Mask(image);
-    if (raised)
-    {
-        // From the shoulder (S(20), S(78)) up and out.
-        arm.AddLine(ox + S(20), S(80), ox + S(0), S(46), S(17));
-        hand.AddCircle(ox - S(2), S(40), S(7.5f));
-    }
-    else
-    {
-        arm.AddEllipse(ox + S(16), S(96), S(9), S(24));
-        hand.AddCircle(ox + S(16), S(120), S(6.5f));
-    }
-    Lit(image, arm, sleeve, raised ? S(30) : S(72), raised ? S(80) : S(120));
-    Lit(image, hand, kZorka.skin, raised ? S(30) : S(114), raised ? S(46) : S(126));
-}
+    {kSky, 0xEFC39E, 0x3B2A22, 1}, {kMint, 0xD9A47E, kMocha, 2}, {0xA48BD1, 0xB07A57, kCoffee, 3}};
 
 // --- speech -------------------------------------------------------------------
 
@@ -750,21 +551,13 @@ ART_GROUP(comix)
 
     ArtAtlas atlas("comix/comix");
 
-    Lumo::MemoryImage zorka = Blank(kPersonW, kPersonH);
-    Person(zorka, kZorka, false, true);
-    Add(atlas, "zorka", Framed(zorka));
-    Lumo::MemoryImage arm = Blank(kFrameW, kPersonH);
-    ZorkaArm(arm, false);
-    Add(atlas, "zorka_arm", arm);
-    Lumo::MemoryImage wave = Blank(kFrameW, kPersonH);
-    ZorkaArm(wave, true);
-    Add(atlas, "zorka_wave", wave);
+    // Zorka's arm is a picture of its own, so a comic swings it about the shoulder.
+    Add(atlas, "zorka", ArtPeople::Figure(ArtPeople::kZorka, kPersonScale, false, true));
+    Add(atlas, "zorka_arm", ArtPeople::ZorkaArm(kPersonScale, false));
+    Add(atlas, "zorka_wave", ArtPeople::ZorkaArm(kPersonScale, true));
     for (int i = 0; i < 3; i++)
-    {
-        Lumo::MemoryImage guest = Blank(kPersonW, kPersonH);
-        Person(guest, kGuests[i], true, false);
-        Add(atlas, ("guest" + std::to_string(i + 1)).c_str(), Framed(guest));
-    }
+        Add(atlas, ("guest" + std::to_string(i + 1)).c_str(),
+            ArtPeople::Figure(kGuests[i], kPersonScale, true, false));
 
     Add(atlas, "bubble_left", SpeechBubble(false));
     Add(atlas, "bubble_right", SpeechBubble(true));

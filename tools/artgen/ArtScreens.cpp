@@ -9,6 +9,7 @@
 
 #include "tools/artgen/ArtPaint.h"
 #include "tools/artgen/ArtPalette.h"
+#include "tools/artgen/ArtPeople.h"
 #include "tools/artgen/ArtText.h"
 
 namespace ArtScreens
@@ -44,7 +45,6 @@ void Face(Lumo::MemoryImage& image, float cx, float cy, float r)
 }
 
 const uint32_t kSkin = 0xF6D2B0;
-const uint32_t kHair = 0x4A2C20;
 
 // A figure is drawn on a canvas of its own bounds and then laid on the
 // picture: its masks stay small however large the picture is.
@@ -60,64 +60,6 @@ void OnCanvas(Lumo::MemoryImage& image, float x0, float y0, float x1, float y1, 
     draw(local, float(ix), float(iy));
     Lumo::Graphics g(&image);
     g.DrawImage(&local, ix, iy);
-}
-
-void DrawHostess(Lumo::MemoryImage& image, float cx, float baseY, float s, bool waving)
-{
-    const float top = baseY - s;
-    const float headR = s * 0.13f;
-    const float headY = top + headR * 1.25f;
-    FloorShadow(image, cx, baseY, s * 0.22f, s * 0.04f, 0.35f);
-    // Dress: a rounded bell from the shoulders down.
-    ArtMask dress = Polygon(image, {{cx - s * 0.12f, headY + headR * 1.1f},
-                                    {cx + s * 0.12f, headY + headR * 1.1f},
-                                    {cx + s * 0.24f, baseY - s * 0.06f},
-                                    {cx - s * 0.24f, baseY - s * 0.06f}});
-    dress.AddRoundRect(cx - s * 0.24f, baseY - s * 0.16f, s * 0.48f, s * 0.12f, s * 0.05f);
-    dress.AddCircle(cx, headY + headR * 1.55f, s * 0.13f);
-    // Arms: one at the side, the other raised when waving.
-    ArtMask arms = Mask(image);
-    arms.AddLine(cx - s * 0.15f, headY + headR * 1.6f, cx - s * 0.22f, top + s * 0.62f, s * 0.07f);
-    if (waving)
-        arms.AddLine(cx + s * 0.15f, headY + headR * 1.6f, cx + s * 0.27f, top + s * 0.12f,
-                     s * 0.07f);
-    else
-        arms.AddLine(cx + s * 0.15f, headY + headR * 1.6f, cx + s * 0.22f, top + s * 0.62f,
-                     s * 0.07f);
-    Lit(image, arms, kCherry, top, baseY);
-    ArtMask hands = Mask(image);
-    hands.AddCircle(cx - s * 0.22f, top + s * 0.64f, s * 0.045f);
-    hands.AddCircle(waving ? cx + s * 0.27f : cx + s * 0.22f,
-                    waving ? top + s * 0.10f : top + s * 0.64f, s * 0.045f);
-    Lit(image, hands, kSkin, top, baseY);
-    Lit(image, dress, kCherry, top, baseY);
-    ArtMask apron = Mask(image);
-    apron.AddRoundRect(cx - s * 0.13f, top + s * 0.42f, s * 0.26f, s * 0.38f, s * 0.06f);
-    apron.Intersect(dress);
-    ArtPaint::Fill(image, apron.Dilated(1.0f).Intersect(dress), ArtPaint::Darker(kCream, 0.25f));
-    ArtPaint::Fill(image, apron, kCream);
-    ArtMask pocket = Mask(image);
-    pocket.AddRoundRect(cx - s * 0.06f, top + s * 0.58f, s * 0.12f, s * 0.07f, s * 0.02f);
-    ArtPaint::Fill(image, pocket, kPaperShade);
-    // Head with a bun.
-    ArtMask bun = Mask(image);
-    bun.AddCircle(cx, headY - headR * 1.05f, headR * 0.55f);
-    Lit(image, bun, kHair, top, headY);
-    ArtMask head = Mask(image);
-    head.AddCircle(cx, headY, headR);
-    Lit(image, head, kSkin, headY - headR, headY + headR);
-    ArtMask hair = Mask(image);
-    hair.AddEllipse(cx, headY - headR * 0.45f, headR * 1.05f, headR * 0.62f);
-    hair.Intersect(
-        [&]
-        {
-            ArtMask m = Mask(image);
-            m.AddCircle(cx, headY, headR + 1.5f);
-            return m;
-        }());
-    ArtPaint::Fill(image, hair, kHair);
-    Face(image, cx, headY + headR * 0.1f, headR);
-    Gleam(image, cx - headR * 0.5f, headY - headR * 0.75f, headR * 0.4f, headR * 0.2f, 0.35f);
 }
 
 void DrawClient(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color,
@@ -169,9 +111,13 @@ void DrawTable(Lumo::MemoryImage& image, float cx, float topY, float w, uint32_t
 
 void Hostess(Lumo::MemoryImage& image, float cx, float baseY, float s, bool waving)
 {
-    OnCanvas(image, cx - 0.45f * s, baseY - 1.12f * s, cx + 0.45f * s, baseY + 0.08f * s,
-             [&](Lumo::MemoryImage& local, float ox, float oy)
-             { DrawHostess(local, cx - ox, baseY - oy, s, waving); });
+    // Zorka as the comics draw her, from her bun (a unit below her frame's
+    // top) to her soles (167 units down).
+    const float scale = s / 166.0f;
+    Lumo::MemoryImage zorka = ArtPeople::Zorka(scale, waving);
+    Lumo::Graphics g(&image);
+    g.DrawImage(&zorka, int(std::lround(cx - ArtPeople::FeetX(scale))),
+                int(std::lround(baseY - ArtPeople::FeetY(scale))));
 }
 
 void Client(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color, bool seated)

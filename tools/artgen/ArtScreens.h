@@ -33,7 +33,8 @@ inline void FloorShadow(Lumo::MemoryImage& image, float cx, float cy, float rx, 
 }
 
 // --- figures (feet at baseY, s = height in pixels)
-// The hostess: dark bun, cherry dress, cream apron; waving raises her right arm.
+// The hostess, Zorka, as every picture shows her (ArtPeople), `s` tall with
+// her feet at (cx, baseY); waving raises her arm on the picture's left.
 void Hostess(Lumo::MemoryImage& image, float cx, float baseY, float s, bool waving = false);
 // A client: a rounded body of the colour, round head, two dot eyes.
 void Client(Lumo::MemoryImage& image, float cx, float baseY, float s, uint32_t color, bool seated);

@@ -1,9 +1,10 @@
-// The art tool's output: the same bytes from two runs, and a picture in
-// data.pak for every texture that cfg\ui.xml names.
+// The art tool's output: the same bytes from two runs, a picture in data.pak
+// for every texture that cfg\ui.xml names, and one look for Zorka.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <map>
 
 #include "framework/app/PakInterface.h"
@@ -143,5 +144,65 @@ TEST(GameArt, AtlasPagesHoldTrimmedPicturesTheCacheFinds)
         EXPECT_TRUE(top && bottom && left && right) << name;
         EXPECT_EQ(gap, 0u) << name;
         EXPECT_GE(icon.GetTrimX(), 8) << name; // drawn 8 pixels into its frame
+    }
+}
+
+namespace
+{
+// Shares of a picture's opaque pixels in Zorka's colours: her top (cherry,
+// lit lighter and darker), her apron (white) and her hair (coffee).
+struct LookShares
+{
+    double top = 0, apron = 0, hair = 0;
+};
+
+LookShares SharesOf(Lumo::MemoryImage* image, const Lumo::Rect& r)
+{
+    auto within = [](uint32_t c, uint32_t want, int tolerance)
+    {
+        for (int shift = 0; shift < 24; shift += 8)
+            if (abs(int((c >> shift) & 255) - int((want >> shift) & 255)) > tolerance)
+                return false;
+        return true;
+    };
+    LookShares shares;
+    int opaque = 0;
+    for (int y = r.mY; y < r.mY + r.mHeight; y++)
+        for (int x = r.mX; x < r.mX + r.mWidth; x++)
+        {
+            uint32_t c = image->GetPixels()[size_t(y) * image->mWidth + x];
+            if ((c >> 24) < 250)
+                continue;
+            opaque++;
+            shares.top += within(c, 0xD9534F, 48);
+            shares.apron += within(c, 0xFFFFFF, 20);
+            shares.hair += within(c, 0x5B3A29, 30);
+        }
+    if (opaque)
+    {
+        shares.top /= opaque;
+        shares.apron /= opaque;
+        shares.hair /= opaque;
+    }
+    return shares;
+}
+} // namespace
+
+TEST(GameArt, ZorkaWearsTheSameInTheComicsAsOnTheMenus)
+{
+    KpAtlasCache cache("img\\comix\\comix");
+    KpAtlasImage comic;
+    ASSERT_TRUE(comic.Load(&cache, "img/comix/zorka.png"));
+    KpAtlasImage menu;
+    ASSERT_TRUE(menu.Load(nullptr, "img/menu/girl_front.png"));
+    for (KpAtlasImage* picture : {&comic, &menu})
+    {
+        Lumo::MemoryImage* image = dynamic_cast<Lumo::MemoryImage*>(picture->GetImage());
+        ASSERT_NE(image, nullptr);
+        LookShares shares = SharesOf(image, picture->GetRect());
+        const char* which = picture == &comic ? "comic" : "menu";
+        EXPECT_GT(shares.top, 0.12) << which;
+        EXPECT_GT(shares.apron, 0.06) << which;
+        EXPECT_GT(shares.hair, 0.04) << which;
     }
 }
