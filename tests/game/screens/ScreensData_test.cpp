@@ -1,9 +1,13 @@
 // Everything a player reads and sees on these screens exists: every layout the
 // screens read builds without a warning (every child, picture and effect it
 // names is there), every text id and picture the code asks for by name or by
-// pattern is in the data, and so is every text id the layouts name.
+// pattern is in the data, and so is every text id the layouts name. The texts
+// tell one story: a cafe has one name, and no day speaks of weather its
+// window does not show.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -142,4 +146,30 @@ TEST(ScreensData, EveryTextIdTheLayoutsNameExists)
                        named++;
                    });
     EXPECT_GT(named, 60);
+}
+
+TEST(ScreensData, TheStoryNamesEachCafeOneWayAndNoDayTalksOfWeatherTheWindowNeverShows)
+{
+    TestEngine();
+    KpLocTable* loc = GetEngineLocTable();
+    // The sign over the door in the comics, the survival page and its title.
+    for (int cafe = 1; cafe <= 3; cafe++)
+    {
+        const std::wstring name = loc->GetText(Lumo::StrFormat("mn08_cafe%d", cafe));
+        EXPECT_EQ(loc->GetText(Lumo::StrFormat("comix_sign_%d", cafe)), name) << cafe;
+        EXPECT_EQ(loc->GetText(Lumo::StrFormat("mn08_cafe%d_head", cafe)), L"The " + name) << cafe;
+    }
+    // Every cafe's window shows a bright sky over green trees, every day.
+    std::vector<std::string> days = Numbered("breif_text_l%02d", 1, 59);
+    Append(days, Numbered("breif_l%d", 1, 59));
+    Append(days, Numbered("ebreif_text_l%02d", 1, 3));
+    for (const std::string& id : days)
+    {
+        std::wstring text = loc->GetText(id);
+        for (wchar_t& c : text)
+            c = towlower(c);
+        for (const wchar_t* weather : {L"rain", L"snow", L"storm", L"autumn", L"leaves", L"wet"})
+            EXPECT_EQ(text.find(weather), std::wstring::npos)
+                << id << " speaks of " << std::string(weather, weather + wcslen(weather));
+    }
 }
