@@ -24,7 +24,8 @@ const size_t kProfilesAt = kHeaderBytes + 2 * kTableBytes;
 // Offsets inside one stored profile.
 const size_t kNameAt = 0, kHighestLevelAt = 292, kMoneyAt = 296, kExpertAt = 552, kGoalsAt = 612;
 
-const wchar_t* const kHouseNames[kRecordCount] = {L"Zorka", L"Marta", L"Oskar", L"Lina",  L"Pavel",
+// The player is Zorka: the house's rivals go by other names.
+const wchar_t* const kHouseNames[kRecordCount] = {L"Hana",  L"Marta", L"Oskar", L"Lina",  L"Pavel",
                                                   L"Rosa",  L"Igor",  L"Nina",  L"Bruno", L"Vera",
                                                   L"Tomas", L"Ada",   L"Felix", L"Mila"};
 

@@ -74,7 +74,7 @@ TEST_F(ProfileFileTest, FieldsLieAtTheirByteOffsetsAndReadBack)
     EXPECT_EQ(b[p + 552 + 3], 1);
     EXPECT_EQ(b[p + 612 + 59 * 5 + 4], 1);
     // Career records start with the house's best.
-    EXPECT_EQ(b[64], 'Z');
+    EXPECT_EQ(b[64], 'H'); // "Hana"
     EXPECT_EQ(I32(b, 64 + 256), 14000);
 
     KpProfileFile again;
