@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <zlib.h>
 
 #include <cstring>
 
@@ -20,6 +21,10 @@ const size_t kHeaderBytes = 64;
 const size_t kRecordBytes = kProfileNameUnits * 2 + 4;
 const size_t kTableBytes = kRecordBytes * kRecordCount;
 const size_t kProfilesAt = kHeaderBytes + 2 * kTableBytes;
+const size_t kSumBytes = 4;
+// Anything larger than the largest file this format writes is not ours.
+const size_t kLargestFile = kProfilesAt + kProfileMaxSlots * kProfileRecordBytes + 65536;
+const int kMostKeptCopies = 100; // "pref.dat.bad", "pref.dat.2.bad" ... "pref.dat.100.bad"
 
 // Offsets inside one stored profile.
 const size_t kNameAt = 0, kHighestLevelAt = 292, kMoneyAt = 296, kExpertAt = 552, kGoalsAt = 612;
@@ -67,6 +72,53 @@ std::wstring GetName(const std::string& in, size_t at, const std::string& what,
     warnings.push_back("WARNING: pref.dat: " + what + ": name without terminator, cut");
     name.resize(kProfileNameUnits - 1);
     return name;
+}
+
+uint32_t Sum(const std::string& bytes, size_t length)
+{
+    return uint32_t(crc32(crc32(0L, Z_NULL, 0), (const Bytef*)bytes.data(), uInt(length)));
+}
+
+// Reads a file of the disk whole. `found` tells whether it exists (it may
+// exist and still not be readable).
+bool ReadDiskFile(const std::string& path, std::string& bytes, bool& found)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+    {
+        DWORD error = GetLastError();
+        found = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    found = true;
+    LARGE_INTEGER size = {};
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= LONGLONG(kLargestFile);
+    bytes.clear();
+    if (ok && size.QuadPart > 0)
+    {
+        bytes.resize(size_t(size.QuadPart));
+        DWORD got = 0;
+        ok = ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr) && got == bytes.size();
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+// Writes a file that must not exist yet; false (and nothing left) otherwise.
+bool WriteNewFile(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (!ok)
+        DeleteFileA(path.c_str());
+    return ok;
 }
 
 int32_t Clamp(int32_t value, int32_t low, int32_t high, const std::string& what,
@@ -132,6 +184,9 @@ std::string WriteProfileData(const KpProfileData& data)
         memcpy(&out[at + kExpertAt], p.levelExpert, kProfileLevels);
         memcpy(&out[at + kGoalsAt], p.levelGoals, kProfileLevels * kProfileGoals);
     }
+    size_t end = out.size();
+    out.resize(end + kSumBytes);
+    PutU32(out, end, Sum(out, end));
     return out;
 }
 
@@ -150,6 +205,17 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
                                            kProfileFileVersion));
         return false;
     }
+    // A file of exactly the length its profile count asks for, plus four bytes,
+    // carries the sum of everything before them; one without them predates it.
+    int32_t count = int32_t(GetU32(bytes, 24));
+    size_t end = kProfilesAt + size_t(count) * kProfileRecordBytes;
+    bool summed = count >= 0 && count <= kProfileMaxSlots && bytes.size() == end + kSumBytes;
+    if (summed && GetU32(bytes, end) != Sum(bytes, end))
+    {
+        warnings.push_back("WARNING: pref.dat: the sum of its records does not match: damaged");
+        return false;
+    }
+
     KpProfileData read;
     read.musicVolume = Clamp(int32_t(GetU32(bytes, 8)), 0, 100, "music volume", warnings);
     read.soundVolume = Clamp(int32_t(GetU32(bytes, 12)), 0, 100, "sound volume", warnings);
@@ -168,11 +234,10 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
         }
 
     // Only whole stored profiles that the file really holds are read.
-    int32_t count = int32_t(GetU32(bytes, 24));
     int32_t present = int32_t((bytes.size() - kProfilesAt) / kProfileRecordBytes);
     int32_t limit = std::min(present, int32_t(kProfileMaxSlots));
     count = Clamp(count, 0, limit, "profile count", warnings);
-    if (bytes.size() > kProfilesAt + size_t(count) * kProfileRecordBytes)
+    if (!summed && bytes.size() > kProfilesAt + size_t(count) * kProfileRecordBytes)
         warnings.push_back("WARNING: pref.dat: bytes after the last profile ignored");
     for (int32_t s = 0; s < count; s++)
     {
@@ -226,65 +291,128 @@ void KpProfileFile::StartFresh()
 
 bool KpProfileFile::Read()
 {
-    // Anything larger than the largest file this format writes is not ours.
-    const LONGLONG largest = kProfilesAt + kProfileMaxSlots * kProfileRecordBytes + 65536;
+    // What an earlier read of a damaged file held back is for this file to say now.
+    mUnprotected = false;
+    mUnkeptBytes.clear();
     std::string bytes;
     bool ok;
-    if (gLumoApp && (gLumoApp->mRecordingDemo || gLumoApp->mPlayingDemo))
+    bool playing = gLumoApp && gLumoApp->mPlayingDemo;
+    if (gLumoApp && (gLumoApp->mRecordingDemo || playing))
     {
         // The profile is an outside value: a demo keeps what the recorded run
         // found, and its replay starts from that, whatever the file holds now.
         Lumo::Buffer file;
         if (!gLumoApp->ReadFileToBuffer(mPath, &file))
         {
-            StartFresh();
-            return false;
+            bool found = !playing && GetFileAttributesA(mPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+            if (!found)
+            {
+                StartFresh();
+                return false;
+            }
+            ok = false;
         }
-        ok = file.GetDataLen() <= largest;
-        if (ok && file.GetDataLen() > 0)
-            bytes.assign((const char*)file.GetDataPtr(), size_t(file.GetDataLen()));
+        else
+        {
+            ok = file.GetDataLen() <= int64_t(kLargestFile);
+            if (ok && file.GetDataLen() > 0)
+                bytes.assign((const char*)file.GetDataPtr(), size_t(file.GetDataLen()));
+        }
     }
     else
     {
-        HANDLE file = CreateFileA(mPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        bool found = false;
+        ok = ReadDiskFile(mPath, bytes, found);
+        if (!found)
         {
             StartFresh();
             return false;
         }
-        LARGE_INTEGER size = {};
-        ok = GetFileSizeEx(file, &size) && size.QuadPart <= largest;
-        if (ok && size.QuadPart > 0)
-        {
-            bytes.resize(size_t(size.QuadPart));
-            DWORD got = 0;
-            ok = ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr) &&
-                 got == bytes.size();
-        }
-        CloseHandle(file);
     }
 
     std::vector<std::string> warnings;
     KpProfileData data;
-    if (!ok || !ReadProfileData(bytes, data, warnings))
+    bool loaded = ok && ReadProfileData(bytes, data, warnings);
+    if (!ok)
+        WriteLog("WARNING: KpProfileFile::Read: '%s' cannot be read whole", mPath.c_str());
+    for (const std::string& w : warnings)
+        WriteLog("%s", w.c_str());
+    if (!loaded || !warnings.empty())
     {
-        for (const std::string& w : warnings)
-            WriteLog("%s", w.c_str());
-        // Nothing the player had is destroyed: the old file stays beside the new one.
-        std::string aside = mPath + ".bad";
-        MoveFileExA(mPath.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
-        WriteLog("WARNING: KpProfileFile::Read: '%s' cannot be read; kept as '%s', starting fresh",
-                 mPath.c_str(), aside.c_str());
+        // Nothing the player had is lost: the file as it was is kept before
+        // anything can be saved over it.
+        mUnprotected = !KeepCopy(bytes, ok);
+        if (mUnprotected)
+        {
+            mUnkeptBytes = bytes;
+            mUnkeptWhole = ok;
+            WriteLog("ERROR: KpProfileFile::Read: no copy of '%s' could be kept; it is not saved "
+                     "over until one is",
+                     mPath.c_str());
+        }
+        else
+            WriteLog("WARNING: KpProfileFile::Read: '%s' did not load whole; kept as '%s'",
+                     mPath.c_str(), mKeptCopy.c_str());
+    }
+    if (!loaded)
+    {
         StartFresh();
         return false;
     }
-    for (const std::string& w : warnings)
-        WriteLog("%s", w.c_str());
     mData = data;
     mProfileLoaded = mData.currentSlot >= 0;
     mProfile = mProfileLoaded ? mData.slots[size_t(mData.currentSlot)] : KpProfile();
     return true;
+}
+
+bool KpProfileFile::KeepCopy(const std::string& bytes, bool bytesWhole)
+{
+    // A replay read its bytes from the demo: those are what the recorded run kept.
+    bool playing = gLumoApp && gLumoApp->mPlayingDemo;
+    if (playing && !bytesWhole)
+        return true;
+    for (int n = 1; n <= kMostKeptCopies; n++)
+    {
+        std::string name = n == 1 ? mPath + ".bad" : Lumo::StrFormat("%s.%d.bad", mPath.c_str(), n);
+        if (GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES)
+        {
+            // The same file found damaged again (the game ended before a save)
+            // needs no second copy.
+            std::string earlier;
+            bool found = false;
+            if (bytesWhole && ReadDiskFile(name, earlier, found) && earlier == bytes)
+            {
+                mKeptCopy = name;
+                return true;
+            }
+            continue;
+        }
+        // Never over an earlier copy: both ways fail when the name is taken.
+        bool made =
+            playing ? WriteNewFile(name, bytes) : CopyFileA(mPath.c_str(), name.c_str(), TRUE) != 0;
+        if (made)
+        {
+            mKeptCopy = name;
+            return true;
+        }
+        if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return false; // not a name taken meanwhile: the folder refuses the copy
+    }
+    return false;
+}
+
+std::string KpProfileFile::TakeKeptCopy()
+{
+    std::string copy;
+    copy.swap(mKeptCopy);
+    return copy;
+}
+
+bool KpProfileFile::TakeSaveFailure()
+{
+    bool untold = mFailureUntold;
+    mFailureUntold = false;
+    return untold;
 }
 
 void KpProfileFile::StoreCurrent()
@@ -296,6 +424,36 @@ void KpProfileFile::StoreCurrent()
 bool KpProfileFile::Save()
 {
     StoreCurrent();
+    bool ok;
+    if (mUnprotected && !KeepCopy(mUnkeptBytes, mUnkeptWhole))
+    {
+        mSaveError = "no copy of the damaged '" + mPath + "' could be kept";
+        ok = false;
+    }
+    else
+    {
+        if (mUnprotected)
+        {
+            mUnprotected = false;
+            mUnkeptBytes.clear();
+        }
+        ok = Write();
+    }
+    if (ok)
+    {
+        mSaveFailing = false;
+        mFailureUntold = false;
+        return true;
+    }
+    WriteLog("WARNING: KpProfileFile::Save: %s; the changes stay in memory", mSaveError.c_str());
+    if (!mSaveFailing)
+        mFailureUntold = true;
+    mSaveFailing = true;
+    return false;
+}
+
+bool KpProfileFile::Write()
+{
     std::string bytes = WriteProfileData(mData);
     Lumo::MakeDirectories(Lumo::GetFileDir(mPath, true));
     std::string temporary = mPath + ".tmp";
@@ -303,22 +461,28 @@ bool KpProfileFile::Save()
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
     {
-        WriteLog("WARNING: KpProfileFile::Save: cannot create '%s'", temporary.c_str());
+        mSaveError =
+            Lumo::StrFormat("cannot create '%s' (error %lu)", temporary.c_str(), GetLastError());
         return false;
     }
     DWORD written = 0;
     bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
               written == bytes.size() && FlushFileBuffers(file);
+    DWORD error = ok ? 0 : GetLastError();
     CloseHandle(file);
     if (ok && mBeforeReplace)
         mBeforeReplace();
     // The old file is replaced only by a complete new one.
-    ok = ok && MoveFileExA(temporary.c_str(), mPath.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (ok && !MoveFileExA(temporary.c_str(), mPath.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    {
+        ok = false;
+        error = GetLastError();
+    }
     if (!ok)
     {
         DeleteFileA(temporary.c_str());
-        WriteLog("WARNING: KpProfileFile::Save: cannot write '%s'", mPath.c_str());
+        mSaveError = Lumo::StrFormat("cannot write '%s' (error %lu)", mPath.c_str(), error);
     }
     return ok;
 }

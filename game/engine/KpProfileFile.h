@@ -3,9 +3,12 @@
 // profiles with their career progress, and the career and survival record
 // tables. The whole file is small and lives in memory; Save writes all of it
 // to a temporary file in the same folder and then replaces the old one, so a
-// crash never leaves a half-written file. Reading trusts nothing: bad fields
-// are clamped or refused one by one with a "WARNING: " line, and a file that
-// cannot be read at all is kept aside as "pref.dat.bad".
+// crash never leaves a half-written file. A save that fails leaves the old file
+// and keeps the changes in memory for the next save to try again. Reading
+// trusts nothing: bad fields are clamped or refused one by one with a
+// "WARNING: " line, and a copy of any file that does not load whole is kept
+// ("pref.dat.bad", then "pref.dat.2.bad"...) before a save can overwrite it.
+// Both outcomes wait here until the game has told the player of them.
 //
 // File layout (little-endian), version 1:
 //   0    char[4]  "ZKPF"
@@ -26,6 +29,9 @@
 //        292 int32 highestLevel (1-60); 296 int32 levelMoney[60];
 //        536 16 zero bytes; 552 uint8 levelExpert[60];
 //        612 uint8 levelGoals[60][5]; 912 8 zero bytes
+//   then uint32 CRC-32 (zlib's) of every byte before it. Files written before
+//   the sum existed end with the last profile record and still load; a file
+//   whose sum does not match is damaged.
 #pragma once
 
 #include <cstdint>
@@ -76,8 +82,9 @@ struct KpProfileData
 // The file's bytes for the data.
 std::string WriteProfileData(const KpProfileData& data);
 // Reads the bytes field by field. False when the file cannot be read at all
-// (too short for its header and tables, not this format, another version);
-// otherwise true with every bad field clamped and one warning each.
+// (too short for its header and tables, not this format, another version, a
+// sum that does not match); otherwise true with every bad field clamped and
+// one warning each. True without warnings: the file loaded whole.
 bool ReadProfileData(const std::string& bytes, KpProfileData& data,
                      std::vector<std::string>& warnings);
 
@@ -93,12 +100,26 @@ public:
     void SetPath(const std::string& path) { mPath = path; }
     const std::string& GetPath() const { return mPath; }
 
-    // Reads the file at the path. A missing file starts fresh; an unreadable one
-    // is renamed to "<path>.bad" and a fresh one started. True when something
-    // of the file was kept.
+    // Reads the file at the path. A missing file starts fresh. Of a file that
+    // does not load whole a copy is kept first (TakeKeptCopy); an unreadable
+    // one then starts fresh. True when something of the file was kept.
     bool Read();
     // Writes header, both tables and every profile (the current one included).
+    // False when nothing reached the disk: the old file stays as it was, and
+    // the next save writes everything again.
     bool Save();
+
+    // --- What the player is told of
+    // The last save failed: what changed since lives only in memory.
+    bool IsSaveFailing() const { return mSaveFailing; }
+    // What the last failed save could not do, for the player.
+    const std::string& GetSaveError() const { return mSaveError; }
+    // True once for a save that failed after one that worked (or none).
+    bool TakeSaveFailure();
+    // Where the last Read (or a save after it) kept a copy of a file that did not
+    // load whole; empty when it kept none. Taken once.
+    bool HasKeptCopy() const { return !mKeptCopy.empty(); }
+    std::string TakeKeptCopy();
 
     // --- Profiles
     // Creates a profile (filled by the callback when given), makes it current
@@ -144,9 +165,22 @@ private:
     // Puts the current profile back into its slot.
     void StoreCurrent();
     void StartFresh();
+    // Writes the file through the temporary one; false with mSaveError set.
+    bool Write();
+    // Keeps a copy of the file at the path under a name no other copy bears,
+    // unless an earlier copy holds the same bytes; false when none could be
+    // made. `bytes` are the file's as read (a replayed demo's, not the disk's).
+    bool KeepCopy(const std::string& bytes, bool bytesWhole);
 
     std::string mPath;
     KpProfileData mData;
+    bool mSaveFailing = false;   // the last save did not reach the disk
+    bool mFailureUntold = false; // a failure the player has not been told of
+    std::string mSaveError;
+    std::string mKeptCopy;     // the copy the last Read kept, until taken
+    bool mUnprotected = false; // a damaged file is not copied yet: no save may replace it
+    std::string mUnkeptBytes;  // its bytes, for the next try
+    bool mUnkeptWhole = false;
 };
 
 extern KpProfileFile gProfileFile;

@@ -1,15 +1,21 @@
-// The profile and records file: fields at their byte offsets, slots moving
-// down, record places, seeded corruption through the reader, and a save cut
-// off by killing the process between writing and replacing.
+// The profile and records file: fields at their byte offsets and the sum
+// after them, slots moving down, record places, seeded corruption through the
+// reader and through the file (whose bytes always survive somewhere), copies
+// of damaged files that never replace each other, a save that cannot reach
+// the disk, and a save cut off by killing the process between writing and
+// replacing.
 #include "game/engine/KpProfileFile.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <zlib.h>
+
 #include <cstring>
 #include <random>
 
+#include "framework/app/StringUtils.h"
 #include "tests/game/engine/EngineTestSupport.h"
 #include "tests/support/TempFolder.h"
 
@@ -60,7 +66,10 @@ TEST_F(ProfileFileTest, FieldsLieAtTheirByteOffsetsAndReadBack)
     EXPECT_EQ(mFile.mCurrentSlot, 1);
 
     std::string b = ReadTestFile(mPath);
-    ASSERT_EQ(b.size(), 7344u + 2 * 920u);
+    ASSERT_EQ(b.size(), 7344u + 2 * 920u + 4);
+    // The last four bytes: zlib's CRC-32 of all before them.
+    EXPECT_EQ(uint32_t(I32(b, b.size() - 4)),
+              uint32_t(crc32(0, (const Bytef*)b.data(), uInt(b.size() - 4))));
     EXPECT_EQ(b.substr(0, 4), "ZKPF");
     EXPECT_EQ(I32(b, 8), 44);
     EXPECT_EQ(b[17], 1);
@@ -173,6 +182,113 @@ TEST_F(ProfileFileTest, SeededCorruptionIsClampedOrRefusedNeverReadPastTheEnd)
     EXPECT_GT(kept, 0);
 }
 
+// The same mutations through the file: whatever the bytes, the game never
+// loses them: pref.dat keeps them until a save, and a file that did not load
+// whole has a copy of them that the save leaves alone.
+TEST_F(ProfileFileTest, SeededCorruptionOfTheFileLeavesItsBytesSomewhere)
+{
+    KpProfileData data;
+    KpProfile p;
+    p.name = L"Valid";
+    p.highestLevel = 12;
+    data.slots.assign(2, p);
+    data.currentSlot = 1;
+    const std::string summed = WriteProfileData(data);
+    const std::string older = summed.substr(0, summed.size() - 4);
+    std::mt19937 random(20240629);
+    int whole = 0, kept = 0;
+    Lumo::MakeDirectories(Lumo::GetFileDir(mPath, true));
+    for (int round = 0; round < 1000; round++)
+    {
+        std::string bytes = round % 2 ? summed : older;
+        switch (random() % 4)
+        {
+        case 0:
+            bytes.resize(random() % bytes.size());
+            break;
+        case 1:
+            bytes.append(random() % 2000, char(random()));
+            break;
+        default:
+            for (int n = 1 + random() % 8; n > 0; n--)
+                bytes[random() % bytes.size()] = char(random());
+        }
+        WriteTestFile(mPath, bytes);
+        KpProfileData expected;
+        std::vector<std::string> warnings;
+        bool loadsWhole = ReadProfileData(bytes, expected, warnings) && warnings.empty();
+
+        KpProfileFile file;
+        file.SetPath(mPath);
+        file.Read();
+        // (Compared as a truth: a failure should not print kilobytes.)
+        ASSERT_TRUE(ReadTestFile(mPath) == bytes) << "round " << round;
+        std::string copy = file.TakeKeptCopy();
+        ASSERT_EQ(copy.empty(), loadsWhole) << "round " << round;
+        if (!loadsWhole)
+        {
+            ASSERT_TRUE(ReadTestFile(copy) == bytes) << "round " << round;
+        }
+        ASSERT_TRUE(file.Save()) << "round " << round;
+        if (loadsWhole)
+        {
+            // Nothing was lost in the load: the saved file reads the same.
+            whole++;
+            KpProfileData saved;
+            ASSERT_TRUE(ReadProfileData(ReadTestFile(mPath), saved, warnings));
+            ASSERT_TRUE(WriteProfileData(saved) == WriteProfileData(expected)) << "round " << round;
+        }
+        else
+        {
+            kept++;
+            ASSERT_TRUE(ReadTestFile(copy) == bytes) << "round " << round;
+            DeleteFileA(copy.c_str());
+        }
+    }
+    EXPECT_GT(whole, 0);
+    EXPECT_GT(kept, 0);
+}
+
+TEST_F(ProfileFileTest, TheSumDecidesBetweenWholeDamagedAndOlderFiles)
+{
+    KpProfileData data;
+    KpProfile p;
+    p.name = L"Sum";
+    p.highestLevel = 9;
+    data.slots.push_back(p);
+    data.currentSlot = 0;
+    const std::string summed = WriteProfileData(data);
+    auto read = [](const std::string& bytes, KpProfileData& out, size_t& warnings)
+    {
+        std::vector<std::string> w;
+        bool ok = ReadProfileData(bytes, out, w);
+        warnings = w.size();
+        return ok;
+    };
+    KpProfileData out;
+    size_t warnings = 0;
+    ASSERT_TRUE(read(summed, out, warnings));
+    EXPECT_EQ(warnings, 0u);
+    EXPECT_EQ(out.slots[0].highestLevel, 9);
+    // Written before the sum existed: loads whole as it always did.
+    ASSERT_TRUE(read(summed.substr(0, summed.size() - 4), out, warnings));
+    EXPECT_EQ(warnings, 0u);
+    EXPECT_EQ(out.slots[0].name, L"Sum");
+    // Any byte changed, the sum's own too: damaged, nothing of it read.
+    for (size_t at : {size_t(9), size_t(7344 + 292), summed.size() - 1})
+    {
+        std::string bad = summed;
+        bad[at] ^= 0x10;
+        EXPECT_FALSE(read(bad, out, warnings)) << "byte " << at;
+    }
+    // Random bytes behind a whole header.
+    std::string noise = summed.substr(0, 64);
+    std::mt19937 random(4);
+    while (noise.size() < summed.size())
+        noise += char(random());
+    EXPECT_FALSE(read(noise, out, warnings));
+}
+
 TEST_F(ProfileFileTest, UnreadableFileIsKeptAsideAndAFreshOneStarts)
 {
     ASSERT_TRUE(mFile.NewProfile(L"A", nullptr, nullptr));
@@ -181,9 +297,66 @@ TEST_F(ProfileFileTest, UnreadableFileIsKeptAsideAndAFreshOneStarts)
     EXPECT_FALSE(mFile.Read());
     StopTestLog();
     EXPECT_EQ(ReadTestFile(mPath + ".bad"), "not a profile file");
+    EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".bad");
+    EXPECT_EQ(mFile.TakeKeptCopy(), ""); // told once
     EXPECT_EQ(mFile.GetProfileCount(), 0);
     EXPECT_FALSE(mFile.mProfileLoaded);
     EXPECT_NE(TestLogText().find("WARNING: KpProfileFile::Read:"), std::string::npos);
+}
+
+TEST_F(ProfileFileTest, FilesThatDoNotLoadWholeAreKeptNeverOverAnEarlierCopy)
+{
+    ASSERT_TRUE(mFile.NewProfile(L"A", nullptr, nullptr));
+    const std::string whole = ReadTestFile(mPath);
+    std::string minusOne = whole;
+    memset(&minusOne[24], 0xFF, 4); // profile count -1
+    const std::string cut = whole.substr(0, 7900);
+
+    // What can be read is read; the file as it was is kept first.
+    WriteTestFile(mPath, minusOne);
+    EXPECT_TRUE(mFile.Read());
+    EXPECT_EQ(mFile.GetProfileCount(), 0);
+    EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".bad");
+    // The same damaged file again (the game ended before it saved) needs no second copy.
+    EXPECT_TRUE(mFile.Read());
+    EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".bad");
+    // Another one takes the next number; the first copy stays.
+    WriteTestFile(mPath, cut);
+    EXPECT_TRUE(mFile.Read());
+    EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".2.bad");
+    EXPECT_EQ(ReadTestFile(mPath + ".bad"), minusOne);
+    EXPECT_EQ(ReadTestFile(mPath + ".2.bad"), cut);
+    EXPECT_EQ(ReadTestFile(mPath + ".3.bad"), "<missing>");
+    // A save replaces the damaged file, never a copy.
+    ASSERT_TRUE(mFile.NewProfile(L"B", nullptr, nullptr));
+    EXPECT_EQ(ReadTestFile(mPath + ".bad"), minusOne);
+    EXPECT_EQ(ReadTestFile(mPath + ".2.bad"), cut);
+    EXPECT_TRUE(mFile.Read());
+    EXPECT_EQ(mFile.mProfile.name, L"B");
+    EXPECT_FALSE(mFile.HasKeptCopy());
+}
+
+TEST_F(ProfileFileTest, AFileThatCannotBeCopiedIsNotSavedOver)
+{
+    ASSERT_TRUE(mFile.NewProfile(L"A", nullptr, nullptr));
+    const std::string cut = ReadTestFile(mPath).substr(0, 7900);
+    WriteTestFile(mPath, cut);
+    // Every name a copy could take is a folder already.
+    CreateDirectoryA((mPath + ".bad").c_str(), nullptr);
+    for (int n = 2; n <= 100; n++)
+        CreateDirectoryA((mPath + "." + std::to_string(n) + ".bad").c_str(), nullptr);
+    EXPECT_TRUE(mFile.Read());
+    EXPECT_FALSE(mFile.HasKeptCopy());
+    ASSERT_TRUE(mFile.NewProfile(L"B", nullptr, nullptr)); // made, its save refused
+    EXPECT_TRUE(mFile.IsSaveFailing());
+    EXPECT_EQ(ReadTestFile(mPath), cut);
+    // Once a copy can be made, the save goes through.
+    RemoveDirectoryA((mPath + ".7.bad").c_str());
+    EXPECT_TRUE(mFile.Save());
+    EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".7.bad");
+    EXPECT_EQ(ReadTestFile(mPath + ".7.bad"), cut);
+    for (int n = 1; n <= 100; n++)
+        RemoveDirectoryA((mPath + (n == 1 ? "" : "." + std::to_string(n)) + ".bad").c_str());
 }
 
 // Runs only as the child of the next test: saves, and stops for good between
@@ -232,7 +405,7 @@ TEST_F(ProfileFileTest, SaveKilledBeforeTheReplaceLeavesTheOldFileWhole)
     ASSERT_EQ(waited, WAIT_OBJECT_0) << "the child never reached the replace";
 
     EXPECT_EQ(ReadTestFile(mPath), before);
-    EXPECT_EQ(ReadTestFile(mPath + ".tmp").size(), 7344u + 2 * 920u); // the cut-off save
+    EXPECT_EQ(ReadTestFile(mPath + ".tmp").size(), 7344u + 2 * 920u + 4); // the cut-off save
     KpProfileFile after;
     after.SetPath(mPath);
     ASSERT_TRUE(after.Read());
