@@ -1,10 +1,12 @@
 #include "game/engine/KpEngine3.h"
 
+#include "framework/app/StringUtils.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpComPtr.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpProfileFile.h"
+#include "game/engine/KpTextVars.h"
 #include "game/gameplay/KpBoard_Game3.h"
 #include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_Confirm.h"
@@ -14,6 +16,7 @@
 #include "game/screens/KpBoard_MainMenu.h"
 #include "game/screens/KpBoard_Menu.h"
 #include "game/screens/KpBoard_Options.h"
+#include "game/screens/KpScreenTable.h"
 #include "game/screens/KpBoard_Splash.h"
 #include "game/screens/KpBoard_Survival.h"
 
@@ -121,8 +124,46 @@ void KpEngine3::Shutdown()
     // cannot wait for an answer: it saves and ends without asking.
     if (!InSendMessage() && !ConfirmQuit())
         return;
-    gProfileFile.Save();
+    if (!gProfileFile.Save() && !InSendMessage())
+        TellSaveLostAtQuit();
     LumoAppBase::Shutdown();
+}
+
+void KpEngine3::UpdateOnce()
+{
+    KpEngine::UpdateOnce();
+    // Told between updates, never inside a box or before the boxes exist.
+    if (mLoadingCompleted && !modalBoxOpen && !mShutdown && !mAskingQuit)
+        TellProfileNews();
+}
+
+void KpEngine3::TellProfileNews()
+{
+    // A file kept aside is news of the first screen the player sees: the main menu.
+    KpCandyWidget* menu = GetScreen(kBoardMainMenu);
+    if (gProfileFile.HasKeptCopy() && menu && menu->mVisible)
+    {
+        std::string copy = gProfileFile.TakeKeptCopy();
+        GetTextVars()->Set("profile_copy", Lumo::StringToWString(copy));
+        ScreenTrace("profile file kept as '%s'", copy.c_str());
+        ShowMessageBox("profilekept");
+    }
+    if (gProfileFile.TakeSaveFailure())
+    {
+        GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+        ScreenTrace("profile save failed: %s", gProfileFile.GetSaveError().c_str());
+        ShowMessageBox("savefail");
+    }
+}
+
+void KpEngine3::TellSaveLostAtQuit()
+{
+    gProfileFile.TakeSaveFailure(); // told here, not again
+    GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+    ScreenTrace("profile save failed at quit: %s", gProfileFile.GetSaveError().c_str());
+    mAskingQuit = true;
+    ShowMessageBox("savelost");
+    mAskingQuit = false;
 }
 
 bool KpEngine3::ConfirmQuit()

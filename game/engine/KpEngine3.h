@@ -37,10 +37,14 @@ public:
 
     void LoadingCompleted() override;
     void LoadingThreadWork() override;
+    // One update, then what the player must be told of the profile file now:
+    // a save that failed, or (once the main menu shows) a file kept aside.
+    void UpdateOnce() override;
     void InitApp() override;
     void SwitchScreenMode(bool windowed, bool is3D, bool force) override;
     // Shuts down only after loading and a yes to the quit question (then the
-    // profile file is saved); a close request during loading is ignored.
+    // profile file is saved, and a save that fails is told before the end); a
+    // close request during loading is ignored.
     void Shutdown() override;
 
     // Builds every screen of the game except the in-level dialogs into gEngine3Boards.
@@ -52,6 +56,11 @@ public:
     virtual void ShowFirstScreen();
 
 private:
+    // The profile file's news in the game's own notice box, each once.
+    void TellProfileNews();
+    // The save at quit failed: what was not saved is lost, said before the end.
+    void TellSaveLostAtQuit();
+
     bool mAskingQuit; // the quit question is open: further close requests wait for it
 };
 

@@ -69,6 +69,19 @@ bool IsInTree(Lumo::WidgetContainer* container, Lumo::Widget* w)
     return false;
 }
 
+// When the backdrop is on view, the widget right in front of it (what it
+// stands for); null when it is hidden or frontmost.
+Lumo::Widget* BackdropFront(Lumo::WidgetContainer* manager)
+{
+    if (!gBgDialog || !gBgDialog->mVisible || gBgDialog->mParent != manager)
+        return nullptr;
+    const auto& children = manager->GetChildren();
+    for (auto it = children.begin(); it != children.end(); ++it)
+        if (*it == gBgDialog)
+            return ++it == children.end() ? nullptr : *it;
+    return nullptr;
+}
+
 Lumo::WidgetPoint CentreOf(KpCandyWidget* w)
 {
     Lumo::WidgetPoint p;
@@ -97,6 +110,8 @@ int32_t Ask(KpDialog* box, int32_t& result, bool& waiting, const std::string& ke
 
     // Taken before the box shows: a modal box takes the focus from what lies below it.
     Lumo::Widget* focus = manager->GetFocusWidget();
+    // A screen may hold the backdrop already (the name entry): it gets it back.
+    Lumo::Widget* backdropBefore = gBoxesWaiting == 1 ? BackdropFront(manager) : nullptr;
     if (gBgDialog && gBgDialog->mManager)
     {
         manager->BringToFront(gBgDialog);
@@ -121,7 +136,13 @@ int32_t Ask(KpDialog* box, int32_t& result, bool& waiting, const std::string& ke
         manager->SetFocus(focus);
     gBoxesWaiting--;
     if (gBgDialog && gBoxesWaiting == 0)
-        gBgDialog->SetVisible(false);
+    {
+        bool restore =
+            backdropBefore && backdropBefore->mParent == manager && gBgDialog->mParent == manager;
+        if (restore)
+            manager->PutBehind(gBgDialog, backdropBefore);
+        gBgDialog->SetVisible(restore);
+    }
     waiting = false;
     return result;
 }

@@ -1,0 +1,233 @@
+// The profile file in the real game under Wine, driven with posted clicks and
+// keys: a save that cannot reach the disk (its temporary file's name taken by
+// a folder) is told in the game's own box once, keeps every change for the
+// next save and is told again at quit; a damaged file is kept aside before
+// anything can overwrite it, never over an earlier copy, and the first screen
+// says where.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <random>
+
+#include "game/engine/KpProfileFile.h"
+#include "tests/game/engine/GameDriving.h"
+#include "tests/game/engine/GameScreen.h"
+
+using namespace GameTest;
+
+namespace
+{
+// The band along the top of the notice box.
+const uint32_t kMintBand = 0x6FBF9B;
+
+const std::string& PrefPath()
+{
+    static const std::string path = KpProfileFile::DefaultPath();
+    return path;
+}
+
+// Starts and ends without the game's key and with an empty profile folder.
+class ProfileRun : public ::testing::Test
+{
+protected:
+    void SetUp() override { Clear(); }
+    void TearDown() override { Clear(); }
+    static void Clear()
+    {
+        RemoveGameKey();
+        Lumo::DeleteTree(Lumo::GetFileDir(PrefPath(), false));
+    }
+};
+
+KpProfileData OnePlayer(const wchar_t* name)
+{
+    KpProfileData data;
+    KpProfile player;
+    player.name = name;
+    player.highestLevel = 5;
+    player.levelMoney[2] = 345;
+    data.slots.push_back(player);
+    data.currentSlot = 0;
+    return data;
+}
+
+void WritePref(const std::string& bytes)
+{
+    Lumo::MakeDirectories(Lumo::GetFileDir(PrefPath(), true));
+    WriteTestFile(PrefPath(), bytes);
+}
+
+// The file as the game left it (read without keeping anything aside).
+KpProfileData StoredData()
+{
+    KpProfileData data;
+    std::vector<std::string> warnings;
+    EXPECT_TRUE(ReadProfileData(ReadTestFile(PrefPath()), data, warnings));
+    EXPECT_TRUE(warnings.empty());
+    return data;
+}
+
+std::vector<std::wstring> Names(const KpProfileData& data)
+{
+    std::vector<std::wstring> names;
+    for (const KpProfile& p : data.slots)
+        names.push_back(p.name);
+    return names;
+}
+
+// Waits until the line has been written `count` times in all.
+bool WaitCount(GameProcess& game, const std::string& line, size_t count, int boundMs = 15000)
+{
+    for (int waited = 0; game.CountOutput(line) < count; waited += 20)
+    {
+        if (waited >= boundMs || game.mExited)
+            return false;
+        GameProcess::WaitFor(20);
+    }
+    return true;
+}
+
+// Clicks until the game writes the line once more: a click can fall while a
+// box that was just answered still plays its closing effect.
+bool ClickUntil(GameProcess& game, HWND hwnd, POINT p, const std::string& line)
+{
+    size_t seen = game.CountOutput(line);
+    for (int tries = 0; tries < 10; tries++)
+    {
+        ClickAt(hwnd, p);
+        if (WaitCount(game, line, seen + 1, 1000))
+            return true;
+    }
+    return false;
+}
+
+HWND StartToMenu(GameProcess& game)
+{
+    if (!game.Start())
+        return nullptr;
+    HWND hwnd = game.WaitForMainWindow(30000);
+    if (hwnd && !game.WaitForOutput("Screens: main menu drawn", 30000))
+        return nullptr;
+    return hwnd;
+}
+} // namespace
+
+TEST_F(ProfileRun, AFailedSaveIsToldOnceKeptInMemoryAndTriedAgain)
+{
+    WritePref(WriteProfileData(OnePlayer(L"Ann")));
+    const std::string blocked = PrefPath() + ".tmp";
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    const POINT settings = LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"});
+    const POINT mute = LayoutCentre("options", {"panel", "mute_checkbox"});
+    const POINT apply = LayoutCentre("options", {"panel", "apply"});
+    const POINT players = LayoutCentre("main_menu", {"profile_open"});
+    const POINT playersClose = LayoutCentre("main_menu", {"profile_close"});
+    const POINT create = LayoutCentre("main_menu", {"select_profile", "create"});
+
+    GameProcess game;
+    HWND hwnd = StartToMenu(game);
+    ASSERT_NE(hwnd, nullptr) << game.Output();
+    const std::string before = ReadTestFile(PrefPath());
+
+    // Mute, applied: the save fails and the player is told, and plays on.
+    ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown")) << game.Output();
+    ClickAt(hwnd, mute);
+    ClickAt(hwnd, apply);
+    ASSERT_TRUE(WaitCount(game, "Screens: options applied: music 30 sound 60 mute 1", 1))
+        << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("Screens: box 'savefail' asked", 10000)) << game.Output();
+    GameScreen(hwnd, "screens-run").WaitFor("profile_save_failed", {{P(512, 240), kMintBand}});
+    ASSERT_TRUE(game.AnswerGameBox("savefail", true, 10000)) << game.Output();
+    EXPECT_NE(game.Output().find("Screens: profile save failed: cannot create '" + blocked),
+              std::string::npos)
+        << game.Output();
+    EXPECT_EQ(ReadTestFile(PrefPath()), before);
+
+    // A new player: that save fails too, and is not told again.
+    ASSERT_TRUE(ClickUntil(game, hwnd, players, "Screens: page turn to 1 back")) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("Screens: page turn ended on 1", 10000)) << game.Output();
+    ClickAt(hwnd, create);
+    PostText(hwnd, L"Bob");
+    PostKey(hwnd, VK_RETURN);
+    ASSERT_TRUE(WaitCount(game, "Screens: profile created", 1)) << game.Output();
+    ASSERT_TRUE(ClickUntil(game, hwnd, playersClose, "Screens: page turn to 1 forward"))
+        << game.Output();
+    ASSERT_TRUE(WaitCount(game, "Screens: page turn ended on 1", 2)) << game.Output();
+    // No box was asked meanwhile: the options open.
+    ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown")) << game.Output();
+    EXPECT_EQ(1u, game.CountOutput("Screens: box 'savefail' asked"));
+    EXPECT_EQ(ReadTestFile(PrefPath()), before);
+
+    // The way is free again: the next save writes everything kept meanwhile.
+    ASSERT_TRUE(RemoveDirectoryA(blocked.c_str()));
+    ClickAt(hwnd, apply);
+    ASSERT_TRUE(WaitCount(game, "Screens: options applied", 2)) << game.Output();
+    KpProfileData saved = StoredData();
+    EXPECT_EQ(saved.mute, 1);
+    EXPECT_EQ(Names(saved), (std::vector<std::wstring>{L"Ann", L"Bob"}));
+    EXPECT_EQ(saved.currentSlot, 1);
+    EXPECT_EQ(saved.slots[0].levelMoney[2], 345);
+    const std::string good = ReadTestFile(PrefPath());
+
+    // Blocked once more: a new failure is told again, and so is the quit
+    // that cannot save, before the game ends.
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown")) << game.Output();
+    ClickAt(hwnd, mute);
+    ClickAt(hwnd, apply);
+    ASSERT_TRUE(WaitCount(game, "Screens: options applied", 3)) << game.Output();
+    ASSERT_TRUE(game.AnswerGameBox("savefail", true, 10000)) << game.Output();
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(game.AnswerGameBox("quit", true, 10000)) << game.Output();
+    ASSERT_TRUE(game.AnswerGameBox("savelost", true, 10000)) << game.Output();
+    ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
+    EXPECT_EQ(game.mExitCode, 0u);
+    EXPECT_FALSE(game.mSawSystemBox);
+    EXPECT_EQ(2u, game.CountOutput("Screens: box 'savefail' asked"));
+    EXPECT_EQ(ReadTestFile(PrefPath()), good);
+    RemoveDirectoryA(blocked.c_str());
+}
+
+TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
+{
+    // Cut inside its one profile record.
+    const std::string whole = WriteProfileData(OnePlayer(L"Ann"));
+    const std::string cut = whole.substr(0, 7900);
+    // Random bytes behind a whole header, as long as a file with one profile.
+    std::string noise = whole.substr(0, 64);
+    std::mt19937 random(29);
+    while (noise.size() < whole.size())
+        noise += char(random());
+
+    const struct
+    {
+        std::string bytes;
+        const char* copy;
+    } runs[] = {{cut, ".bad"}, {noise, ".2.bad"}};
+    for (const auto& run : runs)
+    {
+        SCOPED_TRACE(run.copy);
+        WritePref(run.bytes);
+        GameProcess game;
+        HWND hwnd = StartToMenu(game);
+        ASSERT_NE(hwnd, nullptr) << game.Output();
+        const std::string told = "Screens: profile file kept as '" + PrefPath() + run.copy + "'";
+        ASSERT_TRUE(game.WaitForOutput(told, 10000)) << game.Output();
+        ASSERT_TRUE(game.WaitForOutput("Screens: box 'profilekept' asked", 10000));
+        GameScreen(hwnd, "screens-run").WaitFor("profile_kept", {{P(512, 240), kMintBand}});
+        ASSERT_TRUE(game.AnswerGameBox("profilekept", true, 10000)) << game.Output();
+        EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
+        EXPECT_EQ(ReadTestFile(PrefPath()), run.bytes); // until the first save
+
+        // Nothing of it could be read: the game asks for a name, and saves.
+        PostText(hwnd, L"Cid");
+        PostKey(hwnd, VK_RETURN);
+        ASSERT_TRUE(game.WaitForOutput("Screens: profile created", 10000)) << game.Output();
+        EXPECT_EQ(Names(StoredData()), std::vector<std::wstring>{L"Cid"});
+        EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
+        EXPECT_EQ(1u, game.CountOutput("Screens: box 'profilekept' asked"));
+    }
+    // The first copy was never replaced.
+    EXPECT_EQ(ReadTestFile(PrefPath() + ".bad"), cut);
+}
