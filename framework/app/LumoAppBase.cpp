@@ -297,7 +297,8 @@ void LumoAppBase::InitApp()
         {
             mPlayingDemo = false;
             Popup(error);
-            ExitImmediately(0);
+            // Not 0: a script can tell a refused demo from a replay that ran.
+            ExitImmediately(1);
         }
     }
 

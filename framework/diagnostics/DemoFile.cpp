@@ -74,6 +74,22 @@ bool ParseMarkers(const std::string& block, std::vector<DemoMarker>* markers)
     return read == count;
 }
 
+// The version text of a file as the refusal shows it: printable characters
+// only (a damaged file holds any bytes there), and not more than a line.
+std::string ShownVersion(const std::string& version)
+{
+    const size_t kLongest = 40;
+    std::string shown;
+    for (size_t i = 0; i < version.size() && i < kLongest; i++)
+    {
+        unsigned char c = (unsigned char)version[i];
+        shown += c >= 0x20 && c < 0x7F ? (char)c : '?';
+    }
+    if (version.size() > kLongest)
+        shown += "...";
+    return shown;
+}
+
 } // namespace
 
 std::string BuildDemoFile(const DemoFileContents& contents)
@@ -120,6 +136,9 @@ bool ParseDemoFile(const std::string& bytes, const std::string& programVersion,
     contents->formatVersion = version;
     contents->randomSeed = seed;
     *seedRead = true;
+    // A format this program does not know cannot be read as one it does.
+    if (version < 1 || version > kDemoFileVersion)
+        return false;
 
     // Longer version texts are read as their first 255 bytes, so such a file
     // never matches its program and is refused here.
@@ -131,7 +150,8 @@ bool ParseDemoFile(const std::string& bytes, const std::string& programVersion,
         return false;
     if (contents->programVersion != programVersion)
     {
-        *error = "This demo file appears to be for '" + contents->programVersion + "'";
+        *error =
+            "This demo file appears to be for '" + ShownVersion(contents->programVersion) + "'";
         return false;
     }
 

@@ -39,9 +39,11 @@ struct DemoFileContents
 std::string BuildDemoFile(const DemoFileContents& contents);
 
 // Checks and takes apart a demo file's bytes. On failure the error is "Invalid
-// demo file." or, for a file of another program version, "This demo file
-// appears to be for '<its version>'". `seedRead` tells whether the seed was
-// reached (it is the one value a caller applies even from a refused file).
+// demo file." (also for a format version other than 1 and 2) or, for a file
+// of another program version, "This demo file appears to be for '<its
+// version>'", the version shown as printable text of at most 40 characters.
+// `seedRead` tells whether the seed was reached (it is the one value a caller
+// applies even from a refused file).
 bool ParseDemoFile(const std::string& bytes, const std::string& programVersion,
                    DemoFileContents* contents, bool* seedRead, std::string* error);
 

@@ -187,10 +187,15 @@ TEST(DemoFile, RefusesOtherVersionsAndBrokenFiles)
     EXPECT_FALSE(ParseDemoFile(BuildDemoFile(c), "1.1", &out, &seedRead, &error));
     EXPECT_EQ(error, "This demo file appears to be for '1.0'");
     EXPECT_TRUE(seedRead);
-    // A 300-byte version is read as its first 255 bytes, so it never matches.
+    // A 300-byte version is read as its first 255 bytes, so it never matches;
+    // the message shows one line of it.
     c.programVersion = std::string(300, 'v');
     EXPECT_FALSE(ParseDemoFile(BuildDemoFile(c), c.programVersion, &out, &seedRead, &error));
-    EXPECT_EQ(error, "This demo file appears to be for '" + std::string(255, 'v') + "'");
+    EXPECT_EQ(error, "This demo file appears to be for '" + std::string(40, 'v') + "...'");
+    // Bytes that are no text are shown as '?'.
+    c.programVersion = std::string("1\x01\xFF\n2", 5);
+    EXPECT_FALSE(ParseDemoFile(BuildDemoFile(c), "1.0", &out, &seedRead, &error));
+    EXPECT_EQ(error, "This demo file appears to be for '1???2'");
 
     c = SampleContents();
     std::string good = BuildDemoFile(c);
@@ -206,6 +211,12 @@ TEST(DemoFile, RefusesOtherVersionsAndBrokenFiles)
     broken.push_back(bad);
     c.totalUpdates = 40; // a record at update 43 lies beyond the recording's end
     broken.push_back(BuildDemoFile(c));
+    for (uint32_t version : {0u, 3u, 99u}) // formats this program does not know
+    {
+        c = SampleContents();
+        c.formatVersion = version;
+        broken.push_back(BuildDemoFile(c));
+    }
     // An absolute move cut short: 10 header bits and 8 of its 24.
     DemoStream cut;
     cut.WriteCommand(0, DEMO_MOUSE_ABSOLUTE);
