@@ -14,6 +14,7 @@
 #include <string>
 
 #include "framework/app/PakInterface.h"
+#include "game/engine/KpComPtr.h"
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpProfileFile.h"
 
@@ -79,6 +80,7 @@ protected:
             mGame.reset();
             gGameApp = nullptr;
         }
+        mCom.reset();
         SetCurrentDirectoryA(mOldFolder.c_str());
         RemoveKey(kGameKey);
         DeleteFileA(KpProfileFile::DefaultPath().c_str());
@@ -89,6 +91,8 @@ protected:
     // loop on. Run under ASSERT_NO_FATAL_FAILURE.
     void LaunchGame()
     {
+        // As the game's main function does: the XML readers need COM.
+        mCom.reset(new KpComScope());
         mGame.reset(new InProcessGame());
         gGameApp = mGame.get();
         // The engine took this program's folder; the game's files lie beside the game.
@@ -114,6 +118,7 @@ protected:
         ASSERT_EQ(GetParam(), mGame->Is3DAccelerated());
     }
 
+    std::unique_ptr<KpComScope> mCom;
     std::unique_ptr<KpEngine3> mGame;
     std::string mOldFolder;
 };
