@@ -78,8 +78,29 @@ void KpEngine::OnKeyUp(int keyCode)
         ComixDebugKey(keyCode);
 }
 
+void KpEngine::NoteDamagedData(const std::string& file)
+{
+    if (mDamagedData.empty())
+        mDamagedData = file;
+}
+
+void KpEngine::FailOnDamagedData(const std::string& file)
+{
+    OutputDebugStringA(("KpEngine: damaged data: " + file + "\n").c_str());
+    std::wstring text = GetString("DATA_FILE_DAMAGED",
+                                  L"A file of the game is damaged or missing, so the game cannot "
+                                  L"start:\n\n") +
+                        Lumo::StringToWString(file) +
+                        GetString("DATA_FILE_REINSTALL", L"\n\nPlease install the game again.");
+    PopupW(text);
+    ExitImmediately(1);
+}
+
 void KpEngine::LoadingCompleted()
 {
+    // A black screen is all the game could show without these.
+    if (!mDamagedData.empty())
+        FailOnDamagedData(mDamagedData);
     KpCursorSet::Show();
     // Always on the debugger output (not the log): what the run really loaded.
     OutputDebugStringA(
@@ -98,21 +119,26 @@ void KpEngine::LoadingThreadWork()
     mLoadingTotal = 2;
 
     KpXmlDocument cfg = XmlLoadFile("cfg\\cfg.xml");
-    if (cfg)
+    if (cfg && XmlSelectNode(cfg.Get(), L"cfg"))
     {
         GetSoundManager()->LoadConfig(cfg.Get());
         GetEngineMusic()->LoadConfig(cfg.Get());
     }
+    else
+        NoteDamagedData("cfg\\cfg.xml");
     mLoadingDone++;
 
     mUiDocument = XmlLoadFile("cfg\\ui.xml");
     if (mUiDocument)
+        mLayoutRoot = XmlSelectNode(mUiDocument.Get(), L"ui");
+    if (mLayoutRoot)
     {
         KpTextureManager::LoadConfig(mUiDocument.Get());
         KpFont::LoadConfig(mUiDocument.Get());
         KpCursorSet::LoadConfig(mUiDocument.Get());
-        mLayoutRoot = XmlSelectNode(mUiDocument.Get(), L"ui");
     }
+    else
+        NoteDamagedData("cfg\\ui.xml");
     mLoadingDone++;
 }
 

@@ -44,6 +44,13 @@ public:
     // are looked up under it. Null before loading read it or when it failed.
     IXMLDOMNode* GetLayoutRoot() const { return mLayoutRoot.Get(); }
 
+    // --- data the game cannot run without
+    // Notes (on the loading thread) that the file did not load; the first note counts.
+    void NoteDamagedData(const std::string& file);
+    // Says in a system box that the file is damaged and the game should be
+    // installed again, then ends the process with exit code 1. Never returns.
+    void FailOnDamagedData(const std::string& file);
+
     PakInterface* mPakInterface; // owned; null when the archives are ignored
     int mCurrentFrameTime;       // milliseconds of logic time of the current update
     uint8_t modalBoxOpen;        // a confirmation or message box is open: boards hold still
@@ -55,6 +62,7 @@ private:
     KpXmlDocument mUiDocument;
     KpXmlNode mLayoutRoot;
     std::string mDevOverlayText;
+    std::string mDamagedData; // written by the loading thread, read once it has finished
 };
 
 extern Lumo::LumoAppBase* gGameApp;

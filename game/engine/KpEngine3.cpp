@@ -67,10 +67,37 @@ void KpEngine3::ShowFirstScreen()
         menu->Show();
 }
 
+namespace
+{
+// The layouts without which the game shows nothing it can be played or left by.
+const char* const kEssentialLayouts[] = {"main_menu", "dialogbox_2button", "dialogbox_1button"};
+
+// The dialog layout of that name lies whole on a screen of that size.
+bool IsLayoutOnScreen(IXMLDOMNode* root, const char* name, int width, int height)
+{
+    std::wstring match = L"[@type=\"kpdialog\" and @name=\"" + Lumo::StringToWString(name) + L"\"]";
+    KpXmlNode layout = XmlSelectNode(root, L"layouts/widget" + match);
+    if (!layout)
+        layout = XmlSelectNode(root, L"widget" + match);
+    if (!layout)
+        return false;
+    int x = 0, y = 0, w = 0, h = 0;
+    XmlReadInt(layout.Get(), "x", x);
+    XmlReadInt(layout.Get(), "y", y);
+    XmlReadInt(layout.Get(), "w", w);
+    XmlReadInt(layout.Get(), "h", h);
+    return x >= 0 && y >= 0 && w > 0 && h > 0 && w <= width - x && h <= height - y;
+}
+} // namespace
+
 void KpEngine3::LoadingThreadWork()
 {
     KpComScope com;
     KpEngine::LoadingThreadWork();
+    if (IXMLDOMNode* layouts = GetLayoutRoot())
+        for (const char* name : kEssentialLayouts)
+            if (!IsLayoutOnScreen(layouts, name, mWidth, mHeight))
+                NoteDamagedData("cfg\\ui.xml");
     CreateScreens();
 }
 
@@ -95,7 +122,8 @@ void KpEngine3::CreateScreens()
 void KpEngine3::InitApp()
 {
     mVSyncWanted = true;
-    GetEngineLocTable()->LoadFile("cfg\\loc.xml");
+    if (!GetEngineLocTable()->LoadFile("cfg\\loc.xml"))
+        FailOnDamagedData("cfg\\loc.xml");
     if (GetEngineLocTable()->HasText("app_title"))
         mTitle = GetEngineLocTable()->GetText("app_title");
     KpEngine::InitApp();

@@ -34,7 +34,7 @@ int KpLocTable::Load(IXMLDOMNode* document)
 bool KpLocTable::LoadFile(const std::string& path)
 {
     KpXmlDocument document = XmlLoadFile(path);
-    if (!document)
+    if (!document || !XmlSelectNode(document.Get(), L"loc"))
         return false;
     Load(document.Get());
     return true;

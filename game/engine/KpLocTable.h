@@ -16,6 +16,7 @@ public:
     // Reads every "loc/text" element (attribute "id", the element's text);
     // bad ones are skipped with a warning. Returns the number of texts.
     int Load(IXMLDOMNode* document);
+    // False when the file cannot be read or has no "loc" element.
     bool LoadFile(const std::string& path);
     void Clear();
 

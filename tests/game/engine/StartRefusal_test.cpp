@@ -1,0 +1,136 @@
+// Starts of the real game that cannot go on: data it cannot run without that
+// does not load, and demo files it refuses. Each ends in a system box that
+// says why (read from its window, then closed by the test) and an exit code
+// that is not 0, so a script can tell it from a run that went on.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <random>
+#include <regex>
+
+#include "framework/diagnostics/DemoFile.h"
+#include "framework/diagnostics/DemoStream.h"
+#include "tests/game/engine/GameDriving.h"
+#include "tests/game/engine/WithoutGameSettings.h"
+
+using namespace GameTest;
+
+namespace
+{
+class StartRefusal : public WithoutGameSettings
+{
+protected:
+    void SetUp() override
+    {
+        WithoutGameSettings::SetUp();
+        ASSERT_NO_FATAL_FAILURE(mFolder.Enter("start_refusal"));
+    }
+    void TearDown() override
+    {
+        mFolder.Leave();
+        WithoutGameSettings::TearDown();
+    }
+
+    // Starts the program, reads the box it shows and closes it; the exit code.
+    DWORD RunToTheBox(const std::string& program, const std::string& commandLine,
+                      std::wstring* text)
+    {
+        GameProcess game;
+        EXPECT_TRUE(game.Start(commandLine, program));
+        EXPECT_TRUE(game.AnswerBox(IDOK, text, 30000)) << game.Output();
+        EXPECT_TRUE(game.WaitForExit(10000)) << game.Output();
+        return game.mExitCode;
+    }
+
+    TempFolder mFolder;
+};
+
+std::string Source(const char* file)
+{
+    return ReadTestFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/" + file);
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return Lumo::WStringToString(text);
+}
+} // namespace
+
+TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
+{
+    const std::string ui = Source("ui.xml");
+    // Every layout moved far off the screen.
+    const std::string offScreen =
+        std::regex_replace(ui, std::regex(" x=\"[0-9]+\""), " x=\"90000\"");
+    const struct
+    {
+        const char* file;
+        std::string bytes;
+    } cases[] = {
+        {"cfg\\ui.xml", ui.substr(0, ui.size() / 2)},       {"cfg\\ui.xml", ""},
+        {"cfg\\ui.xml", "<?xml version=\"1.0\"?><ui/>"},    {"cfg\\ui.xml", offScreen},
+        {"cfg\\cfg.xml", Source("cfg.xml").substr(0, 300)}, {"cfg\\loc.xml", "<texts/>"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.file) + ", " + std::to_string(c.bytes.size()) + " bytes");
+        std::string program;
+        ASSERT_NO_FATAL_FAILURE(MakeGameFolder(mFolder, {{c.file, c.bytes}}, &program));
+        std::wstring text;
+        EXPECT_EQ(1u, RunToTheBox(program, "", &text));
+        EXPECT_NE(std::wstring::npos, text.find(Lumo::StringToWString(c.file))) << Narrow(text);
+        EXPECT_NE(std::wstring::npos, text.find(L"install the game again")) << Narrow(text);
+    }
+}
+
+TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
+{
+    const std::string folder = mFolder.Path() + "\\";
+    // A recording of one update: its end mark.
+    Lumo::DemoStream stream;
+    stream.WriteCommand(1, Lumo::DEMO_FILLER);
+    Lumo::DemoFileContents contents;
+    contents.programVersion = "1.0";
+    contents.totalUpdates = 1;
+    contents.stream.assign((const char*)stream.mBuffer.GetDataPtr(),
+                           (size_t)stream.mBuffer.GetDataLen());
+    // A damaged file's version text: 255 bytes of anything but 0.
+    Lumo::DemoFileContents binary = contents;
+    std::mt19937 random(29);
+    for (int i = 0; i < 255; i++)
+        binary.programVersion += char(1 + random() % 255);
+    Lumo::DemoFileContents unknown = contents;
+    unknown.formatVersion = 99;
+    WriteTestFile(folder + "garbage.dmo", "not a demo at all");
+    WriteTestFile(folder + "binary.dmo", Lumo::BuildDemoFile(binary));
+    WriteTestFile(folder + "unknown.dmo", Lumo::BuildDemoFile(unknown));
+
+    const struct
+    {
+        const char* file;
+        std::wstring message;
+    } cases[] = {
+        {"missing.dmo", L"Demo file not found: " + Lumo::StringToWString(folder) + L"missing.dmo"},
+        {"garbage.dmo", L"Invalid demo file."},
+        {"unknown.dmo", L"Invalid demo file."},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.file);
+        std::wstring text;
+        EXPECT_EQ(1u,
+                  RunToTheBox(GamePath(), "-play -demofile \"" + folder + c.file + "\"", &text));
+        EXPECT_EQ(c.message, text);
+    }
+
+    // The version is shown as printable text, one line of it at most.
+    std::wstring text;
+    EXPECT_EQ(1u, RunToTheBox(GamePath(), "-play -demofile \"" + folder + "binary.dmo\"", &text));
+    const std::wstring opening = L"This demo file appears to be for '";
+    ASSERT_EQ(0u, text.find(opening)) << Narrow(text);
+    std::wstring shown = text.substr(opening.size());
+    EXPECT_LE(shown.size(), 45u) << Narrow(text);
+    for (wchar_t c : shown)
+        EXPECT_TRUE(c >= 0x20 && c < 0x7F) << "character " << int(c);
+}
