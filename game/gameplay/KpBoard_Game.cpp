@@ -84,20 +84,91 @@ void KpBoard_Game::BeginLevel(KpLevelData* level)
     OnLevelStart();
 }
 
+namespace
+{
+const size_t kReasonChars = 300; // of the loader's reason, the rest cut
+const size_t kLineChars = 70;    // of a line of the box, a longer word broken
+
+// The box's text, wrapped and cut so that the system box (which grows with
+// its longest line) always fits the screen.
+std::wstring RefusalText(const std::wstring& sentence, const std::string& reason)
+{
+    std::wstring why = Lumo::StringToWString(reason.substr(0, kReasonChars));
+    if (reason.size() > kReasonChars)
+        why += L"...";
+    std::wstring text = sentence + L"\n\n" + why, out, line;
+    auto endLine = [&]
+    {
+        out += line + L"\n";
+        line.clear();
+    };
+    size_t at = 0;
+    while (at < text.size())
+    {
+        if (text[at] == L'\n')
+        {
+            endLine();
+            at++;
+            continue;
+        }
+        size_t end = text.find_first_of(L" \n", at);
+        if (end == std::wstring::npos)
+            end = text.size();
+        std::wstring word = text.substr(at, end - at);
+        at = end < text.size() && text[end] == L' ' ? end + 1 : end;
+        if (!line.empty() && line.size() + 1 + word.size() > kLineChars)
+            endLine();
+        while (word.size() > kLineChars)
+        {
+            if (!line.empty())
+                endLine();
+            line = word.substr(0, kLineChars);
+            word.erase(0, kLineChars);
+            endLine();
+        }
+        if (!line.empty())
+            line += L' ';
+        line += word;
+    }
+    return out + line;
+}
+} // namespace
+
 void KpBoard_Game::OnLevelLoadFailed(const std::string& error)
 {
     WriteLog("WARNING: KpBoard_Game: level %d cannot be played: %s", mLevel, error.c_str());
-    if (gLumoApp)
-    {
-        std::wstring text = GetEngineLocTable()->GetText("level_load_failed") + L"\n\n" +
-                            Lumo::StringToWString(error);
-        if (gEngine)
-            gEngine->modalBoxOpen = 1;
-        gLumoApp->MsgBoxW(text, gLumoApp->mTitle, MB_OK | MB_ICONWARNING);
-        if (gEngine)
-            gEngine->modalBoxOpen = 0;
-    }
+    // Back at the menus first: the box says so over them (TellRefusal).
+    mRefusal = RefusalText(GetEngineLocTable()->GetText("level_load_failed"), error);
     ReturnToMenus();
+}
+
+void KpBoard_Game::TellRefusal()
+{
+    // The load screen may still be going through its hide effect.
+    Lumo::Widget* loadScreen = gEngine3Boards[kBoardLoadScreen];
+    if (loadScreen && loadScreen->mVisible)
+        return;
+    std::wstring text;
+    text.swap(mRefusal);
+    if (!gLumoApp)
+        return;
+    Lumo::WidgetManager* manager = gLumoApp->mWidgetManager;
+    // The menus are drawn, and shown on the surface the box opens over (full
+    // screen flips to the desktop's surface, which may hold an older frame);
+    // all of the screen is drawn again once the box has gone.
+    if (manager)
+        manager->SetAllDirty();
+    gLumoApp->DrawDirtyStuff();
+    gLumoApp->BeginPopup();
+    gLumoApp->Redraw(nullptr);
+    if (gEngine)
+        gEngine->modalBoxOpen = 1;
+    gLumoApp->MsgBoxW(text, gLumoApp->mTitle, MB_OK | MB_ICONWARNING);
+    if (gEngine)
+        gEngine->modalBoxOpen = 0;
+    gLumoApp->EndPopup();
+    if (manager)
+        manager->SetAllDirty();
 }
 
 void KpBoard_Game::OnLevelStart() {}
@@ -191,6 +262,8 @@ bool KpBoard_Game::IsRunning()
 void KpBoard_Game::Update()
 {
     KpDialog::Update();
+    if (!mRefusal.empty())
+        TellRefusal();
     if (!mLoader.IsBusy())
         return;
     // When the load finishes depends on the machine: a demo holds the update

@@ -35,7 +35,8 @@ public:
     virtual void OnResumeHook();
     // The loader read the level (the board takes the data): builds and starts it.
     virtual void BeginLevel(KpLevelData* level);
-    // The loader could not read the level: says so and returns to the menus.
+    // The loader could not read the level: returns to the menus, where a box
+    // tells why once the load screen is gone (TellRefusal).
     virtual void OnLevelLoadFailed(const std::string& error);
     // The end of a level once its items are removed (QuitLevel).
     virtual void EndLevel();
@@ -86,6 +87,9 @@ protected:
     void ReturnToMenus();
     // Pause count back to 0 (a new level never starts paused).
     void ResetPause();
+    // The refusal's system box, over the menus once the load screen is off
+    // the screen; the whole screen is drawn again after it.
+    void TellRefusal();
 
     int mLevel = 0;
     bool mEndless = false;
@@ -94,6 +98,7 @@ protected:
     KpLevelData* mLevelData = nullptr; // owned
     KpLevelLoader mLoader;
     std::vector<std::string> mLoadWarnings; // of the level last read
+    std::wstring mRefusal;                  // a refusal's text, until the box shows it
 };
 
 class KpBoard_Game3;

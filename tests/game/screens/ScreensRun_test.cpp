@@ -301,3 +301,92 @@ TEST_F(ScreensRun, ADayShowsItsLivesAndClosesItsQueueAndTheNextDayStartsClean)
     EXPECT_TRUE(game.Quit(hwnd, 20000)) << game.Output();
     EXPECT_FALSE(game.mSawSystemBox);
 }
+
+// A day whose file is refused (a reason of 20,000 characters): the menus come
+// back first, the system box tells why only once the load screen is gone from
+// the screen, it fits the screen with its reason wrapped and cut, and the
+// menu behind it is whole again once it is closed.
+TEST_F(ScreensRun, ARefusedDayIsToldOverTheMenuInABoxThatFitsTheScreen)
+{
+    std::string level = ReadTestFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/l001.xml");
+    ASSERT_TRUE(Replace(level, "mode=\"", "\"", "mode=\"" + std::string(20000, 'x') + "\""));
+    ASSERT_NO_FATAL_FAILURE(WriteMod({{"l001.xml", level}}));
+    KpProfileData data;
+    KpProfile ann;
+    ann.name = L"Ann";
+    data.slots.push_back(ann);
+    data.currentSlot = 0;
+    Lumo::MakeDirectories(Lumo::GetFileDir(KpProfileFile::DefaultPath(), true));
+    WriteTestFile(KpProfileFile::DefaultPath(), WriteProfileData(data));
+
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", mFolder.Path() + "\\ZorkaCafe.exe"));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr) << game.Output();
+    GameScreen menu(hwnd, "screens-run"), screen(hwnd, "screens-run");
+    ASSERT_TRUE(game.WaitForOutput("Screens: main menu shown", 30000)) << game.Output();
+    menu.WaitFor("refused_1_menu", {{P(625, 255), kCaramel}, {P(600, 700), kPaper}});
+
+    Click(hwnd, 748, 236); // Career
+    ASSERT_TRUE(game.WaitForOutput("Screens: page turn ended on 3", 15000)) << game.Output();
+    Click(hwnd, 748, 690); // Play
+
+    HWND box = nullptr;
+    for (int waited = 0; !box; waited += 20)
+    {
+        ASSERT_LT(waited, 30000) << game.Output();
+        box = WindowOf(game.mPid, "#32770");
+        if (!box || !IsWindowVisible(box))
+        {
+            box = nullptr;
+            GameProcess::WaitFor(20);
+        }
+    }
+    GameProcess::WaitFor(200); // the box paints itself
+    screen.WaitUntil("refused_2_box", [](const GameScreen&) { return true; });
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(box, &rect));
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    OffsetRect(&rect, -origin.x, -origin.y);
+    EXPECT_GE(rect.left, 0);
+    EXPECT_LE(rect.right, 1024);
+    EXPECT_GE(rect.top, 0);
+    EXPECT_LE(rect.bottom, 768);
+    // Beside the box the menu is back, not the load screen.
+    int same = 0, outside = 0;
+    for (int y = 8; y < 768; y += 24)
+        for (int x = 8; x < 1024; x += 24)
+        {
+            POINT p = {x, y};
+            if (PtInRect(&rect, p))
+                continue;
+            outside++;
+            same += GameScreen::Near(screen.At(x, y), menu.At(x, y), 24) ? 1 : 0;
+        }
+    EXPECT_GE(same, outside * 9 / 10) << "of " << outside;
+
+    std::wstring text;
+    ASSERT_TRUE(game.AnswerBox(IDOK, &text, 10000));
+    EXPECT_EQ(0u, text.find(L"This day of the cafe could not be opened"))
+        << Lumo::WStringToString(text.substr(0, 200));
+    EXPECT_LT(text.size(), 1000u);
+
+    // Where the box was, the menu is whole again.
+    RECT inside, picture = {0, 0, 1024, 768};
+    IntersectRect(&inside, &rect, &picture);
+    auto whole = [&](const GameScreen& now)
+    {
+        int points = 0, matching = 0;
+        for (int y = inside.top; y < inside.bottom; y += 8)
+            for (int x = inside.left; x < inside.right; x += 8)
+            {
+                points++;
+                matching += GameScreen::Near(now.At(x, y), menu.At(x, y), 24) ? 1 : 0;
+            }
+        return matching >= points * 98 / 100;
+    };
+    EXPECT_TRUE(screen.WaitUntil("refused_3_after", whole));
+
+    EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
+}
