@@ -277,7 +277,7 @@ void KpBoard_Career::RefreshDays(bool showFx, bool doneFx)
         SetDisabledIf(button, locked);
         SetDisabledIf(text, locked);
         int level = ClampCareerLevel(d + firstLevel);
-        if (locked || profile.levelMoney[level] == 0)
+        if (locked || profile.levelMoney[level] == 0 || !IsCareerLevelPassed(profile, level))
             continue;
         KpCandyWidget* tick = profile.levelExpert[level] ? expert : goal;
         if (!tick)
@@ -329,7 +329,7 @@ void KpBoard_Career::ShowGoalIcons(int level, bool snapshot)
         KpCandyWidget* icon = right->FindChild(kAwardIcons[i]);
         if (!icon)
             continue;
-        bool earned = Profile().levelGoals[level][i] != 0;
+        bool earned = Profile().levelGoals[level][i] != 0 && IsCareerLevelPassed(Profile(), level);
         icon->SetVisible(earned);
         // The first four earned ones are packed from the left; the mega award keeps its place.
         if (earned && i < kCareerAwardCount - 1)
@@ -375,7 +375,7 @@ void KpBoard_Career::SwitchCafe(int cafe)
         bool locked = d > unlockedDays;
         SetDisabledIf(text, locked);
         int level = ClampCareerLevel(d + firstLevel);
-        if (!locked && profile.levelMoney[level] != 0)
+        if (!locked && profile.levelMoney[level] != 0 && IsCareerLevelPassed(profile, level))
             SetVisibleIf(profile.levelExpert[level] ? expert : goal, true);
     }
 

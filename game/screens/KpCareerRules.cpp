@@ -34,6 +34,11 @@ int ClampCareerLevel(int level)
     return level < 1 ? 1 : (level > kCareerLastLevel ? kCareerLastLevel : level);
 }
 
+bool IsCareerLevelPassed(const KpProfile& profile, int level)
+{
+    return level >= 1 && level < ClampHighestLevel(profile.highestLevel);
+}
+
 bool ApplyCareerResult(KpProfile& profile, int money, int kind, int level,
                        const bool goalsMet[kCareerAwardCount])
 {

@@ -31,6 +31,11 @@ int ClampHighestLevel(int highestLevel);
 // A level number as the book may use it: 1 to 59.
 int ClampCareerLevel(int level);
 
+// A level the profile has passed: below its highestLevel. Only such a level
+// can hold a best money, an expert mark or awards; bytes of any other one
+// come from a damaged file and show nothing.
+bool IsCareerLevelPassed(const KpProfile& profile, int level);
+
 // Result kinds the game board reports.
 enum CareerResultKind
 {

@@ -186,3 +186,41 @@ TEST_F(Career, EarnedAwardsArePackedFromTheLeft)
     EXPECT_EQ(GetTextVars()->Get("level_score"), L"20");
     EXPECT_EQ(book->briefingImageName, "briefing_03");
 }
+
+TEST_F(Career, DaysNotPassedShowNoMarksOrAwardsWhateverTheFileHolds)
+{
+    // A damaged file: money, the expert mark and every award on every day.
+    KpProfile& profile = gProfileFile.mProfile;
+    for (int level = 1; level < kProfileLevels; level++)
+    {
+        profile.levelMoney[level] = 99;
+        profile.levelExpert[level] = 1;
+        for (int i = 0; i < kProfileGoals; i++)
+            profile.levelGoals[level][i] = 1;
+    }
+    KpCandyWidget* right = book->careerPage->FindChild("right_page");
+    auto anyAward = [&]
+    {
+        bool any = false;
+        for (const char* icon :
+             {"achiev_flash_active", "achiev_clean_active", "achiev_expert_active",
+              "achiev_match_active", "achiev_mega_active"})
+            any = any || right->FindChild(icon)->mVisible;
+        return any;
+    };
+    // Days 1 and 2 were passed; day 3 is the one to play.
+    Open(3);
+    EXPECT_TRUE(book->expertTicks[0]->mVisible && book->expertTicks[1]->mVisible);
+    EXPECT_FALSE(book->expertTicks[2]->mVisible || book->goalTicks[2]->mVisible);
+    EXPECT_FALSE(anyAward());
+    book->selectedDay = 2;
+    book->RefreshDays(false, false);
+    EXPECT_TRUE(anyAward());
+    // A cafe not reached yet (only a damaged file opens it) shows its first day bare.
+    book->shownCafe = 2;
+    book->SetupCafePage(true);
+    book->RefreshDays(false, false);
+    EXPECT_EQ(book->GetSelectedLevel(), 16);
+    EXPECT_FALSE(book->expertTicks[0]->mVisible || book->goalTicks[0]->mVisible);
+    EXPECT_FALSE(anyAward());
+}
