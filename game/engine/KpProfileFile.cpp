@@ -57,6 +57,19 @@ void PutName(std::string& out, size_t at, const std::wstring& name)
     }
 }
 
+// Bytes the format keeps at 0: any other value is damage that a load would
+// drop, so the file would not load whole.
+void CheckZero(const std::string& in, size_t at, size_t count, const std::string& what,
+               std::vector<std::string>& warnings)
+{
+    for (size_t i = 0; i < count; i++)
+        if (in[at + i] != 0)
+        {
+            warnings.push_back("WARNING: pref.dat: " + what + ": bytes that should be 0 are not");
+            return;
+        }
+}
+
 // A name must end inside its field; one that does not is cut before its last unit.
 std::wstring GetName(const std::string& in, size_t at, const std::string& what,
                      std::vector<std::string>& warnings)
@@ -66,7 +79,11 @@ std::wstring GetName(const std::string& in, size_t at, const std::string& what,
     {
         wchar_t c = wchar_t(uint8_t(in[at + 2 * i]) | uint8_t(in[at + 2 * i + 1]) << 8);
         if (c == 0)
+        {
+            CheckZero(in, at + 2 * (i + 1), 2 * (kProfileNameUnits - i - 1), what + " name",
+                      warnings);
             return name;
+        }
         name += c;
     }
     warnings.push_back("WARNING: pref.dat: " + what + ": name without terminator, cut");
@@ -221,6 +238,8 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
     read.soundVolume = Clamp(int32_t(GetU32(bytes, 12)), 0, 100, "sound volume", warnings);
     read.windowed = uint8_t(Clamp(uint8_t(bytes[16]), 0, 1, "windowed flag", warnings));
     read.mute = uint8_t(Clamp(uint8_t(bytes[17]), 0, 1, "mute flag", warnings));
+    CheckZero(bytes, 18, 2, "header", warnings);
+    CheckZero(bytes, 28, 36, "header", warnings);
 
     for (int table = 0; table < 2; table++)
         for (int i = 0; i < kRecordCount; i++)
@@ -252,6 +271,9 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
                                     what + " money", warnings);
         memcpy(p.levelExpert, bytes.data() + at + kExpertAt, kProfileLevels);
         memcpy(p.levelGoals, bytes.data() + at + kGoalsAt, kProfileLevels * kProfileGoals);
+        CheckZero(bytes, at + 256, 36, what, warnings);
+        CheckZero(bytes, at + kMoneyAt + 4 * kProfileLevels, 16, what, warnings);
+        CheckZero(bytes, at + kGoalsAt + kProfileLevels * kProfileGoals, 8, what, warnings);
         read.slots.push_back(p);
     }
     int32_t current = int32_t(GetU32(bytes, 20));
