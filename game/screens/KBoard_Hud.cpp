@@ -468,6 +468,10 @@ void KBoard_Hud::Update()
                     {
                         ShowIf(alarm);
                         ShowIf(closedSign);
+                        // The sign takes the tutorial's Skip place; nothing is
+                        // left to skip once the doors are closed.
+                        if (skipTutorialDialog && skipTutorialDialog->mVisible)
+                            skipTutorialDialog->Hide();
                         alarmPending = false;
                     }
                 }
