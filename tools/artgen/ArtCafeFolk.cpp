@@ -15,8 +15,9 @@ using namespace ArtPalette;
 using namespace ArtCafe;
 using namespace KpCafeArt;
 
-// One colour per look, then the skin and hair that go with it.
-const uint32_t kLookColour[kClientLooks] = {kSky,     kMint,    kCherry,  kButter,
+// One colour per look, then the skin and hair that go with it. No guest wears
+// Zorka's cherry top with a bun: the player must never mistake a guest for her.
+const uint32_t kLookColour[kClientLooks] = {kSky,     kMint,    0x9B5C86, kButter,
                                             0xA48BD1, 0xF29E6D, 0x4FA8A8, 0xE58FB0};
 const uint32_t kSkin[4] = {0xF8DCC0, 0xEFC39E, 0xD9A47E, 0xB07A57};
 const int kLookSkin[kClientLooks] = {0, 2, 1, 3, 1, 0, 3, 2};
