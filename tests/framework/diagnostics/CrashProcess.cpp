@@ -95,7 +95,7 @@ CrashProcess::~CrashProcess()
 }
 
 bool CrashProcess::Start(const std::string& kind, const std::string& host, bool unattended,
-                         bool withMapFile)
+                         bool withMapFile, bool withDebugFile)
 {
     char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
@@ -105,6 +105,14 @@ bool CrashProcess::Start(const std::string& kind, const std::string& host, bool 
     if (!CreateDirectoryA(mFolder.c_str(), nullptr))
         return false;
     std::string program = std::string(kProgramFolder) + "lumo_crash_test.exe";
+    // A copy runs without the debug file that lies beside the built program.
+    if (!withDebugFile)
+    {
+        std::string copy = mFolder + "\\lumo_crash_test.exe";
+        if (!CopyFileA(program.c_str(), copy.c_str(), FALSE))
+            return false;
+        program = copy;
+    }
     if (withMapFile && !CopyFileA((std::string(kProgramFolder) + "lumo_crash_test.map").c_str(),
                                   (mFolder + "\\lumo_crash_test.map").c_str(), FALSE))
         return false;

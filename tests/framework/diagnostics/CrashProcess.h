@@ -1,7 +1,8 @@
 #pragma once
 // Runs the crash test program (lumo_crash_test) in a fresh folder of its own,
-// with or without its map file, and gives the tests its windows, its exit and
-// the crash.txt it wrote. Several can run at once.
+// with or without its map file, from its build folder beside its debug file or
+// as a copy without it, and gives the tests its windows, its exit and the
+// crash.txt it wrote. Several can run at once.
 
 #include <windows.h>
 
@@ -15,7 +16,7 @@ public:
 
     // unattended: LUMO_CRASH_WINDOW=close, so the report window closes itself.
     bool Start(const std::string& kind, const std::string& host, bool unattended,
-               bool withMapFile = true);
+               bool withMapFile = true, bool withDebugFile = true);
     bool WaitForExit(DWORD timeoutMs);
     // crash.txt as written on disk; empty when there is none.
     std::string ReportOnDisk() const;

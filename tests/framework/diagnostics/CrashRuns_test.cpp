@@ -65,23 +65,26 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
     {
         const char* kind;
         bool withMap;
+        bool withDebugFile;
         CrashProcess process;
     };
     const char* kinds[] = {"read",  "write",  "divide", "null-call", "overflow",
                            "throw", "thread", "no-app", "reporter"};
     std::vector<std::unique_ptr<Run>> runs;
     for (const char* kind : kinds)
-        runs.push_back(std::unique_ptr<Run>(new Run{kind, true, {}}));
-    runs.push_back(std::unique_ptr<Run>(new Run{"write", false, {}}));
+        runs.push_back(std::unique_ptr<Run>(new Run{kind, true, true, {}}));
+    runs.push_back(std::unique_ptr<Run>(new Run{"write", false, true, {}}));
+    runs.push_back(std::unique_ptr<Run>(new Run{"read", true, false, {}}));
     // All at once: most of a report's time is Wine waiting on its window.
     for (auto& run : runs)
-        ASSERT_TRUE(run->process.Start(run->kind, "", true, run->withMap)) << run->kind;
+        ASSERT_TRUE(run->process.Start(run->kind, "", true, run->withMap, run->withDebugFile))
+            << run->kind;
     std::map<std::string, std::string> reports;
     for (auto& run : runs)
     {
         ASSERT_TRUE(run->process.WaitForExit(kBound)) << run->kind << " did not end";
-        reports[std::string(run->kind) + (run->withMap ? "" : " without map")] =
-            run->process.Report();
+        reports[std::string(run->kind) + (run->withMap ? "" : " without map") +
+                (run->withDebugFile ? "" : " without debug file")] = run->process.Report();
         if (std::string(run->kind) == "read")
         {
             EXPECT_TRUE(Contains(run->process.ReportOnDisk(), "\r\r\n")) << "text-mode file";
@@ -147,6 +150,14 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
                                              "([0-9A-F]+)")));
     EXPECT_NE(ids[1].str(), ids[2].str());
     EXPECT_TRUE(Contains(reports["thread"], "WriteThroughNull"));
+    // The program carries no debug sections: without its debug file image help
+    // names no frame, and the map file alone names them with their lines.
+    const std::string& bare = reports["read without debug file"];
+    EXPECT_TRUE(Contains(LogicalAddressLines(bare), "ReadThroughNull()+0x")) << bare;
+    EXPECT_TRUE(std::regex_search(bare, std::regex("\r\n[0-9A-F]{8} [0-9A-F]{8} [^\r]*"
+                                                   "ReadThroughNull\\(\\)\\+0x[0-9A-F]+\r\n"
+                                                   "    [^\r]*CrashProgram\\.cpp line \\d+")))
+        << bare;
     // Without the map file the addresses keep their numbers.
     EXPECT_TRUE(std::regex_search(reports["write without map"],
                                   std::regex("Logical Address: 0001:[0-9A-F]{8}\r\n")));
