@@ -70,6 +70,9 @@ void KpCandyWidget::UnlockImages()
     for (auto& state : mImages)
         for (KpTexture* image : state)
             image->Unlock();
+    // A widget out of view needs no layer either (one that faded out keeps it otherwise).
+    delete mLayer;
+    mLayer = nullptr;
 }
 
 void KpCandyWidget::AddChild(const std::string& name, KpCandyWidget* child)

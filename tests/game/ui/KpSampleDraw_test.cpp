@@ -6,10 +6,12 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpTextureManager.h"
 #include "game/ui/KpDialog.h"
 #include "tests/game/ui/UiTestSupport.h"
 
@@ -177,4 +179,32 @@ TEST_F(SampleDraw, TranslucentAndScaledDialogsDrawThroughTheContext)
     mDialog.SetScale(1.0f);
     Draw();
     EXPECT_EQ(Pixel(mScreen, px, py), panel);
+}
+
+TEST_F(SampleDraw, DialogLeavingTheViewLetsItsPicturesGoAndDrawsTheSameOnReturn)
+{
+    // The whole frame from a cleared screen (see-through edges blend with what lay there).
+    auto frame = [this]
+    {
+        mScreen.ClearPixels();
+        Draw();
+        return std::vector<uint32_t>(mScreen.GetPixels(), mScreen.GetPixels() + 1024 * 768);
+    };
+    mDialog.SetAlpha(0.6f);
+    const std::vector<uint32_t> faded = frame();
+    mDialog.SetAlpha(1.0f);
+    const std::vector<uint32_t> shown = frame();
+
+    KpImageHandle panel = KpTextureManager::GetImage("sample_panel");
+    ASSERT_NE(panel.GetImage(), nullptr);
+    mDialog.SetVisible(false);
+    EXPECT_EQ(panel.GetImage(), nullptr) << "a picture of a screen out of view is let go";
+    frame();
+
+    // Back on view: the pictures are read again, and faded and plain draw the same pixels.
+    mDialog.SetVisible(true);
+    mDialog.SetAlpha(0.6f);
+    EXPECT_TRUE(frame() == faded);
+    mDialog.SetAlpha(1.0f);
+    EXPECT_TRUE(frame() == shown);
 }
