@@ -6,6 +6,7 @@
 // (tests, tools); every caller then skips the request.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace Lumo
@@ -48,6 +49,9 @@ public:
     virtual void ForgetImageOnDisplay(MemoryImage* image) = 0;
     // A shared image lost its last holder; unused entries go at the next purge.
     virtual void SharedImageReleased() = 0;
+    // Reads the file the image was loaded from into `pixels` (width x height);
+    // false when it cannot be read or no longer has the image's size.
+    virtual bool ReloadPixels(MemoryImage* image, uint32_t* pixels) = 0;
 
     // --- display
     virtual DDInterface* GetDisplay() = 0; // null until the first window

@@ -259,6 +259,7 @@ public:
 
     // ---- AppHost operations of its own; the others are marked override where declared
     void SharedImageReleased() override;
+    bool ReloadPixels(MemoryImage* image, uint32_t* pixels) override;
     DDInterface* GetDisplay() override;
     bool IsMinimized() override;
     void ReadDisplayOptions(DisplayOptions& options) override;

@@ -4,6 +4,7 @@
 #include "framework/graphics/DDInterface.h"
 #include "framework/resources/ImageLib.h"
 
+#include <cstring>
 #include <mutex>
 
 namespace Lumo
@@ -176,8 +177,20 @@ DDImage* LumoAppBase::GetImage(const std::string& fileName, bool commit)
     DDImage* image = new DDImage(mDDInterface);
     image->mFileName = fileName;
     image->SetPixels(file->GetBits(), file->GetWidth(), file->GetHeight(), commit);
+    image->MarkAsFile();
     delete file;
     return image;
+}
+
+bool LumoAppBase::ReloadPixels(MemoryImage* image, uint32_t* pixels)
+{
+    // The loaders read with the alpha companion lookup on; so does this.
+    ImageLib::Image* file = ImageLib::GetImage(image->mFileName, true);
+    bool same = file && file->GetWidth() == image->mWidth && file->GetHeight() == image->mHeight;
+    if (same)
+        memcpy(pixels, file->GetBits(), (size_t)image->mWidth * image->mHeight * sizeof(uint32_t));
+    delete file;
+    return same;
 }
 
 } // namespace Lumo

@@ -120,7 +120,16 @@ public:
 private:
     bool SurfaceFit() const;
     bool LockBits(SurfaceBits& bits);
-    SurfaceSource SourceOf(MemoryImage* src, bool wantArgb);
+    // What a surface routine reads of its source; the derived buffers are
+    // built only when a routine walks them (an opaque picture needs no runs).
+    enum SourceParts
+    {
+        SOURCE_ARGB = 1,         // pixels or the palette form
+        SOURCE_NATIVE = 2,       // premultiplied screen values
+        SOURCE_RUN_ALPHA = 4,    // runs of alpha classes (blended draws)
+        SOURCE_RUN_ADDITIVE = 8, // runs of black / not black (additive draws)
+    };
+    SurfaceSource SourceOf(MemoryImage* src, int parts);
     bool BltFrom(DDImage* src, const RECT& dest, const RECT& from);
     // The plain and mirrored image draws share these; mirror flips the source across.
     void SurfaceDrawImageBlended(Image* src, int x, int y, const Rect* srcRect, const Color* color,

@@ -89,7 +89,7 @@ void DDImage::SurfaceDrawn()
     ++mChangeCount;
 }
 
-SurfaceSource DDImage::SourceOf(MemoryImage* src, bool wantArgb)
+SurfaceSource DDImage::SourceOf(MemoryImage* src, int parts)
 {
     SurfaceSource s;
     // A surface source that cannot be read back (locked out, lost, the 3D
@@ -98,29 +98,26 @@ SurfaceSource DDImage::SourceOf(MemoryImage* src, bool wantArgb)
         return s;
     s.width = src->mWidth;
     s.height = src->mHeight;
-    if (wantArgb)
+    if (src->mColorTable && src->mColorIndices)
     {
-        if (src->mColorTable && src->mColorIndices)
-        {
-            s.colorTable = src->mColorTable;
-            s.indices = src->mColorIndices;
-        }
-        else
-        {
-            s.argb = src->GetPixels();
-        }
+        s.colorTable = src->mColorTable;
+        s.indices = src->mColorIndices;
     }
-    else
-    {
+    else if (parts & SOURCE_ARGB)
+        s.argb = src->GetPixels();
+    if (parts & SOURCE_NATIVE)
         s.native = src->GetNativeAlphaData(mDDInterface);
+    if (parts & SOURCE_RUN_ALPHA)
         s.runAlpha = src->GetRunLengthAlphaData();
+    if (parts & SOURCE_RUN_ADDITIVE)
         s.runAdditive = src->GetRunLengthAdditiveData(mDDInterface);
-        if (src->mColorTable && src->mColorIndices)
-        {
-            s.colorTable = src->mColorTable;
-            s.indices = src->mColorIndices;
-        }
-    }
+    // A purge-wanted picture read from a file draws from its native data: the
+    // pixels go, and come back from the file (then to stay) when a draw through
+    // the pixels needs them again.
+    DDImage* dd = dynamic_cast<DDImage*>(src);
+    if (!(parts & SOURCE_ARGB) && s.native && src->mPixels && src->mPurgeWanted &&
+        !src->mPixelsReloaded && src->PixelsAreFile() && !(dd && dd->mSurface))
+        src->MemoryImage::PurgePixels();
     s.hasTransparent = src->mHasTransparent;
     s.hasTranslucent = src->mHasTranslucent;
     return s;
@@ -376,7 +373,7 @@ void DDImage::DrawImageRotated(Image* src, float x, float y, const Rect* srcRect
         if (!GetRotatedBounds(x, y, sr, cl, angle, centerX, centerY, bounds))
             return;
         mem->UpdateAlphaFlags();
-        SurfaceSource source = SourceOf(mem, true);
+        SurfaceSource source = SourceOf(mem, SOURCE_ARGB);
         SurfaceBits bits;
         if ((source.argb || source.colorTable) && LockBits(bits))
         {
@@ -481,7 +478,7 @@ void DDImage::DrawImageStretchedMirrored(Image* src, const Rect* destRect, const
 bool DDImage::SurfaceDrawStretched(MemoryImage* mem, const FRect& floatSrc, const Rect& clipped,
                                    const Color* color, int mode, bool mirror)
 {
-    SurfaceSource source = SourceOf(mem, false);
+    SurfaceSource source = SourceOf(mem, SOURCE_NATIVE);
     SurfaceBits bits;
     if (!source.native || !LockBits(bits))
         return false;
@@ -699,7 +696,7 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
     bool white = IsWhite(color);
     if (mem->mBlitOption && !(dd && dd->mSurface) && !mNoLock && white)
     {
-        const SurfaceSource source = SourceOf(mem, true);
+        const SurfaceSource source = SourceOf(mem, SOURCE_ARGB);
         DrawOnLockedSurface(
             *this, true, &DDImage::LockBits,
             [&](const SurfaceBits& bits)
@@ -716,7 +713,7 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
                 mSurfaceDrawFailed = true;
             return;
         }
-        const SurfaceSource source = SourceOf(mem, false);
+        const SurfaceSource source = SourceOf(mem, SOURCE_NATIVE);
         DrawOnLockedSurface(*this, source.native != nullptr, &DDImage::LockBits,
                             [&](const SurfaceBits& bits)
                             { SurfaceDrawOpaqueBits(bits, source, x, y, sr); });
@@ -724,7 +721,7 @@ void DDImage::SurfaceDrawImage(Image* src, int x, int y, const Rect* srcRect, co
     }
     if (mNoLock)
         return;
-    const SurfaceSource source = SourceOf(mem, false);
+    const SurfaceSource source = SourceOf(mem, SOURCE_NATIVE | SOURCE_RUN_ALPHA);
     DrawOnLockedSurface(*this, source.native && source.runAlpha, &DDImage::LockBits,
                         [&](const SurfaceBits& bits)
                         { SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), false); });
@@ -757,7 +754,7 @@ void DDImage::SurfaceDrawImageBlended(Image* src, int x, int y, const Rect* srcR
     MemoryImage* mem = SurfaceImageSource(src, srcRect, sr);
     if (!mem)
         return;
-    const SurfaceSource source = SourceOf(mem, false);
+    const SurfaceSource source = SourceOf(mem, SOURCE_NATIVE | SOURCE_RUN_ALPHA);
     DrawOnLockedSurface(*this, source.native && source.runAlpha, &DDImage::LockBits,
                         [&](const SurfaceBits& bits)
                         { SurfaceDrawBlendBits(bits, source, x, y, sr, ColorOf(color), mirror); });
@@ -772,7 +769,7 @@ void DDImage::SurfaceDrawImageAdded(Image* src, int x, int y, const Rect* srcRec
     MemoryImage* mem = SurfaceImageSource(src, srcRect, sr);
     if (!mem)
         return;
-    const SurfaceSource source = SourceOf(mem, false);
+    const SurfaceSource source = SourceOf(mem, SOURCE_NATIVE | SOURCE_RUN_ADDITIVE);
     DrawOnLockedSurface(*this, source.native && source.runAdditive, &DDImage::LockBits,
                         [&](const SurfaceBits& bits)
                         {

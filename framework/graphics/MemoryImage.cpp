@@ -456,6 +456,12 @@ uint32_t* MemoryImage::GetPixels()
         delete[] mNativeAlphaData;
         mNativeAlphaData = nullptr;
     }
+    else if (PixelsAreFile() && mApp && mApp->ReloadPixels(this, pixels))
+    {
+        // The file gives the picture back exactly, where the native data would
+        // round the colours of every translucent pixel.
+        mPixelsReloaded = true;
+    }
     else if (mNativeAlphaData)
     {
         const NativeFormat f = GetNativeFormat(mApp ? mApp->GetDisplay() : nullptr);

@@ -73,6 +73,11 @@ public:
     unsigned char* mRunLengthAdditiveData = nullptr; // runs of black / non-black
     bool mAlphaFlagsStale = false;                   // pixels changed since the last scan
     AppHost* mApp = nullptr;                         // the application registered with
+    // The change count at which the pixels were exactly those of the file the
+    // image was loaded from (mFileName), or -1: while it holds, pixels purged
+    // from memory come back by reading that file again, bit for bit.
+    int mFileChangeCount = -1;
+    bool mPixelsReloaded = false; // the file was read again: a draw needs the pixels
 
     MemoryImage();
     explicit MemoryImage(AppHost* app);
@@ -138,6 +143,9 @@ public:
     NativeFormat GetNativeFormat(DDInterface* display) const;
     // Frees indices and table (and native data built from the table).
     void DropPaletteForm();
+    // The pixels are the loaded file's (MarkAsFile after loading); a change ends it.
+    void MarkAsFile() { mFileChangeCount = mChangeCount; }
+    bool PixelsAreFile() const { return mFileChangeCount == mChangeCount && !mFileName.empty(); }
     // Source pixel i (palette or pixels) without building anything.
     uint32_t SourcePixel(int index) const
     {

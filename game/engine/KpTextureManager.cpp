@@ -32,6 +32,10 @@ Lumo::Image* LoadPicture(const KpTextureEntry& entry)
     Lumo::DDImage* image = new Lumo::DDImage(gLumoApp ? gLumoApp->mDDInterface : nullptr);
     image->mFileName = entry.file;
     image->SetPixels(file->GetBits(), file->GetWidth(), file->GetHeight(), true);
+    // Only the derived form the display draws from stays in memory; the file
+    // gives the pixels back when something needs them.
+    image->MarkAsFile();
+    image->mPurgeWanted = true;
     image->mRows = entry.rows;
     image->mColumns = entry.cols;
     delete file;
