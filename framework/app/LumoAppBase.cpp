@@ -425,12 +425,15 @@ void LumoAppBase::Shutdown()
     if (!mIsPhysWindowed && mDDInterface && mDDInterface->mDD)
         mDDInterface->mDD->RestoreDisplayMode();
 
+    // The settings are written before the window goes: hiding a window can
+    // take seconds (Wine waits for a window manager that may not be there),
+    // and a run ended meanwhile must lose nothing.
+    if (mSaveSettingsAtShutdown)
+        SaveSettings();
+
     if (mHWnd)
         ShowWindow(mHWnd, SW_HIDE);
     RestoreDesktopMode();
-
-    if (mSaveSettingsAtShutdown)
-        SaveSettings();
 
     ImageLib::FreeJ2KCodec();
 }

@@ -155,3 +155,29 @@ TEST_F(GameRun, EndSessionEndsTheRunOnlyWhenTheSessionEnds)
     ASSERT_TRUE(ReadGameInt("InProgress", &value));
     EXPECT_EQ(value, 0);
 }
+
+TEST_F(GameRun, QuitWritesTheProfileFileAndTheSettingsBeforeTheWindowGoes)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.Start());
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(game.WaitForOutput("KpEngine: loading completed", 30000)) << game.Output();
+    int value = -1;
+    ASSERT_TRUE(ReadGameInt("InProgress", &value));
+    ASSERT_EQ(value, 1);
+    // The game holds its profile file in memory; the quit writes it anew.
+    DeleteFileA(KpProfileFile::DefaultPath().c_str());
+
+    ASSERT_TRUE(PostMessageA(hwnd, WM_CLOSE, 0, 0));
+    ASSERT_TRUE(game.AnswerGameBox("quit", true, 10000)) << game.Output();
+    // Hiding the window may take Wine a while; what the run keeps is written before.
+    for (int waited = 0; IsWindowVisible(hwnd) && !game.mExited && waited < 20000; waited += 5)
+        GameProcess::WaitFor(5);
+    ASSERT_FALSE(IsWindowVisible(hwnd) && !game.mExited);
+    EXPECT_TRUE(ReadGameInt("InProgress", &value));
+    EXPECT_EQ(value, 0);
+    EXPECT_NE(GetFileAttributesA(KpProfileFile::DefaultPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(game.WaitForExit(20000));
+    EXPECT_EQ(game.mExitCode, 0u);
+}
