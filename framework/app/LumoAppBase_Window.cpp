@@ -275,6 +275,7 @@ void LumoAppBase::ReadDisplayOptions(DisplayOptions& options)
     options.vsyncSuppressed = mVSyncSuppressed;
     options.test3D = mTest3D;
     options.autoEnable3D = mAutoEnable3D;
+    options.demoStream = mRecordingDemo || mPlayingDemo;
     options.minVidMemoryMB = mMinVidMemory3D;
     options.recVidMemoryMB = mRecVidMemory3D;
 }

@@ -601,6 +601,11 @@ bool DDInterface::Run3DSelfTest(HWND window)
 {
     if (mD3DTester || !(mOptions.test3D || mOptions.autoEnable3D))
         return false;
+    // The test only vetoes 3D: a display that starts in 2D and may not be
+    // switched on by it skips it (a Direct3D device costs a fifth of a second
+    // and a large share of memory at start-up), unless a demo carries its outcome.
+    if (!mIs3D && !mOptions.autoEnable3D && !mOptions.demoStream)
+        return false;
     mD3DTester = new D3DTester();
     mD3DTester->SetVidMemoryRequirements(mOptions.minVidMemoryMB, mOptions.recVidMemoryMB);
     mD3DTester->TestD3D(window, mDD7);

@@ -82,6 +82,7 @@ struct DisplayOptions
     bool vsyncSuppressed = false;
     bool test3D = false;       // run the self-test on the first Init
     bool autoEnable3D = false; // a clean self-test turns 3D on
+    bool demoStream = false;   // a demo records or replays the self-test's outcome
     int minVidMemoryMB = kD3DMinVidMemoryMB, recVidMemoryMB = kD3DRecVidMemoryMB;
 
     DisplayOptions()
@@ -216,6 +217,8 @@ public:
     void MoveCursor(IDirectDrawSurface* surface, bool toScreen, int x, int y);
 
     // --- 3D
+    // The self-test on the first Init, where its outcome counts: the display
+    // starts in 3D, the test may turn 3D on, or a demo carries the outcome.
     bool Run3DSelfTest(HWND window);
 
     // Copies the application's display options into mOptions; nothing without one.

@@ -115,3 +115,37 @@ TEST(IntegrationDisplayOptions, SelfTestRunsOnceForTheApplicationAndMayEnable3DW
     }
     DestroyWindow(hwnd);
 }
+
+TEST(IntegrationDisplayOptions, SelfTestRunsOnlyWhereItsOutcomeCounts)
+{
+    LoadLibraryA("ddraw.dll");
+    HWND hwnd = CreateWindowA("STATIC", "self-test", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, hwnd);
+    AppTest::TestApp app; // the defaults: test, but never turn 3D on
+    {
+        DDInterface display(&app); // the player's 2D: nothing for the test to veto
+        display.mIs3D = false;
+        display.ReadOptions();
+        EXPECT_FALSE(display.Run3DSelfTest(hwnd));
+        EXPECT_EQ(nullptr, display.mD3DTester);
+        EXPECT_FALSE(display.mIs3D);
+    }
+    {
+        DDInterface display(&app); // 3D wanted: tested first
+        display.ReadOptions();
+        EXPECT_TRUE(display.Run3DSelfTest(hwnd));
+        EXPECT_NE(nullptr, display.mD3DTester);
+    }
+    app.mRecordingDemo = true; // the demo keeps the outcome, 2D or not
+    {
+        DDInterface display(&app);
+        display.mIs3D = false;
+        display.ReadOptions();
+        EXPECT_TRUE(display.Run3DSelfTest(hwnd));
+        EXPECT_NE(nullptr, display.mD3DTester);
+        EXPECT_FALSE(display.mIs3D);
+    }
+    app.mRecordingDemo = false;
+    DestroyWindow(hwnd);
+}
