@@ -23,3 +23,34 @@ done
 wine reg delete "$key" /v Is3D /f >/dev/null 2>&1 || true
 wine "$BUILD/bench/frame/bench_frame_launch.exe" 2>/dev/null | tr -d '\r' | grep '^RESULT' |
     awk '{ printf "%-28s %s\n", $2, $3 }'
+
+# Start-up, quit and memory on both roads, on the processes bench_footprint
+# starts itself: process start to the first picture on screen, the quit box's
+# answer to the process's end (and what Wine alone takes to hide a window),
+# the anonymous memory of the still main menu and of a busy level (LevelRun,
+# level 20 playing itself) now and at its peak, beside the least DirectDraw
+# and Direct3D programs; then the shipped executable's size and debug sections.
+"$ROOT/scripts/build.sh" --target bench_footprint >/dev/null
+for road in 2D 3D; do
+    wine "$BUILD/bench/frame/bench_footprint.exe" $road 2>/dev/null | tr -d '\r' | grep '^RESULT' |
+        awk -v limit=$([ $road = 2D ] && echo 60 || echo 90) '
+            { printf "%s %-32s %8.1f\n", $2, $3, $4; v[$3] = $4; road = $2 }
+            END {
+                if (!("ddmin_anon_mb" in v)) exit
+                split("menu_anon_mb menu_anon_peak_mb level_anon_mb level_anon_peak_mb", keys)
+                for (i = 1; i <= 4; i++)
+                    if (keys[i] in v)
+                        printf "%s %-32s %8.1f  (goal: at most %d)\n", road,
+                               keys[i] "_above_ddmin", v[keys[i]] - v["ddmin_anon_mb"], limit
+                if ((road == "3D") && ("d3dmin_anon_mb" in v))
+                    for (i = 1; i <= 4; i++)
+                        if (keys[i] in v)
+                            printf "%s %-32s %8.1f  (the least Direct3D program: %.1f above ddmin)\n",
+                                   road, keys[i] "_above_d3dmin", v[keys[i]] - v["d3dmin_anon_mb"],
+                                   v["d3dmin_anon_mb"] - v["ddmin_anon_mb"]
+            }'
+done
+exe="$BUILD/game/ZorkaCafe.exe"
+printf "%-35s %8.1f\n" exe_size_mb "$(stat -c %s "$exe" | awk '{ print $1 / 1048576 }')"
+printf "%-35s %8d\n" exe_debug_sections "$(i686-w64-mingw32-objdump -h "$exe" | grep -c ' \.debug_' || true)"
+printf "%-35s %8.1f\n" debug_file_mb "$(stat -c %s "${exe%.exe}.debug" 2>/dev/null | awk '{ print $1 / 1048576 }')"
