@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/frame/BenchHost.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 
@@ -24,71 +25,6 @@ double Now()
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&c);
     return double(c.QuadPart) / double(f.QuadPart);
-}
-
-// Wine answers GetProcessTimes for another process with the times it had
-// at its start, so the host's process table is read instead (through Wine's
-// Z: drive): the game's host process, and its user and system clock ticks.
-std::string ReadHostFile(const std::string& path)
-{
-    std::string text;
-    if (FILE* file = fopen(path.c_str(), "rb"))
-    {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0)
-            text.append(buffer, n);
-        fclose(file);
-    }
-    return text;
-}
-
-double CpuSeconds(const std::string& hostProcess);
-
-// The host process running the program: of those whose command line names
-// it (Wine's loader, its debugger), the one that has used the most time.
-std::string FindHostProcess(const char* program)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA("Z:\\proc\\*", &data);
-    std::string found;
-    double most = -1.0;
-    if (find == INVALID_HANDLE_VALUE)
-        return found;
-    do
-    {
-        if (data.cFileName[0] < '0' || data.cFileName[0] > '9')
-            continue;
-        std::string folder = std::string("Z:\\proc\\") + data.cFileName;
-        std::string cmdline = ReadHostFile(folder + "\\cmdline");
-        for (char& c : cmdline)
-            if (c == 0)
-                c = ' ';
-        if (cmdline.find(program) == std::string::npos)
-            continue;
-        double used = CpuSeconds(folder);
-        if (used > most)
-        {
-            most = used;
-            found = folder;
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return found;
-}
-
-double CpuSeconds(const std::string& hostProcess)
-{
-    std::string stat = ReadHostFile(hostProcess + "\\stat");
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos)
-        return 0.0;
-    // After "pid (name) " come state and the fields up to utime (14) and stime (15).
-    unsigned long utime = 0, stime = 0;
-    if (sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu",
-               &utime, &stime) != 2)
-        return 0.0;
-    return double(utime + stime) / 100.0;
 }
 
 PROCESS_MEMORY_COUNTERS Memory(HANDLE process)
@@ -122,9 +58,11 @@ int main()
         }
     }
 
+    // The game measured is the one started here (other copies may run beside it).
+    std::string tag = BenchHost::NewTag();
     GameProcess game;
     double start = Now();
-    if (!game.Start())
+    if (!game.Start("", GamePath(), tag))
     {
         printf("RESULT error the game did not start\n");
         return 1;
@@ -139,12 +77,12 @@ int main()
     printf("RESULT start_to_menu_ms %.0f\n", (drawn - start) * 1000.0);
 
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, game.mPid);
-    std::string host = FindHostProcess("ZorkaCafe.exe");
+    std::string host = BenchHost::WaitForTag(tag, 10000);
     // The menu's show effects end; then the still menu is measured for 5 seconds.
     GameProcess::WaitFor(3000);
-    double cpu0 = CpuSeconds(host), wall0 = Now();
+    double cpu0 = BenchHost::CpuSeconds(host), wall0 = Now();
     GameProcess::WaitFor(5000);
-    double cpu1 = CpuSeconds(host), wall1 = Now();
+    double cpu1 = BenchHost::CpuSeconds(host), wall1 = Now();
     if (host.empty() || cpu1 < cpu0)
         printf("RESULT idle_menu_cpu_percent unknown\n");
     else

@@ -84,9 +84,14 @@ public:
     ~GameProcess() { Kill(); }
 
     // Another program of the game's folder may stand in for the game (a test hook).
-    bool Start(const std::string& commandLine = "", const std::string& program = GamePath())
+    // A command name, when given, is the command line's first token in place
+    // of the program's path (the program skips it; a benchmark finds the
+    // process by it in the host's process table).
+    bool Start(const std::string& commandLine = "", const std::string& program = GamePath(),
+               const std::string& commandName = "")
     {
         mProgram = program;
+        mCommandName = commandName;
         mThread = std::thread([this, commandLine] { DebugLoop(commandLine); });
         for (int i = 0; i < 2000 && !mStarted && !mFailed; i++)
             WaitFor(10);
@@ -274,15 +279,17 @@ private:
 
     void DebugLoop(const std::string& commandLine)
     {
-        std::string line = "\"" + mProgram + "\"" + (commandLine.empty() ? "" : " " + commandLine);
+        std::string first = mCommandName.empty() ? mProgram : mCommandName;
+        std::string line = "\"" + first + "\"" + (commandLine.empty() ? "" : " " + commandLine);
         std::vector<char> buffer(line.begin(), line.end());
         buffer.push_back(0);
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
         std::string folder = std::string(LUMO_BINARY_DIR) + "/game";
-        if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE,
-                            DEBUG_ONLY_THIS_PROCESS, nullptr, folder.c_str(), &si, &pi))
+        if (!CreateProcessA(mCommandName.empty() ? nullptr : mProgram.c_str(), buffer.data(),
+                            nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                            folder.c_str(), &si, &pi))
         {
             mFailed = true;
             return;
@@ -341,6 +348,7 @@ private:
 
     HANDLE mProcess = nullptr;
     std::string mProgram;
+    std::string mCommandName;
     std::thread mThread;
     std::mutex mOutputLock;
     std::string mOutput;
