@@ -2,6 +2,9 @@
 // into the back buffer, then the same with the present, then a running level
 // (day 1, its briefing closed) with the cafe and the HUD, each the best of
 // many runs and beside a memcpy of one 1024 x 768 x 32 frame in the same run.
+// Then a busy day (level 20, served and cleaned by the bench as LevelRun's
+// autoplay does) drawn as the game draws it, only what changed: the average
+// of its drawn frames, the drawing alone and with the present.
 // Prints "RESULT <2D|3D> <what> <milliseconds> <multiple of the memcpy>" lines
 // and ends. The road (2D or 3D) is the game's own choice ("Is3D" in its
 // registry key, which run.sh sets); the profile file is a temporary one.
@@ -13,11 +16,14 @@
 
 #include "bench/common/BenchTimer.h"
 #include "framework/app/StringUtils.h"
+#include "framework/diagnostics/Profiler.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpProcessMain.h"
 #include "game/gameplay/KpBoard_Game3.h"
+#include "game/gameplay/KpCafeTable.h"
+#include "game/gameplay/KpClient.h"
 #include "game/screens/KpBoard_MainMenu.h"
 #include "game/screens/KpScreenTable.h"
 
@@ -87,11 +93,84 @@ private:
             if (mSteps < 300)
                 return;
             Measure("level");
+            if (!board->StartLevelLoading(20, false))
+            {
+                Report("RESULT busy level not started");
+                LumoAppBase::Shutdown();
+                return;
+            }
+            mState = 2;
+            mSteps = 0;
+            return;
+        case 2: // the busy day runs a while, then its frames are counted
+            if (!board->IsLevelActive())
+                return;
+            if (board->mBriefing && board->mBriefing->mVisible)
+                board->mBriefing->Hide();
+            Autoplay(board);
+            if (mSteps == 500)
+            {
+                mFramesDrawn = 0;
+                Lumo::ProfileStart(false);
+            }
+            if (mSteps < 1500)
+                return;
+            Lumo::ProfileStop();
+            MeasureBusy();
             DeleteFileA(mProfilePath.c_str());
             LumoAppBase::Shutdown();
-            mState = 2;
+            mState = 3;
             return;
         }
+    }
+
+    bool DrawDirtyStuff() override
+    {
+        bool presented = KpEngine3::DrawDirtyStuff();
+        if (presented)
+            mFramesDrawn++;
+        return presented;
+    }
+
+    // A quick waiter, as LevelRun's autoplay: serves a client a moment after
+    // it sits, cleans a table a moment after.
+    void Autoplay(KpBoard_Game3* board)
+    {
+        if (mSteps % 45 != 0 || !board->IsRunning() || board->IsLevelOver())
+            return;
+        KpCafePlay& play = board->GetPlay();
+        for (KpClient* client : play.GetClients())
+            if (client->GetState() == kClientWaiting && client->GetWaitedMs() > 1500)
+            {
+                board->MouseDown((int)client->HeadX(), (int)client->HeadY(), 0, 1);
+                return;
+            }
+        for (KpCafeTable* table : play.GetTables())
+            if (table->IsDirty())
+            {
+                board->MouseDown((int)table->mX, (int)table->mY, 0, 1);
+                return;
+            }
+    }
+
+    void MeasureBusy()
+    {
+        const char* road = Is3DAccelerated() ? "3D" : "2D";
+        double draw = 0.0, frame = 0.0;
+        for (const Lumo::ProfileZoneStats& zone : Lumo::GetProfileZones())
+        {
+            if (zone.name == "WidgetManager::DrawScreen")
+                draw = zone.totalMs;
+            else if (zone.name == "LumoAppBase::DrawDirtyStuff")
+                frame = zone.totalMs;
+        }
+        int frames = mFramesDrawn > 0 ? mFramesDrawn : 1;
+        draw /= frames;
+        frame /= frames;
+        Report(
+            Lumo::StrFormat("RESULT %s busy_draw %.3f %.1f", road, draw, draw / 1000.0 / mMemcpy));
+        Report(Lumo::StrFormat("RESULT %s busy_frame %.3f %.1f", road, frame,
+                               frame / 1000.0 / mMemcpy));
     }
 
     double MemcpyFrame()
@@ -127,6 +206,7 @@ private:
 
     int mState = 0;
     int mSteps = 0;
+    int mFramesDrawn = 0;
     double mMemcpy = 1.0;
     std::string mProfilePath;
 };

@@ -5,6 +5,11 @@
 # same run; then the time from process start to the main menu's first drawing,
 # the still menu's processor use, and the game's peak working set beside the
 # least DirectDraw program's.
+# The last block (bench_frame_cpu) gives the processor time of the running
+# game on each kind of still screen and in a busy level, on both roads, beside
+# the least program putting frames on the screen at the same rates (what Wine
+# and Mesa take by themselves); bench_frame adds the average frame of that
+# busy level ("busy_draw" alone, "busy_frame" with its present).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
@@ -54,3 +59,10 @@ exe="$BUILD/game/ZorkaCafe.exe"
 printf "%-35s %8.1f\n" exe_size_mb "$(stat -c %s "$exe" | awk '{ print $1 / 1048576 }')"
 printf "%-35s %8d\n" exe_debug_sections "$(i686-w64-mingw32-objdump -h "$exe" | grep -c ' \.debug_' || true)"
 printf "%-35s %8.1f\n" debug_file_mb "$(stat -c %s "${exe%.exe}.debug" 2>/dev/null | awk '{ print $1 / 1048576 }')"
+
+# --- Processor time of the running game, every thread, percent of one core
+"$ROOT/scripts/build.sh" --target bench_frame_cpu >/dev/null
+for road in 2D 3D; do
+    wine "$BUILD/bench/frame/bench_frame_cpu.exe" $road 2>/dev/null | tr -d '\r' | grep '^RESULT' |
+        awk '{ printf "%s %-28s %6s %%\n", $2, $3, $4 }'
+done

@@ -1,0 +1,232 @@
+// The processor time the running game takes on each kind of screen, as a
+// player's machine pays it: every thread of the game's process, read from the
+// host's process table, on the road (2D or Direct3D) given as the argument.
+// Each state starts a game (or LevelRun) of its own, brings it there with
+// posted clicks and keys, lets it settle and measures it; then the least
+// programs (bench_least) show what Wine and Mesa alone cost for frames at the
+// same rates. Prints "RESULT <2D|3D> <what> <percent of one core>" lines.
+// BENCH_CPU_SECONDS sets the measured time per state (10 s); BENCH_ONLY=<what>
+// runs that one row alone (to look at it with a profiler meanwhile).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "bench/frame/BenchHost.h"
+#include "game/engine/KpProfileFile.h"
+#include "tests/game/engine/GameProcess.h"
+
+using namespace GameTest;
+
+namespace
+{
+double gSeconds = 10.0;
+const char* gRoad = "2D";
+
+bool Wanted(const char* what)
+{
+    const char* only = getenv("BENCH_ONLY");
+    return !only || !*only || strcmp(only, what) == 0;
+}
+
+void Result(const char* what, double percent)
+{
+    if (percent < 0.0)
+        printf("RESULT %s %s unknown\n", gRoad, what);
+    else
+        printf("RESULT %s %s %.1f\n", gRoad, what, percent);
+    fflush(stdout);
+}
+
+// The game's key with only the display road set; the profile file as asked.
+void PrepareGame(int is3D, bool withProfile)
+{
+    RemoveGameKey();
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS)
+    {
+        DWORD value = (DWORD)is3D;
+        RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+        RegCloseKey(key);
+    }
+    DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    if (withProfile)
+    {
+        KpProfileFile file;
+        file.SetPath(KpProfileFile::DefaultPath());
+        file.Read();
+        file.NewProfile(L"Bench", nullptr, nullptr);
+    }
+}
+
+// Clicks the splash's two slides away; the book opens on the main page (or
+// the name entry on a first run).
+bool PassSplash(GameProcess& game, HWND hwnd)
+{
+    if (!game.WaitForOutput("Screens: splash slide 1", 60000))
+        return false;
+    Click(hwnd, 500, 400);
+    if (!game.WaitForOutput("Screens: splash slide 2", 20000) &&
+        !game.WaitForOutput("Screens: main menu shown", 100))
+        return false;
+    Click(hwnd, 500, 400);
+    return game.WaitForOutput("Screens: main menu shown", 30000);
+}
+
+// Starts the program with a tag of its own, runs `reach` to bring it to the
+// state, waits `settleMs` for its effects to end and measures it.
+void Measure(const char* what, const std::string& program, int settleMs,
+             const std::function<bool(GameProcess&, HWND)>& reach)
+{
+    if (!Wanted(what))
+        return;
+    std::string tag = BenchHost::NewTag();
+    GameProcess game;
+    HWND hwnd = nullptr;
+    if (!game.Start("", program, tag) || !(hwnd = game.WaitForMainWindow(60000)))
+    {
+        printf("RESULT %s %s error: %s did not start\n", gRoad, what, program.c_str());
+        return;
+    }
+    std::string host = BenchHost::WaitForTag(tag, 10000);
+    if (!reach(game, hwnd))
+    {
+        printf("RESULT %s %s error: state not reached\n", gRoad, what);
+        game.Kill();
+        return;
+    }
+    GameProcess::WaitFor(settleMs);
+    Result(what, host.empty() ? -1.0 : BenchHost::CpuPercentOver(host, gSeconds));
+    game.Kill();
+}
+
+std::string LevelRunPath()
+{
+    return std::string(LUMO_BINARY_DIR) + "/game/LevelRun.exe";
+}
+
+void SetEnv(const char* name, const char* value)
+{
+    SetEnvironmentVariableA(name, value);
+}
+
+// The least program at a rate and rectangle size, on this road.
+void MeasureLeast(const char* what, int fps, int width, int height)
+{
+    if (!Wanted(what))
+        return;
+    std::string tag = BenchHost::NewTag();
+    std::string eventName = "bench_least_done_" + tag;
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+    std::string program = std::string(LUMO_BINARY_DIR) + "/bench/frame/bench_least.exe";
+    char line[512];
+    snprintf(line, sizeof(line), "\"%s\" %s %d %d %d %s", tag.c_str(),
+             strcmp(gRoad, "3D") == 0 ? "3d" : "2d", fps, width, height, eventName.c_str());
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(program.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+    {
+        printf("RESULT %s %s error: bench_least did not start\n", gRoad, what);
+        CloseHandle(done);
+        return;
+    }
+    std::string host = BenchHost::WaitForTag(tag, 10000);
+    for (int waited = 0; waited < 20000 && !WindowOf(pi.dwProcessId, "LeastFrames"); waited += 50)
+        GameProcess::WaitFor(50);
+    GameProcess::WaitFor(2000);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (code != STILL_ACTIVE)
+        printf("RESULT %s %s error: bench_least ended with %lu\n", gRoad, what, code);
+    else
+        Result(what, host.empty() ? -1.0 : BenchHost::CpuPercentOver(host, gSeconds));
+    SetEvent(done);
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(done);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int is3D = argc > 1 && strcmp(argv[1], "3D") == 0 ? 1 : 0;
+    gRoad = is3D ? "3D" : "2D";
+    if (const char* s = getenv("BENCH_CPU_SECONDS"))
+        gSeconds = atof(s) > 0.0 ? atof(s) : gSeconds;
+    const std::string game = GamePath();
+
+    // A first run: the book opens on the name entry, its caret blinking.
+    PrepareGame(is3D, false);
+    Measure("still_name_entry_cpu", game, 2000, PassSplash);
+
+    PrepareGame(is3D, true);
+    Measure("still_main_menu_cpu", game, 2000, PassSplash);
+
+    PrepareGame(is3D, true);
+    Measure("still_career_book_cpu", game, 1000,
+            [](GameProcess& g, HWND hwnd)
+            {
+                if (!PassSplash(g, hwnd))
+                    return false;
+                GameProcess::WaitFor(600);
+                Click(hwnd, 749, 236); // Career
+                return g.WaitForOutput("Screens: career book shown", 20000) &&
+                       g.WaitForOutput("Screens: page turn ended", 20000);
+            });
+
+    PrepareGame(is3D, true);
+    Measure("still_quit_box_cpu", game, 2000,
+            [](GameProcess& g, HWND hwnd)
+            {
+                if (!PassSplash(g, hwnd))
+                    return false;
+                PostMessageA(hwnd, WM_CLOSE, 0, 0);
+                return g.WaitForOutput("Screens: box 'quit' asked", 20000);
+            });
+
+    // A level of its own (LevelRun: no menus, the briefing closed at once).
+    PrepareGame(is3D, true);
+    SetEnv("LEVELRUN_LEVEL", "1");
+    Measure("still_pause_menu_cpu", LevelRunPath(), 2000,
+            [](GameProcess& g, HWND hwnd)
+            {
+                if (!g.WaitForOutput("LevelRun: started", 60000))
+                    return false;
+                GameProcess::WaitFor(1500);
+                Click(hwnd, 310, 32); // the HUD's menu button
+                return g.WaitForOutput("Screens: pause menu shown", 20000);
+            });
+
+    // A level played fast to its end: the debriefing with its awards shown.
+    PrepareGame(is3D, true);
+    SetEnv("LEVELRUN_FRAME_MS", "200");
+    SetEnv("LEVELRUN_AUTOPLAY", "1");
+    Measure("still_debriefing_cpu", LevelRunPath(), 4000,
+            [](GameProcess& g, HWND)
+            { return g.WaitForOutput("Screens: debriefing shown", 120000); });
+    SetEnv("LEVELRUN_FRAME_MS", nullptr);
+
+    PrepareGame(is3D, true);
+    SetEnv("LEVELRUN_LEVEL", "20");
+    Measure("busy_level_cpu", LevelRunPath(), 3000,
+            [](GameProcess& g, HWND) { return g.WaitForOutput("LevelRun: started", 60000); });
+    SetEnv("LEVELRUN_LEVEL", nullptr);
+    SetEnv("LEVELRUN_AUTOPLAY", nullptr);
+
+    // What Wine and Mesa alone take for frames of these kinds.
+    MeasureLeast("least_1fps_full_cpu", 1, 1024, 768);
+    MeasureLeast("least_2fps_caret_cpu", 2, 4, 24);
+    MeasureLeast("least_60fps_full_cpu", 60, 1024, 768);
+    MeasureLeast("least_60fps_quarter_cpu", 60, 512, 384);
+
+    DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    RemoveGameKey();
+    return 0;
+}
