@@ -325,7 +325,10 @@ bool LumoAppBase::PaceFrame(bool allowSleep)
             DrawDirtyStuff();
         else
         {
-            int sleep = (int)(drawPeriod - mTimeAccumulator);
+            // The last fraction of a millisecond is slept too: spinning on it
+            // costs a message round trip a turn. The accumulator keeps the
+            // time overslept, so the update rate stays exact.
+            int sleep = (int)std::ceil(drawPeriod - mTimeAccumulator);
             if (sleep > 0)
             {
                 if (!allowSleep)

@@ -114,6 +114,29 @@ TEST(AppLoop, RefreshThatDoesNotWaitBreaksVSyncAndTimerPacingTakesOver)
     EXPECT_NEAR(app.mUpdateCount - before, 100, 3);
 }
 
+TEST(AppLoop, WindowedSixtyHertzSleepsTheLastFractionOfAMillisecond)
+{
+    // vsync wanted but not usable in a window: timer pacing at 16.67 ms a frame.
+    TestApp app;
+    app.mVSyncWanted = true;
+    app.mRefreshRate = 60;
+    app.ResetFrameTiming();
+    int stepsWithoutTime = 0, most = 0;
+    DWORD seen = ManualClock::now;
+    for (int i = 0; i < 5000; i++)
+    {
+        bool updated;
+        app.StepApp(updated);
+        stepsWithoutTime = ManualClock::now == seen ? stepsWithoutTime + 1 : 0;
+        most = std::max(most, stepsWithoutTime);
+        seen = ManualClock::now;
+    }
+    // A frame is a pump, an update, a pump, a draw, a pump and a sleep; a loop
+    // that owes less than a millisecond must sleep it, not step on and on.
+    EXPECT_LE(most, 8);
+    EXPECT_NEAR((double)app.mUpdateCount / ((ManualClock::now - 100000) / 1000.0), 100, 3);
+}
+
 TEST(AppLoop, MultiplierZeroStillHandlesInputWithoutSpinning)
 {
     TestApp app;
