@@ -303,6 +303,16 @@ bool Widget::Contains(int x, int y)
     return x >= mX && x < mX + mWidth && y >= mY && y < mY + mHeight;
 }
 
+Rect Widget::GetAreaInParent(const Rect& local)
+{
+    Rect area = local;
+    if (mClip)
+        area = area.Intersection(Rect(0, 0, mWidth, mHeight));
+    area.mX += mX;
+    area.mY += mY;
+    return area;
+}
+
 Rect Widget::GetInsetRect()
 {
     return Rect(mX + mInsetLeft, mY + mInsetTop, mWidth - mInsetLeft - mInsetRight,

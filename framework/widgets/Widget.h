@@ -82,6 +82,12 @@ public:
     // In the parent's coordinates; right and bottom edges are outside.
     virtual bool Contains(int x, int y);
     virtual Rect GetInsetRect();
+    // The part of the parent's coordinates that this widget's drawing of
+    // `local` (a rectangle in its own coordinates) can reach: cut to the
+    // widget when it clips, moved by its position. A widget that draws its
+    // children shifted or itself scaled widens it. Repaint requests use it to
+    // find the screen area they cover.
+    virtual Rect GetAreaInParent(const Rect& local);
 
     // --- Data
     bool mVisible = true;

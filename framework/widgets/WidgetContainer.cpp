@@ -11,6 +11,26 @@ namespace Lumo
 
 uint32_t gDisplayChangePass = 0;
 
+namespace
+{
+// Marks a repaint request in progress: the requests it makes on the way up
+// (the parent's, the siblings') add no area of their own.
+struct DirtyAreaNesting
+{
+    explicit DirtyAreaNesting(WidgetManager* manager) : mManager(manager)
+    {
+        if (mManager != nullptr)
+            mManager->mDirtyAreaDepth++;
+    }
+    ~DirtyAreaNesting()
+    {
+        if (mManager != nullptr)
+            mManager->mDirtyAreaDepth--;
+    }
+    WidgetManager* mManager;
+};
+} // namespace
+
 WidgetContainer::WidgetContainer() : mUpdateIterator(mWidgets.end()) {}
 
 WidgetContainer::~WidgetContainer() {}
@@ -182,6 +202,9 @@ bool WidgetContainer::IsBelow(Widget* a, Widget* b)
 
 void WidgetContainer::SetAllDirty()
 {
+    // The whole screen, also where no widget lies (a display rebuilt).
+    if (mParent == nullptr && mManager == this)
+        mManager->AddDirtyArea(Rect(0, 0, mWidth, mHeight));
     SetDirty();
     for (Widget* c : mWidgets)
     {
@@ -271,7 +294,11 @@ void WidgetContainer::SetChildDirty(Widget* c)
 void WidgetContainer::SetDirty()
 {
     if (mParent != nullptr)
+    {
+        RecordDirtyArea();
+        DirtyAreaNesting nesting(mManager);
         mParent->SetChildDirty(static_cast<Widget*>(this));
+    }
     else
         mDirty = true;
 }
@@ -320,9 +347,44 @@ void WidgetContainer::SetOverlappingDirtyFrom(WidgetList::iterator from, Widget*
 void WidgetContainer::SetDirtyOverlaps()
 {
     if (mParent != nullptr)
+    {
+        RecordDirtyArea();
+        DirtyAreaNesting nesting(mManager);
         mParent->SetChildDirtyOverlaps(static_cast<Widget*>(this));
+    }
     else
         mDirty = true;
+}
+
+void WidgetContainer::RecordDirtyArea()
+{
+    if (mManager != nullptr && mManager->mDirtyAreaDepth == 0)
+        mManager->AddDirtyArea(GetScreenArea(Rect(0, 0, mWidth, mHeight)));
+}
+
+void WidgetContainer::SetDirtyArea(const Rect& local)
+{
+    if (mParent == nullptr)
+    {
+        mDirty = true;
+        return;
+    }
+    if (mManager != nullptr && mManager->mDirtyAreaDepth == 0)
+        mManager->AddDirtyArea(GetScreenArea(local));
+    DirtyAreaNesting nesting(mManager);
+    SetDirty();
+}
+
+Rect WidgetContainer::GetScreenArea(const Rect& local)
+{
+    Rect area = local;
+    for (WidgetContainer* node = this; node->mParent != nullptr; node = node->mParent)
+    {
+        area = static_cast<Widget*>(node)->GetAreaInParent(area);
+        if (area.mWidth <= 0 || area.mHeight <= 0)
+            return Rect();
+    }
+    return area;
 }
 
 // ============================================================================
@@ -449,10 +511,45 @@ void WidgetContainer::DrawAll(WidgetPassFlags& pf, Graphics* g)
             continue;
         if (mManager != nullptr && c == mManager->mBaseModalWidget)
             pf.mPassedBaseModal = true;
+        if (IsChildOutsideClip(c, pf.Current(), g))
+        {
+            SkipChildDraw(c, pf);
+            continue;
+        }
         Graphics copy(*g);
         copy.Translate(c->mX, c->mY);
         c->DrawAll(pf, &copy);
         c->mDirty = false;
+    }
+}
+
+bool WidgetContainer::IsChildOutsideClip(Widget* c, uint32_t flags, Graphics* g)
+{
+    // Deferred overlays flush inside the walk: with any queued, draw everything.
+    if (mManager != nullptr && !mManager->mDeferredOverlays.empty())
+        return false;
+    uint32_t childFlags = c->mWidgetFlagsMod.Apply(flags);
+    if (!c->mClip || !(childFlags & WIDGETFLAGS_CLIP))
+        return false;
+    Rect area = c->GetAreaInParent(Rect(0, 0, c->mWidth, c->mHeight));
+    area.mX += (int)g->mTransX;
+    area.mY += (int)g->mTransY;
+    const Rect& clip = g->GetClipRect();
+    return !(area.mWidth > 0 && area.mHeight > 0 && area.mX < clip.mX + clip.mWidth &&
+             clip.mX < area.mX + area.mWidth && area.mY < clip.mY + clip.mHeight &&
+             clip.mY < area.mY + area.mHeight);
+}
+
+void WidgetContainer::SkipChildDraw(Widget* c, WidgetPassFlags& pf)
+{
+    c->mDirty = false;
+    for (Widget* w : c->mWidgets)
+    {
+        if (!w->mVisible)
+            continue;
+        if (mManager != nullptr && w == mManager->mBaseModalWidget)
+            pf.mPassedBaseModal = true;
+        c->SkipChildDraw(w, pf);
     }
 }
 

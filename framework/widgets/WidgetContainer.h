@@ -79,6 +79,15 @@ public:
 
     const WidgetList& GetChildren() const { return mWidgets; }
 
+    // --- Repaint areas
+    // A repaint request for only part of this node (its own coordinates): the
+    // flags follow SetDirty's rules, but the screen area drawn again is that
+    // part alone. A scene that knows what moved in it asks this way.
+    void SetDirtyArea(const Rect& local);
+    // The manager coordinates that this node's drawing of `local` reaches;
+    // empty when it is cut away on the way up.
+    Rect GetScreenArea(const Rect& local);
+
     // --- Data
     WidgetList mWidgets;                  // sorted by ascending z-order; back of list is front-most
     WidgetManager* mManager = nullptr;    // tree this node is attached to; null while detached
@@ -96,7 +105,19 @@ public:
     int mPriority = 0;               // deferred overlays of lower priority draw before this node
     int mZOrder = 0;                 // higher values draw later (in front)
 
+protected:
+    // Clears the dirty flags a draw of the visible child c would have cleared
+    // (c's and its visible descendants'), for a child the draw pass skips
+    // because it lies outside the clip; notes the base-modal widget on the way.
+    void SkipChildDraw(Widget* c, WidgetPassFlags& pf);
+    // True when the child's drawing cannot reach the clip of g (translated
+    // to this node) and the pass may skip it.
+    bool IsChildOutsideClip(Widget* c, uint32_t flags, Graphics* g);
+
 private:
+    // Records this node's whole area with its manager when the request is
+    // the outermost one (nested requests on the way up add nothing).
+    void RecordDirtyArea();
     // Moves the update iterator past w before w leaves its list position.
     void StepIteratorPast(Widget* w);
     void Reorder(Widget* w, int where, Widget* ref);

@@ -1,5 +1,7 @@
 #include "framework/widgets/WidgetManager.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "framework/app/AppHost.h"
@@ -552,13 +554,28 @@ bool WidgetManager::DrawScreen(AppHost* app)
     ProfileZone zone("WidgetManager::DrawScreen");
     WidgetPassFlags pf = MakePassFlags();
     // A hidden widget keeps its dirty flag until it shows; it draws nothing now.
-    bool anyDirty = false;
+    std::vector<Widget*> dirty;
     for (Widget* w : mWidgets)
         if (w->mDirty && w->mVisible)
-            anyDirty = true;
+            dirty.push_back(w);
 
     mMinDeferredOverlayPriority = 0x7FFFFFFF;
     mDeferredOverlays.clear();
+    mDrawnRegion.Clear();
+
+    // The areas the requests covered, in the screen image's coordinates;
+    // requests made while drawing wait for the next pass.
+    std::vector<Rect> areas;
+    Rect screenRect(0, 0, mImage != nullptr ? mImage->mWidth : 0,
+                    mImage != nullptr ? mImage->mHeight : 0);
+    for (const Rect& r : mDirtyRegion.GetRects())
+    {
+        Rect onScreen(r.mX - mMouseDestRect.mX, r.mY - mMouseDestRect.mY, r.mWidth, r.mHeight);
+        if (DirtyRegion::Overlap(onScreen, screenRect))
+            areas.push_back(onScreen.Intersection(screenRect));
+    }
+    mDirtyRegion.Clear();
+    bool anyDirty = !dirty.empty() && !areas.empty();
 
     Graphics screen(mImage);
     mCurG = &screen;
@@ -571,32 +588,50 @@ bool WidgetManager::DrawScreen(AppHost* app)
         Graphics base(screen);
         base.Translate(-mMouseDestRect.mX, -mMouseDestRect.mY);
         bool is3D = mApp != nullptr && mApp->Is3DAccelerated();
-        // Drawing may remove widgets (a dialog's own handlers); walk a snapshot
-        // and skip anything no longer attached.
-        WidgetList snapshot = mWidgets;
-        for (Widget* w : snapshot)
+        // Each area is drawn on its own, every dirty widget clipped to it: the
+        // areas never overlap, so no pixel is drawn twice. Drawing may remove
+        // widgets (a dialog's own handlers): skip anything no longer attached.
+        for (const Rect& area : areas)
         {
-            if (w->mParent != this)
-                continue;
-            if (w == mBaseModalWidget)
-                pf.mPassedBaseModal = true;
-            if (w->mDirty && w->mVisible)
+            WidgetPassFlags areaFlags = pf;
+            Graphics clipped(base);
+            clipped.SetClipRect(area.mX + mMouseDestRect.mX, area.mY + mMouseDestRect.mY,
+                                area.mWidth, area.mHeight);
+            for (Widget* w : mWidgets)
             {
-                Graphics g(base);
+                if (w == mBaseModalWidget)
+                    areaFlags.mPassedBaseModal = true;
+                if (!w->mVisible || std::find(dirty.begin(), dirty.end(), w) == dirty.end() ||
+                    IsChildOutsideClip(w, areaFlags.Current(), &clipped))
+                    continue;
+                Graphics g(clipped);
                 g.SetFastStretch(!is3D);
                 g.SetBilinearFilter(is3D);
                 g.Translate(w->mX, w->mY);
-                w->DrawAll(pf, &g);
+                w->DrawAll(areaFlags, &g);
                 drewSomething = true;
-                w->mDirty = false;
             }
+            mDrawnRegion.Add(area);
         }
         if (app != nullptr)
             app->DrawOverlay(&base);
     }
+    // The flags a whole draw of each dirty widget would have cleared, also for
+    // widgets no area reached (their requests covered nothing on the screen).
+    WidgetPassFlags clearFlags = pf;
+    for (Widget* w : dirty)
+        if (w->mParent == this)
+            SkipChildDraw(w, clearFlags);
+    if (!drewSomething)
+        mDrawnRegion.Clear();
     FlushDeferredOverlays(&screen, 0x7FFFFFFF);
     mCurG = nullptr;
     return drewSomething;
+}
+
+void WidgetManager::AddDirtyArea(const Rect& area)
+{
+    mDirtyRegion.Add(area);
 }
 
 void WidgetManager::FlushDeferredOverlays(Graphics* g, int upToPriority)

@@ -10,6 +10,7 @@
 #include <list>
 #include <vector>
 
+#include "framework/widgets/DirtyRegion.h"
 #include "framework/widgets/WidgetContainer.h"
 
 namespace Lumo
@@ -66,8 +67,13 @@ public:
     // Returns the root's dirty flag (set by the first repaint request ever).
     bool UpdateFrame();
     bool UpdateFrameWithFraction(float fraction);
-    // True when at least one widget was drawn.
+    // True when at least one widget was drawn. The dirty widgets are drawn
+    // only inside the areas the repaint requests since the last pass covered.
     bool DrawScreen(AppHost* app);
+    // The screen image's area the last DrawScreen drew (empty when it drew nothing).
+    const DirtyRegion& GetDrawnRegion() const { return mDrawnRegion; }
+    // A screen area (manager coordinates) to draw again at the next pass.
+    void AddDirtyArea(const Rect& area);
 
     // --- Operations used by widgets and dialogs
     void PushModal(Widget* w, const WidgetFlagMasks& belowModalMasks);
@@ -138,6 +144,9 @@ public:
     int mLastDownButtonId = 0;        // last press: 1 left, -1 right, 2 middle
     uint32_t mWidgetFlags = WIDGETFLAGS_UPDATE | WIDGETFLAGS_DRAW | WIDGETFLAGS_CLIP |
                             WIDGETFLAGS_ALLOW_MOUSE | WIDGETFLAGS_ALLOW_FOCUS;
+    DirtyRegion mDirtyRegion; // manager coordinates: what the requests since the last pass cover
+    DirtyRegion mDrawnRegion; // screen image coordinates: what the last pass drew
+    int mDirtyAreaDepth = 0;  // repaint requests in progress; only the outermost records
 };
 
 } // namespace Lumo
