@@ -26,6 +26,7 @@
 #include "framework/graphics/ImageHandle.h"
 #include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/DialogListener.h"
+#include "framework/widgets/DirtyRegion.h"
 
 namespace Lumo
 {
@@ -581,6 +582,11 @@ public:
     // ---- diagnostics overlay
     bool mShowFPS;
     int mShowFPSMode; // 0 FPS, 1 mouse position
+
+    // ---- partial presents
+    // Screen-image areas drawn and not yet presented (a draw whose present
+    // was held back, during loading, still has to reach the screen).
+    DirtyRegion mUnpresented;
 };
 
 } // namespace Lumo

@@ -48,6 +48,8 @@ bool LumoAppBase::DrawDirtyStuff()
         dirty = mWidgetManager->DrawScreen(mWidgetManager->mApp);
         ChangeSectionDepth(true);
         mDrawing = false;
+        if (dirty)
+            mUnpresented.Add(mWidgetManager->GetDrawnRegion());
     }
 
     DWORD now = mClock.now();
@@ -80,7 +82,16 @@ bool LumoAppBase::DrawDirtyStuff()
     }
 
     mLastPresentTime = mClock.now();
-    Redraw(nullptr);
+    // What was drawn goes to the screen, and nothing else; the present a
+    // second without news, a changed cursor and the overlay show everything.
+    if (!mUnpresented.IsEmpty() && !mShowFPS)
+    {
+        Rect bounds = mUnpresented.GetBounds();
+        Redraw(&bounds);
+    }
+    else
+        Redraw(nullptr);
+    mUnpresented.Clear();
     AccumulateFrameTime();
     DWORD afterPresent = mClock.now();
     mScreenBltTime = (int)(afterPresent - mLastPresentTime);

@@ -650,9 +650,29 @@ bool DDInterface::Redraw(Rect* dirty)
     }
 
     RECT src, dest;
-    if (dirty && !mIsWidescreen)
+    bool vsync = mIsWindowed && mOptions.windowedVSync && !mOptions.vsyncSuppressed;
+    // Presenting in two halves splits the whole picture: it takes no part.
+    if (dirty && !mIsWidescreen && !(vsync && mScanLineFailCount < 3))
     {
         src = {dirty->mX, dirty->mY, dirty->mX + dirty->mWidth, dirty->mY + dirty->mHeight};
+        // The software cursor goes with a part: where it stands now on the
+        // primary is restored, where it goes is drawn.
+        if (mCursorImage)
+        {
+            RECT area;
+            if (mHasOldCursorArea)
+            {
+                area = CursorArea(mCursorX, mCursorY);
+                if (!IsRectEmpty(&area))
+                    UnionRect(&src, &src, &area);
+            }
+            area = CursorArea(mNextCursorX, mNextCursorY);
+            if (!IsRectEmpty(&area))
+                UnionRect(&src, &src, &area);
+        }
+        RECT all = {0, 0, mWidth, mHeight};
+        if (!IntersectRect(&src, &src, &all))
+            src = all;
         dest = src;
     }
     else
@@ -675,7 +695,6 @@ bool DDInterface::Redraw(Rect* dirty)
     if (mIsWindowed)
     {
         HRESULT hr;
-        bool vsync = mOptions.windowedVSync && !mOptions.vsyncSuppressed;
         if (mVideoOnlyDraw && mSecondarySurface)
         {
             if (vsync)
