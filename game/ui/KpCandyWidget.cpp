@@ -1,5 +1,6 @@
 #include "game/ui/KpCandyWidget.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 
@@ -345,6 +346,8 @@ void KpCandyWidget::SetScale(float scale)
         scale = scale > 100.0f ? 100.0f : 0.0f;
     if (scale == mScale)
         return;
+    // The old size's area too: a scaled widget reaches beyond its rectangle.
+    SetDirtyOverlaps();
     mScale = scale;
     SetDirtyOverlaps();
 }
@@ -365,6 +368,8 @@ void KpCandyWidget::SetVisibleNow(bool visible)
 
 void KpCandyWidget::SetScalePointX(float x)
 {
+    if (!IsPlainDrawing())
+        SetDirtyOverlaps();
     mScalePointX = x;
     if (!IsPlainDrawing())
         SetDirtyOverlaps();
@@ -372,6 +377,8 @@ void KpCandyWidget::SetScalePointX(float x)
 
 void KpCandyWidget::SetScalePointY(float y)
 {
+    if (!IsPlainDrawing())
+        SetDirtyOverlaps();
     mScalePointY = y;
     if (!IsPlainDrawing())
         SetDirtyOverlaps();
@@ -393,6 +400,40 @@ void KpCandyWidget::ApplyOffset()
 {
     Widget::Resize(mBaseX + (int)std::lround(mOffsetX), mBaseY + (int)std::lround(mOffsetY), mWidth,
                    mHeight);
+}
+
+Lumo::Rect KpCandyWidget::GetAreaInParent(const Lumo::Rect& local)
+{
+    Lumo::Rect area = local;
+    if (mClip)
+        area = area.Intersection(Lumo::Rect(0, 0, mWidth, mHeight));
+    if (!IsPlainDrawing() && mScale != 1.0f && area.mWidth > 0 && area.mHeight > 0)
+    {
+        // The layer goes through the matrix of DrawAll; a pixel more on each
+        // side for the filtering.
+        float px = mScalePointX >= 0.0f ? mScalePointX : mWidth * 0.5f;
+        float py = mScalePointY >= 0.0f ? mScalePointY : mHeight * 0.5f;
+        float left = px + (area.mX - px) * mScale,
+              right = px + (area.mX + area.mWidth - px) * mScale;
+        float top = py + (area.mY - py) * mScale,
+              bottom = py + (area.mY + area.mHeight - py) * mScale;
+        int x0 = (int)std::floor(std::min(left, right)) - 1;
+        int y0 = (int)std::floor(std::min(top, bottom)) - 1;
+        int x1 = (int)std::ceil(std::max(left, right)) + 1;
+        int y1 = (int)std::ceil(std::max(top, bottom)) + 1;
+        area = Lumo::Rect(x0, y0, x1 - x0, y1 - y0);
+        // At the top of the tree only the own rectangle is drawn (DrawAll).
+        if (mParent && !dynamic_cast<Lumo::Widget*>(mParent))
+            area = area.Intersection(Lumo::Rect(0, 0, mWidth, mHeight));
+    }
+    area.mX += mX;
+    area.mY += mY;
+    if (KpCandyWidget* parent = dynamic_cast<KpCandyWidget*>(mParent))
+    {
+        area.mX += parent->mParentOffsetX;
+        area.mY += parent->mParentOffsetY;
+    }
+    return area;
 }
 
 void KpCandyWidget::Resize(int x, int y, int width, int height)
@@ -721,6 +762,11 @@ void KpCandyWidget::DrawTree(Lumo::WidgetPassFlags& pf, Lumo::Graphics* g)
             continue;
         if (mManager != nullptr && c == mManager->mBaseModalWidget)
             pf.mPassedBaseModal = true;
+        if (IsChildOutsideClip(c, pf.Current(), g))
+        {
+            SkipChildDraw(c, pf);
+            continue;
+        }
         Lumo::Graphics copy(*g);
         copy.Translate(c->mX + mParentOffsetX, c->mY + mParentOffsetY);
         c->DrawAll(pf, &copy);
@@ -741,21 +787,38 @@ void KpCandyWidget::DrawAll(Lumo::WidgetPassFlags& pf, Lumo::Graphics* g)
     // The widget and its children are drawn once into a layer of their size,
     // which then goes to the destination tinted by the alpha, through the
     // matrix when scaled: the group fades and scales as one picture.
-    if (!mLayer || mLayer->mWidth != mWidth || mLayer->mHeight != mHeight)
+    // Unscaled, only the part of the layer inside the destination's clip can
+    // show: draw just that part (the same pixels there, a fraction of the work).
+    Lumo::Rect part(0, 0, mWidth, mHeight);
+    if (mScale == 1.0f)
+    {
+        const Lumo::Rect& clip = g->GetClipRect();
+        Lumo::Rect local(clip.mX - (int)g->mTransX, clip.mY - (int)g->mTransY, clip.mWidth,
+                         clip.mHeight);
+        if (!(local.mX < mWidth && local.mY < mHeight && local.mX + local.mWidth > 0 &&
+              local.mY + local.mHeight > 0 && local.mWidth > 0 && local.mHeight > 0))
+        {
+            for (Lumo::Widget* c : mWidgets)
+                if (c->mVisible)
+                    SkipChildDraw(c, pf);
+            return;
+        }
+        part = part.Intersection(local);
+    }
+    bool fresh = !mLayer || mLayer->mWidth != mWidth || mLayer->mHeight != mHeight;
+    if (fresh)
     {
         delete mLayer;
         mLayer = new Lumo::MemoryImage();
         mLayer->Create(mWidth, mHeight);
     }
     else
-    {
-        Lumo::Rect all(0, 0, mWidth, mHeight);
-        mLayer->ClearRect(&all);
-    }
+        mLayer->ClearRect(&part);
     {
         Lumo::Graphics layer(mLayer);
         layer.SetFastStretch(g->mFastStretch);
         layer.SetBilinearFilter(g->mBilinearFilter);
+        layer.SetClipRect(part);
         DrawTree(pf, &layer);
     }
 

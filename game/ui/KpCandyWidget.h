@@ -136,6 +136,8 @@ public:
     void Draw(Lumo::Graphics* g) override;
     void DrawAll(Lumo::WidgetPassFlags& pf, Lumo::Graphics* g) override;
     void Resize(int x, int y, int width, int height) override;
+    // Adds the shift of the children's drawing, and the matrix of a scaled widget.
+    Lumo::Rect GetAreaInParent(const Lumo::Rect& local) override;
     void MouseEnter() override;
     void MouseLeave() override;
     void MouseDown(int x, int y, int button, int clicks) override;
