@@ -137,15 +137,15 @@ void KpEditWidget::Update()
     {
         mCaretTimeMs = 0;
         mCaretOn = !mCaretOn;
-        SetDirty();
+        // Only the caret blinks: the text around it stays as it is.
+        SetDirtyArea(GetCaretRect());
     }
 }
 
-void KpEditWidget::Draw(Lumo::Graphics* g)
+Lumo::Rect KpEditWidget::GetCaretRect()
 {
-    KpText::Draw(g);
-    if (!IsCaretShown() || !mStyle.font)
-        return;
+    if (!mStyle.font)
+        return Lumo::Rect();
     Lumo::Rect box = GetTextRect();
     int width = mStyle.MeasureWidth(GetText());
     int x = box.mX;
@@ -157,6 +157,14 @@ void KpEditWidget::Draw(Lumo::Graphics* g)
         x += width;
     int height = mStyle.font->GetHeight();
     int y = box.mY + (box.mHeight - height) / 2;
+    return Lumo::Rect(x + 1, y, 2, height);
+}
+
+void KpEditWidget::Draw(Lumo::Graphics* g)
+{
+    KpText::Draw(g);
+    if (!IsCaretShown() || !mStyle.font)
+        return;
     g->SetColor(mCaretColor);
-    g->FillRect(x + 1, y, 2, height);
+    g->FillRect(GetCaretRect());
 }

@@ -19,6 +19,8 @@ public:
     void SetMaxLength(int characters);
     int GetMaxLength() const { return mMaxLength; }
     bool IsCaretShown() const { return mHasFocus && mCaretOn; }
+    // Where the caret is drawn, in the widget's coordinates (empty without a font).
+    Lumo::Rect GetCaretRect();
 
     // Characters (not UTF-16 units) in the text.
     static int CountCharacters(const std::wstring& text);
