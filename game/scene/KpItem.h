@@ -4,9 +4,18 @@
 // can sit between a chair and the table top. Items are owned by the item
 // registry (KpItemList), advanced once per update by the game time of that
 // update and drawn by the z-order manager.
+//
+// The board draws again only what changed (KpSceneChanges): an item tells
+// where each part draws (GetPartRect) and marks a change of its look that
+// is not a move (MarkChanged); moves, depth changes, appearing and going are
+// seen without its help. An item that cannot tell where it draws keeps the
+// default, the whole scene: correct, only slower.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "framework/app/Rect.h"
 
 namespace Lumo
 {
@@ -33,6 +42,21 @@ public:
     virtual bool HitTest(float x, float y) const { return false; }
     // The item was clicked (after a hit).
     virtual void OnClick() { mClicks++; }
+    // The scene rectangle the part covers when drawn now (empty: nothing).
+    virtual Lumo::Rect GetPartRect(int part) const;
+
+    // Far beyond any screen: the default area of a part.
+    static const Lumo::Rect kWholeScene;
+    // The smallest rectangle holding both; an empty one adds nothing.
+    static Lumo::Rect Cover(const Lumo::Rect& a, const Lumo::Rect& b);
+
+    // The look changed where the item stands (a picture, a colour, a fade, a
+    // bar): its parts are drawn again.
+    void MarkChanged() { mChanged = true; }
+    bool IsMarkedChanged() const { return mChanged; }
+    void ClearChanged() { mChanged = false; }
+    // Unique for the run: tells a new item from a deleted one at its address.
+    uint32_t GetSerial() const { return mSerial; }
 
     // --- Data
     std::string mName;          // unique in the registry while named; may be empty
@@ -42,4 +66,9 @@ public:
     bool mVisible = true;
     bool mRemove = false; // the registry deletes it after this update
     int mClicks = 0;      // clicks registered on it
+
+private:
+    static uint32_t sNextSerial;
+    uint32_t mSerial = ++sNextSerial;
+    bool mChanged = false;
 };
