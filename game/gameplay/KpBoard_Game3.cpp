@@ -99,6 +99,9 @@ void KpBoard_Game3::BeginLevel(KpLevelData* level)
     SetTextVars();
 
     mLevelActive = true;
+    // A new cafe: all of it is drawn.
+    mSceneChanges.Reset();
+    SetDirtyOverlaps();
     SetVisible(true);
     HudShowLevelPanels();
     if (mEndless)
@@ -133,6 +136,9 @@ void KpBoard_Game3::EndLevel()
     mBackdrop.Release();
     mHasTransparencies = true;
     mSeeThrough = true;
+    // What lies behind shows again where the cafe was.
+    mSceneChanges.Reset();
+    SetDirtyOverlaps();
     KpBoard_Game::EndLevel();
 }
 
@@ -181,8 +187,15 @@ void KpBoard_Game3::Update()
         mOfferedUpgrades.clear();
         HudShowUpgradeButton(false);
     }
-    // The scene moves every update.
-    SetDirty();
+    RepaintSceneChanges();
+}
+
+void KpBoard_Game3::RepaintSceneChanges()
+{
+    mChangedRects.Clear();
+    mSceneChanges.Collect(gItemList, mChangedRects);
+    for (const Lumo::Rect& r : mChangedRects.GetRects())
+        SetDirtyArea(r);
 }
 
 void KpBoard_Game3::RunLevel(int ms)
@@ -297,6 +310,8 @@ void KpBoard_Game3::OnScenePress(int x, int y)
         return;
     if (mPlay.Click(float(x), float(y)))
         GetSoundManager()->SoundPlay("click");
+    // A serve or a clean shows with the next drawing, as updates do.
+    RepaintSceneChanges();
 }
 
 void KpBoard_Game3::KeyUp(int key)

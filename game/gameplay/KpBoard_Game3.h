@@ -19,6 +19,7 @@
 #include "game/gameplay/KpBoard_Game.h"
 #include "game/gameplay/KpCafePlay.h"
 #include "game/gameplay/KpTutorialController.h"
+#include "game/scene/KpSceneChanges.h"
 #include "game/scene/KpSprite.h"
 
 // The kind of a finished career level, as the career book stores it.
@@ -136,8 +137,14 @@ private:
     void ReportCareerResult(int money, KpLevelResultKind kind, int level);
     bool ShowUpgradeNotice();
 
+    // Asks to draw again what changed on the scene since the last time:
+    // the board's own list of changed rectangles.
+    void RepaintSceneChanges();
+
     KpCafePlay mPlay;
     KpSprite mBackdrop; // the cafe picture behind the scene
+    KpSceneChanges mSceneChanges;
+    Lumo::DirtyRegion mChangedRects; // scene (board) coordinates
     bool mLevelOver = false;
     bool mExpertShown = false;
     int mEndDelayMs = 0; // time left on the finished scene before the result

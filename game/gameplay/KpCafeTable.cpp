@@ -24,6 +24,7 @@ float KpCafeTable::SeatY() const
 
 void KpCafeTable::SetDirty(bool dirty)
 {
+    MarkChanged();
     mDirty = dirty;
     if (dirty)
         mDirt.Set("table_dirty", 0.5f, 0.5f);
@@ -33,6 +34,7 @@ void KpCafeTable::SetDirty(bool dirty)
 
 void KpCafeTable::SetServed(const std::string& product)
 {
+    MarkChanged();
     if (product.empty())
         mProduct.Release();
     else
@@ -41,6 +43,7 @@ void KpCafeTable::SetServed(const std::string& product)
 
 void KpCafeTable::TakePictures()
 {
+    MarkChanged();
     mTop.Set("table_" + (mTableSkin.empty() ? std::string("oak") : mTableSkin), 0.5f,
              float(kTableTopY) / float(kTableHeight));
     mChair.Set(mChairSkin.empty() ? "chair" : "chair_" + mChairSkin, 0.5f, 1.0f);
@@ -68,4 +71,12 @@ void KpCafeTable::DrawPart(Lumo::Graphics* g, int part)
     mTop.Draw(g, mX, mY);
     mDirt.Draw(g, mX, mY - 2.0f);
     mProduct.Draw(g, mX + 6.0f, mY - 12.0f);
+}
+
+Lumo::Rect KpCafeTable::GetPartRect(int part) const
+{
+    if (part == 0)
+        return mChair.GetRect(mX, mY + float(kChairBelow));
+    return Cover(Cover(mTop.GetRect(mX, mY), mDirt.GetRect(mX, mY - 2.0f)),
+                 mProduct.GetRect(mX + 6.0f, mY - 12.0f));
 }

@@ -40,6 +40,7 @@ public:
     int GetPartCount() const override { return 2; }
     int GetPartZ(int part) const override { return part == 0 ? mZ - 2 : mZ + 1; }
     void DrawPart(Lumo::Graphics* g, int part) override;
+    Lumo::Rect GetPartRect(int part) const override;
     bool IsPickable() const override { return mDirty && KpPickItem::IsPickable(); }
 
     // --- KpIUpgrade: "tables" and "chairs"

@@ -77,12 +77,14 @@ void KpClient::MoveTo(float x, float y)
 
 void KpClient::Queue(float x, float y)
 {
+    MarkChanged();
     mState = kClientQueued;
     MoveTo(x, y);
 }
 
 void KpClient::GoToTable(KpCafeTable* table)
 {
+    MarkChanged();
     mTable = table;
     table->SetClient(this);
     mState = kClientWalking;
@@ -92,6 +94,7 @@ void KpClient::GoToTable(KpCafeTable* table)
 
 void KpClient::Serve(int eatMs)
 {
+    MarkChanged();
     mState = kClientEating;
     mStateMs = 0;
     mEatMs = eatMs;
@@ -101,6 +104,7 @@ void KpClient::Serve(int eatMs)
 
 void KpClient::Leave(float doorX, float doorY, bool angry)
 {
+    MarkChanged();
     mAngry = angry;
     if (mTable)
     {
@@ -145,6 +149,7 @@ void KpClient::Update(int ms)
     {
         mFaceName = face;
         mFace.Set(face, 0.5f, 0.5f);
+        MarkChanged();
     }
     const char* fill = left > 0.6f   ? "patience_fill_mint"
                        : left > 0.3f ? "patience_fill_butter"
@@ -153,7 +158,48 @@ void KpClient::Update(int ms)
     {
         mFillName = fill;
         mBarFill.Set(fill, 0.0f, 0.0f);
+        MarkChanged();
     }
+    Look look = GetLook();
+    if (look != mShownLook)
+    {
+        mShownLook = look;
+        MarkChanged();
+    }
+}
+
+float KpClient::GetAlpha() const
+{
+    if (mState == kClientLeaving && mMoveTotalMs - mMoveMs < kFadeOutMs)
+        return float(mMoveTotalMs - mMoveMs) / float(kFadeOutMs);
+    return 1.0f;
+}
+
+KpClient::Look KpClient::GetLook() const
+{
+    return Look{mX, mY, int(mState), int(std::lround(GetPatienceLeft() * kBarFillWidth)),
+                int(std::lround(GetAlpha() * 255.0f))};
+}
+
+Lumo::Rect KpClient::GetPartRect(int part) const
+{
+    float hx = HeadX(), hy = HeadY();
+    if (part == 0)
+        return Cover((IsSeated() ? mSit : mStand).GetRect(mX, mY), mFace.GetRect(hx, hy));
+    if (mState != kClientQueued && mState != kClientWaiting)
+        return Lumo::Rect();
+    int barX = int(hx) - kBarLeftOfHead;
+    int barY = int(hy) - kBarAboveHead - kBarHeight;
+    Lumo::Rect r =
+        Cover(mBarBack.GetRect(float(barX), float(barY)),
+              Lumo::Rect(barX + kBarInset, barY + kBarInset, kBarFillWidth, kBarFillHeight));
+    if (mState == kClientWaiting)
+    {
+        float bx = hx + float(kBubbleRightOfHead), by = hy - float(kBubbleAboveHead);
+        r = Cover(r, mBubble.GetRect(bx, by));
+        r = Cover(r, mProduct.GetRect(bx + kBubbleWidth * 0.5f + 2.0f, by + kBubbleHeight * 0.42f));
+    }
+    return r;
 }
 
 int KpClient::GetPartZ(int part) const
@@ -165,9 +211,7 @@ int KpClient::GetPartZ(int part) const
 
 void KpClient::DrawPart(Lumo::Graphics* g, int part)
 {
-    float alpha = 1.0f;
-    if (mState == kClientLeaving && mMoveTotalMs - mMoveMs < kFadeOutMs)
-        alpha = float(mMoveTotalMs - mMoveMs) / float(kFadeOutMs);
+    float alpha = GetAlpha();
     float hx = HeadX(), hy = HeadY();
     if (part == 0)
     {

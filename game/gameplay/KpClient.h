@@ -63,6 +63,7 @@ public:
     int GetPartCount() const override { return 2; }
     int GetPartZ(int part) const override;
     void DrawPart(Lumo::Graphics* g, int part) override;
+    Lumo::Rect GetPartRect(int part) const override;
     bool IsPickable() const override
     {
         return mState == kClientWaiting && KpPickItem::IsPickable();
@@ -70,6 +71,20 @@ public:
 
 private:
     void MoveTo(float x, float y);
+    // Opacity of the drawing now (the last steps out fade), 0 to 1.
+    float GetAlpha() const;
+    // What the look depends on besides the pictures' names; a change marks the item.
+    struct Look
+    {
+        float x, y;
+        int state, fill, alpha;
+        bool operator!=(const Look& o) const
+        {
+            return x != o.x || y != o.y || state != o.state || fill != o.fill || alpha != o.alpha;
+        }
+    };
+    Look GetLook() const;
+    Look mShownLook = {};
     bool IsSeated() const { return mState == kClientWaiting || mState == kClientEating; }
 
     int mLook;

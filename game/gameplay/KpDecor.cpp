@@ -16,6 +16,7 @@ bool KpDecor::ApplyUpgradeSkin(const std::string& group, const std::string& skin
 {
     if (group != GetGroup())
         return false;
+    MarkChanged();
     mSkin = skin;
     if (skin.empty())
         mPicture.Release();
@@ -27,4 +28,9 @@ bool KpDecor::ApplyUpgradeSkin(const std::string& group, const std::string& skin
 void KpDecor::DrawPart(Lumo::Graphics* g, int)
 {
     mPicture.Draw(g, mX, mY);
+}
+
+Lumo::Rect KpDecor::GetPartRect(int) const
+{
+    return mPicture.GetRect(mX, mY);
 }

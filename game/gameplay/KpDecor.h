@@ -17,6 +17,7 @@ public:
     std::string GetGroup() const;
 
     void DrawPart(Lumo::Graphics* g, int part) override;
+    Lumo::Rect GetPartRect(int part) const override;
     bool ApplyUpgradeSkin(const std::string& group, const std::string& skin) override;
 
 private:

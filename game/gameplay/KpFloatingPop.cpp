@@ -26,6 +26,7 @@ KpFloatingPop::KpFloatingPop(const std::string& icon, const std::wstring& text, 
 void KpFloatingPop::Update(int ms)
 {
     mAgeMs += ms;
+    MarkChanged(); // rises and fades all its life
     float t = std::fmin(float(mAgeMs) / float(kLifeMs), 1.0f);
     // Fast out of the head, slowing towards the top.
     mY = mStartY - kRise * (1.0f - (1.0f - t) * (1.0f - t));
@@ -57,4 +58,21 @@ void KpFloatingPop::DrawPart(Lumo::Graphics* g, int)
                 g->DrawString(mText, x + dx, baseline + dy);
     g->SetColor(0xF2, 0xC1, 0x4E, a);
     g->DrawString(mText, x, baseline);
+}
+
+Lumo::Rect KpFloatingPop::GetPartRect(int) const
+{
+    Lumo::Font* font = mText.empty() ? nullptr : KpFont::GetFont("button");
+    int textWidth = font ? font->StringWidth(mText) : 0;
+    const int icon = KpCafeArt::kPopIconSize, gap = 4;
+    float left = mX - float(icon + (textWidth ? gap + textWidth : 0)) * 0.5f;
+    Lumo::Rect r = mIcon.GetRect(left + icon * 0.5f, mY);
+    if (!font)
+        return r;
+    // The text with its outline, and room for glyphs that reach past their advance.
+    int x = int(left) + icon + gap;
+    int baseline = int(mY) + font->GetAscent() / 2 - 1;
+    const int margin = 4;
+    return Cover(r, Lumo::Rect(x - margin, baseline - font->GetAscent() - margin,
+                               textWidth + 2 * margin, font->GetHeight() + 2 * margin));
 }

@@ -16,6 +16,7 @@ public:
 
     void Update(int ms) override;
     void DrawPart(Lumo::Graphics* g, int part) override;
+    Lumo::Rect GetPartRect(int part) const override;
 
     static const int kLifeMs = 1100;
 

@@ -51,9 +51,18 @@ void KpSprite::Draw(Lumo::Graphics* g, float x, float y, float alpha) const
     Lumo::Image* image = GetImage();
     if (!image)
         return;
+    Lumo::Rect r = GetRect(x, y);
+    DrawPart(g, r.mX, r.mY, 0, 0, image->mWidth, image->mHeight, alpha);
+}
+
+Lumo::Rect KpSprite::GetRect(float x, float y) const
+{
+    Lumo::Image* image = GetImage();
+    if (!image)
+        return Lumo::Rect();
     int left = int(std::floor(x - mAnchorX * image->mWidth + 0.5f));
     int top = int(std::floor(y - mAnchorY * image->mHeight + 0.5f));
-    DrawPart(g, left, top, 0, 0, image->mWidth, image->mHeight, alpha);
+    return Lumo::Rect(left, top, image->mWidth, image->mHeight);
 }
 
 void KpSprite::DrawPart(Lumo::Graphics* g, int x, int y, int sx, int sy, int sw, int sh,

@@ -37,6 +37,8 @@ public:
 
     // Draws at (x, y) (the anchor's place), alpha 0 to 1.
     void Draw(Lumo::Graphics* g, float x, float y, float alpha = 1.0f) const;
+    // The pixels Draw at (x, y) covers; empty without a picture.
+    Lumo::Rect GetRect(float x, float y) const;
     // Draws the part (sx, sy, sw, sh) of the picture with its top-left at (x, y).
     void DrawPart(Lumo::Graphics* g, int x, int y, int sx, int sy, int sw, int sh,
                   float alpha = 1.0f) const;

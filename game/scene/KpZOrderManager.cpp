@@ -30,8 +30,17 @@ void KpZOrderManager::Sort()
 void KpZOrderManager::Draw(Lumo::Graphics* g)
 {
     Sort();
+    // The clip in scene coordinates: parts wholly outside it are passed over.
+    const Lumo::Rect& clip = g->GetClipRect();
+    Lumo::Rect sceneClip(clip.mX - (int)g->mTransX, clip.mY - (int)g->mTransY, clip.mWidth,
+                         clip.mHeight);
     for (const Entry& e : mEntries)
     {
+        Lumo::Rect r = e.item->GetPartRect(e.part);
+        if (r.mWidth <= 0 || r.mHeight <= 0 || r.mX >= sceneClip.mX + sceneClip.mWidth ||
+            sceneClip.mX >= r.mX + r.mWidth || r.mY >= sceneClip.mY + sceneClip.mHeight ||
+            sceneClip.mY >= r.mY + r.mHeight)
+            continue;
         g->PushState();
         e.item->DrawPart(g, e.part);
         g->PopState();

@@ -483,3 +483,72 @@ TEST_F(Board, TheCafeDrawsItsRoomAndASeatedClientWithItsOrder)
         manager.RemoveWidget(&board);
     }
 }
+
+// The board draws again only what changed on the scene (walking and seated
+// clients, their bars and orders, coins, tables left dirty and cleaned, the
+// fade of those who leave): after every stretch of a busy day drawn that way,
+// the screen holds exactly what a whole drawing of the cafe gives.
+TEST_F(Board, TheCafeDrawnChangeByChangeIsTheCafeDrawnWhole)
+{
+    GameArchives archives;
+    ASSERT_TRUE(archives.IsReady());
+    Lumo::MemoryImage screen;
+    screen.Create(1024, 768);
+    // As the display's screen image: opaque, so every draw takes one road.
+    screen.SetAlphaFlags(false, false);
+    Lumo::WidgetManager manager(nullptr);
+    manager.SetMouseRects(Lumo::Rect(0, 0, 1024, 768), Lumo::Rect(0, 0, 1024, 768));
+    manager.mImage = &screen;
+    TestBoard board;
+    manager.AddWidget(&board);
+    board.BeginLevel(LevelFromText(ShippedLevelText("l020.xml"), 20, false));
+    std::vector<uint32_t> drawn(1024 * 768);
+    int checks = 0, served = 0;
+    for (int update = 1; update <= 4000 && !board.IsLevelOver(); update++)
+    {
+        Step(board);
+        // A quick waiter, as LevelRun's autoplay: serve, then clean.
+        if (update % 45 == 0)
+        {
+            bool clicked = false;
+            for (KpClient* client : board.GetPlay().GetClients())
+                if (!clicked && client->GetState() == kClientWaiting &&
+                    client->GetWaitedMs() > 1500)
+                {
+                    board.MouseDown(int(client->HeadX()), int(client->HeadY()), 0, 1);
+                    clicked = true;
+                    served++;
+                }
+            for (KpCafeTable* table : board.GetPlay().GetTables())
+                if (!clicked && table->IsDirty())
+                {
+                    board.MouseDown(int(table->mX), int(table->mY), 0, 1);
+                    clicked = true;
+                }
+        }
+        // Drawn every other update or so, as the game draws at 60 a second.
+        if (update % 5 == 1 || update % 5 == 3)
+            manager.DrawScreen(nullptr);
+        if (update % 97 != 0)
+            continue;
+        manager.DrawScreen(nullptr);
+        memcpy(drawn.data(), screen.GetPixels(), drawn.size() * 4);
+        manager.SetAllDirty();
+        manager.DrawScreen(nullptr);
+        const uint32_t* whole = screen.GetPixels();
+        int differing = 0, firstX = -1, firstY = -1;
+        for (int i = 0; i < 1024 * 768; i++)
+            if (drawn[i] != whole[i] && differing++ == 0)
+            {
+                firstX = i % 1024;
+                firstY = i / 1024;
+            }
+        ASSERT_EQ(0, differing) << "update " << update << ": first at " << firstX << "," << firstY
+                                << std::hex << " drawn " << drawn[firstY * 1024 + firstX]
+                                << " whole " << whole[firstY * 1024 + firstX];
+        checks++;
+    }
+    EXPECT_GE(checks, 30);
+    EXPECT_GE(served, 10);
+    manager.RemoveWidget(&board);
+}
