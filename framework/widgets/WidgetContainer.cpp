@@ -295,7 +295,7 @@ void WidgetContainer::SetDirty()
 {
     if (mParent != nullptr)
     {
-        RecordDirtyArea();
+        RecordDirtyArea(false);
         DirtyAreaNesting nesting(mManager);
         mParent->SetChildDirty(static_cast<Widget*>(this));
     }
@@ -348,7 +348,7 @@ void WidgetContainer::SetDirtyOverlaps()
 {
     if (mParent != nullptr)
     {
-        RecordDirtyArea();
+        RecordDirtyArea(true);
         DirtyAreaNesting nesting(mManager);
         mParent->SetChildDirtyOverlaps(static_cast<Widget*>(this));
     }
@@ -356,10 +356,12 @@ void WidgetContainer::SetDirtyOverlaps()
         mDirty = true;
 }
 
-void WidgetContainer::RecordDirtyArea()
+void WidgetContainer::RecordDirtyArea(bool overlaps)
 {
-    if (mManager != nullptr && mManager->mDirtyAreaDepth == 0)
-        mManager->AddDirtyArea(GetScreenArea(Rect(0, 0, mWidth, mHeight)));
+    if (mManager == nullptr || mManager->mDirtyAreaDepth != 0)
+        return;
+    mManager->AddDirtyArea(GetScreenArea(Rect(0, 0, mWidth, mHeight)));
+    mManager->NoteRequestWhileDrawing(static_cast<Widget*>(this), overlaps);
 }
 
 void WidgetContainer::SetDirtyArea(const Rect& local)
@@ -370,7 +372,10 @@ void WidgetContainer::SetDirtyArea(const Rect& local)
         return;
     }
     if (mManager != nullptr && mManager->mDirtyAreaDepth == 0)
+    {
         mManager->AddDirtyArea(GetScreenArea(local));
+        mManager->NoteRequestWhileDrawing(static_cast<Widget*>(this), false);
+    }
     DirtyAreaNesting nesting(mManager);
     SetDirty();
 }

@@ -117,7 +117,7 @@ protected:
 private:
     // Records this node's whole area with its manager when the request is
     // the outermost one (nested requests on the way up add nothing).
-    void RecordDirtyArea();
+    void RecordDirtyArea(bool overlaps);
     // Moves the update iterator past w before w leaves its list position.
     void StepIteratorPast(Widget* w);
     void Reorder(Widget* w, int where, Widget* ref);

@@ -36,6 +36,8 @@ void WidgetManager::DropWidgetReferences(Widget* w)
 {
     if (w == nullptr)
         return;
+    for (auto it = mRequestsWhileDrawing.begin(); it != mRequestsWhileDrawing.end();)
+        it = it->first == w ? mRequestsWhileDrawing.erase(it) : it + 1;
     if (w == mOverWidget)
     {
         mOverWidget = nullptr;
@@ -583,6 +585,7 @@ bool WidgetManager::DrawScreen(AppHost* app)
     // trip to the display (under Wine it keeps its command thread spinning).
     DrawPassLock lock(anyDirty ? mImage : nullptr);
     bool drewSomething = false;
+    mInDrawPass = true;
     if (anyDirty)
     {
         Graphics base(screen);
@@ -622,6 +625,18 @@ bool WidgetManager::DrawScreen(AppHost* app)
     for (Widget* w : dirty)
         if (w->mParent == this)
             SkipChildDraw(w, clearFlags);
+    mInDrawPass = false;
+    std::vector<std::pair<Widget*, bool>> late;
+    late.swap(mRequestsWhileDrawing);
+    for (const std::pair<Widget*, bool>& request : late)
+    {
+        if (request.first->mManager != this)
+            continue;
+        if (request.second)
+            request.first->SetDirtyOverlaps();
+        else
+            request.first->SetDirty();
+    }
     if (!drewSomething)
         mDrawnRegion.Clear();
     FlushDeferredOverlays(&screen, 0x7FFFFFFF);
@@ -632,6 +647,16 @@ bool WidgetManager::DrawScreen(AppHost* app)
 void WidgetManager::AddDirtyArea(const Rect& area)
 {
     mDirtyRegion.Add(area);
+}
+
+void WidgetManager::NoteRequestWhileDrawing(Widget* w, bool overlaps)
+{
+    if (!mInDrawPass)
+        return;
+    for (const std::pair<Widget*, bool>& request : mRequestsWhileDrawing)
+        if (request.first == w && request.second == overlaps)
+            return;
+    mRequestsWhileDrawing.push_back(std::make_pair(w, overlaps));
 }
 
 void WidgetManager::FlushDeferredOverlays(Graphics* g, int upToPriority)

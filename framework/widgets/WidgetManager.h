@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <list>
+#include <utility>
 #include <vector>
 
 #include "framework/widgets/DirtyRegion.h"
@@ -74,6 +75,10 @@ public:
     const DirtyRegion& GetDrawnRegion() const { return mDrawnRegion; }
     // A screen area (manager coordinates) to draw again at the next pass.
     void AddDirtyArea(const Rect& area);
+    // A repaint request made while the pass draws (a label that finds its text
+    // changed as it draws): the pass clears the flags it set when it ends, so
+    // the request is made again then and drawn by the next pass.
+    void NoteRequestWhileDrawing(Widget* w, bool overlaps);
 
     // --- Operations used by widgets and dialogs
     void PushModal(Widget* w, const WidgetFlagMasks& belowModalMasks);
@@ -147,6 +152,9 @@ public:
     DirtyRegion mDirtyRegion; // manager coordinates: what the requests since the last pass cover
     DirtyRegion mDrawnRegion; // screen image coordinates: what the last pass drew
     int mDirtyAreaDepth = 0;  // repaint requests in progress; only the outermost records
+    bool mInDrawPass = false; // DrawScreen is drawing the widgets
+    // Requests made while drawing, made again when the pass ends (overlaps: SetDirtyOverlaps).
+    std::vector<std::pair<Widget*, bool>> mRequestsWhileDrawing;
 };
 
 } // namespace Lumo

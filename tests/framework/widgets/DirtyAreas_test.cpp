@@ -228,3 +228,40 @@ TEST_F(Areas, AWholeRepaintCoversTheScreenAlsoWhereNoWidgetLies)
     mgr.DrawScreen(nullptr);
     EXPECT_EQ(Rect(0, 0, 200, 200), mgr.GetDrawnRegion().GetBounds());
 }
+
+namespace
+{
+// Finds, while it draws, that it must be drawn again (a label whose text
+// variable changed since its last update).
+struct Discovering : Counted
+{
+    bool mChanged = false;
+    Discovering(int x, int y, int w, int h) : Counted(x, y, w, h) {}
+    void Draw(Graphics* g) override
+    {
+        Counted::Draw(g);
+        if (mChanged)
+        {
+            mChanged = false;
+            SetDirty();
+        }
+    }
+};
+} // namespace
+
+TEST_F(Areas, ARequestMadeWhileDrawingIsDrawnWholeByTheNextPass)
+{
+    Counted* back = Add(&mgr, 0, 0, 200, 200);
+    Discovering* label = new Discovering(10, 10, 20, 20);
+    owned.emplace_back(label);
+    back->AddWidget(label);
+    Settle();
+    label->mChanged = true;
+    back->SetDirtyArea(Rect(15, 15, 2, 2)); // drawn there only, the label with it
+    mgr.DrawScreen(nullptr);
+    ASSERT_FALSE(label->mChanged);
+    EXPECT_TRUE(mgr.DrawScreen(nullptr));
+    ASSERT_EQ(1u, mgr.GetDrawnRegion().GetRects().size());
+    EXPECT_EQ(Rect(10, 10, 20, 20), mgr.GetDrawnRegion().GetRects()[0]);
+    EXPECT_FALSE(mgr.DrawScreen(nullptr)) << "and then it is still";
+}
