@@ -13,9 +13,11 @@
 #include "game/engine/KpMusic.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpSoundManager.h"
+#include "game/engine/KpTextVars.h"
 #include "game/engine/KpTextureManager.h"
 #include "game/engine/KpWorkingFolder.h"
 #include "game/screens/KpComix.h"
+#include "game/ui/KpText.h"
 #include "platform/sound/SoundLayer.h"
 
 #include <cmath>
@@ -210,6 +212,28 @@ void KpEngine::DrawOverlay(Lumo::Graphics* g)
 {
     if (gDevOptions.IsEnabled())
         KpDrawDevOverlay(g, mDevOverlayText);
+}
+
+namespace
+{
+void RefreshLabels(Lumo::WidgetContainer* node)
+{
+    for (Lumo::Widget* w : node->mWidgets)
+    {
+        if (KpCandyWidget* candy = dynamic_cast<KpCandyWidget*>(w))
+            if (KpText* text = candy->AsText())
+                text->RefreshVariables();
+        RefreshLabels(w);
+    }
+}
+} // namespace
+
+void KpEngine::UpdateOnce()
+{
+    unsigned before = GetTextVars()->GetChangeCount();
+    Lumo::LumoAppBase::UpdateOnce();
+    if (GetTextVars()->GetChangeCount() != before && mWidgetManager)
+        RefreshLabels(mWidgetManager);
 }
 
 void KpEngine::EngineHook1() {}

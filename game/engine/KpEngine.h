@@ -31,6 +31,10 @@ public:
     void GotFocus() override;
     void LostFocus() override;
     bool StepApp(bool& updated) override;
+    // After the update, labels take text variables that changed during it: a
+    // value set after a label's own update (the board's money, after its HUD)
+    // shows in the frame drawn next.
+    void UpdateOnce() override;
     void DrawOverlay(Lumo::Graphics* g) override;
     // The framework's, then the resulting music volume (0 while muted or
     // hidden, as after a crash) reaches the game's music voices.

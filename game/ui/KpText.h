@@ -44,6 +44,10 @@ public:
     void Update() override;
     void Draw(Lumo::Graphics* g) override;
 
+    // Takes the current values of the text variables now (asks to be drawn
+    // again when the shown text changes), not at the next update or drawing.
+    void RefreshVariables() { RefreshShownText(); }
+
 protected:
     // Draws the label in its box moved by (dx, dy).
     void DrawLabel(Lumo::Graphics* g, int dx, int dy);
