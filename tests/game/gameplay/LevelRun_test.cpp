@@ -59,8 +59,8 @@ protected:
     }
     void TearDown() override
     {
-        for (const char* name :
-             {"LEVELRUN_LEVEL", "LEVELRUN_SEED", "LEVELRUN_FRAME_MS", "LEVELRUN_PROFILE"})
+        for (const char* name : {"LEVELRUN_LEVEL", "LEVELRUN_SEED", "LEVELRUN_FRAME_MS",
+                                 "LEVELRUN_PROFILE", "LEVELRUN_AUTOPLAY", "LEVELRUN_CHECK_REDRAW"})
             SetEnvironmentVariableA(name, nullptr);
         DeleteFileA(mProfile.c_str());
         RemoveGameKey();
@@ -133,4 +133,41 @@ TEST_F(LevelRun, TheTutorialLeadsWithoutHoldingBackAServeAndItsTipsKeepOffTheTab
 
     EXPECT_TRUE(game.Quit(hwnd, nullptr, 10000));
     EXPECT_FALSE(game.mSawSystemBox);
+}
+
+// The game draws again only what changed (the scene's moving clients, coins
+// and bars, the HUD's money, clock and goals): on both display roads, every
+// so many frames of a busy day the screen it holds is the screen drawn whole.
+TEST_F(LevelRun, ABusyDayDrawnChangeByChangeIsTheDayDrawnWholeOnBothRoads)
+{
+    SetEnvironmentVariableA("LEVELRUN_LEVEL", "20");
+    SetEnvironmentVariableA("LEVELRUN_AUTOPLAY", "1");
+    SetEnvironmentVariableA("LEVELRUN_CHECK_REDRAW", "20");
+    for (int road : {0, 1})
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0,
+                                                 KEY_WRITE, nullptr, &key, nullptr));
+        DWORD value = (DWORD)road;
+        RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+        RegCloseKey(key);
+
+        GameProcess game;
+        ASSERT_TRUE(game.Start("", std::string(LUMO_BINARY_DIR) + "/game/LevelRun.exe"));
+        HWND hwnd = game.WaitForMainWindow(30000);
+        ASSERT_NE(hwnd, nullptr) << game.Output();
+        ASSERT_TRUE(game.WaitForOutput("LevelRun: ready 3D=" + std::to_string(road), 30000))
+            << "road " << road << "\n"
+            << game.Output();
+        bool checked = game.WaitForOutput("LevelRun: redraw same 10", 60000);
+        std::string output = game.Output();
+        EXPECT_TRUE(checked) << "road " << road << "\n" << output;
+        EXPECT_EQ(output.find("LevelRun: redraw differs"), std::string::npos)
+            << "road " << road << "\n"
+            << output;
+        EXPECT_NE(output.find(" served="), std::string::npos) << output;
+        EXPECT_TRUE(game.Quit(hwnd, nullptr, 10000));
+        if (HasFailure())
+            return;
+    }
 }

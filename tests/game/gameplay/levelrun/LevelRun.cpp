@@ -11,20 +11,30 @@
 //   "LevelRun: over failed=<0|1>"           the level is over
 //   "LevelRun: result kind=<k> debriefing=<d> place=<p>"
 //   "LevelRun: load failed"                 the level could not be read
+//   "LevelRun: redraw same <n>"             check n: the screen drawn change by change is
+//                                           the screen drawn whole
+//   "LevelRun: redraw differs <count> <x> <y> <drawn> <whole> in <box>"  it is not: the
+//                                           first pixel (hex colours) and the box of all
 // Settings (environment): LEVELRUN_LEVEL (1), LEVELRUN_ENDLESS (0), LEVELRUN_SEED
 // (the random seed, 1), LEVELRUN_FRAME_MS (game time per update; 0: the
 // engine's), LEVELRUN_AUTOPLAY (1: serves and cleans by itself, to look at a
 // busy cafe), LEVELRUN_PROFILE (a pref.dat path to use instead of the user's),
 // LEVELRUN_UPGRADES (1: every upgrade of the catalog applied at the start, to
 // look at them), LEVELRUN_COMIX (1: the level's opening comic plays first, as
-// in the game; otherwise the level starts at once).
+// in the game; otherwise the level starts at once), LEVELRUN_CHECK_REDRAW (n:
+// every n-th frame presented, the screen is drawn whole again and compared).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <vector>
 
 #include "framework/app/MersenneRandom.h"
 #include "framework/app/StringUtils.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpDevOptions.h"
 #include "game/engine/KpEngine3.h"
@@ -221,7 +231,84 @@ public:
     // No menus: the level is the only screen.
     void ShowFirstScreen() override {}
 
+    bool DrawDirtyStuff() override
+    {
+        bool presented = KpEngine3::DrawDirtyStuff();
+        int every = EnvInt("LEVELRUN_CHECK_REDRAW", 0);
+        if (presented && every > 0 && gGameBoard3 && gGameBoard3->IsLevelActive() &&
+            ++mPresented % every == 0)
+            CheckRedraw();
+        return presented;
+    }
+
+    // The screen as the display holds it: the draw surface read through a
+    // lock (the Direct3D road has no memory copy of it); empty when it cannot
+    // be read. 32-bit screens only.
+    std::vector<uint32_t> ReadScreen()
+    {
+        std::vector<uint32_t> pixels;
+        Lumo::DDImage* screen = dynamic_cast<Lumo::DDImage*>(mWidgetManager->mImage);
+        if (!screen || !screen->mSurface)
+            return pixels;
+        if (mDDInterface && mDDInterface->mD3D)
+            mDDInterface->mD3D->EndSceneIfOpen();
+        DDSURFACEDESC desc = {};
+        desc.dwSize = sizeof(desc);
+        if (screen->mSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
+            return pixels;
+        if (desc.ddpfPixelFormat.dwRGBBitCount == 32)
+        {
+            pixels.resize((size_t)desc.dwWidth * desc.dwHeight);
+            for (DWORD y = 0; y < desc.dwHeight; y++)
+            {
+                const uint32_t* row =
+                    (const uint32_t*)((const BYTE*)desc.lpSurface + y * desc.lPitch);
+                for (DWORD x = 0; x < desc.dwWidth; x++)
+                    pixels[y * desc.dwWidth + x] = row[x] & 0xFFFFFF;
+            }
+            mScreenWidth = (int)desc.dwWidth;
+        }
+        screen->mSurface->Unlock(nullptr);
+        return pixels;
+    }
+
+    // The picture drawn change by change, beside the same screen drawn whole.
+    void CheckRedraw()
+    {
+        std::vector<uint32_t> drawn = ReadScreen();
+        if (drawn.empty())
+            return;
+        mWidgetManager->SetAllDirty();
+        mWidgetManager->DrawScreen(mWidgetManager->mApp);
+        std::vector<uint32_t> whole = ReadScreen();
+        if (whole.size() != drawn.size())
+            return;
+        int differing = 0, first = -1;
+        int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+        for (size_t i = 0; i < drawn.size(); i++)
+            if (drawn[i] != whole[i])
+            {
+                if (differing++ == 0)
+                    first = (int)i;
+                int x = (int)i % mScreenWidth, y = (int)i / mScreenWidth;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        mChecks++;
+        if (differing == 0)
+            Report(Lumo::StrFormat("redraw same %d", mChecks));
+        else
+            Report(Lumo::StrFormat("redraw differs %d %d %d %06x %06x in %d,%d-%d,%d", differing,
+                                   first % mScreenWidth, first / mScreenWidth, drawn[first],
+                                   whole[first], left, top, right, bottom));
+        Redraw(nullptr);
+    }
+
     Probe* mProbe = nullptr;
+    int mPresented = 0, mChecks = 0;
+    int mScreenWidth = 0;
 };
 } // namespace
 
