@@ -105,7 +105,9 @@ private:
         case 2: // the busy day runs a while, then its frames are counted
             if (!board->IsLevelActive())
                 return;
-            if (board->mBriefing && board->mBriefing->mVisible)
+            // Closed once, as its button would: a hide in progress is left to end.
+            if (board->mBriefing && board->mBriefing->mVisible &&
+                !board->mBriefing->IsEffectRunning())
                 board->mBriefing->Hide();
             Autoplay(board);
             if (mSteps == 500)
