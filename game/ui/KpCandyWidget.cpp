@@ -675,6 +675,28 @@ void KpCandyWidget::UpdateAll(Lumo::WidgetPassFlags& pf)
     }
 }
 
+void KpCandyWidget::UpdateAllWithFraction(Lumo::WidgetPassFlags& pf, float fraction)
+{
+    if (mVisible)
+    {
+        Lumo::Widget::UpdateAllWithFraction(pf, fraction);
+        return;
+    }
+    // Every hidden screen's tree walked each frame for nothing: the widget
+    // itself is asked, and the pass only notes a modal widget inside it.
+    Lumo::PassFlagsGuard guard(pf);
+    pf.ApplyMasks(mWidgetFlagsMod);
+    if (pf.Current() & Lumo::WIDGETFLAGS_UPDATE)
+        UpdateWithFraction(fraction);
+    Lumo::Widget* modal = mManager != nullptr ? mManager->mBaseModalWidget : nullptr;
+    for (Lumo::WidgetContainer* c = modal ? modal->mParent : nullptr; c; c = c->mParent)
+        if (c == this)
+        {
+            pf.mPassedBaseModal = true;
+            break;
+        }
+}
+
 void KpCandyWidget::Update()
 {
     Widget::Update();

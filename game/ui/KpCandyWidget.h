@@ -133,6 +133,8 @@ public:
     // --- Framework operations
     void Update() override;
     void UpdateAll(Lumo::WidgetPassFlags& pf) override;
+    // As the update: the children of a hidden widget are not visited.
+    void UpdateAllWithFraction(Lumo::WidgetPassFlags& pf, float fraction) override;
     void Draw(Lumo::Graphics* g) override;
     void DrawAll(Lumo::WidgetPassFlags& pf, Lumo::Graphics* g) override;
     void Resize(int x, int y, int width, int height) override;
