@@ -9,7 +9,7 @@
 // where each part draws (GetPartRect) and marks a change of its look that
 // is not a move (MarkChanged); moves, depth changes, appearing and going are
 // seen without its help. An item that cannot tell where it draws keeps the
-// default, the whole scene: correct, only slower.
+// default, the whole scene, drawn again at every update: correct, only slower.
 #pragma once
 
 #include <cstdint>

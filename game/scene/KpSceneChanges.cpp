@@ -42,7 +42,9 @@ void KpSceneChanges::Collect(const KpItemList& items, Lumo::DirtyRegion& changed
         if (old < mSeen.size() && mSeen[old].key == now.key)
         {
             const Seen& before = mSeen[old++];
-            if (marked[i] || before.rect != now.rect || before.z != now.z)
+            // A part that cannot tell where it draws cannot tell what changed either.
+            if (marked[i] || before.rect != now.rect || before.z != now.z ||
+                now.rect == KpItem::kWholeScene)
             {
                 changed.Add(before.rect);
                 changed.Add(now.rect);

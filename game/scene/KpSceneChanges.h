@@ -4,7 +4,8 @@
 // at which depth): a part that moved, changed depth or was marked changed
 // gives both its old and its new rectangle; a part that appeared gives its
 // new one, a part that went (removed, hidden, deleted) its old one. New kinds
-// of scene things need nothing more than GetPartRect and MarkChanged.
+// of scene things need nothing more than GetPartRect and MarkChanged; one
+// that does not say where it draws has the whole scene drawn again each time.
 #pragma once
 
 #include <cstdint>

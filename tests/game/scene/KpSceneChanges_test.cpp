@@ -112,14 +112,12 @@ TEST(KpSceneChanges, OnlyWhatMovedAppearedWentOrWasMarkedIsDrawnAgain)
                 Holds(replaced, Lumo::Rect(0, 96, 4, 4)));
 }
 
-TEST(KpSceneChanges, AnItemThatCannotTellWhereItDrawsRepaintsTheWholeScene)
+TEST(KpSceneChanges, AnItemThatCannotTellWhereItDrawsRepaintsTheWholeSceneEachTime)
 {
     KpItemList items;
     KpSceneChanges changes;
-    KpItem* shapeless = items.Add(new Shapeless());
+    items.Add(new Shapeless()); // nor whether its look changed
     Collect(changes, items);
-    EXPECT_TRUE(Collect(changes, items).empty());
-    shapeless->MarkChanged();
     std::vector<Lumo::Rect> all = Collect(changes, items);
     EXPECT_TRUE(Holds(all, Lumo::Rect(0, 0, 1024, 768)));
 }
