@@ -22,7 +22,10 @@ KpLifeHearts::KpLifeHearts(int total) : mTotal(std::max(total, 0)), mLeft(mTotal
 
 void KpLifeHearts::SetLeft(int left)
 {
-    mLeft = std::min(std::max(left, 0), mTotal);
+    left = std::min(std::max(left, 0), mTotal);
+    if (left != mLeft)
+        MarkChanged();
+    mLeft = left;
 }
 
 int KpLifeHearts::HeartX(int i) const
@@ -38,4 +41,12 @@ void KpLifeHearts::DrawPart(Lumo::Graphics* g, int)
     // The lost ones are the last of the row, as the survival hearts grey from the right.
     for (int i = 0; i < mTotal; i++)
         (i < mLeft ? mHeart : mLost).Draw(g, float(HeartX(i)), float(kTop));
+}
+
+Lumo::Rect KpLifeHearts::GetPartRect(int) const
+{
+    Lumo::Rect row;
+    for (int i = 0; i < mTotal; i++)
+        row = Cover(row, (i < mLeft ? mHeart : mLost).GetRect(float(HeartX(i)), float(kTop)));
+    return row;
 }

@@ -22,6 +22,7 @@ public:
     static const int kTop = 122;
 
     void DrawPart(Lumo::Graphics* g, int part) override;
+    Lumo::Rect GetPartRect(int part) const override;
 
 private:
     int mTotal;
