@@ -614,10 +614,15 @@ bool WidgetManager::DrawScreen(AppHost* app)
                 w->DrawAll(areaFlags, &g);
                 drewSomething = true;
             }
+            // The overlay goes over the widgets just drawn and nowhere else:
+            // elsewhere it is still there from before.
+            if (app != nullptr)
+            {
+                Graphics overlay(clipped);
+                app->DrawOverlay(&overlay);
+            }
             mDrawnRegion.Add(area);
         }
-        if (app != nullptr)
-            app->DrawOverlay(&base);
     }
     // The flags a whole draw of each dirty widget would have cleared, also for
     // widgets no area reached (their requests covered nothing on the screen).
