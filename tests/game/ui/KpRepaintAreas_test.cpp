@@ -80,7 +80,9 @@ TEST(KpRepaintAreas, ABlinkingCaretRepaintsItsOwnRectangleAlone)
         screen.manager.UpdateFrame();
         screen.manager.DrawScreen(nullptr);
         if (edit->IsCaretShown())
+        {
             EXPECT_TRUE(screen.manager.GetDrawnRegion().IsEmpty()) << "update " << updates;
+        }
     }
     ASSERT_FALSE(edit->IsCaretShown());
     Lumo::Rect caret = edit->GetCaretRect();
