@@ -76,31 +76,46 @@ bool PassSplash(GameProcess& game, HWND hwnd)
     return game.WaitForOutput("Screens: main menu shown", 30000);
 }
 
+// The last "LevelRun: presents <n>" count of the output; -1 without one.
+int LastPresents(const std::string& output)
+{
+    size_t at = output.rfind("LevelRun: presents ");
+    return at == std::string::npos ? -1 : atoi(output.c_str() + at + 19);
+}
+
 // Starts the program with a tag of its own, runs `reach` to bring it to the
-// state, waits `settleMs` for its effects to end and measures it.
-void Measure(const char* what, const std::string& program, int settleMs,
-             const std::function<bool(GameProcess&, HWND)>& reach)
+// state, waits `settleMs` for its effects to end and measures it. A LevelRun
+// that reports its presents gives their rate over the measured time (else -1).
+double Measure(const char* what, const std::string& program, int settleMs,
+               const std::function<bool(GameProcess&, HWND)>& reach)
 {
     if (!Wanted(what))
-        return;
+        return -1.0;
     std::string tag = BenchHost::NewTag();
     GameProcess game;
     HWND hwnd = nullptr;
     if (!game.Start("", program, tag) || !(hwnd = game.WaitForMainWindow(60000)))
     {
         printf("RESULT %s %s error: %s did not start\n", gRoad, what, program.c_str());
-        return;
+        return -1.0;
     }
     std::string host = BenchHost::WaitForTag(tag, 10000);
     if (!reach(game, hwnd))
     {
         printf("RESULT %s %s error: state not reached\n", gRoad, what);
         game.Kill();
-        return;
+        return -1.0;
     }
     GameProcess::WaitFor(settleMs);
+    int presents0 = LastPresents(game.Output());
     Result(what, host.empty() ? -1.0 : BenchHost::CpuPercentOver(host, gSeconds));
+    int presents1 = LastPresents(game.Output());
     game.Kill();
+    if (presents0 < 0 || presents1 < presents0)
+        return -1.0;
+    double rate = (presents1 - presents0) / gSeconds;
+    printf("RESULT %s %s_presents_per_s %.1f\n", gRoad, what, rate);
+    return rate;
 }
 
 std::string LevelRunPath()
@@ -204,27 +219,37 @@ int main(int argc, char** argv)
                 return g.WaitForOutput("Screens: pause menu shown", 20000);
             });
 
-    // A level played fast to its end: the debriefing with its awards shown.
+    // A level played fast to its end, then the debriefing with its awards
+    // shown at the game's own pace (the closing alarm rings beside it).
     PrepareGame(is3D, true);
+    SetEnv("LEVELRUN_REPORT_PRESENTS", "1");
     SetEnv("LEVELRUN_FRAME_MS", "200");
+    SetEnv("LEVELRUN_NORMAL_AFTER_OVER", "1");
     SetEnv("LEVELRUN_AUTOPLAY", "1");
-    Measure("still_debriefing_cpu", LevelRunPath(), 4000,
-            [](GameProcess& g, HWND)
-            { return g.WaitForOutput("Screens: debriefing shown", 120000); });
+    double debriefingRate = Measure(
+        "still_debriefing_cpu", LevelRunPath(), 4000,
+        [](GameProcess& g, HWND) { return g.WaitForOutput("Screens: debriefing shown", 120000); });
     SetEnv("LEVELRUN_FRAME_MS", nullptr);
+    SetEnv("LEVELRUN_NORMAL_AFTER_OVER", nullptr);
 
     PrepareGame(is3D, true);
     SetEnv("LEVELRUN_LEVEL", "20");
-    Measure("busy_level_cpu", LevelRunPath(), 3000,
-            [](GameProcess& g, HWND) { return g.WaitForOutput("LevelRun: started", 60000); });
+    double busyRate =
+        Measure("busy_level_cpu", LevelRunPath(), 3000,
+                [](GameProcess& g, HWND) { return g.WaitForOutput("LevelRun: started", 60000); });
     SetEnv("LEVELRUN_LEVEL", nullptr);
     SetEnv("LEVELRUN_AUTOPLAY", nullptr);
+    SetEnv("LEVELRUN_REPORT_PRESENTS", nullptr);
 
-    // What Wine and Mesa alone take for frames of these kinds.
+    // What Wine and Mesa alone take for frames of these kinds: a present a
+    // second (a still screen), a caret's two, the alarm's and a busy day's
+    // rates as measured above, and every frame of the screen.
     MeasureLeast("least_1fps_full_cpu", 1, 1024, 768);
     MeasureLeast("least_2fps_caret_cpu", 2, 4, 24);
-    // A busy day presents some 35 frames a second, each a few small changes.
-    MeasureLeast("least_35fps_small_cpu", 35, 256, 192);
+    if (debriefingRate >= 1.0)
+        MeasureLeast("least_debriefing_rate_cpu", (int)(debriefingRate + 0.5), 48, 48);
+    if (busyRate >= 1.0)
+        MeasureLeast("least_busy_rate_cpu", (int)(busyRate + 0.5), 256, 192);
     MeasureLeast("least_60fps_full_cpu", 60, 1024, 768);
 
     DeleteFileA(KpProfileFile::DefaultPath().c_str());

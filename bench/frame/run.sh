@@ -64,5 +64,5 @@ printf "%-35s %8.1f\n" debug_file_mb "$(stat -c %s "${exe%.exe}.debug" 2>/dev/nu
 "$ROOT/scripts/build.sh" --target bench_frame_cpu >/dev/null
 for road in 2D 3D; do
     wine "$BUILD/bench/frame/bench_frame_cpu.exe" $road 2>/dev/null | tr -d '\r' | grep '^RESULT' |
-        awk '{ printf "%s %-28s %6s %%\n", $2, $3, $4 }'
+        awk '{ printf "%s %-36s %6s %s\n", $2, $3, $4, $3 ~ /_per_s$/ ? "" : "%" }'
 done

@@ -15,6 +15,7 @@
 //                                           the screen drawn whole
 //   "LevelRun: redraw differs <count> <x> <y> <drawn> <whole> in <box>"  it is not: the
 //                                           first pixel (hex colours) and the box of all
+//   "LevelRun: presents <n>"                once a second: frames put on the screen so far
 // Settings (environment): LEVELRUN_LEVEL (1), LEVELRUN_ENDLESS (0), LEVELRUN_SEED
 // (the random seed, 1), LEVELRUN_FRAME_MS (game time per update; 0: the
 // engine's), LEVELRUN_AUTOPLAY (1: serves and cleans by itself, to look at a
@@ -22,7 +23,10 @@
 // LEVELRUN_UPGRADES (1: every upgrade of the catalog applied at the start, to
 // look at them), LEVELRUN_COMIX (1: the level's opening comic plays first, as
 // in the game; otherwise the level starts at once), LEVELRUN_CHECK_REDRAW (n:
-// every n-th frame presented, the screen is drawn whole again and compared).
+// every n-th frame presented, the screen is drawn whole again and compared),
+// LEVELRUN_REPORT_PRESENTS (1: the "presents" line), LEVELRUN_NORMAL_AFTER_OVER
+// (1: LEVELRUN_FRAME_MS holds only until the level is over; the debriefing
+// then runs at the engine's own time).
 #include <windows.h>
 
 #include <algorithm>
@@ -145,6 +149,8 @@ public:
         {
             mOverReported = true;
             Report(Lumo::StrFormat("over failed=%d", (int)board->mFailed));
+            if (EnvInt("LEVELRUN_NORMAL_AFTER_OVER", 0))
+                KpSetFrameTimeOverride(0);
         }
         if (board->GetShownDebriefing() != mDebriefing || board->GetLastRecordPlace() != mPlace)
         {
@@ -234,10 +240,18 @@ public:
     bool DrawDirtyStuff() override
     {
         bool presented = KpEngine3::DrawDirtyStuff();
+        if (presented)
+            mPresentedAll++;
         int every = EnvInt("LEVELRUN_CHECK_REDRAW", 0);
         if (presented && every > 0 && gGameBoard3 && gGameBoard3->IsLevelActive() &&
             ++mPresented % every == 0)
             CheckRedraw();
+        DWORD now = GetTickCount();
+        if (now - mLastPresentsReport >= 1000 && EnvInt("LEVELRUN_REPORT_PRESENTS", 0))
+        {
+            mLastPresentsReport = now;
+            Report(Lumo::StrFormat("presents %d", mPresentedAll));
+        }
         return presented;
     }
 
@@ -308,6 +322,8 @@ public:
 
     Probe* mProbe = nullptr;
     int mPresented = 0, mChecks = 0;
+    int mPresentedAll = 0;
+    DWORD mLastPresentsReport = 0;
     int mScreenWidth = 0;
 };
 } // namespace
