@@ -129,7 +129,7 @@ void SetEnv(const char* name, const char* value)
 }
 
 // The least program at a rate and rectangle size, on this road.
-void MeasureLeast(const char* what, int fps, int width, int height)
+void MeasureLeast(const char* what, int fps, int width, int height, bool beats = false)
 {
     if (!Wanted(what))
         return;
@@ -138,8 +138,9 @@ void MeasureLeast(const char* what, int fps, int width, int height)
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
     std::string program = std::string(LUMO_BINARY_DIR) + "/bench/frame/bench_least.exe";
     char line[512];
-    snprintf(line, sizeof(line), "\"%s\" %s %d %d %d %s", tag.c_str(),
-             strcmp(gRoad, "3D") == 0 ? "3d" : "2d", fps, width, height, eventName.c_str());
+    snprintf(line, sizeof(line), "\"%s\" %s %d %d %d %s%s", tag.c_str(),
+             strcmp(gRoad, "3D") == 0 ? "3d" : "2d", fps, width, height, eventName.c_str(),
+             beats ? " beats" : "");
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
@@ -251,6 +252,14 @@ int main(int argc, char** argv)
     if (busyRate >= 1.0)
         MeasureLeast("least_busy_rate_cpu", (int)(busyRate + 0.5), 256, 192);
     MeasureLeast("least_60fps_full_cpu", 60, 1024, 768);
+    // The same with the beats the game keeps whatever it shows: its message
+    // pump every 10 ms and the software cursor's thread reading the pointer.
+    MeasureLeast("least_1fps_full_beats_cpu", 1, 1024, 768, true);
+    MeasureLeast("least_2fps_caret_beats_cpu", 2, 4, 24, true);
+    if (debriefingRate >= 1.0)
+        MeasureLeast("least_debriefing_rate_beats_cpu", (int)(debriefingRate + 0.5), 48, 48, true);
+    if (busyRate >= 1.0)
+        MeasureLeast("least_busy_rate_beats_cpu", (int)(busyRate + 0.5), 256, 192, true);
 
     DeleteFileA(KpProfileFile::DefaultPath().c_str());
     RemoveGameKey();

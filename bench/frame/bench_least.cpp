@@ -4,13 +4,18 @@
 //       and blits that rectangle to the windowed primary surface;
 //   3d: a video-memory draw surface with a Direct3D 7 HAL device; each frame
 //       draws one textured quad in a scene over the rectangle and blits it.
-// Usage: bench_least.exe <2d|3d> <frames per second> <width> <height> <event>
+// Usage: bench_least.exe <2d|3d> <frames per second> <width> <height> <event> [beats]
+// With "beats" it also keeps the game's fixed beats that no frame needs: the
+// message pump every 10 ms between the frames, a 10 ms window timer testing
+// whether the pointer is over the window, and a second thread reading the
+// pointer every 10 ms, as the software cursor's thread does.
 // It runs until the named event is set (or 60 s pass) and exits 2 when the
 // display could not be made. The launcher measures its processor time.
 #include <windows.h>
 #include <ddraw.h>
 #include <d3d.h>
 #include <mmsystem.h>
+#include <process.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +25,14 @@ namespace
 {
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == WM_TIMER)
+    {
+        // The window timer's mouse-in-window test, as the game makes it.
+        POINT p;
+        if (GetCursorPos(&p) && WindowFromPoint(p) == hwnd)
+            ScreenToClient(hwnd, &p);
+        return 0;
+    }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -162,16 +175,33 @@ struct Display
         primary->Blt(&dest, draw, &src, DDBLT_WAIT, nullptr);
     }
 };
+volatile bool gStopPointer = false;
+
+unsigned __stdcall PointerThread(void* arg)
+{
+    HWND hwnd = (HWND)arg;
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+    while (!gStopPointer)
+    {
+        POINT p;
+        if (GetCursorPos(&p))
+            ScreenToClient(hwnd, &p);
+        Sleep(10);
+    }
+    return 0;
+}
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
-    char mode[8] = {0}, eventName[128] = {0};
+    char mode[8] = {0}, eventName[128] = {0}, extra[16] = {0};
     int fps = 0, width = 0, height = 0;
-    if (sscanf(commandLine, "%7s %d %d %d %127s", mode, &fps, &width, &height, eventName) != 5 ||
-        fps <= 0 || width <= 0 || height <= 0 || width > 1024 || height > 768)
+    int fields = sscanf(commandLine, "%7s %d %d %d %127s %15s", mode, &fps, &width, &height,
+                        eventName, extra);
+    if (fields < 5 || fps <= 0 || width <= 0 || height <= 0 || width > 1024 || height > 768)
         return 1;
     bool is3D = strcmp(mode, "3d") == 0;
+    bool beats = fields == 6 && strcmp(extra, "beats") == 0;
 
     WNDCLASSA wc = {};
     wc.lpfnWndProc = WindowProc;
@@ -193,6 +223,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     RECT area = {(1024 - width) / 2, (768 - height) / 2, 0, 0};
     area.right = area.left + width;
     area.bottom = area.top + height;
+    HANDLE pointer = nullptr;
+    if (beats)
+        SetTimer(hwnd, 100, 10, nullptr);
+    if (beats)
+        pointer = (HANDLE)_beginthreadex(nullptr, 0, PointerThread, hwnd, 0, nullptr);
     DWORD start = timeGetTime();
     for (int n = 0; timeGetTime() - start < 60000; n++)
     {
@@ -203,9 +238,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
             break;
         display.Frame(hwnd, n, area);
         DWORD next = start + DWORD((n + 1) * 1000.0 / fps);
-        DWORD now = timeGetTime();
-        if ((int)(next - now) > 0)
-            Sleep(next - now);
+        for (DWORD now = timeGetTime(); (int)(next - now) > 0; now = timeGetTime())
+        {
+            if (!beats)
+            {
+                Sleep(next - now);
+                break;
+            }
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            Sleep((int)(next - now) < 10 ? next - now : 10);
+        }
+    }
+    gStopPointer = true;
+    if (pointer)
+    {
+        WaitForSingleObject(pointer, 1000);
+        CloseHandle(pointer);
     }
     timeEndPeriod(1);
     DestroyWindow(hwnd);
