@@ -593,15 +593,19 @@ bool WidgetManager::DrawScreen(AppHost* app)
         bool is3D = mApp != nullptr && mApp->Is3DAccelerated();
         // Each area is drawn on its own, every dirty widget clipped to it: the
         // areas never overlap, so no pixel is drawn twice. Drawing may remove
-        // widgets (a dialog's own handlers): skip anything no longer attached.
+        // widgets (a dialog's own handlers): walk a snapshot and skip anything
+        // no longer attached.
+        WidgetList snapshot = mWidgets;
         for (const Rect& area : areas)
         {
             WidgetPassFlags areaFlags = pf;
             Graphics clipped(base);
             clipped.SetClipRect(area.mX + mMouseDestRect.mX, area.mY + mMouseDestRect.mY,
                                 area.mWidth, area.mHeight);
-            for (Widget* w : mWidgets)
+            for (Widget* w : snapshot)
             {
+                if (w->mParent != this)
+                    continue;
                 if (w == mBaseModalWidget)
                     areaFlags.mPassedBaseModal = true;
                 if (!w->mVisible || std::find(dirty.begin(), dirty.end(), w) == dirty.end() ||
