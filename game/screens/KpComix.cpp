@@ -122,7 +122,11 @@ void KpComix::Update()
         return;
     }
     if (!mPaused && gLumoApp && gLumoApp->mActive)
+    {
         mClock += gLumoApp->mFrameTime / 1000.0f;
+        // Its pictures move with the clock, and no one else repaints them.
+        SetDirty();
+    }
     const int count = (int)mEpisodes.size();
     if (mEpisodeIndex >= count)
         return;
