@@ -102,6 +102,13 @@ bool ClickUntil(GameProcess& game, HWND hwnd, POINT p, const std::string& line)
     return false;
 }
 
+// What became of a game that never reached its menu.
+std::string WhyNoMenu(GameProcess& game)
+{
+    return std::string(game.mExited ? "exited with " + std::to_string(game.mExitCode) : "running") +
+           (game.mSawSystemBox ? ", a system box was closed" : "") + "\n" + game.Output();
+}
+
 HWND StartToMenu(GameProcess& game)
 {
     if (!game.Start())
@@ -127,7 +134,7 @@ TEST_F(ProfileRun, AFailedSaveIsToldOnceKeptInMemoryAndTriedAgain)
 
     GameProcess game;
     HWND hwnd = StartToMenu(game);
-    ASSERT_NE(hwnd, nullptr) << game.Output();
+    ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
     const std::string before = ReadTestFile(PrefPath());
 
     // Mute, applied: the save fails and the player is told, and plays on.
@@ -211,7 +218,7 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         WritePref(run.bytes);
         GameProcess game;
         HWND hwnd = StartToMenu(game);
-        ASSERT_NE(hwnd, nullptr) << game.Output();
+        ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
         const std::string told = "Screens: profile file kept as '" + PrefPath() + run.copy + "'";
         ASSERT_TRUE(game.WaitForOutput(told, 10000)) << game.Output();
         ASSERT_TRUE(game.WaitForOutput("Screens: box 'profilekept' asked", 10000));
