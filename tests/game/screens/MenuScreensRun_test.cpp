@@ -86,11 +86,14 @@ protected:
     }
 
     // The screen at points of the corner where Zorka stands (the picture of
-    // "girl_front"), read until two reads a frame apart agree.
+    // "girl_front"), read until it has stayed the same for 600 ms: on a busy
+    // machine a frame can take longer than the gap between two reads, so two
+    // reads that agree may both fall inside an effect still running.
     std::vector<uint32_t> Corner(HWND hwnd)
     {
         std::vector<uint32_t> now, last;
-        for (int waited = 0; waited < 3000; waited += 50)
+        int sameFor = 0;
+        for (int waited = 0; waited < 10000 && sameFor < 600; waited += 100)
         {
             now.clear();
             for (int y = 590; y < 760; y += 24)
@@ -100,10 +103,9 @@ protected:
                     ClientToScreen(hwnd, &p);
                     now.push_back(DDTest::ScreenPixel(p.x, p.y));
                 }
-            if (now == last)
-                break;
+            sameFor = now == last ? sameFor + 100 : 0;
             last = now;
-            GameProcess::WaitFor(50);
+            GameProcess::WaitFor(100);
         }
         return now;
     }
