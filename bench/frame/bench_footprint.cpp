@@ -14,35 +14,16 @@
 #include <string>
 #include <thread>
 
+#include "bench/frame/BenchHost.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 
 using namespace GameTest;
 
+using BenchHost::ReadHostFile;
+
 namespace
 {
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
-
-std::string ReadHostFile(const std::string& path)
-{
-    std::string text;
-    if (FILE* file = fopen(path.c_str(), "rb"))
-    {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0)
-            text.append(buffer, n);
-        fclose(file);
-    }
-    return text;
-}
-
 // The host's clock in the ticks its process table counts start times in.
 unsigned long long HostTicks()
 {
@@ -193,7 +174,7 @@ void MeasureGame(const char* road)
     GameProcess game;
     HDC screen = GetDC(nullptr);
     unsigned long long since = HostTicks();
-    double start = Now();
+    double start = BenchHost::WallSeconds();
     if (!game.Start())
     {
         printf("RESULT %s error the game did not start\n", road);
@@ -207,7 +188,7 @@ void MeasureGame(const char* road)
         if (host.empty() && !(host = StartedHostProcess("ZorkaCafe.exe", since)).empty())
             sampler.Start(host);
         if (ScreenShowsPicture(screen))
-            picture = Now();
+            picture = BenchHost::WallSeconds();
         else
             GameProcess::WaitFor(1);
     }
@@ -236,11 +217,11 @@ void MeasureGame(const char* road)
         printf("RESULT %s error no quit box\n", road);
         return;
     }
-    double answer = Now();
+    double answer = BenchHost::WallSeconds();
     PostMessageW(hwnd, WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(hwnd, WM_KEYUP, VK_RETURN, 0xC0000001);
     if (WaitForSingleObject(process, 20000) == WAIT_OBJECT_0)
-        Result(road, "quit_to_exit_ms", (Now() - answer) * 1000.0);
+        Result(road, "quit_to_exit_ms", (BenchHost::WallSeconds() - answer) * 1000.0);
     CloseHandle(process);
     game.WaitForExit(20000);
 }
@@ -311,9 +292,9 @@ void MeasureWindowHide(const char* road)
             DispatchMessageA(&msg);
         GameProcess::WaitFor(10);
     }
-    double start = Now();
+    double start = BenchHost::WallSeconds();
     ShowWindow(hwnd, SW_HIDE);
-    Result(road, "wine_window_hide_ms", (Now() - start) * 1000.0);
+    Result(road, "wine_window_hide_ms", (BenchHost::WallSeconds() - start) * 1000.0);
     DestroyWindow(hwnd);
 }
 

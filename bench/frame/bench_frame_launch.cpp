@@ -19,14 +19,6 @@ using namespace GameTest;
 
 namespace
 {
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
-
 PROCESS_MEMORY_COUNTERS Memory(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS counters = {};
@@ -61,7 +53,7 @@ int main()
     // The game measured is the one started here (other copies may run beside it).
     std::string tag = BenchHost::NewTag();
     GameProcess game;
-    double start = Now();
+    double start = BenchHost::WallSeconds();
     if (!game.Start("", GamePath(), tag))
     {
         printf("RESULT error the game did not start\n");
@@ -73,16 +65,16 @@ int main()
         printf("RESULT error no main menu\n%s\n", game.Output().c_str());
         return 1;
     }
-    double drawn = Now();
+    double drawn = BenchHost::WallSeconds();
     printf("RESULT start_to_menu_ms %.0f\n", (drawn - start) * 1000.0);
 
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, game.mPid);
     std::string host = BenchHost::WaitForTag(tag, 10000);
     // The menu's show effects end; then the still menu is measured for 5 seconds.
     GameProcess::WaitFor(3000);
-    double cpu0 = BenchHost::CpuSeconds(host), wall0 = Now();
+    double cpu0 = BenchHost::CpuSeconds(host), wall0 = BenchHost::WallSeconds();
     GameProcess::WaitFor(5000);
-    double cpu1 = BenchHost::CpuSeconds(host), wall1 = Now();
+    double cpu1 = BenchHost::CpuSeconds(host), wall1 = BenchHost::WallSeconds();
     if (host.empty() || cpu1 < cpu0)
         printf("RESULT idle_menu_cpu_percent unknown\n");
     else

@@ -14,7 +14,7 @@
 
 #include "framework/app/PakWriter.h"
 #include "framework/app/StringUtils.h"
-#include "game/engine/KpXml.h"
+#include "tests/display/GameLayout.h"
 #include "tests/game/engine/GameProcess.h"
 #include "tests/support/TempFolder.h"
 
@@ -22,37 +22,13 @@ namespace GameTest
 {
 
 // The centre of a widget of a layout in the source's cfg\ui.xml, found by the
-// chain of names below the layout, in game coordinates.
+// chain of names below the layout, in game coordinates; 0,0 when not found.
 inline POINT LayoutCentre(const char* layout, std::initializer_list<const char*> names)
 {
-    POINT p = {0, 0};
-    KpXmlDocument doc = XmlLoadFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/ui.xml");
-    if (!doc)
-        return p;
-    std::wstring path = L"ui/layouts/widget[@name=\"" + Lumo::StringToWString(layout) + L"\"]";
-    for (const char* name : names)
-        path += L"//widget[@name=\"" + Lumo::StringToWString(name) + L"\"]";
-    KpXmlNode node = XmlSelectNode(doc.Get(), path);
-    if (!node)
-        return p;
-    int x = XmlGetAttrInt(node.Get(), L"w") / 2, y = XmlGetAttrInt(node.Get(), L"h") / 2;
-    // Up through every widget it sits in.
-    IXMLDOMNode* at = node.Get();
-    at->AddRef();
-    while (at && XmlGetName(at) == L"widget")
-    {
-        x += XmlGetAttrInt(at, L"x");
-        y += XmlGetAttrInt(at, L"y");
-        IXMLDOMNode* parent = nullptr;
-        at->get_parentNode(&parent);
-        at->Release();
-        at = parent;
-    }
-    if (at)
-        at->Release();
-    p.x = x;
-    p.y = y;
-    return p;
+    GameLayout::Point centre = GameLayout::LayoutCentre(layout, names);
+    if (centre.x == -1 && centre.y == -1)
+        return POINT{0, 0};
+    return POINT{centre.x, centre.y};
 }
 
 inline void ClickAt(HWND hwnd, POINT p)
