@@ -22,10 +22,9 @@
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpProcessMain.h"
 #include "game/gameplay/KpBoard_Game3.h"
-#include "game/gameplay/KpCafeTable.h"
-#include "game/gameplay/KpClient.h"
 #include "game/screens/KpBoard_MainMenu.h"
 #include "game/screens/KpScreenTable.h"
+#include "tests/game/gameplay/levelrun/QuickWaiter.h"
 
 namespace
 {
@@ -134,25 +133,11 @@ private:
         return presented;
     }
 
-    // A quick waiter, as LevelRun's autoplay: serves a client a moment after
-    // it sits, cleans a table a moment after.
+    // A quick waiter, as LevelRun's autoplay.
     void Autoplay(KpBoard_Game3* board)
     {
-        if (mSteps % 45 != 0 || !board->IsRunning() || board->IsLevelOver())
-            return;
-        KpCafePlay& play = board->GetPlay();
-        for (KpClient* client : play.GetClients())
-            if (client->GetState() == kClientWaiting && client->GetWaitedMs() > 1500)
-            {
-                board->MouseDown((int)client->HeadX(), (int)client->HeadY(), 0, 1);
-                return;
-            }
-        for (KpCafeTable* table : play.GetTables())
-            if (table->IsDirty())
-            {
-                board->MouseDown((int)table->mX, (int)table->mY, 0, 1);
-                return;
-            }
+        if (mSteps % 45 == 0 && board->IsRunning() && !board->IsLevelOver())
+            QuickWaiterMove(board);
     }
 
     void MeasureBusy()

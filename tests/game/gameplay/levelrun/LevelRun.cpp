@@ -51,6 +51,7 @@
 #include "game/gameplay/KpTaskGoals.h"
 #include "game/gameplay/KpTutorialController.h"
 #include "game/scene/KpFrameClock.h"
+#include "tests/game/gameplay/levelrun/QuickWaiter.h"
 
 namespace
 {
@@ -166,24 +167,10 @@ public:
     bool mRequested = false;
 
 private:
-    // A quick waiter: serves a client a moment after it sits, cleans a table a moment after.
     void Autoplay(KpBoard_Game3* board)
     {
-        if (++mTick % 45 != 0)
-            return;
-        KpCafePlay& play = board->GetPlay();
-        for (KpClient* client : play.GetClients())
-            if (client->GetState() == kClientWaiting && client->GetWaitedMs() > 1500)
-            {
-                board->MouseDown((int)client->HeadX(), (int)client->HeadY(), 0, 1);
-                return;
-            }
-        for (KpCafeTable* table : play.GetTables())
-            if (table->IsDirty())
-            {
-                board->MouseDown((int)table->mX, (int)table->mY, 0, 1);
-                return;
-            }
+        if (++mTick % 45 == 0)
+            QuickWaiterMove(board);
     }
 
     bool mAutoplay;
