@@ -33,21 +33,6 @@ void BoxPanel(ArtOutput& out, const char* file, int w, int h, uint32_t band)
     out.Save(file, image);
 }
 
-// A round badge behind every icon: cream disc with a coloured ring.
-void Badge(Lumo::MemoryImage& image, uint32_t ring)
-{
-    ArtMask disc = Mask(image);
-    disc.AddCircle(48, 48, 42);
-    ArtPaint::Shadow(image, disc, 1, 3, 2, 0.3f);
-    ArtPaint::Fill(image, disc, ArtPaint::OutlineOf(ring));
-    ArtMask inner = Mask(image);
-    inner.AddCircle(48, 48, 38);
-    ArtPaint::FillVertical(image, inner, ArtPaint::Lighter(ring, 0.2f), ring, 8, 88);
-    ArtMask face = Mask(image);
-    face.AddCircle(48, 48, 32);
-    ArtPaint::FillVertical(image, face, 0xFFFDF6, kCream, 14, 82);
-}
-
 // A turning arrow around the centre (restart, reset).
 ArtMask CircleArrow(const Lumo::MemoryImage& image, float cx, float cy, float r, float width)
 {

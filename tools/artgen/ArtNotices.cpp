@@ -13,20 +13,6 @@ namespace
 using namespace ArtPalette;
 using namespace ArtScreens;
 
-void Badge(Lumo::MemoryImage& image, uint32_t ring)
-{
-    ArtMask disc = Mask(image);
-    disc.AddCircle(48, 48, 42);
-    ArtPaint::Shadow(image, disc, 1, 3, 2, 0.3f);
-    ArtPaint::Fill(image, disc, ArtPaint::OutlineOf(ring));
-    ArtMask inner = Mask(image);
-    inner.AddCircle(48, 48, 38);
-    ArtPaint::FillVertical(image, inner, ArtPaint::Lighter(ring, 0.2f), ring, 8, 88);
-    ArtMask face = Mask(image);
-    face.AddCircle(48, 48, 32);
-    ArtPaint::FillVertical(image, face, 0xFFFDF6, kCream, 14, 82);
-}
-
 // The player's progress: a small leather book with a paper edge.
 void ProgressBook(Lumo::MemoryImage& image, float x, float y)
 {

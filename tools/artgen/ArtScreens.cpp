@@ -339,6 +339,20 @@ void Icon(Lumo::MemoryImage& image, int icon, int x, int y, int size, int frame)
     g.DrawImage(&local, x, y);
 }
 
+void Badge(Lumo::MemoryImage& image, uint32_t ring)
+{
+    ArtMask disc = Mask(image);
+    disc.AddCircle(48, 48, 42);
+    ArtPaint::Shadow(image, disc, 1, 3, 2, 0.3f);
+    ArtPaint::Fill(image, disc, ArtPaint::OutlineOf(ring));
+    ArtMask inner = Mask(image);
+    inner.AddCircle(48, 48, 38);
+    ArtPaint::FillVertical(image, inner, ArtPaint::Lighter(ring, 0.2f), ring, 8, 88);
+    ArtMask face = Mask(image);
+    face.AddCircle(48, 48, 32);
+    ArtPaint::FillVertical(image, face, 0xFFFDF6, kCream, 14, 82);
+}
+
 void ShadeColumn(Lumo::MemoryImage& image, int x, int y0, int y1, uint32_t rgb, float alpha)
 {
     uint32_t a = uint32_t(std::lround(std::clamp(alpha, 0.0f, 1.0f) * 255.0f));

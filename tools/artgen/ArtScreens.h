@@ -81,4 +81,7 @@ void HangingTab(Lumo::MemoryImage& image, const ArtMask& tab, uint32_t face, int
 // Text centred on a point (Quicksand), in the colour with a coffee outline when `outline`.
 void Label(Lumo::MemoryImage& image, const std::wstring& text, int cx, int baseline, int pixels,
            uint32_t color, bool outline);
+
+// A round badge behind an icon, 96 x 96: a cream disc with a coloured ring.
+void Badge(Lumo::MemoryImage& image, uint32_t ring);
 } // namespace ArtScreens
