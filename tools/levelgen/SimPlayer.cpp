@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "framework/app/MersenneRandom.h"
 #include "framework/app/StringUtils.h"
@@ -9,10 +10,12 @@
 #include "game/gameplay/KpCafeTable.h"
 #include "game/gameplay/KpClient.h"
 #include "game/gameplay/KpLevelData.h"
+#include "game/gameplay/KpTutorialController.h"
 #include "game/scene/KpFrameClock.h"
 
-const SimStyle kNewPlayer = {"new player", 2000, 800, 400, false, false};
-const SimStyle kGoodPlayer = {"good player", 500, 300, 1200, true, true};
+// The tips are about 90 characters: a slow reader's 2 s and 1 s per 12 characters.
+const SimStyle kNewPlayer = {"new player", 2000, 800, 400, false, false, 10000};
+const SimStyle kGoodPlayer = {"good player", 500, 300, 1200, true, true, 0};
 
 namespace
 {
@@ -30,6 +33,8 @@ public:
     // One update: what the player sees, then at most one click.
     void Step(KpBoard_Game3& board, int now)
     {
+        if (Reading(now))
+            return;
         KpCafePlay& play = board.GetPlay();
         Observe(play, now);
         if (mTargetAt >= 0)
@@ -45,6 +50,25 @@ public:
     }
 
 private:
+    // A tip the player has not read yet takes its eyes off the cafe: no
+    // click, and what happened meanwhile is seen only after the reading.
+    bool Reading(int now)
+    {
+        int tip = gTutorial.GetShownStep();
+        if (mStyle.readTipMs > 0 && tip >= 0 && mReadTips.insert(tip).second)
+        {
+            mReadingUntil = now + mStyle.readTipMs;
+            mTargetAt = -1;
+            mClient = nullptr;
+            mTable = nullptr;
+        }
+        if (now >= mReadingUntil)
+            return false;
+        mWaiting.clear();
+        mDirty.clear();
+        return true;
+    }
+
     // When each waiting guest and each dirty table was first seen so.
     void Observe(KpCafePlay& play, int now)
     {
@@ -158,6 +182,8 @@ private:
     float mPointerX = 512.0f, mPointerY = 560.0f;
     int mBusyUntil = 0;
     int mTargetAt = -1; // when the pointer reaches its target; -1: none
+    std::set<int> mReadTips;
+    int mReadingUntil = 0;
     const KpClient* mClient = nullptr;
     const KpCafeTable* mTable = nullptr;
 };
@@ -230,12 +256,14 @@ const int kMaxSurvivalDays = 15;
 
 std::string DayCell(const SimDay& day, const SimLevelRow& row)
 {
-    // Money, then when the goal and the expert money were reached (percent
-    // of the day gone, "-" for never), or "lost" when the lives ran out.
+    // Money, when the goal and the expert money were reached (percent of the
+    // day gone, "-" for never), the guests who walked out (a heart each), and
+    // "lost" when the lives ran out.
     auto when = [&](int ms)
     { return ms < 0 ? std::string("   -") : Lumo::StrFormat("%3d%%", ms * 100 / row.dayLengthMs); };
-    return Lumo::StrFormat("%5d %s %s %s", day.money, when(day.goalAtMs).c_str(),
-                           when(day.expertAtMs).c_str(), day.failed ? "lost" : "    ");
+    return Lumo::StrFormat("%5d %s %s %3d %s", day.money, when(day.goalAtMs).c_str(),
+                           when(day.expertAtMs).c_str(), day.walkouts,
+                           day.failed ? "lost" : "    ");
 }
 
 std::string RunCell(const std::vector<int>& run)
@@ -272,8 +300,8 @@ SimLevelRow SimPlayLevel(const KpLevelData& level)
 
 std::string SimTableHeading()
 {
-    return "level cafe day length guests  goal expert |  new: money goal expert   | good: money "
-           "goal expert\n";
+    return "level cafe day length guests  goal expert |  new: money goal expert out      | good: "
+           "money goal expert out\n";
 }
 
 std::string SimTableLine(const SimLevelRow& row)

@@ -5,7 +5,8 @@
 // pointer at its own speed and needs a moment between clicks. Two styles: a
 // new player (slow, serves the guest nearest the pointer, cleans only when
 // nobody waits) and a good player (quick, serves the most impatient guest
-// first, cleans as soon as the queue needs a table).
+// first, cleans as soon as the queue needs a table). The new player also
+// stops to read each tutorial tip when it appears.
 #pragma once
 
 #include <string>
@@ -21,6 +22,7 @@ struct SimStyle
     int pointerSpeed;   // pixels per second the pointer travels between targets
     bool mostImpatient; // serves the guest with the least patience left, not the nearest
     bool cleansEarly;   // cleans while guests wait when a queue needs the table
+    int readTipMs;      // reads each tutorial tip this long, eyes off the cafe (0: knows the game)
 };
 
 extern const SimStyle kNewPlayer;

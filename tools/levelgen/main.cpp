@@ -79,6 +79,10 @@ const int kLastArrival = 92;
 // Guests come no closer together than this, tenths of seconds, however many
 // tables there are: a good player clicks about twice a second, twice a guest.
 const int kMinGap = 15;
+// The days with a tutorial: their first guests come one at a time, this many
+// tenths apart, so that a new player can read each tip and act on it before
+// the next guest sits down.
+const int kCalmGuests = 3, kCalmGap = 120;
 // Survival: a run's day, seconds; its first day is the cafe's career day this
 // percent of the way through; each next day's patience is multiplied by
 // 0.kSurvivalPatience.
@@ -173,6 +177,10 @@ std::string MakeLevel(const Level& lv)
     int gap = std::max(kMinGap, Lerp(cafe.gapFrom, cafe.gapTo, s, n) / tables);
     int first = 20, last = dayLength * 10 * kLastArrival / 100;
     std::vector<int> times;
+    const bool teaches = !lv.endless && lv.cafe == 1 && lv.day <= 2;
+    if (teaches)
+        for (int k = 0; k < kCalmGuests; k++, first += kCalmGap)
+            times.push_back(first);
     for (int t = first; t <= last; t += gap)
         times.push_back(std::min(last, std::max(first, t + random.Range(-gap / 3, gap / 3))));
     std::sort(times.begin(), times.end());

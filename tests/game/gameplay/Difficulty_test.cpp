@@ -1,6 +1,7 @@
 // The difficulty of the shipped levels, played on the game's own board by the
 // level generator's simulated players: a new player makes the goal on the
-// first days of cafe 1 and falls short from the last days of cafe 1 on; a good
+// first days of cafe 1 (on the days with tips, reading each one and losing at
+// most one heart) and falls short from the last days of cafe 1 on; a good
 // player makes the expert money on every day, but only near its end; in
 // survival the good player lasts longer than the new one. The table of what
 // both earn is printed with the result.
@@ -19,6 +20,8 @@ namespace
 // Cafe 1's days on which a new player must make the goal, and its last days
 // on which it must not.
 const int kEasyDays = 5, kHardLastDays = 3;
+// Cafe 1's days that show tips.
+const int kTutorialDays = 2;
 // The good player's expert money comes in this part of the day, percent.
 const int kExpertFrom = 75, kExpertTo = 99;
 } // namespace
@@ -51,6 +54,11 @@ TEST(Difficulty, ANewPlayerLearnsOnCafeOneAndAGoodPlayerMakesExpertNearEachDaysE
             if (cafe == 1 && day <= kEasyDays)
             {
                 EXPECT_TRUE(newMadeGoal) << name << ": a new player makes the early days";
+            }
+            if (cafe == 1 && day <= kTutorialDays)
+            {
+                EXPECT_LE(row.newDay.walkouts, 1)
+                    << name << ": reading the tips costs a heart at most";
             }
             if (cafe > 1 || day > 15 - kHardLastDays)
             {

@@ -173,3 +173,20 @@ TEST(ScreensData, TheStoryNamesEachCafeOneWayAndNoDayTalksOfWeatherTheWindowNeve
                 << id << " speaks of " << std::string(weather, weather + wcslen(weather));
     }
 }
+
+TEST(ScreensData, NoPlayedDayTextSaysHowTheDayWent)
+{
+    TestEngine();
+    // The book and the debriefing show a played day's text whatever its
+    // result: it tells what happened that day, never how well it went.
+    for (const std::string& id : Numbered("breif_l%d", 1, 59))
+    {
+        std::wstring text = GetEngineLocTable()->GetText(id);
+        for (wchar_t& c : text)
+            c = towlower(c);
+        for (const wchar_t* claim : {L"smil", L"happy", L"nobody", L"everybody", L"won", L"winner",
+                                     L"celebrat", L"loved", L"impressed", L"glowing"})
+            EXPECT_EQ(text.find(claim), std::wstring::npos)
+                << id << " says " << std::string(claim, claim + wcslen(claim));
+    }
+}

@@ -3,20 +3,25 @@
 // opens with its comic over the paused board, real clicks posted to the
 // window skip an episode and the button ends it (the board resumes, the cafe
 // music starts); a closing comic leads on to the next level, and a comic that
-// does not exist hands back at once. Four updates run per 10 ms. The back buffer is read between
-// steps and checked at chosen points of two episodes, the masked reveal among them.
+// does not exist hands back at once; left alone, the opening comic holds each
+// text as long as a slow reader needs. Four updates run per 10 ms. The back
+// buffer is read between steps and checked at chosen points of two episodes,
+// the masked reveal among them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/app/PakInterface.h"
+#include "framework/app/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/DDInterfaceLock.h"
@@ -24,8 +29,10 @@
 #include "framework/resources/ImageLib.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpEngine3.h"
+#include "game/engine/KpLocTable.h"
 #include "game/engine/KpMusic.h"
 #include "game/engine/KpProfileFile.h"
+#include "game/engine/KpXml.h"
 #include "game/gameplay/KpBoard_Game3.h"
 #include "game/screens/KpBoard_Briefing.h"
 #include "game/screens/KpBoard_Career.h"
@@ -35,6 +42,7 @@
 #include "game/screens/KpComixObject.h"
 #include "game/screens/KpScreenTable.h"
 #include "tests/game/engine/InProcessGame.h"
+#include "tests/support/TempFolder.h"
 
 using namespace Lumo;
 
@@ -317,6 +325,71 @@ TEST_P(ComixGameRun, ClosingComicLeadsOnToTheNextLevelAndAMissingOneHandsBackAtO
     ASSERT_NO_FATAL_FAILURE(PressBriefingStart());
     ASSERT_NE(nullptr, GetEngineMusic()->GetCurrent());
     EXPECT_EQ("level2", GetEngineMusic()->GetCurrent()->GetId());
+}
+
+TEST_P(ComixGameRun, OpeningComicHoldsEachTextAsLongAsASlowReaderNeeds)
+{
+    if (GetParam())
+        GTEST_SKIP() << "timing only: the same on both roads";
+    ASSERT_NO_FATAL_FAILURE(StartGame());
+    mGame->mUpdateMultiplier = 16.0;
+    KpBoard_Game3& board = *gGameBoard3;
+    StartCareerLevel(1);
+    ASSERT_TRUE(StepUntil(
+        *mGame, [&] { return board.IsLevelActive() && board.IsCutSceneShown(); }, 30000));
+
+    // Each text object's length in characters, as the game words it.
+    std::map<std::string, size_t> chars;
+    KpXmlDocument document = XmlLoadBytes(
+        ReadTestFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/comix.xml"), "comix.xml");
+    ASSERT_TRUE(document);
+    XmlForEachNode(
+        document.Get(), L"comixes/comix[@name=\"intro_cafe1\"]/objects/object[@type=\"text\"]",
+        [&](IXMLDOMNode* object)
+        {
+            std::string id = Lumo::WStringToString(XmlGetAttrString(object, L"string_id"));
+            chars[Lumo::WStringToString(XmlGetAttrString(object, L"name"))] =
+                GetEngineLocTable()->GetText(id).size();
+        });
+    ASSERT_GE(chars.size(), 3u);
+
+    // No click: how long each text stands readable (whole, opaque, on the
+    // screen) before it goes. Texts still readable when the last panel has
+    // run stay until the button.
+    std::map<std::string, float> since, shown;
+    const int episodes = int(mComix->GetEpisodes().size());
+    ASSERT_TRUE(StepUntil(
+        *mGame,
+        [&]
+        {
+            const float now = mComix->GetClock();
+            for (const auto& text : chars)
+            {
+                KpComixObject* object = mComix->FindObject(text.first);
+                if (!object || !object->AsPicture())
+                    continue;
+                const KpComixObjectState& s = object->AsPicture()->mState;
+                bool readable =
+                    s.visible && s.alpha > 0.95f && s.scale > 0.95f && s.pos.y + s.offset.y >= 0.0f;
+                if (readable && !since.count(text.first))
+                    since[text.first] = now;
+                if (!readable && since.count(text.first))
+                {
+                    shown[text.first] = std::max(shown[text.first], now - since[text.first]);
+                    since.erase(text.first);
+                }
+            }
+            return mComix->GetEpisodeIndex() >= episodes;
+        },
+        30000));
+    for (const auto& held : since)
+        shown[held.first] = 1e9f;
+    for (const auto& text : chars)
+    {
+        ASSERT_TRUE(shown.count(text.first)) << text.first << " was never readable";
+        EXPECT_GE(shown[text.first], 2.0f + float(text.second) / 12.0f)
+            << text.first << ", " << text.second << " characters";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, ComixGameRun, ::testing::Values(false, true),
