@@ -104,6 +104,11 @@ DisplayAction DecideDisplayAction(int result, bool windowedChoice, bool forceFul
 // when no argument text follows.
 bool SplitCommandLine(const std::string& line, std::string& arguments);
 
+// Whether a process command line carries the "-screensaver" option, read the
+// way the options are split, so the settings step can know it before the
+// options are applied.
+bool CommandLineAsksScreenSaver(const std::string& line);
+
 // Splits argument text into (option, value) pairs for HandleCommandLineOption:
 // blank-separated tokens, double quotes grouping blanks into one; a token
 // starting with '-' and a non-digit is an option, and takes the next token as
