@@ -230,7 +230,8 @@ TEST(ScreenSaverPassword, RefusedPasswordKeepsRunningAndAcceptedOneCloses)
     PasswordRun run(true);
     TestApp& app = run.app;
     ASSERT_NE(app.mSaver.passwordCheck, nullptr) << kFakeLibrary;
-    HMODULE fake = GetModuleHandleA(kFakeLibrary.c_str());
+    // Our own hold on the fake: the accepted check frees the application's.
+    HMODULE fake = LoadLibraryA(kFakeLibrary.c_str());
     ASSERT_NE(fake, nullptr);
     auto setAnswer = (void(WINAPI*)(BOOL))(void*)GetProcAddress(fake, "FakePasswordSetAnswer");
     auto calls = (LONG(WINAPI*)())(void*)GetProcAddress(fake, "FakePasswordCalls");
@@ -254,4 +255,5 @@ TEST(ScreenSaverPassword, RefusedPasswordKeepsRunningAndAcceptedOneCloses)
     EXPECT_TRUE(Deliver(app.mHWnd, WM_LBUTTONDOWN, 0, app.mHWnd));
     EXPECT_EQ(calls(), before + 2);
     EXPECT_EQ(app.mSaver.passwordCheck, nullptr);
+    FreeLibrary(fake);
 }
