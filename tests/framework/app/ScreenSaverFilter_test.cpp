@@ -98,7 +98,8 @@ TEST_F(ScreenSaverFilter, ClosesOnPressesAndDeactivationButNotForOtherWindowsOrR
         {"key", WM_KEYDOWN, 'A', false, false, true},
         {"system key", WM_SYSKEYDOWN, VK_MENU, false, false, true},
         {"deactivation", WM_ACTIVATE, WA_INACTIVE, false, false, true},
-        {"activation", WM_ACTIVATE, WA_ACTIVE, false, false, false},
+        // (A posted WM_ACTIVATE that activates makes the system activate the window for real.)
+        {"application activation", WM_ACTIVATEAPP, 1, false, false, false},
         {"application deactivation", WM_ACTIVATEAPP, 0, false, false, true},
         {"frame deactivation", WM_NCACTIVATE, 0, false, false, true},
         {"button up", WM_LBUTTONUP, 0, false, false, false},
