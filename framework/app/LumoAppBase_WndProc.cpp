@@ -788,11 +788,15 @@ bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPAR
     {
         if (!mIsPhysWindowed && mDDInterface && mDDInterface->mDD)
             mDDInterface->mDD->FlipToGDISurface();
+        // The check's own box takes the activation from our window: the filter
+        // stands aside meanwhile, or it would ask again from inside the check.
+        mSaver.closing = true;
         bool accepted = mSaver.passwordCheck(mHWnd) != FALSE;
         EndPopup();
         ResetFrameTiming();
         if (!accepted)
         {
+            mSaver.closing = false;
             GetCursorPos(&mSaver.cursor);
             mSaver.moveCount = 0;
             return true;

@@ -1,5 +1,6 @@
 // Stand-in PASSWORD.CPL: VerifyScreenSavePwd answers what the test set (refuse
-// at first), and remembers how often and for which window it was asked.
+// at first), and remembers how often and for which window it was asked. Like
+// the real check's box, it takes the activation from the window first.
 #include <windows.h>
 
 namespace
@@ -13,6 +14,7 @@ extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND window)
 {
     gCalls++;
     gLastWindow = window;
+    SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
     return gAnswer;
 }
 
