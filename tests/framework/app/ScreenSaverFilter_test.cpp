@@ -82,42 +82,48 @@ protected:
 TEST_F(ScreenSaverFilter, ClosesOnPressesAndDeactivationButNotForOtherWindowsOrRightAfterPowerOff)
 {
     ASSERT_TRUE(app.mSaver.created) << "the creation message reached the filter";
-    struct Case
+    enum When
+    {
+        PLAIN,
+        OTHER_WINDOW,
+        AFTER_POWER_OFF
+    };
+    const struct
     {
         const char* what;
         UINT message;
         WPARAM wParam;
-        bool toOther;
-        bool afterPower;
+        When when;
         bool closes;
-    };
-    const Case cases[] = {
-        {"left button", WM_LBUTTONDOWN, 0, false, false, true},
-        {"right button", WM_RBUTTONDOWN, 0, false, false, true},
-        {"middle button", WM_MBUTTONDOWN, 0, false, false, true},
-        {"key", WM_KEYDOWN, 'A', false, false, true},
-        {"system key", WM_SYSKEYDOWN, VK_MENU, false, false, true},
-        {"deactivation", WM_ACTIVATE, WA_INACTIVE, false, false, true},
+    } cases[] = {
+        {"left button", WM_LBUTTONDOWN, 0, PLAIN, true},
+        {"right button", WM_RBUTTONDOWN, 0, PLAIN, true},
+        {"middle button", WM_MBUTTONDOWN, 0, PLAIN, true},
+        {"key", WM_KEYDOWN, 'A', PLAIN, true},
+        {"system key", WM_SYSKEYDOWN, VK_MENU, PLAIN, true},
+        {"deactivation", WM_ACTIVATE, WA_INACTIVE, PLAIN, true},
         // (A posted WM_ACTIVATE that activates makes the system activate the window for real.)
-        {"application activation", WM_ACTIVATEAPP, 1, false, false, false},
-        {"application deactivation", WM_ACTIVATEAPP, 0, false, false, true},
-        {"frame deactivation", WM_NCACTIVATE, 0, false, false, true},
-        {"button up", WM_LBUTTONUP, 0, false, false, false},
-        {"screen-saver command", WM_SYSCOMMAND, SC_SCREENSAVE, false, false, false},
-        {"key menu command", WM_SYSCOMMAND, SC_KEYMENU, false, false, false},
-        {"button on another window", WM_LBUTTONDOWN, 0, true, false, false},
-        {"key on another window", WM_KEYDOWN, 'A', true, false, false},
-        {"deactivation after power-off", WM_ACTIVATE, WA_INACTIVE, false, true, false},
-        {"key after power-off", WM_KEYDOWN, 'A', false, true, true},
-        {"close request", WM_CLOSE, 0, false, false, true},
-        {"close request after power-off", WM_CLOSE, 0, false, true, false},
+        {"application activation", WM_ACTIVATEAPP, 1, PLAIN, false},
+        {"application deactivation", WM_ACTIVATEAPP, 0, PLAIN, true},
+        {"frame deactivation", WM_NCACTIVATE, 0, PLAIN, true},
+        {"close request", WM_CLOSE, 0, PLAIN, true},
+        {"button up", WM_LBUTTONUP, 0, PLAIN, false},
+        {"screen-saver command", WM_SYSCOMMAND, SC_SCREENSAVE, PLAIN, false},
+        {"key menu command", WM_SYSCOMMAND, SC_KEYMENU, PLAIN, false},
+        {"button on another window", WM_LBUTTONDOWN, 0, OTHER_WINDOW, false},
+        {"key on another window", WM_KEYDOWN, 'A', OTHER_WINDOW, false},
+        {"deactivation after power-off", WM_ACTIVATE, WA_INACTIVE, AFTER_POWER_OFF, false},
+        {"close request after power-off", WM_CLOSE, 0, AFTER_POWER_OFF, false},
+        {"key after power-off", WM_KEYDOWN, 'A', AFTER_POWER_OFF, true},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         Fresh();
-        if (c.afterPower)
+        if (c.when == AFTER_POWER_OFF)
             Deliver(main, WM_SYSCOMMAND, SC_MONITORPOWER, main);
-        EXPECT_EQ(Deliver(c.toOther ? other : main, c.message, c.wParam, main), c.closes) << c.what;
+        EXPECT_EQ(Deliver(c.when == OTHER_WINDOW ? other : main, c.message, c.wParam, main),
+                  c.closes)
+            << c.what;
     }
 
     // A close request within 1000 ms of a power-off is left alone; 1000 ms on it closes.
@@ -149,51 +155,36 @@ TEST_F(ScreenSaverFilter, FourthMoveToANewPlaceCloses)
 namespace
 {
 
-const char* const kDesktopKey = "Control Panel\\Desktop";
-
-// Sets "ScreenSaveUsePassword" for one test and puts the old value back.
-class PasswordSetting
+// Sets "ScreenSaveUsePassword" for one test; the test prefix has none otherwise.
+struct PasswordSetting
 {
-public:
     explicit PasswordSetting(DWORD use)
     {
-        RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &mKey, nullptr);
-        mSize = sizeof(mOld);
-        mHadOld = RegQueryValueExA(mKey, "ScreenSaveUsePassword", nullptr, &mType, mOld, &mSize) ==
-                  ERROR_SUCCESS;
-        RegSetValueExA(mKey, "ScreenSaveUsePassword", 0, REG_DWORD, (const BYTE*)&use, 4);
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr);
+        RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, (const BYTE*)&use, 4);
     }
     ~PasswordSetting()
     {
-        if (mHadOld)
-            RegSetValueExA(mKey, "ScreenSaveUsePassword", 0, mType, mOld, mSize);
-        else
-            RegDeleteValueA(mKey, "ScreenSaveUsePassword");
-        RegCloseKey(mKey);
+        RegDeleteValueA(key, "ScreenSaveUsePassword");
+        RegCloseKey(key);
     }
-
-private:
-    HKEY mKey = nullptr;
-    BYTE mOld[64];
-    DWORD mSize = 0, mType = 0;
-    bool mHadOld = false;
+    HKEY key = nullptr;
 };
 
 const std::string kFakeLibrary = std::string(LUMO_BINARY_DIR) + "/PASSWORD.CPL";
 
+bool (*const Yes)() = [] { return true; };
+bool (*const No)() = [] { return false; };
+
 // A screen-saver application whose window is made under the given system answer.
 struct PasswordRun
 {
-    PasswordRun(bool windows9x)
+    PasswordRun(bool (*windows9x)(), const std::string& library = kFakeLibrary)
     {
         app.mScreenSaver = true;
-        if (windows9x)
-            app.mSaver.isWindows9x = [] { return true; };
-        else
-            app.mSaver.isWindows9x = [] { return false; };
-        app.mSaver.passwordLibraryName = kFakeLibrary;
-        SetCursorPos(100, 100);
+        app.mSaver.isWindows9x = windows9x;
+        app.mSaver.passwordLibraryName = library;
         app.mHWnd = MakeAppWindow(app);
         app.mInitialized = true;
     }
@@ -205,30 +196,22 @@ struct PasswordRun
 TEST(ScreenSaverPassword, OnlyOldWindowsWithThePasswordSetLoadsTheCheck)
 {
     {
-        PasswordSetting use(1);
-        PasswordRun nt(false);
-        EXPECT_EQ(nt.app.mSaver.passwordCheck, nullptr);
-    }
-    {
         PasswordSetting unused(0);
-        PasswordRun old(true);
-        EXPECT_EQ(old.app.mSaver.passwordCheck, nullptr);
+        EXPECT_EQ(PasswordRun(Yes).app.mSaver.passwordCheck, nullptr);
     }
     PasswordSetting use(1);
-    TestApp noLibrary;
-    noLibrary.mScreenSaver = true;
-    noLibrary.mSaver.isWindows9x = [] { return true; };
-    noLibrary.mSaver.passwordLibraryName = "NoSuchLibrary.CPL";
-    noLibrary.mHWnd = MakeAppWindow(noLibrary);
-    EXPECT_EQ(noLibrary.mSaver.passwordCheck, nullptr);
+    EXPECT_EQ(PasswordRun(No).app.mSaver.passwordCheck, nullptr);
+    PasswordRun missing(Yes, "NoSuchLibrary.CPL");
+    EXPECT_EQ(missing.app.mSaver.passwordCheck, nullptr);
     // Without a check the first key closes at once.
-    EXPECT_TRUE(Deliver(noLibrary.mHWnd, WM_KEYDOWN, 'A', noLibrary.mHWnd));
+    EXPECT_TRUE(Deliver(missing.app.mHWnd, WM_KEYDOWN, 'A', missing.app.mHWnd));
 }
 
 TEST(ScreenSaverPassword, RefusedPasswordKeepsRunningAndAcceptedOneCloses)
 {
     PasswordSetting use(1);
-    PasswordRun run(true);
+    SetCursorPos(100, 100);
+    PasswordRun run(Yes);
     TestApp& app = run.app;
     ASSERT_NE(app.mSaver.passwordCheck, nullptr) << kFakeLibrary;
     // Our own hold on the fake: the accepted check frees the application's.
