@@ -22,15 +22,11 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
     apt_updated=0
 fi
-SRC_LIST=/etc/apt/sources.list.d/lumo-debsrc.sources
-if [ ! -f "$SRC_LIST" ]; then
-    cat > "$SRC_LIST" <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+# Source packages come through the hosts the machine's own deb entries name.
+source "$ROOT/scripts/debsrc.sh"
+codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+if lumo_debsrc_write /etc/apt "${codename:-bookworm}"; then
+    log "deb-src entries written to /etc/apt/sources.list.d/lumo-debsrc.sources"
     apt_updated=0
 fi
 missing=()

@@ -528,6 +528,15 @@ LumoAppBase::~LumoAppBase()
         DestroyWindow(mHWnd);
         mHWnd = nullptr;
     }
+    // A screen saver that ends while old Windows' check is held still tells
+    // the system that it no longer runs.
+    if (mSaver.passwordLibrary)
+    {
+        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
+        FreeLibrary(mSaver.passwordLibrary);
+        mSaver.passwordLibrary = nullptr;
+        mSaver.passwordCheck = nullptr;
+    }
     if (mHandCursor)
         DestroyCursor(mHandCursor);
     if (mDraggingCursor)

@@ -21,6 +21,7 @@
 #include "framework/app/AppHost.h"
 #include "framework/app/Ratio.h"
 #include "framework/app/Rect.h"
+#include "framework/app/StringUtils.h"
 #include "framework/diagnostics/DemoFile.h"
 #include "framework/diagnostics/DemoStream.h"
 #include "framework/graphics/ImageHandle.h"
@@ -103,6 +104,11 @@ DisplayAction DecideDisplayAction(int result, bool windowedChoice, bool forceFul
 // Splits a process command line after the program name (quoted or not); false
 // when no argument text follows.
 bool SplitCommandLine(const std::string& line, std::string& arguments);
+
+// Whether a process command line carries the "-screensaver" option, read the
+// way the options are split, so the settings step can know it before the
+// options are applied.
+bool CommandLineAsksScreenSaver(const std::string& line);
 
 // Splits argument text into (option, value) pairs for HandleCommandLineOption:
 // blank-separated tokens, double quotes grouping blanks into one; a token
@@ -399,6 +405,8 @@ public:
     LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Old Windows asks its own password before a screen saver may end: finds that check.
+    void LoadScreenSaverPasswordCheck();
     // Queues a window message by the queue rules; false when it was not queued.
     bool QueueMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleQueuedMessage(const QueuedMessage& record);
@@ -441,6 +449,22 @@ public:
     DWORD mLoadingStartTime; // tick count at construction
     DWORD mConstructTime;    // tick count at construction, for the crash text
     bool mScreenSaver;
+    // ---- screen-saver input filter
+    struct ScreenSaverState
+    {
+        bool closing = false;                        // a close was posted: the filter stands aside
+        bool created = false;                        // the first creation message was seen
+        POINT cursor = {0, 0};                       // cursor position the moves are counted from
+        int moveCount = 0;                           // mouse moves to new positions
+        bool powerSeen = false;                      // a monitor-power command was recorded
+        DWORD powerTime = 0;                         // clock time of the last one
+        BOOL(WINAPI* passwordCheck)(HWND) = nullptr; // old Windows' own check, or null
+        HMODULE passwordLibrary = nullptr;
+        // Seams for tests: the system's answer and the check's library.
+        bool (*isWindows9x)() = ::IsWindows9x;
+        std::string passwordLibraryName = "PASSWORD.CPL";
+    };
+    ScreenSaverState mSaver;
     bool mAllowMonitorPowersave;
     bool mUnicodeWindow; // wide window classes and procedures
     bool mSettingsLoaded;

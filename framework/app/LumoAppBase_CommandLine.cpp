@@ -86,6 +86,17 @@ SplitCommandLineOptions(const std::string& arguments)
     return options;
 }
 
+bool CommandLineAsksScreenSaver(const std::string& line)
+{
+    std::string arguments;
+    if (!SplitCommandLine(line, arguments))
+        return false;
+    for (const auto& option : SplitCommandLineOptions(arguments))
+        if (option.first == "-screensaver")
+            return true;
+    return false;
+}
+
 // Decimal integer as atoi reads it: leading blanks, a sign, digits up to the first other.
 static int ParseLeadingInt(const std::string& text)
 {

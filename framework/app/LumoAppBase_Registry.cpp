@@ -217,7 +217,15 @@ void LumoAppBase::LoadSettings()
     if (ReadRegistryInt("InProgress", &value))
         mPrevRunEndedProperly = (value == 0);
 
-    if (!mScreenSaver)
+    // The options are applied only after this step, so a screen-saver run is
+    // also known from the command line itself.
+    bool screenSaver = mScreenSaver;
+    if (!mCmdLineParsed && !screenSaver)
+    {
+        const char* line = GetCommandLineA();
+        screenSaver = line && CommandLineAsksScreenSaver(line);
+    }
+    if (!screenSaver)
         WriteRegistryInt("InProgress", 1);
 }
 

@@ -103,10 +103,10 @@ void LumoAppBase::MakeWindow()
 
     if (mUnicodeWindow)
         mHWnd = CreateWindowExW(exStyle, L"MainWindow", mTitle.c_str(), style, x, y, w, h, nullptr,
-                                nullptr, mHInstance, nullptr);
+                                nullptr, mHInstance, this);
     else
         mHWnd = CreateWindowExA(exStyle, "MainWindow", Narrow(mTitle).c_str(), style, x, y, w, h,
-                                nullptr, nullptr, mHInstance, nullptr);
+                                nullptr, nullptr, mHInstance, this);
     mIsPhysWindowed = windowed;
     if (mHWnd)
         SetWindowLongPtrA(mHWnd, GWLP_USERDATA, (LONG_PTR)this);

@@ -12,12 +12,10 @@
 #include <windowsx.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace Lumo
 {
-
-// Time of the last monitor-power command; the screen-saver filter reads it.
-static DWORD gLastMonitorPowerTime = 0;
 
 static bool IsQueuedMessage(UINT message)
 {
@@ -62,6 +60,14 @@ LRESULT CALLBACK LumoAppBase::AppWindowProc(HWND hwnd, UINT message, WPARAM wPar
     LumoAppBase* app = (LumoAppBase*)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
     if (!app)
     {
+        // The application is attached once the window exists; the screen-saver
+        // filter alone sees the first creation message, through the creation data.
+        if (message == WM_NCCREATE && lParam)
+        {
+            LumoAppBase* creator = (LumoAppBase*)((CREATESTRUCTA*)lParam)->lpCreateParams;
+            if (creator && creator->mScreenSaver)
+                creator->ScreenSaverFilter(hwnd, message, wParam, lParam);
+        }
         return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, message, wParam, lParam)
                                      : DefWindowProcA(hwnd, message, wParam, lParam);
     }
@@ -141,7 +147,8 @@ LRESULT LumoAppBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         UINT command = (UINT)(wParam & 0xFFF0);
         if (command == SC_MONITORPOWER)
         {
-            gLastMonitorPowerTime = GetTickCount();
+            mSaver.powerSeen = true;
+            mSaver.powerTime = mClock.now();
             if (mAllowMonitorPowersave && mLoadingCompleted)
                 break;
             return 0;
@@ -719,23 +726,19 @@ void LumoAppBase::ClearHeldKeys()
 
 bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    static bool closing = false;
-    static bool created = false;
-    static POINT startCursor = {0, 0};
-    static int moveCount = 0;
-
-    if (closing)
+    if (mSaver.closing)
         return false;
 
-    if ((message == WM_CREATE || message == WM_NCCREATE) && !created)
+    if ((message == WM_NCCREATE || message == WM_CREATE) && !mSaver.created)
     {
-        created = true;
-        GetCursorPos(&startCursor);
+        mSaver.created = true;
+        GetCursorPos(&mSaver.cursor);
+        LoadScreenSaverPasswordCheck();
         return false;
     }
 
     bool close = false;
-    bool recentPower = GetTickCount() - gLastMonitorPowerTime < 1000;
+    bool recentPower = mSaver.powerSeen && mClock.now() - mSaver.powerTime < 1000;
     switch (message)
     {
     case WM_SYSCOMMAND:
@@ -750,12 +753,12 @@ bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPAR
     {
         POINT p;
         GetCursorPos(&p);
-        if (p.x != startCursor.x || p.y != startCursor.y)
+        if (p.x != mSaver.cursor.x || p.y != mSaver.cursor.y)
         {
-            startCursor = p;
-            moveCount++;
+            mSaver.cursor = p;
+            mSaver.moveCount++;
         }
-        if (moveCount < 4)
+        if (mSaver.moveCount < 4)
             return true;
         close = !recentPower;
         break;
@@ -781,9 +784,69 @@ bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (!close || hwnd != mHWnd)
         return false;
 
-    closing = true;
+    if (mSaver.passwordCheck && mInitialized)
+    {
+        if (!mIsPhysWindowed && mDDInterface && mDDInterface->mDD)
+            mDDInterface->mDD->FlipToGDISurface();
+        // The check's own box takes the activation from our window: the filter
+        // stands aside meanwhile, or it would ask again from inside the check.
+        mSaver.closing = true;
+        bool accepted = mSaver.passwordCheck(mHWnd) != FALSE;
+        EndPopup();
+        ResetFrameTiming();
+        if (!accepted)
+        {
+            mSaver.closing = false;
+            GetCursorPos(&mSaver.cursor);
+            mSaver.moveCount = 0;
+            return true;
+        }
+        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
+        FreeLibrary(mSaver.passwordLibrary);
+        mSaver.passwordLibrary = nullptr;
+        mSaver.passwordCheck = nullptr;
+    }
+
+    mSaver.closing = true;
     PostMessageA(mHWnd, WM_CLOSE, 0, 0);
     return message != WM_CLOSE;
+}
+
+void LumoAppBase::LoadScreenSaverPasswordCheck()
+{
+    if (!mSaver.isWindows9x || !mSaver.isWindows9x())
+        return;
+    // Windows 9x keeps the choice as a number; a text "1" is taken too.
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return;
+    BYTE data[16] = {0};
+    DWORD type = 0, size = sizeof(data) - 1;
+    LONG read = RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, &type, data, &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS)
+        return;
+    bool use = false;
+    if (type == REG_SZ)
+        use = atoi((const char*)data) != 0;
+    else
+        for (DWORD i = 0; i < size && i < 4; i++)
+            use = use || data[i] != 0;
+    if (!use)
+        return;
+    HMODULE library = LoadLibraryA(mSaver.passwordLibraryName.c_str());
+    if (!library)
+        return;
+    mSaver.passwordCheck =
+        (BOOL(WINAPI*)(HWND))(void*)GetProcAddress(library, "VerifyScreenSavePwd");
+    if (!mSaver.passwordCheck)
+    {
+        FreeLibrary(library);
+        return;
+    }
+    mSaver.passwordLibrary = library;
+    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
 }
 
 } // namespace Lumo

@@ -702,7 +702,7 @@ bool DDInterface::Redraw(Rect* dirty)
             mCursorX = mNextCursorX;
             mCursorY = mNextCursorY;
             DrawCursor(mSecondarySurface, true);
-            hr = mPrimarySurface->Blt(&dest, mSecondarySurface, &src, DDBLT_WAIT, nullptr);
+            hr = PresentBlt(mPrimarySurface, &dest, mSecondarySurface, &src);
         }
         else
         {
@@ -715,7 +715,7 @@ bool DDInterface::Redraw(Rect* dirty)
             {
                 if (vsync)
                     mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
-                hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
+                hr = PresentBlt(mPrimarySurface, &dest, mDrawSurface, &src);
             }
             if (mHasOldCursorArea)
             {
@@ -732,7 +732,7 @@ bool DDInterface::Redraw(Rect* dirty)
             const Rect& p = mPresentationRect;
             RECT to = {p.mX, p.mY, p.mX + p.mWidth, p.mY + p.mHeight};
             RECT from = {0, 0, mWidth, mHeight};
-            mSecondarySurface->Blt(&to, mDrawSurface, &from, DDBLT_WAIT, nullptr);
+            PresentBlt(mSecondarySurface, &to, mDrawSurface, &from);
         }
         mCursorX = mNextCursorX;
         mCursorY = mNextCursorY;
@@ -742,11 +742,23 @@ bool DDInterface::Redraw(Rect* dirty)
     }
     else
     {
-        HRESULT hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
+        HRESULT hr = PresentBlt(mPrimarySurface, &dest, mDrawSurface, &src);
         failed = CheckResult(hr, "Redraw FullScreen Blt");
     }
     mInRedraw = false;
     return !failed;
+}
+
+HRESULT DDInterface::PresentBlt(IDirectDrawSurface* to, RECT* toRect, IDirectDrawSurface* from,
+                                RECT* fromRect)
+{
+    if (!mIsWidescreen)
+        return to->Blt(toRect, from, fromRect, DDBLT_WAIT, nullptr);
+    DDBLTFX fx;
+    memset(&fx, 0, sizeof(fx));
+    fx.dwSize = sizeof(fx);
+    fx.dwDDFX = DDBLTFX_ARITHSTRETCHY;
+    return to->Blt(toRect, from, fromRect, DDBLT_WAIT | DDBLT_DDFX, &fx);
 }
 
 HRESULT DDInterface::PresentInHalves(const RECT& dest, const RECT& src)
@@ -793,11 +805,11 @@ HRESULT DDInterface::PresentInHalves(const RECT& dest, const RECT& src)
     {
         ++mScanLineFailCount;
         mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
-        return mPrimarySurface->Blt((RECT*)&dest, mDrawSurface, (RECT*)&src, DDBLT_WAIT, nullptr);
+        return PresentBlt(mPrimarySurface, (RECT*)&dest, mDrawSurface, (RECT*)&src);
     }
     RECT upperDest = {dest.left, dest.top, dest.right, split};
     RECT upperSrc = {src.left, 0, src.right, half};
-    HRESULT hr = mPrimarySurface->Blt(&upperDest, mDrawSurface, &upperSrc, DDBLT_WAIT, nullptr);
+    HRESULT hr = PresentBlt(mPrimarySurface, &upperDest, mDrawSurface, &upperSrc);
     if (FAILED(hr))
         return hr;
     // The second wait is bounded too: a stuck scan line must not hang the frame.
@@ -813,7 +825,7 @@ HRESULT DDInterface::PresentInHalves(const RECT& dest, const RECT& src)
     }
     RECT lowerDest = {dest.left, split, dest.right, bottom};
     RECT lowerSrc = {src.left, half, src.right, src.bottom};
-    hr = mPrimarySurface->Blt(&lowerDest, mDrawSurface, &lowerSrc, DDBLT_WAIT, nullptr);
+    hr = PresentBlt(mPrimarySurface, &lowerDest, mDrawSurface, &lowerSrc);
     mScanLineFailCount = 0;
     return hr;
 }

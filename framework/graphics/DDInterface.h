@@ -228,6 +228,10 @@ private:
     void Debug(const wchar_t* format, ...);
     void BuildFormat(uint32_t red, uint32_t green, uint32_t blue, int bitsPerPixel);
     POINT ClientOrigin() const;
+    // One blit of the frame towards the screen; an aspect-corrected one stretches
+    // rows arithmetically, so the widened picture is not torn by dropped rows.
+    HRESULT PresentBlt(IDirectDrawSurface* to, RECT* toRect, IDirectDrawSurface* from,
+                       RECT* fromRect);
     // Two blits timed by the scan line, so the tear falls outside the moving part.
     HRESULT PresentInHalves(const RECT& dest, const RECT& src);
     RECT CursorArea(int x, int y) const;

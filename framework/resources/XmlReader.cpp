@@ -352,4 +352,9 @@ bool XmlReader::ParseFile(const std::string& path, std::unique_ptr<XmlElement>& 
     return Parse(text, root);
 }
 
+std::string GetMemberString(const XmlReader& reader)
+{
+    return reader.GetError();
+}
+
 } // namespace Lumo

@@ -50,4 +50,8 @@ private:
     std::string mError;
 };
 
+// A copy of the reader's error text, for messages built after the reader has
+// gone or read another document.
+std::string GetMemberString(const XmlReader& reader);
+
 } // namespace Lumo

@@ -163,6 +163,44 @@ TEST(DisplayScreens, WindowedFrameReachesTheScreen)
     DestroyWindow(hwnd);
 }
 
+// A narrow picture in a wide window: the arithmetic-stretch blit still shows
+// the frame at its presentation place, with black bars beside it.
+TEST(DisplayScreens, AspectCorrectedWindowedFrameReachesTheScreen)
+{
+    if (ScreenDepth() == 8)
+        GTEST_SKIP() << "no usable depth";
+    HWND hwnd = DDTest::MakeWindow(320, 240, false);
+    auto display = DDTest::MakeDisplay();
+    display->mOptions.aspectCorrection = true;
+    display->mOptions.widescreenAspect.Set(16, 9);
+    display->mOptions.stretch = false;
+    ASSERT_EQ(RESULT_OK, display->Init(hwnd, true)) << display->mErrorString;
+    ASSERT_TRUE(display->mIsWidescreen);
+    const Rect shown = display->mPresentationRect;
+    ASSERT_GT(shown.mX, 20);
+    DDImage* screen = display->GetScreenImage();
+    Rect all(0, 0, 320, 240);
+    Color white(255, 255, 255, 255);
+    screen->FillRect(&all, &white, 0);
+    Rect box(10, 10, 30, 30);
+    Color blue(0, 0, 255, 255);
+    screen->FillRect(&box, &blue, 0);
+    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
+    DDTest::Pump();
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    int left = origin.x + shown.mX;
+    uint32_t inside = DDTest::WaitForScreenPixel(left + 20, origin.y + 20, DDTest::IsBlue);
+    uint32_t outside = DDTest::WaitForScreenPixel(left + 200, origin.y + 200, DDTest::IsWhite);
+    uint32_t bar =
+        DDTest::WaitForScreenPixel(origin.x + shown.mX / 2, origin.y + 100, DDTest::IsBlack);
+    EXPECT_TRUE(DDTest::IsBlue(inside)) << std::hex << inside;
+    EXPECT_TRUE(DDTest::IsWhite(outside)) << std::hex << outside;
+    EXPECT_TRUE(DDTest::IsBlack(bar)) << std::hex << bar;
+    display.reset();
+    DestroyWindow(hwnd);
+}
+
 TEST(DisplayScreens, SurfaceImagesRoundTripInTheScreenFormat)
 {
     if (ScreenDepth() == 8)

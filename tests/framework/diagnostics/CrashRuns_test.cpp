@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <regex>
 
@@ -131,6 +133,13 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
             << kind << ": " << LogicalAddressLines(reports[kind]) << "\nwanted " << expected;
     }
     EXPECT_TRUE(Contains(LogicalAddressLines(reports["read"]), "ReadThroughNull()+0x"));
+    // Sources are named from the source root; no line holds a folder of the build machine.
+    EXPECT_TRUE(Contains(LogicalAddressLines(read),
+                         "\r\n    tests/framework/diagnostics/crashprog/CrashProgram.cpp line "))
+        << LogicalAddressLines(read);
+    for (const auto& entry : reports)
+        for (const char* folder : {LUMO_SOURCE_DIR, LUMO_BINARY_DIR})
+            EXPECT_FALSE(Contains(entry.second, folder)) << entry.first << " names " << folder;
     // The stack walk names frames through image help and the DWARF information.
     EXPECT_TRUE(std::regex_search(
         read, std::regex("\r\n[0-9A-F]{8} [0-9A-F]{8} ReadThroughNull\\+[0-9A-F]+\r\nParams: ")));
@@ -163,6 +172,19 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
                                   std::regex("Logical Address: 0001:[0-9A-F]{8}\r\n")));
     // A fault inside the reporter ends the process before any file or window.
     EXPECT_EQ(reports["reporter"], "");
+}
+
+TEST(CrashRuns, MapAndDebugFilesNameSourcesFromTheSourceRoot)
+{
+    for (const char* file : {"lumo_crash_test.map", "lumo_crash_test.debug"})
+    {
+        std::ifstream in(std::string(LUMO_BINARY_DIR) + "/tests/crashprog/" + file,
+                         std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty()) << file;
+        EXPECT_TRUE(Contains(bytes, "tests/framework/diagnostics/crashprog")) << file;
+        EXPECT_FALSE(Contains(bytes, LUMO_SOURCE_DIR "/")) << file;
+    }
 }
 
 TEST(CrashRuns, ReportWindowWithoutServerOffersOnlyClose)

@@ -81,6 +81,13 @@ TEST(XmlReader, MalformedDocumentsFailWithALine)
     XmlReader reader;
     std::unique_ptr<XmlElement> root;
     EXPECT_FALSE(reader.Parse(deep, root));
+    // The error text survives the reader's next document as a copy.
+    std::string kept = GetMemberString(reader);
+    EXPECT_EQ(kept, reader.GetError());
+    EXPECT_NE(kept.find("line"), std::string::npos);
+    EXPECT_TRUE(reader.Parse("<a/>", root));
+    EXPECT_EQ(GetMemberString(reader), "");
+    EXPECT_NE(kept.find("line"), std::string::npos);
 }
 
 TEST(ResourceManager, LoadsImageWithCelsAnimationAndStorageOptions)

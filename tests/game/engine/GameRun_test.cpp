@@ -181,3 +181,14 @@ TEST_F(GameRun, QuitWritesTheProfileFileAndTheSettingsBeforeTheWindowGoes)
     ASSERT_TRUE(game.WaitForExit(20000));
     EXPECT_EQ(game.mExitCode, 0u);
 }
+
+TEST_F(GameRun, ScreenSaverRunDoesNotMarkTheRun)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.Start("-screensaver"));
+    // The settings are read before the window exists.
+    ASSERT_NE(game.WaitForMainWindow(30000), nullptr) << "system box seen: " << game.mSawSystemBox;
+    int value = -1;
+    EXPECT_FALSE(ReadGameInt("InProgress", &value)) << value;
+    game.Kill();
+}
