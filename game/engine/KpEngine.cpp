@@ -177,11 +177,7 @@ bool KpEngine::StepApp(bool& updated)
     mCurrentFrameTime = mFrameTime;
     if (mLoadingCompleted)
         GetSoundManager()->Update();
-    int before = mUpdateCount;
     bool result = LumoAppBase::StepApp(updated);
-    // Fades follow game time: one frame time per logic update that ran.
-    if (mUpdateCount > before)
-        GetEngineMusic()->Update((mUpdateCount - before) * mFrameTime);
     RefreshDevOverlay();
     return result;
 }
@@ -232,6 +228,10 @@ void KpEngine::UpdateOnce()
 {
     unsigned before = GetTextVars()->GetChangeCount();
     Lumo::LumoAppBase::UpdateOnce();
+    // Fades follow game time, one frame time per update. Stepped here rather
+    // than per main-loop step: a step that waits in a question box runs many
+    // updates of its own, and counting them again ended a fade at once.
+    GetEngineMusic()->Update(mFrameTime);
     if (GetTextVars()->GetChangeCount() != before && mWidgetManager)
         RefreshLabels(mWidgetManager);
 }
