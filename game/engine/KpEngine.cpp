@@ -150,10 +150,27 @@ void KpEngine::InitApp()
     if (mShutdown)
         return;
     KpSoundSystem::Init(mHWnd);
-    gProfileFile.SetPath(KpProfileFile::DefaultPath());
+    if (!mProfileReadEarly)
+    {
+        gProfileFile.SetPath(KpProfileFile::DefaultPath());
+        mProfileFound = gProfileFile.Read();
+    }
     // A first run keeps the screen mode the application chose.
-    if (!gProfileFile.Read())
+    if (!mProfileFound)
         gProfileFile.mWindowed = mIsWindowed ? 1 : 0;
+}
+
+void KpEngine::BeforeMakeWindow()
+{
+    LumoAppBase::BeforeMakeWindow();
+    if (mRecordingDemo || mPlayingDemo)
+        return;
+    gProfileFile.SetPath(KpProfileFile::DefaultPath());
+    mProfileFound = gProfileFile.Read();
+    mProfileReadEarly = true;
+    // A window saved is a window at once: no full-screen try first.
+    if (mProfileFound)
+        mIsWindowed = gProfileFile.mWindowed != 0;
 }
 
 void KpEngine::ReceiveCommandLine(const std::string& arguments)
