@@ -364,20 +364,6 @@ TEST(AppWindow, ForcedFullScreenKeepsFullScreenWhateverIsAsked)
     EXPECT_EQ(app.mHWnd, nullptr);
 }
 
-TEST(AppWindow, FullScreenRefusedOnceIsNotTriedAgainAndIsToldOnce)
-{
-    TestApp app;
-    app.mIsWindowed = true;
-    app.mWindowedFallbackDone = true;
-    app.mFullscreenRefusalUntold = true;
-    // Asked again (the settings, Alt+Enter): the window stays, no new one is made.
-    app.SwitchScreenMode(false, false, false);
-    EXPECT_TRUE(app.mIsWindowed);
-    EXPECT_EQ(app.mHWnd, nullptr);
-    EXPECT_TRUE(app.TakeFullscreenRefusal());
-    EXPECT_FALSE(app.TakeFullscreenRefusal());
-}
-
 TEST(AppWindow, ClickPostedToTheOldWindowSurvivesANewWindow)
 {
     WNDCLASSA wc = {};
