@@ -222,6 +222,8 @@ public:
     virtual void SwitchScreenMode(bool windowed, bool is3D, bool force);
     virtual void SetWindowedMode(bool windowed);
     virtual void ReapplyScreenMode();
+    // True once after full screen was refused (the game tells the player then).
+    bool TakeFullscreenRefusal();
     virtual void Set3DAcceleration(bool is3D);
 
     // --- framework dialogs (LumoAppBase_Dialogs.cpp)
@@ -478,16 +480,17 @@ public:
     MusicInterface* mMusicInterface;
 
     // ---- windows and screen mode
-    HWND mHWnd;                 // main window
-    HWND mInvisHWnd;            // invisible window (music interface owner)
-    bool mIsWindowed;           // the screen mode asked for
-    bool mIsPhysWindowed;       // the mode the current window was made in
-    bool mForceFullscreen;      // windowed mode is impossible
-    bool mWindowedFallbackDone; // full screen failed once and windowed was taken
-    bool mIs3D;                 // 3D choice
-    bool mChanged3D;            // the display's 3D mode changed this run
-    Rect mScreenRect;           // the display's picture centred in the logical screen
-    DWORD mLastModeChange;      // timeGetTime of the last screen-mode change
+    HWND mHWnd;                            // main window
+    HWND mInvisHWnd;                       // invisible window (music interface owner)
+    bool mIsWindowed;                      // the screen mode asked for
+    bool mIsPhysWindowed;                  // the mode the current window was made in
+    bool mForceFullscreen;                 // windowed mode is impossible
+    bool mWindowedFallbackDone;            // full screen failed once and windowed was taken
+    bool mFullscreenRefusalUntold = false; // the player has not been told of that yet
+    bool mIs3D;                            // 3D choice
+    bool mChanged3D;                       // the display's 3D mode changed this run
+    Rect mScreenRect;                      // the display's picture centred in the logical screen
+    DWORD mLastModeChange;                 // timeGetTime of the last screen-mode change
 
     // ---- display options: the display reads these before each Init and present
     // (mWidth, mHeight, mColorDepth, mPopupOpen, mWaitForVSync and mVSyncBroken too)

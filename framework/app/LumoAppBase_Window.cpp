@@ -68,6 +68,11 @@ void LumoAppBase::MakeWindow()
     if (mHWnd)
     {
         HWND old = mHWnd;
+        // Clicks posted to the old window while the mode changed would die with it.
+        MSG msg;
+        while (PeekMessageA(&msg, old, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE))
+            if (!mPopupInputBlock)
+                QueueMessage(old, msg.message, msg.wParam, msg.lParam);
         SetWindowLongPtrA(old, GWLP_USERDATA, 0);
         mHWnd = nullptr;
         DestroyWindow(old);
@@ -151,6 +156,7 @@ void LumoAppBase::TakeDisplayFallback(DisplayAction action, int result)
         return;
     case DISPLAY_WINDOWED_INSTEAD:
         mWindowedFallbackDone = true;
+        mFullscreenRefusalUntold = true;
         // The new window runs its own result handling and success steps.
         SetWindowedMode(true);
         return;
@@ -293,6 +299,10 @@ void LumoAppBase::SetVSyncBroken()
 void LumoAppBase::SwitchScreenMode(bool windowed, bool is3D, bool force)
 {
     bool wanted = mForceFullscreen ? false : windowed;
+    // Full screen refused once this run is not tried again: this display cannot
+    // change its mode, and each try is seconds of black screen.
+    if (!wanted && !mForceFullscreen && mWindowedFallbackDone)
+        wanted = true;
     if (wanted == mIsWindowed && !force)
     {
         InitDisplay(is3D, true);
@@ -312,6 +322,13 @@ void LumoAppBase::SwitchScreenMode(bool windowed, bool is3D, bool force)
         }
     }
     mLastModeChange = mClock.now();
+}
+
+bool LumoAppBase::TakeFullscreenRefusal()
+{
+    bool untold = mFullscreenRefusalUntold;
+    mFullscreenRefusalUntold = false;
+    return untold;
 }
 
 void LumoAppBase::SetWindowedMode(bool windowed)

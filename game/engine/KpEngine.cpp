@@ -150,10 +150,27 @@ void KpEngine::InitApp()
     if (mShutdown)
         return;
     KpSoundSystem::Init(mHWnd);
-    gProfileFile.SetPath(KpProfileFile::DefaultPath());
+    if (!mProfileReadEarly)
+    {
+        gProfileFile.SetPath(KpProfileFile::DefaultPath());
+        mProfileFound = gProfileFile.Read();
+    }
     // A first run keeps the screen mode the application chose.
-    if (!gProfileFile.Read())
+    if (!mProfileFound)
         gProfileFile.mWindowed = mIsWindowed ? 1 : 0;
+}
+
+void KpEngine::BeforeMakeWindow()
+{
+    LumoAppBase::BeforeMakeWindow();
+    if (mRecordingDemo || mPlayingDemo)
+        return;
+    gProfileFile.SetPath(KpProfileFile::DefaultPath());
+    mProfileFound = gProfileFile.Read();
+    mProfileReadEarly = true;
+    // A window saved is a window at once: no full-screen try first.
+    if (mProfileFound)
+        mIsWindowed = gProfileFile.mWindowed != 0;
 }
 
 void KpEngine::ReceiveCommandLine(const std::string& arguments)
@@ -177,11 +194,7 @@ bool KpEngine::StepApp(bool& updated)
     mCurrentFrameTime = mFrameTime;
     if (mLoadingCompleted)
         GetSoundManager()->Update();
-    int before = mUpdateCount;
     bool result = LumoAppBase::StepApp(updated);
-    // Fades follow game time: one frame time per logic update that ran.
-    if (mUpdateCount > before)
-        GetEngineMusic()->Update((mUpdateCount - before) * mFrameTime);
     RefreshDevOverlay();
     return result;
 }
@@ -232,6 +245,10 @@ void KpEngine::UpdateOnce()
 {
     unsigned before = GetTextVars()->GetChangeCount();
     Lumo::LumoAppBase::UpdateOnce();
+    // Fades follow game time, one frame time per update. Stepped here rather
+    // than per main-loop step: a step that waits in a question box runs many
+    // updates of its own, and counting them again ended a fade at once.
+    GetEngineMusic()->Update(mFrameTime);
     if (GetTextVars()->GetChangeCount() != before && mWidgetManager)
         RefreshLabels(mWidgetManager);
 }

@@ -25,6 +25,9 @@ public:
     void LoadingCompleted() override;
     void LoadingThreadWork() override;
     void InitApp() override;
+    // Reads the profile file before the first window, so the saved screen mode
+    // is the first one tried (a demo reads it later, from its own stream).
+    void BeforeMakeWindow() override;
     // The game takes the framework's options: demo recording and playback,
     // the crash test, the screen saver and the working folder.
     void ReceiveCommandLine(const std::string& arguments) override;
@@ -66,7 +69,9 @@ private:
     KpXmlDocument mUiDocument;
     KpXmlNode mLayoutRoot;
     std::string mDevOverlayText;
-    std::string mDamagedData; // written by the loading thread, read once it has finished
+    std::string mDamagedData;       // written by the loading thread, read once it has finished
+    bool mProfileReadEarly = false; // BeforeMakeWindow read it
+    bool mProfileFound = false;     // and found a file
 };
 
 extern Lumo::LumoAppBase* gGameApp;

@@ -162,7 +162,23 @@ void KpEngine3::UpdateOnce()
     KpEngine::UpdateOnce();
     // Told between updates, never inside a box or before the boxes exist.
     if (mLoadingCompleted && !modalBoxOpen && !mShutdown && !mAskingQuit)
+    {
         TellProfileNews();
+        TellDisplayNews();
+    }
+}
+
+void KpEngine3::TellDisplayNews()
+{
+    // Not over the splash or the load screen, where the box would be missed.
+    for (KpEngineBoard board : {kBoardSplash, kBoardLoadScreen})
+        if (KpCandyWidget* screen = GetScreen(board))
+            if (screen->mVisible)
+                return;
+    if (!TakeFullscreenRefusal())
+        return;
+    ScreenTrace("full screen refused: playing in a window");
+    ShowMessageBox("nofullscr");
 }
 
 void KpEngine3::TellProfileNews()

@@ -37,8 +37,9 @@ public:
 
     void LoadingCompleted() override;
     void LoadingThreadWork() override;
-    // One update, then what the player must be told of the profile file now:
-    // a save that failed, or (once the main menu shows) a file kept aside.
+    // One update, then what the player must be told now: of the profile file
+    // (a save that failed, or once the main menu shows, a file kept aside), and
+    // that full screen was refused (once the splash is over).
     void UpdateOnce() override;
     void InitApp() override;
     void SwitchScreenMode(bool windowed, bool is3D, bool force) override;
@@ -58,6 +59,7 @@ public:
 private:
     // The profile file's news in the game's own notice box, each once.
     void TellProfileNews();
+    void TellDisplayNews();
     // The save at quit failed: what was not saved is lost, said before the end.
     void TellSaveLostAtQuit();
 

@@ -2,12 +2,14 @@
 
 #include "framework/app/LumoAppBase.h"
 #include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpLocTable.h"
 #include "game/engine/KpMusic.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/screens/KpScreenTable.h"
 #include "game/ui/KpCheckBox.h"
 #include "game/ui/KpSlider.h"
+#include "game/ui/KpText.h"
 
 namespace
 {
@@ -57,6 +59,8 @@ void KpBoard_Options::AddChild(const std::string& name, KpCandyWidget* child)
         muteBox = dynamic_cast<KpCheckBox*>(w);
     if (KpCandyWidget* w = take("fullscreen_checkbox"))
         fullscreenBox = dynamic_cast<KpCheckBox*>(w);
+    if (KpCandyWidget* w = take("fullscreen_note"))
+        fullscreenNote = dynamic_cast<KpText*>(w);
     if (KpCandyWidget* w = take("sndvol_slider"))
         soundSlider = dynamic_cast<KpSlider*>(w);
     if (KpCandyWidget* w = take("musvol_slider"))
@@ -80,12 +84,21 @@ void KpBoard_Options::OnShow()
         if (mManager)
             mManager->SetFocus(this);
     }
-    // Where no window fits the screen full screen is forced: the box shows it
-    // and takes no click, rather than letting a change be undone unseen.
+    // Where no window fits the screen full screen is forced, and where the
+    // display refused full screen this run a window is: the box shows which,
+    // takes no click, and the line under it says why.
     const bool forced = mApp && mApp->mForceFullscreen;
-    SetChecked(fullscreenBox, forced || gProfileFile.mWindowed == 0);
+    const bool refused = !forced && mApp && mApp->mWindowedFallbackDone;
+    SetChecked(fullscreenBox, forced || (!refused && gProfileFile.mWindowed == 0));
     if (fullscreenBox)
-        fullscreenBox->SetDisabled(forced);
+        fullscreenBox->SetDisabled(forced || refused);
+    if (fullscreenNote)
+    {
+        if (forced || refused)
+            fullscreenNote->SetText(GetEngineLocTable()->GetText(
+                forced ? "mn12_fullscreen_forced" : "mn12_fullscreen_refused"));
+        fullscreenNote->SetVisible(forced || refused);
+    }
     SetChecked(muteBox, gProfileFile.mMute != 0);
     SetSlider(soundSlider, gProfileFile.mSoundVolume);
     SetSlider(musicSlider, gProfileFile.mMusicVolume);
@@ -96,7 +109,10 @@ void KpBoard_Options::OnShow()
     mEntryTaken = true;
     GetSoundManager()->SoundPlay("window_open");
     ScreenTrace("options shown: music %d sound %d mute %d fullscreen %d%s", savedMusic, savedSound,
-                savedMute ? 1 : 0, savedFullscreen ? 1 : 0, forced ? " (forced)" : "");
+                savedMute ? 1 : 0, savedFullscreen ? 1 : 0,
+                forced    ? " (forced)"
+                : refused ? " (refused)"
+                          : "");
 }
 
 void KpBoard_Options::OnHide()

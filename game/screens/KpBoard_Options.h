@@ -13,6 +13,7 @@
 
 class KpCheckBox;
 class KpSlider;
+class KpText;
 
 class KpBoard_Options : public KpDialog
 {
@@ -32,6 +33,7 @@ public:
 
     KpCheckBox* muteBox = nullptr;       // "mute_checkbox"
     KpCheckBox* fullscreenBox = nullptr; // "fullscreen_checkbox"
+    KpText* fullscreenNote = nullptr;    // "fullscreen_note": why the box is greyed
     KpCandyWidget* cancelButton = nullptr;
     KpCandyWidget* applyButton = nullptr;
     KpSlider* soundSlider = nullptr; // "sndvol_slider"

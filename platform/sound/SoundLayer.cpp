@@ -3,7 +3,9 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -44,6 +46,7 @@ struct Stream
     std::atomic<bool> ended{false};       // a stream without loop has played out
     std::atomic<bool> damaged{false};     // the file broke off: silent from then on
     std::atomic<int64_t> playedFrames{0}; // since the last start
+    std::atomic<double> gain{0};          // amplitude to be heard at, 0 to 1
 
     // The decode thread's own.
     int startSeen = 0;
@@ -55,6 +58,10 @@ struct Stream
     int64_t queued = 0;   // frames filled and not yet played
     int64_t written = 0;  // frames of sound filled since the last start
     int64_t endAt = -1;   // played-frame count at which a stream without loop ends
+    double heard = 0;     // amplitude the buffer plays at now, ramping toward the wanted one
+    double rampedAt = 0;  // milliseconds (NowMs) of the last ramp step
+    double rampTo = 0;    // where the ramp under way goes
+    double rampRate = 0;  // amplitude per millisecond, so each ramp lasts kRampMs
 
     ~Stream()
     {
@@ -89,6 +96,11 @@ const int kMaxVoices = 48;
 // the decode thread, which comes every kStreamVisitMs or when woken.
 const int kStreamFrames = 32768;
 const DWORD kStreamVisitMs = 20;
+// A stream's volume never jumps: every change, a start, a stop and a pause
+// ramps over this long (in steps of the mixer's period, about 10 ms under
+// Wine), so the wave is never cut. The decode thread steps it.
+const double kRampMs = 80;
+const DWORD kRampVisitMs = 2;
 
 // Guards everything below. Recursive so that a crash filter silencing the music
 // cannot hang on a lock that its own thread held when it crashed.
@@ -162,6 +174,14 @@ int GroupVolume(int group)
 
 void ApplyVolume(Voice& voice)
 {
+    if (voice.stream)
+    {
+        // The decode thread ramps the buffer there.
+        voice.stream->gain = double(voice.volume) * GroupVolume(voice.group) * gMasterVolume / 1e6;
+        if (gDecodeWake)
+            SetEvent(gDecodeWake);
+        return;
+    }
     // Worked out in hundredths so that a slow fade has no steps of its own.
     if (voice.buffer)
         voice.buffer->SetVolume(VolumeToDirectSound(
@@ -417,10 +437,47 @@ void FillStream(Stream& stream, int64_t frames)
     }
 }
 
-void ServiceStream(Stream& stream)
+double NowMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Moves the buffer's volume toward `wanted` by the time passed; true once there.
+bool RampStream(Stream& stream, double wanted)
+{
+    double now = NowMs();
+    if (wanted != stream.rampTo)
+    {
+        stream.rampTo = wanted;
+        stream.rampRate = std::abs(wanted - stream.heard) / kRampMs;
+    }
+    // A ramp that begins after an idle wait starts with one short step.
+    double most = std::min(now - stream.rampedAt, 5.0) * stream.rampRate;
+    stream.rampedAt = now;
+    if (stream.heard == wanted)
+        return true;
+    if (!stream.playing)
+        stream.heard = wanted; // nothing heard: no ramp needed
+    else if (wanted > stream.heard)
+        stream.heard = std::min(wanted, stream.heard + most);
+    else
+        stream.heard = std::max(wanted, stream.heard - most);
+    stream.buffer->SetVolume(VolumeToDirectSound(stream.heard * 100.0));
+    return stream.heard == wanted;
+}
+
+// Returns true while the stream's volume is still on its way.
+bool ServiceStream(Stream& stream)
 {
     const int64_t bufferFrames = stream.bufferBytes / stream.frameBytes;
     int request = stream.startRequest;
+    // A start from the beginning while heard waits until the sound is ramped out.
+    if (request != stream.startSeen && stream.playing && stream.heard > 0)
+    {
+        RampStream(stream, 0);
+        return true;
+    }
     if (request != stream.startSeen)
     {
         stream.startSeen = request;
@@ -438,7 +495,7 @@ void ServiceStream(Stream& stream)
         FillStream(stream, bufferFrames);
     }
     if (!stream.primed)
-        return;
+        return false;
     if (stream.playing)
     {
         DWORD play = 0, write = 0;
@@ -460,7 +517,9 @@ void ServiceStream(Stream& stream)
             stream.ended = true;
     }
     bool run = stream.run && !stream.ended && !stream.damaged;
-    if (!run && stream.playing)
+    // A stop or a pause ramps out before the buffer stops.
+    bool settled = RampStream(stream, run ? stream.gain.load() : 0.0);
+    if (!run && stream.playing && settled)
     {
         stream.buffer->Stop();
         stream.playing = false;
@@ -469,17 +528,23 @@ void ServiceStream(Stream& stream)
         FillStream(stream, bufferFrames - stream.queued);
     if (run && !stream.playing)
     {
+        // Started silent, ramped in from here.
+        stream.heard = stream.rampTo = 0;
+        stream.buffer->SetVolume(DSBVOLUME_MIN);
         stream.buffer->Play(0, 0, DSBPLAY_LOOPING);
         stream.playing = true;
+        settled = stream.gain.load() == 0;
     }
+    return !settled;
 }
 
 void DecodeThreadMain()
 {
     std::vector<std::shared_ptr<Stream>> streams;
+    bool ramping = false;
     while (!gDecodeQuit)
     {
-        WaitForSingleObject(gDecodeWake, kStreamVisitMs);
+        WaitForSingleObject(gDecodeWake, ramping ? kRampVisitMs : kStreamVisitMs);
         streams.clear();
         {
             std::lock_guard<std::recursive_mutex> lock(gSoundLock);
@@ -488,8 +553,9 @@ void DecodeThreadMain()
                     streams.push_back(entry.second.stream);
         }
         // Decoding happens outside the layer's lock: the main thread never waits on it.
+        ramping = false;
         for (auto& stream : streams)
-            ServiceStream(*stream);
+            ramping |= ServiceStream(*stream);
     }
 }
 

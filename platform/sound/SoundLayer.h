@@ -11,6 +11,8 @@
 // one lock, so the loading thread may load samples while the main thread plays;
 // streams are decoded by a thread of the layer's own, outside that lock.
 // Volumes are 0 to 100; pan runs from -100 (left) through 0 to 100 (right).
+// A streamed voice never changes its level at once: volume changes, starts,
+// stops and pauses ramp over 80 ms, so that cutting the wave never clicks.
 #pragma once
 
 #include <windows.h>

@@ -243,6 +243,18 @@ TEST_F(IntegrationScreens, OptionsSwitchFromAWindowToFullScreenAndBack)
         const uint32_t faded = WaitPixel(hwnd, tick, [](uint32_t c) { return R(c) > 150; });
         EXPECT_GT(R(faded), 150) << std::hex << faded;
         EXPECT_FALSE(Near(faded, 0x6EBE9A, 20)) << std::hex << faded;
+        // The line under it says why: dark text on the panel's cream.
+        const Point note = LayoutCentre("options", {"panel", "fullscreen_note"});
+        int dark = 0;
+        for (int waited = 0; dark <= 30 && waited < 3000; waited += 100)
+        {
+            GameProcess::WaitFor(100); // the panel may still be fading in
+            dark = 0;
+            for (int y = note.y - 8; y <= note.y + 8; y += 2)
+                for (int x = note.x - 160; x <= note.x + 160; x += 2)
+                    dark += R(Pixel(hwnd, Point{x, y})) < 120 ? 1 : 0;
+        }
+        EXPECT_GT(dark, 30) << "no reason written beside the greyed box";
         Click(hwnd, checkBox);
         Click(hwnd, apply);
         ASSERT_TRUE(game.WaitForOutput("Screens: options applied: music 30 sound 60 mute 0 "

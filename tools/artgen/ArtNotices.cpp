@@ -2,7 +2,8 @@
 // the question boxes' icons (a cream disc in a coloured ring): the progress
 // book with a warning for a save that failed ("savefail"), crossed out for
 // one that is lost at quit ("savelost"), and a second sheet behind it for a
-// damaged file kept as a copy ("profilekept").
+// damaged file kept as a copy ("profilekept"); and a screen showing a window
+// for full screen refused by the display ("nofullscr").
 #include "tools/artgen/ArtGroup.h"
 #include "tools/artgen/ArtPaint.h"
 #include "tools/artgen/ArtPalette.h"
@@ -52,7 +53,25 @@ void NoticeIcon(ArtOutput& out, const char* key)
 {
     Lumo::MemoryImage image = Blank(96, 96);
     std::string k = key;
-    if (k == "profilekept")
+    if (k == "nofullscr")
+    {
+        // A screen whose picture sits in a window on it.
+        Badge(image, kCaramel);
+        ArtMask frame = Mask(image);
+        frame.AddRoundRect(22, 26, 52, 36, 4);
+        Lit(image, frame, 0x6B4330, 26, 62);
+        ArtMask glass = Mask(image);
+        glass.AddRoundRect(26, 30, 44, 28, 2);
+        ArtPaint::Fill(image, glass, kCream);
+        ArtMask window = Mask(image);
+        window.AddRoundRect(34, 36, 28, 17, 2);
+        ArtPaint::Fill(image, window, kCherry);
+        ArtMask stand = Mask(image);
+        stand.AddRoundRect(44, 62, 8, 7, 1);
+        stand.AddRoundRect(36, 68, 24, 4, 2);
+        Lit(image, stand, 0x6B4330, 62, 72);
+    }
+    else if (k == "profilekept")
     {
         Badge(image, kSky);
         // The copy lies behind, a little turned out.
@@ -72,6 +91,6 @@ void NoticeIcon(ArtOutput& out, const char* key)
 
 ART_GROUP(notices)
 {
-    for (const char* key : {"savefail", "savelost", "profilekept"})
+    for (const char* key : {"savefail", "savelost", "profilekept", "nofullscr"})
         NoticeIcon(out, key);
 }

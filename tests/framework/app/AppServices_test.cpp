@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace AppTest;
 using Lumo::LumoAppBase;
@@ -361,6 +362,37 @@ TEST(AppWindow, ForcedFullScreenKeepsFullScreenWhateverIsAsked)
     app.SwitchScreenMode(true, false, false);
     EXPECT_FALSE(app.mIsWindowed);
     EXPECT_EQ(app.mHWnd, nullptr);
+}
+
+TEST(AppWindow, ClickPostedToTheOldWindowSurvivesANewWindow)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Lumo::LumoAppBase::AppWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "MainWindow";
+    RegisterClassA(&wc);
+    TestApp app;
+    app.mIsWindowed = true;
+    app.mWidth = 320;
+    app.mHeight = 240;
+    app.MakeWindow();
+    HWND old = app.mHWnd;
+    ASSERT_NE(old, nullptr);
+    app.mMessageQueue.clear();
+    PostMessageA(old, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+    PostMessageA(old, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
+    app.MakeWindow();
+    EXPECT_NE(app.mHWnd, old);
+    std::vector<UINT> clicks;
+    for (const Lumo::QueuedMessage& queued : app.mMessageQueue)
+        if (queued.message == WM_LBUTTONDOWN || queued.message == WM_LBUTTONUP)
+        {
+            clicks.push_back(queued.message);
+            EXPECT_EQ(queued.lParam, MAKELPARAM(10, 20));
+        }
+    EXPECT_EQ(clicks, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    DestroyWindow(app.mHWnd);
+    app.mHWnd = nullptr;
 }
 
 // ---------------------------------------------------------------- command line

@@ -7,13 +7,21 @@
 // the device hears music.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
 #include "game/engine/KpMusic.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/gameplay/KpBoard_Game3.h"
 #include "game/screens/KpBoard_Career.h"
+#include "game/screens/KpBoard_Confirm.h"
+#include "game/screens/KpBoard_EscapeMenu.h"
 #include "game/screens/KpScreenTable.h"
 #include "platform/sound/SoundLayer.h"
+#include "tests/display/GameLayout.h"
 #include "tests/game/engine/InProcessGame.h"
 #include "tests/game/music/SoundCapture.h"
 
@@ -45,6 +53,31 @@ protected:
         DWORD start = GetTickCount();
         Until([&] { return GetTickCount() - start > 800; });
         return SoundCapture::Rms(SoundCapture::After(mark, 400, 300));
+    }
+    // What the device played over `ms` of real time from just before `action`,
+    // the game stepping meanwhile.
+    template <typename Action> std::vector<int16_t> Record(int ms, Action action)
+    {
+        size_t mark = SoundCapture::Mark();
+        action();
+        DWORD start = GetTickCount();
+        Until([&] { return GetTickCount() - start > DWORD(ms); });
+        return SoundCapture::After(mark, 0, ms);
+    }
+    // Largest difference between two neighbouring frames of one channel.
+    static int LargestStep(const std::vector<int16_t>& samples, size_t from = 0,
+                           size_t to = size_t(-1))
+    {
+        int largest = 0;
+        for (size_t i = from + 2; i < samples.size() && i < to; i++)
+            largest = std::max(largest, std::abs(samples[i] - samples[i - 2]));
+        return largest;
+    }
+    static std::vector<int16_t> Slice(const std::vector<int16_t>& samples, int fromMs, int ms)
+    {
+        size_t from = std::min(samples.size(), size_t(fromMs) * 96);
+        size_t to = std::min(samples.size(), from + size_t(ms) * 96);
+        return std::vector<int16_t>(samples.begin() + from, samples.begin() + to);
     }
 };
 } // namespace
@@ -110,6 +143,85 @@ TEST_P(MusicGameRun, MenusLevelPauseAndFocusPlayTheRightStream)
     Run(2000);
     EXPECT_FALSE(Heard("main_menu"));
     EXPECT_LT(Level(), 0.0005);
+}
+
+// Leaving a level through the pause menu's question box, then mute, unmute
+// and focus changes, as the device heard them: the largest step between two
+// neighbouring samples around each change stays within the music's own (a
+// cut or a jump in volume clicks), and the switch fades as the tracks say
+// (cafe out over 1000 ms, menu in over 1500), though the box ran updates of
+// its own inside one main-loop step.
+TEST_P(MusicGameRun, SwitchesAndVolumeChangesNeverStep)
+{
+    if (!SoundCapture::Available())
+        GTEST_SKIP() << "needs the file device that ctest sets up";
+    ASSERT_NO_FATAL_FAILURE(LaunchGame());
+    mGame->mUpdateMultiplier = 4.0;
+    ASSERT_NO_FATAL_FAILURE(WaitForLoading());
+    ASSERT_TRUE(gProfileFile.NewProfile(L"Music", nullptr, nullptr));
+    ASSERT_TRUE(Until([] { return Heard("main_menu"); }));
+    for (int entry = kBoardMenuBackground; entry <= kBoardLoadScreen; entry++)
+        SetScreenVisible((KpEngineBoard)entry, false);
+    GetCareerBook()->StartLevel(2);
+    ASSERT_TRUE(Until([] { return gGameBoard3->IsLevelActive() && Heard("level1"); }));
+    // Game time at the pace of real time from here, so fades last what they say;
+    // the effects silent, so the device hears the music alone.
+    mGame->mUpdateMultiplier = 1.0;
+    GetSoundManager()->SoundSetMasterVolume(0);
+    gGameBoard3->mEscapeMenu->Show();
+    Run(1500);
+    std::vector<int16_t> cafe = Record(1000, [] {});
+
+    // The quit button, then Enter once the question has been open for a second.
+    KpMusic& music = *GetEngineMusic();
+    const size_t mark = SoundCapture::Mark();
+    const DWORD clicked = GetTickCount();
+    HWND window = mGame->mHWnd;
+    const int opened = mGame->mUpdateCount;
+    std::thread answer(
+        [window, opened, this]
+        {
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10))
+                if (gConfirm2 && gConfirm2->waiting && mGame->mUpdateCount > opened + 100)
+                    break;
+            PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageW(window, WM_KEYUP, VK_RETURN, 0xC0000001);
+        });
+    GameLayout::Click(window, GameLayout::LayoutCentre("escape_menu", {"quit"}));
+    const bool switched =
+        Until([&] { return music.GetCurrent() && music.GetCurrent()->GetId() == "main_menu"; });
+    answer.join();
+    ASSERT_TRUE(switched);
+    MusicTrack* cafeTrack = music.GetSingleTrack("level1");
+    MusicTrack* menuTrack = music.GetSingleTrack("main_menu");
+    Run(300);
+    EXPECT_TRUE(cafeTrack->IsPlaying()) << "the cafe's music was cut";
+    EXPECT_GT(cafeTrack->GetLevel(), 0.4);
+    EXPECT_LT(menuTrack->GetLevel(), 0.5) << "the menu's music came in at once";
+    Until([&] { return GetTickCount() - clicked > 5000; });
+    std::vector<int16_t> toMenu = SoundCapture::After(mark, 0, 5000);
+    ASSERT_FALSE(cafe.empty());
+    ASSERT_FALSE(toMenu.empty());
+    std::vector<int16_t> menu = Slice(toMenu, 4000, 1000);
+    const int own = std::max(LargestStep(cafe), LargestStep(menu));
+    const int atSwitch = LargestStep(toMenu, 0, 4000 * 96);
+    printf("switch: level %.4f before, %.4f after; largest step %d at the switch, the music's "
+           "own %d (cafe %d, menu %d)\n",
+           SoundCapture::Rms(cafe), SoundCapture::Rms(menu), atSwitch, own, LargestStep(cafe),
+           LargestStep(menu));
+    EXPECT_LE(atSwitch, own * 5 / 4);
+
+    std::vector<int16_t> muted = Record(600, [] { MusicSetGlobalVolume(0); });
+    std::vector<int16_t> unmuted = Record(600, [] { MusicSetGlobalVolume(30); });
+    std::vector<int16_t> lost = Record(600, [&] { mGame->LostFocus(); });
+    std::vector<int16_t> got = Record(600, [&] { mGame->GotFocus(); });
+    printf("mute %d, unmute %d, focus lost %d, focus back %d\n", LargestStep(muted),
+           LargestStep(unmuted), LargestStep(lost), LargestStep(got));
+    for (auto* change : {&muted, &unmuted, &lost, &got})
+        EXPECT_LE(LargestStep(*change), own * 5 / 4);
+    EXPECT_LT(SoundCapture::Rms(Slice(muted, 400, 200)), 0.0005);
+    EXPECT_LT(SoundCapture::Rms(Slice(lost, 400, 200)), 0.0005);
+    EXPECT_GT(SoundCapture::Rms(Slice(got, 400, 200)), 0.002);
 }
 
 INSTANTIATE_TEST_SUITE_P(Display, MusicGameRun, ::testing::Values(false));
