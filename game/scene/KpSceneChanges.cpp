@@ -16,11 +16,11 @@ void KpSceneChanges::Collect(const KpItemList& items, Lumo::DirtyRegion& changed
             item->ClearChanged();
             continue;
         }
-        int parts = std::min(item->GetPartCount(), 8);
+        int parts = item->GetPartCount();
         for (int p = 0; p < parts; p++)
         {
-            mNow.push_back(Seen{uint64_t(item->GetSerial()) * 8 + uint64_t(p), item->GetPartRect(p),
-                                item->GetPartZ(p)});
+            mNow.push_back(Seen{uint64_t(item->GetSerial()) << 32 | uint32_t(p),
+                                item->GetPartRect(p), item->GetPartZ(p)});
             marked.push_back(item->IsMarkedChanged());
         }
         item->ClearChanged();

@@ -28,7 +28,7 @@ public:
 private:
     struct Seen
     {
-        uint64_t key; // item serial x 8 + part: ascending in the registry's order
+        uint64_t key; // item serial << 32 | part: ascending in the registry's order
         Lumo::Rect rect;
         int z;
     };

@@ -18,9 +18,9 @@ void KpZOrderManager::Sort()
         KpItem* item = items[i];
         if (!item->mVisible || item->mRemove)
             continue;
-        int parts = std::min(item->GetPartCount(), 8);
+        int parts = item->GetPartCount();
         for (int p = 0; p < parts; p++)
-            mEntries.push_back(Entry{item->GetPartZ(p), int(i) * 8 + p, item, p});
+            mEntries.push_back(Entry{item->GetPartZ(p), int64_t(i) << 32 | p, item, p});
     }
     std::sort(mEntries.begin(), mEntries.end(),
               [](const Entry& a, const Entry& b)

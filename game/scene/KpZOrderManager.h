@@ -4,6 +4,7 @@
 // stable order from frame to frame. Picking walks the same order front to back.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace Lumo
@@ -27,7 +28,7 @@ private:
     struct Entry
     {
         int z;
-        int order; // item index * 8 + part: the tie-break
+        int64_t order; // item index << 32 | part: the tie-break, for any number of parts
         KpItem* item;
         int part;
     };

@@ -121,3 +121,30 @@ TEST(KpSceneChanges, AnItemThatCannotTellWhereItDrawsRepaintsTheWholeSceneEachTi
     std::vector<Lumo::Rect> all = Collect(changes, items);
     EXPECT_TRUE(Holds(all, Lumo::Rect(0, 0, 1024, 768)));
 }
+
+// An item of many parts (more than eight): a move of its last part is seen
+// like any other, and the whole item goes when it is hidden.
+TEST(KpSceneChanges, EveryPartOfAManyPartItemIsFollowed)
+{
+    class Row : public KpItem
+    {
+    public:
+        int GetPartCount() const override { return 12; }
+        Lumo::Rect GetPartRect(int part) const override
+        {
+            return Lumo::Rect(part * 20 + (part == 11 ? mShift : 0), 0, 10, 10);
+        }
+        int mShift = 0;
+    };
+    KpItemList items;
+    KpSceneChanges changes;
+    Row* row = static_cast<Row*>(items.Add(new Row));
+    EXPECT_TRUE(Holds(Collect(changes, items), Lumo::Rect(220, 0, 10, 10))) << "new: the last part";
+    row->mShift = 5;
+    std::vector<Lumo::Rect> moved = Collect(changes, items);
+    EXPECT_TRUE(Holds(moved, Lumo::Rect(220, 0, 15, 10)));
+    EXPECT_EQ(Area(moved), 15 * 10) << "the other parts stayed";
+    row->mVisible = false;
+    std::vector<Lumo::Rect> gone = Collect(changes, items);
+    EXPECT_TRUE(Holds(gone, Lumo::Rect(0, 0, 10, 10)) && Holds(gone, Lumo::Rect(225, 0, 10, 10)));
+}

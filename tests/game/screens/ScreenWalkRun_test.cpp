@@ -1,0 +1,364 @@
+// Every screen of the game, walked with clicks and keys posted to its window
+// on both display roads, reaches the X screen as it is when drawn whole: the
+// main menu, the profile page, the settings, help, hi-scores, the career book,
+// day 1's comic and briefing, the day itself, the pause menu with its help
+// and settings, the upgrade shop, the debriefing, survival, and every
+// question box. At each stop ScreenWalk.exe (the game with a check of its
+// presented picture) compares the screen with the same moment drawn and
+// presented whole, and it does so on its own every few frames between the
+// stops, through page turns, comics and effects. While a day runs, a scene
+// item of 12 parts stands on the floor: each of its parts reaches the screen.
+//
+// The game runs from a copy of its folder whose mod.pak gives day 1 one
+// table, one guest, a goal of 1 and upgrades to try, so the day ends within
+// seconds in the upgrade shop.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "framework/app/StringUtils.h"
+#include "game/engine/KpProfileFile.h"
+#include "tests/game/engine/GameDriving.h"
+#include "tests/game/engine/GameProcess.h"
+#include "tests/game/engine/GameScreen.h"
+#include "tests/support/TempFolder.h"
+
+using namespace GameTest;
+
+namespace
+{
+bool Replace(std::string& text, const std::string& open, const std::string& close,
+             const std::string& with)
+{
+    size_t at = text.find(open);
+    size_t end = at == std::string::npos ? at : text.find(close, at + open.size());
+    if (end == std::string::npos)
+        return false;
+    text.replace(at, end + close.size() - at, with);
+    return true;
+}
+
+// Day 1 with its comic, one table, one guest who sits at once, and offers.
+std::string ShortDayOne()
+{
+    std::string level = ReadTestFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/l001.xml");
+    bool ok = Replace(level, "<day length=\"", "\"", "<day length=\"20\"") &&
+              Replace(level, "<money ", "/>", "<money goal=\"1\" expert=\"2\"/>") &&
+              Replace(level, "<object class=\"table\" name=\"table2\"", "/>", "") &&
+              Replace(level, "<object class=\"table\" name=\"table3\"", "/>", "") &&
+              Replace(level, "<clients>", "</clients>",
+                      "<clients><client time=\"0.5\" order=\"tea\" patience=\"60\"/></clients>") &&
+              level.find("</level>") != std::string::npos;
+    if (ok)
+        level.insert(level.find("</level>"),
+                     "<upgrades><upgrade object=\"tables\" name=\"marble\" kind=\"visual\" "
+                     "levels=\"1;15\"/><upgrade object=\"plants\" name=\"ferns\" "
+                     "kind=\"visual\" levels=\"1;15\"/></upgrades>");
+    EXPECT_TRUE(ok) << level;
+    return level;
+}
+
+class ScreenWalkRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RemoveGameKey();
+        ASSERT_NO_FATAL_FAILURE(mFolder.Enter("screen_walk"));
+        ASSERT_NO_FATAL_FAILURE(
+            MakeGameFolder(mFolder, {{"cfg\\l001.xml", ShortDayOne()}}, &mProgram));
+        const std::string walk = std::string(LUMO_BINARY_DIR) + "/game/ScreenWalk.exe";
+        mProgram = mFolder.Path() + "\\ScreenWalk.exe";
+        ASSERT_TRUE(CopyFileA(walk.c_str(), mProgram.c_str(), FALSE));
+        SetEnvironmentVariableA("SCREENWALK_EVERY", "25");
+        SetEnvironmentVariableA("SCREENWALK_OUT",
+                                (std::string(LUMO_BINARY_DIR) + "/screen-walk").c_str());
+    }
+    void TearDown() override
+    {
+        SetEnvironmentVariableA("SCREENWALK_EVERY", nullptr);
+        SetEnvironmentVariableA("SCREENWALK_OUT", nullptr);
+        mFolder.Leave();
+        RemoveGameKey();
+        DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    }
+
+    // Two players (the second makes the profile page's delete ask), the first chosen.
+    void WriteProfiles()
+    {
+        KpProfileData data;
+        for (const wchar_t* name : {L"Anna", L"Ben"})
+        {
+            KpProfile profile;
+            profile.name = name;
+            data.slots.push_back(profile);
+        }
+        data.currentSlot = 0;
+        Lumo::MakeDirectories(Lumo::GetFileDir(KpProfileFile::DefaultPath(), true));
+        WriteTestFile(KpProfileFile::DefaultPath(), WriteProfileData(data));
+    }
+
+    // Runs the action and waits for the next occurrence of the "Screens: "
+    // line, and for the page turn it starts to end when `turns`. With
+    // `retry`, the action is repeated every 2 s until the line comes: a
+    // click made while a box is still going away is not taken.
+    bool Do(const std::function<void()>& action, const std::string& line, bool turns = false,
+            bool retry = false)
+    {
+        const std::string turned = "Screens: page turn ended on";
+        size_t lines = mGame->CountOutput("Screens: " + line);
+        size_t turnsEnded = mGame->CountOutput(turned);
+        action();
+        for (int waited = 0; mGame->CountOutput("Screens: " + line) == lines ||
+                             (turns && mGame->CountOutput(turned) == turnsEnded);
+             waited += 20)
+        {
+            if (waited > 20000 || mGame->mExited)
+            {
+                GameScreen(mHwnd, "screen-walk")
+                    .WaitUntil(("no_" + std::to_string(mGame->mPid)).c_str(),
+                               [](const GameScreen&) { return true; });
+                ADD_FAILURE() << "no '" << line << "'\n" << mGame->Output();
+                return false;
+            }
+            if (retry && waited % 2000 == 1980 && mGame->CountOutput("Screens: " + line) == lines)
+                action();
+            GameProcess::WaitFor(20);
+        }
+        return true;
+    }
+    bool Click(POINT at, const std::string& line, bool turns = false, bool retry = false)
+    {
+        return Do([&] { ClickAt(mHwnd, at); }, line, turns, retry);
+    }
+
+    // Asks the game to compare the screen with the same moment drawn whole;
+    // returns its report line.
+    std::string Check(const std::string& stop)
+    {
+        const std::string prefix = "ScreenWalk: check ";
+        size_t before = mGame->CountOutput(prefix);
+        std::string name = Lumo::StrFormat("ScreenWalk.Check.%lu", mGame->mPid);
+        HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str());
+        EXPECT_NE(event, nullptr) << name;
+        if (!event)
+            return "";
+        SetEvent(event);
+        CloseHandle(event);
+        for (int waited = 0; mGame->CountOutput(prefix) == before; waited += 20)
+        {
+            if (waited > 10000 || mGame->mExited)
+            {
+                ADD_FAILURE() << stop << ": no check";
+                return "";
+            }
+            GameProcess::WaitFor(20);
+        }
+        std::string output = mGame->Output();
+        size_t at = output.find(prefix);
+        for (size_t i = 0; i < before; i++)
+            at = output.find(prefix, at + 1);
+        std::string line = output.substr(at, output.find('\n', at) - at);
+        EXPECT_NE(line.find(" same"), std::string::npos) << stop << ": " << line;
+        return line;
+    }
+
+    // A question box of that key asked by the action (or already asked when
+    // the action is empty), checked, and answered with a click on its button.
+    void Box(const std::function<void()>& action, const std::string& key, bool yes)
+    {
+        const std::string asked = "Screens: box '" + key + "' asked: ";
+        if (action)
+            ASSERT_TRUE(Do(action, "box '" + key + "' asked", false, true));
+        Check("box " + key);
+        std::string output = mGame->Output();
+        POINT y = {}, n = {};
+        ASSERT_EQ(sscanf(output.c_str() + output.rfind(asked) + asked.size(),
+                         "yes=%ld,%ld no=%ld,%ld", &y.x, &y.y, &n.x, &n.y),
+                  4);
+        ASSERT_TRUE(Click(yes ? y : n, "box '" + key + "' answered", false, true));
+    }
+
+    void Walk(int road);
+
+    TempFolder mFolder;
+    std::string mProgram;
+    GameProcess* mGame = nullptr; // the walk's run
+    HWND mHwnd = nullptr;
+};
+
+POINT In(const char* layout, std::initializer_list<const char*> names)
+{
+    POINT p = LayoutCentre(layout, names);
+    EXPECT_TRUE(p.x || p.y) << layout;
+    return p;
+}
+
+void ScreenWalkRun::Walk(int road)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_WRITE,
+                                             nullptr, &key, nullptr));
+    DWORD value = (DWORD)road;
+    RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+    RegCloseKey(key);
+    WriteProfiles();
+
+    GameProcess game;
+    mGame = &game;
+    ASSERT_TRUE(mGame->Start("", mProgram));
+    mHwnd = mGame->WaitForMainWindow(30000);
+    ASSERT_NE(mHwnd, nullptr) << mGame->Output();
+    ASSERT_TRUE(mGame->WaitForOutput("ScreenWalk: ready 3D=" + std::to_string(road), 30000))
+        << mGame->Output();
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: splash slide 0", 30000)) << mGame->Output();
+    while (!mGame->WaitForOutput("Screens: splash ended", 200))
+    {
+        ASSERT_FALSE(mGame->mExited) << mGame->Output();
+        ClickAt(mHwnd, POINT{512, 384});
+    }
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: main menu drawn", 10000)) << mGame->Output();
+    Check("main menu");
+
+    auto menu = [](const char* name) {
+        return In("main_menu", {"main_menu_dlg", "right_page", name});
+    };
+    // The players' page, its delete question, and back.
+    ASSERT_TRUE(Click(In("main_menu", {"profile_open"}), "page turn ended on 1"));
+    Check("profile page");
+    ASSERT_NO_FATAL_FAILURE(Box(
+        [&] {
+            ClickAt(mHwnd, In("main_menu", {"select_profile", "left_page", "delete"}));
+        },
+        "delprof", false));
+    ASSERT_TRUE(Click(In("main_menu", {"profile_close"}), "page turn ended on 1", false, true));
+
+    ASSERT_TRUE(Click(menu("settings"), "options shown"));
+    Check("settings");
+    ASSERT_TRUE(Click(In("options", {"panel", "cancel"}), "options closed"));
+
+    ASSERT_TRUE(Click(menu("help"), "help page 0", true));
+    Check("help");
+    ASSERT_TRUE(Click(In("help", {"next_btn"}), "help page 1", true));
+    Check("help, second spread");
+    ASSERT_TRUE(Click(In("help", {"close"}), "help closed to the main menu", true));
+
+    ASSERT_TRUE(Click(menu("scores"), "hi-scores shown", true));
+    Check("hi-scores");
+    ASSERT_TRUE(
+        Click(In("hiscores", {"hiscores_dlg", "right_page", "close"}), "page turn ended on 1"));
+
+    ASSERT_TRUE(Click(menu("career"), "page turn ended on 3"));
+    Check("career book");
+
+    // Day 1 opens with its comic, then the briefing.
+    ASSERT_TRUE(Do(
+        [&] {
+            ClickAt(mHwnd, In("career_menu", {"career_dlg", "right_page", "play_button"}));
+        },
+        "career level 1 started"));
+    ASSERT_TRUE(mGame->WaitForOutput("ScreenWalk: comic intro_cafe1 episode 0", 30000))
+        << mGame->Output();
+    Check("comic");
+    ASSERT_TRUE(Click(In("comix_ui", {"comix_continue"}), "briefing shown: level 1"));
+    Check("briefing");
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+    std::string day = Check("day 1");
+    EXPECT_NE(day.find("strip 12/12"), std::string::npos) << day;
+
+    // The pause menu, its two questions, its help and its settings.
+    ASSERT_TRUE(Click(In("hud", {"menu_btn"}), "pause menu shown"));
+    Check("pause menu");
+    auto pause = [](const char* name) {
+        return In("escape_menu", {"escape_dlg", "right_page", name});
+    };
+    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, pause("restart")); }, "restlvl", false));
+    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", false));
+    ASSERT_TRUE(Click(pause("help"), "help page 0", true, true));
+    Check("help over the day");
+    ASSERT_TRUE(Click(In("help", {"close"}), "help closed to the pause menu", true));
+    ASSERT_TRUE(Click(pause("settings"), "options shown"));
+    Check("settings over the day");
+    ASSERT_TRUE(Click(In("options", {"panel", "cancel"}), "options closed"));
+    ASSERT_TRUE(Click(pause("resume"), "pause menu closed", false, true));
+
+    // The guest served: the goal, the day's end, the shop, the debriefing.
+    for (int tries = 0; tries < 100 && mGame->CountOutput("Screens: hud: goal splash") == 0;
+         tries++)
+    {
+        ClickAt(mHwnd, POINT{345, 380});
+        GameProcess::WaitFor(150);
+    }
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: box 'upgrade' asked", 30000)) << mGame->Output();
+    ASSERT_NO_FATAL_FAILURE(Box(nullptr, "upgrade", true));
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: upgrade shop shown", 10000)) << mGame->Output();
+    Check("upgrade shop");
+    // A tray takes clicks once the shop has come in.
+    for (int tries = 0; tries < 50 && mGame->CountOutput(" chosen\n") == 0; tries++)
+    {
+        ClickAt(mHwnd, In("upgrade_menu", {"upgrade_tray1"}));
+        GameProcess::WaitFor(200);
+    }
+    ASSERT_TRUE(mGame->WaitForOutput(" chosen\n", 1000)) << mGame->Output();
+    Check("upgrade tried");
+    ASSERT_TRUE(
+        Click(In("upgrade_menu", {"upgrade_dialog", "upgrade"}), "debriefing shown: success"));
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: debriefing: award", 15000)) << mGame->Output();
+    Check("debriefing");
+    ASSERT_TRUE(Click(In("debriefing_dialog", {"menu"}), "debriefing: back to the main menu"));
+
+    // Survival: its page, its first day, and back to the menu through the
+    // pause menu's question.
+    ASSERT_TRUE(Click(menu("survival"), "survival page shown", true));
+    Check("survival page");
+    ASSERT_TRUE(Click(In("survival_menu", {"survival_dlg", "right_page", "play_button"}),
+                      "briefing shown"));
+    Check("survival briefing");
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+    Check("survival day");
+    ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu shown"));
+    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", true));
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: level left for the main menu", 10000));
+
+    // The career's question last: after it is declined the book takes no
+    // more clicks, which the quit question (asked by the window) does not need.
+    ASSERT_TRUE(Click(menu("career"), "page turn ended on 3", false, true));
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { ClickAt(mHwnd, In("career_menu", {"reset_button"})); }, "delcareer", false));
+    ASSERT_NO_FATAL_FAILURE(Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true));
+    EXPECT_TRUE(mGame->WaitForExit(20000)) << mGame->Output();
+    EXPECT_FALSE(mGame->mSawSystemBox);
+
+    // The checks the game made on its own between the stops.
+    std::string output = mGame->Output();
+    int checks = 0;
+    for (size_t at = output.find("ScreenWalk: check "); at != std::string::npos;
+         at = output.find("ScreenWalk: check ", at + 1))
+    {
+        checks++;
+        std::string line = output.substr(at, output.find('\n', at) - at);
+        size_t screen = output.rfind("Screens: ", at);
+        EXPECT_NE(line.find(" same"), std::string::npos)
+            << line << "\n  after "
+            << (screen == std::string::npos
+                    ? ""
+                    : output.substr(screen, output.find('\n', screen) - screen));
+    }
+    EXPECT_GT(checks, 25) << "checks made";
+}
+} // namespace
+
+TEST_F(ScreenWalkRun, EveryScreenReachesTheScreenAsItIsDrawnWholeOnBothRoads)
+{
+    for (int road : {0, 1})
+    {
+        SCOPED_TRACE(road ? "the Direct3D road" : "the DirectDraw road");
+        Walk(road);
+        if (HasFailure())
+            return;
+    }
+}

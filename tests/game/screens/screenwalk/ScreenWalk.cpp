@@ -1,0 +1,352 @@
+// The whole game (splash, menus, comics, levels) with a check of what reaches
+// the screen: the picture read back from the X screen, as the game presented
+// it change by change, beside the same moment drawn whole and presented
+// whole. The game's clock does not move between the two reads, so any
+// difference is a change that was drawn or presented short. It reports on the
+// debugger output, one line each:
+//   "ScreenWalk: ready 3D=<0|1>"
+//   "ScreenWalk: comic <name> episode <n>"   an episode of a comic is on view
+//   "ScreenWalk: check <n> same strip <k>/<m>"
+//   "ScreenWalk: check <n> differs <count> at <x>,<y> <drawn> <whole> in <box> strip <k>/<m>"
+//       (hex colours of the first differing pixel, the box of all; strip: the
+//       strip's parts seen in their own colour on the screen, while it is on
+//       the scene)
+// A check runs when the named event "ScreenWalk.Check.<process id>" is set,
+// and every SCREENWALK_EVERY-th presented frame (0: never) once the splash
+// is gone. While a level
+// runs, a strip of 12 small squares (more parts than a scene item usually
+// has) stands on its floor, changing colours and moving its last part. With
+// SCREENWALK_OUT set, a differing check saves both pictures there.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "framework/app/StringUtils.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpEngine3.h"
+#include "game/engine/KpProcessMain.h"
+#include "game/gameplay/KpBoard_Game3.h"
+#include "game/scene/KpItem.h"
+#include "game/scene/KpItemList.h"
+#include "game/screens/KpComix.h"
+
+namespace
+{
+void Report(const std::string& line)
+{
+    OutputDebugStringA(("ScreenWalk: " + line + "\n").c_str());
+}
+
+int EnvInt(const char* name, int fallback)
+{
+    const char* value = getenv(name);
+    return value && *value ? atoi(value) : fallback;
+}
+
+// Twelve 8 x 8 squares in a row on the cafe's floor, drawn above everything
+// of the scene; every 250 ms of game time one of them takes a new colour and
+// the last one steps 3 px to the side and back.
+class Strip : public KpItem
+{
+public:
+    static const int kParts = 12, kSize = 8, kLeft = 600, kTop = 740;
+
+    Strip() { mZ = 1 << 20; }
+    int GetPartCount() const override { return kParts; }
+    Lumo::Rect GetPartRect(int part) const override
+    {
+        return Lumo::Rect(PartX(part), kTop, kSize, kSize);
+    }
+    void DrawPart(Lumo::Graphics* g, int part) override
+    {
+        uint32_t c = Colour(part);
+        g->SetColor(int(c >> 16), int(c >> 8 & 255), int(c & 255));
+        g->FillRect(PartX(part), kTop, kSize, kSize);
+    }
+    void Update(int ms) override
+    {
+        for (mMs += ms; mMs >= 250; mMs -= 250)
+        {
+            mStep++;
+            MarkChanged();
+        }
+    }
+    int PartX(int part) const
+    {
+        return kLeft + part * (kSize + 4) + (part == kParts - 1 && mStep % 2 ? 3 : 0);
+    }
+    // Part p takes the next colour of the palette once every 12 steps.
+    uint32_t Colour(int part) const
+    {
+        static const uint32_t palette[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF};
+        return palette[(part + (mStep + kParts - 1 - part) / kParts) % 5];
+    }
+
+private:
+    int mMs = 0, mStep = 0;
+};
+
+const char* const kStripName = "screenwalk_strip";
+
+class ScreenWalkApp : public KpEngine3
+{
+public:
+    ~ScreenWalkApp() override
+    {
+        if (mCheckEvent)
+            CloseHandle(mCheckEvent);
+    }
+
+    void InitApp() override
+    {
+        KpEngine3::InitApp();
+        std::string name = Lumo::StrFormat("ScreenWalk.Check.%lu", GetCurrentProcessId());
+        mCheckEvent = CreateEventA(nullptr, FALSE, FALSE, name.c_str());
+        mEvery = EnvInt("SCREENWALK_EVERY", 0);
+    }
+
+    void LoadingCompleted() override
+    {
+        KpEngine3::LoadingCompleted();
+        Report(Lumo::StrFormat("ready 3D=%d", (int)Is3DAccelerated()));
+    }
+
+    void UpdateOnce() override
+    {
+        KpEngine3::UpdateOnce();
+        KpBoard_Game3* board = gGameBoard3;
+        if (board && board->IsLevelActive() && !gItemList.Find(kStripName))
+        {
+            Strip* strip = new Strip();
+            strip->mName = kStripName;
+            gItemList.Add(strip);
+        }
+        KpComix* comix = board ? dynamic_cast<KpComix*>(board->mComix) : nullptr;
+        int episode = comix && comix->mVisible ? comix->GetEpisodeIndex() : -1;
+        if (episode != mEpisode)
+        {
+            mEpisode = episode;
+            if (episode >= 0)
+                Report(
+                    Lumo::StrFormat("comic %s episode %d", comix->GetComixName().c_str(), episode));
+        }
+    }
+
+    bool DrawDirtyStuff() override
+    {
+        bool presented = KpEngine3::DrawDirtyStuff();
+        // Not over the splash: its fade-in is known to come out a step of
+        // rounding apart from the same moment drawn again, and is left out.
+        Lumo::Widget* splash = gEngine3Boards[kBoardSplash];
+        if (presented && mEvery > 0 && ++mPresented % mEvery == 0 && !(splash && splash->mVisible))
+            mPending = true;
+        if (mCheckEvent && WaitForSingleObject(mCheckEvent, 0) == WAIT_OBJECT_0)
+            mPending = true;
+        // Only once all that was drawn went to the screen (a draw may wait
+        // for its present while loading).
+        if (mPending && mUnpresented.IsEmpty() && !mDrawing && mWidgetManager &&
+            mWidgetManager->mImage)
+        {
+            mPending = false;
+            Check();
+        }
+        return presented;
+    }
+
+private:
+    // The draw surface as the display holds it, read through a lock (which
+    // also waits until the display has carried out all that was asked of
+    // it); empty when it cannot be read. 32-bit surfaces only.
+    std::vector<uint32_t> ReadSurface()
+    {
+        std::vector<uint32_t> pixels;
+        Lumo::DDImage* screen = dynamic_cast<Lumo::DDImage*>(mWidgetManager->mImage);
+        if (!screen || !screen->mSurface)
+            return pixels;
+        if (mDDInterface && mDDInterface->mD3D)
+            mDDInterface->mD3D->EndSceneIfOpen();
+        DDSURFACEDESC desc = {};
+        desc.dwSize = sizeof(desc);
+        if (screen->mSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
+            return pixels;
+        if (desc.ddpfPixelFormat.dwRGBBitCount == 32 && int(desc.dwWidth) == mWidth &&
+            int(desc.dwHeight) == mHeight)
+        {
+            pixels.resize(size_t(mWidth) * mHeight);
+            for (int y = 0; y < mHeight; y++)
+            {
+                const uint32_t* row =
+                    (const uint32_t*)((const BYTE*)desc.lpSurface + y * desc.lPitch);
+                for (int x = 0; x < mWidth; x++)
+                    pixels[size_t(y) * mWidth + x] = row[x] & 0xFFFFFF;
+            }
+        }
+        screen->mSurface->Unlock(nullptr);
+        return pixels;
+    }
+
+    // The window's client area as the X screen shows it.
+    std::vector<uint32_t> Grab()
+    {
+        POINT origin = {0, 0};
+        ClientToScreen(mHWnd, &origin);
+        HDC screen = GetDC(nullptr);
+        HDC mem = CreateCompatibleDC(screen);
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = mWidth;
+        bi.bmiHeader.biHeight = -mHeight;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        BitBlt(mem, 0, 0, mWidth, mHeight, screen, origin.x, origin.y, SRCCOPY);
+        GdiFlush();
+        std::vector<uint32_t> pixels((uint32_t*)bits, (uint32_t*)bits + mWidth * mHeight);
+        for (uint32_t& p : pixels)
+            p &= 0xFFFFFF;
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        ReleaseDC(nullptr, screen);
+        return pixels;
+    }
+
+    // The X server shows a present a while after the display made it, longer
+    // on a busy machine: read until the screen holds what the draw surface
+    // holds (but for the software cursor, drawn on the way to the screen),
+    // or, when it does not, until it has stayed the same for 300 ms. Nothing
+    // of the game moves meanwhile.
+    std::vector<uint32_t> GrabSettled()
+    {
+        std::vector<uint32_t> surface = ReadSurface(), last = Grab(), now;
+        RECT cursor = {};
+        if (mDDInterface && mDDInterface->mCursorImage)
+            cursor = {mDDInterface->mCursorX - 64, mDDInterface->mCursorY - 64,
+                      mDDInterface->mCursorX + 64, mDDInterface->mCursorY + 64};
+        auto shown = [&](const std::vector<uint32_t>& screen)
+        {
+            if (surface.size() != screen.size())
+                return false;
+            for (size_t i = 0; i < screen.size(); i++)
+                if (screen[i] != surface[i])
+                {
+                    POINT p = {LONG(i % mWidth), LONG(i / mWidth)};
+                    if (!PtInRect(&cursor, p))
+                        return false;
+                }
+            return true;
+        };
+        DWORD stableSince = GetTickCount();
+        for (int tries = 0; tries < 500 && !shown(last); tries++)
+        {
+            Sleep(10);
+            now = Grab();
+            if (now != last)
+                stableSince = GetTickCount();
+            else if (GetTickCount() - stableSince >= 300)
+                break;
+            last.swap(now);
+        }
+        return last;
+    }
+
+    void Save(const std::vector<uint32_t>& pixels, const std::string& name)
+    {
+        const char* folder = getenv("SCREENWALK_OUT");
+        if (!folder || !*folder)
+            return;
+        CreateDirectoryA(folder, nullptr);
+        Lumo::MemoryImage image;
+        image.Create(mWidth, mHeight);
+        uint32_t* out = image.GetPixels();
+        for (size_t i = 0; i < pixels.size(); i++)
+            out[i] = pixels[i] | 0xFF000000;
+        image.PixelsChanged();
+        ImageLib::WritePNGImage(std::string(folder) + "/" + name + ".png", &image);
+    }
+
+    void Check()
+    {
+        std::string pending;
+        if (!mWidgetManager->mDirtyRegion.IsEmpty())
+        {
+            Lumo::Rect b = mWidgetManager->mDirtyRegion.GetBounds();
+            pending = Lumo::StrFormat(" pending %d,%d %dx%d", b.mX, b.mY, b.mWidth, b.mHeight);
+        }
+        std::vector<uint32_t> drawn = GrabSettled();
+        // The strip's parts as the screen shows them, while it is on the scene.
+        std::string strip;
+        if (const Strip* s = dynamic_cast<const Strip*>(gItemList.Find(kStripName)))
+            if (s->mVisible && gGameBoard3 && gGameBoard3->mVisible)
+            {
+                int seen = 0;
+                for (int p = 0; p < Strip::kParts; p++)
+                {
+                    int x = s->PartX(p) + Strip::kSize / 2, y = Strip::kTop + Strip::kSize / 2;
+                    // Within a step of rounding of the wanted colour.
+                    uint32_t shown = drawn[size_t(y) * mWidth + x], wanted = s->Colour(p);
+                    bool alike = true;
+                    for (int shift = 0; shift < 24; shift += 8)
+                        alike = alike &&
+                                abs(int(shown >> shift & 255) - int(wanted >> shift & 255)) <= 8;
+                    seen += alike ? 1 : 0;
+                }
+                strip = Lumo::StrFormat(" strip %d/%d", seen, Strip::kParts);
+            }
+
+        mWidgetManager->SetAllDirty();
+        mDrawing = true;
+        mWidgetManager->DrawScreen(mWidgetManager->mApp);
+        mDrawing = false;
+        Redraw(nullptr);
+        mUnpresented.Clear();
+        std::vector<uint32_t> whole = GrabSettled();
+
+        int differing = 0, first = -1;
+        int left = mWidth, top = mHeight, right = -1, bottom = -1;
+        for (size_t i = 0; i < drawn.size(); i++)
+            if (drawn[i] != whole[i])
+            {
+                if (differing++ == 0)
+                    first = int(i);
+                int x = int(i) % mWidth, y = int(i) / mWidth;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        mChecks++;
+        if (differing == 0)
+        {
+            Report(Lumo::StrFormat("check %d same%s", mChecks, strip.c_str()));
+            return;
+        }
+        Report(Lumo::StrFormat("check %d differs %d at %d,%d %06x %06x in %d,%d-%d,%d%s", mChecks,
+                               differing, first % mWidth, first / mWidth, drawn[first],
+                               whole[first], left, top, right, bottom, (strip + pending).c_str()));
+        Save(drawn, Lumo::StrFormat("check%03d-drawn", mChecks));
+        Save(whole, Lumo::StrFormat("check%03d-whole", mChecks));
+    }
+
+    HANDLE mCheckEvent = nullptr;
+    int mEvery = 0, mPresented = 0, mChecks = 0;
+    int mEpisode = -1;
+    bool mPending = false;
+};
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    return KpRunProcess(instance, []() -> Lumo::LumoAppBase* { return new ScreenWalkApp(); });
+}
