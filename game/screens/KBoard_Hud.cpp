@@ -481,10 +481,10 @@ void KBoard_Hud::Update()
         }
         else if (survivalClock)
         {
+            // The clock runs whenever a day does: the day's upgrade offers sit
+            // beside it, not in its place.
             int n = (int)upgradeFrames.size();
-            if (!board->mOfferedUpgrades.empty())
-                survivalClock->SetVisible(false);
-            else if (n > 0)
+            if (n > 0)
             {
                 int frame = (int)((n - 1) * p);
                 if (frame != lastClockFrame)
@@ -492,7 +492,6 @@ void KBoard_Hud::Update()
                     lastClockFrame = frame;
                     survivalClock->SetStateImage(0, upgradeFrames[frame], Lumo::Rect());
                 }
-                // Back as soon as the day's offers are gone, not only at the next frame.
                 if (!survivalClock->mVisible)
                     survivalClock->SetVisible(true);
             }
