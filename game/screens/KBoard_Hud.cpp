@@ -224,9 +224,7 @@ void KBoard_Hud::ResetForLevel()
     shownLife = 0;
     SetVisibleIf(leftPart, false);
     SetVisibleIf(leftSurvivalPart, false);
-    for (KpCandyWidget* splash :
-         {goalSplash, expertSplash, successSplash, failSplash, survivalEndSplash})
-        HideWithChildren(splash);
+    HideSplashes();
     for (KpCandyWidget* w :
          {goalBackground, expertBackground, goalValue, expertValue, goalText, expertText,
           moneyGoalValue, moneyExpertValue, moneyGoalGhost, moneyExpertGhost, livesPanel})
@@ -338,6 +336,13 @@ void KBoard_Hud::ShowExpertSplash()
 void KBoard_Hud::ShowEndSplash(bool isEndless, bool won)
 {
     ShowSplash(isEndless ? survivalEndSplash : (won ? successSplash : failSplash));
+}
+
+void KBoard_Hud::HideSplashes()
+{
+    for (KpCandyWidget* splash :
+         {goalSplash, expertSplash, successSplash, failSplash, survivalEndSplash})
+        HideWithChildren(splash);
 }
 
 void KBoard_Hud::ShowCleaning()
