@@ -537,6 +537,7 @@ TEST_F(ScreensRun, HelpAndShopShowWhatTheyShouldAndQuitLeavesNoBoxBehind)
     Click(hwnd, 397, 616); // Menu
     ASSERT_TRUE(WaitLine("debriefing: back to the main menu")) << game.Output();
     GameScreen back(hwnd, "screens-run");
+    back.WaitFor("help_6_back_at_the_menu", {{P(625, 255), kCaramel}});
     WaitSettled(back, "help_6_back_at_the_menu");
 
     // Quit, yes: the menu whole again before the window goes.
@@ -548,8 +549,11 @@ TEST_F(ScreensRun, HelpAndShopShowWhatTheyShouldAndQuitLeavesNoBoxBehind)
                      "Screens: box 'quit' asked: yes=%d,%d no=%d,%d", &yx, &yy, &nx, &ny),
               4);
     GameScreen asking(hwnd, "screens-run");
-    WaitSettled(asking, "help_7_quit_question");
-    ASSERT_LT(SamePercent(asking, back, RECT{0, 0, 1024, 768}), 90) << "no box seen";
+    ASSERT_TRUE(asking.WaitUntil("help_7_quit_question",
+                                 [&](const GameScreen& now) {
+                                     return SamePercent(now, back, RECT{0, 0, 1024, 768}) < 90;
+                                 }))
+        << "no box seen";
     Click(hwnd, yx, yy);
     GameScreen last(hwnd, "screens-run");
     bool menuSeen = false;
