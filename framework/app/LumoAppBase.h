@@ -298,6 +298,10 @@ public:
     // Focus bookkeeping, images, screen image and the window timer after a good initialisation.
     void DisplayReady();
 
+    // Draws what changed and presents the whole screen at once, outside the
+    // loop's pacing: the last picture before the window goes must be current.
+    void PresentNow();
+
     // Main loop pieces.
     void ProcessDeferredDeletes();
     void ResetFrameTiming();

@@ -116,6 +116,20 @@ bool LumoAppBase::DrawDirtyStuff()
     return true;
 }
 
+void LumoAppBase::PresentNow()
+{
+    if (mDrawing || mShutdown || gIdlePause || gDisplayLost || !mWidgetManager || !mDDInterface)
+        return;
+    mDrawing = true;
+    ChangeSectionDepth(false);
+    mWidgetManager->DrawScreen(mWidgetManager->mApp);
+    ChangeSectionDepth(true);
+    mDrawing = false;
+    Redraw(nullptr);
+    mUnpresented.Clear();
+    mLastPresentTime = mClock.now();
+}
+
 void LumoAppBase::Redraw(Rect* rect)
 {
     ProfileZone zone("LumoAppBase::Redraw");

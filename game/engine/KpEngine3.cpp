@@ -154,6 +154,13 @@ void KpEngine3::Shutdown()
         return;
     if (!gProfileFile.Save() && !InSendMessage())
         TellSaveLostAtQuit();
+    // Hiding the window can take seconds under some window managers: the
+    // last picture on screen is the game, not the box that was just answered.
+    for (KpCandyWidget* box :
+         std::initializer_list<KpCandyWidget*>{gConfirm2, gConfirm1, gBgDialog})
+        if (box && box->mVisible)
+            box->SetVisible(false);
+    PresentNow();
     LumoAppBase::Shutdown();
 }
 

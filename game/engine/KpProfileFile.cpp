@@ -33,6 +33,12 @@ const size_t kNameAt = 0, kHighestLevelAt = 292, kMoneyAt = 296, kExpertAt = 552
 const wchar_t* const kHouseNames[kRecordCount] = {L"Hana",  L"Marta", L"Oskar", L"Lina",  L"Pavel",
                                                   L"Rosa",  L"Igor",  L"Nina",  L"Bruno", L"Vera",
                                                   L"Tomas", L"Ada",   L"Felix", L"Mila"};
+// The house's scores, best first. A first good day ($100-220) and a first good survival run
+// ($0-250) already enter; the tops need a whole career near expert pay or a long survival run.
+const int kHouseCareerScores[kRecordCount] = {28000, 20000, 14000, 9500, 6500, 4500, 3100,
+                                              2100,  1400,  900,   550,  300,  150,  75};
+const int kHouseSurvivalScores[kRecordCount] = {5500, 4300, 3400, 2700, 2100, 1600, 1200,
+                                                900,  650,  450,  300,  180,  100,  50};
 
 void PutU32(std::string& out, size_t at, uint32_t v)
 {
@@ -164,9 +170,9 @@ KpProfileData::KpProfileData()
     for (int i = 0; i < kRecordCount; i++)
     {
         records[0][i].name = kHouseNames[i];
-        records[0][i].score = 14000 - 1000 * i;
+        records[0][i].score = kHouseCareerScores[i];
         records[1][i].name = kHouseNames[(i + 7) % kRecordCount];
-        records[1][i].score = 7000 - 500 * i;
+        records[1][i].score = kHouseSurvivalScores[i];
     }
 }
 

@@ -392,8 +392,11 @@ void KpBoard_Game3::ShowLevelResult()
 
 void KpBoard_Game3::ShowUpgradeMenu()
 {
-    if (mUpgradeMenu)
-        mUpgradeMenu->Show();
+    if (!mUpgradeMenu)
+        return;
+    // The shop previews its offers on the cafe: no "Well done!" ribbon over it.
+    HudHideSplashes();
+    mUpgradeMenu->Show();
 }
 
 int KpBoard_Game3::GetUpgradeOffers(std::vector<const KpUpgradeOffer*>& offers)

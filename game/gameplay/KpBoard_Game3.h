@@ -134,6 +134,7 @@ private:
     void HudShowElement(const std::string& name, bool show);
     void HudUpdateTaskGoals();
     void HudShowEndSplash();
+    void HudHideSplashes();
     void ReportCareerResult(int money, KpLevelResultKind kind, int level);
     bool ShowUpgradeNotice();
 

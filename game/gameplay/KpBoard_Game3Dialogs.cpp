@@ -125,6 +125,13 @@ void KpBoard_Game3::HudShowEndSplash()
         hud->ShowEndSplash(mEndless, won);
 }
 
+// Every splash down: the upgrade shop shows the cafe clear.
+void KpBoard_Game3::HudHideSplashes()
+{
+    if (KBoard_Hud* hud = AsHud(mHud))
+        hud->HideSplashes();
+}
+
 // KpBoard_Career::SetLevelResult (money, kind, level) on the career book of
 // the engine's table.
 void KpBoard_Game3::ReportCareerResult(int money, KpLevelResultKind kind, int level)

@@ -23,6 +23,10 @@ namespace
 // The door area: clients queue down from the door, one whole standing client
 // (its patience bar included) apart, and the lowest one's feet stay above this.
 const float kQueueFloor = 760.0f;
+// The lane beside the queue keeps this gap to the queued clients.
+const float kLaneGap = 8.0f;
+// Where a client leaving steps out of the door, above it.
+const float kExitAbove = 20.0f;
 
 KpItem* MakeTable()
 {
@@ -160,10 +164,7 @@ void KpCafePlay::Close()
     std::vector<KpClient*> queue;
     queue.swap(mQueue);
     for (KpClient* client : queue)
-    {
-        client->mVisible = true;
-        client->Leave(mLevel->doorX, mLevel->doorY - 20.0f, false);
-    }
+        LeaveByTheLane(client, false);
 }
 
 void KpCafePlay::Update(int ms)
@@ -207,6 +208,7 @@ void KpCafePlay::Update(int ms)
            arrivals[mNextArrival].timeMs < mLevel->dayLengthMs)
         Arrive(arrivals[mNextArrival++]);
     SeatQueue();
+    MoveQueue();
     ReportPossible();
 }
 
@@ -227,19 +229,20 @@ void KpCafePlay::Arrive(const KpLevelClient& arrival)
     int look = int(gLumoRandom.Next() % unsigned(KpCafeArt::kClientLooks));
     KpClient* client =
         new KpClient(look, arrival.order, product ? product->price : 0, PatienceOf(arrival));
-    // In at the door, then down to the end of the queue.
+    // Outside at the door until the way in is clear (MoveQueue, SeatQueue).
     client->mX = mLevel->doorX;
     client->mY = mLevel->doorY;
+    client->mVisible = false;
+    client->Queue(mLevel->doorX, mLevel->doorY);
     gItemList.Add(client);
     mClients.push_back(client);
     mQueue.push_back(client);
-    PlaceQueue();
     gTutorial.OnEvent("arrive");
 }
 
 void KpCafePlay::SeatQueue()
 {
-    bool seated = false;
+    const float door = mLevel->doorY, lane = GetQueueLaneX();
     while (!mQueue.empty())
     {
         std::vector<KpCafeTable*> free;
@@ -248,14 +251,25 @@ void KpCafePlay::SeatQueue()
                 free.push_back(table);
         if (free.empty())
             break;
-        KpCafeTable* table = free[gLumoRandom.Next() % unsigned(free.size())];
         KpClient* client = mQueue.front();
+        std::vector<Lumo::LumoVector2> via;
+        if (!client->mVisible)
+        {
+            // Straight in from outside to the table: along the top of the
+            // lane, above the queue, so it passes nobody waiting.
+            client->mX = mLevel->doorX;
+            client->mY = door;
+            client->mVisible = true;
+            via.emplace_back(lane, door);
+        }
+        else if (client->IsMoving() && client->mX >= mLevel->doorX - 0.5f)
+            break; // stepping up inside the queue: off once it stands
+        else
+            via.emplace_back(lane, client->mY); // aside into the lane, clear of the queue
+        KpCafeTable* table = free[gLumoRandom.Next() % unsigned(free.size())];
         mQueue.erase(mQueue.begin());
-        client->GoToTable(table);
-        seated = true;
+        client->GoToTable(table, via);
     }
-    if (seated)
-        PlaceQueue();
 }
 
 int KpCafePlay::GetQueueShown() const
@@ -263,34 +277,97 @@ int KpCafePlay::GetQueueShown() const
     if (!mLevel)
         return 0;
     float room = kQueueFloor - mLevel->doorY;
-    return std::max(1, 1 + int(room / float(KpClient::GetStandingHeight())));
+    return std::max(1, int(room / float(KpClient::GetStandingHeight())));
 }
 
-void KpCafePlay::PlaceQueue()
+Lumo::LumoVector2 KpCafePlay::GetQueuePlace(int i) const
 {
+    if (!mLevel)
+        return Lumo::LumoVector2();
     const float step = float(KpClient::GetStandingHeight());
+    return Lumo::LumoVector2(mLevel->doorX, mLevel->doorY + step * float(i + 1));
+}
+
+float KpCafePlay::GetQueueLaneX() const
+{
+    return mLevel ? mLevel->doorX - float(KpCafeArt::kStandWidth) - kLaneGap : 0.0f;
+}
+
+Lumo::Rect KpCafePlay::StandingArea(float x, float y) const
+{
+    const int height = KpClient::GetStandingHeight(), half = KpCafeArt::kStandWidth / 2;
+    return Lumo::Rect(int(std::floor(x)) - half, int(std::floor(y)) - height, 2 * half, height);
+}
+
+bool KpCafePlay::IsClear(const Lumo::Rect& area, const KpClient* except) const
+{
+    for (const KpClient* other : mClients)
+    {
+        if (other == except || other->IsGone())
+            continue;
+        Lumo::Rect overlap = area.Intersection(other->GetDrawnRect());
+        if (overlap.mWidth > 0 && overlap.mHeight > 0)
+            return false;
+    }
+    return true;
+}
+
+void KpCafePlay::MoveQueue()
+{
     const int shown = GetQueueShown();
-    for (size_t i = 0; i < mQueue.size(); i++)
+    const float door = mLevel->doorY, lane = GetQueueLaneX();
+    for (size_t i = 0; i < mQueue.size() && int(i) < shown; i++)
     {
         KpClient* client = mQueue[i];
-        if (int(i) >= shown)
-        {
-            // Waits outside: unseen, at the door, until a place in the door area is free.
-            client->mVisible = false;
-            client->mX = mLevel->doorX;
-            client->mY = mLevel->doorY;
-            client->Queue(mLevel->doorX, mLevel->doorY);
-            continue;
-        }
+        const Lumo::LumoVector2 place = GetQueuePlace(int(i));
         if (!client->mVisible)
         {
-            // In from outside: through the door to its place.
+            // In at the door, down the lane and across to the place: the
+            // whole way must be free, so no one walks over another. One at a
+            // time, in order.
+            Lumo::Rect way[3] = {
+                KpItem::Cover(StandingArea(mLevel->doorX, door), StandingArea(lane, door)),
+                KpItem::Cover(StandingArea(lane, door), StandingArea(lane, place.y)),
+                KpItem::Cover(StandingArea(lane, place.y), StandingArea(place.x, place.y))};
+            for (const Lumo::Rect& part : way)
+                if (!IsClear(part, client))
+                    return;
             client->mX = mLevel->doorX;
-            client->mY = mLevel->doorY;
+            client->mY = door;
             client->mVisible = true;
+            client->Queue(place.x, place.y,
+                          {Lumo::LumoVector2(lane, door), Lumo::LumoVector2(lane, place.y)});
+            return;
         }
-        client->Queue(mLevel->doorX, mLevel->doorY + step * float(i));
+        // Up the queue into the place ahead once those before have left it.
+        if (client->IsMoving() || client->mX < place.x - 0.5f || client->mY <= place.y + 0.5f)
+            continue;
+        if (IsClear(
+                KpItem::Cover(StandingArea(place.x, place.y), StandingArea(client->mX, client->mY)),
+                client))
+            client->Queue(place.x, place.y);
     }
+}
+
+void KpCafePlay::LeaveByTheLane(KpClient* client, bool angry)
+{
+    const float door = mLevel->doorY, lane = GetQueueLaneX();
+    std::vector<Lumo::LumoVector2> via;
+    if (!client->mVisible)
+    {
+        // One who waited outside is seen leaving at the door.
+        client->mX = mLevel->doorX;
+        client->mY = door;
+        client->mVisible = true;
+    }
+    else if (client->GetState() == kClientQueued)
+    {
+        via.emplace_back(lane, client->mY);
+        via.emplace_back(lane, door);
+    }
+    else
+        via.emplace_back(lane, door);
+    client->Leave(mLevel->doorX, door - kExitAbove, angry, via);
 }
 
 KpItem* KpCafePlay::Click(float x, float y)
@@ -356,15 +433,10 @@ void KpCafePlay::WalkOut(KpClient* client, bool angry)
     KpCafeTable* table = client->GetTable();
     auto queued = std::find(mQueue.begin(), mQueue.end(), client);
     if (queued != mQueue.end())
-    {
         mQueue.erase(queued);
-        PlaceQueue();
-    }
     if (table && !angry)
         table->SetDirty(true);
-    // One who waited outside is seen leaving at the door.
-    client->mVisible = true;
-    client->Leave(mLevel->doorX, mLevel->doorY - 20.0f, angry);
+    LeaveByTheLane(client, angry);
     if (angry)
     {
         mLives = std::max(0, mLives - 1);

@@ -1,6 +1,6 @@
 // The stand-in play of a level: what makes money, task goals and failure real
 // until the full cafe (workers, the boss, trays) exists. Clients come in at
-// the times of the level file and queue at the door; a free clean table takes
+// the times of the level file and queue below the door; a free clean table takes
 // the first of them; a click on a seated client serves the order at once (the
 // order's price, more for fast service); a client whose patience runs out
 // walks out and costs a life; a client who ate leaves the table dirty until it
@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/app/LumoVector2.h"
+#include "framework/app/Rect.h"
 #include "game/gameplay/KpLevelData.h"
 #include "game/scene/KpSprite.h"
 
@@ -73,6 +75,11 @@ public:
     // How many queued clients the door area shows one under the other
     // without overlapping: the others wait outside, unseen, for their turn.
     int GetQueueShown() const;
+    // Where queue place i stands (the feet): under the door, one standing
+    // client apart; the door itself stays free for those coming and going.
+    Lumo::LumoVector2 GetQueuePlace(int i) const;
+    // The lane left of the queue by which clients come in and go out, x.
+    float GetQueueLaneX() const;
     // A career day's hearts on the scene (null in survival and without a level).
     const KpLifeHearts* GetHearts() const { return mHearts; }
 
@@ -82,7 +89,15 @@ public:
 private:
     void Arrive(const KpLevelClient& arrival);
     void SeatQueue();
-    void PlaceQueue();
+    // Moves the queue on: one client in from outside, the others up to
+    // their places, each only once its way is clear of every other client.
+    void MoveQueue();
+    // No client but `except` is drawn inside the area.
+    bool IsClear(const Lumo::Rect& area, const KpClient* except) const;
+    // The area a client standing with its feet at (x, y) covers.
+    Lumo::Rect StandingArea(float x, float y) const;
+    // Out of the queue to the door: by the lane, round the others.
+    void LeaveByTheLane(KpClient* client, bool angry);
     void Serve(KpClient* client);
     void Clean(KpCafeTable* table);
     void WalkOut(KpClient* client, bool angry);

@@ -75,21 +75,41 @@ void KpClient::MoveTo(float x, float y)
     }
 }
 
-void KpClient::Queue(float x, float y)
+void KpClient::WalkRoute(float x, float y, const std::vector<Lumo::LumoVector2>& via)
+{
+    mLegs = via;
+    mLegs.emplace_back(x, y);
+    mMoveMs = mMoveTotalMs = 0;
+    NextLeg();
+}
+
+void KpClient::NextLeg()
+{
+    while (!mLegs.empty())
+    {
+        Lumo::LumoVector2 to = mLegs.front();
+        mLegs.erase(mLegs.begin());
+        MoveTo(to.x, to.y);
+        if (mMoveMs < mMoveTotalMs)
+            return;
+    }
+}
+
+void KpClient::Queue(float x, float y, const std::vector<Lumo::LumoVector2>& via)
 {
     MarkChanged();
     mState = kClientQueued;
-    MoveTo(x, y);
+    WalkRoute(x, y, via);
 }
 
-void KpClient::GoToTable(KpCafeTable* table)
+void KpClient::GoToTable(KpCafeTable* table, const std::vector<Lumo::LumoVector2>& via)
 {
     MarkChanged();
     mTable = table;
     table->SetClient(this);
     mState = kClientWalking;
     mStateMs = 0;
-    MoveTo(table->SeatX(), table->SeatY());
+    WalkRoute(table->SeatX(), table->SeatY(), via);
 }
 
 void KpClient::Serve(int eatMs)
@@ -102,7 +122,8 @@ void KpClient::Serve(int eatMs)
         mTable->SetServed(mOrder);
 }
 
-void KpClient::Leave(float doorX, float doorY, bool angry)
+void KpClient::Leave(float doorX, float doorY, bool angry,
+                     const std::vector<Lumo::LumoVector2>& via)
 {
     MarkChanged();
     mAngry = angry;
@@ -114,7 +135,7 @@ void KpClient::Leave(float doorX, float doorY, bool angry)
     mTable = nullptr;
     mState = kClientLeaving;
     mStateMs = 0;
-    MoveTo(doorX, doorY);
+    WalkRoute(doorX, doorY, via);
 }
 
 void KpClient::Update(int ms)
@@ -122,13 +143,15 @@ void KpClient::Update(int ms)
     mStateMs += ms;
     if (mState == kClientQueued || mState == kClientWaiting)
         mWaitedMs = std::min(mWaitedMs + ms, mPatienceMs);
-    if (IsMoving())
+    if (mMoveMs < mMoveTotalMs)
     {
         mMoveMs = std::min(mMoveMs + ms, mMoveTotalMs);
         float t = float(mMoveMs) / float(mMoveTotalMs);
         float s = t * t * (3.0f - 2.0f * t); // eased at both ends
         mX = mFromX + (mToX - mFromX) * s;
         mY = mFromY + (mToY - mFromY) * s;
+        if (mMoveMs == mMoveTotalMs)
+            NextLeg();
     }
     // At the table (also when it was no way off): seated, waiting for the order.
     if (!IsMoving() && mState == kClientWalking)
@@ -170,7 +193,7 @@ void KpClient::Update(int ms)
 
 float KpClient::GetAlpha() const
 {
-    if (mState == kClientLeaving && mMoveTotalMs - mMoveMs < kFadeOutMs)
+    if (mState == kClientLeaving && mLegs.empty() && mMoveTotalMs - mMoveMs < kFadeOutMs)
         return float(mMoveTotalMs - mMoveMs) / float(kFadeOutMs);
     return 1.0f;
 }
@@ -200,6 +223,13 @@ Lumo::Rect KpClient::GetPartRect(int part) const
         r = Cover(r, mProduct.GetRect(bx + kBubbleWidth * 0.5f + 2.0f, by + kBubbleHeight * 0.42f));
     }
     return r;
+}
+
+Lumo::Rect KpClient::GetDrawnRect() const
+{
+    if (!mVisible)
+        return Lumo::Rect();
+    return Cover(GetPartRect(0), GetPartRect(1));
 }
 
 int KpClient::GetPartZ(int part) const

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "framework/app/LumoVector2.h"
 #include "game/scene/KpPickItem.h"
 #include "game/scene/KpSprite.h"
 
@@ -28,14 +30,17 @@ public:
     KpClient(int look, const std::string& order, int price, int patienceMs);
 
     // --- what the play does with it
+    // Each walk passes the points of `via` in turn, one straight line after
+    // another, so the play can lead it round what stands in the way.
     // Stands at a place of the queue (walking there from where it is).
-    void Queue(float x, float y);
+    void Queue(float x, float y, const std::vector<Lumo::LumoVector2>& via = {});
     // Walks to the table and sits there when it arrives.
-    void GoToTable(KpCafeTable* table);
+    void GoToTable(KpCafeTable* table, const std::vector<Lumo::LumoVector2>& via = {});
     // Served: the order goes on the table and the client eats for ms.
     void Serve(int eatMs);
     // Gets up and walks to the door, angry or content; gone once there.
-    void Leave(float doorX, float doorY, bool angry);
+    void Leave(float doorX, float doorY, bool angry,
+               const std::vector<Lumo::LumoVector2>& via = {});
 
     // --- state
     KpClientState GetState() const { return mState; }
@@ -51,7 +56,9 @@ public:
     bool HasFinishedMeal() const { return mState == kClientEating && mStateMs >= mEatMs; }
     // Out of the door.
     bool IsGone() const { return mState == kClientLeaving && !IsMoving(); }
-    bool IsMoving() const { return mMoveMs < mMoveTotalMs; }
+    bool IsMoving() const { return mMoveMs < mMoveTotalMs || !mLegs.empty(); }
+    // Body, face and patience bar as drawn now, in scene pixels (empty when hidden).
+    Lumo::Rect GetDrawnRect() const;
     // Head centre in the scene, for pops over it.
     float HeadX() const;
     float HeadY() const;
@@ -71,6 +78,9 @@ public:
 
 private:
     void MoveTo(float x, float y);
+    void WalkRoute(float x, float y, const std::vector<Lumo::LumoVector2>& via);
+    // Starts the walk to the next point of the route; points already reached take no time.
+    void NextLeg();
     // Opacity of the drawing now (the last steps out fade), 0 to 1.
     float GetAlpha() const;
     // What the look depends on besides the pictures' names; a change marks the item.
@@ -100,6 +110,7 @@ private:
 
     float mFromX = 0.0f, mFromY = 0.0f, mToX = 0.0f, mToY = 0.0f;
     int mMoveMs = 0, mMoveTotalMs = 0;
+    std::vector<Lumo::LumoVector2> mLegs; // points still to walk to after the current one
 
     KpSprite mSit, mStand, mFace, mBarBack, mBarFill, mBubble, mProduct;
     std::string mFaceName, mFillName;

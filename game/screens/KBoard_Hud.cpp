@@ -224,9 +224,7 @@ void KBoard_Hud::ResetForLevel()
     shownLife = 0;
     SetVisibleIf(leftPart, false);
     SetVisibleIf(leftSurvivalPart, false);
-    for (KpCandyWidget* splash :
-         {goalSplash, expertSplash, successSplash, failSplash, survivalEndSplash})
-        HideWithChildren(splash);
+    HideSplashes();
     for (KpCandyWidget* w :
          {goalBackground, expertBackground, goalValue, expertValue, goalText, expertText,
           moneyGoalValue, moneyExpertValue, moneyGoalGhost, moneyExpertGhost, livesPanel})
@@ -338,6 +336,13 @@ void KBoard_Hud::ShowExpertSplash()
 void KBoard_Hud::ShowEndSplash(bool isEndless, bool won)
 {
     ShowSplash(isEndless ? survivalEndSplash : (won ? successSplash : failSplash));
+}
+
+void KBoard_Hud::HideSplashes()
+{
+    for (KpCandyWidget* splash :
+         {goalSplash, expertSplash, successSplash, failSplash, survivalEndSplash})
+        HideWithChildren(splash);
 }
 
 void KBoard_Hud::ShowCleaning()
@@ -481,10 +486,10 @@ void KBoard_Hud::Update()
         }
         else if (survivalClock)
         {
+            // The clock runs whenever a day does: the day's upgrade offers sit
+            // beside it, not in its place.
             int n = (int)upgradeFrames.size();
-            if (!board->mOfferedUpgrades.empty())
-                survivalClock->SetVisible(false);
-            else if (n > 0)
+            if (n > 0)
             {
                 int frame = (int)((n - 1) * p);
                 if (frame != lastClockFrame)
@@ -492,7 +497,6 @@ void KBoard_Hud::Update()
                     lastClockFrame = frame;
                     survivalClock->SetStateImage(0, upgradeFrames[frame], Lumo::Rect());
                 }
-                // Back as soon as the day's offers are gone, not only at the next frame.
                 if (!survivalClock->mVisible)
                     survivalClock->SetVisible(true);
             }

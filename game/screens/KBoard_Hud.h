@@ -65,6 +65,8 @@ public:
     void InitElements();
     // The level's end: success, fail or the end of survival.
     void ShowEndSplash(bool endless, bool won);
+    // Takes every splash down, so a dialog that previews the cafe sees it clear.
+    void HideSplashes();
 
     // --- Overrides
     void AddChild(const std::string& name, KpCandyWidget* child) override;

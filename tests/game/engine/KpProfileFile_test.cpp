@@ -84,7 +84,7 @@ TEST_F(ProfileFileTest, FieldsLieAtTheirByteOffsetsAndReadBack)
     EXPECT_EQ(b[p + 612 + 59 * 5 + 4], 1);
     // Career records start with the house's best.
     EXPECT_EQ(b[64], 'H'); // "Hana"
-    EXPECT_EQ(I32(b, 64 + 256), 14000);
+    EXPECT_EQ(I32(b, 64 + 256), 28000);
 
     KpProfileFile again;
     again.SetPath(mPath);
@@ -119,14 +119,24 @@ TEST_F(ProfileFileTest, DeletingASlotMovesLaterSlotsDownAndKeepsTheCurrentOne)
 
 TEST_F(ProfileFileTest, RecordsEnterAtTheirPlaceOrNotAtAll)
 {
-    EXPECT_EQ(mFile.InsertRecord(false, L"Top", 20000), 0);
-    // Below the 13000 already there (at place 2 since "Top" came in).
-    EXPECT_EQ(mFile.InsertRecord(false, L"Tie", 13000), 3);
+    EXPECT_EQ(mFile.InsertRecord(false, L"Top", 30000), 0);
+    // Below the 20000 already there (at place 2 since "Top" came in).
+    EXPECT_EQ(mFile.InsertRecord(false, L"Tie", 20000), 3);
     EXPECT_EQ(mFile.GetRecords(false)[2].name, L"Marta");
     EXPECT_EQ(mFile.GetRecords(false)[3].name, L"Tie");
     EXPECT_EQ(mFile.InsertRecord(false, L"Low", 1), 14);
-    EXPECT_EQ(mFile.InsertRecord(true, L"Surv", 6800), 1);
-    EXPECT_EQ(mFile.GetRecords(true)[13].score, 1000); // the last one fell off
+    EXPECT_EQ(mFile.InsertRecord(true, L"Surv", 5000), 1);
+    EXPECT_EQ(mFile.GetRecords(true)[13].score, 100); // the last one fell off
+}
+
+TEST_F(ProfileFileTest, HouseTablesLetAFirstGoodDayAndRunInButKeepTheirTopsFar)
+{
+    // A first day earns $100-220, a first survival run $0-250.
+    EXPECT_LT(mFile.InsertRecord(false, L"New", 100), kRecordCount);
+    EXPECT_LT(mFile.InsertRecord(true, L"New", 150), kRecordCount);
+    // The tops want most of a career near expert pay, or a long survival run.
+    EXPECT_GE(mFile.GetRecords(false)[0].score, 20000);
+    EXPECT_GE(mFile.GetRecords(true)[0].score, 20 * 250);
 }
 
 TEST_F(ProfileFileTest, SeededCorruptionIsClampedOrRefusedNeverReadPastTheEnd)

@@ -4,6 +4,7 @@
 // cafe drawn at known pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "framework/app/MersenneRandom.h"
@@ -310,8 +311,7 @@ TEST_F(Board, TheDoorQueueShowsOnlyWhatFitsItsAreaAndLeavesWhenTheDayCloses)
     // One table and seven guests at once: one sits, six queue at the door.
     std::string xml = kDay;
     xml.replace(xml.find("    <object class=\"table\" name=\"table2\""),
-                xml.find("</scene>") - xml.find("    <object class=\"table\" name=\"table2\""),
-                "");
+                xml.find("</scene>") - xml.find("    <object class=\"table\" name=\"table2\""), "");
     std::string clients;
     for (int i = 0; i < 7; i++)
         clients += Lumo::StrFormat("<client time=\"1.%d\" order=\"tea\" patience=\"60\"/>", i);
@@ -367,6 +367,65 @@ TEST_F(Board, TheDoorQueueShowsOnlyWhatFitsItsAreaAndLeavesWhenTheDayCloses)
     ASSERT_TRUE(StepUntil(
         board, [&] { return board.GetLastResultKind() >= 0; }, 300));
     EXPECT_EQ(1u, play.GetClients().size()); // only the seated one, still there
+}
+
+// A rush at one table, played update by update: guests come in while others
+// queue, some walk out of the queue (one from a place on view, one from
+// outside), the served ones leave by the door. No guest is ever drawn over a
+// queued one, so no patience bar is ever seen over another guest.
+TEST_F(Board, NoGuestIsEverDrawnOverAQueuedOne)
+{
+    std::string xml = kDay;
+    xml.replace(xml.find("    <object class=\"table\" name=\"table2\""),
+                xml.find("</scene>") - xml.find("    <object class=\"table\" name=\"table2\""), "");
+    const int patience[8] = {60, 60, 60, 5, 60, 60, 3, 60};
+    std::string clients;
+    for (int i = 0; i < 8; i++)
+        clients += Lumo::StrFormat("<client time=\"%d.%d\" order=\"tea\" patience=\"%d\"/>",
+                                   1 + i / 4, (i % 4) * 2, patience[i]);
+    xml.replace(xml.find("<clients>") + 9, xml.find("</clients>") - xml.find("<clients>") - 9,
+                clients);
+    xml.replace(xml.find("<lives count=\"2\"/>"), 17, "<lives count=\"9\"/>");
+    TestBoard board;
+    board.BeginLevel(LevelFromText(xml, 3, false));
+    KpCafePlay& play = board.GetPlay();
+
+    size_t mostOnView = 0;
+    for (int update = 0; update < 2500 && !board.IsLevelOver(); update++)
+    {
+        board.Update();
+        const std::vector<KpClient*>& all = play.GetClients();
+        size_t onView = 0;
+        for (KpClient* queued : all)
+        {
+            if (!queued->mVisible || queued->GetState() != kClientQueued)
+                continue;
+            onView++;
+            for (KpClient* other : all)
+            {
+                if (other == queued || !other->mVisible || other->IsGone())
+                    continue;
+                Lumo::Rect a = queued->GetDrawnRect(), b = other->GetDrawnRect();
+                Lumo::Rect overlap = a.Intersection(b);
+                ASSERT_FALSE(overlap.mWidth > 0 && overlap.mHeight > 0)
+                    << "update " << update << ": queued at " << queued->mX << "," << queued->mY
+                    << " under one (state " << other->GetState() << ") at " << other->mX << ","
+                    << other->mY;
+            }
+        }
+        mostOnView = std::max(mostOnView, onView);
+        // Serve whoever sits, clean the table after them.
+        for (KpClient* c : all)
+            if (c->GetState() == kClientWaiting)
+                board.MouseDown(int(c->HeadX()), int(c->HeadY()), 0, 1);
+        for (KpCafeTable* table : play.GetTables())
+            if (table->IsDirty())
+                board.MouseDown(int(table->mX), int(table->mY), 0, 1);
+    }
+    // The rush did fill the door area and move through it.
+    EXPECT_EQ(size_t(play.GetQueueShown()), mostOnView);
+    EXPECT_EQ(2, play.GetWalkouts());
+    EXPECT_GE(play.GetServed(), 4);
 }
 
 TEST_F(Board, LevelsLoadOnTheLoaderThreadAndABadOneReturnsToTheMenus)

@@ -16,11 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <vector>
 
 #include "framework/app/PakWriter.h"
 #include "framework/app/StringUtils.h"
 #include "game/engine/KpProfileFile.h"
+#include "tests/game/engine/GameDriving.h"
 #include "tests/game/engine/GameProcess.h"
 #include "tests/game/engine/GameScreen.h"
 #include "tests/support/TempFolder.h"
@@ -75,6 +78,71 @@ const uint32_t kLeather = 0x6B4330, kPaper = 0xF5E8CE, kCaramel = 0xC98B4F, kMin
                kSky = 0x7DB7D9, kCherry = 0xD9534F;
 // The HUD's red "Closed" sign, beside the clock, where the day's end puts it.
 const POINT kClosedSign = {124, 82};
+// Survival's clock, in the HUD's top-left panel: the coin at its centre.
+const POINT kClockFace = {64, 60};
+const uint32_t kClockColour = 0xC7994D;
+// The day's end ribbon (a mint band, a gold star over it) as the HUD centres it.
+const POINT kRibbonStar = {512, 274}, kRibbonLeft = {360, 344}, kRibbonRight = {664, 344};
+const uint32_t kRibbonMint = 0x82C4A6, kStarGold = 0xE6BE5F;
+
+// Waits for the next "Screens: " line of that text since the last one this
+// waited for (the same screens come back during a walk).
+bool WaitNextLine(GameProcess& game, std::map<std::string, size_t>& seen, const std::string& text,
+                  int boundMs)
+{
+    const std::string line = "Screens: " + text;
+    const size_t want = ++seen[line];
+    for (int waited = 0; game.CountOutput(line) < want; waited += 20)
+    {
+        if (waited >= boundMs || game.mExited)
+            return game.CountOutput(line) >= want;
+        GameProcess::WaitFor(20);
+    }
+    return true;
+}
+
+// The share (percent) of a grid of points in the rectangle where two
+// pictures show the same colour.
+int SamePercent(const GameScreen& a, const GameScreen& b, RECT r, int tolerance = 24)
+{
+    int points = 0, same = 0;
+    for (int y = r.top; y < r.bottom; y += 8)
+        for (int x = r.left; x < r.right; x += 8)
+        {
+            points++;
+            same += GameScreen::Near(a.At(x, y), b.At(x, y), tolerance) ? 1 : 0;
+        }
+    return points ? same * 100 / points : 0;
+}
+
+// Waits until the picture holds still (the effects of a screen ended).
+bool WaitSettled(GameScreen& screen, const char* name)
+{
+    GameScreen last = screen;
+    bool first = true;
+    return screen.WaitUntil(
+        name,
+        [&](const GameScreen& now)
+        {
+            bool still = !first && SamePercent(now, last, RECT{0, 0, 1024, 768}, 2) == 100;
+            first = false;
+            last = now;
+            return still;
+        });
+}
+
+// A player who has come as far as `level`.
+void StoreProfile(int level)
+{
+    KpProfileData data;
+    KpProfile ann;
+    ann.name = L"Ann";
+    ann.highestLevel = level;
+    data.slots.push_back(ann);
+    data.currentSlot = 0;
+    Lumo::MakeDirectories(Lumo::GetFileDir(KpProfileFile::DefaultPath(), true));
+    WriteTestFile(KpProfileFile::DefaultPath(), WriteProfileData(data));
+}
 
 class ScreensRun : public ::testing::Test
 {
@@ -389,4 +457,162 @@ TEST_F(ScreensRun, ARefusedDayIsToldOverTheMenuInABoxThatFitsTheScreen)
     EXPECT_TRUE(screen.WaitUntil("refused_3_after", whole));
 
     EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
+}
+
+// Day 5, which offers upgrades, for a player who reached it: the help opened
+// over the pause menu lies where the main menu's help does, the book between
+// the screen's edges; the shop
+// after the won day previews the cafe without the day's "Well done!" ribbon;
+// and once the quit question is answered yes, the menu without the box is
+// what stays on the screen while the window goes.
+TEST_F(ScreensRun, HelpAndShopShowWhatTheyShouldAndQuitLeavesNoBoxBehind)
+{
+    std::string day = ShortDay(5, "<client time=\"0.5\" order=\"tea\" patience=\"60\"/>");
+    ASSERT_TRUE(Replace(day, "<object class=\"table\" name=\"table4\"", "/>", "")); // one table
+    ASSERT_NO_FATAL_FAILURE(WriteMod({{"l005.xml", day}}));
+    StoreProfile(5);
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", mFolder.Path() + "\\ZorkaCafe.exe"));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr) << game.Output();
+    std::map<std::string, size_t> seen;
+    auto WaitLine = [&](const char* line, int boundMs = 15000)
+    { return WaitNextLine(game, seen, line, boundMs); };
+    auto ClickOn = [&](const char* layout, std::initializer_list<const char*> names)
+    {
+        POINT p = LayoutCentre(layout, names);
+        Click(hwnd, p.x, p.y);
+    };
+    ASSERT_TRUE(WaitLine("main menu shown", 30000)) << game.Output();
+    GameScreen menu(hwnd, "screens-run");
+    menu.WaitFor("help_1_menu", {{P(625, 255), kCaramel}});
+
+    ClickOn("main_menu", {"main_menu_dlg", "right_page", "help"});
+    ASSERT_TRUE(WaitLine("page turn ended on 2")) << game.Output();
+    // The book's leather at both its edges, as the layout puts it.
+    const std::vector<std::pair<POINT, uint32_t>> bookEdges = {{P(24, 384), kLeather},
+                                                               {P(1000, 384), kLeather}};
+    GameScreen help(hwnd, "screens-run");
+    EXPECT_TRUE(help.WaitFor("help_2_from_the_menu", bookEdges));
+    ClickOn("help", {"close"});
+    ASSERT_TRUE(WaitLine("help closed to the main menu")) << game.Output();
+    ASSERT_TRUE(WaitLine("page turn ended on 1")) << game.Output();
+
+    Click(hwnd, 748, 236); // Career
+    ASSERT_TRUE(WaitLine("page turn ended on 3")) << game.Output();
+    Click(hwnd, 748, 690); // Play
+    ASSERT_TRUE(WaitLine("briefing shown: level 5")) << game.Output();
+    Click(hwnd, 512, 612); // Start
+    ASSERT_TRUE(WaitLine("briefing closed")) << game.Output();
+    // The same help over the paused day: the book where the menu's was.
+    Click(hwnd, 310, 32); // the HUD's menu button
+    ASSERT_TRUE(WaitLine("pause menu shown")) << game.Output();
+    ClickOn("escape_menu", {"escape_dlg", "right_page", "help"});
+    ASSERT_TRUE(WaitLine("page turn ended on 2")) << game.Output();
+    EXPECT_TRUE(help.WaitFor("help_4_over_the_pause_menu", bookEdges));
+    ClickOn("help", {"close"});
+    ASSERT_TRUE(WaitLine("help closed to the pause menu")) << game.Output();
+    ASSERT_TRUE(WaitLine("page turn ended on 0")) << game.Output();
+    Key(hwnd, VK_ESCAPE);
+    ASSERT_TRUE(WaitLine("pause menu closed")) << game.Output();
+
+    // The day won, the shop opens over the cafe: neither the ribbon nor its
+    // star is left over it.
+    for (int tries = 0;
+         tries < 100 && game.Output().find("Screens: hud: goal splash") == std::string::npos;
+         tries++)
+    {
+        Click(hwnd, 345, 380);
+        GameProcess::WaitFor(150);
+    }
+    ASSERT_TRUE(game.AnswerGameBox("upgrade", true, 30000)) << game.Output();
+    ASSERT_TRUE(WaitLine("upgrade shop shown", 30000)) << game.Output();
+    GameScreen shop(hwnd, "screens-run");
+    WaitSettled(shop, "help_5_shop");
+    for (POINT p : {kRibbonStar, kRibbonLeft, kRibbonRight})
+        EXPECT_FALSE(shop.IsNear(p.x, p.y, p.x == kRibbonStar.x ? kStarGold : kRibbonMint, 16))
+            << p.x << "," << p.y << " shows " << std::hex << shop.At(p.x, p.y);
+    ClickOn("upgrade_menu", {"upgrade_dialog", "upgrade"});
+    ASSERT_TRUE(WaitLine("debriefing shown: success, level 5", 30000)) << game.Output();
+    Click(hwnd, 397, 616); // Menu
+    ASSERT_TRUE(WaitLine("debriefing: back to the main menu")) << game.Output();
+    GameScreen back(hwnd, "screens-run");
+    back.WaitFor("help_6_back_at_the_menu", {{P(625, 255), kCaramel}});
+    WaitSettled(back, "help_6_back_at_the_menu");
+
+    // Quit, yes: the menu whole again before the window goes.
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitLine("box 'quit' asked", 10000)) << game.Output();
+    std::string output = game.Output();
+    int yx = 0, yy = 0, nx = 0, ny = 0;
+    ASSERT_EQ(sscanf(output.c_str() + output.rfind("Screens: box 'quit' asked: yes="),
+                     "Screens: box 'quit' asked: yes=%d,%d no=%d,%d", &yx, &yy, &nx, &ny),
+              4);
+    GameScreen asking(hwnd, "screens-run");
+    ASSERT_TRUE(asking.WaitUntil("help_7_quit_question",
+                                 [&](const GameScreen& now) {
+                                     return SamePercent(now, back, RECT{0, 0, 1024, 768}) < 90;
+                                 }))
+        << "no box seen";
+    Click(hwnd, yx, yy);
+    GameScreen last(hwnd, "screens-run");
+    bool menuSeen = false;
+    for (int waited = 0; !menuSeen && !game.mExited && waited < 20000; waited += 20)
+    {
+        last.Grab();
+        // Once the window is gone the desktop shows: only the game's last
+        // picture can match.
+        menuSeen = SamePercent(last, back, RECT{0, 0, 1024, 768}) >= 98;
+        if (!menuSeen)
+            GameProcess::WaitFor(20);
+    }
+    EXPECT_TRUE(menuSeen);
+    ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
+    EXPECT_EQ(game.mExitCode, 0u);
+    EXPECT_FALSE(game.mSawSystemBox);
+}
+
+// Survival's clock runs from the first moment of the day, while the day's
+// upgrade waits to be chosen, and again from the start of the next day.
+TEST_F(ScreensRun, SurvivalsClockShowsWheneverADayRuns)
+{
+    std::string run = ReadTestFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/e001.xml");
+    ASSERT_TRUE(Replace(run, "<day length=\"", "\"", "<day length=\"10\""));
+    ASSERT_TRUE(Replace(run, "<clients>", "</clients>",
+                        "<clients><client time=\"3.5\" order=\"tea\" patience=\"60\"/></clients>"));
+    ASSERT_NO_FATAL_FAILURE(WriteMod({{"e001.xml", run}}));
+    StoreProfile(1);
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", mFolder.Path() + "\\ZorkaCafe.exe"));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr) << game.Output();
+    std::map<std::string, size_t> seen;
+    auto WaitLine = [&](const char* line, int boundMs = 15000)
+    { return WaitNextLine(game, seen, line, boundMs); };
+    ASSERT_TRUE(WaitLine("main menu shown", 30000)) << game.Output();
+    POINT survival = LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "survival"});
+    Click(hwnd, survival.x, survival.y);
+    ASSERT_TRUE(WaitLine("page turn ended on 4")) << game.Output();
+    POINT play = LayoutCentre("survival_menu", {"survival_dlg", "play_button"});
+    Click(hwnd, play.x, play.y);
+    ASSERT_TRUE(WaitLine("briefing shown: level 1 endless", 30000)) << game.Output();
+    Click(hwnd, 512, 612); // Start
+    ASSERT_TRUE(WaitLine("briefing closed")) << game.Output();
+
+    // The clock's face in the panel's corner, beside the upgrade button.
+    GameScreen screen(hwnd, "screens-run");
+    const POINT upgrade = LayoutCentre("hud", {"left_survival_part", "upgrade_btn"});
+    auto clockShows = [&](const GameScreen& s)
+    { return s.IsNear(kClockFace.x, kClockFace.y, kClockColour, 30); };
+    EXPECT_TRUE(
+        screen.WaitUntil("survival_1_day_one", [&](const GameScreen& s)
+                         { return clockShows(s) && s.IsNear(upgrade.x - 45, upgrade.y, kMint); }));
+    const size_t days = game.CountOutput("Screens: hud: goal splash");
+    for (int waited = 0; game.CountOutput("Screens: hud: goal splash") == days; waited += 20)
+    {
+        ASSERT_LT(waited, 20000) << game.Output();
+        GameProcess::WaitFor(20);
+    }
+    EXPECT_TRUE(screen.WaitUntil("survival_2_day_two", clockShows, 1000));
+    EXPECT_TRUE(game.Quit(hwnd, 20000)) << game.Output();
 }

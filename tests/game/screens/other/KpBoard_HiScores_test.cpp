@@ -23,7 +23,7 @@ TEST(HiScores, MarkTheCurrentPlayersRowsInTheCareerAndSurvivalTables)
 {
     FreshProfile(L"Anna");
     EXPECT_EQ(gProfileFile.InsertRecord(false, L"Anna", 99999), 0);
-    EXPECT_EQ(gProfileFile.InsertRecord(false, L"Anna", 12500), 3);
+    EXPECT_EQ(gProfileFile.InsertRecord(false, L"Anna", 17000), 3);
     const int survivalPlace = gProfileFile.InsertRecord(true, L"Anna", 5200);
     ASSERT_LT(survivalPlace, kRecordCount);
     // An empty row and a negative score of someone else.
