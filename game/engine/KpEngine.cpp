@@ -151,8 +151,12 @@ void KpEngine::InitApp()
         return;
     KpSoundSystem::Init(mHWnd);
     gProfileFile.SetPath(KpProfileFile::DefaultPath());
-    // A first run keeps the screen mode the application chose.
-    if (!gProfileFile.Read())
+    if (mPlayingDemo)
+        gProfileFile.SetReplaySavePath(Lumo::DemoReplayFileName(mDemoFileName, "pref.dat"));
+    // A first run, or one whose file is damaged, keeps the screen mode the
+    // application chose.
+    gProfileFile.Read();
+    if (!gProfileFile.HasFileSettings())
         gProfileFile.mWindowed = mIsWindowed ? 1 : 0;
 }
 
