@@ -264,6 +264,7 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
     HWND hwnd = StartToMenu(game);
     ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
     ASSERT_TRUE(game.WaitForOutput("Box 'profilenocopy' says: ", 10000)) << game.Output();
+    GameScreen(hwnd, "screens-run").WaitFor("profile_no_copy", {{P(512, 240), kMintBand}});
     const std::string atStart = BoxWords(game, "profilenocopy");
     const std::vector<std::string> told = {"damaged", "no copy", PrefPath(), "left untouched",
                                            "nothing will be saved over it"};
