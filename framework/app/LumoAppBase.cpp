@@ -147,7 +147,7 @@ LumoAppBase::LumoAppBase()
       mDemoRandomSeed(0), mDemoFastForwardTarget(-1), mDemoRunToEnd(false), mDemoSingleStep(false),
       mDemoPause(false), mDemoMutedForFastForward(false), mDemoLastUpdate(0), mDemoMouseX(0),
       mDemoMouseY(0), mDemoLoadingCompleted(false), mDemoEndNoted(false), mDemoDivergences(0),
-      mShowFPS(false), mShowFPSMode(0)
+      mDemoFormatVersion(kDemoFileVersion), mShowFPS(false), mShowFPSMode(0)
 {
     gLumoApp = this;
     gAppHost = this;

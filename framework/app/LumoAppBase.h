@@ -609,6 +609,7 @@ public:
     bool mDemoLoadingCompleted;   // the stream replayed the loading-completed record
     bool mDemoEndNoted;           // playback reached the last update and said so
     int mDemoDivergences;         // divergences reported in this playback
+    uint32_t mDemoFormatVersion;  // of the played file; what a recording writes otherwise
 
     // ---- diagnostics overlay
     bool mShowFPS;

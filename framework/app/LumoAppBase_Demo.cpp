@@ -538,6 +538,7 @@ bool LumoAppBase::ReadDemoFile(std::string& errorText)
     mDemoEnded = false;
     mDemoEndNoted = false;
     mDemoDivergences = 0;
+    mDemoFormatVersion = contents.formatVersion;
     // The user's own volumes come back when the replay ends.
     mSavedMusicVolume = mMusicVolume;
     mSavedSfxVolume = mSfxVolume;

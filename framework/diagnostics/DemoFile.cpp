@@ -1,6 +1,7 @@
 #include "framework/diagnostics/DemoFile.h"
 
 #include <climits>
+#include <cstring>
 
 #include "framework/diagnostics/DemoStream.h"
 
@@ -181,6 +182,17 @@ bool ParseDemoFile(const std::string& bytes, const std::string& programVersion,
 
     error->clear();
     return true;
+}
+
+std::string DemoReplayFileName(const std::string& demoFile, const std::string& name)
+{
+    std::string base = demoFile;
+    size_t dot = base.find_last_of('.');
+    size_t slash = base.find_last_of("\\/");
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
+        _stricmp(base.c_str() + dot, ".dmo") == 0)
+        base.erase(dot);
+    return base + "." + name;
 }
 
 } // namespace Lumo

@@ -16,7 +16,9 @@ namespace Lumo
 {
 
 const uint32_t kDemoFileMagic = 0x42BEEF78;
-const uint32_t kDemoFileVersion = 2; // 2 and later carry the marker block
+// 2 and later carry the marker block; 3 and later also the outcomes of the
+// game's own file writes (a replay takes them instead of writing).
+const uint32_t kDemoFileVersion = 3;
 
 // A named point of a recording.
 struct DemoMarker
@@ -39,12 +41,17 @@ struct DemoFileContents
 std::string BuildDemoFile(const DemoFileContents& contents);
 
 // Checks and takes apart a demo file's bytes. On failure the error is "Invalid
-// demo file." (also for a format version other than 1 and 2) or, for a file
+// demo file." (also for a format version other than 1 to 3) or, for a file
 // of another program version, "This demo file appears to be for '<its
 // version>'", the version shown as printable text of at most 40 characters.
 // `seedRead` tells whether the seed was reached (it is the one value a caller
 // applies even from a refused file).
 bool ParseDemoFile(const std::string& bytes, const std::string& programVersion,
                    DemoFileContents* contents, bool* seedRead, std::string* error);
+
+// The file beside a demo where its replay keeps a file the run writes, so that
+// a replay never touches the player's own: "x\run.dmo" and "pref.dat" give
+// "x\run.pref.dat".
+std::string DemoReplayFileName(const std::string& demoFile, const std::string& name);
 
 } // namespace Lumo

@@ -153,10 +153,13 @@ void KpEngine::InitApp()
     if (!mProfileReadEarly)
     {
         gProfileFile.SetPath(KpProfileFile::DefaultPath());
-        mProfileFound = gProfileFile.Read();
+        if (mPlayingDemo)
+            gProfileFile.SetReplaySavePath(Lumo::DemoReplayFileName(mDemoFileName, "pref.dat"));
+        gProfileFile.Read();
     }
-    // A first run keeps the screen mode the application chose.
-    if (!mProfileFound)
+    // A first run, or one whose file is damaged, keeps the screen mode the
+    // application chose.
+    if (!gProfileFile.HasFileSettings())
         gProfileFile.mWindowed = mIsWindowed ? 1 : 0;
 }
 
@@ -166,10 +169,10 @@ void KpEngine::BeforeMakeWindow()
     if (mRecordingDemo || mPlayingDemo)
         return;
     gProfileFile.SetPath(KpProfileFile::DefaultPath());
-    mProfileFound = gProfileFile.Read();
+    gProfileFile.Read();
     mProfileReadEarly = true;
     // A window saved is a window at once: no full-screen try first.
-    if (mProfileFound)
+    if (gProfileFile.HasFileSettings())
         mIsWindowed = gProfileFile.mWindowed != 0;
 }
 

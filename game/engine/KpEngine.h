@@ -71,7 +71,6 @@ private:
     std::string mDevOverlayText;
     std::string mDamagedData;       // written by the loading thread, read once it has finished
     bool mProfileReadEarly = false; // BeforeMakeWindow read it
-    bool mProfileFound = false;     // and found a file
 };
 
 extern Lumo::LumoAppBase* gGameApp;

@@ -199,11 +199,20 @@ void KpEngine3::TellProfileNews()
         ScreenTrace("profile file kept as '%s'", copy.c_str());
         ShowMessageBox("profilekept");
     }
+    // A damaged file that could not be kept aside stays as it is: the player
+    // learns why nothing will be saved, and where the file is.
+    if (gProfileFile.HasUnkeptNews() && menu && menu->mVisible)
+    {
+        gProfileFile.TakeUnkeptNews();
+        GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+        ScreenTrace("profile file damaged, no copy kept: '%s'", gProfileFile.GetPath().c_str());
+        ShowMessageBox("profilenocopy");
+    }
     if (gProfileFile.TakeSaveFailure())
     {
         GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
         ScreenTrace("profile save failed: %s", gProfileFile.GetSaveError().c_str());
-        ShowMessageBox("savefail");
+        ShowMessageBox(gProfileFile.IsSaveRefusedForDamage() ? "savenocopy" : "savefail");
     }
 }
 

@@ -128,22 +128,6 @@ bool ReadDiskFile(const std::string& path, std::string& bytes, bool& found)
     return ok;
 }
 
-// Writes a file that must not exist yet; false (and nothing left) otherwise.
-bool WriteNewFile(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
-              written == bytes.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    if (!ok)
-        DeleteFileA(path.c_str());
-    return ok;
-}
-
 int32_t Clamp(int32_t value, int32_t low, int32_t high, const std::string& what,
               std::vector<std::string>& warnings)
 {
@@ -152,6 +136,83 @@ int32_t Clamp(int32_t value, int32_t low, int32_t high, const std::string& what,
     warnings.push_back(Lumo::StrFormat("WARNING: pref.dat: %s %d is outside %d..%d, clamped",
                                        what.c_str(), value, low, high));
     return value < low ? low : high;
+}
+
+// Marks stored one byte each, 0 or 1; one warning for the whole field.
+void GetFlags(const std::string& in, size_t at, size_t count, uint8_t* out, const std::string& what,
+              std::vector<std::string>& warnings)
+{
+    bool clamped = false;
+    for (size_t i = 0; i < count; i++)
+    {
+        uint8_t v = uint8_t(in[at + i]);
+        clamped = clamped || v > 1;
+        out[i] = v > 1 ? 1 : v;
+    }
+    if (clamped)
+        warnings.push_back("WARNING: pref.dat: " + what + ": marks other than 0 and 1, clamped");
+}
+
+// What the disk did with the file is an outside value of a demo:
+// a recording keeps them, and the replay of a file new enough to hold them
+// takes them instead of touching the disk.
+bool ReplayTakesOutcomes()
+{
+    return gLumoApp && gLumoApp->mPlayingDemo && gLumoApp->mDemoFormatVersion >= 3;
+}
+
+bool Replaying()
+{
+    return gLumoApp && gLumoApp->mPlayingDemo;
+}
+
+// Written into the stream while recording; the recorded one in a replay.
+void SyncOutcome(bool& ok, std::string& text)
+{
+    if (!gLumoApp || !(gLumoApp->mRecordingDemo || ReplayTakesOutcomes()))
+        return;
+    Lumo::Buffer buffer;
+    buffer.WriteBoolean(ok);
+    buffer.WriteString(text);
+    gLumoApp->SyncDemoBuffer(buffer);
+    ok = buffer.ReadBoolean();
+    text = buffer.ReadString();
+}
+
+// Writes the whole file through "<path>.tmp"; the error for the player otherwise.
+bool WriteThroughTemporary(const std::string& path, const std::string& bytes,
+                           void (*beforeReplace)(), std::string& error)
+{
+    Lumo::MakeDirectories(Lumo::GetFileDir(path, true));
+    std::string temporary = path + ".tmp";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+    {
+        error =
+            Lumo::StrFormat("cannot create '%s' (error %lu)", temporary.c_str(), GetLastError());
+        return false;
+    }
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && FlushFileBuffers(file);
+    DWORD code = ok ? 0 : GetLastError();
+    CloseHandle(file);
+    if (ok && beforeReplace)
+        beforeReplace();
+    // The old file is replaced only by a complete new one.
+    if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    {
+        ok = false;
+        code = GetLastError();
+    }
+    if (!ok)
+    {
+        DeleteFileA(temporary.c_str());
+        error = Lumo::StrFormat("cannot write '%s' (error %lu)", path.c_str(), code);
+    }
+    return ok;
 }
 } // namespace
 
@@ -254,8 +315,8 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
             std::string what = Lumo::StrFormat("%s record %d", table ? "survival" : "career", i);
             KpRecord& record = read.records[table][i];
             record.name = GetName(bytes, at, what, warnings);
-            record.score = Clamp(int32_t(GetU32(bytes, at + kProfileNameUnits * 2)), 0, 0x7FFFFFFF,
-                                 what + " score", warnings);
+            record.score = Clamp(int32_t(GetU32(bytes, at + kProfileNameUnits * 2)), 0,
+                                 kProfileMostScore, what + " score", warnings);
         }
 
     // Only whole stored profiles that the file really holds are read.
@@ -273,10 +334,12 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
         p.highestLevel = Clamp(int32_t(GetU32(bytes, at + kHighestLevelAt)), 1, kProfileLevels,
                                what + " highest level", warnings);
         for (int l = 0; l < kProfileLevels; l++)
-            p.levelMoney[l] = Clamp(int32_t(GetU32(bytes, at + kMoneyAt + 4 * l)), 0, 0x7FFFFFFF,
-                                    what + " money", warnings);
-        memcpy(p.levelExpert, bytes.data() + at + kExpertAt, kProfileLevels);
-        memcpy(p.levelGoals, bytes.data() + at + kGoalsAt, kProfileLevels * kProfileGoals);
+            p.levelMoney[l] = Clamp(int32_t(GetU32(bytes, at + kMoneyAt + 4 * l)), 0,
+                                    kProfileMostMoney, what + " money", warnings);
+        GetFlags(bytes, at + kExpertAt, kProfileLevels, p.levelExpert, what + " expert marks",
+                 warnings);
+        GetFlags(bytes, at + kGoalsAt, kProfileLevels * kProfileGoals, &p.levelGoals[0][0],
+                 what + " goal marks", warnings);
         CheckZero(bytes, at + 256, 36, what, warnings);
         CheckZero(bytes, at + kMoneyAt + 4 * kProfileLevels, 16, what, warnings);
         CheckZero(bytes, at + kGoalsAt + kProfileLevels * kProfileGoals, 8, what, warnings);
@@ -321,7 +384,9 @@ bool KpProfileFile::Read()
 {
     // What an earlier read of a damaged file held back is for this file to say now.
     mUnprotected = false;
+    mUnkeptUntold = false;
     mUnkeptBytes.clear();
+    mSettingsRead = false;
     std::string bytes;
     bool ok;
     bool playing = gLumoApp && gLumoApp->mPlayingDemo;
@@ -332,7 +397,11 @@ bool KpProfileFile::Read()
         Lumo::Buffer file;
         if (!gLumoApp->ReadFileToBuffer(mPath, &file))
         {
+            // Whether a file that could not be read is there at all decides
+            // whether a copy is kept: an outside value as well.
             bool found = !playing && GetFileAttributesA(mPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+            std::string none;
+            SyncOutcome(found, none);
             if (!found)
             {
                 StartFresh();
@@ -374,6 +443,7 @@ bool KpProfileFile::Read()
         {
             mUnkeptBytes = bytes;
             mUnkeptWhole = ok;
+            mUnkeptUntold = true;
             WriteLog("ERROR: KpProfileFile::Read: no copy of '%s' could be kept; it is not saved "
                      "over until one is",
                      mPath.c_str());
@@ -387,6 +457,17 @@ bool KpProfileFile::Read()
         StartFresh();
         return false;
     }
+    // Settings of a damaged file are as likely noise as the player's choice
+    // (a muted game, music at full): the defaults stand until the next save.
+    mSettingsRead = warnings.empty();
+    if (!mSettingsRead)
+    {
+        KpProfileData defaults;
+        data.musicVolume = defaults.musicVolume;
+        data.soundVolume = defaults.soundVolume;
+        data.windowed = defaults.windowed;
+        data.mute = defaults.mute;
+    }
     mData = data;
     mProfileLoaded = mData.currentSlot >= 0;
     mProfile = mProfileLoaded ? mData.slots[size_t(mData.currentSlot)] : KpProfile();
@@ -395,10 +476,21 @@ bool KpProfileFile::Read()
 
 bool KpProfileFile::KeepCopy(const std::string& bytes, bool bytesWhole)
 {
-    // A replay read its bytes from the demo: those are what the recorded run kept.
-    bool playing = gLumoApp && gLumoApp->mPlayingDemo;
-    if (playing && !bytesWhole)
-        return true;
+    // Where the copy went is an outside value: a replay copies nothing into
+    // the player's folder and takes the recorded outcome (an older recording
+    // holds none: nothing was kept, and nothing is told).
+    std::string name;
+    bool kept = true;
+    if (!Replaying())
+        kept = !(name = KeepCopyOnDisk(bytes, bytesWhole)).empty();
+    SyncOutcome(kept, name);
+    if (kept && !name.empty())
+        mKeptCopy = name;
+    return kept;
+}
+
+std::string KpProfileFile::KeepCopyOnDisk(const std::string& bytes, bool bytesWhole)
+{
     for (int n = 1; n <= kMostKeptCopies; n++)
     {
         std::string name = n == 1 ? mPath + ".bad" : Lumo::StrFormat("%s.%d.bad", mPath.c_str(), n);
@@ -409,24 +501,16 @@ bool KpProfileFile::KeepCopy(const std::string& bytes, bool bytesWhole)
             std::string earlier;
             bool found = false;
             if (bytesWhole && ReadDiskFile(name, earlier, found) && earlier == bytes)
-            {
-                mKeptCopy = name;
-                return true;
-            }
+                return name;
             continue;
         }
-        // Never over an earlier copy: both ways fail when the name is taken.
-        bool made =
-            playing ? WriteNewFile(name, bytes) : CopyFileA(mPath.c_str(), name.c_str(), TRUE) != 0;
-        if (made)
-        {
-            mKeptCopy = name;
-            return true;
-        }
+        // Never over an earlier copy: the copy fails when the name is taken.
+        if (CopyFileA(mPath.c_str(), name.c_str(), TRUE))
+            return name;
         if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return false; // not a name taken meanwhile: the folder refuses the copy
+            return ""; // not a name taken meanwhile: the folder refuses the copy
     }
-    return false;
+    return "";
 }
 
 std::string KpProfileFile::TakeKeptCopy()
@@ -434,6 +518,13 @@ std::string KpProfileFile::TakeKeptCopy()
     std::string copy;
     copy.swap(mKeptCopy);
     return copy;
+}
+
+bool KpProfileFile::TakeUnkeptNews()
+{
+    bool untold = mUnkeptUntold;
+    mUnkeptUntold = false;
+    return untold;
 }
 
 bool KpProfileFile::TakeSaveFailure()
@@ -453,7 +544,8 @@ bool KpProfileFile::Save()
 {
     StoreCurrent();
     bool ok;
-    if (mUnprotected && !KeepCopy(mUnkeptBytes, mUnkeptWhole))
+    mSaveRefused = mUnprotected && !KeepCopy(mUnkeptBytes, mUnkeptWhole);
+    if (mSaveRefused)
     {
         mSaveError = "no copy of the damaged '" + mPath + "' could be kept";
         ok = false;
@@ -482,36 +574,20 @@ bool KpProfileFile::Save()
 
 bool KpProfileFile::Write()
 {
+    // A replay's saves go to its own file and never to the player's; whether
+    // a save reached the disk is an outside value, taken from the recording.
     std::string bytes = WriteProfileData(mData);
-    Lumo::MakeDirectories(Lumo::GetFileDir(mPath, true));
-    std::string temporary = mPath + ".tmp";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-    {
-        mSaveError =
-            Lumo::StrFormat("cannot create '%s' (error %lu)", temporary.c_str(), GetLastError());
-        return false;
-    }
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
-              written == bytes.size() && FlushFileBuffers(file);
-    DWORD error = ok ? 0 : GetLastError();
-    CloseHandle(file);
-    if (ok && mBeforeReplace)
-        mBeforeReplace();
-    // The old file is replaced only by a complete new one.
-    if (ok && !MoveFileExA(temporary.c_str(), mPath.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    {
-        ok = false;
-        error = GetLastError();
-    }
+    const std::string& own = Replaying() ? mReplaySavePath : mPath;
+    bool ok = true;
+    std::string error;
+    if (!ReplayTakesOutcomes() && !own.empty())
+        ok = WriteThroughTemporary(own, bytes, mBeforeReplace, error);
+    SyncOutcome(ok, error);
+    if (ReplayTakesOutcomes() && ok && !own.empty() &&
+        !WriteThroughTemporary(own, bytes, mBeforeReplace, error))
+        WriteLog("WARNING: KpProfileFile::Write: the replay's %s", error.c_str());
     if (!ok)
-    {
-        DeleteFileA(temporary.c_str());
-        mSaveError = Lumo::StrFormat("cannot write '%s' (error %lu)", mPath.c_str(), error);
-    }
+        mSaveError = error;
     return ok;
 }
 

@@ -5,10 +5,13 @@
 // to a temporary file in the same folder and then replaces the old one, so a
 // crash never leaves a half-written file. A save that fails leaves the old file
 // and keeps the changes in memory for the next save to try again. Reading
-// trusts nothing: bad fields are clamped or refused one by one with a
-// "WARNING: " line, and a copy of any file that does not load whole is kept
+// trusts nothing: every field is held to its range, bad fields are clamped or
+// refused one by one with a "WARNING: " line, the settings of a file that does
+// not load whole are not taken, and a copy of such a file is kept
 // ("pref.dat.bad", then "pref.dat.2.bad"...) before a save can overwrite it.
-// Both outcomes wait here until the game has told the player of them.
+// These outcomes wait here until the game has told the player of them. In a
+// demo they are outside values: a replay takes the recorded ones, never
+// copies anything, and saves to a file of its own.
 //
 // File layout (little-endian), version 1:
 //   0    char[4]  "ZKPF"
@@ -45,6 +48,10 @@ const int kProfileNameUnits = 128;   // UTF-16 units of a stored name, terminato
 const int kRecordCount = 14;         // entries of each record table
 const int kProfileRecordBytes = 920; // one stored profile
 const uint32_t kProfileFileVersion = 1;
+// Far above what a day can earn; a larger one is damage (and the career total
+// of 59 days must fit an int32).
+const int32_t kProfileMostMoney = 1000000;
+const int32_t kProfileMostScore = kProfileLevels * kProfileMostMoney;
 
 struct KpProfile
 {
@@ -104,6 +111,12 @@ public:
     // does not load whole a copy is kept first (TakeKeptCopy); an unreadable
     // one then starts fresh. True when something of the file was kept.
     bool Read();
+    // The last Read took the settings of a file that loaded whole; otherwise
+    // they are the defaults.
+    bool HasFileSettings() const { return mSettingsRead; }
+    // A replay saves here instead of the path, which stays the player's
+    // (the boxes name it as the recording did).
+    void SetReplaySavePath(const std::string& path) { mReplaySavePath = path; }
     // Writes header, both tables and every profile (the current one included).
     // False when nothing reached the disk: the old file stays as it was, and
     // the next save writes everything again.
@@ -116,6 +129,12 @@ public:
     const std::string& GetSaveError() const { return mSaveError; }
     // True once for a save that failed after one that worked (or none).
     bool TakeSaveFailure();
+    // The last save failed because no copy of the damaged file could be kept.
+    bool IsSaveRefusedForDamage() const { return mSaveRefused; }
+    // The last Read found a damaged file of which no copy could be kept: it
+    // stays as it is and no save replaces it. Taken once.
+    bool HasUnkeptNews() const { return mUnkeptUntold; }
+    bool TakeUnkeptNews();
     // Where the last Read (or a save after it) kept a copy of a file that did not
     // load whole; empty when it kept none. Taken once.
     bool HasKeptCopy() const { return !mKeptCopy.empty(); }
@@ -167,16 +186,22 @@ private:
     void StartFresh();
     // Writes the file through the temporary one; false with mSaveError set.
     bool Write();
-    // Keeps a copy of the file at the path under a name no other copy bears,
-    // unless an earlier copy holds the same bytes; false when none could be
-    // made. `bytes` are the file's as read (a replayed demo's, not the disk's).
+    // Keeps a copy of the file at the path (KeepCopyOnDisk), or in a replay
+    // takes where the recording kept it; false when none could be made.
     bool KeepCopy(const std::string& bytes, bool bytesWhole);
+    // The copy under a name no other copy bears, unless an earlier copy holds
+    // the same bytes; the name, or empty when none could be made.
+    std::string KeepCopyOnDisk(const std::string& bytes, bool bytesWhole);
 
     std::string mPath;
     KpProfileData mData;
     bool mSaveFailing = false;   // the last save did not reach the disk
     bool mFailureUntold = false; // a failure the player has not been told of
     std::string mSaveError;
+    bool mSaveRefused = false; // the last save failed for want of a copy
+    bool mSettingsRead = false;
+    bool mUnkeptUntold = false; // a damaged file without a copy, not told yet
+    std::string mReplaySavePath;
     std::string mKeptCopy;     // the copy the last Read kept, until taken
     bool mUnprotected = false; // a damaged file is not copied yet: no save may replace it
     std::string mUnkeptBytes;  // its bytes, for the next try

@@ -57,6 +57,12 @@ void FillBox(const std::string& key, KpText* icon, KpText* text1, KpText* text2,
         yes->SetLabel(Loc("db01_btnyes_", key));
     if (no)
         no->SetLabel(Loc("db01_btnno_", key));
+    // The words as the box shows them, for whoever watches the run from outside.
+    std::wstring words;
+    for (KpText* text : {text1, text2})
+        if (text)
+            words += (words.empty() ? L"" : L" / ") + KpText::ExpandTextVars(text->GetText());
+    OutputDebugStringA(("Box '" + key + "' says: " + Lumo::WStringToString(words) + "\n").c_str());
 }
 
 // True when w is still somewhere in the tree under the container; compares

@@ -7,6 +7,7 @@
 
 #include "framework/app/PakWriter.h"
 #include "framework/app/StringUtils.h"
+#include "framework/diagnostics/DemoFile.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 
@@ -47,11 +48,12 @@ bool ToInt(const std::string& text, int* value)
 }
 
 // Both runs start alike: the game's key holds only Is3D = 0 (the software
-// road, whose pixels do not depend on a 3D driver), and pref.dat is a
-// returning player's default settings file, which asks for a window. A first
+// road, whose pixels do not depend on a 3D driver). A recording starts from a
+// returning player's default settings file, which asks for a window (a first
 // run would copy the display's own outcome into pref.dat, and a replay always
-// runs in a window.
-void PrepareGame()
+// runs in a window), unless the caller put a file of its own in place; a
+// replay takes the recorded file and leaves the player's alone.
+void PrepareGame(bool writeProfile)
 {
     GameTest::RemoveGameKey();
     HKEY key;
@@ -62,6 +64,8 @@ void PrepareGame()
         RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&zero, sizeof(zero));
         RegCloseKey(key);
     }
+    if (!writeProfile)
+        return;
     std::string path = KpProfileFile::DefaultPath();
     Lumo::MakeDirectories(Lumo::GetFileDir(path, true));
     KpProfileData data;
@@ -72,11 +76,11 @@ void PrepareGame()
 // The fields of the pref.dat the game saved, and a digest of all its bytes:
 // the settings, and the current profile's name and career (its highest day,
 // and each played day's money, expert mark and task goals).
-std::map<std::string, std::string> ReadPrefFields()
+std::map<std::string, std::string> ReadPrefFields(const std::string& path)
 {
     std::map<std::string, std::string> fields;
     std::string bytes;
-    if (!ReadWholeFile(KpProfileFile::DefaultPath(), &bytes))
+    if (!ReadWholeFile(path, &bytes))
     {
         fields["file"] = "missing";
         return fields;
@@ -516,6 +520,11 @@ std::vector<std::string> StoredDemoNames()
     return names;
 }
 
+std::string ReplaySavePath(const std::string& demoPath)
+{
+    return Lumo::DemoReplayFileName(demoPath, "pref.dat");
+}
+
 std::string TemporaryDemoPath(const std::string& name)
 {
     char folder[MAX_PATH] = {0};
@@ -583,9 +592,10 @@ bool DemoGame::Prepare(const std::string& name, std::string* error)
 // ---------------------------------------------------------------- runs
 
 bool RecordDemo(const DemoGame& demoGame, const std::vector<ScriptStep>& steps,
-                const std::string& demoPath, Expectation* expectation, std::string* error)
+                const std::string& demoPath, Expectation* expectation, std::string* error,
+                bool profilePrepared)
 {
-    PrepareGame();
+    PrepareGame(!profilePrepared);
     DeleteFileA(demoPath.c_str());
     *expectation = Expectation();
     GameProcess game;
@@ -668,7 +678,7 @@ bool RecordDemo(const DemoGame& demoGame, const std::vector<ScriptStep>& steps,
         return false;
     }
     expectation->updates = (int)GameTest::Statistic(game.Output(), "Update Count  = ");
-    expectation->pref = ReadPrefFields();
+    expectation->pref = ReadPrefFields(KpProfileFile::DefaultPath());
     expectation->trace = ScreenTraceOf(game.Output());
     if (GetFileAttributesA(demoPath.c_str()) == INVALID_FILE_ATTRIBUTES)
     {
@@ -718,7 +728,9 @@ std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string&
                                     const Expectation& e)
 {
     std::vector<std::string> failures;
-    PrepareGame();
+    PrepareGame(false);
+    const std::string saved = ReplaySavePath(demoPath);
+    DeleteFileA(saved.c_str());
     GameProcess game;
     if (!game.Start("-play -demofile \"" + demoPath + "\"", demoGame.Program()) ||
         !game.WaitForMainWindow(kStartBoundMs))
@@ -805,15 +817,17 @@ std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string&
             break;
         }
     }
-    std::map<std::string, std::string> pref = ReadPrefFields();
+    // The replay saved what the recording saved, into its own file.
+    std::map<std::string, std::string> pref = ReadPrefFields(saved);
     for (const auto& field : e.pref)
         if (pref[field.first] != field.second)
-            failures.push_back("pref.dat " + field.first + " is " + pref[field.first] +
+            failures.push_back("the replay's pref.dat " + field.first + " is " + pref[field.first] +
                                ", the recording's was " + field.second);
     for (const auto& field : pref)
         if (!e.pref.count(field.first))
-            failures.push_back("pref.dat has " + field.first + " " + field.second +
+            failures.push_back("the replay's pref.dat has " + field.first + " " + field.second +
                                ", the recording's had none");
+    DeleteFileA(saved.c_str());
     if (!failures.empty())
         failures.push_back("the replay's debugger output:\n" + output);
     return failures;

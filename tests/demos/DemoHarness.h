@@ -2,10 +2,10 @@
 // messages posted to the game's window, the real pointer moved with them) is
 // played against the game started with "-record"; the demo file it writes is
 // stored under tests/demos/data with what the run produced: the update count,
-// the fields of the pref.dat it saved, the game's screen trace (its
-// "Screens: " lines) and pixels of chosen frames. A replay ("-play") must
-// produce the same, and must report no divergence; a diverged replay fails
-// with the update count where it left the recording.
+// the fields of the pref.dat it saved (a replay saves to a file of its own), the game's screen
+// trace (its "Screens: " lines) and pixels of chosen frames. A replay ("-play") must produce the
+// same, and must report no divergence; a diverged replay fails with the update count where it left
+// the recording.
 #pragma once
 
 #include <windows.h>
@@ -80,14 +80,21 @@ private:
 };
 
 // Runs a script against the game recording to `demoPath` (a Windows path);
-// false with the reason in `error`.
+// false with the reason in `error`. It starts from a default pref.dat unless
+// the caller has prepared the player's profile folder itself.
 bool RecordDemo(const DemoGame& game, const std::vector<ScriptStep>& steps,
-                const std::string& demoPath, Expectation* expectation, std::string* error);
+                const std::string& demoPath, Expectation* expectation, std::string* error,
+                bool profilePrepared = false);
 
 // Replays a demo file; every way in which the run differs from the
-// expectation, as text (none when it matched).
+// expectation, as text (none when it matched). The replay saves into its own
+// file (ReplaySavePath), which must hold what the recording's pref.dat held;
+// the player's folder is not its business.
 std::vector<std::string> ReplayDemo(const DemoGame& game, const std::string& demoPath,
                                     const Expectation& expectation);
+
+// Where the game replaying that demo file saves its profile.
+std::string ReplaySavePath(const std::string& demoPath);
 
 // A temporary Windows path for a demo file of that name.
 std::string TemporaryDemoPath(const std::string& name);

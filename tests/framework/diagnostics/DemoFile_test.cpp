@@ -211,7 +211,7 @@ TEST(DemoFile, RefusesOtherVersionsAndBrokenFiles)
     broken.push_back(bad);
     c.totalUpdates = 40; // a record at update 43 lies beyond the recording's end
     broken.push_back(BuildDemoFile(c));
-    for (uint32_t version : {0u, 3u, 99u}) // formats this program does not know
+    for (uint32_t version : {0u, 4u, 99u}) // formats this program does not know
     {
         c = SampleContents();
         c.formatVersion = version;
@@ -235,6 +235,15 @@ TEST(DemoFile, RefusesOtherVersionsAndBrokenFiles)
     std::string file = BuildDemoFile(c);
     file[21] = 3; // the count, after magic, version, seed, "1.0" and the block length
     EXPECT_FALSE(Parse(file, &out, &error));
+}
+
+TEST(DemoFile, AReplaysOwnFileLiesBesideTheDemoNamedFromIt)
+{
+    EXPECT_EQ(DemoReplayFileName("C:\\d\\run.dmo", "pref.dat"), "C:\\d\\run.pref.dat");
+    EXPECT_EQ(DemoReplayFileName("C:\\d\\RUN.DMO", "pref.dat"), "C:\\d\\RUN.pref.dat");
+    // Only a ".dmo" of the file's own name goes; a dot in a folder stays.
+    EXPECT_EQ(DemoReplayFileName("C:\\d.x\\run", "pref.dat"), "C:\\d.x\\run.pref.dat");
+    EXPECT_EQ(DemoReplayFileName("run.txt", "pref.dat"), "run.txt.pref.dat");
 }
 
 TEST(DemoFile, HugeCountsAreRefusedWithinTheFile)

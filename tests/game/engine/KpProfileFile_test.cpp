@@ -50,7 +50,7 @@ void FillSample(KpProfile* p, void*)
 {
     p->highestLevel = 17;
     p->levelMoney[1] = 1234;
-    p->levelMoney[59] = 0x01020304;
+    p->levelMoney[59] = 0x000A0B0C;
     p->levelExpert[3] = 1;
     p->levelGoals[59][4] = 1;
 }
@@ -79,7 +79,7 @@ TEST_F(ProfileFileTest, FieldsLieAtTheirByteOffsetsAndReadBack)
     EXPECT_EQ(b[p + 4], char(0xEB)); // UTF-16 "e with diaeresis"
     EXPECT_EQ(I32(b, p + 292), 17);
     EXPECT_EQ(I32(b, p + 296 + 4 * 1), 1234);
-    EXPECT_EQ(I32(b, p + 296 + 4 * 59), 0x01020304);
+    EXPECT_EQ(I32(b, p + 296 + 4 * 59), 0x000A0B0C);
     EXPECT_EQ(b[p + 552 + 3], 1);
     EXPECT_EQ(b[p + 612 + 59 * 5 + 4], 1);
     // Career records start with the house's best.
@@ -91,7 +91,7 @@ TEST_F(ProfileFileTest, FieldsLieAtTheirByteOffsetsAndReadBack)
     ASSERT_TRUE(again.Read());
     EXPECT_TRUE(again.mProfileLoaded);
     EXPECT_EQ(again.mProfile.name, L"Zo\u00eb");
-    EXPECT_EQ(again.mProfile.levelMoney[59], 0x01020304);
+    EXPECT_EQ(again.mProfile.levelMoney[59], 0x000A0B0C);
     EXPECT_EQ(again.mMusicVolume, 44);
     again.ClearProfile();
     EXPECT_EQ(again.mProfile.highestLevel, 1);
@@ -193,8 +193,14 @@ TEST_F(ProfileFileTest, SeededCorruptionIsClampedOrRefusedNeverReadPastTheEnd)
             ASSERT_GE(s.highestLevel, 1);
             ASSERT_LE(s.highestLevel, 60);
             ASSERT_LT(s.name.size(), size_t(kProfileNameUnits));
-            for (int32_t money : s.levelMoney)
-                ASSERT_GE(money, 0);
+            for (int l = 0; l < kProfileLevels; l++)
+            {
+                ASSERT_GE(s.levelMoney[l], 0);
+                ASSERT_LE(s.levelMoney[l], kProfileMostMoney);
+                ASSERT_LE(s.levelExpert[l], 1);
+                for (uint8_t goal : s.levelGoals[l])
+                    ASSERT_LE(goal, 1);
+            }
         }
     }
     EXPECT_GT(refused, 0);
@@ -356,6 +362,56 @@ TEST_F(ProfileFileTest, FilesThatDoNotLoadWholeAreKeptNeverOverAnEarlierCopy)
     EXPECT_FALSE(mFile.HasKeptCopy());
 }
 
+// A forged or foreign file whose sum is right but whose values are not the
+// game's is damage like a wrong sum, and the settings of any file that did not
+// load whole are not taken (a random body once muted the game).
+TEST_F(ProfileFileTest, OutOfRangeFieldsAreDamageAndADamagedFilesSettingsAreNotTaken)
+{
+    KpProfileData data;
+    data.musicVolume = 100;
+    data.mute = 1;
+    data.windowed = 0;
+    KpProfile p;
+    p.name = L"Forged";
+    p.levelMoney[3] = 1263853063;
+    p.levelGoals[3][1] = 7;
+    data.slots.push_back(p);
+    data.currentSlot = 0;
+    const std::string forged = WriteProfileData(data);
+    Lumo::MakeDirectories(Lumo::GetFileDir(mPath, true));
+    WriteTestFile(mPath, forged);
+    EXPECT_TRUE(mFile.Read());
+    EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".bad");
+    EXPECT_EQ(mFile.mProfile.levelMoney[3], kProfileMostMoney);
+    EXPECT_EQ(mFile.mProfile.levelGoals[3][1], 1);
+    EXPECT_FALSE(mFile.HasFileSettings());
+    EXPECT_EQ(mFile.mMusicVolume, 30);
+    EXPECT_EQ(mFile.mMute, 0);
+    EXPECT_EQ(mFile.mWindowed, 1);
+
+    // Random bytes behind that header.
+    std::string noise = forged.substr(0, 64);
+    std::mt19937 random(35);
+    while (noise.size() < forged.size())
+        noise += char(random());
+    WriteTestFile(mPath, noise);
+    mFile.Read();
+    EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".2.bad");
+    EXPECT_FALSE(mFile.HasFileSettings());
+    EXPECT_EQ(mFile.mMusicVolume, 30);
+    EXPECT_EQ(mFile.mMute, 0);
+
+    // A whole file's settings are the player's.
+    data.slots[0].levelMoney[3] = 1200;
+    data.slots[0].levelGoals[3][1] = 1;
+    WriteTestFile(mPath, WriteProfileData(data));
+    EXPECT_TRUE(mFile.Read());
+    EXPECT_TRUE(mFile.HasFileSettings());
+    EXPECT_EQ(mFile.mMusicVolume, 100);
+    EXPECT_EQ(mFile.mMute, 1);
+    EXPECT_FALSE(mFile.HasKeptCopy());
+}
+
 TEST_F(ProfileFileTest, AFileThatCannotBeCopiedIsNotSavedOver)
 {
     ASSERT_TRUE(mFile.NewProfile(L"A", nullptr, nullptr));
@@ -367,8 +423,11 @@ TEST_F(ProfileFileTest, AFileThatCannotBeCopiedIsNotSavedOver)
         CreateDirectoryA((mPath + "." + std::to_string(n) + ".bad").c_str(), nullptr);
     EXPECT_TRUE(mFile.Read());
     EXPECT_FALSE(mFile.HasKeptCopy());
+    EXPECT_TRUE(mFile.TakeUnkeptNews());
+    EXPECT_FALSE(mFile.TakeUnkeptNews());                  // told once
     ASSERT_TRUE(mFile.NewProfile(L"B", nullptr, nullptr)); // made, its save refused
     EXPECT_TRUE(mFile.IsSaveFailing());
+    EXPECT_TRUE(mFile.IsSaveRefusedForDamage());
     EXPECT_EQ(ReadTestFile(mPath), cut);
     // Once a copy can be made, the save goes through.
     RemoveDirectoryA((mPath + ".7.bad").c_str());

@@ -109,6 +109,18 @@ std::string WhyNoMenu(GameProcess& game)
            (game.mSawSystemBox ? ", a system box was closed" : "") + "\n" + game.Output();
 }
 
+// The words of the game's last box of that key, as it showed them.
+std::string BoxWords(GameProcess& game, const std::string& key)
+{
+    const std::string says = "Box '" + key + "' says: ";
+    std::string output = game.Output();
+    size_t at = output.rfind(says);
+    if (at == std::string::npos)
+        return "";
+    at += says.size();
+    return output.substr(at, output.find('\n', at) - at);
+}
+
 HWND StartToMenu(GameProcess& game)
 {
     if (!game.Start())
@@ -237,4 +249,39 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     }
     // The first copy was never replaced.
     EXPECT_EQ(ReadTestFile(PrefPath() + ".bad"), cut);
+}
+
+TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
+{
+    const std::string cut = WriteProfileData(OnePlayer(L"Ann")).substr(0, 7900);
+    WritePref(cut);
+    // Every name a copy could take is a folder already.
+    for (int n = 1; n <= 100; n++)
+        ASSERT_TRUE(CreateDirectoryA(
+            (PrefPath() + (n == 1 ? "" : "." + std::to_string(n)) + ".bad").c_str(), nullptr));
+
+    GameProcess game;
+    HWND hwnd = StartToMenu(game);
+    ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
+    ASSERT_TRUE(game.WaitForOutput("Box 'profilenocopy' says: ", 10000)) << game.Output();
+    GameScreen(hwnd, "screens-run").WaitFor("profile_no_copy", {{P(512, 240), kMintBand}});
+    const std::string atStart = BoxWords(game, "profilenocopy");
+    const std::vector<std::string> told = {"damaged", "no copy", PrefPath(), "left untouched",
+                                           "nothing will be saved over it"};
+    for (const std::string& part : told)
+        EXPECT_NE(atStart.find(part), std::string::npos) << part << " in: " << atStart;
+    ASSERT_TRUE(game.AnswerGameBox("profilenocopy", true, 10000)) << game.Output();
+
+    // The first save is refused, and says why.
+    PostText(hwnd, L"Cid");
+    PostKey(hwnd, VK_RETURN);
+    ASSERT_TRUE(game.WaitForOutput("Box 'savenocopy' says: ", 10000)) << game.Output();
+    const std::string atSave = BoxWords(game, "savenocopy");
+    EXPECT_NE(atSave.find("no copy"), std::string::npos) << atSave;
+    EXPECT_EQ(atSave.find("tries again"), std::string::npos) << atSave;
+    ASSERT_TRUE(game.AnswerGameBox("savenocopy", true, 10000)) << game.Output();
+    EXPECT_EQ(0u, game.CountOutput("box 'savefail'"));
+    EXPECT_EQ(ReadTestFile(PrefPath()), cut);
+    game.Kill();
+    EXPECT_EQ(ReadTestFile(PrefPath()), cut);
 }
