@@ -259,7 +259,9 @@ void LumoAppBase::InitApp()
             std::string base = folder;
             if (!base.empty() && (base.back() == '\\' || base.back() == '/'))
                 base.pop_back();
-            std::string dataFolder = base + "\\" + mCompanyName + "\\" + mProductName + "\\";
+            // No company: no empty folder level (a doubled backslash in every path shown).
+            std::string company = mCompanyName.empty() ? "" : mCompanyName + "\\";
+            std::string dataFolder = base + "\\" + company + mProductName + "\\";
             Lumo::SetAppDataFolder(dataFolder);
             bool absolute = (mDemoFileName.size() > 1 && mDemoFileName[1] == ':') ||
                             (mDemoFileName.size() > 2 && mDemoFileName[2] == '\\');
