@@ -8,6 +8,7 @@
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpTextVars.h"
 #include "game/gameplay/KpBoard_Game3.h"
+#include "game/scene/KpEffect.h"
 #include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_Confirm.h"
 #include "game/screens/KpBoard_HiScores.h"
@@ -69,8 +70,23 @@ void KpEngine3::ShowFirstScreen()
 
 namespace
 {
-// The layouts without which the game shows nothing it can be played or left by.
-const char* const kEssentialLayouts[] = {"main_menu", "dialogbox_2button", "dialogbox_1button"};
+// The layouts without which the game shows nothing it can be played or left
+// by, or a menu button would do nothing. The splash, the load screen, the menu
+// backdrop and the comics' frame are left out: without them the game still plays.
+const char* const kEssentialLayouts[] = {"main_menu",
+                                         "dialogbox_2button",
+                                         "dialogbox_1button",
+                                         "career_menu",
+                                         "survival_menu",
+                                         "options",
+                                         "help",
+                                         "hiscores",
+                                         "hud",
+                                         "briefing_dialog",
+                                         "escape_menu",
+                                         "upgrade_menu",
+                                         "debriefing_dialog",
+                                         "debriefing_dialog_fail"};
 
 // The dialog layout of that name lies whole on a screen of that size.
 bool IsLayoutOnScreen(IXMLDOMNode* root, const char* name, int width, int height)
@@ -94,6 +110,9 @@ void KpEngine3::LoadingThreadWork()
 {
     KpComScope com;
     KpEngine::LoadingThreadWork();
+    // Every screen comes and goes through its effects: the splash would never end.
+    if (!KpEffect::EnsureLoaded())
+        NoteDamagedData("cfg\\effect.xml");
     if (IXMLDOMNode* layouts = GetLayoutRoot())
         for (const char* name : kEssentialLayouts)
             if (!IsLayoutOnScreen(layouts, name, mWidth, mHeight))

@@ -75,14 +75,24 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
     // Every layout moved far off the screen.
     const std::string offScreen =
         std::regex_replace(ui, std::regex(" x=\"[0-9]+\""), " x=\"90000\"");
+    // A layout of a screen the main menu opens is gone.
+    const std::string noCareer =
+        std::regex_replace(ui, std::regex("name=\"career_menu\""), "name=\"career_gone\"");
+    const std::string effects = Source("effect.xml");
     const struct
     {
         const char* file;
         std::string bytes;
     } cases[] = {
-        {"cfg\\ui.xml", ui.substr(0, ui.size() / 2)},       {"cfg\\ui.xml", ""},
-        {"cfg\\ui.xml", "<?xml version=\"1.0\"?><ui/>"},    {"cfg\\ui.xml", offScreen},
-        {"cfg\\cfg.xml", Source("cfg.xml").substr(0, 300)}, {"cfg\\loc.xml", "<texts/>"},
+        {"cfg\\ui.xml", ui.substr(0, ui.size() / 2)},
+        {"cfg\\ui.xml", ""},
+        {"cfg\\ui.xml", "<?xml version=\"1.0\"?><ui/>"},
+        {"cfg\\ui.xml", offScreen},
+        {"cfg\\cfg.xml", Source("cfg.xml").substr(0, 300)},
+        {"cfg\\loc.xml", "<texts/>"},
+        {"cfg\\ui.xml", noCareer},
+        {"cfg\\effect.xml", effects.substr(0, effects.size() / 2)},
+        {"cfg\\effect.xml", "<?xml version=\"1.0\"?><effects/>"},
     };
     for (const auto& c : cases)
     {
