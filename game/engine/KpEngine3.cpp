@@ -171,8 +171,9 @@ void KpEngine3::Shutdown()
     // cannot wait for an answer: it saves and ends without asking.
     if (!InSendMessage() && !ConfirmQuit())
         return;
-    if (!gProfileFile.Save() && !InSendMessage())
-        TellSaveLostAtQuit();
+    // A player who stays keeps the progress in memory for the next save to try.
+    if (!gProfileFile.Save() && !InSendMessage() && !ConfirmSaveLostAtQuit())
+        return;
     LumoAppBase::Shutdown();
 }
 
@@ -203,14 +204,16 @@ void KpEngine3::TellProfileNews()
     }
 }
 
-void KpEngine3::TellSaveLostAtQuit()
+bool KpEngine3::ConfirmSaveLostAtQuit()
 {
     gProfileFile.TakeSaveFailure(); // told here, not again
     GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
     ScreenTrace("profile save failed at quit: %s", gProfileFile.GetSaveError().c_str());
     mAskingQuit = true;
-    ShowMessageBox("savelost");
+    // Only "Stay" keeps the game: a wait the application ended closes it.
+    bool stay = ShowConfirmBox("savelost") == 0;
     mAskingQuit = false;
+    return !stay;
 }
 
 bool KpEngine3::ConfirmQuit()
@@ -219,14 +222,16 @@ bool KpEngine3::ConfirmQuit()
     if (gConfirm2 && !gConfirm2->mManager)
         return false;
     mAskingQuit = true;
+    // After a failed save the question must not promise that progress is saved.
+    const std::string key = gProfileFile.IsSaveFailing() ? "quitunsaved" : "quit";
     bool yes;
     if (gConfirm2)
-        yes = ShowConfirmBox("quit") == 1;
+        yes = ShowConfirmBox(key) == 1;
     else
     {
         // Without the game's own box (its layout is missing) a system box asks.
         modalBoxOpen = 1;
-        yes = MsgBoxW(GetEngineLocTable()->GetText("db01_text1_quit"), mTitle,
+        yes = MsgBoxW(GetEngineLocTable()->GetText("db01_text1_" + key), mTitle,
                       MB_YESNO | MB_ICONQUESTION) == IDYES;
         modalBoxOpen = 0;
     }
