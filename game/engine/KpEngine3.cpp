@@ -71,8 +71,9 @@ void KpEngine3::ShowFirstScreen()
 namespace
 {
 // The layouts without which the game shows nothing it can be played or left
-// by, or a menu button would do nothing. The splash, the load screen, the menu
-// backdrop and the comics' frame are left out: without them the game still plays.
+// by, a menu button would do nothing, or the start and a level's loading would
+// take odd roads. The menu backdrop and the comics' frame are left out: the
+// game plays on without those pictures.
 const char* const kEssentialLayouts[] = {"main_menu",
                                          "dialogbox_2button",
                                          "dialogbox_1button",
@@ -86,7 +87,9 @@ const char* const kEssentialLayouts[] = {"main_menu",
                                          "escape_menu",
                                          "upgrade_menu",
                                          "debriefing_dialog",
-                                         "debriefing_dialog_fail"};
+                                         "debriefing_dialog_fail",
+                                         "splash",
+                                         "load_screen"};
 
 // The dialog layout of that name lies whole on a screen of that size.
 bool IsLayoutOnScreen(IXMLDOMNode* root, const char* name, int width, int height)
