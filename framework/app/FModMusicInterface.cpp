@@ -1,5 +1,6 @@
 #include "framework/app/FModMusicInterface.h"
 
+#include "framework/app/BoxTextWrap.h"
 #include "framework/app/StringUtils.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ volatile LONG gFModRefCount = 0;
 
 void FatalFModError(const std::string& text)
 {
-    MessageBoxA(nullptr, text.c_str(), "Error", MB_ICONERROR);
+    MessageBoxA(nullptr, WrapBoxText(text).c_str(), "Error", MB_ICONERROR);
     ExitProcess(0);
 }
 

@@ -1,7 +1,9 @@
 // Construction, start-up (InitApp), shutdown and destruction of the
 // application object, its volumes and mute counting.
 #include "framework/app/LumoAppBase.h"
+
 #include "framework/app/BassMusicInterface.h"
+#include "framework/app/BoxTextWrap.h"
 #include "framework/app/FModMusicInterface.h"
 #include "framework/app/MersenneRandom.h"
 #include "framework/app/StringUtils.h"
@@ -221,9 +223,9 @@ void LumoAppBase::InitApp()
     {
         BeginPopup();
         MessageBoxW(nullptr,
-                    GetString("APP_REQUIRES_DIRECTX",
-                              L"This application requires DirectX to run.  You can get DirectX "
-                              L"at http://www.microsoft.com/directx")
+                    WrapBoxText(GetString("APP_REQUIRES_DIRECTX",
+                                          L"This application requires DirectX to run.  You can "
+                                          L"get DirectX at http://www.microsoft.com/directx"))
                         .c_str(),
                     GetString("YOU_NEED_DIRECTX", L"You need DirectX").c_str(), MB_ICONERROR);
         EndPopup();
@@ -259,7 +261,9 @@ void LumoAppBase::InitApp()
             std::string base = folder;
             if (!base.empty() && (base.back() == '\\' || base.back() == '/'))
                 base.pop_back();
-            std::string dataFolder = base + "\\" + mCompanyName + "\\" + mProductName + "\\";
+            // No company: no empty folder level (a doubled backslash in every path shown).
+            std::string company = mCompanyName.empty() ? "" : mCompanyName + "\\";
+            std::string dataFolder = base + "\\" + company + mProductName + "\\";
             Lumo::SetAppDataFolder(dataFolder);
             bool absolute = (mDemoFileName.size() > 1 && mDemoFileName[1] == ':') ||
                             (mDemoFileName.size() > 2 && mDemoFileName[2] == '\\');
@@ -462,7 +466,7 @@ LumoAppBase::~LumoAppBase()
                 L"in slower performance, it should be switched off.\r\nWould you like to keep "
                 L"Hardware Acceleration switched on?");
             BeginPopup();
-            bool yes = MessageBoxW(nullptr, text.c_str(), title.c_str(),
+            bool yes = MessageBoxW(nullptr, WrapBoxText(text).c_str(), title.c_str(),
                                    MB_YESNO | MB_ICONQUESTION) == IDYES;
             EndPopup();
             mDDInterface->mIs3D = yes;
@@ -481,8 +485,8 @@ LumoAppBase::~LumoAppBase()
             L"session.\r\nIf you noticed graphics problems, you may want to turn off Hardware "
             L"Acceleration.\r\nWould you like to keep Hardware Acceleration switched on?");
         BeginPopup();
-        bool no =
-            MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDNO;
+        bool no = MessageBoxW(nullptr, WrapBoxText(text).c_str(), title.c_str(),
+                              MB_YESNO | MB_ICONQUESTION) == IDNO;
         EndPopup();
         if (no)
             WriteRegistryBool("Is3D", false);

@@ -140,8 +140,11 @@ void LumoAppBase::HandleCommandLineOption(const std::string& name, const std::st
         // Where "-recnum" wrote them, so that 1 plays the newest recording.
         std::string prefix = MakeDemoPathAbsolute(mDemoPrefix);
         int highest = FindLatestDemoNumber(prefix, back, false);
+        // Without any recording the name looked for is the first one "-recnum"
+        // gives, not a number below it that no recording can have.
+        int wanted = highest == 0 ? 1 : highest - back;
         char number[32];
-        snprintf(number, sizeof(number), "%d.dmo", highest - back);
+        snprintf(number, sizeof(number), "%d.dmo", wanted);
         mDemoFileName = prefix + number;
         mRecordingDemo = false;
         mPlayingDemo = true;

@@ -2,6 +2,7 @@
 // BeginPopup / EndPopup (their answers pass through a demo like any outside
 // value), and the screen-saver error file.
 #include "framework/app/LumoAppBase.h"
+#include "framework/app/BoxTextWrap.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
@@ -178,7 +179,7 @@ int LumoAppBase::MsgBoxW(const std::wstring& text, const std::wstring& title, in
     int result;
     if (!TakeDemoBoxAnswer(&result))
     {
-        result = MessageBoxW(mHWnd, text.c_str(), title.c_str(), (UINT)flags);
+        result = MessageBoxW(mHWnd, WrapBoxText(text).c_str(), title.c_str(), (UINT)flags);
         RecordDemoBoxAnswer(result);
     }
     EndPopup();
@@ -196,7 +197,7 @@ int LumoAppBase::MsgBox(const std::string& text, const std::string& title, int f
     int result;
     if (!TakeDemoBoxAnswer(&result))
     {
-        result = MessageBoxA(mHWnd, text.c_str(), title.c_str(), (UINT)flags);
+        result = MessageBoxA(mHWnd, WrapBoxText(text).c_str(), title.c_str(), (UINT)flags);
         RecordDemoBoxAnswer(result);
     }
     EndPopup();
@@ -212,8 +213,8 @@ void LumoAppBase::PopupW(const std::wstring& text)
     }
     BeginPopup();
     if (!mShutdown)
-        MessageBoxW(mHWnd, text.c_str(), GetString("FATAL_ERROR", L"FATAL ERROR").c_str(),
-                    MB_ICONERROR | MB_OK);
+        MessageBoxW(mHWnd, WrapBoxText(text).c_str(),
+                    GetString("FATAL_ERROR", L"FATAL ERROR").c_str(), MB_ICONERROR | MB_OK);
     EndPopup();
 }
 
@@ -226,8 +227,8 @@ void LumoAppBase::Popup(const std::string& text)
     }
     BeginPopup();
     if (!mShutdown)
-        MessageBoxA(mHWnd, text.c_str(), Narrow(GetString("FATAL_ERROR", L"FATAL ERROR")).c_str(),
-                    MB_ICONERROR | MB_OK);
+        MessageBoxA(mHWnd, WrapBoxText(text).c_str(),
+                    Narrow(GetString("FATAL_ERROR", L"FATAL ERROR")).c_str(), MB_ICONERROR | MB_OK);
     EndPopup();
 }
 

@@ -8,6 +8,7 @@
 #include "game/engine/KpProfileFile.h"
 #include "game/engine/KpTextVars.h"
 #include "game/gameplay/KpBoard_Game3.h"
+#include "game/scene/KpEffect.h"
 #include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_Confirm.h"
 #include "game/screens/KpBoard_HiScores.h"
@@ -69,8 +70,26 @@ void KpEngine3::ShowFirstScreen()
 
 namespace
 {
-// The layouts without which the game shows nothing it can be played or left by.
-const char* const kEssentialLayouts[] = {"main_menu", "dialogbox_2button", "dialogbox_1button"};
+// The layouts without which the game shows nothing it can be played or left
+// by, a menu button would do nothing, or the start and a level's loading would
+// take odd roads. The menu backdrop and the comics' frame are left out: the
+// game plays on without those pictures.
+const char* const kEssentialLayouts[] = {"main_menu",
+                                         "dialogbox_2button",
+                                         "dialogbox_1button",
+                                         "career_menu",
+                                         "survival_menu",
+                                         "options",
+                                         "help",
+                                         "hiscores",
+                                         "hud",
+                                         "briefing_dialog",
+                                         "escape_menu",
+                                         "upgrade_menu",
+                                         "debriefing_dialog",
+                                         "debriefing_dialog_fail",
+                                         "splash",
+                                         "load_screen"};
 
 // The dialog layout of that name lies whole on a screen of that size.
 bool IsLayoutOnScreen(IXMLDOMNode* root, const char* name, int width, int height)
@@ -94,6 +113,9 @@ void KpEngine3::LoadingThreadWork()
 {
     KpComScope com;
     KpEngine::LoadingThreadWork();
+    // Every screen comes and goes through its effects: the splash would never end.
+    if (!KpEffect::EnsureLoaded())
+        NoteDamagedData("cfg\\effect.xml");
     if (IXMLDOMNode* layouts = GetLayoutRoot())
         for (const char* name : kEssentialLayouts)
             if (!IsLayoutOnScreen(layouts, name, mWidth, mHeight))
@@ -152,8 +174,9 @@ void KpEngine3::Shutdown()
     // cannot wait for an answer: it saves and ends without asking.
     if (!InSendMessage() && !ConfirmQuit())
         return;
-    if (!gProfileFile.Save() && !InSendMessage())
-        TellSaveLostAtQuit();
+    // A player who stays keeps the progress in memory for the next save to try.
+    if (!gProfileFile.Save() && !InSendMessage() && !ConfirmSaveLostAtQuit())
+        return;
     // Hiding the window can take seconds under some window managers: the
     // last picture on screen is the game, not the box that was just answered.
     for (KpCandyWidget* box :
@@ -216,14 +239,16 @@ void KpEngine3::TellProfileNews()
     }
 }
 
-void KpEngine3::TellSaveLostAtQuit()
+bool KpEngine3::ConfirmSaveLostAtQuit()
 {
     gProfileFile.TakeSaveFailure(); // told here, not again
     GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
     ScreenTrace("profile save failed at quit: %s", gProfileFile.GetSaveError().c_str());
     mAskingQuit = true;
-    ShowMessageBox("savelost");
+    // Only "Stay" keeps the game: a wait the application ended closes it.
+    bool stay = ShowConfirmBox("savelost") == 0;
     mAskingQuit = false;
+    return !stay;
 }
 
 bool KpEngine3::ConfirmQuit()
@@ -232,14 +257,16 @@ bool KpEngine3::ConfirmQuit()
     if (gConfirm2 && !gConfirm2->mManager)
         return false;
     mAskingQuit = true;
+    // After a failed save the question must not promise that progress is saved.
+    const std::string key = gProfileFile.IsSaveFailing() ? "quitunsaved" : "quit";
     bool yes;
     if (gConfirm2)
-        yes = ShowConfirmBox("quit") == 1;
+        yes = ShowConfirmBox(key) == 1;
     else
     {
         // Without the game's own box (its layout is missing) a system box asks.
         modalBoxOpen = 1;
-        yes = MsgBoxW(GetEngineLocTable()->GetText("db01_text1_quit"), mTitle,
+        yes = MsgBoxW(GetEngineLocTable()->GetText("db01_text1_" + key), mTitle,
                       MB_YESNO | MB_ICONQUESTION) == IDYES;
         modalBoxOpen = 0;
     }

@@ -50,7 +50,8 @@ public:
 
     // Builds every screen of the game except the in-level dialogs into gEngine3Boards.
     void CreateScreens();
-    // The quit confirmation ("quit" in the game's two-button box); true on yes.
+    // The quit confirmation ("quit" in the game's two-button box, "quitunsaved"
+    // while saves fail); true on yes.
     bool ConfirmQuit();
     // Once loading completed: the splash, or without one the menus. Tools that
     // start elsewhere (a level from code) show nothing here.
@@ -60,8 +61,9 @@ private:
     // The profile file's news in the game's own notice box, each once.
     void TellProfileNews();
     void TellDisplayNews();
-    // The save at quit failed: what was not saved is lost, said before the end.
-    void TellSaveLostAtQuit();
+    // The save at quit failed: asks whether to close all the same, losing what
+    // was not saved ("savelost"); false when the player stays.
+    bool ConfirmSaveLostAtQuit();
 
     bool mAskingQuit; // the quit question is open: further close requests wait for it
 };

@@ -87,50 +87,15 @@ void KpBoard_Game::BeginLevel(KpLevelData* level)
 namespace
 {
 const size_t kReasonChars = 300; // of the loader's reason, the rest cut
-const size_t kLineChars = 70;    // of a line of the box, a longer word broken
 
-// The box's text, wrapped and cut so that the system box (which grows with
-// its longest line) always fits the screen.
+// The box's text: the sentence and the loader's reason, cut so that the box
+// stays short (the system box wraps every line within the screen).
 std::wstring RefusalText(const std::wstring& sentence, const std::string& reason)
 {
     std::wstring why = Lumo::StringToWString(reason.substr(0, kReasonChars));
     if (reason.size() > kReasonChars)
         why += L"...";
-    std::wstring text = sentence + L"\n\n" + why, out, line;
-    auto endLine = [&]
-    {
-        out += line + L"\n";
-        line.clear();
-    };
-    size_t at = 0;
-    while (at < text.size())
-    {
-        if (text[at] == L'\n')
-        {
-            endLine();
-            at++;
-            continue;
-        }
-        size_t end = text.find_first_of(L" \n", at);
-        if (end == std::wstring::npos)
-            end = text.size();
-        std::wstring word = text.substr(at, end - at);
-        at = end < text.size() && text[end] == L' ' ? end + 1 : end;
-        if (!line.empty() && line.size() + 1 + word.size() > kLineChars)
-            endLine();
-        while (word.size() > kLineChars)
-        {
-            if (!line.empty())
-                endLine();
-            line = word.substr(0, kLineChars);
-            word.erase(0, kLineChars);
-            endLine();
-        }
-        if (!line.empty())
-            line += L' ';
-        line += word;
-    }
-    return out + line;
+    return sentence + L"\n\n" + why;
 }
 } // namespace
 

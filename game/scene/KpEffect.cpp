@@ -92,6 +92,13 @@ bool KpEffect::LoadFile(const std::string& path)
     return (bool)document;
 }
 
+bool KpEffect::EnsureLoaded()
+{
+    std::lock_guard<std::mutex> lock(gDocumentLock);
+    EnsureLoadedLocked();
+    return !gScripts.empty();
+}
+
 int KpEffect::LoadDocument(IXMLDOMNode* document)
 {
     std::lock_guard<std::mutex> lock(gDocumentLock);

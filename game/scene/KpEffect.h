@@ -37,6 +37,9 @@ public:
     // --- the effect document
     // Reads "cfg\effect.xml" now (it is otherwise read on the first lookup).
     static bool LoadFile(const std::string& path);
+    // Reads "cfg\effect.xml" unless it was read already (scripts handed out
+    // stay valid); false when it gave no usable effect.
+    static bool EnsureLoaded();
     // Replaces every script and constant with those of the document; bad
     // elements are skipped with a warning. Returns the number of scripts.
     static int LoadDocument(IXMLDOMNode* document);

@@ -57,12 +57,16 @@ void FillBox(const std::string& key, KpText* icon, KpText* text1, KpText* text2,
         yes->SetLabel(Loc("db01_btnyes_", key));
     if (no)
         no->SetLabel(Loc("db01_btnno_", key));
-    // The words as the box shows them, for whoever watches the run from outside.
-    std::wstring words;
-    for (KpText* text : {text1, text2})
-        if (text)
-            words += (words.empty() ? L"" : L" / ") + KpText::ExpandTextVars(text->GetText());
-    OutputDebugStringA(("Box '" + key + "' says: " + Lumo::WStringToString(words) + "\n").c_str());
+}
+
+// What the box says, as drawn, on the debugger output for whoever reads it in
+// place of the screen; kept out of the screen trace, which follows the flow
+// of screens and not their words.
+void TraceTexts(const std::string& key, KpText* text1, KpText* text2)
+{
+    std::string first = text1 ? Lumo::WStringToString(text1->GetShownText()) : "";
+    std::string second = text2 ? Lumo::WStringToString(text2->GetShownText()) : "";
+    OutputDebugStringA(("Box text: '" + key + "': " + first + " | " + second + "\n").c_str());
 }
 
 // True when w is still somewhere in the tree under the container; compares
@@ -211,6 +215,7 @@ int32_t ShowConfirmBox(const std::string& key)
     if (!box)
         return NoResult;
     FillBox(key, box->icon, box->text1, box->text2, box->yesButton, box->noButton);
+    TraceTexts(key, box->text1, box->text2);
     return Ask(box, box->result, box->waiting, key, box->yesButton, box->noButton);
 }
 
@@ -252,6 +257,7 @@ int32_t ShowMessageBox(const std::string& key)
     if (!box)
         return NoResult;
     FillBox(key, box->icon, box->text1, box->text2, box->yesButton, nullptr);
+    TraceTexts(key, box->text1, box->text2);
     return Ask(box, box->result, box->waiting, key, box->yesButton, nullptr);
 }
 

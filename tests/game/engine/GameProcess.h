@@ -139,9 +139,10 @@ public:
         return false;
     }
 
-    // Waits for a system box of the game, returns its message text and presses
-    // the button (IDYES, IDNO, ...); false when no box came within the bound.
-    bool AnswerBox(int buttonId, std::wstring* text, int boundMs)
+    // Waits for a system box of the game, returns its message text (and where
+    // the box lay on the screen) and presses the button (IDYES, IDNO, ...);
+    // false when no box came within the bound.
+    bool AnswerBox(int buttonId, std::wstring* text, int boundMs, RECT* rect = nullptr)
     {
         for (int waited = 0; waited < boundMs && !mExited; waited += 20)
         {
@@ -155,6 +156,8 @@ public:
                     WaitFor(10);
                 if (text)
                     *text = BoxText(box);
+                if (rect)
+                    GetWindowRect(box, rect);
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button);
                 // Gone once the answer was taken.
                 for (int i = 0; i < 500 && IsWindow(box); i++)

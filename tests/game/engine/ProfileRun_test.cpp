@@ -112,7 +112,7 @@ std::string WhyNoMenu(GameProcess& game)
 // The words of the game's last box of that key, as it showed them.
 std::string BoxWords(GameProcess& game, const std::string& key)
 {
-    const std::string says = "Box '" + key + "' says: ";
+    const std::string says = "Box text: '" + key + "': ";
     std::string output = game.Output();
     size_t at = output.rfind(says);
     if (at == std::string::npos)
@@ -189,17 +189,31 @@ TEST_F(ProfileRun, AFailedSaveIsToldOnceKeptInMemoryAndTriedAgain)
     EXPECT_EQ(saved.slots[0].levelMoney[2], 345);
     const std::string good = ReadTestFile(PrefPath());
 
-    // Blocked once more: a new failure is told again, and so is the quit
-    // that cannot save, before the game ends.
+    // Blocked once more: a new failure is told again. The quit question no
+    // longer says the progress is saved; the quit that cannot save is told,
+    // and the player may stay (the save is tried again at the next close) or
+    // close all the same.
     ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
     ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown")) << game.Output();
     ClickAt(hwnd, mute);
     ClickAt(hwnd, apply);
     ASSERT_TRUE(WaitCount(game, "Screens: options applied", 3)) << game.Output();
     ASSERT_TRUE(game.AnswerGameBox("savefail", true, 10000)) << game.Output();
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(game.AnswerGameBox("quit", true, 10000)) << game.Output();
-    ASSERT_TRUE(game.AnswerGameBox("savelost", true, 10000)) << game.Output();
+    for (bool close : {false, true})
+    {
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(game.AnswerGameBox("quitunsaved", true, 10000)) << game.Output();
+        ASSERT_TRUE(game.AnswerGameBox("savelost", close, 10000)) << game.Output();
+    }
+    const std::string output = game.Output();
+    EXPECT_EQ(output.find("Your progress is saved"), std::string::npos) << output;
+    EXPECT_EQ(2u, game.CountOutput("Box text: 'quitunsaved': Close the cafe for today? | "
+                                   "Your latest progress is not saved"));
+    EXPECT_EQ(
+        2u, game.CountOutput("Box text: 'savelost': Latest progress lost | Still could not write " +
+                             PrefPath() + ". Close now and the progress"));
+    EXPECT_EQ(1u, game.CountOutput("Screens: box 'savelost' answered 0"));
+    EXPECT_EQ(2u, game.CountOutput("Screens: profile save failed at quit: cannot create"));
     ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
     EXPECT_EQ(game.mExitCode, 0u);
     EXPECT_FALSE(game.mSawSystemBox);
@@ -263,7 +277,7 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
     GameProcess game;
     HWND hwnd = StartToMenu(game);
     ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
-    ASSERT_TRUE(game.WaitForOutput("Box 'profilenocopy' says: ", 10000)) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("Box text: 'profilenocopy': ", 10000)) << game.Output();
     GameScreen(hwnd, "screens-run").WaitFor("profile_no_copy", {{P(512, 240), kMintBand}});
     const std::string atStart = BoxWords(game, "profilenocopy");
     const std::vector<std::string> told = {"damaged", "no copy", PrefPath(), "left untouched",
@@ -275,7 +289,7 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
     // The first save is refused, and says why.
     PostText(hwnd, L"Cid");
     PostKey(hwnd, VK_RETURN);
-    ASSERT_TRUE(game.WaitForOutput("Box 'savenocopy' says: ", 10000)) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("Box text: 'savenocopy': ", 10000)) << game.Output();
     const std::string atSave = BoxWords(game, "savenocopy");
     EXPECT_NE(atSave.find("no copy"), std::string::npos) << atSave;
     EXPECT_EQ(atSave.find("tries again"), std::string::npos) << atSave;

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include <algorithm>
 #include <random>
 #include <regex>
 
@@ -34,11 +37,11 @@ protected:
 
     // Starts the program, reads the box it shows and closes it; the exit code.
     DWORD RunToTheBox(const std::string& program, const std::string& commandLine,
-                      std::wstring* text)
+                      std::wstring* text, RECT* rect = nullptr)
     {
         GameProcess game;
         EXPECT_TRUE(game.Start(commandLine, program));
-        EXPECT_TRUE(game.AnswerBox(IDOK, text, 30000)) << game.Output();
+        EXPECT_TRUE(game.AnswerBox(IDOK, text, 30000, rect)) << game.Output();
         EXPECT_TRUE(game.WaitForExit(10000)) << game.Output();
         return game.mExitCode;
     }
@@ -55,6 +58,15 @@ std::string Narrow(const std::wstring& text)
 {
     return Lumo::WStringToString(text);
 }
+
+// The text without blanks and line breaks: a box breaks its lines where it must.
+std::wstring Unwrapped(std::wstring text)
+{
+    text.erase(
+        std::remove_if(text.begin(), text.end(), [](wchar_t c) { return c == L' ' || c == L'\n'; }),
+        text.end());
+    return text;
+}
 } // namespace
 
 TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
@@ -63,14 +75,24 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
     // Every layout moved far off the screen.
     const std::string offScreen =
         std::regex_replace(ui, std::regex(" x=\"[0-9]+\""), " x=\"90000\"");
+    // A layout of a screen the main menu opens is gone.
+    const std::string noCareer =
+        std::regex_replace(ui, std::regex("name=\"career_menu\""), "name=\"career_gone\"");
+    const std::string effects = Source("effect.xml");
     const struct
     {
         const char* file;
         std::string bytes;
     } cases[] = {
-        {"cfg\\ui.xml", ui.substr(0, ui.size() / 2)},       {"cfg\\ui.xml", ""},
-        {"cfg\\ui.xml", "<?xml version=\"1.0\"?><ui/>"},    {"cfg\\ui.xml", offScreen},
-        {"cfg\\cfg.xml", Source("cfg.xml").substr(0, 300)}, {"cfg\\loc.xml", "<texts/>"},
+        {"cfg\\ui.xml", ui.substr(0, ui.size() / 2)},
+        {"cfg\\ui.xml", ""},
+        {"cfg\\ui.xml", "<?xml version=\"1.0\"?><ui/>"},
+        {"cfg\\ui.xml", offScreen},
+        {"cfg\\cfg.xml", Source("cfg.xml").substr(0, 300)},
+        {"cfg\\loc.xml", "<texts/>"},
+        {"cfg\\ui.xml", noCareer},
+        {"cfg\\effect.xml", effects.substr(0, effects.size() / 2)},
+        {"cfg\\effect.xml", "<?xml version=\"1.0\"?><effects/>"},
     };
     for (const auto& c : cases)
     {
@@ -121,16 +143,41 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
         std::wstring text;
         EXPECT_EQ(1u,
                   RunToTheBox(GamePath(), "-play -demofile \"" + folder + c.file + "\"", &text));
-        EXPECT_EQ(c.message, text);
+        EXPECT_EQ(Unwrapped(c.message), Unwrapped(text)) << Narrow(text);
     }
 
-    // The version is shown as printable text, one line of it at most.
+    // The version is shown as printable text, one line of it at most (the
+    // box may break it).
     std::wstring text;
     EXPECT_EQ(1u, RunToTheBox(GamePath(), "-play -demofile \"" + folder + "binary.dmo\"", &text));
-    const std::wstring opening = L"This demo file appears to be for '";
-    ASSERT_EQ(0u, text.find(opening)) << Narrow(text);
-    std::wstring shown = text.substr(opening.size());
+    const std::wstring opening = Unwrapped(L"This demo file appears to be for '");
+    ASSERT_EQ(0u, Unwrapped(text).find(opening)) << Narrow(text);
+    std::wstring shown = Unwrapped(text).substr(opening.size());
     EXPECT_LE(shown.size(), 45u) << Narrow(text);
     for (wchar_t c : shown)
         EXPECT_TRUE(c >= 0x20 && c < 0x7F) << "character " << int(c);
+
+    // A path far wider than the screen is shown whole in a box that fits it.
+    const std::string longPath = folder + std::string(190 - folder.size(), 'a') + ".dmo";
+    std::wstring boxText;
+    RECT box = {};
+    EXPECT_EQ(1u, RunToTheBox(GamePath(), "-play -demofile \"" + longPath + "\"", &boxText, &box));
+    EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(longPath)),
+              Unwrapped(boxText));
+    EXPECT_LE(box.right - box.left, 1024) << Narrow(boxText);
+
+    // With no numbered recording, the newest but two is looked for under the
+    // first number a recording gets, in the game's data folder.
+    char common[MAX_PATH] = {0};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common)));
+    const std::string data = std::string(common) + "\\Zorka Cafe\\";
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((data + "lumoapp*.dmo").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    ASSERT_EQ(find, INVALID_HANDLE_VALUE) << "a recording lies in " << data;
+    EXPECT_EQ(1u, RunToTheBox(GamePath(), "-playnum 3", &boxText));
+    EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"lumoapp1.dmo"),
+              Unwrapped(boxText));
+    EXPECT_EQ(std::wstring::npos, boxText.find(L"\\\\")) << Narrow(boxText);
 }
