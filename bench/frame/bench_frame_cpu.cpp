@@ -106,16 +106,18 @@ bool PassSplash(GameProcess& game, HWND hwnd)
     return game.WaitForOutput("Screens: main menu shown", 30000);
 }
 
-// The last "LevelRun: presents <n>" count of the output; -1 without one.
-int LastPresents(const std::string& output)
+// The last "LevelRun: <what> <n>" count of the output; -1 without one.
+int LastCount(const std::string& output, const std::string& what)
 {
-    size_t at = output.rfind("LevelRun: presents ");
-    return at == std::string::npos ? -1 : atoi(output.c_str() + at + 19);
+    const std::string line = "LevelRun: " + what + " ";
+    size_t at = output.rfind(line);
+    return at == std::string::npos ? -1 : atoi(output.c_str() + at + line.size());
 }
 
 // Starts the program with a tag of its own, runs `reach` to bring it to the
 // state, waits `settleMs` for its effects to end and measures it. A LevelRun
-// that reports its presents gives their rate over the measured time (else -1).
+// that reports its presents gives their rate over the measured time (else -1)
+// and prints its update rate beside it.
 double Measure(const char* what, const std::string& program, int settleMs,
                const std::function<bool(GameProcess&, HWND)>& reach)
 {
@@ -137,14 +139,19 @@ double Measure(const char* what, const std::string& program, int settleMs,
         return -1.0;
     }
     GameProcess::WaitFor(settleMs);
-    int presents0 = LastPresents(game.Output());
+    std::string before = game.Output();
     Result(what, host.empty() ? -1.0 : BenchHost::CpuPercentOver(host, gSeconds));
-    int presents1 = LastPresents(game.Output());
+    std::string after = game.Output();
     game.Kill();
+    int presents0 = LastCount(before, "presents"), presents1 = LastCount(after, "presents");
     if (presents0 < 0 || presents1 < presents0)
         return -1.0;
     double rate = (presents1 - presents0) / gSeconds;
     printf("RESULT %s %s_presents_per_s %.1f %s\n", gRoad, what, rate, gSetting);
+    int updates0 = LastCount(before, "updates"), updates1 = LastCount(after, "updates");
+    if (updates0 >= 0 && updates1 >= updates0)
+        printf("RESULT %s %s_updates_per_s %.1f %s\n", gRoad, what,
+               (updates1 - updates0) / gSeconds, gSetting);
     return rate;
 }
 
