@@ -3,13 +3,16 @@
 # Usage: scripts/run-on-screen.sh <WxHxD> <program.exe> [args...]
 # Each geometry keeps its own copy of the Wine prefix (so its own wineserver),
 # made once from the project's prefix and warmed up before the program runs.
+# With LUMO_WINE_RENDERER set (for example "gdi") the copy is one of its own
+# that uses that Direct3D renderer.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 geometry=$1
 shift
 BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
 BASE_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
-export WINEPREFIX="$BUILD/wineprefix-$geometry"
+flavour="$geometry${LUMO_WINE_RENDERER:+-$LUMO_WINE_RENDERER}"
+export WINEPREFIX="$BUILD/wineprefix-$flavour"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
@@ -17,10 +20,10 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 mkdir -p "$BUILD"
 (
     flock 9
+    # Both the project's prefix and an existing copy are brought up to date
+    # with the prefix's settings here (at once when they already are).
+    WINEPREFIX="$BASE_PREFIX" LUMO_WINE_RENDERER= "$ROOT/scripts/wine-prefix.sh"
     if [ ! -f "$WINEPREFIX/.lumo-ready" ]; then
-        if [ ! -f "$BASE_PREFIX/.lumo-ready" ]; then
-            WINEPREFIX="$BASE_PREFIX" "$ROOT/scripts/wine-prefix.sh"
-        fi
         # Other test programs may be writing temporary files into the base
         # prefix meanwhile: leave its temporary folders out, and build the
         # copy beside its final name so a cut-off copy is never taken as ready.
@@ -48,7 +51,8 @@ mkdir -p "$BUILD"
         fi
         mv "$WINEPREFIX.partial" "$WINEPREFIX"
     fi
-) 9>"$BUILD/.wineprefix-$geometry.lock"
+    "$ROOT/scripts/wine-prefix.sh"
+) 9>"$BUILD/.wineprefix-$flavour.lock"
 
 dispfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -ac 3>"$dispfile" </dev/null >/dev/null 2>&1 &

@@ -4,9 +4,13 @@
 // Each state starts a game (or LevelRun) of its own, brings it there with
 // posted clicks and keys, lets it settle and measures it; then the least
 // programs (bench_least) show what Wine and Mesa alone cost for frames at the
-// same rates. Prints "RESULT <2D|3D> <what> <percent of one core>" lines.
+// same rates. Every row is measured twice: with Direct3D's command-stream
+// thread off (the project's prefix) and on (Wine's default, set for these
+// programs alone), so the saving of the prefix's setting stays measured.
+// Prints "RESULT <2D|3D> <what> <percent of one core> <csmt_off|csmt_on>" lines.
 // BENCH_CPU_SECONDS sets the measured time per state (10 s); BENCH_ONLY=<what>
-// runs that one row alone (to look at it with a profiler meanwhile).
+// runs that one row alone (to look at it with a profiler meanwhile);
+// BENCH_CSMT=off or on measures that setting alone.
 #include <windows.h>
 
 #include <cstdio>
@@ -24,6 +28,32 @@ namespace
 {
 double gSeconds = 10.0;
 const char* gRoad = "2D";
+const char* gSetting = "csmt_off";
+
+// Wine reads a program's own Direct3D settings before the prefix's, when its
+// Direct3D starts; these are the programs this benchmark measures.
+const char* const kMeasuredPrograms[] = {"ZorkaCafe.exe", "LevelRun.exe", "bench_least.exe"};
+
+void SetCommandStream(bool on)
+{
+    for (const char* program : kMeasuredPrograms)
+    {
+        std::string path = std::string("Software\\Wine\\AppDefaults\\") + program;
+        std::string direct3D = path + "\\Direct3D";
+        RegDeleteKeyA(HKEY_CURRENT_USER, direct3D.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str()); // only when nothing else is in it
+        if (!on)
+            continue;
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, direct3D.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS)
+            continue;
+        DWORD value = 1;
+        RegSetValueExA(key, "csmt", 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+        RegCloseKey(key);
+    }
+    gSetting = on ? "csmt_on" : "csmt_off";
+}
 
 bool Wanted(const char* what)
 {
@@ -34,9 +64,9 @@ bool Wanted(const char* what)
 void Result(const char* what, double percent)
 {
     if (percent < 0.0)
-        printf("RESULT %s %s unknown\n", gRoad, what);
+        printf("RESULT %s %s unknown %s\n", gRoad, what, gSetting);
     else
-        printf("RESULT %s %s %.1f\n", gRoad, what, percent);
+        printf("RESULT %s %s %.1f %s\n", gRoad, what, percent, gSetting);
     fflush(stdout);
 }
 
@@ -76,16 +106,18 @@ bool PassSplash(GameProcess& game, HWND hwnd)
     return game.WaitForOutput("Screens: main menu shown", 30000);
 }
 
-// The last "LevelRun: presents <n>" count of the output; -1 without one.
-int LastPresents(const std::string& output)
+// The last "LevelRun: <what> <n>" count of the output; -1 without one.
+int LastCount(const std::string& output, const std::string& what)
 {
-    size_t at = output.rfind("LevelRun: presents ");
-    return at == std::string::npos ? -1 : atoi(output.c_str() + at + 19);
+    const std::string line = "LevelRun: " + what + " ";
+    size_t at = output.rfind(line);
+    return at == std::string::npos ? -1 : atoi(output.c_str() + at + line.size());
 }
 
 // Starts the program with a tag of its own, runs `reach` to bring it to the
 // state, waits `settleMs` for its effects to end and measures it. A LevelRun
-// that reports its presents gives their rate over the measured time (else -1).
+// that reports its presents gives their rate over the measured time (else -1)
+// and prints its update rate beside it.
 double Measure(const char* what, const std::string& program, int settleMs,
                const std::function<bool(GameProcess&, HWND)>& reach)
 {
@@ -107,14 +139,19 @@ double Measure(const char* what, const std::string& program, int settleMs,
         return -1.0;
     }
     GameProcess::WaitFor(settleMs);
-    int presents0 = LastPresents(game.Output());
+    std::string before = game.Output();
     Result(what, host.empty() ? -1.0 : BenchHost::CpuPercentOver(host, gSeconds));
-    int presents1 = LastPresents(game.Output());
+    std::string after = game.Output();
     game.Kill();
+    int presents0 = LastCount(before, "presents"), presents1 = LastCount(after, "presents");
     if (presents0 < 0 || presents1 < presents0)
         return -1.0;
     double rate = (presents1 - presents0) / gSeconds;
-    printf("RESULT %s %s_presents_per_s %.1f\n", gRoad, what, rate);
+    printf("RESULT %s %s_presents_per_s %.1f %s\n", gRoad, what, rate, gSetting);
+    int updates0 = LastCount(before, "updates"), updates1 = LastCount(after, "updates");
+    if (updates0 >= 0 && updates1 >= updates0)
+        printf("RESULT %s %s_updates_per_s %.1f %s\n", gRoad, what,
+               (updates1 - updates0) / gSeconds, gSetting);
     return rate;
 }
 
@@ -168,14 +205,10 @@ void MeasureLeast(const char* what, int fps, int width, int height, bool beats =
     CloseHandle(pi.hThread);
     CloseHandle(done);
 }
-} // namespace
 
-int main(int argc, char** argv)
+// Every row on this road with the current setting.
+void MeasureAll(int is3D)
 {
-    int is3D = argc > 1 && strcmp(argv[1], "3D") == 0 ? 1 : 0;
-    gRoad = is3D ? "3D" : "2D";
-    if (const char* s = getenv("BENCH_CPU_SECONDS"))
-        gSeconds = atof(s) > 0.0 ? atof(s) : gSeconds;
     const std::string game = GamePath();
 
     // A first run: the book opens on the name entry, its caret blinking.
@@ -260,7 +293,29 @@ int main(int argc, char** argv)
         MeasureLeast("least_debriefing_rate_beats_cpu", (int)(debriefingRate + 0.5), 48, 48, true);
     if (busyRate >= 1.0)
         MeasureLeast("least_busy_rate_beats_cpu", (int)(busyRate + 0.5), 256, 192, true);
+}
+} // namespace
 
+int main(int argc, char** argv)
+{
+    int is3D = argc > 1 && strcmp(argv[1], "3D") == 0 ? 1 : 0;
+    gRoad = is3D ? "3D" : "2D";
+    if (const char* s = getenv("BENCH_CPU_SECONDS"))
+        gSeconds = atof(s) > 0.0 ? atof(s) : gSeconds;
+    const char* only = getenv("BENCH_CSMT");
+    only = only ? only : "";
+
+    if (strcmp(only, "on") != 0)
+    {
+        SetCommandStream(false);
+        MeasureAll(is3D);
+    }
+    if (strcmp(only, "off") != 0)
+    {
+        SetCommandStream(true);
+        MeasureAll(is3D);
+    }
+    SetCommandStream(false);
     DeleteFileA(KpProfileFile::DefaultPath().c_str());
     RemoveGameKey();
     return 0;

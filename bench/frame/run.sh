@@ -9,7 +9,9 @@
 # game on each kind of still screen and in a busy level, on both roads, beside
 # the least program putting frames on the screen at the same rates (what Wine
 # and Mesa take by themselves); bench_frame adds the average frame of that
-# busy level ("busy_draw" alone, "busy_frame" with its present).
+# busy level ("busy_draw" alone, "busy_frame" with its present). Its rows show
+# Direct3D's command-stream thread off (as the project's prefix has it) beside
+# on (Wine's default).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
@@ -60,9 +62,19 @@ printf "%-35s %8.1f\n" exe_size_mb "$(stat -c %s "$exe" | awk '{ print $1 / 1048
 printf "%-35s %8d\n" exe_debug_sections "$(i686-w64-mingw32-objdump -h "$exe" | grep -c ' \.debug_' || true)"
 printf "%-35s %8.1f\n" debug_file_mb "$(stat -c %s "${exe%.exe}.debug" 2>/dev/null | awk '{ print $1 / 1048576 }')"
 
-# --- Processor time of the running game, every thread, percent of one core
+# --- Processor time of the running game, every thread, percent of one core,
+# with Direct3D's command-stream thread off (the project's prefix) and on
+# (Wine's default) side by side
 "$ROOT/scripts/build.sh" --target bench_frame_cpu >/dev/null
+printf "%-39s %9s %9s\n" "" csmt_off csmt_on
 for road in 2D 3D; do
     wine "$BUILD/bench/frame/bench_frame_cpu.exe" $road 2>/dev/null | tr -d '\r' | grep '^RESULT' |
-        awk '{ printf "%s %-36s %6s %s\n", $2, $3, $4, $3 ~ /_per_s$/ ? "" : "%" }'
+        awk '$4 == "error:" { sub(/^RESULT /, ""); print; next }
+             { key = $2 " " $3; if (!(key in seen)) { seen[key] = 1; order[++n] = key }
+               v[key, $5] = $4 }
+             END { for (i = 1; i <= n; i++) {
+                       split(order[i], f, " "); unit = f[2] ~ /_per_s$/ ? "  " : " %"
+                       off = (order[i], "csmt_off") in v ? v[order[i], "csmt_off"] unit : "-"
+                       on = (order[i], "csmt_on") in v ? v[order[i], "csmt_on"] unit : "-"
+                       printf "%s %-36s %9s %9s\n", f[1], f[2], off, on } }'
 done

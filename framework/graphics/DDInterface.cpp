@@ -212,6 +212,7 @@ void DDInterface::Cleanup()
     if (mDD7)
         mDD7->Release();
     mDD7 = nullptr;
+    mCopyToPrimary = false;
     mHasOldCursorArea = false;
 }
 
@@ -517,6 +518,17 @@ int DDInterface::Init(HWND window, bool windowed)
             mSecondarySurface = nullptr;
             return RESULT_SURFACE_FAIL;
         }
+        // A flip chain in system memory is a display without video memory
+        // (Wine's GDI renderer): flipping it faults inside the system's own
+        // copy to the window a few seconds in, while copying the frame onto
+        // the primary works.
+        DDSCAPS primaryCaps = {};
+        if (mPrimarySurface->GetCaps(&primaryCaps) == DD_OK &&
+            (primaryCaps.dwCaps & DDSCAPS_SYSTEMMEMORY))
+        {
+            mCopyToPrimary = true;
+            Debug(L"WARNING: the screen has no video memory: frames are copied, not flipped\n");
+        }
         if (mIsWidescreen)
         {
             ClearSurface(mPrimarySurface);
@@ -535,7 +547,7 @@ int DDInterface::Init(HWND window, bool windowed)
     if (clipper->SetHWnd(0, window) == DD_OK)
         mPrimarySurface->SetClipper(clipper);
     clipper->Release();
-    if (!windowed && !mOptions.flip)
+    if (!windowed && (!mOptions.flip || mCopyToPrimary))
         mDD->FlipToGDISurface();
 
     Debug(L"Draw buffer is       %4lu x %4lu [%2d:%2d]\n", mWidth, mHeight, mAspect.mNumerator,
@@ -725,7 +737,7 @@ bool DDInterface::Redraw(Rect* dirty)
         }
         failed = CheckResult(hr, "Redraw Windowed");
     }
-    else if (mOptions.flip && !mOptions.popupOpen && mSecondarySurface)
+    else if (mOptions.flip && !mOptions.popupOpen && mSecondarySurface && !mCopyToPrimary)
     {
         if (!mVideoOnlyDraw)
         {
@@ -739,6 +751,20 @@ bool DDInterface::Redraw(Rect* dirty)
         DrawCursor(mSecondarySurface, true);
         HRESULT hr = mPrimarySurface->Flip(nullptr, DDFLIP_WAIT);
         failed = CheckResult(hr, "Redraw FullScreen Flip");
+    }
+    else if (mCopyToPrimary)
+    {
+        // In place of the flip: the cursor goes out with the frame as in a window.
+        mCursorX = mNextCursorX;
+        mCursorY = mNextCursorY;
+        DrawCursor(mDrawSurface, false);
+        HRESULT hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
+        if (mHasOldCursorArea)
+        {
+            RestoreCursorArea(mDrawSurface, false);
+            mHasOldCursorArea = true; // the cursor stays on the primary
+        }
+        failed = CheckResult(hr, "Redraw FullScreen Blt");
     }
     else
     {

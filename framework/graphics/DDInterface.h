@@ -157,6 +157,7 @@ public:
     DDImage* mScreenImage = nullptr; // owned
     std::set<DDImage*> mDDImageSet;  // live surface images, not owned
     bool mVideoOnlyDraw = false;     // the screen image lives in video memory
+    bool mCopyToPrimary = false;     // full screen copies frames to the primary: no flipping
     int mInitCount = 0;
 
     // --- software cursor

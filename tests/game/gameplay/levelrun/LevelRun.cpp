@@ -16,6 +16,7 @@
 //   "LevelRun: redraw differs <count> <x> <y> <drawn> <whole> in <box>"  it is not: the
 //                                           first pixel (hex colours) and the box of all
 //   "LevelRun: presents <n>"                once a second: frames put on the screen so far
+//   "LevelRun: updates <n>"                 beside it: logic updates so far
 // Settings (environment): LEVELRUN_LEVEL (1), LEVELRUN_ENDLESS (0), LEVELRUN_SEED
 // (the random seed, 1), LEVELRUN_FRAME_MS (game time per update; 0: the
 // engine's), LEVELRUN_AUTOPLAY (1: serves and cleans by itself, to look at a
@@ -24,7 +25,7 @@
 // look at them), LEVELRUN_COMIX (1: the level's opening comic plays first, as
 // in the game; otherwise the level starts at once), LEVELRUN_CHECK_REDRAW (n:
 // every n-th frame presented, the screen is drawn whole again and compared),
-// LEVELRUN_REPORT_PRESENTS (1: the "presents" line), LEVELRUN_NORMAL_AFTER_OVER
+// LEVELRUN_REPORT_PRESENTS (1: the "presents" and "updates" lines), LEVELRUN_NORMAL_AFTER_OVER
 // (1: LEVELRUN_FRAME_MS holds only until the level is over; the debriefing
 // then runs at the engine's own time).
 #include <windows.h>
@@ -238,6 +239,7 @@ public:
         {
             mLastPresentsReport = now;
             Report(Lumo::StrFormat("presents %d", mPresentedAll));
+            Report(Lumo::StrFormat("updates %d", mUpdateCount));
         }
         return presented;
     }
