@@ -368,6 +368,10 @@ void LumoAppBase::InitApp()
         mDemo.mRecordTaken = true;
         ApplyDemoRecord();
     }
+    // A refused full screen is told to the player: an outside value, since a
+    // replay always runs in a window and would never meet the refusal itself.
+    if (mRecordingDemo || (mPlayingDemo && mDemoFormatVersion >= 3))
+        SyncDemoBool(mFullscreenRefusalUntold);
 
     SetSfxVolume(mSfxVolume);
     mMusicInterface = MakeMusicInterface(mInvisHWnd);

@@ -114,6 +114,10 @@ TEST(DemoOutcomes, ADamagedFileAndBlockedSavesReplayTheSameBoxesOnACleanFolder)
                           "pause 600\n"
                           "key 13\n"
                           "wait box 'profilekept' answered\n"
+                          "wait box 'nofullscr' asked\n" // this screen refuses full screen
+                          "pause 600\n"
+                          "key 13\n"
+                          "wait box 'nofullscr' answered\n"
                           "pause 300\n" // the name's keys in updates of their own
                           "type Cid\n"
                           "pause 300\n"
