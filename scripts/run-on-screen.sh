@@ -38,7 +38,9 @@ mkdir -p "$BUILD"
             xargs -0 -r cp -l --parents -t "$WINEPREFIX.partial")
         linked=$?
         (cd "$BASE_PREFIX" && find . -type f -iregex "$shared" ! -path './drive_c/users/*' ! -path './drive_c/windows/temp/*' -print) >"$WINEPREFIX.partial.linked"
+        # The game's own files stay behind: other tests may be using them.
         tar -C "$BASE_PREFIX" --exclude='./drive_c/users/*/Temp/*' --exclude='./drive_c/windows/temp/*' \
+            --exclude='./drive_c/users/*/AppData/Roaming/Tessik Games' \
             --exclude-from="$WINEPREFIX.partial.linked" \
             --ignore-failed-read --warning=none -cf - . | tar -C "$WINEPREFIX.partial" -xf -
         status=("${PIPESTATUS[@]}")

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "framework/app/StringUtils.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/framework/graphics/DDTestSupport.h"
 #include "tests/game/engine/GameProcess.h"
@@ -65,7 +66,9 @@ TEST(IntegrationWineRenderer, TwoDRoadPlaysFullScreenAndQuitsCleanly)
         GTEST_SKIP() << "the 2D road takes full screen only on a 1024 x 768 screen";
     const bool gdi = ReadWineString("renderer") == "gdi";
     RemoveGameKey();
-    DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    // The whole folder: a copied prefix may carry another test's leftovers,
+    // such as a folder that blocks saves.
+    Lumo::DeleteTree(Lumo::GetFileDir(KpProfileFile::DefaultPath()));
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_WRITE,
                                              nullptr, &key, nullptr));
