@@ -8,6 +8,8 @@
 // presented whole, and it does so on its own every few frames between the
 // stops, through page turns, comics and effects. While a day runs, a scene
 // item of 12 parts stands on the floor: each of its parts reaches the screen.
+// The screen is larger than the game, so the game runs in a window and
+// presents only the areas that changed.
 //
 // The game runs from a copy of its folder whose mod.pak gives day 1 one
 // table, one guest, a goal of 1 and upgrades to try, so the day ends within
@@ -25,6 +27,7 @@
 #include "tests/game/engine/GameDriving.h"
 #include "tests/game/engine/GameProcess.h"
 #include "tests/game/engine/GameScreen.h"
+#include "tests/support/GameTestLog.h"
 #include "tests/support/TempFolder.h"
 
 using namespace GameTest;
@@ -61,6 +64,9 @@ std::string ShortDayOne()
     EXPECT_TRUE(ok) << level;
     return level;
 }
+
+// The layouts are read through COM.
+::testing::Environment* const gCom = ::testing::AddGlobalTestEnvironment(new ComTestEnvironment);
 
 class ScreenWalkRun : public ::testing::Test
 {
@@ -209,7 +215,8 @@ void ScreenWalkRun::Walk(int road)
     ASSERT_TRUE(mGame->Start("", mProgram));
     mHwnd = mGame->WaitForMainWindow(30000);
     ASSERT_NE(mHwnd, nullptr) << mGame->Output();
-    ASSERT_TRUE(mGame->WaitForOutput("ScreenWalk: ready 3D=" + std::to_string(road), 30000))
+    ASSERT_TRUE(
+        mGame->WaitForOutput("ScreenWalk: ready 3D=" + std::to_string(road) + " windowed=1", 30000))
         << mGame->Output();
     ASSERT_TRUE(mGame->WaitForOutput("Screens: splash slide 0", 30000)) << mGame->Output();
     while (!mGame->WaitForOutput("Screens: splash ended", 200))
