@@ -70,7 +70,7 @@ void KpBoard_Help::OnShow()
 
 void KpBoard_Help::OnHide()
 {
-    FocusGameBoard();
+    FocusPauseMenuOrGameBoard();
 }
 
 void KpBoard_Help::OnButton(KpCandyWidget* widget)

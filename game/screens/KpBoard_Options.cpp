@@ -119,7 +119,7 @@ void KpBoard_Options::OnHide()
 {
     mEntryTaken = false;
     if (IsGameLevelActive())
-        FocusGameBoard();
+        FocusPauseMenuOrGameBoard();
 }
 
 void KpBoard_Options::LockImages()

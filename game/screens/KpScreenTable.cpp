@@ -8,6 +8,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/gameplay/KpBoard_Game.h"
+#include "game/gameplay/KpBoard_Game3.h"
 #include "game/gameplay/KpTaskGoals.h"
 #include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_MainMenu.h"
@@ -140,6 +141,15 @@ void FocusGameBoard()
     KpBoard_Game* board = GetGameBoard();
     if (board && board->mManager)
         board->mManager->SetFocus(board);
+}
+
+void FocusPauseMenuOrGameBoard()
+{
+    KpDialog* pause = gGameBoard3 ? gGameBoard3->mEscapeMenu : nullptr;
+    if (pause && pause->mVisible && pause->mManager)
+        pause->mManager->SetFocus(pause);
+    else
+        FocusGameBoard();
 }
 
 void KpBoardModalHold::Push(KpCandyWidget* dialog)

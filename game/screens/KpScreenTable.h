@@ -69,6 +69,10 @@ private:
 
 // Gives the keyboard focus to the level board (when it exists and is attached).
 void FocusGameBoard();
+// For a panel over the level (settings, help) that closes: the pause menu
+// gets the focus back when it is still open (so Escape closes it), else the
+// level board.
+void FocusPauseMenuOrGameBoard();
 
 // --- A dialog over the level board while it is on view (briefing, debriefing)
 // In front of its siblings, modal with the default masks and focused; when it

@@ -282,6 +282,8 @@ bool KpCandyWidget::StartEffect(const std::string& name, EffectKind kind)
         mRest.scalePointY = mScalePointY;
     }
     mEffectKind = kind;
+    if (kind == kEffectHide)
+        SetHiding(true);
     mEffectApplying = true;
     if (kind == kEffectShow)
         SetVisibleNow(true);
@@ -299,6 +301,8 @@ void KpCandyWidget::InterruptEffect()
     mEffectApplying = true;
     mEffect.Finish();
     mEffectApplying = false;
+    if (kind == kEffectHide)
+        SetHiding(false);
     if (kind == kEffectShow || kind == kEffectHide)
     {
         SetAlpha(mRest.alpha);
@@ -324,8 +328,28 @@ void KpCandyWidget::EffectEnded()
         SetOffsetY(mRest.offsetY);
         mScalePointX = mRest.scalePointX;
         mScalePointY = mRest.scalePointY;
+        SetHiding(false);
     }
 }
+
+// A click made while a closing box fades out belongs to what lies behind it.
+void KpCandyWidget::SetHiding(bool hiding)
+{
+    const uint32_t mouse = Lumo::WIDGETFLAGS_ALLOW_MOUSE;
+    if (hiding && !(mWidgetFlagsMod.mRemoveFlags & mouse))
+    {
+        mWidgetFlagsMod.mRemoveFlags |= mouse;
+        mHidingMasked = true;
+    }
+    else if (!hiding && mHidingMasked)
+    {
+        mWidgetFlagsMod.mRemoveFlags &= ~mouse;
+        mHidingMasked = false;
+    }
+    HidingChanged(hiding);
+}
+
+void KpCandyWidget::HidingChanged(bool) {}
 
 // ============================================================================
 // KpIEffect

@@ -62,6 +62,9 @@ public:
     // The state that holds disabled pictures (-1: none); a disabled widget
     // drawing any other state is drawn at 55%.
     virtual int GetDisabledState();
+    // The hide effect started (true) or ended or was cut short (false).
+    // Meanwhile the widget is on its way out and takes no mouse.
+    virtual void HidingChanged(bool hiding);
 
     // --- Show and hide through effect scripts
     // OnShow, then the "onshow" effect (visible from its start) or visible at once.
@@ -164,6 +167,7 @@ protected:
     // Locks or unlocks the images of this subtree to match its visibility.
     void SyncImageLocks();
     bool AreImagesLocked() const { return mImagesLocked; }
+    bool IsHiding() const { return mEffectKind == kEffectHide; }
     // The nearest dialog above this widget (KpDialog), or null.
     class KpDialog* FindParentDialog();
 
@@ -188,6 +192,7 @@ private:
     // alpha, scale and offsets to what they were before it began.
     void InterruptEffect();
     void EffectEnded();
+    void SetHiding(bool hiding);
     void SetVisibleNow(bool visible);
     void SyncImageLocks(bool visibleInTree);
     void ApplyOffset();
@@ -213,5 +218,6 @@ private:
     KpTask* mLeaveTask = nullptr;
     Lumo::Widget* mPressTarget = nullptr;
     bool mImagesLocked = false;
+    bool mHidingMasked = false;          // the mouse bit taken from mWidgetFlagsMod by SetHiding
     Lumo::MemoryImage* mLayer = nullptr; // owned; only while drawn translucent or scaled
 };

@@ -57,7 +57,7 @@ bool KpDialog::LoadLayout(IXMLDOMNode* layoutRoot, const std::string& name)
 void KpDialog::SetModal(bool modal)
 {
     mModal = modal;
-    Register(modal && AreImagesLocked());
+    Register(modal && AreImagesLocked() && !IsHiding());
 }
 
 void KpDialog::Register(bool on)
@@ -90,7 +90,7 @@ void KpDialog::OnClicked(int)
 void KpDialog::LockImages()
 {
     KpCandyWidget::LockImages();
-    if (mModal)
+    if (mModal && !IsHiding())
         Register(true);
 }
 
@@ -98,4 +98,9 @@ void KpDialog::UnlockImages()
 {
     KpCandyWidget::UnlockImages();
     Register(false);
+}
+
+void KpDialog::HidingChanged(bool hiding)
+{
+    Register(mModal && !hiding && AreImagesLocked());
 }

@@ -49,6 +49,8 @@ public:
     // --- Overrides
     void LockImages() override;
     void UnlockImages() override;
+    // A modal dialog leaves the modal stack as its hide effect starts.
+    void HidingChanged(bool hiding) override;
 
     KpEngine* mApp;
 

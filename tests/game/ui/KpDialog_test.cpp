@@ -161,10 +161,24 @@ TEST(KpDialog, ModalDialogIsRegisteredExactlyWhileVisibleInTheTree)
     box->SetModal(true);
     EXPECT_EQ(manager.mBaseModalWidget, box);
 
-    // Hidden through its effect, it stays modal until the effect has ended.
+    // Hidden through its effect, it leaves the stack and takes no mouse as
+    // the effect starts (the next click belongs to what lies behind), and is
+    // back on the stack when shown again meanwhile.
+    box->mMouseVisible = true;
+    int x = 0, y = 0;
+    EXPECT_EQ(manager.FindWidgetAt(60, 60, x, y), box);
     box->SetEffect("onhide", "dialog_out");
     box->Hide();
+    EXPECT_TRUE(box->mVisible);
+    EXPECT_TRUE(manager.IsModalStackEmpty());
+    EXPECT_NE(manager.FindWidgetAt(60, 60, x, y), box);
+    box->SetEffect("onshow", "dialog_out");
+    box->Show();
     EXPECT_EQ(manager.mBaseModalWidget, box);
+    EXPECT_EQ(manager.FindWidgetAt(60, 60, x, y), box);
+    box->SetEffect("onshow", "");
+    box->Hide();
+    EXPECT_TRUE(manager.IsModalStackEmpty());
     for (int i = 0; i < 20; i++)
         box->Update();
     EXPECT_FALSE(box->mVisible);

@@ -4,7 +4,7 @@
 // whole. The game's clock does not move between the two reads, so any
 // difference is a change that was drawn or presented short. It reports on the
 // debugger output, one line each:
-//   "ScreenWalk: ready 3D=<0|1>"
+//   "ScreenWalk: ready 3D=<0|1> windowed=<0|1>"
 //   "ScreenWalk: comic <name> episode <n>"   an episode of a comic is on view
 //   "ScreenWalk: check <n> same strip <k>/<m>"
 //   "ScreenWalk: check <n> differs <count> at <x>,<y> <drawn> <whole> in <box> strip <k>/<m>"
@@ -117,7 +117,8 @@ public:
     void LoadingCompleted() override
     {
         KpEngine3::LoadingCompleted();
-        Report(Lumo::StrFormat("ready 3D=%d", (int)Is3DAccelerated()));
+        Report(
+            Lumo::StrFormat("ready 3D=%d windowed=%d", (int)Is3DAccelerated(), (int)mIsWindowed));
     }
 
     void UpdateOnce() override
