@@ -35,6 +35,23 @@ int ScreenHeight()
     return GetSystemMetrics(SM_CYSCREEN);
 }
 
+// Fills the whole 320x240 screen image with one colour and a box with another,
+// presents it, and gives where the window's client area starts on the screen.
+::testing::AssertionResult PresentBox(DDInterface& display, HWND hwnd, const Rect& box,
+                                      const Color& back, const Color& front, POINT& origin)
+{
+    DDImage* screen = display.GetScreenImage();
+    Rect all(0, 0, 320, 240);
+    screen->FillRect(&all, &back, 0);
+    screen->FillRect(&box, &front, 0);
+    if (!display.Redraw(nullptr))
+        return ::testing::AssertionFailure() << display.mErrorString;
+    DDTest::Pump();
+    origin = {0, 0};
+    ClientToScreen(hwnd, &origin);
+    return ::testing::AssertionSuccess();
+}
+
 TEST(DisplayScreens, WindowedInitTakesTheScreenFormatOrRefusesItsDepth)
 {
     HWND hwnd = DDTest::MakeWindow(320, 240, false);
@@ -144,17 +161,9 @@ TEST(DisplayScreens, WindowedFrameReachesTheScreen)
     HWND hwnd = DDTest::MakeWindow(320, 240, false);
     auto display = DDTest::MakeDisplay();
     ASSERT_EQ(RESULT_OK, display->Init(hwnd, true)) << display->mErrorString;
-    DDImage* screen = display->GetScreenImage();
-    Rect all(0, 0, 320, 240);
-    Color white(255, 255, 255, 255);
-    screen->FillRect(&all, &white, 0);
-    Rect box(10, 10, 30, 30);
-    Color blue(0, 0, 255, 255);
-    screen->FillRect(&box, &blue, 0);
-    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
-    DDTest::Pump();
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
+    POINT origin;
+    ASSERT_TRUE(PresentBox(*display, hwnd, Rect(10, 10, 30, 30), Color(255, 255, 255, 255),
+                           Color(0, 0, 255, 255), origin));
     uint32_t inside = DDTest::WaitForScreenPixel(origin.x + 20, origin.y + 20, DDTest::IsBlue);
     uint32_t outside = DDTest::WaitForScreenPixel(origin.x + 200, origin.y + 200, DDTest::IsWhite);
     EXPECT_TRUE(DDTest::IsBlue(inside)) << std::hex << inside;
@@ -178,17 +187,9 @@ TEST(DisplayScreens, AspectCorrectedWindowedFrameReachesTheScreen)
     ASSERT_TRUE(display->mIsWidescreen);
     const Rect shown = display->mPresentationRect;
     ASSERT_GT(shown.mX, 20);
-    DDImage* screen = display->GetScreenImage();
-    Rect all(0, 0, 320, 240);
-    Color white(255, 255, 255, 255);
-    screen->FillRect(&all, &white, 0);
-    Rect box(10, 10, 30, 30);
-    Color blue(0, 0, 255, 255);
-    screen->FillRect(&box, &blue, 0);
-    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
-    DDTest::Pump();
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
+    POINT origin;
+    ASSERT_TRUE(PresentBox(*display, hwnd, Rect(10, 10, 30, 30), Color(255, 255, 255, 255),
+                           Color(0, 0, 255, 255), origin));
     int left = origin.x + shown.mX;
     uint32_t inside = DDTest::WaitForScreenPixel(left + 20, origin.y + 20, DDTest::IsBlue);
     uint32_t outside = DDTest::WaitForScreenPixel(left + 200, origin.y + 200, DDTest::IsWhite);
@@ -320,24 +321,18 @@ TEST(DisplayPresent, WindowedFrameAndDirtyRectangleReachTheScreen)
     HWND hwnd = DDTest::MakeWindow(320, 240, false);
     auto display = DDTest::MakeDisplay();
     ASSERT_EQ(RESULT_OK, display->Init(hwnd, true)) << display->mErrorString;
-    DDImage* screen = display->GetScreenImage();
-    Rect all(0, 0, 320, 240);
-    Color blue(0, 0, 255, 255);
-    screen->FillRect(&all, &blue, 0);
-    Rect box(100, 50, 40, 30);
     Color yellow(255, 255, 0, 255);
-    screen->FillRect(&box, &yellow, 0);
-    ASSERT_TRUE(display->Redraw(nullptr)) << display->mErrorString;
-    DDTest::Pump();
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
+    POINT origin;
+    ASSERT_TRUE(
+        PresentBox(*display, hwnd, Rect(100, 50, 40, 30), Color(0, 0, 255, 255), yellow, origin));
     uint32_t inside = DDTest::WaitForScreenPixel(origin.x + 110, origin.y + 60, DDTest::IsYellow);
     uint32_t outside = DDTest::WaitForScreenPixel(origin.x + 10, origin.y + 10, DDTest::IsBlue);
     EXPECT_TRUE(DDTest::IsYellow(inside)) << std::hex << inside;
     EXPECT_TRUE(DDTest::IsBlue(outside)) << std::hex << outside;
 
     // A dirty rectangle presents only itself.
-    screen->FillRect(&all, &yellow, 0);
+    Rect all(0, 0, 320, 240);
+    display->GetScreenImage()->FillRect(&all, &yellow, 0);
     Rect dirty(0, 0, 20, 20);
     ASSERT_TRUE(display->Redraw(&dirty));
     uint32_t corner = DDTest::WaitForScreenPixel(origin.x + 5, origin.y + 5, DDTest::IsYellow);

@@ -48,6 +48,28 @@ inline void PostText(HWND hwnd, const std::wstring& text)
         PostMessageW(hwnd, WM_CHAR, c, 1);
 }
 
+// Clicks at `p` every 150 ms, at most 100 times, until the game has written `line`.
+inline void ClickUntilOutput(GameProcess& game, HWND hwnd, POINT p, const char* line)
+{
+    for (int tries = 0; tries < 100 && game.Output().find(line) == std::string::npos; tries++)
+    {
+        ClickAt(hwnd, p);
+        GameProcess::WaitFor(150);
+    }
+}
+
+// The part of `text` from `open` to the first `close` after it, replaced.
+inline bool Replace(std::string& text, const std::string& open, const std::string& close,
+                    const std::string& with)
+{
+    size_t at = text.find(open);
+    size_t end = at == std::string::npos ? at : text.find(close, at + open.size());
+    if (end == std::string::npos)
+        return false;
+    text.replace(at, end + close.size() - at, with);
+    return true;
+}
+
 // Copies the game and its archives into the entered temporary folder (once)
 // and makes its mod.pak of `modFiles` (name inside the archive -> bytes)
 // afresh; returns the game's path. Run under ASSERT_NO_FATAL_FAILURE.

@@ -18,6 +18,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/ImageLib.h"
 #include "tests/game/engine/GameProcess.h"
+#include "tests/game/engine/ScreenPixels.h"
 
 namespace GameTest
 {
@@ -27,29 +28,7 @@ class GameScreen
 public:
     GameScreen(HWND hwnd, const std::string& folder) : mHwnd(hwnd), mFolder(folder) {}
 
-    void Grab()
-    {
-        POINT origin = {0, 0};
-        ClientToScreen(mHwnd, &origin);
-        HDC screen = GetDC(nullptr);
-        HDC mem = CreateCompatibleDC(screen);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = 1024;
-        bi.bmiHeader.biHeight = -768;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        BitBlt(mem, 0, 0, 1024, 768, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        mPixels.assign((uint32_t*)bits, (uint32_t*)bits + 1024 * 768);
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
-    }
+    void Grab() { mPixels = GrabClient(mHwnd, 1024, 768); }
     uint32_t At(int x, int y) const { return mPixels[size_t(y) * 1024 + x] & 0xFFFFFF; }
     bool IsNear(int x, int y, uint32_t colour, int tolerance = 40) const
     {

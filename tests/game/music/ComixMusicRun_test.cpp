@@ -1,41 +1,14 @@
 // The opening comic's music in the real game, with the file sound device: the
 // menu's tune carries on under level 1's comic (it used to play in silence),
 // and the button hands over to the cafe's stream.
-#include <gtest/gtest.h>
-
-#include "game/engine/KpMusic.h"
-#include "game/engine/KpProfileFile.h"
 #include "game/gameplay/KpBoard_Game3.h"
-#include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpComix.h"
-#include "game/screens/KpScreenTable.h"
-#include "platform/sound/SoundLayer.h"
-#include "tests/game/engine/InProcessGame.h"
-#include "tests/game/music/SoundCapture.h"
+#include "tests/game/music/MusicGameTest.h"
 
 namespace
 {
-class ComixMusicRun : public InProcessGameTest
+class ComixMusicRun : public MusicGameTest
 {
-protected:
-    template <typename Condition> bool Until(Condition condition, DWORD boundMs = 30000)
-    {
-        return StepUntil(*mGame, condition, boundMs);
-    }
-    static MusicTrack* Track(const char* id) { return GetEngineMusic()->GetSingleTrack(id); }
-    static bool Heard(const char* id)
-    {
-        MusicTrack* track = Track(id);
-        return track && track->GetVoice() && SndVoiceIsPlaying(track->GetVoice());
-    }
-    // The device's level over 300 ms, stepping the game meanwhile.
-    double Level()
-    {
-        size_t mark = SoundCapture::Mark();
-        DWORD start = GetTickCount();
-        Until([&] { return GetTickCount() - start > 800; });
-        return SoundCapture::Rms(SoundCapture::After(mark, 400, 300));
-    }
 };
 } // namespace
 
@@ -43,15 +16,10 @@ TEST_P(ComixMusicRun, TheMenuTunePlaysUnderTheOpeningComicAndTheCafeStreamFollow
 {
     if (!SoundCapture::Available())
         GTEST_SKIP() << "needs the file device that ctest sets up";
-    ASSERT_NO_FATAL_FAILURE(LaunchGame());
-    mGame->mUpdateMultiplier = 4.0;
-    ASSERT_NO_FATAL_FAILURE(WaitForLoading());
-    ASSERT_TRUE(gProfileFile.NewProfile(L"Comic", nullptr, nullptr));
+    ASSERT_NO_FATAL_FAILURE(LaunchWithProfile(L"Comic"));
     ASSERT_TRUE(Until([] { return Heard("main_menu"); }));
 
-    for (int entry = kBoardMenuBackground; entry <= kBoardLoadScreen; entry++)
-        SetScreenVisible((KpEngineBoard)entry, false);
-    GetCareerBook()->StartLevel(1);
+    StartLevelFromMenus(1);
     ASSERT_TRUE(
         Until([] { return gGameBoard3->IsLevelActive() && gGameBoard3->IsCutSceneShown(); }));
     auto* comix = dynamic_cast<KpComix*>(gGameBoard3->mComix);

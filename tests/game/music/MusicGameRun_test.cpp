@@ -12,47 +12,23 @@
 #include <cstdlib>
 #include <thread>
 
-#include "game/engine/KpMusic.h"
-#include "game/engine/KpProfileFile.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/gameplay/KpBoard_Game3.h"
-#include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_Confirm.h"
 #include "game/screens/KpBoard_EscapeMenu.h"
-#include "game/screens/KpScreenTable.h"
-#include "platform/sound/SoundLayer.h"
 #include "tests/display/GameLayout.h"
-#include "tests/game/engine/InProcessGame.h"
-#include "tests/game/music/SoundCapture.h"
+#include "tests/game/music/MusicGameTest.h"
 
 namespace
 {
-class MusicGameRun : public InProcessGameTest
+class MusicGameRun : public MusicGameTest
 {
 protected:
-    // Steps the game (four updates per 10 ms) until the condition holds.
-    template <typename Condition> bool Until(Condition condition, DWORD boundMs = 30000)
-    {
-        return StepUntil(*mGame, condition, boundMs);
-    }
     // Lets `ms` of game time pass.
     void Run(int ms)
     {
         int until = mGame->mUpdateCount + ms / 10;
         ASSERT_TRUE(Until([&] { return mGame->mUpdateCount >= until; }));
-    }
-    static bool Heard(const char* id)
-    {
-        MusicTrack* track = GetEngineMusic()->GetSingleTrack(id);
-        return track && track->GetVoice() && SndVoiceIsPlaying(track->GetVoice());
-    }
-    // The device's level over 300 ms of real time, stepping the game meanwhile.
-    double Level()
-    {
-        size_t mark = SoundCapture::Mark();
-        DWORD start = GetTickCount();
-        Until([&] { return GetTickCount() - start > 800; });
-        return SoundCapture::Rms(SoundCapture::After(mark, 400, 300));
     }
     // What the device played over `ms` of real time from just before `action`,
     // the game stepping meanwhile.
@@ -86,11 +62,8 @@ TEST_P(MusicGameRun, MenusLevelPauseAndFocusPlayTheRightStream)
 {
     if (!SoundCapture::Available())
         GTEST_SKIP() << "needs the file device that ctest sets up";
-    ASSERT_NO_FATAL_FAILURE(LaunchGame());
-    mGame->mUpdateMultiplier = 4.0;
-    ASSERT_NO_FATAL_FAILURE(WaitForLoading());
+    ASSERT_NO_FATAL_FAILURE(LaunchWithProfile(L"Music"));
     ASSERT_TRUE(gSoundAvailable);
-    ASSERT_TRUE(gProfileFile.NewProfile(L"Music", nullptr, nullptr));
 
     // The main menu, after the splash: its stream plays, faded in.
     ASSERT_TRUE(Until([] { return Heard("main_menu"); })) << "the menu's music never started";
@@ -101,9 +74,7 @@ TEST_P(MusicGameRun, MenusLevelPauseAndFocusPlayTheRightStream)
 
     // A level of the first cafe without an opening comic: the menu's music
     // fades out under the cafe's.
-    for (int entry = kBoardMenuBackground; entry <= kBoardLoadScreen; entry++)
-        SetScreenVisible((KpEngineBoard)entry, false);
-    GetCareerBook()->StartLevel(2);
+    StartLevelFromMenus(2);
     ASSERT_TRUE(Until([] { return gGameBoard3->IsLevelActive(); }));
     ASSERT_TRUE(Until([] { return Heard("level1"); }));
     EXPECT_EQ("level1", music.GetCurrent()->GetId());
@@ -155,14 +126,9 @@ TEST_P(MusicGameRun, SwitchesAndVolumeChangesNeverStep)
 {
     if (!SoundCapture::Available())
         GTEST_SKIP() << "needs the file device that ctest sets up";
-    ASSERT_NO_FATAL_FAILURE(LaunchGame());
-    mGame->mUpdateMultiplier = 4.0;
-    ASSERT_NO_FATAL_FAILURE(WaitForLoading());
-    ASSERT_TRUE(gProfileFile.NewProfile(L"Music", nullptr, nullptr));
+    ASSERT_NO_FATAL_FAILURE(LaunchWithProfile(L"Music"));
     ASSERT_TRUE(Until([] { return Heard("main_menu"); }));
-    for (int entry = kBoardMenuBackground; entry <= kBoardLoadScreen; entry++)
-        SetScreenVisible((KpEngineBoard)entry, false);
-    GetCareerBook()->StartLevel(2);
+    StartLevelFromMenus(2);
     ASSERT_TRUE(Until([] { return gGameBoard3->IsLevelActive() && Heard("level1"); }));
     // Game time at the pace of real time from here, so fades last what they say;
     // the effects silent, so the device hears the music alone.

@@ -32,18 +32,6 @@ using namespace GameTest;
 
 namespace
 {
-// The part of `text` from `open` to the first `close` after it, replaced.
-bool Replace(std::string& text, const std::string& open, const std::string& close,
-             const std::string& with)
-{
-    size_t at = text.find(open);
-    size_t end = at == std::string::npos ? at : text.find(close, at + open.size());
-    if (end == std::string::npos)
-        return false;
-    text.replace(at, end + close.size() - at, with);
-    return true;
-}
-
 // A short day of one table: its guests, goal 1 and expert 2, no comic.
 std::string ShortDay(int number, const std::string& clients)
 {
@@ -218,13 +206,7 @@ TEST_F(ScreensRun, ANewPlayerWalksThroughADayAndBackToTheMenu)
 
     // The guest sits at the one table: a click on them serves them, which
     // reaches the goal (1) and the expert money (2).
-    for (int tries = 0;
-         tries < 100 && game.Output().find("Screens: hud: goal splash") == std::string::npos;
-         tries++)
-    {
-        Click(hwnd, 345, 380);
-        GameProcess::WaitFor(150);
-    }
+    ClickUntilOutput(game, hwnd, POINT{345, 380}, "Screens: hud: goal splash");
     ASSERT_TRUE(WaitLine("hud: expert splash", 5000)) << game.Output();
 
     ASSERT_TRUE(WaitLine("debriefing shown: success, level 1, 2 awards", 30000)) << game.Output();
@@ -337,13 +319,7 @@ TEST_F(ScreensRun, ADayShowsItsLivesAndClosesItsQueueAndTheNextDayStartsClean)
 
     // The seated guest is served (the goal and the expert money); the last
     // guest, waiting outside, walks out: one heart greys.
-    for (int tries = 0;
-         tries < 100 && game.Output().find("Screens: hud: expert splash") == std::string::npos;
-         tries++)
-    {
-        Click(hwnd, 345, 380);
-        GameProcess::WaitFor(150);
-    }
+    ClickUntilOutput(game, hwnd, POINT{345, 380}, "Screens: hud: expert splash");
     EXPECT_TRUE(screen.WaitUntil(
         "12_queue_and_a_life_lost",
         [&](const GameScreen& s)
@@ -518,13 +494,7 @@ TEST_F(ScreensRun, HelpAndShopShowWhatTheyShouldAndQuitLeavesNoBoxBehind)
 
     // The day won, the shop opens over the cafe: neither the ribbon nor its
     // star is left over it.
-    for (int tries = 0;
-         tries < 100 && game.Output().find("Screens: hud: goal splash") == std::string::npos;
-         tries++)
-    {
-        Click(hwnd, 345, 380);
-        GameProcess::WaitFor(150);
-    }
+    ClickUntilOutput(game, hwnd, POINT{345, 380}, "Screens: hud: goal splash");
     ASSERT_TRUE(game.AnswerGameBox("upgrade", true, 30000)) << game.Output();
     ASSERT_TRUE(WaitLine("upgrade shop shown", 30000)) << game.Output();
     GameScreen shop(hwnd, "screens-run");

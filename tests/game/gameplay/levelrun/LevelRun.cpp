@@ -52,6 +52,7 @@
 #include "game/gameplay/KpTaskGoals.h"
 #include "game/gameplay/KpTutorialController.h"
 #include "game/scene/KpFrameClock.h"
+#include "tests/game/engine/ScreenPixels.h"
 #include "tests/game/gameplay/levelrun/QuickWaiter.h"
 
 namespace
@@ -244,35 +245,12 @@ public:
         return presented;
     }
 
-    // The screen as the display holds it: the draw surface read through a
-    // lock (the Direct3D road has no memory copy of it); empty when it cannot
-    // be read. 32-bit screens only.
+    // The screen as the display holds it; empty when it cannot be read.
     std::vector<uint32_t> ReadScreen()
     {
-        std::vector<uint32_t> pixels;
-        Lumo::DDImage* screen = dynamic_cast<Lumo::DDImage*>(mWidgetManager->mImage);
-        if (!screen || !screen->mSurface)
-            return pixels;
-        if (mDDInterface && mDDInterface->mD3D)
-            mDDInterface->mD3D->EndSceneIfOpen();
-        DDSURFACEDESC desc = {};
-        desc.dwSize = sizeof(desc);
-        if (screen->mSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
-            return pixels;
-        if (desc.ddpfPixelFormat.dwRGBBitCount == 32)
-        {
-            pixels.resize((size_t)desc.dwWidth * desc.dwHeight);
-            for (DWORD y = 0; y < desc.dwHeight; y++)
-            {
-                const uint32_t* row =
-                    (const uint32_t*)((const BYTE*)desc.lpSurface + y * desc.lPitch);
-                for (DWORD x = 0; x < desc.dwWidth; x++)
-                    pixels[y * desc.dwWidth + x] = row[x] & 0xFFFFFF;
-            }
-            mScreenWidth = (int)desc.dwWidth;
-        }
-        screen->mSurface->Unlock(nullptr);
-        return pixels;
+        int height = 0;
+        return GameTest::ReadDrawSurface(mWidgetManager->mImage, mDDInterface, &mScreenWidth,
+                                         &height);
     }
 
     // The picture drawn change by change, beside the same screen drawn whole.

@@ -38,6 +38,7 @@
 #include "game/scene/KpItem.h"
 #include "game/scene/KpItemList.h"
 #include "game/screens/KpComix.h"
+#include "tests/game/engine/ScreenPixels.h"
 
 namespace
 {
@@ -164,64 +165,20 @@ public:
     }
 
 private:
-    // The draw surface as the display holds it, read through a lock (which
-    // also waits until the display has carried out all that was asked of
-    // it); empty when it cannot be read. 32-bit surfaces only.
+    // The draw surface as the display holds it; empty when it cannot be read
+    // or is not the game's size.
     std::vector<uint32_t> ReadSurface()
     {
-        std::vector<uint32_t> pixels;
-        Lumo::DDImage* screen = dynamic_cast<Lumo::DDImage*>(mWidgetManager->mImage);
-        if (!screen || !screen->mSurface)
-            return pixels;
-        if (mDDInterface && mDDInterface->mD3D)
-            mDDInterface->mD3D->EndSceneIfOpen();
-        DDSURFACEDESC desc = {};
-        desc.dwSize = sizeof(desc);
-        if (screen->mSurface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
-            return pixels;
-        if (desc.ddpfPixelFormat.dwRGBBitCount == 32 && int(desc.dwWidth) == mWidth &&
-            int(desc.dwHeight) == mHeight)
-        {
-            pixels.resize(size_t(mWidth) * mHeight);
-            for (int y = 0; y < mHeight; y++)
-            {
-                const uint32_t* row =
-                    (const uint32_t*)((const BYTE*)desc.lpSurface + y * desc.lPitch);
-                for (int x = 0; x < mWidth; x++)
-                    pixels[size_t(y) * mWidth + x] = row[x] & 0xFFFFFF;
-            }
-        }
-        screen->mSurface->Unlock(nullptr);
+        int width = 0, height = 0;
+        std::vector<uint32_t> pixels =
+            GameTest::ReadDrawSurface(mWidgetManager->mImage, mDDInterface, &width, &height);
+        if (width != mWidth || height != mHeight)
+            pixels.clear();
         return pixels;
     }
 
     // The window's client area as the X screen shows it.
-    std::vector<uint32_t> Grab()
-    {
-        POINT origin = {0, 0};
-        ClientToScreen(mHWnd, &origin);
-        HDC screen = GetDC(nullptr);
-        HDC mem = CreateCompatibleDC(screen);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = mWidth;
-        bi.bmiHeader.biHeight = -mHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        BitBlt(mem, 0, 0, mWidth, mHeight, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        std::vector<uint32_t> pixels((uint32_t*)bits, (uint32_t*)bits + mWidth * mHeight);
-        for (uint32_t& p : pixels)
-            p &= 0xFFFFFF;
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
-        return pixels;
-    }
+    std::vector<uint32_t> Grab() { return GameTest::GrabClient(mHWnd, mWidth, mHeight); }
 
     // The X server shows a present a while after the display made it, longer
     // on a busy machine: read until the screen holds what the draw surface

@@ -34,17 +34,6 @@ using namespace GameTest;
 
 namespace
 {
-bool Replace(std::string& text, const std::string& open, const std::string& close,
-             const std::string& with)
-{
-    size_t at = text.find(open);
-    size_t end = at == std::string::npos ? at : text.find(close, at + open.size());
-    if (end == std::string::npos)
-        return false;
-    text.replace(at, end + close.size() - at, with);
-    return true;
-}
-
 // Day 1 with its comic, one table, one guest who sits at once, and offers.
 std::string ShortDayOne()
 {
@@ -291,12 +280,7 @@ void ScreenWalkRun::Walk(int road)
     ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu closed"));
 
     // The guest served: the goal, the day's end, the shop, the debriefing.
-    for (int tries = 0; tries < 100 && mGame->CountOutput("Screens: hud: goal splash") == 0;
-         tries++)
-    {
-        ClickAt(mHwnd, POINT{345, 380});
-        GameProcess::WaitFor(150);
-    }
+    ClickUntilOutput(*mGame, mHwnd, POINT{345, 380}, "Screens: hud: goal splash");
     ASSERT_TRUE(mGame->WaitForOutput("Screens: box 'upgrade' asked", 30000)) << mGame->Output();
     ASSERT_NO_FATAL_FAILURE(Box(nullptr, "upgrade", true));
     ASSERT_TRUE(mGame->WaitForOutput("Screens: upgrade shop shown", 10000)) << mGame->Output();
