@@ -5,6 +5,7 @@
 #include "game/screens/KBoard_Hud.h"
 
 #include "game/gameplay/KpTaskGoals.h"
+#include "game/gameplay/KpTutorialController.h"
 #include "game/scene/KpEffect.h"
 #include "game/scene/KpTexture.h"
 #include "tests/game/screens/LevelScreensTestSupport.h"
@@ -17,6 +18,12 @@ const int kGoals[5] = {3, 0, 2, 0, 0};
 KBoard_Hud* Hud(KpBoard_Game3* board)
 {
     return dynamic_cast<KBoard_Hud*>(board->mHud);
+}
+
+Lumo::Rect OnScreen(KpCandyWidget* w)
+{
+    Lumo::WidgetPoint at = w->GetAbsPos();
+    return Lumo::Rect(at.mX, at.mY, w->mWidth, w->mHeight);
 }
 
 bool Shows(KpCandyWidget* w, const KpImageHandle& handle)
@@ -129,4 +136,24 @@ TEST_F(HudTest, LivesShowTheCountAndNothingOutsideTheLifeWidgets)
     // A layout without watch frames leaves the clock alone.
     hud->watchFrames.clear();
     RunUpdates(2);
+}
+
+TEST_F(HudTest, EachButtonHasAPlaceOfItsOwnAndNoSkipOutlivesItsDay)
+{
+    StartLevel(60000, 10, 20, kGoals);
+    KBoard_Hud* hud = Hud(board);
+    KpCandyWidget* skip = hud->skipTutorialDialog->FindChild("skip");
+    KpCandyWidget* buttons[3] = {hud->menuButton, hud->upgradeButton, skip};
+    for (int a = 0; a < 3; a++)
+        for (int b = a + 1; b < 3; b++)
+        {
+            Lumo::Rect both = OnScreen(buttons[a]).Intersection(OnScreen(buttons[b]));
+            EXPECT_TRUE(both.mWidth <= 0 || both.mHeight <= 0)
+                << buttons[a]->mName << " on " << buttons[b]->mName;
+        }
+    // A day quit in the middle of its tutorial takes its Skip along.
+    gTutorial.Start({{"tutorial_serve", "serve"}}, board);
+    EXPECT_TRUE(hud->skipTutorialDialog->mVisible);
+    board->QuitLevel();
+    EXPECT_FALSE(hud->skipTutorialDialog->mVisible);
 }
