@@ -192,3 +192,20 @@ TEST(ScreensData, NoPlayedDayTextSaysHowTheDayWent)
                 << id << " says " << std::string(claim, claim + wcslen(claim));
     }
 }
+
+TEST(ScreensData, OnlyTheCareerBriefingNamesADay)
+{
+    TestEngine();
+    // Survival's level number stands for its cafe, and the briefing's day
+    // variables follow it: none of the texts a survival briefing shows may use them.
+    auto namesDay = [](const char* id)
+    {
+        std::wstring text = GetEngineLocTable()->GetText(id);
+        return text.find(L"{currentday}") != std::wstring::npos ||
+               text.find(L"{day}") != std::wstring::npos;
+    };
+    for (const char* id : {"mn04_title", "mn04_endless_goal", "mn04_endless_expert",
+                           "mn04_endless_ready", "ebreif_text_l02"})
+        EXPECT_FALSE(namesDay(id)) << id;
+    EXPECT_TRUE(namesDay("mn04_goal") || namesDay("mn04_expert") || namesDay("mn04_ready"));
+}
