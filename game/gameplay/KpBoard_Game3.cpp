@@ -383,6 +383,9 @@ void KpBoard_Game3::ShowLevelResult()
     Hide();
     QuitLevel();
     ShowEngineScreen(kBoardMenuBackground, true);
+    // The book's page turns from the main menu's, as it does in the menus: a
+    // whole book under the turning page, never the bare desk.
+    ShowEngineScreen(kBoardMainMenu, true);
     ShowEngineScreen(mLastRecordPlace < kRecordCount ? kBoardHiScores : kBoardSurvival, true);
 }
 

@@ -233,6 +233,9 @@ void KBoard_Hud::ResetForLevel()
     SetVisibleIf(rightPart, false);
     for (KpCandyWidget* w : tutorialList)
         w->SetVisible(false);
+    // A day left in the middle of its tutorial must not hand its Skip, which
+    // has nothing left to skip, to the next level.
+    SetVisibleIf(skipTutorialDialog, false);
 }
 
 void KBoard_Hud::LayoutTaskGoals()
@@ -486,10 +489,15 @@ void KBoard_Hud::Update()
         }
         else if (survivalClock)
         {
-            // The clock runs whenever a day does: the day's upgrade offers sit
-            // beside it, not in its place.
+            // While the day's offers wait, the upgrade button stands in the
+            // clock's place: one thing there at a time.
             int n = (int)upgradeFrames.size();
-            if (n > 0)
+            if (!board->mOfferedUpgrades.empty())
+            {
+                if (survivalClock->mVisible)
+                    survivalClock->SetVisible(false);
+            }
+            else if (n > 0)
             {
                 int frame = (int)((n - 1) * p);
                 if (frame != lastClockFrame)

@@ -205,10 +205,7 @@ void KpBoard_Career::SetupCafePage(bool resetDay)
     SetCafe(shownCafe);
     if (resetDay)
     {
-        selectedDay = h < dayCount + firstLevel ? h - firstLevel : dayCount;
-        // A cafe not reached yet (only a damaged profile gets here) shows its first day.
-        if (selectedDay < 1)
-            selectedDay = 1;
+        selectedDay = CareerUnlockedDays(shownCafe, h);
         unlockedDays = selectedDay;
     }
     std::string picture = Lumo::StrFormat("cafe_%d", shownCafe);
@@ -469,6 +466,9 @@ void KpBoard_Career::StartLevel(int level)
     startedLevel = level;
     SetCafe(CareerCafeOfLevel(level));
     selectedDay = level - firstLevel;
+    // Crossing into the next cafe: its days open up to the highest level, not
+    // as many as the cafe shown before had open.
+    unlockedDays = CareerUnlockedDays(shownCafe, HighestLevel());
     Hide();
     if (KpCandyWidget* board = GetScreen(kBoardGame))
         if (board->mParent)

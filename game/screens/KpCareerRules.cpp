@@ -34,6 +34,13 @@ int ClampCareerLevel(int level)
     return level < 1 ? 1 : (level > kCareerLastLevel ? kCareerLastLevel : level);
 }
 
+int CareerUnlockedDays(int cafe, int highestLevel)
+{
+    const CareerCafe& c = GetCareerCafe(cafe);
+    int days = ClampHighestLevel(highestLevel) - c.levelOffset;
+    return days < 1 ? 1 : (days > c.days ? c.days : days);
+}
+
 bool IsCareerLevelPassed(const KpProfile& profile, int level)
 {
     return level >= 1 && level < ClampHighestLevel(profile.highestLevel);

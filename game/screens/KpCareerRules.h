@@ -30,6 +30,10 @@ int CareerCafeOfLevel(int level);
 int ClampHighestLevel(int highestLevel);
 // A level number as the book may use it: 1 to 59.
 int ClampCareerLevel(int level);
+// Days of a cafe a player whose next level is highestLevel may choose: the
+// days up to that level, all of a cafe left behind, and the first day of a
+// cafe not reached (only a damaged profile opens one).
+int CareerUnlockedDays(int cafe, int highestLevel);
 
 // A level the profile has passed: below its highestLevel. Only such a level
 // can hold a best money, an expert mark or awards; bytes of any other one

@@ -5,6 +5,7 @@
 #include "game/screens/KBoard_Hud.h"
 
 #include "game/gameplay/KpTaskGoals.h"
+#include "game/gameplay/KpTutorialController.h"
 #include "game/scene/KpEffect.h"
 #include "game/scene/KpTexture.h"
 #include "tests/game/screens/LevelScreensTestSupport.h"
@@ -129,4 +130,9 @@ TEST_F(HudTest, LivesShowTheCountAndNothingOutsideTheLifeWidgets)
     // A layout without watch frames leaves the clock alone.
     hud->watchFrames.clear();
     RunUpdates(2);
+    // A day quit in the middle of its tutorial takes its Skip along.
+    gTutorial.Start({{"tutorial_serve", "serve"}}, board);
+    EXPECT_TRUE(hud->skipTutorialDialog->mVisible);
+    board->QuitLevel();
+    EXPECT_FALSE(hud->skipTutorialDialog->mVisible);
 }

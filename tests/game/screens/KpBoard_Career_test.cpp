@@ -224,3 +224,19 @@ TEST_F(Career, DaysNotPassedShowNoMarksOrAwardsWhateverTheFileHolds)
     EXPECT_FALSE(book->expertTicks[0]->mVisible || book->goalTicks[0]->mVisible);
     EXPECT_FALSE(anyAward());
 }
+
+TEST_F(Career, NextDayIntoANewCafeOpensOnlyItsDaysUpToTheHighestLevel)
+{
+    for (int last : {15, 35})
+    {
+        Open(last);
+        book->StartLevel(last);
+        book->SetLevelResult(500, kCareerGoal, last);
+        book->StartLevel(last + 1); // the debriefing's "Next day"
+        book->OnShow();
+        EXPECT_EQ(book->shownCafe, CareerCafeOfLevel(last + 1)) << last;
+        EXPECT_EQ(book->unlockedDays, 1) << last;
+        EXPECT_TRUE(DayOpen(1)) << last;
+        EXPECT_FALSE(DayOpen(2)) << last;
+    }
+}

@@ -187,6 +187,7 @@ TEST_F(MainMenu, ShowingTheMenuWhileALevelIsActiveHidesItAgain)
     FreshProfileFile(L"Anna");
     KpBoard_Game3* board = MakeGameBoard();
     KpLevelData* level = new KpLevelData();
+    level->endless = true;
     level->dayLengthMs = 60000;
     level->goalMoney = 10;
     level->expertMoney = 20;
@@ -196,5 +197,7 @@ TEST_F(MainMenu, ShowingTheMenuWhileALevelIsActiveHidesItAgain)
     menu->Show();
     RunUpdates(30);
     EXPECT_FALSE(menu->mVisible);
-    board->QuitLevel();
+    // The run over, the book turns from the whole main page.
+    board->ShowLevelResult();
+    EXPECT_TRUE(menu->mVisible && menu->mainPage->mVisible);
 }

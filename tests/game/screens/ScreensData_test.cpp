@@ -76,6 +76,18 @@ TEST(ScreensData, EveryLayoutTheScreensReadBuildsWithoutAWarning)
         EXPECT_EQ(hud.watchFrames.size(), 12u);
         EXPECT_EQ(hud.upgradeFrames.size(), 12u);
         EXPECT_EQ(hud.tutorialList.size(), 4u);
+        // Every HUD button has a place of its own, in either mode.
+        KpCandyWidget* buttons[3] = {hud.menuButton, hud.upgradeButton,
+                                     hud.skipTutorialDialog->FindChild("skip")};
+        for (int a = 0; a < 3; a++)
+            for (int b = a + 1; b < 3; b++)
+            {
+                Lumo::WidgetPoint p = buttons[a]->GetAbsPos(), q = buttons[b]->GetAbsPos();
+                Lumo::Rect both = Lumo::Rect(p.mX, p.mY, buttons[a]->mWidth, buttons[a]->mHeight)
+                                      .Intersection(Lumo::Rect(q.mX, q.mY, buttons[b]->mWidth,
+                                                               buttons[b]->mHeight));
+                EXPECT_TRUE(both.mWidth == 0 || both.mHeight == 0) << a << " on " << b;
+            }
         for (const KpHudGoalPanel& panel : hud.goalPanels)
             EXPECT_TRUE(panel.panel && panel.ghost && panel.count[1] && panel.gauge[1]);
         EXPECT_TRUE(success.awardsReady && fail.awardsReady && fail.outroText &&
@@ -191,4 +203,16 @@ TEST(ScreensData, NoPlayedDayTextSaysHowTheDayWent)
             EXPECT_EQ(text.find(claim), std::wstring::npos)
                 << id << " says " << std::string(claim, claim + wcslen(claim));
     }
+}
+
+TEST(ScreensData, OnlyTheCareerBriefingNamesADay)
+{
+    TestEngine();
+    // A survival level's number is its cafe's, and so is the briefing's day:
+    // no text a survival briefing shows may name it.
+    for (const char* id : {"mn04_title", "mn04_endless_goal", "mn04_endless_expert",
+                           "mn04_endless_ready", "mn04_ready"})
+        EXPECT_EQ(GetEngineLocTable()->GetText(id).find(L"{currentday}") == std::wstring::npos,
+                  std::string(id) != "mn04_ready")
+            << id;
 }

@@ -542,9 +542,10 @@ TEST_F(ScreensRun, HelpAndShopShowWhatTheyShouldAndQuitLeavesNoBoxBehind)
     EXPECT_FALSE(game.mSawSystemBox);
 }
 
-// Survival's clock runs from the first moment of the day, while the day's
-// upgrade waits to be chosen, and again from the start of the next day.
-TEST_F(ScreensRun, SurvivalsClockShowsWheneverADayRuns)
+// A new player's survival day: the day's upgrade stands in the clock's place
+// and takes the click, the clock runs once it is chosen, and the next day's
+// offers take the place again.
+TEST_F(ScreensRun, SurvivalsUpgradeStandsInTheClocksPlaceUntilTaken)
 {
     std::string run = ReadTestFile(std::string(LUMO_SOURCE_DIR) + "/data/cfg/e001.xml");
     ASSERT_TRUE(Replace(run, "<day length=\"", "\"", "<day length=\"10\""));
@@ -569,20 +570,27 @@ TEST_F(ScreensRun, SurvivalsClockShowsWheneverADayRuns)
     Click(hwnd, 512, 612); // Start
     ASSERT_TRUE(WaitLine("briefing closed")) << game.Output();
 
-    // The clock's face in the panel's corner, beside the upgrade button.
     GameScreen screen(hwnd, "screens-run");
     const POINT upgrade = LayoutCentre("hud", {"left_survival_part", "upgrade_btn"});
     auto clockShows = [&](const GameScreen& s)
     { return s.IsNear(kClockFace.x, kClockFace.y, kClockColour, 30); };
+    auto upgradeShows = [&](const GameScreen& s)
+    { return s.IsNear(upgrade.x - 45, upgrade.y, kMint) && !clockShows(s); };
+    EXPECT_TRUE(screen.WaitUntil("survival_1_day_one", upgradeShows));
+    Click(hwnd, upgrade.x, upgrade.y);
+    ASSERT_TRUE(WaitLine("upgrade shop shown")) << game.Output();
+    ClickUntilOutput(game, hwnd, LayoutCentre("upgrade_menu", {"upgrade_tray1"}), " chosen\n");
+    POINT keep = LayoutCentre("upgrade_menu", {"upgrade_dialog", "upgrade"});
+    Click(hwnd, keep.x, keep.y);
     EXPECT_TRUE(
-        screen.WaitUntil("survival_1_day_one", [&](const GameScreen& s)
-                         { return clockShows(s) && s.IsNear(upgrade.x - 45, upgrade.y, kMint); }));
+        screen.WaitUntil("survival_2_clock", [&](const GameScreen& s)
+                         { return clockShows(s) && !s.IsNear(upgrade.x - 45, upgrade.y, kMint); }));
     const size_t days = game.CountOutput("Screens: hud: goal splash");
     for (int waited = 0; game.CountOutput("Screens: hud: goal splash") == days; waited += 20)
     {
         ASSERT_LT(waited, 20000) << game.Output();
         GameProcess::WaitFor(20);
     }
-    EXPECT_TRUE(screen.WaitUntil("survival_2_day_two", clockShows, 1000));
+    EXPECT_TRUE(screen.WaitUntil("survival_3_day_two", upgradeShows, 1000));
     EXPECT_TRUE(game.Quit(hwnd, 20000)) << game.Output();
 }
