@@ -34,26 +34,39 @@ bool ParseHexField(const std::string& text, size_t at, size_t count, uint32_t& v
 
 } // namespace
 
-bool CrashMapFile::ReadFile(const std::string& path)
+bool CrashMapFile::ReadFile(const std::string& path, uint32_t programStamp)
 {
     FILE* file = fopen(path.c_str(), "rt");
     if (!file)
         return false;
     // Lines up to 4096 characters; a longer one arrives in pieces, each read as a line.
     char buffer[4098];
-    while (fgets(buffer, sizeof(buffer), file))
+    bool ours = true;
+    while (ours && fgets(buffer, sizeof(buffer), file))
     {
         size_t length = strlen(buffer);
         while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
             length--;
         ReadLine(std::string(buffer, length));
+        ours = !programStamp || !mHasTimeStamp || mTimeStamp == programStamp;
     }
     fclose(file);
-    return true;
+    return ours;
 }
 
 void CrashMapFile::ReadLine(const std::string& line)
 {
+    // " Timestamp is 6b16f682 ...": the header's link time stamp.
+    static const char kStamp[] = " Timestamp is ";
+    uint32_t stamp;
+    if (line.compare(0, sizeof(kStamp) - 1, kStamp) == 0 &&
+        ParseHexField(line, sizeof(kStamp) - 1, 8, stamp))
+    {
+        mHasTimeStamp = true;
+        mTimeStamp = stamp;
+        return;
+    }
+
     // " ssss:oooooooo       name ..." : a public symbol.
     uint32_t section, offset;
     if (line.size() > 22 && line[5] == ':' && ParseHexField(line, 1, 4, section) &&
@@ -122,7 +135,20 @@ std::string ModuleOfAddress(const std::string& report, size_t at)
 
 } // namespace
 
-void CrashMapFile::Annotate(std::string& report, const std::string& programModule,
+const std::string* CrashMapFile::SymbolAt(Address address, bool returnAddress,
+                                          uint32_t* start) const
+{
+    if (returnAddress && address.second > 0)
+        address.second--;
+    auto symbol = mSymbols.upper_bound(address);
+    if (symbol == mSymbols.begin() || (--symbol)->first.first != address.first)
+        return nullptr;
+    if (start)
+        *start = symbol->first.second;
+    return &symbol->second;
+}
+
+void CrashMapFile::Annotate(std::string& report, const std::string& programModule, Address fault,
                             const std::function<std::string(const std::string&)>& undecorate) const
 {
     size_t i = 4;
@@ -142,17 +168,23 @@ void CrashMapFile::Annotate(std::string& report, const std::string& programModul
             continue;
         }
         Address address(section, offset);
-        auto symbol = mSymbols.upper_bound(address);
-        if (symbol == mSymbols.begin() || (--symbol)->first.first != section)
+        bool returnAddress = address != fault;
+        uint32_t start = 0;
+        const std::string* symbol = SymbolAt(address, returnAddress, &start);
+        if (!symbol)
         {
             i++;
             continue;
         }
-        std::string text = undecorate(symbol->second);
-        if (offset != symbol->first.second)
-            text += StrFormat("+0x%X", offset - symbol->first.second);
-        auto source = mLines.upper_bound(address);
-        if (source != mLines.begin() && (--source)->first.first == section)
+        std::string text = undecorate(*symbol);
+        if (offset != start)
+            text += StrFormat("+0x%X", offset - start);
+        // Only a line inside the symbol: code without line information (the
+        // runtime's) would otherwise take the last line of whatever lies before it.
+        Address key(section, returnAddress && offset > 0 ? offset - 1 : offset);
+        auto source = mLines.upper_bound(key);
+        if (source != mLines.begin() && (--source)->first.first == section &&
+            source->first.second >= start)
             text += StrFormat("\r\n    %s line %d +0x%X", mFiles[source->second.file].c_str(),
                               source->second.line, offset - source->first.second);
         report.replace(i - 4, 13, text);

@@ -110,8 +110,14 @@ std::string UndecorateName(const std::string& name, DWORD flags, DWORD bufferSiz
     }
     if (result == name)
     {
-        // COFF names carry one more leading underscore than the Itanium "_Z".
-        const char* mangled = name.c_str();
+        // COFF names carry one more leading underscore than the Itanium "_Z",
+        // and a standard-call function its argument bytes after an "@".
+        std::string bare = name;
+        size_t at = bare.rfind('@');
+        if (at != std::string::npos && at + 1 < bare.size() &&
+            bare.find_first_not_of("0123456789", at + 1) == std::string::npos)
+            bare.erase(at);
+        const char* mangled = bare.c_str();
         if (mangled[0] == '_' && mangled[1] == '_' && mangled[2] == 'Z')
             mangled++;
         if (mangled[0] == '_' && mangled[1] == 'Z')
@@ -318,7 +324,7 @@ void BuildReport(EXCEPTION_POINTERS* pointers)
         app->CopyToClipboard(report);
     }
     if (imageHelp)
-        LookupMapFile(report);
+        LookupMapFile(report, section, offset);
     WriteCrashFile(report);
     if (app)
         SaveRunningDemo(app);
@@ -441,13 +447,16 @@ std::string WriteStackWalk(const CONTEXT* context, int framesToSkip, int* frameC
         memset(&buffer, 0, sizeof(buffer));
         buffer.symbol.SizeOfStruct = sizeof(IMAGEHLP_SYMBOL);
         buffer.symbol.MaxNameLength = 512;
+        // Past the first frame the address is where a call returns to, which
+        // for a call that never returns is already the next function.
+        DWORD back = step > 0 ? 1 : 0;
         DWORD displacement = 0;
-        if (sSymGetSymFromAddr(GetCurrentProcess(), frame.AddrPC.Offset, &displacement,
+        if (sSymGetSymFromAddr(GetCurrentProcess(), frame.AddrPC.Offset - back, &displacement,
                                &buffer.symbol))
         {
             std::string name = UndecorateName(buffer.symbol.Name, 0x47F8, 256);
             text += StrFormat("%08X %08X %hs+%X\r\n", frame.AddrFrame.Offset, frame.AddrPC.Offset,
-                              name.c_str(), displacement);
+                              name.c_str(), displacement + back);
         }
         else
         {
@@ -525,20 +534,41 @@ std::string GetSystemInfo()
     return text;
 }
 
-void LookupMapFile(std::string& report)
+void LookupMapFile(std::string& report, DWORD faultSection, DWORD faultOffset)
 {
+    char path[MAX_PATH + 1] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string program = GetFileNameOfPath(path);
+    const IMAGE_DOS_HEADER* dos =
+        reinterpret_cast<const IMAGE_DOS_HEADER*>(GetModuleHandleA(nullptr));
+    const IMAGE_NT_HEADERS* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        reinterpret_cast<const char*>(dos) + dos->e_lfanew);
+    uint32_t stamp = nt->FileHeader.TimeDateStamp;
+
+    // Other programs' maps may lie in the same folder, so the one named after
+    // the program comes first; any map stands only when its time stamp is ours.
+    std::vector<std::string> candidates;
+    size_t dot = program.rfind('.');
+    candidates.push_back(program.substr(0, dot) + ".map");
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA("*.map", &found);
-    if (search == INVALID_HANDLE_VALUE)
+    if (search != INVALID_HANDLE_VALUE)
+    {
+        do
+            if (_stricmp(found.cFileName, candidates[0].c_str()) != 0)
+                candidates.push_back(found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    for (const std::string& candidate : candidates)
+    {
+        CrashMapFile map;
+        if (!map.ReadFile(candidate, stamp))
+            continue;
+        map.Annotate(report, program, CrashMapFile::Address(faultSection, faultOffset),
+                     [](const std::string& name) { return UndecorateName(name, 0x388, 4096); });
         return;
-    FindClose(search);
-    CrashMapFile map;
-    if (!map.ReadFile(found.cFileName))
-        return;
-    char program[MAX_PATH + 1] = "";
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    map.Annotate(report, GetFileNameOfPath(program),
-                 [](const std::string& name) { return UndecorateName(name, 0x388, 4096); });
+    }
 }
 
 void WriteCrashFile(const std::string& report)

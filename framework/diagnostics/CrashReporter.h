@@ -51,14 +51,18 @@ void FreeImageHelp();
 bool GetLogicalAddress(const void* address, char* moduleName, DWORD nameSize, DWORD& section,
                        DWORD& offset);
 // The symbolic walk through image help; frameCount (optional) receives the
-// number of frames written.
+// number of frames written. A caller's frame is named by the byte before its
+// return address, where its call lies, with the distance of the address itself.
 std::string WriteStackWalk(const CONTEXT* context, int framesToSkip, int* frameCount = nullptr);
 // The fallback walk along the chain of saved frame pointers.
 std::string WriteFrameChainWalk(const CONTEXT* context);
 std::string GetSystemInfo();
 // Replaces every "ssss:oooooooo" address of the report by the map file's
 // symbol and line beside the program; unchanged without a usable map file.
-void LookupMapFile(std::string& report);
+// The fault's address is looked up as it stands, every other one as a return
+// address. The map is the program's own: "<program>.map" first, then any
+// "*.map" whose link time stamp is the program's.
+void LookupMapFile(std::string& report, DWORD faultSection, DWORD faultOffset);
 void WriteCrashFile(const std::string& report);
 
 // --- windows

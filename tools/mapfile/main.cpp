@@ -3,9 +3,13 @@
 // and its line numbers from the DWARF line programs, both as (section, offset)
 // pairs in the map layout the reporter expects. GNU ld's own map holds no
 // line numbers and a different layout, so the build runs this after linking.
+// The map's header carries the program's link time stamp, by which the
+// reporter knows the map of this very build: so the build runs it on the
+// program as shipped, after its debug sections moved to their own file, and
+// the line tables are read from that file.
 //
-// Usage: lumo_mapfile <program.exe> <program.map>
-// Runs on the build machine (not under Wine); reads the file only.
+// Usage: lumo_mapfile <program.exe> <program.map> [<program.debug>]
+// Runs on the build machine (not under Wine); reads the files only.
 
 #include <algorithm>
 #include <cstdint>
@@ -135,7 +139,11 @@ std::string JoinPath(const std::string& dir, const std::string& name)
 class MapWriter
 {
 public:
-    explicit MapWriter(const std::vector<uint8_t>& image) : mImage(image) {}
+    // The line tables come from debugImage when it is not empty.
+    MapWriter(const std::vector<uint8_t>& image, const std::vector<uint8_t>& debugImage)
+        : mImage(image), mDebugImage(debugImage.empty() ? image : debugImage)
+    {
+    }
 
     void Read()
     {
@@ -280,22 +288,51 @@ private:
         std::sort(mSymbols.begin(), mSymbols.end());
     }
 
-    const Section* FindSection(const char* name) const
+    // A section of the debug image by its full name (long names through its
+    // own string table); empty when it has none.
+    std::vector<uint8_t> DebugSectionBytes(const char* wanted) const
     {
-        for (const Section& s : mSections)
-            if (s.name == name)
-                return &s;
-        return nullptr;
-    }
-
-    std::vector<uint8_t> SectionBytes(const char* name) const
-    {
-        const Section* s = FindSection(name);
-        if (!s || s->rawOffset + (size_t)s->rawSize > mImage.size())
-            return {};
-        size_t size = std::min(s->virtualSize ? s->virtualSize : s->rawSize, s->rawSize);
-        return std::vector<uint8_t>(mImage.begin() + s->rawOffset,
-                                    mImage.begin() + s->rawOffset + size);
+        const std::vector<uint8_t>& image = mDebugImage;
+        Reader r(image.data(), image.size());
+        r.Seek(0x3C);
+        r.Seek(r.U32());
+        if (r.U32() != 0x00004550)
+            throw std::runtime_error("the debug file is not a PE file");
+        r.Skip(2);
+        int sectionCount = r.U16();
+        r.Skip(4);
+        size_t symbolTable = r.U32();
+        size_t strings = symbolTable + (size_t)r.U32() * 18;
+        int optionalSize = r.U16();
+        r.Skip(2 + optionalSize);
+        for (int i = 0; i < sectionCount; i++)
+        {
+            char name[9] = {0};
+            for (int k = 0; k < 8; k++)
+                name[k] = (char)r.U8();
+            uint32_t virtualSize = r.U32();
+            r.Skip(4);
+            uint32_t rawSize = r.U32();
+            uint32_t rawOffset = r.U32();
+            r.Skip(16);
+            std::string full = name;
+            if (full.size() > 1 && full[0] == '/')
+            {
+                size_t at = strings + strtoul(name + 1, nullptr, 10);
+                full = at < image.size()
+                           ? std::string((const char*)image.data() + at,
+                                         strnlen((const char*)image.data() + at, image.size() - at))
+                           : std::string();
+            }
+            if (full != wanted)
+                continue;
+            if (rawOffset + (size_t)rawSize > image.size())
+                return {};
+            size_t size = std::min(virtualSize ? virtualSize : rawSize, rawSize);
+            return std::vector<uint8_t>(image.begin() + rawOffset,
+                                        image.begin() + rawOffset + size);
+        }
+        return {};
     }
 
     // Reads one entry of a DWARF 5 directory or file table by its format.
@@ -354,9 +391,9 @@ private:
 
     void ReadLines()
     {
-        std::vector<uint8_t> lines = SectionBytes(".debug_line");
-        mStr = SectionBytes(".debug_str");
-        mLineStr = SectionBytes(".debug_line_str");
+        std::vector<uint8_t> lines = DebugSectionBytes(".debug_line");
+        mStr = DebugSectionBytes(".debug_str");
+        mLineStr = DebugSectionBytes(".debug_line_str");
         Reader r(lines.data(), lines.size());
         while (r.Pos() + 4 <= r.Size())
         {
@@ -527,6 +564,7 @@ private:
     }
 
     const std::vector<uint8_t>& mImage;
+    const std::vector<uint8_t>& mDebugImage;
     uint32_t mTimeStamp = 0;
     uint32_t mImageBase = 0;
     std::vector<uint8_t> mStrings; // the COFF string table
@@ -538,19 +576,27 @@ private:
 
 } // namespace
 
+std::vector<uint8_t> ReadWholeFile(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+}
+
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
     {
-        fprintf(stderr, "usage: lumo_mapfile <program.exe> <program.map>\n");
+        fprintf(stderr, "usage: lumo_mapfile <program.exe> <program.map> [<program.debug>]\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    if (image.empty())
+    std::vector<uint8_t> image = ReadWholeFile(argv[1]);
+    std::vector<uint8_t> debugImage;
+    if (argc == 4)
+        debugImage = ReadWholeFile(argv[3]);
+    if (image.empty() || (argc == 4 && debugImage.empty()))
     {
-        fprintf(stderr, "lumo_mapfile: cannot read %s\n", argv[1]);
+        fprintf(stderr, "lumo_mapfile: cannot read %s\n", argv[image.empty() ? 1 : 3]);
         return 1;
     }
     std::string programName = argv[1];
@@ -559,7 +605,7 @@ int main(int argc, char** argv)
         programName.erase(0, slash + 1);
     try
     {
-        MapWriter writer(image);
+        MapWriter writer(image, debugImage);
         writer.Read();
         std::string temp = std::string(argv[2]) + ".tmp";
         FILE* out = fopen(temp.c_str(), "w");

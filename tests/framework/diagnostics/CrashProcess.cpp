@@ -90,8 +90,10 @@ CrashProcess::~CrashProcess()
         }
         CloseHandle(mProcess);
     }
-    if (!mFolder.empty())
+    if (!mFolder.empty() && mOwnsFolder)
         Lumo::DeleteTree(mFolder);
+    else if (!mFolder.empty())
+        DeleteFileA((mFolder + "\\crash.txt").c_str());
 }
 
 bool CrashProcess::Start(const std::string& kind, const std::string& host, bool unattended,
@@ -116,7 +118,19 @@ bool CrashProcess::Start(const std::string& kind, const std::string& host, bool 
     if (withMapFile && !CopyFileA((std::string(kProgramFolder) + "lumo_crash_test.map").c_str(),
                                   (mFolder + "\\lumo_crash_test.map").c_str(), FALSE))
         return false;
-    std::string line = "\"" + program + "\" " + kind + (host.empty() ? "" : " " + host);
+    return Run("\"" + program + "\" " + kind + (host.empty() ? "" : " " + host), unattended);
+}
+
+bool CrashProcess::StartGame()
+{
+    mFolder = LUMO_BINARY_DIR "/game";
+    mOwnsFolder = false;
+    DeleteFileA((mFolder + "\\crash.txt").c_str());
+    return Run("\"" + mFolder + "/ZorkaCafe.exe\" -crash", true);
+}
+
+bool CrashProcess::Run(const std::string& line, bool unattended)
+{
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back(0);
     std::vector<char> environment = Environment(unattended);
@@ -202,10 +216,16 @@ void CrashProcess::Click(HWND button)
 
 int CrashProcess::FaultLine(const std::string& marker)
 {
-    std::ifstream source(LUMO_SOURCE_DIR "/tests/framework/diagnostics/crashprog/CrashProgram.cpp");
+    return SourceLine("tests/framework/diagnostics/crashprog/CrashProgram.cpp",
+                      "// fault: " + marker);
+}
+
+int CrashProcess::SourceLine(const std::string& file, const std::string& text)
+{
+    std::ifstream source(LUMO_SOURCE_DIR "/" + file);
     std::string line;
     for (int number = 1; std::getline(source, line); number++)
-        if (line.find("// fault: " + marker) != std::string::npos)
+        if (line.find(text) != std::string::npos)
             return number;
     return -1;
 }

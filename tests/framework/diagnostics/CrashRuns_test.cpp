@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cxxabi.h>
+
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -13,6 +15,7 @@
 
 #include "CrashProcess.h"
 #include "LoopbackServer.h"
+#include "framework/diagnostics/CrashMapFile.h"
 
 namespace
 {
@@ -51,6 +54,48 @@ HWND StartAnswered(CrashProcess& crash, const std::string& host)
     return window;
 }
 
+// A map symbol as image help names it: demangled without anonymous
+// namespaces; a C name without its underscore and argument bytes.
+std::string Demangled(std::string name)
+{
+    name = std::regex_replace(name, std::regex("@\\d+$"), "");
+    int status = -1;
+    char* plain = abi::__cxa_demangle(name.c_str() + 1, nullptr, nullptr, &status);
+    name = status == 0 ? std::string(plain) : name.substr(1);
+    free(plain);
+    return std::regex_replace(name, std::regex("\\(anonymous namespace\\)::"), "");
+}
+
+// Every frame of the program (its code lies from 0x401000, Wine's libraries
+// far above) that image help named is the map's function there, at the same
+// distance; a caller's, the function of the byte before its return address.
+// The names checked.
+std::vector<std::string> FramesAgreeingWithMap(const std::string& report,
+                                               const std::string& mapPath)
+{
+    Lumo::CrashMapFile map;
+    EXPECT_TRUE(map.ReadFile(mapPath)) << mapPath;
+    std::vector<std::string> checked;
+    const std::regex frameLine("\n[0-9A-F]{8} ([0-9A-F]{8}) ([^\r]*)");
+    bool fault = true;
+    for (std::sregex_iterator it(report.begin(), report.end(), frameLine), end; it != end;
+         ++it, fault = false)
+    {
+        uint32_t pc = std::stoul((*it)[1].str(), nullptr, 16), start = 0;
+        std::smatch name;
+        std::string text = (*it)[2].str();
+        if (pc < 0x401000 || pc >= 0x1000000 ||
+            !std::regex_match(text, name, std::regex("(.+)\\+([0-9A-F]+)")))
+            continue;
+        const std::string* symbol = map.SymbolAt({1, pc - 0x401000}, !fault, &start);
+        std::string plain = symbol ? Demangled(*symbol) + "(" : "nothing";
+        EXPECT_NE(plain.find(name[1].str() + "("), std::string::npos) << text << ", map: " << plain;
+        EXPECT_EQ(pc - 0x401000 - start, std::stoul(name[2].str(), nullptr, 16)) << text;
+        checked.push_back(name[1].str());
+    }
+    return checked;
+}
+
 HWND ButtonNamed(HWND window, const wchar_t* text)
 {
     for (HWND button : CrashProcess::Children(window, L"Button"))
@@ -70,6 +115,7 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
         bool withDebugFile;
         CrashProcess process;
     };
+    const std::string programMap = LUMO_BINARY_DIR "/tests/crashprog/lumo_crash_test.map";
     const char* kinds[] = {"read",  "write",  "divide", "null-call", "overflow",
                            "throw", "thread", "no-app", "reporter"};
     std::vector<std::unique_ptr<Run>> runs;
@@ -77,10 +123,13 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
         runs.push_back(std::unique_ptr<Run>(new Run{kind, true, true, {}}));
     runs.push_back(std::unique_ptr<Run>(new Run{"write", false, true, {}}));
     runs.push_back(std::unique_ptr<Run>(new Run{"read", true, false, {}}));
-    // All at once: most of a report's time is Wine waiting on its window.
+    // All at once: most of a report's time is Wine waiting on its window. The
+    // shipped game too, in its folder beside the other programs' map files.
     for (auto& run : runs)
         ASSERT_TRUE(run->process.Start(run->kind, "", true, run->withMap, run->withDebugFile))
             << run->kind;
+    CrashProcess game;
+    ASSERT_TRUE(game.StartGame());
     std::map<std::string, std::string> reports;
     for (auto& run : runs)
     {
@@ -92,6 +141,9 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
             EXPECT_TRUE(Contains(run->process.ReportOnDisk(), "\r\r\n")) << "text-mode file";
         }
     }
+
+    ASSERT_TRUE(game.WaitForExit(kBound));
+    const std::string shipped = game.Report();
 
     const std::regex registers(
         "EAX:[0-9A-F]{8} EBX:[0-9A-F]{8} ECX:[0-9A-F]{8} EDX:[0-9A-F]{8} "
@@ -170,6 +222,26 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
     // Without the map file the addresses keep their numbers.
     EXPECT_TRUE(std::regex_search(reports["write without map"],
                                   std::regex("Logical Address: 0001:[0-9A-F]{8}\r\n")));
+    // Image help and the map name the same functions; a call that never
+    // returns names its caller, not the code after it.
+    for (const char* kind : {"read", "divide", "overflow", "throw", "thread"})
+        EXPECT_FALSE(FramesAgreeingWithMap(reports[kind], programMap).empty()) << reports[kind];
+    EXPECT_TRUE(Contains(reports["throw"], "RunCrash(")) << reports["throw"];
+    std::vector<std::string> frames =
+        FramesAgreeingWithMap(shipped, LUMO_BINARY_DIR "/game/ZorkaCafe.map");
+    EXPECT_TRUE(!frames.empty() && frames.front() == "Lumo::LumoAppBase::HandleCommandLineOption" &&
+                frames.back() == "WinMain")
+        << shipped;
+    EXPECT_TRUE(Contains(LogicalAddressLines(shipped),
+                         "Logical Address: Lumo::LumoAppBase::HandleCommandLineOption(") &&
+                Contains(LogicalAddressLines(shipped),
+                         "\r\n    framework/app/LumoAppBase_CommandLine.cpp line " +
+                             std::to_string(CrashProcess::SourceLine(
+                                 "framework/app/LumoAppBase_CommandLine.cpp", "*nowhere = 0;")) +
+                             " +0x"))
+        << shipped;
+    EXPECT_FALSE(std::regex_search(shipped, std::regex("[0-9A-F]{4}:[0-9A-F]{8} ZorkaCafe\\.exe")))
+        << "the map names every address of the game";
     // A fault inside the reporter ends the process before any file or window.
     EXPECT_EQ(reports["reporter"], "");
 }
