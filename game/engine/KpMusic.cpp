@@ -1,6 +1,8 @@
 #include "game/engine/KpMusic.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "framework/app/LumoAppBase.h"
 #include "game/engine/KpLog.h"
@@ -10,16 +12,32 @@
 
 // --- MusicTrack
 
+namespace
+{
+// Every track alive, so that one can tell whether another is still heard.
+std::vector<MusicTrack*> gTracks;
+} // namespace
+
 MusicTrack::MusicTrack(const std::string& file, int volume, int fadeInMs, int fadeOutMs)
     : mFile(file), mVolume(volume), mFadeInMs(fadeInMs), mFadeOutMs(fadeOutMs), mPan(0), mVoice(0),
-      mLoadFailed(false), mPlaying(false), mReported(false), mLevel(1.0), mFade(0)
+      mLoadFailed(false), mPlaying(false), mWaiting(false), mReported(false), mLevel(1.0), mFade(0)
 {
+    gTracks.push_back(this);
 }
 
 MusicTrack::~MusicTrack()
 {
+    gTracks.erase(std::remove(gTracks.begin(), gTracks.end(), this), gTracks.end());
     if (mVoice)
         SndVoiceFree(mVoice);
+}
+
+bool MusicTrack::OtherTrackHeard() const
+{
+    for (const MusicTrack* track : gTracks)
+        if (track != this && track->mPlaying)
+            return true;
+    return false;
 }
 
 bool MusicTrack::Load()
@@ -48,26 +66,40 @@ void MusicTrack::Play(bool fadeIn)
 {
     if (!Load())
         return;
-    bool fading = fadeIn && mFadeInMs > 0;
     if (mPlaying)
     {
-        // Still heard (a fade-out under way): back up from where it stands.
-        mFade = fading ? 1 : 0;
-        if (!fading)
+        // Still heard (a fade-out under way): back up from where it stands,
+        // at the fade-in's pace even when asked for no fade, as a jump is heard.
+        mFade = mFadeInMs > 0 ? 1 : 0;
+        if (!mFade)
             mLevel = 1.0;
+        ApplyVolume();
+        return;
     }
-    else
+    if (OtherTrackHeard())
     {
-        mLevel = fading ? 0.0 : 1.0;
-        mFade = fading ? 1 : 0;
-        SndVoicePlay(mVoice, true);
+        // A change of track: this one comes in once the other has faded out.
+        mWaiting = true;
+        mLevel = 0.0;
+        return;
     }
+    Start(fadeIn);
+}
+
+void MusicTrack::Start(bool fadeIn)
+{
+    bool fading = fadeIn && mFadeInMs > 0;
+    mWaiting = false;
+    mLevel = fading ? 0.0 : 1.0;
+    mFade = fading ? 1 : 0;
+    SndVoicePlay(mVoice, true);
     mPlaying = true;
     ApplyVolume();
 }
 
 void MusicTrack::Stop(bool fadeOut)
 {
+    mWaiting = false;
     if (!mPlaying)
         return;
     if (fadeOut && mFadeOutMs > 0 && mVoice)
@@ -102,6 +134,8 @@ void MusicTrack::Update(int ms)
         WriteLog("WARNING: MusicTrack::Update: '%s' is damaged; the track stays silent",
                  mFile.c_str());
     }
+    if (mWaiting && !OtherTrackHeard())
+        Start(true);
     if (!mFade || ms <= 0)
         return;
     if (mFade > 0)

@@ -16,7 +16,9 @@
 // The sound layer's group of every music voice: no id the sound manager hands out.
 const int kMusicGroup = -2;
 
-// One music file, played looped as a streamed voice.
+// One music file, played looped as a streamed voice. One track is heard at a
+// time: a track asked to play while another still fades out waits for it and
+// then fades in, so a change of track never lays two tunes over each other.
 class MusicTrack
 {
 public:
@@ -24,10 +26,11 @@ public:
     MusicTrack(const std::string& file, int volume, int fadeInMs, int fadeOutMs);
     ~MusicTrack();
 
-    // Loads the file on first use and plays it looped, fading in when asked; a
-    // track still playing (fading out) goes back up from where it is.
+    // Loads the file on first use and plays it looped, fading in when asked. A
+    // track still fading out goes back up from where it is over its fade-in,
+    // never at once; one that must wait for another track fades in after it.
     void Play(bool fadeIn);
-    // Stops at once or through the fade-out.
+    // Stops at once or through the fade-out; a waiting track no longer starts.
     void Stop(bool fadeOut);
     // -100 (left) to 100 (right), taken as an integer.
     void SetPan(float pan);
@@ -51,6 +54,8 @@ public:
 private:
     bool Load();
     void ApplyVolume();
+    void Start(bool fadeIn);
+    bool OtherTrackHeard() const;
 
     std::string mFile;
     int mVolume;    // 0 to 100
@@ -60,6 +65,7 @@ private:
     int mVoice;       // streamed voice, 0 until loaded
     bool mLoadFailed; // tried once and failed: silent for the run
     bool mPlaying;    // heard or fading out
+    bool mWaiting;    // to start, faded in, once no other track is heard
     bool mReported;   // the damage warning was written
     double mLevel;    // 0 to 1, fade position
     int mFade;        // +1 fading in, -1 fading out, 0 none

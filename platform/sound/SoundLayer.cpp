@@ -120,6 +120,10 @@ std::string gLastError;
 std::thread* gDecodeThread = nullptr;
 std::atomic<bool> gDecodeQuit{false};
 HANDLE gDecodeWake = nullptr; // auto-reset event: a stream wants a visit now
+// Changes asked of streams, and how many of them the decode thread had seen at
+// its last visit that left every stream at its level: equal when all is settled.
+std::atomic<int> gStreamChanges{0};
+std::atomic<int> gStreamsSettledAt{0};
 
 int StdOpen(const char* name)
 {
@@ -172,14 +176,21 @@ int GroupVolume(int group)
     return found == gGroupVolumes.end() ? 100 : found->second;
 }
 
+// A stream was asked for something: the decode thread takes it up at once.
+void WakeDecoder()
+{
+    gStreamChanges++;
+    if (gDecodeWake)
+        SetEvent(gDecodeWake);
+}
+
 void ApplyVolume(Voice& voice)
 {
     if (voice.stream)
     {
         // The decode thread ramps the buffer there.
         voice.stream->gain = double(voice.volume) * GroupVolume(voice.group) * gMasterVolume / 1e6;
-        if (gDecodeWake)
-            SetEvent(gDecodeWake);
+        WakeDecoder();
         return;
     }
     // Worked out in hundredths so that a slow fade has no steps of its own.
@@ -221,8 +232,7 @@ void SyncStream(Voice& voice)
 {
     voice.stream->run = voice.wantsPlay && voice.pauses == 0;
     voice.stream->loop = voice.loop;
-    if (gDecodeWake)
-        SetEvent(gDecodeWake);
+    WakeDecoder();
 }
 
 void StartBuffer(Voice& voice)
@@ -545,6 +555,7 @@ void DecodeThreadMain()
     while (!gDecodeQuit)
     {
         WaitForSingleObject(gDecodeWake, ramping ? kRampVisitMs : kStreamVisitMs);
+        const int changes = gStreamChanges;
         streams.clear();
         {
             std::lock_guard<std::recursive_mutex> lock(gSoundLock);
@@ -556,6 +567,8 @@ void DecodeThreadMain()
         ramping = false;
         for (auto& stream : streams)
             ramping |= ServiceStream(*stream);
+        if (!ramping)
+            gStreamsSettledAt = changes;
     }
 }
 
@@ -614,6 +627,7 @@ bool SndStartup(HWND window)
 void SndShutdown()
 {
     StopDecodeThread();
+    gStreamsSettledAt = gStreamChanges.load();
     std::lock_guard<std::recursive_mutex> lock(gSoundLock);
     for (auto& entry : gVoices)
         ReleaseVoice(entry.second);
@@ -950,6 +964,11 @@ int SndStreamCreate(const char* name, int group)
     int id = gNextVoice++;
     gVoices[id] = voice;
     return id;
+}
+
+bool SndStreamsSettled()
+{
+    return gStreamsSettledAt == gStreamChanges;
 }
 
 bool SndVoiceFailed(int id)

@@ -69,6 +69,9 @@ void SndVoiceFree(int voice);
 int SndStreamCreate(const char* name, int group);
 // True once a streamed voice found its file damaged while playing; it stays silent.
 bool SndVoiceFailed(int voice);
+// True once every streamed voice plays at the level last asked of it: no ramp
+// under way and no change that the decode thread has yet to take up.
+bool SndStreamsSettled();
 
 // --- Groups (any int; SND_ALL_GROUPS names every voice)
 const int SND_ALL_GROUPS = -1;

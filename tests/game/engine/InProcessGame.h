@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,14 @@ class InProcessGame : public KpEngine3
 {
 public:
     void ReceiveCommandLine(const std::string&) override {}
+    // When set, runs after every logic update: a test that follows a state update by update.
+    std::function<void()> mAfterUpdate;
+    void UpdateOnce() override
+    {
+        KpEngine3::UpdateOnce();
+        if (mAfterUpdate)
+            mAfterUpdate();
+    }
 };
 
 // A registry key of the current user, gone with everything below it.
@@ -119,6 +128,6 @@ protected:
     }
 
     std::unique_ptr<KpComScope> mCom;
-    std::unique_ptr<KpEngine3> mGame;
+    std::unique_ptr<InProcessGame> mGame;
     std::string mOldFolder;
 };

@@ -27,12 +27,19 @@ protected:
         MusicTrack* track = Track(id);
         return track && track->GetVoice() && SndVoiceIsPlaying(track->GetVoice());
     }
-    // The device's level over 300 ms of real time, stepping the game meanwhile.
+    // Steps the game until the music plays at the levels last asked of it;
+    // returns the device's mark then.
+    size_t Settled()
+    {
+        EXPECT_TRUE(Until([] { return SndStreamsSettled(); })) << "the music never settled";
+        return SoundCapture::Mark();
+    }
+    // The device's level over 300 ms of its sound once the music has settled,
+    // stepping the game meanwhile.
     double Level()
     {
-        size_t mark = SoundCapture::Mark();
-        DWORD start = GetTickCount();
-        Until([&] { return GetTickCount() - start > 800; });
+        size_t mark = Settled();
+        Until([&] { return SoundCapture::Has(mark, 700); });
         return SoundCapture::Rms(SoundCapture::After(mark, 400, 300));
     }
     // The game at four times its pace, loaded, with a new profile `name`.

@@ -8,6 +8,8 @@ namespace
 {
 // The device's stream as Wine's mixer writes it: 32-bit float stereo, at most 48 kHz.
 const int kBytesPerMs = 48 * 8;
+// The shortest stretch of exact silence in both channels taken for the capture's own.
+const size_t kOwnSilenceFrames = 24;
 
 size_t FileSize()
 {
@@ -29,17 +31,26 @@ size_t SoundCapture::Mark()
     return FileSize();
 }
 
+bool SoundCapture::Has(size_t from, int ms)
+{
+    return FileSize() >= from + size_t(ms) * kBytesPerMs;
+}
+
 std::vector<int16_t> SoundCapture::After(size_t from, int skipMs, int ms)
 {
     size_t start = from + size_t(skipMs) * kBytesPerMs;
-    size_t end = start + size_t(ms) * kBytesPerMs;
+    return Between(start, start + size_t(ms) * kBytesPerMs);
+}
+
+std::vector<int16_t> SoundCapture::Between(size_t start, size_t end)
+{
     start -= start % 8;
     end -= end % 8;
     for (int waited = 0; FileSize() < end; waited += 10)
     {
         if (waited > 20000)
             return {};
-        Sleep(10); // the device writes in real time; the bound is what matters
+        Sleep(10); // the bound is what matters: the device is written by Wine's mixer
     }
     std::vector<float> mixed((end - start) / 4);
     HANDLE file = CreateFileA(getenv("LUMO_SOUND_OUT"), GENERIC_READ,
@@ -51,9 +62,26 @@ std::vector<int16_t> SoundCapture::After(size_t from, int skipMs, int ms)
     SetFilePointer(file, LONG(start), nullptr, FILE_BEGIN);
     ReadFile(file, mixed.data(), DWORD(mixed.size() * 4), &got, nullptr);
     CloseHandle(file);
-    std::vector<int16_t> samples(got / 4);
-    for (size_t i = 0; i < samples.size(); i++)
-        samples[i] = int16_t(std::lround(std::max(-1.0f, std::min(1.0f, mixed[i])) * 32767));
+    mixed.resize(got / 8 * 2);
+    // Wine's ALSA driver lays whole stretches of exact silence into the sound
+    // whenever its mixer is late for this device, which holds nothing of its
+    // own (a real device plays on from its buffer): those are the capture's,
+    // not the game's, and are left out where sound lies on both sides. Music
+    // that stops or starts ramps through quiet samples, which stay.
+    std::vector<int16_t> samples;
+    size_t frames = mixed.size() / 2, silentFrom = 0;
+    for (size_t f = 0; f <= frames; f++)
+    {
+        bool silent = f < frames && mixed[f * 2] == 0.0f && mixed[f * 2 + 1] == 0.0f;
+        if (silent)
+            continue;
+        bool capturesOwn = silentFrom > 0 && f < frames && f - silentFrom >= kOwnSilenceFrames;
+        for (size_t g = capturesOwn ? f : silentFrom; g < f + (f < frames ? 1 : 0); g++)
+            for (int c = 0; c < 2; c++)
+                samples.push_back(int16_t(
+                    std::lround(std::max(-1.0f, std::min(1.0f, mixed[g * 2 + c])) * 32767)));
+        silentFrom = f + 1;
+    }
     return samples;
 }
 

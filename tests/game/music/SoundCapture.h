@@ -2,7 +2,9 @@
 // this program with ALSA_CONFIG_PATH on a configuration whose default device
 // writes the mix to LUMO_SOUND_OUT (tests/CMakeLists.txt). Wine mixes ahead
 // of the play position, so a measurement skips a little of what follows a
-// change before it reads.
+// change before it reads. That device has no clock of its own: it takes what
+// Wine mixes at once, some times faster than real time and unevenly on a busy
+// machine, so checks measure on its clock (the bytes written), not wall time.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +20,13 @@ public:
     static bool Available();
     // The bytes written so far.
     static size_t Mark();
+    // True once `ms` of sound follow the mark `from`.
+    static bool Has(size_t from, int ms);
     // Waits (bounded) until `skipMs` and then `ms` more of sound follow `from`;
     // returns that last stretch as interleaved 16-bit stereo samples, empty on timeout.
     static std::vector<int16_t> After(size_t from, int skipMs, int ms);
+    // The sound between two marks, as After gives it.
+    static std::vector<int16_t> Between(size_t from, size_t to);
     // Root mean square of the samples, full scale 32768.
     static double Rms(const std::vector<int16_t>& samples);
 };
