@@ -124,6 +124,8 @@ HANDLE gDecodeWake = nullptr; // auto-reset event: a stream wants a visit now
 // its last visit that left every stream at its level: equal when all is settled.
 std::atomic<int> gStreamChanges{0};
 std::atomic<int> gStreamsSettledAt{0};
+// Times a playing stream's buffer ran dry before the decode thread refilled it.
+std::atomic<int> gStreamStarvations{0};
 
 int StdOpen(const char* name)
 {
@@ -519,6 +521,7 @@ bool ServiceStream(Stream& stream)
             if (stream.queued < 0)
             {
                 // Starved: pick up again at the play cursor.
+                gStreamStarvations++;
                 stream.queued = 0;
                 stream.writePos = play - play % stream.frameBytes;
             }
@@ -969,6 +972,11 @@ int SndStreamCreate(const char* name, int group)
 bool SndStreamsSettled()
 {
     return gStreamsSettledAt == gStreamChanges;
+}
+
+int SndStreamStarvations()
+{
+    return gStreamStarvations;
 }
 
 bool SndVoiceFailed(int id)

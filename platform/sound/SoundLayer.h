@@ -72,6 +72,9 @@ bool SndVoiceFailed(int voice);
 // True once every streamed voice plays at the level last asked of it: no ramp
 // under way and no change that the decode thread has yet to take up.
 bool SndStreamsSettled();
+// Times, since the process started, that a playing stream's buffer ran dry
+// before it was refilled: each is a gap the listener hears.
+int SndStreamStarvations();
 
 // --- Groups (any int; SND_ALL_GROUPS names every voice)
 const int SND_ALL_GROUPS = -1;

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <gtest/gtest.h>
+
+#include "platform/sound/SoundLayer.h"
+
 namespace
 {
 // The device's stream as Wine's mixer writes it: 32-bit float stereo, at most 48 kHz.
@@ -63,6 +67,9 @@ std::vector<int16_t> SoundCapture::Between(size_t start, size_t end)
     ReadFile(file, mixed.data(), DWORD(mixed.size() * 4), &got, nullptr);
     CloseHandle(file);
     mixed.resize(got / 8 * 2);
+    // The silence left out below can only be the capture's while no stream of
+    // the game ever ran dry: a starved stream is a gap the player hears.
+    EXPECT_EQ(SndStreamStarvations(), 0) << "a music stream ran dry: the game made a gap";
     // Wine's ALSA driver lays whole stretches of exact silence into the sound
     // whenever its mixer is late for this device, which holds nothing of its
     // own (a real device plays on from its buffer): those are the capture's,
