@@ -1,5 +1,5 @@
-// The comics' pictures: the street in front of the cafe and the room inside
-// (full screen, plain files), and in one atlas pack ("img\comix\comix") Zorka and
+// The comics' pictures: the street in front of the cafe and each cafe's room
+// inside (full screen, plain files), and in one atlas pack ("img\comix\comix") Zorka and
 // three guests at comic size (the in-game figures scaled up, with a face),
 // Zorka's arms as pictures of their own so actors can swing them about the
 // shoulder, speech bubbles and the caption box, sky and props, and the shapes
@@ -8,6 +8,7 @@
 // cafe's colour from the comic's tint.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "framework/graphics/MemoryImage.h"
 #include "tools/artgen/ArtAtlas.h"
@@ -182,19 +183,116 @@ Lumo::MemoryImage Street()
     return image;
 }
 
-// The inside of the cafe: wallpaper, a window, the counter with the coffee
+// What tells the three cafes apart inside, as in their rooms behind the
+// tables: the cafe's colour on the counter, its wallpaper and its floor.
+struct RoomLook
+{
+    uint32_t colour;              // the cafe's colour
+    uint32_t wallTop, wallBottom; // the wall's gradient
+    int wallpaper;                // 0 stripes, 1 dots, 2 diamonds
+    int floor;                    // 0 warm planks, 1 pale planks, 2 tiles
+    uint32_t counter;             // the counter's front
+};
+
+const RoomLook kRooms[3] = {
+    {kCaramel, 0xFAF0DC, kPaperShade, 0, 0, kMocha},
+    {kMint, ArtPaint::Mix(0xFAF0DC, kMint, 0.18f), ArtPaint::Mix(kPaperShade, kMint, 0.25f), 1, 1,
+     kMint},
+    {kCherry, 0xFBEFE4, ArtPaint::Mix(kPaperShade, kCherry, 0.15f), 2, 2, kCherry},
+};
+
+void Wallpaper(Lumo::MemoryImage& image, const ArtMask& wall, const RoomLook& look, float bottom)
+{
+    ArtMask paper = Mask(image);
+    if (look.wallpaper == 0)
+        for (int x = 0; x < kScreenW; x += 56)
+            paper.AddRoundRect(x + 10, -2, 24, bottom + 2, 0);
+    else if (look.wallpaper == 1)
+        for (int y = 20; y < bottom; y += 40)
+            for (int x = (y / 40) % 2 ? 20 : 0; x < kScreenW + 20; x += 40)
+                paper.AddCircle(x, y, 5.5f);
+    else
+        for (int y = 0; y < bottom + 24; y += 48)
+            for (int x = (y / 48) % 2 ? 24 : 0; x < kScreenW + 24; x += 48)
+                paper.Union(Polygon(image, {{x + 0.0f, y - 11.0f},
+                                            {x + 11.0f, y + 0.0f},
+                                            {x + 0.0f, y + 11.0f},
+                                            {x - 11.0f, y + 0.0f}}));
+    paper.Intersect(wall);
+    if (look.wallpaper == 0)
+        ArtPaint::Fill(image, paper, kPaperShade, 0.5f);
+    else if (look.wallpaper == 1)
+        ArtPaint::Fill(image, paper, 0xFFFFFF, 0.5f);
+    else
+        ArtPaint::Fill(image, paper, look.colour, 0.16f);
+}
+
+// The floor from the wall to the bottom; its rows narrow towards the wall.
+void RoomFloor(Lumo::MemoryImage& image, const RoomLook& look, float wall)
+{
+    ArtMask floor = Mask(image);
+    floor.AddRoundRect(-4, wall + 6, kScreenW + 8, kScreenH - wall, 0);
+    std::vector<float> rows;
+    for (int i = 0; i < 6; i++)
+        rows.push_back(wall + 40.0f + i * i * 8.0f + i * 20);
+    if (look.floor == 2)
+    {
+        // Cream and cafe-coloured tiles whose joints run to a point far above the room.
+        const uint32_t light = 0xF4E6CF, dark = ArtPaint::Mix(light, look.colour, 0.55f);
+        ArtPaint::Fill(image, floor, light);
+        const float vanishX = kScreenW / 2.0f, vanishY = wall - 900.0f;
+        auto at = [&](float x, float y)
+        { return vanishX + (x - vanishX) * (y - vanishY) / (kScreenH - vanishY); };
+        std::vector<float> edges = {wall + 6};
+        edges.insert(edges.end(), rows.begin(), rows.end());
+        edges.push_back(kScreenH + 4.0f);
+        ArtMask darkTiles = Mask(image);
+        for (size_t r = 0; r + 1 < edges.size(); r++)
+            for (int k = -2; k < 12; k++)
+                if ((k + int(r)) % 2 == 0)
+                {
+                    float x0 = k * 112.0f - 100, x1 = x0 + 112;
+                    float y0 = edges[r], y1 = edges[r + 1];
+                    darkTiles.Union(Polygon(
+                        image,
+                        {{at(x0, y0), y0}, {at(x1, y0), y0}, {at(x1, y1), y1}, {at(x0, y1), y1}}));
+                }
+        darkTiles.Intersect(floor);
+        ArtPaint::Fill(image, darkTiles, dark);
+        ArtPaint::Grain(image, floor, 67, 0.04f);
+        return;
+    }
+    uint32_t wood = look.floor == 0 ? kCaramel : ArtPaint::Lighter(kCaramel, 0.3f);
+    ArtPaint::FillVertical(image, floor, ArtPaint::Lighter(wood, 0.18f),
+                           ArtPaint::Darker(wood, 0.05f), wall, kScreenH);
+    ArtPaint::Grain(image, floor, 67, 0.06f);
+    ArtMask gaps = Mask(image);
+    for (float y : rows)
+        gaps.AddLine(-4, y, kScreenW + 4, y, 2);
+    if (look.floor == 1)
+    {
+        // Pale boards are short: their ends are staggered from row to row.
+        float top = wall + 6;
+        for (size_t r = 0; r < rows.size(); r++)
+        {
+            for (int x = int(r * 173) % 260; x < kScreenW; x += 260)
+                gaps.AddLine(float(x), top, float(x), rows[r], 2);
+            top = rows[r];
+        }
+    }
+    ArtPaint::Fill(image, gaps, kMocha, look.floor == 0 ? 0.45f : 0.3f);
+}
+
+// The inside of a cafe: wallpaper, a window, the counter with the coffee
 // machine, lamps, two tables and the floor.
-Lumo::MemoryImage Room()
+Lumo::MemoryImage Room(const RoomLook& look)
 {
     Lumo::MemoryImage image = Blank(kScreenW, kScreenH);
     const float wall = 520;
     ArtMask all = Mask(image);
     all.AddRoundRect(-2, -2, kScreenW + 4, wall + 2, 0);
-    ArtPaint::FillVertical(image, all, 0xFAF0DC, kPaperShade, 0, wall);
-    ArtMask stripes = Mask(image);
-    for (int x = 0; x < kScreenW; x += 56)
-        stripes.AddRoundRect(x + 10, -2, 24, wall + 2, 0);
-    ArtPaint::Fill(image, stripes, kPaperShade, 0.5f);
+    ArtPaint::FillVertical(image, all, look.wallTop, look.wallBottom, 0, wall);
+    Wallpaper(image, all, look, wall);
     ArtPaint::Grain(image, all, 61, 0.035f);
 
     // The window with the morning sky.
@@ -263,28 +361,19 @@ Lumo::MemoryImage Room()
     ArtMask counter = Mask(image);
     counter.AddRoundRect(740, 420, 280, 220, 10);
     ArtPaint::Shadow(image, counter, 0, 6, 4, 0.3f);
-    Lit(image, counter, kMocha, 420, 640);
+    Lit(image, counter, look.counter, 420, 640);
     ArtMask counterTop = Mask(image);
     counterTop.AddRoundRect(728, 410, 292, 22, 8);
     Lit(image, counterTop, kCaramel, 410, 432);
     ArtMask panels = Mask(image);
     panels.AddRoundRect(770, 460, 110, 150, 10).AddRoundRect(900, 460, 110, 150, 10);
-    ArtPaint::Fill(image, panels, ArtPaint::Lighter(kMocha, 0.12f), 0.8f);
+    ArtPaint::Fill(image, panels, ArtPaint::Lighter(look.counter, 0.12f), 0.8f);
 
-    // Wainscot and the floor planks.
+    // Wainscot and the floor.
     ArtMask rail = Mask(image);
     rail.AddRoundRect(-4, wall - 8, kScreenW + 8, 14, 4);
     Lit(image, rail, kCaramel, wall - 8, wall + 6);
-    ArtMask floor = Mask(image);
-    floor.AddRoundRect(-4, wall + 6, kScreenW + 8, kScreenH - wall, 0);
-    ArtPaint::FillVertical(image, floor, ArtPaint::Lighter(kCaramel, 0.18f),
-                           ArtPaint::Darker(kCaramel, 0.05f), wall, kScreenH);
-    ArtPaint::Grain(image, floor, 67, 0.06f);
-    ArtMask gaps = Mask(image);
-    for (int i = 0; i < 6; i++)
-        gaps.AddLine(-4, wall + 40.0f + i * i * 8.0f + i * 20, kScreenW + 4,
-                     wall + 40.0f + i * i * 8.0f + i * 20, 2);
-    ArtPaint::Fill(image, gaps, kMocha, 0.45f);
+    RoomFloor(image, look, wall);
 
     // Two round tables with their shadows and a cup each.
     const float tables[2][2] = {{250, 600}, {520, 650}};
@@ -544,10 +633,15 @@ void Add(ArtAtlas& atlas, const char* name, const Lumo::MemoryImage& image)
 
 ART_GROUP(comix)
 {
-    // The two full-screen pictures are files of their own: a page would hold nothing else.
-    Lumo::MemoryImage street = Street(), room = Room();
+    // The full-screen pictures are files of their own: a page would hold nothing else.
+    Lumo::MemoryImage street = Street();
     out.Save("comix/street.png", street);
-    out.Save("comix/room.png", room);
+    // Each cafe's comics play in that cafe's own room.
+    for (int cafe = 1; cafe <= 3; cafe++)
+    {
+        Lumo::MemoryImage room = Room(kRooms[cafe - 1]);
+        out.Save("comix/room" + std::to_string(cafe) + ".png", room);
+    }
 
     ArtAtlas atlas("comix/comix");
 
