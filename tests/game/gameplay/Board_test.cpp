@@ -14,6 +14,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/gameplay/KpBoard_Game3.h"
+#include "game/gameplay/KpCafeArt.h"
 #include "game/gameplay/KpCafeTable.h"
 #include "game/gameplay/KpClient.h"
 #include "game/gameplay/KpTaskGoals.h"
@@ -499,7 +500,7 @@ uint32_t TexturePixel(const char* file, int x, int y)
 }
 } // namespace
 
-TEST_F(Board, TheCafeDrawsItsRoomAndASeatedClientWithItsOrder)
+TEST_F(Board, TheCafeDrawsItsRoomASeatedClientWithItsOrderAndItsDoorSign)
 {
     GameArchives archives;
     ASSERT_TRUE(archives.IsReady());
@@ -511,6 +512,17 @@ TEST_F(Board, TheCafeDrawsItsRoomAndASeatedClientWithItsOrder)
         TestBoard board;
         manager.AddWidget(&board);
         board.BeginLevel(LevelFromText(kDay, 3, false));
+        // The door's sign, by its board beside the letters: open only while the day runs.
+        auto signShows = [&](const char* state)
+        {
+            manager.SetAllDirty();
+            manager.DrawScreen(nullptr);
+            std::string file = Lumo::StrFormat("img\\cafe\\cafe1_sign_%s.png", state);
+            return Near(TexturePixel(file.c_str(), 6, 22),
+                        Pixel(screen, KpCafeArt::kDoorSignX + 6, KpCafeArt::kDoorSignY + 22));
+        };
+        EXPECT_TRUE(signShows("closed"));
+        EXPECT_FALSE(signShows("open"));
         KpClient* a = nullptr;
         ASSERT_TRUE(StepUntil(
             board,
@@ -539,6 +551,11 @@ TEST_F(Board, TheCafeDrawsItsRoomAndASeatedClientWithItsOrder)
         // The order bubble beside the head.
         EXPECT_PRED2(Near, TexturePixel("img\\cafe\\bubble.png", 16, 12),
                      Pixel(screen, int(a->HeadX()) + 30 + 16, int(a->HeadY()) - 71 + 12));
+        EXPECT_TRUE(signShows("open"));
+        // Every guest walks out: the cafe closes early.
+        ASSERT_TRUE(StepUntil(
+            board, [&] { return board.IsLevelOver(); }, 2000));
+        EXPECT_TRUE(signShows("closed"));
         manager.RemoveWidget(&board);
     }
 }
