@@ -56,6 +56,8 @@ public:
     // --- Upgrades: applied in order; undo takes one back
     void ApplyUpgrade(const KpUpgradeOffer& offer, bool apply);
     bool IsUpgradeApplied(const std::string& object, const std::string& name) const;
+    // Every upgrade on the scene, in the order applied.
+    const std::vector<KpUpgradeOffer>& GetApplied() const { return mApplied; }
 
     // --- State
     bool IsRunning() const { return mLevel != nullptr; }
