@@ -1,5 +1,5 @@
-// The comics' pictures: the street in front of the cafe and each cafe's room
-// inside (full screen, plain files), and in one atlas pack ("img\comix\comix") Zorka and
+// The comics' pictures: each cafe's street in front and its room inside
+// (full screen, plain files), and in one atlas pack ("img\comix\comix") Zorka and
 // three guests at comic size (the in-game figures scaled up, with a face),
 // Zorka's arms as pictures of their own so actors can swing them about the
 // shoulder, speech bubbles and the caption box, sky and props, and the shapes
@@ -82,23 +82,53 @@ void Sky(Lumo::MemoryImage& image, float horizon)
     ArtPaint::FillVertical(image, all, 0x8FC3E6, 0xF4E6CC, 0, horizon);
 }
 
-// The street in front of the cafe; the awning and the sign are pictures of their own.
-Lumo::MemoryImage Street()
+// Behind the cafe's house: the corner's low houses (cafe 1), the park's
+// trees (cafe 2), or the tall buildings of the square downtown (cafe 3).
+void Surroundings(Lumo::MemoryImage& image, int cafe, float ground)
+{
+    if (cafe == 2)
+    {
+        ArtMask trees = Mask(image);
+        const float crowns[][3] = {{40, 400, 70},  {150, 360, 80}, {880, 370, 84},
+                                   {990, 410, 64}, {90, 470, 60},  {940, 480, 56}};
+        for (const auto& c : crowns)
+        {
+            trees.AddCircle(c[0], c[1], c[2]);
+            trees.AddRoundRect(c[0] - 8, c[1], 16, ground - c[1], 4);
+        }
+        ArtPaint::Fill(image, trees, ArtPaint::Mix(kMint, kCoffee, 0.15f), 0.55f);
+        ArtMask hedge = Mask(image);
+        hedge.AddRoundRect(-10, ground - 46, kScreenW + 20, 60, 24);
+        Lit(image, hedge, kMint, ground - 46, ground + 14, 0.0f);
+        return;
+    }
+    const bool city = cafe == 3;
+    ArtMask far = Mask(image);
+    const float low[][3] = {{-10, 330, 150}, {130, 290, 120}, {860, 300, 180}, {990, 340, 60}};
+    const float tall[][3] = {{-10, 120, 110}, {96, 200, 120}, {830, 270, 110}, {936, 250, 100}};
+    for (const auto& r : city ? tall : low)
+        far.AddRoundRect(r[0], r[1], r[2], ground - r[1], 6);
+    ArtPaint::Fill(image, far, ArtPaint::Mix(kSky, kCoffee, 0.25f), city ? 0.45f : 0.35f);
+    ArtMask farWindows = Mask(image);
+    if (city)
+        for (const auto& r : tall)
+            for (float y = r[1] + 24; y < ground - 40; y += 44)
+                for (float x = r[0] + 18; x < r[0] + r[2] - 20; x += 30)
+                    farWindows.AddRoundRect(x, y, 12, 20, 3);
+    else
+        for (int i = 0; i < 6; i++)
+            farWindows.AddRoundRect(20 + i * 24.0f + (i > 2 ? 880 : 0), 380 + (i % 2) * 60.0f, 12,
+                                    18, 3);
+    ArtPaint::Fill(image, farWindows, 0xFFF6D8, 0.5f);
+}
+
+// The street in front of a cafe; the awning and the sign are pictures of their own.
+Lumo::MemoryImage Street(int cafe)
 {
     Lumo::MemoryImage image = Blank(kScreenW, kScreenH);
     const float ground = 600;
     Sky(image, ground);
-    // Far houses in the haze.
-    ArtMask far = Mask(image);
-    const float roofs[][3] = {{-10, 330, 150}, {130, 290, 120}, {860, 300, 180}, {990, 340, 60}};
-    for (const auto& r : roofs)
-        far.AddRoundRect(r[0], r[1], r[2], ground - r[1], 6);
-    ArtPaint::Fill(image, far, ArtPaint::Mix(kSky, kCoffee, 0.25f), 0.35f);
-    ArtMask farWindows = Mask(image);
-    for (int i = 0; i < 6; i++)
-        farWindows.AddRoundRect(20 + i * 24.0f + (i > 2 ? 880 : 0), 380 + (i % 2) * 60.0f, 12, 18,
-                                3);
-    ArtPaint::Fill(image, farWindows, 0xFFF6D8, 0.5f);
+    Surroundings(image, cafe, ground);
 
     // The house of the cafe: a cream front with a mocha cornice.
     ArtMask house = Mask(image);
@@ -634,12 +664,11 @@ void Add(ArtAtlas& atlas, const char* name, const Lumo::MemoryImage& image)
 ART_GROUP(comix)
 {
     // The full-screen pictures are files of their own: a page would hold nothing else.
-    Lumo::MemoryImage street = Street();
-    out.Save("comix/street.png", street);
-    // Each cafe's comics play in that cafe's own room.
+    // Each cafe's comics play in front of that cafe and in its own room.
     for (int cafe = 1; cafe <= 3; cafe++)
     {
-        Lumo::MemoryImage room = Room(kRooms[cafe - 1]);
+        Lumo::MemoryImage street = Street(cafe), room = Room(kRooms[cafe - 1]);
+        out.Save("comix/street" + std::to_string(cafe) + ".png", street);
         out.Save("comix/room" + std::to_string(cafe) + ".png", room);
     }
 

@@ -2,8 +2,8 @@
 // screens read builds without a warning (every child, picture and effect it
 // names is there), every text id and picture the code asks for by name or by
 // pattern is in the data, and so is every text id the layouts name. The texts
-// tell one story: a cafe has one name, its comics play in its own room, and
-// no day speaks of weather its window does not show.
+// tell one story: a cafe has one name, its comics show its own street and
+// room, and no day speaks of weather its window does not show.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -177,33 +177,32 @@ TEST(ScreensData, TheStoryNamesEachCafeOneWayAndNoDayTalksOfWeatherTheWindowNeve
     }
 }
 
-TEST(ScreensData, EachCafesComicsPlayInThatCafesOwnRoom)
+TEST(ScreensData, EachCafesComicsShowThatCafeOutsideAndInside)
 {
     TestEngine();
     KpXmlDocument document = XmlLoadFile("cfg\\comix.xml");
     ASSERT_TRUE(document);
-    std::set<std::wstring> rooms;
-    for (int cafe = 1; cafe <= 3; cafe++)
+    for (const char* place : {"street", "room"})
     {
-        std::set<std::wstring> own;
-        for (const char* comic : {"intro_cafe%d", "outro_cafe%d"})
+        std::set<std::wstring> all;
+        for (int cafe = 1; cafe <= 3; cafe++)
         {
-            const std::string name = Lumo::StrFormat(comic, cafe);
-            const std::wstring path = Lumo::StringToWString(Lumo::StrFormat(
-                "comixes/comix[@name=\"%s\"]/objects/object[@name=\"room\"]", name.c_str()));
-            int found = 0;
-            XmlForEachNode(document.Get(), path.c_str(),
-                           [&](IXMLDOMNode* room)
-                           {
-                               own.insert(XmlGetAttrString(room, L"file"));
-                               found++;
-                           });
-            EXPECT_EQ(found, 1) << name;
+            std::set<std::wstring> own;
+            for (const char* comic : {"intro_cafe%d", "outro_cafe%d"})
+            {
+                const std::string name = Lumo::StrFormat(comic, cafe);
+                XmlForEachNode(document.Get(),
+                               Lumo::StringToWString(Lumo::StrFormat(
+                                   "comixes/comix[@name=\"%s\"]/objects/object[@name=\"%s\"]",
+                                   name.c_str(), place)),
+                               [&](IXMLDOMNode* picture)
+                               { own.insert(XmlGetAttrString(picture, L"file")); });
+            }
+            EXPECT_EQ(own.size(), 1u) << "cafe " << cafe << "'s " << place;
+            all.insert(own.begin(), own.end());
         }
-        EXPECT_EQ(own.size(), 1u) << "cafe " << cafe << " plays in more than one room";
-        rooms.insert(own.begin(), own.end());
+        EXPECT_EQ(all.size(), 3u) << "a cafe's comics show another cafe's " << place;
     }
-    EXPECT_EQ(rooms.size(), 3u) << "a cafe's comics play in another cafe's room";
 }
 
 TEST(ScreensData, NoPlayedDayTextSaysHowTheDayWent)
