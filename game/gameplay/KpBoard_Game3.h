@@ -65,9 +65,6 @@ public:
     int GetUpgradeOffers(std::vector<const KpUpgradeOffer*>& offers);
     // Applies (true) or undoes (false) an offer on the scene, seen at once.
     void ApplyUpgrade(const KpUpgradeOffer* offer, bool apply);
-    // Career: the upgrades kept after the earlier days of this level's cafe
-    // are on the scene from its start (the profile's levelUpgrade).
-    int GetKeptUpgradeCount() const { return mKeptUpgrades; }
 
     // --- The level's play (tests and tools look at it)
     KpCafePlay& GetPlay() { return mPlay; }
@@ -124,6 +121,8 @@ private:
     // The level is over; its result follows after a short pause on the scene.
     void FinishLevel(bool failed);
     void SetTextVars();
+    // Career: the upgrades kept after the earlier days of this level's cafe
+    // (the profile's levelUpgrade) go on the scene before the day starts.
     void ApplyKeptUpgrades();
     // The upgrade this day added to those it started with (the shop's choice),
     // as the profile keeps it; 0 for none.
