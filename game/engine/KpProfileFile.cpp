@@ -27,7 +27,9 @@ const size_t kLargestFile = kProfilesAt + kProfileMaxSlots * kProfileRecordBytes
 const int kMostKeptCopies = 100; // "pref.dat.bad", "pref.dat.2.bad" ... "pref.dat.100.bad"
 
 // Offsets inside one stored profile.
-const size_t kNameAt = 0, kHighestLevelAt = 292, kMoneyAt = 296, kExpertAt = 552, kGoalsAt = 612;
+const size_t kNameAt = 0, kUpgradesAt = 256, kHighestLevelAt = 292, kMoneyAt = 296, kExpertAt = 552,
+             kGoalsAt = 612;
+const size_t kUpgradeBytes = kProfileLevels / 2;
 
 // The player is Zorka: the house's rivals go by other names.
 const wchar_t* const kHouseNames[kRecordCount] = {L"Hana",  L"Marta", L"Oskar", L"Lina",  L"Pavel",
@@ -153,6 +155,23 @@ void GetFlags(const std::string& in, size_t at, size_t count, uint8_t* out, cons
         warnings.push_back("WARNING: pref.dat: " + what + ": marks other than 0 and 1, clamped");
 }
 
+// Kept upgrades, four bits each; one warning for the whole field.
+void GetUpgrades(const std::string& in, size_t at, uint8_t* out, const std::string& what,
+                 std::vector<std::string>& warnings)
+{
+    bool dropped = false;
+    for (int l = 0; l < kProfileLevels; l++)
+    {
+        uint8_t v = (uint8_t(in[at + l / 2]) >> (4 * (l % 2))) & 0x0F;
+        dropped = dropped || v > kProfileUpgradeKinds;
+        out[l] = v > kProfileUpgradeKinds ? 0 : v;
+    }
+    if (dropped)
+        warnings.push_back(
+            Lumo::StrFormat("WARNING: pref.dat: %s: kept upgrades other than 0 to %d, dropped",
+                            what.c_str(), kProfileUpgradeKinds));
+}
+
 // What the disk did with the file is an outside value of a demo:
 // a recording keeps them, and the replay of a file new enough to hold them
 // takes them instead of touching the disk.
@@ -224,6 +243,7 @@ void KpProfile::ClearCareer()
     memset(levelMoney, 0, sizeof(levelMoney));
     memset(levelExpert, 0, sizeof(levelExpert));
     memset(levelGoals, 0, sizeof(levelGoals));
+    memset(levelUpgrade, 0, sizeof(levelUpgrade));
 }
 
 KpProfileData::KpProfileData()
@@ -262,6 +282,8 @@ std::string WriteProfileData(const KpProfileData& data)
         const KpProfile& p = data.slots[s];
         size_t at = kProfilesAt + s * kProfileRecordBytes;
         PutName(out, at + kNameAt, p.name);
+        for (int l = 0; l < kProfileLevels; l++)
+            out[at + kUpgradesAt + l / 2] |= char((p.levelUpgrade[l] & 0x0F) << (4 * (l % 2)));
         PutU32(out, at + kHighestLevelAt, uint32_t(p.highestLevel));
         for (int l = 0; l < kProfileLevels; l++)
             PutU32(out, at + kMoneyAt + 4 * l, uint32_t(p.levelMoney[l]));
@@ -340,7 +362,9 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
                  warnings);
         GetFlags(bytes, at + kGoalsAt, kProfileLevels * kProfileGoals, &p.levelGoals[0][0],
                  what + " goal marks", warnings);
-        CheckZero(bytes, at + 256, 36, what, warnings);
+        GetUpgrades(bytes, at + kUpgradesAt, p.levelUpgrade, what, warnings);
+        CheckZero(bytes, at + kUpgradesAt + kUpgradeBytes,
+                  kHighestLevelAt - kUpgradesAt - kUpgradeBytes, what, warnings);
         CheckZero(bytes, at + kMoneyAt + 4 * kProfileLevels, 16, what, warnings);
         CheckZero(bytes, at + kGoalsAt + kProfileLevels * kProfileGoals, 8, what, warnings);
         read.slots.push_back(p);

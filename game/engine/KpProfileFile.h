@@ -28,7 +28,9 @@
 //        units with its terminating zero, then int32 score), best first
 //   3704 survival record table, the same
 //   7344 the profile records, 920 bytes each, in slot order:
-//        0 UTF-16 name, 128 units with its terminating zero; 256 36 zero bytes;
+//        0 UTF-16 name, 128 units with its terminating zero;
+//        256 levelUpgrade[60], two to a byte (level 2k in the low four bits of
+//        byte 256 + k, 2k + 1 in the high ones), 0-6 each; 286 6 zero bytes;
 //        292 int32 highestLevel (1-60); 296 int32 levelMoney[60];
 //        536 16 zero bytes; 552 uint8 levelExpert[60];
 //        612 uint8 levelGoals[60][5]; 912 8 zero bytes
@@ -48,6 +50,8 @@ const int kProfileNameUnits = 128;   // UTF-16 units of a stored name, terminato
 const int kRecordCount = 14;         // entries of each record table
 const int kProfileRecordBytes = 920; // one stored profile
 const uint32_t kProfileFileVersion = 1;
+// Upgrades a career level may keep: the upgrade catalog's entries (KpUpgrade.h).
+const int kProfileUpgradeKinds = 6;
 // Far above what a day can earn; a larger one is damage (and the career total
 // of 59 days must fit an int32).
 const int32_t kProfileMostMoney = 1000000;
@@ -60,6 +64,10 @@ struct KpProfile
     int32_t levelMoney[kProfileLevels] = {};
     uint8_t levelExpert[kProfileLevels] = {};
     uint8_t levelGoals[kProfileLevels][kProfileGoals] = {};
+    // The upgrade kept after winning each level, on every later day of its
+    // cafe: 0 none, else 1 + its place in the upgrade catalog. Files written
+    // before it existed hold zeros there: nothing kept.
+    uint8_t levelUpgrade[kProfileLevels] = {};
 
     // highestLevel back to 1, the other career fields to 0; the name stays.
     void ClearCareer();

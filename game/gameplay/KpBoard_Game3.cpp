@@ -90,6 +90,7 @@ void KpBoard_Game3::BeginLevel(KpLevelData* level)
     for (int i = 0; i < kTaskGoalCount; i++)
         mShownGoals[i] = gTaskGoals.GetRemaining(i);
     mPlay.Begin(level);
+    ApplyKeptUpgrades();
     mBackdrop.Set(level->look + "_back", 0.0f, 0.0f);
     // The cafe picture covers the screen: nothing behind the board shows.
     bool opaque = mBackdrop.GetImage() != nullptr;
@@ -365,6 +366,10 @@ void KpBoard_Game3::ShowLevelResult()
         KpLevelResultKind kind =
             LevelResultKind(mFailed != 0, money, mLevelData->goalMoney, mLevelData->expertMoney);
         mLastResultKind = kind;
+        // A won day keeps the shop's choice (or none) for the later days of its cafe.
+        if ((kind == kResultExpert || kind == kResultGoal) && mLevel >= 1 &&
+            mLevel < kProfileLevels)
+            gProfileFile.mProfile.levelUpgrade[mLevel] = uint8_t(ChosenUpgradeCode());
         ReportCareerResult(money, kind, mLevel);
         bool fail = kind == kResultBelow || kind == kResultFailed;
         mShownDebriefing = fail ? 2 : 1;
@@ -425,6 +430,35 @@ int KpBoard_Game3::GetUpgradeOffers(std::vector<const KpUpgradeOffer*>& offers)
             offers.push_back(&offer);
     }
     return int(offers.size());
+}
+
+void KpBoard_Game3::ApplyKeptUpgrades()
+{
+    mKeptUpgrades = 0;
+    if (mEndless || !gProfileFile.mProfileLoaded)
+        return;
+    const KpProfile& profile = gProfileFile.mProfile;
+    for (int level = mLevel - LevelDay(mLevel) + 1; level < mLevel && level < kProfileLevels;
+         level++)
+    {
+        const KpUpgradeInfo* info = FindUpgradeByCode(profile.levelUpgrade[level]);
+        if (!info || mPlay.IsUpgradeApplied(info->object, info->name))
+            continue;
+        KpUpgradeOffer kept;
+        kept.object = info->object;
+        kept.name = info->name;
+        kept.kind = info->kind;
+        mPlay.ApplyUpgrade(kept, true);
+        mKeptUpgrades++;
+    }
+}
+
+int KpBoard_Game3::ChosenUpgradeCode() const
+{
+    const std::vector<KpUpgradeOffer>& applied = mPlay.GetApplied();
+    if (int(applied.size()) <= mKeptUpgrades)
+        return 0;
+    return GetUpgradeCode(applied.back().object, applied.back().name);
 }
 
 void KpBoard_Game3::ApplyUpgrade(const KpUpgradeOffer* offer, bool apply)

@@ -121,6 +121,12 @@ private:
     // The level is over; its result follows after a short pause on the scene.
     void FinishLevel(bool failed);
     void SetTextVars();
+    // Career: the upgrades kept after the earlier days of this level's cafe
+    // (the profile's levelUpgrade) go on the scene before the day starts.
+    void ApplyKeptUpgrades();
+    // The upgrade this day added to those it started with (the shop's choice),
+    // as the profile keeps it; 0 for none.
+    int ChosenUpgradeCode() const;
 
     // --- calls on the in-level dialogs and the engine's screens
     void CreateLevelDialogs(IXMLDOMNode* layoutRoot);
@@ -153,6 +159,7 @@ private:
     int mShownMoney = -1, mShownLives = -1;
     int mShownGoals[kTaskGoalCount] = {};
     bool mUpgradeChosen = false; // survival: an offer of this day was applied
+    int mKeptUpgrades = 0;       // career: upgrades the day started with, applied first
     int mLastResultKind = -1;
     int mShownDebriefing = 0;
     int mLastRecordPlace = 14;

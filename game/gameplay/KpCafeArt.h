@@ -44,4 +44,8 @@ const int kPopIconSize = 28;
 // "life_heart", "life_heart_lost": a career day's lives on the scene, as big
 // as the survival HUD's hearts.
 const int kLifeHeartSize = 44;
+// "<look>_sign_open", "<look>_sign_closed": the sign on the door of the cafe
+// picture, its string and all; its top left on the screen, under the door's hook.
+const int kDoorSignX = 925, kDoorSignY = 110;
+const int kDoorSignWidth = 70, kDoorSignHeight = 36;
 } // namespace KpCafeArt

@@ -10,6 +10,7 @@
 #include "game/gameplay/KpCafeTable.h"
 #include "game/gameplay/KpClient.h"
 #include "game/gameplay/KpDecor.h"
+#include "game/gameplay/KpDoorSign.h"
 #include "game/gameplay/KpFloatingPop.h"
 #include "game/gameplay/KpLifeHearts.h"
 #include "game/gameplay/KpTaskGoals.h"
@@ -81,6 +82,8 @@ void KpCafePlay::Begin(const KpLevelData* level)
     }
     if (!level->endless)
         mHearts = static_cast<KpLifeHearts*>(gItemList.Add(new KpLifeHearts(mLives)));
+    // Closed until the day's clock starts (the briefing's Start).
+    mDoorSign = static_cast<KpDoorSign*>(gItemList.Add(new KpDoorSign(level->look)));
     HoldPictures();
     BeginDay(1);
     ReportPossible();
@@ -102,7 +105,9 @@ void KpCafePlay::HoldPictures()
                                       "coin_small",
                                       "heart_small",
                                       "life_heart",
-                                      "life_heart_lost"};
+                                      "life_heart_lost",
+                                      mLevel->look + "_sign_open",
+                                      mLevel->look + "_sign_closed"};
     for (int look = 0; look < KpCafeArt::kClientLooks; look++)
     {
         names.push_back(Lumo::StrFormat("client_sit_%d", look));
@@ -130,6 +135,7 @@ void KpCafePlay::End()
     mApplied.clear();
     mHeld.clear();
     mHearts = nullptr;
+    mDoorSign = nullptr;
     mClosed = false;
     mLevel = nullptr;
 }
@@ -161,6 +167,7 @@ void KpCafePlay::Close()
     if (!mLevel || mClosed)
         return;
     mClosed = true;
+    mDoorSign->SetOpen(false);
     std::vector<KpClient*> queue;
     queue.swap(mQueue);
     for (KpClient* client : queue)
@@ -185,6 +192,7 @@ void KpCafePlay::Update(int ms)
         return;
     }
     mDayMs += ms;
+    mDoorSign->SetOpen(true);
     gItemList.UpdateAll(ms);
 
     // What the clients' time brought: walk-outs, meals eaten, clients gone.

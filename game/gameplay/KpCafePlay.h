@@ -26,6 +26,7 @@
 
 class KpCafeTable;
 class KpClient;
+class KpDoorSign;
 class KpItem;
 class KpLifeHearts;
 
@@ -55,6 +56,8 @@ public:
     // --- Upgrades: applied in order; undo takes one back
     void ApplyUpgrade(const KpUpgradeOffer& offer, bool apply);
     bool IsUpgradeApplied(const std::string& object, const std::string& name) const;
+    // Every upgrade on the scene, in the order applied.
+    const std::vector<KpUpgradeOffer>& GetApplied() const { return mApplied; }
 
     // --- State
     bool IsRunning() const { return mLevel != nullptr; }
@@ -82,6 +85,9 @@ public:
     float GetQueueLaneX() const;
     // A career day's hearts on the scene (null in survival and without a level).
     const KpLifeHearts* GetHearts() const { return mHearts; }
+    // The sign on the door (null without a level): open from the day's first
+    // moment until the cafe closes.
+    const KpDoorSign* GetDoorSign() const { return mDoorSign; }
 
     // Scene objects' classes for the object-class factory.
     static void RegisterClasses();
@@ -118,6 +124,7 @@ private:
     int mServed = 0, mWalkouts = 0, mCleaned = 0;
     bool mClosed = false;
     KpLifeHearts* mHearts = nullptr; // an item of the registry
+    KpDoorSign* mDoorSign = nullptr; // an item of the registry
 
     std::vector<KpCafeTable*> mTables;            // items of the registry
     std::vector<KpClient*> mClients;              // every client inside, in arrival order

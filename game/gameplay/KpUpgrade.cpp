@@ -1,7 +1,10 @@
 #include "game/gameplay/KpUpgrade.h"
 
+#include "game/engine/KpProfileFile.h"
+
 namespace
 {
+// Stored files keep upgrades by their place here: add new ones at the end only.
 const KpUpgradeInfo kCatalog[] = {
     {"tables", "marble", kUpgradeVisual, kEffectLook},
     {"window", "curtains", kUpgradeVisual, kEffectLook},
@@ -10,6 +13,8 @@ const KpUpgradeInfo kCatalog[] = {
     {"counter", "espresso", kUpgradeFunctional, kEffectPrice},
     {"radio", "jazz", kUpgradeFunctional, kEffectQuickMeals},
 };
+static_assert(sizeof(kCatalog) / sizeof(kCatalog[0]) == kProfileUpgradeKinds,
+              "the profile holds every upgrade of the catalog");
 } // namespace
 
 const KpUpgradeInfo* FindUpgradeInfo(const std::string& object, const std::string& name)
@@ -28,4 +33,15 @@ int GetUpgradeInfoCount()
 const KpUpgradeInfo& GetUpgradeInfo(int index)
 {
     return kCatalog[index];
+}
+
+int GetUpgradeCode(const std::string& object, const std::string& name)
+{
+    const KpUpgradeInfo* info = FindUpgradeInfo(object, name);
+    return info ? int(info - kCatalog) + 1 : 0;
+}
+
+const KpUpgradeInfo* FindUpgradeByCode(int code)
+{
+    return code >= 1 && code <= GetUpgradeInfoCount() ? &kCatalog[code - 1] : nullptr;
 }

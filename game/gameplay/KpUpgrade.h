@@ -3,7 +3,8 @@
 // its own name ("tables", "marble"); visual ones give that group a new look,
 // functional ones also change the play (patience, prices, eating time). The
 // catalog below is the one list the level reader and the cafe play share, so
-// a level can only offer what the play knows how to apply and undo.
+// a level can only offer what the play knows how to apply and undo. The
+// profile keeps a career's upgrades by their place in it.
 #pragma once
 
 #include <string>
@@ -47,6 +48,10 @@ const KpUpgradeInfo* FindUpgradeInfo(const std::string& object, const std::strin
 // Entries of the catalog, for the generator's and the tests' walks.
 int GetUpgradeInfoCount();
 const KpUpgradeInfo& GetUpgradeInfo(int index);
+// How the profile keeps an upgrade: 1 + its place in the catalog, 0 for one
+// the catalog does not know; and back (null for 0 or a number past the catalog).
+int GetUpgradeCode(const std::string& object, const std::string& name);
+const KpUpgradeInfo* FindUpgradeByCode(int code);
 
 // Patience of every client is multiplied by this with comfy chairs.
 const float kComfyPatienceFactor = 1.25f;

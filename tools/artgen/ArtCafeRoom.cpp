@@ -2,7 +2,8 @@
 // with its window, menu board, shelves and counter, the door on the right,
 // and the floor with a rug under the tables. One plan for all three (the
 // level files place tables, decoration and the door by it); each cafe has its
-// own colour (caramel, mint, cherry), wallpaper and floor.
+// own colour (caramel, mint, cherry), wallpaper and floor. The open/closed
+// sign on the door is a picture of its own, which the play turns.
 //
 // Each piece of furniture is drawn on a canvas of its own, in coordinates of
 // that canvas, and then laid over the room: a shape costs the size of its
@@ -11,6 +12,7 @@
 
 #include "framework/app/StringUtils.h"
 #include "framework/graphics/Graphics.h"
+#include "game/gameplay/KpCafeArt.h"
 #include "tools/artgen/ArtCafe.h"
 #include "tools/artgen/ArtGroup.h"
 #include "tools/artgen/ArtText.h"
@@ -362,24 +364,39 @@ void Door(Lumo::MemoryImage& room, const Look& look)
     ArtMask knob = Mask(im);
     knob.AddCircle(102, 130, 5);
     Lit(im, knob, kButter, 125, 135, 1.5f);
-    // "OPEN" on a little hanging sign.
-    ArtMask string = Mask(im);
-    string.AddLine(56, 42, 70, 32, 1.2f).AddLine(84, 42, 70, 32, 1.2f);
-    ArtPaint::Fill(im, string, kCoffee);
-    ArtMask sign = Mask(im);
-    sign.AddRoundRect(44, 42, 52, 22, 5);
-    Lit(im, sign, kCream, 42, 64, 1.5f);
-    ArtText::Style style;
-    style.pixels = 14;
-    style.color = kMint == look.colour ? kCoffee : look.colour;
-    style.outlineWidth = 0;
-    ArtText::DrawCentred(im, L"OPEN", 70, 59, style);
+    // The hook of the open/closed sign, which is a picture of its own (DoorSign).
+    ArtMask hook = Mask(im);
+    hook.AddCircle(70, 32, 2.5f);
+    Lit(im, hook, kButter, 29, 35, 1.2f);
     // The mat where clients come in.
     ArtMask mat = Mask(im);
     mat.AddRoundRect(20, 246, 96, 34, 10);
     ArtPaint::Shadow(im, mat, 0, 2, 2, 0.25f);
     Lit(im, mat, ArtPaint::Darker(look.colour, 0.2f), 246, 280, 1.5f);
     piece.LayOver(room);
+}
+
+// The sign on the door: "OPEN" in the cafe's colour on cream while the day
+// runs, "CLOSED" in cream on dark wood otherwise; hung from the door's hook
+// at (KpCafeArt::kDoorSignX, kDoorSignY).
+void DoorSign(ArtOutput& out, int n, const Look& look, bool open)
+{
+    using namespace KpCafeArt;
+    Lumo::MemoryImage im = Blank(kDoorSignWidth, kDoorSignHeight);
+    const float cx = kDoorSignWidth / 2.0f, top = 12, w = 64, h = 22;
+    ArtMask string = Mask(im);
+    string.AddLine(cx - 14, top, cx, 2, 1.2f).AddLine(cx + 14, top, cx, 2, 1.2f);
+    ArtPaint::Fill(im, string, kCoffee);
+    ArtMask sign = Mask(im);
+    sign.AddRoundRect(cx - w / 2, top, w, h, 5);
+    ArtPaint::Shadow(im, sign, 0, 2, 2, 0.25f);
+    Lit(im, sign, open ? kCream : kMocha, top, top + h, 1.5f);
+    ArtText::Style style;
+    style.pixels = 14;
+    style.color = !open ? kCream : kMint == look.colour ? kCoffee : look.colour;
+    style.outlineWidth = 0;
+    ArtText::DrawCentred(im, open ? L"OPEN" : L"CLOSED", int(cx), int(top) + 17, style);
+    out.Save(Lumo::StrFormat("cafe/cafe%d_sign_%s.png", n, open ? "open" : "closed"), im);
 }
 
 // A soft shade in the floor's two near corners.
@@ -409,6 +426,8 @@ void Cafe(ArtOutput& out, int n, const Look& look)
     Rug(im, look);
     Counter(im, look);
     out.Save(Lumo::StrFormat("cafe/cafe%d_back.png", n), im);
+    DoorSign(out, n, look, true);
+    DoorSign(out, n, look, false);
 }
 } // namespace
 

@@ -1,4 +1,4 @@
-// The comics' pictures: the street in front of the cafe and the room inside
+// The comics' pictures: each cafe's street in front and its room inside
 // (full screen, plain files), and in one atlas pack ("img\comix\comix") Zorka and
 // three guests at comic size (the in-game figures scaled up, with a face),
 // Zorka's arms as pictures of their own so actors can swing them about the
@@ -8,6 +8,7 @@
 // cafe's colour from the comic's tint.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "framework/graphics/MemoryImage.h"
 #include "tools/artgen/ArtAtlas.h"
@@ -81,23 +82,53 @@ void Sky(Lumo::MemoryImage& image, float horizon)
     ArtPaint::FillVertical(image, all, 0x8FC3E6, 0xF4E6CC, 0, horizon);
 }
 
-// The street in front of the cafe; the awning and the sign are pictures of their own.
-Lumo::MemoryImage Street()
+// Behind the cafe's house: the corner's low houses (cafe 1), the park's
+// trees (cafe 2), or the tall buildings of the square downtown (cafe 3).
+void Surroundings(Lumo::MemoryImage& image, int cafe, float ground)
+{
+    if (cafe == 2)
+    {
+        ArtMask trees = Mask(image);
+        const float crowns[][3] = {{40, 400, 70},  {150, 360, 80}, {880, 370, 84},
+                                   {990, 410, 64}, {90, 470, 60},  {940, 480, 56}};
+        for (const auto& c : crowns)
+        {
+            trees.AddCircle(c[0], c[1], c[2]);
+            trees.AddRoundRect(c[0] - 8, c[1], 16, ground - c[1], 4);
+        }
+        ArtPaint::Fill(image, trees, ArtPaint::Mix(kMint, kCoffee, 0.15f), 0.55f);
+        ArtMask hedge = Mask(image);
+        hedge.AddRoundRect(-10, ground - 46, kScreenW + 20, 60, 24);
+        Lit(image, hedge, kMint, ground - 46, ground + 14, 0.0f);
+        return;
+    }
+    const bool city = cafe == 3;
+    ArtMask far = Mask(image);
+    const float low[][3] = {{-10, 330, 150}, {130, 290, 120}, {860, 300, 180}, {990, 340, 60}};
+    const float tall[][3] = {{-10, 120, 110}, {96, 200, 120}, {830, 270, 110}, {936, 250, 100}};
+    for (const auto& r : city ? tall : low)
+        far.AddRoundRect(r[0], r[1], r[2], ground - r[1], 6);
+    ArtPaint::Fill(image, far, ArtPaint::Mix(kSky, kCoffee, 0.25f), city ? 0.45f : 0.35f);
+    ArtMask farWindows = Mask(image);
+    if (city)
+        for (const auto& r : tall)
+            for (float y = r[1] + 24; y < ground - 40; y += 44)
+                for (float x = r[0] + 18; x < r[0] + r[2] - 20; x += 30)
+                    farWindows.AddRoundRect(x, y, 12, 20, 3);
+    else
+        for (int i = 0; i < 6; i++)
+            farWindows.AddRoundRect(20 + i * 24.0f + (i > 2 ? 880 : 0), 380 + (i % 2) * 60.0f, 12,
+                                    18, 3);
+    ArtPaint::Fill(image, farWindows, 0xFFF6D8, 0.5f);
+}
+
+// The street in front of a cafe; the awning and the sign are pictures of their own.
+Lumo::MemoryImage Street(int cafe)
 {
     Lumo::MemoryImage image = Blank(kScreenW, kScreenH);
     const float ground = 600;
     Sky(image, ground);
-    // Far houses in the haze.
-    ArtMask far = Mask(image);
-    const float roofs[][3] = {{-10, 330, 150}, {130, 290, 120}, {860, 300, 180}, {990, 340, 60}};
-    for (const auto& r : roofs)
-        far.AddRoundRect(r[0], r[1], r[2], ground - r[1], 6);
-    ArtPaint::Fill(image, far, ArtPaint::Mix(kSky, kCoffee, 0.25f), 0.35f);
-    ArtMask farWindows = Mask(image);
-    for (int i = 0; i < 6; i++)
-        farWindows.AddRoundRect(20 + i * 24.0f + (i > 2 ? 880 : 0), 380 + (i % 2) * 60.0f, 12, 18,
-                                3);
-    ArtPaint::Fill(image, farWindows, 0xFFF6D8, 0.5f);
+    Surroundings(image, cafe, ground);
 
     // The house of the cafe: a cream front with a mocha cornice.
     ArtMask house = Mask(image);
@@ -182,19 +213,116 @@ Lumo::MemoryImage Street()
     return image;
 }
 
-// The inside of the cafe: wallpaper, a window, the counter with the coffee
+// What tells the three cafes apart inside, as in their rooms behind the
+// tables: the cafe's colour on the counter, its wallpaper and its floor.
+struct RoomLook
+{
+    uint32_t colour;              // the cafe's colour
+    uint32_t wallTop, wallBottom; // the wall's gradient
+    int wallpaper;                // 0 stripes, 1 dots, 2 diamonds
+    int floor;                    // 0 warm planks, 1 pale planks, 2 tiles
+    uint32_t counter;             // the counter's front
+};
+
+const RoomLook kRooms[3] = {
+    {kCaramel, 0xFAF0DC, kPaperShade, 0, 0, kMocha},
+    {kMint, ArtPaint::Mix(0xFAF0DC, kMint, 0.18f), ArtPaint::Mix(kPaperShade, kMint, 0.25f), 1, 1,
+     kMint},
+    {kCherry, 0xFBEFE4, ArtPaint::Mix(kPaperShade, kCherry, 0.15f), 2, 2, kCherry},
+};
+
+void Wallpaper(Lumo::MemoryImage& image, const ArtMask& wall, const RoomLook& look, float bottom)
+{
+    ArtMask paper = Mask(image);
+    if (look.wallpaper == 0)
+        for (int x = 0; x < kScreenW; x += 56)
+            paper.AddRoundRect(x + 10, -2, 24, bottom + 2, 0);
+    else if (look.wallpaper == 1)
+        for (int y = 20; y < bottom; y += 40)
+            for (int x = (y / 40) % 2 ? 20 : 0; x < kScreenW + 20; x += 40)
+                paper.AddCircle(x, y, 5.5f);
+    else
+        for (int y = 0; y < bottom + 24; y += 48)
+            for (int x = (y / 48) % 2 ? 24 : 0; x < kScreenW + 24; x += 48)
+                paper.Union(Polygon(image, {{x + 0.0f, y - 11.0f},
+                                            {x + 11.0f, y + 0.0f},
+                                            {x + 0.0f, y + 11.0f},
+                                            {x - 11.0f, y + 0.0f}}));
+    paper.Intersect(wall);
+    if (look.wallpaper == 0)
+        ArtPaint::Fill(image, paper, kPaperShade, 0.5f);
+    else if (look.wallpaper == 1)
+        ArtPaint::Fill(image, paper, 0xFFFFFF, 0.5f);
+    else
+        ArtPaint::Fill(image, paper, look.colour, 0.16f);
+}
+
+// The floor from the wall to the bottom; its rows narrow towards the wall.
+void RoomFloor(Lumo::MemoryImage& image, const RoomLook& look, float wall)
+{
+    ArtMask floor = Mask(image);
+    floor.AddRoundRect(-4, wall + 6, kScreenW + 8, kScreenH - wall, 0);
+    std::vector<float> rows;
+    for (int i = 0; i < 6; i++)
+        rows.push_back(wall + 40.0f + i * i * 8.0f + i * 20);
+    if (look.floor == 2)
+    {
+        // Cream and cafe-coloured tiles whose joints run to a point far above the room.
+        const uint32_t light = 0xF4E6CF, dark = ArtPaint::Mix(light, look.colour, 0.55f);
+        ArtPaint::Fill(image, floor, light);
+        const float vanishX = kScreenW / 2.0f, vanishY = wall - 900.0f;
+        auto at = [&](float x, float y)
+        { return vanishX + (x - vanishX) * (y - vanishY) / (kScreenH - vanishY); };
+        std::vector<float> edges = {wall + 6};
+        edges.insert(edges.end(), rows.begin(), rows.end());
+        edges.push_back(kScreenH + 4.0f);
+        ArtMask darkTiles = Mask(image);
+        for (size_t r = 0; r + 1 < edges.size(); r++)
+            for (int k = -2; k < 12; k++)
+                if ((k + int(r)) % 2 == 0)
+                {
+                    float x0 = k * 112.0f - 100, x1 = x0 + 112;
+                    float y0 = edges[r], y1 = edges[r + 1];
+                    darkTiles.Union(Polygon(
+                        image,
+                        {{at(x0, y0), y0}, {at(x1, y0), y0}, {at(x1, y1), y1}, {at(x0, y1), y1}}));
+                }
+        darkTiles.Intersect(floor);
+        ArtPaint::Fill(image, darkTiles, dark);
+        ArtPaint::Grain(image, floor, 67, 0.04f);
+        return;
+    }
+    uint32_t wood = look.floor == 0 ? kCaramel : ArtPaint::Lighter(kCaramel, 0.3f);
+    ArtPaint::FillVertical(image, floor, ArtPaint::Lighter(wood, 0.18f),
+                           ArtPaint::Darker(wood, 0.05f), wall, kScreenH);
+    ArtPaint::Grain(image, floor, 67, 0.06f);
+    ArtMask gaps = Mask(image);
+    for (float y : rows)
+        gaps.AddLine(-4, y, kScreenW + 4, y, 2);
+    if (look.floor == 1)
+    {
+        // Pale boards are short: their ends are staggered from row to row.
+        float top = wall + 6;
+        for (size_t r = 0; r < rows.size(); r++)
+        {
+            for (int x = int(r * 173) % 260; x < kScreenW; x += 260)
+                gaps.AddLine(float(x), top, float(x), rows[r], 2);
+            top = rows[r];
+        }
+    }
+    ArtPaint::Fill(image, gaps, kMocha, look.floor == 0 ? 0.45f : 0.3f);
+}
+
+// The inside of a cafe: wallpaper, a window, the counter with the coffee
 // machine, lamps, two tables and the floor.
-Lumo::MemoryImage Room()
+Lumo::MemoryImage Room(const RoomLook& look)
 {
     Lumo::MemoryImage image = Blank(kScreenW, kScreenH);
     const float wall = 520;
     ArtMask all = Mask(image);
     all.AddRoundRect(-2, -2, kScreenW + 4, wall + 2, 0);
-    ArtPaint::FillVertical(image, all, 0xFAF0DC, kPaperShade, 0, wall);
-    ArtMask stripes = Mask(image);
-    for (int x = 0; x < kScreenW; x += 56)
-        stripes.AddRoundRect(x + 10, -2, 24, wall + 2, 0);
-    ArtPaint::Fill(image, stripes, kPaperShade, 0.5f);
+    ArtPaint::FillVertical(image, all, look.wallTop, look.wallBottom, 0, wall);
+    Wallpaper(image, all, look, wall);
     ArtPaint::Grain(image, all, 61, 0.035f);
 
     // The window with the morning sky.
@@ -263,28 +391,19 @@ Lumo::MemoryImage Room()
     ArtMask counter = Mask(image);
     counter.AddRoundRect(740, 420, 280, 220, 10);
     ArtPaint::Shadow(image, counter, 0, 6, 4, 0.3f);
-    Lit(image, counter, kMocha, 420, 640);
+    Lit(image, counter, look.counter, 420, 640);
     ArtMask counterTop = Mask(image);
     counterTop.AddRoundRect(728, 410, 292, 22, 8);
     Lit(image, counterTop, kCaramel, 410, 432);
     ArtMask panels = Mask(image);
     panels.AddRoundRect(770, 460, 110, 150, 10).AddRoundRect(900, 460, 110, 150, 10);
-    ArtPaint::Fill(image, panels, ArtPaint::Lighter(kMocha, 0.12f), 0.8f);
+    ArtPaint::Fill(image, panels, ArtPaint::Lighter(look.counter, 0.12f), 0.8f);
 
-    // Wainscot and the floor planks.
+    // Wainscot and the floor.
     ArtMask rail = Mask(image);
     rail.AddRoundRect(-4, wall - 8, kScreenW + 8, 14, 4);
     Lit(image, rail, kCaramel, wall - 8, wall + 6);
-    ArtMask floor = Mask(image);
-    floor.AddRoundRect(-4, wall + 6, kScreenW + 8, kScreenH - wall, 0);
-    ArtPaint::FillVertical(image, floor, ArtPaint::Lighter(kCaramel, 0.18f),
-                           ArtPaint::Darker(kCaramel, 0.05f), wall, kScreenH);
-    ArtPaint::Grain(image, floor, 67, 0.06f);
-    ArtMask gaps = Mask(image);
-    for (int i = 0; i < 6; i++)
-        gaps.AddLine(-4, wall + 40.0f + i * i * 8.0f + i * 20, kScreenW + 4,
-                     wall + 40.0f + i * i * 8.0f + i * 20, 2);
-    ArtPaint::Fill(image, gaps, kMocha, 0.45f);
+    RoomFloor(image, look, wall);
 
     // Two round tables with their shadows and a cup each.
     const float tables[2][2] = {{250, 600}, {520, 650}};
@@ -544,10 +663,14 @@ void Add(ArtAtlas& atlas, const char* name, const Lumo::MemoryImage& image)
 
 ART_GROUP(comix)
 {
-    // The two full-screen pictures are files of their own: a page would hold nothing else.
-    Lumo::MemoryImage street = Street(), room = Room();
-    out.Save("comix/street.png", street);
-    out.Save("comix/room.png", room);
+    // The full-screen pictures are files of their own: a page would hold nothing else.
+    // Each cafe's comics play in front of that cafe and in its own room.
+    for (int cafe = 1; cafe <= 3; cafe++)
+    {
+        Lumo::MemoryImage street = Street(cafe), room = Room(kRooms[cafe - 1]);
+        out.Save("comix/street" + std::to_string(cafe) + ".png", street);
+        out.Save("comix/room" + std::to_string(cafe) + ".png", room);
+    }
 
     ArtAtlas atlas("comix/comix");
 

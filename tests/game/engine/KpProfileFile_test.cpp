@@ -53,6 +53,8 @@ void FillSample(KpProfile* p, void*)
     p->levelMoney[59] = 0x000A0B0C;
     p->levelExpert[3] = 1;
     p->levelGoals[59][4] = 1;
+    p->levelUpgrade[5] = 5;
+    p->levelUpgrade[16] = 6;
 }
 } // namespace
 
@@ -82,6 +84,9 @@ TEST_F(ProfileFileTest, FieldsLieAtTheirByteOffsetsAndReadBack)
     EXPECT_EQ(I32(b, p + 296 + 4 * 59), 0x000A0B0C);
     EXPECT_EQ(b[p + 552 + 3], 1);
     EXPECT_EQ(b[p + 612 + 59 * 5 + 4], 1);
+    // Kept upgrades, two to a byte: level 5 in the high half of byte 2, 16 in the low of 8.
+    EXPECT_EQ(b[p + 256 + 2], 0x50);
+    EXPECT_EQ(b[p + 256 + 8], 0x06);
     // Career records start with the house's best.
     EXPECT_EQ(b[64], 'H'); // "Hana"
     EXPECT_EQ(I32(b, 64 + 256), 28000);
@@ -92,10 +97,13 @@ TEST_F(ProfileFileTest, FieldsLieAtTheirByteOffsetsAndReadBack)
     EXPECT_TRUE(again.mProfileLoaded);
     EXPECT_EQ(again.mProfile.name, L"Zo\u00eb");
     EXPECT_EQ(again.mProfile.levelMoney[59], 0x000A0B0C);
+    EXPECT_EQ(again.mProfile.levelUpgrade[5], 5);
+    EXPECT_EQ(again.mProfile.levelUpgrade[16], 6);
     EXPECT_EQ(again.mMusicVolume, 44);
     again.ClearProfile();
     EXPECT_EQ(again.mProfile.highestLevel, 1);
     EXPECT_EQ(again.mProfile.levelMoney[1], 0);
+    EXPECT_EQ(again.mProfile.levelUpgrade[5], 0);
 }
 
 TEST_F(ProfileFileTest, DeletingASlotMovesLaterSlotsDownAndKeepsTheCurrentOne)
@@ -375,6 +383,7 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreDamageAndADamagedFilesSettingsAreNotT
     p.name = L"Forged";
     p.levelMoney[3] = 1263853063;
     p.levelGoals[3][1] = 7;
+    p.levelUpgrade[4] = 7; // past the catalog
     data.slots.push_back(p);
     data.currentSlot = 0;
     const std::string forged = WriteProfileData(data);
@@ -384,6 +393,7 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreDamageAndADamagedFilesSettingsAreNotT
     EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".bad");
     EXPECT_EQ(mFile.mProfile.levelMoney[3], kProfileMostMoney);
     EXPECT_EQ(mFile.mProfile.levelGoals[3][1], 1);
+    EXPECT_EQ(mFile.mProfile.levelUpgrade[4], 0);
     EXPECT_FALSE(mFile.HasFileSettings());
     EXPECT_EQ(mFile.mMusicVolume, 30);
     EXPECT_EQ(mFile.mMute, 0);
@@ -404,6 +414,7 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreDamageAndADamagedFilesSettingsAreNotT
     // A whole file's settings are the player's.
     data.slots[0].levelMoney[3] = 1200;
     data.slots[0].levelGoals[3][1] = 1;
+    data.slots[0].levelUpgrade[4] = 6;
     WriteTestFile(mPath, WriteProfileData(data));
     EXPECT_TRUE(mFile.Read());
     EXPECT_TRUE(mFile.HasFileSettings());

@@ -1,7 +1,7 @@
 // The level board on the injectable clock: counted pause, whole levels played
 // with scripted clicks (won, lost, a survival run) against results worked out
-// by hand, upgrades seen on the scene, loading on the loader thread, and the
-// cafe drawn at known pixels.
+// by hand, upgrades seen on the scene and kept for the later days of a cafe,
+// loading on the loader thread, and the cafe drawn at known pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/gameplay/KpBoard_Game3.h"
+#include "game/gameplay/KpCafeArt.h"
 #include "game/gameplay/KpCafeTable.h"
 #include "game/gameplay/KpClient.h"
 #include "game/gameplay/KpTaskGoals.h"
@@ -499,7 +500,7 @@ uint32_t TexturePixel(const char* file, int x, int y)
 }
 } // namespace
 
-TEST_F(Board, TheCafeDrawsItsRoomAndASeatedClientWithItsOrder)
+TEST_F(Board, TheCafeDrawsItsRoomASeatedClientWithItsOrderAndItsDoorSign)
 {
     GameArchives archives;
     ASSERT_TRUE(archives.IsReady());
@@ -511,6 +512,17 @@ TEST_F(Board, TheCafeDrawsItsRoomAndASeatedClientWithItsOrder)
         TestBoard board;
         manager.AddWidget(&board);
         board.BeginLevel(LevelFromText(kDay, 3, false));
+        // The door's sign, by its board beside the letters: open only while the day runs.
+        auto signShows = [&](const char* state)
+        {
+            manager.SetAllDirty();
+            manager.DrawScreen(nullptr);
+            std::string file = Lumo::StrFormat("img\\cafe\\cafe1_sign_%s.png", state);
+            return Near(TexturePixel(file.c_str(), 6, 22),
+                        Pixel(screen, KpCafeArt::kDoorSignX + 6, KpCafeArt::kDoorSignY + 22));
+        };
+        EXPECT_TRUE(signShows("closed"));
+        EXPECT_FALSE(signShows("open"));
         KpClient* a = nullptr;
         ASSERT_TRUE(StepUntil(
             board,
@@ -539,6 +551,11 @@ TEST_F(Board, TheCafeDrawsItsRoomAndASeatedClientWithItsOrder)
         // The order bubble beside the head.
         EXPECT_PRED2(Near, TexturePixel("img\\cafe\\bubble.png", 16, 12),
                      Pixel(screen, int(a->HeadX()) + 30 + 16, int(a->HeadY()) - 71 + 12));
+        EXPECT_TRUE(signShows("open"));
+        // Every guest walks out: the cafe closes early.
+        ASSERT_TRUE(StepUntil(
+            board, [&] { return board.IsLevelOver(); }, 2000));
+        EXPECT_TRUE(signShows("closed"));
         manager.RemoveWidget(&board);
     }
 }
@@ -609,5 +626,74 @@ TEST_F(Board, TheCafeDrawnChangeByChangeIsTheCafeDrawnWhole)
     }
     EXPECT_GE(checks, 30);
     EXPECT_GE(served, 10);
+    manager.RemoveWidget(&board);
+}
+
+// The espresso machine chosen after a won day 5 (as the shop leaves it) is
+// kept in the saved profile and stands on the counter, drawn as the shop
+// showed it, on every later day of cafe 1, where the shop no longer offers
+// it; an earlier day and another cafe start without it.
+TEST_F(Board, AnUpgradeKeptAfterAWonDayStandsInItsCafeOnEveryLaterDay)
+{
+    GameArchives archives;
+    ASSERT_TRUE(archives.IsReady());
+    ASSERT_NO_FATAL_FAILURE(EnterFolder("kept"));
+    gProfileFile.SetPath(mFolder.Path() + "\\pref.dat");
+    ASSERT_TRUE(gProfileFile.NewProfile(L"Tester", nullptr, nullptr));
+    auto day = [](int number)
+    {
+        std::string text = kDay;
+        text.replace(text.find("number=\"3\""), 10, Lumo::StrFormat("number=\"%d\"", number));
+        text.insert(text.find("</scene>"),
+                    "<object class=\"decor\" name=\"counter_espresso\" pos=\"640;238\"/>");
+        text.insert(text.find("</level>"), "<upgrades><upgrade object=\"counter\" "
+                                           "name=\"espresso\" kind=\"functional\"/></upgrades>");
+        return LevelFromText(text, number, false);
+    };
+    Lumo::MemoryImage screen;
+    screen.Create(1024, 768);
+    Lumo::WidgetManager manager(nullptr);
+    manager.mImage = &screen;
+    TestBoard board;
+    manager.AddWidget(&board);
+
+    board.BeginLevel(day(5));
+    std::vector<const KpUpgradeOffer*> offers;
+    ASSERT_EQ(1, board.GetUpgradeOffers(offers));
+    ServeAfter(board, "coffee", 1000);
+    ServeAfter(board, "tea", 2000);
+    ASSERT_TRUE(StepUntil(
+        board, [&] { return board.IsLevelOver(); }, 3000));
+    board.ApplyUpgrade(offers[0], true);
+    ASSERT_TRUE(StepUntil(
+        board, [&] { return board.GetLastResultKind() >= 0; }, 500));
+    ASSERT_EQ(kResultGoal, board.GetLastResultKind());
+    KpProfileData saved;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(ReadProfileData(ReadTestFile(gProfileFile.GetPath()), saved, warnings));
+    ASSERT_GE(saved.currentSlot, 0);
+    EXPECT_EQ(GetUpgradeCode("counter", "espresso"),
+              saved.slots[size_t(saved.currentSlot)].levelUpgrade[5]);
+
+    for (int level : {4, 6, 15, 16})
+    {
+        board.EndLevel();
+        board.BeginLevel(day(level));
+        const bool kept = level > 5 && level <= 15;
+        EXPECT_EQ(kept, board.GetPlay().IsUpgradeApplied("counter", "espresso")) << level;
+        EXPECT_EQ(kept ? 0 : 1, board.GetUpgradeOffers(offers)) << level;
+        if (level != 6)
+            continue;
+        manager.SetAllDirty();
+        manager.DrawScreen(nullptr);
+        std::unique_ptr<ImageLib::Image> machine(
+            ImageLib::GetImage("img\\cafe\\counter_espresso.png", false));
+        ASSERT_TRUE(machine);
+        const int w = machine->GetWidth(), h = machine->GetHeight();
+        // Its middle, the picture's foot (bottom centre) standing at the decoration's place.
+        EXPECT_PRED2(Near, machine->GetBits()[size_t(h / 2) * w + w / 2] & 0xFFFFFF,
+                     Pixel(screen, 640, 238 - h + h / 2));
+    }
+    board.EndLevel();
     manager.RemoveWidget(&board);
 }

@@ -2,12 +2,13 @@
 // screens read builds without a warning (every child, picture and effect it
 // names is there), every text id and picture the code asks for by name or by
 // pattern is in the data, and so is every text id the layouts name. The texts
-// tell one story: a cafe has one name, and no day speaks of weather its
-// window does not show.
+// tell one story: a cafe has one name, its comics show its own street and
+// room, and no day speaks of weather its window does not show.
 #include <gtest/gtest.h>
 
 #include <cwchar>
 #include <cwctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,34 @@ TEST(ScreensData, TheStoryNamesEachCafeOneWayAndNoDayTalksOfWeatherTheWindowNeve
         for (const wchar_t* weather : {L"rain", L"snow", L"storm", L"autumn", L"leaves", L"wet"})
             EXPECT_EQ(text.find(weather), std::wstring::npos)
                 << id << " speaks of " << std::string(weather, weather + wcslen(weather));
+    }
+}
+
+TEST(ScreensData, EachCafesComicsShowThatCafeOutsideAndInside)
+{
+    TestEngine();
+    KpXmlDocument document = XmlLoadFile("cfg\\comix.xml");
+    ASSERT_TRUE(document);
+    for (const char* place : {"street", "room"})
+    {
+        std::set<std::wstring> all;
+        for (int cafe = 1; cafe <= 3; cafe++)
+        {
+            std::set<std::wstring> own;
+            for (const char* comic : {"intro_cafe%d", "outro_cafe%d"})
+            {
+                const std::string name = Lumo::StrFormat(comic, cafe);
+                XmlForEachNode(document.Get(),
+                               Lumo::StringToWString(Lumo::StrFormat(
+                                   "comixes/comix[@name=\"%s\"]/objects/object[@name=\"%s\"]",
+                                   name.c_str(), place)),
+                               [&](IXMLDOMNode* picture)
+                               { own.insert(XmlGetAttrString(picture, L"file")); });
+            }
+            EXPECT_EQ(own.size(), 1u) << "cafe " << cafe << "'s " << place;
+            all.insert(own.begin(), own.end());
+        }
+        EXPECT_EQ(all.size(), 3u) << "a cafe's comics show another cafe's " << place;
     }
 }
 
