@@ -575,17 +575,20 @@ bool KpProfileFile::Save()
 bool KpProfileFile::Write()
 {
     // A replay's saves go to its own file and never to the player's; whether
-    // a save reached the disk is an outside value, taken from the recording.
+    // a save reached the disk is an outside value, taken from the recording
+    // (an older recording holds none: its saves are taken as done). What
+    // becomes of the replay's own file is no outcome of the recorded run.
     std::string bytes = WriteProfileData(mData);
     const std::string& own = Replaying() ? mReplaySavePath : mPath;
     bool ok = true;
     std::string error;
-    if (!ReplayTakesOutcomes() && !own.empty())
+    if (!Replaying() && !own.empty())
         ok = WriteThroughTemporary(own, bytes, mBeforeReplace, error);
     SyncOutcome(ok, error);
-    if (ReplayTakesOutcomes() && ok && !own.empty() &&
-        !WriteThroughTemporary(own, bytes, mBeforeReplace, error))
-        WriteLog("WARNING: KpProfileFile::Write: the replay's %s", error.c_str());
+    std::string replayError;
+    if (Replaying() && ok && !own.empty() &&
+        !WriteThroughTemporary(own, bytes, mBeforeReplace, replayError))
+        WriteLog("WARNING: KpProfileFile::Write: the replay's %s", replayError.c_str());
     if (!ok)
         mSaveError = error;
     return ok;
