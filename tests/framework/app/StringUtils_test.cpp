@@ -222,6 +222,14 @@ TEST(PathSplit, TrailingSlashes)
     EXPECT_EQ("a/", AddTrailingSlash("a/", true));
 }
 
+TEST(PathSplit, OnlyADriveOrAShareMakesAPathAbsolute)
+{
+    for (const char* path : {"C:\\x.dmo", "c:x.dmo", "\\\\server\\share\\x.dmo", "//server/x"})
+        EXPECT_TRUE(IsAbsolutePath(path)) << path;
+    for (const char* path : {"..\\x.dmo", "ab\\x.dmo", "\\x.dmo", "x.dmo", "1:", ""})
+        EXPECT_FALSE(IsAbsolutePath(path)) << path;
+}
+
 TEST(GetPathFrom, ResolvesRelativeParts)
 {
     EXPECT_EQ("C:\\game\\img\\a.png", GetPathFrom("..\\img\\a.png", "C:\\game\\fonts\\"));

@@ -180,4 +180,9 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"lumoapp1.dmo"),
               Unwrapped(boxText));
     EXPECT_EQ(std::wstring::npos, boxText.find(L"\\\\")) << Narrow(boxText);
+
+    // A name without a drive or share is looked for in that folder too.
+    EXPECT_EQ(1u, RunToTheBox(GamePath(), "-play -demofile ab\\x.dmo", &boxText));
+    EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"ab\\x.dmo"),
+              Unwrapped(boxText));
 }
