@@ -14,6 +14,7 @@
 
 #include "framework/diagnostics/DemoFile.h"
 #include "framework/diagnostics/DemoStream.h"
+#include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameDriving.h"
 #include "tests/game/engine/WithoutGameSettings.h"
 
@@ -185,4 +186,35 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     EXPECT_EQ(1u, RunToTheBox(GamePath(), "-play -demofile ab\\x.dmo", &boxText));
     EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"ab\\x.dmo"),
               Unwrapped(boxText));
+}
+
+TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnything)
+{
+    std::string program;
+    ASSERT_NO_FATAL_FAILURE(MakeGameFolder(mFolder, {}, &program));
+    const std::string pref = KpProfileFile::DefaultPath();
+    const std::string profile = WriteProfileData(KpProfileData());
+    Lumo::MakeDirectories(Lumo::GetFileDir(pref, true));
+    WriteTestFile(pref, profile);
+    char shortPref[MAX_PATH] = {0};
+    ASSERT_NE(0u, GetShortPathNameA(pref.c_str(), shortPref, MAX_PATH));
+    const std::string game = mFolder.Path() + "\\";
+    const std::string names[] = {
+        pref,
+        shortPref,
+        Lumo::GetFileDir(pref, true) + "..\\Zorka2\\PREF.DAT.",
+        pref + ".7.bad",
+        game + "data.pak",
+        game + "zorkacafe.EXE",
+    };
+    for (const std::string& name : names)
+    {
+        SCOPED_TRACE(name);
+        std::wstring text;
+        EXPECT_EQ(1u, RunToTheBox(program, "-record -demofile \"" + name + "\"", &text));
+        EXPECT_NE(std::wstring::npos, Unwrapped(text).find(Unwrapped(L"cannot be recorded to " +
+                                                                     Lumo::StringToWString(name))))
+            << Narrow(text);
+    }
+    EXPECT_EQ(ReadTestFile(pref), profile);
 }
