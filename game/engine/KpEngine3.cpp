@@ -220,7 +220,8 @@ void KpEngine3::TellProfileNews()
         std::string copy = gProfileFile.TakeKeptCopy();
         GetTextVars()->Set("profile_copy", Lumo::StringToWString(copy));
         ScreenTrace("profile file kept as '%s'", copy.c_str());
-        ShowMessageBox("profilekept");
+        // What became of the file: nothing of it loaded, or all but what was reset.
+        ShowMessageBox(gProfileFile.WasReadInPart() ? "profilereset" : "profilekept");
     }
     // A damaged file that could not be kept aside stays as it is: the player
     // learns why nothing will be saved, and where the file is.

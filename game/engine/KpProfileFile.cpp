@@ -387,6 +387,7 @@ bool KpProfileFile::Read()
     mUnkeptUntold = false;
     mUnkeptBytes.clear();
     mSettingsRead = false;
+    mReadInPart = false;
     std::string bytes;
     bool ok;
     bool playing = gLumoApp && gLumoApp->mPlayingDemo;
@@ -460,6 +461,7 @@ bool KpProfileFile::Read()
     // Settings of a damaged file are as likely noise as the player's choice
     // (a muted game, music at full): the defaults stand until the next save.
     mSettingsRead = warnings.empty();
+    mReadInPart = !mSettingsRead;
     if (!mSettingsRead)
     {
         KpProfileData defaults;
