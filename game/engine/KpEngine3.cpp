@@ -246,8 +246,10 @@ bool KpEngine3::ConfirmSaveLostAtQuit()
     GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
     ScreenTrace("profile save failed at quit: %s", gProfileFile.GetSaveError().c_str());
     mAskingQuit = true;
-    // Only "Stay" keeps the game: a wait the application ended closes it.
-    bool stay = ShowConfirmBox("savelost") == 0;
+    // Only "Stay" keeps the game: a wait the application ended closes it. The
+    // box names the cause: a refusal for want of a copy is no failed write.
+    bool stay =
+        ShowConfirmBox(gProfileFile.IsSaveRefusedForDamage() ? "savelostnocopy" : "savelost") == 0;
     mAskingQuit = false;
     return !stay;
 }

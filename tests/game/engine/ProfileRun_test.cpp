@@ -302,8 +302,18 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
     EXPECT_NE(atSave.find("no copy"), std::string::npos) << atSave;
     EXPECT_EQ(atSave.find("tries again"), std::string::npos) << atSave;
     ASSERT_TRUE(game.AnswerGameBox("savenocopy", true, 10000)) << game.Output();
+
+    // The quit's save is refused too: not told again, but the quit that
+    // cannot save names that cause.
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(game.AnswerGameBox("quitunsaved", true, 10000)) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("Box text: 'savelostnocopy': ", 10000)) << game.Output();
+    const std::string atQuit = BoxWords(game, "savelostnocopy");
+    EXPECT_NE(atQuit.find("No copy of your damaged saved game"), std::string::npos) << atQuit;
+    EXPECT_EQ(atQuit.find("could not write"), std::string::npos) << atQuit;
+    ASSERT_TRUE(game.AnswerGameBox("savelostnocopy", true, 10000)) << game.Output();
+    ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
+    EXPECT_EQ(1u, game.CountOutput("Screens: box 'savenocopy' asked"));
     EXPECT_EQ(0u, game.CountOutput("box 'savefail'"));
-    EXPECT_EQ(ReadTestFile(PrefPath()), cut);
-    game.Kill();
     EXPECT_EQ(ReadTestFile(PrefPath()), cut);
 }
