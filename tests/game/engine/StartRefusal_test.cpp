@@ -79,7 +79,16 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
     // A layout of a screen the main menu opens is gone.
     const std::string noCareer =
         std::regex_replace(ui, std::regex("name=\"career_menu\""), "name=\"career_gone\"");
+    // The comic player's layout is gone, or holds no button (the only way out of a comic).
+    const std::string noComic =
+        std::regex_replace(ui, std::regex("name=\"comix_ui\""), "name=\"comix_gone\"");
+    const std::string noComicButton =
+        std::regex_replace(ui, std::regex("type=\"kpbutton\" name=\"comix_skip\""),
+                           "type=\"kptext\" name=\"comix_skip\"");
     const std::string effects = Source("effect.xml");
+    // The splash slides' effect is gone: the first slide would stay for good.
+    const std::string noSlideEffect =
+        std::regex_replace(effects, std::regex("name=\"splash_slide\""), "name=\"splash_gone\"");
     const struct
     {
         const char* file;
@@ -94,6 +103,9 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
         {"cfg\\ui.xml", noCareer},
         {"cfg\\effect.xml", effects.substr(0, effects.size() / 2)},
         {"cfg\\effect.xml", "<?xml version=\"1.0\"?><effects/>"},
+        {"cfg\\ui.xml", noComic},
+        {"cfg\\ui.xml", noComicButton},
+        {"cfg\\effect.xml", noSlideEffect},
     };
     for (const auto& c : cases)
     {
