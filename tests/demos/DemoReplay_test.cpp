@@ -151,30 +151,6 @@ TEST(DemoOutcomes, ADamagedFileAndBlockedSavesReplayTheSameBoxesOnACleanFolder)
     DeleteFileA(path.c_str());
 }
 
-// A stored demo of the older format (no save outcomes in its stream) replayed
-// from a folder where its own saves cannot be written: those failures are the
-// replay's own, so no box the recording never had leaves the recording.
-TEST(DemoOutcomes, AnOlderDemoWhoseOwnSavesFailKeepsToItsRecording)
-{
-    std::string text, bytes, error;
-    Expectation expectation;
-    ASSERT_TRUE(ReadWholeFile(DataFolder() + "menus.expect", &text));
-    ASSERT_TRUE(ParseExpectation(text, &expectation, &error)) << error;
-    ASSERT_TRUE(ReadWholeFile(DataFolder() + "menus.dmo", &bytes));
-    ASSERT_EQ(bytes[4], 2) << "menus.dmo is no longer of the older format";
-    const std::string path = TemporaryDemoPath("menus_blocked");
-    ASSERT_TRUE(WriteWholeFile(path, bytes));
-    const std::string blocked = ReplaySavePath(path) + ".tmp";
-    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
-    DemoGame game;
-    ASSERT_TRUE(game.Prepare("menus", &error)) << error;
-    expectation.pref = {{"file", "missing"}};
-    std::vector<std::string> failures = ReplayDemo(game, path, expectation);
-    EXPECT_TRUE(failures.empty()) << Joined(failures);
-    RemoveDirectoryA(blocked.c_str());
-    DeleteFileA(path.c_str());
-}
-
 INSTANTIATE_TEST_SUITE_P(Demos, StoredDemo, ::testing::ValuesIn(StoredDemoNames()),
                          [](const ::testing::TestParamInfo<std::string>& info)
                          {
