@@ -209,10 +209,13 @@ TEST_F(RegistryKeyFixture, SettingsOutOfRangeAreHeldToIt)
     const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     TestApp app;
     app.mRegKey = mKey;
-    for (const auto& stored : std::vector<std::pair<const char*, int>>{
-             {"MusicVolume", 1000}, {"SfxVolume", -5}, {"Muted", 1000}, {"PreferredX", 99999},
-             {"PreferredY", -99999}})
-        ASSERT_TRUE(app.WriteRegistryInt(stored.first, stored.second));
+    const std::pair<const char*, int> stored[] = {{"MusicVolume", 1000},
+                                                  {"SfxVolume", -5},
+                                                  {"Muted", 1000},
+                                                  {"PreferredX", 99999},
+                                                  {"PreferredY", -99999}};
+    for (const auto& value : stored)
+        ASSERT_TRUE(app.WriteRegistryInt(value.first, value.second));
     app.LoadSettings();
     app.mSaveSettingsAtShutdown = false;
     EXPECT_EQ(app.mMusicVolume, 1.0);
