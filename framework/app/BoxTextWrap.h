@@ -14,9 +14,12 @@ namespace Lumo
 // the box's font, with room for its icon and frame on a 1024-pixel screen.
 const size_t kBoxLineChars = 70;
 
-// Lines of at most lineChars characters: broken at a blank (which goes) or,
-// for a longer word, inside it.
+// Lines of at most lineChars units: broken at a blank (which goes) or, for a
+// longer word, inside it, always between two characters: a surrogate pair of
+// wide text, or a double-byte character of narrow text in the code page
+// (0: the system's), is never split.
 std::wstring WrapBoxText(const std::wstring& text, size_t lineChars = kBoxLineChars);
-std::string WrapBoxText(const std::string& text, size_t lineChars = kBoxLineChars);
+std::string WrapBoxText(const std::string& text, size_t lineChars = kBoxLineChars,
+                        unsigned codePage = 0);
 
 } // namespace Lumo

@@ -265,9 +265,7 @@ void LumoAppBase::InitApp()
             std::string company = mCompanyName.empty() ? "" : mCompanyName + "\\";
             std::string dataFolder = base + "\\" + company + mProductName + "\\";
             Lumo::SetAppDataFolder(dataFolder);
-            bool absolute = (mDemoFileName.size() > 1 && mDemoFileName[1] == ':') ||
-                            (mDemoFileName.size() > 2 && mDemoFileName[2] == '\\');
-            if (!absolute)
+            if (!Lumo::IsAbsolutePath(mDemoFileName))
                 mDemoFileName = dataFolder + mDemoFileName;
         }
         if (lib)

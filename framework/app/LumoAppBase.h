@@ -87,6 +87,9 @@ void PlaceWindow(int preferredX, int preferredY, int frameWidth, int frameHeight
 // a saved volume loads back to the same percentage.
 int VolumeToRegistry(double volume);
 double VolumeFromRegistry(int value);
+// The value, or the nearer bound when it lies outside low..high: every
+// setting read from the registry is held to its range.
+int HoldToRange(int value, int low, int high);
 
 // What the window creation does with a display result code.
 enum DisplayAction

@@ -105,8 +105,7 @@ static int ParseLeadingInt(const std::string& text)
 
 static std::string MakeDemoPathAbsolute(const std::string& name)
 {
-    bool absolute = name.size() >= 2 && (name[1] == ':' || (name.size() >= 3 && name[2] == '\\'));
-    if (absolute)
+    if (Lumo::IsAbsolutePath(name))
         return name;
     return Lumo::GetAppDataFolder() + name;
 }

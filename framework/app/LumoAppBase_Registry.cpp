@@ -26,6 +26,11 @@ static bool SplitValuePath(const std::string& regKey, const std::string& valueNa
     return true;
 }
 
+int HoldToRange(int value, int low, int high)
+{
+    return value < low ? low : (value > high ? high : value);
+}
+
 int VolumeToRegistry(double volume)
 {
     // The small bias keeps a loaded 0.57 (56.999... after scaling) at 57.
@@ -202,15 +207,25 @@ void LumoAppBase::LoadSettings()
     if (mRegKey.empty())
         return;
 
+    // Every value is held to its range, whatever the registry holds: a stored
+    // mute count of 1000 would outlast every unmute of the run.
     int value;
     if (ReadRegistryInt("MusicVolume", &value))
-        mMusicVolume = VolumeFromRegistry(value);
+        mMusicVolume = VolumeFromRegistry(HoldToRange(value, 0, 100));
     if (ReadRegistryInt("SfxVolume", &value))
-        mSfxVolume = VolumeFromRegistry(value);
+        mSfxVolume = VolumeFromRegistry(HoldToRange(value, 0, 100));
     if (ReadRegistryInt("Muted", &value))
-        mMuteCount = value;
-    ReadRegistryInt("PreferredX", &mPreferredX);
-    ReadRegistryInt("PreferredY", &mPreferredY);
+        mMuteCount = HoldToRange(value, 0, 1);
+    // A place on the screens there are; -1 stays "none".
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    if (ReadRegistryInt("PreferredX", &value))
+        mPreferredX =
+            value == -1 ? -1
+                        : HoldToRange(value, left, left + GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+    if (ReadRegistryInt("PreferredY", &value))
+        mPreferredY = value == -1
+                          ? -1
+                          : HoldToRange(value, top, top + GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
     if (ReadRegistryInt("CustomCursors", &value))
         EnableCustomCursors(value != 0);
     ReadRegistryBool("WaitForVSync", &mWaitForVSync);

@@ -373,6 +373,13 @@ std::string GetFileDir(const std::string& thePath, bool theWithSlash)
     return thePath.substr(0, theWithSlash ? aSep + 1 : aSep);
 }
 
+bool IsAbsolutePath(const std::string& thePath)
+{
+    if (thePath.size() >= 2 && isalpha((unsigned char)thePath[0]) && thePath[1] == ':')
+        return true;
+    return thePath.size() >= 2 && IsSeparator(thePath[0]) && IsSeparator(thePath[1]);
+}
+
 std::string RemoveTrailingSlash(const std::string& thePath)
 {
     if (!thePath.empty() && IsSeparator(thePath.back()))

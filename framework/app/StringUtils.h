@@ -62,6 +62,9 @@ std::string GetFileNameOfPath(const std::string& thePath);
 std::string GetFileName(const std::string& thePath, bool theNoExtension = false);
 // Empty when there is no separator.
 std::string GetFileDir(const std::string& thePath, bool theWithSlash = false);
+// A path that names its drive ("C:\...") or a network share ("\\server\share\...");
+// any other path ("..\x", "ab\x", "\x") is relative to some folder.
+bool IsAbsolutePath(const std::string& thePath);
 // Drops one trailing separator.
 std::string RemoveTrailingSlash(const std::string& thePath);
 // Appends "\" (theBackslash) or "/" unless the path is empty or already ends in a separator.

@@ -8,6 +8,7 @@
 #include "game/engine/KpDevOverlay.h"
 #include "game/engine/KpDevOptions.h"
 #include "game/engine/KpFont.h"
+#include "game/engine/KpGameFiles.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpLog.h"
 #include "game/engine/KpMusic.h"
@@ -180,6 +181,18 @@ void KpEngine::ReceiveCommandLine(const std::string& arguments)
 {
     for (const auto& option : Lumo::SplitCommandLineOptions(arguments))
         HandleCommandLineOption(option.first, option.second);
+    // The recording replaces its file as the run ends: never one of the game's
+    // own, which the player would lose right after the quit box said it is saved.
+    if (mRecordingDemo && KpIsGameFile(KpCurrentGameFiles(), mDemoFileName))
+    {
+        mRecordingDemo = false;
+        PopupW(GetString("DEMO_FILE_IS_GAME_FILE", L"A demo cannot be recorded to ") +
+               Lumo::StringToWString(mDemoFileName) +
+               GetString("DEMO_FILE_IS_GAME_FILE_END",
+                         L": the game keeps its own data in that file. Please name another "
+                         L"demo file."));
+        ExitImmediately(1);
+    }
 }
 
 void KpEngine::GotFocus()

@@ -29,7 +29,9 @@ public:
     // is the first one tried (a demo reads it later, from its own stream).
     void BeforeMakeWindow() override;
     // The game takes the framework's options: demo recording and playback,
-    // the crash test, the screen saver and the working folder.
+    // the crash test, the screen saver and the working folder. A recording
+    // named after one of the game's own files ends the start in a system box,
+    // exit code 1.
     void ReceiveCommandLine(const std::string& arguments) override;
     void GotFocus() override;
     void LostFocus() override;

@@ -72,9 +72,10 @@ namespace
 {
 // The layouts without which the game shows nothing it can be played or left
 // by, a menu button would do nothing, or the start and a level's loading would
-// take odd roads. The menu backdrop and the comics' frame are left out: the
-// game plays on without those pictures.
+// take odd roads; the comic player's holds the only way out of a comic. The
+// menu backdrop is left out: the game plays on without that picture.
 const char* const kEssentialLayouts[] = {"main_menu",
+                                         "comix_ui",
                                          "dialogbox_2button",
                                          "dialogbox_1button",
                                          "career_menu",
@@ -107,6 +108,49 @@ bool IsLayoutOnScreen(IXMLDOMNode* root, const char* name, int width, int height
     XmlReadInt(layout.Get(), "h", h);
     return x >= 0 && y >= 0 && w > 0 && h > 0 && w <= width - x && h <= height - y;
 }
+
+// The script's last word on visibility is "hidden" (a later step of a
+// property wins over an earlier one that ends at the same time).
+bool EndsHidden(const KpEffectScript& script)
+{
+    const KpEffectStep* last = nullptr;
+    for (const KpEffectStep& step : script.mSteps)
+        if (step.property == kFxVisible && (!last || step.endMs >= last->endMs))
+            last = &step;
+    return last && last->to == 0.0f;
+}
+
+// A comic ends only through a button of its player's layout.
+bool ComicPlayerHasButton(IXMLDOMNode* root)
+{
+    const std::wstring button = L"[@type=\"kpdialog\" and @name=\"comix_ui\"]"
+                                L"//widget[@type=\"kpbutton\"]";
+    return XmlSelectNode(root, L"layouts/widget" + button) ||
+           XmlSelectNode(root, L"widget" + button);
+}
+
+// The file that keeps the splash from ending by itself, or null: each slide
+// must name an effect that plays it and hides it at its end.
+const char* SplashFault(IXMLDOMNode* root)
+{
+    const std::wstring slides = L"[@type=\"kpdialog\" and @name=\"splash\"]/widget[image]";
+    const char* fault = nullptr;
+    auto check = [&fault](IXMLDOMNode* slide)
+    {
+        std::string name;
+        if (fault || !XmlReadString(slide, "onshow", name))
+        {
+            fault = fault ? fault : "cfg\\ui.xml";
+            return;
+        }
+        const KpEffectScript* script = KpEffect::FindScript(name);
+        if (!script || !EndsHidden(*script))
+            fault = "cfg\\effect.xml";
+    };
+    XmlForEachNode(root, L"layouts/widget" + slides, check);
+    XmlForEachNode(root, L"widget" + slides, check);
+    return fault;
+}
 } // namespace
 
 void KpEngine3::LoadingThreadWork()
@@ -117,9 +161,15 @@ void KpEngine3::LoadingThreadWork()
     if (!KpEffect::EnsureLoaded())
         NoteDamagedData("cfg\\effect.xml");
     if (IXMLDOMNode* layouts = GetLayoutRoot())
+    {
         for (const char* name : kEssentialLayouts)
             if (!IsLayoutOnScreen(layouts, name, mWidth, mHeight))
                 NoteDamagedData("cfg\\ui.xml");
+        if (!ComicPlayerHasButton(layouts))
+            NoteDamagedData("cfg\\ui.xml");
+        if (const char* file = SplashFault(layouts))
+            NoteDamagedData(file);
+    }
     CreateScreens();
 }
 
@@ -220,7 +270,8 @@ void KpEngine3::TellProfileNews()
         std::string copy = gProfileFile.TakeKeptCopy();
         GetTextVars()->Set("profile_copy", Lumo::StringToWString(copy));
         ScreenTrace("profile file kept as '%s'", copy.c_str());
-        ShowMessageBox("profilekept");
+        // What became of the file: nothing of it loaded, or all but what was reset.
+        ShowMessageBox(gProfileFile.WasReadInPart() ? "profilereset" : "profilekept");
     }
     // A damaged file that could not be kept aside stays as it is: the player
     // learns why nothing will be saved, and where the file is.
@@ -245,8 +296,10 @@ bool KpEngine3::ConfirmSaveLostAtQuit()
     GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
     ScreenTrace("profile save failed at quit: %s", gProfileFile.GetSaveError().c_str());
     mAskingQuit = true;
-    // Only "Stay" keeps the game: a wait the application ended closes it.
-    bool stay = ShowConfirmBox("savelost") == 0;
+    // Only "Stay" keeps the game: a wait the application ended closes it. The
+    // box names the cause: a refusal for want of a copy is no failed write.
+    bool stay =
+        ShowConfirmBox(gProfileFile.IsSaveRefusedForDamage() ? "savelostnocopy" : "savelost") == 0;
     mAskingQuit = false;
     return !stay;
 }

@@ -411,6 +411,7 @@ bool KpProfileFile::Read()
     mUnkeptUntold = false;
     mUnkeptBytes.clear();
     mSettingsRead = false;
+    mReadInPart = false;
     std::string bytes;
     bool ok;
     bool playing = gLumoApp && gLumoApp->mPlayingDemo;
@@ -484,6 +485,7 @@ bool KpProfileFile::Read()
     // Settings of a damaged file are as likely noise as the player's choice
     // (a muted game, music at full): the defaults stand until the next save.
     mSettingsRead = warnings.empty();
+    mReadInPart = !mSettingsRead;
     if (!mSettingsRead)
     {
         KpProfileData defaults;
@@ -599,17 +601,20 @@ bool KpProfileFile::Save()
 bool KpProfileFile::Write()
 {
     // A replay's saves go to its own file and never to the player's; whether
-    // a save reached the disk is an outside value, taken from the recording.
+    // a save reached the disk is an outside value, taken from the recording
+    // (an older recording holds none: its saves are taken as done). What
+    // becomes of the replay's own file is no outcome of the recorded run.
     std::string bytes = WriteProfileData(mData);
     const std::string& own = Replaying() ? mReplaySavePath : mPath;
     bool ok = true;
     std::string error;
-    if (!ReplayTakesOutcomes() && !own.empty())
+    if (!Replaying() && !own.empty())
         ok = WriteThroughTemporary(own, bytes, mBeforeReplace, error);
     SyncOutcome(ok, error);
-    if (ReplayTakesOutcomes() && ok && !own.empty() &&
-        !WriteThroughTemporary(own, bytes, mBeforeReplace, error))
-        WriteLog("WARNING: KpProfileFile::Write: the replay's %s", error.c_str());
+    std::string replayError;
+    if (Replaying() && ok && !own.empty() &&
+        !WriteThroughTemporary(own, bytes, mBeforeReplace, replayError))
+        WriteLog("WARNING: KpProfileFile::Write: the replay's %s", replayError.c_str());
     if (!ok)
         mSaveError = error;
     return ok;

@@ -147,6 +147,10 @@ public:
     // load whole; empty when it kept none. Taken once.
     bool HasKeptCopy() const { return !mKeptCopy.empty(); }
     std::string TakeKeptCopy();
+    // The last Read loaded what it could of a file that did not load whole
+    // (fields out of range reset, the settings back to their defaults); false
+    // when nothing of it could be read.
+    bool WasReadInPart() const { return mReadInPart; }
 
     // --- Profiles
     // Creates a profile (filled by the callback when given), makes it current
@@ -208,6 +212,7 @@ private:
     std::string mSaveError;
     bool mSaveRefused = false; // the last save failed for want of a copy
     bool mSettingsRead = false;
+    bool mReadInPart = false;
     bool mUnkeptUntold = false; // a damaged file without a copy, not told yet
     std::string mReplaySavePath;
     std::string mKeptCopy;     // the copy the last Read kept, until taken

@@ -203,6 +203,31 @@ TEST_F(RegistryKeyFixture, InProgressMarksAnUnfinishedRun)
     }
 }
 
+TEST_F(RegistryKeyFixture, SettingsOutOfRangeAreHeldToIt)
+{
+    const int right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    TestApp app;
+    app.mRegKey = mKey;
+    const std::pair<const char*, int> stored[] = {{"MusicVolume", 1000},
+                                                  {"SfxVolume", -5},
+                                                  {"Muted", 1000},
+                                                  {"PreferredX", 99999},
+                                                  {"PreferredY", -99999}};
+    for (const auto& value : stored)
+        ASSERT_TRUE(app.WriteRegistryInt(value.first, value.second));
+    app.LoadSettings();
+    app.mSaveSettingsAtShutdown = false;
+    EXPECT_EQ(app.mMusicVolume, 1.0);
+    EXPECT_EQ(app.mSfxVolume, 0.0);
+    EXPECT_EQ(app.mPreferredX, right - 1);
+    EXPECT_EQ(app.mPreferredY, top);
+    // One unmute gives the sound back.
+    EXPECT_TRUE(app.IsMuted());
+    app.Unmute(false);
+    EXPECT_FALSE(app.IsMuted());
+}
+
 TEST_F(RegistryKeyFixture, ScreenSaverRunLeavesInProgressAlone)
 {
     TestApp app;

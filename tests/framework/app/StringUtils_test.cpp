@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/app/BoxTextWrap.h"
 #include "framework/app/StringUtils.h"
 
 #include <windows.h>
@@ -220,6 +221,26 @@ TEST(PathSplit, TrailingSlashes)
     EXPECT_EQ("a\\", AddTrailingSlash("a", true));
     EXPECT_EQ("a/", AddTrailingSlash("a", false));
     EXPECT_EQ("a/", AddTrailingSlash("a/", true));
+}
+
+TEST(PathSplit, OnlyADriveOrAShareMakesAPathAbsolute)
+{
+    for (const char* path : {"C:\\x.dmo", "c:x.dmo", "\\\\server\\share\\x.dmo", "//server/x"})
+        EXPECT_TRUE(IsAbsolutePath(path)) << path;
+    for (const char* path : {"..\\x.dmo", "ab\\x.dmo", "\\x.dmo", "x.dmo", "1:", ""})
+        EXPECT_FALSE(IsAbsolutePath(path)) << path;
+}
+
+TEST(BoxTextWrap, ALongWordIsCutBetweenCharacters)
+{
+    // A surrogate pair, and a Shift-JIS character, where the count would cut;
+    // in a single-byte code page the same two bytes are two characters.
+    const std::wstring pair = L"\xD83D\xDE00";
+    const std::string doubleByte = "\x82\xA0";
+    EXPECT_EQ(WrapBoxText(L"abc" + pair + L"defgh", 4), L"abc\n" + pair + L"de\nfgh");
+    EXPECT_EQ(WrapBoxText("abc" + doubleByte + "defgh", 4, 932), "abc\n" + doubleByte + "de\nfgh");
+    EXPECT_EQ(WrapBoxText("abc" + doubleByte + "defgh", 4, 1252),
+              "abc\x82\n\xA0" + std::string("def\ngh"));
 }
 
 TEST(GetPathFrom, ResolvesRelativeParts)

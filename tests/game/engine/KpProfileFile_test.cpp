@@ -15,6 +15,7 @@
 #include <cstring>
 #include <random>
 
+#include "framework/app/LumoAppBase.h"
 #include "framework/app/StringUtils.h"
 #include "tests/game/engine/EngineTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -447,6 +448,24 @@ TEST_F(ProfileFileTest, AFileThatCannotBeCopiedIsNotSavedOver)
     EXPECT_EQ(ReadTestFile(mPath + ".7.bad"), cut);
     for (int n = 1; n <= 100; n++)
         RemoveDirectoryA((mPath + (n == 1 ? "" : "." + std::to_string(n)) + ".bad").c_str());
+}
+
+// A replay of an older demo (no save outcomes in its stream) takes its saves
+// as done: its own file failing to be written is no outcome of the recording.
+TEST_F(ProfileFileTest, AnOlderDemosReplayTakesItsSavesAsDoneWhereverItsOwnFileGoes)
+{
+    Lumo::LumoAppBase app;
+    app.mPlayingDemo = true;
+    app.mDemoFormatVersion = 2;
+    const std::string own = mTemp.Path() + "\\run.pref.dat";
+    mFile.SetReplaySavePath(own);
+    ASSERT_TRUE(CreateDirectoryA((own + ".tmp").c_str(), nullptr));
+    EXPECT_TRUE(mFile.NewProfile(L"A", nullptr, nullptr));
+    EXPECT_FALSE(mFile.IsSaveFailing());
+    EXPECT_FALSE(mFile.TakeSaveFailure());
+    EXPECT_EQ(ReadTestFile(own), "<missing>");
+    EXPECT_EQ(ReadTestFile(mPath), "<missing>");
+    RemoveDirectoryA((own + ".tmp").c_str());
 }
 
 // Runs only as the child of the next test: saves, and stops for good between

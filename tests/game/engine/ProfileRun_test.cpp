@@ -233,11 +233,16 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     while (noise.size() < whole.size())
         noise += char(random());
 
+    // The cut file loads its records (its profile count is reset); nothing
+    // of the noise loads. The box says which, and where the copy is.
     const struct
     {
         std::string bytes;
         const char* copy;
-    } runs[] = {{cut, ".bad"}, {noise, ".2.bad"}};
+        const char* key;
+        const char* words;
+    } runs[] = {{cut, ".bad", "profilereset", "were reset, the settings too; the rest loaded"},
+                {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded"}};
     for (const auto& run : runs)
     {
         SCOPED_TRACE(run.copy);
@@ -247,19 +252,22 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
         const std::string told = "Screens: profile file kept as '" + PrefPath() + run.copy + "'";
         ASSERT_TRUE(game.WaitForOutput(told, 10000)) << game.Output();
-        ASSERT_TRUE(game.WaitForOutput("Screens: box 'profilekept' asked", 10000));
-        GameScreen(hwnd, "screens-run").WaitFor("profile_kept", {{P(512, 240), kMintBand}});
-        ASSERT_TRUE(game.AnswerGameBox("profilekept", true, 10000)) << game.Output();
+        ASSERT_TRUE(game.WaitForOutput("Screens: box '" + std::string(run.key) + "' asked", 10000));
+        GameScreen(hwnd, "screens-run").WaitFor(run.key, {{P(512, 240), kMintBand}});
+        const std::string words = BoxWords(game, run.key);
+        EXPECT_NE(words.find(run.words), std::string::npos) << words;
+        EXPECT_NE(words.find(PrefPath() + run.copy), std::string::npos) << words;
+        ASSERT_TRUE(game.AnswerGameBox(run.key, true, 10000)) << game.Output();
         EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
         EXPECT_EQ(ReadTestFile(PrefPath()), run.bytes); // until the first save
 
-        // Nothing of it could be read: the game asks for a name, and saves.
+        // No profile of it could be read: the game asks for a name, and saves.
         PostText(hwnd, L"Cid");
         PostKey(hwnd, VK_RETURN);
         ASSERT_TRUE(game.WaitForOutput("Screens: profile created", 10000)) << game.Output();
         EXPECT_EQ(Names(StoredData()), std::vector<std::wstring>{L"Cid"});
         EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
-        EXPECT_EQ(1u, game.CountOutput("Screens: box 'profilekept' asked"));
+        EXPECT_EQ(1u, game.CountOutput("Screens: box '" + std::string(run.key) + "' asked"));
     }
     // The first copy was never replaced.
     EXPECT_EQ(ReadTestFile(PrefPath() + ".bad"), cut);
@@ -294,8 +302,18 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
     EXPECT_NE(atSave.find("no copy"), std::string::npos) << atSave;
     EXPECT_EQ(atSave.find("tries again"), std::string::npos) << atSave;
     ASSERT_TRUE(game.AnswerGameBox("savenocopy", true, 10000)) << game.Output();
+
+    // The quit's save is refused too: not told again, but the quit that
+    // cannot save names that cause.
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(game.AnswerGameBox("quitunsaved", true, 10000)) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("Box text: 'savelostnocopy': ", 10000)) << game.Output();
+    const std::string atQuit = BoxWords(game, "savelostnocopy");
+    EXPECT_NE(atQuit.find("No copy of your damaged saved game"), std::string::npos) << atQuit;
+    EXPECT_EQ(atQuit.find("could not write"), std::string::npos) << atQuit;
+    ASSERT_TRUE(game.AnswerGameBox("savelostnocopy", true, 10000)) << game.Output();
+    ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
+    EXPECT_EQ(1u, game.CountOutput("Screens: box 'savenocopy' asked"));
     EXPECT_EQ(0u, game.CountOutput("box 'savefail'"));
-    EXPECT_EQ(ReadTestFile(PrefPath()), cut);
-    game.Kill();
     EXPECT_EQ(ReadTestFile(PrefPath()), cut);
 }

@@ -14,6 +14,7 @@
 
 #include "framework/diagnostics/DemoFile.h"
 #include "framework/diagnostics/DemoStream.h"
+#include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameDriving.h"
 #include "tests/game/engine/WithoutGameSettings.h"
 
@@ -78,7 +79,16 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
     // A layout of a screen the main menu opens is gone.
     const std::string noCareer =
         std::regex_replace(ui, std::regex("name=\"career_menu\""), "name=\"career_gone\"");
+    // The comic player's layout is gone, or holds no button (the only way out of a comic).
+    const std::string noComic =
+        std::regex_replace(ui, std::regex("name=\"comix_ui\""), "name=\"comix_gone\"");
+    const std::string noComicButton =
+        std::regex_replace(ui, std::regex("type=\"kpbutton\" name=\"comix_skip\""),
+                           "type=\"kptext\" name=\"comix_skip\"");
     const std::string effects = Source("effect.xml");
+    // The splash slides' effect is gone: the first slide would stay for good.
+    const std::string noSlideEffect =
+        std::regex_replace(effects, std::regex("name=\"splash_slide\""), "name=\"splash_gone\"");
     const struct
     {
         const char* file;
@@ -93,6 +103,9 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
         {"cfg\\ui.xml", noCareer},
         {"cfg\\effect.xml", effects.substr(0, effects.size() / 2)},
         {"cfg\\effect.xml", "<?xml version=\"1.0\"?><effects/>"},
+        {"cfg\\ui.xml", noComic},
+        {"cfg\\ui.xml", noComicButton},
+        {"cfg\\effect.xml", noSlideEffect},
     };
     for (const auto& c : cases)
     {
@@ -180,4 +193,40 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"lumoapp1.dmo"),
               Unwrapped(boxText));
     EXPECT_EQ(std::wstring::npos, boxText.find(L"\\\\")) << Narrow(boxText);
+
+    // A name without a drive or share is looked for in that folder too.
+    EXPECT_EQ(1u, RunToTheBox(GamePath(), "-play -demofile ab\\x.dmo", &boxText));
+    EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"ab\\x.dmo"),
+              Unwrapped(boxText));
+}
+
+TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnything)
+{
+    std::string program;
+    ASSERT_NO_FATAL_FAILURE(MakeGameFolder(mFolder, {}, &program));
+    const std::string pref = KpProfileFile::DefaultPath();
+    const std::string profile = WriteProfileData(KpProfileData());
+    Lumo::MakeDirectories(Lumo::GetFileDir(pref, true));
+    WriteTestFile(pref, profile);
+    char shortPref[MAX_PATH] = {0};
+    ASSERT_NE(0u, GetShortPathNameA(pref.c_str(), shortPref, MAX_PATH));
+    const std::string game = mFolder.Path() + "\\";
+    const std::string names[] = {
+        pref,
+        shortPref,
+        Lumo::GetFileDir(pref, true) + "..\\Zorka2\\PREF.DAT.",
+        pref + ".7.bad",
+        game + "data.pak",
+        game + "zorkacafe.EXE",
+    };
+    for (const std::string& name : names)
+    {
+        SCOPED_TRACE(name);
+        std::wstring text;
+        EXPECT_EQ(1u, RunToTheBox(program, "-record -demofile \"" + name + "\"", &text));
+        EXPECT_NE(std::wstring::npos, Unwrapped(text).find(Unwrapped(L"cannot be recorded to " +
+                                                                     Lumo::StringToWString(name))))
+            << Narrow(text);
+    }
+    EXPECT_EQ(ReadTestFile(pref), profile);
 }

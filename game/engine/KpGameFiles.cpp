@@ -1,0 +1,151 @@
+#include "game/engine/KpGameFiles.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <cstring>
+#include <vector>
+
+#include "framework/app/StringUtils.h"
+#include "game/engine/KpProfileFile.h"
+
+namespace
+{
+const char* const kArchives[] = {"loc.pak", "data.pak", "mod.pak"};
+
+std::string FullPath(const std::string& path)
+{
+    char full[MAX_PATH * 2] = {0};
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    return length == 0 || length >= sizeof(full) ? path : std::string(full);
+}
+
+// The name a file is opened by: Windows drops trailing dots and blanks.
+std::string OpenedName(const std::string& path)
+{
+    std::string name = Lumo::GetFileNameOfPath(path);
+    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.pop_back();
+    return name;
+}
+
+bool SameText(const std::string& a, const std::string& b)
+{
+    return _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+struct FileId
+{
+    DWORD volume = 0, high = 0, low = 0;
+    bool operator==(const FileId& o) const
+    {
+        return volume == o.volume && high == o.high && low == o.low;
+    }
+};
+
+// The file or folder itself, whatever the road to it; false when it is not there.
+bool GetFileId(const std::string& path, FileId& id)
+{
+    HANDLE handle =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (ok)
+    {
+        id.volume = info.dwVolumeSerialNumber;
+        id.high = info.nFileIndexHigh;
+        id.low = info.nFileIndexLow;
+    }
+    return ok;
+}
+
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    if (SameText(Lumo::RemoveTrailingSlash(a), Lumo::RemoveTrailingSlash(b)))
+        return true;
+    FileId ia, ib;
+    return GetFileId(a, ia) && GetFileId(b, ib) && ia == ib;
+}
+
+// "pref.dat.bad" or "pref.dat.<n>.bad" for the profile file's name.
+bool IsKeptCopyName(const std::string& name, const std::string& profileName)
+{
+    const std::string tail = ".bad";
+    if (name.size() < profileName.size() + tail.size() ||
+        !SameText(name.substr(0, profileName.size()), profileName) ||
+        !SameText(name.substr(name.size() - tail.size()), tail))
+        return false;
+    std::string middle =
+        name.substr(profileName.size(), name.size() - profileName.size() - tail.size());
+    if (middle.empty())
+        return true;
+    if (middle.size() < 2 || middle[0] != '.')
+        return false;
+    for (size_t i = 1; i < middle.size(); i++)
+        if (!isdigit((unsigned char)middle[i]))
+            return false;
+    return true;
+}
+} // namespace
+
+KpGameFiles KpCurrentGameFiles()
+{
+    KpGameFiles files;
+    files.profilePath = KpProfileFile::DefaultPath();
+    char exe[MAX_PATH] = {0};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH - 1);
+    files.exePath = exe;
+    return files;
+}
+
+bool KpIsGameFile(const KpGameFiles& files, const std::string& name)
+{
+    const std::string target = FullPath(name);
+    const std::string targetFolder = Lumo::GetFileDir(target, true);
+    const std::string targetName = OpenedName(target);
+    const std::string profile = FullPath(files.profilePath);
+    const std::string profileFolder = Lumo::GetFileDir(profile, true);
+    const std::string profileName = Lumo::GetFileNameOfPath(profile);
+    const std::string exe = FullPath(files.exePath);
+    const std::string exeFolder = Lumo::GetFileDir(exe, true);
+
+    std::vector<std::string> exeFolderNames = {Lumo::GetFileNameOfPath(exe)};
+    for (const char* archive : kArchives)
+        exeFolderNames.push_back(archive);
+    if (SameFolder(targetFolder, profileFolder) &&
+        (SameText(targetName, profileName) || SameText(targetName, profileName + ".tmp") ||
+         IsKeptCopyName(targetName, profileName)))
+        return true;
+    if (SameFolder(targetFolder, exeFolder))
+        for (const std::string& kept : exeFolderNames)
+            if (SameText(targetName, kept))
+                return true;
+
+    // Another name of a file that is there (a short name, a link).
+    FileId id;
+    if (!GetFileId(target, id))
+        return false;
+    std::vector<std::string> existing = {profile, profile + ".tmp"};
+    for (const std::string& kept : exeFolderNames)
+        existing.push_back(exeFolder + kept);
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((profile + "*.bad").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE)
+    {
+        do
+            existing.push_back(profileFolder + found.cFileName);
+        while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    for (const std::string& kept : existing)
+    {
+        FileId other;
+        if (GetFileId(kept, other) && other == id)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,22 @@
+// The files the game keeps: the player's profile file with its temporary file
+// and the copies kept of a damaged one, the archives and the executable. A
+// demo recording is written over its file when the run ends, after the quit
+// box said the progress is saved, so a recording must never be named after
+// one of these. A name matches by its full path (any case, "..\" resolved)
+// and, for a file that exists, by the file itself, which catches another
+// road to it (another drive letter, a short name).
+#pragma once
+
+#include <string>
+
+struct KpGameFiles
+{
+    std::string profilePath; // the profile file; its ".tmp" and ".bad" copies go with it
+    std::string exePath;     // the executable; the archives lie beside it
+};
+
+// The files of this installation and this user.
+KpGameFiles KpCurrentGameFiles();
+
+// True when writing to the name would replace one of the game's files.
+bool KpIsGameFile(const KpGameFiles& files, const std::string& name);
