@@ -773,7 +773,7 @@ bool DDInterface::Redraw(Rect* dirty)
         mCursorX = mNextCursorX;
         mCursorY = mNextCursorY;
         DrawCursor(mDrawSurface, false);
-        HRESULT hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
+        HRESULT hr = PresentBlt(mPrimarySurface, &dest, mDrawSurface, &src);
         if (mHasOldCursorArea)
         {
             RestoreCursorArea(mDrawSurface, false);
