@@ -549,6 +549,8 @@ public:
 
     // ---- statistics
     int mUpdateCount, mDrawCount, mSleepCount, mDrawTime, mScreenBltTime;
+    int mDirtyUpdateCount = 0; // updates after which something was dirty
+    int GetDirtyUpdateCount() const { return mDirtyUpdateCount; }
 
     // ---- loading and cursor threads
     bool mStartLoadingThread;

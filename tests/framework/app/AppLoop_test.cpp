@@ -4,6 +4,7 @@
 
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/Dialog.h"
+#include "framework/widgets/WidgetManager.h"
 
 #include <gtest/gtest.h>
 
@@ -337,6 +338,24 @@ TEST(AppLoop, IdlePauseStopsUpdates)
     gIdlePause = false;
     EXPECT_TRUE(app.DoUpdateFrames());
     EXPECT_EQ(app.mUpdateCount, 1);
+}
+
+TEST(AppLoop, UpdatesThatLeaveSomethingDirtyAreCounted)
+{
+    TestApp app;
+    bool deleted = false;
+    TrackedWidget widget(&deleted);
+    app.mWidgetManager->AddWidget(&widget);
+    app.mWidgetManager->mDirty = false;
+    widget.mDirty = false;
+    EXPECT_TRUE(app.DoUpdateFrames()); // nothing to draw
+    widget.SetDirty();
+    EXPECT_TRUE(app.DoUpdateFrames());
+    app.mMinimized = true; // no widget is updated
+    EXPECT_TRUE(app.DoUpdateFrames());
+    EXPECT_EQ(app.mUpdateCount, 3);
+    EXPECT_EQ(app.GetDirtyUpdateCount(), 1);
+    app.mWidgetManager->RemoveWidget(&widget);
 }
 
 TEST(AppLoop, FatalDisplayLossShutsDownWithoutTheGamesQuestion)
