@@ -786,8 +786,9 @@ bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
     if (mSaver.passwordCheck && mInitialized)
     {
-        if (!mIsPhysWindowed && mDDInterface && mDDInterface->mDD)
-            mDDInterface->mDD->FlipToGDISurface();
+        // The popup state keeps a repaint during the check from flipping our
+        // frame over its box.
+        BeginPopup();
         // The check's own box takes the activation from our window: the filter
         // stands aside meanwhile, or it would ask again from inside the check.
         mSaver.closing = true;
