@@ -221,6 +221,8 @@ int LumoAppBase::ReinitDisplay()
         int dw = mDDInterface->mDisplayWidth;
         int dh = mDDInterface->mDisplayHeight;
         mScreenRect = Rect((mWidth - dw) / 2, (mHeight - dh) / 2, dw, dh);
+        // Clicks made on the old display keep the places they were made at.
+        MapQueuedMouseMessages();
         if (mWidgetManager)
             mWidgetManager->SetMouseRects(mScreenRect, mDDInterface->mPresentationRect);
         AfterDisplayChange();
