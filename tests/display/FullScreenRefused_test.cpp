@@ -1,9 +1,9 @@
 // The real game on a screen larger than its picture whose mode cannot change
 // (Xvfb switches only to its own size, PLATFORM-NOTES): full screen saved by
 // another run is refused there, and as it is not forced the game must come up
-// in a window, on the 3D road and on the 2D one, say so once in its own box,
-// not try again that run (the settings show the box greyed), and keep the
-// window in pref.dat so that the next start tries nothing.
+// in a window, on the 3D road and on the 2D one, and say so in its own box; the
+// settings may ask again, each refused try told anew, and pref.dat keeps the
+// window so that the next start tries nothing.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -84,7 +84,7 @@ protected:
 
 } // namespace
 
-TEST_P(FullScreenRefused, SavedFullScreenIsTriedOnceToldOnceAndThenForgotten)
+TEST_P(FullScreenRefused, SavedFullScreenIsTriedOnceAndEachLaterRequestIsToldAgain)
 {
     const std::string told = "Screens: full screen refused: playing in a window";
     {
@@ -108,19 +108,19 @@ TEST_P(FullScreenRefused, SavedFullScreenIsTriedOnceToldOnceAndThenForgotten)
         ASSERT_NE(hwnd, nullptr);
         EXPECT_FALSE(IsFullScreen(hwnd));
 
-        // The settings show a window, greyed with the reason beside it: a
-        // click on the box changes nothing and nothing is tried again.
+        // The settings show a window and that the last try was refused; the
+        // box asks again, and that try is refused and told in its turn.
         EXPECT_EQ(OpenOptions(game),
                   "Screens: options shown: music 30 sound 60 mute 0 fullscreen 0 (refused)");
         Click(hwnd, LayoutCentre("options", {"panel", "fullscreen_checkbox"}));
         Click(hwnd, LayoutCentre("options", {"panel", "apply"}));
         ASSERT_TRUE(game.WaitForOutput("Screens: options applied: music 30 sound 60 mute 0 "
-                                       "fullscreen 0",
-                                       5000))
+                                       "fullscreen 1",
+                                       15000))
             << game.Output();
-        ASSERT_TRUE(game.WaitForOutput("Screens: options closed", 5000)) << game.Output();
+        ASSERT_TRUE(game.AnswerGameBox("nofullscr", true, 10000)) << game.Output();
         EXPECT_FALSE(IsFullScreen(WindowOf(game.mPid, "MainWindow")));
-        EXPECT_EQ(game.CountOutput(told), 1u) << game.Output();
+        EXPECT_EQ(game.CountOutput(told), 2u) << game.Output();
 
         EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), 10000)) << game.Output();
         EXPECT_EQ(0u, game.mExitCode);
