@@ -13,6 +13,7 @@
 #include "game/engine/KpProfileFile.h"
 #include "tests/display/GameLayout.h"
 #include "tests/game/engine/GameProcess.h"
+#include "tests/game/engine/ScreenPixels.h"
 
 using namespace GameTest;
 using namespace GameLayout;
@@ -140,6 +141,79 @@ TEST_P(FullScreenRefused, SavedFullScreenIsTriedOnceAndEachLaterRequestIsToldAga
     ASSERT_TRUE(game.WaitForOutput("Screens: main menu shown", 10000)) << game.Output();
     EXPECT_EQ(OpenOptions(game), "Screens: options shown: music 30 sound 60 mute 0 fullscreen 0");
     EXPECT_EQ(game.CountOutput(told), 0u) << game.Output();
+    EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), 10000)) << game.Output();
+}
+
+// A first start (no profile file) asks full screen as well. After the notice
+// the pointer enters the window, so the software cursor moves on the screen
+// itself; the whole window still shows its picture, though the name entry's
+// caret keeps presenting only its own part.
+TEST_P(FullScreenRefused, FirstStartShowsTheWholeWindowAfterTheNotice)
+{
+    DeleteFileA(KpProfileFile::DefaultPath().c_str());
+    SetCursorPos(2, 2); // outside the window to come
+    GameProcess game;
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.WaitForOutput("Screens: splash slide 0", 30000)) << game.Output();
+    while (!game.WaitForOutput("Screens: splash ended", 200))
+    {
+        ASSERT_FALSE(game.mExited) << game.Output();
+        Click(WindowOf(game.mPid, "MainWindow"), Point{512, 384});
+    }
+    ASSERT_TRUE(game.WaitForOutput("Screens: box 'nofullscr' asked", 10000)) << game.Output();
+    HWND hwnd = WindowOf(game.mPid, "MainWindow");
+    ASSERT_NE(hwnd, nullptr);
+    const int kWidth = 1024, kHeight = 768;
+    auto blackShare = [&]
+    {
+        std::vector<uint32_t> shown = GrabClient(hwnd, kWidth, kHeight);
+        int black = 0, all = 0;
+        for (int y = 4; y < kHeight; y += 8)
+            for (int x = 4; x < kWidth; x += 8, all++)
+                black += (shown[y * kWidth + x] & 0xE0E0E0) == 0;
+        return black * 100 / all;
+    };
+    ASSERT_TRUE(game.AnswerGameBox("nofullscr", true, 10000)) << game.Output();
+    // The name entry's sky-blue band.
+    auto nameEntryShown = [&]
+    {
+        uint32_t band = GrabClient(hwnd, kWidth, kHeight)[250 * kWidth + 512];
+        return abs(int(band >> 16) - 0x7D) < 24 && abs(int(band >> 8 & 255) - 0xB7) < 24 &&
+               abs(int(band & 255) - 0xD9) < 24;
+    };
+    for (int waited = 0; !nameEntryShown() && waited < 5000; waited += 50)
+        GameProcess::WaitFor(50);
+    ASSERT_TRUE(nameEntryShown());
+    EXPECT_LE(blackShare(), 2) << "percent of the window black after the notice";
+    // The pointer crosses the page in a few steps, each until the cursor shows
+    // there: one of them comes while the loop is idle and the cursor thread
+    // draws straight on the screen.
+    for (int step = 0; step < 4; step++)
+    {
+        const int x = 200 + 60 * step, y = 300 + 40 * step;
+        auto cursorArea = [&]
+        {
+            std::vector<uint32_t> shown = GrabClient(hwnd, kWidth, kHeight), area;
+            for (int row = y - 20; row < y + 20; row++)
+                area.insert(area.end(), &shown[row * kWidth + x - 20],
+                            &shown[row * kWidth + x + 20]);
+            return area;
+        };
+        const std::vector<uint32_t> before = cursorArea();
+        POINT at = {x, y};
+        ClientToScreen(hwnd, &at);
+        SetCursorPos(at.x, at.y);
+        for (int waited = 0; cursorArea() == before && waited < 3000; waited += 20)
+            GameProcess::WaitFor(20);
+    }
+    int share = blackShare();
+    for (int waited = 0; share > 2 && waited < 3000; waited += 50)
+    {
+        GameProcess::WaitFor(50);
+        share = blackShare();
+    }
+    EXPECT_LE(share, 2) << "percent of the window black once the pointer came in";
+    SetCursorPos(2, 2);
     EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), 10000)) << game.Output();
 }
 
