@@ -80,6 +80,20 @@ protected:
         return output.substr(at, output.find('\n', at) - at);
     }
 
+    // Clicks the slides away until the main menu shows; false when it never does.
+    static bool SkipSplash(GameProcess& game)
+    {
+        if (!game.WaitForOutput("Screens: splash slide 0", 30000))
+            return false;
+        while (!game.WaitForOutput("Screens: splash ended", 200))
+        {
+            if (game.mExited)
+                return false;
+            Click(WindowOf(game.mPid, "MainWindow"), Point{512, 384});
+        }
+        return game.WaitForOutput("Screens: main menu shown", 10000);
+    }
+
     bool mStarted = false;
 };
 
@@ -95,13 +109,7 @@ TEST_P(FullScreenRefused, SavedFullScreenIsTriedOnceAndEachLaterRequestIsToldAga
             << "system box seen: " << game.mSawSystemBox << "\n"
             << game.Output();
         // The slides, clicked away; the saved choice was tried before them.
-        ASSERT_TRUE(game.WaitForOutput("Screens: splash slide 0", 30000)) << game.Output();
-        while (!game.WaitForOutput("Screens: splash ended", 200))
-        {
-            ASSERT_FALSE(game.mExited) << game.Output();
-            Click(WindowOf(game.mPid, "MainWindow"), Point{512, 384});
-        }
-        ASSERT_TRUE(game.WaitForOutput("Screens: main menu shown", 10000)) << game.Output();
+        ASSERT_TRUE(SkipSplash(game)) << game.Output();
         // Told in the game's own notice box, answered from the keyboard.
         ASSERT_TRUE(game.AnswerGameBox("nofullscr", true, 10000)) << game.Output();
         EXPECT_FALSE(game.mSawSystemBox);
@@ -132,13 +140,7 @@ TEST_P(FullScreenRefused, SavedFullScreenIsTriedOnceAndEachLaterRequestIsToldAga
     // The next start opens a window at once: no try, so nothing to tell.
     GameProcess game;
     ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.WaitForOutput("Screens: splash slide 0", 30000)) << game.Output();
-    while (!game.WaitForOutput("Screens: splash ended", 200))
-    {
-        ASSERT_FALSE(game.mExited) << game.Output();
-        Click(WindowOf(game.mPid, "MainWindow"), Point{512, 384});
-    }
-    ASSERT_TRUE(game.WaitForOutput("Screens: main menu shown", 10000)) << game.Output();
+    ASSERT_TRUE(SkipSplash(game)) << game.Output();
     EXPECT_EQ(OpenOptions(game), "Screens: options shown: music 30 sound 60 mute 0 fullscreen 0");
     EXPECT_EQ(game.CountOutput(told), 0u) << game.Output();
     EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), 10000)) << game.Output();
@@ -154,64 +156,48 @@ TEST_P(FullScreenRefused, FirstStartShowsTheWholeWindowAfterTheNotice)
     SetCursorPos(2, 2); // outside the window to come
     GameProcess game;
     ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.WaitForOutput("Screens: splash slide 0", 30000)) << game.Output();
-    while (!game.WaitForOutput("Screens: splash ended", 200))
-    {
-        ASSERT_FALSE(game.mExited) << game.Output();
-        Click(WindowOf(game.mPid, "MainWindow"), Point{512, 384});
-    }
-    ASSERT_TRUE(game.WaitForOutput("Screens: box 'nofullscr' asked", 10000)) << game.Output();
-    HWND hwnd = WindowOf(game.mPid, "MainWindow");
-    ASSERT_NE(hwnd, nullptr);
-    const int kWidth = 1024, kHeight = 768;
-    auto blackShare = [&]
-    {
-        std::vector<uint32_t> shown = GrabClient(hwnd, kWidth, kHeight);
-        int black = 0, all = 0;
-        for (int y = 4; y < kHeight; y += 8)
-            for (int x = 4; x < kWidth; x += 8, all++)
-                black += (shown[y * kWidth + x] & 0xE0E0E0) == 0;
-        return black * 100 / all;
-    };
+    ASSERT_TRUE(SkipSplash(game)) << game.Output();
     ASSERT_TRUE(game.AnswerGameBox("nofullscr", true, 10000)) << game.Output();
-    // The name entry's sky-blue band.
-    auto nameEntryShown = [&]
+    HWND hwnd = WindowOf(game.mPid, "MainWindow");
+    const int w = 1024, h = 768;
+    // Percent of the window black; the name entry's sky-blue band at (512, 250).
+    auto blackShare = [&](bool* band)
     {
-        uint32_t band = GrabClient(hwnd, kWidth, kHeight)[250 * kWidth + 512];
-        return abs(int(band >> 16) - 0x7D) < 24 && abs(int(band >> 8 & 255) - 0xB7) < 24 &&
-               abs(int(band & 255) - 0xD9) < 24;
+        std::vector<uint32_t> shown = GrabClient(hwnd, w, h);
+        int black = 0;
+        for (int y = 4; y < h; y += 8)
+            for (int x = 4; x < w; x += 8)
+                black += (shown[y * w + x] & 0xE0E0E0) == 0;
+        const uint32_t sky = shown[250 * w + 512];
+        *band = abs(int(sky >> 16) - 0x7D) + abs(int(sky >> 8 & 255) - 0xB7) +
+                    abs(int(sky & 255) - 0xD9) <
+                48;
+        return black * 100 / (w / 8 * h / 8);
     };
-    for (int waited = 0; !nameEntryShown() && waited < 5000; waited += 50)
+    bool band = false;
+    int share = blackShare(&band);
+    for (int waited = 0; !band && waited < 5000; waited += 50, share = blackShare(&band))
         GameProcess::WaitFor(50);
-    ASSERT_TRUE(nameEntryShown());
-    EXPECT_LE(blackShare(), 2) << "percent of the window black after the notice";
-    // The pointer crosses the page in a few steps, each until the cursor shows
-    // there: one of them comes while the loop is idle and the cursor thread
-    // draws straight on the screen.
-    for (int step = 0; step < 4; step++)
+    ASSERT_TRUE(band) << "no name entry";
+    EXPECT_LE(share, 2) << "percent of the window black after the notice";
+    // The pointer crosses the page in steps, each until the cursor shows there:
+    // some come while the loop is idle, and the cursor is drawn on the screen itself.
+    for (int x = 200; x < 440; x += 60)
     {
-        const int x = 200 + 60 * step, y = 300 + 40 * step;
-        auto cursorArea = [&]
+        auto underCursor = [&]
         {
-            std::vector<uint32_t> shown = GrabClient(hwnd, kWidth, kHeight), area;
-            for (int row = y - 20; row < y + 20; row++)
-                area.insert(area.end(), &shown[row * kWidth + x - 20],
-                            &shown[row * kWidth + x + 20]);
-            return area;
+            std::vector<uint32_t> shown = GrabClient(hwnd, w, h);
+            return std::vector<uint32_t>(&shown[(x + 8) * w + x], &shown[(x + 8) * w + x + 12]);
         };
-        const std::vector<uint32_t> before = cursorArea();
-        POINT at = {x, y};
+        const std::vector<uint32_t> before = underCursor();
+        POINT at = {x, x};
         ClientToScreen(hwnd, &at);
         SetCursorPos(at.x, at.y);
-        for (int waited = 0; cursorArea() == before && waited < 3000; waited += 20)
+        for (int waited = 0; underCursor() == before && waited < 3000; waited += 20)
             GameProcess::WaitFor(20);
     }
-    int share = blackShare();
-    for (int waited = 0; share > 2 && waited < 3000; waited += 50)
-    {
+    for (int waited = 0; (share = blackShare(&band)) > 2 && waited < 3000; waited += 50)
         GameProcess::WaitFor(50);
-        share = blackShare();
-    }
     EXPECT_LE(share, 2) << "percent of the window black once the pointer came in";
     SetCursorPos(2, 2);
     EXPECT_TRUE(game.Quit(WindowOf(game.mPid, "MainWindow"), 10000)) << game.Output();
