@@ -343,19 +343,14 @@ TEST(AppLoop, IdlePauseStopsUpdates)
 TEST(AppLoop, UpdatesThatLeaveSomethingDirtyAreCounted)
 {
     TestApp app;
-    bool deleted = false;
-    TrackedWidget widget(&deleted);
-    app.mWidgetManager->AddWidget(&widget);
     app.mWidgetManager->mDirty = false;
-    widget.mDirty = false;
     EXPECT_TRUE(app.DoUpdateFrames()); // nothing to draw
-    widget.SetDirty();
+    app.mWidgetManager->mDirty = true;
     EXPECT_TRUE(app.DoUpdateFrames());
     app.mMinimized = true; // no widget is updated
     EXPECT_TRUE(app.DoUpdateFrames());
     EXPECT_EQ(app.mUpdateCount, 3);
     EXPECT_EQ(app.GetDirtyUpdateCount(), 1);
-    app.mWidgetManager->RemoveWidget(&widget);
 }
 
 TEST(AppLoop, FatalDisplayLossShutsDownWithoutTheGamesQuestion)
