@@ -60,6 +60,7 @@ struct QueuedMessage
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
+    bool logical = false; // a mouse position already mapped, by the display it was made on
 };
 
 // An object whose deletion waits until StepApp nesting is back to its depth.
@@ -419,7 +420,12 @@ public:
     // Queues a window message by the queue rules; false when it was not queued.
     bool QueueMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleQueuedMessage(const QueuedMessage& record);
-    void HandleQueuedMouse(UINT message, LPARAM lParam);
+    void HandleQueuedMouse(const QueuedMessage& record);
+    // The logical position of a queued mouse message.
+    void QueuedMousePosition(const QueuedMessage& record, int* x, int* y);
+    // Maps the mouse messages still queued with the mouse mapping in force, before
+    // a new display brings its own.
+    void MapQueuedMouseMessages();
     void HandleTimerTick();
     void HandleDemoPlayerKey(int ch);
 
@@ -552,6 +558,8 @@ public:
 
     // ---- statistics
     int mUpdateCount, mDrawCount, mSleepCount, mDrawTime, mScreenBltTime;
+    int mDirtyUpdateCount = 0; // updates after which something was dirty
+    int GetDirtyUpdateCount() const { return mDirtyUpdateCount; }
 
     // ---- loading and cursor threads
     bool mStartLoadingThread;

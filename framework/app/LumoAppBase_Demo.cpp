@@ -178,10 +178,8 @@ void LumoAppBase::RecordDemoMessage(const QueuedMessage& record)
     }
     // The logical position, as the widgets get it: a full-screen recording
     // with bars then replays at the same places in a window.
-    int x = GET_X_LPARAM(record.lParam);
-    int y = GET_Y_LPARAM(record.lParam);
-    if (mWidgetManager)
-        mWidgetManager->ScaleMousePosition(x, y);
+    int x, y;
+    QueuedMousePosition(record, &x, &y);
     RecordDemoPointerMove(x, y);
     if (button != 0)
     {

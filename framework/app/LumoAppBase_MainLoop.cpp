@@ -394,8 +394,8 @@ bool LumoAppBase::DoUpdateFrames()
 void LumoAppBase::UpdateOnce()
 {
     mUpdateCount++;
-    if (!mMinimized && mWidgetManager)
-        mWidgetManager->UpdateFrame();
+    if (!mMinimized && mWidgetManager && mWidgetManager->UpdateFrame())
+        mDirtyUpdateCount++;
     if (mMusicInterface)
         mMusicInterface->Update();
     PurgeUnusedSharedImages();

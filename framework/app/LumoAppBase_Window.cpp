@@ -221,6 +221,8 @@ int LumoAppBase::ReinitDisplay()
         int dw = mDDInterface->mDisplayWidth;
         int dh = mDDInterface->mDisplayHeight;
         mScreenRect = Rect((mWidth - dw) / 2, (mHeight - dh) / 2, dw, dh);
+        // Clicks made on the old display keep the places they were made at.
+        MapQueuedMouseMessages();
         if (mWidgetManager)
             mWidgetManager->SetMouseRects(mScreenRect, mDDInterface->mPresentationRect);
         AfterDisplayChange();
@@ -298,11 +300,8 @@ void LumoAppBase::SetVSyncBroken()
 
 void LumoAppBase::SwitchScreenMode(bool windowed, bool is3D, bool force)
 {
+    // Each request is tried: a refusal falls back to the window at once and is told.
     bool wanted = mForceFullscreen ? false : windowed;
-    // Full screen refused once this run is not tried again: this display cannot
-    // change its mode, and each try is seconds of black screen.
-    if (!wanted && !mForceFullscreen && mWindowedFallbackDone)
-        wanted = true;
     if (wanted == mIsWindowed && !force)
     {
         InitDisplay(is3D, true);

@@ -447,7 +447,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
 
     default:
         if (IsMouseMessage(message) && !mHidden)
-            HandleQueuedMouse(message, lParam);
+            HandleQueuedMouse(record);
         break;
     }
 
@@ -488,13 +488,33 @@ static int ClickCodeOf(UINT message, bool* press)
     return 0;
 }
 
-void LumoAppBase::HandleQueuedMouse(UINT message, LPARAM lParam)
+void LumoAppBase::QueuedMousePosition(const QueuedMessage& record, int* x, int* y)
 {
-    int x = GET_X_LPARAM(lParam);
-    int y = GET_Y_LPARAM(lParam);
+    *x = GET_X_LPARAM(record.lParam);
+    *y = GET_Y_LPARAM(record.lParam);
+    if (mWidgetManager && !record.logical)
+        mWidgetManager->ScaleMousePosition(*x, *y);
+}
+
+void LumoAppBase::MapQueuedMouseMessages()
+{
+    for (QueuedMessage& record : mMessageQueue)
+    {
+        if (!IsMouseMessage(record.message) || record.logical)
+            continue;
+        int x, y;
+        QueuedMousePosition(record, &x, &y);
+        record.lParam = MAKELPARAM((WORD)(short)x, (WORD)(short)y);
+        record.logical = true;
+    }
+}
+
+void LumoAppBase::HandleQueuedMouse(const QueuedMessage& record)
+{
+    const UINT message = record.message;
+    int x, y;
+    QueuedMousePosition(record, &x, &y);
     WidgetManager* wm = mWidgetManager;
-    if (wm)
-        wm->ScaleMousePosition(x, y);
     mLastInputTime = mLastTimerTick;
     bool press = false;
     int clicks = ClickCodeOf(message, &press);
@@ -786,8 +806,9 @@ bool LumoAppBase::ScreenSaverFilter(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
     if (mSaver.passwordCheck && mInitialized)
     {
-        if (!mIsPhysWindowed && mDDInterface && mDDInterface->mDD)
-            mDDInterface->mDD->FlipToGDISurface();
+        // The popup state keeps a repaint during the check from flipping our
+        // frame over its box.
+        BeginPopup();
         // The check's own box takes the activation from our window: the filter
         // stands aside meanwhile, or it would ask again from inside the check.
         mSaver.closing = true;

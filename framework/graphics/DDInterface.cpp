@@ -604,6 +604,7 @@ int DDInterface::Init(HWND window, bool windowed)
         }
     }
 
+    ReadScreenOnce();
     ++mInitCount;
     mInitialized = true;
     return RESULT_OK;
@@ -634,6 +635,20 @@ bool DDInterface::Run3DSelfTest(HWND window)
 }
 
 // --- presenting --------------------------------------------------------------------
+
+// The first read of a new primary (the software cursor saving what lies under
+// it, straight on the screen while the loop is idle) comes back black under
+// Wine, and the blit that follows puts that black over the whole window, where
+// partial presents never repaint it. Read once here, before anything is shown.
+void DDInterface::ReadScreenOnce()
+{
+    if (!mPrimarySurface || !mOldCursorArea)
+        return;
+    POINT origin = ClientOrigin();
+    RECT from = {origin.x, origin.y, origin.x + 1, origin.y + 1};
+    RECT to = {0, 0, 1, 1};
+    mOldCursorArea->Blt(&to, mPrimarySurface, &from, DDBLT_WAIT, nullptr);
+}
 
 POINT DDInterface::ClientOrigin() const
 {
@@ -758,7 +773,7 @@ bool DDInterface::Redraw(Rect* dirty)
         mCursorX = mNextCursorX;
         mCursorY = mNextCursorY;
         DrawCursor(mDrawSurface, false);
-        HRESULT hr = mPrimarySurface->Blt(&dest, mDrawSurface, &src, DDBLT_WAIT, nullptr);
+        HRESULT hr = PresentBlt(mPrimarySurface, &dest, mDrawSurface, &src);
         if (mHasOldCursorArea)
         {
             RestoreCursorArea(mDrawSurface, false);

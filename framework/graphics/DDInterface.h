@@ -229,6 +229,8 @@ private:
     void Debug(const wchar_t* format, ...);
     void BuildFormat(uint32_t red, uint32_t green, uint32_t blue, int bitsPerPixel);
     POINT ClientOrigin() const;
+    // Reads one pixel of the new primary, so that later reads of it return the picture.
+    void ReadScreenOnce();
     // One blit of the frame towards the screen; an aspect-corrected one stretches
     // rows arithmetically, so the widened picture is not torn by dropped rows.
     HRESULT PresentBlt(IDirectDrawSurface* to, RECT* toRect, IDirectDrawSurface* from,

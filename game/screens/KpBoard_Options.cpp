@@ -84,14 +84,14 @@ void KpBoard_Options::OnShow()
         if (mManager)
             mManager->SetFocus(this);
     }
-    // Where no window fits the screen full screen is forced, and where the
-    // display refused full screen this run a window is: the box shows which,
-    // takes no click, and the line under it says why.
+    // Where no window fits the screen full screen is forced: the box shows it
+    // and takes no click. Where the display refused the last try the box may
+    // ask again. The line under it says which.
     const bool forced = mApp && mApp->mForceFullscreen;
-    const bool refused = !forced && mApp && mApp->mWindowedFallbackDone;
+    const bool refused = !forced && mApp && mApp->mWindowedFallbackDone && mApp->mIsWindowed;
     SetChecked(fullscreenBox, forced || (!refused && gProfileFile.mWindowed == 0));
     if (fullscreenBox)
-        fullscreenBox->SetDisabled(forced || refused);
+        fullscreenBox->SetDisabled(forced);
     if (fullscreenNote)
     {
         if (forced || refused)

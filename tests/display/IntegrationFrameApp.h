@@ -23,6 +23,13 @@ class FillWidget : public Widget
 {
 public:
     Color mFill;
+    int mPressX = -1, mPressY = -1; // where the last press landed
+    void MouseDown(int x, int y, int button, int clicks) override
+    {
+        mPressX = x;
+        mPressY = y;
+        Widget::MouseDown(x, y, button, clicks);
+    }
     void Draw(Graphics* g) override
     {
         g->SetColor(mFill);
@@ -94,10 +101,13 @@ public:
         }
     }
 
-    // Alt+Enter as the window receives it; the loop handles the queued key.
-    void PressAltEnter()
+    // Alt+Enter as the window receives it; the loop handles the queued key, and
+    // what `meanwhile` sends waits behind it.
+    void PressAltEnter(const std::function<void()>& meanwhile = nullptr)
     {
         SendMessageA(mHWnd, WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+        if (meanwhile)
+            meanwhile();
         StepUntil([&] { return mMessageQueue.empty(); }, 5000);
         SendMessageA(mHWnd, WM_SYSKEYUP, VK_RETURN, (1 << 29) | (3u << 30));
         StepUntil([&] { return mMessageQueue.empty(); }, 5000);

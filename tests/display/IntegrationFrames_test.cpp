@@ -151,9 +151,17 @@ TEST_F(IntegrationFrames, AltEnterSwitchesTo3DFullScreenAndBack)
     uint32_t windowed = app.ShownAt(512, 384, DDTest::IsGreen);
     ASSERT_TRUE(DDTest::IsGreen(windowed)) << Hex(windowed);
 
-    // Alt+Enter goes through the window procedure and makes a new window.
+    // Alt+Enter goes through the window procedure and makes a new window; a
+    // click made in the window meanwhile lands where it was made.
     HWND first = app.mHWnd;
-    app.PressAltEnter();
+    app.PressAltEnter(
+        [&]
+        {
+            SendMessageA(first, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 200));
+            SendMessageA(first, WM_LBUTTONUP, 0, MAKELPARAM(300, 200));
+        });
+    EXPECT_EQ(300, app.mFillWidget->mPressX);
+    EXPECT_EQ(200, app.mFillWidget->mPressY);
     ASSERT_NE(first, app.mHWnd);
     EXPECT_FALSE(app.mIsWindowed);
     EXPECT_FALSE(app.mIsPhysWindowed);

@@ -4,6 +4,7 @@
 
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/Dialog.h"
+#include "framework/widgets/WidgetManager.h"
 
 #include <gtest/gtest.h>
 
@@ -337,6 +338,19 @@ TEST(AppLoop, IdlePauseStopsUpdates)
     gIdlePause = false;
     EXPECT_TRUE(app.DoUpdateFrames());
     EXPECT_EQ(app.mUpdateCount, 1);
+}
+
+TEST(AppLoop, UpdatesThatLeaveSomethingDirtyAreCounted)
+{
+    TestApp app;
+    app.mWidgetManager->mDirty = false;
+    EXPECT_TRUE(app.DoUpdateFrames()); // nothing to draw
+    app.mWidgetManager->mDirty = true;
+    EXPECT_TRUE(app.DoUpdateFrames());
+    app.mMinimized = true; // no widget is updated
+    EXPECT_TRUE(app.DoUpdateFrames());
+    EXPECT_EQ(app.mUpdateCount, 3);
+    EXPECT_EQ(app.GetDirtyUpdateCount(), 1);
 }
 
 TEST(AppLoop, FatalDisplayLossShutsDownWithoutTheGamesQuestion)

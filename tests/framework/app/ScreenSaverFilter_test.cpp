@@ -177,6 +177,23 @@ const std::string kFakeLibrary = std::string(LUMO_BINARY_DIR) + "/PASSWORD.CPL";
 bool (*const Yes)() = [] { return true; };
 bool (*const No)() = [] { return false; };
 
+// Notes the popup state's bracket with the check's call count at each end.
+struct PopupApp : TestApp
+{
+    void BeginPopup() override
+    {
+        TestApp::BeginPopup();
+        popups.push_back(calls ? calls() : -1);
+    }
+    void EndPopup() override
+    {
+        popups.push_back(calls ? calls() : -1);
+        TestApp::EndPopup();
+    }
+    LONG(WINAPI* calls)() = nullptr;
+    std::vector<LONG> popups;
+};
+
 // A screen-saver application whose window is made under the given system answer.
 struct PasswordRun
 {
@@ -188,7 +205,7 @@ struct PasswordRun
         app.mHWnd = MakeAppWindow(app);
         app.mInitialized = true;
     }
-    TestApp app;
+    PopupApp app;
 };
 
 } // namespace
@@ -212,7 +229,7 @@ TEST(ScreenSaverPassword, RefusedPasswordKeepsRunningAndAcceptedOneCloses)
     PasswordSetting use(1);
     SetCursorPos(100, 100);
     PasswordRun run(Yes);
-    TestApp& app = run.app;
+    PopupApp& app = run.app;
     ASSERT_NE(app.mSaver.passwordCheck, nullptr) << kFakeLibrary;
     // Our own hold on the fake: the accepted check frees the application's.
     HMODULE fake = LoadLibraryA(kFakeLibrary.c_str());
@@ -222,6 +239,8 @@ TEST(ScreenSaverPassword, RefusedPasswordKeepsRunningAndAcceptedOneCloses)
     auto lastWindow = (HWND(WINAPI*)())(void*)GetProcAddress(fake, "FakePasswordLastWindow");
     ASSERT_TRUE(setAnswer && calls && lastWindow);
     LONG before = calls();
+    app.calls = calls;
+    app.mIsPhysWindowed = false; // over a full screen
 
     // Refused: the check was asked for the main window, the moves count anew.
     setAnswer(FALSE);
@@ -239,5 +258,9 @@ TEST(ScreenSaverPassword, RefusedPasswordKeepsRunningAndAcceptedOneCloses)
     EXPECT_TRUE(Deliver(app.mHWnd, WM_LBUTTONDOWN, 0, app.mHWnd));
     EXPECT_EQ(calls(), before + 2);
     EXPECT_EQ(app.mSaver.passwordCheck, nullptr);
+    // Each check ran inside the popup state, which ended after it.
+    EXPECT_EQ(app.popups, std::vector<LONG>({before, before + 1, before + 1, before + 2}));
+    EXPECT_FALSE(app.mPopupOpen);
+    app.calls = nullptr;
     FreeLibrary(fake);
 }
