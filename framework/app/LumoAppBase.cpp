@@ -353,7 +353,12 @@ void LumoAppBase::InitApp()
     if (mWidgetManager)
         mWidgetManager->SetMouseRects(Rect(0, 0, mWidth, mHeight), Rect(0, 0, mWidth, mHeight));
 
-    if (mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN))
+    // Whether the window fits the desktop is an outside value: a replay that
+    // carries it takes the recording's, and its own window (which may reach
+    // past a small screen's edge) is never forced to full screen.
+    bool replayTakesFit = mPlayingDemo && mDemoFormatVersion >= 4;
+    if (!replayTakesFit &&
+        (mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN)))
     {
         mIsWindowed = false;
         mForceFullscreen = true;
@@ -372,6 +377,14 @@ void LumoAppBase::InitApp()
     // replay always runs in a window and would never meet the refusal itself.
     if (mRecordingDemo || (mPlayingDemo && mDemoFormatVersion >= 3))
         SyncDemoBool(mFullscreenRefusalUntold);
+    if (mRecordingDemo || replayTakesFit)
+    {
+        bool forced = mForceFullscreen;
+        SyncDemoBool(forced);
+        mForceFullscreen = forced;
+        if (forced)
+            mIsWindowed = false;
+    }
 
     SetSfxVolume(mSfxVolume);
     mMusicInterface = MakeMusicInterface(mInvisHWnd);
