@@ -109,6 +109,9 @@ bool SplitCommandLine(const std::string& line, std::string& arguments);
 // way the options are split, so the settings step can know it before the
 // options are applied.
 bool CommandLineAsksScreenSaver(const std::string& line);
+// The same for a demo replay ("-play" or "-playnum", unless a later option
+// records instead).
+bool CommandLineAsksReplay(const std::string& line);
 
 // Splits argument text into (option, value) pairs for HandleCommandLineOption:
 // blank-separated tokens, double quotes grouping blanks into one; a token

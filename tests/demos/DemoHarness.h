@@ -89,7 +89,7 @@ bool RecordDemo(const DemoGame& game, const std::vector<ScriptStep>& steps,
 // Replays a demo file; every way in which the run differs from the
 // expectation, as text (none when it matched). The replay saves into its own
 // file (ReplaySavePath), which must hold what the recording's pref.dat held;
-// the player's folder is not its business.
+// the player's folder and the registry are not its business.
 std::vector<std::string> ReplayDemo(const DemoGame& game, const std::string& demoPath,
                                     const Expectation& expectation);
 
