@@ -304,6 +304,8 @@ void LumoAppBase::HandleDemoPlayerKey(int ch)
 
 bool LumoAppBase::ProcessQueuedMessages(bool oneOnly)
 {
+    if (!mMessageQueue.empty())
+        mDemoInputStep++;
     while (!mMessageQueue.empty())
     {
         QueuedMessage record = mMessageQueue.front();

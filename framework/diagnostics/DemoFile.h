@@ -18,7 +18,8 @@ namespace Lumo
 const uint32_t kDemoFileMagic = 0x42BEEF78;
 // 2 and later carry the marker block; 3 and later also the outcomes of the
 // game's own file writes (a replay takes them instead of writing); 4 and later
-// also whether the window fitted the desktop.
+// also whether the window fitted the desktop, and where input of one update
+// was handed out in separate steps.
 const uint32_t kDemoFileVersion = 4;
 
 // A named point of a recording.

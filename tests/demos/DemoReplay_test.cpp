@@ -102,7 +102,8 @@ TEST_P(StoredDemo, ReplaysToTheRecordedEnd)
 // A run whose pref.dat was damaged and whose saves could not reach the disk
 // (the temporary file's name taken by a folder), recorded, then replayed on a
 // clean profile folder: the replay takes the recorded road through the same
-// boxes, and copies, saves and makes nothing in the player's folder.
+// boxes, and copies, saves and makes nothing in the player's folder. The name
+// is typed at once after a box's answer, and still reaches the name entry.
 TEST(DemoOutcomes, ADamagedFileAndBlockedSavesReplayTheSameBoxesOnACleanFolder)
 {
     const std::string pref = KpProfileFile::DefaultPath();
@@ -117,9 +118,8 @@ TEST(DemoOutcomes, ADamagedFileAndBlockedSavesReplayTheSameBoxesOnACleanFolder)
                           "wait box 'nofullscr' asked\n" // this screen refuses full screen
                           "pause 600\n"
                           "key 13\n"
+                          "type Cid\n" // at once, for the name entry behind the box
                           "wait box 'nofullscr' answered\n"
-                          "pause 300\n" // the name's keys in updates of their own
-                          "type Cid\n"
                           "pause 300\n"
                           "key 13\n"
                           "wait profile created\n"
