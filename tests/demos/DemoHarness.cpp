@@ -748,7 +748,7 @@ bool PixelsShow(GameProcess& game, const std::vector<Pixel>& pixels, int boundMs
 } // namespace
 
 std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string& demoPath,
-                                    const Expectation& e)
+                                    const Expectation& e, bool viewerBox)
 {
     std::vector<std::string> failures;
     PrepareGame(false);
@@ -761,6 +761,16 @@ std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string&
     {
         failures.push_back("the replay did not start:\n" + game.Output());
         return failures;
+    }
+    if (viewerBox)
+    {
+        // The viewer's statistics key (F8) while the run goes on, answered by the viewer.
+        std::wstring text;
+        game.WaitForOutput(kLoaded, kStartBoundMs);
+        PostMessageA(MainWindow(game), WM_KEYDOWN, VK_F8, 1);
+        PostMessageA(MainWindow(game), WM_KEYUP, VK_F8, (LPARAM)(1u | (3u << 30)));
+        if (!game.AnswerBox(IDOK, &text, kStepBoundMs) || text.find(L"3D-Mode is") != 0)
+            failures.push_back("the viewer's key showed no statistics box");
     }
     // The replay runs at the recording's pace; the bound leaves room for a slow machine.
     int boundMs = e.updates * 10 * 3 + kStartBoundMs;
