@@ -376,7 +376,16 @@ void LumoAppBase::InitApp()
     // A refused full screen is told to the player: an outside value, since a
     // replay always runs in a window and would never meet the refusal itself.
     if (mRecordingDemo || (mPlayingDemo && mDemoFormatVersion >= 3))
+    {
         SyncDemoBool(mFullscreenRefusalUntold);
+        // The recording's window came from that refusal: the replay's settings
+        // say so too, and its window is not made again for the window asked for.
+        if (mPlayingDemo && mFullscreenRefusalUntold)
+        {
+            mWindowedFallbackDone = true;
+            mIsWindowed = true;
+        }
+    }
     if (mRecordingDemo || replayTakesFit)
     {
         bool forced = mForceFullscreen;
