@@ -621,7 +621,8 @@ public:
     int mDemoInputStep = 0;       // recording: steps that handed out queued input
     int mDemoMarkedStep = -1;     // the step and update of the last input record
     int mDemoMarkedUpdate = -1;
-    int mViewerKeys = 0; // playback: keys of the viewer in hand (their boxes are its own)
+    int mDemoHandedOutUpdate = -1; // playback: the last update whose due input is all out
+    int mViewerKeys = 0;           // playback: keys of the viewer in hand (their boxes are its own)
 
     // ---- diagnostics overlay
     bool mShowFPS;

@@ -299,7 +299,11 @@ bool LumoAppBase::TakeDemoRecord(int command)
 
 bool LumoAppBase::ReplayDemoEvents()
 {
-    if (!mPlayingDemo || mDemoEnded)
+    if (!mPlayingDemo)
+        return false;
+    // Unless input is left for a later step, everything due now is out.
+    mDemoHandedOutUpdate = mUpdateCount;
+    if (mDemoEnded)
         return false;
     bool handedOut = false;
     while (!mShutdown)
@@ -326,7 +330,10 @@ bool LumoAppBase::ReplayDemoEvents()
         {
             // The recording handed out what follows in a later step.
             if (handedOut && !late)
+            {
+                mDemoHandedOutUpdate = mUpdateCount - 1;
                 return true;
+            }
             mDemo.mRecordTaken = true;
             continue;
         }

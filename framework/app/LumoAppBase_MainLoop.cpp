@@ -379,9 +379,11 @@ bool LumoAppBase::DoUpdateFrames()
             WriteDemoCommand(DEMO_LOADED);
         LoadingCompleted();
     }
-    if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate && !mDemoEndNoted)
+    if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate && !mDemoEndNoted &&
+        mDemoHandedOutUpdate >= mUpdateCount)
     {
-        // Said once, for whoever watches a replay: the recording holds no later update.
+        // Said once, for whoever watches a replay, when the last update's input
+        // is out too: the recording holds nothing later.
         mDemoEndNoted = true;
         DebugOut("Demo playback: reached the last update of the recording (%d)\r\n",
                  mDemoLastUpdate);
