@@ -4,14 +4,15 @@
 # Each geometry keeps its own copy of the Wine prefix (so its own wineserver),
 # made once from the project's prefix and warmed up before the program runs.
 # With LUMO_WINE_RENDERER set (for example "gdi") the copy is one of its own
-# that uses that Direct3D renderer.
+# that uses that Direct3D renderer. LUMO_SCREEN_TAG names a copy of its own
+# for a program that shares its geometry with another (its own wineserver).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 geometry=$1
 shift
 BUILD=${LUMO_BUILD_DIR:-$ROOT/build}
 BASE_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
-flavour="$geometry${LUMO_WINE_RENDERER:+-$LUMO_WINE_RENDERER}"
+flavour="$geometry${LUMO_WINE_RENDERER:+-$LUMO_WINE_RENDERER}${LUMO_SCREEN_TAG:+-$LUMO_SCREEN_TAG}"
 export WINEPREFIX="$BUILD/wineprefix-$flavour"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

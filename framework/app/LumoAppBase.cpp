@@ -351,7 +351,12 @@ void LumoAppBase::InitApp()
     if (mWidgetManager)
         mWidgetManager->SetMouseRects(Rect(0, 0, mWidth, mHeight), Rect(0, 0, mWidth, mHeight));
 
-    if (mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN))
+    // Whether the window fits the desktop is an outside value: a replay that
+    // carries it takes the recording's, and its own window (which may reach
+    // past a small screen's edge) is never forced to full screen.
+    bool replayTakesFit = mPlayingDemo && mDemoFormatVersion >= 4;
+    if (!replayTakesFit &&
+        (mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN)))
     {
         mIsWindowed = false;
         mForceFullscreen = true;
@@ -369,7 +374,24 @@ void LumoAppBase::InitApp()
     // A refused full screen is told to the player: an outside value, since a
     // replay always runs in a window and would never meet the refusal itself.
     if (mRecordingDemo || (mPlayingDemo && mDemoFormatVersion >= 3))
+    {
         SyncDemoBool(mFullscreenRefusalUntold);
+        // The recording's window came from that refusal: the replay's settings
+        // say so too, and its window is not made again for the window asked for.
+        if (mPlayingDemo && mFullscreenRefusalUntold)
+        {
+            mWindowedFallbackDone = true;
+            mIsWindowed = true;
+        }
+    }
+    if (mRecordingDemo || replayTakesFit)
+    {
+        bool forced = mForceFullscreen;
+        SyncDemoBool(forced);
+        mForceFullscreen = forced;
+        if (forced)
+            mIsWindowed = false;
+    }
 
     SetSfxVolume(mSfxVolume);
     mMusicInterface = MakeMusicInterface(mInvisHWnd);

@@ -113,6 +113,9 @@ bool SplitCommandLine(const std::string& line, std::string& arguments);
 // way the options are split, so the settings step can know it before the
 // options are applied.
 bool CommandLineAsksScreenSaver(const std::string& line);
+// The same for a demo replay ("-play" or "-playnum", unless a later option
+// records instead).
+bool CommandLineAsksReplay(const std::string& line);
 
 // Splits argument text into (option, value) pairs for HandleCommandLineOption:
 // blank-separated tokens, double quotes grouping blanks into one; a token
@@ -368,8 +371,10 @@ public:
     // Reads the next record's header once the pending one was taken; true when
     // the pending record is due at this update. The argument is not used.
     bool ReadDemoTiming(bool consume);
-    // Acts on every due record that the replay owns (input, window state).
-    void ReplayDemoEvents();
+    // Acts on every due record that the replay owns (input, window state), up
+    // to a step mark after input; true when input of this update is left for
+    // a later step.
+    bool ReplayDemoEvents();
     void SyncDemoBuffer(Buffer& value);
     void SyncDemoString(std::string& value) override;
     void SyncDemoBool(bool& value) override;
@@ -398,6 +403,9 @@ public:
     void RecordDemoMessage(const QueuedMessage& record);
     void RecordDemoPointerMove(int x, int y);
     void RecordDemoPointerInside(bool inside);
+    // Before an input record: a step mark when input of this update was
+    // already handed out in an earlier step.
+    void MarkDemoInputStep();
     void RecordDemoDisplay();
     bool TakeDemoBoxAnswer(int* answer);
     void RecordDemoBoxAnswer(int answer);
@@ -621,6 +629,11 @@ public:
     bool mDemoEndNoted;           // playback reached the last update and said so
     int mDemoDivergences;         // divergences reported in this playback
     uint32_t mDemoFormatVersion;  // of the played file; what a recording writes otherwise
+    int mDemoInputStep = 0;       // recording: steps that handed out queued input
+    int mDemoMarkedStep = -1;     // the step and update of the last input record
+    int mDemoMarkedUpdate = -1;
+    int mDemoHandedOutUpdate = -1; // playback: the last update whose due input is all out
+    int mViewerKeys = 0;           // playback: keys of the viewer in hand (their boxes are its own)
 
     // ---- diagnostics overlay
     bool mShowFPS;

@@ -97,6 +97,22 @@ bool CommandLineAsksScreenSaver(const std::string& line)
     return false;
 }
 
+bool CommandLineAsksReplay(const std::string& line)
+{
+    std::string arguments;
+    if (!SplitCommandLine(line, arguments))
+        return false;
+    bool replay = false;
+    for (const auto& option : SplitCommandLineOptions(arguments))
+    {
+        if (option.first == "-play" || option.first == "-playnum")
+            replay = true;
+        else if (option.first == "-record" || option.first == "-recnum")
+            replay = false;
+    }
+    return replay;
+}
+
 // Decimal integer as atoi reads it: leading blanks, a sign, digits up to the first other.
 static int ParseLeadingInt(const std::string& text)
 {

@@ -60,6 +60,17 @@ void LumoAppBase::WriteDemoPointer(int kind)
     mDemo.WritePointer(mUpdateCount, kind);
 }
 
+// Queued input is handed out one message a step, and between two steps of one
+// update a box's own loop may end and give the focus elsewhere: a replay must
+// hand out the rest in a later step too, so the stream marks where it went on.
+void LumoAppBase::MarkDemoInputStep()
+{
+    if (mDemoMarkedUpdate == mUpdateCount && mDemoMarkedStep != mDemoInputStep)
+        WriteDemoCommand(DEMO_NEXT_STEP);
+    mDemoMarkedUpdate = mUpdateCount;
+    mDemoMarkedStep = mDemoInputStep;
+}
+
 // Moves go in against the last recorded position: relative while both steps
 // are below 32, else absolute. An absolute position is held to its 12-bit
 // field, so the position kept here is always the one a replay will find.
@@ -69,6 +80,7 @@ void LumoAppBase::RecordDemoPointerMove(int x, int y)
     int dy = y - mDemoMouseY;
     if (dx == 0 && dy == 0)
         return;
+    MarkDemoInputStep();
     if (abs(dx) < 32 && abs(dy) < 32)
     {
         WriteDemoPointer(DEMO_POINTER_MOVE);
@@ -99,17 +111,22 @@ void LumoAppBase::RecordDemoMessage(const QueuedMessage& record)
     case WM_SIZE:
         if (fromMain)
         {
+            MarkDemoInputStep();
             WriteDemoCommand(DEMO_MINIMIZE);
             out.WriteBoolean(wParam == SIZE_MINIMIZED);
         }
         return;
     case WM_CLOSE:
         if (fromMain || record.hwnd == mInvisHWnd)
+        {
+            MarkDemoInputStep();
             WriteDemoCommand(DEMO_CLOSE);
+        }
         return;
     case WM_ACTIVATEAPP:
         if (fromMain)
         {
+            MarkDemoInputStep();
             WriteDemoCommand(DEMO_ACTIVATE);
             out.WriteNumBits(wParam != 0, 1);
         }
@@ -121,20 +138,24 @@ void LumoAppBase::RecordDemoMessage(const QueuedMessage& record)
             return;
         // fall through
     case WM_KEYDOWN:
+        MarkDemoInputStep();
         WriteDemoCommand(DEMO_KEY_DOWN);
         out.WriteNumBits((unsigned)wParam, 8);
         return;
     case WM_KEYUP:
     case WM_SYSKEYUP:
+        MarkDemoInputStep();
         WriteDemoCommand(DEMO_KEY_UP);
         out.WriteNumBits((unsigned)wParam, 8);
         return;
     case WM_CHAR:
+        MarkDemoInputStep();
         WriteDemoCommand(DEMO_CHAR);
         out.WriteNumBits(1, 1);
         out.WriteNumBits((unsigned)wParam, 16);
         return;
     case WM_MOUSEWHEEL:
+        MarkDemoInputStep();
         WriteDemoCommand(DEMO_WHEEL);
         out.WriteNumBits((unsigned)(((short)HIWORD(wParam)) / 120), 8);
         return;
@@ -183,6 +204,7 @@ void LumoAppBase::RecordDemoMessage(const QueuedMessage& record)
     RecordDemoPointerMove(x, y);
     if (button != 0)
     {
+        MarkDemoInputStep();
         WriteDemoPointer(DEMO_POINTER_BUTTON);
         out.WriteNumBits(down ? 1 : 0, 1);
         out.WriteNumBits((unsigned)button, 3);
@@ -191,8 +213,10 @@ void LumoAppBase::RecordDemoMessage(const QueuedMessage& record)
 
 void LumoAppBase::RecordDemoPointerInside(bool inside)
 {
-    if (RecordingDemoHere() && !mShutdown)
-        WriteDemoCommand(inside ? DEMO_MOUSE_ENTER : DEMO_MOUSE_LEAVE);
+    if (!RecordingDemoHere() || mShutdown)
+        return;
+    MarkDemoInputStep();
+    WriteDemoCommand(inside ? DEMO_MOUSE_ENTER : DEMO_MOUSE_LEAVE);
 }
 
 void LumoAppBase::RecordDemoDisplay()
@@ -271,35 +295,53 @@ bool LumoAppBase::TakeDemoRecord(int command)
     return false;
 }
 
-void LumoAppBase::ReplayDemoEvents()
+bool LumoAppBase::ReplayDemoEvents()
 {
-    if (!mPlayingDemo || mDemoEnded)
-        return;
+    if (!mPlayingDemo)
+        return false;
+    // Unless input is left for a later step, everything due now is out.
+    mDemoHandedOutUpdate = mUpdateCount;
+    if (mDemoEnded)
+        return false;
+    bool handedOut = false;
     while (!mShutdown)
     {
         ReadDemoTiming(false);
         if (mDemoEnded)
-            return;
+            return false;
         int stamp = mDemo.mLastRecordUpdate;
         if (stamp > mUpdateCount)
-            return;
+            return false;
         bool late = stamp < mUpdateCount;
         if (IsDemoRecordTakenByCaller(mDemo.mPointerKind, mDemo.mPendingCommand))
         {
             // Its caller may still ask during this update; once the update has
             // moved on nobody will, and its payload is passed over whole.
             if (!late)
-                return;
+                return false;
             NoteDemoDivergence(DescribeRecord(mDemo) + " was never taken");
             mDemo.SkipPayload();
+            mDemo.mRecordTaken = true;
+            continue;
+        }
+        if (!mDemo.mPointerKind && mDemo.mPendingCommand == DEMO_NEXT_STEP)
+        {
+            // The recording handed out what follows in a later step.
+            if (handedOut && !late)
+            {
+                mDemoHandedOutUpdate = mUpdateCount - 1;
+                return true;
+            }
             mDemo.mRecordTaken = true;
             continue;
         }
         if (late)
             NoteDemoDivergence(DescribeRecord(mDemo) + " replayed late");
         mDemo.mRecordTaken = true;
+        handedOut = true;
         ApplyDemoRecord();
     }
+    return false;
 }
 
 // Acts on the record just taken, as the window message it stands for would.

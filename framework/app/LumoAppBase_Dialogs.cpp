@@ -159,6 +159,9 @@ void LumoAppBase::EndPopup()
         mPopupInputBlock = false;
     }
     ResetFrameTiming();
+    // A box of the replay's viewer leaves the replayed keys and buttons alone.
+    if (mViewerKeys > 0)
+        return;
     ClearHeldKeys();
     if (mWidgetManager && mWidgetManager->mLastDownWidget && mWidgetManager->mDownButtons != 0)
     {
@@ -176,11 +179,13 @@ int LumoAppBase::MsgBoxW(const std::wstring& text, const std::wstring& title, in
         return 1;
     }
     BeginPopup();
+    // The replay's viewer answers the boxes of its own keys; the stream has no part in them.
     int result;
-    if (!TakeDemoBoxAnswer(&result))
+    if (mViewerKeys > 0 || !TakeDemoBoxAnswer(&result))
     {
         result = MessageBoxW(mHWnd, WrapBoxText(text).c_str(), title.c_str(), (UINT)flags);
-        RecordDemoBoxAnswer(result);
+        if (mViewerKeys == 0)
+            RecordDemoBoxAnswer(result);
     }
     EndPopup();
     return result;
@@ -194,11 +199,13 @@ int LumoAppBase::MsgBox(const std::string& text, const std::string& title, int f
         return 1;
     }
     BeginPopup();
+    // The replay's viewer answers the boxes of its own keys; the stream has no part in them.
     int result;
-    if (!TakeDemoBoxAnswer(&result))
+    if (mViewerKeys > 0 || !TakeDemoBoxAnswer(&result))
     {
         result = MessageBoxA(mHWnd, WrapBoxText(text).c_str(), title.c_str(), (UINT)flags);
-        RecordDemoBoxAnswer(result);
+        if (mViewerKeys == 0)
+            RecordDemoBoxAnswer(result);
     }
     EndPopup();
     return result;

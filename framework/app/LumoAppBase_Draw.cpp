@@ -169,8 +169,9 @@ void LumoAppBase::Redraw(Rect* rect)
     if (mWidgetManager)
         mWidgetManager->mImage = nullptr;
 
+    // A replay's window stays a window on any screen.
     if ((mWidth >= GetSystemMetrics(SM_CXSCREEN) || mHeight >= GetSystemMetrics(SM_CYSCREEN)) &&
-        mIsWindowed)
+        mIsWindowed && !mPlayingDemo)
     {
         if (!mWindowedFallbackDone)
         {

@@ -122,8 +122,10 @@ bool LumoAppBase::StepApp(bool& updated)
             else
                 DispatchMessageA(&msg);
         }
-        ReplayDemoEvents();
-        if (!ProcessQueuedMessages(true))
+        // Input of this update that the recording handed out in a later step
+        // keeps the pump going: no update comes between.
+        bool inputLeft = ReplayDemoEvents();
+        if (!ProcessQueuedMessages(true) && !inputLeft)
             mStepState = STEP_UPDATE;
     }
     else
@@ -185,8 +187,7 @@ bool LumoAppBase::PaceFrame(bool allowSleep)
                 mFractionalUpdates += updateStep - 1.0;
                 while (mFractionalUpdates >= 1.0 && mUpdateCount < target)
                 {
-                    ReplayDemoEvents();
-                    if (!DoUpdateFrames())
+                    if (ReplayDemoEvents() || !DoUpdateFrames())
                         break;
                     mFractionalUpdates -= 1.0;
                 }
@@ -297,7 +298,9 @@ bool LumoAppBase::PaceFrame(bool allowSleep)
         ProcessDeferredDeletes();
         while (mFractionalUpdates >= 1.0)
         {
-            ReplayDemoEvents();
+            // Input left for a later step goes out through the pump first.
+            if (ReplayDemoEvents())
+                break;
             mUpdatesSinceDraw++;
             if (!DoUpdateFrames())
                 break;
@@ -376,9 +379,11 @@ bool LumoAppBase::DoUpdateFrames()
             WriteDemoCommand(DEMO_LOADED);
         LoadingCompleted();
     }
-    if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate && !mDemoEndNoted)
+    if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate && !mDemoEndNoted &&
+        mDemoHandedOutUpdate >= mUpdateCount)
     {
-        // Said once, for whoever watches a replay: the recording holds no later update.
+        // Said once, for whoever watches a replay, when the last update's input
+        // is out too: the recording holds nothing later.
         mDemoEndNoted = true;
         DebugOut("Demo playback: reached the last update of the recording (%d)\r\n",
                  mDemoLastUpdate);

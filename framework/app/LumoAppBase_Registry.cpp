@@ -54,9 +54,12 @@ bool LumoAppBase::WriteRegistryValue(const std::string& valueName, DWORD type, c
     if (!SplitValuePath(mRegKey, valueName, keyPath, name))
         return false;
     // A replay leaves the registry alone and reports what the recording got;
-    // past the end of the recording every write succeeds.
+    // past the end of the recording, and off the main thread (where nothing
+    // was recorded), every write succeeds.
     if (PlayingDemoHere())
         return !TakeDemoRecord(DEMO_REGISTRY_WRITE) || mDemo.mBuffer.ReadNumBits(1, false) != 0;
+    if (mPlayingDemo)
+        return true;
 
     HKEY key;
     bool ok = true;
@@ -232,15 +235,18 @@ void LumoAppBase::LoadSettings()
     if (ReadRegistryInt("InProgress", &value))
         mPrevRunEndedProperly = (value == 0);
 
-    // The options are applied only after this step, so a screen-saver run is
-    // also known from the command line itself.
+    // The options are applied only after this step, so a screen-saver run and
+    // a replay (which leaves the registry as it found it) are also known from
+    // the command line itself.
     bool screenSaver = mScreenSaver;
-    if (!mCmdLineParsed && !screenSaver)
+    bool replay = mPlayingDemo;
+    if (!mCmdLineParsed)
     {
         const char* line = GetCommandLineA();
-        screenSaver = line && CommandLineAsksScreenSaver(line);
+        screenSaver = screenSaver || (line && CommandLineAsksScreenSaver(line));
+        replay = replay || (line && CommandLineAsksReplay(line));
     }
-    if (!screenSaver)
+    if (!screenSaver && !replay)
         WriteRegistryInt("InProgress", 1);
 }
 

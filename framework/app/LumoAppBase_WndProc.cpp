@@ -194,8 +194,13 @@ LRESULT LumoAppBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
     if (mPlayingDemo)
     {
+        // The viewer's keys: the boxes they open are the viewer's own.
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        {
+            mViewerKeys++;
             HandleDebugKey((int)wParam);
+            mViewerKeys--;
+        }
         else if (message == WM_CHAR)
             HandleDemoPlayerKey((int)wParam);
     }
@@ -304,6 +309,8 @@ void LumoAppBase::HandleDemoPlayerKey(int ch)
 
 bool LumoAppBase::ProcessQueuedMessages(bool oneOnly)
 {
+    if (!mMessageQueue.empty())
+        mDemoInputStep++;
     while (!mMessageQueue.empty())
     {
         QueuedMessage record = mMessageQueue.front();

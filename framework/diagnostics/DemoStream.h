@@ -28,6 +28,7 @@ enum DemoCommand
     DEMO_MOUSE_ENTER = 7,
     DEMO_MOUSE_LEAVE = 8,
     DEMO_LOADED = 9,          // loading completed
+    DEMO_NEXT_STEP = 10,      // the input after it was handed out in a later step of its update
     DEMO_REGISTRY_READ = 11,  // 1 bit success; then type 32 bits, count 32 bits, bytes
     DEMO_REGISTRY_WRITE = 12, // 1 bit success
     DEMO_FILE_READ = 15,      // 1 bit success; then count 32 bits, bytes

@@ -658,6 +658,26 @@ POINT DDInterface::ClientOrigin() const
     return p;
 }
 
+// A window may reach past the screen's edge (a replay's window on a small
+// desktop, a window dragged half away), and a blit to the primary surface must
+// lie on it: only the part on the screen goes out, from the matching part of
+// the frame. False when nothing of it is on the screen.
+static bool ClipPresentToScreen(RECT& dest, RECT& src, const RECT& screen)
+{
+    RECT shown;
+    if (!IntersectRect(&shown, &dest, &screen))
+        return false;
+    int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+    int sw = src.right - src.left, sh = src.bottom - src.top;
+    RECT from = {src.left + MulDiv(shown.left - dest.left, sw, dw),
+                 src.top + MulDiv(shown.top - dest.top, sh, dh),
+                 src.right - MulDiv(dest.right - shown.right, sw, dw),
+                 src.bottom - MulDiv(dest.bottom - shown.bottom, sh, dh)};
+    dest = shown;
+    src = from;
+    return src.right > src.left && src.bottom > src.top;
+}
+
 bool DDInterface::Redraw(Rect* dirty)
 {
     AutoCrit lock(mCritSect);
@@ -721,8 +741,18 @@ bool DDInterface::Redraw(Rect* dirty)
     bool failed;
     if (mIsWindowed)
     {
-        HRESULT hr;
-        if (mVideoOnlyDraw && mSecondarySurface)
+        HRESULT hr = DD_OK;
+        RECT screen = {0, 0, (LONG)mDesktopWidth, (LONG)mDesktopHeight};
+        RECT whole = dest;
+        bool visible = ClipPresentToScreen(dest, src, screen);
+        // A picture cut at the screen's edge is not split in halves by the scan line.
+        if (!EqualRect(&whole, &dest))
+            vsync = false;
+        if (!visible)
+        {
+            // The whole window is off the screen: nothing to show.
+        }
+        else if (mVideoOnlyDraw && mSecondarySurface)
         {
             if (vsync)
                 mDD->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);

@@ -73,6 +73,29 @@ void PrepareGame(bool writeProfile)
     WriteWholeFile(path, WriteProfileData(data));
 }
 
+// What the game's key holds: its values' names and numbers, and its subkeys.
+std::string GameKeyContents()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, GameTest::kGameKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "no key";
+    std::string text;
+    char name[256];
+    for (DWORD i = 0;; i++)
+    {
+        DWORD length = sizeof(name), type = 0, value = 0, size = sizeof(value);
+        if (RegEnumValueA(key, i, name, &length, nullptr, &type, (BYTE*)&value, &size) !=
+            ERROR_SUCCESS)
+            break;
+        text += Lumo::StrFormat("%s=%u ", name, (unsigned)(type == REG_DWORD ? value : 0xFFFF));
+    }
+    DWORD subkeys = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return text + Lumo::StrFormat("(%u subkeys)", (unsigned)subkeys);
+}
+
 // The fields of the pref.dat the game saved, and a digest of all its bytes:
 // the settings, and the current profile's name and career (its highest day,
 // and each played day's money, expert mark and task goals).
@@ -725,10 +748,11 @@ bool PixelsShow(GameProcess& game, const std::vector<Pixel>& pixels, int boundMs
 } // namespace
 
 std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string& demoPath,
-                                    const Expectation& e)
+                                    const Expectation& e, bool viewerBox)
 {
     std::vector<std::string> failures;
     PrepareGame(false);
+    const std::string keyBefore = GameKeyContents();
     const std::string saved = ReplaySavePath(demoPath);
     DeleteFileA(saved.c_str());
     GameProcess game;
@@ -737,6 +761,16 @@ std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string&
     {
         failures.push_back("the replay did not start:\n" + game.Output());
         return failures;
+    }
+    if (viewerBox)
+    {
+        // The viewer's statistics key (F8) while the run goes on, answered by the viewer.
+        std::wstring text;
+        game.WaitForOutput(kLoaded, kStartBoundMs);
+        PostMessageA(MainWindow(game), WM_KEYDOWN, VK_F8, 1);
+        PostMessageA(MainWindow(game), WM_KEYUP, VK_F8, (LPARAM)(1u | (3u << 30)));
+        if (!game.AnswerBox(IDOK, &text, kStepBoundMs) || text.find(L"3D-Mode is") != 0)
+            failures.push_back("the viewer's key showed no statistics box");
     }
     // The replay runs at the recording's pace; the bound leaves room for a slow machine.
     int boundMs = e.updates * 10 * 3 + kStartBoundMs;
@@ -828,6 +862,10 @@ std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string&
             failures.push_back("the replay's pref.dat has " + field.first + " " + field.second +
                                ", the recording's had none");
     DeleteFileA(saved.c_str());
+    // A replay leaves the registry as it found it.
+    if (GameKeyContents() != keyBefore)
+        failures.push_back("the replay left the game's key holding " + GameKeyContents() +
+                           ", it held " + keyBefore);
     if (!failures.empty())
         failures.push_back("the replay's debugger output:\n" + output);
     return failures;

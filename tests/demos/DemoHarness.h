@@ -89,9 +89,10 @@ bool RecordDemo(const DemoGame& game, const std::vector<ScriptStep>& steps,
 // Replays a demo file; every way in which the run differs from the
 // expectation, as text (none when it matched). The replay saves into its own
 // file (ReplaySavePath), which must hold what the recording's pref.dat held;
-// the player's folder is not its business.
+// the player's folder and the registry are not its business. With
+// `viewerBox` the viewer opens and answers a box of its own during the run.
 std::vector<std::string> ReplayDemo(const DemoGame& game, const std::string& demoPath,
-                                    const Expectation& expectation);
+                                    const Expectation& expectation, bool viewerBox = false);
 
 // Where the game replaying that demo file saves its profile.
 std::string ReplaySavePath(const std::string& demoPath);
