@@ -167,9 +167,14 @@ void KpEngine::InitApp()
 void KpEngine::BeforeMakeWindow()
 {
     LumoAppBase::BeforeMakeWindow();
-    if (mRecordingDemo || mPlayingDemo)
+    // A demo reads it here too, as the stream's first record, so a recording
+    // opens the window its player saved, as the run it records would. Demos
+    // of formats before 4 read it after the window, in InitApp.
+    if (mPlayingDemo && mDemoFormatVersion < 4)
         return;
     gProfileFile.SetPath(KpProfileFile::DefaultPath());
+    if (mPlayingDemo)
+        gProfileFile.SetReplaySavePath(Lumo::DemoReplayFileName(mDemoFileName, "pref.dat"));
     gProfileFile.Read();
     mProfileReadEarly = true;
     // A window saved is a window at once: no full-screen try first.
