@@ -6,9 +6,9 @@
 # the still menu's processor use, and the game's peak working set beside the
 # least DirectDraw program's.
 # The last block (bench_frame_cpu) gives the processor time of the running
-# game on each kind of still screen and in a busy level, on both roads, beside
-# the least program putting frames on the screen at the same rates (what Wine
-# and Mesa take by themselves); bench_frame adds the average frame of that
+# game on each kind of still screen, in a busy level and in cafe 1's opening
+# comic, on both roads, beside the least program putting frames on the screen
+# at the same rates (what Wine and Mesa take by themselves); bench_frame adds the average frame of that
 # busy level ("busy_draw" alone, "busy_frame" with its present). Its rows show
 # Direct3D's command-stream thread off (as the project's prefix has it) beside
 # on (Wine's default).
