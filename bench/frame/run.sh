@@ -33,7 +33,8 @@ wine "$BUILD/bench/frame/bench_frame_launch.exe" 2>/dev/null | tr -d '\r' | grep
 
 # Start-up, quit and memory on both roads, on the processes bench_footprint
 # starts itself: process start to the first picture on screen, the quit box's
-# answer to the process's end (and what Wine alone takes to hide a window),
+# answer to the process's end (beside the least DirectDraw program's, from
+# its close to its end, and what Wine alone takes to hide a window),
 # the anonymous memory of the still main menu and of a busy level (LevelRun,
 # level 20 playing itself) now and at its peak, beside the least DirectDraw
 # and Direct3D programs; then the shipped executable's size and debug sections.
