@@ -37,14 +37,14 @@ void KpComix::Restart()
     mClock = 0.0f;
     mEpisodeIndex = 0;
     Clear();
+    // What the old scene showed goes with it.
+    if (mVisible && mManager)
+        SetDirty();
     Play(mName);
 }
 
 void KpComix::Clear()
 {
-    // What the scene showed goes with it.
-    if (mVisible && mManager)
-        SetDirty();
     for (KpComixObject* object : mObjects)
         delete object;
     mObjects.clear();
