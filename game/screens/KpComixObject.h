@@ -1,9 +1,10 @@
 // The things a comic shows and plays: pictures, texts rendered once into a
 // picture, sound samples and music tracks. Each reads itself from its
 // "object" element of "cfg\comix.xml" and keeps two states, what the
-// document gave and the live one that actors write and that is drawn, so an
-// actor never has to know which kind of object it moves: the property
-// setters ask AsPicture or AsSound and leave any other kind alone.
+// document gave and the live one that actors write (and whose look the
+// player takes for drawing), so an actor never has to know which kind of
+// object it moves: the property setters ask AsPicture or AsSound and leave
+// any other kind alone.
 #pragma once
 
 #include <windows.h>
@@ -96,8 +97,9 @@ public:
     // The screen pixels a plan can touch: its picture's corners and a pixel
     // of filtering around them, cut to the clip rectangle.
     Lumo::Rect GetPlanArea(const KpComixDrawPlan& plan) const;
-    // Whether the look changed since the last call and, when it did, where it
-    // was and where it is now (empty when it drew nothing).
+    // Takes the live state's look, which Draw draws from then on; true when
+    // it changed since the last call, with where it was and where it is now
+    // (empty when it drew nothing).
     bool TakeChange(Lumo::Rect& was, Lumo::Rect& now);
     // Where it drew at the last TakeChange, when it is turned, scaled or
     // masked: such a picture cut by a clip line samples a unit differently
