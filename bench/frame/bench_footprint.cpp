@@ -1,7 +1,8 @@
 // What the running game costs beyond its frames, measured from outside on the
 // processes this program starts itself: the time from process start to the
 // first picture on screen, the time from the quit box's answer to the process's
-// end, and the anonymous memory (at the end of each state and at its peak since
+// end (beside the least DirectDraw program's from its close to its end), and
+// the anonymous memory (at the end of each state and at its peak since
 // the process started) of the main menu and of a busy level (LevelRun, level 20
 // playing itself) on the road given by the command line ("2D" or "3D"), beside
 // the least DirectDraw program and the least Direct3D program. Prints
@@ -298,6 +299,36 @@ void MeasureWindowHide(const char* road)
     DestroyWindow(hwnd);
 }
 
+// The least DirectDraw program's quit, the game's measured the same way:
+// from the close request to the end of the process.
+void MeasureLeastQuit(const char* road)
+{
+    std::string line = "\"" + std::string(LUMO_BINARY_DIR) +
+                       "/bench/frame/bench_ddmin.exe\" bench_footprint_never_set";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return;
+    HWND hwnd = nullptr;
+    for (int waited = 0; waited < 10000 && !hwnd; waited += 10)
+        if (!(hwnd = WindowOf(pi.dwProcessId, "DDMin")))
+            GameProcess::WaitFor(10);
+    // Settled as the game's menu is when its quit box is answered.
+    GameProcess::WaitFor(1000);
+    double close = BenchHost::WallSeconds();
+    if (hwnd && PostMessageA(hwnd, WM_CLOSE, 0, 0) &&
+        WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
+        Result(road, "ddmin_quit_to_exit_ms", (BenchHost::WallSeconds() - close) * 1000.0);
+    else
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
 // A least program of the benchmark folder, held open for 3 s.
 void MeasureLeast(const char* road, const char* program, const char* what)
 {
@@ -347,6 +378,7 @@ int main(int argc, char** argv)
     MeasureGame(road);
     MeasureLevel(road);
     MeasureWindowHide(road);
+    MeasureLeastQuit(road);
     MeasureLeast(road, "bench_ddmin.exe", "ddmin_anon_mb");
     MeasureLeast(road, "bench_d3dmin.exe", "d3dmin_anon_mb");
     DeleteFileA(KpProfileFile::DefaultPath().c_str());

@@ -6,9 +6,9 @@
 # the still menu's processor use, and the game's peak working set beside the
 # least DirectDraw program's.
 # The last block (bench_frame_cpu) gives the processor time of the running
-# game on each kind of still screen and in a busy level, on both roads, beside
-# the least program putting frames on the screen at the same rates (what Wine
-# and Mesa take by themselves); bench_frame adds the average frame of that
+# game on each kind of still screen, in a busy level and in cafe 1's opening
+# comic, on both roads, beside the least program putting frames on the screen
+# at the same rates (what Wine and Mesa take by themselves); bench_frame adds the average frame of that
 # busy level ("busy_draw" alone, "busy_frame" with its present). Its rows show
 # Direct3D's command-stream thread off (as the project's prefix has it) beside
 # on (Wine's default).
@@ -33,7 +33,8 @@ wine "$BUILD/bench/frame/bench_frame_launch.exe" 2>/dev/null | tr -d '\r' | grep
 
 # Start-up, quit and memory on both roads, on the processes bench_footprint
 # starts itself: process start to the first picture on screen, the quit box's
-# answer to the process's end (and what Wine alone takes to hide a window),
+# answer to the process's end (beside the least DirectDraw program's, from
+# its close to its end, and what Wine alone takes to hide a window),
 # the anonymous memory of the still main menu and of a busy level (LevelRun,
 # level 20 playing itself) now and at its peak, beside the least DirectDraw
 # and Direct3D programs; then the shipped executable's size and debug sections.

@@ -66,11 +66,16 @@ inline void Cross(const TriangleVertex* a, const TriangleVertex* b, float t, Tri
                  LerpChannel(a->color, b->color, 8, t) | LerpChannel(a->color, b->color, 0, t);
 }
 
+// The crossing lies on its line: interpolated, it can come out a hair inside,
+// and on the top or left line that hair leaves the whole first row or column
+// of the clip unpainted (a picture drawn into a part of the screen shows a
+// seam there).
 TriangleVertex* ClipEdgeAtX(const TriangleVertex* a, const TriangleVertex* b, float line)
 {
     TriangleVertex* out = &gClipVertexPool[gClipVertexPoolNext++ % CLIP_VERTEX_POOL_SIZE];
     float t = (line - a->x) / (b->x - a->x);
     Cross(a, b, t, out);
+    out->x = line;
     return out;
 }
 
@@ -79,6 +84,7 @@ TriangleVertex* ClipEdgeAtY(const TriangleVertex* a, const TriangleVertex* b, fl
     TriangleVertex* out = &gClipVertexPool[gClipVertexPoolNext++ % CLIP_VERTEX_POOL_SIZE];
     float t = (line - a->y) / (b->y - a->y);
     Cross(a, b, t, out);
+    out->y = line;
     return out;
 }
 

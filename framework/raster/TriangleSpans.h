@@ -69,6 +69,16 @@ inline bool Slope16(int64_t delta, int64_t span, int32_t& out)
     return true;
 }
 
+// x of the edge a to b (a above b) on row y, from the end points alone: for
+// an edge too flat for Slope16, whose rows lie within its own height, so the
+// product stays far inside 64 bits.
+template <typename V> inline int32_t FlatEdgeX(const V* a, const V* b, int32_t y)
+{
+    const int64_t dy = (int64_t)b->Y - a->Y;
+    const int64_t at = ((int64_t)y << 16) - a->Y;
+    return (int32_t)(a->X + ((int64_t)b->X - a->X) * at / dy);
+}
+
 // --- texel fetch and colour ---
 
 // No wrapping and no clamping: anything outside the texel array is transparent black.
@@ -626,12 +636,14 @@ void DrawTriangleSpans(const PreparedVertex* in, void* bits, int pitch,
             return;
     }
 
-    // Short edges, checked before anything is drawn.
+    // Short edges. One too flat for a 16.16 slope spans a row or two at most
+    // (a clip line a hair off a corner makes such edges on large pictures);
+    // its x is then worked out for each of those rows, and the triangle,
+    // however large, is still drawn.
     int32_t dXsUpper = 0, dXsLower = 0;
-    if (firstRow < midRow && !Slope16((int64_t)mid->X - top->X, midDy, dXsUpper))
-        return;
-    if (midRow < endRow && !Slope16((int64_t)bot->X - mid->X, (int64_t)bot->Y - mid->Y, dXsLower))
-        return;
+    const bool flatUpper = firstRow < midRow && !Slope16((int64_t)mid->X - top->X, midDy, dXsUpper);
+    const bool flatLower =
+        midRow < endRow && !Slope16((int64_t)bot->X - mid->X, (int64_t)bot->Y - mid->Y, dXsLower);
 
     // Prestep to the first sampled row.
     int32_t pre = (int32_t)(((int64_t)firstRow << 16) - top->Y);
@@ -663,10 +675,13 @@ void DrawTriangleSpans(const PreparedVertex* in, void* bits, int pitch,
         (ptrdiff_t)(pitch >> (D::BytesPerPixel == 4 ? 2 : 1)) * D::BytesPerPixel;
     unsigned char* row = (unsigned char*)bits + (ptrdiff_t)firstRow * rowStep;
 
-    auto drawRows = [&](int32_t fromRow, int32_t toRow, int32_t xShort, int32_t dXs)
+    auto drawRows = [&](int32_t fromRow, int32_t toRow, int32_t xShort, int32_t dXs,
+                        const WalkVertex* flatFrom, const WalkVertex* flatTo)
     {
         for (int32_t y = fromRow; y < toRow; ++y)
         {
+            if (flatFrom)
+                xShort = FlatEdgeX(flatFrom, flatTo, y);
             int32_t start = Snap16(longOnRight ? xShort : xLong);
             int32_t end = Snap16(longOnRight ? xLong : xShort);
             if ((int64_t)end - start >= 0x10000)
@@ -689,12 +704,13 @@ void DrawTriangleSpans(const PreparedVertex* in, void* bits, int pitch,
     };
 
     if (firstRow < midRow)
-        drawRows(firstRow, midRow, (int32_t)(top->X + (((int64_t)dXsUpper * pre) >> 16)), dXsUpper);
+        drawRows(firstRow, midRow, (int32_t)(top->X + (((int64_t)dXsUpper * pre) >> 16)), dXsUpper,
+                 flatUpper ? top : nullptr, mid);
     if (midRow < endRow)
     {
         int32_t preMid = (int32_t)(((int64_t)midRow << 16) - mid->Y);
-        drawRows(midRow, endRow, (int32_t)(mid->X + (((int64_t)dXsLower * preMid) >> 16)),
-                 dXsLower);
+        drawRows(midRow, endRow, (int32_t)(mid->X + (((int64_t)dXsLower * preMid) >> 16)), dXsLower,
+                 flatLower ? mid : nullptr, bot);
     }
 }
 

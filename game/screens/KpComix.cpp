@@ -37,6 +37,9 @@ void KpComix::Restart()
     mClock = 0.0f;
     mEpisodeIndex = 0;
     Clear();
+    // What the old scene showed goes with it.
+    if (mVisible && mManager)
+        SetDirty();
     Play(mName);
 }
 
@@ -122,18 +125,67 @@ void KpComix::Update()
         return;
     }
     if (!mPaused && gLumoApp && gLumoApp->mActive)
-    {
         mClock += gLumoApp->mFrameTime / 1000.0f;
-        // Its pictures move with the clock, and no one else repaints them.
-        SetDirty();
+    if (mEpisodeIndex < (int)mEpisodes.size())
+    {
+        for (int i = 0; i <= mEpisodeIndex; i++)
+            mEpisodes[i]->Apply(mClock);
+        if (!mEpisodes[mEpisodeIndex]->IsRunning(mClock))
+            NextEpisode();
     }
-    const int count = (int)mEpisodes.size();
-    if (mEpisodeIndex >= count)
-        return;
-    for (int i = 0; i <= mEpisodeIndex; i++)
-        mEpisodes[i]->Apply(mClock);
-    if (!mEpisodes[mEpisodeIndex]->IsRunning(mClock))
-        NextEpisode();
+    if (mUpdateCnt % kComixUpdatesPerLook == 0)
+        RepaintChanges();
+    RepaintTurnedPicturesWhole();
+}
+
+void KpComix::RepaintChanges()
+{
+    // No one else repaints the pictures: each whose look changed asks for
+    // where it was and where it is now, and the rest of the screen stays.
+    for (KpComixObject* object : mObjects)
+    {
+        KpComixObjectPic* picture = object->AsPicture();
+        Lumo::Rect was, now;
+        if (!picture || !picture->TakeChange(was, now))
+            continue;
+        for (const Lumo::Rect& area : {was, now})
+            if (area.mWidth > 0 && area.mHeight > 0)
+                SetDirtyArea(area);
+    }
+    if (gDevOptions.IsEnabled())
+    {
+        std::string clockText = ComixClockText(mClock, mPaused);
+        if (clockText != mDrawnClockText)
+        {
+            mDrawnClockText.swap(clockText);
+            Lumo::Font* font = gDevOptions.GetDevFont();
+            const int height = font ? font->GetHeight() : 0;
+            SetDirtyArea(Lumo::Rect(400, 0, mWidth - 400, 2 * height + 4));
+        }
+    }
+}
+
+void KpComix::RepaintTurnedPicturesWhole()
+{
+    // A turned, scaled or masked picture that a repaint reaches is drawn
+    // whole, so that it looks the same as when the whole screen is drawn;
+    // the area it adds may reach another.
+    std::vector<bool> whole(mObjects.size(), false);
+    for (bool grew = mManager != nullptr; grew;)
+    {
+        grew = false;
+        for (size_t i = 0; i < mObjects.size(); i++)
+        {
+            KpComixObjectPic* picture = mObjects[i]->AsPicture();
+            Lumo::Rect area;
+            if (whole[i] || !picture || !picture->GetWholeDrawArea(area) ||
+                !mManager->mDirtyRegion.Intersects(GetScreenArea(area)))
+                continue;
+            whole[i] = true;
+            grew = true;
+            SetDirtyArea(area);
+        }
+    }
 }
 
 void KpComix::Draw(Lumo::Graphics* g)
@@ -151,8 +203,9 @@ void KpComix::Draw(Lumo::Graphics* g)
         Lumo::Font* font = gDevOptions.GetDevFont();
         g->SetColor(255, 0, 0, 255);
         g->SetFont(font);
-        g->DrawString(Lumo::StringToWString(ComixClockText(mClock, mPaused)), 400,
-                      font ? font->GetHeight() : 0);
+        if (mDrawnClockText.empty())
+            mDrawnClockText = ComixClockText(mClock, mPaused);
+        g->DrawString(Lumo::StringToWString(mDrawnClockText), 400, font ? font->GetHeight() : 0);
     }
 }
 

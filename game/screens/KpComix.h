@@ -22,6 +22,12 @@ class KpComixEpisode;
 class KpComixGroup;
 class KpComixObject;
 
+// Updates from one look of the pictures to the next: the clock and the
+// actors run at every update, but the screen takes their pictures 25 times
+// a second, a cartoon's rate, which a full-screen flip at every update would
+// cost several times over.
+const int kComixUpdatesPerLook = 4;
+
 class KpComix : public KpDialog
 {
 public:
@@ -82,6 +88,12 @@ private:
     void PauseBoard();
     void ResumeBoard();
     void PlayCafeMusic();
+    // Takes the pictures' look (what Draw draws) and asks for the screen
+    // areas where it changed since the last time.
+    void RepaintChanges();
+    // Widens the repaints asked for so far to the whole of every turned,
+    // scaled or masked picture they reach.
+    void RepaintTurnedPicturesWhole();
     // The stored name is not the level's opening comic.
     bool IsClosingComix() const;
     void StartNextLevel();
@@ -100,6 +112,7 @@ private:
     KpAtlasCache* mAtlasCache = nullptr;     // owned
     std::vector<KpAtlasCache*> mSpareCaches; // owned: replaced by a Play on an uncleared scene
     bool mMissing = false;
+    std::string mDrawnClockText; // the developer overlay's clock as last taken
 };
 
 // The comic's clock as the developer overlay shows it: "m:ss.ss" and the

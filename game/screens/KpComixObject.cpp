@@ -6,6 +6,7 @@
 
 #include "framework/app/LumoAppBase.h"
 #include "framework/app/Matrix3.h"
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/Font.h"
@@ -131,7 +132,18 @@ void KpComixObjectPic::ResetState()
     mState = mInitial;
 }
 
-void KpComixObjectPic::Draw(Lumo::Graphics* g)
+bool KpComixDrawPlan::SameLook(const KpComixDrawPlan& o) const
+{
+    const Lumo::Matrix3 &a = matrix, &b = o.matrix, &ma = maskMatrix, &mb = o.maskMatrix;
+    return a.m00 == b.m00 && a.m01 == b.m01 && a.m02 == b.m02 && a.m10 == b.m10 && a.m11 == b.m11 &&
+           a.m12 == b.m12 && drawOffset.x == o.drawOffset.x && drawOffset.y == o.drawOffset.y &&
+           clip == o.clip && color.mRed == o.color.mRed && color.mGreen == o.color.mGreen &&
+           color.mBlue == o.color.mBlue && color.mAlpha == o.color.mAlpha && filter == o.filter &&
+           ma.m00 == mb.m00 && ma.m01 == mb.m01 && ma.m02 == mb.m02 && ma.m10 == mb.m10 &&
+           ma.m11 == mb.m11 && ma.m12 == mb.m12;
+}
+
+bool KpComixObjectPic::MakeDrawPlan(KpComixDrawPlan& plan) const
 {
     const KpComixObjectState& s = mState;
     // Alpha beyond 0 to 1 (from the document or a swinging actor) is held at
@@ -140,11 +152,12 @@ void KpComixObjectPic::Draw(Lumo::Graphics* g)
     const float alpha = s.alpha > 0.0f ? (s.alpha < 1.0f ? s.alpha : 1.0f) : 0.0f;
     const int alpha255 = (int)(alpha * 255.0f);
     if (!s.visible || mPicture.IsEmpty() || alpha255 <= 0)
-        return;
+        return false;
     const bool region = mPicture.IsRegion();
     const Lumo::LumoVector2 trim((float)mPicture.GetTrimX(), (float)mPicture.GetTrimY());
 
-    Lumo::Matrix3 m;
+    Lumo::Matrix3& m = plan.matrix;
+    m.LoadIdentity();
     const Lumo::LumoVector2 p = s.pos + s.offset;
     if (s.scale != 1.0f || s.angle != 0.0f)
     {
@@ -160,11 +173,86 @@ void KpComixObjectPic::Draw(Lumo::Graphics* g)
             m.RotateDeg(s.angle);
         m.Translate(c.x, c.y);
     }
-    const Lumo::LumoVector2 d = region ? trim : Lumo::LumoVector2();
+    plan.drawOffset = region ? trim : Lumo::LumoVector2();
     m.Translate(p.x, p.y);
     if (!IsSaneMatrix(m) || (s.staticMask && !(std::fabs(s.maskStaticPos.x) < kComixFarAway &&
                                                std::fabs(s.maskStaticPos.y) < kComixFarAway)))
+        return false;
+
+    plan.maskMatrix.LoadIdentity();
+    if (!mMask.IsEmpty())
+    {
+        if (s.staticMask)
+            plan.maskMatrix.Translate(s.maskStaticPos.x, s.maskStaticPos.y);
+        else
+            plan.maskMatrix = m;
+    }
+    plan.clip = s.clipRect;
+    plan.color =
+        Lumo::Color(s.color.mRed & 0xFF, s.color.mGreen & 0xFF, s.color.mBlue & 0xFF, alpha255);
+    plan.filter = s.scale != 1.0f || s.angle != 0.0f;
+    return true;
+}
+
+Lumo::Rect KpComixObjectPic::GetPlanArea(const KpComixDrawPlan& plan) const
+{
+    const Lumo::Rect& source = mPicture.GetRect();
+    const float cornerX[4] = {0.0f, (float)source.mWidth, 0.0f, (float)source.mWidth};
+    const float cornerY[4] = {0.0f, 0.0f, (float)source.mHeight, (float)source.mHeight};
+    float left = 0.0f, top = 0.0f, right = 0.0f, bottom = 0.0f;
+    for (int i = 0; i < 4; i++)
+    {
+        const Lumo::LumoVector2 c =
+            plan.matrix.TransformPoint(Lumo::LumoVector2(cornerX[i], cornerY[i]));
+        const float x = c.x + plan.drawOffset.x, y = c.y + plan.drawOffset.y;
+        left = i == 0 ? x : std::min(left, x);
+        right = i == 0 ? x : std::max(right, x);
+        top = i == 0 ? y : std::min(top, y);
+        bottom = i == 0 ? y : std::max(bottom, y);
+    }
+    // The plan's matrix is sane, so the corners are well inside int's range.
+    const int x0 = (int)std::floor(left) - 2, y0 = (int)std::floor(top) - 2;
+    const int x1 = (int)std::ceil(right) + 2, y1 = (int)std::ceil(bottom) + 2;
+    return Lumo::Rect(x0, y0, x1 - x0, y1 - y0).Intersection(plan.clip);
+}
+
+bool KpComixObjectPic::TakeChange(Lumo::Rect& was, Lumo::Rect& now)
+{
+    KpComixDrawPlan plan;
+    const bool shown = MakeDrawPlan(plan);
+    const Lumo::Rect area = shown ? GetPlanArea(plan) : Lumo::Rect();
+    if (mTracked && shown == mLastShown && (!shown || plan.SameLook(mLastPlan)))
+        return false;
+    was = mTracked && mLastShown ? mLastArea : Lumo::Rect();
+    now = area;
+    mTracked = true;
+    mLastShown = shown;
+    mLastPlan = plan;
+    mLastArea = area;
+    return true;
+}
+
+bool KpComixObjectPic::GetWholeDrawArea(Lumo::Rect& area) const
+{
+    if (!mTracked || !mLastShown || !(mLastPlan.filter || !mMask.IsEmpty()))
+        return false;
+    area = mLastArea;
+    return area.mWidth > 0 && area.mHeight > 0;
+}
+
+void KpComixObjectPic::Draw(Lumo::Graphics* g)
+{
+    // The screen shows the look of the last TakeChange, wherever a repaint
+    // reaches; a picture drawn before any takes its look now.
+    if (!mTracked)
+    {
+        mTracked = true;
+        mLastShown = MakeDrawPlan(mLastPlan);
+        mLastArea = mLastShown ? GetPlanArea(mLastPlan) : Lumo::Rect();
+    }
+    if (!mLastShown)
         return;
+    const KpComixDrawPlan& plan = mLastPlan;
 
     if (!mMask.IsEmpty())
     {
@@ -177,24 +265,32 @@ void KpComixObjectPic::Draw(Lumo::Graphics* g)
                                  (float)mMask.GetWidth(), (float)mMask.GetHeight()};
         else
             g->mMaskPlaceRect = g->mMaskSrcRect;
-        if (s.staticMask)
-        {
-            g->mMaskMatrix.LoadIdentity();
-            g->mMaskMatrix.Translate(s.maskStaticPos.x, s.maskStaticPos.y);
-        }
-        else
-            g->mMaskMatrix = m;
+        g->mMaskMatrix = plan.maskMatrix;
     }
 
     const Lumo::Rect savedClip = g->GetClipRect();
     const bool savedTint = g->GetTintImages();
     const bool savedFilter = g->mBilinearFilter;
-    g->SetClipRect(s.clipRect);
+    g->SetClipRect(plan.clip);
+    // Only inside the area being drawn: the screen elsewhere already shows
+    // this picture, and a translucent one drawn over itself would darken.
+    // The software rasterizer leaves the last column and row of its clip
+    // unpainted, which for a part of the screen are pixels it must paint:
+    // there the area reaches one further, and the picture's own clip still
+    // ends where it ends when the whole screen is drawn.
+    Lumo::Rect area = savedClip;
+    if (mMask.IsEmpty() && !Lumo::ImageDrawsThrough3D(g->GetDestImage()))
+    {
+        area.mWidth++;
+        area.mHeight++;
+    }
+    g->mClipRect = g->mClipRect.Intersection(area);
     g->SetTintImages(true);
     // Turned or scaled pictures are sampled smoothly; plain ones stay pixel for pixel.
-    g->SetBilinearFilter(savedFilter || s.scale != 1.0f || s.angle != 0.0f);
-    g->SetColor(s.color.mRed & 0xFF, s.color.mGreen & 0xFF, s.color.mBlue & 0xFF, alpha255);
-    g->DrawImageMatrix(mPicture.GetImage(), m, mPicture.GetRect(), d.x, d.y);
+    g->SetBilinearFilter(savedFilter || plan.filter);
+    g->SetColor(plan.color.mRed, plan.color.mGreen, plan.color.mBlue, plan.color.mAlpha);
+    g->DrawImageMatrix(mPicture.GetImage(), plan.matrix, mPicture.GetRect(), plan.drawOffset.x,
+                       plan.drawOffset.y);
     g->SetTintImages(savedTint);
     g->SetBilinearFilter(savedFilter);
     g->mClipRect = savedClip;

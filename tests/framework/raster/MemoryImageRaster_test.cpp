@@ -2,6 +2,8 @@
 // level board around to fill its table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -111,4 +113,40 @@ TEST(MemoryImageRaster, TrianglesTakeVertexColoursOnlyWhenOneIsSet)
     dst.DrawTrianglesTex(nullptr, tris + 3, 1, &clip, &gColorWhite, 0, -8.0f, -8.0f, false);
     EXPECT_EQ(0xFF00FF00u, px[1 * 16 + 1]);
     EXPECT_EQ(8.0f, tris[3].x);
+}
+
+// A picture covering the screen, drawn into a part of it (a dirty area):
+// every pixel of the part is painted but its last column and row, whatever
+// slivers the clip lines cut from the quad's triangles.
+TEST(MemoryImageRaster, LargeQuadClippedToAnAreaPaintsTheWholeArea)
+{
+    MemoryImage src(nullptr);
+    Fill(src, 1024, 768, 0xFF112233);
+    const Rect srcRect(0, 0, 1024, 768);
+    const struct
+    {
+        Rect clip;
+        float shiftX;
+    } cases[] = {{{0, 254, 17, 444}, 0.0f},    {{0, 254, 1024, 444}, 0.0f},
+                 {{100, 254, 17, 444}, 3.25f}, {{500, 300, 100, 100}, 0.0f},
+                 {{0, 0, 1024, 768}, 0.0f},    {{37, 401, 600, 3}, 0.5f}};
+    for (const auto& c : cases)
+    {
+        MemoryImage dst(nullptr);
+        Fill(dst, 1024, 768, 0x00000000);
+        Matrix3 m;
+        m.Translate(c.shiftX, 0.0f);
+        dst.DrawImageMatrix(&src, 0, 0, m, &c.clip, &gColorWhite, 0, &srcRect, false, nullptr,
+                            nullptr, nullptr, nullptr);
+        const int left = std::max(c.clip.mX, (int)std::ceil(c.shiftX));
+        const int right = c.clip.mX + c.clip.mWidth - 1, bottom = c.clip.mY + c.clip.mHeight - 1;
+        int wrong = 0;
+        const uint32_t* px = dst.GetPixels();
+        for (int y = 0; y < 768; y++)
+            for (int x = 0; x < 1024; x++)
+                wrong += (px[y * 1024 + x] != 0) !=
+                         (x >= left && x < right && y >= c.clip.mY && y < bottom);
+        EXPECT_EQ(0, wrong) << "clip " << c.clip.mX << "," << c.clip.mY << " " << c.clip.mWidth
+                            << "x" << c.clip.mHeight << " shifted " << c.shiftX;
+    }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/app/MusicInterface.h"
+#include "framework/graphics/MemoryImage.h"
 #include "game/engine/KpMusic.h"
 #include "game/engine/KpProfileFile.h"
 #include "game/screens/KpComix.h"
@@ -260,4 +261,49 @@ TEST(ComixPlayer, OverlayClockReadsMinutesSecondsAndThePause)
     EXPECT_EQ("1:15.50 (PAUSED)", ComixClockText(75.5f, true));
     EXPECT_EQ("1:15.50 ", ComixClockText(75.5f, false));
     EXPECT_EQ("0:03.25 ", ComixClockText(3.25f, false));
+}
+
+// What the player repaints for a picture: nothing while its look stands, else
+// where it was and where it is now (its corners, a filtering margin, cut to
+// its clip), and a turned picture is marked to be drawn whole.
+TEST(ComixPlayer, PictureChangesReportWhereItWasAndWhereItIs)
+{
+    KpComixObjectPic pic;
+    auto* image = new Lumo::MemoryImage(nullptr);
+    image->Create(40, 20);
+    pic.mPicture.Adopt(image);
+    pic.mState.pos = Lumo::LumoVector2(100.0f, 50.0f);
+    pic.mState.centerpos = Lumo::LumoVector2(20.0f, 10.0f);
+    Lumo::Rect was, now, whole;
+    auto contains = [](const Lumo::Rect& a, const Lumo::Rect& b)
+    {
+        return a.mX <= b.mX && a.mY <= b.mY && a.mX + a.mWidth >= b.mX + b.mWidth &&
+               a.mY + a.mHeight >= b.mY + b.mHeight;
+    };
+    ASSERT_TRUE(pic.TakeChange(was, now));
+    EXPECT_EQ(Lumo::Rect(), was);
+    EXPECT_EQ(Lumo::Rect(98, 48, 44, 24), now);
+    EXPECT_FALSE(pic.TakeChange(was, now));
+    EXPECT_FALSE(pic.GetWholeDrawArea(whole));
+
+    pic.mState.pos.x = 100.25f; // a quarter pixel is a new look
+    ASSERT_TRUE(pic.TakeChange(was, now));
+    EXPECT_EQ(Lumo::Rect(98, 48, 44, 24), was);
+    EXPECT_EQ(Lumo::Rect(98, 48, 45, 24), now);
+
+    pic.mState.angle = 90.0f; // on its centre: 20 wide and 40 high
+    ASSERT_TRUE(pic.TakeChange(was, now));
+    EXPECT_TRUE(contains(now, Lumo::Rect(110, 40, 21, 40))) << now.mX << "," << now.mY;
+    ASSERT_TRUE(pic.GetWholeDrawArea(whole));
+    EXPECT_EQ(now, whole);
+
+    pic.mState.clipRect = Lumo::Rect(0, 0, 115, 768);
+    ASSERT_TRUE(pic.TakeChange(was, now));
+    EXPECT_EQ(115, now.mX + now.mWidth);
+
+    pic.mState.visible = false;
+    ASSERT_TRUE(pic.TakeChange(was, now));
+    EXPECT_EQ(Lumo::Rect(), now);
+    EXPECT_FALSE(was == Lumo::Rect());
+    EXPECT_FALSE(pic.GetWholeDrawArea(whole));
 }
