@@ -53,6 +53,19 @@ uint32_t VideoMemoryMegabytes(int bitsPerPixel, int width, int height, uint32_t 
     return (uint32_t)((frameBuffer + totalFree) >> 20);
 }
 
+RECT FlipChainAreas::ToCopy(const RECT& changed) const
+{
+    RECT area;
+    UnionRect(&area, &backLacks, &changed);
+    return area;
+}
+
+void FlipChainAreas::Flipped(const RECT& changed)
+{
+    UnionRect(&backLacks, &frontLacks, &changed);
+    SetRectEmpty(&frontLacks);
+}
+
 FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth, int desktopHeight,
                                          bool is3D, bool stretch)
 {
@@ -605,6 +618,8 @@ int DDInterface::Init(HWND window, bool windowed)
     }
 
     ReadScreenOnce();
+    RECT whole = {0, 0, mWidth, mHeight};
+    mFlipAreas.Forget(whole);
     ++mInitCount;
     mInitialized = true;
     return RESULT_OK;
@@ -697,6 +712,7 @@ bool DDInterface::Redraw(Rect* dirty)
     }
 
     RECT src, dest;
+    const RECT all = {0, 0, mWidth, mHeight};
     bool vsync = mIsWindowed && mOptions.windowedVSync && !mOptions.vsyncSuppressed;
     // Presenting in two halves splits the whole picture: it takes no part.
     if (dirty && !mIsWidescreen && !(vsync && mScanLineFailCount < 3))
@@ -717,7 +733,6 @@ bool DDInterface::Redraw(Rect* dirty)
             if (!IsRectEmpty(&area))
                 UnionRect(&src, &src, &area);
         }
-        RECT all = {0, 0, mWidth, mHeight};
         if (!IntersectRect(&src, &src, &all))
             src = all;
         dest = src;
@@ -789,16 +804,28 @@ bool DDInterface::Redraw(Rect* dirty)
             const Rect& p = mPresentationRect;
             RECT to = {p.mX, p.mY, p.mX + p.mWidth, p.mY + p.mHeight};
             RECT from = {0, 0, mWidth, mHeight};
-            PresentBlt(mSecondarySurface, &to, mDrawSurface, &from);
+            // An aspect-corrected picture is stretched: it goes whole.
+            if (!mIsWidescreen)
+            {
+                from = mFlipAreas.ToCopy(src);
+                to = from;
+                OffsetRect(&to, p.mX, p.mY);
+            }
+            if (!IsRectEmpty(&from))
+                PresentBlt(mSecondarySurface, &to, mDrawSurface, &from);
+            mFlipAreas.Flipped(src);
         }
         mCursorX = mNextCursorX;
         mCursorY = mNextCursorY;
         DrawCursor(mSecondarySurface, true);
         HRESULT hr = mPrimarySurface->Flip(nullptr, DDFLIP_WAIT);
+        if (FAILED(hr))
+            mFlipAreas.Forget(all);
         failed = CheckResult(hr, "Redraw FullScreen Flip");
     }
     else if (mCopyToPrimary)
     {
+        mFlipAreas.Forget(all);
         // In place of the flip: the cursor goes out with the frame as in a window.
         mCursorX = mNextCursorX;
         mCursorY = mNextCursorY;
@@ -813,6 +840,7 @@ bool DDInterface::Redraw(Rect* dirty)
     }
     else
     {
+        mFlipAreas.Forget(all);
         HRESULT hr = PresentBlt(mPrimarySurface, &dest, mDrawSurface, &src);
         failed = CheckResult(hr, "Redraw FullScreen Blt");
     }

@@ -113,6 +113,26 @@ struct FullScreenLayout
 FullScreenLayout ComputeFullScreenLayout(int width, int height, int desktopWidth, int desktopHeight,
                                          bool is3D, bool stretch);
 
+// What each buffer of a full-screen flip chain lacks of the draw surface's
+// picture. A flip shows the back buffer and hands the old front back, so a
+// frame copies only its own changes and those the other buffer has not had:
+// copying the whole frame into the back buffer at every present costs Wine
+// an upload of the whole screen.
+struct FlipChainAreas
+{
+    RECT backLacks = {0, 0, 0, 0}; // empty: the buffer holds the picture
+    RECT frontLacks = {0, 0, 0, 0};
+
+    // Neither buffer is known to hold the picture (a new chain, or a frame
+    // that went to the screen by another way).
+    void Forget(const RECT& whole) { backLacks = frontLacks = whole; }
+    // The part of the draw surface to copy into the back buffer for a frame
+    // whose changes (and cursor spots) lie in `changed`.
+    RECT ToCopy(const RECT& changed) const;
+    // After that copy and the flip: the old front is the back buffer now.
+    void Flipped(const RECT& changed);
+};
+
 class DDInterface : public NativeDisplay
 {
 public:
@@ -158,6 +178,7 @@ public:
     std::set<DDImage*> mDDImageSet;  // live surface images, not owned
     bool mVideoOnlyDraw = false;     // the screen image lives in video memory
     bool mCopyToPrimary = false;     // full screen copies frames to the primary: no flipping
+    FlipChainAreas mFlipAreas;       // what the flip chain's buffers lack
     int mInitCount = 0;
 
     // --- software cursor

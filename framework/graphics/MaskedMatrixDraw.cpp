@@ -89,6 +89,43 @@ uint32_t Sample(const TexelArea& t, float u, float v, bool filter, bool clamp)
     return Bilinear(t.At(tx, ty), t.At(tx + 1, ty), t.At(tx, ty + 1), t.At(tx + 1, ty + 1), fx, fy);
 }
 
+// The alpha of the picture's sample alone, as Sample (clamped) gives it:
+// the layer takes nothing else of the picture, and the channels of a
+// bilinear mix do not mix with each other.
+inline uint32_t SampleAlpha(const TexelArea& t, float u, float v, bool filter)
+{
+    if (!filter)
+        return t.Clamped((int)std::floor(u), (int)std::floor(v)) >> 24;
+    const float su = u - 0.5f, sv = v - 0.5f;
+    const float fu = std::floor(su), fv = std::floor(sv);
+    const int tx = (int)fu, ty = (int)fv;
+    const int fx = (int)((su - fu) * 256.0f), fy = (int)((sv - fv) * 256.0f);
+    const int a00 = t.Clamped(tx, ty) >> 24, a10 = t.Clamped(tx + 1, ty) >> 24;
+    const int a01 = t.Clamped(tx, ty + 1) >> 24, a11 = t.Clamped(tx + 1, ty + 1) >> 24;
+    const int top = a00 * (256 - fx) + a10 * fx;
+    const int bottom = a01 * (256 - fx) + a11 * fx;
+    return (uint32_t)(((top * (256 - fy) + bottom * fy) >> 16) & 0xFF);
+}
+
+// A mask moved by whole pixels only is read at texel centres, where nearest
+// and bilinear sampling both give the texel itself: it is read straight.
+bool IsWholePixelShift(const Matrix3& m)
+{
+    return m.m00 == 1.0f && m.m01 == 0.0f && m.m10 == 0.0f && m.m11 == 1.0f;
+}
+
+// The texel whose centre a row's first sample point hits, when it does.
+bool TexelCentre(float u, float v, int& tx, int& ty)
+{
+    const float su = u - 0.5f, sv = v - 0.5f;
+    if (!(std::fabs(su) < 1.0e6f && std::fabs(sv) < 1.0e6f) || su != std::floor(su) ||
+        sv != std::floor(sv))
+        return false;
+    tx = (int)su;
+    ty = (int)sv;
+    return true;
+}
+
 } // namespace
 
 bool ComposeMaskedLayer(MemoryImage* source, const Rect& srcRect, const Matrix3& matrix, float x,
@@ -141,6 +178,7 @@ bool ComposeMaskedLayer(MemoryImage* source, const Rect& srcRect, const Matrix3&
     // Both mappings are affine: step them along a row instead of transforming each pixel.
     const float pdx = toPicture.m00, pdy = toPicture.m10;
     const float mdx = toMask.m00, mdy = toMask.m10;
+    const bool maskShifted = IsWholePixelShift(toMask);
     for (int row = 0; row < area.mHeight; row++)
     {
         const float py = area.mY + row + 0.5f, px = area.mX + 0.5f;
@@ -148,17 +186,20 @@ bool ComposeMaskedLayer(MemoryImage* source, const Rect& srcRect, const Matrix3&
         LumoVector2 maskAt = toMask.TransformPoint(LumoVector2(px, py));
         float u = at.x, v = at.y;
         float mu = maskAt.x - maskPosX + maskSrcRect.mX, mv = maskAt.y - maskPosY + maskSrcRect.mY;
+        int maskX = 0, maskY = 0;
+        const bool maskStraight = maskShifted && TexelCentre(mu, mv, maskX, maskY);
         uint32_t* line = out + (size_t)row * area.mWidth;
         for (int col = 0; col < area.mWidth; col++, u += pdx, v += pdy, mu += mdx, mv += mdy)
         {
             line[col] = 0;
             if (!(u >= 0.0f && v >= 0.0f && u < w && v < h))
                 continue;
-            const uint32_t shape = Sample(picture, u + srcRect.mX, v + srcRect.mY, filter, true);
-            const uint32_t shapeAlpha = shape >> 24;
+            const uint32_t shapeAlpha =
+                SampleAlpha(picture, u + srcRect.mX, v + srcRect.mY, filter);
             if (!shapeAlpha)
                 continue;
-            const uint32_t colour = Sample(maskTexels, mu, mv, filter, false);
+            const uint32_t colour = maskStraight ? maskTexels.At(maskX + col, maskY)
+                                                 : Sample(maskTexels, mu, mv, filter, false);
             const uint32_t alpha = (shapeAlpha * (colour >> 24) + 127) / 255;
             line[col] = alpha ? (alpha << 24) | (colour & 0xFFFFFF) : 0;
         }

@@ -551,6 +551,26 @@ inline void DrawSpan(typename Dest<Fmt>::Pixel* dp, int n, const SpanContext& ct
             return;
         }
     }
+    if constexpr (T && !TA && !VC && !GC && !BL && (Fmt == Format8888 || Fmt == Format888))
+    {
+        // A picture drawn a texel to a pixel (moved, never scaled or turned)
+        // copies a row of its texels: the walk would fetch the same ones.
+        // Clipping leaves the steps a unit or so off one texel; they still
+        // are when the span's last pixel lands a whole row of texels on, in
+        // the same texel row, since every step then moves one texel.
+        const uint32_t u = q[QU], v = q[QV], du = dq[QU], dv = dq[QV];
+        const int64_t last = n - 1;
+        if (n > 0 && (int32_t)du > 0x8000 && (int32_t)du < 0x20000 &&
+            SpanInsideTexture(ctx, u, v, du, dv, n) &&
+            (((int64_t)u + (int32_t)du * last) >> 16) == (int64_t)(u >> 16) + last &&
+            (((int64_t)v + (int32_t)dv * last) >> 16) == (int64_t)(v >> 16))
+        {
+            const uint32_t* from = ctx.texels + (size_t)(v >> 16) * ctx.width + (u >> 16);
+            for (int i = 0; i < n; i++)
+                Dest<Fmt>::OpaqueTexel(dp + i, from[i]);
+            return;
+        }
+    }
     DrawSpanScalar<Fmt, T, TA, VC, GC, BL>(dp, n, ctx, q, dq);
 }
 

@@ -64,7 +64,8 @@ public:
     void PopupW(const std::wstring&) override {}
     void Popup(const std::string&) override {}
 
-    void Fill(const Color& color)
+    // The screen, or only `part` of it, takes the colour at the next frames.
+    void Fill(const Color& color, const Rect* part = nullptr)
     {
         if (!mFillWidget)
         {
@@ -73,7 +74,10 @@ public:
             mFillWidget->Resize(0, 0, mWidth, mHeight);
         }
         mFillWidget->mFill = color;
-        mFillWidget->SetDirty();
+        if (part)
+            mFillWidget->SetDirtyArea(*part);
+        else
+            mFillWidget->SetDirty();
     }
 
     // Runs main-loop steps until the condition holds; false after `boundMs`.

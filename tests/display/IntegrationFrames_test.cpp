@@ -128,6 +128,28 @@ TEST_F(IntegrationFrames, FullScreenFramesFillTheExactScreenIn2DAnd3D)
         uint32_t next = app.ShownAt(512, 384, DDTest::IsYellow);
         EXPECT_TRUE(DDTest::IsYellow(next)) << Hex(next);
 
+        // Frames that change a part each: the flip hands back a buffer that
+        // has not had the part before, which must not show old again.
+        const Rect blue(100, 100, 200, 100), green(600, 500, 200, 100);
+        app.Fill(Color(0, 0, 255, 255), &blue);
+        EXPECT_TRUE(DDTest::IsBlue(app.ShownAt(150, 150, DDTest::IsBlue)));
+        app.Fill(Color(0, 255, 0, 255), &green);
+        EXPECT_TRUE(DDTest::IsGreen(app.ShownAt(650, 550, DDTest::IsGreen)));
+        struct
+        {
+            POINT at;
+            bool (*is)(uint32_t);
+        } const shown[] = {{{150, 150}, DDTest::IsBlue},
+                           {{299, 199}, DDTest::IsBlue},
+                           {{650, 550}, DDTest::IsGreen},
+                           {{512, 384}, DDTest::IsYellow},
+                           {{1022, 766}, DDTest::IsYellow}};
+        for (const auto& s : shown)
+        {
+            uint32_t pixel = DDTest::ScreenPixel(s.at.x, s.at.y);
+            EXPECT_TRUE(s.is(pixel)) << s.at.x << "," << s.at.y << ": " << Hex(pixel);
+        }
+
         // Alt+Enter cannot leave a full screen the window would not fit beside.
         HWND hwnd = app.mHWnd;
         app.PressAltEnter();

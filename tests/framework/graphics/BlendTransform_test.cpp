@@ -12,6 +12,7 @@
 #include "framework/app/Color.h"
 #include "framework/app/Matrix3.h"
 #include "framework/app/Rect.h"
+#include "framework/graphics/MaskedMatrixDraw.h"
 #include "framework/graphics/MemoryImage.h"
 
 using namespace Lumo;
@@ -359,4 +360,52 @@ TEST(BlendTransform, MatrixDrawNeedsMemorySource)
                          nullptr, nullptr, nullptr);
     EXPECT_EQ(dst->mChangeCount, changes + 1);
     EXPECT_EQ(dst->GetPixels()[64], MEMORY_IMAGE_GUARD);
+}
+
+TEST(BlendTransform, MaskedLayerReadsAMaskMovedByWholePixelsTexelForTexel)
+{
+    // An opaque picture scaled 3 times over a mask whose every texel differs.
+    auto picture = MakeImage(8, 8, 0xFF123456);
+    std::vector<uint32_t> texels(40 * 40);
+    for (int y = 0; y < 40; y++)
+        for (int x = 0; x < 40; x++)
+            texels[y * 40 + x] =
+                0xFF000000u | (uint32_t)x << 18 | (uint32_t)y << 10 | (x * y & 0xFF);
+    MemoryImage mask(nullptr);
+    mask.SetPixels(texels.data(), 40, 40, true);
+    Matrix3 matrix;
+    matrix.Scale(3.0f, 3.0f);
+    const Rect whole8(0, 0, 8, 8), whole40(0, 0, 40, 40), clip(0, 0, 64, 64);
+    struct
+    {
+        float shiftX;
+        bool filter;
+    } const cases[] = {{5.0f, true}, {5.0f, false}, {5.5f, true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.shiftX << (c.filter ? " filtered" : " nearest"));
+        Matrix3 maskMatrix;
+        maskMatrix.Translate(c.shiftX, 7.0f);
+        MemoryImage layer(nullptr);
+        Rect area;
+        ASSERT_TRUE(ComposeMaskedLayer(picture.get(), whole8, matrix, 10.0f, 10.0f, clip, &mask,
+                                       whole40, 0.0f, 0.0f, maskMatrix, c.filter, layer, area));
+        EXPECT_EQ(Rect(10, 10, 24, 24), area);
+        for (int y = 14; y < 30; y += 5)
+            for (int x = 14; x < 30; x += 3)
+            {
+                const uint32_t left = texels[(y - 7) * 40 + x - 6],
+                               right = texels[(y - 7) * 40 + x - 5];
+                // Half a texel over, each channel is the mean of the two it lies between.
+                uint32_t wanted = right;
+                if (c.shiftX != 5.0f)
+                {
+                    wanted = 0xFF000000u;
+                    for (int shift = 0; shift < 24; shift += 8)
+                        wanted |= (((left >> shift) & 0xFF) + ((right >> shift) & 0xFF)) / 2
+                                  << shift;
+                }
+                EXPECT_EQ(wanted, At(layer, x - 10, y - 10)) << x << "," << y;
+            }
+    }
 }

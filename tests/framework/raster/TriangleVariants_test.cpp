@@ -58,6 +58,10 @@ std::vector<Case> Triangles()
         // Two vertices on one row; minified texture.
         {{Vertex(2.0f, 3.0f, 0.0f, 0.0f, 0xFFFFFFFF), Vertex(25.0f, 3.0f, 16.0f, 0.0f, 0x20FFFFFF),
           Vertex(20.0f, 28.0f, 16.0f, 16.0f, 0xC0000000)}},
+        // A texel to a pixel, moved by part of one: rows of texels copied.
+        {{Vertex(3.25f, 4.5f, 0.0f, 0.0f, 0xFFFFFFFF),
+          Vertex(15.25f, 4.5f, 12.0f, 0.0f, 0xFFFFFFFF),
+          Vertex(3.25f, 20.5f, 0.0f, 16.0f, 0xFFFFFFFF)}},
         // A thin sliver across many rows.
         {{Vertex(4.2f, 1.1f, 8.5f, 8.5f, 0xFF123456), Vertex(5.9f, 31.0f, 0.5f, 15.5f, 0x7F654321),
           Vertex(6.1f, 2.0f, 15.5f, 0.5f, 0xEEABCDEF)}},
@@ -126,7 +130,7 @@ TEST_F(TriangleTable, EveryEntryMatchesTheReferenceModel)
                 ++compared;
             }
     }
-    EXPECT_EQ(TRIANGLE_VARIANT_COUNT * 4 * 3, compared);
+    EXPECT_EQ(TRIANGLE_VARIANT_COUNT * 5 * 3, compared);
 }
 
 TEST_F(TriangleTable, RowsHoldSeventyOneLoopsInTheirPlaces)
