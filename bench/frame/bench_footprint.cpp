@@ -299,19 +299,25 @@ void MeasureWindowHide(const char* road)
     DestroyWindow(hwnd);
 }
 
-// The least DirectDraw program's quit, the game's measured the same way:
-// from the close request to the end of the process.
-void MeasureLeastQuit(const char* road)
+// Starts a program of the benchmark folder with one argument.
+bool StartBenchProgram(const char* program, const char* argument, PROCESS_INFORMATION& pi)
 {
-    std::string line = "\"" + std::string(LUMO_BINARY_DIR) +
-                       "/bench/frame/bench_ddmin.exe\" bench_footprint_never_set";
+    std::string line =
+        "\"" + std::string(LUMO_BINARY_DIR) + "/bench/frame/" + program + "\" " + argument;
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back(0);
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
+    return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi) != FALSE;
+}
+
+// The least DirectDraw program's quit, the game's measured the same way:
+// from the close request to the end of the process.
+void MeasureLeastQuit(const char* road)
+{
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
+    if (!StartBenchProgram("bench_ddmin.exe", "bench_footprint_never_set", pi))
         return;
     HWND hwnd = nullptr;
     for (int waited = 0; waited < 10000 && !hwnd; waited += 10)
@@ -333,16 +339,9 @@ void MeasureLeastQuit(const char* road)
 void MeasureLeast(const char* road, const char* program, const char* what)
 {
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, "bench_footprint_done");
-    std::string line =
-        "\"" + std::string(LUMO_BINARY_DIR) + "/bench/frame/" + program + "\" bench_footprint_done";
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back(0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     unsigned long long since = HostTicks();
-    if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                       &pi))
+    if (StartBenchProgram(program, "bench_footprint_done", pi))
     {
         std::string host;
         for (int waited = 0; waited < 10000 && host.empty(); waited += 5)

@@ -498,16 +498,27 @@ uint32_t TexturePixel(const char* file, int x, int y)
     EXPECT_TRUE(image) << file;
     return image ? image->GetBits()[size_t(y) * image->GetWidth() + x] & 0xFFFFFF : 0;
 }
+
+// A 1024x768 screen with a widget manager drawing into it.
+struct BoardScreen
+{
+    Lumo::MemoryImage screen;
+    Lumo::WidgetManager manager{nullptr};
+    BoardScreen()
+    {
+        screen.Create(1024, 768);
+        manager.mImage = &screen;
+    }
+};
 } // namespace
 
 TEST_F(Board, TheCafeDrawsItsRoomASeatedClientWithItsOrderAndItsDoorSign)
 {
     GameArchives archives;
     ASSERT_TRUE(archives.IsReady());
-    Lumo::MemoryImage screen;
-    screen.Create(1024, 768);
-    Lumo::WidgetManager manager(nullptr);
-    manager.mImage = &screen;
+    BoardScreen drawn;
+    Lumo::MemoryImage& screen = drawn.screen;
+    Lumo::WidgetManager& manager = drawn.manager;
     {
         TestBoard board;
         manager.AddWidget(&board);
@@ -650,10 +661,9 @@ TEST_F(Board, AnUpgradeKeptAfterAWonDayStandsInItsCafeOnEveryLaterDay)
                                            "name=\"espresso\" kind=\"functional\"/></upgrades>");
         return LevelFromText(text, number, false);
     };
-    Lumo::MemoryImage screen;
-    screen.Create(1024, 768);
-    Lumo::WidgetManager manager(nullptr);
-    manager.mImage = &screen;
+    BoardScreen drawn;
+    Lumo::MemoryImage& screen = drawn.screen;
+    Lumo::WidgetManager& manager = drawn.manager;
     TestBoard board;
     manager.AddWidget(&board);
 
