@@ -132,15 +132,20 @@ void KpComixObjectPic::ResetState()
     mState = mInitial;
 }
 
+namespace
+{
+bool SameAffine(const Lumo::Matrix3& a, const Lumo::Matrix3& b)
+{
+    return a.m00 == b.m00 && a.m01 == b.m01 && a.m02 == b.m02 && a.m10 == b.m10 && a.m11 == b.m11 &&
+           a.m12 == b.m12;
+}
+} // namespace
+
 bool KpComixDrawPlan::SameLook(const KpComixDrawPlan& o) const
 {
-    const Lumo::Matrix3 &a = matrix, &b = o.matrix, &ma = maskMatrix, &mb = o.maskMatrix;
-    return a.m00 == b.m00 && a.m01 == b.m01 && a.m02 == b.m02 && a.m10 == b.m10 && a.m11 == b.m11 &&
-           a.m12 == b.m12 && drawOffset.x == o.drawOffset.x && drawOffset.y == o.drawOffset.y &&
-           clip == o.clip && color.mRed == o.color.mRed && color.mGreen == o.color.mGreen &&
-           color.mBlue == o.color.mBlue && color.mAlpha == o.color.mAlpha && filter == o.filter &&
-           ma.m00 == mb.m00 && ma.m01 == mb.m01 && ma.m02 == mb.m02 && ma.m10 == mb.m10 &&
-           ma.m11 == mb.m11 && ma.m12 == mb.m12;
+    return SameAffine(matrix, o.matrix) && SameAffine(maskMatrix, o.maskMatrix) &&
+           drawOffset.x == o.drawOffset.x && drawOffset.y == o.drawOffset.y && clip == o.clip &&
+           color == o.color && filter == o.filter;
 }
 
 bool KpComixObjectPic::MakeDrawPlan(KpComixDrawPlan& plan) const
