@@ -136,6 +136,89 @@ std::string JoinPath(const std::string& dir, const std::string& name)
     return dir + (dir.back() == '/' || dir.back() == '\\' ? "" : "/") + name;
 }
 
+// The COFF header, string table and section table of a PE image, sections by
+// their full names (long ones through the string table).
+struct PeHeaders
+{
+    uint32_t timeStamp = 0, symbolTable = 0, symbolCount = 0, imageBase = 0;
+    bool pe32 = false; // a 32-bit optional header, which gives imageBase
+    std::vector<uint8_t> strings;
+    std::vector<Section> sections;
+};
+
+PeHeaders ReadPeHeaders(const std::vector<uint8_t>& image)
+{
+    PeHeaders h;
+    Reader r(image.data(), image.size());
+    r.Seek(0x3C);
+    uint32_t peOffset = r.U32();
+    r.Seek(peOffset);
+    if (r.U32() != 0x00004550)
+        throw std::runtime_error("not a PE file");
+    r.Skip(2); // machine
+    int sectionCount = r.U16();
+    h.timeStamp = r.U32();
+    h.symbolTable = r.U32();
+    h.symbolCount = r.U32();
+    int optionalSize = r.U16();
+    r.Skip(2);
+    size_t optional = r.Pos();
+    h.pe32 = optionalSize >= 32 && r.U16() == 0x10B;
+    if (h.pe32)
+    {
+        r.Seek(optional + 28);
+        h.imageBase = r.U32();
+    }
+    r.Seek(optional + optionalSize);
+
+    if (h.symbolTable)
+    {
+        size_t strings = h.symbolTable + (size_t)h.symbolCount * 18;
+        Reader t(image.data(), image.size());
+        t.Seek(strings);
+        uint32_t size = t.U32();
+        t.Seek(strings);
+        t.Skip(size);
+        h.strings.assign(image.begin() + strings, image.begin() + strings + size);
+    }
+
+    for (int i = 0; i < sectionCount; i++)
+    {
+        char name[9] = {0};
+        for (int k = 0; k < 8; k++)
+            name[k] = (char)r.U8();
+        Section sec;
+        sec.name = name;
+        if (sec.name.size() > 1 && sec.name[0] == '/')
+            sec.name = StringAt(h.strings, strtoul(name + 1, nullptr, 10));
+        sec.virtualSize = r.U32();
+        sec.virtualAddress = r.U32();
+        sec.rawSize = r.U32();
+        sec.rawOffset = r.U32();
+        r.Skip(12);
+        sec.flags = r.U32();
+        h.sections.push_back(sec);
+    }
+    return h;
+}
+
+// A section's bytes by its full name; empty when the image has none.
+std::vector<uint8_t> SectionBytes(const std::vector<uint8_t>& image, const PeHeaders& headers,
+                                  const char* wanted)
+{
+    for (const Section& s : headers.sections)
+    {
+        if (s.name != wanted)
+            continue;
+        if (s.rawOffset + (size_t)s.rawSize > image.size())
+            return {};
+        size_t size = std::min(s.virtualSize ? s.virtualSize : s.rawSize, s.rawSize);
+        return std::vector<uint8_t>(image.begin() + s.rawOffset,
+                                    image.begin() + s.rawOffset + size);
+    }
+    return {};
+}
+
 class MapWriter
 {
 public:
@@ -147,54 +230,14 @@ public:
 
     void Read()
     {
-        Reader r(mImage.data(), mImage.size());
-        r.Seek(0x3C);
-        uint32_t peOffset = r.U32();
-        r.Seek(peOffset);
-        if (r.U32() != 0x00004550)
-            throw std::runtime_error("not a PE file");
-        r.Skip(2); // machine
-        int sectionCount = r.U16();
-        mTimeStamp = r.U32();
-        uint32_t symbolTable = r.U32();
-        uint32_t symbolCount = r.U32();
-        int optionalSize = r.U16();
-        r.Skip(2);
-        size_t optional = r.Pos();
-        if (r.U16() != 0x10B)
+        PeHeaders headers = ReadPeHeaders(mImage);
+        if (!headers.pe32)
             throw std::runtime_error("not a 32-bit PE file");
-        r.Seek(optional + 28);
-        mImageBase = r.U32();
-        r.Seek(optional + optionalSize);
-
-        if (symbolTable)
-        {
-            size_t strings = symbolTable + (size_t)symbolCount * 18;
-            Reader s(mImage.data(), mImage.size());
-            s.Seek(strings);
-            uint32_t size = s.U32();
-            s.Seek(strings);
-            s.Skip(size);
-            mStrings.assign(mImage.begin() + strings, mImage.begin() + strings + size);
-        }
-
-        for (int i = 0; i < sectionCount; i++)
-        {
-            char name[9] = {0};
-            for (int k = 0; k < 8; k++)
-                name[k] = (char)r.U8();
-            Section sec;
-            sec.name = name;
-            if (sec.name.size() > 1 && sec.name[0] == '/')
-                sec.name = StringAt(mStrings, strtoul(name + 1, nullptr, 10));
-            sec.virtualSize = r.U32();
-            sec.virtualAddress = r.U32();
-            sec.rawSize = r.U32();
-            sec.rawOffset = r.U32();
-            r.Skip(12);
-            sec.flags = r.U32();
-            mSections.push_back(sec);
-        }
+        mTimeStamp = headers.timeStamp;
+        mImageBase = headers.imageBase;
+        mStrings = headers.strings;
+        mSections = headers.sections;
+        const uint32_t symbolTable = headers.symbolTable, symbolCount = headers.symbolCount;
 
         if (symbolTable)
             ReadSymbols(symbolTable, symbolCount);
@@ -288,53 +331,6 @@ private:
         std::sort(mSymbols.begin(), mSymbols.end());
     }
 
-    // A section of the debug image by its full name (long names through its
-    // own string table); empty when it has none.
-    std::vector<uint8_t> DebugSectionBytes(const char* wanted) const
-    {
-        const std::vector<uint8_t>& image = mDebugImage;
-        Reader r(image.data(), image.size());
-        r.Seek(0x3C);
-        r.Seek(r.U32());
-        if (r.U32() != 0x00004550)
-            throw std::runtime_error("the debug file is not a PE file");
-        r.Skip(2);
-        int sectionCount = r.U16();
-        r.Skip(4);
-        size_t symbolTable = r.U32();
-        size_t strings = symbolTable + (size_t)r.U32() * 18;
-        int optionalSize = r.U16();
-        r.Skip(2 + optionalSize);
-        for (int i = 0; i < sectionCount; i++)
-        {
-            char name[9] = {0};
-            for (int k = 0; k < 8; k++)
-                name[k] = (char)r.U8();
-            uint32_t virtualSize = r.U32();
-            r.Skip(4);
-            uint32_t rawSize = r.U32();
-            uint32_t rawOffset = r.U32();
-            r.Skip(16);
-            std::string full = name;
-            if (full.size() > 1 && full[0] == '/')
-            {
-                size_t at = strings + strtoul(name + 1, nullptr, 10);
-                full = at < image.size()
-                           ? std::string((const char*)image.data() + at,
-                                         strnlen((const char*)image.data() + at, image.size() - at))
-                           : std::string();
-            }
-            if (full != wanted)
-                continue;
-            if (rawOffset + (size_t)rawSize > image.size())
-                return {};
-            size_t size = std::min(virtualSize ? virtualSize : rawSize, rawSize);
-            return std::vector<uint8_t>(image.begin() + rawOffset,
-                                        image.begin() + rawOffset + size);
-        }
-        return {};
-    }
-
     // Reads one entry of a DWARF 5 directory or file table by its format.
     struct EntryFormat
     {
@@ -391,9 +387,10 @@ private:
 
     void ReadLines()
     {
-        std::vector<uint8_t> lines = DebugSectionBytes(".debug_line");
-        mStr = DebugSectionBytes(".debug_str");
-        mLineStr = DebugSectionBytes(".debug_line_str");
+        const PeHeaders debug = ReadPeHeaders(mDebugImage);
+        std::vector<uint8_t> lines = SectionBytes(mDebugImage, debug, ".debug_line");
+        mStr = SectionBytes(mDebugImage, debug, ".debug_str");
+        mLineStr = SectionBytes(mDebugImage, debug, ".debug_line_str");
         Reader r(lines.data(), lines.size());
         while (r.Pos() + 4 <= r.Size())
         {
