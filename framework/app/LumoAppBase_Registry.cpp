@@ -220,15 +220,17 @@ void LumoAppBase::LoadSettings()
     if (ReadRegistryInt("Muted", &value))
         mMuteCount = HoldToRange(value, 0, 1);
     // A place on the screens there are; -1 stays "none".
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    auto onScreens = [](int value, int originMetric, int extentMetric)
+    {
+        const int origin = GetSystemMetrics(originMetric);
+        return value == -1
+                   ? -1
+                   : HoldToRange(value, origin, origin + GetSystemMetrics(extentMetric) - 1);
+    };
     if (ReadRegistryInt("PreferredX", &value))
-        mPreferredX =
-            value == -1 ? -1
-                        : HoldToRange(value, left, left + GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+        mPreferredX = onScreens(value, SM_XVIRTUALSCREEN, SM_CXVIRTUALSCREEN);
     if (ReadRegistryInt("PreferredY", &value))
-        mPreferredY = value == -1
-                          ? -1
-                          : HoldToRange(value, top, top + GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+        mPreferredY = onScreens(value, SM_YVIRTUALSCREEN, SM_CYVIRTUALSCREEN);
     if (ReadRegistryInt("CustomCursors", &value))
         EnableCustomCursors(value != 0);
     ReadRegistryBool("WaitForVSync", &mWaitForVSync);
