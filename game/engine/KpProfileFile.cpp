@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/app/LumoAppBase.h"
@@ -130,6 +131,71 @@ bool ReadDiskFile(const std::string& path, std::string& bytes, bool& found)
     return ok;
 }
 
+// Writes all the bytes, as far as the room left allows (below 0: no limit);
+// a write cut short by the room fails as a full disk does.
+bool WriteAll(HANDLE file, const char* data, size_t size, int64_t& room)
+{
+    size_t allowed = room < 0 ? size : size_t(std::min<int64_t>(room, int64_t(size)));
+    DWORD written = 0;
+    bool ok = allowed == 0 ||
+              (WriteFile(file, data, DWORD(allowed), &written, nullptr) && written == allowed);
+    if (room >= 0)
+        room -= written;
+    if (ok && allowed < size)
+    {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    return ok;
+}
+
+enum CopyResult
+{
+    kCopyMade,
+    kCopyNameTaken,
+    kCopyFailed,
+};
+
+// Makes a new file `name` holding `bytes`, or without them a copy of the file
+// at `source`, never over a file that is there. A copy that fails part way
+// (a full disk) is removed: left behind, each one took a name from every
+// later copy until none was left.
+CopyResult WriteNewCopy(const std::string& name, const std::string* bytes,
+                        const std::string& source, int64_t& room)
+{
+    HANDLE out = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+    {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? kCopyNameTaken
+                                                                           : kCopyFailed;
+    }
+    bool ok;
+    if (bytes)
+        ok = WriteAll(out, bytes->data(), bytes->size(), room);
+    else
+    {
+        HANDLE in = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ok = in != INVALID_HANDLE_VALUE;
+        std::string chunk(65536, '\0');
+        DWORD got = 0;
+        while (ok && (ok = ReadFile(in, &chunk[0], DWORD(chunk.size()), &got, nullptr)) && got > 0)
+            ok = WriteAll(out, chunk.data(), got, room);
+        if (in != INVALID_HANDLE_VALUE)
+            CloseHandle(in);
+    }
+    ok = ok && FlushFileBuffers(out);
+    DWORD code = ok ? 0 : GetLastError();
+    CloseHandle(out);
+    if (ok)
+        return kCopyMade;
+    DeleteFileA(name.c_str());
+    SetLastError(code);
+    return kCopyFailed;
+}
+
 int32_t Clamp(int32_t value, int32_t low, int32_t high, const std::string& what,
               std::vector<std::string>& warnings)
 {
@@ -200,7 +266,7 @@ void SyncOutcome(bool& ok, std::string& text)
 
 // Writes the whole file through "<path>.tmp"; the error for the player otherwise.
 bool WriteThroughTemporary(const std::string& path, const std::string& bytes,
-                           void (*beforeReplace)(), std::string& error)
+                           void (*beforeReplace)(), int64_t& room, std::string& error)
 {
     Lumo::MakeDirectories(Lumo::GetFileDir(path, true));
     std::string temporary = path + ".tmp";
@@ -212,9 +278,7 @@ bool WriteThroughTemporary(const std::string& path, const std::string& bytes,
             Lumo::StrFormat("cannot create '%s' (error %lu)", temporary.c_str(), GetLastError());
         return false;
     }
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
-              written == bytes.size() && FlushFileBuffers(file);
+    bool ok = WriteAll(file, bytes.data(), bytes.size(), room) && FlushFileBuffers(file);
     DWORD code = ok ? 0 : GetLastError();
     CloseHandle(file);
     if (ok && beforeReplace)
@@ -530,11 +594,17 @@ std::string KpProfileFile::KeepCopyOnDisk(const std::string& bytes, bool bytesWh
                 return name;
             continue;
         }
-        // Never over an earlier copy: the copy fails when the name is taken.
-        if (CopyFileA(mPath.c_str(), name.c_str(), TRUE))
+        // Never over an earlier copy: a name taken meanwhile goes on to the
+        // next; any other failure is the folder refusing the copy.
+        CopyResult result = WriteNewCopy(name, bytesWhole ? &bytes : nullptr, mPath, mDiskRoom);
+        if (result == kCopyMade)
             return name;
-        if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return ""; // not a name taken meanwhile: the folder refuses the copy
+        if (result == kCopyFailed)
+        {
+            WriteLog("WARNING: KpProfileFile: cannot copy '%s' to '%s' (error %lu)", mPath.c_str(),
+                     name.c_str(), GetLastError());
+            return "";
+        }
     }
     return "";
 }
@@ -609,11 +679,11 @@ bool KpProfileFile::Write()
     bool ok = true;
     std::string error;
     if (!Replaying() && !own.empty())
-        ok = WriteThroughTemporary(own, bytes, mBeforeReplace, error);
+        ok = WriteThroughTemporary(own, bytes, mBeforeReplace, mDiskRoom, error);
     SyncOutcome(ok, error);
     std::string replayError;
     if (Replaying() && ok && !own.empty() &&
-        !WriteThroughTemporary(own, bytes, mBeforeReplace, replayError))
+        !WriteThroughTemporary(own, bytes, mBeforeReplace, mDiskRoom, replayError))
         WriteLog("WARNING: KpProfileFile::Write: the replay's %s", replayError.c_str());
     if (!ok)
         mSaveError = error;

@@ -189,6 +189,9 @@ public:
 
     // Called between writing the temporary file and replacing the old one (tests).
     void (*mBeforeReplace)() = nullptr;
+    // Bytes the disk takes before it is full, across every write and copy
+    // (tests); below 0 no limit.
+    int64_t mDiskRoom = -1;
 
 private:
     KpProfileFile(const KpProfileFile&) = delete;

@@ -1,9 +1,9 @@
 // The profile and records file: fields at their byte offsets and the sum
 // after them, slots moving down, record places, seeded corruption through the
 // reader and through the file (whose bytes always survive somewhere), copies
-// of damaged files that never replace each other, a save that cannot reach
-// the disk, and a save cut off by killing the process between writing and
-// replacing.
+// of damaged files that never replace each other (nor stay behind cut short
+// on a full disk), a save that cannot reach the disk, and a save cut off by
+// killing the process between writing and replacing.
 #include "game/engine/KpProfileFile.h"
 
 #include <gtest/gtest.h>
@@ -448,6 +448,60 @@ TEST_F(ProfileFileTest, AFileThatCannotBeCopiedIsNotSavedOver)
     EXPECT_EQ(ReadTestFile(mPath + ".7.bad"), cut);
     for (int n = 1; n <= 100; n++)
         RemoveDirectoryA((mPath + (n == 1 ? "" : "." + std::to_string(n)) + ".bad").c_str());
+}
+
+namespace
+{
+int CountKeptCopies(const std::string& path)
+{
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((path + "*.bad").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE)
+    {
+        do
+            count++;
+        while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    return count;
+}
+} // namespace
+
+// A damaged file in a full folder: each failed copy once left its cut copy
+// behind, a hundred of them, and every later save was refused even with room
+// again. A failed copy removes what it wrote; the next run with room keeps
+// its one copy and saves.
+TEST_F(ProfileFileTest, AFullDiskLeavesNoCutCopyAndALaterRunKeepsOne)
+{
+    ASSERT_TRUE(mFile.NewProfile(L"Ann", nullptr, nullptr));
+    const std::string whole = ReadTestFile(mPath);
+    // Cut inside its profile, and too large to be read whole (copied from the disk).
+    for (const std::string& damaged : {whole.substr(0, 7900), whole + std::string(100000, 'x')})
+    {
+        SCOPED_TRACE(damaged.size());
+        WriteTestFile(mPath, damaged);
+        KpProfileFile full;
+        full.SetPath(mPath);
+        full.mDiskRoom = 100;
+        full.Read();
+        EXPECT_FALSE(full.HasKeptCopy());
+        EXPECT_TRUE(full.TakeUnkeptNews());
+        ASSERT_TRUE(full.NewProfile(L"Cid", nullptr, nullptr));
+        EXPECT_TRUE(full.IsSaveRefusedForDamage());
+        EXPECT_EQ(CountKeptCopies(mPath), 0);
+        EXPECT_TRUE(ReadTestFile(mPath) == damaged);
+
+        KpProfileFile later;
+        later.SetPath(mPath);
+        later.Read();
+        EXPECT_EQ(later.TakeKeptCopy(), mPath + ".bad");
+        EXPECT_TRUE(ReadTestFile(mPath + ".bad") == damaged);
+        ASSERT_TRUE(later.NewProfile(L"Dee", nullptr, nullptr));
+        EXPECT_FALSE(later.IsSaveFailing());
+        EXPECT_EQ(CountKeptCopies(mPath), 1);
+        DeleteFileA((mPath + ".bad").c_str());
+    }
 }
 
 // A replay of an older demo (no save outcomes in its stream) takes its saves
