@@ -353,6 +353,10 @@ public:
     void CopyToClipboard(const std::string& text);
     std::string GetClipboardText();
     bool ReadFileToBuffer(const std::string& fileName, Buffer* buffer, bool bypassDemo = false);
+    // The outcome of a whole-file read its caller made itself (true with the
+    // bytes), as an outside value: a recording keeps it, a replay returns the
+    // recorded one in its place; otherwise it is returned as it came.
+    bool SyncFileRead(bool ok, std::string& bytes);
     void UpdateFocusState();
     void ClearHeldKeys();
     void ToggleSound();

@@ -166,29 +166,35 @@ std::string LumoAppBase::GetCrashInfoText()
 bool LumoAppBase::ReadFileToBuffer(const std::string& fileName, Buffer* buffer, bool bypassDemo)
 {
     // A replay takes the outcome from its stream and opens nothing.
-    if (!bypassDemo && PlayingDemoHere())
+    std::string bytes;
+    bool ok = false;
+    if (bypassDemo || !PlayingDemoHere())
+        ok = ReadWholeFile(fileName, bytes);
+    if (!bypassDemo)
+        ok = SyncFileRead(ok, bytes);
+    if (ok)
+    {
+        buffer->Clear();
+        buffer->SetData(bytes.data(), (int)bytes.size());
+    }
+    return ok;
+}
+
+bool LumoAppBase::SyncFileRead(bool ok, std::string& bytes)
+{
+    if (PlayingDemoHere())
     {
         Buffer& in = mDemo.mBuffer;
         if (!TakeDemoRecord(DEMO_FILE_READ) || in.ReadNumBits(1, false) == 0)
             return false;
         // The count was checked against the stream when the file was read.
         uint32_t count = (uint32_t)in.ReadLong();
-        std::string bytes(count, '\0');
+        bytes.assign(count, '\0');
         for (uint32_t i = 0; i < count; i++)
             bytes[i] = (char)in.ReadByte();
-        buffer->Clear();
-        buffer->SetData(bytes.data(), (int)bytes.size());
         return true;
     }
-
-    std::string bytes;
-    bool ok = ReadWholeFile(fileName, bytes);
-    if (ok)
-    {
-        buffer->Clear();
-        buffer->SetData(bytes.data(), (int)bytes.size());
-    }
-    if (!bypassDemo && RecordingDemoHere())
+    if (RecordingDemoHere())
     {
         Buffer& out = mDemo.mBuffer;
         WriteDemoCommand(DEMO_FILE_READ);

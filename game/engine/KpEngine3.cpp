@@ -225,7 +225,10 @@ void KpEngine3::Shutdown()
     if (!InSendMessage() && !ConfirmQuit())
         return;
     // A player who stays keeps the progress in memory for the next save to try.
-    if (!gProfileFile.Save() && !InSendMessage() && !ConfirmSaveLostAtQuit())
+    // A file another program held at the start is not saved over in this run:
+    // the quit question said so.
+    if (!gProfileFile.IsHeldElsewhere() && !gProfileFile.Save() && !InSendMessage() &&
+        !ConfirmSaveLostAtQuit())
         return;
     // Hiding the window can take seconds under some window managers: the
     // last picture on screen is the game, not the box that was just answered.
@@ -273,6 +276,15 @@ void KpEngine3::TellProfileNews()
         // What became of the file: nothing of it loaded, or all but what was reset.
         ShowMessageBox(gProfileFile.WasReadInPart() ? "profilereset" : "profilekept");
     }
+    // Another program held the file through the start: it is untouched, and
+    // this run saves nothing over it.
+    if (gProfileFile.HasHeldNews() && menu && menu->mVisible)
+    {
+        gProfileFile.TakeHeldNews();
+        GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+        ScreenTrace("profile file in use by another program: '%s'", gProfileFile.GetPath().c_str());
+        ShowMessageBox("profileheld");
+    }
     // A damaged file that could not be kept aside stays as it is: the player
     // learns why nothing will be saved, and where the file is.
     if (gProfileFile.HasUnkeptNews() && menu && menu->mVisible)
@@ -310,8 +322,11 @@ bool KpEngine3::ConfirmQuit()
     if (gConfirm2 && !gConfirm2->mManager)
         return false;
     mAskingQuit = true;
-    // After a failed save the question must not promise that progress is saved.
-    const std::string key = gProfileFile.IsSaveFailing() ? "quitunsaved" : "quit";
+    // After a failed save the question must not promise that progress is saved,
+    // nor in a run that saves nothing over a file another program held.
+    const std::string key = gProfileFile.IsHeldElsewhere() ? "quitheld"
+                            : gProfileFile.IsSaveFailing() ? "quitunsaved"
+                                                           : "quit";
     bool yes;
     if (gConfirm2)
         yes = ShowConfirmBox(key) == 1;

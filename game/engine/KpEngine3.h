@@ -51,7 +51,8 @@ public:
     // Builds every screen of the game except the in-level dialogs into gEngine3Boards.
     void CreateScreens();
     // The quit confirmation ("quit" in the game's two-button box, "quitunsaved"
-    // while saves fail); true on yes.
+    // while saves fail, "quitheld" when the profile file was in use by another
+    // program at the start); true on yes.
     bool ConfirmQuit();
     // Once loading completed: the splash, or without one the menus. Tools that
     // start elsewhere (a level from code) show nothing here.

@@ -105,30 +105,75 @@ uint32_t Sum(const std::string& bytes, size_t length)
     return uint32_t(crc32(crc32(0L, Z_NULL, 0), (const Bytef*)bytes.data(), uInt(length)));
 }
 
-// Reads a file of the disk whole. `found` tells whether it exists (it may
-// exist and still not be readable).
-bool ReadDiskFile(const std::string& path, std::string& bytes, bool& found)
+// What became of a whole-file read of the disk.
+enum DiskRead
 {
+    kDiskRead,    // the bytes are all there
+    kDiskMissing, // no such file
+    kDiskHeld,    // another program holds it now (a sharing or lock violation)
+    kDiskFailed,  // there, but not readable whole (too large, a read error)
+};
+
+bool IsHeldError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Reads a file of the disk whole. Writers are kept out while it is read, so
+// the bytes are one version of the file.
+DiskRead ReadDiskFile(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
     {
         DWORD error = GetLastError();
-        found = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
-        return false;
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return kDiskMissing;
+        return IsHeldError(error) ? kDiskHeld : kDiskFailed;
     }
-    found = true;
     LARGE_INTEGER size = {};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= LONGLONG(kLargestFile);
-    bytes.clear();
-    if (ok && size.QuadPart > 0)
+    DiskRead result = GetFileSizeEx(file, &size) && size.QuadPart <= LONGLONG(kLargestFile)
+                          ? kDiskRead
+                          : kDiskFailed;
+    if (result == kDiskRead && size.QuadPart > 0)
     {
         bytes.resize(size_t(size.QuadPart));
         DWORD got = 0;
-        ok = ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr) && got == bytes.size();
+        if (!ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr))
+            result = IsHeldError(GetLastError()) ? kDiskHeld : kDiskFailed;
+        else if (got != bytes.size())
+            result = kDiskFailed;
     }
     CloseHandle(file);
-    return ok;
+    if (result != kDiskRead)
+        bytes.clear();
+    return result;
+}
+
+// A virus scanner or a backup tool holds a file for a moment: a held file is
+// tried again until it is free or the wait is over.
+DiskRead ReadDiskFileWaiting(const std::string& path, std::string& bytes, int waitMs,
+                             void (*whileHeld)())
+{
+    const int kRetryMs = 100;
+    DWORD start = GetTickCount();
+    for (int tries = 1;; tries++)
+    {
+        DiskRead result = ReadDiskFile(path, bytes);
+        if (result != kDiskHeld)
+            return result;
+        if (tries == 1)
+            WriteLog("WARNING: KpProfileFile::Read: '%s' is in use by another program; trying "
+                     "again for up to %d ms",
+                     path.c_str(), waitMs);
+        if (whileHeld)
+            whileHeld();
+        if (int(GetTickCount() - start) >= waitMs)
+            return result;
+        Sleep(kRetryMs);
+    }
 }
 
 // Writes all the bytes, as far as the room left allows (below 0: no limit);
@@ -476,45 +521,56 @@ bool KpProfileFile::Read()
     mUnkeptBytes.clear();
     mSettingsRead = false;
     mReadInPart = false;
+    mHeld = false;
+    mHeldUntold = false;
     std::string bytes;
-    bool ok;
-    bool playing = gLumoApp && gLumoApp->mPlayingDemo;
-    if (gLumoApp && (gLumoApp->mRecordingDemo || playing))
+    DiskRead got = kDiskMissing;
+    if (!Replaying())
+        got = ReadDiskFileWaiting(mPath, bytes, mHeldWaitMs, mWhileHeld);
+    if (gLumoApp && (gLumoApp->mRecordingDemo || Replaying()))
     {
         // The profile is an outside value: a demo keeps what the recorded run
         // found, and its replay starts from that, whatever the file holds now.
-        Lumo::Buffer file;
-        if (!gLumoApp->ReadFileToBuffer(mPath, &file))
+        if (gLumoApp->SyncFileRead(got == kDiskRead, bytes))
         {
-            // Whether a file that could not be read is there at all decides
-            // whether a copy is kept: an outside value as well.
-            bool found = !playing && GetFileAttributesA(mPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-            std::string none;
-            SyncOutcome(found, none);
-            if (!found)
+            got = kDiskRead;
+            // An older recording's read knew no bound.
+            if (bytes.size() > kLargestFile)
             {
-                StartFresh();
-                return false;
+                got = kDiskFailed;
+                bytes.clear();
             }
-            ok = false;
         }
         else
         {
-            ok = file.GetDataLen() <= int64_t(kLargestFile);
-            if (ok && file.GetDataLen() > 0)
-                bytes.assign((const char*)file.GetDataPtr(), size_t(file.GetDataLen()));
+            // Whether a file that could not be read is there at all decides
+            // whether a copy is kept, and whether another program held it
+            // decides that nothing of it is touched: outside values as well
+            // (an older recording says nothing of a hold).
+            bool found = got != kDiskMissing;
+            std::string held = got == kDiskHeld ? "held" : "";
+            SyncOutcome(found, held);
+            got = !found ? kDiskMissing : (held.empty() ? kDiskFailed : kDiskHeld);
         }
     }
-    else
+    if (got == kDiskMissing)
     {
-        bool found = false;
-        ok = ReadDiskFile(mPath, bytes, found);
-        if (!found)
-        {
-            StartFresh();
-            return false;
-        }
+        StartFresh();
+        return false;
     }
+    if (got == kDiskHeld)
+    {
+        // Not damaged, only busy: nothing of it is loaded and nothing is saved
+        // over it in this run, which starts as a first run would.
+        mHeld = true;
+        mHeldUntold = true;
+        WriteLog("ERROR: KpProfileFile::Read: '%s' is still in use by another program; nothing "
+                 "is loaded from it or saved over it in this run",
+                 mPath.c_str());
+        StartFresh();
+        return false;
+    }
+    const bool ok = got == kDiskRead;
 
     std::vector<std::string> warnings;
     KpProfileData data;
@@ -589,8 +645,7 @@ std::string KpProfileFile::KeepCopyOnDisk(const std::string& bytes, bool bytesWh
             // The same file found damaged again (the game ended before a save)
             // needs no second copy.
             std::string earlier;
-            bool found = false;
-            if (bytesWhole && ReadDiskFile(name, earlier, found) && earlier == bytes)
+            if (bytesWhole && ReadDiskFile(name, earlier) == kDiskRead && earlier == bytes)
                 return name;
             continue;
         }
@@ -616,6 +671,13 @@ std::string KpProfileFile::TakeKeptCopy()
     return copy;
 }
 
+bool KpProfileFile::TakeHeldNews()
+{
+    bool untold = mHeldUntold;
+    mHeldUntold = false;
+    return untold;
+}
+
 bool KpProfileFile::TakeUnkeptNews()
 {
     bool untold = mUnkeptUntold;
@@ -639,6 +701,15 @@ void KpProfileFile::StoreCurrent()
 bool KpProfileFile::Save()
 {
     StoreCurrent();
+    if (mHeld)
+    {
+        // The player was told at the start, and the quit question says so:
+        // no box for each refused save.
+        WriteLog("WARNING: KpProfileFile::Save: '%s' was in use by another program at the start; "
+                 "nothing is saved over it in this run",
+                 mPath.c_str());
+        return false;
+    }
     bool ok;
     mSaveRefused = mUnprotected && !KeepCopy(mUnkeptBytes, mUnkeptWhole);
     if (mSaveRefused)

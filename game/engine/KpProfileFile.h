@@ -9,9 +9,11 @@
 // refused one by one with a "WARNING: " line, the settings of a file that does
 // not load whole are not taken, and a copy of such a file is kept
 // ("pref.dat.bad", then "pref.dat.2.bad"...) before a save can overwrite it.
-// These outcomes wait here until the game has told the player of them. In a
-// demo they are outside values: a replay takes the recorded ones, never
-// copies anything, and saves to a file of its own.
+// A file another program holds is not damaged: it is tried again for a few
+// seconds, and when it stays held nothing is read from it or saved over it in
+// this run. These outcomes wait here until the game has told the player of
+// them. In a demo they are outside values: a replay takes the recorded ones,
+// never copies anything, and saves to a file of its own.
 //
 // File layout (little-endian), version 1:
 //   0    char[4]  "ZKPF"
@@ -117,7 +119,9 @@ public:
 
     // Reads the file at the path. A missing file starts fresh. Of a file that
     // does not load whole a copy is kept first (TakeKeptCopy); an unreadable
-    // one then starts fresh. True when something of the file was kept.
+    // one then starts fresh. A file another program holds is tried again for
+    // up to mHeldWaitMs; when it stays held the game starts fresh and saves
+    // nothing over it (IsHeldElsewhere). True when something of the file was kept.
     bool Read();
     // The last Read took the settings of a file that loaded whole; otherwise
     // they are the defaults.
@@ -151,6 +155,11 @@ public:
     // (fields out of range reset, the settings back to their defaults); false
     // when nothing of it could be read.
     bool WasReadInPart() const { return mReadInPart; }
+    // The file stayed in use by another program through the last Read: nothing
+    // of it was loaded, and no save replaces it. The news is taken once.
+    bool IsHeldElsewhere() const { return mHeld; }
+    bool HasHeldNews() const { return mHeldUntold; }
+    bool TakeHeldNews();
 
     // --- Profiles
     // Creates a profile (filled by the callback when given), makes it current
@@ -189,6 +198,10 @@ public:
 
     // Called between writing the temporary file and replacing the old one (tests).
     void (*mBeforeReplace)() = nullptr;
+    // How long a held file is tried again at Read, in milliseconds.
+    int mHeldWaitMs = 3000;
+    // Called after each try that found the file held (tests).
+    void (*mWhileHeld)() = nullptr;
     // Bytes the disk takes before it is full, across every write and copy
     // (tests); below 0 no limit.
     int64_t mDiskRoom = -1;
@@ -222,6 +235,8 @@ private:
     bool mUnprotected = false; // a damaged file is not copied yet: no save may replace it
     std::string mUnkeptBytes;  // its bytes, for the next try
     bool mUnkeptWhole = false;
+    bool mHeld = false; // another program held the file through the last Read
+    bool mHeldUntold = false;
 };
 
 extern KpProfileFile gProfileFile;

@@ -452,6 +452,35 @@ TEST_F(ProfileFileTest, AFileThatCannotBeCopiedIsNotSavedOver)
 
 namespace
 {
+HANDLE gHolder = INVALID_HANDLE_VALUE;
+int gHeldTries = 0;
+
+// Holds the file as another program would: open without sharing, open for
+// writing with read sharing, or locked. Wine does not keep readers out of a
+// locked range (measured), so the locker also holds write access, as a
+// locking writer does; Windows refuses a read in the range (ERROR_LOCK_VIOLATION),
+// which the game takes as held as well.
+bool Hold(const std::string& path, int kind)
+{
+    const DWORD access[] = {GENERIC_READ, GENERIC_READ | GENERIC_WRITE,
+                            GENERIC_READ | GENERIC_WRITE};
+    const DWORD share[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE};
+    gHolder = CreateFileA(path.c_str(), access[kind], share[kind], nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (gHolder == INVALID_HANDLE_VALUE)
+        return false;
+    OVERLAPPED at = {};
+    return kind != 2 ||
+           LockFileEx(gHolder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 64, 0, &at);
+}
+
+void Release()
+{
+    if (gHolder != INVALID_HANDLE_VALUE)
+        CloseHandle(gHolder);
+    gHolder = INVALID_HANDLE_VALUE;
+}
+
 int CountKeptCopies(const std::string& path)
 {
     int count = 0;
@@ -467,6 +496,86 @@ int CountKeptCopies(const std::string& path)
     return count;
 }
 } // namespace
+
+// A virus scanner or a backup tool holding the file at the start once made it
+// "damaged": copied aside, a first run started, and its first save left only
+// the new player. Held, it is tried again; still held, nothing of it loads and
+// nothing is saved over it.
+TEST_F(ProfileFileTest, AFileAnotherProgramHoldsIsNeitherDamagedNorSavedOver)
+{
+    ASSERT_TRUE(mFile.NewProfile(L"Ann", FillSample, nullptr));
+    ASSERT_TRUE(mFile.NewProfile(L"Bob", nullptr, nullptr));
+    const std::string stored = ReadTestFile(mPath);
+    for (int kind = 0; kind < 3; kind++)
+    {
+        SCOPED_TRACE(kind);
+        KpProfileFile file;
+        file.SetPath(mPath);
+        file.mHeldWaitMs = 300;
+        file.mWhileHeld = [] { gHeldTries++; };
+        gHeldTries = 0;
+        ASSERT_TRUE(Hold(mPath, kind));
+        EXPECT_FALSE(file.Read());
+        EXPECT_GT(gHeldTries, 1); // tried again meanwhile
+        EXPECT_TRUE(file.IsHeldElsewhere());
+        EXPECT_EQ(file.GetProfileCount(), 0);
+        // A new player plays on in memory; no save replaces the file, even
+        // once it is free.
+        ASSERT_TRUE(file.NewProfile(L"Cid", nullptr, nullptr));
+        Release();
+        EXPECT_FALSE(file.Save());
+        EXPECT_TRUE(ReadTestFile(mPath) == stored);
+        EXPECT_EQ(CountKeptCopies(mPath), 0);
+    }
+
+    // Let go while the game waits: it loads as if never held.
+    KpProfileFile file;
+    file.SetPath(mPath);
+    file.mHeldWaitMs = 60000;
+    file.mWhileHeld = Release;
+    ASSERT_TRUE(Hold(mPath, 0));
+    EXPECT_TRUE(file.Read());
+    EXPECT_TRUE(file.HasFileSettings());
+    EXPECT_EQ(file.GetProfileCount(), 2);
+    EXPECT_EQ(file.mProfile.name, L"Bob");
+    Release();
+}
+
+// Whether another program held the file is an outside value: the replay
+// finds it held where the recording did, whatever the disk holds now.
+TEST_F(ProfileFileTest, AHeldFileComesBackHeldInTheReplayOfItsDemo)
+{
+    ASSERT_TRUE(mFile.NewProfile(L"Ann", nullptr, nullptr));
+    const std::string demo = mTemp.Path() + "\\held.dmo";
+    {
+        Lumo::LumoAppBase app;
+        app.mProductVersion = "1.0";
+        app.mDemoFileName = demo;
+        app.mRecordingDemo = true;
+        KpProfileFile file;
+        file.SetPath(mPath);
+        file.mHeldWaitMs = 0;
+        ASSERT_TRUE(Hold(mPath, 0));
+        EXPECT_FALSE(file.Read());
+        Release();
+        EXPECT_TRUE(file.IsHeldElsewhere());
+        app.WriteDemoFile();
+        app.mRecordingDemo = false;
+    }
+    Lumo::LumoAppBase app;
+    app.mProductVersion = "1.0";
+    app.mDemoFileName = demo;
+    app.mPlayingDemo = true;
+    std::string error;
+    ASSERT_TRUE(app.ReadDemoFile(error)) << error;
+    KpProfileFile file;
+    file.SetPath(mPath);
+    file.SetReplaySavePath(mTemp.Path() + "\\held.pref.dat");
+    EXPECT_FALSE(file.Read());
+    EXPECT_TRUE(file.IsHeldElsewhere());
+    EXPECT_EQ(app.mDemoDivergences, 0);
+    app.mPlayingDemo = false;
+}
 
 // A damaged file in a full folder: each failed copy once left its cut copy
 // behind, a hundred of them, and every later save was refused even with room

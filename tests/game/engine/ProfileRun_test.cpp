@@ -3,11 +3,12 @@
 // a folder) is told in the game's own box once, keeps every change for the
 // next save and is told again at quit; a damaged file is kept aside before
 // anything can overwrite it, never over an earlier copy, and the first screen
-// says where.
+// says where; a file another program holds is neither damaged nor saved over.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <memory>
 #include <random>
 
 #include "game/engine/KpProfileFile.h"
@@ -271,6 +272,53 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     }
     // The first copy was never replaced.
     EXPECT_EQ(ReadTestFile(PrefPath() + ".bad"), cut);
+}
+
+// A virus scanner or a backup tool holding the file while the game starts:
+// once called damaged, copied aside and saved over by a first run. The game
+// waits a little, then says the file is in use, loads nothing of it, saves
+// nothing over it, and the quit question says so.
+TEST_F(ProfileRun, AFileAnotherProgramHoldsIsToldLeftAsItIsAndNotSavedOver)
+{
+    const std::string stored = WriteProfileData(OnePlayer(L"Ann"));
+    WritePref(stored);
+    // Held without sharing from another process, as a backup tool would (the
+    // unit test holds it the other ways too: for writing with read sharing,
+    // and locked).
+    std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> holder(
+        CreateFileA(PrefPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+        CloseHandle);
+    ASSERT_NE(holder.get(), INVALID_HANDLE_VALUE);
+
+    GameProcess game;
+    HWND hwnd = StartToMenu(game);
+    ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
+    ASSERT_TRUE(game.WaitForOutput("Box text: 'profileheld': ", 10000)) << game.Output();
+    GameScreen(hwnd, "screens-run").WaitFor("profile_held", {{P(512, 240), kMintBand}});
+    const std::string words = BoxWords(game, "profileheld");
+    for (const std::string& part :
+         {std::string("in use by another program"), PrefPath(), std::string("nothing was loaded")})
+        EXPECT_NE(words.find(part), std::string::npos) << part << " in: " << words;
+    ASSERT_TRUE(game.AnswerGameBox("profileheld", true, 10000)) << game.Output();
+
+    // A first run's name entry: the player plays on, told nothing more.
+    PostText(hwnd, L"Cid");
+    PostKey(hwnd, VK_RETURN);
+    ASSERT_TRUE(game.WaitForOutput("Screens: profile created", 10000)) << game.Output();
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(game.AnswerGameBox("quitheld", true, 10000)) << game.Output();
+    EXPECT_TRUE(game.WaitForExit(20000)) << game.Output();
+    EXPECT_EQ(game.mExitCode, 0u);
+    holder.reset();
+    EXPECT_NE(game.Output().find("Box text: 'quitheld': Close the cafe for today? | Nothing of "
+                                 "this session is saved"),
+              std::string::npos)
+        << game.Output();
+    for (const char* box : {"savefail", "savelost", "savenocopy", "profilekept"})
+        EXPECT_EQ(0u, game.CountOutput(std::string("box '") + box)) << box;
+    EXPECT_TRUE(ReadTestFile(PrefPath()) == stored);
+    EXPECT_EQ(ReadTestFile(PrefPath() + ".bad"), "<missing>");
+    EXPECT_EQ(ReadTestFile(PrefPath() + ".tmp"), "<missing>");
 }
 
 TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
