@@ -273,8 +273,11 @@ void KpEngine3::TellProfileNews()
         std::string copy = gProfileFile.TakeKeptCopy();
         GetTextVars()->Set("profile_copy", Lumo::StringToWString(copy));
         ScreenTrace("profile file kept as '%s'", copy.c_str());
-        // What became of the file: nothing of it loaded, or all but what was reset.
-        ShowMessageBox(gProfileFile.WasReadInPart() ? "profilereset" : "profilekept");
+        // What became of the file: nothing of it loaded, players of it left
+        // out, or every player loaded with what was out of range reset.
+        ShowMessageBox(!gProfileFile.WasReadInPart()       ? "profilekept"
+                       : gProfileFile.WerePlayersLeftOut() ? "profilepart"
+                                                           : "profilereset");
     }
     // Another program held the file through the start: it is untouched, and
     // this run saves nothing over it.

@@ -405,9 +405,86 @@ std::string WriteProfileData(const KpProfileData& data)
     return out;
 }
 
-bool ReadProfileData(const std::string& bytes, KpProfileData& data,
-                     std::vector<std::string>& warnings)
+namespace
 {
+// The sum of the bytes before `end` with the profile count read as `count`.
+uint32_t SumWithCount(const std::string& bytes, size_t end, int32_t count)
+{
+    std::string patched = bytes.substr(0, end);
+    PutU32(patched, 24, uint32_t(count));
+    return Sum(patched, end);
+}
+
+size_t ProfilesEnd(int32_t count)
+{
+    return kProfilesAt + size_t(count) * kProfileRecordBytes;
+}
+
+// How many stored profiles to read, from the count and the file's length,
+// which must agree: a file with a sum ends four bytes after its last
+// profile, one written before the sum existed right after it. False when
+// the sum does not match: nothing of the file can be trusted.
+bool CountProfiles(const std::string& bytes, int32_t& players, bool& playersLeftOut,
+                   std::vector<std::string>& warnings)
+{
+    const int32_t count = int32_t(GetU32(bytes, 24));
+    const bool countFits = count >= 0 && count <= kProfileMaxSlots;
+    const size_t body = bytes.size() - kProfilesAt;
+    const int32_t held = int32_t(body / kProfileRecordBytes); // whole records there
+    const size_t rest = body % kProfileRecordBytes;
+    playersLeftOut = false;
+    if (countFits && bytes.size() >= ProfilesEnd(count) + kSumBytes &&
+        GetU32(bytes, ProfilesEnd(count)) == Sum(bytes, ProfilesEnd(count)))
+    {
+        players = count;
+        if (bytes.size() > ProfilesEnd(count) + kSumBytes)
+            warnings.push_back("WARNING: pref.dat: bytes after its sum ignored");
+        return true;
+    }
+    if (rest == kSumBytes)
+    {
+        // One damaged count (a flipped bit) must not drop players: when the
+        // sum holds for the count the length gives, that count is the file's.
+        if (held <= kProfileMaxSlots && count != held &&
+            GetU32(bytes, ProfilesEnd(held)) == SumWithCount(bytes, ProfilesEnd(held), held))
+        {
+            warnings.push_back(Lumo::StrFormat("WARNING: pref.dat: profile count %d, but the file "
+                                               "and its sum hold %d profiles: all read",
+                                               count, held));
+            players = held;
+            return true;
+        }
+        warnings.push_back("WARNING: pref.dat: the sum of its records does not match: damaged");
+        return false;
+    }
+    if (rest == 0 && held <= kProfileMaxSlots)
+    {
+        // Written before the sum existed: the length says how many it holds.
+        players = held;
+        if (count != held)
+            warnings.push_back(Lumo::StrFormat(
+                "WARNING: pref.dat: profile count %d, but the file holds %d profiles", count,
+                held));
+        playersLeftOut = countFits && count > held;
+        return true;
+    }
+    // Cut short or grown: whole records only, no more than the count names.
+    int32_t most = std::min(held, int32_t(kProfileMaxSlots));
+    players = countFits ? std::min(count, most) : most;
+    warnings.push_back(Lumo::StrFormat(
+        "WARNING: pref.dat: %u bytes fit no profile count (count %d): %d profiles read",
+        unsigned(bytes.size()), count, players));
+    playersLeftOut = countFits ? count > players : rest != 0;
+    return true;
+}
+
+} // namespace
+
+bool ReadProfileData(const std::string& bytes, KpProfileData& data,
+                     std::vector<std::string>& warnings, bool* playersLeftOut)
+{
+    if (playersLeftOut)
+        *playersLeftOut = false;
     if (bytes.size() < kProfilesAt || memcmp(bytes.data(), kMagic, 4) != 0)
     {
         warnings.push_back("WARNING: pref.dat: not a profile file or cut short");
@@ -420,16 +497,12 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
                                            kProfileFileVersion));
         return false;
     }
-    // A file of exactly the length its profile count asks for, plus four bytes,
-    // carries the sum of everything before them; one without them predates it.
-    int32_t count = int32_t(GetU32(bytes, 24));
-    size_t end = kProfilesAt + size_t(count) * kProfileRecordBytes;
-    bool summed = count >= 0 && count <= kProfileMaxSlots && bytes.size() == end + kSumBytes;
-    if (summed && GetU32(bytes, end) != Sum(bytes, end))
-    {
-        warnings.push_back("WARNING: pref.dat: the sum of its records does not match: damaged");
+    int32_t count = 0;
+    bool leftOut = false;
+    if (!CountProfiles(bytes, count, leftOut, warnings))
         return false;
-    }
+    if (playersLeftOut)
+        *playersLeftOut = leftOut;
 
     KpProfileData read;
     read.musicVolume = Clamp(int32_t(GetU32(bytes, 8)), 0, 100, "music volume", warnings);
@@ -450,12 +523,6 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
                                  kProfileMostScore, what + " score", warnings);
         }
 
-    // Only whole stored profiles that the file really holds are read.
-    int32_t present = int32_t((bytes.size() - kProfilesAt) / kProfileRecordBytes);
-    int32_t limit = std::min(present, int32_t(kProfileMaxSlots));
-    count = Clamp(count, 0, limit, "profile count", warnings);
-    if (!summed && bytes.size() > kProfilesAt + size_t(count) * kProfileRecordBytes)
-        warnings.push_back("WARNING: pref.dat: bytes after the last profile ignored");
     for (int32_t s = 0; s < count; s++)
     {
         size_t at = kProfilesAt + size_t(s) * kProfileRecordBytes;
@@ -521,6 +588,7 @@ bool KpProfileFile::Read()
     mUnkeptBytes.clear();
     mSettingsRead = false;
     mReadInPart = false;
+    mPlayersLeftOut = false;
     mHeld = false;
     mHeldUntold = false;
     std::string bytes;
@@ -574,7 +642,7 @@ bool KpProfileFile::Read()
 
     std::vector<std::string> warnings;
     KpProfileData data;
-    bool loaded = ok && ReadProfileData(bytes, data, warnings);
+    bool loaded = ok && ReadProfileData(bytes, data, warnings, &mPlayersLeftOut);
     if (!ok)
         WriteLog("WARNING: KpProfileFile::Read: '%s' cannot be read whole", mPath.c_str());
     for (const std::string& w : warnings)

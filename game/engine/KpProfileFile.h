@@ -9,11 +9,12 @@
 // refused one by one with a "WARNING: " line, the settings of a file that does
 // not load whole are not taken, and a copy of such a file is kept
 // ("pref.dat.bad", then "pref.dat.2.bad"...) before a save can overwrite it.
-// A file another program holds is not damaged: it is tried again for a few
-// seconds, and when it stays held nothing is read from it or saved over it in
-// this run. These outcomes wait here until the game has told the player of
-// them. In a demo they are outside values: a replay takes the recorded ones,
-// never copies anything, and saves to a file of its own.
+// The profile count must agree with the file's length. A file another
+// program holds is not damaged: it is tried again for a few seconds, and when
+// it stays held nothing is read from it or saved over it in this run. These
+// outcomes wait here until the game has told the player of them. In a demo
+// they are outside values: a replay takes the recorded ones, never copies
+// anything, and saves to a file of its own.
 //
 // File layout (little-endian), version 1:
 //   0    char[4]  "ZKPF"
@@ -38,7 +39,8 @@
 //        612 uint8 levelGoals[60][5]; 912 8 zero bytes
 //   then uint32 CRC-32 (zlib's) of every byte before it. Files written before
 //   the sum existed end with the last profile record and still load; a file
-//   whose sum does not match is damaged.
+//   whose sum does not match is damaged, unless it matches with the count its
+//   length gives (only the count was damaged: every profile loads).
 #pragma once
 
 #include <cstdint>
@@ -102,8 +104,10 @@ std::string WriteProfileData(const KpProfileData& data);
 // (too short for its header and tables, not this format, another version, a
 // sum that does not match); otherwise true with every bad field clamped and
 // one warning each. True without warnings: the file loaded whole.
+// `playersLeftOut` tells whether profiles the file stores could not be read
+// (cut short) and are missing from `data`.
 bool ReadProfileData(const std::string& bytes, KpProfileData& data,
-                     std::vector<std::string>& warnings);
+                     std::vector<std::string>& warnings, bool* playersLeftOut = nullptr);
 
 typedef void (*KpProfileFillFn)(KpProfile* profile, void* argument);
 
@@ -155,6 +159,8 @@ public:
     // (fields out of range reset, the settings back to their defaults); false
     // when nothing of it could be read.
     bool WasReadInPart() const { return mReadInPart; }
+    // ... and profiles it stores could not be read: they are missing.
+    bool WerePlayersLeftOut() const { return mPlayersLeftOut; }
     // The file stayed in use by another program through the last Read: nothing
     // of it was loaded, and no save replaces it. The news is taken once.
     bool IsHeldElsewhere() const { return mHeld; }
@@ -235,7 +241,8 @@ private:
     bool mUnprotected = false; // a damaged file is not copied yet: no save may replace it
     std::string mUnkeptBytes;  // its bytes, for the next try
     bool mUnkeptWhole = false;
-    bool mHeld = false; // another program held the file through the last Read
+    bool mPlayersLeftOut = false; // the last Read could not read every stored profile
+    bool mHeld = false;           // another program held the file through the last Read
     bool mHeldUntold = false;
 };
 

@@ -112,10 +112,10 @@ TEST(DemoOutcomes, ADamagedFileAndBlockedSavesReplayTheSameBoxesOnACleanFolder)
     Lumo::MakeDirectories(ProfileFolder() + "\\");
     ASSERT_TRUE(WriteWholeFile(pref, ProgressFile().substr(0, 7900))); // cut in its profile
     ASSERT_TRUE(CreateDirectoryA((pref + ".tmp").c_str(), nullptr));
-    const char script[] = "wait box 'profilereset' asked\n"
+    const char script[] = "wait box 'profilepart' asked\n"
                           "pause 600\n"
                           "key 13\n"
-                          "wait box 'profilereset' answered\n"
+                          "wait box 'profilepart' answered\n"
                           "wait box 'nofullscr' asked\n" // this screen refuses full screen
                           "pause 600\n"
                           "key 13\n"

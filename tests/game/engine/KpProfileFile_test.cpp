@@ -324,6 +324,67 @@ TEST_F(ProfileFileTest, TheSumDecidesBetweenWholeDamagedAndOlderFiles)
     EXPECT_FALSE(read(noise, out, warnings));
 }
 
+// The count at byte 24 must agree with the file's length: one damaged count
+// (a flipped bit) once loaded only the players it named and said the rest
+// loaded. Every player the file holds whole loads; the ones it cannot hold
+// are told as left out.
+TEST_F(ProfileFileTest, APlayerCountThatDisagreesWithTheFileLoadsEveryPlayerItHolds)
+{
+    KpProfileData data;
+    KpProfile p;
+    for (const wchar_t* name : {L"Ann", L"Bob"})
+    {
+        p.name = name;
+        data.slots.push_back(p);
+    }
+    data.currentSlot = 1;
+    const std::string summed = WriteProfileData(data);
+    const std::string older = summed.substr(0, summed.size() - 4);
+    auto withCount = [](std::string bytes, int32_t count)
+    {
+        memcpy(&bytes[24], &count, 4);
+        return bytes;
+    };
+    std::string otherByte = withCount(summed, 1);
+    otherByte[7344 + 292] ^= 1;
+    const struct
+    {
+        const char* what;
+        std::string bytes;
+        bool read;
+        size_t players;
+        bool leftOut;
+    } cases[] = {
+        {"whole", summed, true, 2, false},
+        {"count 0", withCount(summed, 0), true, 2, false},
+        {"count -1", withCount(summed, -1), true, 2, false},
+        {"count 1", withCount(summed, 1), true, 2, false},
+        {"count and another byte", otherByte, false, 0, false},
+        {"trailing bytes", summed + "xyz", true, 2, false},
+        {"older, count 1", withCount(older, 1), true, 2, false},
+        {"older, cut to one", older.substr(0, 7344 + 920), true, 1, true},
+        {"cut in the second", summed.substr(0, 7344 + 920 + 500), true, 1, true},
+        {"cut in the second, count -1", withCount(summed, -1).substr(0, 7344 + 1000), true, 1,
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        KpProfileData out;
+        std::vector<std::string> warnings;
+        bool leftOut = !c.leftOut;
+        EXPECT_EQ(ReadProfileData(c.bytes, out, warnings, &leftOut), c.read) << c.what;
+        if (!c.read)
+            continue;
+        EXPECT_EQ(out.slots.size(), c.players) << c.what;
+        EXPECT_EQ(leftOut, c.leftOut) << c.what;
+        EXPECT_EQ(warnings.empty(), c.bytes == summed) << c.what;
+        if (c.players == 2)
+        {
+            EXPECT_EQ(out.slots[1].name, L"Bob") << c.what;
+        }
+    }
+}
+
 TEST_F(ProfileFileTest, UnreadableFileIsKeptAsideAndAFreshOneStarts)
 {
     ASSERT_TRUE(mFile.NewProfile(L"A", nullptr, nullptr));
@@ -347,10 +408,11 @@ TEST_F(ProfileFileTest, FilesThatDoNotLoadWholeAreKeptNeverOverAnEarlierCopy)
     memset(&minusOne[24], 0xFF, 4); // profile count -1
     const std::string cut = whole.substr(0, 7900);
 
-    // What can be read is read; the file as it was is kept first.
+    // What can be read is read (the sum shows the one profile behind the
+    // damaged count); the file as it was is kept first.
     WriteTestFile(mPath, minusOne);
     EXPECT_TRUE(mFile.Read());
-    EXPECT_EQ(mFile.GetProfileCount(), 0);
+    EXPECT_EQ(mFile.GetProfileCount(), 1);
     EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".bad");
     // The same damaged file again (the game ended before it saved) needs no second copy.
     EXPECT_TRUE(mFile.Read());

@@ -3,7 +3,7 @@
 // a folder) is told in the game's own box once, keeps every change for the
 // next save and is told again at quit; a damaged file is kept aside before
 // anything can overwrite it, never over an earlier copy, and the first screen
-// says where; a file another program holds is neither damaged nor saved over.
+// says where and what loaded; a file another program holds is neither damaged nor saved over.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -233,17 +233,24 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     std::mt19937 random(29);
     while (noise.size() < whole.size())
         noise += char(random());
+    // A flipped bit in the profile count: the count the sum confirms loads the player.
+    std::string flipped = whole;
+    flipped[24] ^= 1;
 
-    // The cut file loads its records (its profile count is reset); nothing
-    // of the noise loads. The box says which, and where the copy is.
+    // The cut file loads its records but not its player; nothing of the noise
+    // loads; the flipped one loads whole but for its count. The box says
+    // which, and where the copy is.
     const struct
     {
         std::string bytes;
         const char* copy;
         const char* key;
         const char* words;
-    } runs[] = {{cut, ".bad", "profilereset", "were reset, the settings too; the rest loaded"},
-                {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded"}};
+        bool playerLoads;
+    } runs[] = {
+        {cut, ".bad", "profilepart", "could not be read and are missing", false},
+        {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded", false},
+        {flipped, ".3.bad", "profilereset", "the rest loaded as it was", true}};
     for (const auto& run : runs)
     {
         SCOPED_TRACE(run.copy);
@@ -262,13 +269,23 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
         EXPECT_EQ(ReadTestFile(PrefPath()), run.bytes); // until the first save
 
-        // No profile of it could be read: the game asks for a name, and saves.
-        PostText(hwnd, L"Cid");
-        PostKey(hwnd, VK_RETURN);
-        ASSERT_TRUE(game.WaitForOutput("Screens: profile created", 10000)) << game.Output();
-        EXPECT_EQ(Names(StoredData()), std::vector<std::wstring>{L"Cid"});
+        if (!run.playerLoads)
+        {
+            // No profile of it could be read: the game asks for a name, and saves.
+            PostText(hwnd, L"Cid");
+            PostKey(hwnd, VK_RETURN);
+            ASSERT_TRUE(game.WaitForOutput("Screens: profile created", 10000)) << game.Output();
+            EXPECT_EQ(Names(StoredData()), std::vector<std::wstring>{L"Cid"});
+        }
         EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
         EXPECT_EQ(1u, game.CountOutput("Screens: box '" + std::string(run.key) + "' asked"));
+        if (run.playerLoads)
+        {
+            KpProfileData saved = StoredData();
+            ASSERT_EQ(Names(saved), std::vector<std::wstring>{L"Ann"});
+            EXPECT_EQ(saved.slots[0].highestLevel, 5);
+            EXPECT_EQ(saved.slots[0].levelMoney[2], 345);
+        }
     }
     // The first copy was never replaced.
     EXPECT_EQ(ReadTestFile(PrefPath() + ".bad"), cut);
