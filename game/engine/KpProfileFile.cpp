@@ -251,19 +251,20 @@ int32_t Clamp(int32_t value, int32_t low, int32_t high, const std::string& what,
     return value < low ? low : high;
 }
 
-// Marks stored one byte each, 0 or 1; one warning for the whole field.
+// Marks stored one byte each, 0 or 1; any other is reset to not earned. One
+// warning for the whole field.
 void GetFlags(const std::string& in, size_t at, size_t count, uint8_t* out, const std::string& what,
               std::vector<std::string>& warnings)
 {
-    bool clamped = false;
+    bool reset = false;
     for (size_t i = 0; i < count; i++)
     {
         uint8_t v = uint8_t(in[at + i]);
-        clamped = clamped || v > 1;
-        out[i] = v > 1 ? 1 : v;
+        reset = reset || v > 1;
+        out[i] = v > 1 ? 0 : v;
     }
-    if (clamped)
-        warnings.push_back("WARNING: pref.dat: " + what + ": marks other than 0 and 1, clamped");
+    if (reset)
+        warnings.push_back("WARNING: pref.dat: " + what + ": marks other than 0 and 1, reset");
 }
 
 // Kept upgrades, four bits each; one warning for the whole field.
@@ -478,6 +479,60 @@ bool CountProfiles(const std::string& bytes, int32_t& players, bool& playersLeft
     return true;
 }
 
+// A value out of its range is not the player's: it is reset, never held to
+// the nearer end (a forged best money of a day would stay a million).
+bool InRange(int32_t value, int32_t low, int32_t high, const std::string& what,
+             std::vector<std::string>& warnings)
+{
+    if (value >= low && value <= high)
+        return true;
+    warnings.push_back(Lumo::StrFormat("WARNING: pref.dat: %s %d is outside %d..%d, reset",
+                                       what.c_str(), value, low, high));
+    return false;
+}
+
+// The next level to play as the rest of the profile shows it: the one after
+// the highest level with money won.
+int32_t NextLevelFromMoney(const KpProfile& p)
+{
+    for (int32_t level = kProfileLevels - 1; level >= 1; level--)
+        if (p.levelMoney[level] > 0)
+            return level + 1;
+    return 1;
+}
+
+KpProfile ReadProfile(const std::string& bytes, size_t at, const std::string& what,
+                      std::vector<std::string>& warnings)
+{
+    KpProfile p;
+    p.name = GetName(bytes, at + kNameAt, what, warnings);
+    // A day's best money out of range: the day counts as not won.
+    for (int l = 0; l < kProfileLevels; l++)
+    {
+        int32_t money = int32_t(GetU32(bytes, at + kMoneyAt + 4 * l));
+        p.levelMoney[l] =
+            InRange(money, 0, kProfileMostMoney,
+                    Lumo::StrFormat("%s money of level %d", what.c_str(), l), warnings)
+                ? money
+                : 0;
+    }
+    // Out of range, the next level is the one after the best day won: a
+    // forged 500 would open every day to a player who reached day 4.
+    int32_t highest = int32_t(GetU32(bytes, at + kHighestLevelAt));
+    p.highestLevel = InRange(highest, 1, kProfileLevels, what + " highest level", warnings)
+                         ? highest
+                         : NextLevelFromMoney(p);
+    GetFlags(bytes, at + kExpertAt, kProfileLevels, p.levelExpert, what + " expert marks",
+             warnings);
+    GetFlags(bytes, at + kGoalsAt, kProfileLevels * kProfileGoals, &p.levelGoals[0][0],
+             what + " goal marks", warnings);
+    GetUpgrades(bytes, at + kUpgradesAt, p.levelUpgrade, what, warnings);
+    CheckZero(bytes, at + kUpgradesAt + kUpgradeBytes,
+              kHighestLevelAt - kUpgradesAt - kUpgradeBytes, what, warnings);
+    CheckZero(bytes, at + kMoneyAt + 4 * kProfileLevels, 16, what, warnings);
+    CheckZero(bytes, at + kGoalsAt + kProfileLevels * kProfileGoals, 8, what, warnings);
+    return p;
+}
 } // namespace
 
 bool ReadProfileData(const std::string& bytes, KpProfileData& data,
@@ -513,38 +568,27 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
     CheckZero(bytes, 28, 36, "header", warnings);
 
     for (int table = 0; table < 2; table++)
+    {
+        // A row whose score is out of range is dropped, the rows below it
+        // moving up: held to the top it would stay first for good.
+        int kept = 0;
         for (int i = 0; i < kRecordCount; i++)
         {
             size_t at = kHeaderBytes + table * kTableBytes + i * kRecordBytes;
             std::string what = Lumo::StrFormat("%s record %d", table ? "survival" : "career", i);
-            KpRecord& record = read.records[table][i];
+            KpRecord record;
             record.name = GetName(bytes, at, what, warnings);
-            record.score = Clamp(int32_t(GetU32(bytes, at + kProfileNameUnits * 2)), 0,
-                                 kProfileMostScore, what + " score", warnings);
+            record.score = int32_t(GetU32(bytes, at + kProfileNameUnits * 2));
+            if (InRange(record.score, 0, kProfileMostScore, what + " score", warnings))
+                read.records[table][kept++] = record;
         }
+        for (; kept < kRecordCount; kept++)
+            read.records[table][kept] = KpRecord();
+    }
 
     for (int32_t s = 0; s < count; s++)
-    {
-        size_t at = kProfilesAt + size_t(s) * kProfileRecordBytes;
-        std::string what = Lumo::StrFormat("profile %d", s);
-        KpProfile p;
-        p.name = GetName(bytes, at + kNameAt, what, warnings);
-        p.highestLevel = Clamp(int32_t(GetU32(bytes, at + kHighestLevelAt)), 1, kProfileLevels,
-                               what + " highest level", warnings);
-        for (int l = 0; l < kProfileLevels; l++)
-            p.levelMoney[l] = Clamp(int32_t(GetU32(bytes, at + kMoneyAt + 4 * l)), 0,
-                                    kProfileMostMoney, what + " money", warnings);
-        GetFlags(bytes, at + kExpertAt, kProfileLevels, p.levelExpert, what + " expert marks",
-                 warnings);
-        GetFlags(bytes, at + kGoalsAt, kProfileLevels * kProfileGoals, &p.levelGoals[0][0],
-                 what + " goal marks", warnings);
-        GetUpgrades(bytes, at + kUpgradesAt, p.levelUpgrade, what, warnings);
-        CheckZero(bytes, at + kUpgradesAt + kUpgradeBytes,
-                  kHighestLevelAt - kUpgradesAt - kUpgradeBytes, what, warnings);
-        CheckZero(bytes, at + kMoneyAt + 4 * kProfileLevels, 16, what, warnings);
-        CheckZero(bytes, at + kGoalsAt + kProfileLevels * kProfileGoals, 8, what, warnings);
-        read.slots.push_back(p);
-    }
+        read.slots.push_back(ReadProfile(bytes, kProfilesAt + size_t(s) * kProfileRecordBytes,
+                                         Lumo::StrFormat("profile %d", s), warnings));
     int32_t current = int32_t(GetU32(bytes, 20));
     if (current < -1 || current >= count)
     {

@@ -5,16 +5,16 @@
 // to a temporary file in the same folder and then replaces the old one, so a
 // crash never leaves a half-written file. A save that fails leaves the old file
 // and keeps the changes in memory for the next save to try again. Reading
-// trusts nothing: every field is held to its range, bad fields are clamped or
-// refused one by one with a "WARNING: " line, the settings of a file that does
-// not load whole are not taken, and a copy of such a file is kept
-// ("pref.dat.bad", then "pref.dat.2.bad"...) before a save can overwrite it.
-// The profile count must agree with the file's length. A file another
-// program holds is not damaged: it is tried again for a few seconds, and when
-// it stays held nothing is read from it or saved over it in this run. These
-// outcomes wait here until the game has told the player of them. In a demo
-// they are outside values: a replay takes the recorded ones, never copies
-// anything, and saves to a file of its own.
+// trusts nothing: a field out of its range is reset (to what the rest of the
+// profile shows) with a "WARNING: " line, the profile count must agree with
+// the file's length, the settings of a file that does not load whole are not
+// taken, and a copy of such a file is kept ("pref.dat.bad", then
+// "pref.dat.2.bad"...) before a save can overwrite it. A file another program
+// holds is not damaged: it is tried again for a few seconds, and when it stays
+// held nothing is read from it or saved over it in this run. These outcomes
+// wait here until the game has told the player of them. In a demo they are
+// outside values: a replay takes the recorded ones, never copies anything, and
+// saves to a file of its own.
 //
 // File layout (little-endian), version 1:
 //   0    char[4]  "ZKPF"
@@ -102,10 +102,10 @@ struct KpProfileData
 std::string WriteProfileData(const KpProfileData& data);
 // Reads the bytes field by field. False when the file cannot be read at all
 // (too short for its header and tables, not this format, another version, a
-// sum that does not match); otherwise true with every bad field clamped and
-// one warning each. True without warnings: the file loaded whole.
-// `playersLeftOut` tells whether profiles the file stores could not be read
-// (cut short) and are missing from `data`.
+// sum that does not match); otherwise true with every bad field reset (a
+// record out of range dropped) and one warning each. True without warnings:
+// the file loaded whole. `playersLeftOut` tells whether profiles the file
+// stores could not be read (cut short) and are missing from `data`.
 bool ReadProfileData(const std::string& bytes, KpProfileData& data,
                      std::vector<std::string>& warnings, bool* playersLeftOut = nullptr);
 

@@ -1,9 +1,11 @@
 // The profile and records file: fields at their byte offsets and the sum
 // after them, slots moving down, record places, seeded corruption through the
-// reader and through the file (whose bytes always survive somewhere), copies
+// reader and through the file (whose bytes always survive somewhere), a count
+// that must agree with the file's length, values out of range reset, copies
 // of damaged files that never replace each other (nor stay behind cut short
-// on a full disk), a save that cannot reach the disk, and a save cut off by
-// killing the process between writing and replacing.
+// on a full disk), a file another program holds, a save that cannot reach
+// the disk, and a save cut off by killing the process between writing and
+// replacing.
 #include "game/engine/KpProfileFile.h"
 
 #include <gtest/gtest.h>
@@ -435,17 +437,24 @@ TEST_F(ProfileFileTest, FilesThatDoNotLoadWholeAreKeptNeverOverAnEarlierCopy)
 
 // A forged or foreign file whose sum is right but whose values are not the
 // game's is damage like a wrong sum, and the settings of any file that did not
-// load whole are not taken (a random body once muted the game).
-TEST_F(ProfileFileTest, OutOfRangeFieldsAreDamageAndADamagedFilesSettingsAreNotTaken)
+// load whole are not taken (a random body once muted the game). A value out
+// of range is reset to what the rest of the profile shows, never held to the
+// nearer end of its range: that kept a forged fortune, or opened every day.
+TEST_F(ProfileFileTest, OutOfRangeFieldsAreResetAndADamagedFilesSettingsAreNotTaken)
 {
     KpProfileData data;
     data.musicVolume = 100;
     data.mute = 1;
     data.windowed = 0;
+    data.records[0][0].score = 2000000000;
     KpProfile p;
     p.name = L"Forged";
-    p.levelMoney[3] = 1263853063;
+    p.highestLevel = 500;
+    p.levelMoney[1] = 120;
+    p.levelMoney[2] = 150;
+    p.levelMoney[3] = 2000000000;
     p.levelGoals[3][1] = 7;
+    p.levelExpert[2] = 9;
     p.levelUpgrade[4] = 7; // past the catalog
     data.slots.push_back(p);
     data.currentSlot = 0;
@@ -454,9 +463,18 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreDamageAndADamagedFilesSettingsAreNotT
     WriteTestFile(mPath, forged);
     EXPECT_TRUE(mFile.Read());
     EXPECT_EQ(mFile.TakeKeptCopy(), mPath + ".bad");
-    EXPECT_EQ(mFile.mProfile.levelMoney[3], kProfileMostMoney);
-    EXPECT_EQ(mFile.mProfile.levelGoals[3][1], 1);
+    EXPECT_TRUE(mFile.WasReadInPart());
+    EXPECT_FALSE(mFile.WerePlayersLeftOut());
+    // Day 3's money is no result: the next day is the one after day 2, the best won.
+    EXPECT_EQ(mFile.mProfile.levelMoney[3], 0);
+    EXPECT_EQ(mFile.mProfile.levelMoney[2], 150);
+    EXPECT_EQ(mFile.mProfile.highestLevel, 3);
+    EXPECT_EQ(mFile.mProfile.levelGoals[3][1], 0);
+    EXPECT_EQ(mFile.mProfile.levelExpert[2], 0);
     EXPECT_EQ(mFile.mProfile.levelUpgrade[4], 0);
+    // The forged record is gone; the rows below it moved up.
+    EXPECT_EQ(mFile.GetRecords(false)[0].name, L"Marta");
+    EXPECT_EQ(mFile.GetRecords(false)[kRecordCount - 1].name, L"");
     EXPECT_FALSE(mFile.HasFileSettings());
     EXPECT_EQ(mFile.mMusicVolume, 30);
     EXPECT_EQ(mFile.mMute, 0);
@@ -475,6 +493,9 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreDamageAndADamagedFilesSettingsAreNotT
     EXPECT_EQ(mFile.mMute, 0);
 
     // A whole file's settings are the player's.
+    data.records[0][0].score = 30000;
+    data.slots[0].highestLevel = 4;
+    data.slots[0].levelExpert[2] = 1;
     data.slots[0].levelMoney[3] = 1200;
     data.slots[0].levelGoals[3][1] = 1;
     data.slots[0].levelUpgrade[4] = 6;

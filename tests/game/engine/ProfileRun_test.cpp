@@ -3,7 +3,8 @@
 // a folder) is told in the game's own box once, keeps every change for the
 // next save and is told again at quit; a damaged file is kept aside before
 // anything can overwrite it, never over an earlier copy, and the first screen
-// says where and what loaded; a file another program holds is neither damaged nor saved over.
+// says where and what loaded; a file another program holds is neither
+// damaged nor saved over.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -233,12 +234,15 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     std::mt19937 random(29);
     while (noise.size() < whole.size())
         noise += char(random());
-    // A flipped bit in the profile count: the count the sum confirms loads the player.
-    std::string flipped = whole;
-    flipped[24] ^= 1;
+    // A forged next level and a flipped bit in the profile count: the count
+    // the sum confirms loads the player, next to the day after her best won.
+    KpProfileData forgedData = OnePlayer(L"Ann");
+    forgedData.slots[0].highestLevel = 500;
+    std::string forged = WriteProfileData(forgedData);
+    forged[24] ^= 1;
 
     // The cut file loads its records but not its player; nothing of the noise
-    // loads; the flipped one loads whole but for its count. The box says
+    // loads; the forged one loads whole but for what was reset. The box says
     // which, and where the copy is.
     const struct
     {
@@ -250,7 +254,7 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     } runs[] = {
         {cut, ".bad", "profilepart", "could not be read and are missing", false},
         {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded", false},
-        {flipped, ".3.bad", "profilereset", "the rest loaded as it was", true}};
+        {forged, ".3.bad", "profilereset", "reset to what the rest of it shows", true}};
     for (const auto& run : runs)
     {
         SCOPED_TRACE(run.copy);
@@ -265,6 +269,7 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         const std::string words = BoxWords(game, run.key);
         EXPECT_NE(words.find(run.words), std::string::npos) << words;
         EXPECT_NE(words.find(PrefPath() + run.copy), std::string::npos) << words;
+        EXPECT_EQ(words.find("the rest loaded"), std::string::npos) << words;
         ASSERT_TRUE(game.AnswerGameBox(run.key, true, 10000)) << game.Output();
         EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
         EXPECT_EQ(ReadTestFile(PrefPath()), run.bytes); // until the first save
@@ -283,7 +288,7 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         {
             KpProfileData saved = StoredData();
             ASSERT_EQ(Names(saved), std::vector<std::wstring>{L"Ann"});
-            EXPECT_EQ(saved.slots[0].highestLevel, 5);
+            EXPECT_EQ(saved.slots[0].highestLevel, 3);
             EXPECT_EQ(saved.slots[0].levelMoney[2], 345);
         }
     }
