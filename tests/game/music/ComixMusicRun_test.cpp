@@ -4,10 +4,11 @@
 // fades as the tracks are told. An archive laid over the game's makes the
 // menu's and the first cafe's music pure tones of two pitches, so the level
 // of each is read from the captured sound window by window, on the device's
-// own clock: a cut takes a few milliseconds of it, a fade a good part of a
-// second, and a change of stream fades the old one out while the new one
-// comes in.
+// own clock: a cut takes a few milliseconds of it and does not click, a fade
+// a good part of a second, and a change of stream fades the old one out
+// while the new one comes in.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "framework/app/PakWriter.h"
@@ -25,56 +26,86 @@ const double kMenuHz = 800, kCafeHz = 2000;
 const int kWindowFrames = SoundCapture::kRate / 400;
 const double kWindowMs = 2.5;
 
-// Each stream's level, window by window, as a share of its full level.
-struct Levels
+// What the device played: its samples and each tone's amplitude (full scale
+// 1), window by window.
+struct Capture
 {
+    std::vector<int16_t> samples;
     std::vector<double> menu, cafe;
 };
 
-// Windows from where the level was last at `from` to where it first reached
-// `to` (going up or down); -1 when it never did.
-int EdgeWindows(const std::vector<double>& level, double from, double to)
+// Where a level went from `from` to `to` (up or down): the last window at
+// `from` before the first at `to`, and that one.
+struct Edge
+{
+    int from = -1, to = -1;
+    double Ms() const { return from < 0 ? -1.0 : (to - from) * kWindowMs; }
+};
+
+Edge FindEdge(const std::vector<double>& level, double from, double to)
 {
     const bool up = to > from;
     for (size_t j = 0; j < level.size(); j++)
         if (up ? level[j] >= to : level[j] <= to)
             for (size_t i = j; i-- > 0;)
                 if (up ? level[i] <= from : level[i] >= from)
-                    return int(j - i);
-    return -1;
+                    return {int(i), int(j)};
+    return {};
 }
 
 int FirstReaching(const std::vector<double>& level, double to)
 {
-    for (size_t i = 0; i < level.size(); i++)
-        if (level[i] >= to)
-            return int(i);
-    return -1;
+    return int(std::find_if(level.begin(), level.end(), [&](double l) { return l >= to; }) -
+               level.begin());
 }
 
 class ComixMusicRun : public MusicGameTest
 {
 protected:
     // What the device played from the action until the condition held and the
-    // music settled, each stream against its full level.
-    template <typename Action, typename Condition> Levels Record(Action action, Condition until)
+    // music settled.
+    template <typename Action, typename Condition> Capture Record(Action action, Condition until)
     {
         const size_t mark = SoundCapture::Mark();
         action();
         EXPECT_TRUE(Until(until));
         const size_t settled = Settled();
         Until([&] { return SoundCapture::Has(settled, 300); });
-        const std::vector<int16_t> heard = SoundCapture::Between(mark, SoundCapture::Mark());
-        Levels levels = {SoundCapture::ToneLevels(heard, kMenuHz, kWindowFrames),
-                         SoundCapture::ToneLevels(heard, kCafeHz, kWindowFrames)};
-        for (double& level : levels.menu)
-            level /= mFullMenu;
-        for (double& level : levels.cafe)
-            level /= mFullCafe;
+        Capture heard;
+        heard.samples = SoundCapture::Between(mark, SoundCapture::Mark());
+        heard.menu = SoundCapture::ToneLevels(heard.samples, kMenuHz, kWindowFrames);
+        heard.cafe = SoundCapture::ToneLevels(heard.samples, kCafeHz, kWindowFrames);
+        return heard;
+    }
+    // Each level as a share of the stream's full one.
+    std::vector<double> Menu(const Capture& heard) const { return Shares(heard.menu, mFullMenu); }
+    std::vector<double> Cafe(const Capture& heard) const { return Shares(heard.cafe, mFullCafe); }
+    static std::vector<double> Shares(std::vector<double> levels, double full)
+    {
+        for (double& level : levels)
+            level /= full;
         return levels;
     }
+    // The largest step between neighbouring samples around the edge, against
+    // the most that the two tones at their levels there step: a click is far
+    // above 1.
+    static double Click(const Capture& heard, Edge edge)
+    {
+        const int from = std::max(0, edge.from - 2), to = edge.to + 2;
+        double own = 0;
+        int step = 0;
+        for (int w = from; w < to && w < int(heard.menu.size()); w++)
+        {
+            own = std::max(
+                own, 2 * (heard.menu[w] * std::sin(3.14159265 * kMenuHz / SoundCapture::kRate) +
+                          heard.cafe[w] * std::sin(3.14159265 * kCafeHz / SoundCapture::kRate)));
+            for (int f = w * kWindowFrames + 1; f < (w + 1) * kWindowFrames; f++)
+                step = std::max(step, std::abs(heard.samples[size_t(f) * 2] -
+                                               heard.samples[size_t(f - 1) * 2]));
+        }
+        return step / 32768.0 / own;
+    }
     static bool AtFullLevel(const char* id) { return Heard(id) && Track(id)->GetLevel() == 1.0; }
-    static double Ms(int windows) { return windows * kWindowMs; }
 
     // The archive stays mapped until the game has gone.
     void TearDown() override
@@ -103,7 +134,7 @@ TEST_P(ComixMusicRun, EveryEdgeOfTheComicAndTheDayCutsOrFadesOnTheDevicesClock)
     ASSERT_NO_FATAL_FAILURE(LaunchWithProfile(L"Comic", tones));
     GetSoundManager()->SoundSetMasterVolume(0); // the device hears the music alone
     ASSERT_TRUE(Until([] { return AtFullLevel("main_menu"); }));
-    const Levels menu = Record([] {}, [] { return true; });
+    const Capture menu = Record([] {}, [] { return true; });
     mFullMenu = *std::max_element(menu.menu.begin(), menu.menu.end());
     ASSERT_GT(mFullMenu, 0.05) << "the device heard no menu music";
 
@@ -113,54 +144,54 @@ TEST_P(ComixMusicRun, EveryEdgeOfTheComicAndTheDayCutsOrFadesOnTheDevicesClock)
     // up the fade's first steps before the tune comes back.
     mGame->mUpdateMultiplier = 1.0;
     KpComix* comix = nullptr;
-    Levels shown = Record([] { StartLevelFromMenus(1); },
-                          [&]
-                          {
-                              comix = dynamic_cast<KpComix*>(gGameBoard3->mComix);
-                              return gGameBoard3->IsCutSceneShown() && comix->GetClock() >= 0.5f;
-                          });
+    const Capture shown =
+        Record([] { StartLevelFromMenus(1); },
+               [&]
+               {
+                   comix = dynamic_cast<KpComix*>(gGameBoard3->mComix);
+                   return gGameBoard3->IsCutSceneShown() && comix->GetClock() >= 0.5f;
+               });
+    mGame->mUpdateMultiplier = 4.0;
     ASSERT_NE(nullptr, comix);
     EXPECT_EQ(nullptr, GetEngineMusic()->GetCurrent());
     EXPECT_TRUE(AtFullLevel("main_menu"));
-    const auto low = std::min_element(shown.menu.begin(), shown.menu.end());
-    const double dip = 1 - *low;
-    std::vector<double> rise(low, shown.menu.end());
-    printf("comic shown: dipped to %.3f, back in %.1f ms\n", *low,
-           Ms(EdgeWindows(rise, *low + dip * 0.1, 1 - dip * 0.1)));
+    std::vector<double> level = Menu(shown);
+    const size_t low = std::min_element(level.begin(), level.end()) - level.begin();
+    const double dip = 1 - level[low];
+    std::vector<double> after(level.begin() + low, level.end());
+    Edge back = FindEdge(after, level[low] + dip * 0.1, 1 - dip * 0.1);
+    back.from += int(low), back.to += int(low);
+    printf("comic shown: dipped to %.3f, back in %.1f ms (steps %.2f of the tone's)\n", level[low],
+           back.Ms(), Click(shown, back));
     EXPECT_GT(dip, 0.005) << "the menu's stream did not stop as the comic showed";
     EXPECT_LT(dip, 0.5);
-    EXPECT_LE(Ms(EdgeWindows(rise, *low + dip * 0.1, 1 - dip * 0.1)), 10.0)
-        << "the comic's tune came back through a fade, not at once";
+    EXPECT_LE(back.Ms(), 10.0) << "the comic's tune came back through a fade, not at once";
+    EXPECT_LT(Click(shown, back), 1.25) << "the comic's tune clicked back";
     EXPECT_LT(*std::max_element(shown.cafe.begin(), shown.cafe.end()), 0.01);
-    mGame->mUpdateMultiplier = 4.0;
 
     // The button: the comic's tune stops at once, the cafe's stream fades in from then on.
-    Levels day = Record([&] { comix->Finish(); }, [] { return AtFullLevel("level1"); });
+    const Capture day = Record([&] { comix->Finish(); }, [] { return AtFullLevel("level1"); });
     mFullCafe = day.cafe.back();
     ASSERT_GT(mFullCafe, 0.05) << "the device heard no cafe music";
-    for (double& level : day.cafe)
-        level /= mFullCafe;
     EXPECT_FALSE(Heard("main_menu"));
     EXPECT_EQ("level1", GetEngineMusic()->GetCurrent()->GetId());
-    const int menuGone = EdgeWindows(day.menu, 0.9, 0.1);
-    const int cutAt = int(
-        std::find_if(day.menu.begin(), day.menu.end(), [](double level) { return level <= 0.1; }) -
-        day.menu.begin());
-    printf("comic into the day: tune cut in %.1f ms, cafe heard %.1f ms after it, rising over "
-           "%.1f ms\n",
-           Ms(menuGone), Ms(FirstReaching(day.cafe, 0.05) - cutAt),
-           Ms(EdgeWindows(day.cafe, 0.1, 0.9)));
-    EXPECT_GE(menuGone, 1);
-    EXPECT_LE(Ms(menuGone), 10.0) << "the comic's tune faded out";
-    EXPECT_LE(Ms(FirstReaching(day.cafe, 0.05) - cutAt), 500.0)
-        << "the cafe's stream waited for the comic's tune";
-    EXPECT_GE(Ms(EdgeWindows(day.cafe, 0.1, 0.9)), 100.0) << "the cafe's stream did not fade in";
+    const Edge cut = FindEdge(Menu(day), 0.9, 0.1);
+    const Edge cafeIn = FindEdge(Cafe(day), 0.1, 0.9);
+    const double cafeAfter = (FirstReaching(Cafe(day), 0.05) - cut.to) * kWindowMs;
+    printf("comic into the day: tune cut in %.1f ms (steps %.2f of the tones'), the cafe heard "
+           "%.1f ms after it, rising over %.1f ms\n",
+           cut.Ms(), Click(day, cut), cafeAfter, cafeIn.Ms());
+    EXPECT_GE(cut.Ms(), 0.0);
+    EXPECT_LE(cut.Ms(), 10.0) << "the comic's tune faded out";
+    EXPECT_LT(Click(day, cut), 1.25) << "the comic's tune clicked off";
+    EXPECT_LE(cafeAfter, 500.0) << "the cafe's stream waited for the comic's tune";
+    EXPECT_GE(cafeIn.Ms(), 100.0) << "the cafe's stream did not fade in";
 
     // "Try again" on the failed day, into the comic again: the cafe's stream
     // fades out, and the comic's tune is at full level at once beside it.
     gGameBoard3->mBriefing->Hide();
     auto* fail = dynamic_cast<KpBoard_Debriefing*>(gGameBoard3->mDebriefingFail);
-    Levels again = Record(
+    const Capture again = Record(
         [&]
         {
             fail->Show();
@@ -168,35 +199,38 @@ TEST_P(ComixMusicRun, EveryEdgeOfTheComicAndTheDayCutsOrFadesOnTheDevicesClock)
         },
         [] { return gGameBoard3->IsCutSceneShown() && !Track("level1")->IsPlaying(); });
     EXPECT_TRUE(AtFullLevel("main_menu"));
-    const int tuneIn = FirstReaching(again.menu, 0.9);
-    printf("try again into the comic: tune in over %.1f ms with the cafe at %.3f, cafe falling "
-           "over %.1f ms\n",
-           Ms(EdgeWindows(again.menu, 0.1, 0.9)), tuneIn < 0 ? -1.0 : again.cafe[tuneIn],
-           Ms(EdgeWindows(again.cafe, 0.9, 0.1)));
-    EXPECT_GE(EdgeWindows(again.menu, 0.1, 0.9), 1);
-    EXPECT_LE(Ms(EdgeWindows(again.menu, 0.1, 0.9)), 10.0) << "the comic's tune faded in";
-    ASSERT_GE(tuneIn, 0);
-    EXPECT_GT(again.cafe[tuneIn], 0.5) << "the comic's tune waited for the cafe's to fade out";
-    EXPECT_GE(Ms(EdgeWindows(again.cafe, 0.9, 0.1)), 100.0) << "the cafe's stream was cut";
+    const Edge tuneIn = FindEdge(Menu(again), 0.1, 0.9);
+    const Edge cafeOut = FindEdge(Cafe(again), 0.9, 0.1);
+    const double cafeThen = tuneIn.to < 0 ? -1.0 : Cafe(again)[size_t(tuneIn.to)];
+    printf("try again into the comic: tune in over %.1f ms (steps %.2f of the tones') with the "
+           "cafe at %.3f, the cafe falling over %.1f ms\n",
+           tuneIn.Ms(), Click(again, tuneIn), cafeThen, cafeOut.Ms());
+    EXPECT_GE(tuneIn.Ms(), 0.0);
+    EXPECT_LE(tuneIn.Ms(), 10.0) << "the comic's tune faded in";
+    EXPECT_LT(Click(again, tuneIn), 1.25) << "the comic's tune clicked in";
+    EXPECT_GT(cafeThen, 0.5) << "the comic's tune waited for the cafe's to fade out";
+    EXPECT_GE(cafeOut.Ms(), 100.0) << "the cafe's stream was cut";
 
     // Back in the day, then out to the menus: the cafe's stream fades out while
     // the menu's fades in.
     ASSERT_TRUE(Until([&] { return comix->GetClock() >= 0.5f; }));
     comix->Finish();
     ASSERT_TRUE(Until([] { return AtFullLevel("level1"); }));
-    Levels menus = Record([] { ShowMenusAndQuitLevel(gGameBoard3); },
-                          [] { return AtFullLevel("main_menu") && !Track("level1")->IsPlaying(); });
+    const Capture menus =
+        Record([] { ShowMenusAndQuitLevel(gGameBoard3); },
+               [] { return AtFullLevel("main_menu") && !Track("level1")->IsPlaying(); });
     EXPECT_EQ("main_menu", GetEngineMusic()->GetCurrent()->GetId());
+    const std::vector<double> menuLevel = Menu(menus), cafeLevel = Cafe(menus);
     int together = 0;
-    for (size_t i = 0; i < menus.menu.size() && i < menus.cafe.size(); i++)
-        together += menus.menu[i] > 0.25 && menus.cafe[i] > 0.25 ? 1 : 0;
+    for (size_t i = 0; i < menuLevel.size(); i++)
+        together += menuLevel[i] > 0.25 && cafeLevel[i] > 0.25 ? 1 : 0;
     printf("day into the menus: cafe falling over %.1f ms, menu rising over %.1f ms, both above a "
            "quarter for %.1f ms\n",
-           Ms(EdgeWindows(menus.cafe, 0.9, 0.1)), Ms(EdgeWindows(menus.menu, 0.1, 0.9)),
-           Ms(together));
-    EXPECT_GE(Ms(EdgeWindows(menus.cafe, 0.9, 0.1)), 100.0) << "the cafe's stream was cut";
-    EXPECT_GE(Ms(EdgeWindows(menus.menu, 0.1, 0.9)), 100.0) << "the menu's stream was cut in";
-    EXPECT_GE(Ms(together), 50.0) << "the menu's stream waited for the cafe's to fade out";
+           FindEdge(cafeLevel, 0.9, 0.1).Ms(), FindEdge(menuLevel, 0.1, 0.9).Ms(),
+           together * kWindowMs);
+    EXPECT_GE(FindEdge(cafeLevel, 0.9, 0.1).Ms(), 100.0) << "the cafe's stream was cut";
+    EXPECT_GE(FindEdge(menuLevel, 0.1, 0.9).Ms(), 100.0) << "the menu's stream was cut in";
+    EXPECT_GE(together * kWindowMs, 50.0) << "the menu's stream waited for the cafe's to fade out";
 }
 
 INSTANTIATE_TEST_SUITE_P(Display, ComixMusicRun, ::testing::Values(false));
