@@ -440,9 +440,10 @@ void PutFrames(Stream& stream, DWORD at, int64_t frame, int64_t count)
         const size_t values = partBytes[p] / 2;
         for (size_t i = 0; i < values; i += channels, frame++)
         {
-            const double gain = GainAt(stream, frame);
+            // 16.16 fixed point: the decode thread does this for every sample it writes.
+            const int32_t gain = int32_t(GainAt(stream, frame) * 65536 + 0.5);
             for (size_t c = 0; c < channels; c++)
-                to[i + c] = int16_t(std::lround(from[p][i + c] * gain));
+                to[i + c] = int16_t((from[p][i + c] * gain + 0x8000) >> 16);
         }
     }
     stream.buffer->Unlock(parts[0], partBytes[0], parts[1], partBytes[1]);
@@ -453,8 +454,9 @@ void WriteFrames(Stream& stream, const int16_t* frames, int count)
 {
     const size_t values = size_t(count) * stream.frameBytes / 2;
     const size_t at = stream.writePos / 2;
-    for (size_t i = 0; i < values; i++)
-        stream.source[(at + i) % stream.source.size()] = frames[i];
+    const size_t first = std::min(values, stream.source.size() - at);
+    memcpy(stream.source.data() + at, frames, first * 2);
+    memcpy(stream.source.data(), frames + first, (values - first) * 2);
     PutFrames(stream, stream.writePos, stream.filled, count);
     stream.writePos = (stream.writePos + DWORD(count) * stream.frameBytes) % stream.bufferBytes;
     stream.queued += count;
