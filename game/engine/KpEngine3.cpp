@@ -109,17 +109,6 @@ bool IsLayoutOnScreen(IXMLDOMNode* root, const char* name, int width, int height
     return x >= 0 && y >= 0 && w > 0 && h > 0 && w <= width - x && h <= height - y;
 }
 
-// The script's last word on visibility is "hidden" (a later step of a
-// property wins over an earlier one that ends at the same time).
-bool EndsHidden(const KpEffectScript& script)
-{
-    const KpEffectStep* last = nullptr;
-    for (const KpEffectStep& step : script.mSteps)
-        if (step.property == kFxVisible && (!last || step.endMs >= last->endMs))
-            last = &step;
-    return last && last->to == 0.0f;
-}
-
 // A comic ends only through a button of its player's layout.
 bool ComicPlayerHasButton(IXMLDOMNode* root)
 {
@@ -129,35 +118,13 @@ bool ComicPlayerHasButton(IXMLDOMNode* root)
            XmlSelectNode(root, L"widget" + button);
 }
 
-// The file that keeps the splash from ending by itself, or null: each slide
-// must name an effect that plays it and hides it at its end.
-const char* SplashFault(IXMLDOMNode* root)
-{
-    const std::wstring slides = L"[@type=\"kpdialog\" and @name=\"splash\"]/widget[image]";
-    const char* fault = nullptr;
-    auto check = [&fault](IXMLDOMNode* slide)
-    {
-        std::string name;
-        if (fault || !XmlReadString(slide, "onshow", name))
-        {
-            fault = fault ? fault : "cfg\\ui.xml";
-            return;
-        }
-        const KpEffectScript* script = KpEffect::FindScript(name);
-        if (!script || !EndsHidden(*script))
-            fault = "cfg\\effect.xml";
-    };
-    XmlForEachNode(root, L"layouts/widget" + slides, check);
-    XmlForEachNode(root, L"widget" + slides, check);
-    return fault;
-}
 } // namespace
 
 void KpEngine3::LoadingThreadWork()
 {
     KpComScope com;
     KpEngine::LoadingThreadWork();
-    // Every screen comes and goes through its effects: the splash would never end.
+    // Every screen comes and goes through its effects.
     if (!KpEffect::EnsureLoaded())
         NoteDamagedData("cfg\\effect.xml");
     if (IXMLDOMNode* layouts = GetLayoutRoot())
@@ -167,8 +134,6 @@ void KpEngine3::LoadingThreadWork()
                 NoteDamagedData("cfg\\ui.xml");
         if (!ComicPlayerHasButton(layouts))
             NoteDamagedData("cfg\\ui.xml");
-        if (const char* file = SplashFault(layouts))
-            NoteDamagedData(file);
     }
     CreateScreens();
 }

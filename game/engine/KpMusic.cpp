@@ -1,8 +1,6 @@
 #include "game/engine/KpMusic.h"
 
-#include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "framework/app/LumoAppBase.h"
 #include "game/engine/KpLog.h"
@@ -12,32 +10,16 @@
 
 // --- MusicTrack
 
-namespace
-{
-// Every track alive, so that one can tell whether another is still heard.
-std::vector<MusicTrack*> gTracks;
-} // namespace
-
 MusicTrack::MusicTrack(const std::string& file, int volume, int fadeInMs, int fadeOutMs)
     : mFile(file), mVolume(volume), mFadeInMs(fadeInMs), mFadeOutMs(fadeOutMs), mPan(0), mVoice(0),
-      mLoadFailed(false), mPlaying(false), mWaiting(false), mReported(false), mLevel(1.0), mFade(0)
+      mLoadFailed(false), mPlaying(false), mReported(false), mLevel(1.0), mFade(0)
 {
-    gTracks.push_back(this);
 }
 
 MusicTrack::~MusicTrack()
 {
-    gTracks.erase(std::remove(gTracks.begin(), gTracks.end(), this), gTracks.end());
     if (mVoice)
         SndVoiceFree(mVoice);
-}
-
-bool MusicTrack::OtherTrackHeard() const
-{
-    for (const MusicTrack* track : gTracks)
-        if (track != this && track->mPlaying)
-            return true;
-    return false;
 }
 
 bool MusicTrack::Load()
@@ -56,50 +38,43 @@ bool MusicTrack::Load()
     return true;
 }
 
+int MusicTrack::HeardVolume() const
+{
+    return int(std::lround(mVolume * mLevel));
+}
+
 void MusicTrack::ApplyVolume()
 {
     if (mVoice)
-        SndVoiceSetVolume(mVoice, int(std::lround(mVolume * mLevel)));
+        SndVoiceSetVolume(mVoice, HeardVolume());
 }
 
 void MusicTrack::Play(bool fadeIn)
 {
     if (!Load())
         return;
+    const bool fading = fadeIn && mFadeInMs > 0;
+    mFade = fading ? 1 : 0;
     if (mPlaying)
     {
-        // Still heard (a fade-out under way): back up from where it stands,
-        // at the fade-in's pace even when asked for no fade, as a jump is heard.
-        mFade = mFadeInMs > 0 ? 1 : 0;
-        if (!mFade)
+        // Still heard, fading out: a fade-in goes back up from where it
+        // stands; without one the track is at its full level at once.
+        if (!fading)
+        {
             mLevel = 1.0;
-        ApplyVolume();
+            SndVoiceCutVolume(mVoice, HeardVolume());
+        }
         return;
     }
-    if (OtherTrackHeard())
-    {
-        // A change of track: this one comes in once the other has faded out.
-        mWaiting = true;
-        mLevel = 0.0;
-        return;
-    }
-    Start(fadeIn);
-}
-
-void MusicTrack::Start(bool fadeIn)
-{
-    bool fading = fadeIn && mFadeInMs > 0;
-    mWaiting = false;
+    // The level first: the start takes it up.
     mLevel = fading ? 0.0 : 1.0;
-    mFade = fading ? 1 : 0;
+    ApplyVolume();
     SndVoicePlay(mVoice, true);
     mPlaying = true;
-    ApplyVolume();
 }
 
 void MusicTrack::Stop(bool fadeOut)
 {
-    mWaiting = false;
     if (!mPlaying)
         return;
     if (fadeOut && mFadeOutMs > 0 && mVoice)
@@ -134,8 +109,6 @@ void MusicTrack::Update(int ms)
         WriteLog("WARNING: MusicTrack::Update: '%s' is damaged; the track stays silent",
                  mFile.c_str());
     }
-    if (mWaiting && !OtherTrackHeard())
-        Start(true);
     if (!mFade || ms <= 0)
         return;
     if (mFade > 0)

@@ -1,5 +1,6 @@
 // The game's music: streams named in "cfg\cfg.xml", each a list of tracks
-// (KpTracks); one stream plays at a time and Change switches between them.
+// (KpTracks); one stream is the current one and Change switches between them,
+// the old one fading out as the new one comes in.
 // Tracks are streamed voices of our sound layer in a group of their own, so a
 // paused level (the group "game") keeps its music while focus loss pauses
 // everything. Fades are stepped by game time in the engine's update; the
@@ -16,9 +17,10 @@
 // The sound layer's group of every music voice: no id the sound manager hands out.
 const int kMusicGroup = -2;
 
-// One music file, played looped as a streamed voice. One track is heard at a
-// time: a track asked to play while another still fades out waits for it and
-// then fades in, so a change of track never lays two tunes over each other.
+// One music file, played looped as a streamed voice. A play or a stop without
+// a fade is a cut: the level changes within the few milliseconds the sound
+// layer takes not to click. Two tracks may sound together, one fading out as
+// the other comes in.
 class MusicTrack
 {
 public:
@@ -26,11 +28,12 @@ public:
     MusicTrack(const std::string& file, int volume, int fadeInMs, int fadeOutMs);
     ~MusicTrack();
 
-    // Loads the file on first use and plays it looped, fading in when asked. A
-    // track still fading out goes back up from where it is over its fade-in,
-    // never at once; one that must wait for another track fades in after it.
+    // Loads the file on first use and plays it looped, through its fade-in
+    // when asked, else at its full level at once. A track still fading out
+    // plays on: a fade-in takes it back up from where it stands, a play
+    // without one puts it at its full level at once.
     void Play(bool fadeIn);
-    // Stops at once or through the fade-out; a waiting track no longer starts.
+    // Stops at once or through the fade-out.
     void Stop(bool fadeOut);
     // -100 (left) to 100 (right), taken as an integer.
     void SetPan(float pan);
@@ -53,9 +56,9 @@ public:
 
 private:
     bool Load();
+    // The voice's volume: the track's, scaled by where the fade stands.
+    int HeardVolume() const;
     void ApplyVolume();
-    void Start(bool fadeIn);
-    bool OtherTrackHeard() const;
 
     std::string mFile;
     int mVolume;    // 0 to 100
@@ -65,7 +68,6 @@ private:
     int mVoice;       // streamed voice, 0 until loaded
     bool mLoadFailed; // tried once and failed: silent for the run
     bool mPlaying;    // heard or fading out
-    bool mWaiting;    // to start, faded in, once no other track is heard
     bool mReported;   // the damage warning was written
     double mLevel;    // 0 to 1, fade position
     int mFade;        // +1 fading in, -1 fading out, 0 none
@@ -102,8 +104,10 @@ public:
     int LoadConfig(IXMLDOMNode* document);
     void Clear();
 
-    // An empty id or one naming a stream stops the current stream; one naming
-    // a stream then starts it. An id naming no stream changes nothing.
+    // An empty id or one naming a stream stops the current stream (through
+    // its fade-out); one naming a stream then starts it at once (through its
+    // fade-in), so both may sound for a while. An id naming no stream changes
+    // nothing.
     void Change(const std::string& id);
     // The only track of a stream with exactly one; null otherwise.
     MusicTrack* GetSingleTrack(const std::string& id) const;

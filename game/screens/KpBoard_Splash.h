@@ -1,10 +1,11 @@
 // The start-up slide show: full-screen slides on black, one after another,
 // each ended by its own effect (its "onshow" script hides it when done) or
-// skipped by a key or a click; after the last one the splash hides and the
-// menu background and the main menu appear. The game's cursor is hidden while
-// it plays. A slide is every child of the layout that carries a picture; one
-// whose picture cannot be read is passed over. Layout "splash"; entry
-// kBoardSplash of the engine's screen table.
+// skipped by a key or a click; a slide whose effect never hides it waits for
+// one. After the last one the splash hides and the menu background and the
+// main menu appear. The game's cursor is hidden while it plays. A slide is
+// every child of the layout that carries a picture; one whose picture cannot
+// be read is passed over. Layout "splash"; entry kBoardSplash of the engine's
+// screen table.
 #pragma once
 
 #include <windows.h>

@@ -371,8 +371,6 @@ void KpComixObjectSound::Stop()
 {
     if (mChannel)
         mChannel->Stop();
-    // The comic's tune gives way through its fade-out: the level's or the
-    // menu's music follows it, and a cut would be heard.
     if (mTrack)
-        mTrack->Stop(true);
+        mTrack->Stop(false);
 }

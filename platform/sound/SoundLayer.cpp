@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -47,9 +46,12 @@ struct Stream
     std::atomic<bool> damaged{false};     // the file broke off: silent from then on
     std::atomic<int64_t> playedFrames{0}; // since the last start
     std::atomic<double> gain{0};          // amplitude to be heard at, 0 to 1
+    std::atomic<int> cutRequest{0};       // raised by each change to be made at once
+    int rate = 0;                         // frames per second
 
     // The decode thread's own.
     int startSeen = 0;
+    int cutSeen = 0;
     bool primed = false;  // filled since the last start
     bool playing = false; // the buffer was told to play
     bool atEnd = false;   // the decoder gave its last frame (no loop): silence follows
@@ -57,11 +59,15 @@ struct Stream
     DWORD writePos = 0;   // next byte to fill
     int64_t queued = 0;   // frames filled and not yet played
     int64_t written = 0;  // frames of sound filled since the last start
+    int64_t filled = 0;   // frames put in the buffer since the last start, sound or silence
     int64_t endAt = -1;   // played-frame count at which a stream without loop ends
-    double heard = 0;     // amplitude the buffer plays at now, ramping toward the wanted one
-    double rampedAt = 0;  // milliseconds (NowMs) of the last ramp step
-    double rampTo = 0;    // where the ramp under way goes
-    double rampRate = 0;  // amplitude per millisecond, so each ramp lasts kRampMs
+    // The buffer's frames as decoded, before the gain, at the buffer's places:
+    // a change of gain writes the frames not yet mixed again from here.
+    std::vector<int16_t> source;
+    // The gain by frame of the fill count: rampFrom up to rampStart, rampTo
+    // from rampEnd on, a straight line between.
+    double rampFrom = 0, rampTo = 0;
+    int64_t rampStart = 0, rampEnd = 0;
 
     ~Stream()
     {
@@ -96,10 +102,18 @@ const int kMaxVoices = 48;
 // the decode thread, which comes every kStreamVisitMs or when woken.
 const int kStreamFrames = 32768;
 const DWORD kStreamVisitMs = 20;
-// A stream's volume never jumps: every change, a start, a stop and a pause
-// ramps over this long (in steps of the mixer's period, about 10 ms under
-// Wine), so the wave is never cut. The decode thread steps it.
-const double kRampMs = 80;
+// A stream's gain is laid into the samples it writes, so a change takes
+// effect at a known frame of its sound, whatever the mixer's period (the
+// buffer's own volume stays full; DirectSound would step it once a period).
+// A change of volume and a pause ramp over kRampMs of sound; a start, a stop
+// and a cut over kCutMs, which is heard as a cut and does not click.
+const int kRampMs = 80;
+const int kCutMs = 5;
+// Frames a change leaves alone beyond the device's write cursor, in
+// milliseconds of sound: the mixer may take a period more before the change
+// is written.
+const int kChangeLeadMs = 10;
+// How often the decode thread looks while a ramp is under way.
 const DWORD kRampVisitMs = 2;
 
 // Guards everything below. Recursive so that a crash filter silencing the music
@@ -237,6 +251,14 @@ void SyncStream(Voice& voice)
     WakeDecoder();
 }
 
+// The change just asked of a stream is to be made at once. Raised after the
+// change, so that the decode thread that sees it sees the change too.
+void MarkCut(Voice& voice)
+{
+    voice.stream->cutRequest++;
+    WakeDecoder();
+}
+
 void StartBuffer(Voice& voice)
 {
     if (voice.stream)
@@ -267,7 +289,10 @@ void HaltVoice(Voice& voice)
 {
     voice.wantsPlay = false;
     if (voice.stream)
+    {
         SyncStream(voice);
+        MarkCut(voice);
+    }
     else
         voice.buffer->Stop();
 }
@@ -386,22 +411,56 @@ template <class F> void ForGroup(int group, F action)
 
 // --- The decode thread
 
+// The gain of frame `frame` of the fill count.
+double GainAt(const Stream& stream, int64_t frame)
+{
+    if (frame >= stream.rampEnd)
+        return stream.rampTo;
+    if (frame <= stream.rampStart)
+        return stream.rampFrom;
+    return stream.rampFrom + (stream.rampTo - stream.rampFrom) * double(frame - stream.rampStart) /
+                                 double(stream.rampEnd - stream.rampStart);
+}
+
+// Writes `count` source frames into the buffer from byte `at`, which holds
+// frame `frame` of the fill count, each at its gain.
+void PutFrames(Stream& stream, DWORD at, int64_t frame, int64_t count)
+{
+    void* parts[2] = {};
+    DWORD partBytes[2] = {};
+    if (FAILED(stream.buffer->Lock(at, DWORD(count) * stream.frameBytes, &parts[0], &partBytes[0],
+                                   &parts[1], &partBytes[1], 0)))
+        return;
+    const size_t channels = stream.frameBytes / 2;
+    // The second part, when there is one, starts at the buffer's start.
+    const int16_t* from[2] = {stream.source.data() + at / 2, stream.source.data()};
+    for (int p = 0; p < 2 && parts[p]; p++)
+    {
+        int16_t* to = static_cast<int16_t*>(parts[p]);
+        const size_t values = partBytes[p] / 2;
+        for (size_t i = 0; i < values; i += channels, frame++)
+        {
+            // 16.16 fixed point: the decode thread does this for every sample it writes.
+            const int32_t gain = int32_t(GainAt(stream, frame) * 65536 + 0.5);
+            for (size_t c = 0; c < channels; c++)
+                to[i + c] = int16_t((from[p][i + c] * gain + 0x8000) >> 16);
+        }
+    }
+    stream.buffer->Unlock(parts[0], partBytes[0], parts[1], partBytes[1]);
+}
+
 // Copies frames into the buffer at the fill position.
 void WriteFrames(Stream& stream, const int16_t* frames, int count)
 {
-    DWORD bytes = DWORD(count) * stream.frameBytes;
-    void *part1 = nullptr, *part2 = nullptr;
-    DWORD bytes1 = 0, bytes2 = 0;
-    if (SUCCEEDED(stream.buffer->Lock(stream.writePos, bytes, &part1, &bytes1, &part2, &bytes2, 0)))
-    {
-        const uint8_t* from = reinterpret_cast<const uint8_t*>(frames);
-        memcpy(part1, from, bytes1);
-        if (part2)
-            memcpy(part2, from + bytes1, bytes2);
-        stream.buffer->Unlock(part1, bytes1, part2, bytes2);
-    }
-    stream.writePos = (stream.writePos + bytes) % stream.bufferBytes;
+    const size_t values = size_t(count) * stream.frameBytes / 2;
+    const size_t at = stream.writePos / 2;
+    const size_t first = std::min(values, stream.source.size() - at);
+    memcpy(stream.source.data() + at, frames, first * 2);
+    memcpy(stream.source.data(), frames + first, (values - first) * 2);
+    PutFrames(stream, stream.writePos, stream.filled, count);
+    stream.writePos = (stream.writePos + DWORD(count) * stream.frameBytes) % stream.bufferBytes;
     stream.queued += count;
+    stream.filled += count;
 }
 
 // Fills `frames` frames ahead: the file, back to its start when it loops,
@@ -449,89 +508,118 @@ void FillStream(Stream& stream, int64_t frames)
     }
 }
 
-double NowMs()
+int64_t MsToFrames(const Stream& stream, int ms)
 {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+    return int64_t(stream.rate) * ms / 1000;
 }
 
-// Moves the buffer's volume toward `wanted` by the time passed; true once there.
-bool RampStream(Stream& stream, double wanted)
+// The fill count's frame at the play cursor: the mixer has taken what lies before it.
+int64_t PlayedFrame(const Stream& stream)
 {
-    double now = NowMs();
-    if (wanted != stream.rampTo)
-    {
-        stream.rampTo = wanted;
-        stream.rampRate = std::abs(wanted - stream.heard) / kRampMs;
-    }
-    // A ramp that begins after an idle wait starts with one short step.
-    double most = std::min(now - stream.rampedAt, 5.0) * stream.rampRate;
-    stream.rampedAt = now;
-    if (stream.heard == wanted)
-        return true;
+    return stream.filled - stream.queued;
+}
+
+// Takes up the play cursor's move (a starved buffer picks up again there);
+// returns the first frame that a change written now still reaches.
+int64_t FollowPlayCursor(Stream& stream)
+{
     if (!stream.playing)
-        stream.heard = wanted; // nothing heard: no ramp needed
-    else if (wanted > stream.heard)
-        stream.heard = std::min(wanted, stream.heard + most);
-    else
-        stream.heard = std::max(wanted, stream.heard - most);
-    stream.buffer->SetVolume(VolumeToDirectSound(stream.heard * 100.0));
-    return stream.heard == wanted;
+        return PlayedFrame(stream);
+    DWORD play = 0, write = 0;
+    if (FAILED(stream.buffer->GetCurrentPosition(&play, &write)))
+        return stream.filled;
+    int64_t moved =
+        ((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) / stream.frameBytes;
+    stream.lastPlay = play;
+    stream.playedFrames += moved;
+    stream.queued -= moved;
+    if (stream.queued < 0)
+    {
+        // Starved: pick up again at the play cursor.
+        gStreamStarvations++;
+        stream.queued = 0;
+        stream.writePos = play - play % stream.frameBytes;
+    }
+    const int64_t lead =
+        ((write + stream.bufferBytes - play) % stream.bufferBytes) / stream.frameBytes;
+    return std::min(stream.filled, PlayedFrame(stream) + lead + MsToFrames(stream, kChangeLeadMs));
 }
 
-// Returns true while the stream's volume is still on its way.
+// Sets the gain to go from where it stands at frame `from` to `wanted` over
+// `frames` frames, and writes the frames from there again.
+void AimGain(Stream& stream, double wanted, int64_t frames, int64_t from)
+{
+    stream.rampFrom = GainAt(stream, from);
+    stream.rampTo = wanted;
+    stream.rampStart = from;
+    stream.rampEnd = from + frames;
+    const int64_t count = stream.filled - from;
+    if (count <= 0)
+        return;
+    const DWORD back = DWORD(count) * stream.frameBytes;
+    PutFrames(stream, (stream.writePos + stream.bufferBytes - back) % stream.bufferBytes, from,
+              count);
+}
+
+// Back to the file's start: the buffer stopped and filled again from there,
+// the first frames ramped in up to `gain` as a cut.
+void RestartStream(Stream& stream, double gain)
+{
+    stream.buffer->Stop();
+    stream.playing = false;
+    if (!stream.decoder->Rewind())
+        stream.damaged = true;
+    stream.buffer->SetCurrentPosition(0);
+    stream.lastPlay = stream.writePos = 0;
+    stream.queued = stream.written = stream.filled = 0;
+    stream.playedFrames = 0;
+    stream.endAt = -1;
+    stream.atEnd = false;
+    stream.primed = true;
+    stream.rampFrom = 0;
+    stream.rampTo = gain;
+    stream.rampStart = 0;
+    stream.rampEnd = MsToFrames(stream, kCutMs);
+    FillStream(stream, stream.bufferBytes / stream.frameBytes);
+}
+
+// Returns true while the stream's gain is still on its way.
 bool ServiceStream(Stream& stream)
 {
     const int64_t bufferFrames = stream.bufferBytes / stream.frameBytes;
-    int request = stream.startRequest;
-    // A start from the beginning while heard waits until the sound is ramped out.
-    if (request != stream.startSeen && stream.playing && stream.heard > 0)
-    {
-        RampStream(stream, 0);
-        return true;
-    }
+    // The cut request first: it is raised after the change it belongs to.
+    const int cut = stream.cutRequest;
+    const bool cutAsked = cut != stream.cutSeen;
+    stream.cutSeen = cut;
+    const int request = stream.startRequest;
+    const bool run = stream.run && !stream.ended && !stream.damaged;
+    const double wanted = run ? stream.gain.load() : 0.0;
+    int64_t from = stream.primed ? FollowPlayCursor(stream) : 0;
+    const int64_t cutFrames = MsToFrames(stream, kCutMs);
     if (request != stream.startSeen)
     {
+        // A start from the beginning while heard cuts the sound out first.
+        if (stream.playing && !(stream.rampTo == 0 && PlayedFrame(stream) >= stream.rampEnd))
+        {
+            if (stream.rampTo != 0 || stream.rampEnd > from + cutFrames)
+                AimGain(stream, 0, cutFrames, from);
+            return true;
+        }
         stream.startSeen = request;
-        stream.buffer->Stop();
-        stream.playing = false;
-        if (!stream.decoder->Rewind())
-            stream.damaged = true;
-        stream.buffer->SetCurrentPosition(0);
-        stream.lastPlay = stream.writePos = 0;
-        stream.queued = stream.written = 0;
-        stream.playedFrames = 0;
-        stream.endAt = -1;
-        stream.atEnd = false;
-        stream.primed = true;
-        FillStream(stream, bufferFrames);
+        RestartStream(stream, wanted);
+        from = 0;
     }
     if (!stream.primed)
         return false;
-    if (stream.playing)
-    {
-        DWORD play = 0, write = 0;
-        if (SUCCEEDED(stream.buffer->GetCurrentPosition(&play, &write)))
-        {
-            int64_t moved = ((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) /
-                            stream.frameBytes;
-            stream.lastPlay = play;
-            stream.playedFrames += moved;
-            stream.queued -= moved;
-            if (stream.queued < 0)
-            {
-                // Starved: pick up again at the play cursor.
-                gStreamStarvations++;
-                stream.queued = 0;
-                stream.writePos = play - play % stream.frameBytes;
-            }
-        }
-        if (stream.endAt >= 0 && stream.playedFrames >= stream.endAt)
-            stream.ended = true;
-    }
-    bool run = stream.run && !stream.ended && !stream.damaged;
-    // A stop or a pause ramps out before the buffer stops.
-    bool settled = RampStream(stream, run ? stream.gain.load() : 0.0);
+    if (stream.playing && stream.endAt >= 0 && stream.playedFrames >= stream.endAt)
+        stream.ended = true;
+    // A start from the file's beginning comes in as a cut too, whichever
+    // visit finds it wanted.
+    const bool atOnce = cutAsked || (!stream.playing && PlayedFrame(stream) == 0);
+    if (wanted != stream.rampTo || (atOnce && stream.rampEnd > from + cutFrames))
+        AimGain(stream, wanted, atOnce ? cutFrames : MsToFrames(stream, kRampMs), from);
+    bool settled = !stream.playing || PlayedFrame(stream) >= stream.rampEnd;
+    // A stop or a pause plays its ramp out before the buffer stops.
     if (!run && stream.playing && settled)
     {
         stream.buffer->Stop();
@@ -541,12 +629,9 @@ bool ServiceStream(Stream& stream)
         FillStream(stream, bufferFrames - stream.queued);
     if (run && !stream.playing)
     {
-        // Started silent, ramped in from here.
-        stream.heard = stream.rampTo = 0;
-        stream.buffer->SetVolume(DSBVOLUME_MIN);
         stream.buffer->Play(0, 0, DSBPLAY_LOOPING);
         stream.playing = true;
-        settled = stream.gain.load() == 0;
+        settled = PlayedFrame(stream) >= stream.rampEnd;
     }
     return !settled;
 }
@@ -801,6 +886,18 @@ void SndVoiceSetVolume(int id, int volume)
     }
 }
 
+void SndVoiceCutVolume(int id, int volume)
+{
+    std::lock_guard<std::recursive_mutex> lock(gSoundLock);
+    if (Voice* voice = FindVoice(id))
+    {
+        voice->volume = volume < 0 ? 0 : volume > 100 ? 100 : volume;
+        ApplyVolume(*voice);
+        if (voice->stream)
+            MarkCut(*voice);
+    }
+}
+
 void SndVoiceSetPan(int id, int pan)
 {
     std::lock_guard<std::recursive_mutex> lock(gSoundLock);
@@ -953,6 +1050,8 @@ int SndStreamCreate(const char* name, int group)
     }
     stream->bufferBytes = desc.dwBufferBytes;
     stream->frameBytes = format.nBlockAlign;
+    stream->rate = decoder->Rate();
+    stream->source.assign(desc.dwBufferBytes / 2, 0);
     stream->decoder = std::move(decoder);
     ReclaimVoices(true);
     Voice voice;

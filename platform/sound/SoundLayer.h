@@ -11,8 +11,10 @@
 // one lock, so the loading thread may load samples while the main thread plays;
 // streams are decoded by a thread of the layer's own, outside that lock.
 // Volumes are 0 to 100; pan runs from -100 (left) through 0 to 100 (right).
-// A streamed voice never changes its level at once: volume changes, starts,
-// stops and pauses ramp over 80 ms, so that cutting the wave never clicks.
+// A streamed voice's level is laid into its samples, so each change lands on
+// a known point of its sound: volume changes and pauses ramp over 80 ms of
+// it; a start, a stop and SndVoiceCutVolume over 5 ms, heard as a cut but
+// never as a click.
 #pragma once
 
 #include <windows.h>
@@ -54,6 +56,8 @@ int SndVoiceCreate(int sample, int group);
 void SndVoicePlay(int voice, bool loop);
 void SndVoiceStop(int voice);
 void SndVoiceSetVolume(int voice, int volume);
+// The same as a cut: a streamed voice is at the new level within 5 ms of its sound.
+void SndVoiceCutVolume(int voice, int volume);
 void SndVoiceSetPan(int voice, int pan);
 bool SndVoiceIsPlaying(int voice);
 // Play position in bytes (a stream's: bytes played since its start); -1 for an unknown voice.

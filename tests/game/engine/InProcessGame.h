@@ -95,10 +95,11 @@ protected:
         DeleteFileA(KpProfileFile::DefaultPath().c_str());
     }
 
-    // Makes the game in its own folder, with its archives, and starts it: its
-    // window and display, the loading thread, the window in front, the main
-    // loop on. Run under ASSERT_NO_FATAL_FAILURE.
-    void LaunchGame()
+    // Makes the game in its own folder, with its archives (and `overPak`, an
+    // archive laid over them, when given), and starts it: its window and
+    // display, the loading thread, the window in front, the main loop on. Run
+    // under ASSERT_NO_FATAL_FAILURE.
+    void LaunchGame(const std::string& overPak = "")
     {
         // As the game's main function does: the XML readers need COM.
         mCom.reset(new KpComScope());
@@ -110,6 +111,8 @@ protected:
         ASSERT_NE(nullptr, mGame->mPakInterface);
         for (const char* pak : {"loc.pak", "data.pak", "mod.pak"})
             mGame->mPakInterface->AddPakFile(pak);
+        if (!overPak.empty())
+            ASSERT_TRUE(mGame->mPakInterface->AddPakFile(overPak)) << overPak;
         mGame->InitApp();
         ASSERT_NE(nullptr, mGame->mHWnd);
         ASSERT_NE(nullptr, mGame->mDDInterface);

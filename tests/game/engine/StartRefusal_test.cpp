@@ -1,7 +1,8 @@
 // Starts of the real game that cannot go on: data it cannot run without that
 // does not load, and demo files it refuses. Each ends in a system box that
 // says why (read from its window, then closed by the test) and an exit code
-// that is not 0, so a script can tell it from a run that went on.
+// that is not 0, so a script can tell it from a run that went on. Data that
+// is no reason to refuse starts a run that goes on.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -86,9 +87,6 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
         std::regex_replace(ui, std::regex("type=\"kpbutton\" name=\"comix_skip\""),
                            "type=\"kptext\" name=\"comix_skip\"");
     const std::string effects = Source("effect.xml");
-    // The splash slides' effect is gone: the first slide would stay for good.
-    const std::string noSlideEffect =
-        std::regex_replace(effects, std::regex("name=\"splash_slide\""), "name=\"splash_gone\"");
     const struct
     {
         const char* file;
@@ -105,7 +103,6 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
         {"cfg\\effect.xml", "<?xml version=\"1.0\"?><effects/>"},
         {"cfg\\ui.xml", noComic},
         {"cfg\\ui.xml", noComicButton},
-        {"cfg\\effect.xml", noSlideEffect},
     };
     for (const auto& c : cases)
     {
@@ -117,6 +114,32 @@ TEST_F(StartRefusal, DataItCannotRunWithoutNamesTheFileAndEndsTheRun)
         EXPECT_NE(std::wstring::npos, text.find(Lumo::StringToWString(c.file))) << Narrow(text);
         EXPECT_NE(std::wstring::npos, text.find(L"install the game again")) << Narrow(text);
     }
+}
+
+// Slides whose effect never hides them are no reason to refuse: each stays
+// until a key, and the menus follow the last.
+TEST_F(StartRefusal, SplashSlidesThatNeverHideThemselvesAreNoReasonToRefuse)
+{
+    const std::string noSlideEffect = std::regex_replace(
+        Source("effect.xml"), std::regex("name=\"splash_slide\""), "name=\"splash_gone\"");
+    std::string program;
+    ASSERT_NO_FATAL_FAILURE(
+        MakeGameFolder(mFolder, {{"cfg\\effect.xml", noSlideEffect}}, &program));
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", program));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(nullptr, hwnd) << game.Output();
+    const char* const steps[] = {"Screens: splash slide 0", "Screens: splash slide 1",
+                                 "Screens: splash ended"};
+    for (int i = 0; i < 2; i++)
+    {
+        ASSERT_TRUE(game.WaitForOutput(steps[i], 30000)) << game.Output();
+        PostKey(hwnd, VK_SPACE);
+        ASSERT_TRUE(game.WaitForOutput(steps[i + 1], 30000)) << game.Output();
+    }
+    EXPECT_FALSE(game.mSawSystemBox);
+    EXPECT_TRUE(game.Quit(hwnd, 30000)) << game.Output();
+    EXPECT_EQ(0u, game.mExitCode);
 }
 
 TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)

@@ -77,7 +77,7 @@ TEST_P(MusicGameRun, MenusLevelPauseAndFocusPlayTheRightStream)
     EXPECT_GT(Level(), 0.002) << "the device heard no menu music";
 
     // A level of the first cafe without an opening comic: the menu's music
-    // fades out, then the cafe's comes in.
+    // fades out as the cafe's comes in.
     StartLevelFromMenus(2);
     ASSERT_TRUE(Until([] { return gGameBoard3->IsLevelActive(); }));
     ASSERT_TRUE(Until([] { return Heard("level1"); }));
@@ -124,8 +124,8 @@ TEST_P(MusicGameRun, MenusLevelPauseAndFocusPlayTheRightStream)
 // and focus changes, as the device heard them: the largest step between two
 // neighbouring samples around each change stays within the music's own (a
 // cut or a jump in volume clicks), and the switch fades as the tracks say
-// (cafe out over 1000 ms, then menu in over 1500), though the box ran updates of
-// its own inside one main-loop step. Measured on the device's own clock, from
+// (cafe out over 1000 ms while the menu comes in over 1500), though the box ran
+// updates of its own inside one main-loop step. Measured on the device's own clock, from
 // where the music has settled, as that device runs ahead of real time.
 TEST_P(MusicGameRun, SwitchesAndVolumeChangesNeverStep)
 {

@@ -42,10 +42,11 @@ protected:
         Until([&] { return SoundCapture::Has(mark, 700); });
         return SoundCapture::Rms(SoundCapture::After(mark, 400, 300));
     }
-    // The game at four times its pace, loaded, with a new profile `name`.
-    void LaunchWithProfile(const wchar_t* name)
+    // The game at four times its pace, loaded, with a new profile `name` (and
+    // the archive `overPak` laid over the game's, when given).
+    void LaunchWithProfile(const wchar_t* name, const std::string& overPak = "")
     {
-        ASSERT_NO_FATAL_FAILURE(LaunchGame());
+        ASSERT_NO_FATAL_FAILURE(LaunchGame(overPak));
         mGame->mUpdateMultiplier = 4.0;
         ASSERT_NO_FATAL_FAILURE(WaitForLoading());
         ASSERT_TRUE(gProfileFile.NewProfile(name, nullptr, nullptr));

@@ -10,8 +10,8 @@
 
 namespace
 {
-// The device's stream as Wine's mixer writes it: 32-bit float stereo, at most 48 kHz.
-const int kBytesPerMs = 48 * 8;
+// The device's stream as Wine's mixer writes it: 32-bit float stereo.
+const int kBytesPerMs = SoundCapture::kRate / 1000 * 8;
 // The shortest stretch of exact silence in both channels taken for the capture's own.
 const size_t kOwnSilenceFrames = 24;
 
@@ -98,6 +98,24 @@ double SoundCapture::Rms(const std::vector<int16_t>& samples)
     for (int16_t v : samples)
         sum += double(v) * v;
     return samples.empty() ? 0 : std::sqrt(sum / samples.size()) / 32768.0;
+}
+
+std::vector<double> SoundCapture::ToneLevels(const std::vector<int16_t>& samples, double hz,
+                                             int frames)
+{
+    std::vector<double> levels;
+    const double step = 2 * 3.14159265358979 * hz / kRate;
+    for (size_t at = 0; at + size_t(frames) * 2 <= samples.size(); at += size_t(frames) * 2)
+    {
+        double re = 0, im = 0;
+        for (int i = 0; i < frames; i++)
+        {
+            re += samples[at + size_t(i) * 2] * std::cos(step * i);
+            im += samples[at + size_t(i) * 2] * std::sin(step * i);
+        }
+        levels.push_back(2 * std::sqrt(re * re + im * im) / frames / 32768.0);
+    }
+    return levels;
 }
 
 std::string SineWav(double hz, int frames, double amplitude)

@@ -29,6 +29,13 @@ public:
     static std::vector<int16_t> Between(size_t from, size_t to);
     // Root mean square of the samples, full scale 32768.
     static double Rms(const std::vector<int16_t>& samples);
+    // The amplitude (full scale 1) of a sine at `hz` in the left channel, window
+    // by window of `frames` frames: a tone of whole cycles in a window reads
+    // apart from another such tone.
+    static std::vector<double> ToneLevels(const std::vector<int16_t>& samples, double hz,
+                                          int frames);
+    // Frames a second of the device's stream.
+    static const int kRate = 48000;
 };
 
 // 16-bit stereo WAV bytes of `frames` frames of a sine at `hz` (an amplitude of 0 to 1).

@@ -1,5 +1,6 @@
 // The splash: slides in layout order, each ended by its effect or skipped by
-// a key or a click, a slide whose picture cannot be read passed over, the
+// a key or a click (a slide its effect never hides waits for one), a slide
+// whose picture cannot be read passed over, the
 // game's cursor hidden while it plays, and the menus shown exactly once at
 // its end however many clicks come during the last slide's fade.
 #include <gtest/gtest.h>
@@ -103,6 +104,40 @@ TEST_F(Splash, MissingPicturesArePassedOverAndTheMenusComeOnce)
     Click(splash);
     PressKey(VK_ESCAPE);
     RunUpdates(60);
+    EXPECT_FALSE(splash->mVisible);
+    EXPECT_EQ(menu->shown, 1);
+    EXPECT_TRUE(KpCursorSet::IsShown());
+}
+
+TEST_F(Splash, ASlideItsEffectNeverHidesWaitsForAClickOrAKey)
+{
+    KpXmlDocument doc = XmlLoadBytes(
+        "<ui><layouts><widget type=\"kpdialog\" name=\"splash\" x=\"0\" y=\"0\" w=\"1024\" "
+        "h=\"768\" visible=\"0\">"
+        "<widget type=\"kpwidget\" name=\"shown\" w=\"1024\" h=\"768\" onshow=\"dialog_in\">"
+        "<image texture=\"splash_studio\"/></widget>"
+        "<widget type=\"kpwidget\" name=\"bare\" w=\"1024\" h=\"768\">"
+        "<image texture=\"splash_title\"/></widget>"
+        "</widget></layouts></ui>",
+        "splash whose slides stay");
+    ASSERT_TRUE(doc);
+    KpXmlNode root = XmlSelectNode(doc.Get(), L"ui");
+    KpBoard_Splash* splash = AddScreen(kBoardSplash, new KpBoard_Splash(Engine(), root.Get()));
+    ASSERT_EQ(splash->slides.size(), 2u);
+    splash->Show();
+    // A minute: the slide's effect is long over, and the slide stays.
+    RunUpdates(6000);
+    EXPECT_EQ(splash->current, 0);
+    EXPECT_TRUE(splash->slides[0]->mVisible);
+    Click(splash->slides[0]);
+    RunUpdates(2);
+    EXPECT_EQ(splash->current, 1);
+    // A slide without an effect stays as well, until a key.
+    RunUpdates(6000);
+    EXPECT_TRUE(splash->slides[1]->mVisible);
+    EXPECT_EQ(menu->shown, 0);
+    PressKey(VK_SPACE);
+    RunUpdates(2);
     EXPECT_FALSE(splash->mVisible);
     EXPECT_EQ(menu->shown, 1);
     EXPECT_TRUE(KpCursorSet::IsShown());
