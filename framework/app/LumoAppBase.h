@@ -396,8 +396,18 @@ public:
     // Playback: takes the pending record when it is due and of this command;
     // otherwise reports the divergence (unless the demo has ended) and takes nothing.
     bool TakeDemoRecord(int command);
-    // Playback has no record left for callers: the demo ended, or the viewer closed it.
+    // Playback has no record left for callers: the stream is at its end, playback
+    // ended before the run's end was decided, or the viewer closed the replay.
     bool DemoEndedForCallers();
+    // Playback still drives the run: live input, the viewer's keys aside, waits.
+    bool ReplayHoldsInput() const { return mPlayingDemo && !mDemoEnded; }
+    // Hands the game back to the player once playback has nothing more to give.
+    void EndDemoPlayback();
+    // At the recording's last update with its input all out: ends playback; false before.
+    bool EndDemoPlaybackAtLastUpdate();
+    // The run's end is decided (true) or refused after all (false): past the
+    // end of playback, the end takes what the recording's own end left.
+    void NoteRunEnding(bool ending);
     void NoteDemoDivergence(const std::string& what);
     void ApplyDemoRecord();
     void RecordDemoMessage(const QueuedMessage& record);
@@ -613,7 +623,7 @@ public:
     std::string mDemoFileName;
     bool mRecordingDemo;
     bool mPlayingDemo;
-    bool mDemoEnded;   // the played stream has no record left
+    bool mDemoEnded;   // playback ended: nothing more to hand out, the game takes live input
     bool mDemoClosing; // the main window got a close message: playback takes no more
     DemoStream mDemo;  // the stream with its reading and writing state
     std::vector<DemoMarker> mDemoMarkers;
@@ -634,6 +644,10 @@ public:
     int mDemoMarkedUpdate = -1;
     int mDemoHandedOutUpdate = -1; // playback: the last update whose due input is all out
     int mViewerKeys = 0;           // playback: keys of the viewer in hand (their boxes are its own)
+    bool mDemoRunEnding = false;   // after playback ended: this run's end is decided
+    // After playback ended, the real pointer moved: from then it, not the one
+    // the recording left, is the game's (read by the cursor thread).
+    std::atomic<bool> mDemoLivePointer{false};
 
     // ---- diagnostics overlay
     bool mShowFPS;
