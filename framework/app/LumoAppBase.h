@@ -231,6 +231,8 @@ public:
     virtual void ReapplyScreenMode();
     // True once after full screen was refused (the game tells the player then).
     bool TakeFullscreenRefusal();
+    // After a full-screen request a replay repeats: its refusal into or out of the demo.
+    void SyncFullscreenRefusal();
     virtual void Set3DAcceleration(bool is3D);
 
     // --- framework dialogs (LumoAppBase_Dialogs.cpp)
@@ -522,6 +524,7 @@ public:
     bool mChanged3D;                       // the display's 3D mode changed this run
     Rect mScreenRect;                      // the display's picture centred in the logical screen
     DWORD mLastModeChange;                 // timeGetTime of the last screen-mode change
+    bool mInOwnModeSwitch = false;         // inside the framework's own switch (SetWindowedMode)
 
     // ---- display options: the display reads these before each Init and present
     // (mWidth, mHeight, mColorDepth, mPopupOpen, mWaitForVSync and mVSyncBroken too)
