@@ -132,9 +132,10 @@ void LumoAppBase::RecordDemoMessage(const QueuedMessage& record)
         }
         return;
     case WM_SYSKEYDOWN:
-        // Alt+Enter switches the screen mode and reaches no widget; a replay
-        // runs in a window of its own, so it has nothing to repeat.
-        if (wParam == VK_RETURN && !mForceFullscreen && !mWindowedFallbackDone)
+        // Alt+Enter reaches no widget: it switches the screen mode, which a
+        // replay in a window of its own has nothing to repeat of, or does
+        // nothing where the mode cannot change.
+        if (wParam == VK_RETURN)
             return;
         // fall through
     case WM_KEYDOWN:

@@ -151,6 +151,8 @@ TEST(DemoPlayback, RecordedRunComesBackWithoutRegistryDiskOrInput)
         app.Message(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-240), 0);
         app.Message(WM_KEYDOWN, 'A', 0);
         app.Message(WM_KEYUP, 'A', 0);
+        app.mWindowedFallbackDone = true; // Alt+Enter then switches nothing, and reaches no widget
+        app.Message(WM_SYSKEYDOWN, VK_RETURN, 0);
         app.mUpdateCount = 3;
         EXPECT_TRUE(app.WriteRegistryInt("Stored", 42));
         EXPECT_TRUE(app.ReadRegistryInt("Stored", &readBack));
