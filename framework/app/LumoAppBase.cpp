@@ -436,6 +436,7 @@ void LumoAppBase::Shutdown()
 
     mBreakLoops = true;
     mShutdown = true;
+    NoteRunEnding(true);
     ShutdownHook();
 
     if (mPlayingDemo)

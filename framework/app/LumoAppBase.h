@@ -231,6 +231,8 @@ public:
     virtual void ReapplyScreenMode();
     // True once after full screen was refused (the game tells the player then).
     bool TakeFullscreenRefusal();
+    // After a full-screen request a replay repeats: its refusal into or out of the demo.
+    void SyncFullscreenRefusal();
     virtual void Set3DAcceleration(bool is3D);
 
     // --- framework dialogs (LumoAppBase_Dialogs.cpp)
@@ -400,8 +402,18 @@ public:
     // Playback: takes the pending record when it is due and of this command;
     // otherwise reports the divergence (unless the demo has ended) and takes nothing.
     bool TakeDemoRecord(int command);
-    // Playback has no record left for callers: the demo ended, or the viewer closed it.
+    // Playback has no record left for callers: the stream is at its end, playback
+    // ended before the run's end was decided, or the viewer closed the replay.
     bool DemoEndedForCallers();
+    // Playback still drives the run: live input, the viewer's keys aside, waits.
+    bool ReplayHoldsInput() const { return mPlayingDemo && !mDemoEnded; }
+    // Hands the game back to the player once playback has nothing more to give.
+    void EndDemoPlayback();
+    // At the recording's last update with its input all out: ends playback; false before.
+    bool EndDemoPlaybackAtLastUpdate();
+    // The run's end is decided (true) or refused after all (false): past the
+    // end of playback, the end takes what the recording's own end left.
+    void NoteRunEnding(bool ending);
     void NoteDemoDivergence(const std::string& what);
     void ApplyDemoRecord();
     void RecordDemoMessage(const QueuedMessage& record);
@@ -516,6 +528,7 @@ public:
     bool mChanged3D;                       // the display's 3D mode changed this run
     Rect mScreenRect;                      // the display's picture centred in the logical screen
     DWORD mLastModeChange;                 // timeGetTime of the last screen-mode change
+    bool mInOwnModeSwitch = false;         // inside the framework's own switch (SetWindowedMode)
 
     // ---- display options: the display reads these before each Init and present
     // (mWidth, mHeight, mColorDepth, mPopupOpen, mWaitForVSync and mVSyncBroken too)
@@ -617,7 +630,7 @@ public:
     std::string mDemoFileName;
     bool mRecordingDemo;
     bool mPlayingDemo;
-    bool mDemoEnded;   // the played stream has no record left
+    bool mDemoEnded;   // playback ended: nothing more to hand out, the game takes live input
     bool mDemoClosing; // the main window got a close message: playback takes no more
     DemoStream mDemo;  // the stream with its reading and writing state
     std::vector<DemoMarker> mDemoMarkers;
@@ -638,6 +651,10 @@ public:
     int mDemoMarkedUpdate = -1;
     int mDemoHandedOutUpdate = -1; // playback: the last update whose due input is all out
     int mViewerKeys = 0;           // playback: keys of the viewer in hand (their boxes are its own)
+    bool mDemoRunEnding = false;   // after playback ended: this run's end is decided
+    // After playback ended, the real pointer moved: from then it, not the one
+    // the recording left, is the game's (read by the cursor thread).
+    std::atomic<bool> mDemoLivePointer{false};
 
     // ---- diagnostics overlay
     bool mShowFPS;

@@ -132,9 +132,10 @@ void LumoAppBase::RecordDemoMessage(const QueuedMessage& record)
         }
         return;
     case WM_SYSKEYDOWN:
-        // Alt+Enter switches the screen mode and reaches no widget; a replay
-        // runs in a window of its own, so it has nothing to repeat.
-        if (wParam == VK_RETURN && !mForceFullscreen && !mWindowedFallbackDone)
+        // Alt+Enter reaches no widget: it switches the screen mode, which a
+        // replay in a window of its own has nothing to repeat of, or does
+        // nothing where the mode cannot change.
+        if (wParam == VK_RETURN)
             return;
         // fall through
     case WM_KEYDOWN:
@@ -234,7 +235,7 @@ bool LumoAppBase::ReadDemoTiming(bool)
 {
     if (!mDemo.ReadHeaderIfTaken())
     {
-        mDemoEnded = true;
+        EndDemoPlayback();
         return false;
     }
     return mDemo.mLastRecordUpdate == mUpdateCount;
@@ -243,8 +244,67 @@ bool LumoAppBase::ReadDemoTiming(bool)
 bool LumoAppBase::DemoEndedForCallers()
 {
     if (mDemo.AtEnd())
-        mDemoEnded = true;
-    return mDemoEnded || mDemoClosing;
+    {
+        EndDemoPlayback();
+        return true;
+    }
+    // Handed back, the live game takes nothing recorded: a save, a level load
+    // or a box of its own would take values that belong to the recording's end.
+    if (mDemoEnded)
+        return !mDemoRunEnding;
+    return mDemoClosing;
+}
+
+void LumoAppBase::NoteRunEnding(bool ending)
+{
+    mDemoRunEnding = ending;
+}
+
+// Playback has nothing more to hand out: the game is the player's again.
+// Input, the keys and the updates are live; the registry, the player's files
+// and the window stay a replay's, and what the recording's own end left in
+// the stream (the saves of a session that ended without a close) waits for
+// this run's end.
+void LumoAppBase::EndDemoPlayback()
+{
+    if (!mPlayingDemo || mDemoEnded)
+        return;
+    mDemoEnded = true;
+    // The viewer's controls have nothing left to play.
+    mDemoFastForwardTarget = -1;
+    mDemoRunToEnd = false;
+    mDemoSingleStep = false;
+    mDemoPause = false;
+    mUpdateMultiplier = 1.0;
+    if (mDemoMutedForFastForward)
+    {
+        Unmute(true);
+        mDemoMutedForFastForward = false;
+    }
+    // The keys the recording held are not the player's, and the time spent
+    // holding the last picture is not caught up.
+    ClearHeldKeys();
+    ResetFrameTiming();
+    ApplyCursor();
+    DemoOut(StrFormat("Demo playback ended at update %d: the game takes live input again\r\n",
+                      mUpdateCount));
+}
+
+// What is left once the last update's input is all out is what the
+// recording's own end wrote: playback ends there.
+bool LumoAppBase::EndDemoPlaybackAtLastUpdate()
+{
+    if (!ReplayHoldsInput() || mUpdateCount < mDemoLastUpdate ||
+        mDemoHandedOutUpdate < mUpdateCount)
+        return false;
+    if (!mDemoEndNoted)
+    {
+        mDemoEndNoted = true;
+        DemoOut(StrFormat("Demo playback: reached the last update of the recording (%d)\r\n",
+                          mDemoLastUpdate));
+    }
+    EndDemoPlayback();
+    return true;
 }
 
 void LumoAppBase::NoteDemoDivergence(const std::string& what)
@@ -272,7 +332,9 @@ bool LumoAppBase::TakeDemoRecord(int command)
 {
     if (DemoEndedForCallers())
         return false;
-    bool due = ReadDemoTiming(true);
+    // Past the end of playback what the recording's end left is this run's
+    // end's, at whatever update it comes.
+    bool due = ReadDemoTiming(true) || mDemoEnded;
     // A display record comes from the display's own set-up, which a replay
     // does in a window of its own (no full-screen fallback, no mode switch):
     // one that stands before a caller's record is simply applied there.
@@ -282,7 +344,7 @@ bool LumoAppBase::TakeDemoRecord(int command)
         ApplyDemoRecord();
         due = ReadDemoTiming(true);
     }
-    if (mDemoEnded)
+    if (mDemo.AtEnd())
         return false;
     if (due && !mDemo.mPointerKind && mDemo.mPendingCommand == command)
     {

@@ -272,7 +272,7 @@ static unsigned __stdcall CursorThreadProc(void* arg)
         HWND hwnd = app->mHWnd;
         DDInterface* dd = app->mDDInterface;
         bool havePosition = false;
-        if (app->mPlayingDemo)
+        if (app->mPlayingDemo && !app->mDemoLivePointer)
         {
             x = app->mDemoMouseX;
             y = app->mDemoMouseY;

@@ -166,7 +166,7 @@ bool LumoAppBase::PaceFrame(bool allowSleep)
         updateStep = 1.0f;
     }
 
-    if (mPlayingDemo && (mDemoFastForwardTarget >= 0 || mDemoRunToEnd))
+    if (ReplayHoldsInput() && (mDemoFastForwardTarget >= 0 || mDemoRunToEnd))
     {
         // Run-to-end stops at the recording's last update, as any target does.
         int target = mDemoRunToEnd ? mDemoLastUpdate : mDemoFastForwardTarget;
@@ -219,12 +219,11 @@ bool LumoAppBase::PaceFrame(bool allowSleep)
         mDemoSingleStep = false;
     }
 
-    // At the recording's last update a replay holds its last picture: drawn,
-    // then waiting for input as a pause does, instead of spinning for
-    // updates that will never come.
-    if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate)
+    // At the recording's last update a replay holds its last picture (drawn,
+    // then waiting for input as a pause does) until that update's input is all
+    // out; then playback ends and the game runs on as the player's.
+    if (ReplayHoldsInput() && mUpdateCount >= mDemoLastUpdate && !EndDemoPlaybackAtLastUpdate())
     {
-        DoUpdateFrames(); // says once that the end was reached
         DrawDirtyStuff();
         ProcessDeferredDeletes();
         mStepState = STEP_END;
@@ -367,7 +366,7 @@ bool LumoAppBase::DoUpdateFrames()
     if (gIdlePause)
         return false;
 
-    bool mayComplete = !mPlayingDemo || mDemoLoadingCompleted;
+    bool mayComplete = !ReplayHoldsInput() || mDemoLoadingCompleted;
     if (mayComplete && mLoadingThreadFinished && !mLoadingCompleted)
     {
         SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
@@ -379,16 +378,7 @@ bool LumoAppBase::DoUpdateFrames()
             WriteDemoCommand(DEMO_LOADED);
         LoadingCompleted();
     }
-    if (mPlayingDemo && mUpdateCount >= mDemoLastUpdate && !mDemoEndNoted &&
-        mDemoHandedOutUpdate >= mUpdateCount)
-    {
-        // Said once, for whoever watches a replay, when the last update's input
-        // is out too: the recording holds nothing later.
-        mDemoEndNoted = true;
-        DebugOut("Demo playback: reached the last update of the recording (%d)\r\n",
-                 mDemoLastUpdate);
-    }
-    if (mPlayingDemo &&
+    if (ReplayHoldsInput() &&
         (mLoadingCompleted != mDemoLoadingCompleted || mUpdateCount >= mDemoLastUpdate))
         return false;
 

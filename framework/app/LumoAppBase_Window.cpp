@@ -307,6 +307,10 @@ void LumoAppBase::SwitchScreenMode(bool windowed, bool is3D, bool force)
         InitDisplay(is3D, true);
         return;
     }
+    // A request made straight to here (the game's settings) is one a replay
+    // repeats; the framework's own roads below (a fallback, Alt+Enter, a
+    // maximized window, the display's recovery) come through SetWindowedMode.
+    const bool repeatedByReplay = !mInOwnModeSwitch;
     InitDisplay(is3D, false);
     mIsWindowed = wanted;
     MakeWindow();
@@ -321,6 +325,25 @@ void LumoAppBase::SwitchScreenMode(bool windowed, bool is3D, bool force)
         }
     }
     mLastModeChange = mClock.now();
+    if (!wanted && repeatedByReplay)
+        SyncFullscreenRefusal();
+}
+
+// Whether the display refused full screen is an outside value, kept as at the
+// start: a replay, always in a window, never meets the refusal itself, so it
+// takes the recording's, and its settings, its notice and its saves follow.
+void LumoAppBase::SyncFullscreenRefusal()
+{
+    if (!mRecordingDemo && !(mPlayingDemo && mDemoFormatVersion >= 5))
+        return;
+    bool refused = mIsWindowed; // the fallback went back to a window
+    SyncDemoBool(refused);
+    if (mPlayingDemo && refused && !mIsWindowed)
+    {
+        mWindowedFallbackDone = true;
+        mFullscreenRefusalUntold = true;
+        mIsWindowed = true;
+    }
 }
 
 bool LumoAppBase::TakeFullscreenRefusal()
@@ -332,12 +355,18 @@ bool LumoAppBase::TakeFullscreenRefusal()
 
 void LumoAppBase::SetWindowedMode(bool windowed)
 {
+    bool outer = mInOwnModeSwitch;
+    mInOwnModeSwitch = true;
     SwitchScreenMode(windowed, Is3DAccelerated(), false);
+    mInOwnModeSwitch = outer;
 }
 
 void LumoAppBase::ReapplyScreenMode()
 {
+    bool outer = mInOwnModeSwitch;
+    mInOwnModeSwitch = true;
     SwitchScreenMode(mIsWindowed, Is3DAccelerated(), true);
+    mInOwnModeSwitch = outer;
 }
 
 void LumoAppBase::BringToFront(WPARAM flag, LPARAM)

@@ -171,7 +171,7 @@ LRESULT LumoAppBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         break;
     }
 
-    if (message == WM_ACTIVATEAPP && !mPlayingDemo && hwnd == mHWnd)
+    if (message == WM_ACTIVATEAPP && !ReplayHoldsInput() && hwnd == mHWnd)
         mHasFocus = (wParam != 0);
 
     if (!IsQueuedMessage(message))
@@ -192,7 +192,7 @@ LRESULT LumoAppBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             return 0;
     }
 
-    if (mPlayingDemo)
+    if (ReplayHoldsInput())
     {
         // The viewer's keys: the boxes they open are the viewer's own.
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
@@ -217,8 +217,9 @@ LRESULT LumoAppBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             return 0;
         break;
     case WM_CLOSE:
-        // A close from outside ends what a replay takes from its stream.
-        if (hwnd == mHWnd)
+        // A close from outside ends what a replay takes from its stream; once
+        // playback has ended the close is the player's, and ends the run as any.
+        if (hwnd == mHWnd && ReplayHoldsInput())
             mDemoClosing = true;
         OnCloseRequest();
         return 0;
@@ -331,7 +332,7 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
     bool isClose = message == WM_CLOSE && (fromMain || record.hwnd == mInvisHWnd);
 
     RecordDemoMessage(record);
-    if (mPlayingDemo)
+    if (ReplayHoldsInput())
     {
         if (isClose)
         {
@@ -523,6 +524,8 @@ void LumoAppBase::HandleQueuedMouse(const QueuedMessage& record)
     QueuedMousePosition(record, &x, &y);
     WidgetManager* wm = mWidgetManager;
     mLastInputTime = mLastTimerTick;
+    // Past the end of a playback the player's pointer takes over from the recording's.
+    mDemoLivePointer = true;
     bool press = false;
     int clicks = ClickCodeOf(message, &press);
     // A press moves the pointer itself, with the same hit test as the press.
@@ -565,7 +568,9 @@ void LumoAppBase::HandleTimerTick()
             UrlOpenFailed(mPendingUrl);
     }
 
-    if (!mHWnd)
+    // Past the end of a playback the pointer the recording left stays the
+    // game's until the player moves the real one.
+    if (!mHWnd || (mPlayingDemo && !mDemoLivePointer))
         return;
     POINT cursor;
     if (!GetCursorPos(&cursor))
@@ -641,12 +646,12 @@ void LumoAppBase::ApplyCursor()
         Image* image = (mCursorNumber >= 0 && mCursorNumber < NUM_CURSORS)
                            ? mCursorImages[mCursorNumber]
                            : nullptr;
-        if (image && (mPlayingDemo || mCustomCursors || mCursorNumber == CURSOR_CUSTOM))
+        if (image && (ReplayHoldsInput() || mCustomCursors || mCursorNumber == CURSOR_CUSTOM))
         {
             if (mDDInterface->SetCursorImage(image))
                 mCursorChanged = true;
             HCURSOR system = nullptr;
-            if (mPlayingDemo)
+            if (ReplayHoldsInput())
             {
                 system = LoadCursorA(nullptr, IDC_ARROW);
                 POINT p;

@@ -112,7 +112,7 @@ void DrawDiagnosticsOverlay(LumoAppBase* app)
         app->DrawFPSOverlay(&g);
     else
         app->DrawMouseOverlay(&g, manager->mLastMouseX, manager->mLastMouseY);
-    if (app->mPlayingDemo)
+    if (app->ReplayHoldsInput())
         app->DrawDemoClockOverlay(&g);
 }
 

@@ -19,8 +19,9 @@ const uint32_t kDemoFileMagic = 0x42BEEF78;
 // 2 and later carry the marker block; 3 and later also the outcomes of the
 // game's own file writes (a replay takes them instead of writing); 4 and later
 // also whether the window fitted the desktop, and where input of one update
-// was handed out in separate steps.
-const uint32_t kDemoFileVersion = 4;
+// was handed out in separate steps; 5 and later also whether full screen asked
+// for from the game's settings was refused.
+const uint32_t kDemoFileVersion = 5;
 
 // A named point of a recording.
 struct DemoMarker
@@ -43,7 +44,7 @@ struct DemoFileContents
 std::string BuildDemoFile(const DemoFileContents& contents);
 
 // Checks and takes apart a demo file's bytes. On failure the error is "Invalid
-// demo file." (also for a format version other than 1 to 4) or, for a file
+// demo file." (also for a format version other than 1 to 5) or, for a file
 // of another program version, "This demo file appears to be for '<its
 // version>'", the version shown as printable text of at most 40 characters.
 // `seedRead` tells whether the seed was reached (it is the one value a caller

@@ -189,12 +189,18 @@ void KpEngine3::Shutdown()
     // cannot wait for an answer: it saves and ends without asking.
     if (!InSendMessage() && !ConfirmQuit())
         return;
+    // The run ends from here: a replay handed back at its end gives this end's
+    // saves what the recording's own end found.
+    NoteRunEnding(true);
     // A player who stays keeps the progress in memory for the next save to try.
     // A file another program held at the start is not saved over in this run:
     // the quit question said so.
     if (!gProfileFile.IsHeldElsewhere() && !gProfileFile.Save() && !InSendMessage() &&
         !ConfirmSaveLostAtQuit())
+    {
+        NoteRunEnding(false);
         return;
+    }
     // Hiding the window can take seconds under some window managers: the
     // last picture on screen is the game, not the box that was just answered.
     for (KpCandyWidget* box :

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <sstream>
 
@@ -21,6 +22,7 @@ namespace
 
 const char kLoaded[] = "KpEngine: loading completed";
 const char kReachedEnd[] = "Demo playback: reached the last update";
+const char kPlaybackEnded[] = "Demo playback ended at update ";
 const char kDiverged[] = "Demo playback diverged";
 const char kTracePrefix[] = "Screens: ";
 const int kStartBoundMs = 30000;
@@ -28,6 +30,9 @@ const int kStartBoundMs = 30000;
 const int kStepBoundMs = 30000;
 // The question box scales in: its buttons reach their places after this.
 const int kBoxSettleMs = 500;
+// The game's picture, in its window's client area.
+const int kGameWidth = 1024;
+const int kGameHeight = 768;
 
 // A bounded wait on nothing: the script's own pauses and the pixel polls.
 void WaitMs(DWORD ms)
@@ -154,27 +159,35 @@ std::map<std::string, std::string> ReadPrefFields(const std::string& path)
     return fields;
 }
 
-uint32_t ScreenPixel(int x, int y)
+// The screen's pixels of a rectangle, row by row from the top, as 0xRRGGBB.
+std::vector<uint32_t> ScreenArea(int x, int y, int width, int height)
 {
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = 1;
-    bi.bmiHeader.biHeight = 1;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, 1, 1, screen, x, y, SRCCOPY);
+    BitBlt(mem, 0, 0, width, height, screen, x, y, SRCCOPY);
     GdiFlush();
-    uint32_t value = *(uint32_t*)bits & 0xFFFFFF;
+    std::vector<uint32_t> pixels((const uint32_t*)bits, (const uint32_t*)bits + width * height);
+    for (uint32_t& p : pixels)
+        p &= 0xFFFFFF;
     SelectObject(mem, old);
     DeleteObject(bmp);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    return value;
+    return pixels;
+}
+
+uint32_t ScreenPixel(int x, int y)
+{
+    return ScreenArea(x, y, 1, 1)[0];
 }
 
 POINT ClientToScreenPoint(HWND hwnd, int x, int y)
@@ -327,6 +340,9 @@ bool TakeStillPixels(GameProcess& game, const std::vector<std::string>& a, int a
 // the button, at the place its "asked" line gives.
 bool AnswerQuit(GameProcess& game, bool yes, size_t* traceAt, std::string* error)
 {
+    // The picture before the question, to tell that the box is drawn over it.
+    POINT origin = ClientToScreenPoint(MainWindow(game), 0, 0);
+    std::vector<uint32_t> before = ScreenArea(origin.x, origin.y, kGameWidth, kGameHeight);
     PostMessageA(MainWindow(game), WM_CLOSE, 0, 0);
     std::string asked;
     if (!WaitForTrace(game, "box 'quit' asked", traceAt, &asked))
@@ -341,7 +357,14 @@ bool AnswerQuit(GameProcess& game, bool yes, size_t* traceAt, std::string* error
         return false;
     }
     WaitMs(kBoxSettleMs);
-    PostClick(MainWindow(game), yes ? yx : nx, yes ? yy : ny, false);
+    int bx = yes ? yx : nx, by = yes ? yy : ny;
+    if (bx < 0 || by < 0 || bx >= kGameWidth || by >= kGameHeight ||
+        ClientPixel(MainWindow(game), bx, by) == before[by * kGameWidth + bx])
+    {
+        *error = "the quit question's box is not drawn";
+        return false;
+    }
+    PostClick(MainWindow(game), bx, by, false);
     if (!WaitForTrace(game, yes ? "box 'quit' answered 1" : "box 'quit' answered 0", traceAt,
                       nullptr))
     {
@@ -748,7 +771,7 @@ bool PixelsShow(GameProcess& game, const std::vector<Pixel>& pixels, int boundMs
 } // namespace
 
 std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string& demoPath,
-                                    const Expectation& e, bool viewerBox)
+                                    const Expectation& e, bool viewerBox, bool endBySession)
 {
     std::vector<std::string> failures;
     PrepareGame(false);
@@ -803,15 +826,26 @@ std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string&
             game, group, kStepBoundMs, [&] { return traceSize() == after; }, &failures);
     }
 
+    // A run that ended without a close is handed back at its last update: the
+    // game then takes live input, and is closed as a player would, unless the
+    // caller ends the session.
     if (e.ending == "end-session")
     {
-        if (!game.WaitForOutput(kReachedEnd, boundMs))
-            failures.push_back("the replay never reached the last update");
+        std::string error;
+        size_t traceAt = traceSize();
+        if (!game.WaitForOutput(kPlaybackEnded, boundMs))
+            failures.push_back("the replay never handed the game back at its end");
         else
             PixelsShow(
                 game, lastFrame, 5000, [] { return true; }, &failures);
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(MainWindow(game), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &result);
+        if (endBySession)
+        {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(MainWindow(game), WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000,
+                                &result);
+        }
+        else if (!AnswerQuit(game, true, &traceAt, &error))
+            failures.push_back("once handed back, " + error);
     }
     // A replay that ends itself does so at its last update; one that sits
     // there has lost the close on the way.
@@ -835,11 +869,21 @@ std::vector<std::string> ReplayDemo(const DemoGame& demoGame, const std::string&
     if (!diverged.empty())
         failures.push_back(diverged[0] +
                            Lumo::StrFormat(" (%d divergences in all)", (int)diverged.size()));
+    // A run handed back goes on live: what it must share with its recording
+    // is what came before.
     int updates = (int)GameTest::Statistic(output, "Update Count  = ");
+    std::string replayed = output;
+    if (e.ending == "end-session")
+    {
+        size_t ended = output.find(kPlaybackEnded);
+        updates =
+            ended == std::string::npos ? -1 : atoi(output.c_str() + ended + strlen(kPlaybackEnded));
+        replayed = output.substr(0, ended);
+    }
     if (updates != e.updates)
         failures.push_back(
             Lumo::StrFormat("the replay ran %d updates, the recording %d", updates, e.updates));
-    std::vector<std::string> trace = ScreenTraceOf(output);
+    std::vector<std::string> trace = ScreenTraceOf(replayed);
     for (size_t i = 0; i < trace.size() || i < e.trace.size(); i++)
     {
         std::string got = i < trace.size() ? "'" + trace[i] + "'" : "missing";

@@ -90,9 +90,13 @@ bool RecordDemo(const DemoGame& game, const std::vector<ScriptStep>& steps,
 // expectation, as text (none when it matched). The replay saves into its own
 // file (ReplaySavePath), which must hold what the recording's pref.dat held;
 // the player's folder and the registry are not its business. With
-// `viewerBox` the viewer opens and answers a box of its own during the run.
+// `viewerBox` the viewer opens and answers a box of its own during the run. A
+// run that ended without a close must hand the game back at its last update;
+// it is then closed through the quit box, answered with a click, or with
+// `endBySession` by the session's end.
 std::vector<std::string> ReplayDemo(const DemoGame& game, const std::string& demoPath,
-                                    const Expectation& expectation, bool viewerBox = false);
+                                    const Expectation& expectation, bool viewerBox = false,
+                                    bool endBySession = false);
 
 // Where the game replaying that demo file saves its profile.
 std::string ReplaySavePath(const std::string& demoPath);

@@ -81,6 +81,13 @@ TEST_P(StoredDemo, ReplaysToTheRecordedEnd)
     // The game takes a Windows path for its demo file.
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(DataFolder() + name + ".dmo", &bytes));
+    // A file before format 4 does not say whether the recording's window fitted
+    // its desktop: its replay measures its own, and follows only where it fits.
+    const uint32_t format = bytes.size() < 8 ? 0 : (uint8_t)bytes[4] | (uint8_t)bytes[5] << 8;
+    if (format < 4 &&
+        (GetSystemMetrics(SM_CXSCREEN) <= 1024 || GetSystemMetrics(SM_CYSCREEN) <= 768))
+        GTEST_SKIP() << name << " is of format " << format
+                     << ", whose window needs a larger screen";
     std::string path = TemporaryDemoPath(name);
     ASSERT_TRUE(WriteWholeFile(path, bytes));
     DemoGame game;
@@ -146,7 +153,8 @@ TEST(DemoOutcomes, ADamagedFileAndBlockedSavesReplayTheSameBoxesOnACleanFolder)
     expectation.pref = {{"file", "missing"}};
 
     Lumo::DeleteTree(ProfileFolder());
-    std::vector<std::string> failures = ReplayDemo(game, path, expectation, true);
+    // Its saves fail to the end, so the quit would ask more: the session ends it.
+    std::vector<std::string> failures = ReplayDemo(game, path, expectation, true, true);
     EXPECT_TRUE(failures.empty()) << Joined(failures);
     EXPECT_EQ(ProfileFolderNames(), std::vector<std::string>{});
     DeleteFileA(path.c_str());

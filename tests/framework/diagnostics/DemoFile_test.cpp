@@ -211,7 +211,7 @@ TEST(DemoFile, RefusesOtherVersionsAndBrokenFiles)
     broken.push_back(bad);
     c.totalUpdates = 40; // a record at update 43 lies beyond the recording's end
     broken.push_back(BuildDemoFile(c));
-    for (uint32_t version : {0u, 5u, 99u}) // formats this program does not know
+    for (uint32_t version : {0u, kDemoFileVersion + 1, 99u}) // formats this program does not know
     {
         c = SampleContents();
         c.formatVersion = version;

@@ -151,6 +151,8 @@ TEST(DemoPlayback, RecordedRunComesBackWithoutRegistryDiskOrInput)
         app.Message(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-240), 0);
         app.Message(WM_KEYDOWN, 'A', 0);
         app.Message(WM_KEYUP, 'A', 0);
+        app.mWindowedFallbackDone = true; // Alt+Enter then switches nothing, and reaches no widget
+        app.Message(WM_SYSKEYDOWN, VK_RETURN, 0);
         app.mUpdateCount = 3;
         EXPECT_TRUE(app.WriteRegistryInt("Stored", 42));
         EXPECT_TRUE(app.ReadRegistryInt("Stored", &readBack));
@@ -369,17 +371,64 @@ TEST(DemoPlayback, FastForwardStopsAtItsTargetAndAtTheEnd)
     ASSERT_TRUE(app.RunFor(500));
     EXPECT_NEAR(app.mUpdateCount, 651, 5);
 
-    // Run to the end: stops at the last update, unmuted, with normal drawing again.
+    // Run to the end: stops at the last update, unmuted, where playback ends;
+    // the run goes on from there at its own pace, drawn as any.
     app.mDemoRunToEnd = true;
-    ASSERT_TRUE(app.RunFor(200));
+    for (int i = 0; i < 100000 && !app.mDemoEnded; i++)
+    {
+        bool updated;
+        app.StepApp(updated);
+    }
     EXPECT_EQ(app.mUpdateCount, 1000);
     EXPECT_FALSE(app.mDemoRunToEnd);
     EXPECT_EQ(app.mMuteCount, 0);
     size_t draws = app.draws.size();
     ASSERT_TRUE(app.RunFor(500));
     EXPECT_GT(app.draws.size(), draws);
-    EXPECT_EQ(app.mUpdateCount, 1000);
+    EXPECT_NEAR(app.mUpdateCount, 1050, 5);
     DeleteFileA(path.c_str());
+}
+
+// A replay that ends without a close (the recording's session ended, or the
+// file is shorter) hands the game back at its last update: live keys reach
+// the widgets and the updates go on; the live game's own values stay a
+// replay's and take nothing recorded, and what the recording's end wrote is
+// taken by this run's end.
+TEST(DemoPlayback, PlaybackEndHandsTheGameBackAndKeepsTheRecordedEndForTheRunsEnd)
+{
+    RemoveKey();
+    std::string demo = TempPath("handback.dmo");
+    {
+        DemoApp app(demo, true);
+        app.mUpdateCount = 3;
+        app.Message(WM_KEYDOWN, 'A', 0);
+        app.mUpdateCount = 8;
+        EXPECT_TRUE(app.WriteRegistryInt("End", 5)); // the recording's end
+        app.WriteDemoFile();
+    }
+    RemoveKey();
+    DemoApp app(demo, false);
+    std::string error;
+    ASSERT_TRUE(app.ReadDemoFile(error)) << error;
+    app.QueueMessage(nullptr, WM_KEYDOWN, 'B', 0); // a replay's own input goes nowhere
+    for (int i = 0; i < 100000 && !app.mDemoEnded; i++)
+    {
+        bool updated;
+        app.StepApp(updated);
+    }
+    EXPECT_EQ(app.mUpdateCount, 8);
+    app.QueueMessage(nullptr, WM_KEYDOWN, 'C', 0);
+    ASSERT_TRUE(app.RunFor(100));
+    EXPECT_GT(app.mUpdateCount, 12);
+    EXPECT_EQ(app.mLog->log, (std::vector<std::string>{"keydown 65", "keydown 67"}));
+    EXPECT_TRUE(app.WriteRegistryInt("Live", 1));
+    EXPECT_FALSE(KeyHolds("Live"));
+    app.NoteRunEnding(true);
+    EXPECT_TRUE(app.WriteRegistryInt("End", 5));
+    EXPECT_FALSE(KeyHolds("End"));
+    app.ReportDemoPlaybackEnd(); // every record replayed: nothing diverged
+    EXPECT_EQ(app.mDemoDivergences, 0);
+    DeleteFileA(demo.c_str());
 }
 
 TEST(DemoPlayback, TransferResultComesFromTheDemo)
