@@ -256,10 +256,11 @@ std::string MakeLevel(const Level& lv)
                       Tenths(a.patience).c_str()));
     w.Line("  </clients>");
 
-    // Upgrades: a career day that ends a third of its cafe offers three; a
-    // survival run two a day for three days.
+    // Upgrades: every fifth career day offers three, but not a cafe's last
+    // day, after which no day of that cafe could use the pick; a survival
+    // run two a day for three days.
     std::vector<std::string> offers;
-    if (!lv.endless && lv.day % 5 == 0)
+    if (!lv.endless && lv.day % 5 == 0 && lv.day < cafe.days)
         for (int k = 0; k < 3; k++)
         {
             const Upgrade& u = kUpgrades[(lv.day / 5 + lv.cafe + k * 2) % 6];

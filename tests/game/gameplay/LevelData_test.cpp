@@ -73,6 +73,11 @@ TEST(LevelData, EveryShippedLevelReadsWithoutAWarningAndGetsHarderThroughEachCaf
             ASSERT_TRUE(r.ok) << ShippedName(n, false) << ": " << r.error;
             EXPECT_TRUE(r.warnings.empty()) << ShippedName(n, false) << ": " << r.warnings[0];
             EXPECT_EQ(LevelCafe(n, false), cafe + 1);
+            // A pick is kept only for the later days of its cafe: its last day has none to offer.
+            if (!r.level.upgrades.empty())
+            {
+                EXPECT_LT(n, lasts[cafe]) << ShippedName(n, false) << " offers an unusable upgrade";
+            }
             if (n == firsts[cafe])
                 first = r;
             if (n == lasts[cafe])
