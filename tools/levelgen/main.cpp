@@ -300,9 +300,13 @@ std::string MakeLevel(const Level& lv)
     if (!lv.endless && lv.number == 1)
     {
         w.Line("  <tutorial>");
+        // The money tip comes with the first guest's coins and stays until
+        // the next guest comes in (a calm guest's gap later), while the first
+        // one eats: after the cleaning and up only until the next pay, a
+        // quick player's next serve took it away unread.
         w.Line("    <step show=\"tutorial_serve\" wait=\"serve\"/>");
+        w.Line("    <step show=\"tutorial_money\" wait=\"arrive\"/>");
         w.Line("    <step show=\"tutorial_clean\" wait=\"clean\"/>");
-        w.Line("    <step show=\"tutorial_money\" wait=\"pay\"/>");
         w.Line("  </tutorial>");
     }
     if (!lv.endless && lv.number == 2)
