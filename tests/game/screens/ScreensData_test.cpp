@@ -3,7 +3,8 @@
 // names is there), every text id and picture the code asks for by name or by
 // pattern is in the data, and so is every text id the layouts name. The texts
 // tell one story: a cafe has one name, its comics show its own street and
-// room, and no day speaks of weather its window does not show.
+// room, and no day speaks of weather its window does not show; a comic's text
+// fits its box and nothing of it starts as a speck.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -13,6 +14,10 @@
 #include <vector>
 
 #include "framework/app/StringUtils.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/resources/Font.h"
+#include "game/engine/KpFont.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/engine/KpTextureManager.h"
@@ -39,6 +44,16 @@ std::vector<std::string> Numbered(const char* format, int first, int last)
 void Append(std::vector<std::string>& to, const std::vector<std::string>& more)
 {
     to.insert(to.end(), more.begin(), more.end());
+}
+
+// The height of the text wrapped to the width in the font, baseline to baseline.
+int WrappedHeight(Lumo::Font* font, int width, const std::wstring& text, int spacing = -1)
+{
+    Lumo::MemoryImage scratch;
+    scratch.Create(8, 8);
+    Lumo::Graphics g(&scratch);
+    g.SetFont(font);
+    return g.GetWordWrappedHeight(width, text, spacing);
 }
 } // namespace
 
@@ -244,4 +259,58 @@ TEST(ScreensData, OnlyTheCareerBriefingNamesADay)
         EXPECT_EQ(GetEngineLocTable()->GetText(id).find(L"{currentday}") == std::wstring::npos,
                   std::string(id) != "mn04_ready")
             << id;
+}
+
+// Each comic's texts fit their boxes (a line cut off at the box's foot is
+// lost), and nothing stands on the screen as a speck: an object that grows
+// from a dot is hidden until it does.
+TEST(ScreensData, ComicTextsFitTheirBoxesAndNothingStartsAsASpeck)
+{
+    TestEngine();
+    KpXmlDocument document = XmlLoadFile("cfg\\comix.xml");
+    ASSERT_TRUE(document);
+    int texts = 0;
+    XmlForEachNode(
+        document.Get(), L"comixes/comix",
+        [&](IXMLDOMNode* comic)
+        {
+            std::string name;
+            int defaultTop = 0;
+            XmlReadString(comic, "name", name);
+            XmlReadInt(comic, "default_top_offset", defaultTop);
+            XmlForEachNode(
+                comic, L"objects/object",
+                [&](IXMLDOMNode* object)
+                {
+                    std::string type, id, font, objectName;
+                    XmlReadString(object, "type", type);
+                    XmlReadString(object, "name", objectName);
+                    const std::string where = name + "/" + objectName;
+                    bool visible = true;
+                    float scale = 1.0f, alpha = 1.0f;
+                    XmlReadBool(object, "visible", visible);
+                    XmlReadFloat(object, "scale", scale);
+                    XmlReadFloat(object, "alpha", alpha);
+                    EXPECT_FALSE(visible && alpha > 0.0f && scale > 0.0f && scale < 0.1f)
+                        << where << " starts as a speck, at scale " << scale;
+                    if (type != "text")
+                        return;
+                    int top = defaultTop;
+                    Lumo::LumoVector2 p1(0.0f, 0.0f), p2(100.0f, 100.0f);
+                    XmlReadString(object, "string_id", id);
+                    XmlReadString(object, "font", font);
+                    XmlReadInt(object, "top_offset", top);
+                    XmlReadPoint(object, "rect_p1", p1);
+                    XmlReadPoint(object, "rect_p2", p2);
+                    Lumo::Font* f = KpFont::GetFont(font);
+                    ASSERT_NE(f, nullptr) << where;
+                    const int w = int(p2.x - p1.x), h = int(p2.y - p1.y);
+                    const int descent = f->GetHeight() - f->GetAscent();
+                    EXPECT_LE(top + WrappedHeight(f, w, GetEngineLocTable()->GetText(id)) + descent,
+                              h)
+                        << where << ": " << id << " runs out of its box";
+                    texts++;
+                });
+        });
+    EXPECT_GE(texts, 19);
 }
