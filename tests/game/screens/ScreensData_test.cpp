@@ -1,10 +1,10 @@
 // Everything a player reads and sees on these screens exists: every layout the
 // screens read builds without a warning (every child, picture and effect it
 // names is there), every text id and picture the code asks for by name or by
-// pattern is in the data, and so is every text id the layouts name. The texts
-// tell one story: a cafe has one name, its comics show its own street and
-// room, and no day speaks of weather its window does not show; a comic's text
-// fits its box and nothing of it starts as a speck.
+// pattern is in the data, and so is every text id the layouts name, and each
+// fits the box it is shown in. The texts tell one story: a cafe has one name,
+// its comics show its own street and room, and no day speaks of weather its
+// window does not show.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -29,6 +29,8 @@
 #include "game/screens/KpBoard_Debriefing.h"
 #include "game/screens/KpBoard_EscapeMenu.h"
 #include "game/screens/KpBoard_MainMenu.h"
+#include "game/screens/KpComix.h"
+#include "game/ui/KpText.h"
 #include "tests/game/screens/ScreensTestSupport.h"
 
 namespace
@@ -44,6 +46,19 @@ std::vector<std::string> Numbered(const char* format, int first, int last)
 void Append(std::vector<std::string>& to, const std::vector<std::string>& more)
 {
     to.insert(to.end(), more.begin(), more.end());
+}
+
+// The text with its variables as wide as the game makes them.
+std::wstring WidestText(const std::string& id)
+{
+    std::wstring text = GetEngineLocTable()->GetText(id);
+    for (const wchar_t* name : {L"{goal_money}", L"{expert_money}", L"{level_money}"})
+        for (size_t at; (at = text.find(name)) != std::wstring::npos;)
+            text.replace(at, wcslen(name), L"99999");
+    for (const wchar_t* name : {L"{currentday}", L"{currentcafe}", L"{survival_day}"})
+        for (size_t at; (at = text.find(name)) != std::wstring::npos;)
+            text.replace(at, wcslen(name), L"24");
+    return text;
 }
 
 // The height of the text wrapped to the width in the font, baseline to baseline.
@@ -259,6 +274,64 @@ TEST(ScreensData, OnlyTheCareerBriefingNamesADay)
         EXPECT_EQ(GetEngineLocTable()->GetText(id).find(L"{currentday}") == std::wstring::npos,
                   std::string(id) != "mn04_ready")
             << id;
+}
+
+// Every text fits the box it is shown in, in each place it is shown: a
+// label on one line, a wrapped text within its height (its last line never
+// runs over what lies below), with its variables as wide as they get.
+TEST(ScreensData, EveryTextFitsTheBoxItIsShownIn)
+{
+    ScreensEngine* app = TestEngine();
+    IXMLDOMNode* root = ScreensLayoutRoot();
+    KpBoard_MainMenu menu(root, app);
+    KpBoard_Briefing briefing(app, root);
+    KBoard_Hud hud(app, root);
+    KpComix comix(app, root);
+    auto text = [](KpCandyWidget* parent, const char* name)
+    {
+        KpCandyWidget* w = parent ? parent->FindChild(name) : nullptr;
+        return w ? w->AsText() : nullptr;
+    };
+    struct Row
+    {
+        const char* where;
+        KpText* label;
+        bool wrapped;
+        std::vector<std::string> ids;
+    };
+    const Row rows[] = {
+        {"main menu hint", text(menu.mainPage, "hint"), true, {"mn03_hint"}},
+        {"briefing goal", briefing.goalText, true, {"mn04_goal", "mn04_endless_goal"}},
+        {"briefing expert", briefing.expertText, true, {"mn04_expert", "mn04_endless_expert"}},
+        {"briefing ready", briefing.settingsText, true, {"mn04_ready", "mn04_endless_ready"}},
+        {"tutorial's skip", text(hud.skipTutorialDialog, "skip"), false, {"mn06_skip"}},
+        {"comic's button", text(&comix, "comix_skip"), false, {"comix_skip"}},
+        {"serve tip", text(&hud, "tutorial_serve_text"), true, {"mn06_tutorial_serve"}},
+        {"clean tip", text(&hud, "tutorial_clean_text"), true, {"mn06_tutorial_clean"}},
+        {"money tip", text(&hud, "tutorial_money_text"), true, {"mn06_tutorial_money"}},
+        {"patience tip", text(&hud, "tutorial_patience_text"), true, {"mn06_tutorial_patience"}},
+    };
+    for (const Row& row : rows)
+    {
+        ASSERT_TRUE(row.label && row.label->GetStyle().font) << row.where;
+        const Lumo::Rect box = row.label->GetTextRect();
+        const KpTextStyle& style = row.label->GetStyle();
+        for (const std::string& id : row.ids)
+        {
+            const std::wstring shown = WidestText(id);
+            if (row.wrapped)
+                EXPECT_LE(WrappedHeight(style.font, box.mWidth, shown, style.lineSpacing),
+                          box.mHeight)
+                    << row.where << ": " << id;
+            else
+                EXPECT_LE(style.MeasureWidth(shown), box.mWidth) << row.where << ": " << id;
+        }
+    }
+    // The briefing's card holds its buttons on a shelf that starts 96 px above
+    // the card's foot (the card lies 10 px inside the dialog): its texts end above it.
+    const int shelf = briefing.mHeight - 10 - 96;
+    for (KpText* label : {briefing.goalText, briefing.expertText, briefing.settingsText})
+        EXPECT_LE(label->mY + label->mHeight, shelf) << label->mName;
 }
 
 // Each comic's texts fit their boxes (a line cut off at the box's foot is
