@@ -305,6 +305,7 @@ TEST(ScreensData, EveryTextFitsTheBoxItIsShownIn)
         {"briefing expert", briefing.expertText, true, {"mn04_expert", "mn04_endless_expert"}},
         {"briefing ready", briefing.settingsText, true, {"mn04_ready", "mn04_endless_ready"}},
         {"tutorial's skip", text(hud.skipTutorialDialog, "skip"), false, {"mn06_skip"}},
+        {"survival goal", text(&hud, "survival_goal_value"), false, {"mn06_survival_goal"}},
         {"comic's button", text(&comix, "comix_skip"), false, {"comix_skip"}},
         {"serve tip", text(&hud, "tutorial_serve_text"), true, {"mn06_tutorial_serve"}},
         {"clean tip", text(&hud, "tutorial_clean_text"), true, {"mn06_tutorial_clean"}},
