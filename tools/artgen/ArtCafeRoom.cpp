@@ -316,7 +316,10 @@ void Shelves(Lumo::MemoryImage& room)
 {
     Piece piece(570, 30, 330, 146);
     Lumo::MemoryImage& im = piece.im;
-    const int boards[2][3] = {{14, 54, 300}, {30, 120, 268}};
+    // The lower board's place on the screen is the play's too (KpCafeArt.h).
+    const int boards[2][3] = {{14, 54, 300},
+                              {KpCafeArt::kLowerShelfX - piece.x, KpCafeArt::kLowerShelfY - piece.y,
+                               KpCafeArt::kLowerShelfWidth}};
     const uint32_t jars[4] = {kMint, kCherry, kSky, kButter};
     for (int b = 0; b < 2; b++)
     {
@@ -350,9 +353,10 @@ void Shelves(Lumo::MemoryImage& room)
             }
         }
         ArtMask board = Mask(im);
-        board.AddRoundRect(x0, y, width, 12, 4);
+        const int h = KpCafeArt::kShelfBoardHeight;
+        board.AddRoundRect(x0, y, width, h, 4);
         ArtPaint::Shadow(im, board, 0, 4, 3, 0.3f);
-        Lit(im, board, kMocha, float(y), float(y + 12), 1.5f);
+        Lit(im, board, kMocha, float(y), float(y + h), 1.5f);
     }
     piece.LayOver(room);
 }
