@@ -48,4 +48,7 @@ const int kLifeHeartSize = 44;
 // picture, its string and all; its top left on the screen, under the door's hook.
 const int kDoorSignX = 925, kDoorSignY = 110;
 const int kDoorSignWidth = 70, kDoorSignHeight = 36;
+// The room's lower cup shelf, its board on the screen: the espresso machine
+// ("counter_espresso") stands on the counter under it and must keep clear of it.
+const int kLowerShelfX = 600, kLowerShelfY = 150, kLowerShelfWidth = 268, kShelfBoardHeight = 12;
 } // namespace KpCafeArt

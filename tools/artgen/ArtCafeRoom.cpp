@@ -216,39 +216,99 @@ void Window(Lumo::MemoryImage& room, const Look& look)
     piece.LayOver(room);
 }
 
-// The chalk menu and the cafe's sign over it.
+// Chalk on the slate: the text's shape in a dusty, not quite opaque white.
+void Chalk(Lumo::MemoryImage& im, const wchar_t* text, int cx, int baseline, int pixels,
+           uint32_t seed)
+{
+    Lumo::MemoryImage layer = Blank(im.mWidth, im.mHeight);
+    ArtText::Style style;
+    style.face = ArtText::kBody;
+    style.pixels = pixels;
+    style.outlineWidth = 0;
+    ArtText::DrawCentred(layer, text, cx, baseline, style);
+    ArtMask chalk = ArtMask::FromAlpha(layer.GetPixels(), layer.mWidth, layer.mHeight);
+    ArtPaint::Fill(im, chalk, 0xF4F1EA, 0.8f);
+    ArtPaint::Grain(im, chalk, seed, 0.5f);
+}
+
+// Planks of wood: a flat fill with darker grain lines, no lit top. The room's
+// signs are painted wood and chalk, so nothing on the wall looks like one of
+// the HUD's buttons (lit pills with white, outlined labels).
+void Wood(Lumo::MemoryImage& im, const ArtMask& shape, float y0, float y1)
+{
+    ArtPaint::Fill(im, shape.Dilated(1.5f), kCoffee);
+    ArtPaint::FillVertical(im, shape, ArtPaint::Darker(kMocha, 0.04f),
+                           ArtPaint::Darker(kMocha, 0.14f), y0, y1);
+    ArtMask grain = Mask(im);
+    for (float y = y0 + 5; y < y1 - 2; y += 7)
+        grain.AddLine(0, y, float(im.mWidth), y + 1.5f, 1.0f);
+    grain.Intersect(shape);
+    ArtPaint::Fill(im, grain, kCoffee, 0.25f);
+}
+
+// The chalk board of the day's offer, and the cafe's painted sign hung over it.
 void MenuBoard(Lumo::MemoryImage& room, const Look& look)
 {
     Piece piece(366, 14, 160, 206);
     Lumo::MemoryImage& im = piece.im;
+    // The sign hangs from the moulding on two cords.
+    ArtMask cords = Mask(im);
+    cords.AddLine(44, 0, 48, 14, 1.6f).AddLine(116, 0, 112, 14, 1.6f);
+    ArtPaint::Fill(im, cords, kCoffee, 0.9f);
     ArtMask sign = Mask(im);
-    sign.AddRoundRect(25, 10, 110, 34, 10);
+    sign.AddRoundRect(26, 14, 108, 30, 3);
     ArtPaint::Shadow(im, sign, 0, 3, 3, 0.3f);
-    Lit(im, sign, look.colour, 10, 44);
-    ArtText::Style style;
-    style.pixels = 20;
-    ArtText::DrawCentred(im, L"CAFE", 80, 34, style);
+    Wood(im, sign, 14, 44);
+    ArtMask border = Mask(im);
+    border.AddRoundRect(30, 18, 100, 22, 2);
+    border.Subtract(Mask(im).AddRoundRect(32, 20, 96, 18, 1));
+    ArtPaint::Fill(im, border, look.colour, 0.9f);
+    ArtMask nails = Mask(im);
+    nails.AddCircle(48, 16, 1.8f).AddCircle(112, 16, 1.8f);
+    ArtPaint::Fill(im, nails, kButter);
+    ArtText::Style paint;
+    paint.pixels = 18;
+    paint.color = ArtPaint::Mix(kCream, look.colour, 0.25f);
+    paint.outlineWidth = 0;
+    ArtText::DrawCentred(im, L"CAFE", 80, 36, paint);
 
-    ArtMask board = Mask(im);
-    board.AddRoundRect(10, 56, 140, 136, 10);
-    ArtPaint::Shadow(im, board, 0, 5, 4, 0.3f);
-    Lit(im, board, kMocha, 56, 192);
+    ArtMask frame = Mask(im);
+    frame.AddRoundRect(10, 56, 140, 136, 6);
+    ArtPaint::Shadow(im, frame, 0, 5, 4, 0.3f);
+    Wood(im, frame, 56, 192);
     ArtMask slate = Mask(im);
-    slate.AddRoundRect(20, 66, 120, 116, 6);
-    ArtPaint::FillVertical(im, slate, 0x47524F, 0x353E3C, 66, 182);
-    ArtText::Style title;
-    title.pixels = 22;
-    title.color = 0xFFFFFF;
-    title.outlineWidth = 0;
-    ArtText::DrawCentred(im, L"MENU", 80, 94, title);
+    slate.AddRoundRect(19, 65, 122, 116, 3);
+    ArtPaint::FillVertical(im, slate, 0x47524F, 0x353E3C, 65, 181);
+    // A wiped smudge, as on any board written on many times.
+    ArtMask smudge = Mask(im);
+    smudge.AddEllipse(92, 150, 38, 16).AddEllipse(50, 92, 26, 10);
+    smudge.Blur(6);
+    smudge.Intersect(slate);
+    ArtPaint::Fill(im, smudge, 0xFFFFFF, 0.07f);
+    Chalk(im, L"Today", 80, 92, 17, 71);
+    // A cup drawn in chalk, then the day's dishes and their prices.
+    ArtMask cup = Mask(im);
+    cup.AddLine(30, 110, 32, 122, 1.6f).AddLine(32, 122, 44, 122, 1.6f);
+    cup.AddLine(44, 122, 46, 110, 1.6f).AddLine(29, 110, 47, 110, 1.6f);
+    cup.AddLine(47, 113, 51, 115, 1.4f).AddLine(51, 115, 46, 119, 1.4f);
+    cup.AddLine(35, 106, 37, 101, 1.2f).AddLine(41, 106, 43, 101, 1.2f);
+    ArtPaint::Fill(im, cup, 0xF4F1EA, 0.75f);
     ArtMask lines = Mask(im);
-    for (int i = 0; i < 4; i++)
-        lines.AddLine(34, 112 + i * 16.0f, 94 - (i % 2) * 10, 112 + i * 16.0f, 2.0f);
-    ArtPaint::Fill(im, lines, 0xFFFFFF, 0.7f);
+    for (int i = 0; i < 3; i++)
+        lines.AddLine(58, 112 + i * 16.0f, 100 - (i % 2) * 10, 113 + i * 16.0f, 1.6f);
+    lines.AddLine(30, 144, 84, 145, 1.6f);
+    ArtPaint::Fill(im, lines, 0xF4F1EA, 0.6f);
     ArtMask prices = Mask(im);
     for (int i = 0; i < 4; i++)
-        prices.AddLine(110, 112 + i * 16.0f, 126, 112 + i * 16.0f, 2.0f);
-    ArtPaint::Fill(im, prices, look.colour == kCaramel ? kButter : look.colour, 0.9f);
+        prices.AddLine(110, 112 + i * 16.0f, 126, 112 + i * 16.0f, 1.8f);
+    ArtPaint::Fill(im, prices, look.colour == kCaramel ? kButter : look.colour, 0.75f);
+    // The ledge under the slate with a stick of chalk on it.
+    ArtMask ledge = Mask(im);
+    ledge.AddRoundRect(14, 184, 132, 8, 2);
+    ArtPaint::Fill(im, ledge, ArtPaint::Darker(kMocha, 0.25f));
+    ArtMask stick = Mask(im);
+    stick.AddRoundRect(104, 180, 16, 5, 2);
+    ArtPaint::Fill(im, stick, 0xF4F1EA);
     piece.LayOver(room);
 }
 
@@ -256,7 +316,10 @@ void Shelves(Lumo::MemoryImage& room)
 {
     Piece piece(570, 30, 330, 146);
     Lumo::MemoryImage& im = piece.im;
-    const int boards[2][3] = {{14, 54, 300}, {30, 120, 268}};
+    // The lower board's place on the screen is the play's too (KpCafeArt.h).
+    const int boards[2][3] = {{14, 54, 300},
+                              {KpCafeArt::kLowerShelfX - piece.x, KpCafeArt::kLowerShelfY - piece.y,
+                               KpCafeArt::kLowerShelfWidth}};
     const uint32_t jars[4] = {kMint, kCherry, kSky, kButter};
     for (int b = 0; b < 2; b++)
     {
@@ -290,9 +353,10 @@ void Shelves(Lumo::MemoryImage& room)
             }
         }
         ArtMask board = Mask(im);
-        board.AddRoundRect(x0, y, width, 12, 4);
+        const int h = KpCafeArt::kShelfBoardHeight;
+        board.AddRoundRect(x0, y, width, h, 4);
         ArtPaint::Shadow(im, board, 0, 4, 3, 0.3f);
-        Lit(im, board, kMocha, float(y), float(y + 12), 1.5f);
+        Lit(im, board, kMocha, float(y), float(y + h), 1.5f);
     }
     piece.LayOver(room);
 }

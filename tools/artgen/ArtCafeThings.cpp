@@ -380,42 +380,44 @@ void Ferns(ArtOutput& out)
     out.Save("cafe/plants_ferns.png", im);
 }
 
+// The espresso machine on the counter, its foot at the counter's top: low
+// enough that its cups stand clear below the lower cup shelf (KpCafeArt.h).
 void Espresso(ArtOutput& out)
 {
-    Lumo::MemoryImage im = Blank(96, 100);
+    Lumo::MemoryImage im = Blank(96, 70);
     const uint32_t steel = 0xB9C6CE;
     ArtMask cups = Mask(im);
-    cups.AddRoundRect(26, 6, 16, 12, 4).AddRoundRect(52, 6, 16, 12, 4);
-    Lit(im, cups, 0xFFFFFF, 6, 18, 1.5f);
+    cups.AddRoundRect(26, 2, 16, 10, 4).AddRoundRect(52, 2, 16, 10, 4);
+    Lit(im, cups, 0xFFFFFF, 2, 12, 1.5f);
     ArtMask body = Mask(im);
-    body.AddRoundRect(8, 18, 80, 70, 12);
+    body.AddRoundRect(8, 12, 80, 48, 11);
     ArtPaint::Shadow(im, body, 2, 3, 3, 0.3f);
-    Lit(im, body, steel, 18, 88);
+    Lit(im, body, steel, 12, 60);
     ArtMask panel = Mask(im);
-    panel.AddRoundRect(16, 26, 64, 14, 5);
+    panel.AddRoundRect(16, 18, 64, 12, 5);
     ArtPaint::Fill(im, panel, kCoffee, 0.85f);
     ArtMask gauge = Mask(im);
-    gauge.AddCircle(48, 33, 5);
+    gauge.AddCircle(48, 24, 4.5f);
     ArtPaint::Fill(im, gauge, 0xFFFFFF);
     ArtMask needle = Mask(im);
-    needle.AddLine(48, 33, 51, 30, 1.2f);
+    needle.AddLine(48, 24, 51, 21.5f, 1.2f);
     ArtPaint::Fill(im, needle, kCherry);
     ArtMask heads = Mask(im);
-    heads.AddRoundRect(20, 46, 18, 10, 3).AddRoundRect(58, 46, 18, 10, 3);
-    Lit(im, heads, ArtPaint::Darker(steel, 0.2f), 46, 56, 1.5f);
+    heads.AddRoundRect(20, 33, 18, 8, 3).AddRoundRect(58, 33, 18, 8, 3);
+    Lit(im, heads, ArtPaint::Darker(steel, 0.2f), 33, 41, 1.5f);
     ArtMask handles = Mask(im);
-    handles.AddLine(29, 52, 12, 60, 4).AddLine(67, 52, 84, 60, 4);
+    handles.AddLine(29, 37, 12, 43, 4).AddLine(67, 37, 84, 43, 4);
     ArtPaint::Fill(im, handles, kCoffee);
     ArtMask tray = Mask(im);
-    tray.AddRoundRect(14, 78, 68, 8, 3);
+    tray.AddRoundRect(14, 54, 68, 6, 3);
     ArtPaint::Fill(im, tray, ArtPaint::Darker(steel, 0.35f));
     ArtMask shot = Mask(im);
-    shot.AddRoundRect(23, 66, 12, 12, 3);
-    Lit(im, shot, 0xFFFFFF, 66, 78, 1.2f);
+    shot.AddRoundRect(23, 44, 12, 10, 3);
+    Lit(im, shot, 0xFFFFFF, 44, 54, 1.2f);
     ArtMask feet = Mask(im);
-    feet.AddRoundRect(14, 88, 12, 10, 3).AddRoundRect(70, 88, 12, 10, 3);
-    Lit(im, feet, kCoffee, 88, 98, 1.0f);
-    Gleam(im, 13, 24, 5, 50, 0.35f);
+    feet.AddRoundRect(14, 60, 12, 9, 3).AddRoundRect(70, 60, 12, 9, 3);
+    Lit(im, feet, kCoffee, 60, 69, 1.0f);
+    Gleam(im, 13, 17, 5, 36, 0.35f);
     out.Save("cafe/counter_espresso.png", im);
 }
 

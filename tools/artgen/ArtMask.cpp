@@ -21,6 +21,14 @@ ArtMask::ArtMask(int width, int height)
 {
 }
 
+ArtMask ArtMask::FromAlpha(const uint32_t* pixels, int width, int height)
+{
+    ArtMask mask(width, height);
+    for (size_t i = 0; i < mask.mCover.size(); i++)
+        mask.mCover[i] = float(pixels[i] >> 24) / 255.0f;
+    return mask;
+}
+
 ArtMask& ArtMask::AddRoundRect(float x, float y, float width, float height, float radius)
 {
     radius = std::min(radius, std::min(width, height) / 2);

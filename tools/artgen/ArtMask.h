@@ -15,6 +15,9 @@ class ArtMask
 {
 public:
     ArtMask(int width, int height);
+    // The coverage of a picture's alpha (0xAARRGGBB pixels): text drawn on
+    // a blank picture becomes a shape to paint with (chalk, paint).
+    static ArtMask FromAlpha(const uint32_t* pixels, int width, int height);
 
     int Width() const { return mWidth; }
     int Height() const { return mHeight; }

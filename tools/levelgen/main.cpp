@@ -77,12 +77,17 @@ const int kDoorX = 958, kDoorY = 350;
 // The last guest of a day comes in at this percent of it.
 const int kLastArrival = 92;
 // Guests come no closer together than this, tenths of seconds, however many
-// tables there are: a good player clicks about twice a second, twice a guest.
+// tables there are (but for a busload, below): a good player clicks about
+// twice a second, twice a guest.
 const int kMinGap = 15;
 // The days with a tutorial: their first guests come one at a time, this many
 // tenths apart, so that a new player can read each tip and act on it before
 // the next guest sits down.
 const int kCalmGuests = 3, kCalmGap = 120;
+// The tour buses' day: its guests come a busload at a time, this many at
+// once, this many tenths apart as they step off; a bus comes every busload's
+// worth of gaps, so the day brings as many guests as one of single arrivals.
+const int kBusDay = 41, kBusLoad = 5, kBusStep = 5;
 // Survival: a run's day, seconds; its first day is the cafe's career day this
 // percent of the way through; each next day's patience is multiplied by
 // 0.kSurvivalPatience.
@@ -181,8 +186,16 @@ std::string MakeLevel(const Level& lv)
     if (teaches)
         for (int k = 0; k < kCalmGuests; k++, first += kCalmGap)
             times.push_back(first);
-    for (int t = first; t <= last; t += gap)
-        times.push_back(std::min(last, std::max(first, t + random.Range(-gap / 3, gap / 3))));
+    if (!lv.endless && lv.number == kBusDay)
+        for (int t = first; t <= last; t += gap * kBusLoad)
+        {
+            int bus = std::min(last, std::max(first, t + random.Range(-gap / 2, gap / 2)));
+            for (int k = 0; k < kBusLoad; k++)
+                times.push_back(std::min(last, bus + k * kBusStep));
+        }
+    else
+        for (int t = first; t <= last; t += gap)
+            times.push_back(std::min(last, std::max(first, t + random.Range(-gap / 3, gap / 3))));
     std::sort(times.begin(), times.end());
 
     struct Arrival
@@ -256,10 +269,11 @@ std::string MakeLevel(const Level& lv)
                       Tenths(a.patience).c_str()));
     w.Line("  </clients>");
 
-    // Upgrades: a career day that ends a third of its cafe offers three; a
-    // survival run two a day for three days.
+    // Upgrades: every fifth career day offers three, but not a cafe's last
+    // day, after which no day of that cafe could use the pick; a survival
+    // run two a day for three days.
     std::vector<std::string> offers;
-    if (!lv.endless && lv.day % 5 == 0)
+    if (!lv.endless && lv.day % 5 == 0 && lv.day < cafe.days)
         for (int k = 0; k < 3; k++)
         {
             const Upgrade& u = kUpgrades[(lv.day / 5 + lv.cafe + k * 2) % 6];
@@ -286,9 +300,13 @@ std::string MakeLevel(const Level& lv)
     if (!lv.endless && lv.number == 1)
     {
         w.Line("  <tutorial>");
+        // The money tip comes with the first guest's coins and stays until
+        // the next guest comes in (a calm guest's gap later), while the first
+        // one eats: after the cleaning and up only until the next pay, a
+        // quick player's next serve took it away unread.
         w.Line("    <step show=\"tutorial_serve\" wait=\"serve\"/>");
+        w.Line("    <step show=\"tutorial_money\" wait=\"arrive\"/>");
         w.Line("    <step show=\"tutorial_clean\" wait=\"clean\"/>");
-        w.Line("    <step show=\"tutorial_money\" wait=\"pay\"/>");
         w.Line("  </tutorial>");
     }
     if (!lv.endless && lv.number == 2)

@@ -642,8 +642,9 @@ TEST_F(Board, TheCafeDrawnChangeByChangeIsTheCafeDrawnWhole)
 
 // The espresso machine chosen after a won day 5 (as the shop leaves it) is
 // kept in the saved profile and stands on the counter, drawn as the shop
-// showed it, on every later day of cafe 1, where the shop no longer offers
-// it; an earlier day and another cafe start without it.
+// showed it and clear of the cup shelf above it, on every later day of cafe
+// 1, where the shop no longer offers it; an earlier day and another cafe
+// start without it.
 TEST_F(Board, AnUpgradeKeptAfterAWonDayStandsInItsCafeOnEveryLaterDay)
 {
     GameArchives archives;
@@ -703,6 +704,16 @@ TEST_F(Board, AnUpgradeKeptAfterAWonDayStandsInItsCafeOnEveryLaterDay)
         // Its middle, the picture's foot (bottom centre) standing at the decoration's place.
         EXPECT_PRED2(Near, machine->GetBits()[size_t(h / 2) * w + w / 2] & 0xFFFFFF,
                      Pixel(screen, 640, 238 - h + h / 2));
+        // The shelf's board over it shows as the room has it, edge and all.
+        using namespace KpCafeArt;
+        std::unique_ptr<ImageLib::Image> room(
+            ImageLib::GetImage("img\\cafe\\cafe1_back.png", false));
+        ASSERT_TRUE(room);
+        for (int y = kLowerShelfY; y < kLowerShelfY + kShelfBoardHeight; y++)
+            for (int x = std::max(kLowerShelfX, 640 - w / 2); x < 640 + w / 2; x++)
+                ASSERT_PRED2(Near, room->GetBits()[size_t(y) * room->GetWidth() + x] & 0xFFFFFF,
+                             Pixel(screen, x, y))
+                    << "the machine covers the shelf at " << x << "," << y;
     }
     board.EndLevel();
     manager.RemoveWidget(&board);

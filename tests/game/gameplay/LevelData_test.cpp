@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -73,6 +74,11 @@ TEST(LevelData, EveryShippedLevelReadsWithoutAWarningAndGetsHarderThroughEachCaf
             ASSERT_TRUE(r.ok) << ShippedName(n, false) << ": " << r.error;
             EXPECT_TRUE(r.warnings.empty()) << ShippedName(n, false) << ": " << r.warnings[0];
             EXPECT_EQ(LevelCafe(n, false), cafe + 1);
+            // A pick is kept only for the later days of its cafe: its last day has none to offer.
+            if (!r.level.upgrades.empty())
+            {
+                EXPECT_LT(n, lasts[cafe]) << ShippedName(n, false) << " offers an unusable upgrade";
+            }
             if (n == firsts[cafe])
                 first = r;
             if (n == lasts[cafe])
@@ -91,6 +97,39 @@ TEST(LevelData, EveryShippedLevelReadsWithoutAWarningAndGetsHarderThroughEachCaf
         EXPECT_TRUE(r.warnings.empty()) << ShippedName(n, true);
         EXPECT_FALSE(r.level.upgrades.empty());
         EXPECT_LT(r.level.patienceFactor, 1.0f);
+    }
+}
+
+// Day 41's briefing promises tour buses, one group of hungry travellers after
+// another: its guests step in a busload at a time, where the days around it
+// bring them one by one.
+TEST(LevelData, TheTourBusDayBringsItsGuestsBusloadByBusload)
+{
+    const int kLoad = 4, kWithinMs = 2500, kPauseMs = 3000;
+    for (int n : {40, 41, 42})
+    {
+        Read r = ReadText(ShippedLevelText(ShippedName(n, false)), n, false);
+        ASSERT_TRUE(r.ok) << r.error;
+        const std::vector<KpLevelClient>& c = r.level.clients;
+        // Busloads: runs of guests each within kWithinMs of the run's first.
+        int loads = 0, alone = 0, closestPause = 1 << 30;
+        for (size_t i = 0; i < c.size();)
+        {
+            size_t end = i + 1;
+            while (end < c.size() && c[end].timeMs - c[i].timeMs <= kWithinMs)
+                end++;
+            (end - i >= size_t(kLoad) ? loads : alone) += int(end - i);
+            if (end < c.size())
+                closestPause = std::min(closestPause, c[end].timeMs - c[end - 1].timeMs);
+            i = end;
+        }
+        if (n == 41)
+        {
+            EXPECT_EQ(alone, 0) << "guests of day 41 off any bus";
+            EXPECT_GE(closestPause, kPauseMs) << "buses of day 41 one on another's heels";
+        }
+        else
+            EXPECT_EQ(loads, 0) << "day " << n << " brings busloads";
     }
 }
 

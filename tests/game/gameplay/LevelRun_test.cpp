@@ -115,19 +115,24 @@ TEST_F(LevelRun, TheTutorialLeadsWithoutHoldingBackAServeAndItsTipsKeepOffTheTab
     Click(hwnd, x, y);
     ASSERT_TRUE(game.WaitForOutput(" served=1 cleaned=0", 10000)) << game.Output();
 
-    // The next step asks to clean, but no table is dirty yet: its tip waits,
-    // and a second guest is served all the same.
+    // The money tip comes with the coins and stays while the guest eats and
+    // leaves its table dirty: long enough to read, though the player goes on.
+    ASSERT_TRUE(game.WaitForOutput("LevelRun: tutorial tip=1", 5000)) << game.Output();
+    ASSERT_TRUE(WaitForPoint(game, "dirty", 0, x, y)) << game.Output();
+    std::string output = game.Output();
+    const size_t dirty = output.find("LevelRun: dirty ");
+    EXPECT_EQ(output.rfind("LevelRun: tutorial tip=", dirty),
+              output.find("LevelRun: tutorial tip=1"))
+        << "the money tip went before its guest had left";
+
+    // The next guest comes in: the clean tip shows for the dirty table, and
+    // the new guest is served all the same before the cleaning.
     ASSERT_TRUE(WaitForPoint(game, "waiting", after, x, y)) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("LevelRun: tutorial tip=2", 5000)) << game.Output();
+    EXPECT_TRUE(screen.WaitFor("2_clean_tip", {{kTipBand, kSky}}));
     Click(hwnd, x, y);
     ASSERT_TRUE(game.WaitForOutput(" served=2 ", 10000)) << game.Output();
-
-    // A table is left dirty: now the clean tip shows, and the click cleans.
     ASSERT_TRUE(WaitForPoint(game, "dirty", 0, x, y)) << game.Output();
-    ASSERT_TRUE(game.WaitForOutput("LevelRun: tutorial tip=1", 5000)) << game.Output();
-    std::string output = game.Output();
-    EXPECT_LT(output.find("LevelRun: dirty "), output.find("LevelRun: tutorial tip=1"))
-        << "the clean tip showed before any table was dirty";
-    EXPECT_TRUE(screen.WaitFor("2_clean_tip", {{kTipBand, kSky}}));
     Click(hwnd, x, y);
     ASSERT_TRUE(game.WaitForOutput(" cleaned=1", 10000)) << game.Output();
 

@@ -1,8 +1,15 @@
 // The HUD on a running level: the money panels switching to expert and back,
-// the day clock following the day's progress with its alarm once, the task
-// goals packed to the right from the "Match3PosX" constant with their atlas
-// cells, and the lives.
+// survival's own goal in place of a money goal, the day clock following the
+// day's progress with its alarm once, the task goals packed to the right from
+// the "Match3PosX" constant with their atlas cells, and the lives.
 #include "game/screens/KBoard_Hud.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "framework/graphics/MemoryImage.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/engine/KpTextVars.h"
 
 #include "game/gameplay/KpTaskGoals.h"
 #include "game/gameplay/KpTutorialController.h"
@@ -23,6 +30,20 @@ KBoard_Hud* Hud(KpBoard_Game3* board)
 bool Shows(KpCandyWidget* w, const KpImageHandle& handle)
 {
     return w->GetImage(0, 0) && w->GetImage(0, 0)->GetHandle() == handle;
+}
+
+// The screen as the game's widget manager draws it whole.
+std::vector<uint32_t> DrawnScreen()
+{
+    Lumo::MemoryImage screen;
+    screen.Create(1024, 768);
+    Lumo::WidgetManager* manager = TestEngine()->mWidgetManager;
+    Lumo::Image* saved = manager->mImage;
+    manager->mImage = &screen;
+    manager->SetAllDirty();
+    manager->DrawScreen(nullptr);
+    manager->mImage = saved;
+    return std::vector<uint32_t>(screen.GetPixels(), screen.GetPixels() + 1024 * 768);
 }
 } // namespace
 
@@ -51,6 +72,42 @@ TEST_F(HudTest, GoalSplashSwitchesToTheExpertPanelsUntilTheMoneyFallsBelowTheGoa
     // The splash goes by itself.
     RunUpdates(30, 100);
     EXPECT_FALSE(hud->goalSplash->mVisible);
+}
+
+// A survival run has no money goal: the goal line of the money panel tells
+// its goal (lasting the day, which each new day's goal splash celebrates),
+// whatever money the level file names, where a career day shows its goal money.
+TEST_F(HudTest, SurvivalShowsItsOwnGoalWhereACareerDayShowsItsGoalMoney)
+{
+    for (bool endless : {false, true})
+    {
+        StartLevel(60000, 10, 20, kGoals, endless);
+        KBoard_Hud* hud = Hud(board);
+        const Lumo::WidgetPoint at = hud->goalText->GetAbsPos();
+        const Lumo::WidgetPoint end = hud->goalValue->GetAbsPos();
+        std::vector<uint32_t> line[2];
+        for (int money : {95, 12345})
+        {
+            GetTextVars()->SetInt("goal_money", money);
+            std::vector<uint32_t> shown = DrawnScreen();
+            for (int y = at.mY; y < at.mY + hud->goalText->mHeight; y++)
+                for (int x = at.mX; x < end.mX + hud->goalValue->mWidth; x++)
+                    line[money == 95 ? 0 : 1].push_back(shown[size_t(y) * 1024 + x]);
+        }
+        // The picture over the money goal is opaque but for a level of rounding.
+        int differing = 0;
+        for (size_t i = 0; i < line[0].size(); i++)
+            for (int shift : {0, 8, 16})
+                if (std::abs(int((line[0][i] >> shift) & 0xFF) -
+                             int((line[1][i] >> shift) & 0xFF)) > 2)
+                {
+                    differing++;
+                    break;
+                }
+        EXPECT_EQ(differing == 0, endless)
+            << (endless ? "survival" : "career") << ": " << differing << " pixels differ";
+        board->QuitLevel();
+    }
 }
 
 TEST_F(HudTest, DayClockFollowsTheDayAndRingsTheAlarmOnce)

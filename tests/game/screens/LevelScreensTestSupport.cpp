@@ -18,10 +18,11 @@ void LevelScreens::TearDown()
     KpEffect::SetConstant("Match3PosX", 512.0f);
 }
 
-void LevelScreens::StartLevel(int dayMs, int goal, int expert, const int goals[5])
+void LevelScreens::StartLevel(int dayMs, int goal, int expert, const int goals[5], bool endless)
 {
     KpLevelData* level = new KpLevelData();
     level->number = 1;
+    level->endless = endless;
     level->dayLengthMs = dayMs;
     level->goalMoney = goal;
     level->expertMoney = expert;

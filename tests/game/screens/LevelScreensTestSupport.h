@@ -14,8 +14,8 @@ class LevelScreens : public ::testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Starts a career level of that day length, money targets and task goals.
-    void StartLevel(int dayMs, int goal, int expert, const int goals[5]);
+    // Starts a career (or survival) level of that day length, money targets and task goals.
+    void StartLevel(int dayMs, int goal, int expert, const int goals[5], bool endless = false);
 
     KpBoard_Game3* board = nullptr;
 };

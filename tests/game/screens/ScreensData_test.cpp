@@ -1,9 +1,10 @@
 // Everything a player reads and sees on these screens exists: every layout the
 // screens read builds without a warning (every child, picture and effect it
 // names is there), every text id and picture the code asks for by name or by
-// pattern is in the data, and so is every text id the layouts name. The texts
-// tell one story: a cafe has one name, its comics show its own street and
-// room, and no day speaks of weather its window does not show.
+// pattern is in the data, and so is every text id the layouts name, and each
+// fits the box it is shown in. The texts tell one story: a cafe has one name,
+// its comics show its own street and room, and no day speaks of weather its
+// window does not show.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -13,6 +14,10 @@
 #include <vector>
 
 #include "framework/app/StringUtils.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/resources/Font.h"
+#include "game/engine/KpFont.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/engine/KpTextureManager.h"
@@ -24,6 +29,8 @@
 #include "game/screens/KpBoard_Debriefing.h"
 #include "game/screens/KpBoard_EscapeMenu.h"
 #include "game/screens/KpBoard_MainMenu.h"
+#include "game/screens/KpComix.h"
+#include "game/ui/KpText.h"
 #include "tests/game/screens/ScreensTestSupport.h"
 
 namespace
@@ -39,6 +46,29 @@ std::vector<std::string> Numbered(const char* format, int first, int last)
 void Append(std::vector<std::string>& to, const std::vector<std::string>& more)
 {
     to.insert(to.end(), more.begin(), more.end());
+}
+
+// The text with its variables as wide as the game makes them.
+std::wstring WidestText(const std::string& id)
+{
+    std::wstring text = GetEngineLocTable()->GetText(id);
+    for (const wchar_t* name : {L"{goal_money}", L"{expert_money}", L"{level_money}"})
+        for (size_t at; (at = text.find(name)) != std::wstring::npos;)
+            text.replace(at, wcslen(name), L"99999");
+    for (const wchar_t* name : {L"{currentday}", L"{currentcafe}", L"{survival_day}"})
+        for (size_t at; (at = text.find(name)) != std::wstring::npos;)
+            text.replace(at, wcslen(name), L"24");
+    return text;
+}
+
+// The height of the text wrapped to the width in the font, baseline to baseline.
+int WrappedHeight(Lumo::Font* font, int width, const std::wstring& text, int spacing = -1)
+{
+    Lumo::MemoryImage scratch;
+    scratch.Create(8, 8);
+    Lumo::Graphics g(&scratch);
+    g.SetFont(font);
+    return g.GetWordWrappedHeight(width, text, spacing);
 }
 } // namespace
 
@@ -248,4 +278,117 @@ TEST(ScreensData, OnlyTheCareerBriefingNamesADay)
         EXPECT_EQ(GetEngineLocTable()->GetText(id).find(L"{currentday}") == std::wstring::npos,
                   std::string(id) != "mn04_ready")
             << id;
+}
+
+// Every text fits the box it is shown in, in each place it is shown: a
+// label on one line, a wrapped text within its height (its last line never
+// runs over what lies below), with its variables as wide as they get.
+TEST(ScreensData, EveryTextFitsTheBoxItIsShownIn)
+{
+    ScreensEngine* app = TestEngine();
+    IXMLDOMNode* root = ScreensLayoutRoot();
+    KpBoard_MainMenu menu(root, app);
+    KpBoard_Briefing briefing(app, root);
+    KBoard_Hud hud(app, root);
+    KpComix comix(app, root);
+    auto text = [](KpCandyWidget* parent, const char* name)
+    {
+        KpCandyWidget* w = parent ? parent->FindChild(name) : nullptr;
+        return w ? w->AsText() : nullptr;
+    };
+    struct Row
+    {
+        const char* where;
+        KpText* label;
+        bool wrapped;
+        std::vector<std::string> ids;
+    };
+    const Row rows[] = {
+        {"main menu hint", text(menu.mainPage, "hint"), true, {"mn03_hint"}},
+        {"briefing goal", briefing.goalText, true, {"mn04_goal", "mn04_endless_goal"}},
+        {"briefing expert", briefing.expertText, true, {"mn04_expert", "mn04_endless_expert"}},
+        {"briefing ready", briefing.settingsText, true, {"mn04_ready", "mn04_endless_ready"}},
+        {"tutorial's skip", text(hud.skipTutorialDialog, "skip"), false, {"mn06_skip"}},
+        {"survival goal", text(&hud, "survival_goal_value"), false, {"mn06_survival_goal"}},
+        {"comic's button", text(&comix, "comix_skip"), false, {"comix_skip"}},
+        {"serve tip", text(&hud, "tutorial_serve_text"), true, {"mn06_tutorial_serve"}},
+        {"clean tip", text(&hud, "tutorial_clean_text"), true, {"mn06_tutorial_clean"}},
+        {"money tip", text(&hud, "tutorial_money_text"), true, {"mn06_tutorial_money"}},
+        {"patience tip", text(&hud, "tutorial_patience_text"), true, {"mn06_tutorial_patience"}},
+    };
+    for (const Row& row : rows)
+    {
+        ASSERT_TRUE(row.label && row.label->GetStyle().font) << row.where;
+        const Lumo::Rect box = row.label->GetTextRect();
+        const KpTextStyle& style = row.label->GetStyle();
+        for (const std::string& id : row.ids)
+        {
+            const std::wstring shown = WidestText(id);
+            if (row.wrapped)
+                EXPECT_LE(WrappedHeight(style.font, box.mWidth, shown, style.lineSpacing),
+                          box.mHeight)
+                    << row.where << ": " << id;
+            else
+                EXPECT_LE(style.MeasureWidth(shown), box.mWidth) << row.where << ": " << id;
+        }
+    }
+    // The briefing's card holds its buttons on a shelf that starts 96 px above
+    // the card's foot (the card lies 10 px inside the dialog): its texts end above it.
+    const int shelf = briefing.mHeight - 10 - 96;
+    for (KpText* label : {briefing.goalText, briefing.expertText, briefing.settingsText})
+        EXPECT_LE(label->mY + label->mHeight, shelf) << label->mName;
+}
+
+// Each comic's texts fit their boxes (a line cut off at the box's foot is
+// lost), and nothing stands on the screen as a speck: an object that grows
+// from a dot is hidden until it does.
+TEST(ScreensData, ComicTextsFitTheirBoxesAndNothingStartsAsASpeck)
+{
+    TestEngine();
+    KpXmlDocument document = XmlLoadFile("cfg\\comix.xml");
+    ASSERT_TRUE(document);
+    int texts = 0;
+    XmlForEachNode(
+        document.Get(), L"comixes/comix",
+        [&](IXMLDOMNode* comic)
+        {
+            std::string name;
+            int defaultTop = 0;
+            XmlReadString(comic, "name", name);
+            XmlReadInt(comic, "default_top_offset", defaultTop);
+            XmlForEachNode(
+                comic, L"objects/object",
+                [&](IXMLDOMNode* object)
+                {
+                    std::string type, id, font, objectName;
+                    XmlReadString(object, "type", type);
+                    XmlReadString(object, "name", objectName);
+                    const std::string where = name + "/" + objectName;
+                    bool visible = true;
+                    float scale = 1.0f, alpha = 1.0f;
+                    XmlReadBool(object, "visible", visible);
+                    XmlReadFloat(object, "scale", scale);
+                    XmlReadFloat(object, "alpha", alpha);
+                    EXPECT_FALSE(visible && alpha > 0.0f && scale > 0.0f && scale < 0.1f)
+                        << where << " starts as a speck, at scale " << scale;
+                    if (type != "text")
+                        return;
+                    int top = defaultTop;
+                    Lumo::LumoVector2 p1(0.0f, 0.0f), p2(100.0f, 100.0f);
+                    XmlReadString(object, "string_id", id);
+                    XmlReadString(object, "font", font);
+                    XmlReadInt(object, "top_offset", top);
+                    XmlReadPoint(object, "rect_p1", p1);
+                    XmlReadPoint(object, "rect_p2", p2);
+                    Lumo::Font* f = KpFont::GetFont(font);
+                    ASSERT_NE(f, nullptr) << where;
+                    const int w = int(p2.x - p1.x), h = int(p2.y - p1.y);
+                    const int descent = f->GetHeight() - f->GetAscent();
+                    EXPECT_LE(top + WrappedHeight(f, w, GetEngineLocTable()->GetText(id)) + descent,
+                              h)
+                        << where << ": " << id << " runs out of its box";
+                    texts++;
+                });
+        });
+    EXPECT_GE(texts, 19);
 }
