@@ -216,8 +216,11 @@ TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnythin
         shortPref,
         Lumo::GetFileDir(pref, true) + "..\\Zorka2\\PREF.DAT.",
         pref + ".7.bad",
+        pref + "::$DATA",
         game + "data.pak",
         game + "zorkacafe.EXE",
+        game + "ZorkaCafe.map",
+        game + "zorkacafe.DEBUG",
     };
     for (const std::string& name : names)
     {
