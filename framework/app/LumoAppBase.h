@@ -341,6 +341,8 @@ public:
     bool ReadRegistryInt(const std::string& valueName, int* value);
     bool ReadRegistryBool(const std::string& valueName, bool* value);
     void DeleteRegistryValue(const std::wstring& valueName);
+    // "InProgress" = 1, outside any demo stream (the run's start is no input of it).
+    void MarkRunInProgress();
 
     // Image set and shared images; the set is walked under the display lock.
     void AddMemoryImage(MemoryImage* image) override;
@@ -493,6 +495,11 @@ public:
     bool mSettingsLoaded;
     bool mPrevRunEndedProperly;
     bool mSaveSettingsAtShutdown;
+    // While InitApp may still refuse the start (its command line, its demo
+    // file), the run is marked in progress only once accepted: a refused start
+    // leaves the registry as it was.
+    bool mStartPending = false;
+    bool mRunMarkPending = false;
 
     // ---- owned objects
     WidgetManager* mWidgetManager;

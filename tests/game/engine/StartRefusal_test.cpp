@@ -232,4 +232,11 @@ TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnythin
             << Narrow(text);
     }
     EXPECT_EQ(ReadTestFile(pref), profile);
+
+    // Neither those nor an unknown option mark a run in the registry.
+    std::wstring text;
+    EXPECT_EQ(0u, RunToTheBox(program, "-record -bogus", &text));
+    EXPECT_NE(std::wstring::npos, text.find(L"-bogus")) << Narrow(text);
+    HKEY key;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key));
 }
