@@ -137,6 +137,17 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
         binary.programVersion += char(1 + random() % 255);
     Lumo::DemoFileContents unknown = contents;
     unknown.formatVersion = 99;
+    // Far beyond any recording (sparse: they cost no disk); a 32-bit size
+    // reads the first as negative, the second as a gigabyte.
+    for (const auto& huge : {std::make_pair("huge3.dmo", 3ull << 30), {"huge5.dmo", 5ull << 30}})
+    {
+        HANDLE file = CreateFileA((folder + huge.first).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = (LONGLONG)huge.second;
+        ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+    }
     WriteTestFile(folder + "garbage.dmo", "not a demo at all");
     WriteTestFile(folder + "binary.dmo", Lumo::BuildDemoFile(binary));
     WriteTestFile(folder + "unknown.dmo", Lumo::BuildDemoFile(unknown));
@@ -149,6 +160,8 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
         {"missing.dmo", L"Demo file not found: " + Lumo::StringToWString(folder) + L"missing.dmo"},
         {"garbage.dmo", L"Invalid demo file."},
         {"unknown.dmo", L"Invalid demo file."},
+        {"huge3.dmo", L"Invalid demo file."},
+        {"huge5.dmo", L"Invalid demo file."},
     };
     for (const auto& c : cases)
     {
