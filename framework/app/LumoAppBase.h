@@ -276,6 +276,7 @@ public:
     // ---- AppHost operations of its own; the others are marked override where declared
     void SharedImageReleased() override;
     bool ReloadPixels(MemoryImage* image, uint32_t* pixels) override;
+    void PictureMemoryRanOut(const std::string& picture, int width, int height) override;
     DDInterface* GetDisplay() override;
     bool IsMinimized() override;
     void ReadDisplayOptions(DisplayOptions& options) override;
