@@ -52,6 +52,10 @@ public:
     // Reads the file the image was loaded from into `pixels` (width x height);
     // false when it cannot be read or no longer has the image's size.
     virtual bool ReloadPixels(MemoryImage* image, uint32_t* pixels) = 0;
+    // A picture got no memory (its file name, empty for one made in memory;
+    // its size, 0 when unknown): the application names it in a box and ends
+    // the run. It does not return.
+    virtual void PictureMemoryRanOut(const std::string& picture, int width, int height) = 0;
 
     // --- display
     virtual DDInterface* GetDisplay() = 0; // null until the first window

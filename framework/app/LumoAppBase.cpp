@@ -233,6 +233,7 @@ void LumoAppBase::InitApp()
     }
 
     BeforeInit();
+    mStartPending = true;
     LoadSettings();
 
     OSVERSIONINFOA version;
@@ -303,6 +304,11 @@ void LumoAppBase::InitApp()
             ExitImmediately(1);
         }
     }
+    // Nothing refuses the start from here on.
+    mStartPending = false;
+    if (mRunMarkPending)
+        MarkRunInProgress();
+    mRunMarkPending = false;
 
     srand(GetTickCount());
 

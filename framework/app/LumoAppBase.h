@@ -278,6 +278,7 @@ public:
     // ---- AppHost operations of its own; the others are marked override where declared
     void SharedImageReleased() override;
     bool ReloadPixels(MemoryImage* image, uint32_t* pixels) override;
+    void PictureMemoryRanOut(const std::string& picture, int width, int height) override;
     DDInterface* GetDisplay() override;
     bool IsMinimized() override;
     void ReadDisplayOptions(DisplayOptions& options) override;
@@ -343,6 +344,8 @@ public:
     bool ReadRegistryInt(const std::string& valueName, int* value);
     bool ReadRegistryBool(const std::string& valueName, bool* value);
     void DeleteRegistryValue(const std::wstring& valueName);
+    // "InProgress" = 1, outside any demo stream (the run's start is no input of it).
+    void MarkRunInProgress();
 
     // Image set and shared images; the set is walked under the display lock.
     void AddMemoryImage(MemoryImage* image) override;
@@ -509,6 +512,11 @@ public:
     bool mSettingsLoaded;
     bool mPrevRunEndedProperly;
     bool mSaveSettingsAtShutdown;
+    // While InitApp may still refuse the start (its command line, its demo
+    // file), the run is marked in progress only once accepted: a refused start
+    // leaves the registry as it was.
+    bool mStartPending = false;
+    bool mRunMarkPending = false;
 
     // ---- owned objects
     WidgetManager* mWidgetManager;

@@ -595,29 +595,18 @@ void LumoAppBase::RecordDemoBoxAnswer(int answer)
 
 // ---------------------------------------------------------------- demo file
 
-static bool ReadLocalFile(const std::string& fileName, std::string& bytes)
-{
-    FILE* file = fopen(fileName.c_str(), "rb");
-    if (!file)
-        return false;
-    bool ok = fseek(file, 0, SEEK_END) == 0;
-    long size = ok ? ftell(file) : -1;
-    ok = ok && size >= 0 && fseek(file, 0, SEEK_SET) == 0;
-    if (ok)
-    {
-        bytes.resize((size_t)size);
-        ok = size == 0 || fread(&bytes[0], 1, (size_t)size, file) == (size_t)size;
-    }
-    fclose(file);
-    return ok;
-}
-
 bool LumoAppBase::ReadDemoFile(std::string& errorText)
 {
     std::string bytes;
-    if (!ReadLocalFile(mDemoFileName, bytes))
+    switch (ReadDemoFileBytes(mDemoFileName, &bytes))
     {
+    case DemoFileRead::Read:
+        break;
+    case DemoFileRead::NotFound:
         errorText = "Demo file not found: " + mDemoFileName;
+        return false;
+    case DemoFileRead::TooLarge:
+        errorText = "Invalid demo file.";
         return false;
     }
     DemoFileContents contents;

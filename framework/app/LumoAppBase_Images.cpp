@@ -1,9 +1,14 @@
-// The image set, walked under the display lock, and the shared-image cache.
+// The image set, walked under the display lock, the shared-image cache, and
+// the end of a run whose pictures ran out of memory.
+#include "framework/app/BoxTextWrap.h"
 #include "framework/app/LumoAppBase.h"
+#include "framework/app/StringUtils.h"
+#include "framework/diagnostics/MemoryCushion.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/resources/ImageLib.h"
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -180,6 +185,38 @@ DDImage* LumoAppBase::GetImage(const std::string& fileName, bool commit)
     image->MarkAsFile();
     delete file;
     return image;
+}
+
+void LumoAppBase::PictureMemoryRanOut(const std::string& picture, int width, int height)
+{
+    // One box for the run: another thread that runs short meanwhile waits
+    // for the end, which that box brings.
+    static std::atomic<bool> told(false);
+    if (told.exchange(true))
+        for (;;)
+            Sleep(INFINITE);
+    // The box itself needs memory.
+    MemoryCushion::Release();
+    std::string name = picture.empty() ? "a picture made by the program" : picture;
+    if (width > 0 && height > 0)
+        name += StrFormat(" (%d x %d)", width, height);
+    OutputDebugStringA(("ERROR: no memory for the picture " + name + "\n").c_str());
+    std::wstring text =
+        GetString("PICTURE_MEMORY", L"There is not enough memory for the picture:\n\n") +
+        StringToWString(name) +
+        GetString("PICTURE_MEMORY_END", L"\n\nThe program has to end. Closing other programs "
+                                        L"before starting it again may help.");
+    if (mPrimaryThreadId == 0 || GetCurrentThreadId() == mPrimaryThreadId)
+        PopupW(text);
+    else if (mScreenSaver)
+        AppendScreenSaverError(WStringToString(text));
+    else
+        // Owned by no window: the main thread may be waiting for this one
+        // and could not answer an owner's messages.
+        MessageBoxW(nullptr, WrapBoxText(text).c_str(),
+                    GetString("FATAL_ERROR", L"FATAL ERROR").c_str(),
+                    MB_ICONERROR | MB_OK | MB_TOPMOST);
+    ExitImmediately(1);
 }
 
 bool LumoAppBase::ReloadPixels(MemoryImage* image, uint32_t* pixels)

@@ -47,6 +47,25 @@ std::string LumoAppBase::GetRegistryKey()
     return mRegKey;
 }
 
+// Opens (or creates) the key and sets the value; false when either fails.
+static bool SetRegistryValue(const std::string& keyPath, const std::string& name, DWORD type,
+                             const void* data, DWORD length)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+    {
+        DWORD disposition;
+        char keyClass[] = "Key";
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, keyClass, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, &disposition) != ERROR_SUCCESS)
+            return false;
+    }
+    bool ok =
+        RegSetValueExA(key, name.c_str(), 0, type, (const BYTE*)data, length) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
 bool LumoAppBase::WriteRegistryValue(const std::string& valueName, DWORD type, const void* data,
                                      DWORD length)
 {
@@ -61,20 +80,7 @@ bool LumoAppBase::WriteRegistryValue(const std::string& valueName, DWORD type, c
     if (mPlayingDemo)
         return true;
 
-    HKEY key;
-    bool ok = true;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
-    {
-        DWORD disposition;
-        char keyClass[] = "Key";
-        ok = RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, keyClass, 0, KEY_ALL_ACCESS,
-                             nullptr, &key, &disposition) == ERROR_SUCCESS;
-    }
-    if (ok)
-    {
-        ok = RegSetValueExA(key, name.c_str(), 0, type, (const BYTE*)data, length) == ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
+    bool ok = SetRegistryValue(keyPath, name, type, data, length);
     if (RecordingDemoHere())
     {
         WriteDemoCommand(DEMO_REGISTRY_WRITE);
@@ -177,6 +183,14 @@ bool LumoAppBase::ReadRegistryBool(const std::string& valueName, bool* value)
     return true;
 }
 
+void LumoAppBase::MarkRunInProgress()
+{
+    std::string keyPath, name;
+    const int inProgress = 1;
+    if (SplitValuePath(mRegKey, "InProgress", keyPath, name))
+        SetRegistryValue(keyPath, name, REG_DWORD, &inProgress, 4);
+}
+
 void LumoAppBase::DeleteRegistryValue(const std::wstring& valueName)
 {
     std::string narrow;
@@ -248,8 +262,12 @@ void LumoAppBase::LoadSettings()
         screenSaver = screenSaver || (line && CommandLineAsksScreenSaver(line));
         replay = replay || (line && CommandLineAsksReplay(line));
     }
-    if (!screenSaver && !replay)
-        WriteRegistryInt("InProgress", 1);
+    if (screenSaver || replay)
+        return;
+    if (mStartPending)
+        mRunMarkPending = true;
+    else
+        MarkRunInProgress();
 }
 
 void LumoAppBase::SaveSettings()

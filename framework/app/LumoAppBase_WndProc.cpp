@@ -327,7 +327,6 @@ void LumoAppBase::HandleQueuedMessage(const QueuedMessage& record)
 {
     UINT message = record.message;
     WPARAM wParam = record.wParam;
-    LPARAM lParam = record.lParam;
     bool fromMain = record.hwnd == mHWnd;
     bool isClose = message == WM_CLOSE && (fromMain || record.hwnd == mInvisHWnd);
 

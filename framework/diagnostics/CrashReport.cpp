@@ -2,6 +2,9 @@
 // fault, so it trusts no address before VirtualQuery has vouched for it, runs
 // on a stack reserved at start-up (the faulting one may be exhausted), and a
 // second fault while it runs ends the process instead of reporting again.
+// The fault may be that memory ran out: the report starts by giving back the
+// cushion held since start-up, writes what it has before it loads anything,
+// and loads image help only while the address space has room for it.
 
 #include "framework/diagnostics/CrashReporter.h"
 
@@ -13,11 +16,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <new>
 #include <vector>
 
 #include "framework/app/LumoAppBase.h"
 #include "framework/app/StringUtils.h"
 #include "framework/diagnostics/CrashMapFile.h"
+#include "framework/diagnostics/MemoryCushion.h"
 
 // Defined here, beside the installer, so that every program holding an
 // application object also installs the reporter.
@@ -162,6 +167,8 @@ LPTOP_LEVEL_EXCEPTION_FILTER sPreviousFilter;
 std::terminate_handler sPreviousTerminate;
 std::atomic<DWORD> sReportingThread(0); // the thread building the report, 0 before
 void* sReportStack;                     // reserved by Install
+// Read by nothing: the query is pure, so only a kept result makes the call.
+volatile int sUncaughtAtInstall;
 const SIZE_T kReportStackSize = 1024 * 1024;
 
 // An exception nothing catches ends here; raising it as the code C++ compilers
@@ -229,6 +236,27 @@ bool RunOnReportStack(void (*fn)(void*), void* arg)
     return true;
 }
 
+// Image help maps the program's debug file whole and builds its tables from
+// it: with no free range of this size left, the report names its frames
+// through the map file alone.
+const SIZE_T kImageHelpRoom = 128u * 1024 * 1024;
+
+bool RoomForImageHelp()
+{
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    const char* at = static_cast<const char*>(system.lpMinimumApplicationAddress);
+    const char* end = static_cast<const char*>(system.lpMaximumApplicationAddress);
+    MEMORY_BASIC_INFORMATION info;
+    while (at < end && VirtualQuery(at, &info, sizeof(info)))
+    {
+        if (info.State == MEM_FREE && info.RegionSize >= kImageHelpRoom)
+            return true;
+        at = static_cast<const char*>(info.BaseAddress) + info.RegionSize;
+    }
+    return false;
+}
+
 // Writes the end of the running demo recording and names it for the upload.
 void SaveRunningDemo(LumoAppBase* app)
 {
@@ -261,6 +289,11 @@ void Install()
     sPreviousTerminate = std::set_terminate(OnTerminate);
     if (!sReportStack)
         sReportStack = VirtualAlloc(nullptr, kReportStackSize, MEM_RESERVE, PAGE_NOACCESS);
+    MemoryCushion::Hold();
+    // A thread's exception state is made at its first throw, and the runtime
+    // aborts when it gets no memory for it: made now, the main thread's
+    // exception still reaches the reporter when memory has run out.
+    sUncaughtAtInstall = std::uncaught_exceptions();
 }
 
 void Uninstall()
@@ -282,6 +315,7 @@ LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS* pointers)
         for (;;)
             Sleep(INFINITE);
     }
+    MemoryCushion::Release();
     if (!RunOnReportStack(ReportOnThisThread, pointers))
         ReportOnThisThread(pointers);
     return EXCEPTION_CONTINUE_SEARCH;
@@ -293,38 +327,53 @@ void BuildReport(EXCEPTION_POINTERS* pointers)
 {
     const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
     const CONTEXT* context = pointers->ContextRecord;
-    bool imageHelp = LoadImageHelp();
 
-    std::string report =
+    std::string head =
         FormatExceptionLine(record->ExceptionCode, record->ExceptionAddress, GetCurrentThreadId());
     char module[2048] = "";
     DWORD section = 0, offset = 0;
     GetLogicalAddress(record->ExceptionAddress, module, sizeof(module), section, offset);
-    report += "Module: " + GetFileNameOfPath(module) + "\r\n";
-    report += StrFormat("Logical Address: %04X:%08X\r\n", section, offset) + "\r\n";
+    head += "Module: " + GetFileNameOfPath(module) + "\r\n";
+    head += StrFormat("Logical Address: %04X:%08X\r\n", section, offset) + "\r\n";
     std::string title = StrFormat("Exception at %04X:%08X", section, offset);
 
-    // A symbolic walk that wrote no frame leaves the work to the frame chain.
-    int frames = 0;
-    std::string stack;
-    if (imageHelp)
-        stack = WriteStackWalk(context, 0, &frames);
-    if (frames == 0)
-        stack += WriteFrameChainWalk(context);
-    report += stack + "\r\n";
-    report += FormatRegisters(*context) + "\r\n";
-    report += GetSystemInfo();
-
+    std::string tail = FormatRegisters(*context) + "\r\n";
+    tail += GetSystemInfo();
     LumoAppBase* app = gCrashReporterApp;
     if (app)
     {
         std::string info = app->GetCrashInfoText();
         if (!info.empty())
-            report += "\r\n" + info;
-        app->CopyToClipboard(report);
+            tail += "\r\n" + info;
     }
+    // On disk before anything is loaded: the frame chain needs nothing.
+    const std::string chain = WriteFrameChainWalk(context);
+    WriteCrashFile(head + chain + "\r\n" + tail);
+
+    // A symbolic walk that wrote no frame leaves the work to the frame chain.
+    const bool room = RoomForImageHelp();
+    const bool imageHelp = room && LoadImageHelp();
+    int frames = 0;
+    std::string stack;
     if (imageHelp)
-        LookupMapFile(report, section, offset);
+        stack = WriteStackWalk(context, 0, &frames);
+    if (frames == 0)
+        stack += chain;
+    std::string report = head + stack + "\r\n" + tail;
+    if (app)
+        app->CopyToClipboard(report);
+    // Without room for image help the map file alone names the frames.
+    if (imageHelp || !room)
+    {
+        try
+        {
+            LookupMapFile(report, section, offset);
+        }
+        catch (const std::bad_alloc&)
+        {
+            // The addresses keep their numbers.
+        }
+    }
     WriteCrashFile(report);
     if (app)
         SaveRunningDemo(app);

@@ -176,6 +176,9 @@ void ShowReportWindow(const std::string& title, const std::string& report)
     gCrashWindowDone = 0;
 
     HWND window = MakeTopWindow(L"SEHWindow", ReportWindowProc, L"Fatal Error!", 64, 64, 400, 300);
+    // No window (memory has run out): nothing could ever end the loop below.
+    if (!window)
+        gCrashWindowDone = 1;
     MakeChild(window, L"EDIT", gCrashReportHeader, ES_MULTILINE | ES_READONLY, 8, 8, 384, 84,
               sArial9Bold);
     MakeChild(window, L"EDIT", Widen(report),

@@ -1,7 +1,10 @@
 #include "framework/diagnostics/DemoFile.h"
 
+#include <windows.h>
+
 #include <climits>
 #include <cstring>
+#include <new>
 
 #include "framework/diagnostics/DemoStream.h"
 
@@ -92,6 +95,42 @@ std::string ShownVersion(const std::string& version)
 }
 
 } // namespace
+
+DemoFileRead ReadDemoFileBytes(const std::string& path, std::string* bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return DemoFileRead::NotFound;
+    LARGE_INTEGER size;
+    DemoFileRead result = DemoFileRead::NotFound;
+    if (GetFileSizeEx(file, &size))
+    {
+        if ((uint64_t)size.QuadPart > kDemoFileLargest)
+            result = DemoFileRead::TooLarge;
+        else
+        {
+            try
+            {
+                bytes->resize((size_t)size.QuadPart);
+                DWORD read = 0;
+                result = bytes->empty() || (ReadFile(file, &(*bytes)[0], (DWORD)bytes->size(),
+                                                     &read, nullptr) &&
+                                            read == bytes->size())
+                             ? DemoFileRead::Read
+                             : DemoFileRead::NotFound;
+            }
+            catch (const std::bad_alloc&)
+            {
+                result = DemoFileRead::TooLarge;
+            }
+        }
+    }
+    CloseHandle(file);
+    if (result != DemoFileRead::Read)
+        bytes->clear();
+    return result;
+}
 
 std::string BuildDemoFile(const DemoFileContents& contents)
 {

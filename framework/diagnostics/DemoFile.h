@@ -40,6 +40,21 @@ struct DemoFileContents
     std::string stream; // the stream's bytes, its bit length rounded up
 };
 
+// The largest demo file read: far beyond any recording (an hour of play
+// takes well under a megabyte), so a file beyond it is refused before its
+// bytes are given memory.
+const uint64_t kDemoFileLargest = 64u * 1024 * 1024;
+
+enum class DemoFileRead
+{
+    Read,
+    NotFound, // or unreadable
+    TooLarge, // beyond kDemoFileLargest (sizes are read in 64 bits), or no memory for it
+};
+
+// Reads a demo file whole.
+DemoFileRead ReadDemoFileBytes(const std::string& path, std::string* bytes);
+
 // The file's bytes for the contents.
 std::string BuildDemoFile(const DemoFileContents& contents);
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "framework/app/Matrix3.h"
 #include "framework/graphics/DDInterface.h"
@@ -112,6 +112,13 @@ bool DDImage::BuildSurface()
     uint32_t* pixels = GetPixels();
     if (!pixels)
         return false;
+    // The conversion's memory before any lock: a picture that gets none
+    // ends the run in a box. The bit set of used values is cleared on need.
+    const int count = mWidth * mHeight;
+    std::unique_ptr<uint32_t[]> convertedHeld(NewPictureWords((size_t)count));
+    uint32_t* converted = convertedHeld.get();
+    std::unique_ptr<unsigned char[]> usedHeld(mHasTransparent ? NewPictureBytes(0x1000000 / 8)
+                                                              : nullptr);
 
     DDSURFACEDESC2 desc;
     memset(&desc, 0, sizeof(desc));
@@ -143,7 +150,6 @@ bool DDImage::BuildSurface()
         uint32_t b = ((p & 255) >> (8 - d.mBlueBits)) << d.mBlueShift;
         return (r & pf.dwRBitMask) | (g & pf.dwGBitMask) | (b & pf.dwBBitMask);
     };
-    int count = mWidth * mHeight;
     int bpp = (int)pf.dwRGBBitCount;
     if ((bpp != 16 && bpp != 32) || d.mRedBits > 8 || d.mGreenBits > 8 || d.mBlueBits > 8)
     {
@@ -153,7 +159,6 @@ bool DDImage::BuildSurface()
         return false;
     }
 
-    std::vector<uint32_t> converted(count);
     uint32_t key = 0;
     bool keyFound = false;
     bool collision = false;
@@ -174,7 +179,8 @@ bool DDImage::BuildSurface()
         {
             // A free value that no visible pixel uses; 8 KiB or 2 MiB of bits.
             size_t range = bpp == 16 ? 0x10000 : 0x1000000;
-            std::vector<uint8_t> used(range / 8, 0);
+            unsigned char* used = usedHeld.get();
+            memset(used, 0, range / 8);
             for (int i = 0; i < count; ++i)
             {
                 if ((pixels[i] >> 24) > 0)
@@ -330,6 +336,10 @@ uint32_t* DDImage::GetPixels()
         return MemoryImage::GetPixels();
     if (mNoLock || !mDDInterface)
         return nullptr;
+    // Before the lock: a picture that gets no memory ends the run in a box.
+    int count = mWidth * mHeight;
+    std::unique_ptr<uint32_t[]> held(NewPixelArray(mWidth, mHeight));
+    uint32_t* pixels = held.get();
     SurfaceBits bits;
     if (!LockBits(bits))
         return nullptr;
@@ -338,9 +348,6 @@ uint32_t* DDImage::GetPixels()
         Unlock();
         return nullptr;
     }
-    int count = mWidth * mHeight;
-    uint32_t* pixels = new uint32_t[count + 1];
-    pixels[count] = MEMORY_IMAGE_GUARD;
     const DDInterface& d = *mDDInterface;
     int w = mWidth < bits.width ? mWidth : bits.width;
     int h = mHeight < bits.height ? mHeight : bits.height;
@@ -360,7 +367,7 @@ uint32_t* DDImage::GetPixels()
         }
     }
     Unlock();
-    mPixels = pixels;
+    mPixels = held.release();
     return mPixels;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "framework/app/AppHost.h"
@@ -33,14 +34,6 @@ const SaturationTable& Saturation()
 {
     static const SaturationTable table;
     return table;
-}
-
-uint32_t* NewPixelArray(int width, int height)
-{
-    const size_t count = (size_t)width * (size_t)height;
-    uint32_t* pixels = new uint32_t[count + 1];
-    pixels[count] = MEMORY_IMAGE_GUARD;
-    return pixels;
 }
 
 // Fills one row of run bytes from per-pixel classes: each byte is the number of
@@ -82,6 +75,39 @@ bool PixelArrayFits(int width, int height)
     return (uint64_t)width * (uint64_t)height + 1 <= SIZE_MAX / sizeof(uint32_t);
 }
 
+// --- picture memory ---
+
+uint32_t* MemoryImage::NewPictureWords(size_t count) const
+{
+    uint32_t* words = new (std::nothrow) uint32_t[count];
+    if (!words)
+        PictureMemoryRanOut();
+    return words;
+}
+
+unsigned char* MemoryImage::NewPictureBytes(size_t count) const
+{
+    unsigned char* bytes = new (std::nothrow) unsigned char[count];
+    if (!bytes)
+        PictureMemoryRanOut();
+    return bytes;
+}
+
+uint32_t* MemoryImage::NewPixelArray(int width, int height) const
+{
+    const size_t count = (size_t)width * (size_t)height;
+    uint32_t* pixels = NewPictureWords(count + 1);
+    pixels[count] = MEMORY_IMAGE_GUARD;
+    return pixels;
+}
+
+void MemoryImage::PictureMemoryRanOut() const
+{
+    if (mApp)
+        mApp->PictureMemoryRanOut(mFileName, mWidth, mHeight);
+    throw std::bad_alloc();
+}
+
 // --- construction ---
 
 MemoryImage::MemoryImage() : MemoryImage(gAppHost) {}
@@ -103,7 +129,7 @@ MemoryImage::MemoryImage(const MemoryImage& other)
     MemoryImage& source = const_cast<MemoryImage&>(other);
     if (other.mPixels)
     {
-        mPixels = new uint32_t[count + 1];
+        mPixels = NewPictureWords(count + 1);
         memcpy(mPixels, other.mPixels, (count + 1) * sizeof(uint32_t));
     }
     else if (!other.mColorTable)
@@ -125,28 +151,28 @@ MemoryImage::MemoryImage(const MemoryImage& other)
     }
     if (other.mColorTable)
     {
-        mColorTable = new uint32_t[256];
+        mColorTable = NewPictureWords(256);
         memcpy(mColorTable, other.mColorTable, 256 * sizeof(uint32_t));
     }
     if (other.mColorIndices)
     {
-        mColorIndices = new unsigned char[count];
+        mColorIndices = NewPictureBytes(count);
         memcpy(mColorIndices, other.mColorIndices, count);
     }
     if (other.mRunLengthAlphaData)
     {
-        mRunLengthAlphaData = new unsigned char[count];
+        mRunLengthAlphaData = NewPictureBytes(count);
         memcpy(mRunLengthAlphaData, other.mRunLengthAlphaData, count);
     }
     if (other.mRunLengthAdditiveData)
     {
-        mRunLengthAdditiveData = new unsigned char[count];
+        mRunLengthAdditiveData = NewPictureBytes(count);
         memcpy(mRunLengthAdditiveData, other.mRunLengthAdditiveData, count);
     }
     if (other.mNativeAlphaData)
     {
         const size_t words = other.mColorTable ? 256 : count;
-        mNativeAlphaData = new uint32_t[words];
+        mNativeAlphaData = NewPictureWords(words);
         memcpy(mNativeAlphaData, other.mNativeAlphaData, words * sizeof(uint32_t));
     }
     if (mApp)
@@ -196,7 +222,7 @@ uint32_t* MemoryImage::GetNativeAlphaData(DDInterface* display)
         colors = GetPixels();
         count = (size_t)mWidth * (size_t)mHeight;
     }
-    uint32_t* data = new uint32_t[count];
+    uint32_t* data = NewPictureWords(count);
     // A source that cannot be read back counts as see-through: nothing is drawn.
     for (size_t i = 0; i < count; i++)
         data[i] = colors ? NativeAlphaValue(colors[i], f) : 0;
@@ -214,7 +240,7 @@ unsigned char* MemoryImage::GetRunLengthAlphaData()
     const uint32_t* pixels = nullptr;
     if (!mColorTable && !mNativeAlphaData)
         pixels = GetPixels();
-    unsigned char* data = new unsigned char[count];
+    unsigned char* data = NewPictureBytes(count);
     std::vector<unsigned char> classes(w > 0 ? w : 1);
     for (int y = 0; y < h; y++)
     {
@@ -244,7 +270,7 @@ unsigned char* MemoryImage::GetRunLengthAdditiveData(DDInterface* display)
     const int w = mWidth, h = mHeight;
     const size_t count = (size_t)w * (size_t)h;
     const bool palette = mColorTable && mColorIndices;
-    unsigned char* data = new unsigned char[count];
+    unsigned char* data = NewPictureBytes(count);
     std::vector<unsigned char> classes(w > 0 ? w : 1);
     for (int y = 0; y < h; y++)
     {
@@ -408,9 +434,11 @@ void MemoryImage::SetPixels(const uint32_t* pixels, int width, int height, bool 
     if (!mPixels || width != mWidth || height != mHeight)
     {
         delete[] mPixels;
-        mPixels = NewPixelArray(width, height);
+        mPixels = nullptr;
+        // The new size first: a picture that gets no memory is named with it.
         mWidth = width;
         mHeight = height;
+        mPixels = NewPixelArray(width, height);
     }
     const size_t count = (size_t)width * (size_t)height;
     if (pixels)
@@ -499,8 +527,9 @@ bool MemoryImage::ConvertToPalette()
     if (!pixels)
         return false;
     const size_t count = (size_t)mWidth * (size_t)mHeight;
-    unsigned char* indices = new unsigned char[count > 0 ? count : 1];
-    uint32_t* table = new uint32_t[256]();
+    unsigned char* indices = NewPictureBytes(count > 0 ? count : 1);
+    uint32_t* table = NewPictureWords(256);
+    memset(table, 0, 256 * sizeof(uint32_t));
     if (BuildPalette(pixels, (int)count, indices, table))
     {
         mColorIndices = indices;

@@ -151,6 +151,18 @@ public:
     {
         return mColorTable ? mColorTable[mColorIndices[index]] : mPixels[index];
     }
+
+    // --- picture memory: every array of the picture and its derived forms.
+    // When there is none, the application ends the run with a box that names
+    // the picture (AppHost::PictureMemoryRanOut); without an application
+    // std::bad_alloc passes as from any allocation.
+    uint32_t* NewPictureWords(size_t count) const;
+    unsigned char* NewPictureBytes(size_t count) const;
+    // width x height pixels and the guard word after them.
+    uint32_t* NewPixelArray(int width, int height) const;
+
+private:
+    [[noreturn]] void PictureMemoryRanOut() const;
 };
 
 // Packs the palette of `count` pixels into `indices` and `table` (order of first

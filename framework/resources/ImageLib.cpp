@@ -5,6 +5,7 @@
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/ImageFile.h"
 
+#include "framework/app/AppHost.h"
 #include "framework/app/PakInterface.h"
 #include "framework/graphics/MemoryImage.h"
 
@@ -27,13 +28,21 @@ Image::~Image()
     delete[] mBits;
 }
 
-bool Image::Allocate(int width, int height)
+bool Image::Allocate(int width, int height, ByteSource* source)
 {
     if (!IsSizeAcceptable(width, height))
         return false;
     uint32_t* bits = new (std::nothrow) uint32_t[(size_t)width * (size_t)height];
     if (!bits)
+    {
+        if (source)
+        {
+            source->mMemoryShort = true;
+            source->mShortWidth = width;
+            source->mShortHeight = height;
+        }
         return false;
+    }
     memset(bits, 0, (size_t)width * (size_t)height * 4);
     delete[] mBits;
     mBits = bits;
@@ -202,12 +211,25 @@ static bool HasExtension(const std::string& path)
     return dot != std::string::npos && (slash == std::string::npos || dot > slash);
 }
 
+// A picture that got no memory ends the run through the application; without
+// one it is null like any picture that cannot be read.
 static Image* ReadFile(const std::string& path)
 {
     FileSource file;
     if (!file.Open(path))
         return nullptr;
-    return ReadAny(file);
+    Image* image = nullptr;
+    try
+    {
+        image = ReadAny(file);
+    }
+    catch (const std::bad_alloc&)
+    {
+        file.mMemoryShort = true; // a reader's own buffers
+    }
+    if (!image && file.mMemoryShort && gAppHost)
+        gAppHost->PictureMemoryRanOut(path, file.mShortWidth, file.mShortHeight);
+    return image;
 }
 
 // The file itself, or, when it does not open, the same name with each known

@@ -23,6 +23,8 @@ class MemoryImage;
 namespace ImageLib
 {
 
+class ByteSource;
+
 // A plain decoded picture: 32-bit 0xAARRGGBB pixels, row-major, owned.
 class Image
 {
@@ -35,8 +37,9 @@ public:
     int GetWidth() const { return mWidth; }
     int GetHeight() const { return mHeight; }
     uint32_t* GetBits() { return mBits; }
-    // Allocates width x height pixels, zeroed; false when too large or empty.
-    bool Allocate(int width, int height);
+    // Allocates width x height pixels, zeroed; false when too large or empty,
+    // or when there is no memory for them (then noted in the source read).
+    bool Allocate(int width, int height, ByteSource* source = nullptr);
 
     int mWidth;
     int mHeight;
@@ -52,6 +55,11 @@ public:
     virtual bool Seek(long offset) = 0;                // absolute position
     virtual long Tell() = 0;
     virtual long Size() = 0;
+
+    // Set when a picture read from here got no memory: a file that fails
+    // for want of memory is no damaged file.
+    bool mMemoryShort = false;
+    int mShortWidth = 0, mShortHeight = 0; // the picture's size, 0 when unknown
 };
 
 // Bytes held in memory (not owned).
@@ -87,6 +95,8 @@ Image* DecodeMemory(const void* data, size_t size);
 // --- Files
 // Loads the file through the pak layer; with lookForAlpha, merges an alpha
 // companion (see above). Null when nothing could be read. Caller deletes.
+// A picture that gets no memory is handed to the application
+// (AppHost::PictureMemoryRanOut), which ends the run naming it.
 Image* GetImage(const std::string& path, bool lookForAlpha = true);
 
 // 8-bit RGBA PNG.

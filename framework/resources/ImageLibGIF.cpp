@@ -293,7 +293,7 @@ Image* ReadGifImage(ByteSource& src)
                 rowOrder.push_back(y);
         }
         Image* image = new Image();
-        if (!image->Allocate(screenW, screenH))
+        if (!image->Allocate(screenW, screenH, &src))
         {
             delete image;
             return nullptr;
@@ -321,7 +321,7 @@ Image* ReadGifImage(ByteSource& src)
 
 } // namespace
 
-// A failed allocation refuses the file like any other fault.
+// A failed allocation refuses the file, noted as memory running short.
 Image* ReadGIF(ByteSource& src)
 {
     try
@@ -330,6 +330,7 @@ Image* ReadGIF(ByteSource& src)
     }
     catch (const std::bad_alloc&)
     {
+        src.mMemoryShort = true;
         return nullptr;
     }
 }

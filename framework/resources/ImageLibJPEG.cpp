@@ -124,12 +124,15 @@ Image* ReadJPEG(ByteSource& src)
 
     Image* img = new (std::nothrow) Image();
     image = img;
-    if (!img || !img->Allocate((int)cinfo.output_width, (int)cinfo.output_height))
+    if (!img || !img->Allocate((int)cinfo.output_width, (int)cinfo.output_height, &src))
         ErrorExit((j_common_ptr)&cinfo);
     JSAMPLE* line = new (std::nothrow) JSAMPLE[(size_t)cinfo.output_width * comps];
     row = line;
     if (!line)
+    {
+        src.mMemoryShort = true;
         ErrorExit((j_common_ptr)&cinfo);
+    }
     while (cinfo.output_scanline < cinfo.output_height)
     {
         uint32_t* out = img->mBits + (size_t)cinfo.output_scanline * cinfo.output_width;

@@ -93,12 +93,15 @@ Image* ReadPNG(ByteSource& src)
     // No exception may cross libpng's frames: a failed allocation is an error.
     Image* img = new (std::nothrow) Image();
     image = img;
-    if (!img || !img->Allocate((int)width, (int)height))
+    if (!img || !img->Allocate((int)width, (int)height, &src))
         png_error(png, "out of memory");
     png_bytep* rowTable = new (std::nothrow) png_bytep[height];
     rows = rowTable;
     if (!rowTable)
+    {
+        src.mMemoryShort = true;
         png_error(png, "out of memory");
+    }
     for (png_uint_32 y = 0; y < height; y++)
         rowTable[y] = (png_bytep)(img->mBits + (size_t)y * width);
     png_read_image(png, rowTable);

@@ -115,7 +115,7 @@ Image* ReadTgaImage(ByteSource& src)
         return nullptr;
 
     std::unique_ptr<Image> image(new Image());
-    if (!image->Allocate(width, height))
+    if (!image->Allocate(width, height, &src))
         return nullptr;
     // Pixels in file order first; the rows and columns are put in place after.
     uint32_t* out = image->mBits;
@@ -176,7 +176,7 @@ Image* ReadTgaImage(ByteSource& src)
 
 } // namespace
 
-// A failed allocation refuses the file like any other fault.
+// A failed allocation refuses the file, noted as memory running short.
 Image* ReadTGA(ByteSource& src)
 {
     try
@@ -185,6 +185,7 @@ Image* ReadTGA(ByteSource& src)
     }
     catch (const std::bad_alloc&)
     {
+        src.mMemoryShort = true;
         return nullptr;
     }
 }

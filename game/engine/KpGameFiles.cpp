@@ -20,6 +20,17 @@ std::string FullPath(const std::string& path)
     return length == 0 || length >= sizeof(full) ? path : std::string(full);
 }
 
+// The path without a data stream: "pref.dat::$DATA" and "pref.dat:s" write
+// into pref.dat itself. A colon can stand only in the last part of a full path.
+std::string WithoutStream(const std::string& path)
+{
+    size_t start = path.find_last_of("\\/");
+    if (start == std::string::npos)
+        start = path.size() >= 2 && path[1] == ':' ? 1 : std::string::npos; // "C:name"
+    size_t colon = path.find(':', start == std::string::npos ? 0 : start + 1);
+    return colon == std::string::npos ? path : path.substr(0, colon);
+}
+
 // The name a file is opened by: Windows drops trailing dots and blanks.
 std::string OpenedName(const std::string& path)
 {
@@ -104,7 +115,7 @@ KpGameFiles KpCurrentGameFiles()
 
 bool KpIsGameFile(const KpGameFiles& files, const std::string& name)
 {
-    const std::string target = FullPath(name);
+    const std::string target = WithoutStream(FullPath(name));
     const std::string targetFolder = Lumo::GetFileDir(target, true);
     const std::string targetName = OpenedName(target);
     const std::string profile = FullPath(files.profilePath);
@@ -113,7 +124,10 @@ bool KpIsGameFile(const KpGameFiles& files, const std::string& name)
     const std::string exe = FullPath(files.exePath);
     const std::string exeFolder = Lumo::GetFileDir(exe, true);
 
-    std::vector<std::string> exeFolderNames = {Lumo::GetFileNameOfPath(exe)};
+    // The executable's map and debug file, which name its code in a crash report.
+    const std::string exeName = Lumo::GetFileNameOfPath(exe);
+    const std::string exeBase = exeName.substr(0, exeName.rfind('.'));
+    std::vector<std::string> exeFolderNames = {exeName, exeBase + ".map", exeBase + ".debug"};
     for (const char* archive : kArchives)
         exeFolderNames.push_back(archive);
     if (SameFolder(targetFolder, profileFolder) &&

@@ -117,7 +117,7 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
     };
     const std::string programMap = LUMO_BINARY_DIR "/tests/crashprog/lumo_crash_test.map";
     const char* kinds[] = {"read",  "write",  "divide", "null-call", "overflow",
-                           "throw", "thread", "no-app", "reporter"};
+                           "throw", "thread", "no-app", "reporter",  "out-of-memory"};
     std::vector<std::unique_ptr<Run>> runs;
     for (const char* kind : kinds)
         runs.push_back(std::unique_ptr<Run>(new Run{kind, true, true, {}}));
@@ -204,6 +204,14 @@ TEST(CrashRuns, EveryKindOfFaultWritesAReadableReport)
     EXPECT_TRUE(Contains(LogicalAddressLines(reports["overflow"]), "RecurseForever"));
     EXPECT_TRUE(Contains(reports["throw"], "Unknown exception: (code 0xe06d7363)"));
     EXPECT_TRUE(Contains(reports["throw"], "ThrowUncaught"));
+    // Out of memory the report still comes, its frames named through the map
+    // file (image help would need room to read the debug file).
+    const std::string& memory = reports["out-of-memory"];
+    EXPECT_TRUE(Contains(memory, "Unknown exception: (code 0xe06d7363)")) << memory;
+    EXPECT_TRUE(std::regex_search(memory, std::regex("\r\n[0-9A-F]{8}  [0-9A-F]{8}  [^\r]*"
+                                                     "RunCrash\\(.*\r\n    [^\r]*"
+                                                     "CrashProgram\\.cpp line \\d+")))
+        << memory;
     // The second thread's id is in the first line, the primary one below.
     std::smatch ids;
     ASSERT_TRUE(std::regex_search(reports["thread"], ids,

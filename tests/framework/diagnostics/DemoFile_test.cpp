@@ -1,7 +1,9 @@
 // The demo stream's record layout and the demo file's checks, without an
-// application: filler records, padding, the reader's refusals, and a run of
-// seeded mutations through the reader.
+// application: filler records, padding, the reader's refusals (files too large
+// to be a recording among them), and a run of seeded mutations through the reader.
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -235,6 +237,51 @@ TEST(DemoFile, RefusesOtherVersionsAndBrokenFiles)
     std::string file = BuildDemoFile(c);
     file[21] = 3; // the count, after magic, version, seed, "1.0" and the block length
     EXPECT_FALSE(Parse(file, &out, &error));
+}
+
+TEST(DemoFile, FilesBeyondAnyRecordingAreRefusedBeforeTheirBytesAreRead)
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string path =
+        std::string(temp) + "demo_size_" + std::to_string(GetCurrentProcessId()) + ".dmo";
+    // Sparse files: their size costs no disk. Past 2 and 4 gigabytes a 32-bit
+    // size reads as negative or wraps round to a size that seems to fit.
+    const struct
+    {
+        uint64_t size;
+        DemoFileRead result;
+    } cases[] = {
+        {700ull << 20, DemoFileRead::TooLarge},
+        {1200ull << 20, DemoFileRead::TooLarge},
+        {3ull << 30, DemoFileRead::TooLarge},
+        {5ull << 30, DemoFileRead::TooLarge},
+        {(4ull << 30) + 17, DemoFileRead::TooLarge},
+        {kDemoFileLargest + 1, DemoFileRead::TooLarge},
+        {17, DemoFileRead::Read},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.size) + " bytes");
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = (LONGLONG)c.size;
+        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+        std::string bytes = "left over";
+        gLargestAllocation = 0;
+        gTrackAllocations = true;
+        DemoFileRead result = ReadDemoFileBytes(path, &bytes);
+        gTrackAllocations = false;
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(bytes.size(), c.result == DemoFileRead::Read ? c.size : 0u);
+        EXPECT_LE(gLargestAllocation.load(), 1024u + (c.result == DemoFileRead::Read ? c.size : 0));
+    }
+    DeleteFileA(path.c_str());
+    std::string bytes;
+    EXPECT_EQ(ReadDemoFileBytes(path, &bytes), DemoFileRead::NotFound);
 }
 
 TEST(DemoFile, AReplaysOwnFileLiesBesideTheDemoNamedFromIt)

@@ -239,6 +239,9 @@ public:
         return mOutput;
     }
 
+    // The running game's process handle (null before Start).
+    HANDLE Handle() const { return mProcess; }
+
     DWORD mPid = 0;
     std::atomic<bool> mStarted{false}, mFailed{false}, mExited{false};
     std::atomic<bool> mSawSystemBox{false};

@@ -1,8 +1,9 @@
 // Starts of the real game that cannot go on: data it cannot run without that
-// does not load, and demo files it refuses. Each ends in a system box that
-// says why (read from its window, then closed by the test) and an exit code
-// that is not 0, so a script can tell it from a run that went on. Data that
-// is no reason to refuse starts a run that goes on.
+// does not load, and demo files it refuses; and a run whose picture gets no
+// memory. Each ends in a system box that says why (read from its window, then
+// closed by the test) and an exit code that is not 0, so a script can tell it
+// from a run that went on. Data that is no reason to refuse starts a run that
+// goes on.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 
 #include "framework/diagnostics/DemoFile.h"
 #include "framework/diagnostics/DemoStream.h"
+#include "framework/resources/ImageLib.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameDriving.h"
 #include "tests/game/engine/WithoutGameSettings.h"
@@ -59,6 +61,22 @@ std::string Source(const char* file)
 std::string Narrow(const std::wstring& text)
 {
     return Lumo::WStringToString(text);
+}
+
+// Fills the process's address space from outside with blocks of 16 MB
+// (reserved: they cost no memory), wherever the system puts them, then gives
+// every fourth back: small allocations still find room, a picture of 64 MB
+// does not.
+void SqueezeAddressSpace(HANDLE process)
+{
+    const SIZE_T kBlock = 16 << 20;
+    std::vector<char*> blocks;
+    while (char* block =
+               (char*)VirtualAllocEx(process, nullptr, kBlock, MEM_RESERVE, PAGE_NOACCESS))
+        blocks.push_back(block);
+    std::sort(blocks.begin(), blocks.end());
+    for (size_t i = 0; i < blocks.size(); i += 4)
+        VirtualFreeEx(process, blocks[i], 0, MEM_RELEASE);
 }
 
 // The text without blanks and line breaks: a box breaks its lines where it must.
@@ -160,6 +178,17 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
         binary.programVersion += char(1 + random() % 255);
     Lumo::DemoFileContents unknown = contents;
     unknown.formatVersion = 99;
+    // Far beyond any recording (sparse: they cost no disk); a 32-bit size
+    // reads the first as negative, the second as a gigabyte.
+    for (const auto& huge : {std::make_pair("huge3.dmo", 3ull << 30), {"huge5.dmo", 5ull << 30}})
+    {
+        HANDLE file = CreateFileA((folder + huge.first).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = (LONGLONG)huge.second;
+        ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+    }
     WriteTestFile(folder + "garbage.dmo", "not a demo at all");
     WriteTestFile(folder + "binary.dmo", Lumo::BuildDemoFile(binary));
     WriteTestFile(folder + "unknown.dmo", Lumo::BuildDemoFile(unknown));
@@ -172,6 +201,8 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
         {"missing.dmo", L"Demo file not found: " + Lumo::StringToWString(folder) + L"missing.dmo"},
         {"garbage.dmo", L"Invalid demo file."},
         {"unknown.dmo", L"Invalid demo file."},
+        {"huge3.dmo", L"Invalid demo file."},
+        {"huge5.dmo", L"Invalid demo file."},
     };
     for (const auto& c : cases)
     {
@@ -239,8 +270,11 @@ TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnythin
         shortPref,
         Lumo::GetFileDir(pref, true) + "..\\Zorka2\\PREF.DAT.",
         pref + ".7.bad",
+        pref + "::$DATA",
         game + "data.pak",
         game + "zorkacafe.EXE",
+        game + "ZorkaCafe.map",
+        game + "zorkacafe.DEBUG",
     };
     for (const std::string& name : names)
     {
@@ -252,4 +286,40 @@ TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnythin
             << Narrow(text);
     }
     EXPECT_EQ(ReadTestFile(pref), profile);
+
+    // Neither those nor an unknown option mark a run in the registry.
+    std::wstring text;
+    EXPECT_EQ(0u, RunToTheBox(program, "-record -bogus", &text));
+    EXPECT_NE(std::wstring::npos, text.find(L"-bogus")) << Narrow(text);
+    HKEY key;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key));
+}
+
+TEST_F(StartRefusal, APictureThatGetsNoMemoryIsNamedAndEndsTheRun)
+{
+    // The quit box's icon, 4096 x 4096: within the readers' limit, 64 MB of
+    // pixels in one piece, read when the box opens.
+    std::vector<uint32_t> pixels((size_t)4096 * 4096, 0xFF80C0E0);
+    const std::string icon = mFolder.Path() + "\\icon.png";
+    ASSERT_TRUE(ImageLib::WritePNGPixels(icon, pixels.data(), 4096, 4096));
+    std::string program;
+    ASSERT_NO_FATAL_FAILURE(
+        MakeGameFolder(mFolder, {{"img\\box\\icon_quit.png", ReadTestFile(icon)}}, &program));
+
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", program));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(game.WaitForOutput("KpEngine: loading completed", 30000)) << game.Output();
+    SqueezeAddressSpace(game.Handle());
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    std::wstring text;
+    ASSERT_TRUE(game.AnswerBox(IDOK, &text, 30000)) << game.Output();
+    EXPECT_NE(std::wstring::npos, Unwrapped(text).find(L"img\\box\\icon_quit.png(4096x4096)"))
+        << Narrow(text);
+    ASSERT_TRUE(game.WaitForExit(10000));
+    EXPECT_EQ(1u, game.mExitCode);
+    // An orderly end, not a crash.
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesA((mFolder.Path() + "\\crash.txt").c_str()));
 }

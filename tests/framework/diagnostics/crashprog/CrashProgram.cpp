@@ -20,6 +20,7 @@ volatile int gDepthLimit = 1 << 30; // never reached: the stack ends first
 int* volatile gNullPointer = nullptr;
 void (*volatile gNullFunction)() = nullptr;
 bool gCrashInReporter = false;
+char* volatile gLeaked = nullptr;
 
 class CrashTestApp : public Lumo::LumoAppBase
 {
@@ -69,6 +70,18 @@ __attribute__((noinline)) void ThrowUncaught()
     throw std::runtime_error("nobody catches this"); // fault: throw
 }
 
+// Fills the address space with large blocks (reserved only: no memory is
+// touched), as a game's pictures would, until a large allocation throws;
+// small ones still find room between the blocks.
+__attribute__((noinline)) void ExhaustMemory()
+{
+    for (SIZE_T size = (SIZE_T)1 << 30; size >= (SIZE_T)16 << 20; size /= 2)
+        while (VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+        {
+        }
+    gLeaked = new char[64 << 20]; // fault: out-of-memory
+}
+
 DWORD WINAPI CrashingThread(void*)
 {
     WriteThroughNull();
@@ -89,6 +102,8 @@ __attribute__((noinline)) int RunCrash(const std::string& kind)
         return RecurseForever(0);
     else if (kind == "throw")
         ThrowUncaught();
+    else if (kind == "out-of-memory")
+        ExhaustMemory();
     else if (kind == "thread")
     {
         HANDLE thread = CreateThread(nullptr, 0, CrashingThread, nullptr, 0, nullptr);
