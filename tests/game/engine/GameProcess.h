@@ -246,6 +246,9 @@ public:
     std::atomic<bool> mStarted{false}, mFailed{false}, mExited{false};
     std::atomic<bool> mSawSystemBox{false};
     DWORD mExitCode = 0;
+    // A game that writes nothing for this long is taken as hung and ended; a
+    // benchmark that lets it play on its own for longer raises it before Start.
+    DWORD mSilenceBoundMs = 60000;
 
     static void WaitFor(DWORD ms)
     {
@@ -308,7 +311,7 @@ private:
         for (;;)
         {
             DEBUG_EVENT event;
-            if (!WaitForDebugEvent(&event, 60000))
+            if (!WaitForDebugEvent(&event, mSilenceBoundMs))
             {
                 TerminateProcess(mProcess, 98);
                 continue;
