@@ -255,11 +255,11 @@ std::unique_ptr<StreamDecoder> OpenStreamDecoder(const char* name, const SndFile
     {
         std::unique_ptr<OggDecoder> ogg(new OggDecoder);
         if (ogg->Open(name, files, reason))
-            return std::move(ogg);
+            return ogg;
         return nullptr;
     }
     std::unique_ptr<WavDecoder> wav(new WavDecoder);
     if (wav->Open(name, files, reason))
-        return std::move(wav);
+        return wav;
     return nullptr;
 }

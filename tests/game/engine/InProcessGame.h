@@ -112,7 +112,9 @@ protected:
         for (const char* pak : {"loc.pak", "data.pak", "mod.pak"})
             mGame->mPakInterface->AddPakFile(pak);
         if (!overPak.empty())
+        {
             ASSERT_TRUE(mGame->mPakInterface->AddPakFile(overPak)) << overPak;
+        }
         mGame->InitApp();
         ASSERT_NE(nullptr, mGame->mHWnd);
         ASSERT_NE(nullptr, mGame->mDDInterface);

@@ -164,7 +164,9 @@ protected:
     {
         const std::string asked = "Screens: box '" + key + "' asked: ";
         if (action)
+        {
             ASSERT_TRUE(Do(action, "box '" + key + "' asked"));
+        }
         Check("box " + key);
         std::string output = mGame->Output();
         POINT y = {}, n = {};
