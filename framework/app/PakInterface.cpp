@@ -5,6 +5,7 @@
 #include <direct.h>
 
 #include <cstring>
+#include <exception>
 
 // Sections: shared block, registration, opening and reading, searching, free functions,
 // sound-library callbacks.
@@ -579,9 +580,17 @@ bool ReadWholeFileWith(const FileReadOps& ops, const std::string& fileName, std:
     std::string read;
     if (ok)
     {
-        read.resize((size_t)size);
+        // A file larger than the address space can hold is a failed read, not a crash.
+        try
+        {
+            read.resize((size_t)size);
+        }
+        catch (const std::exception&)
+        {
+            ok = false;
+        }
         // A short read is a failure: the caller must never see half a file.
-        ok = size == 0 || ops.read(&read[0], (size_t)size, file) == (size_t)size;
+        ok = ok && (size == 0 || ops.read(&read[0], (size_t)size, file) == (size_t)size);
     }
     ops.close(file);
     if (ok)

@@ -562,6 +562,9 @@ TEST(AppServices, WholeFileReadFailsOnAShortRead)
     EXPECT_FALSE(ReadWholeFileWith(ops, "short", bytes));
     EXPECT_EQ(bytes, "kept");
     EXPECT_FALSE(ReadWholeFileWith(ops, "missing", bytes));
+    gFake = {0x7FFFFFFF, 0, 1000}; // more than the process can hold
+    EXPECT_FALSE(ReadWholeFileWith(ops, "huge", bytes));
+    EXPECT_EQ(bytes, "kept");
     gFake = {100, 0, 1000};
     EXPECT_TRUE(ReadWholeFileWith(ops, "whole", bytes));
     EXPECT_EQ(bytes, std::string(100, 'x'));
