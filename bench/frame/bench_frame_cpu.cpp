@@ -141,12 +141,22 @@ double Measure(const char* what, const std::string& program, int settleMs,
     }
     GameProcess::WaitFor(settleMs);
     std::string before = game.Output();
-    Result(what, host.empty() ? -1.0 : BenchHost::CpuPercentOver(host, seconds));
+    BenchHost::ThreadSeconds split;
+    Result(what, host.empty() ? -1.0 : BenchHost::CpuPercentOver(host, seconds, &split));
     std::string after = game.Output();
     game.Kill();
     int presents0 = LastCount(before, "presents"), presents1 = LastCount(after, "presents");
     if (presents0 < 0 || presents1 < presents0)
         return -1.0;
+    // Where a moving screen's time goes: the game's own thread (its drawing,
+    // logic and Wine's work for it), Mesa's rasterizer (the presents' pixels)
+    // and the rest (sound, the cursor thread).
+    if (split.valid)
+    {
+        Result((std::string(what) + "_main_thread").c_str(), split.main);
+        Result((std::string(what) + "_rasterizer_threads").c_str(), split.rasterizer);
+        Result((std::string(what) + "_other_threads").c_str(), split.other);
+    }
     double rate = (presents1 - presents0) / seconds;
     printf("RESULT %s %s_presents_per_s %.1f %s\n", gRoad, what, rate, gSetting);
     int updates0 = LastCount(before, "updates"), updates1 = LastCount(after, "updates");
