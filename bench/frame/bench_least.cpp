@@ -3,8 +3,10 @@
 //   2d: a system-memory draw surface; each frame locks it, fills a rectangle
 //       and blits that rectangle to the windowed primary surface;
 //   3d: a video-memory draw surface with a Direct3D 7 HAL device; each frame
-//       draws one textured quad in a scene over the rectangle and blits it.
-// Usage: bench_least.exe <2d|3d> <frames per second> <width> <height> <event> [beats]
+//       draws one textured quad in a scene over the rectangle and blits it;
+//   2dflip: as 2d, but full screen with a flip chain, as the game's 2D road
+//       presents full screen: the rectangle goes to the back buffer, then a flip.
+// Usage: bench_least.exe <2d|2dflip|3d> <frames per second> <width> <height> <event> [beats]
 // With "beats" it also keeps the game's fixed beats that no frame needs: the
 // message pump every 10 ms between the frames, a 10 ms window timer testing
 // whether the pointer is over the window, and a second thread reading the
@@ -51,6 +53,7 @@ struct Display
     IDirect3D7* d3d = nullptr;
     IDirect3DDevice7* device = nullptr;
     IDirectDrawSurface7* texture = nullptr;
+    IDirectDrawSurface7* back = nullptr; // the flip chain's, when flipping
 
     ~Display()
     {
@@ -62,22 +65,32 @@ struct Display
             d3d->Release();
         if (draw)
             draw->Release();
+        if (back)
+            back->Release();
         if (primary)
             primary->Release();
         if (dd)
             dd->Release();
     }
 
-    bool Init(HWND hwnd, bool is3D)
+    bool Init(HWND hwnd, bool is3D, bool flip)
     {
         if (DirectDrawCreateEx(nullptr, (void**)&dd, IID_IDirectDraw7, nullptr) != DD_OK ||
-            dd->SetCooperativeLevel(hwnd, DDSCL_NORMAL) != DD_OK)
+            dd->SetCooperativeLevel(hwnd, flip ? DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN
+                                               : DDSCL_NORMAL) != DD_OK)
+            return false;
+        if (flip && dd->SetDisplayMode(1024, 768, 32, 0, 0) != DD_OK)
             return false;
         DDSURFACEDESC2 desc = {};
         desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | (is3D ? DDSCAPS_3DDEVICE : 0);
+        desc.dwFlags = DDSD_CAPS | (flip ? DDSD_BACKBUFFERCOUNT : 0);
+        desc.dwBackBufferCount = flip ? 1 : 0;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | (is3D ? DDSCAPS_3DDEVICE : 0) |
+                              (flip ? DDSCAPS_FLIP | DDSCAPS_COMPLEX : 0);
         if (dd->CreateSurface(&desc, &primary, nullptr) != DD_OK)
+            return false;
+        DDSCAPS2 backCaps = {DDSCAPS_BACKBUFFER, 0, 0, {0}};
+        if (flip && primary->GetAttachedSurface(&backCaps, &back) != DD_OK)
             return false;
         IDirectDrawClipper* clipper = nullptr;
         if (dd->CreateClipper(0, &clipper, nullptr) == DD_OK)
@@ -167,6 +180,12 @@ struct Display
                 draw->Unlock(&lockArea);
             }
         }
+        if (back)
+        {
+            back->Blt((RECT*)&area, draw, (RECT*)&area, DDBLT_WAIT, nullptr);
+            primary->Flip(nullptr, DDFLIP_WAIT);
+            return;
+        }
         POINT origin = {0, 0};
         ClientToScreen(hwnd, &origin);
         RECT dest = area;
@@ -201,6 +220,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     if (fields < 5 || fps <= 0 || width <= 0 || height <= 0 || width > 1024 || height > 768)
         return 1;
     bool is3D = strcmp(mode, "3d") == 0;
+    bool flip = strcmp(mode, "2dflip") == 0;
     bool beats = fields == 6 && strcmp(extra, "beats") == 0;
 
     WNDCLASSA wc = {};
@@ -214,7 +234,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               instance, nullptr);
     Display display;
-    if (!display.Init(hwnd, is3D))
+    if (!display.Init(hwnd, is3D, flip))
         return 2;
     HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, eventName);
 
