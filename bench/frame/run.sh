@@ -7,7 +7,8 @@
 # least DirectDraw program's.
 # The last block (bench_frame_cpu) gives the processor time of the running
 # game on each kind of still screen, in a busy level and in cafe 1's opening
-# comic, on both roads, beside the least program putting frames on the screen
+# comic (in LevelRun, and in the shipped game reached as a new player, with its
+# main menu after the name), on both roads, beside the least program putting frames on the screen
 # at the same rates (what Wine and Mesa take by themselves); bench_frame adds the average frame of that
 # busy level ("busy_draw" alone, "busy_frame" with its present). Its rows show
 # Direct3D's command-stream thread off (as the project's prefix has it) beside

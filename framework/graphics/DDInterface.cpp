@@ -719,8 +719,11 @@ bool DDInterface::Redraw(Rect* dirty)
     {
         src = {dirty->mX, dirty->mY, dirty->mX + dirty->mWidth, dirty->mY + dirty->mHeight};
         // The software cursor goes with a part: where it stands now on the
-        // primary is restored, where it goes is drawn.
-        if (mCursorImage)
+        // primary is restored, where it goes is drawn. A cursor that stays
+        // where the primary shows it needs neither: drawn into the draw
+        // surface for the present, it goes out with whatever part of the
+        // picture under it changed.
+        if ((mCursorImage || mShownCursorImage) && !CursorStaysOnPrimary())
         {
             RECT area;
             if (mHasOldCursorArea)
@@ -794,6 +797,7 @@ bool DDInterface::Redraw(Rect* dirty)
                 RestoreCursorArea(mDrawSurface, false);
                 mHasOldCursorArea = true; // the cursor stays on the primary
             }
+            mShownCursorImage = mHasOldCursorArea ? mCursorImage : nullptr;
         }
         failed = CheckResult(hr, "Redraw Windowed");
     }
@@ -836,6 +840,7 @@ bool DDInterface::Redraw(Rect* dirty)
             RestoreCursorArea(mDrawSurface, false);
             mHasOldCursorArea = true; // the cursor stays on the primary
         }
+        mShownCursorImage = mHasOldCursorArea ? mCursorImage : nullptr;
         failed = CheckResult(hr, "Redraw FullScreen Blt");
     }
     else
@@ -959,6 +964,18 @@ void DDInterface::SetCursorPos(int x, int y)
     {
         MoveCursor(mPrimarySurface, true, x, y);
     }
+    mShownCursorImage = mHasOldCursorArea ? mCursorImage : nullptr;
+}
+
+bool DDInterface::CursorStaysOnPrimary() const
+{
+    // Only where a present draws the cursor into the draw surface and takes
+    // it out again after; a flip chain keeps older cursors in its back
+    // buffer and takes the cursor's area every time.
+    bool throughDrawSurface =
+        mIsWindowed ? !(mVideoOnlyDraw && mSecondarySurface) : mCopyToPrimary;
+    return throughDrawSurface && mHasOldCursorArea && mShownCursorImage == mCursorImage &&
+           mNextCursorX == mCursorX && mNextCursorY == mCursorY;
 }
 
 RECT DDInterface::CursorArea(int x, int y) const

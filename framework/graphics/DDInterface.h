@@ -186,6 +186,7 @@ public:
     int mNextCursorX = 0, mNextCursorY = 0;    // wanted position
     int mCursorX = 0, mCursorY = 0;            // drawn position
     Image* mCursorImage = nullptr;             // not owned
+    Image* mShownCursorImage = nullptr;        // what the primary shows at mCursorX, mCursorY
     bool mHasOldCursorArea = false;            // the cursor is saved on screen
     IDirectDrawSurface* mOldCursorArea = nullptr;
     IDirectDrawSurface* mNewCursorArea = nullptr;
@@ -259,6 +260,9 @@ private:
     // Two blits timed by the scan line, so the tear falls outside the moving part.
     HRESULT PresentInHalves(const RECT& dest, const RECT& src);
     RECT CursorArea(int x, int y) const;
+    // The primary shows the wanted cursor where it is wanted, and a present
+    // through the draw surface keeps it so without the cursor's area.
+    bool CursorStaysOnPrimary() const;
     bool SaveUnderCursor(IDirectDrawSurface* surface, IDirectDrawSurface* area, RECT& rect,
                          POINT offset, POINT areaOrigin);
     void DrawCursorInto(DDImage* image, int x, int y);

@@ -392,7 +392,29 @@ TEST(DisplayPresent, SoftwareCursorDrawnOnPresentAndMovedByTheCursorCall)
         DDTest::WaitForScreenPixel(origin.x + 117, origin.y + 101, DDTest::IsBlack, again);
     EXPECT_TRUE(DDTest::IsBlack(behind)) << std::hex << behind;
     EXPECT_EQ(124, display->mCursorX);
+
+    // A resting cursor adds nothing to a part presented elsewhere: beside
+    // it, inside its save area, the screen keeps the old picture.
+    Color green(0, 255, 0, 255);
+    screen->FillRect(&all, &green, 0);
+    Rect corner(0, 0, 20, 20);
+    ASSERT_TRUE(display->Redraw(&corner));
+    uint32_t cornerShown =
+        DDTest::WaitForScreenPixel(origin.x + 5, origin.y + 5, DDTest::IsGreen);
+    EXPECT_TRUE(DDTest::IsGreen(cornerShown)) << std::hex << cornerShown;
+    EXPECT_TRUE(DDTest::IsBlack(DDTest::ScreenPixel(origin.x + 140, origin.y + 100)));
+    EXPECT_TRUE(DDTest::IsRed(DDTest::ScreenPixel(origin.x + 126, origin.y + 101)));
+    // A part under it goes out with the cursor drawn over it.
+    Rect under(110, 90, 30, 20);
+    ASSERT_TRUE(display->Redraw(&under));
+    uint32_t around = DDTest::WaitForScreenPixel(origin.x + 112, origin.y + 92, DDTest::IsGreen);
+    EXPECT_TRUE(DDTest::IsGreen(around)) << std::hex << around;
+    EXPECT_TRUE(DDTest::IsRed(DDTest::ScreenPixel(origin.x + 126, origin.y + 101)));
+    // Taken away, the cursor leaves the screen with the next part presented.
     display->SetCursorImage(nullptr);
+    ASSERT_TRUE(display->Redraw(&corner));
+    uint32_t gone = DDTest::WaitForScreenPixel(origin.x + 126, origin.y + 101, DDTest::IsGreen);
+    EXPECT_TRUE(DDTest::IsGreen(gone)) << std::hex << gone;
     cursor.reset();
     display.reset();
     DestroyWindow(hwnd);
