@@ -144,8 +144,8 @@ void LumoAppBase::BeginPopup()
 {
     if (!mIsPhysWindowed)
     {
-        if (mDDInterface && mDDInterface->mDD)
-            mDDInterface->mDD->FlipToGDISurface();
+        if (mDDInterface)
+            mDDInterface->FlipToGDISurface();
         mPopupOpen = true;
         mPopupInputBlock = true;
     }

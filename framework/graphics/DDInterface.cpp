@@ -803,6 +803,7 @@ bool DDInterface::Redraw(Rect* dirty)
     }
     else if (mOptions.flip && !mOptions.popupOpen && mSecondarySurface && !mCopyToPrimary)
     {
+        HRESULT copied = DD_OK;
         if (!mVideoOnlyDraw)
         {
             const Rect& p = mPresentationRect;
@@ -816,16 +817,27 @@ bool DDInterface::Redraw(Rect* dirty)
                 OffsetRect(&to, p.mX, p.mY);
             }
             if (!IsRectEmpty(&from))
-                PresentBlt(mSecondarySurface, &to, mDrawSurface, &from);
-            mFlipAreas.Flipped(src);
+                copied = PresentBlt(mSecondarySurface, &to, mDrawSurface, &from);
+            // A copy that failed leaves the back buffer short of what the
+            // bookkeeping would count in: it is not shown, and the next
+            // present copies the whole frame.
+            if (FAILED(copied))
+                mFlipAreas.Forget(all);
+            else
+                mFlipAreas.Flipped(src);
         }
-        mCursorX = mNextCursorX;
-        mCursorY = mNextCursorY;
-        DrawCursor(mSecondarySurface, true);
-        HRESULT hr = mPrimarySurface->Flip(nullptr, DDFLIP_WAIT);
-        if (FAILED(hr))
-            mFlipAreas.Forget(all);
-        failed = CheckResult(hr, "Redraw FullScreen Flip");
+        HRESULT hr = copied;
+        if (SUCCEEDED(copied))
+        {
+            mCursorX = mNextCursorX;
+            mCursorY = mNextCursorY;
+            DrawCursor(mSecondarySurface, true);
+            hr = mPrimarySurface->Flip(nullptr, DDFLIP_WAIT);
+            if (FAILED(hr))
+                mFlipAreas.Forget(all);
+        }
+        failed = CheckResult(hr, SUCCEEDED(copied) ? "Redraw FullScreen Flip"
+                                                   : "Redraw FullScreen Copy");
     }
     else if (mCopyToPrimary)
     {
@@ -851,6 +863,17 @@ bool DDInterface::Redraw(Rect* dirty)
     }
     mInRedraw = false;
     return !failed;
+}
+
+void DDInterface::FlipToGDISurface()
+{
+    AutoCrit lock(mCritSect);
+    if (!mDD)
+        return;
+    mDD->FlipToGDISurface();
+    // The chain's buffers may have changed places behind the bookkeeping.
+    RECT whole = {0, 0, mWidth, mHeight};
+    mFlipAreas.Forget(whole);
 }
 
 HRESULT DDInterface::PresentBlt(IDirectDrawSurface* to, RECT* toRect, IDirectDrawSurface* from,

@@ -215,6 +215,8 @@ public:
     // Presents the draw surface (the dirty rectangle only, when given and the
     // picture is not aspect-corrected); false when not initialised or failed.
     bool Redraw(Rect* dirty);
+    // Shows the system's own surface in full screen, for a system box.
+    void FlipToGDISurface();
 
     // --- results
     static std::string ResultToString(int result);

@@ -77,6 +77,109 @@ TEST(DDInterfaceLayout, VideoMemorySumDoesNotWrap)
     EXPECT_EQ(7u, VideoMemoryMegabytes(32, 1024, 768, 4u << 20));
 }
 
+// A full-screen flip chain of a small screen, each pixel holding the number
+// of the frame that last changed it, kept by the bookkeeping the display uses.
+class FlipChainModel
+{
+public:
+    static const int kW = 16, kH = 12;
+    FlipChainAreas areas;
+    std::vector<int> draw, front, back; // -1: never written
+    int frame = 0;
+
+    FlipChainModel() : draw(kW * kH, 0), front(kW * kH, -1), back(kW * kH, -1)
+    {
+        areas.Forget(Whole());
+    }
+    static RECT Whole() { return RECT{0, 0, kW, kH}; }
+
+    void DrawFrame(const RECT& changed)
+    {
+        ++frame;
+        Fill(draw, changed, frame);
+    }
+    // A present whose copy and flip succeed; the area it copied.
+    RECT Present(const RECT& changed)
+    {
+        DrawFrame(changed);
+        RECT copy = areas.ToCopy(changed);
+        for (int y = copy.top; y < copy.bottom; y++)
+            for (int x = copy.left; x < copy.right; x++)
+                back[y * kW + x] = draw[y * kW + x];
+        areas.Flipped(changed);
+        std::swap(front, back);
+        return copy;
+    }
+    // A present whose copy fails: nothing is shown.
+    void CopyFails(const RECT& changed)
+    {
+        DrawFrame(changed);
+        Fill(back, changed, -2); // half written
+        areas.Forget(Whole());
+    }
+    // A system box: the system's surface comes to the front.
+    void ToSystemSurface()
+    {
+        std::swap(front, back);
+        areas.Forget(Whole());
+    }
+    // The first pixel the screen shows that differs from the frame, or -1.
+    int FirstStale() const
+    {
+        for (size_t i = 0; i < draw.size(); i++)
+            if (front[i] != draw[i])
+                return (int)i;
+        return -1;
+    }
+
+private:
+    static void Fill(std::vector<int>& buffer, const RECT& r, int value)
+    {
+        for (int y = r.top; y < r.bottom; y++)
+            for (int x = r.left; x < r.right; x++)
+                buffer[y * kW + x] = value;
+    }
+};
+
+TEST(DDInterfaceFlipChain, EveryFlipShowsTheWholeFrameThroughFailedCopiesAndSystemBoxes)
+{
+    // Parts anywhere, with now and then a copy that fails or a system box.
+    FlipChainModel chain;
+    uint32_t seed = 12345;
+    auto next = [&](int n) { return (int)((seed = seed * 1103515245u + 12345u) >> 16) % n; };
+    for (int i = 0; i < 2000; i++)
+    {
+        int x = next(FlipChainModel::kW), y = next(FlipChainModel::kH);
+        RECT r = {x, y, x + 1 + next(FlipChainModel::kW - x), y + 1 + next(FlipChainModel::kH - y)};
+        int what = next(20);
+        if (what == 0)
+            chain.CopyFails(r);
+        else if (what == 1)
+            chain.ToSystemSurface();
+        else
+        {
+            chain.Present(r);
+            ASSERT_EQ(-1, chain.FirstStale()) << "frame " << chain.frame;
+        }
+    }
+}
+
+TEST(DDInterfaceFlipChain, ASettledChainCopiesOnlyThisFramesPartAndTheOneBefore)
+{
+    FlipChainModel chain;
+    const RECT whole = FlipChainModel::Whole(), part = {10, 8, 14, 11};
+    RECT first = chain.Present(whole);
+    EXPECT_TRUE(EqualRect(&first, &whole));
+    chain.Present(RECT{1, 1, 4, 3});
+    RECT copied = chain.Present(part);
+    EXPECT_EQ(1, copied.left);
+    EXPECT_EQ(1, copied.top);
+    EXPECT_EQ(14, copied.right);
+    EXPECT_EQ(11, copied.bottom);
+    copied = chain.Present(part);
+    EXPECT_TRUE(EqualRect(&copied, &part));
+}
+
 TEST(DDInterface, RedrawBeforeInitFailsAndTouchesNothing)
 {
     auto display = DDTest::MakeDisplay();
