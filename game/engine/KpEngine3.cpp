@@ -208,6 +208,9 @@ void KpEngine3::Shutdown()
         if (box && box->mVisible)
             box->SetVisible(false);
     PresentNow();
+    // Outside the screen trace, which replays compare: a driver may hold the
+    // game here to read the last picture before the window goes.
+    OutputDebugStringA("KpEngine: quit: last picture presented\n");
     LumoAppBase::Shutdown();
 }
 

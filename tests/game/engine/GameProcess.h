@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -242,6 +244,26 @@ public:
     // The running game's process handle (null before Start).
     HANDLE Handle() const { return mProcess; }
 
+    // Holds the game where it writes a line holding `text` (the game stands
+    // still inside that write) until Release, so a check can read what it
+    // showed just then however slow the machine; at most `boundMs`.
+    void HoldAt(const std::string& text, DWORD boundMs = 30000)
+    {
+        std::lock_guard<std::mutex> lock(mOutputLock);
+        mHoldText = text;
+        mHoldBoundMs = boundMs;
+        mHeld = false;
+    }
+    bool IsHeld() const { return mHeld; }
+    void Release()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mOutputLock);
+            mHoldText.clear();
+        }
+        mReleased.notify_all();
+    }
+
     DWORD mPid = 0;
     std::atomic<bool> mStarted{false}, mFailed{false}, mExited{false};
     std::atomic<bool> mSawSystemBox{false};
@@ -336,8 +358,17 @@ private:
                     ReadProcessMemory(mProcess, info.lpDebugStringData, text.data(),
                                       info.nDebugStringLength, &read))
                 {
-                    std::lock_guard<std::mutex> lock(mOutputLock);
-                    mOutput += std::string(text.data(), strnlen(text.data(), read));
+                    std::unique_lock<std::mutex> lock(mOutputLock);
+                    const std::string line(text.data(), strnlen(text.data(), read));
+                    mOutput += line;
+                    if (!mHoldText.empty() && line.find(mHoldText) != std::string::npos)
+                    {
+                        mHeld = true;
+                        mReleased.wait_for(lock, std::chrono::milliseconds(mHoldBoundMs),
+                                           [this] { return mHoldText.empty(); });
+                        mHoldText.clear();
+                        mHeld = false;
+                    }
                 }
                 break;
             }
@@ -361,6 +392,10 @@ private:
     std::thread mThread;
     std::mutex mOutputLock;
     std::string mOutput;
+    std::string mHoldText;
+    DWORD mHoldBoundMs = 0;
+    std::atomic<bool> mHeld{false};
+    std::condition_variable mReleased;
 };
 
 // A left click as the window receives it, posted.

@@ -542,6 +542,9 @@ TEST_F(ScreensRun, HelpAndShopShowWhatTheyShouldAndQuitLeavesNoBoxBehind)
                                      return SamePercent(now, back, RECT{0, 0, 1024, 768}) < 90;
                                  }))
         << "no box seen";
+    // The game stands still once its last picture is out, so that a slow
+    // machine still reads it before the window goes.
+    game.HoldAt("KpEngine: quit: last picture presented");
     Click(hwnd, yx, yy);
     GameScreen last(hwnd, "screens-run");
     bool menuSeen = false;
@@ -554,6 +557,7 @@ TEST_F(ScreensRun, HelpAndShopShowWhatTheyShouldAndQuitLeavesNoBoxBehind)
         if (!menuSeen)
             GameProcess::WaitFor(20);
     }
+    game.Release();
     EXPECT_TRUE(menuSeen);
     ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
     EXPECT_EQ(game.mExitCode, 0u);
