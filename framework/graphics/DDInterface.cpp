@@ -797,7 +797,7 @@ bool DDInterface::Redraw(Rect* dirty)
                 RestoreCursorArea(mDrawSurface, false);
                 mHasOldCursorArea = true; // the cursor stays on the primary
             }
-            mShownCursorImage = mHasOldCursorArea ? mCursorImage : nullptr;
+            NoteShownCursor();
         }
         failed = CheckResult(hr, "Redraw Windowed");
     }
@@ -852,7 +852,7 @@ bool DDInterface::Redraw(Rect* dirty)
             RestoreCursorArea(mDrawSurface, false);
             mHasOldCursorArea = true; // the cursor stays on the primary
         }
-        mShownCursorImage = mHasOldCursorArea ? mCursorImage : nullptr;
+        NoteShownCursor();
         failed = CheckResult(hr, "Redraw FullScreen Blt");
     }
     else
@@ -987,6 +987,11 @@ void DDInterface::SetCursorPos(int x, int y)
     {
         MoveCursor(mPrimarySurface, true, x, y);
     }
+    NoteShownCursor();
+}
+
+void DDInterface::NoteShownCursor()
+{
     mShownCursorImage = mHasOldCursorArea ? mCursorImage : nullptr;
 }
 

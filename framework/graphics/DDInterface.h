@@ -265,6 +265,8 @@ private:
     // The primary shows the wanted cursor where it is wanted, and a present
     // through the draw surface keeps it so without the cursor's area.
     bool CursorStaysOnPrimary() const;
+    // After the primary took or lost the cursor: what it shows now.
+    void NoteShownCursor();
     bool SaveUnderCursor(IDirectDrawSurface* surface, IDirectDrawSurface* area, RECT& rect,
                          POINT offset, POINT areaOrigin);
     void DrawCursorInto(DDImage* image, int x, int y);
