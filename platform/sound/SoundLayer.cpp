@@ -110,9 +110,9 @@ const DWORD kStreamVisitMs = 20;
 const int kRampMs = 80;
 const int kCutMs = 5;
 // Frames a change leaves alone beyond the device's write cursor, in
-// milliseconds of sound: the mixer may take a period more before the change
-// is written.
-const int kChangeLeadMs = 10;
+// milliseconds of sound: the mixer may take a few periods more before the
+// change is written when this thread waits for a core on a busy machine.
+const int kChangeLeadMs = 30;
 // How often the decode thread looks while a ramp is under way.
 const DWORD kRampVisitMs = 2;
 
@@ -140,6 +140,9 @@ std::atomic<int> gStreamChanges{0};
 std::atomic<int> gStreamsSettledAt{0};
 // Times a playing stream's buffer ran dry before the decode thread refilled it.
 std::atomic<int> gStreamStarvations{0};
+// Changes the mixer may have reached before they were written: heard late, and
+// a cut among them may click.
+std::atomic<int> gLateStreamChanges{0};
 
 int StdOpen(const char* name)
 {
@@ -559,6 +562,13 @@ void AimGain(Stream& stream, double wanted, int64_t frames, int64_t from)
     const DWORD back = DWORD(count) * stream.frameBytes;
     PutFrames(stream, (stream.writePos + stream.bufferBytes - back) % stream.bufferBytes, from,
               count);
+    DWORD play = 0, write = 0;
+    if (stream.playing && SUCCEEDED(stream.buffer->GetCurrentPosition(&play, &write)) &&
+        PlayedFrame(stream) +
+                int64_t(((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) /
+                        stream.frameBytes) >
+            from)
+        gLateStreamChanges++;
 }
 
 // Back to the file's start: the buffer stopped and filled again from there,
@@ -1076,6 +1086,11 @@ bool SndStreamsSettled()
 int SndStreamStarvations()
 {
     return gStreamStarvations;
+}
+
+int SndLateStreamChanges()
+{
+    return gLateStreamChanges;
 }
 
 bool SndVoiceFailed(int id)

@@ -79,6 +79,9 @@ bool SndStreamsSettled();
 // Times, since the process started, that a playing stream's buffer ran dry
 // before it was refilled: each is a gap the listener hears.
 int SndStreamStarvations();
+// Times that the mixer had passed the frame where a stream's change of level
+// was to start before the change was written.
+int SndLateStreamChanges();
 
 // --- Groups (any int; SND_ALL_GROUPS names every voice)
 const int SND_ALL_GROUPS = -1;

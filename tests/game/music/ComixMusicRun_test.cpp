@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "framework/app/PakWriter.h"
 #include "game/engine/KpSoundManager.h"
@@ -31,6 +32,7 @@ const double kWindowMs = 2.5;
 struct Capture
 {
     std::vector<int16_t> samples;
+    std::vector<size_t> joins; // where the capture left out silence of its own
     std::vector<double> menu, cafe;
 };
 
@@ -72,7 +74,7 @@ protected:
         const size_t settled = Settled();
         Until([&] { return SoundCapture::Has(settled, 300); });
         Capture heard;
-        heard.samples = SoundCapture::Between(mark, SoundCapture::Mark());
+        heard.samples = SoundCapture::Between(mark, SoundCapture::Mark(), &heard.joins);
         heard.menu = SoundCapture::ToneLevels(heard.samples, kMenuHz, kWindowFrames);
         heard.cafe = SoundCapture::ToneLevels(heard.samples, kCafeHz, kWindowFrames);
         return heard;
@@ -88,7 +90,7 @@ protected:
     }
     // The largest step between neighbouring samples around the edge, against
     // the most that the two tones at their levels there step: a click is far
-    // above 1.
+    // above 1. A step across a join of the capture's is no step of the sound's.
     static double Click(const Capture& heard, Edge edge)
     {
         const int from = std::max(0, edge.from - 2), to = edge.to + 2;
@@ -100,10 +102,18 @@ protected:
                 own, 2 * (heard.menu[w] * std::sin(3.14159265 * kMenuHz / SoundCapture::kRate) +
                           heard.cafe[w] * std::sin(3.14159265 * kCafeHz / SoundCapture::kRate)));
             for (int f = w * kWindowFrames + 1; f < (w + 1) * kWindowFrames; f++)
-                step = std::max(step, std::abs(heard.samples[size_t(f) * 2] -
-                                               heard.samples[size_t(f - 1) * 2]));
+                if (std::find(heard.joins.begin(), heard.joins.end(), size_t(f)) ==
+                    heard.joins.end())
+                    step = std::max(step, std::abs(heard.samples[size_t(f) * 2] -
+                                                   heard.samples[size_t(f - 1) * 2]));
         }
         return step / 32768.0 / own;
+    }
+    // Why a ramp of the layer's may have clicked after all.
+    static std::string Late()
+    {
+        return "; changes written after the mixer had reached them: " +
+               std::to_string(SndLateStreamChanges());
     }
     static bool AtFullLevel(const char* id) { return Heard(id) && Track(id)->GetLevel() == 1.0; }
 
@@ -166,7 +176,7 @@ TEST_P(ComixMusicRun, EveryEdgeOfTheComicAndTheDayCutsOrFadesOnTheDevicesClock)
     EXPECT_GT(dip, 0.005) << "the menu's stream did not stop as the comic showed";
     EXPECT_LT(dip, 0.5);
     EXPECT_LE(back.Ms(), 10.0) << "the comic's tune came back through a fade, not at once";
-    EXPECT_LT(Click(shown, back), 1.25) << "the comic's tune clicked back";
+    EXPECT_LT(Click(shown, back), 1.25) << "the comic's tune clicked back" << Late();
     EXPECT_LT(*std::max_element(shown.cafe.begin(), shown.cafe.end()), 0.01);
 
     // The button: the comic's tune stops at once, the cafe's stream fades in from then on.
@@ -183,7 +193,7 @@ TEST_P(ComixMusicRun, EveryEdgeOfTheComicAndTheDayCutsOrFadesOnTheDevicesClock)
            cut.Ms(), Click(day, cut), cafeAfter, cafeIn.Ms());
     EXPECT_GE(cut.Ms(), 0.0);
     EXPECT_LE(cut.Ms(), 10.0) << "the comic's tune faded out";
-    EXPECT_LT(Click(day, cut), 1.25) << "the comic's tune clicked off";
+    EXPECT_LT(Click(day, cut), 1.25) << "the comic's tune clicked off" << Late();
     EXPECT_LE(cafeAfter, 500.0) << "the cafe's stream waited for the comic's tune";
     EXPECT_GE(cafeIn.Ms(), 100.0) << "the cafe's stream did not fade in";
 
@@ -207,7 +217,7 @@ TEST_P(ComixMusicRun, EveryEdgeOfTheComicAndTheDayCutsOrFadesOnTheDevicesClock)
            tuneIn.Ms(), Click(again, tuneIn), cafeThen, cafeOut.Ms());
     EXPECT_GE(tuneIn.Ms(), 0.0);
     EXPECT_LE(tuneIn.Ms(), 10.0) << "the comic's tune faded in";
-    EXPECT_LT(Click(again, tuneIn), 1.25) << "the comic's tune clicked in";
+    EXPECT_LT(Click(again, tuneIn), 1.25) << "the comic's tune clicked in" << Late();
     EXPECT_GT(cafeThen, 0.5) << "the comic's tune waited for the cafe's to fade out";
     EXPECT_GE(cafeOut.Ms(), 100.0) << "the cafe's stream was cut";
 

@@ -46,7 +46,7 @@ std::vector<int16_t> SoundCapture::After(size_t from, int skipMs, int ms)
     return Between(start, start + size_t(ms) * kBytesPerMs);
 }
 
-std::vector<int16_t> SoundCapture::Between(size_t start, size_t end)
+std::vector<int16_t> SoundCapture::Between(size_t start, size_t end, std::vector<size_t>* joins)
 {
     start -= start % 8;
     end -= end % 8;
@@ -83,6 +83,8 @@ std::vector<int16_t> SoundCapture::Between(size_t start, size_t end)
         if (silent)
             continue;
         bool capturesOwn = silentFrom > 0 && f < frames && f - silentFrom >= kOwnSilenceFrames;
+        if (capturesOwn && joins)
+            joins->push_back(samples.size() / 2);
         for (size_t g = capturesOwn ? f : silentFrom; g < f + (f < frames ? 1 : 0); g++)
             for (int c = 0; c < 2; c++)
                 samples.push_back(int16_t(

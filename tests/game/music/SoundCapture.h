@@ -25,8 +25,11 @@ public:
     // Waits (bounded) until `skipMs` and then `ms` more of sound follow `from`;
     // returns that last stretch as interleaved 16-bit stereo samples, empty on timeout.
     static std::vector<int16_t> After(size_t from, int skipMs, int ms);
-    // The sound between two marks, as After gives it.
-    static std::vector<int16_t> Between(size_t from, size_t to);
+    // The sound between two marks, as After gives it. `joins`, when given,
+    // gets the frames where a stretch of the capture's own silence was left
+    // out: what lies on their two sides was not played next to each other.
+    static std::vector<int16_t> Between(size_t from, size_t to,
+                                        std::vector<size_t>* joins = nullptr);
     // Root mean square of the samples, full scale 32768.
     static double Rms(const std::vector<int16_t>& samples);
     // The amplitude (full scale 1) of a sine at `hz` in the left channel, window
