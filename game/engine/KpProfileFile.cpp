@@ -170,7 +170,8 @@ DiskRead ReadDiskFileWaiting(const std::string& path, std::string& bytes, int wa
                      path.c_str(), waitMs);
         if (whileHeld)
             whileHeld();
-        if (int(GetTickCount() - start) >= waitMs)
+        // Tried again at least once: a stalled first try is no wait.
+        if (tries > 1 && int(GetTickCount() - start) >= waitMs)
             return result;
         Sleep(kRetryMs);
     }
