@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <atomic>
 #include <chrono>
@@ -375,6 +376,9 @@ private:
             case EXCEPTION_DEBUG_EVENT:
                 if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
                     status = DBG_EXCEPTION_NOT_HANDLED;
+                // The game's crash reporter stands aside for a debugger: say where it fell.
+                if (!event.u.Exception.dwFirstChance)
+                    NoteUnhandled(event.u.Exception.ExceptionRecord);
                 break;
             case EXIT_PROCESS_DEBUG_EVENT:
                 mExitCode = event.u.ExitProcess.dwExitCode;
@@ -384,6 +388,33 @@ private:
             }
             ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
         }
+    }
+
+    void NoteUnhandled(const EXCEPTION_RECORD& record)
+    {
+        char module[MAX_PATH] = "?";
+        const char* at = static_cast<const char*>(record.ExceptionAddress);
+        const char* base = nullptr;
+        HMODULE modules[512];
+        DWORD bytes = 0;
+        if (EnumProcessModules(mProcess, modules, sizeof modules, &bytes))
+            for (DWORD m = 0; m < bytes / sizeof(HMODULE) && m < 512; m++)
+            {
+                MODULEINFO info;
+                const char* from = reinterpret_cast<const char*>(modules[m]);
+                if (GetModuleInformation(mProcess, modules[m], &info, sizeof info) && at >= from &&
+                    at < from + info.SizeOfImage)
+                {
+                    GetModuleBaseNameA(mProcess, modules[m], module, MAX_PATH);
+                    base = from;
+                }
+            }
+        char line[MAX_PATH + 80];
+        snprintf(line, sizeof line, "Debugger: unhandled exception %08lx at %s+%lx\n",
+                 static_cast<unsigned long>(record.ExceptionCode), module,
+                 static_cast<unsigned long>(at - base));
+        std::lock_guard<std::mutex> lock(mOutputLock);
+        mOutput += line;
     }
 
     HANDLE mProcess = nullptr;
