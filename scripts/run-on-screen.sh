@@ -75,8 +75,16 @@ trap cleanup EXIT
 # Wine's service processes must not hold the caller's pipes.
 wineserver -p </dev/null >/dev/null 2>&1 || true
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# The program's own report: Wine's loader has been seen to end with SIGSEGV
+# after a test program on the 16-bit screen had finished and passed.
+report=$(mktemp --suffix=.xml)
+trap 'cleanup; rm -f "$report"' EXIT
 set +e
-wine "$@"
+GTEST_OUTPUT="xml:Z:$report" wine "$@"
 rc=$?
 set -e
+if [ "$rc" -eq 139 ] && grep -q '<testsuites[^>]* failures="0"[^>]* errors="0"' "$report" 2>/dev/null; then
+    echo "run-on-screen: wine ended with SIGSEGV after the program had reported every test passed" >&2
+    exit 0
+fi
 exit $rc
