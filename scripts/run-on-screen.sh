@@ -66,19 +66,19 @@ for _ in $(seq 100); do
 done
 export DISPLAY=":$(head -n1 "$dispfile")"
 rm -f "$dispfile"
+# The program's own report: Wine's loader has been seen to end with SIGSEGV
+# after a test program on the 16-bit screen had finished and passed.
+report=$(mktemp --suffix=.xml)
 cleanup() {
     wineserver -k </dev/null >/dev/null 2>&1 || true
     kill "$xvfb" >/dev/null 2>&1 || true
+    rm -f "$report"
 }
 trap cleanup EXIT
 
 # Wine's service processes must not hold the caller's pipes.
 wineserver -p </dev/null >/dev/null 2>&1 || true
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-# The program's own report: Wine's loader has been seen to end with SIGSEGV
-# after a test program on the 16-bit screen had finished and passed.
-report=$(mktemp --suffix=.xml)
-trap 'cleanup; rm -f "$report"' EXIT
 set +e
 GTEST_OUTPUT="xml:Z:$report" wine "$@"
 rc=$?

@@ -522,6 +522,12 @@ int64_t PlayedFrame(const Stream& stream)
     return stream.filled - stream.queued;
 }
 
+// Frames the play cursor has moved since the last visit took it up.
+int64_t FramesMovedTo(const Stream& stream, DWORD play)
+{
+    return ((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) / stream.frameBytes;
+}
+
 // Takes up the play cursor's move (a starved buffer picks up again there);
 // returns the first frame that a change written now still reaches.
 int64_t FollowPlayCursor(Stream& stream)
@@ -531,8 +537,7 @@ int64_t FollowPlayCursor(Stream& stream)
     DWORD play = 0, write = 0;
     if (FAILED(stream.buffer->GetCurrentPosition(&play, &write)))
         return stream.filled;
-    int64_t moved =
-        ((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) / stream.frameBytes;
+    const int64_t moved = FramesMovedTo(stream, play);
     stream.lastPlay = play;
     stream.playedFrames += moved;
     stream.queued -= moved;
@@ -564,10 +569,7 @@ void AimGain(Stream& stream, double wanted, int64_t frames, int64_t from)
               count);
     DWORD play = 0, write = 0;
     if (stream.playing && SUCCEEDED(stream.buffer->GetCurrentPosition(&play, &write)) &&
-        PlayedFrame(stream) +
-                int64_t(((play + stream.bufferBytes - stream.lastPlay) % stream.bufferBytes) /
-                        stream.frameBytes) >
-            from)
+        PlayedFrame(stream) + FramesMovedTo(stream, play) > from)
         gLateStreamChanges++;
 }
 

@@ -242,6 +242,13 @@ public:
         return mOutput;
     }
 
+    // Whether the game ended (and how), and all it wrote: for a failure's message.
+    std::string Account()
+    {
+        return std::string(mExited ? "exited with " + std::to_string(mExitCode) : "running") +
+               (mSawSystemBox ? ", a system box was closed" : "") + "\n" + Output();
+    }
+
     // The running game's process handle (null before Start).
     HANDLE Handle() const { return mProcess; }
 

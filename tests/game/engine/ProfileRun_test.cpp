@@ -104,13 +104,6 @@ bool ClickUntil(GameProcess& game, HWND hwnd, POINT p, const std::string& line)
     return false;
 }
 
-// What became of a game that never reached its menu.
-std::string WhyNoMenu(GameProcess& game)
-{
-    return std::string(game.mExited ? "exited with " + std::to_string(game.mExitCode) : "running") +
-           (game.mSawSystemBox ? ", a system box was closed" : "") + "\n" + game.Output();
-}
-
 // The words of the game's last box of that key, as it showed them.
 std::string BoxWords(GameProcess& game, const std::string& key)
 {
@@ -148,7 +141,7 @@ TEST_F(ProfileRun, AFailedSaveIsToldOnceKeptInMemoryAndTriedAgain)
 
     GameProcess game;
     HWND hwnd = StartToMenu(game);
-    ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
+    ASSERT_NE(hwnd, nullptr) << game.Account();
     const std::string before = ReadTestFile(PrefPath());
 
     // Mute, applied: the save fails and the player is told, and plays on.
@@ -261,7 +254,7 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         WritePref(run.bytes);
         GameProcess game;
         HWND hwnd = StartToMenu(game);
-        ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
+        ASSERT_NE(hwnd, nullptr) << game.Account();
         const std::string told = "Screens: profile file kept as '" + PrefPath() + run.copy + "'";
         ASSERT_TRUE(game.WaitForOutput(told, 10000)) << game.Output();
         ASSERT_TRUE(game.WaitForOutput("Screens: box '" + std::string(run.key) + "' asked", 10000));
@@ -314,7 +307,7 @@ TEST_F(ProfileRun, AFileAnotherProgramHoldsIsToldLeftAsItIsAndNotSavedOver)
 
     GameProcess game;
     HWND hwnd = StartToMenu(game);
-    ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
+    ASSERT_NE(hwnd, nullptr) << game.Account();
     ASSERT_TRUE(game.WaitForOutput("Box text: 'profileheld': ", 10000)) << game.Output();
     GameScreen(hwnd, "screens-run").WaitFor("profile_held", {{P(512, 240), kMintBand}});
     const std::string words = BoxWords(game, "profileheld");
@@ -354,7 +347,7 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
 
     GameProcess game;
     HWND hwnd = StartToMenu(game);
-    ASSERT_NE(hwnd, nullptr) << WhyNoMenu(game);
+    ASSERT_NE(hwnd, nullptr) << game.Account();
     ASSERT_TRUE(game.WaitForOutput("Box text: 'profilenocopy': ", 10000)) << game.Output();
     GameScreen(hwnd, "screens-run").WaitFor("profile_no_copy", {{P(512, 240), kMintBand}});
     const std::string atStart = BoxWords(game, "profilenocopy");

@@ -318,9 +318,8 @@ TEST_F(StartRefusal, APictureThatGetsNoMemoryIsNamedAndEndsTheRun)
     PostMessageA(hwnd, WM_CLOSE, 0, 0);
     std::wstring text;
     ASSERT_TRUE(game.AnswerBox(IDOK, &text, 30000))
-        << (game.mExited ? "exited with " + std::to_string(game.mExitCode) : "running") << "\n"
         << ReadTestFile(mFolder.Path() + "\\crash.txt") << "\n"
-        << game.Output();
+        << game.Account();
     EXPECT_NE(std::wstring::npos, Unwrapped(text).find(L"img\\box\\icon_quit.png(4096x4096)"))
         << Narrow(text);
     ASSERT_TRUE(game.WaitForExit(10000));
