@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/graphics/DDImage.h"
 #include "tests/framework/graphics/DDTestSupport.h"
+#include "tests/framework/graphics/FlipChainStandIn.h"
 
 using namespace Lumo;
 
@@ -77,106 +79,152 @@ TEST(DDInterfaceLayout, VideoMemorySumDoesNotWrap)
     EXPECT_EQ(7u, VideoMemoryMegabytes(32, 1024, 768, 4u << 20));
 }
 
-// A full-screen flip chain of a small screen, each pixel holding the number
-// of the frame that last changed it, kept by the bookkeeping the display uses.
-class FlipChainModel
+// A display presenting in full screen through stand-ins for its surfaces, as
+// Init leaves it with a new chain. The test knows only the frame it drew and
+// what the front buffer shows; what each buffer lacks is the display's affair.
+class FlipChainRig
 {
 public:
-    static const int kW = 16, kH = 12;
-    FlipChainAreas areas;
-    std::vector<int> draw, front, back; // -1: never written
+    enum Upset
+    {
+        kCopyFails,  // the copy into the back buffer fails halfway
+        kLostAtCopy, // the surfaces are lost before the copy
+        kLostAtFlip, // ... between the copy and the flip
+        kSystemBox   // a system box comes up on the system's surface and goes
+    };
+    static const int kW = DDTest::StandInChain::kW, kH = DDTest::StandInChain::kH;
+    static const int kBoxPainted = -4;
+
+    DDTest::StandInChain chain;
+    DDTest::StandInSurface primary{chain, DDTest::StandInSurface::kPrimary};
+    DDTest::StandInSurface back{chain, DDTest::StandInSurface::kBack};
+    DDTest::StandInSurface draw{chain, DDTest::StandInSurface::kDraw};
+    DDTest::StandInDirectDraw directDraw{chain};
+    std::unique_ptr<DDInterface> display = DDTest::MakeDisplay(kW, kH);
     int frame = 0;
 
-    FlipChainModel() : draw(kW * kH, 0), front(kW * kH, -1), back(kW * kH, -1)
+    FlipChainRig()
     {
-        areas.Forget(Whole());
+        display->mDD = &directDraw;
+        display->mPrimarySurface = &primary;
+        display->mSecondarySurface = &back;
+        display->mDrawSurface = &draw;
+        display->mWidth = kW;
+        display->mHeight = kH;
+        display->mPresentationRect = Rect(0, 0, kW, kH);
+        display->mIsWindowed = false;
+        display->mFlipAreas.Forget(Whole());
+        display->mInitialized = true;
     }
-    static RECT Whole() { return RECT{0, 0, kW, kH}; }
+    static RECT Whole() { return DDTest::StandInChain::Whole(); }
 
-    void DrawFrame(const RECT& changed)
+    // Draws the next frame's changes and presents them; the present's result.
+    bool Present(const RECT& changed)
     {
         ++frame;
-        Fill(draw, changed, frame);
+        DDTest::StandInChain::Fill(draw.mOwn, changed, frame);
+        Rect dirty(changed.left, changed.top, changed.right - changed.left,
+                   changed.bottom - changed.top);
+        return display->Redraw(&dirty);
     }
-    // A present whose copy and flip succeed; the area it copied.
-    RECT Present(const RECT& changed)
+    // The upset, over a present of `changed` (or where the box shows).
+    void Happens(Upset upset, const RECT& changed)
     {
-        DrawFrame(changed);
-        RECT copy = areas.ToCopy(changed);
-        for (int y = copy.top; y < copy.bottom; y++)
-            for (int x = copy.left; x < copy.right; x++)
-                back[y * kW + x] = draw[y * kW + x];
-        areas.Flipped(changed);
-        std::swap(front, back);
-        return copy;
+        if (upset == kSystemBox)
+        {
+            display->FlipToGDISurface();
+            DDTest::StandInChain::Fill(chain.buffers[0], changed, kBoxPainted);
+            return;
+        }
+        if (upset == kLostAtFlip)
+            chain.loseAtFlip = true;
+        else
+            chain.copyFails = upset == kCopyFails ? DDERR_SURFACEBUSY : DDERR_SURFACELOST;
+        EXPECT_FALSE(Present(changed)) << "a failed present was reported as shown";
     }
-    // A present whose copy fails: nothing is shown.
-    void CopyFails(const RECT& changed)
+    // The first pixel the screen shows that differs from the frame, or "".
+    std::string Stale()
     {
-        DrawFrame(changed);
-        Fill(back, changed, -2); // half written
-        areas.Forget(Whole());
-    }
-    // A system box: the system's surface comes to the front.
-    void ToSystemSurface()
-    {
-        std::swap(front, back);
-        areas.Forget(Whole());
-    }
-    // The first pixel the screen shows that differs from the frame, or -1.
-    int FirstStale() const
-    {
-        for (size_t i = 0; i < draw.size(); i++)
-            if (front[i] != draw[i])
-                return (int)i;
-        return -1;
-    }
-
-private:
-    static void Fill(std::vector<int>& buffer, const RECT& r, int value)
-    {
-        for (int y = r.top; y < r.bottom; y++)
-            for (int x = r.left; x < r.right; x++)
-                buffer[y * kW + x] = value;
+        for (int i = 0; i < kW * kH; i++)
+            if (chain.Front()[i] != draw.mOwn[i])
+                return "(" + std::to_string(i % kW) + ", " + std::to_string(i / kW) + ") shows " +
+                       std::to_string(chain.Front()[i]) + ", the frame holds " +
+                       std::to_string(draw.mOwn[i]);
+        return "";
     }
 };
 
-TEST(DDInterfaceFlipChain, EveryFlipShowsTheWholeFrameThroughFailedCopiesAndSystemBoxes)
+TEST(DDInterfaceFlipChain, AfterAFailedCopyALostSurfaceOrASystemBoxEveryFlipShowsTheWholeFrame)
 {
-    // Parts anywhere, with now and then a copy that fails or a system box.
-    FlipChainModel chain;
+    const struct
+    {
+        const char* what;
+        FlipChainRig::Upset upset;
+        const char* error; // the failed present's
+    } cases[] = {
+        {"a copy that fails", FlipChainRig::kCopyFails,
+         "Redraw FullScreen Copy: DDERR_SURFACEBUSY"},
+        {"lost before the copy", FlipChainRig::kLostAtCopy,
+         "Redraw FullScreen Copy: DDERR_SURFACELOST"},
+        {"lost at the flip", FlipChainRig::kLostAtFlip,
+         "Redraw FullScreen Flip: DDERR_SURFACELOST"},
+        {"a system box", FlipChainRig::kSystemBox, ""},
+    };
+    const RECT part = {1, 1, 4, 3}, other = {10, 8, 14, 11};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        FlipChainRig rig;
+        // Settled: each buffer lacks at most the last frame's part.
+        ASSERT_TRUE(rig.Present(FlipChainRig::Whole()));
+        ASSERT_TRUE(rig.Present(part));
+        ASSERT_TRUE(rig.Present(other));
+        rig.Happens(c.upset, part);
+        EXPECT_EQ(c.error, rig.display->mErrorString);
+        for (int i = 1; i <= 3; i++)
+        {
+            ASSERT_TRUE(rig.Present(other)) << rig.display->mErrorString;
+            EXPECT_EQ("", rig.Stale()) << "present " << i << " after";
+        }
+    }
+}
+
+TEST(DDInterfaceFlipChain, EveryFlipShowsTheWholeFrameThroughFailedCopiesLostSurfacesAndSystemBoxes)
+{
+    // Parts anywhere, with now and then one of the upsets.
+    FlipChainRig rig;
+    const int kW = FlipChainRig::kW, kH = FlipChainRig::kH;
     uint32_t seed = 12345;
     auto next = [&](int n) { return (int)((seed = seed * 1103515245u + 12345u) >> 16) % n; };
     for (int i = 0; i < 2000; i++)
     {
-        int x = next(FlipChainModel::kW), y = next(FlipChainModel::kH);
-        RECT r = {x, y, x + 1 + next(FlipChainModel::kW - x), y + 1 + next(FlipChainModel::kH - y)};
+        int x = next(kW), y = next(kH);
+        RECT r = {x, y, x + 1 + next(kW - x), y + 1 + next(kH - y)};
         int what = next(20);
-        if (what == 0)
-            chain.CopyFails(r);
-        else if (what == 1)
-            chain.ToSystemSurface();
+        if (what <= FlipChainRig::kSystemBox)
+            rig.Happens((FlipChainRig::Upset)what, r);
         else
         {
-            chain.Present(r);
-            ASSERT_EQ(-1, chain.FirstStale()) << "frame " << chain.frame;
+            ASSERT_TRUE(rig.Present(r)) << rig.display->mErrorString;
+            ASSERT_EQ("", rig.Stale()) << "frame " << rig.frame;
         }
     }
 }
 
 TEST(DDInterfaceFlipChain, ASettledChainCopiesOnlyThisFramesPartAndTheOneBefore)
 {
-    FlipChainModel chain;
-    const RECT whole = FlipChainModel::Whole(), part = {10, 8, 14, 11};
-    RECT first = chain.Present(whole);
-    EXPECT_TRUE(EqualRect(&first, &whole));
-    chain.Present(RECT{1, 1, 4, 3});
-    RECT copied = chain.Present(part);
+    FlipChainRig rig;
+    const RECT whole = FlipChainRig::Whole(), part = {10, 8, 14, 11};
+    ASSERT_TRUE(rig.Present(whole));
+    EXPECT_TRUE(EqualRect(&rig.chain.copied, &whole));
+    ASSERT_TRUE(rig.Present(RECT{1, 1, 4, 3}));
+    ASSERT_TRUE(rig.Present(part));
+    const RECT& copied = rig.chain.copied;
     EXPECT_EQ(1, copied.left);
     EXPECT_EQ(1, copied.top);
     EXPECT_EQ(14, copied.right);
     EXPECT_EQ(11, copied.bottom);
-    copied = chain.Present(part);
+    ASSERT_TRUE(rig.Present(part));
     EXPECT_TRUE(EqualRect(&copied, &part));
 }
 

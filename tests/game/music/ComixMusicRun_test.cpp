@@ -243,4 +243,8 @@ TEST_P(ComixMusicRun, EveryEdgeOfTheComicAndTheDayCutsOrFadesOnTheDevicesClock)
     EXPECT_GE(together * kWindowMs, 50.0) << "the menu's stream waited for the cafe's to fade out";
 }
 
-INSTANTIATE_TEST_SUITE_P(Display, ComixMusicRun, ::testing::Values(false));
+// Both roads: the comic and the day are drawn by either renderer between the
+// game's steps, and the music's edges must hold whichever draws them.
+INSTANTIATE_TEST_SUITE_P(Roads, ComixMusicRun, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info)
+                         { return info.param ? "ThreeD" : "TwoD"; });
