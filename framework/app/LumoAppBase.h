@@ -307,6 +307,9 @@ public:
     void ReportDisplayFailure(int result);
     // Focus bookkeeping, images, screen image and the window timer after a good initialisation.
     void DisplayReady();
+    // The focus and minimized flags from the real window (minimized as given),
+    // muting, redrawing and telling the widgets as their messages would.
+    void TakeWindowFocusState(bool minimized);
 
     // Draws what changed and presents the whole screen at once, outside the
     // loop's pacing: the last picture before the window goes must be current.

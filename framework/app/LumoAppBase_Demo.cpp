@@ -261,10 +261,10 @@ void LumoAppBase::NoteRunEnding(bool ending)
 }
 
 // Playback has nothing more to hand out: the game is the player's again.
-// Input, the keys and the updates are live; the registry, the player's files
-// and the window stay a replay's, and what the recording's own end left in
-// the stream (the saves of a session that ended without a close) waits for
-// this run's end.
+// Input, the keys, the updates and the window's focus and minimized state are
+// live; the registry, the player's files and the window's mode stay a
+// replay's, and what the recording's own end left in the stream (the saves of
+// a session that ended without a close) waits for this run's end.
 void LumoAppBase::EndDemoPlayback()
 {
     if (!mPlayingDemo || mDemoEnded)
@@ -285,6 +285,9 @@ void LumoAppBase::EndDemoPlayback()
     // holding the last picture is not caught up.
     ClearHeldKeys();
     ResetFrameTiming();
+    // A recording may end minimized or in the background (a session ends
+    // so): the real window, shown and maybe in front, says what the game is.
+    TakeWindowFocusState(mHWnd != nullptr && IsIconic(mHWnd));
     ApplyCursor();
     DemoOut(StrFormat("Demo playback ended at update %d: the game takes live input again\r\n",
                       mUpdateCount));

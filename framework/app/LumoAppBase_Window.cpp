@@ -182,20 +182,33 @@ void LumoAppBase::ReportDisplayFailure(int result)
     PopupW(text);
 }
 
-void LumoAppBase::DisplayReady()
+void LumoAppBase::TakeWindowFocusState(bool minimized)
 {
     bool hadFocus = mHasFocus;
     mHasFocus = mHWnd != nullptr && GetActiveWindow() == mHWnd;
-    mRawMinimized = false;
-    if (mMinimized)
+    if (minimized != mMinimized)
     {
         if (mMuteOnLostFocus)
-            Unmute(true);
-        mMinimized = false;
+        {
+            if (minimized)
+                Mute(true);
+            else
+                Unmute(true);
+        }
+        mMinimized = minimized;
+        if (!minimized && mWidgetManager)
+            mWidgetManager->SetAllDirty();
         UpdateFocusState();
     }
     if (mHasFocus != hadFocus)
         UpdateFocusState();
+}
+
+void LumoAppBase::DisplayReady()
+{
+    // A new window is never minimized.
+    mRawMinimized = false;
+    TakeWindowFocusState(false);
 
     CommitAllImages();
     if (mWidgetManager && mDDInterface)

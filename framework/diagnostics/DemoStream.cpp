@@ -126,6 +126,10 @@ bool ScanDemoStream(const Buffer& stream, DemoStreamScan* scan)
         update += delta;
         if (!c.Has(payload) || update > INT_MAX)
             return false;
+        // A size record tells minimized or not: any other byte is no state a
+        // replay could take.
+        if (!pointerKind && command == DEMO_MINIMIZE && BitCursor(c).Read(8) > 1)
+            return false;
         c.pos += payload;
         records++;
     }

@@ -59,8 +59,9 @@ struct DemoStreamScan
 };
 
 // Checks that a stream is whole records and fewer than 8 padding bits, with
-// every count inside the stream and no update number beyond int range; false
-// for anything else. Reads nothing outside the stream.
+// every count inside the stream, every size record's byte 0 or 1 and no update
+// number beyond int range; false for anything else. Reads nothing outside the
+// stream.
 bool ScanDemoStream(const Buffer& stream, DemoStreamScan* scan);
 
 class DemoStream

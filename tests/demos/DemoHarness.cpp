@@ -9,6 +9,7 @@
 #include "framework/app/PakWriter.h"
 #include "framework/app/StringUtils.h"
 #include "framework/diagnostics/DemoFile.h"
+#include "framework/diagnostics/DemoStream.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 
@@ -387,7 +388,53 @@ std::string ModFolder(const std::string& name)
 bool IsInput(const std::string& verb)
 {
     return verb == "move" || verb == "click" || verb == "key" || verb == "type" ||
-           verb == "close" || verb == "wait";
+           verb == "close" || verb == "wait" || verb == "minimize" || verb == "deactivate";
+}
+
+// Minimizes the game's window, or turns the player to another program (the
+// desktop takes the foreground: Wine lets any process give it away), as the
+// player would; true once the window shows it.
+bool ChangeWindowState(GameProcess& game, const std::string& verb)
+{
+    HWND hwnd = MainWindow(game);
+    if (verb == "minimize")
+        ShowWindow(hwnd, SW_MINIMIZE);
+    else
+        SetForegroundWindow(GetDesktopWindow());
+    for (int waited = 0; waited < kStepBoundMs; waited += 20)
+    {
+        if (verb == "minimize" ? IsIconic(hwnd) : GetForegroundWindow() != hwnd)
+            return true;
+        WaitMs(20);
+    }
+    return false;
+}
+
+// Whether the recording ends minimized and inactive, by its last size and
+// activation records; false when the file cannot be read.
+bool RecordedWindowState(const std::string& demoPath, bool* minimized, bool* active)
+{
+    std::string bytes, error;
+    Lumo::DemoFileContents contents;
+    bool seedRead = false;
+    Lumo::DemoStream stream;
+    if (!ReadWholeFile(demoPath, &bytes) ||
+        !Lumo::ParseDemoFile(bytes, "1.0", &contents, &seedRead, &error) ||
+        !stream.Load((const unsigned char*)contents.stream.data(), (int)contents.stream.size()))
+        return false;
+    *minimized = false;
+    *active = true;
+    while (stream.ReadHeaderIfTaken())
+    {
+        if (!stream.mPointerKind && stream.mPendingCommand == Lumo::DEMO_MINIMIZE)
+            *minimized = stream.mBuffer.ReadBoolean();
+        else if (!stream.mPointerKind && stream.mPendingCommand == Lumo::DEMO_ACTIVATE)
+            *active = stream.mBuffer.ReadNumBits(1, false) != 0;
+        else
+            stream.SkipPayload();
+        stream.mRecordTaken = true;
+    }
+    return true;
 }
 
 } // namespace
@@ -401,9 +448,10 @@ bool ParseScript(const std::string& text, std::vector<ScriptStep>* steps, std::s
         const char* verb;
         int minArgs;
         int maxArgs;
-    } kVerbs[] = {{"wait-loaded", 0, 0}, {"wait", 1, 64},      {"pause", 1, 1}, {"move", 2, 2},
-                  {"click", 2, 3},       {"key", 1, 1},        {"type", 1, 1},  {"pixels", 2, 64},
-                  {"close", 1, 1},       {"end-session", 0, 0}};
+    } kVerbs[] = {{"wait-loaded", 0, 0}, {"wait", 1, 64},    {"pause", 1, 1},
+                  {"move", 2, 2},        {"click", 2, 3},    {"key", 1, 1},
+                  {"type", 1, 1},        {"pixels", 2, 64},  {"close", 1, 1},
+                  {"end-session", 0, 0}, {"minimize", 0, 0}, {"deactivate", 0, 0}};
     std::istringstream in(text);
     std::string line;
     int number = 0;
@@ -699,6 +747,12 @@ bool RecordDemo(const DemoGame& demoGame, const std::vector<ScriptStep>& steps,
             if (yes)
                 expectation->ending = "close";
         }
+        else if (step.verb == "minimize" || step.verb == "deactivate")
+        {
+            ok = ChangeWindowState(game, step.verb);
+            if (!ok)
+                *error = "the game's window did not change";
+        }
         else if (step.verb == "end-session")
         {
             DWORD_PTR result = 0;
@@ -729,6 +783,24 @@ bool RecordDemo(const DemoGame& demoGame, const std::vector<ScriptStep>& steps,
     if (GetFileAttributesA(demoPath.c_str()) == INVALID_FILE_ATTRIBUTES)
     {
         *error = "the game wrote no demo file:\n" + game.Output();
+        return false;
+    }
+    // The game takes a window's change from its queue a moment later: the
+    // recording must hold it before the session's end.
+    bool minimized = false, active = true;
+    bool wantMinimized = false, wantInactive = false;
+    for (const ScriptStep& step : steps)
+    {
+        wantMinimized = wantMinimized || step.verb == "minimize";
+        wantInactive = wantInactive || step.verb == "deactivate";
+    }
+    if ((wantMinimized || wantInactive) && (!RecordedWindowState(demoPath, &minimized, &active) ||
+                                            minimized != wantMinimized || (wantInactive && active)))
+    {
+        *error = Lumo::StrFormat("the recording ends %s and %s, not as the script left the "
+                                 "window: pause longer before the end",
+                                 minimized ? "minimized" : "not minimized",
+                                 active ? "active" : "inactive");
         return false;
     }
     return true;

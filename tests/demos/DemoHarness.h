@@ -28,7 +28,8 @@ struct ScriptStep
 
 // Verbs: "wait-loaded"; "wait <screen trace text>"; "pause ms"; "move x y";
 // "click x y [right]"; "key code"; "type text"; "pixels x y [x y ...]";
-// "close yes|no"; "end-session". Coordinates are the game's logical ones (its
+// "close yes|no"; "minimize"; "deactivate" (another window takes the
+// foreground); "end-session". Coordinates are the game's logical ones (its
 // client area). The last step ends the run: "close yes" or "end-session".
 bool ParseScript(const std::string& text, std::vector<ScriptStep>* steps, std::string* error);
 

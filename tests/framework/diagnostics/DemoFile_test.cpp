@@ -226,6 +226,18 @@ TEST(DemoFile, RefusesOtherVersionsAndBrokenFiles)
     c = SampleContents();
     c.stream.assign((const char*)cut.mBuffer.GetDataPtr(), (size_t)cut.mBuffer.GetDataLen());
     broken.push_back(BuildDemoFile(c));
+    // A size record says minimized (1) or not (0); any other byte is damage.
+    for (int value : {0, 1, 2, 0xFF})
+    {
+        DemoStream size;
+        size.WriteCommand(0, DEMO_MINIMIZE);
+        size.mBuffer.WriteByte((unsigned char)value);
+        c.stream.assign((const char*)size.mBuffer.GetDataPtr(), (size_t)size.mBuffer.GetDataLen());
+        if (value > 1)
+            broken.push_back(BuildDemoFile(c));
+        else
+            EXPECT_TRUE(Parse(BuildDemoFile(c), &out, &error)) << error << ", size " << value;
+    }
     for (size_t i = 0; i < broken.size(); i++)
     {
         EXPECT_FALSE(Parse(broken[i], &out, &error)) << "case " << i;

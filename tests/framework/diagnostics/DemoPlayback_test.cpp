@@ -209,6 +209,8 @@ TEST(DemoPlayback, RecordedRunComesBackWithoutRegistryDiskOrInput)
     EXPECT_TRUE(app.TakeDemoBoxAnswer(&answer));
     EXPECT_EQ(answer, IDNO);
     app.ReplayDemoEvents();
+    // At the stream's end the focus is the real window's again: none here.
+    recorded.push_back("lostfocus");
     EXPECT_EQ(app.mLog->log, recorded);
     EXPECT_FALSE(app.mMinimized);
     EXPECT_EQ(app.mDemoDivergences, 0);
@@ -391,7 +393,8 @@ TEST(DemoPlayback, FastForwardStopsAtItsTargetAndAtTheEnd)
 
 // A replay that ends without a close (the recording's session ended, or the
 // file is shorter) hands the game back at its last update: live keys reach
-// the widgets and the updates go on; the live game's own values stay a
+// the widgets, the updates go on, the minimized flag is the real window's
+// again (it has none here); the live game's own values stay a
 // replay's and take nothing recorded, and what the recording's end wrote is
 // taken by this run's end.
 TEST(DemoPlayback, PlaybackEndHandsTheGameBackAndKeepsTheRecordedEndForTheRunsEnd)
@@ -402,6 +405,7 @@ TEST(DemoPlayback, PlaybackEndHandsTheGameBackAndKeepsTheRecordedEndForTheRunsEn
         DemoApp app(demo, true);
         app.mUpdateCount = 3;
         app.Message(WM_KEYDOWN, 'A', 0);
+        app.Message(WM_SIZE, SIZE_MINIMIZED, 0); // the session ends minimized
         app.mUpdateCount = 8;
         EXPECT_TRUE(app.WriteRegistryInt("End", 5)); // the recording's end
         app.WriteDemoFile();
@@ -417,6 +421,7 @@ TEST(DemoPlayback, PlaybackEndHandsTheGameBackAndKeepsTheRecordedEndForTheRunsEn
         app.StepApp(updated);
     }
     EXPECT_EQ(app.mUpdateCount, 8);
+    EXPECT_FALSE(app.mMinimized) << "the replay's window is not minimized";
     app.QueueMessage(nullptr, WM_KEYDOWN, 'C', 0);
     ASSERT_TRUE(app.RunFor(100));
     EXPECT_GT(app.mUpdateCount, 12);
