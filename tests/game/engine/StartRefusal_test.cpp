@@ -211,6 +211,8 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
         EXPECT_EQ(1u,
                   RunToTheBox(GamePath(), "-play -demofile \"" + folder + c.file + "\"", &text));
         EXPECT_EQ(Unwrapped(c.message), Unwrapped(text)) << Narrow(text);
+        // A replay, refused or not, leaves the registry as it found it.
+        EXPECT_EQ("no key", GameKeyValues());
     }
 
     // The version is shown as printable text, one line of it at most (the
@@ -252,6 +254,7 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     EXPECT_EQ(1u, RunToTheBox(GamePath(), "-play -demofile ab\\x.dmo", &boxText));
     EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"ab\\x.dmo"),
               Unwrapped(boxText));
+    EXPECT_EQ("no key", GameKeyValues());
 }
 
 TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnything)
@@ -287,12 +290,12 @@ TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnythin
     }
     EXPECT_EQ(ReadTestFile(pref), profile);
 
-    // Neither those nor an unknown option mark a run in the registry.
+    // Those and an unknown option leave the registry as it was but for the
+    // mark of a run that did not end properly.
     std::wstring text;
     EXPECT_EQ(0u, RunToTheBox(program, "-record -bogus", &text));
     EXPECT_NE(std::wstring::npos, text.find(L"-bogus")) << Narrow(text);
-    HKEY key;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key));
+    EXPECT_EQ("InProgress=1 ", GameKeyValues());
 }
 
 TEST_F(StartRefusal, APictureThatGetsNoMemoryIsNamedAndEndsTheRun)
