@@ -233,7 +233,6 @@ void LumoAppBase::InitApp()
     }
 
     BeforeInit();
-    mStartPending = true;
     LoadSettings();
 
     OSVERSIONINFOA version;
@@ -304,12 +303,6 @@ void LumoAppBase::InitApp()
             ExitImmediately(1);
         }
     }
-    // Nothing refuses the start from here on.
-    mStartPending = false;
-    if (mRunMarkPending)
-        MarkRunInProgress();
-    mRunMarkPending = false;
-
     srand(GetTickCount());
 
     mUnicodeWindow = !win9x;

@@ -515,11 +515,6 @@ public:
     bool mSettingsLoaded;
     bool mPrevRunEndedProperly;
     bool mSaveSettingsAtShutdown;
-    // While InitApp may still refuse the start (its command line, its demo
-    // file), the run is marked in progress only once accepted: a refused start
-    // leaves the registry as it was.
-    bool mStartPending = false;
-    bool mRunMarkPending = false;
 
     // ---- owned objects
     WidgetManager* mWidgetManager;

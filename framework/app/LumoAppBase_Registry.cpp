@@ -262,11 +262,9 @@ void LumoAppBase::LoadSettings()
         screenSaver = screenSaver || (line && CommandLineAsksScreenSaver(line));
         replay = replay || (line && CommandLineAsksReplay(line));
     }
-    if (screenSaver || replay)
-        return;
-    if (mStartPending)
-        mRunMarkPending = true;
-    else
+    // At once: a run that ends from here on without its shutdown (a fault, a
+    // refused option, a second copy) leaves the mark for the next start.
+    if (!screenSaver && !replay)
         MarkRunInProgress();
 }
 

@@ -456,6 +456,37 @@ std::string GetPathFrom(const std::string& thePath, const std::string& theBaseFo
     return aResult;
 }
 
+bool IsFolderPath(const std::string& thePath)
+{
+    if (thePath.empty() || IsSeparator(thePath.back()))
+        return true;
+    // The last part starts behind the last separator, or behind a drive ("C:name").
+    size_t aSep = LastSeparator(thePath);
+    size_t aStart = aSep != std::string::npos                  ? aSep + 1
+                    : thePath.size() >= 2 && thePath[1] == ':' ? 2
+                                                               : 0;
+    std::string aLast = thePath.substr(aStart);
+    // The system drops a part's trailing dots and blanks: "x\." opens x, "x\.." its parent.
+    if (aLast.find_first_not_of(". ") == std::string::npos)
+        return true;
+    // A network path needs a server, a share and a name below them.
+    if (thePath.size() >= 2 && IsSeparator(thePath[0]) && IsSeparator(thePath[1]))
+    {
+        int aParts = 0;
+        for (size_t i = 2; i < thePath.size(); i++)
+            if (!IsSeparator(thePath[i]) && IsSeparator(thePath[i - 1]))
+                aParts++;
+        if (aParts < 3)
+            return true;
+    }
+    // "folder:stream" and "folder::$DATA" lie on the folder itself.
+    size_t aColon = aLast.find(':');
+    std::string aTarget =
+        aColon == std::string::npos ? thePath : thePath.substr(0, aStart + aColon);
+    DWORD anAttributes = GetFileAttributesA(aTarget.c_str());
+    return anAttributes != INVALID_FILE_ATTRIBUTES && (anAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void MakeDirectories(const std::string& thePath)
 {
     for (size_t i = 0; i < thePath.size(); i++)

@@ -73,6 +73,10 @@ std::string AddTrailingSlash(const std::string& thePath, bool theBackslash = fal
 // drive); a path with a drive letter is returned as it is. The result uses "\" when either
 // argument does, else "/".
 std::string GetPathFrom(const std::string& thePath, const std::string& theBaseFolder);
+// True when the path can name only a folder: it is empty or ends in a separator, its last part
+// is dots and blanks alone (".", ".." as the system opens them), it is a drive ("C:") or a
+// share ("\\server\share") alone; or it names a folder that exists, or a data stream of one.
+bool IsFolderPath(const std::string& thePath);
 // Creates every folder along the path; failures (folders that exist) are ignored.
 void MakeDirectories(const std::string& thePath);
 // Deletes a folder and everything in it; true when all of it went. Refuses paths shorter than

@@ -186,18 +186,31 @@ void KpEngine::ReceiveCommandLine(const std::string& arguments)
 {
     for (const auto& option : Lumo::SplitCommandLineOptions(arguments))
         HandleCommandLineOption(option.first, option.second);
-    // The recording replaces its file as the run ends: never one of the game's
-    // own, which the player would lose right after the quit box said it is saved.
-    if (mRecordingDemo && KpIsGameFile(KpCurrentGameFiles(), mDemoFileName))
+    if (!mRecordingDemo)
+        return;
+    // The recording replaces its file as the run ends: never a folder, where
+    // the whole run would be played for nothing, and never one of the game's
+    // own files, which the player would lose right after the quit box said it
+    // is saved.
+    std::wstring opening, reason;
+    if (Lumo::IsFolderPath(mDemoFileName))
     {
-        mRecordingDemo = false;
-        PopupW(GetString("DEMO_FILE_IS_GAME_FILE", L"A demo cannot be recorded to ") +
-               Lumo::StringToWString(mDemoFileName) +
-               GetString("DEMO_FILE_IS_GAME_FILE_END",
-                         L": the game keeps its own data in that file. Please name another "
-                         L"demo file."));
-        ExitImmediately(1);
+        opening = GetString("DEMO_FILE_IS_FOLDER", L"A demo cannot be recorded to ");
+        reason = GetString("DEMO_FILE_IS_FOLDER_END",
+                           L": that names a folder, not a file. Please name a demo file.");
     }
+    else if (KpIsGameFile(KpCurrentGameFiles(), mDemoFileName))
+    {
+        opening = GetString("DEMO_FILE_IS_GAME_FILE", L"A demo cannot be recorded to ");
+        reason = GetString("DEMO_FILE_IS_GAME_FILE_END",
+                           L": the game keeps its own data in that file. Please name another "
+                           L"demo file.");
+    }
+    else
+        return;
+    mRecordingDemo = false;
+    PopupW(opening + Lumo::StringToWString(mDemoFileName) + reason);
+    ExitImmediately(1);
 }
 
 void KpEngine::GotFocus()

@@ -346,6 +346,25 @@ TEST(Folders, DeleteTreeLeavesLinkedFolderTargets)
     DeleteTree(target);
 }
 
+// The forms the running game's refusal rows (StartRefusal) leave out, and names that stay files.
+TEST(Folders, APathThatCanNameOnlyAFolderIsKnownByItsFormOrByTheFolderThere)
+{
+    const std::string root = ScratchFolder("folderpath");
+    DeleteTree(root);
+    MakeDirectories(root + "\\sub");
+    WriteFile(root + "\\file.dmo", "x");
+    for (const std::string& path : {root + "/new/", root + "\\new\\. .", std::string("c:."),
+                                    std::string("C:"), std::string("//server"), std::string(),
+                                    root + "\\SUB", root + "\\sub::$DATA", root + "\\sub:s"})
+        EXPECT_TRUE(IsFolderPath(path)) << path;
+    for (const std::string& path :
+         {root + "\\file.dmo", root + "\\file.dmo:s", root + "\\new\\deeper\\run.dmo",
+          root + "\\sub\\run.dmo.", root + "\\..\\run.dmo", std::string("C:run.dmo"),
+          std::string("\\\\server\\share\\run.dmo")})
+        EXPECT_FALSE(IsFolderPath(path)) << path;
+    DeleteTree(root);
+}
+
 TEST(AppDataFolder, StoredWithTrailingSeparatorOnVista)
 {
     // Wine reports NT 6.1, so the folder is kept.

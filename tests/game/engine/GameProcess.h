@@ -51,6 +51,28 @@ inline bool ReadGameInt(const char* name, int* value)
     return true;
 }
 
+// The game's key as text: each value's name and number ("InProgress=1 ", "?"
+// for a value that is no number), or "no key"; what a run left there.
+inline std::string GameKeyValues()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "no key";
+    std::string text;
+    char name[256];
+    for (DWORD i = 0;; i++)
+    {
+        DWORD length = sizeof(name), type = 0, value = 0, size = sizeof(value);
+        LONG result = RegEnumValueA(key, i, name, &length, nullptr, &type, (BYTE*)&value, &size);
+        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
+            break;
+        text += std::string(name, length) + "=" +
+                (type == REG_DWORD ? std::to_string(value) : std::string("?")) + " ";
+    }
+    RegCloseKey(key);
+    return text;
+}
+
 struct FoundWindow
 {
     DWORD pid;

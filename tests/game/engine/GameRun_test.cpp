@@ -7,6 +7,7 @@
 // the tests answer from the keyboard.
 #include <gtest/gtest.h>
 
+#include "framework/app/LumoAppBase.h"
 #include "framework/app/StringUtils.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
@@ -111,6 +112,10 @@ TEST_F(GameRun, SecondInstanceExitsAtOnce)
     ASSERT_TRUE(first.Start());
     HWND hwnd = first.WaitForMainWindow(30000);
     ASSERT_NE(hwnd, nullptr);
+    // Cleared by hand, so that the mark the refused copy leaves is its own.
+    DWORD zero = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kGameKey, "InProgress", REG_DWORD,
+                                             &zero, sizeof(zero)));
 
     GameProcess second;
     ASSERT_TRUE(second.Start());
@@ -119,9 +124,34 @@ TEST_F(GameRun, SecondInstanceExitsAtOnce)
     EXPECT_FALSE(second.mSawSystemBox);
     EXPECT_EQ(WindowOf(second.mPid, "MainWindow"), nullptr);
     EXPECT_FALSE(first.mExited);
+    // The refused copy marks its start as any start does; the first copy's quit clears it.
+    int value = -1;
+    EXPECT_TRUE(ReadGameInt("InProgress", &value));
+    EXPECT_EQ(value, 1);
 
     ASSERT_TRUE(first.WaitForOutput("Resource Loading Time: ", 30000));
     EXPECT_TRUE(first.Quit(hwnd, 10000));
+    EXPECT_TRUE(ReadGameInt("InProgress", &value));
+    EXPECT_EQ(value, 0);
+}
+
+// The run is marked before its command line is read: a fault there leaves the
+// mark, and the next start reads that the previous run did not end properly.
+TEST_F(GameRun, AFaultInTheCommandLineLeavesTheRunMarkedForTheNextStart)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.Start("-crash"));
+    ASSERT_TRUE(game.WaitForExit(30000)) << game.Account();
+    EXPECT_NE(std::string::npos, game.Output().find("Debugger: unhandled exception c0000005"))
+        << game.Account();
+    EXPECT_EQ("InProgress=1 ", GameKeyValues());
+
+    Lumo::LumoAppBase next;
+    next.mRegKey = kGameKey + strlen("SOFTWARE\\");
+    next.LoadSettings();
+    next.mSaveSettingsAtShutdown = false;
+    EXPECT_FALSE(next.mPrevRunEndedProperly);
+    EXPECT_EQ("InProgress=1 ", GameKeyValues());
 }
 
 TEST_F(GameRun, EndSessionEndsTheRunOnlyWhenTheSessionEnds)

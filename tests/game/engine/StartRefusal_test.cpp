@@ -79,6 +79,16 @@ void SqueezeAddressSpace(HANDLE process)
         VirtualFreeEx(process, blocks[i], 0, MEM_RELEASE);
 }
 
+// Where the game puts a demo file named without a drive or share; empty when
+// the system cannot say.
+std::string DemoFolder()
+{
+    char common[MAX_PATH] = {0};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common)))
+        return "";
+    return std::string(common) + "\\Zorka Cafe\\";
+}
+
 // The text without blanks and line breaks: a box breaks its lines where it must.
 std::wstring Unwrapped(std::wstring text)
 {
@@ -211,6 +221,8 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
         EXPECT_EQ(1u,
                   RunToTheBox(GamePath(), "-play -demofile \"" + folder + c.file + "\"", &text));
         EXPECT_EQ(Unwrapped(c.message), Unwrapped(text)) << Narrow(text);
+        // A replay, refused or not, leaves the registry as it found it.
+        EXPECT_EQ("no key", GameKeyValues());
     }
 
     // The version is shown as printable text, one line of it at most (the
@@ -235,9 +247,8 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
 
     // With no numbered recording, the newest but two is looked for under the
     // first number a recording gets, in the game's data folder.
-    char common[MAX_PATH] = {0};
-    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common)));
-    const std::string data = std::string(common) + "\\Zorka Cafe\\";
+    const std::string data = DemoFolder();
+    ASSERT_NE("", data);
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((data + "lumoapp*.dmo").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE)
@@ -252,47 +263,66 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     EXPECT_EQ(1u, RunToTheBox(GamePath(), "-play -demofile ab\\x.dmo", &boxText));
     EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"ab\\x.dmo"),
               Unwrapped(boxText));
+    EXPECT_EQ("no key", GameKeyValues());
 }
 
-TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesAreRefusedBeforeAnything)
+TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesOrAFolderAreRefusedBeforeAnything)
 {
     std::string program;
     ASSERT_NO_FATAL_FAILURE(MakeGameFolder(mFolder, {}, &program));
     const std::string pref = KpProfileFile::DefaultPath();
     const std::string profile = WriteProfileData(KpProfileData());
-    Lumo::MakeDirectories(Lumo::GetFileDir(pref, true));
+    const std::string profileFolder = Lumo::GetFileDir(pref);
+    Lumo::MakeDirectories(profileFolder);
     WriteTestFile(pref, profile);
     char shortPref[MAX_PATH] = {0};
     ASSERT_NE(0u, GetShortPathNameA(pref.c_str(), shortPref, MAX_PATH));
     const std::string game = mFolder.Path() + "\\";
-    const std::string names[] = {
-        pref,
-        shortPref,
-        Lumo::GetFileDir(pref, true) + "..\\Zorka2\\PREF.DAT.",
-        pref + ".7.bad",
-        pref + "::$DATA",
-        game + "data.pak",
-        game + "zorkacafe.EXE",
-        game + "ZorkaCafe.map",
-        game + "zorkacafe.DEBUG",
-    };
-    for (const std::string& name : names)
+    const std::wstring ownFile = L"the game keeps its own data in that file";
+    const std::wstring folder = L"that names a folder, not a file";
+    const struct
     {
-        SCOPED_TRACE(name);
+        std::string name;
+        std::string shown; // the name made absolute, when it is not
+        std::wstring reason;
+    } cases[] = {
+        {pref, "", ownFile},
+        {shortPref, "", ownFile},
+        {profileFolder + "\\..\\Zorka2\\PREF.DAT.", "", ownFile},
+        {pref + ".7.bad", "", ownFile},
+        {pref + "::$DATA", "", ownFile},
+        {game + "data.pak", "", ownFile},
+        {game + "zorkacafe.EXE", "", ownFile},
+        {game + "ZorkaCafe.map", "", ownFile},
+        {game + "zorkacafe.DEBUG", "", ownFile},
+        {profileFolder, "", folder},
+        {Lumo::GetFileDir(profileFolder), "", folder},
+        {game + "new\\", "", folder},
+        {"..", DemoFolder() + "..", folder},
+        {"C:\\", "", folder},
+        {"\\\\server\\share", "", folder},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
         std::wstring text;
-        EXPECT_EQ(1u, RunToTheBox(program, "-record -demofile \"" + name + "\"", &text));
-        EXPECT_NE(std::wstring::npos, Unwrapped(text).find(Unwrapped(L"cannot be recorded to " +
-                                                                     Lumo::StringToWString(name))))
+        EXPECT_EQ(1u, RunToTheBox(program, "-record -demofile \"" + c.name + "\"", &text));
+        const std::string shown = c.shown.empty() ? c.name : c.shown;
+        EXPECT_NE(std::wstring::npos,
+                  Unwrapped(text).find(Unwrapped(L"cannot be recorded to " +
+                                                 Lumo::StringToWString(shown) + L": " + c.reason)))
             << Narrow(text);
     }
+    // Nothing ran: not even the folder a recording would have been written in.
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((game + "new").c_str()));
     EXPECT_EQ(ReadTestFile(pref), profile);
 
-    // Neither those nor an unknown option mark a run in the registry.
+    // Those and an unknown option leave the registry as it was but for the
+    // mark of a run that did not end properly.
     std::wstring text;
     EXPECT_EQ(0u, RunToTheBox(program, "-record -bogus", &text));
     EXPECT_NE(std::wstring::npos, text.find(L"-bogus")) << Narrow(text);
-    HKEY key;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key));
+    EXPECT_EQ("InProgress=1 ", GameKeyValues());
 }
 
 TEST_F(StartRefusal, APictureThatGetsNoMemoryIsNamedAndEndsTheRun)
