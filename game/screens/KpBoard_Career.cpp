@@ -156,11 +156,7 @@ void KpBoard_Career::PlaceDayFrame(KpCandyWidget* frame)
 
 void KpBoard_Career::OnShow()
 {
-    for (int i = 0; i < kCareerCafeCount; i++)
-    {
-        SetVisibleIf(cafeButton[i], false);
-        SetVisibleIf(cafeBigText[i], false);
-    }
+    PutAwayTabs();
     if (selectedDay == -1)
         SelectHighestLevel();
     RefreshDays(true, false);
@@ -237,6 +233,19 @@ void KpBoard_Career::ShowCafeTabs()
     }
     ShowIf(resetButton);
     ShowIf(currentDayButton);
+}
+
+// The tabs and the two tools stand on the open book only: they would show
+// over the main menu while the page turns. ShowCafeTabs brings them back.
+void KpBoard_Career::PutAwayTabs()
+{
+    for (int i = 0; i < kCareerCafeCount; i++)
+    {
+        SetVisibleIf(cafeButton[i], false);
+        SetVisibleIf(cafeBigText[i], false);
+    }
+    SetVisibleIf(resetButton, false);
+    SetVisibleIf(currentDayButton, false);
 }
 
 void KpBoard_Career::HideCafeTab(bool alsoTools)
@@ -400,11 +409,7 @@ void KpBoard_Career::OnButton(KpCandyWidget* widget)
             board->Hide();
         if (KpBoard_MainMenu* menu = GetMainMenu())
             menu->TurnMenuPage(nullptr, true, kTurnNone);
-        for (int i = 0; i < kCareerCafeCount; i++)
-        {
-            SetVisibleIf(cafeButton[i], false);
-            SetVisibleIf(cafeBigText[i], false);
-        }
+        PutAwayTabs();
     }
     else if (widget == playButton)
         StartLevel(GetSelectedLevel());
