@@ -417,12 +417,16 @@ void KpBoard_Career::OnButton(KpCandyWidget* widget)
     {
         if (ShowConfirmBox("delcareer") == 1)
         {
+            // The page comes to the front here as in a page turn, and the
+            // cafe may change: the tabs are set as when a turn ends.
+            HideCafeTab(false);
             gProfileFile.ClearProfile();
             gProfileFile.Save();
             ScreenTrace("career reset");
             SelectHighestLevel();
             SetupCafePage(true);
             RefreshDays(false, false);
+            ShowCafeTabs();
         }
     }
     else if (widget == currentDayButton)
@@ -435,6 +439,8 @@ void KpBoard_Career::OnButton(KpCandyWidget* widget)
         {
             SetupCafePage(false);
             RefreshDays(false, false);
+            // The page came in front of the shown cafe's big tab.
+            ShowCafeTabs();
         }
         else
         {
@@ -444,6 +450,7 @@ void KpBoard_Career::OnButton(KpCandyWidget* widget)
             unlockedDays = unlocked;
             SwitchCafe(target);
         }
+        ScreenTrace("career today: cafe %d day %d", shownCafe, selectedDay);
     }
     else
     {
