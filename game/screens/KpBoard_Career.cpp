@@ -156,11 +156,7 @@ void KpBoard_Career::PlaceDayFrame(KpCandyWidget* frame)
 
 void KpBoard_Career::OnShow()
 {
-    for (int i = 0; i < kCareerCafeCount; i++)
-    {
-        SetVisibleIf(cafeButton[i], false);
-        SetVisibleIf(cafeBigText[i], false);
-    }
+    PutAwayTabs();
     if (selectedDay == -1)
         SelectHighestLevel();
     RefreshDays(true, false);
@@ -237,6 +233,19 @@ void KpBoard_Career::ShowCafeTabs()
     }
     ShowIf(resetButton);
     ShowIf(currentDayButton);
+}
+
+// The tabs and the two tools stand on the open book only: they would show
+// over the main menu while the page turns. ShowCafeTabs brings them back.
+void KpBoard_Career::PutAwayTabs()
+{
+    for (int i = 0; i < kCareerCafeCount; i++)
+    {
+        SetVisibleIf(cafeButton[i], false);
+        SetVisibleIf(cafeBigText[i], false);
+    }
+    SetVisibleIf(resetButton, false);
+    SetVisibleIf(currentDayButton, false);
 }
 
 void KpBoard_Career::HideCafeTab(bool alsoTools)
@@ -400,11 +409,7 @@ void KpBoard_Career::OnButton(KpCandyWidget* widget)
             board->Hide();
         if (KpBoard_MainMenu* menu = GetMainMenu())
             menu->TurnMenuPage(nullptr, true, kTurnNone);
-        for (int i = 0; i < kCareerCafeCount; i++)
-        {
-            SetVisibleIf(cafeButton[i], false);
-            SetVisibleIf(cafeBigText[i], false);
-        }
+        PutAwayTabs();
     }
     else if (widget == playButton)
         StartLevel(GetSelectedLevel());
@@ -412,12 +417,16 @@ void KpBoard_Career::OnButton(KpCandyWidget* widget)
     {
         if (ShowConfirmBox("delcareer") == 1)
         {
+            // The page comes to the front here as in a page turn, and the
+            // cafe may change: the tabs are set as when a turn ends.
+            HideCafeTab(false);
             gProfileFile.ClearProfile();
             gProfileFile.Save();
             ScreenTrace("career reset");
             SelectHighestLevel();
             SetupCafePage(true);
             RefreshDays(false, false);
+            ShowCafeTabs();
         }
     }
     else if (widget == currentDayButton)
@@ -430,6 +439,8 @@ void KpBoard_Career::OnButton(KpCandyWidget* widget)
         {
             SetupCafePage(false);
             RefreshDays(false, false);
+            // The page came in front of the shown cafe's big tab.
+            ShowCafeTabs();
         }
         else
         {
@@ -439,6 +450,7 @@ void KpBoard_Career::OnButton(KpCandyWidget* widget)
             unlockedDays = unlocked;
             SwitchCafe(target);
         }
+        ScreenTrace("career today: cafe %d day %d", shownCafe, selectedDay);
     }
     else
     {

@@ -85,6 +85,7 @@ private:
     void BindCareerPage(KpCandyWidget* page);
     void BindSnapshotPage(KpCandyWidget* page);
     void SetCafe(int cafe);
+    void PutAwayTabs();
     void PlaceDayFrame(KpCandyWidget* frame);
     std::wstring DayText() const;
     int HighestLevel() const;

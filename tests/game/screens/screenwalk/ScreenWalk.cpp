@@ -6,6 +6,8 @@
 // debugger output, one line each:
 //   "ScreenWalk: ready 3D=<0|1> windowed=<0|1>"
 //   "ScreenWalk: comic <name> episode <n>"   an episode of a comic is on view
+//   "ScreenWalk: page turn to <action> on the screen"   the first frame of a
+//       page turn of the main menu reached the screen
 //   "ScreenWalk: check <n> same strip <k>/<m>"
 //   "ScreenWalk: check <n> differs <count> at <x>,<y> <drawn> <whole> in <box> strip <k>/<m>"
 //       (hex colours of the first differing pixel, the box of all; strip: the
@@ -37,7 +39,9 @@
 #include "game/gameplay/KpBoard_Game3.h"
 #include "game/scene/KpItem.h"
 #include "game/scene/KpItemList.h"
+#include "game/screens/KpBoard_MainMenu.h"
 #include "game/screens/KpComix.h"
+#include "game/screens/KpScreenTable.h"
 #include "tests/game/engine/ScreenPixels.h"
 
 namespace
@@ -153,6 +157,17 @@ public:
             mPending = true;
         if (mCheckEvent && WaitForSingleObject(mCheckEvent, 0) == WAIT_OBJECT_0)
             mPending = true;
+        // A test may hold the game at this line and read what the turn starts with.
+        KpBoard_MainMenu* menu = GetMainMenu();
+        if (!menu || !menu->IsTurning())
+            mTurnShown = false;
+        else if (!mTurnShown && presented && mUnpresented.IsEmpty() && !mDrawing &&
+                 mWidgetManager && mWidgetManager->mImage)
+        {
+            mTurnShown = true;
+            GrabSettled();
+            Report(Lumo::StrFormat("page turn to %d on the screen", menu->turnAction));
+        }
         // Only once all that was drawn went to the screen (a draw may wait
         // for its present while loading).
         if (mPending && mUnpresented.IsEmpty() && !mDrawing && mWidgetManager &&
@@ -301,6 +316,7 @@ private:
     int mEvery = 0, mPresented = 0, mChecks = 0;
     int mEpisode = -1;
     bool mPending = false;
+    bool mTurnShown = false; // the running page turn's first frame was reported
 };
 } // namespace
 

@@ -8,6 +8,9 @@
 // presented whole, and it does so on its own every few frames between the
 // stops, through page turns, comics and effects. While a day runs, a scene
 // item of 12 parts stands on the floor: each of its parts reaches the screen.
+// The career book's tabs stand as a page turn leaves them after "Today" and
+// after starting over, and its tools never stand on a page turning to or
+// from it.
 // The screen is larger than the game, so the game runs in a window and
 // presents only the areas that changed.
 //
@@ -92,6 +95,7 @@ protected:
             profile.name = name;
             data.slots.push_back(profile);
         }
+        data.slots[1].highestLevel = 40; // the third cafe
         data.currentSlot = 0;
         Lumo::MakeDirectories(Lumo::GetFileDir(KpProfileFile::DefaultPath(), true));
         WriteTestFile(KpProfileFile::DefaultPath(), WriteProfileData(data));
@@ -176,12 +180,76 @@ protected:
         ASSERT_TRUE(Click(yes ? y : n, "box '" + key + "' answered"));
     }
 
+    // A box of the game's picture; how many pixels of `a` are near those of `b`.
+    struct Area
+    {
+        int x, y, w, h;
+    };
+    static size_t Alike(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+    {
+        size_t alike = 0;
+        for (size_t i = 0; i < a.size() && i < b.size(); i++)
+            alike += GameScreen::Near(a[i], b[i], 24) ? 1 : 0;
+        return alike;
+    }
+    // The area as the screen shows it now; the whole picture is saved as the stop.
+    std::vector<uint32_t> Grab(const std::string& stop, const Area& a)
+    {
+        GameScreen screen(mHwnd, "screen-walk");
+        screen.WaitUntil(("road" + std::to_string(mRoad) + " " + stop).c_str(),
+                         [](const GameScreen&) { return true; });
+        std::vector<uint32_t> pixels;
+        for (int y = a.y; y < a.y + a.h; y++)
+            for (int x = a.x; x < a.x + a.w; x++)
+                pixels.push_back(screen.At(x, y));
+        return pixels;
+    }
+    // The tabs once they have held still for 400 ms (their fades ended).
+    std::vector<uint32_t> SettledTabs(const std::string& stop)
+    {
+        std::vector<uint32_t> last, now;
+        for (int still = 0, tries = 0; still < 4 && tries < 50; tries++, last.swap(now))
+        {
+            GameProcess::WaitFor(100);
+            now = Grab(stop, mTabs);
+            still = now == last ? still + 1 : 0;
+        }
+        return last;
+    }
+    // Once a picture drawn after the last action is on the screen, the tabs
+    // come to show `wanted` (within 5 s).
+    void ExpectTabs(const std::string& stop, const std::vector<uint32_t>& wanted)
+    {
+        Check(stop);
+        size_t alike = 0;
+        for (int tries = 0; tries < 50 && alike != wanted.size();
+             tries++, GameProcess::WaitFor(100))
+            alike = Alike(Grab(stop, mTabs), wanted);
+        EXPECT_EQ(alike, wanted.size()) << stop << ": pixels of the tabs as wanted";
+    }
+    // A click that turns a page to `to` (3 the career book, 1 the main menu):
+    // the turn's first frame, held on the screen, shows none of the book's tools.
+    void TurnWithoutTools(POINT at, int to, const std::string& stop)
+    {
+        mGame->HoldAt(Lumo::StrFormat("ScreenWalk: page turn to %d on the screen", to));
+        ClickAt(mHwnd, at);
+        for (int waited = 0; !mGame->IsHeld() && waited < 20000; waited += 20)
+            GameProcess::WaitFor(20);
+        EXPECT_TRUE(mGame->IsHeld()) << stop << ": no page turn";
+        size_t alike = Alike(Grab(stop, mToolArea), mTools);
+        EXPECT_LT(alike, mTools.size() / 2) << stop << ": pixels of the tools as on the open book";
+        ASSERT_TRUE(Do([&] { mGame->Release(); }, Lumo::StrFormat("page turn ended on %d", to)));
+    }
+
     void Walk(int road);
 
     TempFolder mFolder;
     std::string mProgram;
     GameProcess* mGame = nullptr; // the walk's run
     HWND mHwnd = nullptr;
+    int mRoad = 0;
+    Area mTabs = {}, mToolArea = {}; // the book's cafe tabs, and its two tools
+    std::vector<uint32_t> mTools;    // the tools as the open book shows them
 };
 
 POINT In(const char* layout, std::initializer_list<const char*> names)
@@ -200,6 +268,7 @@ void ScreenWalkRun::Walk(int road)
     RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
     RegCloseKey(key);
     WriteProfiles();
+    mRoad = road;
 
     GameProcess game;
     mGame = &game;
@@ -248,6 +317,16 @@ void ScreenWalkRun::Walk(int road)
 
     ASSERT_TRUE(Click(menu("career"), "page turn ended on 3"));
     Check("career book");
+    // A new player's tabs (the first cafe's in front, the others locked),
+    // and the tools "Today" and "Start over".
+    const POINT firstTab = In("career_menu", {"cafe1_text_big"});
+    const POINT lastTab = In("career_menu", {"cafe3_text_big"});
+    mTabs = {firstTab.x - 60, 0, lastTab.x - firstTab.x + 120, 2 * firstTab.y};
+    const std::vector<uint32_t> newTabs = SettledTabs("career tabs");
+    const POINT today = In("career_menu", {"current_day"});
+    const POINT reset = In("career_menu", {"reset_button"});
+    mToolArea = {today.x - 60, today.y - 16, reset.x - today.x + 120, 32};
+    mTools = Grab("career tools", mToolArea);
 
     // Day 1 opens with its comic, then the briefing.
     ASSERT_TRUE(Do(
@@ -314,13 +393,32 @@ void ScreenWalkRun::Walk(int road)
     ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", true));
     ASSERT_TRUE(mGame->WaitForOutput("Screens: level left for the main menu", 10000));
 
-    // The career kept when its question is declined, and its book still plays.
-    ASSERT_TRUE(Click(menu("career"), "page turn ended on 3"));
-    ASSERT_NO_FATAL_FAILURE(
-        Box([&] { ClickAt(mHwnd, In("career_menu", {"reset_button"})); }, "delcareer", false));
+    // The book opened again; the career kept when its question is declined,
+    // and started over from the first cafe; the book closed.
+    ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(menu("career"), 3, "second opening"));
+    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, reset); }, "delcareer", false));
+    EXPECT_EQ(mGame->CountOutput("Screens: career reset"), 0u);
+    auto startOver = [&] { Box([&] { ClickAt(mHwnd, reset); }, "delcareer", true); };
+    ASSERT_TRUE(Do(startOver, "career reset"));
+    ExpectTabs("started over in cafe 1", newTabs);
+    ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(
+        In("career_menu", {"career_dlg", "left_page", "back_button"}), 1, "book closed"));
+
+    // Ben's book, in the third cafe: "Today", then started over; it still plays.
+    ASSERT_TRUE(Click(In("main_menu", {"profile_open"}), "page turn ended on 1"));
+    const POINT list = In("main_menu", {"select_profile", "left_page", "list"});
+    ClickAt(mHwnd, POINT{list.x, list.y - 87}); // the second row
+    ASSERT_TRUE(
+        Click(In("main_menu", {"select_profile", "left_page", "select"}), "page turn ended on 1"));
+    ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(menu("career"), 3, "third cafe's book"));
+    EXPECT_EQ(mGame->CountOutput("Screens: career book shown: cafe 3 day 5"), 1u);
+    const std::vector<uint32_t> thirdCafeTabs = SettledTabs("third cafe's tabs");
+    ASSERT_TRUE(Click(today, "career today: cafe 3 day 5"));
+    ExpectTabs("today in cafe 3", thirdCafeTabs);
+    ASSERT_TRUE(Do(startOver, "career reset"));
+    ExpectTabs("started over in cafe 3", newTabs);
     ASSERT_TRUE(
         Click(In("career_menu", {"career_dlg", "right_page", "play_button"}), "career level"));
-    EXPECT_EQ(mGame->CountOutput("Screens: career reset"), 0u);
     ASSERT_NO_FATAL_FAILURE(Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true));
     EXPECT_TRUE(mGame->WaitForExit(20000)) << mGame->Output();
     EXPECT_FALSE(mGame->mSawSystemBox);
