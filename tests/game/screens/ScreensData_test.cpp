@@ -21,6 +21,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/Font.h"
 #include "game/engine/KpFont.h"
+#include "game/gameplay/KpCafeArt.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/engine/KpTextureManager.h"
@@ -212,6 +213,11 @@ TEST(ScreensData, TheStoryNamesEachCafeOneWayAndNoDayTalksOfWeatherTheWindowNeve
         const std::wstring name = loc->GetText(Lumo::StrFormat("mn08_cafe%d", cafe));
         EXPECT_EQ(loc->GetText(Lumo::StrFormat("comix_sign_%d", cafe)), name) << cafe;
         EXPECT_EQ(loc->GetText(Lumo::StrFormat("mn08_cafe%d_head", cafe)), L"The " + name) << cafe;
+        // The room's painted sign says what the place is: its name's last word.
+        std::wstring word = name.substr(name.rfind(L' ') + 1);
+        for (wchar_t& c : word)
+            c = towupper(c);
+        EXPECT_EQ(std::wstring(KpCafeArt::kRoomSignWords[cafe - 1]), word) << cafe;
     }
     // Every cafe's window shows a bright sky over green trees, every day.
     std::vector<std::string> days = Numbered("breif_text_l%02d", 1, 59);
