@@ -48,6 +48,9 @@ const int kLifeHeartSize = 44;
 // picture, its string and all; its top left on the screen, under the door's hook.
 const int kDoorSignX = 925, kDoorSignY = 110;
 const int kDoorSignWidth = 70, kDoorSignHeight = 36;
+// The word painted on the sign over each cafe's menu board (cafes 1 to 3):
+// what the place is, the last word of its name ("mn08_cafe%d" in cfg\loc.xml).
+const wchar_t* const kRoomSignWords[3] = {L"CAFE", L"CAFE", L"BISTRO"};
 // The room's lower cup shelf, its board on the screen: the espresso machine
 // ("counter_espresso") stands on the counter under it and must keep clear of it.
 const int kLowerShelfX = 600, kLowerShelfY = 150, kLowerShelfWidth = 268, kShelfBoardHeight = 12;

@@ -246,8 +246,9 @@ void Wood(Lumo::MemoryImage& im, const ArtMask& shape, float y0, float y1)
     ArtPaint::Fill(im, grain, kCoffee, 0.25f);
 }
 
-// The chalk board of the day's offer, and the cafe's painted sign hung over it.
-void MenuBoard(Lumo::MemoryImage& room, const Look& look)
+// The chalk board of the day's offer, and the cafe's painted sign hung over
+// it, which says what the place is (KpCafeArt.h).
+void MenuBoard(Lumo::MemoryImage& room, int n, const Look& look)
 {
     Piece piece(366, 14, 160, 206);
     Lumo::MemoryImage& im = piece.im;
@@ -270,7 +271,7 @@ void MenuBoard(Lumo::MemoryImage& room, const Look& look)
     paint.pixels = 18;
     paint.color = ArtPaint::Mix(kCream, look.colour, 0.25f);
     paint.outlineWidth = 0;
-    ArtText::DrawCentred(im, L"CAFE", 80, 36, paint);
+    ArtText::DrawCentred(im, KpCafeArt::kRoomSignWords[n - 1], 80, 36, paint);
 
     ArtMask frame = Mask(im);
     frame.AddRoundRect(10, 56, 140, 136, 6);
@@ -483,7 +484,7 @@ void Cafe(ArtOutput& out, int n, const Look& look)
     Wall(im, look);
     Floor(im, look);
     Window(im, look);
-    MenuBoard(im, look);
+    MenuBoard(im, n, look);
     Shelves(im);
     Door(im, look);
     Corners(im);

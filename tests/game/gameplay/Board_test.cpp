@@ -18,6 +18,7 @@
 #include "game/gameplay/KpCafeTable.h"
 #include "game/gameplay/KpClient.h"
 #include "game/gameplay/KpTaskGoals.h"
+#include "game/gameplay/KpUpgrade.h"
 #include "game/scene/KpItemList.h"
 #include "tests/game/gameplay/GameplayTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -644,7 +645,7 @@ TEST_F(Board, TheCafeDrawnChangeByChangeIsTheCafeDrawnWhole)
 // kept in the saved profile and stands on the counter, drawn as the shop
 // showed it and clear of the cup shelf above it, on every later day of cafe
 // 1, where the shop no longer offers it; an earlier day and another cafe
-// start without it.
+// start without it. So does the radio at the counter's end, notes and all.
 TEST_F(Board, AnUpgradeKeptAfterAWonDayStandsInItsCafeOnEveryLaterDay)
 {
     GameArchives archives;
@@ -657,7 +658,8 @@ TEST_F(Board, AnUpgradeKeptAfterAWonDayStandsInItsCafeOnEveryLaterDay)
         std::string text = kDay;
         text.replace(text.find("number=\"3\""), 10, Lumo::StrFormat("number=\"%d\"", number));
         text.insert(text.find("</scene>"),
-                    "<object class=\"decor\" name=\"counter_espresso\" pos=\"640;238\"/>");
+                    "<object class=\"decor\" name=\"counter_espresso\" pos=\"640;238\"/>"
+                    "<object class=\"decor\" name=\"radio_shelf\" pos=\"858;238\"/>");
         text.insert(text.find("</level>"), "<upgrades><upgrade object=\"counter\" "
                                            "name=\"espresso\" kind=\"functional\"/></upgrades>");
         return LevelFromText(text, number, false);
@@ -695,25 +697,40 @@ TEST_F(Board, AnUpgradeKeptAfterAWonDayStandsInItsCafeOnEveryLaterDay)
         EXPECT_EQ(kept ? 0 : 1, board.GetUpgradeOffers(offers)) << level;
         if (level != 6)
             continue;
+        KpUpgradeOffer radio;
+        radio.object = "radio";
+        radio.name = "jazz";
+        board.ApplyUpgrade(&radio, true);
         manager.SetAllDirty();
         manager.DrawScreen(nullptr);
-        std::unique_ptr<ImageLib::Image> machine(
-            ImageLib::GetImage("img\\cafe\\counter_espresso.png", false));
-        ASSERT_TRUE(machine);
-        const int w = machine->GetWidth(), h = machine->GetHeight();
-        // Its middle, the picture's foot (bottom centre) standing at the decoration's place.
-        EXPECT_PRED2(Near, machine->GetBits()[size_t(h / 2) * w + w / 2] & 0xFFFFFF,
-                     Pixel(screen, 640, 238 - h + h / 2));
-        // The shelf's board over it shows as the room has it, edge and all.
         using namespace KpCafeArt;
         std::unique_ptr<ImageLib::Image> room(
             ImageLib::GetImage("img\\cafe\\cafe1_back.png", false));
         ASSERT_TRUE(room);
-        for (int y = kLowerShelfY; y < kLowerShelfY + kShelfBoardHeight; y++)
-            for (int x = std::max(kLowerShelfX, 640 - w / 2); x < 640 + w / 2; x++)
-                ASSERT_PRED2(Near, room->GetBits()[size_t(y) * room->GetWidth() + x] & 0xFFFFFF,
-                             Pixel(screen, x, y))
-                    << "the machine covers the shelf at " << x << "," << y;
+        const struct
+        {
+            const char* file;
+            int x; // its foot at x;238, as the level files place it
+        } decorations[] = {{"img\\cafe\\counter_espresso.png", 640},
+                           {"img\\cafe\\radio_jazz.png", 858}};
+        for (const auto& decoration : decorations)
+        {
+            std::unique_ptr<ImageLib::Image> picture(ImageLib::GetImage(decoration.file, false));
+            ASSERT_TRUE(picture) << decoration.file;
+            const int w = picture->GetWidth(), h = picture->GetHeight();
+            const int left = decoration.x - w / 2;
+            // A point of its body, the picture's foot (bottom centre) standing at its place.
+            EXPECT_PRED2(Near, picture->GetBits()[size_t(h * 3 / 4) * w + w / 2] & 0xFFFFFF,
+                         Pixel(screen, decoration.x, 238 - h + h * 3 / 4))
+                << decoration.file;
+            // The shelf's board over it and the board's shadow show as the room has them.
+            for (int y = kLowerShelfY; y < kLowerShelfY + kShelfBoardHeight + 4; y++)
+                for (int x = std::max(kLowerShelfX, left);
+                     x < std::min(kLowerShelfX + kLowerShelfWidth, left + w); x++)
+                    ASSERT_PRED2(Near, room->GetBits()[size_t(y) * room->GetWidth() + x] & 0xFFFFFF,
+                                 Pixel(screen, x, y))
+                        << decoration.file << " covers the shelf at " << x << "," << y;
+        }
     }
     board.EndLevel();
     manager.RemoveWidget(&board);

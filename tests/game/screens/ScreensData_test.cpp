@@ -4,11 +4,14 @@
 // pattern is in the data, and so is every text id the layouts name, and each
 // fits the box it is shown in. The texts tell one story: a cafe has one name,
 // its comics show its own street and room, and no day speaks of weather its
-// window does not show.
+// window does not show. Every comic comes to rest before it holds.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cwchar>
 #include <cwctype>
+#include <deque>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +21,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/Font.h"
 #include "game/engine/KpFont.h"
+#include "game/gameplay/KpCafeArt.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/engine/KpTextureManager.h"
@@ -30,6 +34,8 @@
 #include "game/screens/KpBoard_EscapeMenu.h"
 #include "game/screens/KpBoard_MainMenu.h"
 #include "game/screens/KpComix.h"
+#include "game/screens/KpComixEpisode.h"
+#include "game/screens/KpComixObject.h"
 #include "game/ui/KpText.h"
 #include "tests/game/screens/ScreensTestSupport.h"
 
@@ -207,6 +213,11 @@ TEST(ScreensData, TheStoryNamesEachCafeOneWayAndNoDayTalksOfWeatherTheWindowNeve
         const std::wstring name = loc->GetText(Lumo::StrFormat("mn08_cafe%d", cafe));
         EXPECT_EQ(loc->GetText(Lumo::StrFormat("comix_sign_%d", cafe)), name) << cafe;
         EXPECT_EQ(loc->GetText(Lumo::StrFormat("mn08_cafe%d_head", cafe)), L"The " + name) << cafe;
+        // The room's painted sign says what the place is: its name's last word.
+        std::wstring word = name.substr(name.rfind(L' ') + 1);
+        for (wchar_t& c : word)
+            c = towupper(c);
+        EXPECT_EQ(std::wstring(KpCafeArt::kRoomSignWords[cafe - 1]), word) << cafe;
     }
     // Every cafe's window shows a bright sky over green trees, every day.
     std::vector<std::string> days = Numbered("breif_text_l%02d", 1, 59);
@@ -391,4 +402,86 @@ TEST(ScreensData, ComicTextsFitTheirBoxesAndNothingStartsAsASpeck)
                 });
         });
     EXPECT_GE(texts, 19);
+}
+
+// Each comic comes to rest before it holds its last picture until the
+// button: left alone, nothing on the screen moved in its last half second;
+// clicked through (each episode a second or three in, the later click after
+// some actors' first rounds), nothing on it would move if the clock ran on.
+TEST(ScreensData, EveryComicHoldsAStillLastPicture)
+{
+    ScreensEngine* app = TestEngine();
+    KpXmlDocument document = XmlLoadFile("cfg\\comix.xml");
+    ASSERT_TRUE(document);
+    std::vector<std::string> names;
+    XmlForEachNode(document.Get(), L"comixes/comix",
+                   [&](IXMLDOMNode* comic)
+                   { names.push_back(Lumo::WStringToString(XmlGetAttrString(comic, L"name"))); });
+    ASSERT_GE(names.size(), 6u);
+    // Where each picture stands, and whether it shows on the screen.
+    struct Place
+    {
+        Lumo::LumoVector2 at;
+        bool shown;
+    };
+    auto places = [](const KpComix& comix)
+    {
+        std::map<std::string, Place> all;
+        for (KpComixObject* object : comix.GetObjects())
+            if (KpComixObjectPic* picture = object->AsPicture())
+            {
+                KpComixDrawPlan plan;
+                const bool drawn = picture->MakeDrawPlan(plan);
+                const Lumo::Rect area =
+                    drawn ? picture->GetPlanArea(plan).Intersection(Lumo::Rect(0, 0, 1024, 768))
+                          : Lumo::Rect();
+                all[object->mName] = {picture->mState.pos + picture->mState.offset,
+                                      area.mWidth > 0 && area.mHeight > 0};
+            }
+        return all;
+    };
+    const bool wasActive = app->mActive;
+    app->mActive = true;
+    for (const std::string& name : names)
+        for (float click : {0.0f, 1.0f, 3.0f})
+        {
+            KpComix comix(app, nullptr);
+            comix.Play(name);
+            // Shown without OnShow: no board to pause here.
+            comix.SetVisible(true);
+            const int episodes = int(comix.GetEpisodes().size());
+            ASSERT_GT(episodes, 0) << name;
+            std::deque<std::map<std::string, Place>> recent;
+            for (int updates = 0; comix.GetEpisodeIndex() < episodes; updates++)
+            {
+                ASSERT_LT(updates, 20000) << name << " never ends";
+                const KpComixEpisode* current = comix.GetEpisodes()[comix.GetEpisodeIndex()];
+                if (click > 0.0f && comix.GetClock() - current->mStartTime >= click)
+                    comix.SkipEpisode();
+                else
+                    comix.Update();
+                recent.push_back(places(comix));
+                if (recent.size() > 50)
+                    recent.pop_front();
+            }
+            std::map<std::string, Place> before = recent.front(), held = recent.back();
+            if (click > 0.0f)
+            {
+                before = held;
+                for (int step = 1; step <= 300; step++)
+                    for (KpComixEpisode* episode : comix.GetEpisodes())
+                        episode->Apply(comix.GetClock() + step * 0.01f);
+                held = places(comix);
+            }
+            for (const auto& object : held)
+            {
+                const Lumo::LumoVector2 was = before[object.first].at, is = object.second.at;
+                EXPECT_FALSE(object.second.shown &&
+                             (std::fabs(was.x - is.x) > 0.5f || std::fabs(was.y - is.y) > 0.5f))
+                    << name << (click > 0.0f ? Lumo::StrFormat(", clicked at %gs", click) : "")
+                    << ": " << object.first << " moves from " << was.x << ";" << was.y << " to "
+                    << is.x << ";" << is.y << " on the held picture";
+            }
+        }
+    app->mActive = wasActive;
 }
