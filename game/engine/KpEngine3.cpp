@@ -240,16 +240,26 @@ void KpEngine3::TellDisplayNews()
 
 void KpEngine3::TellProfileNews()
 {
-    // A file kept aside is news of the first screen the player sees: the main menu.
+    // A file kept aside or grown is news of the first screen the player sees:
+    // the main menu.
     KpCandyWidget* menu = GetScreen(kBoardMainMenu);
-    if (gProfileFile.HasKeptCopy() && menu && menu->mVisible)
+    if ((gProfileFile.HasKeptCopy() || gProfileFile.HasGrownNews()) && menu && menu->mVisible)
     {
+        const bool grew = gProfileFile.TakeGrownNews();
         std::string copy = gProfileFile.TakeKeptCopy();
-        GetTextVars()->Set("profile_copy", Lumo::StringToWString(copy));
-        ScreenTrace("profile file kept as '%s'", copy.c_str());
-        // What became of the file: nothing of it loaded, players of it left
-        // out, or every player loaded with what was out of range reset.
-        ShowMessageBox(!gProfileFile.WasReadInPart()       ? "profilekept"
+        KpTextVars* vars = GetTextVars();
+        vars->Set("profile_copy", Lumo::StringToWString(copy));
+        vars->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+        if (grew)
+            ScreenTrace("profile file grew past its end");
+        if (!copy.empty())
+            ScreenTrace("profile file kept as '%s'", copy.c_str());
+        // What became of the file: it grew (every player and setting loaded;
+        // a copy kept unless only zeros lay past its end), nothing of it
+        // loaded, players of it left out, or every player loaded with what
+        // was out of range reset.
+        ShowMessageBox(grew ? (copy.empty() ? "profilegrew" : "profilegrewkept")
+                       : !gProfileFile.WasReadInPart()     ? "profilekept"
                        : gProfileFile.WerePlayersLeftOut() ? "profilepart"
                                                            : "profilereset");
     }

@@ -40,7 +40,9 @@
 //   then uint32 CRC-32 (zlib's) of every byte before it. Files written before
 //   the sum existed end with the last profile record and still load; a file
 //   whose sum does not match is damaged, unless it matches with the count its
-//   length gives (only the count was damaged: every profile loads).
+//   length gives (only the count was damaged: every profile loads). Bytes
+//   after a sum that matches are no part of the file (a crash can leave zeros
+//   there): it loads whole, and the next save leaves them out.
 #pragma once
 
 #include <cstdint>
@@ -98,16 +100,25 @@ struct KpProfileData
     KpProfileData();
 };
 
+// What a read found beside the fields it loaded, for the player.
+struct KpProfileReadNotes
+{
+    // Profiles the file stores could not be read (cut short) and are missing.
+    bool playersLeftOut = false;
+    // Bytes after the file's own end (its sum), and whether one is not zero.
+    size_t grownBytes = 0;
+    bool grownNotZero = false;
+};
+
 // The file's bytes for the data.
 std::string WriteProfileData(const KpProfileData& data);
 // Reads the bytes field by field. False when the file cannot be read at all
 // (too short for its header and tables, not this format, another version, a
 // sum that does not match); otherwise true with every bad field reset (a
 // record out of range dropped) and one warning each. True without warnings:
-// the file loaded whole. `playersLeftOut` tells whether profiles the file
-// stores could not be read (cut short) and are missing from `data`.
+// the file loaded whole, though it may have grown (`notes`).
 bool ReadProfileData(const std::string& bytes, KpProfileData& data,
-                     std::vector<std::string>& warnings, bool* playersLeftOut = nullptr);
+                     std::vector<std::string>& warnings, KpProfileReadNotes* notes = nullptr);
 
 typedef void (*KpProfileFillFn)(KpProfile* profile, void* argument);
 
@@ -161,6 +172,10 @@ public:
     bool WasReadInPart() const { return mReadInPart; }
     // ... and profiles it stores could not be read: they are missing.
     bool WerePlayersLeftOut() const { return mPlayersLeftOut; }
+    // The last Read loaded a whole file that had grown past its end; a copy
+    // of it was kept when what lay there was not all zeros. Taken once.
+    bool HasGrownNews() const { return mGrownUntold; }
+    bool TakeGrownNews();
     // The file stayed in use by another program through the last Read: nothing
     // of it was loaded, and no save replaces it. The news is taken once.
     bool IsHeldElsewhere() const { return mHeld; }
@@ -222,7 +237,8 @@ private:
     bool Write();
     // Keeps a copy of the file at the path (KeepCopyOnDisk), or in a replay
     // takes where the recording kept it; false when none could be made.
-    bool KeepCopy(const std::string& bytes, bool bytesWhole);
+    // Unless `wanted` none is made, and the outcome is still the demo's.
+    bool KeepCopy(const std::string& bytes, bool bytesWhole, bool wanted = true);
     // The copy under a name no other copy bears, unless an earlier copy holds
     // the same bytes; the name, or empty when none could be made.
     std::string KeepCopyOnDisk(const std::string& bytes, bool bytesWhole);
@@ -242,6 +258,7 @@ private:
     std::string mUnkeptBytes;  // its bytes, for the next try
     bool mUnkeptWhole = false;
     bool mPlayersLeftOut = false; // the last Read could not read every stored profile
+    bool mGrownUntold = false;    // a grown file loaded, not told yet
     bool mHeld = false;           // another program held the file through the last Read
     bool mHeldUntold = false;
 };

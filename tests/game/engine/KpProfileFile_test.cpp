@@ -180,7 +180,8 @@ TEST_F(ProfileFileTest, SeededCorruptionIsClampedOrRefusedNeverReadPastTheEnd)
         std::string exact(bytes.begin(), bytes.end());
         KpProfileData out;
         std::vector<std::string> warnings;
-        if (!ReadProfileData(exact, out, warnings))
+        KpProfileReadNotes notes;
+        if (!ReadProfileData(exact, out, warnings, &notes))
         {
             refused++;
             ASSERT_FALSE(warnings.empty());
@@ -190,10 +191,12 @@ TEST_F(ProfileFileTest, SeededCorruptionIsClampedOrRefusedNeverReadPastTheEnd)
         if (warnings.empty())
         {
             // Loaded whole: nothing of the bytes is lost, the next save writes
-            // them back (with the sum when they had none).
+            // them back (with the sum when they had none), without what grew
+            // past their end.
             whole++;
+            std::string own = bytes.substr(0, bytes.size() - notes.grownBytes);
             std::string again = WriteProfileData(out);
-            ASSERT_TRUE(again == bytes || again.substr(0, again.size() - 4) == bytes) << i;
+            ASSERT_TRUE(again == own || again.substr(0, again.size() - 4) == own) << i;
         }
         ASSERT_LE(out.slots.size(), size_t(kProfileMaxSlots));
         ASSERT_GE(out.currentSlot, -1);
@@ -253,7 +256,10 @@ TEST_F(ProfileFileTest, SeededCorruptionOfTheFileLeavesItsBytesSomewhere)
         WriteTestFile(mPath, bytes);
         KpProfileData expected;
         std::vector<std::string> warnings;
-        bool loadsWhole = ReadProfileData(bytes, expected, warnings) && warnings.empty();
+        KpProfileReadNotes notes;
+        bool loadsWhole = ReadProfileData(bytes, expected, warnings, &notes) && warnings.empty();
+        // What grew past the end is kept aside unless it is all zeros.
+        bool copied = !loadsWhole || notes.grownNotZero;
 
         KpProfileFile file;
         file.SetPath(mPath);
@@ -261,8 +267,8 @@ TEST_F(ProfileFileTest, SeededCorruptionOfTheFileLeavesItsBytesSomewhere)
         // (Compared as a truth: a failure should not print kilobytes.)
         ASSERT_TRUE(ReadTestFile(mPath) == bytes) << "round " << round;
         std::string copy = file.TakeKeptCopy();
-        ASSERT_EQ(copy.empty(), loadsWhole) << "round " << round;
-        if (!loadsWhole)
+        ASSERT_EQ(copy.empty(), !copied) << "round " << round;
+        if (copied)
         {
             ASSERT_TRUE(ReadTestFile(copy) == bytes) << "round " << round;
         }
@@ -275,7 +281,7 @@ TEST_F(ProfileFileTest, SeededCorruptionOfTheFileLeavesItsBytesSomewhere)
             ASSERT_TRUE(ReadProfileData(ReadTestFile(mPath), saved, warnings));
             ASSERT_TRUE(WriteProfileData(saved) == WriteProfileData(expected)) << "round " << round;
         }
-        else
+        if (copied)
         {
             kept++;
             ASSERT_TRUE(ReadTestFile(copy) == bytes) << "round " << round;
@@ -349,6 +355,9 @@ TEST_F(ProfileFileTest, APlayerCountThatDisagreesWithTheFileLoadsEveryPlayerItHo
     };
     std::string otherByte = withCount(summed, 1);
     otherByte[7344 + 292] ^= 1;
+    const size_t zerosTo87601 = 87601 - summed.size();
+    std::string damagedGrown = summed + std::string(zerosTo87601, '\0');
+    damagedGrown[7344 + 920 + 300] ^= 1;
     const struct
     {
         const char* what;
@@ -356,13 +365,19 @@ TEST_F(ProfileFileTest, APlayerCountThatDisagreesWithTheFileLoadsEveryPlayerItHo
         bool read;
         size_t players;
         bool leftOut;
+        size_t grown = 0; // bytes past a sum that matches: loads whole
+        bool grownNotZero = false;
     } cases[] = {
         {"whole", summed, true, 2, false},
         {"count 0", withCount(summed, 0), true, 2, false},
         {"count -1", withCount(summed, -1), true, 2, false},
         {"count 1", withCount(summed, 1), true, 2, false},
         {"count and another byte", otherByte, false, 0, false},
-        {"trailing bytes", summed + "xyz", true, 2, false},
+        {"trailing bytes", summed + "xyz", true, 2, false, 3, true},
+        {"zeros to 87,601 bytes", summed + std::string(zerosTo87601, '\0'), true, 2, false,
+         zerosTo87601},
+        {"zeros after a damaged record", damagedGrown, true, 2,
+         false}, // in part, as it fits no count
         {"older, count 1", withCount(older, 1), true, 2, false},
         {"older, cut to one", older.substr(0, 7344 + 920), true, 1, true},
         {"cut in the second", summed.substr(0, 7344 + 920 + 500), true, 1, true},
@@ -373,17 +388,78 @@ TEST_F(ProfileFileTest, APlayerCountThatDisagreesWithTheFileLoadsEveryPlayerItHo
     {
         KpProfileData out;
         std::vector<std::string> warnings;
-        bool leftOut = !c.leftOut;
-        EXPECT_EQ(ReadProfileData(c.bytes, out, warnings, &leftOut), c.read) << c.what;
+        KpProfileReadNotes notes;
+        notes.playersLeftOut = !c.leftOut;
+        EXPECT_EQ(ReadProfileData(c.bytes, out, warnings, &notes), c.read) << c.what;
         if (!c.read)
             continue;
         EXPECT_EQ(out.slots.size(), c.players) << c.what;
-        EXPECT_EQ(leftOut, c.leftOut) << c.what;
-        EXPECT_EQ(warnings.empty(), c.bytes == summed) << c.what;
+        EXPECT_EQ(notes.playersLeftOut, c.leftOut) << c.what;
+        EXPECT_EQ(notes.grownBytes, c.grown) << c.what;
+        EXPECT_EQ(notes.grownNotZero, c.grownNotZero) << c.what;
+        EXPECT_EQ(warnings.empty(), c.bytes == summed || c.grown > 0) << c.what;
         if (c.players == 2)
         {
             EXPECT_EQ(out.slots[1].name, L"Bob") << c.what;
         }
+    }
+}
+
+// A whole file followed by what a crash can leave (zeros) once lost every
+// player past 87,600 bytes: refused unread, and the next save kept only a new
+// player. Whatever its length, every player and the settings load, only the
+// format's largest file is read into memory, and a copy is kept when
+// anything past the end is not zero, the last of ten megabytes too. Damaged
+// records behind it make it a damaged file: read in part and kept aside.
+TEST_F(ProfileFileTest, AGrownFileLoadsWholeAndIsKeptAsideOnlyForWhatIsNotZero)
+{
+    mFile.mMusicVolume = 44;
+    ASSERT_TRUE(mFile.NewProfile(L"Ann", FillSample, nullptr));
+    ASSERT_TRUE(mFile.NewProfile(L"Bob", nullptr, nullptr));
+    const std::string summed = ReadTestFile(mPath);
+    const size_t tenMegabytes = 10 << 20;
+    std::string zeros10 = summed + std::string(tenMegabytes - summed.size(), '\0');
+    std::string lastNotZero = zeros10;
+    lastNotZero.back() = 1;
+    std::string damaged = zeros10;
+    damaged[7344 + 300] ^= 1;
+    const struct
+    {
+        const char* what;
+        std::string bytes;
+        bool whole; // with the settings, and saved back without what grew
+        bool copied;
+    } cases[] = {
+        {"zeros to 87,601 bytes", summed + std::string(87601 - summed.size(), '\0'), true, false},
+        {"zeros to 10 MB", zeros10, true, false},
+        {"10 MB, the last byte not zero", lastNotZero, true, true},
+        {"bytes not zero past the end", summed + "xyz", true, true},
+        {"10 MB after a damaged record", damaged, false, true},
+    };
+    for (const auto& c : cases)
+    {
+        WriteTestFile(mPath, c.bytes);
+        KpProfileFile file;
+        file.SetPath(mPath);
+        EXPECT_TRUE(file.Read()) << c.what;
+        EXPECT_EQ(file.GetProfileCount(), 2) << c.what;
+        EXPECT_EQ(file.mProfile.name, L"Bob") << c.what;
+        EXPECT_EQ(file.HasFileSettings(), c.whole) << c.what;
+        EXPECT_EQ(file.mMusicVolume, c.whole ? 44 : 30) << c.what;
+        EXPECT_EQ(file.TakeGrownNews(), c.whole) << c.what;
+        EXPECT_EQ(file.WasReadInPart(), !c.whole) << c.what;
+        std::string copy = file.TakeKeptCopy();
+        EXPECT_EQ(copy.empty(), !c.copied) << c.what;
+        // (Compared as truths: a failure should not print megabytes.)
+        EXPECT_TRUE(copy.empty() || ReadTestFile(copy) == c.bytes) << c.what;
+        EXPECT_TRUE(ReadTestFile(mPath) == c.bytes) << c.what; // until a save
+        ASSERT_TRUE(file.Save()) << c.what;
+        if (c.whole)
+        {
+            EXPECT_TRUE(ReadTestFile(mPath) == summed) << c.what;
+        }
+        EXPECT_TRUE(copy.empty() || ReadTestFile(copy) == c.bytes) << c.what;
+        DeleteFileA(copy.c_str());
     }
 }
 
@@ -668,7 +744,8 @@ TEST_F(ProfileFileTest, AFullDiskLeavesNoCutCopyAndALaterRunKeepsOne)
 {
     ASSERT_TRUE(mFile.NewProfile(L"Ann", nullptr, nullptr));
     const std::string whole = ReadTestFile(mPath);
-    // Cut inside its profile, and too large to be read whole (copied from the disk).
+    // Cut inside its profile, and grown past its end with more than is read
+    // (copied from the disk).
     for (const std::string& damaged : {whole.substr(0, 7900), whole + std::string(100000, 'x')})
     {
         SCOPED_TRACE(damaged.size());

@@ -3,7 +3,8 @@
 // a folder) is told in the game's own box once, keeps every change for the
 // next save and is told again at quit; a damaged file is kept aside before
 // anything can overwrite it, never over an earlier copy, and the first screen
-// says where and what loaded; a file another program holds is neither
+// says where and what loaded; a file that grew past its end loads whole and
+// the next save keeps every player; a file another program holds is neither
 // damaged nor saved over.
 #include <gtest/gtest.h>
 
@@ -233,41 +234,62 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     forgedData.slots[0].highestLevel = 500;
     std::string forged = WriteProfileData(forgedData);
     forged[24] ^= 1;
+    // A whole file of two players and ten megabytes of zeros after it, as a
+    // crash can leave it: every player and the settings load, nothing needs
+    // keeping, and the next save drops the zeros.
+    KpProfileData grownData = OnePlayer(L"Ann");
+    grownData.slots.push_back(grownData.slots[0]);
+    grownData.slots[1].name = L"Bob";
+    grownData.musicVolume = 44;
+    const std::string grownWhole = WriteProfileData(grownData);
+    const std::string grown = grownWhole + std::string((10 << 20) - grownWhole.size(), '\0');
 
     // The cut file loads its records but not its player; nothing of the noise
-    // loads; the forged one loads whole but for what was reset. The box says
-    // which, and where the copy is.
+    // loads; the forged one loads whole but for what was reset; the grown one
+    // loads whole. The box says which, and where the copy is.
     const struct
     {
         std::string bytes;
-        const char* copy;
+        const char* copy; // none: no copy
         const char* key;
         const char* words;
-        bool playerLoads;
+        std::vector<std::wstring> players; // after the next save
     } runs[] = {
-        {cut, ".bad", "profilepart", "could not be read and are missing", false},
-        {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded", false},
-        {forged, ".3.bad", "profilereset", "reset to what the rest of it shows", true}};
+        {cut, ".bad", "profilepart", "could not be read and are missing", {}},
+        {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded", {}},
+        {forged, ".3.bad", "profilereset", "reset to what the rest of it shows", {L"Ann"}},
+        {grown, nullptr, "profilegrew", "empty bytes, as a crash can leave it", {L"Ann", L"Bob"}}};
     for (const auto& run : runs)
     {
-        SCOPED_TRACE(run.copy);
+        SCOPED_TRACE(run.key);
         WritePref(run.bytes);
         GameProcess game;
         HWND hwnd = StartToMenu(game);
         ASSERT_NE(hwnd, nullptr) << game.Account();
-        const std::string told = "Screens: profile file kept as '" + PrefPath() + run.copy + "'";
-        ASSERT_TRUE(game.WaitForOutput(told, 10000)) << game.Output();
+        if (run.copy)
+        {
+            const std::string told =
+                "Screens: profile file kept as '" + PrefPath() + run.copy + "'";
+            ASSERT_TRUE(game.WaitForOutput(told, 10000)) << game.Output();
+        }
         ASSERT_TRUE(game.WaitForOutput("Screens: box '" + std::string(run.key) + "' asked", 10000));
         GameScreen(hwnd, "screens-run").WaitFor(run.key, {{P(512, 240), kMintBand}});
         const std::string words = BoxWords(game, run.key);
         EXPECT_NE(words.find(run.words), std::string::npos) << words;
-        EXPECT_NE(words.find(PrefPath() + run.copy), std::string::npos) << words;
         EXPECT_EQ(words.find("the rest loaded"), std::string::npos) << words;
+        if (run.copy)
+        {
+            EXPECT_NE(words.find(PrefPath() + run.copy), std::string::npos) << words;
+        }
         ASSERT_TRUE(game.AnswerGameBox(run.key, true, 10000)) << game.Output();
-        EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
-        EXPECT_EQ(ReadTestFile(PrefPath()), run.bytes); // until the first save
+        if (run.copy)
+        {
+            EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
+        }
+        // (Compared as a truth: a failure should not print megabytes.)
+        EXPECT_TRUE(ReadTestFile(PrefPath()) == run.bytes); // until the first save
 
-        if (!run.playerLoads)
+        if (run.players.empty())
         {
             // No profile of it could be read: the game asks for a name, and saves.
             PostText(hwnd, L"Cid");
@@ -277,16 +299,21 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         }
         EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
         EXPECT_EQ(1u, game.CountOutput("Screens: box '" + std::string(run.key) + "' asked"));
-        if (run.playerLoads)
+        if (!run.players.empty())
         {
             KpProfileData saved = StoredData();
-            ASSERT_EQ(Names(saved), std::vector<std::wstring>{L"Ann"});
-            EXPECT_EQ(saved.slots[0].highestLevel, 3);
+            ASSERT_EQ(Names(saved), run.players);
+            EXPECT_EQ(saved.slots[0].highestLevel, run.copy ? 3 : 5);
             EXPECT_EQ(saved.slots[0].levelMoney[2], 345);
+            // A file that loaded whole keeps its settings.
+            EXPECT_EQ(saved.musicVolume, run.copy ? 30 : 44);
         }
     }
-    // The first copy was never replaced.
+    // The first copy was never replaced; the grown file needed none, and the
+    // save kept every player of it and its settings, without the zeros.
     EXPECT_EQ(ReadTestFile(PrefPath() + ".bad"), cut);
+    EXPECT_EQ(ReadTestFile(PrefPath() + ".4.bad"), "<missing>");
+    EXPECT_EQ(ReadTestFile(PrefPath()).size(), grownWhole.size());
 }
 
 // A virus scanner or a backup tool holding the file while the game starts:

@@ -146,7 +146,7 @@ TEST(ScreensData, EveryTextPictureAndSoundTheScreensAskForExists)
             if (std::string(key) != "upgrade" || std::string(part) != "db01_btnno_")
                 texts.push_back(std::string(part) + key);
     // One-button notices of the profile file.
-    for (const char* key : {"profileheld", "profilepart"})
+    for (const char* key : {"profileheld", "profilepart", "profilegrew", "profilegrewkept"})
         for (const char* part : {"db01_text1_", "db01_text2_", "db01_btnyes_"})
             texts.push_back(std::string(part) + key);
     for (const char* award : {"flash", "clean", "expert", "mach", "mega"})
@@ -161,8 +161,9 @@ TEST(ScreensData, EveryTextPictureAndSoundTheScreensAskForExists)
 
     std::vector<std::string> pictures = {"briefing_00", "briefing_qq", "cafe_01",
                                          "pages_f",     "pages_b",     "achievment"};
-    for (const char* key : {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "quitunsaved",
-                            "quitheld", "upgrade", "profileheld", "profilepart"})
+    for (const char* key :
+         {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "quitunsaved", "quitheld",
+          "upgrade", "profileheld", "profilepart", "profilegrew", "profilegrewkept"})
         pictures.push_back(std::string("db01_icon_") + key);
     Append(pictures, Numbered("briefing_%02d", 1, 59));
     Append(pictures, Numbered("ebriefing_%02d", 1, 3));
