@@ -540,20 +540,22 @@ int32_t NextLevelFromMoney(const KpProfile& p)
     return 1;
 }
 
-KpProfile ReadProfile(const std::string& bytes, size_t at, const std::string& what,
+KpProfile ReadProfile(const std::string& bytes, int slot, std::vector<KpResetDay>& moneyReset,
                       std::vector<std::string>& warnings)
 {
+    const size_t at = kProfilesAt + size_t(slot) * kProfileRecordBytes;
+    const std::string what = Lumo::StrFormat("profile %d", slot);
     KpProfile p;
     p.name = GetName(bytes, at + kNameAt, what, warnings);
-    // A day's best money out of range: the day counts as not won.
+    // A day's best money out of range: the day counts as not won (its marks
+    // and its kept upgrade stay, as the file holds them).
+    bool reset[kProfileLevels] = {};
     for (int l = 0; l < kProfileLevels; l++)
     {
         int32_t money = int32_t(GetU32(bytes, at + kMoneyAt + 4 * l));
-        p.levelMoney[l] =
-            InRange(money, 0, kProfileMostMoney,
-                    Lumo::StrFormat("%s money of level %d", what.c_str(), l), warnings)
-                ? money
-                : 0;
+        reset[l] = !InRange(money, 0, kProfileMostMoney,
+                            Lumo::StrFormat("%s money of level %d", what.c_str(), l), warnings);
+        p.levelMoney[l] = reset[l] ? 0 : money;
     }
     // Out of range, the next level is the one after the best day won: a
     // forged 500 would open every day to a player who reached day 4.
@@ -561,6 +563,11 @@ KpProfile ReadProfile(const std::string& bytes, size_t at, const std::string& wh
     p.highestLevel = InRange(highest, 1, kProfileLevels, what + " highest level", warnings)
                          ? highest
                          : NextLevelFromMoney(p);
+    // The player is told of the days the career book shows: up to the next
+    // one to play (a later day shows no result at all).
+    for (int l = 1; l < kProfileLevels && l <= p.highestLevel; l++)
+        if (reset[l])
+            moneyReset.push_back({slot, l});
     GetFlags(bytes, at + kExpertAt, kProfileLevels, p.levelExpert, what + " expert marks",
              warnings);
     GetFlags(bytes, at + kGoalsAt, kProfileLevels * kProfileGoals, &p.levelGoals[0][0],
@@ -624,8 +631,7 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
     }
 
     for (int32_t s = 0; s < count; s++)
-        read.slots.push_back(ReadProfile(bytes, kProfilesAt + size_t(s) * kProfileRecordBytes,
-                                         Lumo::StrFormat("profile %d", s), warnings));
+        read.slots.push_back(ReadProfile(bytes, s, notes.moneyReset, warnings));
     int32_t current = int32_t(GetU32(bytes, 20));
     if (current < -1 || current >= count)
     {
@@ -672,6 +678,7 @@ bool KpProfileFile::Read()
     mSettingsRead = false;
     mReadInPart = false;
     mPlayersLeftOut = false;
+    mMoneyReset.clear();
     mGrownUntold = false;
     mHeld = false;
     mHeldUntold = false;
@@ -775,6 +782,7 @@ bool KpProfileFile::Read()
     mSettingsRead = warnings.empty();
     mReadInPart = !mSettingsRead;
     mPlayersLeftOut = notes.playersLeftOut;
+    mMoneyReset = notes.moneyReset;
     if (!mSettingsRead)
     {
         KpProfileData defaults;
@@ -847,6 +855,13 @@ bool KpProfileFile::TakeHeldNews()
     bool untold = mHeldUntold;
     mHeldUntold = false;
     return untold;
+}
+
+std::vector<KpResetDay> KpProfileFile::TakeMoneyResetDays()
+{
+    std::vector<KpResetDay> days;
+    days.swap(mMoneyReset);
+    return days;
 }
 
 bool KpProfileFile::TakeGrownNews()

@@ -100,6 +100,13 @@ struct KpProfileData
     KpProfileData();
 };
 
+// A career day whose best money was out of range and now reads as not won.
+struct KpResetDay
+{
+    int slot;  // the profile's slot
+    int level; // 1 to 59
+};
+
 // What a read found beside the fields it loaded, for the player.
 struct KpProfileReadNotes
 {
@@ -108,6 +115,8 @@ struct KpProfileReadNotes
     // Bytes after the file's own end (its sum), and whether one is not zero.
     size_t grownBytes = 0;
     bool grownNotZero = false;
+    // Days whose money was out of range, up to each player's next one to play.
+    std::vector<KpResetDay> moneyReset;
 };
 
 // The file's bytes for the data.
@@ -172,6 +181,10 @@ public:
     bool WasReadInPart() const { return mReadInPart; }
     // ... and profiles it stores could not be read: they are missing.
     bool WerePlayersLeftOut() const { return mPlayersLeftOut; }
+    // Days the last Read loaded as not won, as their best money was out of
+    // range, in slot and level order. Taken once.
+    bool HasMoneyResetNews() const { return !mMoneyReset.empty(); }
+    std::vector<KpResetDay> TakeMoneyResetDays();
     // The last Read loaded a whole file that had grown past its end; a copy
     // of it was kept when what lay there was not all zeros. Taken once.
     bool HasGrownNews() const { return mGrownUntold; }
@@ -258,8 +271,9 @@ private:
     std::string mUnkeptBytes;  // its bytes, for the next try
     bool mUnkeptWhole = false;
     bool mPlayersLeftOut = false; // the last Read could not read every stored profile
-    bool mGrownUntold = false;    // a grown file loaded, not told yet
-    bool mHeld = false;           // another program held the file through the last Read
+    std::vector<KpResetDay> mMoneyReset;
+    bool mGrownUntold = false; // a grown file loaded, not told yet
+    bool mHeld = false;        // another program held the file through the last Read
     bool mHeldUntold = false;
 };
 

@@ -529,7 +529,11 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreResetAndADamagedFilesSettingsAreNotTa
     p.levelMoney[1] = 120;
     p.levelMoney[2] = 150;
     p.levelMoney[3] = 2000000000;
+    p.levelMoney[40] = -5; // beyond the next day: nothing to tell
     p.levelGoals[3][1] = 7;
+    p.levelGoals[3][2] = 1;
+    p.levelExpert[3] = 1;
+    p.levelUpgrade[3] = 2;
     p.levelExpert[2] = 9;
     p.levelUpgrade[4] = 7; // past the catalog
     data.slots.push_back(p);
@@ -543,8 +547,19 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreResetAndADamagedFilesSettingsAreNotTa
     EXPECT_FALSE(mFile.WerePlayersLeftOut());
     // Day 3's money is no result: the next day is the one after day 2, the best won.
     EXPECT_EQ(mFile.mProfile.levelMoney[3], 0);
+    EXPECT_EQ(mFile.mProfile.levelMoney[40], 0);
     EXPECT_EQ(mFile.mProfile.levelMoney[2], 150);
     EXPECT_EQ(mFile.mProfile.highestLevel, 3);
+    // Its marks and upgrade in range stay, and the player learns which day
+    // reads as not won (once).
+    EXPECT_EQ(mFile.mProfile.levelExpert[3], 1);
+    EXPECT_EQ(mFile.mProfile.levelUpgrade[3], 2);
+    EXPECT_EQ(mFile.mProfile.levelGoals[3][2], 1);
+    std::vector<KpResetDay> days = mFile.TakeMoneyResetDays();
+    ASSERT_EQ(days.size(), 1u);
+    EXPECT_EQ(days[0].slot, 0);
+    EXPECT_EQ(days[0].level, 3);
+    EXPECT_FALSE(mFile.HasMoneyResetNews());
     EXPECT_EQ(mFile.mProfile.levelGoals[3][1], 0);
     EXPECT_EQ(mFile.mProfile.levelExpert[2], 0);
     EXPECT_EQ(mFile.mProfile.levelUpgrade[4], 0);
@@ -573,6 +588,7 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreResetAndADamagedFilesSettingsAreNotTa
     data.slots[0].highestLevel = 4;
     data.slots[0].levelExpert[2] = 1;
     data.slots[0].levelMoney[3] = 1200;
+    data.slots[0].levelMoney[40] = 0;
     data.slots[0].levelGoals[3][1] = 1;
     data.slots[0].levelUpgrade[4] = 6;
     WriteTestFile(mPath, WriteProfileData(data));

@@ -3,9 +3,9 @@
 // a folder) is told in the game's own box once, keeps every change for the
 // next save and is told again at quit; a damaged file is kept aside before
 // anything can overwrite it, never over an earlier copy, and the first screen
-// says where and what loaded; a file that grew past its end loads whole and
-// the next save keeps every player; a file another program holds is neither
-// damaged nor saved over.
+// says where and what loaded, and which days lost their damaged money; a file
+// that grew past its end loads whole and the next save keeps every player; a
+// file another program holds is neither damaged nor saved over.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -232,6 +232,11 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     // the sum confirms loads the player, next to the day after her best won.
     KpProfileData forgedData = OnePlayer(L"Ann");
     forgedData.slots[0].highestLevel = 500;
+    // Day 1's money out of range reads as not won; its expert mark and kept
+    // upgrade stay, and a box names the day as the career book shows it.
+    forgedData.slots[0].levelMoney[1] = -5;
+    forgedData.slots[0].levelExpert[1] = 1;
+    forgedData.slots[0].levelUpgrade[1] = 2;
     std::string forged = WriteProfileData(forgedData);
     forged[24] ^= 1;
     // A whole file of two players and ten megabytes of zeros after it, as a
@@ -254,10 +259,19 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         const char* key;
         const char* words;
         std::vector<std::wstring> players; // after the next save
+        const char* dayKey = nullptr;      // then the box that names reset days
+        const char* dayWords = nullptr;
     } runs[] = {
         {cut, ".bad", "profilepart", "could not be read and are missing", {}},
         {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded", {}},
-        {forged, ".3.bad", "profilereset", "reset to what the rest of it shows", {L"Ann"}},
+        {forged,
+         ".3.bad",
+         "profilereset",
+         "were reset, the settings too",
+         {L"Ann"},
+         "profileday",
+         "The best result of day 1 of cafe 1 (Ann) was damaged. It is reset to $0, and the career "
+         "book shows the day without a tick until you win it again."},
         {grown, nullptr, "profilegrew", "empty bytes, as a crash can leave it", {L"Ann", L"Bob"}}};
     for (const auto& run : runs)
     {
@@ -282,6 +296,14 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
             EXPECT_NE(words.find(PrefPath() + run.copy), std::string::npos) << words;
         }
         ASSERT_TRUE(game.AnswerGameBox(run.key, true, 10000)) << game.Output();
+        if (run.dayKey)
+        {
+            ASSERT_TRUE(game.WaitForOutput("Box text: '" + std::string(run.dayKey) + "': ", 10000))
+                << game.Output();
+            const std::string day = BoxWords(game, run.dayKey);
+            EXPECT_NE(day.find(run.dayWords), std::string::npos) << day;
+            ASSERT_TRUE(game.AnswerGameBox(run.dayKey, true, 10000)) << game.Output();
+        }
         if (run.copy)
         {
             EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
@@ -307,6 +329,14 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
             EXPECT_EQ(saved.slots[0].levelMoney[2], 345);
             // A file that loaded whole keeps its settings.
             EXPECT_EQ(saved.musicVolume, run.copy ? 30 : 44);
+        }
+        if (run.dayKey)
+        {
+            // What the rest of day 1 shows stays; only its money is gone.
+            KpProfileData saved = StoredData();
+            EXPECT_EQ(saved.slots[0].levelMoney[1], 0);
+            EXPECT_EQ(saved.slots[0].levelExpert[1], 1);
+            EXPECT_EQ(saved.slots[0].levelUpgrade[1], 2);
         }
     }
     // The first copy was never replaced; the grown file needed none, and the
