@@ -405,64 +405,6 @@ TEST_F(ProfileFileTest, APlayerCountThatDisagreesWithTheFileLoadsEveryPlayerItHo
     }
 }
 
-// A whole file followed by what a crash can leave (zeros) once lost every
-// player past 87,600 bytes: refused unread, and the next save kept only a new
-// player. Whatever its length, every player and the settings load, only the
-// format's largest file is read into memory, and a copy is kept when
-// anything past the end is not zero, the last of ten megabytes too. Damaged
-// records behind it make it a damaged file: read in part and kept aside.
-TEST_F(ProfileFileTest, AGrownFileLoadsWholeAndIsKeptAsideOnlyForWhatIsNotZero)
-{
-    mFile.mMusicVolume = 44;
-    ASSERT_TRUE(mFile.NewProfile(L"Ann", FillSample, nullptr));
-    ASSERT_TRUE(mFile.NewProfile(L"Bob", nullptr, nullptr));
-    const std::string summed = ReadTestFile(mPath);
-    const size_t tenMegabytes = 10 << 20;
-    std::string zeros10 = summed + std::string(tenMegabytes - summed.size(), '\0');
-    std::string lastNotZero = zeros10;
-    lastNotZero.back() = 1;
-    std::string damaged = zeros10;
-    damaged[7344 + 300] ^= 1;
-    const struct
-    {
-        const char* what;
-        std::string bytes;
-        bool whole; // with the settings, and saved back without what grew
-        bool copied;
-    } cases[] = {
-        {"zeros to 87,601 bytes", summed + std::string(87601 - summed.size(), '\0'), true, false},
-        {"zeros to 10 MB", zeros10, true, false},
-        {"10 MB, the last byte not zero", lastNotZero, true, true},
-        {"bytes not zero past the end", summed + "xyz", true, true},
-        {"10 MB after a damaged record", damaged, false, true},
-    };
-    for (const auto& c : cases)
-    {
-        WriteTestFile(mPath, c.bytes);
-        KpProfileFile file;
-        file.SetPath(mPath);
-        EXPECT_TRUE(file.Read()) << c.what;
-        EXPECT_EQ(file.GetProfileCount(), 2) << c.what;
-        EXPECT_EQ(file.mProfile.name, L"Bob") << c.what;
-        EXPECT_EQ(file.HasFileSettings(), c.whole) << c.what;
-        EXPECT_EQ(file.mMusicVolume, c.whole ? 44 : 30) << c.what;
-        EXPECT_EQ(file.TakeGrownNews(), c.whole) << c.what;
-        EXPECT_EQ(file.WasReadInPart(), !c.whole) << c.what;
-        std::string copy = file.TakeKeptCopy();
-        EXPECT_EQ(copy.empty(), !c.copied) << c.what;
-        // (Compared as truths: a failure should not print megabytes.)
-        EXPECT_TRUE(copy.empty() || ReadTestFile(copy) == c.bytes) << c.what;
-        EXPECT_TRUE(ReadTestFile(mPath) == c.bytes) << c.what; // until a save
-        ASSERT_TRUE(file.Save()) << c.what;
-        if (c.whole)
-        {
-            EXPECT_TRUE(ReadTestFile(mPath) == summed) << c.what;
-        }
-        EXPECT_TRUE(copy.empty() || ReadTestFile(copy) == c.bytes) << c.what;
-        DeleteFileA(copy.c_str());
-    }
-}
-
 TEST_F(ProfileFileTest, UnreadableFileIsKeptAsideAndAFreshOneStarts)
 {
     ASSERT_TRUE(mFile.NewProfile(L"A", nullptr, nullptr));
@@ -761,8 +703,11 @@ TEST_F(ProfileFileTest, AFullDiskLeavesNoCutCopyAndALaterRunKeepsOne)
     ASSERT_TRUE(mFile.NewProfile(L"Ann", nullptr, nullptr));
     const std::string whole = ReadTestFile(mPath);
     // Cut inside its profile, and grown past its end with more than is read
-    // (copied from the disk).
-    for (const std::string& damaged : {whole.substr(0, 7900), whole + std::string(100000, 'x')})
+    // (copied from the disk): once all of it not zero, once zero but for its
+    // last byte, ten megabytes on.
+    const std::string lastNotZero = whole + std::string(10 << 20, '\0') + "x";
+    for (const std::string& damaged :
+         {whole.substr(0, 7900), whole + std::string(100000, 'x'), lastNotZero})
     {
         SCOPED_TRACE(damaged.size());
         WriteTestFile(mPath, damaged);
