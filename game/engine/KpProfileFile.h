@@ -142,10 +142,12 @@ public:
     const std::string& GetPath() const { return mPath; }
 
     // Reads the file at the path. A missing file starts fresh. Of a file that
-    // does not load whole a copy is kept first (TakeKeptCopy); an unreadable
-    // one then starts fresh. A file another program holds is tried again for
-    // up to mHeldWaitMs; when it stays held the game starts fresh and saves
-    // nothing over it (IsHeldElsewhere). True when something of the file was kept.
+    // does not load whole, or grew past its end with anything but zeros, a
+    // copy is kept first (TakeKeptCopy); an unreadable one then starts fresh.
+    // No more than the format holds is read. A file another program holds is
+    // tried again for up to mHeldWaitMs; when it stays held the game starts
+    // fresh and saves nothing over it (IsHeldElsewhere). True when something
+    // of the file was kept.
     bool Read();
     // The last Read took the settings of a file that loaded whole; otherwise
     // they are the defaults.
