@@ -20,6 +20,8 @@
 #include "game/screens/KpScreenTable.h"
 #include "game/screens/KpBoard_Splash.h"
 #include "game/screens/KpBoard_Survival.h"
+#include "game/screens/KpCareerRules.h"
+#include "game/ui/KpText.h"
 
 KpEngine3* gEngine3 = nullptr;
 Lumo::Widget* gEngine3Boards[kEngineBoardCount] = {};
@@ -238,18 +240,58 @@ void KpEngine3::TellDisplayNews()
     ShowMessageBox("nofullscr");
 }
 
+namespace
+{
+// The days as the career book numbers them, "day 3 of cafe 1 (Ann)", a few
+// of them and how many more: the box has room for no more.
+std::wstring ResetDaysText(const std::vector<KpResetDay>& days)
+{
+    const size_t kMostNamed = 2;
+    std::vector<std::wstring> names;
+    gProfileFile.ReadAllProfiles(names);
+    KpTextVars* vars = GetTextVars();
+    KpLocTable* loc = GetEngineLocTable();
+    std::wstring list;
+    for (size_t i = 0; i < days.size() && i < kMostNamed; i++)
+    {
+        const CareerCafe& cafe = GetCareerCafe(CareerCafeOfLevel(days[i].level));
+        size_t slot = size_t(days[i].slot);
+        vars->Set("profile_player", slot < names.size() ? names[slot] : L"");
+        vars->SetInt("profile_cafe", cafe.cafe);
+        vars->SetInt("profile_day", days[i].level - cafe.levelOffset);
+        list += (i ? L", " : L"") + KpText::ExpandTextVars(loc->GetText("db01_day_profileday"));
+    }
+    if (days.size() > kMostNamed)
+    {
+        vars->SetInt("profile_more", int(days.size() - kMostNamed));
+        list += L" " + KpText::ExpandTextVars(loc->GetText("db01_more_profileday"));
+    }
+    return list;
+}
+} // namespace
+
 void KpEngine3::TellProfileNews()
 {
-    // A file kept aside is news of the first screen the player sees: the main menu.
+    // A file kept aside or grown is news of the first screen the player sees:
+    // the main menu.
     KpCandyWidget* menu = GetScreen(kBoardMainMenu);
-    if (gProfileFile.HasKeptCopy() && menu && menu->mVisible)
+    if ((gProfileFile.HasKeptCopy() || gProfileFile.HasGrownNews()) && menu && menu->mVisible)
     {
+        const bool grew = gProfileFile.TakeGrownNews();
         std::string copy = gProfileFile.TakeKeptCopy();
-        GetTextVars()->Set("profile_copy", Lumo::StringToWString(copy));
-        ScreenTrace("profile file kept as '%s'", copy.c_str());
-        // What became of the file: nothing of it loaded, players of it left
-        // out, or every player loaded with what was out of range reset.
-        ShowMessageBox(!gProfileFile.WasReadInPart()       ? "profilekept"
+        KpTextVars* vars = GetTextVars();
+        vars->Set("profile_copy", Lumo::StringToWString(copy));
+        vars->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+        if (grew)
+            ScreenTrace("profile file grew past its end");
+        if (!copy.empty())
+            ScreenTrace("profile file kept as '%s'", copy.c_str());
+        // What became of the file: it grew (every player and setting loaded;
+        // a copy kept unless only zeros lay past its end), nothing of it
+        // loaded, players of it left out, or every player loaded with what
+        // was out of range reset.
+        ShowMessageBox(grew ? (copy.empty() ? "profilegrew" : "profilegrewkept")
+                       : !gProfileFile.WasReadInPart()     ? "profilekept"
                        : gProfileFile.WerePlayersLeftOut() ? "profilepart"
                                                            : "profilereset");
     }
@@ -270,6 +312,15 @@ void KpEngine3::TellProfileNews()
         GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
         ScreenTrace("profile file damaged, no copy kept: '%s'", gProfileFile.GetPath().c_str());
         ShowMessageBox("profilenocopy");
+    }
+    // Days whose best money was damaged read as not won: the player learns
+    // which, as the career book now shows them.
+    if (gProfileFile.HasMoneyResetNews() && menu && menu->mVisible)
+    {
+        std::vector<KpResetDay> days = gProfileFile.TakeMoneyResetDays();
+        GetTextVars()->Set("profile_days", ResetDaysText(days));
+        ScreenTrace("profile days reset to not won: %u", unsigned(days.size()));
+        ShowMessageBox(days.size() == 1 ? "profileday" : "profiledays");
     }
     if (gProfileFile.TakeSaveFailure())
     {

@@ -23,8 +23,10 @@ const size_t kRecordBytes = kProfileNameUnits * 2 + 4;
 const size_t kTableBytes = kRecordBytes * kRecordCount;
 const size_t kProfilesAt = kHeaderBytes + 2 * kTableBytes;
 const size_t kSumBytes = 4;
-// Anything larger than the largest file this format writes is not ours.
-const size_t kLargestFile = kProfilesAt + kProfileMaxSlots * kProfileRecordBytes + 65536;
+// The largest file this format writes. A longer file grew: what lies past
+// that is never read into memory, and one byte of it is enough to tell.
+const size_t kLargestFile = kProfilesAt + kProfileMaxSlots * kProfileRecordBytes + kSumBytes;
+const size_t kMostRead = kLargestFile + 1;
 const int kMostKeptCopies = 100; // "pref.dat.bad", "pref.dat.2.bad" ... "pref.dat.100.bad"
 
 // Offsets inside one stored profile.
@@ -119,11 +121,25 @@ bool IsHeldError(DWORD error)
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-// Reads a file of the disk whole. Writers are kept out while it is read, so
-// the bytes are one version of the file.
-DiskRead ReadDiskFile(const std::string& path, std::string& bytes)
+// What lies past the bytes read of a file longer than the format can hold.
+struct DiskRest
+{
+    uint64_t bytes = 0;
+    bool notZero = false; // one of them is not zero
+};
+
+DiskRead ReadFailure()
+{
+    return IsHeldError(GetLastError()) ? kDiskHeld : kDiskFailed;
+}
+
+// Reads a file of the disk, up to kMostRead bytes; of the rest only whether
+// it holds anything but zeros is looked at, a piece at a time. Writers are
+// kept out while it is read, so the bytes are one version of the file.
+DiskRead ReadDiskFile(const std::string& path, std::string& bytes, DiskRest& rest)
 {
     bytes.clear();
+    rest = DiskRest();
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -134,34 +150,51 @@ DiskRead ReadDiskFile(const std::string& path, std::string& bytes)
         return IsHeldError(error) ? kDiskHeld : kDiskFailed;
     }
     LARGE_INTEGER size = {};
-    DiskRead result = GetFileSizeEx(file, &size) && size.QuadPart <= LONGLONG(kLargestFile)
-                          ? kDiskRead
-                          : kDiskFailed;
-    if (result == kDiskRead && size.QuadPart > 0)
+    DiskRead result = GetFileSizeEx(file, &size) ? kDiskRead : kDiskFailed;
+    const uint64_t length = result == kDiskRead ? uint64_t(size.QuadPart) : 0;
+    if (length > 0)
     {
-        bytes.resize(size_t(size.QuadPart));
+        bytes.resize(size_t(std::min<uint64_t>(length, kMostRead)));
         DWORD got = 0;
         if (!ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr))
-            result = IsHeldError(GetLastError()) ? kDiskHeld : kDiskFailed;
+            result = ReadFailure();
         else if (got != bytes.size())
             result = kDiskFailed;
     }
+    rest.bytes = length - std::min<uint64_t>(length, kMostRead);
+    std::string piece(rest.bytes > 0 ? 65536 : 0, '\0');
+    for (uint64_t left = rest.bytes; result == kDiskRead && left > 0 && !rest.notZero;)
+    {
+        DWORD got = 0;
+        DWORD want = DWORD(std::min<uint64_t>(left, piece.size()));
+        if (!ReadFile(file, &piece[0], want, &got, nullptr))
+            result = ReadFailure();
+        else if (got != want)
+            result = kDiskFailed;
+        else
+            rest.notZero =
+                std::any_of(piece.begin(), piece.begin() + got, [](char c) { return c != 0; });
+        left -= got;
+    }
     CloseHandle(file);
     if (result != kDiskRead)
+    {
         bytes.clear();
+        rest = DiskRest();
+    }
     return result;
 }
 
 // A virus scanner or a backup tool holds a file for a moment: a held file is
 // tried again until it is free or the wait is over.
-DiskRead ReadDiskFileWaiting(const std::string& path, std::string& bytes, int waitMs,
-                             void (*whileHeld)())
+DiskRead ReadDiskFileWaiting(const std::string& path, std::string& bytes, DiskRest& rest,
+                             int waitMs, void (*whileHeld)())
 {
     const int kRetryMs = 100;
     DWORD start = GetTickCount();
     for (int tries = 1;; tries++)
     {
-        DiskRead result = ReadDiskFile(path, bytes);
+        DiskRead result = ReadDiskFile(path, bytes, rest);
         if (result != kDiskHeld)
             return result;
         if (tries == 1)
@@ -426,7 +459,7 @@ size_t ProfilesEnd(int32_t count)
 // which must agree: a file with a sum ends four bytes after its last
 // profile, one written before the sum existed right after it. False when
 // the sum does not match: nothing of the file can be trusted.
-bool CountProfiles(const std::string& bytes, int32_t& players, bool& playersLeftOut,
+bool CountProfiles(const std::string& bytes, int32_t& players, KpProfileReadNotes& notes,
                    std::vector<std::string>& warnings)
 {
     const int32_t count = int32_t(GetU32(bytes, 24));
@@ -434,13 +467,18 @@ bool CountProfiles(const std::string& bytes, int32_t& players, bool& playersLeft
     const size_t body = bytes.size() - kProfilesAt;
     const int32_t held = int32_t(body / kProfileRecordBytes); // whole records there
     const size_t rest = body % kProfileRecordBytes;
+    bool& playersLeftOut = notes.playersLeftOut;
     playersLeftOut = false;
     if (countFits && bytes.size() >= ProfilesEnd(count) + kSumBytes &&
         GetU32(bytes, ProfilesEnd(count)) == Sum(bytes, ProfilesEnd(count)))
     {
+        // The sum vouches for every byte before it: what follows is no part
+        // of the file (a crash can leave zeros there), and costs no player.
         players = count;
-        if (bytes.size() > ProfilesEnd(count) + kSumBytes)
-            warnings.push_back("WARNING: pref.dat: bytes after its sum ignored");
+        const size_t end = ProfilesEnd(count) + kSumBytes;
+        notes.grownBytes = bytes.size() - end;
+        notes.grownNotZero =
+            std::any_of(bytes.begin() + end, bytes.end(), [](char c) { return c != 0; });
         return true;
     }
     if (rest == kSumBytes)
@@ -502,20 +540,22 @@ int32_t NextLevelFromMoney(const KpProfile& p)
     return 1;
 }
 
-KpProfile ReadProfile(const std::string& bytes, size_t at, const std::string& what,
+KpProfile ReadProfile(const std::string& bytes, int slot, std::vector<KpResetDay>& moneyReset,
                       std::vector<std::string>& warnings)
 {
+    const size_t at = kProfilesAt + size_t(slot) * kProfileRecordBytes;
+    const std::string what = Lumo::StrFormat("profile %d", slot);
     KpProfile p;
     p.name = GetName(bytes, at + kNameAt, what, warnings);
-    // A day's best money out of range: the day counts as not won.
+    // A day's best money out of range: the day counts as not won (its marks
+    // and its kept upgrade stay, as the file holds them).
+    bool reset[kProfileLevels] = {};
     for (int l = 0; l < kProfileLevels; l++)
     {
         int32_t money = int32_t(GetU32(bytes, at + kMoneyAt + 4 * l));
-        p.levelMoney[l] =
-            InRange(money, 0, kProfileMostMoney,
-                    Lumo::StrFormat("%s money of level %d", what.c_str(), l), warnings)
-                ? money
-                : 0;
+        reset[l] = !InRange(money, 0, kProfileMostMoney,
+                            Lumo::StrFormat("%s money of level %d", what.c_str(), l), warnings);
+        p.levelMoney[l] = reset[l] ? 0 : money;
     }
     // Out of range, the next level is the one after the best day won: a
     // forged 500 would open every day to a player who reached day 4.
@@ -523,6 +563,11 @@ KpProfile ReadProfile(const std::string& bytes, size_t at, const std::string& wh
     p.highestLevel = InRange(highest, 1, kProfileLevels, what + " highest level", warnings)
                          ? highest
                          : NextLevelFromMoney(p);
+    // The player is told of the days the career book shows: up to the next
+    // one to play (a later day shows no result at all).
+    for (int l = 1; l < kProfileLevels && l <= p.highestLevel; l++)
+        if (reset[l])
+            moneyReset.push_back({slot, l});
     GetFlags(bytes, at + kExpertAt, kProfileLevels, p.levelExpert, what + " expert marks",
              warnings);
     GetFlags(bytes, at + kGoalsAt, kProfileLevels * kProfileGoals, &p.levelGoals[0][0],
@@ -537,10 +582,11 @@ KpProfile ReadProfile(const std::string& bytes, size_t at, const std::string& wh
 } // namespace
 
 bool ReadProfileData(const std::string& bytes, KpProfileData& data,
-                     std::vector<std::string>& warnings, bool* playersLeftOut)
+                     std::vector<std::string>& warnings, KpProfileReadNotes* notesOut)
 {
-    if (playersLeftOut)
-        *playersLeftOut = false;
+    KpProfileReadNotes notes;
+    if (notesOut)
+        *notesOut = notes;
     if (bytes.size() < kProfilesAt || memcmp(bytes.data(), kMagic, 4) != 0)
     {
         warnings.push_back("WARNING: pref.dat: not a profile file or cut short");
@@ -554,11 +600,8 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
         return false;
     }
     int32_t count = 0;
-    bool leftOut = false;
-    if (!CountProfiles(bytes, count, leftOut, warnings))
+    if (!CountProfiles(bytes, count, notes, warnings))
         return false;
-    if (playersLeftOut)
-        *playersLeftOut = leftOut;
 
     KpProfileData read;
     read.musicVolume = Clamp(int32_t(GetU32(bytes, 8)), 0, 100, "music volume", warnings);
@@ -588,8 +631,7 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
     }
 
     for (int32_t s = 0; s < count; s++)
-        read.slots.push_back(ReadProfile(bytes, kProfilesAt + size_t(s) * kProfileRecordBytes,
-                                         Lumo::StrFormat("profile %d", s), warnings));
+        read.slots.push_back(ReadProfile(bytes, s, notes.moneyReset, warnings));
     int32_t current = int32_t(GetU32(bytes, 20));
     if (current < -1 || current >= count)
     {
@@ -599,6 +641,8 @@ bool ReadProfileData(const std::string& bytes, KpProfileData& data,
     }
     read.currentSlot = current;
     data = read;
+    if (notesOut)
+        *notesOut = notes;
     return true;
 }
 
@@ -634,25 +678,27 @@ bool KpProfileFile::Read()
     mSettingsRead = false;
     mReadInPart = false;
     mPlayersLeftOut = false;
+    mMoneyReset.clear();
+    mGrownUntold = false;
     mHeld = false;
     mHeldUntold = false;
     std::string bytes;
+    DiskRest rest;
     DiskRead got = kDiskMissing;
     if (!Replaying())
-        got = ReadDiskFileWaiting(mPath, bytes, mHeldWaitMs, mWhileHeld);
+        got = ReadDiskFileWaiting(mPath, bytes, rest, mHeldWaitMs, mWhileHeld);
     if (gLumoApp && (gLumoApp->mRecordingDemo || Replaying()))
     {
         // The profile is an outside value: a demo keeps what the recorded run
         // found, and its replay starts from that, whatever the file holds now.
+        // What lay past the bytes read counts only for the copy, whose
+        // outcome the demo keeps as well.
         if (gLumoApp->SyncFileRead(got == kDiskRead, bytes))
         {
             got = kDiskRead;
-            // An older recording's read knew no bound.
-            if (bytes.size() > kLargestFile)
-            {
-                got = kDiskFailed;
-                bytes.clear();
-            }
+            // An older recording's read took more: no more is read now.
+            if (bytes.size() > kMostRead)
+                bytes.resize(kMostRead);
         }
         else
         {
@@ -684,31 +730,47 @@ bool KpProfileFile::Read()
         return false;
     }
     const bool ok = got == kDiskRead;
+    // The bytes are the file as it is on the disk (no rest past them).
+    const bool whole = ok && rest.bytes == 0;
 
     std::vector<std::string> warnings;
     KpProfileData data;
-    bool loaded = ok && ReadProfileData(bytes, data, warnings, &mPlayersLeftOut);
+    KpProfileReadNotes notes;
+    bool loaded = ok && ReadProfileData(bytes, data, warnings, &notes);
     if (!ok)
-        WriteLog("WARNING: KpProfileFile::Read: '%s' cannot be read whole", mPath.c_str());
+        WriteLog("WARNING: KpProfileFile::Read: '%s' cannot be read", mPath.c_str());
     for (const std::string& w : warnings)
         WriteLog("%s", w.c_str());
-    if (!loaded || !warnings.empty())
+    const bool grown = loaded && warnings.empty() && notes.grownBytes > 0;
+    if (grown)
+    {
+        // Nothing of the file is lost in dropping zeros; anything else past
+        // its end is kept aside, as nobody can tell what it was.
+        const bool empty = !notes.grownNotZero && !rest.notZero;
+        WriteLog("WARNING: KpProfileFile::Read: '%s' grew by %llu bytes past its end (%s); they "
+                 "are left out at the next save",
+                 mPath.c_str(), (unsigned long long)(notes.grownBytes + rest.bytes),
+                 empty ? "all zero" : "not all zero");
+    }
+    if (!loaded || !warnings.empty() || grown)
     {
         // Nothing the player had is lost: the file as it was is kept before
         // anything can be saved over it.
-        mUnprotected = !KeepCopy(bytes, ok);
+        mUnprotected = !KeepCopy(bytes, whole, !grown || notes.grownNotZero || rest.notZero);
         if (mUnprotected)
         {
             mUnkeptBytes = bytes;
-            mUnkeptWhole = ok;
+            mUnkeptWhole = whole;
             mUnkeptUntold = true;
             WriteLog("ERROR: KpProfileFile::Read: no copy of '%s' could be kept; it is not saved "
                      "over until one is",
                      mPath.c_str());
         }
-        else
-            WriteLog("WARNING: KpProfileFile::Read: '%s' did not load whole; kept as '%s'",
-                     mPath.c_str(), mKeptCopy.c_str());
+        else if (!mKeptCopy.empty())
+            WriteLog("WARNING: KpProfileFile::Read: '%s' %s; kept as '%s'", mPath.c_str(),
+                     grown ? "grew" : "did not load whole", mKeptCopy.c_str());
+        // A replay of a demo without outcomes knows no copy: nothing is told.
+        mGrownUntold = grown && !mUnprotected && (!Replaying() || ReplayTakesOutcomes());
     }
     if (!loaded)
     {
@@ -719,6 +781,8 @@ bool KpProfileFile::Read()
     // (a muted game, music at full): the defaults stand until the next save.
     mSettingsRead = warnings.empty();
     mReadInPart = !mSettingsRead;
+    mPlayersLeftOut = notes.playersLeftOut;
+    mMoneyReset = notes.moneyReset;
     if (!mSettingsRead)
     {
         KpProfileData defaults;
@@ -733,14 +797,14 @@ bool KpProfileFile::Read()
     return true;
 }
 
-bool KpProfileFile::KeepCopy(const std::string& bytes, bool bytesWhole)
+bool KpProfileFile::KeepCopy(const std::string& bytes, bool bytesWhole, bool wanted)
 {
     // Where the copy went is an outside value: a replay copies nothing into
     // the player's folder and takes the recorded outcome (an older recording
     // holds none: nothing was kept, and nothing is told).
     std::string name;
     bool kept = true;
-    if (!Replaying())
+    if (!Replaying() && wanted)
         kept = !(name = KeepCopyOnDisk(bytes, bytesWhole)).empty();
     SyncOutcome(kept, name);
     if (kept && !name.empty())
@@ -758,7 +822,9 @@ std::string KpProfileFile::KeepCopyOnDisk(const std::string& bytes, bool bytesWh
             // The same file found damaged again (the game ended before a save)
             // needs no second copy.
             std::string earlier;
-            if (bytesWhole && ReadDiskFile(name, earlier) == kDiskRead && earlier == bytes)
+            DiskRest rest;
+            if (bytesWhole && ReadDiskFile(name, earlier, rest) == kDiskRead && rest.bytes == 0 &&
+                earlier == bytes)
                 return name;
             continue;
         }
@@ -788,6 +854,20 @@ bool KpProfileFile::TakeHeldNews()
 {
     bool untold = mHeldUntold;
     mHeldUntold = false;
+    return untold;
+}
+
+std::vector<KpResetDay> KpProfileFile::TakeMoneyResetDays()
+{
+    std::vector<KpResetDay> days;
+    days.swap(mMoneyReset);
+    return days;
+}
+
+bool KpProfileFile::TakeGrownNews()
+{
+    bool untold = mGrownUntold;
+    mGrownUntold = false;
     return untold;
 }
 

@@ -40,7 +40,9 @@
 //   then uint32 CRC-32 (zlib's) of every byte before it. Files written before
 //   the sum existed end with the last profile record and still load; a file
 //   whose sum does not match is damaged, unless it matches with the count its
-//   length gives (only the count was damaged: every profile loads).
+//   length gives (only the count was damaged: every profile loads). Bytes
+//   after a sum that matches are no part of the file (a crash can leave zeros
+//   there): it loads whole, and the next save leaves them out.
 #pragma once
 
 #include <cstdint>
@@ -98,16 +100,34 @@ struct KpProfileData
     KpProfileData();
 };
 
+// A career day whose best money was out of range and now reads as not won.
+struct KpResetDay
+{
+    int slot;  // the profile's slot
+    int level; // 1 to 59
+};
+
+// What a read found beside the fields it loaded, for the player.
+struct KpProfileReadNotes
+{
+    // Profiles the file stores could not be read (cut short) and are missing.
+    bool playersLeftOut = false;
+    // Bytes after the file's own end (its sum), and whether one is not zero.
+    size_t grownBytes = 0;
+    bool grownNotZero = false;
+    // Days whose money was out of range, up to each player's next one to play.
+    std::vector<KpResetDay> moneyReset;
+};
+
 // The file's bytes for the data.
 std::string WriteProfileData(const KpProfileData& data);
 // Reads the bytes field by field. False when the file cannot be read at all
 // (too short for its header and tables, not this format, another version, a
 // sum that does not match); otherwise true with every bad field reset (a
 // record out of range dropped) and one warning each. True without warnings:
-// the file loaded whole. `playersLeftOut` tells whether profiles the file
-// stores could not be read (cut short) and are missing from `data`.
+// the file loaded whole, though it may have grown (`notes`).
 bool ReadProfileData(const std::string& bytes, KpProfileData& data,
-                     std::vector<std::string>& warnings, bool* playersLeftOut = nullptr);
+                     std::vector<std::string>& warnings, KpProfileReadNotes* notes = nullptr);
 
 typedef void (*KpProfileFillFn)(KpProfile* profile, void* argument);
 
@@ -122,10 +142,12 @@ public:
     const std::string& GetPath() const { return mPath; }
 
     // Reads the file at the path. A missing file starts fresh. Of a file that
-    // does not load whole a copy is kept first (TakeKeptCopy); an unreadable
-    // one then starts fresh. A file another program holds is tried again for
-    // up to mHeldWaitMs; when it stays held the game starts fresh and saves
-    // nothing over it (IsHeldElsewhere). True when something of the file was kept.
+    // does not load whole, or grew past its end with anything but zeros, a
+    // copy is kept first (TakeKeptCopy); an unreadable one then starts fresh.
+    // No more than the format holds is read. A file another program holds is
+    // tried again for up to mHeldWaitMs; when it stays held the game starts
+    // fresh and saves nothing over it (IsHeldElsewhere). True when something
+    // of the file was kept.
     bool Read();
     // The last Read took the settings of a file that loaded whole; otherwise
     // they are the defaults.
@@ -161,6 +183,14 @@ public:
     bool WasReadInPart() const { return mReadInPart; }
     // ... and profiles it stores could not be read: they are missing.
     bool WerePlayersLeftOut() const { return mPlayersLeftOut; }
+    // Days the last Read loaded as not won, as their best money was out of
+    // range, in slot and level order. Taken once.
+    bool HasMoneyResetNews() const { return !mMoneyReset.empty(); }
+    std::vector<KpResetDay> TakeMoneyResetDays();
+    // The last Read loaded a whole file that had grown past its end; a copy
+    // of it was kept when what lay there was not all zeros. Taken once.
+    bool HasGrownNews() const { return mGrownUntold; }
+    bool TakeGrownNews();
     // The file stayed in use by another program through the last Read: nothing
     // of it was loaded, and no save replaces it. The news is taken once.
     bool IsHeldElsewhere() const { return mHeld; }
@@ -222,7 +252,8 @@ private:
     bool Write();
     // Keeps a copy of the file at the path (KeepCopyOnDisk), or in a replay
     // takes where the recording kept it; false when none could be made.
-    bool KeepCopy(const std::string& bytes, bool bytesWhole);
+    // Unless `wanted` none is made, and the outcome is still the demo's.
+    bool KeepCopy(const std::string& bytes, bool bytesWhole, bool wanted = true);
     // The copy under a name no other copy bears, unless an earlier copy holds
     // the same bytes; the name, or empty when none could be made.
     std::string KeepCopyOnDisk(const std::string& bytes, bool bytesWhole);
@@ -242,7 +273,9 @@ private:
     std::string mUnkeptBytes;  // its bytes, for the next try
     bool mUnkeptWhole = false;
     bool mPlayersLeftOut = false; // the last Read could not read every stored profile
-    bool mHeld = false;           // another program held the file through the last Read
+    std::vector<KpResetDay> mMoneyReset;
+    bool mGrownUntold = false; // a grown file loaded, not told yet
+    bool mHeld = false;        // another program held the file through the last Read
     bool mHeldUntold = false;
 };
 

@@ -180,7 +180,8 @@ TEST_F(ProfileFileTest, SeededCorruptionIsClampedOrRefusedNeverReadPastTheEnd)
         std::string exact(bytes.begin(), bytes.end());
         KpProfileData out;
         std::vector<std::string> warnings;
-        if (!ReadProfileData(exact, out, warnings))
+        KpProfileReadNotes notes;
+        if (!ReadProfileData(exact, out, warnings, &notes))
         {
             refused++;
             ASSERT_FALSE(warnings.empty());
@@ -190,10 +191,12 @@ TEST_F(ProfileFileTest, SeededCorruptionIsClampedOrRefusedNeverReadPastTheEnd)
         if (warnings.empty())
         {
             // Loaded whole: nothing of the bytes is lost, the next save writes
-            // them back (with the sum when they had none).
+            // them back (with the sum when they had none), without what grew
+            // past their end.
             whole++;
+            std::string own = bytes.substr(0, bytes.size() - notes.grownBytes);
             std::string again = WriteProfileData(out);
-            ASSERT_TRUE(again == bytes || again.substr(0, again.size() - 4) == bytes) << i;
+            ASSERT_TRUE(again == own || again.substr(0, again.size() - 4) == own) << i;
         }
         ASSERT_LE(out.slots.size(), size_t(kProfileMaxSlots));
         ASSERT_GE(out.currentSlot, -1);
@@ -253,7 +256,10 @@ TEST_F(ProfileFileTest, SeededCorruptionOfTheFileLeavesItsBytesSomewhere)
         WriteTestFile(mPath, bytes);
         KpProfileData expected;
         std::vector<std::string> warnings;
-        bool loadsWhole = ReadProfileData(bytes, expected, warnings) && warnings.empty();
+        KpProfileReadNotes notes;
+        bool loadsWhole = ReadProfileData(bytes, expected, warnings, &notes) && warnings.empty();
+        // What grew past the end is kept aside unless it is all zeros.
+        bool copied = !loadsWhole || notes.grownNotZero;
 
         KpProfileFile file;
         file.SetPath(mPath);
@@ -261,8 +267,8 @@ TEST_F(ProfileFileTest, SeededCorruptionOfTheFileLeavesItsBytesSomewhere)
         // (Compared as a truth: a failure should not print kilobytes.)
         ASSERT_TRUE(ReadTestFile(mPath) == bytes) << "round " << round;
         std::string copy = file.TakeKeptCopy();
-        ASSERT_EQ(copy.empty(), loadsWhole) << "round " << round;
-        if (!loadsWhole)
+        ASSERT_EQ(copy.empty(), !copied) << "round " << round;
+        if (copied)
         {
             ASSERT_TRUE(ReadTestFile(copy) == bytes) << "round " << round;
         }
@@ -275,7 +281,7 @@ TEST_F(ProfileFileTest, SeededCorruptionOfTheFileLeavesItsBytesSomewhere)
             ASSERT_TRUE(ReadProfileData(ReadTestFile(mPath), saved, warnings));
             ASSERT_TRUE(WriteProfileData(saved) == WriteProfileData(expected)) << "round " << round;
         }
-        else
+        if (copied)
         {
             kept++;
             ASSERT_TRUE(ReadTestFile(copy) == bytes) << "round " << round;
@@ -349,6 +355,9 @@ TEST_F(ProfileFileTest, APlayerCountThatDisagreesWithTheFileLoadsEveryPlayerItHo
     };
     std::string otherByte = withCount(summed, 1);
     otherByte[7344 + 292] ^= 1;
+    const size_t zerosTo87601 = 87601 - summed.size();
+    std::string damagedGrown = summed + std::string(zerosTo87601, '\0');
+    damagedGrown[7344 + 920 + 300] ^= 1;
     const struct
     {
         const char* what;
@@ -356,13 +365,19 @@ TEST_F(ProfileFileTest, APlayerCountThatDisagreesWithTheFileLoadsEveryPlayerItHo
         bool read;
         size_t players;
         bool leftOut;
+        size_t grown = 0; // bytes past a sum that matches: loads whole
+        bool grownNotZero = false;
     } cases[] = {
         {"whole", summed, true, 2, false},
         {"count 0", withCount(summed, 0), true, 2, false},
         {"count -1", withCount(summed, -1), true, 2, false},
         {"count 1", withCount(summed, 1), true, 2, false},
         {"count and another byte", otherByte, false, 0, false},
-        {"trailing bytes", summed + "xyz", true, 2, false},
+        {"trailing bytes", summed + "xyz", true, 2, false, 3, true},
+        {"zeros to 87,601 bytes", summed + std::string(zerosTo87601, '\0'), true, 2, false,
+         zerosTo87601},
+        {"zeros after a damaged record", damagedGrown, true, 2,
+         false}, // in part, as it fits no count
         {"older, count 1", withCount(older, 1), true, 2, false},
         {"older, cut to one", older.substr(0, 7344 + 920), true, 1, true},
         {"cut in the second", summed.substr(0, 7344 + 920 + 500), true, 1, true},
@@ -373,13 +388,16 @@ TEST_F(ProfileFileTest, APlayerCountThatDisagreesWithTheFileLoadsEveryPlayerItHo
     {
         KpProfileData out;
         std::vector<std::string> warnings;
-        bool leftOut = !c.leftOut;
-        EXPECT_EQ(ReadProfileData(c.bytes, out, warnings, &leftOut), c.read) << c.what;
+        KpProfileReadNotes notes;
+        notes.playersLeftOut = !c.leftOut;
+        EXPECT_EQ(ReadProfileData(c.bytes, out, warnings, &notes), c.read) << c.what;
         if (!c.read)
             continue;
         EXPECT_EQ(out.slots.size(), c.players) << c.what;
-        EXPECT_EQ(leftOut, c.leftOut) << c.what;
-        EXPECT_EQ(warnings.empty(), c.bytes == summed) << c.what;
+        EXPECT_EQ(notes.playersLeftOut, c.leftOut) << c.what;
+        EXPECT_EQ(notes.grownBytes, c.grown) << c.what;
+        EXPECT_EQ(notes.grownNotZero, c.grownNotZero) << c.what;
+        EXPECT_EQ(warnings.empty(), c.bytes == summed || c.grown > 0) << c.what;
         if (c.players == 2)
         {
             EXPECT_EQ(out.slots[1].name, L"Bob") << c.what;
@@ -453,7 +471,11 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreResetAndADamagedFilesSettingsAreNotTa
     p.levelMoney[1] = 120;
     p.levelMoney[2] = 150;
     p.levelMoney[3] = 2000000000;
+    p.levelMoney[40] = -5; // beyond the next day: nothing to tell
     p.levelGoals[3][1] = 7;
+    p.levelGoals[3][2] = 1;
+    p.levelExpert[3] = 1;
+    p.levelUpgrade[3] = 2;
     p.levelExpert[2] = 9;
     p.levelUpgrade[4] = 7; // past the catalog
     data.slots.push_back(p);
@@ -467,8 +489,19 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreResetAndADamagedFilesSettingsAreNotTa
     EXPECT_FALSE(mFile.WerePlayersLeftOut());
     // Day 3's money is no result: the next day is the one after day 2, the best won.
     EXPECT_EQ(mFile.mProfile.levelMoney[3], 0);
+    EXPECT_EQ(mFile.mProfile.levelMoney[40], 0);
     EXPECT_EQ(mFile.mProfile.levelMoney[2], 150);
     EXPECT_EQ(mFile.mProfile.highestLevel, 3);
+    // Its marks and upgrade in range stay, and the player learns which day
+    // reads as not won (once).
+    EXPECT_EQ(mFile.mProfile.levelExpert[3], 1);
+    EXPECT_EQ(mFile.mProfile.levelUpgrade[3], 2);
+    EXPECT_EQ(mFile.mProfile.levelGoals[3][2], 1);
+    std::vector<KpResetDay> days = mFile.TakeMoneyResetDays();
+    ASSERT_EQ(days.size(), 1u);
+    EXPECT_EQ(days[0].slot, 0);
+    EXPECT_EQ(days[0].level, 3);
+    EXPECT_FALSE(mFile.HasMoneyResetNews());
     EXPECT_EQ(mFile.mProfile.levelGoals[3][1], 0);
     EXPECT_EQ(mFile.mProfile.levelExpert[2], 0);
     EXPECT_EQ(mFile.mProfile.levelUpgrade[4], 0);
@@ -497,6 +530,7 @@ TEST_F(ProfileFileTest, OutOfRangeFieldsAreResetAndADamagedFilesSettingsAreNotTa
     data.slots[0].highestLevel = 4;
     data.slots[0].levelExpert[2] = 1;
     data.slots[0].levelMoney[3] = 1200;
+    data.slots[0].levelMoney[40] = 0;
     data.slots[0].levelGoals[3][1] = 1;
     data.slots[0].levelUpgrade[4] = 6;
     WriteTestFile(mPath, WriteProfileData(data));
@@ -668,8 +702,12 @@ TEST_F(ProfileFileTest, AFullDiskLeavesNoCutCopyAndALaterRunKeepsOne)
 {
     ASSERT_TRUE(mFile.NewProfile(L"Ann", nullptr, nullptr));
     const std::string whole = ReadTestFile(mPath);
-    // Cut inside its profile, and too large to be read whole (copied from the disk).
-    for (const std::string& damaged : {whole.substr(0, 7900), whole + std::string(100000, 'x')})
+    // Cut inside its profile, and grown past its end with more than is read
+    // (copied from the disk): once all of it not zero, once zero but for its
+    // last byte, ten megabytes on.
+    const std::string lastNotZero = whole + std::string(10 << 20, '\0') + "x";
+    for (const std::string& damaged :
+         {whole.substr(0, 7900), whole + std::string(100000, 'x'), lastNotZero})
     {
         SCOPED_TRACE(damaged.size());
         WriteTestFile(mPath, damaged);

@@ -3,8 +3,9 @@
 // a folder) is told in the game's own box once, keeps every change for the
 // next save and is told again at quit; a damaged file is kept aside before
 // anything can overwrite it, never over an earlier copy, and the first screen
-// says where and what loaded; a file another program holds is neither
-// damaged nor saved over.
+// says where and what loaded, and which days lost their damaged money; a file
+// that grew past its end loads whole and the next save keeps every player; a
+// file another program holds is neither damaged nor saved over.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -231,43 +232,86 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
     // the sum confirms loads the player, next to the day after her best won.
     KpProfileData forgedData = OnePlayer(L"Ann");
     forgedData.slots[0].highestLevel = 500;
+    // Day 1's money out of range reads as not won; its expert mark and kept
+    // upgrade stay, and a box names the day as the career book shows it.
+    forgedData.slots[0].levelMoney[1] = -5;
+    forgedData.slots[0].levelExpert[1] = 1;
+    forgedData.slots[0].levelUpgrade[1] = 2;
     std::string forged = WriteProfileData(forgedData);
     forged[24] ^= 1;
+    // A whole file of two players and ten megabytes of zeros after it, as a
+    // crash can leave it: every player and the settings load, nothing needs
+    // keeping, and the next save drops the zeros.
+    KpProfileData grownData = OnePlayer(L"Ann");
+    grownData.slots.push_back(grownData.slots[0]);
+    grownData.slots[1].name = L"Bob";
+    grownData.musicVolume = 44;
+    const std::string grownWhole = WriteProfileData(grownData);
+    const std::string grown = grownWhole + std::string((10 << 20) - grownWhole.size(), '\0');
 
     // The cut file loads its records but not its player; nothing of the noise
-    // loads; the forged one loads whole but for what was reset. The box says
-    // which, and where the copy is.
+    // loads; the forged one loads whole but for what was reset; the grown one
+    // loads whole. The box says which, and where the copy is.
     const struct
     {
         std::string bytes;
-        const char* copy;
+        const char* copy; // none: no copy
         const char* key;
         const char* words;
-        bool playerLoads;
+        std::vector<std::wstring> players; // after the next save
+        const char* dayKey = nullptr;      // then the box that names reset days
+        const char* dayWords = nullptr;
     } runs[] = {
-        {cut, ".bad", "profilepart", "could not be read and are missing", false},
-        {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded", false},
-        {forged, ".3.bad", "profilereset", "reset to what the rest of it shows", true}};
+        {cut, ".bad", "profilepart", "could not be read and are missing", {}},
+        {noise, ".2.bad", "profilekept", "could not be read, so nothing of it was loaded", {}},
+        {forged,
+         ".3.bad",
+         "profilereset",
+         "were reset, the settings too",
+         {L"Ann"},
+         "profileday",
+         "The best result of day 1 of cafe 1 (Ann) was damaged. It is reset to $0, and the career "
+         "book shows the day without a tick until you win it again."},
+        {grown, nullptr, "profilegrew", "empty bytes, as a crash can leave it", {L"Ann", L"Bob"}}};
     for (const auto& run : runs)
     {
-        SCOPED_TRACE(run.copy);
+        SCOPED_TRACE(run.key);
         WritePref(run.bytes);
         GameProcess game;
         HWND hwnd = StartToMenu(game);
         ASSERT_NE(hwnd, nullptr) << game.Account();
-        const std::string told = "Screens: profile file kept as '" + PrefPath() + run.copy + "'";
-        ASSERT_TRUE(game.WaitForOutput(told, 10000)) << game.Output();
+        if (run.copy)
+        {
+            const std::string told =
+                "Screens: profile file kept as '" + PrefPath() + run.copy + "'";
+            ASSERT_TRUE(game.WaitForOutput(told, 10000)) << game.Output();
+        }
         ASSERT_TRUE(game.WaitForOutput("Screens: box '" + std::string(run.key) + "' asked", 10000));
         GameScreen(hwnd, "screens-run").WaitFor(run.key, {{P(512, 240), kMintBand}});
         const std::string words = BoxWords(game, run.key);
         EXPECT_NE(words.find(run.words), std::string::npos) << words;
-        EXPECT_NE(words.find(PrefPath() + run.copy), std::string::npos) << words;
         EXPECT_EQ(words.find("the rest loaded"), std::string::npos) << words;
+        if (run.copy)
+        {
+            EXPECT_NE(words.find(PrefPath() + run.copy), std::string::npos) << words;
+        }
         ASSERT_TRUE(game.AnswerGameBox(run.key, true, 10000)) << game.Output();
-        EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
-        EXPECT_EQ(ReadTestFile(PrefPath()), run.bytes); // until the first save
+        if (run.dayKey)
+        {
+            ASSERT_TRUE(game.WaitForOutput("Box text: '" + std::string(run.dayKey) + "': ", 10000))
+                << game.Output();
+            const std::string day = BoxWords(game, run.dayKey);
+            EXPECT_NE(day.find(run.dayWords), std::string::npos) << day;
+            ASSERT_TRUE(game.AnswerGameBox(run.dayKey, true, 10000)) << game.Output();
+        }
+        if (run.copy)
+        {
+            EXPECT_EQ(ReadTestFile(PrefPath() + run.copy), run.bytes);
+        }
+        // (Compared as a truth: a failure should not print megabytes.)
+        EXPECT_TRUE(ReadTestFile(PrefPath()) == run.bytes); // until the first save
 
-        if (!run.playerLoads)
+        if (run.players.empty())
         {
             // No profile of it could be read: the game asks for a name, and saves.
             PostText(hwnd, L"Cid");
@@ -277,16 +321,29 @@ TEST_F(ProfileRun, ADamagedFileIsKeptAsideToldAndNeverOverwritten)
         }
         EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
         EXPECT_EQ(1u, game.CountOutput("Screens: box '" + std::string(run.key) + "' asked"));
-        if (run.playerLoads)
+        if (!run.players.empty())
         {
             KpProfileData saved = StoredData();
-            ASSERT_EQ(Names(saved), std::vector<std::wstring>{L"Ann"});
-            EXPECT_EQ(saved.slots[0].highestLevel, 3);
+            ASSERT_EQ(Names(saved), run.players);
+            EXPECT_EQ(saved.slots[0].highestLevel, run.copy ? 3 : 5);
             EXPECT_EQ(saved.slots[0].levelMoney[2], 345);
+            // A file that loaded whole keeps its settings.
+            EXPECT_EQ(saved.musicVolume, run.copy ? 30 : 44);
+        }
+        if (run.dayKey)
+        {
+            // What the rest of day 1 shows stays; only its money is gone.
+            KpProfileData saved = StoredData();
+            EXPECT_EQ(saved.slots[0].levelMoney[1], 0);
+            EXPECT_EQ(saved.slots[0].levelExpert[1], 1);
+            EXPECT_EQ(saved.slots[0].levelUpgrade[1], 2);
         }
     }
-    // The first copy was never replaced.
+    // The first copy was never replaced; the grown file needed none, and the
+    // save kept every player of it and its settings, without the zeros.
     EXPECT_EQ(ReadTestFile(PrefPath() + ".bad"), cut);
+    EXPECT_EQ(ReadTestFile(PrefPath() + ".4.bad"), "<missing>");
+    EXPECT_EQ(ReadTestFile(PrefPath()).size(), grownWhole.size());
 }
 
 // A virus scanner or a backup tool holding the file while the game starts:

@@ -152,9 +152,11 @@ TEST(ScreensData, EveryTextPictureAndSoundTheScreensAskForExists)
             if (std::string(key) != "upgrade" || std::string(part) != "db01_btnno_")
                 texts.push_back(std::string(part) + key);
     // One-button notices of the profile file.
-    for (const char* key : {"profileheld", "profilepart"})
+    for (const char* key : {"profileheld", "profilepart", "profilegrew", "profilegrewkept",
+                            "profileday", "profiledays"})
         for (const char* part : {"db01_text1_", "db01_text2_", "db01_btnyes_"})
             texts.push_back(std::string(part) + key);
+    Append(texts, {"db01_day_profileday", "db01_more_profileday"});
     for (const char* award : {"flash", "clean", "expert", "mach", "mega"})
         for (const char* suffix : {"", "_active", "_inactive"})
             texts.push_back(std::string("mn00_achiev_") + award + suffix);
@@ -168,7 +170,8 @@ TEST(ScreensData, EveryTextPictureAndSoundTheScreensAskForExists)
     std::vector<std::string> pictures = {"briefing_00", "briefing_qq", "cafe_01",
                                          "pages_f",     "pages_b",     "achievment"};
     for (const char* key : {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "quitunsaved",
-                            "quitheld", "upgrade", "profileheld", "profilepart"})
+                            "quitheld", "upgrade", "profileheld", "profilepart", "profilegrew",
+                            "profilegrewkept", "profileday", "profiledays"})
         pictures.push_back(std::string("db01_icon_") + key);
     Append(pictures, Numbered("briefing_%02d", 1, 59));
     Append(pictures, Numbered("ebriefing_%02d", 1, 3));
