@@ -2,14 +2,20 @@
 // on both display roads, reaches the X screen as it is when drawn whole: the
 // main menu, the profile page, the settings, help, hi-scores, the career book,
 // day 1's comic and briefing, the day itself, the pause menu with its help
-// and settings, the upgrade shop, the debriefing, survival, and every
-// question box. At each stop ScreenWalk.exe (the game with a check of its
+// and settings, the upgrade shop, the debriefing, the next day, survival,
+// and every question box. At each stop ScreenWalk.exe (the game with a check of its
 // presented picture) compares the screen with the same moment drawn and
 // presented whole, and it does so on its own every few frames between the
 // stops, through page turns, comics and effects. While a day runs, a scene
 // item of 12 parts stands on the floor: each of its parts reaches the screen.
 // The screen is larger than the game, so the game runs in a window and
 // presents only the areas that changed.
+//
+// No presented frame shows a day figure of the HUD (day, goal money,
+// survival's day) that is not the running day's, and the HUD stays off while
+// day 1's comic comes in again after day 2 was played. The quit question
+// reads the same where it is asked: on a first run's name entry, over the
+// menu, over a comic and in a day.
 //
 // The game runs from a copy of its folder whose mod.pak gives day 1 one
 // table, one guest, a goal of 1 and upgrades to try, so the day ends within
@@ -34,6 +40,11 @@ using namespace GameTest;
 
 namespace
 {
+// The quit question's words, wherever it is asked.
+const char* const kQuitWords =
+    "Close the cafe for today? | Your game is saved each time a day's result is shown, and when "
+    "a survival run ends. A day or run still in play starts over next time.";
+
 // Day 1 with its comic, one table, one guest who sits at once, and offers.
 std::string ShortDayOne()
 {
@@ -159,21 +170,55 @@ protected:
     }
 
     // A question box of that key asked by the action (or already asked when
-    // the action is empty), checked, and answered with a click on its button.
-    void Box(const std::function<void()>& action, const std::string& key, bool yes)
+    // the action is empty), checked (unless `compare` is false), and answered
+    // with a click on its button. With words, the box reads them
+    // ("<text1> | <text2>").
+    void Box(const std::function<void()>& action, const std::string& key, bool yes,
+             const char* words = nullptr, bool compare = true)
     {
         const std::string asked = "Screens: box '" + key + "' asked: ";
         if (action)
         {
             ASSERT_TRUE(Do(action, "box '" + key + "' asked"));
         }
-        Check("box " + key);
+        if (words)
+        {
+            // Told just before the box is asked.
+            const std::string reads = "Box text: '" + key + "': ";
+            std::string output = mGame->Output();
+            size_t at = output.rfind(reads);
+            ASSERT_NE(at, std::string::npos) << key;
+            at += reads.size();
+            EXPECT_EQ(output.substr(at, output.find('\n', at) - at), words) << key;
+        }
+        if (compare)
+            Check("box " + key);
         std::string output = mGame->Output();
         POINT y = {}, n = {};
         ASSERT_EQ(sscanf(output.c_str() + output.rfind(asked) + asked.size(),
                          "yes=%ld,%ld no=%ld,%ld", &y.x, &y.y, &n.x, &n.y),
                   4);
         ASSERT_TRUE(Click(yes ? y : n, "box '" + key + "' answered"));
+    }
+
+    // Starts the game on that display road, as mGame, and clicks through its
+    // splash to the main menu.
+    void StartGame(GameProcess& game, int road)
+    {
+        mGame = &game;
+        ASSERT_TRUE(mGame->Start("", mProgram));
+        mHwnd = mGame->WaitForMainWindow(30000);
+        ASSERT_NE(mHwnd, nullptr) << mGame->Output();
+        ASSERT_TRUE(mGame->WaitForOutput(
+            "ScreenWalk: ready 3D=" + std::to_string(road) + " windowed=1", 30000))
+            << mGame->Output();
+        ASSERT_TRUE(mGame->WaitForOutput("Screens: splash slide 0", 30000)) << mGame->Output();
+        while (!mGame->WaitForOutput("Screens: splash ended", 200))
+        {
+            ASSERT_FALSE(mGame->mExited) << mGame->Output();
+            ClickAt(mHwnd, POINT{512, 384});
+        }
+        ASSERT_TRUE(mGame->WaitForOutput("Screens: main menu drawn", 10000)) << mGame->Output();
     }
 
     void Walk(int road);
@@ -199,23 +244,22 @@ void ScreenWalkRun::Walk(int road)
     DWORD value = (DWORD)road;
     RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
     RegCloseKey(key);
-    WriteProfiles();
 
-    GameProcess game;
-    mGame = &game;
-    ASSERT_TRUE(mGame->Start("", mProgram));
-    mHwnd = mGame->WaitForMainWindow(30000);
-    ASSERT_NE(mHwnd, nullptr) << mGame->Output();
-    ASSERT_TRUE(
-        mGame->WaitForOutput("ScreenWalk: ready 3D=" + std::to_string(road) + " windowed=1", 30000))
-        << mGame->Output();
-    ASSERT_TRUE(mGame->WaitForOutput("Screens: splash slide 0", 30000)) << mGame->Output();
-    while (!mGame->WaitForOutput("Screens: splash ended", 200))
+    // The quit question over a first run's name entry, before any player.
+    Lumo::MakeDirectories(Lumo::GetFileDir(KpProfileFile::DefaultPath(), true));
+    WriteTestFile(KpProfileFile::DefaultPath(), WriteProfileData(KpProfileData()));
     {
-        ASSERT_FALSE(mGame->mExited) << mGame->Output();
-        ClickAt(mHwnd, POINT{512, 384});
+        GameProcess first;
+        ASSERT_NO_FATAL_FAILURE(StartGame(first, road));
+        Check("name entry");
+        ASSERT_NO_FATAL_FAILURE(
+            Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true, kQuitWords));
+        EXPECT_TRUE(first.WaitForExit(20000)) << first.Output();
     }
-    ASSERT_TRUE(mGame->WaitForOutput("Screens: main menu drawn", 10000)) << mGame->Output();
+
+    WriteProfiles();
+    GameProcess game;
+    ASSERT_NO_FATAL_FAILURE(StartGame(game, road));
     Check("main menu");
 
     auto menu = [](const char* name) {
@@ -299,7 +343,18 @@ void ScreenWalkRun::Walk(int road)
         Click(In("upgrade_menu", {"upgrade_dialog", "upgrade"}), "debriefing shown: success"));
     ASSERT_TRUE(mGame->WaitForOutput("Screens: debriefing: award", 15000)) << mGame->Output();
     Check("debriefing");
-    ASSERT_TRUE(Click(In("debriefing_dialog", {"menu"}), "debriefing: back to the main menu"));
+
+    // The next day, left through the pause menu.
+    auto leaveDay = [&]
+    {
+        ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu shown"));
+        ASSERT_TRUE(Do([&] { Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", true); },
+                       "level left for the main menu"));
+    };
+    ASSERT_TRUE(Click(In("debriefing_dialog", {"start"}), "briefing shown: level 2"));
+    Check("next day's briefing");
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+    ASSERT_NO_FATAL_FAILURE(leaveDay());
 
     // Survival: its page, its first day, and back to the menu through the
     // pause menu's question.
@@ -310,23 +365,57 @@ void ScreenWalkRun::Walk(int road)
     Check("survival briefing");
     ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
     Check("survival day");
-    ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu shown"));
-    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", true));
-    ASSERT_TRUE(mGame->WaitForOutput("Screens: level left for the main menu", 10000));
+    ASSERT_NO_FATAL_FAILURE(leaveDay());
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", false, kQuitWords));
 
-    // The career kept when its question is declined, and its book still plays.
+    // The career kept when its question is declined, and its book still plays:
+    // day 2 (it has no comic), left through the pause menu.
+    auto play = [] { return In("career_menu", {"career_dlg", "right_page", "play_button"}); };
     ASSERT_TRUE(Click(menu("career"), "page turn ended on 3"));
     ASSERT_NO_FATAL_FAILURE(
         Box([&] { ClickAt(mHwnd, In("career_menu", {"reset_button"})); }, "delcareer", false));
-    ASSERT_TRUE(
-        Click(In("career_menu", {"career_dlg", "right_page", "play_button"}), "career level"));
+    ASSERT_TRUE(Click(play(), "briefing shown: level 2"));
     EXPECT_EQ(mGame->CountOutput("Screens: career reset"), 0u);
-    ASSERT_NO_FATAL_FAILURE(Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true));
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+    ASSERT_NO_FATAL_FAILURE(leaveDay());
+
+    // Started over, day 1's comic comes in over the new day's cafe without a
+    // HUD yet; the quit question over it and in the day.
+    ASSERT_TRUE(Click(menu("career"), "page turn ended on 3"));
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { ClickAt(mHwnd, In("career_menu", {"reset_button"})); }, "delcareer", true));
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: career reset", 10000)) << mGame->Output();
+    const std::string fadeIn = "ScreenWalk: comic fade-in ";
+    const size_t fades = mGame->CountOutput(fadeIn);
+    ASSERT_TRUE(Do([&] { ClickAt(mHwnd, play()); }, "career level 1 started"));
+    for (int waited = 0; mGame->CountOutput(fadeIn) == fades && waited < 30000; waited += 20)
+        GameProcess::WaitFor(20);
+    std::string output = mGame->Output();
+    ASSERT_GT(mGame->CountOutput(fadeIn), fades) << output;
+    int fadeFrames = -1, hudFrames = -1;
+    sscanf(output.c_str() + output.rfind(fadeIn),
+           "ScreenWalk: comic fade-in %d frames, hud on view in %d", &fadeFrames, &hudFrames);
+    EXPECT_GT(fadeFrames, 0);
+    EXPECT_EQ(hudFrames, 0);
+    Check("comic again");
+    // Over a comic the game checks no picture while a box stands (ScreenWalk.cpp).
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", false, kQuitWords, false));
+    ASSERT_TRUE(Click(In("comix_ui", {"comix_skip"}), "briefing shown: level 1"));
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+    Check("day 1 again");
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true, kQuitWords));
     EXPECT_TRUE(mGame->WaitForExit(20000)) << mGame->Output();
     EXPECT_FALSE(mGame->mSawSystemBox);
 
+    // Every frame showed the HUD's figures of the day it was presented in.
+    output = mGame->Output();
+    size_t wrong = output.find("ScreenWalk: hud shows ");
+    EXPECT_EQ(wrong, std::string::npos) << output.substr(wrong, output.find('\n', wrong) - wrong);
+
     // The checks the game made on its own between the stops.
-    std::string output = mGame->Output();
     int checks = 0;
     for (size_t at = output.find("ScreenWalk: check "); at != std::string::npos;
          at = output.find("ScreenWalk: check ", at + 1))
