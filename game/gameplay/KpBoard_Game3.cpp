@@ -129,6 +129,10 @@ void KpBoard_Game3::EndLevel()
     // The level's items go first, then the level itself.
     mPlay.End();
     HudResetForLevel();
+    // Nothing of this day stays on view: the next day's HUD comes with its
+    // start (PlayCafeMusic), after its comic, never behind it.
+    if (mHud)
+        mHud->SetVisible(false);
     gTutorial.Stop();
     mOfferedUpgrades.clear();
     mUpgradeChosen = false;

@@ -202,7 +202,7 @@ TEST_F(ProfileRun, AFailedSaveIsToldOnceKeptInMemoryAndTriedAgain)
         ASSERT_TRUE(game.AnswerGameBox("savelost", close, 10000)) << game.Output();
     }
     const std::string output = game.Output();
-    EXPECT_EQ(output.find("Your progress is saved"), std::string::npos) << output;
+    EXPECT_EQ(output.find("Box text: 'quit': "), std::string::npos) << output;
     EXPECT_EQ(2u, game.CountOutput("Box text: 'quitunsaved': Close the cafe for today? | "
                                    "Your latest progress is not saved"));
     EXPECT_EQ(

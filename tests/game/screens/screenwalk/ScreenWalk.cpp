@@ -8,6 +8,10 @@
 //   "ScreenWalk: comic <name> episode <n>"   an episode of a comic is on view
 //   "ScreenWalk: page turn to <action> on the screen"   the first frame of a
 //       page turn of the main menu reached the screen
+//   "ScreenWalk: comic fade-in <n> frames, hud on view in <k>"   a comic came in
+//   "ScreenWalk: hud shows '<text>' on level <l>, not '<text>'"   a presented
+//       frame held a day figure of the HUD (day, goal money, survival's day)
+//       that is not the running level's
 //   "ScreenWalk: check <n> same strip <k>/<m>"
 //   "ScreenWalk: check <n> differs <count> at <x>,<y> <drawn> <whole> in <box> strip <k>/<m>"
 //       (hex colours of the first differing pixel, the box of all; strip: the
@@ -23,6 +27,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,11 +42,14 @@
 #include "game/engine/KpEngine3.h"
 #include "game/engine/KpProcessMain.h"
 #include "game/gameplay/KpBoard_Game3.h"
+#include "game/gameplay/KpLevelData.h"
 #include "game/scene/KpItem.h"
 #include "game/scene/KpItemList.h"
+#include "game/screens/KpBoard_Confirm.h"
 #include "game/screens/KpBoard_MainMenu.h"
 #include "game/screens/KpComix.h"
 #include "game/screens/KpScreenTable.h"
+#include "game/ui/KpText.h"
 #include "tests/game/engine/ScreenPixels.h"
 
 namespace
@@ -150,6 +158,8 @@ public:
     bool DrawDirtyStuff() override
     {
         bool presented = KpEngine3::DrawDirtyStuff();
+        if (presented)
+            CheckDayStart();
         // Not over the splash: its fade-in is known to come out a step of
         // rounding apart from the same moment drawn again, and is left out.
         Lumo::Widget* splash = gEngine3Boards[kBoardSplash];
@@ -169,9 +179,13 @@ public:
             Report(Lumo::StrFormat("page turn to %d on the screen", menu->turnAction));
         }
         // Only once all that was drawn went to the screen (a draw may wait
-        // for its present while loading).
+        // for its present while loading), and not while a question box stands
+        // over a comic: the comic's turned pictures, drawn again only where
+        // the box changed, come out a step of rounding apart from the same
+        // moment drawn whole (the software road); the check waits until the
+        // box has gone.
         if (mPending && mUnpresented.IsEmpty() && !mDrawing && mWidgetManager &&
-            mWidgetManager->mImage)
+            mWidgetManager->mImage && !IsBoxOverComic())
         {
             mPending = false;
             Check();
@@ -180,6 +194,70 @@ public:
     }
 
 private:
+    static bool IsBoxOverComic()
+    {
+        KpBoard_Game3* board = gGameBoard3;
+        if (!board || !board->mComix || !board->mComix->mVisible)
+            return false;
+        for (KpCandyWidget* box : std::initializer_list<KpCandyWidget*>{gConfirm2, gConfirm1})
+            if (box && box->mVisible)
+                return true;
+        return false;
+    }
+
+    // What a presented frame showed of a day's start: the frames a comic
+    // came in over, and of them those the HUD was on view in; and, on every
+    // frame, that each day figure of the HUD on view is the running level's.
+    void CheckDayStart()
+    {
+        KpBoard_Game3* board = gGameBoard3;
+        KpCandyWidget* hud = board ? dynamic_cast<KpCandyWidget*>(board->mHud) : nullptr;
+        bool hudOnView = hud && hud->IsVisibleInTree();
+        KpComix* comix = board ? dynamic_cast<KpComix*>(board->mComix) : nullptr;
+        if (comix && comix->mVisible && comix->GetAlpha() < 1.0f)
+        {
+            mFadeFrames++;
+            mFadeHudFrames += hudOnView ? 1 : 0;
+        }
+        else if (mFadeFrames > 0)
+        {
+            Report(Lumo::StrFormat("comic fade-in %d frames, hud on view in %d", mFadeFrames,
+                                   mFadeHudFrames));
+            mFadeFrames = mFadeHudFrames = 0;
+        }
+        const KpLevelData* level = board ? board->GetLevelData() : nullptr;
+        if (!hudOnView || !level || !board->IsLevelActive())
+            return;
+        struct Figure
+        {
+            const char* panel;
+            const char* label;
+            const wchar_t* variable;
+            int value;
+        };
+        const Figure figures[] = {
+            {"left_part", "day", L"{currentday}", LevelDay(level->number)},
+            {"right_part", "goal_value", L"{goal_money}", level->goalMoney},
+            {"left_survival_part", "day", L"{survival_day}", board->GetPlay().GetDay()},
+        };
+        for (const Figure& figure : figures)
+        {
+            KpCandyWidget* panel = hud->FindChild(figure.panel);
+            KpText* text = panel ? dynamic_cast<KpText*>(panel->FindChild(figure.label)) : nullptr;
+            if (!text || !text->IsVisibleInTree())
+                continue;
+            std::wstring wanted = text->GetText();
+            size_t at = wanted.find(figure.variable);
+            if (at != std::wstring::npos)
+                wanted.replace(at, wcslen(figure.variable), std::to_wstring(figure.value));
+            std::string shown = Lumo::WStringToString(text->GetShownText());
+            if (shown != Lumo::WStringToString(wanted) &&
+                mWrongFigures.insert(std::to_string(level->number) + shown).second)
+                Report(Lumo::StrFormat("hud shows '%s' on level %d, not '%s'", shown.c_str(),
+                                       level->number, Lumo::WStringToString(wanted).c_str()));
+        }
+    }
+
     // The draw surface as the display holds it; empty when it cannot be read
     // or is not the game's size.
     std::vector<uint32_t> ReadSurface()
@@ -317,6 +395,8 @@ private:
     int mEpisode = -1;
     bool mPending = false;
     bool mTurnShown = false; // the running page turn's first frame was reported
+    int mFadeFrames = 0, mFadeHudFrames = 0;
+    std::set<std::string> mWrongFigures; // each reported once
 };
 } // namespace
 

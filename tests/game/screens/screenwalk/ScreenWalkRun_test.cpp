@@ -2,8 +2,8 @@
 // on both display roads, reaches the X screen as it is when drawn whole: the
 // main menu, the profile page, the settings, help, hi-scores, the career book,
 // day 1's comic and briefing, the day itself, the pause menu with its help
-// and settings, the upgrade shop, the debriefing, survival, and every
-// question box. At each stop ScreenWalk.exe (the game with a check of its
+// and settings, the upgrade shop, the debriefing, the next day, survival,
+// and every question box. At each stop ScreenWalk.exe (the game with a check of its
 // presented picture) compares the screen with the same moment drawn and
 // presented whole, and it does so on its own every few frames between the
 // stops, through page turns, comics and effects. While a day runs, a scene
@@ -11,6 +11,11 @@
 // The career book's tabs stand as a page turn leaves them after "Today" and
 // after starting over, and its tools never stand on a page turning to or
 // from it.
+// No presented frame shows a day figure of the HUD (day, goal money,
+// survival's day) that is not the running day's, and the HUD stays off while
+// day 1's comic comes in again after day 2 was played. The quit question
+// reads the same where it is asked: on a first run's name entry, over the
+// menu, over a comic and in a day.
 // The screen is larger than the game, so the game runs in a window and
 // presents only the areas that changed.
 //
@@ -56,6 +61,11 @@ std::string ShortDayOne()
     EXPECT_TRUE(ok) << level;
     return level;
 }
+
+// The quit question's words, wherever it is asked.
+const char* const kQuitWords =
+    "Close the cafe for today? | Your game is saved each time a day's result is shown, and when "
+    "a survival run ends. A day or run still in play starts over next time.";
 
 // The layouts are read through COM.
 ::testing::Environment* const gCom = ::testing::AddGlobalTestEnvironment(new ComTestEnvironment);
@@ -163,15 +173,29 @@ protected:
     }
 
     // A question box of that key asked by the action (or already asked when
-    // the action is empty), checked, and answered with a click on its button.
-    void Box(const std::function<void()>& action, const std::string& key, bool yes)
+    // the action is empty), checked (unless `compare` is false), and answered
+    // with a click on its button. With words, the box reads them
+    // ("<text1> | <text2>").
+    void Box(const std::function<void()>& action, const std::string& key, bool yes,
+             const char* words = nullptr, bool compare = true)
     {
         const std::string asked = "Screens: box '" + key + "' asked: ";
         if (action)
         {
             ASSERT_TRUE(Do(action, "box '" + key + "' asked"));
         }
-        Check("box " + key);
+        if (words)
+        {
+            // Told just before the box is asked.
+            const std::string reads = "Box text: '" + key + "': ";
+            std::string output = mGame->Output();
+            size_t at = output.rfind(reads);
+            ASSERT_NE(at, std::string::npos) << key;
+            at += reads.size();
+            EXPECT_EQ(output.substr(at, output.find('\n', at) - at), words) << key;
+        }
+        if (compare)
+            Check("box " + key);
         std::string output = mGame->Output();
         POINT y = {}, n = {};
         ASSERT_EQ(sscanf(output.c_str() + output.rfind(asked) + asked.size(),
@@ -241,6 +265,26 @@ protected:
         ASSERT_TRUE(Do([&] { mGame->Release(); }, Lumo::StrFormat("page turn ended on %d", to)));
     }
 
+    // Starts the game on that display road, as mGame, and clicks through its
+    // splash to the main menu.
+    void StartGame(GameProcess& game, int road)
+    {
+        mGame = &game;
+        ASSERT_TRUE(mGame->Start("", mProgram));
+        mHwnd = mGame->WaitForMainWindow(30000);
+        ASSERT_NE(mHwnd, nullptr) << mGame->Output();
+        ASSERT_TRUE(mGame->WaitForOutput(
+            "ScreenWalk: ready 3D=" + std::to_string(road) + " windowed=1", 30000))
+            << mGame->Output();
+        ASSERT_TRUE(mGame->WaitForOutput("Screens: splash slide 0", 30000)) << mGame->Output();
+        while (!mGame->WaitForOutput("Screens: splash ended", 200))
+        {
+            ASSERT_FALSE(mGame->mExited) << mGame->Output();
+            ClickAt(mHwnd, POINT{512, 384});
+        }
+        ASSERT_TRUE(mGame->WaitForOutput("Screens: main menu drawn", 10000)) << mGame->Output();
+    }
+
     void Walk(int road);
 
     TempFolder mFolder;
@@ -267,24 +311,23 @@ void ScreenWalkRun::Walk(int road)
     DWORD value = (DWORD)road;
     RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
     RegCloseKey(key);
+
+    // The quit question over a first run's name entry, before any player.
+    Lumo::MakeDirectories(Lumo::GetFileDir(KpProfileFile::DefaultPath(), true));
+    WriteTestFile(KpProfileFile::DefaultPath(), WriteProfileData(KpProfileData()));
+    {
+        GameProcess first;
+        ASSERT_NO_FATAL_FAILURE(StartGame(first, road));
+        Check("name entry");
+        ASSERT_NO_FATAL_FAILURE(
+            Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true, kQuitWords));
+        EXPECT_TRUE(first.WaitForExit(20000)) << first.Output();
+    }
+
     WriteProfiles();
     mRoad = road;
-
     GameProcess game;
-    mGame = &game;
-    ASSERT_TRUE(mGame->Start("", mProgram));
-    mHwnd = mGame->WaitForMainWindow(30000);
-    ASSERT_NE(mHwnd, nullptr) << mGame->Output();
-    ASSERT_TRUE(
-        mGame->WaitForOutput("ScreenWalk: ready 3D=" + std::to_string(road) + " windowed=1", 30000))
-        << mGame->Output();
-    ASSERT_TRUE(mGame->WaitForOutput("Screens: splash slide 0", 30000)) << mGame->Output();
-    while (!mGame->WaitForOutput("Screens: splash ended", 200))
-    {
-        ASSERT_FALSE(mGame->mExited) << mGame->Output();
-        ClickAt(mHwnd, POINT{512, 384});
-    }
-    ASSERT_TRUE(mGame->WaitForOutput("Screens: main menu drawn", 10000)) << mGame->Output();
+    ASSERT_NO_FATAL_FAILURE(StartGame(game, road));
     Check("main menu");
 
     auto menu = [](const char* name) {
@@ -378,7 +421,18 @@ void ScreenWalkRun::Walk(int road)
         Click(In("upgrade_menu", {"upgrade_dialog", "upgrade"}), "debriefing shown: success"));
     ASSERT_TRUE(mGame->WaitForOutput("Screens: debriefing: award", 15000)) << mGame->Output();
     Check("debriefing");
-    ASSERT_TRUE(Click(In("debriefing_dialog", {"menu"}), "debriefing: back to the main menu"));
+
+    // The next day, left through the pause menu.
+    auto leaveDay = [&]
+    {
+        ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu shown"));
+        ASSERT_TRUE(Do([&] { Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", true); },
+                       "level left for the main menu"));
+    };
+    ASSERT_TRUE(Click(In("debriefing_dialog", {"start"}), "briefing shown: level 2"));
+    Check("next day's briefing");
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+    ASSERT_NO_FATAL_FAILURE(leaveDay());
 
     // Survival: its page, its first day, and back to the menu through the
     // pause menu's question.
@@ -389,22 +443,32 @@ void ScreenWalkRun::Walk(int road)
     Check("survival briefing");
     ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
     Check("survival day");
-    ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu shown"));
-    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", true));
-    ASSERT_TRUE(mGame->WaitForOutput("Screens: level left for the main menu", 10000));
+    ASSERT_NO_FATAL_FAILURE(leaveDay());
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", false, kQuitWords));
 
-    // The book opened again; the career kept when its question is declined,
-    // and started over from the first cafe; the book closed.
+    // The book opened again: no tool on its first frames; the career kept
+    // when its question is declined, and its book still plays day 2 (it has
+    // no comic), left through the pause menu.
+    auto play = [] { return In("career_menu", {"career_dlg", "right_page", "play_button"}); };
     ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(menu("career"), 3, "second opening"));
     ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, reset); }, "delcareer", false));
+    ASSERT_TRUE(Click(play(), "briefing shown: level 2"));
     EXPECT_EQ(mGame->CountOutput("Screens: career reset"), 0u);
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+    ASSERT_NO_FATAL_FAILURE(leaveDay());
+
+    // Started over from the first cafe; the book closed.
+    ASSERT_TRUE(Click(menu("career"), "page turn ended on 3"));
     auto startOver = [&] { Box([&] { ClickAt(mHwnd, reset); }, "delcareer", true); };
     ASSERT_TRUE(Do(startOver, "career reset"));
     ExpectTabs("started over in cafe 1", newTabs);
     ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(
         In("career_menu", {"career_dlg", "left_page", "back_button"}), 1, "book closed"));
 
-    // Ben's book, in the third cafe: "Today", then started over; it still plays.
+    // Ben's book, in the third cafe: "Today", then started over. Day 1's comic
+    // then comes in over the new day's cafe without a HUD yet (day 2 was the
+    // last one played); the quit question over it and in the day.
     ASSERT_TRUE(Click(In("main_menu", {"profile_open"}), "page turn ended on 1"));
     const POINT list = In("main_menu", {"select_profile", "left_page", "list"});
     ClickAt(mHwnd, POINT{list.x, list.y - 87}); // the second row
@@ -417,14 +481,36 @@ void ScreenWalkRun::Walk(int road)
     ExpectTabs("today in cafe 3", thirdCafeTabs);
     ASSERT_TRUE(Do(startOver, "career reset"));
     ExpectTabs("started over in cafe 3", newTabs);
-    ASSERT_TRUE(
-        Click(In("career_menu", {"career_dlg", "right_page", "play_button"}), "career level"));
-    ASSERT_NO_FATAL_FAILURE(Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true));
+    const std::string fadeIn = "ScreenWalk: comic fade-in ";
+    const size_t fades = mGame->CountOutput(fadeIn);
+    ASSERT_TRUE(Do([&] { ClickAt(mHwnd, play()); }, "career level 1 started"));
+    for (int waited = 0; mGame->CountOutput(fadeIn) == fades && waited < 30000; waited += 20)
+        GameProcess::WaitFor(20);
+    std::string output = mGame->Output();
+    ASSERT_GT(mGame->CountOutput(fadeIn), fades) << output;
+    int fadeFrames = -1, hudFrames = -1;
+    sscanf(output.c_str() + output.rfind(fadeIn),
+           "ScreenWalk: comic fade-in %d frames, hud on view in %d", &fadeFrames, &hudFrames);
+    EXPECT_GT(fadeFrames, 0);
+    EXPECT_EQ(hudFrames, 0);
+    Check("comic again");
+    // Over a comic the game checks no picture while a box stands (ScreenWalk.cpp).
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", false, kQuitWords, false));
+    ASSERT_TRUE(Click(In("comix_ui", {"comix_skip"}), "briefing shown: level 1"));
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+    Check("day 1 again");
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true, kQuitWords));
     EXPECT_TRUE(mGame->WaitForExit(20000)) << mGame->Output();
     EXPECT_FALSE(mGame->mSawSystemBox);
 
+    // Every frame showed the HUD's figures of the day it was presented in.
+    output = mGame->Output();
+    size_t wrong = output.find("ScreenWalk: hud shows ");
+    EXPECT_EQ(wrong, std::string::npos) << output.substr(wrong, output.find('\n', wrong) - wrong);
+
     // The checks the game made on its own between the stops.
-    std::string output = mGame->Output();
     int checks = 0;
     for (size_t at = output.find("ScreenWalk: check "); at != std::string::npos;
          at = output.find("ScreenWalk: check ", at + 1))
