@@ -2,10 +2,9 @@
 // screens read builds without a warning (every child, picture and effect it
 // names is there), every text id and picture the code asks for by name or by
 // pattern is in the data, and so is every text id the layouts name, and each
-// fits the box it is shown in, a caption, a day's story or a result without
-// one word alone on its last line. The texts tell one story: a cafe has
-// one name, its comics show its own street and room, and no day speaks of
-// weather its window does not show.
+// fits the box it is shown in. The texts tell one story: a cafe has one name,
+// its comics show its own street and room, and no day speaks of weather its
+// window does not show.
 #include <gtest/gtest.h>
 
 #include <cwchar>
