@@ -400,6 +400,18 @@ void KpCafePlay::Serve(KpClient* client)
 {
     if (client->GetState() != kClientWaiting)
         return;
+    // Of two or more waiting, the one nearest to walking out served first.
+    int waiting = 0;
+    bool mostHurried = true;
+    for (const KpClient* other : mClients)
+        if (other->GetState() == kClientWaiting)
+        {
+            waiting++;
+            if (other->GetPatienceMs() - other->GetWaitedMs() <
+                client->GetPatienceMs() - client->GetWaitedMs())
+                mostHurried = false;
+        }
+    const bool urgent = waiting >= 2 && mostHurried;
     int64_t base =
         client->GetPrice() + (IsUpgradeApplied("counter", "espresso") ? kEspressoBonus : 0);
     int64_t patience = client->GetPatienceMs();
@@ -424,6 +436,8 @@ void KpCafePlay::Serve(KpClient* client)
     GetSoundManager()->SoundPlay("money");
     gTutorial.OnEvent("serve");
     gTutorial.OnEvent("pay");
+    if (urgent)
+        gTutorial.OnEvent("urgent");
 }
 
 void KpCafePlay::Clean(KpCafeTable* table)

@@ -12,7 +12,9 @@
 //           integer division: up to half again for instant service;
 //   quick = 4 W <= P (served in the first quarter of its patience): goal 0;
 //   each table cleaned: goal 1; each serve: goal 3 counts down, each client
-//   who walks out starts goal 3 over.
+//   who walks out starts goal 3 over;
+//   urgent = two or more clients wait and none has less patience left
+//           (P - W) than the one served: the tutorial's event "urgent".
 #pragma once
 
 #include <memory>

@@ -360,7 +360,7 @@ void LevelReader::ReadUpgrades(IXMLDOMNode* root)
 
 void LevelReader::ReadTutorial(IXMLDOMNode* root)
 {
-    static const char* const kEvents[] = {"arrive", "serve", "pay", "clean", "leave"};
+    static const char* const kEvents[] = {"arrive", "serve", "pay", "clean", "leave", "urgent"};
     XmlForEachNode(root, L"tutorial/step",
                    [&](IXMLDOMNode* e)
                    {

@@ -1,8 +1,10 @@
 // The tutorial of the first days: a list of steps from the level file, each
 // showing one tutorial widget of the HUD until the play reports the event it
 // waits for (a client arrived, was served, paid, a table was cleaned, a client
-// left). A step's tip is on view only while its event can happen (a tip that
-// asks to clean shows while a table is dirty), and the tutorial never stands
+// left, the most hurried of two or more waiting clients was served) or the
+// player skips the tips. A step's tip is on view only while its event can
+// happen (a tip that asks to clean shows while a table is dirty; one whose
+// event the play never reports, all along), and the tutorial never stands
 // in the way of the play: it leads, it blocks no click. The controller draws
 // nothing itself: it shows and hides the HUD's widgets through the view it is
 // given.
@@ -35,8 +37,9 @@ public:
     // Ends it without touching the view (the level is left).
     void Stop();
 
-    // An event of the play ("arrive", "serve", "pay", "clean", "leave"): ends
-    // the current step when it waits for it, and shows the next one.
+    // An event of the play ("arrive", "serve", "pay", "clean", "leave",
+    // "urgent"): ends the current step when it waits for it, and shows the
+    // next one.
     void OnEvent(const std::string& event);
     // The play says whether an event can happen now ("serve": a client is
     // waiting; "clean": a table is dirty). An event never reported can always

@@ -78,6 +78,12 @@ void KpBoard_Briefing::OnShow()
     if (settingsText)
         settingsText->SetText(loc->GetText(endless ? "mn04_endless_ready" : "mn04_ready"));
     GetTextVars()->Set("level_briefing", loc->GetText(textId));
+    // The line under the goal tells a career day's expert money and a
+    // survival run's hearts: each beside its own picture.
+    if (KpCandyWidget* star = FindChild("expert_icon"))
+        star->SetVisible(!endless);
+    if (KpCandyWidget* heart = FindChild("lives_icon"))
+        heart->SetVisible(endless);
 
     KpImageHandle handle = KpTextureManager::GetImage(pictureName);
     if (IsImageHandleNull(handle))

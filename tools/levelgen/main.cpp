@@ -312,7 +312,10 @@ std::string MakeLevel(const Level& lv)
     if (!lv.endless && lv.number == 2)
     {
         w.Line("  <tutorial>");
-        w.Line("    <step show=\"tutorial_patience\" wait=\"serve\"/>");
+        // The patience tip stays until what it asks is done, the most hurried
+        // of two waiting guests served first (or the tips are skipped): with
+        // the first serve it went before it could be read.
+        w.Line("    <step show=\"tutorial_patience\" wait=\"urgent\"/>");
         w.Line("  </tutorial>");
     }
     w.Line("</level>");

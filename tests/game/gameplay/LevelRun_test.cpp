@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "framework/app/StringUtils.h"
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameProcess.h"
 #include "tests/game/engine/GameScreen.h"
@@ -135,6 +136,69 @@ TEST_F(LevelRun, TheTutorialLeadsWithoutHoldingBackAServeAndItsTipsKeepOffTheTab
     ASSERT_TRUE(WaitForPoint(game, "dirty", 0, x, y)) << game.Output();
     Click(hwnd, x, y);
     ASSERT_TRUE(game.WaitForOutput(" cleaned=1", 10000)) << game.Output();
+
+    EXPECT_TRUE(game.Quit(hwnd, nullptr, 10000));
+    EXPECT_FALSE(game.mSawSystemBox);
+}
+
+// Day 2's patience tip asks to serve the most hurried guest first: it stays on
+// view through serves that are not that (a guest alone, the later of two) and
+// goes once the earlier of two waiting guests, with less patience left, is
+// served. Day 2's own guests: three calm ones 12 s apart, then 38 s and 41.7 s.
+TEST_F(LevelRun, DayTwosPatienceTipStaysUntilTheMostHurriedOfTwoGuestsIsServed)
+{
+    SetEnvironmentVariableA("LEVELRUN_LEVEL", "2");
+    GameProcess game;
+    ASSERT_TRUE(game.Start("", std::string(LUMO_BINARY_DIR) + "/game/LevelRun.exe"));
+    HWND hwnd = game.WaitForMainWindow(30000);
+    ASSERT_NE(hwnd, nullptr) << game.Output();
+    ASSERT_TRUE(game.WaitForOutput("LevelRun: started level=2 endless=0 tables=3", 30000))
+        << game.Output();
+    GameScreen screen(hwnd, "levelrun");
+    ASSERT_TRUE(game.WaitForOutput("LevelRun: tutorial tip=0", 5000)) << game.Output();
+
+    size_t guests = 0, tables = 0;
+    int x[5] = {}, y[5] = {};
+    // Cleans every table left dirty so far, so the later guests find a seat.
+    auto cleanUp = [&](int count)
+    {
+        for (int i = 0; i < count; i++)
+        {
+            int tx = 0, ty = 0;
+            ASSERT_TRUE(WaitForPoint(game, "dirty", tables, tx, ty, &tables)) << game.Output();
+            Click(hwnd, tx, ty);
+        }
+    };
+    // Served in turn: guest 0 alone, then 2 (the later of two waiting), then
+    // 1 (alone again), then 3 (the earlier of two waiting: what the tip asks).
+    const struct
+    {
+        int guest;  // 0-based, in the order they sat down
+        int seated; // guests sat down before the click
+    } steps[] = {{0, 1}, {2, 3}, {1, 3}, {3, 5}};
+    int served = 0, seated = 0;
+    for (const auto& step : steps)
+    {
+        for (; seated < step.seated; seated++)
+            ASSERT_TRUE(WaitForPoint(game, "waiting", guests, x[seated], y[seated], &guests))
+                << game.Output();
+        if (served == 3) // on view still, three serves on
+            EXPECT_TRUE(screen.WaitFor("day2_patience_tip_after_three_serves", {{kTipBand, kSky}}));
+        Click(hwnd, x[step.guest], y[step.guest]);
+        ASSERT_TRUE(game.WaitForOutput(Lumo::StrFormat(" served=%d ", ++served), 10000))
+            << "guest " << step.guest << "\n"
+            << game.Output();
+        if (step.guest == 0)
+            ASSERT_NO_FATAL_FAILURE(cleanUp(1));
+        if (step.guest == 1)
+            ASSERT_NO_FATAL_FAILURE(cleanUp(2));
+    }
+    // The tip goes in the update of the serve that did what it asks, not before.
+    ASSERT_TRUE(game.WaitForOutput("LevelRun: tutorial tip=-1", 5000)) << game.Output();
+    std::string output = game.Output();
+    EXPECT_GT(output.find("LevelRun: tutorial tip=-1"), output.find(" served=4 "))
+        << "the tip went before the most hurried guest was served\n"
+        << output;
 
     EXPECT_TRUE(game.Quit(hwnd, nullptr, 10000));
     EXPECT_FALSE(game.mSawSystemBox);

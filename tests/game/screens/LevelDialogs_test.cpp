@@ -55,6 +55,21 @@ TEST_F(LevelDialogs, BriefingPausesTheLevelUntilStartAndTellsTheDay)
     briefing->Hide();
     EXPECT_EQ(board->GetPauseCount(), 1);
     board->Resume();
+
+    // The line under the goal stands beside its own picture: the star of the
+    // expert money on a career day, a heart in survival, where it tells the hearts.
+    for (bool endless : {false, true})
+    {
+        StartLevel(60000, 55, 85, kGoals, endless);
+        ASSERT_TRUE(briefing->mVisible) << endless;
+        EXPECT_EQ(briefing->expertText->GetText(),
+                  GetEngineLocTable()->GetText(endless ? "mn04_endless_expert" : "mn04_expert"));
+        ASSERT_TRUE(briefing->FindChild("expert_icon") && briefing->FindChild("lives_icon"));
+        EXPECT_EQ(briefing->FindChild("expert_icon")->mVisible, !endless) << endless;
+        EXPECT_EQ(briefing->FindChild("lives_icon")->mVisible, endless) << endless;
+        ClickWidget(briefing->startButton);
+        RunUpdates(30);
+    }
 }
 
 TEST_F(LevelDialogs, PauseMenuClosesOnEscapeAndADeclinedQuestionKeepsItOpen)

@@ -20,12 +20,14 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/Font.h"
+#include "framework/resources/TextLayout.h"
 #include "game/engine/KpFont.h"
 #include "game/gameplay/KpCafeArt.h"
 #include "game/engine/KpLocTable.h"
 #include "game/engine/KpSoundManager.h"
 #include "game/engine/KpTextureManager.h"
 #include "game/engine/KpXml.h"
+#include "game/gameplay/KpUpgrade.h"
 #include "game/screens/KBoard_Hud.h"
 #include "game/screens/KpBoard_Briefing.h"
 #include "game/screens/KpBoard_Career.h"
@@ -75,6 +77,17 @@ int WrappedHeight(Lumo::Font* font, int width, const std::wstring& text, int spa
     Lumo::Graphics g(&scratch);
     g.SetFont(font);
     return g.GetWordWrappedHeight(width, text, spacing);
+}
+
+// The lines of the text wrapped to the width in the font, as the game wraps them.
+std::vector<std::wstring> WrappedLines(Lumo::Font* font, int width, const std::wstring& text)
+{
+    std::vector<std::wstring> lines;
+    for (const Lumo::WrappedLine& line :
+         Lumo::WrapText(text, width, false,
+                        [font](const std::wstring& piece) { return font->StringWidth(piece); }))
+        lines.push_back(text.substr(line.start, line.end - line.start));
+    return lines;
 }
 } // namespace
 
@@ -351,6 +364,106 @@ TEST(ScreensData, EveryTextFitsTheBoxItIsShownIn)
     const int shelf = briefing.mHeight - 10 - 96;
     for (KpText* label : {briefing.goalText, briefing.expertText, briefing.settingsText})
         EXPECT_LE(label->mY + label->mHeight, shelf) << label->mName;
+}
+
+// A caption, a day's story, a result or a tip fits the box that shows it and,
+// when it runs onto a further line, never leaves one word alone there ("in.",
+// "Cafe!"): it reads as cut off. Each is laid out with the game's own wrap.
+TEST(ScreensData, CaptionsStoriesAndResultsFitAndNeverEndOnAWordAlone)
+{
+    TestEngine();
+    struct Box
+    {
+        std::string where;
+        std::string font;
+        int width, height; // height 0: a comic's, which has a test of its own
+        std::vector<std::string> ids;
+    };
+    std::vector<Box> boxes;
+    // A kptext of a layout, by its name (or its loc id): its font and its box.
+    auto layoutBox = [&](const char* dialog, const std::string& name, std::vector<std::string> ids,
+                         const char* by = "name")
+    {
+        Box box{std::string(dialog) + "/" + name, "", 0, 0, ids};
+        XmlForEachNode(
+            ScreensLayoutRoot(),
+            Lumo::StringToWString(Lumo::StrFormat(
+                "layouts/widget[@name=\"%s\"]//widget[@%s=\"%s\"]", dialog, by, name.c_str())),
+            [&](IXMLDOMNode* widget)
+            {
+                if (!box.font.empty())
+                    return;
+                XmlReadString(widget, "font", box.font);
+                XmlReadInt(widget, "w", box.width);
+                XmlReadInt(widget, "h", box.height);
+                std::string loc;
+                if (XmlReadString(widget, "loc", loc))
+                    box.ids.push_back(loc);
+            });
+        boxes.push_back(box);
+    };
+    std::vector<std::string> briefings = Numbered("breif_text_l%02d", 1, 59);
+    Append(briefings, Numbered("ebreif_text_l%02d", 1, 3));
+    std::vector<std::string> played = Numbered("breif_l%d", 1, 59), book = {"breif_qq"};
+    Append(book, played);
+    std::vector<std::string> awards, upgrades;
+    for (const char* award : {"flash", "clean", "expert", "mach", "mega"})
+        for (const char* state : {"_active", "_inactive"})
+            awards.push_back(std::string("mn00_achiev_") + award + state);
+    for (int i = 0; i < GetUpgradeInfoCount(); i++)
+        upgrades.push_back(std::string("mn09_desc_") + GetUpgradeInfo(i).object + "_" +
+                           GetUpgradeInfo(i).name);
+    layoutBox("briefing_dialog", "briefing", briefings);
+    layoutBox("debriefing_dialog", "day_story", played);
+    layoutBox("debriefing_dialog_fail", "level_outro_text",
+              {"mn00_debrief_fail_vip", "mn00_debrief_fail_goal"});
+    layoutBox("debriefing_dialog", "label_achiev_about", awards);
+    layoutBox("career_menu", "brief_debrief", book);
+    layoutBox("upgrade_menu", "upgrade_description", upgrades);
+    layoutBox("survival_menu", "intro", {});
+    for (const char* tip : {"serve", "clean", "money", "patience"})
+        layoutBox("hud", Lumo::StrFormat("tutorial_%s_text", tip), {});
+    for (int page = 1; page <= 6; page++)
+        layoutBox("help", Lumo::StrFormat("mn11_text%d", page), {}, "loc");
+    KpXmlDocument comix = XmlLoadFile("cfg\\comix.xml");
+    ASSERT_TRUE(comix);
+    XmlForEachNode(comix.Get(), L"comixes/comix/objects/object[@type=\"text\"]",
+                   [&](IXMLDOMNode* object)
+                   {
+                       Box box{"comic", "", 0, 0, {""}};
+                       Lumo::LumoVector2 p1(0.0f, 0.0f), p2(0.0f, 0.0f);
+                       XmlReadString(object, "font", box.font);
+                       XmlReadString(object, "string_id", box.ids[0]);
+                       XmlReadPoint(object, "rect_p1", p1);
+                       XmlReadPoint(object, "rect_p2", p2);
+                       box.width = int(p2.x - p1.x);
+                       boxes.push_back(box);
+                   });
+
+    int laidOut = 0;
+    for (const Box& box : boxes)
+    {
+        Lumo::Font* font = KpFont::GetFont(box.font);
+        ASSERT_TRUE(font && box.width > 0 && !box.ids.empty()) << box.where;
+        for (const std::string& id : box.ids)
+        {
+            const std::wstring text = GetEngineLocTable()->GetText(id);
+            const std::vector<std::wstring> lines = WrappedLines(font, box.width, text);
+            laidOut++;
+            if (box.height > 0)
+            {
+                EXPECT_LE(WrappedHeight(font, box.width, text), box.height)
+                    << box.where << ": " << id << " runs out of its box";
+            }
+            if (lines.size() < 2)
+                continue;
+            const std::wstring& last = lines.back();
+            EXPECT_NE(last.find(L' '), std::wstring::npos)
+                << box.where << ": " << id << " ends on \"" << Lumo::WStringToString(last)
+                << "\" alone";
+        }
+    }
+    EXPECT_GE(laidOut, 59 * 3 + 20);
 }
 
 // Each comic's texts fit their boxes (a line cut off at the box's foot is
