@@ -369,7 +369,7 @@ TEST(ScreensData, EveryTextFitsTheBoxItIsShownIn)
 // A caption, a day's story, a result or a tip fits the box that shows it and,
 // when it runs onto a further line, never leaves one word alone there ("in.",
 // "Cafe!"): it reads as cut off. Each is laid out with the game's own wrap.
-TEST(ScreensData, CaptionsStoriesAndResultsFitAndNeverEndOnAWordAlone)
+TEST(ScreensData, TextsFitTheirBoxesAndNeverEndOnAWordAlone)
 {
     TestEngine();
     struct Box
@@ -425,6 +425,16 @@ TEST(ScreensData, CaptionsStoriesAndResultsFitAndNeverEndOnAWordAlone)
         layoutBox("hud", Lumo::StrFormat("tutorial_%s_text", tip), {});
     for (int page = 1; page <= 6; page++)
         layoutBox("help", Lumo::StrFormat("mn11_text%d", page), {}, "loc");
+    // The question boxes' words; those that hold a file's name vary with it.
+    std::vector<std::string> titles, questions;
+    for (const char* key : {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "quitunsaved",
+                            "quitheld", "upgrade", "profilegrew", "nofullscr"})
+    {
+        titles.push_back(std::string("db01_text1_") + key);
+        questions.push_back(std::string("db01_text2_") + key);
+    }
+    layoutBox("dialogbox_2button", "text1", titles);
+    layoutBox("dialogbox_2button", "text2", questions);
     KpXmlDocument comix = XmlLoadFile("cfg\\comix.xml");
     ASSERT_TRUE(comix);
     XmlForEachNode(comix.Get(), L"comixes/comix/objects/object[@type=\"text\"]",
