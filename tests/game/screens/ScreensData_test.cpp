@@ -366,9 +366,10 @@ TEST(ScreensData, EveryTextFitsTheBoxItIsShownIn)
         EXPECT_LE(label->mY + label->mHeight, shelf) << label->mName;
 }
 
-// A caption, a day's story, a result or a tip fits the box that shows it and,
-// when it runs onto a further line, never leaves one word alone there ("in.",
-// "Cafe!"): it reads as cut off. Each is laid out with the game's own wrap.
+// A caption, a day's story, a result, a tip or a question fits the box that
+// shows it and, when it runs onto a further line, never leaves one word alone
+// there ("in.", "Cafe!"): it reads as cut off. Each is laid out with the
+// game's own wrap.
 TEST(ScreensData, TextsFitTheirBoxesAndNeverEndOnAWordAlone)
 {
     TestEngine();
