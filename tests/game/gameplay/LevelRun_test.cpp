@@ -66,6 +66,17 @@ protected:
         DeleteFileA(mProfile.c_str());
         RemoveGameKey();
     }
+    // Starts LevelRun.exe on the day LEVELRUN_LEVEL names (three tables) and
+    // waits for the day to run.
+    void StartDay(GameProcess& game, int level, HWND& hwnd)
+    {
+        ASSERT_TRUE(game.Start("", std::string(LUMO_BINARY_DIR) + "/game/LevelRun.exe"));
+        hwnd = game.WaitForMainWindow(30000);
+        ASSERT_NE(hwnd, nullptr) << game.Output();
+        ASSERT_TRUE(game.WaitForOutput(
+            Lumo::StrFormat("LevelRun: started level=%d endless=0 tables=3", level), 30000))
+            << game.Output();
+    }
     std::string mProfile;
 };
 } // namespace
@@ -73,11 +84,8 @@ protected:
 TEST_F(LevelRun, ClicksOnTheWindowServeAClientAndCleanItsTable)
 {
     GameProcess game;
-    ASSERT_TRUE(game.Start("", std::string(LUMO_BINARY_DIR) + "/game/LevelRun.exe"));
-    HWND hwnd = game.WaitForMainWindow(30000);
-    ASSERT_NE(hwnd, nullptr) << game.Output();
-    ASSERT_TRUE(game.WaitForOutput("LevelRun: started level=1 endless=0 tables=3", 30000))
-        << game.Output();
+    HWND hwnd = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartDay(game, 1, hwnd));
 
     // A click beside the client hits nothing; one on its head serves it.
     int x = 0, y = 0;
@@ -100,11 +108,8 @@ TEST_F(LevelRun, ClicksOnTheWindowServeAClientAndCleanItsTable)
 TEST_F(LevelRun, TheTutorialLeadsWithoutHoldingBackAServeAndItsTipsKeepOffTheTables)
 {
     GameProcess game;
-    ASSERT_TRUE(game.Start("", std::string(LUMO_BINARY_DIR) + "/game/LevelRun.exe"));
-    HWND hwnd = game.WaitForMainWindow(30000);
-    ASSERT_NE(hwnd, nullptr) << game.Output();
-    ASSERT_TRUE(game.WaitForOutput("LevelRun: started level=1 endless=0 tables=3", 30000))
-        << game.Output();
+    HWND hwnd = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartDay(game, 1, hwnd));
     GameScreen screen(hwnd, "levelrun");
 
     // A guest waits: the serve tip shows, on the wall, clear of the tables.
@@ -149,11 +154,8 @@ TEST_F(LevelRun, DayTwosPatienceTipStaysUntilTheMostHurriedOfTwoGuestsIsServed)
 {
     SetEnvironmentVariableA("LEVELRUN_LEVEL", "2");
     GameProcess game;
-    ASSERT_TRUE(game.Start("", std::string(LUMO_BINARY_DIR) + "/game/LevelRun.exe"));
-    HWND hwnd = game.WaitForMainWindow(30000);
-    ASSERT_NE(hwnd, nullptr) << game.Output();
-    ASSERT_TRUE(game.WaitForOutput("LevelRun: started level=2 endless=0 tables=3", 30000))
-        << game.Output();
+    HWND hwnd = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartDay(game, 2, hwnd));
     GameScreen screen(hwnd, "levelrun");
     ASSERT_TRUE(game.WaitForOutput("LevelRun: tutorial tip=0", 5000)) << game.Output();
 
