@@ -496,6 +496,89 @@ void MakeDirectories(const std::string& thePath)
         CreateDirectoryA(thePath.c_str(), nullptr);
 }
 
+std::wstring SystemShortPath(const std::wstring& thePath)
+{
+    DWORD aSize = GetShortPathNameW(thePath.c_str(), nullptr, 0);
+    if (aSize == 0)
+        return std::wstring();
+    std::wstring aShort(aSize, L'\0');
+    aSize = GetShortPathNameW(thePath.c_str(), &aShort[0], aSize);
+    if (aSize == 0 || aSize >= aShort.size())
+        return std::wstring();
+    aShort.resize(aSize);
+    return aShort;
+}
+
+bool ToCodePage(const std::wstring& theText, std::string& theNarrow)
+{
+    theNarrow.clear();
+    if (theText.empty())
+        return true;
+    BOOL aDefaulted = FALSE;
+    int aSize = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, theText.data(),
+                                    int(theText.size()), nullptr, 0, nullptr, &aDefaulted);
+    if (aSize <= 0 || aDefaulted)
+        return false;
+    std::string aNarrow(size_t(aSize), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, theText.data(), int(theText.size()),
+                        &aNarrow[0], aSize, nullptr, &aDefaulted);
+    // The narrow calls read the bytes back through the same code page: a best fit ("L" for
+    // "\u0141") would name another file.
+    int aBack = MultiByteToWideChar(CP_ACP, 0, aNarrow.data(), aSize, nullptr, 0);
+    std::wstring aRound(size_t(aBack > 0 ? aBack : 0), L'\0');
+    if (aBack > 0)
+        MultiByteToWideChar(CP_ACP, 0, aNarrow.data(), aSize, &aRound[0], aBack);
+    if (aDefaulted || aRound != theText)
+        return false;
+    theNarrow.swap(aNarrow);
+    return true;
+}
+
+std::string NarrowPathName(const std::wstring& thePath, ShortPathQuery theShortPath)
+{
+    std::string aNarrow;
+    if (ToCodePage(thePath, aNarrow))
+        return aNarrow;
+    // A name outside the code page: the short name of the longest part of the path that exists,
+    // then the parts below it, which the code page must hold as they are.
+    size_t aCut = thePath.size();
+    while (aCut > 0)
+    {
+        std::wstring aShort = theShortPath(thePath.substr(0, aCut));
+        if (!aShort.empty())
+        {
+            std::string aHead, aTail;
+            if (ToCodePage(aShort, aHead) && ToCodePage(thePath.substr(aCut), aTail))
+                return aHead + aTail;
+            return std::string();
+        }
+        size_t aSep = thePath.find_last_of(L"\\/", aCut - 1);
+        // A drive or share root has no short name of its own: nothing above it exists.
+        if (aSep == std::wstring::npos || aSep < 3)
+            break;
+        aCut = aSep;
+    }
+    return std::string();
+}
+
+std::string GetExecutablePath()
+{
+    std::wstring aPath(MAX_PATH, L'\0');
+    for (;;)
+    {
+        DWORD aLength = GetModuleFileNameW(nullptr, &aPath[0], DWORD(aPath.size()));
+        if (aLength == 0)
+            return std::string();
+        if (aLength < aPath.size())
+        {
+            aPath.resize(aLength);
+            break;
+        }
+        aPath.resize(aPath.size() * 2);
+    }
+    return NarrowPathName(aPath);
+}
+
 bool DeleteTree(const std::string& thePath)
 {
     if (thePath.size() < 2)

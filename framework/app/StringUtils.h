@@ -86,6 +86,21 @@ bool DeleteTree(const std::string& thePath);
 void SetAppDataFolder(const std::string& thePath);
 std::string GetAppDataFolder();
 
+// --- Narrow names of wide paths
+// The system's short name of an existing file or folder; empty when it has none.
+typedef std::wstring (*ShortPathQuery)(const std::wstring& thePath);
+std::wstring SystemShortPath(const std::wstring& thePath);
+// The wide text in the system's code page, when every character has a byte there that reads
+// back as the same character.
+bool ToCodePage(const std::wstring& theText, std::string& theNarrow);
+// A narrow name by which the narrow calls reach the file or folder named in wide text: the text
+// itself when the code page holds it, else the short name of what exists of the path followed
+// by the parts that do not exist yet. Empty when no narrow name reaches it.
+std::string NarrowPathName(const std::wstring& thePath,
+                           ShortPathQuery theShortPath = SystemShortPath);
+// The running program's full path as such a name; empty when none reaches it.
+std::string GetExecutablePath();
+
 } // namespace Lumo
 
 // --- Global helpers

@@ -365,6 +365,49 @@ TEST(Folders, APathThatCanNameOnlyAFolderIsKnownByItsFormOrByTheFolderThere)
     DeleteTree(root);
 }
 
+// A folder whose name the code page cannot hold ("Łukasz" on a Western system) is reached by
+// its short name, with the parts below it that do not exist yet as they are; without a short
+// name in the code page nothing reaches it.
+TEST(NarrowNames, AFolderTheCodePageCannotNameIsReachedByItsShortName)
+{
+    std::string narrow;
+    ASSERT_TRUE(ToCodePage(L"caf\u00e9", narrow));
+    EXPECT_EQ(narrow, "caf\xE9");
+    ASSERT_FALSE(ToCodePage(L"\u0141ukasz", narrow)) << "the test needs a Western code page";
+    EXPECT_EQ(NarrowPathName(L"C:\\games\\caf\u00e9\\run.dmo"), "C:\\games\\caf\xE9\\run.dmo");
+
+    const std::string root = ScratchFolder("narrow");
+    DeleteTree(root);
+    const std::wstring folder = StringToWString(root) + L"\\\u0141ukasz \u03a9";
+    ASSERT_TRUE(CreateDirectoryW(StringToWString(root).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    for (const std::wstring& below : {std::wstring(), std::wstring(L"\\new\\pref.dat")})
+    {
+        std::string name = NarrowPathName(folder + below);
+        ASSERT_FALSE(name.empty());
+        EXPECT_EQ(name.find('?'), std::string::npos) << name;
+        if (below.empty())
+            EXPECT_TRUE(IsFolderPath(name)) << name;
+        else
+        {
+            MakeDirectories(GetFileDir(name));
+            HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, 0);
+            EXPECT_NE(file, INVALID_HANDLE_VALUE) << name;
+            CloseHandle(file);
+            EXPECT_NE(GetFileAttributesW((folder + below).c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+    }
+    // A last part that does not exist yet must be in the code page; so must a short name.
+    EXPECT_EQ(NarrowPathName(folder + L"\\\u0141.dmo"), "");
+    EXPECT_EQ(NarrowPathName(folder, [](const std::wstring& p) { return p; }), "");
+    EXPECT_EQ(NarrowPathName(folder, [](const std::wstring&) { return std::wstring(); }), "");
+    EXPECT_FALSE(GetExecutablePath().empty());
+    DeleteFileW((folder + L"\\new\\pref.dat").c_str());
+    RemoveDirectoryW((folder + L"\\new").c_str());
+    RemoveDirectoryW(folder.c_str());
+    DeleteTree(root);
+}
+
 TEST(AppDataFolder, StoredWithTrailingSeparatorOnVista)
 {
     // Wine reports NT 6.1, so the folder is kept.
