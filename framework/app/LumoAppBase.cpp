@@ -180,12 +180,11 @@ LumoAppBase::LumoAppBase()
         gGetLastInputInfo = ProcAddress<GetLastInputInfoFunc>(user32, "GetLastInputInfo");
     ImageLib::LoadJ2KCodec();
 
-    char path[256] = {0};
-    GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
-    mProductVersion = GetProductVersion(path);
-    mExeFolder = path;
-    size_t slash = mExeFolder.find_last_of("\\/");
-    mExeFolder = slash == std::string::npos ? std::string() : mExeFolder.substr(0, slash + 1);
+    // Empty when no narrow name reaches the executable: the working folder is
+    // still set by its wide name (InitApp).
+    const std::string exe = Lumo::GetExecutablePath();
+    mProductVersion = exe.empty() ? std::string() : GetProductVersion(exe);
+    mExeFolder = Lumo::GetFileDir(exe, true);
 
     mLoadingStartTime = GetTickCount();
     mConstructTime = mLoadingStartTime;
@@ -244,22 +243,28 @@ void LumoAppBase::InitApp()
 #pragma GCC diagnostic pop
     if (vistaOrLater)
     {
-        typedef HRESULT(WINAPI * GetFolderPathFunc)(HWND, int, HANDLE, DWORD, LPSTR);
+        typedef HRESULT(WINAPI * GetFolderPathFunc)(HWND, int, HANDLE, DWORD, LPWSTR);
         HMODULE lib = LoadLibraryA("shell32.dll");
         GetFolderPathFunc getFolderPath =
-            lib ? ProcAddress<GetFolderPathFunc>(lib, "SHGetFolderPathA") : nullptr;
+            lib ? ProcAddress<GetFolderPathFunc>(lib, "SHGetFolderPathW") : nullptr;
         if (!getFolderPath)
         {
             if (lib)
                 FreeLibrary(lib);
             lib = LoadLibraryA("shfolder.dll");
-            getFolderPath = lib ? ProcAddress<GetFolderPathFunc>(lib, "SHGetFolderPathA") : nullptr;
+            getFolderPath = lib ? ProcAddress<GetFolderPathFunc>(lib, "SHGetFolderPathW") : nullptr;
         }
-        char folder[MAX_PATH] = {0};
-        if (getFolderPath && SUCCEEDED(getFolderPath(nullptr, 0x23, nullptr, 0, folder)))
+        wchar_t folder[MAX_PATH] = {0};
+        // Taken wide: a folder the code page cannot name is reached by its short name, and one
+        // that no narrow name reaches is not used (the files land in the working folder).
+        std::string base;
+        if (getFolderPath && SUCCEEDED(getFolderPath(nullptr, 0x23, nullptr, 0, folder)) &&
+            (base = Lumo::NarrowPathName(folder)).empty())
+            OutputDebugStringA("LumoAppBase: no narrow name reaches the common application-data "
+                               "folder; files for the user go to the working folder\n");
+        if (!base.empty())
         {
-            std::string base = folder;
-            if (!base.empty() && (base.back() == '\\' || base.back() == '/'))
+            if (base.back() == '\\' || base.back() == '/')
                 base.pop_back();
             // No company: no empty folder level (a doubled backslash in every path shown).
             std::string company = mCompanyName.empty() ? "" : mCompanyName + "\\";
@@ -278,7 +283,7 @@ void LumoAppBase::InitApp()
         mOnlyAllowOneCopy = false;
 
     if (!KeepWorkingDirectory(mExeFolder))
-        SetCurrentDirectoryA(mExeFolder.c_str());
+        Lumo::UseExecutableFolder();
     if (!mChangeDirPath.empty() && !KeepWorkingDirectory(mChangeDirPath))
         SetCurrentDirectoryA(mChangeDirPath.c_str());
 

@@ -561,22 +561,61 @@ std::string NarrowPathName(const std::wstring& thePath, ShortPathQuery theShortP
     return std::string();
 }
 
-std::string GetExecutablePath()
+std::wstring WidePathName(const std::string& thePath)
+{
+    int aSize = MultiByteToWideChar(CP_ACP, 0, thePath.data(), int(thePath.size()), nullptr, 0);
+    std::wstring aWide(size_t(aSize > 0 ? aSize : 0), L'\0');
+    if (aSize > 0)
+        MultiByteToWideChar(CP_ACP, 0, thePath.data(), int(thePath.size()), &aWide[0], aSize);
+    // A file not there yet: its folder's long name, then its own.
+    size_t aCut = aWide.size();
+    while (aCut > 0)
+    {
+        std::wstring aHead = aWide.substr(0, aCut);
+        DWORD aLength = GetLongPathNameW(aHead.c_str(), nullptr, 0);
+        std::wstring aLong(aLength, L'\0');
+        if (aLength > 0 && GetLongPathNameW(aHead.c_str(), &aLong[0], aLength) == aLength - 1)
+        {
+            aLong.resize(aLength - 1);
+            return aLong + aWide.substr(aCut);
+        }
+        size_t aSep = aWide.find_last_of(L"\\/", aCut - 1);
+        if (aSep == std::wstring::npos || aSep < 3)
+            break;
+        aCut = aSep;
+    }
+    return aWide;
+}
+
+std::wstring GetExecutablePathW()
 {
     std::wstring aPath(MAX_PATH, L'\0');
     for (;;)
     {
         DWORD aLength = GetModuleFileNameW(nullptr, &aPath[0], DWORD(aPath.size()));
         if (aLength == 0)
-            return std::string();
+            return std::wstring();
         if (aLength < aPath.size())
         {
             aPath.resize(aLength);
-            break;
+            return aPath;
         }
         aPath.resize(aPath.size() * 2);
     }
-    return NarrowPathName(aPath);
+}
+
+std::string GetExecutablePath()
+{
+    std::wstring aPath = GetExecutablePathW();
+    return aPath.empty() ? std::string() : NarrowPathName(aPath);
+}
+
+bool UseExecutableFolder()
+{
+    std::wstring aPath = GetExecutablePathW();
+    size_t aSep = aPath.find_last_of(L"\\/");
+    return aSep != std::wstring::npos &&
+           SetCurrentDirectoryW(aPath.substr(0, aSep + 1).c_str()) != FALSE;
 }
 
 bool DeleteTree(const std::string& thePath)

@@ -98,8 +98,15 @@ bool ToCodePage(const std::wstring& theText, std::string& theNarrow);
 // by the parts that do not exist yet. Empty when no narrow name reaches it.
 std::string NarrowPathName(const std::wstring& thePath,
                            ShortPathQuery theShortPath = SystemShortPath);
-// The running program's full path as such a name; empty when none reaches it.
+// The running program's full path, wide, and as a narrow name (empty when none reaches it).
+std::wstring GetExecutablePathW();
 std::string GetExecutablePath();
+// Makes the running program's folder the working folder, by its wide name: relative names then
+// reach the files beside it whatever the code page holds.
+bool UseExecutableFolder();
+// A narrow path as the system reads it, with its short names long again where the file or its
+// folder exists: the name to show the player.
+std::wstring WidePathName(const std::string& thePath);
 
 } // namespace Lumo
 

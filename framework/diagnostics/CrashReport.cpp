@@ -399,14 +399,11 @@ bool LoadImageHelp()
         return false;
     }
     sSymSetOptions(SYMOPT_DEFERRED_LOADS);
-    char path[MAX_PATH + 1] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    char* cut = strrchr(path, '/');
-    if (!cut)
-        cut = strrchr(path, '\\');
-    if (cut)
-        *cut = 0;
-    sSymbolsInitialised = sSymInitialize(GetCurrentProcess(), path[0] ? path : nullptr, TRUE);
+    // Without a narrow name for the program's folder the default search path
+    // still holds it: it is the working folder.
+    const std::string folder = Lumo::GetFileDir(Lumo::GetExecutablePath());
+    sSymbolsInitialised =
+        sSymInitialize(GetCurrentProcess(), folder.empty() ? nullptr : folder.c_str(), TRUE);
     return sSymbolsInitialised;
 }
 

@@ -4,5 +4,6 @@
 // other creator of the engine), through this one function.
 #pragma once
 
-// Makes the executable's folder (drive and folder of the module file name) the working folder.
+// Makes the executable's folder the working folder, by its wide name, which reaches it whatever
+// the system's code page can hold.
 void KpUseExecutableFolder();

@@ -123,6 +123,15 @@ public:
         return mStarted;
     }
 
+    // The game at a path and started in a folder that the narrow calls may not
+    // reach (a name outside the code page): both are passed wide.
+    bool StartWide(const std::wstring& program, const std::wstring& folder)
+    {
+        mProgramW = program;
+        mFolderW = folder;
+        return Start();
+    }
+
     // Waits for the visible main window; closes any system box the game opens.
     HWND WaitForMainWindow(int boundMs)
     {
@@ -348,9 +357,15 @@ private:
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
         std::string folder = std::string(LUMO_BINARY_DIR) + "/game";
-        if (!CreateProcessA(mCommandName.empty() ? nullptr : mProgram.c_str(), buffer.data(),
-                            nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
-                            folder.c_str(), &si, &pi))
+        std::wstring wideLine = L"\"" + mProgramW + L"\"";
+        STARTUPINFOW siW = {};
+        siW.cb = sizeof(siW);
+        if (mProgramW.empty()
+                ? !CreateProcessA(mCommandName.empty() ? nullptr : mProgram.c_str(), buffer.data(),
+                                  nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                                  folder.c_str(), &si, &pi)
+                : !CreateProcessW(nullptr, &wideLine[0], nullptr, nullptr, FALSE,
+                                  DEBUG_ONLY_THIS_PROCESS, nullptr, mFolderW.c_str(), &siW, &pi))
         {
             mFailed = true;
             return;
@@ -449,6 +464,7 @@ private:
     HANDLE mProcess = nullptr;
     std::string mProgram;
     std::string mCommandName;
+    std::wstring mProgramW, mFolderW; // a start by wide names (StartWide)
     std::thread mThread;
     std::mutex mOutputLock;
     std::string mOutput;
