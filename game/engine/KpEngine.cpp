@@ -153,7 +153,7 @@ void KpEngine::InitApp()
     KpSoundSystem::Init(mHWnd);
     if (!mProfileReadEarly)
     {
-        gProfileFile.SetPath(KpProfileFile::DefaultPath());
+        gProfileFile.UseDefaultPath();
         if (mPlayingDemo)
             gProfileFile.SetReplaySavePath(Lumo::DemoReplayFileName(mDemoFileName, "pref.dat"));
         gProfileFile.Read();
@@ -172,7 +172,7 @@ void KpEngine::BeforeMakeWindow()
     // of formats before 4 read it after the window, in InitApp.
     if (mPlayingDemo && mDemoFormatVersion < 4)
         return;
-    gProfileFile.SetPath(KpProfileFile::DefaultPath());
+    gProfileFile.UseDefaultPath();
     if (mPlayingDemo)
         gProfileFile.SetReplaySavePath(Lumo::DemoReplayFileName(mDemoFileName, "pref.dat"));
     gProfileFile.Read();

@@ -195,9 +195,9 @@ void KpEngine3::Shutdown()
     // saves what the recording's own end found.
     NoteRunEnding(true);
     // A player who stays keeps the progress in memory for the next save to try.
-    // A file another program held at the start is not saved over in this run:
-    // the quit question said so.
-    if (!gProfileFile.IsHeldElsewhere() && !gProfileFile.Save() && !InSendMessage() &&
+    // A file another program held at the start, or a folder out of reach, is
+    // not saved to in this run: the quit question said so.
+    if (!gProfileFile.SavesNothing() && !gProfileFile.Save() && !InSendMessage() &&
         !ConfirmSaveLostAtQuit())
     {
         NoteRunEnding(false);
@@ -268,6 +268,17 @@ std::wstring ResetDaysText(const std::vector<KpResetDay>& days)
     }
     return list;
 }
+
+// Why no copy of the profile file could be kept, for the boxes that say so.
+void SetNoCopyReason()
+{
+    KpTextVars* vars = GetTextVars();
+    vars->Set("profile_file", Lumo::WidePathName(gProfileFile.GetPath()));
+    vars->SetInt("profile_copies", KpProfileFile::MostKeptCopies());
+    vars->Set("profile_nocopy",
+              KpText::ExpandTextVars(GetEngineLocTable()->GetText(
+                  gProfileFile.AreCopyNamesTaken() ? "db01_why_namestaken" : "db01_why_nocopy")));
+}
 } // namespace
 
 void KpEngine3::TellProfileNews()
@@ -277,11 +288,14 @@ void KpEngine3::TellProfileNews()
     KpCandyWidget* menu = GetScreen(kBoardMainMenu);
     if ((gProfileFile.HasKeptCopy() || gProfileFile.HasGrownNews()) && menu && menu->mVisible)
     {
-        const bool grew = gProfileFile.TakeGrownNews();
+        // A grown file stays one whenever its copy is kept: at the start, or
+        // by a later save once the disk has room.
+        gProfileFile.TakeGrownNews();
+        const bool grew = gProfileFile.DidGrow();
         std::string copy = gProfileFile.TakeKeptCopy();
         KpTextVars* vars = GetTextVars();
-        vars->Set("profile_copy", Lumo::StringToWString(copy));
-        vars->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+        vars->Set("profile_copy", Lumo::WidePathName(copy));
+        vars->Set("profile_file", Lumo::WidePathName(gProfileFile.GetPath()));
         if (grew)
             ScreenTrace("profile file grew past its end");
         if (!copy.empty())
@@ -295,12 +309,21 @@ void KpEngine3::TellProfileNews()
                        : gProfileFile.WerePlayersLeftOut() ? "profilepart"
                                                            : "profilereset");
     }
+    // No name the system gives the game reaches the profile's folder: nothing
+    // was read, and nothing is saved in this run.
+    if (gProfileFile.HasNoFolderNews() && menu && menu->mVisible)
+    {
+        gProfileFile.TakeNoFolderNews();
+        GetTextVars()->Set("profile_folder", KpProfileFile::DefaultFolder());
+        ScreenTrace("profile folder out of reach: nothing is saved in this run");
+        ShowMessageBox("profilefolder");
+    }
     // Another program held the file through the start: it is untouched, and
     // this run saves nothing over it.
     if (gProfileFile.HasHeldNews() && menu && menu->mVisible)
     {
         gProfileFile.TakeHeldNews();
-        GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+        GetTextVars()->Set("profile_file", Lumo::WidePathName(gProfileFile.GetPath()));
         ScreenTrace("profile file in use by another program: '%s'", gProfileFile.GetPath().c_str());
         ShowMessageBox("profileheld");
     }
@@ -309,9 +332,11 @@ void KpEngine3::TellProfileNews()
     if (gProfileFile.HasUnkeptNews() && menu && menu->mVisible)
     {
         gProfileFile.TakeUnkeptNews();
-        GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
-        ScreenTrace("profile file damaged, no copy kept: '%s'", gProfileFile.GetPath().c_str());
-        ShowMessageBox("profilenocopy");
+        SetNoCopyReason();
+        const bool grew = gProfileFile.DidGrow();
+        ScreenTrace("profile file %s, no copy kept: '%s'", grew ? "grown" : "damaged",
+                    gProfileFile.GetPath().c_str());
+        ShowMessageBox(grew ? "profilegrewnocopy" : "profilenocopy");
     }
     // Days whose best money was damaged read as not won: the player learns
     // which, as the career book now shows them.
@@ -324,7 +349,7 @@ void KpEngine3::TellProfileNews()
     }
     if (gProfileFile.TakeSaveFailure())
     {
-        GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+        SetNoCopyReason();
         ScreenTrace("profile save failed: %s", gProfileFile.GetSaveError().c_str());
         ShowMessageBox(gProfileFile.IsSaveRefusedForDamage() ? "savenocopy" : "savefail");
     }
@@ -333,7 +358,7 @@ void KpEngine3::TellProfileNews()
 bool KpEngine3::ConfirmSaveLostAtQuit()
 {
     gProfileFile.TakeSaveFailure(); // told here, not again
-    GetTextVars()->Set("profile_file", Lumo::StringToWString(gProfileFile.GetPath()));
+    SetNoCopyReason();
     ScreenTrace("profile save failed at quit: %s", gProfileFile.GetSaveError().c_str());
     mAskingQuit = true;
     // Only "Stay" keeps the game: a wait the application ended closes it. The
@@ -352,9 +377,10 @@ bool KpEngine3::ConfirmQuit()
     mAskingQuit = true;
     // After a failed save the question must not promise that progress is saved,
     // nor in a run that saves nothing over a file another program held.
-    const std::string key = gProfileFile.IsHeldElsewhere() ? "quitheld"
-                            : gProfileFile.IsSaveFailing() ? "quitunsaved"
-                                                           : "quit";
+    const std::string key = gProfileFile.IsHeldElsewhere()   ? "quitheld"
+                            : gProfileFile.IsFolderUnnamed() ? "quitnofolder"
+                            : gProfileFile.IsSaveFailing()   ? "quitunsaved"
+                                                             : "quit";
     bool yes;
     if (gConfirm2)
         yes = ShowConfirmBox(key) == 1;

@@ -52,7 +52,8 @@ public:
     void CreateScreens();
     // The quit confirmation ("quit" in the game's two-button box, "quitunsaved"
     // while saves fail, "quitheld" when the profile file was in use by another
-    // program at the start); true on yes.
+    // program at the start, "quitnofolder" when no name reaches its folder);
+    // true on yes.
     bool ConfirmQuit();
     // Once loading completed: the splash, or without one the menus. Tools that
     // start elsewhere (a level from code) show nothing here.

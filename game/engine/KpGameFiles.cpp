@@ -107,9 +107,7 @@ KpGameFiles KpCurrentGameFiles()
 {
     KpGameFiles files;
     files.profilePath = KpProfileFile::DefaultPath();
-    char exe[MAX_PATH] = {0};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH - 1);
-    files.exePath = exe;
+    files.exePath = Lumo::GetExecutablePath();
     return files;
 }
 
@@ -130,9 +128,11 @@ bool KpIsGameFile(const KpGameFiles& files, const std::string& name)
     std::vector<std::string> exeFolderNames = {exeName, exeBase + ".map", exeBase + ".debug"};
     for (const char* archive : kArchives)
         exeFolderNames.push_back(archive);
-    if (SameFolder(targetFolder, profileFolder) &&
+    // No profile path: no narrow name reaches its folder, and nothing is written there.
+    const bool hasProfile = !files.profilePath.empty();
+    if (hasProfile && SameFolder(targetFolder, profileFolder) &&
         (SameText(targetName, profileName) || SameText(targetName, profileName + ".tmp") ||
-         IsKeptCopyName(targetName, profileName)))
+         SameText(targetName, profileName + ".bad.tmp") || IsKeptCopyName(targetName, profileName)))
         return true;
     if (SameFolder(targetFolder, exeFolder))
         for (const std::string& kept : exeFolderNames)
@@ -143,11 +143,14 @@ bool KpIsGameFile(const KpGameFiles& files, const std::string& name)
     FileId id;
     if (!GetFileId(target, id))
         return false;
-    std::vector<std::string> existing = {profile, profile + ".tmp"};
+    std::vector<std::string> existing;
+    if (hasProfile)
+        existing = {profile, profile + ".tmp", profile + ".bad.tmp"};
     for (const std::string& kept : exeFolderNames)
         existing.push_back(exeFolder + kept);
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((profile + "*.bad").c_str(), &found);
+    HANDLE find =
+        hasProfile ? FindFirstFileA((profile + "*.bad").c_str(), &found) : INVALID_HANDLE_VALUE;
     if (find != INVALID_HANDLE_VALUE)
     {
         do

@@ -12,7 +12,8 @@
 
 struct KpGameFiles
 {
-    std::string profilePath; // the profile file; its ".tmp" and ".bad" copies go with it
+    std::string profilePath; // the profile file, empty when out of reach; its ".tmp" and
+                             // ".bad" copies (and a copy's ".bad.tmp") go with it
     std::string exePath;     // the executable; the archives, its map and debug file lie beside it
 };
 

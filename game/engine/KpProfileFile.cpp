@@ -114,7 +114,13 @@ enum DiskRead
     kDiskMissing, // no such file
     kDiskHeld,    // another program holds it now (a sharing or lock violation)
     kDiskFailed,  // there, but not readable whole (too large, a read error)
+    kDiskUnnamed, // no narrow name reaches its folder: nothing can be read or written there
 };
+
+// The demo's word for kDiskUnnamed, and for a copy refused as every name it
+// may take is taken.
+const char kUnnamedOutcome[] = "unnamed";
+const char kNamesTakenOutcome[] = "names taken";
 
 bool IsHeldError(DWORD error)
 {
@@ -235,21 +241,24 @@ enum CopyResult
     kCopyFailed,
 };
 
-// Makes a new file `name` holding `bytes`, or without them a copy of the file
-// at `source`, never over a file that is there. A copy that fails part way
-// (a full disk) is removed: left behind, each one took a name from every
-// later copy until none was left.
-CopyResult WriteNewCopy(const std::string& name, const std::string* bytes,
-                        const std::string& source, int64_t& room)
+bool IsNameTakenError(DWORD error)
 {
-    HANDLE out = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+// Makes a new file `name` holding `bytes`, or without them a copy of the file
+// at `source`, never over a file that is there. The copy is written whole
+// under a name of its own ("<source>.bad.tmp") and only then takes its kept
+// name: a run ended part way (or a full disk) leaves no cut copy under a kept
+// name, where it would stand for the file and take that name for good.
+CopyResult WriteNewCopy(const std::string& name, const std::string* bytes,
+                        const std::string& source, int64_t& room, void (*beforeNaming)())
+{
+    const std::string partial = source + ".bad.tmp";
+    HANDLE out = CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE)
-    {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? kCopyNameTaken
-                                                                           : kCopyFailed;
-    }
+        return kCopyFailed;
     bool ok;
     if (bytes)
         ok = WriteAll(out, bytes->data(), bytes->size(), room);
@@ -268,11 +277,69 @@ CopyResult WriteNewCopy(const std::string& name, const std::string* bytes,
     ok = ok && FlushFileBuffers(out);
     DWORD code = ok ? 0 : GetLastError();
     CloseHandle(out);
+    if (ok && beforeNaming)
+        beforeNaming();
+    if (ok && !MoveFileExA(partial.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH))
+    {
+        ok = false;
+        code = GetLastError();
+    }
     if (ok)
         return kCopyMade;
-    DeleteFileA(name.c_str());
+    DeleteFileA(partial.c_str());
     SetLastError(code);
-    return kCopyFailed;
+    return IsNameTakenError(code) ? kCopyNameTaken : kCopyFailed;
+}
+
+// Whether the file `name` holds exactly `bytes`, or without them what the
+// file at `source` holds; compared a piece at a time, however long.
+bool SameAsCopySource(const std::string& name, const std::string* bytes, const std::string& source)
+{
+    struct Opened
+    {
+        HANDLE handle;
+        explicit Opened(const std::string& path)
+            : handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+        {
+        }
+        ~Opened()
+        {
+            if (handle != INVALID_HANDLE_VALUE)
+                CloseHandle(handle);
+        }
+        uint64_t Size() const
+        {
+            LARGE_INTEGER size = {};
+            return GetFileSizeEx(handle, &size) ? uint64_t(size.QuadPart) : ~uint64_t(0);
+        }
+    };
+    Opened copy(name);
+    if (copy.handle == INVALID_HANDLE_VALUE)
+        return false;
+    const uint64_t length = copy.Size();
+    if (bytes)
+    {
+        std::string held;
+        DiskRest rest;
+        return length == bytes->size() && ReadDiskFile(name, held, rest) == kDiskRead &&
+               held == *bytes;
+    }
+    Opened original(source);
+    if (original.handle == INVALID_HANDLE_VALUE || original.Size() != length)
+        return false;
+    std::string a(65536, '\0'), b(65536, '\0');
+    for (uint64_t left = length; left > 0;)
+    {
+        DWORD want = DWORD(std::min<uint64_t>(left, a.size()));
+        DWORD gotA = 0, gotB = 0;
+        if (!ReadFile(copy.handle, &a[0], want, &gotA, nullptr) ||
+            !ReadFile(original.handle, &b[0], want, &gotB, nullptr) || gotA != want ||
+            gotB != want || memcmp(a.data(), b.data(), want) != 0)
+            return false;
+        left -= want;
+    }
+    return true;
 }
 
 int32_t Clamp(int32_t value, int32_t low, int32_t high, const std::string& what,
@@ -654,12 +721,47 @@ KpProfileFile::KpProfileFile()
 {
 }
 
-std::string KpProfileFile::DefaultPath()
+namespace
 {
-    char folder[MAX_PATH] = {0};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder)))
+const wchar_t kOwnFolder[] = L"\\Tessik Games\\Zorka2";
+
+std::wstring UserAppDataFolder()
+{
+    wchar_t folder[MAX_PATH] = {0};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder)))
+        return std::wstring();
+    return folder;
+}
+} // namespace
+
+std::string KpProfileFile::DefaultPath(Lumo::ShortPathQuery shortPath)
+{
+    const std::wstring appData = UserAppDataFolder();
+    if (appData.empty())
         return "pref.dat";
-    return std::string(folder) + "\\Tessik Games\\Zorka2\\pref.dat";
+    // The user's folder may be named in another script than the system's
+    // language for programs that are not Unicode; our own folders never are.
+    const std::string folder = Lumo::NarrowPathName(appData, shortPath);
+    if (folder.empty())
+        return "";
+    return folder + Lumo::WStringToString(kOwnFolder) + "\\pref.dat";
+}
+
+std::wstring KpProfileFile::DefaultFolder()
+{
+    const std::wstring appData = UserAppDataFolder();
+    return appData.empty() ? std::wstring() : appData + kOwnFolder;
+}
+
+void KpProfileFile::UseDefaultPath(Lumo::ShortPathQuery shortPath)
+{
+    SetPath(DefaultPath(shortPath));
+    mPathUnnamed = mPath.empty();
+}
+
+int KpProfileFile::MostKeptCopies()
+{
+    return kMostKeptCopies;
 }
 
 void KpProfileFile::StartFresh()
@@ -682,11 +784,15 @@ bool KpProfileFile::Read()
     mGrownUntold = false;
     mHeld = false;
     mHeldUntold = false;
+    mNoFolder = false;
+    mNoFolderUntold = false;
+    mGrown = false;
     std::string bytes;
     DiskRest rest;
     DiskRead got = kDiskMissing;
     if (!Replaying())
-        got = ReadDiskFileWaiting(mPath, bytes, rest, mHeldWaitMs, mWhileHeld);
+        got = mPathUnnamed ? kDiskUnnamed
+                           : ReadDiskFileWaiting(mPath, bytes, rest, mHeldWaitMs, mWhileHeld);
     if (gLumoApp && (gLumoApp->mRecordingDemo || Replaying()))
     {
         // The profile is an outside value: a demo keeps what the recorded run
@@ -707,13 +813,29 @@ bool KpProfileFile::Read()
             // decides that nothing of it is touched: outside values as well
             // (an older recording says nothing of a hold).
             bool found = got != kDiskMissing;
-            std::string held = got == kDiskHeld ? "held" : "";
+            std::string held = got == kDiskHeld      ? "held"
+                               : got == kDiskUnnamed ? kUnnamedOutcome
+                                                     : "";
             SyncOutcome(found, held);
-            got = !found ? kDiskMissing : (held.empty() ? kDiskFailed : kDiskHeld);
+            got = !found                    ? kDiskMissing
+                  : held.empty()            ? kDiskFailed
+                  : held == kUnnamedOutcome ? kDiskUnnamed
+                                            : kDiskHeld;
         }
     }
     if (got == kDiskMissing)
     {
+        StartFresh();
+        return false;
+    }
+    if (got == kDiskUnnamed)
+    {
+        // Not damaged and not missing: out of reach. Nothing is read or saved
+        // in this run, and the player learns why, once.
+        mNoFolder = true;
+        mNoFolderUntold = true;
+        WriteLog("ERROR: KpProfileFile::Read: no name this system gives the game reaches the "
+                 "profile folder; nothing is loaded or saved in this run");
         StartFresh();
         return false;
     }
@@ -742,6 +864,7 @@ bool KpProfileFile::Read()
     for (const std::string& w : warnings)
         WriteLog("%s", w.c_str());
     const bool grown = loaded && warnings.empty() && notes.grownBytes > 0;
+    mGrown = grown;
     if (grown)
     {
         // Nothing of the file is lost in dropping zeros; anything else past
@@ -805,32 +928,38 @@ bool KpProfileFile::KeepCopy(const std::string& bytes, bool bytesWhole, bool wan
     std::string name;
     bool kept = true;
     if (!Replaying() && wanted)
-        kept = !(name = KeepCopyOnDisk(bytes, bytesWhole)).empty();
+    {
+        bool namesTaken = false;
+        kept = !(name = KeepCopyOnDisk(bytes, bytesWhole, namesTaken)).empty();
+        if (namesTaken)
+            name = kNamesTakenOutcome;
+    }
     SyncOutcome(kept, name);
+    mCopyNamesTaken = !kept && name == kNamesTakenOutcome;
     if (kept && !name.empty())
         mKeptCopy = name;
     return kept;
 }
 
-std::string KpProfileFile::KeepCopyOnDisk(const std::string& bytes, bool bytesWhole)
+std::string KpProfileFile::KeepCopyOnDisk(const std::string& bytes, bool bytesWhole,
+                                          bool& namesTaken)
 {
+    namesTaken = false;
     for (int n = 1; n <= kMostKeptCopies; n++)
     {
         std::string name = n == 1 ? mPath + ".bad" : Lumo::StrFormat("%s.%d.bad", mPath.c_str(), n);
         if (GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES)
         {
             // The same file found damaged again (the game ended before a save)
-            // needs no second copy.
-            std::string earlier;
-            DiskRest rest;
-            if (bytesWhole && ReadDiskFile(name, earlier, rest) == kDiskRead && rest.bytes == 0 &&
-                earlier == bytes)
+            // needs no second copy, however long it is.
+            if (SameAsCopySource(name, bytesWhole ? &bytes : nullptr, mPath))
                 return name;
             continue;
         }
         // Never over an earlier copy: a name taken meanwhile goes on to the
         // next; any other failure is the folder refusing the copy.
-        CopyResult result = WriteNewCopy(name, bytesWhole ? &bytes : nullptr, mPath, mDiskRoom);
+        CopyResult result =
+            WriteNewCopy(name, bytesWhole ? &bytes : nullptr, mPath, mDiskRoom, mBeforeReplace);
         if (result == kCopyMade)
             return name;
         if (result == kCopyFailed)
@@ -840,6 +969,10 @@ std::string KpProfileFile::KeepCopyOnDisk(const std::string& bytes, bool bytesWh
             return "";
         }
     }
+    namesTaken = true;
+    WriteLog("WARNING: KpProfileFile: every name for a copy of '%s' is taken ('%s.bad' to "
+             "'%s.%d.bad')",
+             mPath.c_str(), mPath.c_str(), mPath.c_str(), kMostKeptCopies);
     return "";
 }
 
@@ -868,6 +1001,13 @@ bool KpProfileFile::TakeGrownNews()
 {
     bool untold = mGrownUntold;
     mGrownUntold = false;
+    return untold;
+}
+
+bool KpProfileFile::TakeNoFolderNews()
+{
+    bool untold = mNoFolderUntold;
+    mNoFolderUntold = false;
     return untold;
 }
 
@@ -901,6 +1041,12 @@ bool KpProfileFile::Save()
         WriteLog("WARNING: KpProfileFile::Save: '%s' was in use by another program at the start; "
                  "nothing is saved over it in this run",
                  mPath.c_str());
+        return false;
+    }
+    if (mNoFolder)
+    {
+        WriteLog("WARNING: KpProfileFile::Save: no name reaches the profile folder; nothing is "
+                 "saved in this run");
         return false;
     }
     bool ok;

@@ -49,6 +49,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/app/StringUtils.h"
+
 const int kProfileLevels = 60;       // career arrays are indexed by level number
 const int kProfileGoals = 5;         // task goals per level
 const int kProfileMaxSlots = 16;     // profiles a file holds
@@ -136,9 +138,20 @@ class KpProfileFile
 public:
     KpProfileFile();
 
-    // "<application data>\Tessik Games\Zorka2\pref.dat" of the user.
-    static std::string DefaultPath();
-    void SetPath(const std::string& path) { mPath = path; }
+    // "<application data>\Tessik Games\Zorka2\pref.dat" of the user, by a name
+    // the narrow calls reach it by (a short name where the code page cannot
+    // hold the folder's); empty when the system gives no such name.
+    static std::string DefaultPath(Lumo::ShortPathQuery shortPath = Lumo::SystemShortPath);
+    // The folder of DefaultPath as the system names it.
+    static std::wstring DefaultFolder();
+    // DefaultPath, or where none names the folder, no path: nothing is read
+    // or saved in this run, and the player is told why (IsFolderUnnamed).
+    void UseDefaultPath(Lumo::ShortPathQuery shortPath = Lumo::SystemShortPath);
+    void SetPath(const std::string& path)
+    {
+        mPath = path;
+        mPathUnnamed = false;
+    }
     const std::string& GetPath() const { return mPath; }
 
     // Reads the file at the path. A missing file starts fresh. Of a file that
@@ -169,6 +182,10 @@ public:
     bool TakeSaveFailure();
     // The last save failed because no copy of the damaged file could be kept.
     bool IsSaveRefusedForDamage() const { return mSaveRefused; }
+    // Why no copy could be kept: every name a copy may take is taken already
+    // (kMostKeptCopies of them), rather than a write that failed.
+    bool AreCopyNamesTaken() const { return mCopyNamesTaken; }
+    static int MostKeptCopies();
     // The last Read found a damaged file of which no copy could be kept: it
     // stays as it is and no save replaces it. Taken once.
     bool HasUnkeptNews() const { return mUnkeptUntold; }
@@ -191,11 +208,21 @@ public:
     // of it was kept when what lay there was not all zeros. Taken once.
     bool HasGrownNews() const { return mGrownUntold; }
     bool TakeGrownNews();
+    // The last Read loaded a whole file that had grown past its end, whether
+    // or not its copy is kept yet.
+    bool DidGrow() const { return mGrown; }
     // The file stayed in use by another program through the last Read: nothing
     // of it was loaded, and no save replaces it. The news is taken once.
     bool IsHeldElsewhere() const { return mHeld; }
     bool HasHeldNews() const { return mHeldUntold; }
     bool TakeHeldNews();
+    // No narrow name reaches the profile's folder: nothing was read, and
+    // nothing is saved in this run. The news is taken once.
+    bool IsFolderUnnamed() const { return mNoFolder; }
+    bool HasNoFolderNews() const { return mNoFolderUntold; }
+    bool TakeNoFolderNews();
+    // Saves are not tried in this run (held elsewhere, or no folder).
+    bool SavesNothing() const { return mHeld || mNoFolder; }
 
     // --- Profiles
     // Creates a profile (filled by the callback when given), makes it current
@@ -232,7 +259,8 @@ public:
     bool mProfileLoaded; // a valid current profile is in mProfile
     KpProfile mProfile;
 
-    // Called between writing the temporary file and replacing the old one (tests).
+    // Called between writing the temporary file and replacing the old one, and
+    // between writing a kept copy and giving it its name (tests).
     void (*mBeforeReplace)() = nullptr;
     // How long a held file is tried again at Read, in milliseconds.
     int mHeldWaitMs = 3000;
@@ -256,7 +284,7 @@ private:
     bool KeepCopy(const std::string& bytes, bool bytesWhole, bool wanted = true);
     // The copy under a name no other copy bears, unless an earlier copy holds
     // the same bytes; the name, or empty when none could be made.
-    std::string KeepCopyOnDisk(const std::string& bytes, bool bytesWhole);
+    std::string KeepCopyOnDisk(const std::string& bytes, bool bytesWhole, bool& namesTaken);
 
     std::string mPath;
     KpProfileData mData;
@@ -277,6 +305,11 @@ private:
     bool mGrownUntold = false; // a grown file loaded, not told yet
     bool mHeld = false;        // another program held the file through the last Read
     bool mHeldUntold = false;
+    bool mPathUnnamed = false; // UseDefaultPath found no narrow name for the folder
+    bool mNoFolder = false;    // ... and the last Read took that as the run's outcome
+    bool mNoFolderUntold = false;
+    bool mGrown = false;          // the last Read loaded a grown file
+    bool mCopyNamesTaken = false; // the last copy failed for want of a free name
 };
 
 extern KpProfileFile gProfileFile;

@@ -552,6 +552,7 @@ TEST_F(ProfileFileTest, AFileThatCannotBeCopiedIsNotSavedOver)
         CreateDirectoryA((mPath + "." + std::to_string(n) + ".bad").c_str(), nullptr);
     EXPECT_TRUE(mFile.Read());
     EXPECT_FALSE(mFile.HasKeptCopy());
+    EXPECT_TRUE(mFile.AreCopyNamesTaken());
     EXPECT_TRUE(mFile.TakeUnkeptNews());
     EXPECT_FALSE(mFile.TakeUnkeptNews());                  // told once
     ASSERT_TRUE(mFile.NewProfile(L"B", nullptr, nullptr)); // made, its save refused
@@ -694,10 +695,21 @@ TEST_F(ProfileFileTest, AHeldFileComesBackHeldInTheReplayOfItsDemo)
     app.mPlayingDemo = false;
 }
 
+namespace
+{
+std::string gCopying;             // the profile file whose copy is being written
+int gKeptWhileWriting = -1;       // kept copies there as the copy was whole, unnamed
+std::string gPartialWhileWriting; // the copy then
+} // namespace
+
 // A damaged file in a full folder: each failed copy once left its cut copy
 // behind, a hundred of them, and every later save was refused even with room
-// again. A failed copy removes what it wrote; the next run with room keeps
-// its one copy and saves.
+// again. A failed copy removes what it wrote; once there is room, the save
+// keeps the copy first, and the file is still what it was read as (a grown
+// one stays grown). A later run that finds the same file (the game ended
+// before a save) needs no second copy, however long the file. A copy takes
+// its kept name only once it is whole: a run ended while it is written leaves
+// no cut copy standing for the file.
 TEST_F(ProfileFileTest, AFullDiskLeavesNoCutCopyAndALaterRunKeepsOne)
 {
     ASSERT_TRUE(mFile.NewProfile(L"Ann", nullptr, nullptr));
@@ -710,6 +722,7 @@ TEST_F(ProfileFileTest, AFullDiskLeavesNoCutCopyAndALaterRunKeepsOne)
          {whole.substr(0, 7900), whole + std::string(100000, 'x'), lastNotZero})
     {
         SCOPED_TRACE(damaged.size());
+        const bool grown = damaged.size() > whole.size();
         WriteTestFile(mPath, damaged);
         KpProfileFile full;
         full.SetPath(mPath);
@@ -719,14 +732,35 @@ TEST_F(ProfileFileTest, AFullDiskLeavesNoCutCopyAndALaterRunKeepsOne)
         EXPECT_TRUE(full.TakeUnkeptNews());
         ASSERT_TRUE(full.NewProfile(L"Cid", nullptr, nullptr));
         EXPECT_TRUE(full.IsSaveRefusedForDamage());
+        EXPECT_FALSE(full.AreCopyNamesTaken());
+        EXPECT_EQ(full.DidGrow(), grown);
         EXPECT_EQ(CountKeptCopies(mPath), 0);
         EXPECT_TRUE(ReadTestFile(mPath) == damaged);
 
+        gCopying = mPath;
+        gKeptWhileWriting = -1;
+        full.mBeforeReplace = []
+        {
+            if (gKeptWhileWriting < 0)
+            {
+                gKeptWhileWriting = CountKeptCopies(gCopying);
+                gPartialWhileWriting = ReadTestFile(gCopying + ".bad.tmp");
+            }
+        };
+        full.mDiskRoom = -1;
+        EXPECT_TRUE(full.Save());
+        EXPECT_EQ(gKeptWhileWriting, 0);
+        EXPECT_TRUE(gPartialWhileWriting == damaged);
+        EXPECT_EQ(ReadTestFile(mPath + ".bad.tmp"), "<missing>");
+        EXPECT_EQ(full.TakeKeptCopy(), mPath + ".bad");
+        EXPECT_EQ(full.DidGrow(), grown);
+        EXPECT_TRUE(ReadTestFile(mPath + ".bad") == damaged);
+
+        WriteTestFile(mPath, damaged);
         KpProfileFile later;
         later.SetPath(mPath);
         later.Read();
         EXPECT_EQ(later.TakeKeptCopy(), mPath + ".bad");
-        EXPECT_TRUE(ReadTestFile(mPath + ".bad") == damaged);
         ASSERT_TRUE(later.NewProfile(L"Dee", nullptr, nullptr));
         EXPECT_FALSE(later.IsSaveFailing());
         EXPECT_EQ(CountKeptCopies(mPath), 1);

@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "game/engine/KpProfileFile.h"
 #include "tests/game/engine/GameDriving.h"
@@ -393,14 +396,33 @@ TEST_F(ProfileRun, AFileAnotherProgramHoldsIsToldLeftAsItIsAndNotSavedOver)
     EXPECT_EQ(ReadTestFile(PrefPath() + ".tmp"), "<missing>");
 }
 
+namespace
+{
+std::string KeptCopyName(int n)
+{
+    return PrefPath() + (n == 1 ? "" : "." + std::to_string(n)) + ".bad";
+}
+
+// The folder holds as many kept copies as the game keeps (of older files).
+void FillKeptCopies()
+{
+    for (int n = 1; n <= KpProfileFile::MostKeptCopies(); n++)
+        WriteTestFile(KeptCopyName(n), "an older file " + std::to_string(n));
+}
+
+// What every box of a copy refused for want of a name says of it.
+void ExpectNamesTakenTold(const std::string& words)
+{
+    for (const char* part : {"already holds 100 kept copies", "remove old ones to save again"})
+        EXPECT_NE(words.find(part), std::string::npos) << part << " in: " << words;
+}
+} // namespace
+
 TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
 {
     const std::string cut = WriteProfileData(OnePlayer(L"Ann")).substr(0, 7900);
     WritePref(cut);
-    // Every name a copy could take is a folder already.
-    for (int n = 1; n <= 100; n++)
-        ASSERT_TRUE(CreateDirectoryA(
-            (PrefPath() + (n == 1 ? "" : "." + std::to_string(n)) + ".bad").c_str(), nullptr));
+    FillKeptCopies();
 
     GameProcess game;
     HWND hwnd = StartToMenu(game);
@@ -408,10 +430,11 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
     ASSERT_TRUE(game.WaitForOutput("Box text: 'profilenocopy': ", 10000)) << game.Output();
     GameScreen(hwnd, "screens-run").WaitFor("profile_no_copy", {{P(512, 240), kMintBand}});
     const std::string atStart = BoxWords(game, "profilenocopy");
-    const std::vector<std::string> told = {"damaged", "no copy", PrefPath(), "left untouched",
-                                           "nothing will be saved over it"};
+    const std::vector<std::string> told = {"damaged", PrefPath(),
+                                           "left untouched until a copy of it can be kept"};
     for (const std::string& part : told)
         EXPECT_NE(atStart.find(part), std::string::npos) << part << " in: " << atStart;
+    ExpectNamesTakenTold(atStart);
     ASSERT_TRUE(game.AnswerGameBox("profilenocopy", true, 10000)) << game.Output();
 
     // The first save is refused, and says why.
@@ -419,8 +442,9 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
     PostKey(hwnd, VK_RETURN);
     ASSERT_TRUE(game.WaitForOutput("Box text: 'savenocopy': ", 10000)) << game.Output();
     const std::string atSave = BoxWords(game, "savenocopy");
-    EXPECT_NE(atSave.find("no copy"), std::string::npos) << atSave;
+    EXPECT_NE(atSave.find("No copy"), std::string::npos) << atSave;
     EXPECT_EQ(atSave.find("tries again"), std::string::npos) << atSave;
+    ExpectNamesTakenTold(atSave);
     ASSERT_TRUE(game.AnswerGameBox("savenocopy", true, 10000)) << game.Output();
 
     // The quit's save is refused too: not told again, but the quit that
@@ -429,11 +453,214 @@ TEST_F(ProfileRun, ADamagedFileThatCannotBeKeptAsideIsToldAndLeftUntouched)
     ASSERT_TRUE(game.AnswerGameBox("quitunsaved", true, 10000)) << game.Output();
     ASSERT_TRUE(game.WaitForOutput("Box text: 'savelostnocopy': ", 10000)) << game.Output();
     const std::string atQuit = BoxWords(game, "savelostnocopy");
-    EXPECT_NE(atQuit.find("No copy of your damaged saved game"), std::string::npos) << atQuit;
+    EXPECT_NE(atQuit.find("No copy of your saved game"), std::string::npos) << atQuit;
     EXPECT_EQ(atQuit.find("could not write"), std::string::npos) << atQuit;
+    ExpectNamesTakenTold(atQuit);
     ASSERT_TRUE(game.AnswerGameBox("savelostnocopy", true, 10000)) << game.Output();
     ASSERT_TRUE(game.WaitForExit(20000)) << game.Output();
     EXPECT_EQ(1u, game.CountOutput("Screens: box 'savenocopy' asked"));
     EXPECT_EQ(0u, game.CountOutput("box 'savefail'"));
     EXPECT_EQ(ReadTestFile(PrefPath()), cut);
+}
+
+// A grown file whose copy cannot be kept at the start is told as grown, not
+// damaged; once a name is free the save keeps the copy, and the box then says
+// the file had grown and every player loaded, as it did.
+TEST_F(ProfileRun, AGrownFileWhoseCopyWaitsForAFreeNameStaysAGrownFile)
+{
+    KpProfileData data = OnePlayer(L"Ann");
+    data.slots.push_back(data.slots[0]);
+    data.slots[1].name = L"Bob";
+    data.musicVolume = 44;
+    const std::string grown = WriteProfileData(data) + std::string(100000, 'x');
+    WritePref(grown);
+    FillKeptCopies();
+    const POINT settings = LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"});
+    const POINT mute = LayoutCentre("options", {"panel", "mute_checkbox"});
+    const POINT apply = LayoutCentre("options", {"panel", "apply"});
+
+    GameProcess game;
+    HWND hwnd = StartToMenu(game);
+    ASSERT_NE(hwnd, nullptr) << game.Account();
+    ASSERT_TRUE(game.WaitForOutput("Box text: 'profilegrewnocopy': ", 10000)) << game.Output();
+    const std::string atStart = BoxWords(game, "profilegrewnocopy");
+    EXPECT_NE(atStart.find("grew past its end and loaded whole"), std::string::npos) << atStart;
+    EXPECT_EQ(atStart.find("damaged"), std::string::npos) << atStart;
+    ExpectNamesTakenTold(atStart);
+    ASSERT_TRUE(game.AnswerGameBox("profilegrewnocopy", true, 10000)) << game.Output();
+
+    DeleteFileA(KeptCopyName(7).c_str());
+    ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown")) << game.Output();
+    ClickAt(hwnd, mute);
+    ClickAt(hwnd, apply);
+    ASSERT_TRUE(game.WaitForOutput("Box text: 'profilegrewkept': ", 10000)) << game.Output();
+    EXPECT_NE(BoxWords(game, "profilegrewkept").find(KeptCopyName(7)), std::string::npos);
+    ASSERT_TRUE(game.AnswerGameBox("profilegrewkept", true, 10000)) << game.Output();
+    EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
+    for (const char* box : {"profilekept", "profilenocopy", "savenocopy", "savefail"})
+        EXPECT_EQ(0u, game.CountOutput(std::string("box '") + box)) << box;
+    EXPECT_TRUE(ReadTestFile(KeptCopyName(7)) == grown);
+    KpProfileData saved = StoredData();
+    EXPECT_EQ(Names(saved), (std::vector<std::wstring>{L"Ann", L"Bob"}));
+    EXPECT_EQ(saved.musicVolume, 44);
+    EXPECT_EQ(saved.mute, 1);
+}
+
+namespace
+{
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+
+// One value of the user's shell folders as it was: type and bytes.
+struct ShellValue
+{
+    std::string key;
+    DWORD type = 0;
+    std::vector<BYTE> bytes;
+};
+
+std::wstring Widen(const std::string& text)
+{
+    return Lumo::StringToWString(text);
+}
+
+// Deletes a folder with everything in it, whatever its names hold.
+void DeleteWideTree(const std::wstring& folder)
+{
+    std::wstring from = folder + L'\0'; // a list of names, ended by an empty one
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    SHFileOperationW(&operation);
+}
+} // namespace
+
+// A user named in another script than the system's language for programs
+// that are not Unicode (a Polish or Greek name on a Western system), and the
+// game installed under such a name: the narrow calls reach both by short
+// names. The test points the user's application-data folder elsewhere for a
+// while, so it runs in a Wine prefix of its own (tests/CMakeLists.txt).
+class UserFolderRun : public ProfileRun
+{
+protected:
+    void SetUp() override
+    {
+        if (!GetEnvironmentVariableA("LUMO_PREFIX_OF_ITS_OWN", nullptr, 0))
+            GTEST_SKIP() << "points the user's folders elsewhere: runs in a prefix of its own";
+        ProfileRun::SetUp();
+        wchar_t appData[MAX_PATH] = {0};
+        ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData), S_OK);
+        const std::wstring roaming = appData;
+        mUser = roaming.substr(0, roaming.rfind(L'\\')) +
+                L"\\\u0141ukasz \u03a9\u03bc\u03ad\u03b3\u03b1";
+        for (const char* which : {"User Shell Folders", "Shell Folders"})
+        {
+            ShellValue value;
+            value.key = std::string(kShellFolders) + which;
+            DWORD size = 0;
+            ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, value.key.c_str(), "AppData",
+                                   RRF_RT_ANY | RRF_NOEXPAND, &value.type, nullptr, &size),
+                      ERROR_SUCCESS);
+            value.bytes.resize(size);
+            RegGetValueA(HKEY_CURRENT_USER, value.key.c_str(), "AppData", RRF_RT_ANY | RRF_NOEXPAND,
+                         &value.type, value.bytes.data(), &size);
+            mSaved.push_back(value);
+        }
+        DeleteWideTree(mUser);
+        ASSERT_TRUE(CreateDirectoryW(mUser.c_str(), nullptr));
+        for (const ShellValue& value : mSaved)
+            RegSetKeyValueW(HKEY_CURRENT_USER, Widen(value.key).c_str(), L"AppData", value.type,
+                            mUser.c_str(), DWORD((mUser.size() + 1) * sizeof(wchar_t)));
+    }
+    void TearDown() override
+    {
+        for (const ShellValue& value : mSaved)
+            RegSetKeyValueA(HKEY_CURRENT_USER, value.key.c_str(), "AppData", value.type,
+                            value.bytes.data(), DWORD(value.bytes.size()));
+        if (!mUser.empty())
+            DeleteWideTree(mUser);
+        if (!mSaved.empty())
+            ProfileRun::TearDown();
+    }
+    std::wstring mUser; // the user's folder, named outside the code page
+    std::vector<ShellValue> mSaved;
+};
+
+TEST_F(UserFolderRun, AFirstStartThereCreatesAPlayerSavesAndTheNextStartLoadsHer)
+{
+    const std::string pref = KpProfileFile::DefaultPath();
+    ASSERT_FALSE(pref.empty());
+    EXPECT_EQ(pref.find('?'), std::string::npos) << pref;
+    // The game in a folder of such a name, started from another folder: it
+    // finds its archives beside it.
+    const std::wstring install = mUser + L"\\Gra \u0141\u00f3d\u017a";
+    ASSERT_TRUE(CreateDirectoryW(install.c_str(), nullptr));
+    for (const char* file : {"ZorkaCafe.exe", "data.pak", "loc.pak"})
+        ASSERT_TRUE(CopyFileW(Widen(std::string(LUMO_BINARY_DIR) + "\\game\\" + file).c_str(),
+                              (install + L"\\" + Widen(file)).c_str(), FALSE))
+            << file;
+    const POINT settings = LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"});
+    const POINT mute = LayoutCentre("options", {"panel", "mute_checkbox"});
+    const POINT apply = LayoutCentre("options", {"panel", "apply"});
+
+    for (int run = 0; run < 2; run++)
+    {
+        SCOPED_TRACE(run);
+        GameProcess game;
+        ASSERT_TRUE(game.StartWide(install + L"\\ZorkaCafe.exe", L"C:\\"));
+        HWND hwnd = game.WaitForMainWindow(30000);
+        ASSERT_NE(hwnd, nullptr) << game.Account();
+        ASSERT_TRUE(game.WaitForOutput("Screens: main menu drawn", 30000)) << game.Output();
+        if (run == 0)
+        {
+            // A first run: the name is asked, and the new player saved.
+            PostText(hwnd, L"Ann");
+            PostKey(hwnd, VK_RETURN);
+            ASSERT_TRUE(game.WaitForOutput("Screens: profile created", 10000)) << game.Output();
+            EXPECT_NE(GetFileAttributesW((mUser + L"\\Tessik Games\\Zorka2\\pref.dat").c_str()),
+                      INVALID_FILE_ATTRIBUTES);
+        }
+        else
+        {
+            // She loaded: no name is asked, the settings open, and their save keeps her.
+            ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown"))
+                << game.Output();
+            ClickAt(hwnd, mute);
+            ClickAt(hwnd, apply);
+            ASSERT_TRUE(WaitCount(game, "Screens: options applied", 1)) << game.Output();
+        }
+        EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
+        EXPECT_EQ(game.mExitCode, 0u);
+        for (const char* box : {"profilenocopy", "profilekept", "savefail", "savenocopy",
+                                "profilefolder", "savelost"})
+            EXPECT_EQ(0u, game.CountOutput(std::string("box '") + box)) << box;
+    }
+    KpProfileData saved;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(ReadProfileData(ReadTestFile(pref), saved, warnings));
+    EXPECT_EQ(Names(saved), std::vector<std::wstring>{L"Ann"});
+    EXPECT_EQ(saved.mute, 1);
+}
+
+// Where the system gives the folder no short name (8.3 names turned off on
+// its drive) no narrow name reaches it: nothing is read, the file is neither
+// missing nor damaged, nothing is saved or made there, and it is told once.
+TEST_F(UserFolderRun, AFolderNoNarrowNameReachesIsToldOnceAndNothingIsSavedThere)
+{
+    KpProfileFile file;
+    file.UseDefaultPath([](const std::wstring& path) { return path; });
+    EXPECT_EQ(file.GetPath(), "");
+    EXPECT_EQ(KpProfileFile::DefaultFolder(), mUser + L"\\Tessik Games\\Zorka2");
+    EXPECT_FALSE(file.Read());
+    EXPECT_TRUE(file.IsFolderUnnamed());
+    EXPECT_TRUE(file.SavesNothing());
+    EXPECT_TRUE(file.TakeNoFolderNews());
+    EXPECT_FALSE(file.TakeNoFolderNews());
+    EXPECT_FALSE(file.HasUnkeptNews());
+    EXPECT_FALSE(file.HasKeptCopy());
+    EXPECT_TRUE(file.NewProfile(L"Ann", nullptr, nullptr));
+    EXPECT_FALSE(file.Save());
+    EXPECT_FALSE(file.TakeSaveFailure());
+    EXPECT_FALSE(file.IsSaveRefusedForDamage());
+    EXPECT_EQ(GetFileAttributesW((mUser + L"\\Tessik Games").c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -79,6 +79,42 @@ int WrappedHeight(Lumo::Font* font, int width, const std::wstring& text, int spa
     return g.GetWordWrappedHeight(width, text, spacing);
 }
 
+// The text as a box shows it, once for each way its names may be filled in:
+// the profile file's boxes name it (and its copy and its folder) as a user
+// named in full sees it, and why no copy could be kept, for each reason.
+std::vector<std::wstring> ShownTexts(const std::string& id)
+{
+    const std::wstring folder =
+        L"C:\\Users\\\u0141ukasz Kowalski\\AppData\\Roaming\\Tessik Games\\Zorka2";
+    std::vector<std::wstring> shown = {GetEngineLocTable()->GetText(id)};
+    const std::pair<std::wstring, std::vector<std::wstring>> names[] = {
+        {L"{profile_nocopy}",
+         {GetEngineLocTable()->GetText("db01_why_namestaken"),
+          GetEngineLocTable()->GetText("db01_why_nocopy")}},
+        {L"{profile_copies}", {L"100"}},
+        {L"{profile_file}", {folder + L"\\pref.dat"}},
+        {L"{profile_copy}", {folder + L"\\pref.dat.100.bad"}},
+        {L"{profile_folder}", {folder}},
+        {L"{profile_days}",
+         {L"day 15 of cafe 1 (\u0141ukasz Kowalski), day 20 of cafe 2 (Ann) and 3 more"}}};
+    for (const auto& name : names)
+    {
+        std::vector<std::wstring> filled;
+        for (const std::wstring& text : shown)
+            for (const std::wstring& value : name.second)
+            {
+                std::wstring one = text;
+                for (size_t at; (at = one.find(name.first)) != std::wstring::npos;)
+                    one.replace(at, name.first.size(), value);
+                filled.push_back(one);
+                if (one == text)
+                    break;
+            }
+        shown.swap(filled);
+    }
+    return shown;
+}
+
 // The lines of the text wrapped to the width in the font, as the game wraps them.
 std::vector<std::wstring> WrappedLines(Lumo::Font* font, int width, const std::wstring& text)
 {
@@ -160,16 +196,17 @@ TEST(ScreensData, EveryTextPictureAndSoundTheScreensAskForExists)
                                       "mn00_debrief_fail_vip",
                                       "mn00_debrief_fail_goal"};
     for (const char* key : {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "quitunsaved",
-                            "quitheld", "savelost", "upgrade"})
+                            "quitheld", "quitnofolder", "savelost", "upgrade"})
         for (const char* part : {"db01_text1_", "db01_text2_", "db01_btnyes_", "db01_btnno_"})
             if (std::string(key) != "upgrade" || std::string(part) != "db01_btnno_")
                 texts.push_back(std::string(part) + key);
     // One-button notices of the profile file.
     for (const char* key : {"profileheld", "profilepart", "profilegrew", "profilegrewkept",
-                            "profileday", "profiledays"})
+                            "profilegrewnocopy", "profilefolder", "profileday", "profiledays"})
         for (const char* part : {"db01_text1_", "db01_text2_", "db01_btnyes_"})
             texts.push_back(std::string(part) + key);
-    Append(texts, {"db01_day_profileday", "db01_more_profileday"});
+    Append(texts, {"db01_day_profileday", "db01_more_profileday", "db01_why_namestaken",
+                   "db01_why_nocopy"});
     for (const char* award : {"flash", "clean", "expert", "mach", "mega"})
         for (const char* suffix : {"", "_active", "_inactive"})
             texts.push_back(std::string("mn00_achiev_") + award + suffix);
@@ -182,9 +219,10 @@ TEST(ScreensData, EveryTextPictureAndSoundTheScreensAskForExists)
 
     std::vector<std::string> pictures = {"briefing_00", "briefing_qq", "cafe_01",
                                          "pages_f",     "pages_b",     "achievment"};
-    for (const char* key : {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "quitunsaved",
-                            "quitheld", "upgrade", "profileheld", "profilepart", "profilegrew",
-                            "profilegrewkept", "profileday", "profiledays"})
+    for (const char* key :
+         {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "quitunsaved", "quitheld",
+          "quitnofolder", "upgrade", "profileheld", "profilepart", "profilegrew", "profilegrewkept",
+          "profilegrewnocopy", "profilefolder", "profileday", "profiledays"})
         pictures.push_back(std::string("db01_icon_") + key);
     Append(pictures, Numbered("briefing_%02d", 1, 59));
     Append(pictures, Numbered("ebriefing_%02d", 1, 3));
@@ -426,16 +464,28 @@ TEST(ScreensData, TextsFitTheirBoxesAndNeverEndOnAWordAlone)
         layoutBox("hud", Lumo::StrFormat("tutorial_%s_text", tip), {});
     for (int page = 1; page <= 6; page++)
         layoutBox("help", Lumo::StrFormat("mn11_text%d", page), {}, "loc");
-    // The question boxes' words; those that hold a file's name vary with it.
-    std::vector<std::string> titles, questions;
-    for (const char* key : {"delcareer", "delprof", "restlvl", "exitmenu", "quit", "quitunsaved",
-                            "quitheld", "upgrade", "profilegrew", "nofullscr"})
+    // The question boxes' words, and the notices' (a name they hold as a user
+    // named in full sees it).
+    for (const char* box : {"dialogbox_2button", "dialogbox_1button"})
     {
-        titles.push_back(std::string("db01_text1_") + key);
-        questions.push_back(std::string("db01_text2_") + key);
+        const bool questions = std::string(box) == "dialogbox_2button";
+        std::vector<std::string> titles, words;
+        for (const char* key :
+             questions ? std::vector<const char*>{"delcareer", "delprof", "restlvl", "exitmenu",
+                                                  "quit", "quitunsaved", "quitheld", "quitnofolder",
+                                                  "upgrade", "savelost", "savelostnocopy"}
+                       : std::vector<const char*>{"savefail", "savenocopy", "profilekept",
+                                                  "profilereset", "profilepart", "profileday",
+                                                  "profiledays", "profilegrew", "profilegrewkept",
+                                                  "profilegrewnocopy", "profilenocopy",
+                                                  "profileheld", "profilefolder", "nofullscr"})
+        {
+            titles.push_back(std::string("db01_text1_") + key);
+            words.push_back(std::string("db01_text2_") + key);
+        }
+        layoutBox(box, "text1", titles);
+        layoutBox(box, "text2", words);
     }
-    layoutBox("dialogbox_2button", "text1", titles);
-    layoutBox("dialogbox_2button", "text2", questions);
     KpXmlDocument comix = XmlLoadFile("cfg\\comix.xml");
     ASSERT_TRUE(comix);
     XmlForEachNode(comix.Get(), L"comixes/comix/objects/object[@type=\"text\"]",
@@ -457,22 +507,23 @@ TEST(ScreensData, TextsFitTheirBoxesAndNeverEndOnAWordAlone)
         Lumo::Font* font = KpFont::GetFont(box.font);
         ASSERT_TRUE(font && box.width > 0 && !box.ids.empty()) << box.where;
         for (const std::string& id : box.ids)
-        {
-            const std::wstring text = GetEngineLocTable()->GetText(id);
-            const std::vector<std::wstring> lines = WrappedLines(font, box.width, text);
-            laidOut++;
-            if (box.height > 0)
+            for (const std::wstring& text : ShownTexts(id))
             {
-                EXPECT_LE(WrappedHeight(font, box.width, text), box.height)
-                    << box.where << ": " << id << " runs out of its box";
+                const std::vector<std::wstring> lines = WrappedLines(font, box.width, text);
+                laidOut++;
+                if (box.height > 0)
+                {
+                    EXPECT_LE(WrappedHeight(font, box.width, text), box.height)
+                        << box.where << ": " << id << " runs out of its box: " << lines.size()
+                        << " lines";
+                }
+                if (lines.size() < 2)
+                    continue;
+                const std::wstring& last = lines.back();
+                EXPECT_NE(last.find(L' '), std::wstring::npos)
+                    << box.where << ": " << id << " ends on \"" << Lumo::WStringToString(last)
+                    << "\" alone";
             }
-            if (lines.size() < 2)
-                continue;
-            const std::wstring& last = lines.back();
-            EXPECT_NE(last.find(L' '), std::wstring::npos)
-                << box.where << ": " << id << " ends on \"" << Lumo::WStringToString(last)
-                << "\" alone";
-        }
     }
     EXPECT_GE(laidOut, 59 * 3 + 20);
 }
