@@ -315,29 +315,22 @@ bool SameAsCopySource(const std::string& name, const std::string* bytes, const s
         }
     };
     Opened copy(name);
-    if (copy.handle == INVALID_HANDLE_VALUE)
-        return false;
+    Opened original(bytes ? std::string() : source);
     const uint64_t length = copy.Size();
-    if (bytes)
-    {
-        std::string held;
-        DiskRest rest;
-        return length == bytes->size() && ReadDiskFile(name, held, rest) == kDiskRead &&
-               held == *bytes;
-    }
-    Opened original(source);
-    if (original.handle == INVALID_HANDLE_VALUE || original.Size() != length)
+    if (copy.handle == INVALID_HANDLE_VALUE ||
+        length != (bytes ? uint64_t(bytes->size()) : original.Size()))
         return false;
     std::string a(65536, '\0'), b(65536, '\0');
-    for (uint64_t left = length; left > 0;)
+    for (uint64_t at = 0; at < length;)
     {
-        DWORD want = DWORD(std::min<uint64_t>(left, a.size()));
-        DWORD gotA = 0, gotB = 0;
-        if (!ReadFile(copy.handle, &a[0], want, &gotA, nullptr) ||
-            !ReadFile(original.handle, &b[0], want, &gotB, nullptr) || gotA != want ||
-            gotB != want || memcmp(a.data(), b.data(), want) != 0)
+        DWORD want = DWORD(std::min<uint64_t>(length - at, a.size()));
+        DWORD gotA = 0, gotB = want;
+        if (!ReadFile(copy.handle, &a[0], want, &gotA, nullptr) || gotA != want ||
+            (!bytes && (!ReadFile(original.handle, &b[0], want, &gotB, nullptr) || gotB != want)))
             return false;
-        left -= want;
+        if (memcmp(a.data(), bytes ? bytes->data() + at : b.data(), want) != 0)
+            return false;
+        at += want;
     }
     return true;
 }
