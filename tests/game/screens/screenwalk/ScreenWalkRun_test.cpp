@@ -3,17 +3,19 @@
 // main menu, the profile page, the settings, help, hi-scores, the career book,
 // day 1's comic and briefing, the day itself, the pause menu with its help
 // and settings, the upgrade shop, the debriefing, the next day, survival,
-// and every question box. At each stop ScreenWalk.exe (the game with a check of its
-// presented picture) compares the screen with the same moment drawn and
-// presented whole, and it does so on its own every few frames between the
-// stops, through page turns, comics and effects. While a day runs, a scene
+// a lost day's debriefing, and every question box. At each stop
+// ScreenWalk.exe (the game with a check of its presented picture) compares
+// the screen with the same moment drawn and presented whole, and it does so
+// on its own every few frames between the stops, through page turns, comics
+// and effects. While a day runs, a scene
 // item of 12 parts stands on the floor: each of its parts reaches the screen.
 // The career book's tabs stand as a page turn leaves them after "Today" and
 // after starting over, and its tools never stand on a page turning to or
 // from it.
 // No presented frame shows a day figure of the HUD (day, goal money,
 // survival's day) that is not the running day's, and the HUD stays off while
-// day 1's comic comes in again after day 2 was played. The quit question
+// day 1's comic comes in again after day 2 was played; nor does a result box
+// left by its "Menu" while the next day's comic comes in. The quit question
 // reads the same where it is asked: on a first run's name entry, over the
 // menu, over a comic and in a day.
 // The screen is larger than the game, so the game runs in a window and
@@ -300,6 +302,7 @@ protected:
     void StartedOverInFirstCafe();
     void ThirdCafeStartedOver();
     void DayOneComesInAgain();
+    void DayLostAndLeftForTheMenu();
     void QuitInTheDay();
     void EveryFrameReports();
 
@@ -308,10 +311,10 @@ protected:
     // Starts the career over through the book's question.
     void StartOver();
     // What the game told of a comic's fade-in: its frames, and of them those
-    // the HUD was on view in.
+    // the HUD and those a result box was on view in.
     struct FadeIn
     {
-        int frames = -1, hudFrames = -1;
+        int frames = -1, hudFrames = -1, resultFrames = -1;
     };
     // Starts the book's day with a click on "Play" and waits for its comic to
     // have come in.
@@ -370,6 +373,7 @@ void ScreenWalkRun::Walk(int road)
     ASSERT_NO_FATAL_FAILURE(StartedOverInFirstCafe());
     ASSERT_NO_FATAL_FAILURE(ThirdCafeStartedOver());
     ASSERT_NO_FATAL_FAILURE(DayOneComesInAgain());
+    ASSERT_NO_FATAL_FAILURE(DayLostAndLeftForTheMenu());
     ASSERT_NO_FATAL_FAILURE(QuitInTheDay());
     ASSERT_NO_FATAL_FAILURE(EveryFrameReports());
 }
@@ -572,6 +576,24 @@ void ScreenWalkRun::DayOneComesInAgain()
     Check("day 1 again");
 }
 
+// Day 1 left to its end unserved: its result box ("Closing time!") left by
+// "Menu". The book keeps day 1, whose comic then comes in over the new day
+// alone: the result box went with the day it told of, though it was still
+// fading out when the board went.
+void ScreenWalkRun::DayLostAndLeftForTheMenu()
+{
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: debriefing shown: fail", 30000)) << mGame->Output();
+    Check("result box of a lost day");
+    ASSERT_TRUE(Click(In("debriefing_dialog_fail", {"menu"}), "debriefing: back to the main menu"));
+    ASSERT_TRUE(Click(MenuButton("career"), "page turn ended on 3"));
+    FadeIn fade;
+    ASSERT_NO_FATAL_FAILURE(PlayIntoComic(fade));
+    EXPECT_GT(fade.frames, 0);
+    EXPECT_EQ(fade.resultFrames, 0) << "frames of the comic's fade-in with a result box on view";
+    ASSERT_TRUE(Click(In("comix_ui", {"comix_skip"}), "briefing shown: level 1"));
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+}
+
 // The quit question in a day, answered yes: the game ends without a system box.
 void ScreenWalkRun::QuitInTheDay()
 {
@@ -628,7 +650,8 @@ void ScreenWalkRun::PlayIntoComic(FadeIn& fade)
     std::string output = mGame->Output();
     ASSERT_GT(mGame->CountOutput(fadeIn), fades) << output;
     sscanf(output.c_str() + output.rfind(fadeIn),
-           "ScreenWalk: comic fade-in %d frames, hud on view in %d", &fade.frames, &fade.hudFrames);
+           "ScreenWalk: comic fade-in %d frames, hud on view in %d, result box in %d", &fade.frames,
+           &fade.hudFrames, &fade.resultFrames);
 }
 } // namespace
 
