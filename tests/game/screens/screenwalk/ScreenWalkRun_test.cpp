@@ -7,8 +7,8 @@
 // ScreenWalk.exe (the game with a check of its presented picture) compares
 // the screen with the same moment drawn and presented whole, and it does so
 // on its own every few frames between the stops, through page turns, comics
-// and effects. While a day runs, a scene
-// item of 12 parts stands on the floor: each of its parts reaches the screen.
+// and effects. While a day runs, a scene item of 12 parts stands on the
+// floor: each of its parts reaches the screen.
 // The career book's tabs stand as a page turn leaves them after "Today" and
 // after starting over, and its tools never stand on a page turning to or
 // from it.
