@@ -228,8 +228,8 @@ void KpCandyWidget::Show()
 void KpCandyWidget::Hide()
 {
     OnHide();
-    // A hidden widget has nothing to fade out.
-    if (!mVisible || !StartEffect(kEffectOnHide, kEffectHide))
+    // A widget out of view has nothing to fade out (see SyncImageLocks).
+    if (!IsVisibleInTree() || !StartEffect(kEffectOnHide, kEffectHide))
         SetVisible(false);
 }
 
@@ -312,6 +312,14 @@ void KpCandyWidget::InterruptEffect()
         mScalePointX = mRest.scalePointX;
         mScalePointY = mRest.scalePointY;
     }
+}
+
+void KpCandyWidget::FinishHide()
+{
+    mEffectApplying = true;
+    mEffect.Finish();
+    mEffectApplying = false;
+    EffectEnded();
 }
 
 void KpCandyWidget::EffectEnded()
@@ -523,6 +531,11 @@ void KpCandyWidget::SyncImageLocks()
 
 void KpCandyWidget::SyncImageLocks(bool visibleInTree)
 {
+    // Out of view a fade-out stands still (a hidden parent updates no
+    // children) and would play on over whatever the parent shows next: a
+    // box hidden as its screen goes ends hidden with it.
+    if (!visibleInTree && mEffectKind == kEffectHide)
+        FinishHide();
     if (visibleInTree != mImagesLocked)
     {
         mImagesLocked = visibleInTree;

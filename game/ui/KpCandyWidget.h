@@ -69,7 +69,8 @@ public:
     // --- Show and hide through effect scripts
     // OnShow, then the "onshow" effect (visible from its start) or visible at once.
     void Show();
-    // OnHide, then the "onhide" effect (hidden at its end) or hidden at once.
+    // OnHide, then the "onhide" effect (hidden at its end) or hidden at once;
+    // at once too when out of view, and a fade-out ends as its widget leaves view.
     void Hide();
     void ShowChildren();
     void HideChildren();
@@ -191,6 +192,8 @@ private:
     // Ends the running effect at its end values; a show or hide also returns
     // alpha, scale and offsets to what they were before it began.
     void InterruptEffect();
+    // Ends the running hide at its end: hidden, at rest.
+    void FinishHide();
     void EffectEnded();
     void SetHiding(bool hiding);
     void SetVisibleNow(bool visible);

@@ -1,6 +1,7 @@
 // Show and hide through effect scripts on the update clock: the hooks, alpha
 // and scale at chosen updates, the end states, interruptions by SetVisible and
-// by the opposite effect, and images held only while visible in the tree.
+// by the opposite effect and by leaving view, and images held only while
+// visible in the tree.
 #include "game/ui/KpCandyWidget.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +123,36 @@ TEST(KpShowHide, InterruptedShowOrHideLeavesTheWidgetConsistent)
 
     EXPECT_FALSE(w.RunEffect("onnothing"));
     EXPECT_TRUE(w.RunEffect("onshow")); // by name, without the show's visibility rules
+}
+
+// A hidden screen updates none of its children: a fade-out on one would stand
+// still and play on when the screen shows again.
+TEST(KpShowHide, FadeOutEndsHiddenWhenOutOfView)
+{
+    Lumo::WidgetManager manager(nullptr);
+    KpCandyWidget* screen = new KpCandyWidget();
+    Hooked* box = new Hooked();
+    screen->AddChild("box", box);
+    manager.AddWidget(screen);
+
+    box->SetVisible(true);
+    box->Hide();
+    box->Step(5);
+    screen->SetVisible(false); // the screen goes while its box fades out
+    screen->SetVisible(true);
+    EXPECT_FALSE(box->mVisible);
+    EXPECT_FALSE(box->IsEffectRunning());
+    EXPECT_FLOAT_EQ(box->GetAlpha(), 1.0f);
+
+    box->SetVisible(true);
+    screen->SetVisible(false);
+    box->Hide(); // hidden while its screen is away
+    EXPECT_EQ(box->hides, 2);
+    EXPECT_FALSE(box->mVisible);
+    EXPECT_FALSE(box->IsEffectRunning());
+
+    manager.RemoveWidget(screen);
+    delete screen;
 }
 
 TEST(KpShowHide, ImagesAreHeldOnlyWhileVisibleInTheTree)

@@ -8,7 +8,9 @@
 //   "ScreenWalk: comic <name> episode <n>"   an episode of a comic is on view
 //   "ScreenWalk: page turn to <action> on the screen"   the first frame of a
 //       page turn of the main menu reached the screen
-//   "ScreenWalk: comic fade-in <n> frames, hud on view in <k>"   a comic came in
+//   "ScreenWalk: comic fade-in <n> frames, hud on view in <k>, result box in <r>"
+//       a comic came in; of its frames, those the HUD and those a day's
+//       result box (either debriefing) was on view in
 //   "ScreenWalk: hud shows '<text>' on level <l>, not '<text>'"   a presented
 //       frame held a day figure of the HUD (day, goal money, survival's day)
 //       that is not the running level's
@@ -206,24 +208,30 @@ private:
     }
 
     // What a presented frame showed of a day's start: the frames a comic
-    // came in over, and of them those the HUD was on view in; and, on every
-    // frame, that each day figure of the HUD on view is the running level's.
+    // came in over, and of them those the HUD or a result box was on view in;
+    // and, on every frame, that each day figure of the HUD on view is the
+    // running level's.
     void CheckDayStart()
     {
         KpBoard_Game3* board = gGameBoard3;
         KpCandyWidget* hud = board ? dynamic_cast<KpCandyWidget*>(board->mHud) : nullptr;
         bool hudOnView = hud && hud->IsVisibleInTree();
+        bool resultOnView = false;
+        if (board)
+            for (KpCandyWidget* box : {board->mDebriefingSuccess, board->mDebriefingFail})
+                resultOnView = resultOnView || (box && box->IsVisibleInTree());
         KpComix* comix = board ? dynamic_cast<KpComix*>(board->mComix) : nullptr;
         if (comix && comix->mVisible && comix->GetAlpha() < 1.0f)
         {
             mFadeFrames++;
             mFadeHudFrames += hudOnView ? 1 : 0;
+            mFadeResultFrames += resultOnView ? 1 : 0;
         }
         else if (mFadeFrames > 0)
         {
-            Report(Lumo::StrFormat("comic fade-in %d frames, hud on view in %d", mFadeFrames,
-                                   mFadeHudFrames));
-            mFadeFrames = mFadeHudFrames = 0;
+            Report(Lumo::StrFormat("comic fade-in %d frames, hud on view in %d, result box in %d",
+                                   mFadeFrames, mFadeHudFrames, mFadeResultFrames));
+            mFadeFrames = mFadeHudFrames = mFadeResultFrames = 0;
         }
         const KpLevelData* level = board ? board->GetLevelData() : nullptr;
         if (!hudOnView || !level || !board->IsLevelActive())
@@ -395,7 +403,7 @@ private:
     int mEpisode = -1;
     bool mPending = false;
     bool mTurnShown = false; // the running page turn's first frame was reported
-    int mFadeFrames = 0, mFadeHudFrames = 0;
+    int mFadeFrames = 0, mFadeHudFrames = 0, mFadeResultFrames = 0;
     std::set<std::string> mWrongFigures; // each reported once
 };
 } // namespace

@@ -3,17 +3,19 @@
 // main menu, the profile page, the settings, help, hi-scores, the career book,
 // day 1's comic and briefing, the day itself, the pause menu with its help
 // and settings, the upgrade shop, the debriefing, the next day, survival,
-// and every question box. At each stop ScreenWalk.exe (the game with a check of its
-// presented picture) compares the screen with the same moment drawn and
-// presented whole, and it does so on its own every few frames between the
-// stops, through page turns, comics and effects. While a day runs, a scene
-// item of 12 parts stands on the floor: each of its parts reaches the screen.
+// a lost day's debriefing, and every question box. At each stop
+// ScreenWalk.exe (the game with a check of its presented picture) compares
+// the screen with the same moment drawn and presented whole, and it does so
+// on its own every few frames between the stops, through page turns, comics
+// and effects. While a day runs, a scene item of 12 parts stands on the
+// floor: each of its parts reaches the screen.
 // The career book's tabs stand as a page turn leaves them after "Today" and
 // after starting over, and its tools never stand on a page turning to or
 // from it.
 // No presented frame shows a day figure of the HUD (day, goal money,
 // survival's day) that is not the running day's, and the HUD stays off while
-// day 1's comic comes in again after day 2 was played. The quit question
+// day 1's comic comes in again after day 2 was played; nor does a result box
+// left by its "Menu" while the next day's comic comes in. The quit question
 // reads the same where it is asked: on a first run's name entry, over the
 // menu, over a comic and in a day.
 // The screen is larger than the game, so the game runs in a window and
@@ -285,7 +287,38 @@ protected:
         ASSERT_TRUE(mGame->WaitForOutput("Screens: main menu drawn", 10000)) << mGame->Output();
     }
 
+    // The walk on one display road, stop by stop; each part goes on from where
+    // the one before it left the game.
     void Walk(int road);
+    void ChooseRoad(int road);
+    void QuitOnFirstRun(int road);
+    void MenuPages();
+    void FirstCareerBook();
+    void DayOne();
+    void PauseMenu();
+    void DayOneEnds();
+    void NextDayAndSurvival();
+    void BookOpenedAgain();
+    void StartedOverInFirstCafe();
+    void ThirdCafeStartedOver();
+    void DayOneComesInAgain();
+    void DayLostAndLeftForTheMenu();
+    void QuitInTheDay();
+    void EveryFrameReports();
+
+    // Leaves the running day through the pause menu's question.
+    void LeaveDay();
+    // Starts the career over through the book's question.
+    void StartOver();
+    // What the game told of a comic's fade-in: its frames, and of them those
+    // the HUD and those a result box was on view in.
+    struct FadeIn
+    {
+        int frames = -1, hudFrames = -1, resultFrames = -1;
+    };
+    // Starts the book's day with a click on "Play" and waits for its comic to
+    // have come in.
+    void PlayIntoComic(FadeIn& fade);
 
     TempFolder mFolder;
     std::string mProgram;
@@ -294,6 +327,8 @@ protected:
     int mRoad = 0;
     Area mTabs = {}, mToolArea = {}; // the book's cafe tabs, and its two tools
     std::vector<uint32_t> mTools;    // the tools as the open book shows them
+    std::vector<uint32_t> mNewTabs;  // a new player's tabs
+    POINT mToday = {}, mReset = {};  // the book's tools "Today" and "Start over"
 };
 
 POINT In(const char* layout, std::initializer_list<const char*> names)
@@ -303,7 +338,47 @@ POINT In(const char* layout, std::initializer_list<const char*> names)
     return p;
 }
 
+POINT MenuButton(const char* name)
+{
+    return In("main_menu", {"main_menu_dlg", "right_page", name});
+}
+
+POINT PauseButton(const char* name)
+{
+    return In("escape_menu", {"escape_dlg", "right_page", name});
+}
+
+POINT PlayButton()
+{
+    return In("career_menu", {"career_dlg", "right_page", "play_button"});
+}
+
 void ScreenWalkRun::Walk(int road)
+{
+    ASSERT_NO_FATAL_FAILURE(ChooseRoad(road));
+    ASSERT_NO_FATAL_FAILURE(QuitOnFirstRun(road));
+
+    WriteProfiles();
+    mRoad = road;
+    GameProcess game;
+    ASSERT_NO_FATAL_FAILURE(StartGame(game, road));
+    Check("main menu");
+    ASSERT_NO_FATAL_FAILURE(MenuPages());
+    ASSERT_NO_FATAL_FAILURE(FirstCareerBook());
+    ASSERT_NO_FATAL_FAILURE(DayOne());
+    ASSERT_NO_FATAL_FAILURE(PauseMenu());
+    ASSERT_NO_FATAL_FAILURE(DayOneEnds());
+    ASSERT_NO_FATAL_FAILURE(NextDayAndSurvival());
+    ASSERT_NO_FATAL_FAILURE(BookOpenedAgain());
+    ASSERT_NO_FATAL_FAILURE(StartedOverInFirstCafe());
+    ASSERT_NO_FATAL_FAILURE(ThirdCafeStartedOver());
+    ASSERT_NO_FATAL_FAILURE(DayOneComesInAgain());
+    ASSERT_NO_FATAL_FAILURE(DayLostAndLeftForTheMenu());
+    ASSERT_NO_FATAL_FAILURE(QuitInTheDay());
+    ASSERT_NO_FATAL_FAILURE(EveryFrameReports());
+}
+
+void ScreenWalkRun::ChooseRoad(int road)
 {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_WRITE,
@@ -311,29 +386,24 @@ void ScreenWalkRun::Walk(int road)
     DWORD value = (DWORD)road;
     RegSetValueExA(key, "Is3D", 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
     RegCloseKey(key);
+}
 
-    // The quit question over a first run's name entry, before any player.
+// The quit question over a first run's name entry, before any player.
+void ScreenWalkRun::QuitOnFirstRun(int road)
+{
     Lumo::MakeDirectories(Lumo::GetFileDir(KpProfileFile::DefaultPath(), true));
     WriteTestFile(KpProfileFile::DefaultPath(), WriteProfileData(KpProfileData()));
-    {
-        GameProcess first;
-        ASSERT_NO_FATAL_FAILURE(StartGame(first, road));
-        Check("name entry");
-        ASSERT_NO_FATAL_FAILURE(
-            Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true, kQuitWords));
-        EXPECT_TRUE(first.WaitForExit(20000)) << first.Output();
-    }
+    GameProcess first;
+    ASSERT_NO_FATAL_FAILURE(StartGame(first, road));
+    Check("name entry");
+    ASSERT_NO_FATAL_FAILURE(
+        Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true, kQuitWords));
+    EXPECT_TRUE(first.WaitForExit(20000)) << first.Output();
+}
 
-    WriteProfiles();
-    mRoad = road;
-    GameProcess game;
-    ASSERT_NO_FATAL_FAILURE(StartGame(game, road));
-    Check("main menu");
-
-    auto menu = [](const char* name) {
-        return In("main_menu", {"main_menu_dlg", "right_page", name});
-    };
-    // The players' page, its delete question, and back.
+// The players' page, its delete question, the settings, help and hi-scores.
+void ScreenWalkRun::MenuPages()
+{
     ASSERT_TRUE(Click(In("main_menu", {"profile_open"}), "page turn ended on 1"));
     Check("profile page");
     ASSERT_NO_FATAL_FAILURE(Box(
@@ -343,40 +413,42 @@ void ScreenWalkRun::Walk(int road)
         "delprof", false));
     ASSERT_TRUE(Click(In("main_menu", {"profile_close"}), "page turn ended on 1"));
 
-    ASSERT_TRUE(Click(menu("settings"), "options shown"));
+    ASSERT_TRUE(Click(MenuButton("settings"), "options shown"));
     Check("settings");
     ASSERT_TRUE(Click(In("options", {"panel", "cancel"}), "options closed"));
 
-    ASSERT_TRUE(Click(menu("help"), "help page 0", true));
+    ASSERT_TRUE(Click(MenuButton("help"), "help page 0", true));
     Check("help");
     ASSERT_TRUE(Click(In("help", {"next_btn"}), "help page 1", true));
     Check("help, second spread");
     ASSERT_TRUE(Click(In("help", {"close"}), "help closed to the main menu", true));
 
-    ASSERT_TRUE(Click(menu("scores"), "hi-scores shown", true));
+    ASSERT_TRUE(Click(MenuButton("scores"), "hi-scores shown", true));
     Check("hi-scores");
     ASSERT_TRUE(
         Click(In("hiscores", {"hiscores_dlg", "right_page", "close"}), "page turn ended on 1"));
+}
 
-    ASSERT_TRUE(Click(menu("career"), "page turn ended on 3"));
+// A new player's tabs (the first cafe's in front, the others locked), and
+// the tools "Today" and "Start over".
+void ScreenWalkRun::FirstCareerBook()
+{
+    ASSERT_TRUE(Click(MenuButton("career"), "page turn ended on 3"));
     Check("career book");
-    // A new player's tabs (the first cafe's in front, the others locked),
-    // and the tools "Today" and "Start over".
     const POINT firstTab = In("career_menu", {"cafe1_text_big"});
     const POINT lastTab = In("career_menu", {"cafe3_text_big"});
     mTabs = {firstTab.x - 60, 0, lastTab.x - firstTab.x + 120, 2 * firstTab.y};
-    const std::vector<uint32_t> newTabs = SettledTabs("career tabs");
-    const POINT today = In("career_menu", {"current_day"});
-    const POINT reset = In("career_menu", {"reset_button"});
-    mToolArea = {today.x - 60, today.y - 16, reset.x - today.x + 120, 32};
+    mNewTabs = SettledTabs("career tabs");
+    mToday = In("career_menu", {"current_day"});
+    mReset = In("career_menu", {"reset_button"});
+    mToolArea = {mToday.x - 60, mToday.y - 16, mReset.x - mToday.x + 120, 32};
     mTools = Grab("career tools", mToolArea);
+}
 
-    // Day 1 opens with its comic, then the briefing.
-    ASSERT_TRUE(Do(
-        [&] {
-            ClickAt(mHwnd, In("career_menu", {"career_dlg", "right_page", "play_button"}));
-        },
-        "career level 1 started"));
+// Day 1 opens with its comic, then the briefing.
+void ScreenWalkRun::DayOne()
+{
+    ASSERT_TRUE(Do([&] { ClickAt(mHwnd, PlayButton()); }, "career level 1 started"));
     ASSERT_TRUE(mGame->WaitForOutput("ScreenWalk: comic intro_cafe1 episode 0", 30000))
         << mGame->Output();
     Check("comic");
@@ -385,25 +457,28 @@ void ScreenWalkRun::Walk(int road)
     ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
     std::string day = Check("day 1");
     EXPECT_NE(day.find("strip 12/12"), std::string::npos) << day;
+}
 
-    // The pause menu, its two questions, its help and its settings.
+// The pause menu, its two questions, its help and its settings.
+void ScreenWalkRun::PauseMenu()
+{
     ASSERT_TRUE(Click(In("hud", {"menu_btn"}), "pause menu shown"));
     Check("pause menu");
-    auto pause = [](const char* name) {
-        return In("escape_menu", {"escape_dlg", "right_page", name});
-    };
-    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, pause("restart")); }, "restlvl", false));
-    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", false));
-    ASSERT_TRUE(Click(pause("help"), "help page 0", true));
+    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, PauseButton("restart")); }, "restlvl", false));
+    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, PauseButton("quit")); }, "exitmenu", false));
+    ASSERT_TRUE(Click(PauseButton("help"), "help page 0", true));
     Check("help over the day");
     ASSERT_TRUE(Click(In("help", {"close"}), "help closed to the pause menu", true));
-    ASSERT_TRUE(Click(pause("settings"), "options shown"));
+    ASSERT_TRUE(Click(PauseButton("settings"), "options shown"));
     Check("settings over the day");
     ASSERT_TRUE(Click(In("options", {"panel", "cancel"}), "options closed"));
     // Escape still closes the pause menu the settings were opened from.
     ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu closed"));
+}
 
-    // The guest served: the goal, the day's end, the shop, the debriefing.
+// The guest served: the goal, the day's end, the shop, the debriefing.
+void ScreenWalkRun::DayOneEnds()
+{
     ClickUntilOutput(*mGame, mHwnd, POINT{345, 380}, "Screens: hud: goal splash");
     ASSERT_TRUE(mGame->WaitForOutput("Screens: box 'upgrade' asked", 30000)) << mGame->Output();
     ASSERT_NO_FATAL_FAILURE(Box(nullptr, "upgrade", true));
@@ -421,78 +496,77 @@ void ScreenWalkRun::Walk(int road)
         Click(In("upgrade_menu", {"upgrade_dialog", "upgrade"}), "debriefing shown: success"));
     ASSERT_TRUE(mGame->WaitForOutput("Screens: debriefing: award", 15000)) << mGame->Output();
     Check("debriefing");
+}
 
-    // The next day, left through the pause menu.
-    auto leaveDay = [&]
-    {
-        ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu shown"));
-        ASSERT_TRUE(Do([&] { Box([&] { ClickAt(mHwnd, pause("quit")); }, "exitmenu", true); },
-                       "level left for the main menu"));
-    };
+// The next day, left through the pause menu; survival: its page, its first
+// day, and back to the menu through the pause menu's question.
+void ScreenWalkRun::NextDayAndSurvival()
+{
     ASSERT_TRUE(Click(In("debriefing_dialog", {"start"}), "briefing shown: level 2"));
     Check("next day's briefing");
     ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
-    ASSERT_NO_FATAL_FAILURE(leaveDay());
+    ASSERT_NO_FATAL_FAILURE(LeaveDay());
 
-    // Survival: its page, its first day, and back to the menu through the
-    // pause menu's question.
-    ASSERT_TRUE(Click(menu("survival"), "survival page shown", true));
+    ASSERT_TRUE(Click(MenuButton("survival"), "survival page shown", true));
     Check("survival page");
     ASSERT_TRUE(Click(In("survival_menu", {"survival_dlg", "right_page", "play_button"}),
                       "briefing shown"));
     Check("survival briefing");
     ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
     Check("survival day");
-    ASSERT_NO_FATAL_FAILURE(leaveDay());
+    ASSERT_NO_FATAL_FAILURE(LeaveDay());
     ASSERT_NO_FATAL_FAILURE(
         Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", false, kQuitWords));
+}
 
-    // The book opened again: no tool on its first frames; the career kept
-    // when its question is declined, and its book still plays day 2 (it has
-    // no comic), left through the pause menu.
-    auto play = [] { return In("career_menu", {"career_dlg", "right_page", "play_button"}); };
-    ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(menu("career"), 3, "second opening"));
-    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, reset); }, "delcareer", false));
-    ASSERT_TRUE(Click(play(), "briefing shown: level 2"));
+// The book opened again: no tool on its first frames; the career kept when
+// its question is declined, and its book still plays day 2 (it has no
+// comic), left through the pause menu.
+void ScreenWalkRun::BookOpenedAgain()
+{
+    ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(MenuButton("career"), 3, "second opening"));
+    ASSERT_NO_FATAL_FAILURE(Box([&] { ClickAt(mHwnd, mReset); }, "delcareer", false));
+    ASSERT_TRUE(Click(PlayButton(), "briefing shown: level 2"));
     EXPECT_EQ(mGame->CountOutput("Screens: career reset"), 0u);
     ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
-    ASSERT_NO_FATAL_FAILURE(leaveDay());
+    ASSERT_NO_FATAL_FAILURE(LeaveDay());
+}
 
-    // Started over from the first cafe; the book closed.
-    ASSERT_TRUE(Click(menu("career"), "page turn ended on 3"));
-    auto startOver = [&] { Box([&] { ClickAt(mHwnd, reset); }, "delcareer", true); };
-    ASSERT_TRUE(Do(startOver, "career reset"));
-    ExpectTabs("started over in cafe 1", newTabs);
+// Started over from the first cafe; the book closed.
+void ScreenWalkRun::StartedOverInFirstCafe()
+{
+    ASSERT_TRUE(Click(MenuButton("career"), "page turn ended on 3"));
+    ASSERT_TRUE(Do([&] { StartOver(); }, "career reset"));
+    ExpectTabs("started over in cafe 1", mNewTabs);
     ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(
         In("career_menu", {"career_dlg", "left_page", "back_button"}), 1, "book closed"));
+}
 
-    // Ben's book, in the third cafe: "Today", then started over. Day 1's comic
-    // then comes in over the new day's cafe without a HUD yet (day 2 was the
-    // last one played); the quit question over it and in the day.
+// Ben's book, in the third cafe: "Today", then started over.
+void ScreenWalkRun::ThirdCafeStartedOver()
+{
     ASSERT_TRUE(Click(In("main_menu", {"profile_open"}), "page turn ended on 1"));
     const POINT list = In("main_menu", {"select_profile", "left_page", "list"});
     ClickAt(mHwnd, POINT{list.x, list.y - 87}); // the second row
     ASSERT_TRUE(
         Click(In("main_menu", {"select_profile", "left_page", "select"}), "page turn ended on 1"));
-    ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(menu("career"), 3, "third cafe's book"));
+    ASSERT_NO_FATAL_FAILURE(TurnWithoutTools(MenuButton("career"), 3, "third cafe's book"));
     EXPECT_EQ(mGame->CountOutput("Screens: career book shown: cafe 3 day 5"), 1u);
     const std::vector<uint32_t> thirdCafeTabs = SettledTabs("third cafe's tabs");
-    ASSERT_TRUE(Click(today, "career today: cafe 3 day 5"));
+    ASSERT_TRUE(Click(mToday, "career today: cafe 3 day 5"));
     ExpectTabs("today in cafe 3", thirdCafeTabs);
-    ASSERT_TRUE(Do(startOver, "career reset"));
-    ExpectTabs("started over in cafe 3", newTabs);
-    const std::string fadeIn = "ScreenWalk: comic fade-in ";
-    const size_t fades = mGame->CountOutput(fadeIn);
-    ASSERT_TRUE(Do([&] { ClickAt(mHwnd, play()); }, "career level 1 started"));
-    for (int waited = 0; mGame->CountOutput(fadeIn) == fades && waited < 30000; waited += 20)
-        GameProcess::WaitFor(20);
-    std::string output = mGame->Output();
-    ASSERT_GT(mGame->CountOutput(fadeIn), fades) << output;
-    int fadeFrames = -1, hudFrames = -1;
-    sscanf(output.c_str() + output.rfind(fadeIn),
-           "ScreenWalk: comic fade-in %d frames, hud on view in %d", &fadeFrames, &hudFrames);
-    EXPECT_GT(fadeFrames, 0);
-    EXPECT_EQ(hudFrames, 0);
+    ASSERT_TRUE(Do([&] { StartOver(); }, "career reset"));
+    ExpectTabs("started over in cafe 3", mNewTabs);
+}
+
+// Day 1's comic comes in over the new day's cafe without a HUD yet (day 2
+// was the last one played); the quit question over it.
+void ScreenWalkRun::DayOneComesInAgain()
+{
+    FadeIn fade;
+    ASSERT_NO_FATAL_FAILURE(PlayIntoComic(fade));
+    EXPECT_GT(fade.frames, 0);
+    EXPECT_EQ(fade.hudFrames, 0);
     Check("comic again");
     // Over a comic the game checks no picture while a box stands (ScreenWalk.cpp).
     ASSERT_NO_FATAL_FAILURE(
@@ -500,17 +574,44 @@ void ScreenWalkRun::Walk(int road)
     ASSERT_TRUE(Click(In("comix_ui", {"comix_skip"}), "briefing shown: level 1"));
     ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
     Check("day 1 again");
+}
+
+// Day 1 left to its end unserved: its result box ("Closing time!") left by
+// "Menu". The book keeps day 1, whose comic then comes in over the new day
+// alone: the result box went with the day it told of, though it was still
+// fading out when the board went.
+void ScreenWalkRun::DayLostAndLeftForTheMenu()
+{
+    ASSERT_TRUE(mGame->WaitForOutput("Screens: debriefing shown: fail", 30000)) << mGame->Output();
+    Check("result box of a lost day");
+    ASSERT_TRUE(Click(In("debriefing_dialog_fail", {"menu"}), "debriefing: back to the main menu"));
+    ASSERT_TRUE(Click(MenuButton("career"), "page turn ended on 3"));
+    FadeIn fade;
+    ASSERT_NO_FATAL_FAILURE(PlayIntoComic(fade));
+    EXPECT_GT(fade.frames, 0);
+    EXPECT_EQ(fade.resultFrames, 0) << "frames of the comic's fade-in with a result box on view";
+    ASSERT_TRUE(Click(In("comix_ui", {"comix_skip"}), "briefing shown: level 1"));
+    ASSERT_TRUE(Click(In("briefing_dialog", {"start"}), "briefing closed"));
+}
+
+// The quit question in a day, answered yes: the game ends without a system box.
+void ScreenWalkRun::QuitInTheDay()
+{
     ASSERT_NO_FATAL_FAILURE(
         Box([&] { PostMessageA(mHwnd, WM_CLOSE, 0, 0); }, "quit", true, kQuitWords));
     EXPECT_TRUE(mGame->WaitForExit(20000)) << mGame->Output();
     EXPECT_FALSE(mGame->mSawSystemBox);
+}
 
+// What the game told of every frame, and the checks it made on its own
+// between the stops.
+void ScreenWalkRun::EveryFrameReports()
+{
     // Every frame showed the HUD's figures of the day it was presented in.
-    output = mGame->Output();
+    std::string output = mGame->Output();
     size_t wrong = output.find("ScreenWalk: hud shows ");
     EXPECT_EQ(wrong, std::string::npos) << output.substr(wrong, output.find('\n', wrong) - wrong);
 
-    // The checks the game made on its own between the stops.
     int checks = 0;
     for (size_t at = output.find("ScreenWalk: check "); at != std::string::npos;
          at = output.find("ScreenWalk: check ", at + 1))
@@ -525,6 +626,32 @@ void ScreenWalkRun::Walk(int road)
                     : output.substr(screen, output.find('\n', screen) - screen));
     }
     EXPECT_GT(checks, 25) << "checks made";
+}
+
+void ScreenWalkRun::LeaveDay()
+{
+    ASSERT_TRUE(Do([&] { PostKey(mHwnd, VK_ESCAPE); }, "pause menu shown"));
+    ASSERT_TRUE(Do([&] { Box([&] { ClickAt(mHwnd, PauseButton("quit")); }, "exitmenu", true); },
+                   "level left for the main menu"));
+}
+
+void ScreenWalkRun::StartOver()
+{
+    Box([&] { ClickAt(mHwnd, mReset); }, "delcareer", true);
+}
+
+void ScreenWalkRun::PlayIntoComic(FadeIn& fade)
+{
+    const std::string fadeIn = "ScreenWalk: comic fade-in ";
+    const size_t fades = mGame->CountOutput(fadeIn);
+    ASSERT_TRUE(Do([&] { ClickAt(mHwnd, PlayButton()); }, "career level 1 started"));
+    for (int waited = 0; mGame->CountOutput(fadeIn) == fades && waited < 30000; waited += 20)
+        GameProcess::WaitFor(20);
+    std::string output = mGame->Output();
+    ASSERT_GT(mGame->CountOutput(fadeIn), fades) << output;
+    sscanf(output.c_str() + output.rfind(fadeIn),
+           "ScreenWalk: comic fade-in %d frames, hud on view in %d, result box in %d", &fade.frames,
+           &fade.hudFrames, &fade.resultFrames);
 }
 } // namespace
 
