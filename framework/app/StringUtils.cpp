@@ -534,6 +534,18 @@ bool ToCodePage(const std::wstring& theText, std::string& theNarrow)
     return true;
 }
 
+std::wstring FromCodePage(const std::string& theNarrow)
+{
+    if (theNarrow.empty())
+        return std::wstring();
+    int aSize = MultiByteToWideChar(CP_ACP, 0, theNarrow.data(), int(theNarrow.size()), nullptr, 0);
+    if (aSize <= 0)
+        return std::wstring();
+    std::wstring aWide(size_t(aSize), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, theNarrow.data(), int(theNarrow.size()), &aWide[0], aSize);
+    return aWide;
+}
+
 std::string NarrowPathName(const std::wstring& thePath, ShortPathQuery theShortPath)
 {
     std::string aNarrow;

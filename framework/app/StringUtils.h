@@ -93,6 +93,8 @@ std::wstring SystemShortPath(const std::wstring& thePath);
 // The wide text in the system's code page, when every character has a byte there that reads
 // back as the same character.
 bool ToCodePage(const std::wstring& theText, std::string& theNarrow);
+// Narrow text as the narrow calls read it: through the system's code page.
+std::wstring FromCodePage(const std::string& theNarrow);
 // A narrow name by which the narrow calls reach the file or folder named in wide text: the text
 // itself when the code page holds it, else the short name of what exists of the path followed
 // by the parts that do not exist yet. Empty when no narrow name reaches it.
