@@ -653,10 +653,9 @@ void LumoAppBase::WriteDemoFile()
                                (size_t)mDemo.mBuffer.GetDataLen());
     std::string bytes = BuildDemoFile(contents);
 
-    // Written beside its final name and renamed, so a crash meanwhile leaves
-    // no half file; the folder may not exist yet on a first recording.
+    // The folder may not exist yet on a first recording.
     MakeDirectories(GetFileDir(mDemoFileName, true));
-    std::string temporary = mDemoFileName + ".tmp";
+    std::string temporary = mDemoFileName + kDemoTemporarySuffix;
     FILE* file = fopen(temporary.c_str(), "w+b");
     bool ok = file != nullptr;
     if (file)

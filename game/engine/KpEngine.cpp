@@ -188,10 +188,10 @@ void KpEngine::ReceiveCommandLine(const std::string& arguments)
         HandleCommandLineOption(option.first, option.second);
     if (!mRecordingDemo)
         return;
-    // The recording replaces its file as the run ends: never a folder, or a
-    // name the narrow calls cannot reach, where the whole run would be played
-    // for nothing, and never one of the game's own files, which the player
-    // would lose right after the quit box said it is saved.
+    // The recording replaces its file as the run ends: never a folder, a name
+    // no file can have or a place where none can be written, where the whole
+    // run would be played for nothing, and never one of the game's own files,
+    // which the player would lose right after the quit box said it is saved.
     bool reached = true;
     const std::wstring shown = TypedCommandLineText(mDemoFileName, &reached);
     std::string key;
@@ -214,7 +214,38 @@ void KpEngine::ReceiveCommandLine(const std::string& arguments)
                  L"other letters.";
     }
     else
-        return;
+        switch (Lumo::CheckFileWrite(mDemoFileName, Lumo::kDemoTemporarySuffix))
+        {
+        case Lumo::FileWriteProblem::None:
+            return;
+        case Lumo::FileWriteProblem::Device:
+            key = "DEMO_FILE_IS_DEVICE";
+            reason = L": the system keeps that name for a device, not a file. Please name "
+                     L"another demo file.";
+            break;
+        case Lumo::FileWriteProblem::Characters:
+            key = "DEMO_FILE_BAD_CHARACTERS";
+            reason = L": a file name cannot hold any of the characters \" * < > ? | or control "
+                     L"characters. Please name another demo file.";
+            break;
+        case Lumo::FileWriteProblem::TooLong:
+            key = "DEMO_FILE_TOO_LONG";
+            reason = L": the name is longer than the system takes. Please name a shorter demo "
+                     L"file.";
+            break;
+        case Lumo::FileWriteProblem::ThroughFile:
+            key = "DEMO_FILE_THROUGH_FILE";
+            reason = L": a folder on that path is a file. Please name another demo file.";
+            break;
+        case Lumo::FileWriteProblem::NotWritable:
+            key = "DEMO_FILE_NOT_WRITABLE";
+            reason = L": that file cannot be written. Please name another demo file.";
+            break;
+        case Lumo::FileWriteProblem::CannotCreate:
+            key = "DEMO_FILE_CANNOT_CREATE";
+            reason = L": no file can be created there. Please name another demo file.";
+            break;
+        }
     mRecordingDemo = false;
     PopupW(GetString(key, L"A demo cannot be recorded to ") + shown +
            GetString(key + "_END", reason));

@@ -285,8 +285,7 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
 
 // A recording is written as the run ends: a name it could not be written to
 // is refused before anything runs.
-TEST_F(StartRefusal,
-       RecordingsNamedAfterTheGamesOwnFilesOrAFolderOrOutOfReachAreRefusedBeforeAnything)
+TEST_F(StartRefusal, RecordingsThatCannotBeWrittenAreRefusedAtTheStart)
 {
     std::string program;
     ASSERT_NO_FATAL_FAILURE(MakeGameFolder(mFolder, {}, &program));
@@ -298,9 +297,15 @@ TEST_F(StartRefusal,
     char shortPref[MAX_PATH] = {0};
     ASSERT_NE(0u, GetShortPathNameA(pref.c_str(), shortPref, MAX_PATH));
     const std::string game = mFolder.Path() + "\\";
+    WriteTestFile(game + "plain.txt", "x");
     const std::wstring polish = L"\u0141\u00f3d\u017a"; // outside the Western code page
     const std::wstring ownFile = L"the game keeps its own data in that file";
     const std::wstring folder = L"that names a folder, not a file";
+    const std::wstring device = L"the system keeps that name for a device";
+    const std::wstring characters = L"a file name cannot hold any of the characters";
+    const std::wstring tooLong = L"the name is longer than the system takes";
+    const std::wstring throughFile = L"a folder on that path is a file";
+    const std::wstring nowhere = L"no file can be created there";
     const std::wstring letters = L"the game can name new files and folders only with the letters";
     const struct
     {
@@ -323,6 +328,13 @@ TEST_F(StartRefusal,
         {L"..", Wide(DemoFolder() + ".."), folder},
         {L"C:\\", L"", folder},
         {L"\\\\server\\share", L"", folder},
+        {Wide(game + "NUL"), L"", device},
+        {L"con.dmo", Wide(DemoFolder() + "con.dmo"), device},
+        {Wide(game + "a?b.dmo"), L"", characters},
+        {Wide(game + "new\\a|b\\run.dmo"), L"", characters},
+        {Wide(game + std::string(250, 'a') + ".dmo"), L"", tooLong},
+        {Wide(game + "plain.txt\\run.dmo"), L"", throughFile},
+        {L"\\\\server\\share\\run.dmo", L"", nowhere},
         {Wide(game) + polish + L".dmo", L"", letters},
         {polish + L"\\run.dmo", Wide(DemoFolder()) + polish + L"\\run.dmo", letters},
     };
