@@ -583,7 +583,8 @@ LumoAppBase::~LumoAppBase()
     if (gCrashReporterApp == this)
         gCrashReporterApp = nullptr;
     ReportDemoPlaybackEnd();
-    WriteDemoFile();
+    if (!WriteDemoFile())
+        TellDemoNotWritten();
     if (mMutex)
         CloseHandle(mMutex);
     if (gDDrawDLL)

@@ -414,7 +414,10 @@ public:
     void SyncDemoString(std::string& value) override;
     void SyncDemoBool(bool& value) override;
     bool ReadDemoFile(std::string& errorText);
-    void WriteDemoFile();
+    // False when a recording was to be written and could not be.
+    bool WriteDemoFile();
+    // The box that says a recording was lost at the end.
+    void TellDemoNotWritten();
     // Names the current update in the recording, for the marker list.
     void AddDemoMarker(const std::string& name);
     int ShowDemoJumpToTime();

@@ -639,10 +639,10 @@ bool LumoAppBase::ReadDemoFile(std::string& errorText)
     return true;
 }
 
-void LumoAppBase::WriteDemoFile()
+bool LumoAppBase::WriteDemoFile()
 {
     if (!mRecordingDemo)
-        return;
+        return true;
     DemoFileContents contents;
     contents.randomSeed = mDemoRandomSeed;
     contents.programVersion = mProductVersion;
@@ -670,6 +670,21 @@ void LumoAppBase::WriteDemoFile()
         DeleteFileA(temporary.c_str());
         DemoOut("WARNING: the demo file '" + mDemoFileName + "' could not be written\r\n");
     }
+    return ok;
+}
+
+// The start refused every name that could not be written; what changed on the disk since (a
+// folder made at the name, a file held by another program) is told here, once the window has
+// gone, so the player does not look for a recording that is not there.
+void LumoAppBase::TellDemoNotWritten()
+{
+    // The run is over: nothing more goes into its stream, the box's answer neither.
+    mRecordingDemo = false;
+    std::wstring text = GetString("DEMO_FILE_NOT_WRITTEN", L"The demo file ") +
+                        TypedCommandLineText(mDemoFileName) +
+                        GetString("DEMO_FILE_NOT_WRITTEN_END",
+                                  L" could not be written, so the recording of this run is lost.");
+    MsgBoxW(text, GetString("DEMO_NOT_SAVED", L"Demo not saved"), MB_OK | MB_ICONWARNING);
 }
 
 void LumoAppBase::AddDemoMarker(const std::string& name)

@@ -73,6 +73,19 @@ std::wstring Wide(const std::string& text)
     return Lumo::FromCodePage(text);
 }
 
+// Files and folders of names the code page lacks, removed however the test
+// ends: the temporary folder's removal reads narrow names, and could not.
+struct WideNamesRemoved
+{
+    std::vector<std::wstring> paths; // the deepest first
+    ~WideNamesRemoved()
+    {
+        for (const std::wstring& path : paths)
+            if (!DeleteFileW(path.c_str()))
+                RemoveDirectoryW(path.c_str());
+    }
+};
+
 // Fills the process's address space from outside with blocks of 16 MB
 // (reserved: they cost no memory), wherever the system puts them, then gives
 // every fourth back: small allocations still find room, a picture of 64 MB
@@ -214,6 +227,7 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     WriteTestFile(folder + "unknown.dmo", Lumo::BuildDemoFile(unknown));
     // Reached by its short name, as the code page cannot name it.
     const std::wstring polish = L"\u0141\u00f3d\u017a";
+    WideNamesRemoved removed{{Wide(folder) + polish + L".dmo"}};
     ASSERT_TRUE(CopyFileW(Wide(folder + "garbage.dmo").c_str(),
                           (Wide(folder) + polish + L".dmo").c_str(), FALSE));
 
@@ -280,12 +294,12 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     EXPECT_EQ(Unwrapped(L"Demo file not found: " + Lumo::StringToWString(data) + L"ab\\x.dmo"),
               Unwrapped(boxText));
     EXPECT_EQ("no key", GameKeyValues());
-    DeleteFileW((Wide(folder) + polish + L".dmo").c_str());
 }
 
 // A recording is written as the run ends: a name it could not be written to
-// is refused before anything runs.
-TEST_F(StartRefusal, RecordingsThatCannotBeWrittenAreRefusedAtTheStart)
+// is refused before anything runs; one that becomes unwritable meanwhile is
+// told in a box at the end.
+TEST_F(StartRefusal, RecordingsThatCannotBeWrittenAreRefusedAtTheStartOrToldAtTheEnd)
 {
     std::string program;
     ASSERT_NO_FATAL_FAILURE(MakeGameFolder(mFolder, {}, &program));
@@ -363,6 +377,9 @@ TEST_F(StartRefusal, RecordingsThatCannotBeWrittenAreRefusedAtTheStart)
     // A folder the code page cannot name is reached by its short name; a
     // folder below it that is not there yet is made only as the run ends.
     const std::wstring kept = Wide(game) + polish;
+    const std::wstring lost = kept + L"\\lost.dmo";
+    WideNamesRemoved removed{
+        {kept + L"\\new\\run.dmo", kept + L"\\new", lost + L".tmp", lost, kept}};
     ASSERT_TRUE(CreateDirectoryW(kept.c_str(), nullptr));
     {
         GameProcess run;
@@ -374,10 +391,24 @@ TEST_F(StartRefusal, RecordingsThatCannotBeWrittenAreRefusedAtTheStart)
         EXPECT_FALSE(run.mSawSystemBox);
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((kept + L"\\new\\run.dmo").c_str()));
     }
-    // The temporary folder's removal reads narrow names.
-    DeleteFileW((kept + L"\\new\\run.dmo").c_str());
-    RemoveDirectoryW((kept + L"\\new").c_str());
-    EXPECT_TRUE(RemoveDirectoryW(kept.c_str()));
+    // A folder made at the name while the run goes on: the recording is lost,
+    // and a box says so once the window has gone.
+    {
+        GameProcess run;
+        ASSERT_TRUE(run.Start(L"-record -demofile \"" + lost + L"\"", program));
+        ASSERT_TRUE(run.WaitForOutput("KpEngine: loading completed", 30000)) << run.Account();
+        ASSERT_TRUE(CreateDirectoryW(lost.c_str(), nullptr));
+        PostMessageA(WindowOf(run.mPid, "MainWindow"), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(run.AnswerGameBox("quit", true, 30000)) << run.Account();
+        ASSERT_TRUE(run.AnswerBox(IDOK, &text, 30000)) << run.Account();
+        EXPECT_EQ(Unwrapped(L"The demo file " + lost +
+                            L" could not be written, so the recording of this run is lost."),
+                  Unwrapped(text))
+            << Narrow(text);
+        EXPECT_TRUE(run.WaitForExit(10000)) << run.Account();
+        EXPECT_EQ(0u, run.mExitCode);
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((lost + L".tmp").c_str()));
+    }
 }
 
 TEST_F(StartRefusal, APictureThatGetsNoMemoryIsNamedAndEndsTheRun)
