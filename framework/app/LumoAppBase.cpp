@@ -303,7 +303,13 @@ void LumoAppBase::InitApp()
         if (!ReadDemoFile(error))
         {
             mPlayingDemo = false;
-            Popup(error);
+            // The file named as typed: the narrow name may be a short one or hold "?".
+            std::wstring text = FromCodePage(error);
+            const std::wstring narrowName = FromCodePage(mDemoFileName);
+            size_t at = narrowName.empty() ? std::wstring::npos : text.find(narrowName);
+            if (at != std::wstring::npos)
+                text.replace(at, narrowName.size(), TypedCommandLineText(mDemoFileName));
+            PopupW(text);
             // Not 0: a script can tell a refused demo from a replay that ran.
             ExitImmediately(1);
         }
@@ -582,7 +588,8 @@ LumoAppBase::~LumoAppBase()
     if (gCrashReporterApp == this)
         gCrashReporterApp = nullptr;
     ReportDemoPlaybackEnd();
-    WriteDemoFile();
+    if (!WriteDemoFile())
+        TellDemoNotWritten();
     if (mMutex)
         CloseHandle(mMutex);
     if (gDDrawDLL)

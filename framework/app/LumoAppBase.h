@@ -108,14 +108,31 @@ DisplayAction DecideDisplayAction(int result, bool windowedChoice, bool forceFul
 // Splits a process command line after the program name (quoted or not); false
 // when no argument text follows.
 bool SplitCommandLine(const std::string& line, std::string& arguments);
+bool SplitCommandLine(const std::wstring& line, std::wstring& arguments);
 
-// Whether a process command line carries the "-screensaver" option, read the
-// way the options are split, so the settings step can know it before the
-// options are applied.
-bool CommandLineAsksScreenSaver(const std::string& line);
+// Whether argument text carries the "-screensaver" option, read the way the
+// options are split, so the settings step can know it before the options are
+// applied.
+bool ArgumentsAskScreenSaver(const std::string& arguments);
 // The same for a demo replay ("-play" or "-playnum", unless a later option
 // records instead).
-bool CommandLineAsksReplay(const std::string& line);
+bool ArgumentsAskReplay(const std::string& arguments);
+
+// An argument the code page cannot hold, as typed and as the options get it.
+struct CommandLineArgument
+{
+    std::string narrow; // what the option handler gets
+    std::wstring typed; // as typed; a "-demofile" name in the folder the handler puts it in
+    bool reached;       // false: no narrow name reaches it, and "?" stand for what is missing
+};
+// The narrow argument text of the wide one, for the narrow calls: the same text where the code
+// page holds it. An argument it cannot hold is put in quotes as the name that reaches the file
+// or folder it names (NarrowPathName; a "-demofile" name that is not absolute is looked for in
+// `demoFolder`), else as its text with "?" for the letters the code page lacks; either goes into
+// `converted`. Option names and values stay what they were, so the text splits alike.
+std::string NarrowCommandArguments(const std::wstring& arguments, const std::wstring& demoFolder,
+                                   std::vector<CommandLineArgument>* converted,
+                                   ShortPathQuery shortPath = SystemShortPath);
 
 // Splits argument text into (option, value) pairs for HandleCommandLineOption:
 // blank-separated tokens, double quotes grouping blanks into one; a token
@@ -197,6 +214,12 @@ public:
     virtual void ParseCommandLine();
     virtual void ReceiveCommandLine(const std::string& arguments);
     virtual void HandleCommandLineOption(const std::string& name, const std::string& value);
+    // An option's text as it was typed, for the narrow text the handler got: for the boxes
+    // that name it. `reached` (when given) is false where no narrow name reaches it.
+    std::wstring TypedCommandLineText(const std::string& narrow, bool* reached = nullptr) const;
+    // The argument text of the process's command line, read wide and made narrow
+    // (NarrowCommandArguments); false when there is none.
+    bool ReadCommandArguments(std::string* arguments, std::vector<CommandLineArgument>* converted);
 
     virtual void BringToFront(WPARAM flag, LPARAM unused);
     virtual void OnAlreadyRunning();
@@ -391,7 +414,10 @@ public:
     void SyncDemoString(std::string& value) override;
     void SyncDemoBool(bool& value) override;
     bool ReadDemoFile(std::string& errorText);
-    void WriteDemoFile();
+    // False when a recording was to be written and could not be.
+    bool WriteDemoFile();
+    // The box that says a recording was lost at the end.
+    void TellDemoNotWritten();
     // Names the current update in the recording, for the marker list.
     void AddDemoMarker(const std::string& name);
     int ShowDemoJumpToTime();
@@ -485,6 +511,7 @@ public:
 
     // ---- start-up state
     bool mCmdLineParsed;
+    std::vector<CommandLineArgument> mTypedArguments; // those the code page could not hold
     bool mOnlyAllowOneCopy;
     HANDLE mMutex;
     UINT mNotifyMessage;

@@ -11,48 +11,105 @@
 namespace Lumo
 {
 
-bool SplitCommandLine(const std::string& line, std::string& arguments)
+template <class Text> static bool SplitCommandLineText(const Text& line, Text& arguments)
 {
     size_t scan = 0;
     if (!line.empty() && line[0] == '"')
     {
         size_t close = line.find('"', 1);
-        if (close == std::string::npos)
+        if (close == Text::npos)
             return false;
         scan = close + 1;
     }
     size_t blank = line.find(' ', scan);
-    if (blank == std::string::npos)
+    if (blank == Text::npos)
         return false;
     arguments = line.substr(blank + 1);
     return true;
 }
 
+bool SplitCommandLine(const std::string& line, std::string& arguments)
+{
+    return SplitCommandLineText(line, arguments);
+}
+
+bool SplitCommandLine(const std::wstring& line, std::wstring& arguments)
+{
+    return SplitCommandLineText(line, arguments);
+}
+
+// Narrow text with "?" for what the code page lacks, as the narrow command line has it.
+static std::string MarkedNarrow(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()),
+                                   nullptr, 0, "?", nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string narrow(size_t(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), &narrow[0],
+                        size, "?", nullptr);
+    return narrow;
+}
+
+bool LumoAppBase::ReadCommandArguments(std::string* arguments,
+                                       std::vector<CommandLineArgument>* converted)
+{
+    const wchar_t* raw = GetCommandLineW();
+    std::wstring wide;
+    if (!raw || !SplitCommandLine(std::wstring(raw), wide))
+        return false;
+    *arguments = NarrowCommandArguments(wide, FromCodePage(GetAppDataFolder()), converted);
+    return true;
+}
+
 void LumoAppBase::ParseCommandLine()
 {
-    const char* raw = GetCommandLineA();
+    // Wide: the narrow command line has "?" (or a look-alike) for letters the code page lacks.
     std::string arguments;
-    if (raw && SplitCommandLine(raw, arguments))
+    mTypedArguments.clear();
+    if (ReadCommandArguments(&arguments, &mTypedArguments))
         ReceiveCommandLine(arguments);
     mCmdLineParsed = true;
 }
 
 void LumoAppBase::ReceiveCommandLine(const std::string&) {}
 
-// An option is a token that starts with '-' and no digit ("-5" is a value).
-static bool IsOptionName(const std::string& token)
+std::wstring LumoAppBase::TypedCommandLineText(const std::string& narrow, bool* reached) const
 {
-    return token.size() >= 2 && token[0] == '-' && !(token[1] >= '0' && token[1] <= '9');
+    for (const CommandLineArgument& argument : mTypedArguments)
+        if (argument.narrow == narrow)
+        {
+            if (reached)
+                *reached = argument.reached;
+            return argument.typed;
+        }
+    if (reached)
+        *reached = true;
+    return FromCodePage(narrow);
 }
 
-std::vector<std::pair<std::string, std::string>>
-SplitCommandLineOptions(const std::string& arguments)
+namespace
 {
-    std::vector<std::string> tokens;
-    std::string token;
+// A token of argument text and where it stands there, its quotes included.
+template <class Text> struct ArgumentToken
+{
+    Text text;
+    size_t begin, end;
+};
+
+// Blank-separated tokens, double quotes grouping blanks into one (and dropped).
+template <class Text> std::vector<ArgumentToken<Text>> Tokenize(const Text& arguments)
+{
+    std::vector<ArgumentToken<Text>> tokens;
+    ArgumentToken<Text> token = {Text(), 0, 0};
     bool inToken = false, quoted = false;
-    for (char c : arguments)
+    for (size_t i = 0; i < arguments.size(); i++)
     {
+        auto c = arguments[i];
+        if (!inToken && !((c == ' ' || c == '\t') && !quoted))
+            token.begin = i;
         if (c == '"')
         {
             quoted = !quoted;
@@ -61,47 +118,110 @@ SplitCommandLineOptions(const std::string& arguments)
         else if ((c == ' ' || c == '\t') && !quoted)
         {
             if (inToken)
+            {
+                token.end = i;
                 tokens.push_back(token);
-            token.clear();
+            }
+            token.text.clear();
             inToken = false;
         }
         else
         {
-            token += c;
+            token.text += c;
             inToken = true;
         }
     }
     if (inToken)
+    {
+        token.end = arguments.size();
         tokens.push_back(token);
+    }
+    return tokens;
+}
 
+// An option is a token that starts with '-' and no digit ("-5" is a value).
+template <class Text> bool IsOptionName(const Text& token)
+{
+    return token.size() >= 2 && token[0] == '-' && !(token[1] >= '0' && token[1] <= '9');
+}
+
+// Whether each token is the value of the option before it.
+template <class Text> std::vector<bool> ValueTokens(const std::vector<ArgumentToken<Text>>& tokens)
+{
+    std::vector<bool> values(tokens.size(), false);
+    for (size_t i = 0; i + 1 < tokens.size(); i++)
+        if (IsOptionName(tokens[i].text) && !IsOptionName(tokens[i + 1].text))
+            values[++i] = true;
+    return values;
+}
+} // namespace
+
+std::vector<std::pair<std::string, std::string>>
+SplitCommandLineOptions(const std::string& arguments)
+{
+    std::vector<ArgumentToken<std::string>> tokens = Tokenize(arguments);
+    std::vector<bool> values = ValueTokens(tokens);
     std::vector<std::pair<std::string, std::string>> options;
     for (size_t i = 0; i < tokens.size(); i++)
     {
-        bool takesValue =
-            IsOptionName(tokens[i]) && i + 1 < tokens.size() && !IsOptionName(tokens[i + 1]);
-        options.emplace_back(tokens[i], takesValue ? tokens[i + 1] : std::string());
+        bool takesValue = i + 1 < tokens.size() && values[i + 1];
+        options.emplace_back(tokens[i].text, takesValue ? tokens[i + 1].text : std::string());
         if (takesValue)
             i++;
     }
     return options;
 }
 
-bool CommandLineAsksScreenSaver(const std::string& line)
+std::string NarrowCommandArguments(const std::wstring& arguments, const std::wstring& demoFolder,
+                                   std::vector<CommandLineArgument>* converted,
+                                   ShortPathQuery shortPath)
 {
-    std::string arguments;
-    if (!SplitCommandLine(line, arguments))
-        return false;
+    std::string narrow;
+    if (ToCodePage(arguments, narrow))
+        return narrow;
+    std::vector<ArgumentToken<std::wstring>> tokens = Tokenize(arguments);
+    std::vector<bool> values = ValueTokens(tokens);
+    size_t done = 0;
+    for (size_t i = 0; i < tokens.size(); i++)
+    {
+        const ArgumentToken<std::wstring>& token = tokens[i];
+        narrow += MarkedNarrow(arguments.substr(done, token.begin - done));
+        done = token.end;
+        std::string held;
+        if (ToCodePage(arguments.substr(token.begin, token.end - token.begin), held))
+        {
+            narrow += held;
+            continue;
+        }
+        CommandLineArgument argument;
+        argument.typed = token.text;
+        // The name the handler makes of it, so that the short name is the one of that file.
+        if (values[i] && tokens[i - 1].text == L"-demofile" &&
+            !IsAbsolutePath(MarkedNarrow(token.text)))
+            argument.typed = demoFolder + token.text;
+        // Only a value can name a file; an option name stays one.
+        if (values[i])
+            argument.narrow = NarrowPathName(argument.typed, shortPath);
+        argument.reached = !argument.narrow.empty();
+        if (!argument.reached)
+            argument.narrow = MarkedNarrow(argument.typed);
+        narrow += "\"" + argument.narrow + "\"";
+        if (converted)
+            converted->push_back(argument);
+    }
+    return narrow + MarkedNarrow(arguments.substr(done));
+}
+
+bool ArgumentsAskScreenSaver(const std::string& arguments)
+{
     for (const auto& option : SplitCommandLineOptions(arguments))
         if (option.first == "-screensaver")
             return true;
     return false;
 }
 
-bool CommandLineAsksReplay(const std::string& line)
+bool ArgumentsAskReplay(const std::string& arguments)
 {
-    std::string arguments;
-    if (!SplitCommandLine(line, arguments))
-        return false;
     bool replay = false;
     for (const auto& option : SplitCommandLineOptions(arguments))
     {
@@ -183,11 +303,8 @@ void LumoAppBase::HandleCommandLineOption(const std::string& name, const std::st
         mChangeDirPath = value;
     else
     {
-        std::wstring text =
-            GetString("INVALID_COMMANDLINE_PARAM", L"Invalid command line parameter: ");
-        for (unsigned char c : name)
-            text += (wchar_t)c;
-        PopupW(text);
+        PopupW(GetString("INVALID_COMMANDLINE_PARAM", L"Invalid command line parameter: ") +
+               TypedCommandLineText(name));
         ExitImmediately(0);
     }
 }

@@ -639,10 +639,10 @@ bool LumoAppBase::ReadDemoFile(std::string& errorText)
     return true;
 }
 
-void LumoAppBase::WriteDemoFile()
+bool LumoAppBase::WriteDemoFile()
 {
     if (!mRecordingDemo)
-        return;
+        return true;
     DemoFileContents contents;
     contents.randomSeed = mDemoRandomSeed;
     contents.programVersion = mProductVersion;
@@ -653,10 +653,9 @@ void LumoAppBase::WriteDemoFile()
                                (size_t)mDemo.mBuffer.GetDataLen());
     std::string bytes = BuildDemoFile(contents);
 
-    // Written beside its final name and renamed, so a crash meanwhile leaves
-    // no half file; the folder may not exist yet on a first recording.
+    // The folder may not exist yet on a first recording.
     MakeDirectories(GetFileDir(mDemoFileName, true));
-    std::string temporary = mDemoFileName + ".tmp";
+    std::string temporary = mDemoFileName + kDemoTemporarySuffix;
     FILE* file = fopen(temporary.c_str(), "w+b");
     bool ok = file != nullptr;
     if (file)
@@ -671,6 +670,21 @@ void LumoAppBase::WriteDemoFile()
         DeleteFileA(temporary.c_str());
         DemoOut("WARNING: the demo file '" + mDemoFileName + "' could not be written\r\n");
     }
+    return ok;
+}
+
+// The start refused every name that could not be written; what changed on the disk since (a
+// folder made at the name, a file held by another program) is told here, once the window has
+// gone, so the player does not look for a recording that is not there.
+void LumoAppBase::TellDemoNotWritten()
+{
+    // The run is over: nothing more goes into its stream, the box's answer neither.
+    mRecordingDemo = false;
+    std::wstring text = GetString("DEMO_FILE_NOT_WRITTEN", L"The demo file ") +
+                        TypedCommandLineText(mDemoFileName) +
+                        GetString("DEMO_FILE_NOT_WRITTEN_END",
+                                  L" could not be written, so the recording of this run is lost.");
+    MsgBoxW(text, GetString("DEMO_NOT_SAVED", L"Demo not saved"), MB_OK | MB_ICONWARNING);
 }
 
 void LumoAppBase::AddDemoMarker(const std::string& name)

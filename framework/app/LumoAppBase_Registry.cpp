@@ -256,11 +256,11 @@ void LumoAppBase::LoadSettings()
     // the command line itself.
     bool screenSaver = mScreenSaver;
     bool replay = mPlayingDemo;
-    if (!mCmdLineParsed)
+    std::string arguments;
+    if (!mCmdLineParsed && ReadCommandArguments(&arguments, nullptr))
     {
-        const char* line = GetCommandLineA();
-        screenSaver = screenSaver || (line && CommandLineAsksScreenSaver(line));
-        replay = replay || (line && CommandLineAsksReplay(line));
+        screenSaver = screenSaver || ArgumentsAskScreenSaver(arguments);
+        replay = replay || ArgumentsAskReplay(arguments);
     }
     // At once: a run that ends from here on without its shutdown (a fault, a
     // refused option, a second copy) leaves the mark for the next start.

@@ -487,6 +487,124 @@ bool IsFolderPath(const std::string& thePath)
     return anAttributes != INVALID_FILE_ATTRIBUTES && (anAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The system opens these as devices in any folder, with any extension ("con.dmo") and with
+// blanks before it ("nul .dmo").
+static bool IsDeviceName(const std::string& thePart)
+{
+    std::string aBase = StringToUpper(thePart.substr(0, thePart.find_first_of(".:")));
+    aBase.erase(aBase.find_last_not_of(' ') + 1);
+    for (const char* aDevice : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (aBase == aDevice)
+            return true;
+    return aBase.size() == 4 &&
+           (aBase.compare(0, 3, "COM") == 0 || aBase.compare(0, 3, "LPT") == 0) &&
+           aBase[3] >= '1' && aBase[3] <= '9';
+}
+
+// The start of a path that names no file or folder of its own: "C:\", "C:", "\\server\share\",
+// "\" or nothing (the working folder).
+static size_t RootLength(const std::string& thePath)
+{
+    if (thePath.size() >= 2 && isalpha((unsigned char)thePath[0]) && thePath[1] == ':')
+        return thePath.size() >= 3 && IsSeparator(thePath[2]) ? 3 : 2;
+    if (thePath.size() >= 2 && IsSeparator(thePath[0]) && IsSeparator(thePath[1]))
+    {
+        size_t aAt = 2;
+        for (int aPart = 0; aPart < 2; aPart++)
+        {
+            size_t aSep = thePath.find_first_of("\\/", aAt);
+            if (aSep == std::string::npos)
+                return thePath.size();
+            aAt = aSep + 1;
+        }
+        return aAt;
+    }
+    return !thePath.empty() && IsSeparator(thePath[0]) ? 1 : 0;
+}
+
+// An existing file that a writer may write over: a file on a disk that opens for writing.
+static FileWriteProblem CheckExistingFile(const std::string& thePath, DWORD theAttributes)
+{
+    if (theAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return FileWriteProblem::NotWritable;
+    HANDLE aFile = CreateFileA(thePath.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (aFile == INVALID_HANDLE_VALUE)
+        return FileWriteProblem::NotWritable;
+    DWORD aType = GetFileType(aFile);
+    CloseHandle(aFile);
+    return aType == FILE_TYPE_DISK ? FileWriteProblem::None : FileWriteProblem::Device;
+}
+
+FileWriteProblem CheckFileWrite(const std::string& thePath, const std::string& theTemporarySuffix)
+{
+    const std::string aTemporary = thePath + theTemporarySuffix;
+    // The narrow calls take no more, whatever the disk would.
+    if (aTemporary.size() >= MAX_PATH)
+        return FileWriteProblem::TooLong;
+    const size_t aRoot = RootLength(aTemporary);
+    for (size_t aStart = aRoot; aStart < aTemporary.size();)
+    {
+        size_t aEnd = aTemporary.find_first_of("\\/", aStart);
+        if (aEnd == std::string::npos)
+            aEnd = aTemporary.size();
+        const std::string aPart = aTemporary.substr(aStart, aEnd - aStart);
+        if (aPart.size() > 255)
+            return FileWriteProblem::TooLong;
+        for (unsigned char c : aPart)
+            if (c < 32 || std::string("\"*<>?|").find((char)c) != std::string::npos)
+                return FileWriteProblem::Characters;
+        if (IsDeviceName(aPart))
+            return FileWriteProblem::Device;
+        aStart = aEnd + 1;
+    }
+
+    for (const std::string& aName : {thePath, aTemporary})
+    {
+        DWORD aAttributes = GetFileAttributesA(aName.c_str());
+        if (aAttributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        FileWriteProblem aProblem = CheckExistingFile(aName, aAttributes);
+        if (aProblem != FileWriteProblem::None || aName == aTemporary)
+            return aProblem;
+    }
+
+    // The deepest folder on the way that is there; the part after it is what the writer makes.
+    size_t aMissing = aRoot;
+    for (size_t aSep = LastSeparator(aTemporary);
+         aSep != std::string::npos && aSep >= aRoot && aSep > 0;
+         aSep = aTemporary.find_last_of("\\/", aSep - 1))
+    {
+        DWORD aAttributes = GetFileAttributesA(aTemporary.substr(0, aSep).c_str());
+        if (aAttributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (!(aAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return FileWriteProblem::ThroughFile;
+        aMissing = aSep + 1;
+        break;
+    }
+    if (aMissing == aRoot)
+    {
+        // Nothing below the root is there: the drive, the share or the working folder must be.
+        const std::string aBase = aRoot > 0 ? aTemporary.substr(0, aRoot) : std::string(".");
+        DWORD aAttributes = GetFileAttributesA(aBase.c_str());
+        if (aAttributes == INVALID_FILE_ATTRIBUTES || !(aAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return FileWriteProblem::CannotCreate;
+    }
+    // Only making it shows that the system lets it be made (rights, a share's, a disk's rules).
+    size_t aEnd = aTemporary.find_first_of("\\/", aMissing);
+    const std::string aFirst =
+        aTemporary.substr(0, aEnd == std::string::npos ? aTemporary.size() : aEnd);
+    HANDLE aProbe = CreateFileA(aFirst.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (aProbe == INVALID_HANDLE_VALUE)
+        return FileWriteProblem::CannotCreate;
+    DWORD aType = GetFileType(aProbe);
+    CloseHandle(aProbe);
+    return aType == FILE_TYPE_DISK ? FileWriteProblem::None : FileWriteProblem::Device;
+}
+
 void MakeDirectories(const std::string& thePath)
 {
     for (size_t i = 0; i < thePath.size(); i++)
@@ -532,6 +650,18 @@ bool ToCodePage(const std::wstring& theText, std::string& theNarrow)
         return false;
     theNarrow.swap(aNarrow);
     return true;
+}
+
+std::wstring FromCodePage(const std::string& theNarrow)
+{
+    if (theNarrow.empty())
+        return std::wstring();
+    int aSize = MultiByteToWideChar(CP_ACP, 0, theNarrow.data(), int(theNarrow.size()), nullptr, 0);
+    if (aSize <= 0)
+        return std::wstring();
+    std::wstring aWide(size_t(aSize), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, theNarrow.data(), int(theNarrow.size()), &aWide[0], aSize);
+    return aWide;
 }
 
 std::string NarrowPathName(const std::wstring& thePath, ShortPathQuery theShortPath)

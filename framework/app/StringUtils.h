@@ -77,6 +77,22 @@ std::string GetPathFrom(const std::string& thePath, const std::string& theBaseFo
 // is dots and blanks alone (".", ".." as the system opens them), it is a drive ("C:") or a
 // share ("\\server\share") alone; or it names a folder that exists, or a data stream of one.
 bool IsFolderPath(const std::string& thePath);
+// Why no file can be written at a path, as a writer that writes it beside its name first
+// (path + temporary suffix) and then puts it in place would write it.
+enum class FileWriteProblem
+{
+    None,
+    Device,       // a part is a device's name, with any extension ("NUL", "con.dmo", "COM1")
+    Characters,   // a part holds " * < > ? | or a control character
+    TooLong,      // the path with the suffix reaches MAX_PATH, or a part is over 255 characters
+    ThroughFile,  // a folder on the way is a file
+    NotWritable,  // the file (or the one beside it) is there and cannot be opened for writing
+    CannotCreate, // no file can be created where the path leads (no such drive or share, no right)
+};
+// Checks the name's form, what is there, and makes the first part that is not there (a file,
+// deleted again as it is closed): nothing new stays on the disk. A folder at the path itself is
+// NotWritable here; IsFolderPath tells it apart.
+FileWriteProblem CheckFileWrite(const std::string& thePath, const std::string& theTemporarySuffix);
 // Creates every folder along the path; failures (folders that exist) are ignored.
 void MakeDirectories(const std::string& thePath);
 // Deletes a folder and everything in it; true when all of it went. Refuses paths shorter than
@@ -93,6 +109,8 @@ std::wstring SystemShortPath(const std::wstring& thePath);
 // The wide text in the system's code page, when every character has a byte there that reads
 // back as the same character.
 bool ToCodePage(const std::wstring& theText, std::string& theNarrow);
+// Narrow text as the narrow calls read it: through the system's code page.
+std::wstring FromCodePage(const std::string& theNarrow);
 // A narrow name by which the narrow calls reach the file or folder named in wide text: the text
 // itself when the code page holds it, else the short name of what exists of the path followed
 // by the parts that do not exist yet. Empty when no narrow name reaches it.

@@ -52,6 +52,10 @@ enum class DemoFileRead
     TooLarge, // beyond kDemoFileLargest (sizes are read in 64 bits), or no memory for it
 };
 
+// A recording is written beside its name under this suffix, then put in its place, so that a
+// run cut off meanwhile leaves no half file.
+const char* const kDemoTemporarySuffix = ".tmp";
+
 // Reads a demo file whole.
 DemoFileRead ReadDemoFileBytes(const std::string& path, std::string* bytes);
 

@@ -188,28 +188,67 @@ void KpEngine::ReceiveCommandLine(const std::string& arguments)
         HandleCommandLineOption(option.first, option.second);
     if (!mRecordingDemo)
         return;
-    // The recording replaces its file as the run ends: never a folder, where
-    // the whole run would be played for nothing, and never one of the game's
-    // own files, which the player would lose right after the quit box said it
-    // is saved.
-    std::wstring opening, reason;
+    // The recording replaces its file as the run ends: never a folder, a name
+    // no file can have or a place where none can be written, where the whole
+    // run would be played for nothing, and never one of the game's own files,
+    // which the player would lose right after the quit box said it is saved.
+    bool reached = true;
+    const std::wstring shown = TypedCommandLineText(mDemoFileName, &reached);
+    std::string key;
+    const wchar_t* reason = nullptr;
     if (Lumo::IsFolderPath(mDemoFileName))
     {
-        opening = GetString("DEMO_FILE_IS_FOLDER", L"A demo cannot be recorded to ");
-        reason = GetString("DEMO_FILE_IS_FOLDER_END",
-                           L": that names a folder, not a file. Please name a demo file.");
+        key = "DEMO_FILE_IS_FOLDER";
+        reason = L": that names a folder, not a file. Please name a demo file.";
     }
     else if (KpIsGameFile(KpCurrentGameFiles(), mDemoFileName))
     {
-        opening = GetString("DEMO_FILE_IS_GAME_FILE", L"A demo cannot be recorded to ");
-        reason = GetString("DEMO_FILE_IS_GAME_FILE_END",
-                           L": the game keeps its own data in that file. Please name another "
-                           L"demo file.");
+        key = "DEMO_FILE_IS_GAME_FILE";
+        reason = L": the game keeps its own data in that file. Please name another demo file.";
+    }
+    else if (!reached)
+    {
+        key = "DEMO_FILE_OUTSIDE_CODE_PAGE";
+        reason = L": the game can name new files and folders only with the letters of the "
+                 L"system's code page, and that name has others. Please name the demo file with "
+                 L"other letters.";
     }
     else
-        return;
+        switch (Lumo::CheckFileWrite(mDemoFileName, Lumo::kDemoTemporarySuffix))
+        {
+        case Lumo::FileWriteProblem::None:
+            return;
+        case Lumo::FileWriteProblem::Device:
+            key = "DEMO_FILE_IS_DEVICE";
+            reason = L": the system keeps that name for a device, not a file. Please name "
+                     L"another demo file.";
+            break;
+        case Lumo::FileWriteProblem::Characters:
+            key = "DEMO_FILE_BAD_CHARACTERS";
+            reason = L": a file name cannot hold any of the characters \" * < > ? | or control "
+                     L"characters. Please name another demo file.";
+            break;
+        case Lumo::FileWriteProblem::TooLong:
+            key = "DEMO_FILE_TOO_LONG";
+            reason = L": the name is longer than the system takes. Please name a shorter demo "
+                     L"file.";
+            break;
+        case Lumo::FileWriteProblem::ThroughFile:
+            key = "DEMO_FILE_THROUGH_FILE";
+            reason = L": a folder on that path is a file. Please name another demo file.";
+            break;
+        case Lumo::FileWriteProblem::NotWritable:
+            key = "DEMO_FILE_NOT_WRITABLE";
+            reason = L": that file cannot be written. Please name another demo file.";
+            break;
+        case Lumo::FileWriteProblem::CannotCreate:
+            key = "DEMO_FILE_CANNOT_CREATE";
+            reason = L": no file can be created there. Please name another demo file.";
+            break;
+        }
     mRecordingDemo = false;
-    PopupW(opening + Lumo::StringToWString(mDemoFileName) + reason);
+    PopupW(GetString(key, L"A demo cannot be recorded to ") + shown +
+           GetString(key + "_END", reason));
     ExitImmediately(1);
 }
 

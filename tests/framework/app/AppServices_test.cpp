@@ -436,6 +436,57 @@ TEST(AppCommandLine, SplitsAfterTheProgramName)
     EXPECT_EQ(args, "y");
 }
 
+// Read wide, the arguments reach the options as narrow text that splits alike; one the code page
+// cannot hold is the short name of what it names, or marked with "?" and kept as typed.
+TEST(AppCommandLine, ArgumentsTheCodePageCannotHoldGetANameThatReachesThem)
+{
+    // A folder that is there, by its short name; nothing else has one.
+    Lumo::ShortPathQuery shortPath = [](const std::wstring& path)
+    {
+        return std::wstring(path == L"C:\\G\u00e4mes\\\u0141ukasz" ? L"C:\\G\u00e4mes\\LUKASZ~1"
+                                                                   : L"");
+    };
+    const std::wstring folder = L"C:\\Data\\";
+    const struct
+    {
+        std::wstring arguments;
+        std::string narrow;
+        std::vector<Lumo::CommandLineArgument> converted;
+    } cases[] = {
+        {L"-record\t-demofile  \"C:\\My Demos\\caf\u00e9.dmo\" -x",
+         "-record\t-demofile  \"C:\\My Demos\\caf\xE9.dmo\" -x",
+         {}},
+        {L"-play -demofile \"C:\\G\u00e4mes\\\u0141ukasz\\new\\run.dmo\"",
+         "-play -demofile \"C:\\G\xE4mes\\LUKASZ~1\\new\\run.dmo\"",
+         {{"C:\\G\xE4mes\\LUKASZ~1\\new\\run.dmo", L"C:\\G\u00e4mes\\\u0141ukasz\\new\\run.dmo",
+           true}}},
+        // Relative: in the folder the handler puts it in.
+        {L"-demofile \u0141\"a b\".dmo -record",
+         "-demofile \"C:\\Data\\?a b.dmo\" -record",
+         {{"C:\\Data\\?a b.dmo", L"C:\\Data\\\u0141a b.dmo", false}}},
+        // An option name stays one, whatever a file of its name.
+        {L"-\u0141 -changedir \u03a9",
+         "\"-?\" -changedir \"?\"",
+         {{"-?", L"-\u0141", false}, {"?", L"\u03a9", false}}},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<Lumo::CommandLineArgument> converted;
+        const std::string narrow =
+            Lumo::NarrowCommandArguments(c.arguments, folder, &converted, shortPath);
+        EXPECT_EQ(narrow, c.narrow);
+        ASSERT_EQ(converted.size(), c.converted.size()) << narrow;
+        for (size_t i = 0; i < converted.size(); i++)
+        {
+            EXPECT_EQ(converted[i].narrow, c.converted[i].narrow);
+            EXPECT_TRUE(converted[i].typed == c.converted[i].typed) << converted[i].narrow;
+            EXPECT_EQ(converted[i].reached, c.converted[i].reached) << converted[i].narrow;
+        }
+    }
+    // The text splits into as many options as the wide one.
+    EXPECT_EQ(Lumo::SplitCommandLineOptions("\"-?\" -changedir \"?\"").size(), 2u);
+}
+
 TEST(AppCommandLine, OptionsSetTheirMembers)
 {
     TestApp app;

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <set>
 
 using namespace Lumo;
 
@@ -362,6 +363,61 @@ TEST(Folders, APathThatCanNameOnlyAFolderIsKnownByItsFormOrByTheFolderThere)
           root + "\\sub\\run.dmo.", root + "\\..\\run.dmo", std::string("C:run.dmo"),
           std::string("\\\\server\\share\\run.dmo")})
         EXPECT_FALSE(IsFolderPath(path)) << path;
+    DeleteTree(root);
+}
+
+// Names the running game's refusal rows (StartRefusal) leave out: each part's form, what is on
+// the disk, and the length with the writer's suffix; none of them leaves anything behind.
+TEST(Folders, WhyNoFileCanBeWrittenAtAPath)
+{
+    const std::string root = ScratchFolder("filewrite");
+    DeleteTree(root);
+    MakeDirectories(root + "\\sub");
+    WriteFile(root + "\\file.dmo", "x");
+    MakeDirectories(root + "\\busy.dmo.tmp");
+    // Up to MAX_PATH with the suffix, a part at most 255 characters.
+    const std::string deep = root + "\\new\\" + std::string(120, 'd') + "\\";
+    const std::string longest = deep + std::string(MAX_PATH - 5 - deep.size(), 'e');
+    const struct
+    {
+        std::string path;
+        FileWriteProblem problem;
+    } cases[] = {
+        {root + "\\run.dmo", FileWriteProblem::None},
+        {root + "\\file.dmo", FileWriteProblem::None},
+        {root + "\\new\\deeper\\run.dmo", FileWriteProblem::None},
+        {longest, FileWriteProblem::None},
+        {longest + "e", FileWriteProblem::TooLong},
+        {root + "\\" + std::string(256, 'a'), FileWriteProblem::TooLong},
+        {root + "\\sub\\NUL", FileWriteProblem::Device},
+        {root + "\\con.dmo", FileWriteProblem::Device},
+        {root + "\\Com1.x.dmo", FileWriteProblem::Device},
+        {root + "\\nul .dmo", FileWriteProblem::Device},
+        {root + "\\aux\\run.dmo", FileWriteProblem::Device},
+        {root + "\\a>b.dmo", FileWriteProblem::Characters},
+        {root + "\\new\\a\"b\\run.dmo", FileWriteProblem::Characters},
+        {root + "\\a\tb.dmo", FileWriteProblem::Characters},
+        {root + "\\file.dmo\\run.dmo", FileWriteProblem::ThroughFile},
+        {root + "\\file.dmo\\new\\run.dmo", FileWriteProblem::ThroughFile},
+        {root + "\\busy.dmo", FileWriteProblem::NotWritable},
+        {"\\\\nowhere\\share\\run.dmo", FileWriteProblem::CannotCreate},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(int(c.problem), int(CheckFileWrite(c.path, ".tmp"))) << c.path;
+    // A file another program holds for itself.
+    HANDLE held = CreateFileA((root + "\\file.dmo").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(int(FileWriteProblem::NotWritable), int(CheckFileWrite(root + "\\file.dmo", ".tmp")));
+    CloseHandle(held);
+
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((root + "\\*").c_str(), &found);
+    std::set<std::string> names;
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+        names.insert(found.cFileName);
+    FindClose(find);
+    EXPECT_EQ(names, (std::set<std::string>{".", "..", "busy.dmo.tmp", "file.dmo", "sub"}));
     DeleteTree(root);
 }
 

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include "framework/app/StringUtils.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -113,6 +115,12 @@ public:
     // of the program's path (the program skips it; a benchmark finds the
     // process by it in the host's process table).
     bool Start(const std::string& commandLine = "", const std::string& program = GamePath(),
+               const std::string& commandName = "")
+    {
+        return Start(Lumo::FromCodePage(commandLine), program, commandName);
+    }
+    // The same with arguments the code page may not hold.
+    bool Start(const std::wstring& commandLine, const std::string& program = GamePath(),
                const std::string& commandName = "")
     {
         mProgram = program;
@@ -347,25 +355,23 @@ private:
         return true;
     }
 
-    void DebugLoop(const std::string& commandLine)
+    void DebugLoop(const std::wstring& commandLine)
     {
-        std::string first = mCommandName.empty() ? mProgram : mCommandName;
-        std::string line = "\"" + first + "\"" + (commandLine.empty() ? "" : " " + commandLine);
-        std::vector<char> buffer(line.begin(), line.end());
+        std::wstring program = mProgramW.empty() ? Lumo::FromCodePage(mProgram) : mProgramW;
+        std::wstring first = mCommandName.empty() ? program : Lumo::FromCodePage(mCommandName);
+        std::wstring line =
+            L"\"" + first + L"\"" + (commandLine.empty() ? L"" : L" " + commandLine);
+        std::vector<wchar_t> buffer(line.begin(), line.end());
         buffer.push_back(0);
-        STARTUPINFOA si = {};
+        STARTUPINFOW si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
-        std::string folder = std::string(LUMO_BINARY_DIR) + "/game";
-        std::wstring wideLine = L"\"" + mProgramW + L"\"";
-        STARTUPINFOW siW = {};
-        siW.cb = sizeof(siW);
-        if (mProgramW.empty()
-                ? !CreateProcessA(mCommandName.empty() ? nullptr : mProgram.c_str(), buffer.data(),
-                                  nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
-                                  folder.c_str(), &si, &pi)
-                : !CreateProcessW(nullptr, &wideLine[0], nullptr, nullptr, FALSE,
-                                  DEBUG_ONLY_THIS_PROCESS, nullptr, mFolderW.c_str(), &siW, &pi))
+        std::wstring folder = mFolderW.empty()
+                                  ? Lumo::FromCodePage(std::string(LUMO_BINARY_DIR) + "/game")
+                                  : mFolderW;
+        if (!CreateProcessW(mCommandName.empty() ? nullptr : program.c_str(), buffer.data(),
+                            nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                            folder.c_str(), &si, &pi))
         {
             mFailed = true;
             return;

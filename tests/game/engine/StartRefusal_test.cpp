@@ -43,6 +43,11 @@ protected:
     DWORD RunToTheBox(const std::string& program, const std::string& commandLine,
                       std::wstring* text, RECT* rect = nullptr)
     {
+        return RunToTheBox(program, Lumo::FromCodePage(commandLine), text, rect);
+    }
+    DWORD RunToTheBox(const std::string& program, const std::wstring& commandLine,
+                      std::wstring* text, RECT* rect = nullptr)
+    {
         GameProcess game;
         EXPECT_TRUE(game.Start(commandLine, program));
         EXPECT_TRUE(game.AnswerBox(IDOK, text, 30000, rect)) << game.Output();
@@ -62,6 +67,24 @@ std::string Narrow(const std::wstring& text)
 {
     return Lumo::WStringToString(text);
 }
+
+std::wstring Wide(const std::string& text)
+{
+    return Lumo::FromCodePage(text);
+}
+
+// Files and folders of names the code page lacks, removed however the test
+// ends: the temporary folder's removal reads narrow names, and could not.
+struct WideNamesRemoved
+{
+    std::vector<std::wstring> paths; // the deepest first
+    ~WideNamesRemoved()
+    {
+        for (const std::wstring& path : paths)
+            if (!DeleteFileW(path.c_str()))
+                RemoveDirectoryW(path.c_str());
+    }
+};
 
 // Fills the process's address space from outside with blocks of 16 MB
 // (reserved: they cost no memory), wherever the system puts them, then gives
@@ -202,24 +225,31 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     WriteTestFile(folder + "garbage.dmo", "not a demo at all");
     WriteTestFile(folder + "binary.dmo", Lumo::BuildDemoFile(binary));
     WriteTestFile(folder + "unknown.dmo", Lumo::BuildDemoFile(unknown));
+    // Reached by its short name, as the code page cannot name it.
+    const std::wstring polish = L"\u0141\u00f3d\u017a";
+    WideNamesRemoved removed{{Wide(folder) + polish + L".dmo"}};
+    ASSERT_TRUE(CopyFileW(Wide(folder + "garbage.dmo").c_str(),
+                          (Wide(folder) + polish + L".dmo").c_str(), FALSE));
 
     const struct
     {
-        const char* file;
+        std::wstring file;
         std::wstring message;
     } cases[] = {
-        {"missing.dmo", L"Demo file not found: " + Lumo::StringToWString(folder) + L"missing.dmo"},
-        {"garbage.dmo", L"Invalid demo file."},
-        {"unknown.dmo", L"Invalid demo file."},
-        {"huge3.dmo", L"Invalid demo file."},
-        {"huge5.dmo", L"Invalid demo file."},
+        {L"missing.dmo", L"Demo file not found: " + Wide(folder) + L"missing.dmo"},
+        {L"garbage.dmo", L"Invalid demo file."},
+        {L"unknown.dmo", L"Invalid demo file."},
+        {L"huge3.dmo", L"Invalid demo file."},
+        {L"huge5.dmo", L"Invalid demo file."},
+        {polish + L".dmo", L"Invalid demo file."},
+        {polish + L"2.dmo", L"Demo file not found: " + Wide(folder) + polish + L"2.dmo"},
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.file);
+        SCOPED_TRACE(Narrow(c.file));
         std::wstring text;
-        EXPECT_EQ(1u,
-                  RunToTheBox(GamePath(), "-play -demofile \"" + folder + c.file + "\"", &text));
+        EXPECT_EQ(1u, RunToTheBox(GamePath(), L"-play -demofile \"" + Wide(folder) + c.file + L"\"",
+                                  &text));
         EXPECT_EQ(Unwrapped(c.message), Unwrapped(text)) << Narrow(text);
         // A replay, refused or not, leaves the registry as it found it.
         EXPECT_EQ("no key", GameKeyValues());
@@ -266,7 +296,10 @@ TEST_F(StartRefusal, RefusedDemoFilesEndTheRunWithTheirMessage)
     EXPECT_EQ("no key", GameKeyValues());
 }
 
-TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesOrAFolderAreRefusedBeforeAnything)
+// A recording is written as the run ends: a name it could not be written to
+// is refused before anything runs; one that becomes unwritable meanwhile is
+// told in a box at the end.
+TEST_F(StartRefusal, RecordingsThatCannotBeWrittenAreRefusedAtTheStartOrToldAtTheEnd)
 {
     std::string program;
     ASSERT_NO_FATAL_FAILURE(MakeGameFolder(mFolder, {}, &program));
@@ -278,43 +311,60 @@ TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesOrAFolderAreRefusedBefo
     char shortPref[MAX_PATH] = {0};
     ASSERT_NE(0u, GetShortPathNameA(pref.c_str(), shortPref, MAX_PATH));
     const std::string game = mFolder.Path() + "\\";
+    WriteTestFile(game + "plain.txt", "x");
+    const std::wstring polish = L"\u0141\u00f3d\u017a"; // outside the Western code page
     const std::wstring ownFile = L"the game keeps its own data in that file";
     const std::wstring folder = L"that names a folder, not a file";
+    const std::wstring device = L"the system keeps that name for a device";
+    const std::wstring characters = L"a file name cannot hold any of the characters";
+    const std::wstring tooLong = L"the name is longer than the system takes";
+    const std::wstring throughFile = L"a folder on that path is a file";
+    const std::wstring nowhere = L"no file can be created there";
+    const std::wstring letters = L"the game can name new files and folders only with the letters";
     const struct
     {
-        std::string name;
-        std::string shown; // the name made absolute, when it is not
+        std::wstring name;
+        std::wstring shown; // the name made absolute, when it is not
         std::wstring reason;
     } cases[] = {
-        {pref, "", ownFile},
-        {shortPref, "", ownFile},
-        {profileFolder + "\\..\\Zorka2\\PREF.DAT.", "", ownFile},
-        {pref + ".7.bad", "", ownFile},
-        {pref + "::$DATA", "", ownFile},
-        {game + "data.pak", "", ownFile},
-        {game + "zorkacafe.EXE", "", ownFile},
-        {game + "ZorkaCafe.map", "", ownFile},
-        {game + "zorkacafe.DEBUG", "", ownFile},
-        {profileFolder, "", folder},
-        {Lumo::GetFileDir(profileFolder), "", folder},
-        {game + "new\\", "", folder},
-        {"..", DemoFolder() + "..", folder},
-        {"C:\\", "", folder},
-        {"\\\\server\\share", "", folder},
+        {Wide(pref), L"", ownFile},
+        {Wide(shortPref), L"", ownFile},
+        {Wide(profileFolder + "\\..\\Zorka2\\PREF.DAT."), L"", ownFile},
+        {Wide(pref + ".7.bad"), L"", ownFile},
+        {Wide(pref + "::$DATA"), L"", ownFile},
+        {Wide(game + "data.pak"), L"", ownFile},
+        {Wide(game + "zorkacafe.EXE"), L"", ownFile},
+        {Wide(game + "ZorkaCafe.map"), L"", ownFile},
+        {Wide(game + "zorkacafe.DEBUG"), L"", ownFile},
+        {Wide(profileFolder), L"", folder},
+        {Wide(Lumo::GetFileDir(profileFolder)), L"", folder},
+        {Wide(game + "new\\"), L"", folder},
+        {L"..", Wide(DemoFolder() + ".."), folder},
+        {L"C:\\", L"", folder},
+        {L"\\\\server\\share", L"", folder},
+        {Wide(game + "NUL"), L"", device},
+        {L"con.dmo", Wide(DemoFolder() + "con.dmo"), device},
+        {Wide(game + "a?b.dmo"), L"", characters},
+        {Wide(game + "new\\a|b\\run.dmo"), L"", characters},
+        {Wide(game + std::string(250, 'a') + ".dmo"), L"", tooLong},
+        {Wide(game + "plain.txt\\run.dmo"), L"", throughFile},
+        {L"\\\\server\\share\\run.dmo", L"", nowhere},
+        {Wide(game) + polish + L".dmo", L"", letters},
+        {polish + L"\\run.dmo", Wide(DemoFolder()) + polish + L"\\run.dmo", letters},
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(Narrow(c.name));
         std::wstring text;
-        EXPECT_EQ(1u, RunToTheBox(program, "-record -demofile \"" + c.name + "\"", &text));
-        const std::string shown = c.shown.empty() ? c.name : c.shown;
-        EXPECT_NE(std::wstring::npos,
-                  Unwrapped(text).find(Unwrapped(L"cannot be recorded to " +
-                                                 Lumo::StringToWString(shown) + L": " + c.reason)))
+        EXPECT_EQ(1u, RunToTheBox(program, L"-record -demofile \"" + c.name + L"\"", &text));
+        const std::wstring shown = c.shown.empty() ? c.name : c.shown;
+        EXPECT_NE(std::wstring::npos, Unwrapped(text).find(Unwrapped(L"cannot be recorded to " +
+                                                                     shown + L": " + c.reason)))
             << Narrow(text);
     }
     // Nothing ran: not even the folder a recording would have been written in.
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((game + "new").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((Wide(DemoFolder()) + polish).c_str()));
     EXPECT_EQ(ReadTestFile(pref), profile);
 
     // Those and an unknown option leave the registry as it was but for the
@@ -323,6 +373,42 @@ TEST_F(StartRefusal, RecordingsNamedAfterTheGamesOwnFilesOrAFolderAreRefusedBefo
     EXPECT_EQ(0u, RunToTheBox(program, "-record -bogus", &text));
     EXPECT_NE(std::wstring::npos, text.find(L"-bogus")) << Narrow(text);
     EXPECT_EQ("InProgress=1 ", GameKeyValues());
+
+    // A folder the code page cannot name is reached by its short name; a
+    // folder below it that is not there yet is made only as the run ends.
+    const std::wstring kept = Wide(game) + polish;
+    const std::wstring lost = kept + L"\\lost.dmo";
+    WideNamesRemoved removed{
+        {kept + L"\\new\\run.dmo", kept + L"\\new", lost + L".tmp", lost, kept}};
+    ASSERT_TRUE(CreateDirectoryW(kept.c_str(), nullptr));
+    {
+        GameProcess run;
+        ASSERT_TRUE(run.Start(L"-record -demofile \"" + kept + L"\\new\\run.dmo\"", program));
+        ASSERT_TRUE(run.WaitForOutput("KpEngine: loading completed", 30000)) << run.Account();
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((kept + L"\\new").c_str()));
+        EXPECT_TRUE(run.Quit(WindowOf(run.mPid, "MainWindow"), 30000)) << run.Account();
+        EXPECT_EQ(0u, run.mExitCode);
+        EXPECT_FALSE(run.mSawSystemBox);
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((kept + L"\\new\\run.dmo").c_str()));
+    }
+    // A folder made at the name while the run goes on: the recording is lost,
+    // and a box says so once the window has gone.
+    {
+        GameProcess run;
+        ASSERT_TRUE(run.Start(L"-record -demofile \"" + lost + L"\"", program));
+        ASSERT_TRUE(run.WaitForOutput("KpEngine: loading completed", 30000)) << run.Account();
+        ASSERT_TRUE(CreateDirectoryW(lost.c_str(), nullptr));
+        PostMessageA(WindowOf(run.mPid, "MainWindow"), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(run.AnswerGameBox("quit", true, 30000)) << run.Account();
+        ASSERT_TRUE(run.AnswerBox(IDOK, &text, 30000)) << run.Account();
+        EXPECT_EQ(Unwrapped(L"The demo file " + lost +
+                            L" could not be written, so the recording of this run is lost."),
+                  Unwrapped(text))
+            << Narrow(text);
+        EXPECT_TRUE(run.WaitForExit(10000)) << run.Account();
+        EXPECT_EQ(0u, run.mExitCode);
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((lost + L".tmp").c_str()));
+    }
 }
 
 TEST_F(StartRefusal, APictureThatGetsNoMemoryIsNamedAndEndsTheRun)
