@@ -642,11 +642,7 @@ bool ToCodePage(const std::wstring& theText, std::string& theNarrow)
                         &aNarrow[0], aSize, nullptr, &aDefaulted);
     // The narrow calls read the bytes back through the same code page: a best fit ("L" for
     // "\u0141") would name another file.
-    int aBack = MultiByteToWideChar(CP_ACP, 0, aNarrow.data(), aSize, nullptr, 0);
-    std::wstring aRound(size_t(aBack > 0 ? aBack : 0), L'\0');
-    if (aBack > 0)
-        MultiByteToWideChar(CP_ACP, 0, aNarrow.data(), aSize, &aRound[0], aBack);
-    if (aDefaulted || aRound != theText)
+    if (aDefaulted || FromCodePage(aNarrow) != theText)
         return false;
     theNarrow.swap(aNarrow);
     return true;
@@ -664,6 +660,24 @@ std::wstring FromCodePage(const std::string& theNarrow)
     return aWide;
 }
 
+// Offers the whole path, then ever shorter heads of it with the rest behind them, to the
+// visitor until it takes one (the head of what exists of the path); true when it did. A drive
+// or share root is never offered: nothing above it exists.
+template <class Visitor>
+static bool VisitExistingHead(const std::wstring& thePath, Visitor theVisitor)
+{
+    for (size_t aCut = thePath.size(); aCut > 0;)
+    {
+        if (theVisitor(thePath.substr(0, aCut), thePath.substr(aCut)))
+            return true;
+        size_t aSep = thePath.find_last_of(L"\\/", aCut - 1);
+        if (aSep == std::wstring::npos || aSep < 3)
+            return false;
+        aCut = aSep;
+    }
+    return false;
+}
+
 std::string NarrowPathName(const std::wstring& thePath, ShortPathQuery theShortPath)
 {
     std::string aNarrow;
@@ -671,49 +685,38 @@ std::string NarrowPathName(const std::wstring& thePath, ShortPathQuery theShortP
         return aNarrow;
     // A name outside the code page: the short name of the longest part of the path that exists,
     // then the parts below it, which the code page must hold as they are.
-    size_t aCut = thePath.size();
-    while (aCut > 0)
-    {
-        std::wstring aShort = theShortPath(thePath.substr(0, aCut));
-        if (!aShort.empty())
-        {
-            std::string aHead, aTail;
-            if (ToCodePage(aShort, aHead) && ToCodePage(thePath.substr(aCut), aTail))
-                return aHead + aTail;
-            return std::string();
-        }
-        size_t aSep = thePath.find_last_of(L"\\/", aCut - 1);
-        // A drive or share root has no short name of its own: nothing above it exists.
-        if (aSep == std::wstring::npos || aSep < 3)
-            break;
-        aCut = aSep;
-    }
-    return std::string();
+    aNarrow.clear();
+    VisitExistingHead(thePath,
+                      [&](const std::wstring& aHead, const std::wstring& aRest)
+                      {
+                          std::wstring aShort = theShortPath(aHead);
+                          if (aShort.empty())
+                              return false;
+                          std::string aNarrowHead, aNarrowRest;
+                          if (ToCodePage(aShort, aNarrowHead) && ToCodePage(aRest, aNarrowRest))
+                              aNarrow = aNarrowHead + aNarrowRest;
+                          return true;
+                      });
+    return aNarrow;
 }
 
 std::wstring WidePathName(const std::string& thePath)
 {
-    int aSize = MultiByteToWideChar(CP_ACP, 0, thePath.data(), int(thePath.size()), nullptr, 0);
-    std::wstring aWide(size_t(aSize > 0 ? aSize : 0), L'\0');
-    if (aSize > 0)
-        MultiByteToWideChar(CP_ACP, 0, thePath.data(), int(thePath.size()), &aWide[0], aSize);
     // A file not there yet: its folder's long name, then its own.
-    size_t aCut = aWide.size();
-    while (aCut > 0)
-    {
-        std::wstring aHead = aWide.substr(0, aCut);
-        DWORD aLength = GetLongPathNameW(aHead.c_str(), nullptr, 0);
-        std::wstring aLong(aLength, L'\0');
-        if (aLength > 0 && GetLongPathNameW(aHead.c_str(), &aLong[0], aLength) == aLength - 1)
-        {
-            aLong.resize(aLength - 1);
-            return aLong + aWide.substr(aCut);
-        }
-        size_t aSep = aWide.find_last_of(L"\\/", aCut - 1);
-        if (aSep == std::wstring::npos || aSep < 3)
-            break;
-        aCut = aSep;
-    }
+    const std::wstring aRead = FromCodePage(thePath);
+    std::wstring aWide = aRead;
+    VisitExistingHead(aRead,
+                      [&](const std::wstring& aHead, const std::wstring& aRest)
+                      {
+                          DWORD aLength = GetLongPathNameW(aHead.c_str(), nullptr, 0);
+                          std::wstring aLong(aLength, L'\0');
+                          if (aLength == 0 ||
+                              GetLongPathNameW(aHead.c_str(), &aLong[0], aLength) != aLength - 1)
+                              return false;
+                          aLong.resize(aLength - 1);
+                          aWide = aLong + aRest;
+                          return true;
+                      });
     return aWide;
 }
 
