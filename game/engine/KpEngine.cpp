@@ -182,6 +182,60 @@ void KpEngine::BeforeMakeWindow()
         mIsWindowed = gProfileFile.mWindowed != 0;
 }
 
+namespace
+{
+// Why a recording cannot be written at its name: the box's text key and its
+// words after the name.
+struct DemoNameRefusal
+{
+    Lumo::FileWriteProblem problem;
+    const char* key;
+    const wchar_t* reason;
+};
+
+const DemoNameRefusal kDemoFolder = {
+    Lumo::FileWriteProblem::None, "DEMO_FILE_IS_FOLDER",
+    L": that names a folder, not a file. Please name a demo file."};
+const DemoNameRefusal kDemoGameFile = {
+    Lumo::FileWriteProblem::None, "DEMO_FILE_IS_GAME_FILE",
+    L": the game keeps its own data in that file. Please name another demo file."};
+const DemoNameRefusal kDemoOutsideCodePage = {
+    Lumo::FileWriteProblem::None, "DEMO_FILE_OUTSIDE_CODE_PAGE",
+    L": the game can name new files and folders only with the letters of the system's code "
+    L"page, and that name has others. Please name the demo file with other letters."};
+const DemoNameRefusal kDemoWriteProblems[] = {
+    {Lumo::FileWriteProblem::Device, "DEMO_FILE_IS_DEVICE",
+     L": the system keeps that name for a device, not a file. Please name another demo file."},
+    {Lumo::FileWriteProblem::Characters, "DEMO_FILE_BAD_CHARACTERS",
+     L": a file name cannot hold any of the characters \" * < > ? | or control characters. "
+     L"Please name another demo file."},
+    {Lumo::FileWriteProblem::TooLong, "DEMO_FILE_TOO_LONG",
+     L": the name is longer than the system takes. Please name a shorter demo file."},
+    {Lumo::FileWriteProblem::ThroughFile, "DEMO_FILE_THROUGH_FILE",
+     L": a folder on that path is a file. Please name another demo file."},
+    {Lumo::FileWriteProblem::NotWritable, "DEMO_FILE_NOT_WRITABLE",
+     L": that file cannot be written. Please name another demo file."},
+    {Lumo::FileWriteProblem::CannotCreate, "DEMO_FILE_CANNOT_CREATE",
+     L": no file can be created there. Please name another demo file."},
+};
+
+// The refusal of a recording's name, or none when it can be written.
+const DemoNameRefusal* FindDemoNameRefusal(const std::string& name, bool reached)
+{
+    if (Lumo::IsFolderPath(name))
+        return &kDemoFolder;
+    if (KpIsGameFile(KpCurrentGameFiles(), name))
+        return &kDemoGameFile;
+    if (!reached)
+        return &kDemoOutsideCodePage;
+    const Lumo::FileWriteProblem problem = Lumo::CheckFileWrite(name, Lumo::kDemoTemporarySuffix);
+    for (const DemoNameRefusal& refusal : kDemoWriteProblems)
+        if (refusal.problem == problem)
+            return &refusal;
+    return nullptr;
+}
+} // namespace
+
 void KpEngine::ReceiveCommandLine(const std::string& arguments)
 {
     for (const auto& option : Lumo::SplitCommandLineOptions(arguments))
@@ -194,61 +248,13 @@ void KpEngine::ReceiveCommandLine(const std::string& arguments)
     // which the player would lose right after the quit box said it is saved.
     bool reached = true;
     const std::wstring shown = TypedCommandLineText(mDemoFileName, &reached);
-    std::string key;
-    const wchar_t* reason = nullptr;
-    if (Lumo::IsFolderPath(mDemoFileName))
-    {
-        key = "DEMO_FILE_IS_FOLDER";
-        reason = L": that names a folder, not a file. Please name a demo file.";
-    }
-    else if (KpIsGameFile(KpCurrentGameFiles(), mDemoFileName))
-    {
-        key = "DEMO_FILE_IS_GAME_FILE";
-        reason = L": the game keeps its own data in that file. Please name another demo file.";
-    }
-    else if (!reached)
-    {
-        key = "DEMO_FILE_OUTSIDE_CODE_PAGE";
-        reason = L": the game can name new files and folders only with the letters of the "
-                 L"system's code page, and that name has others. Please name the demo file with "
-                 L"other letters.";
-    }
-    else
-        switch (Lumo::CheckFileWrite(mDemoFileName, Lumo::kDemoTemporarySuffix))
-        {
-        case Lumo::FileWriteProblem::None:
-            return;
-        case Lumo::FileWriteProblem::Device:
-            key = "DEMO_FILE_IS_DEVICE";
-            reason = L": the system keeps that name for a device, not a file. Please name "
-                     L"another demo file.";
-            break;
-        case Lumo::FileWriteProblem::Characters:
-            key = "DEMO_FILE_BAD_CHARACTERS";
-            reason = L": a file name cannot hold any of the characters \" * < > ? | or control "
-                     L"characters. Please name another demo file.";
-            break;
-        case Lumo::FileWriteProblem::TooLong:
-            key = "DEMO_FILE_TOO_LONG";
-            reason = L": the name is longer than the system takes. Please name a shorter demo "
-                     L"file.";
-            break;
-        case Lumo::FileWriteProblem::ThroughFile:
-            key = "DEMO_FILE_THROUGH_FILE";
-            reason = L": a folder on that path is a file. Please name another demo file.";
-            break;
-        case Lumo::FileWriteProblem::NotWritable:
-            key = "DEMO_FILE_NOT_WRITABLE";
-            reason = L": that file cannot be written. Please name another demo file.";
-            break;
-        case Lumo::FileWriteProblem::CannotCreate:
-            key = "DEMO_FILE_CANNOT_CREATE";
-            reason = L": no file can be created there. Please name another demo file.";
-            break;
-        }
+    const DemoNameRefusal* refusal = FindDemoNameRefusal(mDemoFileName, reached);
+    if (!refusal)
+        return;
     mRecordingDemo = false;
+    const std::string key = refusal->key;
     PopupW(GetString(key, L"A demo cannot be recorded to ") + shown +
-           GetString(key + "_END", reason));
+           GetString(key + "_END", refusal->reason));
     ExitImmediately(1);
 }
 
