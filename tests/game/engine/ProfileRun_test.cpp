@@ -518,11 +518,6 @@ struct ShellValue
     std::vector<BYTE> bytes;
 };
 
-std::wstring Widen(const std::string& text)
-{
-    return Lumo::StringToWString(text);
-}
-
 // Deletes a folder with everything in it, whatever its names hold.
 void DeleteWideTree(const std::wstring& folder)
 {
@@ -569,8 +564,8 @@ protected:
         DeleteWideTree(mUser);
         ASSERT_TRUE(CreateDirectoryW(mUser.c_str(), nullptr));
         for (const ShellValue& value : mSaved)
-            RegSetKeyValueW(HKEY_CURRENT_USER, Widen(value.key).c_str(), L"AppData", value.type,
-                            mUser.c_str(), DWORD((mUser.size() + 1) * sizeof(wchar_t)));
+            RegSetKeyValueW(HKEY_CURRENT_USER, Lumo::FromCodePage(value.key).c_str(), L"AppData",
+                            value.type, mUser.c_str(), DWORD((mUser.size() + 1) * sizeof(wchar_t)));
     }
     void TearDown() override
     {
@@ -596,8 +591,9 @@ TEST_F(UserFolderRun, AFirstStartThereCreatesAPlayerSavesAndTheNextStartLoadsHer
     const std::wstring install = mUser + L"\\Gra \u0141\u00f3d\u017a";
     ASSERT_TRUE(CreateDirectoryW(install.c_str(), nullptr));
     for (const char* file : {"ZorkaCafe.exe", "data.pak", "loc.pak"})
-        ASSERT_TRUE(CopyFileW(Widen(std::string(LUMO_BINARY_DIR) + "\\game\\" + file).c_str(),
-                              (install + L"\\" + Widen(file)).c_str(), FALSE))
+        ASSERT_TRUE(
+            CopyFileW(Lumo::FromCodePage(std::string(LUMO_BINARY_DIR) + "\\game\\" + file).c_str(),
+                      (install + L"\\" + Lumo::FromCodePage(file)).c_str(), FALSE))
             << file;
     const POINT settings = LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"});
     const POINT mute = LayoutCentre("options", {"panel", "mute_checkbox"});
