@@ -120,6 +120,20 @@ std::string BoxWords(GameProcess& game, const std::string& key)
     return output.substr(at, output.find('\n', at) - at);
 }
 
+// Opens the options and applies mute turned over: a save of the settings.
+bool ToggleMuteAndApply(GameProcess& game, HWND hwnd)
+{
+    static const POINT settings =
+        LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"});
+    static const POINT mute = LayoutCentre("options", {"panel", "mute_checkbox"});
+    static const POINT apply = LayoutCentre("options", {"panel", "apply"});
+    if (!ClickUntil(game, hwnd, settings, "Screens: options shown"))
+        return false;
+    ClickAt(hwnd, mute);
+    ClickAt(hwnd, apply);
+    return true;
+}
+
 HWND StartToMenu(GameProcess& game)
 {
     if (!game.Start())
@@ -137,7 +151,6 @@ TEST_F(ProfileRun, AFailedSaveIsToldOnceKeptInMemoryAndTriedAgain)
     const std::string blocked = PrefPath() + ".tmp";
     ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
     const POINT settings = LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"});
-    const POINT mute = LayoutCentre("options", {"panel", "mute_checkbox"});
     const POINT apply = LayoutCentre("options", {"panel", "apply"});
     const POINT players = LayoutCentre("main_menu", {"profile_open"});
     const POINT playersClose = LayoutCentre("main_menu", {"profile_close"});
@@ -149,9 +162,7 @@ TEST_F(ProfileRun, AFailedSaveIsToldOnceKeptInMemoryAndTriedAgain)
     const std::string before = ReadTestFile(PrefPath());
 
     // Mute, applied: the save fails and the player is told, and plays on.
-    ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown")) << game.Output();
-    ClickAt(hwnd, mute);
-    ClickAt(hwnd, apply);
+    ASSERT_TRUE(ToggleMuteAndApply(game, hwnd)) << game.Output();
     ASSERT_TRUE(WaitCount(game, "Screens: options applied: music 30 sound 60 mute 1", 1))
         << game.Output();
     ASSERT_TRUE(game.WaitForOutput("Screens: box 'savefail' asked", 10000)) << game.Output();
@@ -193,9 +204,7 @@ TEST_F(ProfileRun, AFailedSaveIsToldOnceKeptInMemoryAndTriedAgain)
     // and the player may stay (the save is tried again at the next close) or
     // close all the same.
     ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
-    ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown")) << game.Output();
-    ClickAt(hwnd, mute);
-    ClickAt(hwnd, apply);
+    ASSERT_TRUE(ToggleMuteAndApply(game, hwnd)) << game.Output();
     ASSERT_TRUE(WaitCount(game, "Screens: options applied", 3)) << game.Output();
     ASSERT_TRUE(game.AnswerGameBox("savefail", true, 10000)) << game.Output();
     for (bool close : {false, true})
@@ -475,9 +484,6 @@ TEST_F(ProfileRun, AGrownFileWhoseCopyWaitsForAFreeNameStaysAGrownFile)
     const std::string grown = WriteProfileData(data) + std::string(100000, 'x');
     WritePref(grown);
     FillKeptCopies();
-    const POINT settings = LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"});
-    const POINT mute = LayoutCentre("options", {"panel", "mute_checkbox"});
-    const POINT apply = LayoutCentre("options", {"panel", "apply"});
 
     GameProcess game;
     HWND hwnd = StartToMenu(game);
@@ -490,9 +496,7 @@ TEST_F(ProfileRun, AGrownFileWhoseCopyWaitsForAFreeNameStaysAGrownFile)
     ASSERT_TRUE(game.AnswerGameBox("profilegrewnocopy", true, 10000)) << game.Output();
 
     DeleteFileA(KeptCopyName(7).c_str());
-    ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown")) << game.Output();
-    ClickAt(hwnd, mute);
-    ClickAt(hwnd, apply);
+    ASSERT_TRUE(ToggleMuteAndApply(game, hwnd)) << game.Output();
     ASSERT_TRUE(game.WaitForOutput("Box text: 'profilegrewkept': ", 10000)) << game.Output();
     EXPECT_NE(BoxWords(game, "profilegrewkept").find(KeptCopyName(7)), std::string::npos);
     ASSERT_TRUE(game.AnswerGameBox("profilegrewkept", true, 10000)) << game.Output();
@@ -595,9 +599,6 @@ TEST_F(UserFolderRun, AFirstStartThereCreatesAPlayerSavesAndTheNextStartLoadsHer
             CopyFileW(Lumo::FromCodePage(std::string(LUMO_BINARY_DIR) + "\\game\\" + file).c_str(),
                       (install + L"\\" + Lumo::FromCodePage(file)).c_str(), FALSE))
             << file;
-    const POINT settings = LayoutCentre("main_menu", {"main_menu_dlg", "right_page", "settings"});
-    const POINT mute = LayoutCentre("options", {"panel", "mute_checkbox"});
-    const POINT apply = LayoutCentre("options", {"panel", "apply"});
 
     for (int run = 0; run < 2; run++)
     {
@@ -619,10 +620,7 @@ TEST_F(UserFolderRun, AFirstStartThereCreatesAPlayerSavesAndTheNextStartLoadsHer
         else
         {
             // She loaded: no name is asked, the settings open, and their save keeps her.
-            ASSERT_TRUE(ClickUntil(game, hwnd, settings, "Screens: options shown"))
-                << game.Output();
-            ClickAt(hwnd, mute);
-            ClickAt(hwnd, apply);
+            ASSERT_TRUE(ToggleMuteAndApply(game, hwnd)) << game.Output();
             ASSERT_TRUE(WaitCount(game, "Screens: options applied", 1)) << game.Output();
         }
         EXPECT_TRUE(game.Quit(hwnd, 10000)) << game.Output();
